@@ -1,0 +1,12 @@
+#include "model/ClipboardSheet.h"
+
+#include "model/Sheet.h"
+
+namespace virlo {
+namespace {
+Sheet clipboard(1024, 1024, 8, 16);
+}
+
+Sheet* const clipboardSheet = &clipboard;
+
+}  // namespace virlo

@@ -1,0 +1,115 @@
+#include "model/ListG.h"
+
+#include "model/ListCursor.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+const store::TypeDescription& ListG::Node::Type() {
+  static const auto type = store::TypeDescription::Concrete<Node>("ListG::Node");
+  return type;
+}
+
+void ListG::Node::DescribeFields(store::FieldVisitor& visitor) {
+  visitor.Ref("next", next_);
+  visitor.Ref("prev", prev_);
+  visitor.Reference("item", item_, nullptr);
+}
+
+const store::TypeDescription& ListG::Type() {
+  static const auto type = store::TypeDescription::Concrete<ListG>("ListG");
+  return type;
+}
+
+void ListG::DescribeFields(store::FieldVisitor& visitor) {
+  visitor.Ref("head", head_);
+  visitor.Ref("tail", tail_);
+  visitor.Int32("count", count_);
+  visitor.Int32("reserved", reserved_);
+  visitor.Transient("cursors", cursors_);
+}
+
+ListG::~ListG() {
+  for (ListCursor* cursor = cursors_; cursor != nullptr;) {
+    ListCursor* next = cursor->nextCursor_;
+    cursor->list_ = nullptr;
+    cursor->nextCursor_ = nullptr;
+    cursor = next;
+  }
+  cursors_ = nullptr;
+  while (head_ != nullptr) {
+    Node* node = head_;
+    head_ = node->next_;
+    store::Free(node);
+  }
+  tail_ = nullptr;
+  count_ = 0;
+}
+
+ListG::Node* ListG::NewNode(void* item) { return store::New<Node>(store::Database::Of(this), item); }
+
+void ListG::PushFront(void* item) {
+  Node* node = NewNode(item);
+  if (node == nullptr) return;
+  node->next_ = head_;
+  if (head_ != nullptr) head_->prev_ = node;
+  head_ = node;
+  if (tail_ == nullptr) tail_ = node;
+  ++count_;
+}
+
+void ListG::PushBack(void* item) {
+  Node* node = NewNode(item);
+  if (node == nullptr) return;
+  node->prev_ = tail_;
+  if (tail_ != nullptr) tail_->next_ = node;
+  tail_ = node;
+  if (head_ == nullptr) head_ = node;
+  ++count_;
+}
+
+void ListG::Unlink(Node* node) {
+  for (ListCursor* cursor = cursors_; cursor != nullptr; cursor = cursor->nextCursor_) {
+    if (cursor->currentNode_ == node) cursor->currentNode_ = node->next_;
+  }
+  if (node == head_) {
+    head_ = node->next_;
+    if (head_ == nullptr) tail_ = nullptr;
+  }
+  if (node == tail_) {
+    tail_ = node->prev_;
+    if (tail_ == nullptr) head_ = nullptr;
+  }
+  if (node->prev_ != nullptr) node->prev_->next_ = node->next_;
+  if (node->next_ != nullptr) node->next_->prev_ = node->prev_;
+  node->next_ = nullptr;
+  node->prev_ = nullptr;
+  --count_;
+  store::Free(node);
+}
+
+void* ListG::PopFront() {
+  if (head_ == nullptr) return nullptr;
+  void* item = head_->item_;
+  Unlink(head_);
+  return item;
+}
+
+int ListG::Remove(const void* item) {
+  for (Node* node = head_; node != nullptr; node = node->next_) {
+    if (node->item_ == item) {
+      Unlink(node);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int ListG::Contains(const void* item) const {
+  for (const Node* node = head_; node != nullptr; node = node->next_) {
+    if (node->item_ == item) return 1;
+  }
+  return 0;
+}
+
+}  // namespace virlo

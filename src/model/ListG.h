@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+
+#include "store/Blank.h"
+#include "store/FieldVisitor.h"
+
+namespace virlo {
+
+class ListCursor;
+
+// A doubly linked list of pointers whose nodes live in the same database as
+// the list itself. It never owns its items, and accepts the same item twice.
+class ListG {
+ public:
+  class Node {
+   public:
+    explicit Node(void* item) : item_(item) {}
+    explicit Node(store::Blank) {}
+    static const store::TypeDescription& Type();
+    void DescribeFields(store::FieldVisitor& visitor);
+
+   private:
+    friend class ListG;
+    friend class ListCursor;
+    Node* next_ = nullptr;
+    Node* prev_ = nullptr;
+    void* item_ = nullptr;
+  };
+
+  explicit ListG(std::int32_t reserved = 0) : reserved_(reserved) {}
+  explicit ListG(store::Blank) {}
+  ~ListG();
+  ListG(const ListG&) = delete;
+  ListG& operator=(const ListG&) = delete;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  // Insertions are skipped when the store refuses memory for the node.
+  void PushFront(void* item);
+  void PushBack(void* item);
+  // Takes off the front node and returns its item; null on an empty list.
+  void* PopFront();
+  // Takes off the first node holding item; 1 if there was one, else 0.
+  int Remove(const void* item);
+  int Contains(const void* item) const;
+  void* Front() const { return head_ != nullptr ? head_->item_ : nullptr; }
+  std::int32_t Count() const { return count_; }
+  bool Empty() const { return head_ == nullptr; }
+
+ private:
+  friend class ListCursor;
+
+  Node* NewNode(void* item);
+  void Unlink(Node* node);
+
+  Node* head_ = nullptr;
+  Node* tail_ = nullptr;
+  std::int32_t count_ = 0;
+  std::int32_t reserved_ = 0;
+  ListCursor* cursors_ = nullptr;
+};
+
+}  // namespace virlo

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include "model/List.h"
+#include "platform/Rect.h"
+
+namespace virlo {
+
+class DrawObj;
+class Window;
+
+// The transient collector of an operation that spreads over linked objects:
+// every object reached joins once, reports its areas to repaint, and moves
+// only while moving is set.
+class Selection {
+ public:
+  explicit Selection(Window* window = nullptr, std::int32_t moving = 1) : window(window), moving(moving) {}
+  ~Selection() { Clear(); }
+  Selection(const Selection&) = delete;
+  Selection& operator=(const Selection&) = delete;
+
+  // Repaints a rectangle of drawing units in the window, if there is one.
+  void Invalidate(const Rect& rect, bool erase) const;
+  // Takes every object off the list, resetting its back-reference.
+  void Clear();
+
+  List<DrawObj*> list;
+  Window* window;
+  std::int32_t moving;
+};
+
+}  // namespace virlo

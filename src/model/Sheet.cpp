@@ -1,0 +1,110 @@
+#include "model/Sheet.h"
+
+#include "model/Canvas.h"
+#include "objects/DrawObj.h"
+#include "platform/DeviceContext.h"
+#include "store/Database.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+const store::TypeDescription& Sheet::Type() {
+  static const auto type = store::TypeDescription::Concrete<Sheet>("Sheet");
+  return type;
+}
+
+void Sheet::DescribeFields(store::FieldVisitor& visitor) {
+  visitor.Ref("current", current);
+  visitor.Member("selected", selected);
+  visitor.Member("objects", objects);
+  visitor.Member("textFileName", textFileName);
+  visitor.Int32("width", width);
+  visitor.Int32("height", height);
+  visitor.Int32("cellWidth", cellWidth);
+  visitor.Int32("cellHeight", cellHeight);
+  visitor.Int32("originX", originX);
+  visitor.Int32("originY", originY);
+}
+
+Sheet::Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, std::int32_t cellHeight)
+    : width(width), height(height), cellWidth(cellWidth), cellHeight(cellHeight) {
+  const String path(store::Database::Of(this)->PathName().c_str());
+  textFileName.Assign(TextFileNameFor(path));
+}
+
+Sheet::Sheet(store::Blank) : selected(store::blank), objects(store::blank), textFileName(store::blank) {}
+
+Sheet::~Sheet() {
+  // Each object's destructor also drops any further entries of itself.
+  while (DrawObj* obj = objects.PopFront()) store::Delete(obj);
+  textFileName.Clear();
+}
+
+void Sheet::Draw(DeviceContext& dc) const {
+  const Pen previous = dc.SelectPen(Pen{1, Color::Green()});
+  dc.MoveTo({0, 0});
+  dc.LineTo({width, 0});
+  dc.LineTo({width, height});
+  dc.LineTo({0, height});
+  dc.LineTo({0, 0});
+  dc.SelectPen(previous);
+  List<DrawObj*>::Cursor cursor(objects);
+  for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) obj->Draw(dc);
+}
+
+std::string Sheet::MakeText() const {
+  // A sheet without a usable grid has no rows.
+  if (cellWidth <= 0 || cellHeight <= 0) return {};
+  Canvas canvas(width / cellWidth, height / cellHeight);
+  List<DrawObj*>::Cursor cursor(objects);
+  for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) obj->RenderText(canvas);
+  return canvas.Text();
+}
+
+String Sheet::TextFileNameFor(const String& path) {
+  std::int32_t p = 0;
+  for (std::int32_t found = path.FindChar('.', p + 1); found != -1; found = path.FindChar('.', p + 1)) p = found;
+  const String stem = path.Left(p);
+  return String(stem.Text(), ".txt");
+}
+
+DrawObj* Sheet::HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {
+  List<DrawObj*>::Cursor cursor(objects);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    if (obj != exclude && obj->HitTest(x, y)) return obj;
+  }
+  return nullptr;
+}
+
+DrawObj* Sheet::PickObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {
+  DrawObj* obj = HitObject(x, y, exclude);
+  if (obj == nullptr) return nullptr;
+  DrawObj* target = obj->FindTarget(x, y, exclude);
+  return target != exclude ? target : obj;
+}
+
+List<DrawObj*>& Sheet::CollectInRect(const Rect& rect) {
+  List<DrawObj*>::Cursor cursor(objects);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    const Rect hit = obj->GetRect(0);
+    if (rect.Contains(hit.left, hit.top) && rect.Contains(hit.right, hit.bottom)) selected.PushBack(obj);
+  }
+  return selected;
+}
+
+void Sheet::PlaceInFront(DrawObj* obj) { objects.PushFront(obj->Root()); }
+
+void Sheet::PlaceAtBack(DrawObj* obj) { objects.PushBack(obj->Root()); }
+
+std::int32_t Sheet::RemoveObject(DrawObj* obj) {
+  std::int32_t removed = 0;
+  while (objects.Remove(obj) != 0) ++removed;
+  return removed;
+}
+
+Point Sheet::SnapToGrid(std::int32_t x, std::int32_t y) const {
+  // C++ division and remainder truncate towards zero, as the grid wants.
+  return {x + cellWidth / 2 - x % cellWidth, y + cellHeight / 2 - y % cellHeight};
+}
+
+}  // namespace virlo

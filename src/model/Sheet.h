@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/List.h"
+#include "model/String.h"
+#include "platform/Point.h"
+#include "platform/Rect.h"
+#include "store/Blank.h"
+#include "store/FieldVisitor.h"
+
+namespace virlo {
+
+class DeviceContext;
+class DrawObj;
+
+// The root of a diagram: the drawing area with its character grid, the
+// top-level objects in stacking order (front first), and the name of the text
+// file the diagram is printed to.
+class Sheet {
+ public:
+  Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, std::int32_t cellHeight);
+  explicit Sheet(store::Blank);
+  virtual ~Sheet();
+  Sheet(const Sheet&) = delete;
+  Sheet& operator=(const Sheet&) = delete;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  // Paints the green border, then every object from the back to the front.
+  virtual void Draw(DeviceContext& dc) const;
+  // The character art: one line per grid row, each ended by a line feed.
+  virtual std::string MakeText() const;
+
+  void SetTextFileName(const String& name) { textFileName.Assign(name); }
+  // The path before its last '.' at index 1 or later, followed by ".txt".
+  static String TextFileNameFor(const String& path);
+
+  DrawObj* HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const;
+  DrawObj* PickObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const;
+  // Appends to selected every object whose hit area lies within rect.
+  List<DrawObj*>& CollectInRect(const Rect& rect);
+  void PlaceInFront(DrawObj* obj);
+  void PlaceAtBack(DrawObj* obj);
+  // Removes every occurrence; returns how many there were.
+  std::int32_t RemoveObject(DrawObj* obj);
+  // The centre of the grid cell holding a point (truncating for negatives).
+  Point SnapToGrid(std::int32_t x, std::int32_t y) const;
+
+  // The persistent layout, in declaration order.
+  DrawObj* current = nullptr;
+  List<DrawObj*> selected;
+  List<DrawObj*> objects;
+  String textFileName;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t cellWidth = 0;
+  std::int32_t cellHeight = 0;
+  std::int32_t originX = 0;
+  std::int32_t originY = 0;
+};
+
+}  // namespace virlo

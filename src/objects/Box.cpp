@@ -1,0 +1,139 @@
+#include "objects/Box.h"
+
+#include "model/Selection.h"
+#include "model/Sheet.h"
+#include "platform/DeviceContext.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+const store::TypeDescription& Box::Type() {
+  static const auto type = store::TypeDescription::Concrete<Box>("Box", &DrawObj::Type());
+  return type;
+}
+
+void Box::DescribeFields(store::FieldVisitor& visitor) {
+  DrawObj::DescribeFields(visitor);
+  visitor.Member("top", top);
+  visitor.Member("left", left);
+  visitor.Member("bottom", bottom);
+  visitor.Member("right", right);
+}
+
+Box::Box(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, DrawObj* parent)
+    : DrawObj(sheet, parent),
+      top(sheet, x1, y1, x2, y1, this, nullptr),
+      left(sheet, x1, y2, x1, y1, this, nullptr),
+      bottom(sheet, x2, y2, x1, y2, this, nullptr),
+      right(sheet, x2, y1, x2, y2, this, nullptr) {
+  // Zero-length sides keep the orientation of their place in the frame.
+  top.orientation = Line::Horizontal;
+  left.orientation = Line::Vertical;
+  bottom.orientation = Line::Horizontal;
+  right.orientation = Line::Vertical;
+  JoinCorners();
+}
+
+Box::Box(const Box& source, Sheet* sheet, DrawObj* parent)
+    : DrawObj(source, sheet, parent),
+      top(source.top, sheet, this),
+      left(source.left, sheet, this),
+      bottom(source.bottom, sheet, this),
+      right(source.right, sheet, this) {
+  JoinCorners();
+}
+
+Box::Box(store::Blank b) : DrawObj(b), top(b), left(b), bottom(b), right(b) {}
+
+void Box::JoinCorners() {
+  top.end.Join(&right.start);
+  right.end.Join(&bottom.start);
+  bottom.end.Join(&left.start);
+  left.end.Join(&top.start);
+}
+
+Rect Box::Frame() const {
+  const Point a = FirstCorner();
+  const Point b = OppositeCorner();
+  return Rect{a.x, a.y, b.x, b.y}.Normalized();
+}
+
+Rect Box::GetRect(std::int32_t mode) const {
+  const std::int32_t hx = mode == 0 ? sheet->cellWidth / 2 : 1;
+  const std::int32_t hy = mode == 0 ? sheet->cellHeight / 2 : 1;
+  const Rect r = Frame();
+  return {r.left - hx, r.top - hy, r.right + hx, r.bottom + hy};
+}
+
+std::int32_t Box::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  if (DrawObj::Move(s, dx, dy) == 0) return 0;
+  const bool wasFree = Has(FreeMove);
+  SetFlag(FreeMove, 1);
+  for (Line* side : Clockwise()) side->Move(s, dx, dy);
+  if (!wasFree) SetFlag(FreeMove, 0);
+  InvalidateRedrawArea(s);
+  return 1;
+}
+
+std::int32_t Box::Select(Selection& s) {
+  if (DrawObj::Select(s) == 0) return 0;
+  for (Line* side : Clockwise()) side->Select(s);
+  if (parent != nullptr) parent->Select(s);
+  return 1;
+}
+
+std::int32_t Box::SelectAndRedraw(Selection& s) {
+  if (DrawObj::SelectAndRedraw(s) == 0) return 0;
+  for (Line* side : Clockwise()) side->SelectAndRedraw(s);
+  return 1;
+}
+
+DrawObj* Box::Clone(Sheet* target) const {
+  return store::New<Box>(store::Database::Of(target), *this, target, nullptr);
+}
+
+Point Box::GetPos() const { return {top.GetPos().x, left.GetPos().y}; }
+
+bool Box::HitTest(std::int32_t x, std::int32_t y) const {
+  if (Has(Filled)) return GetRect(0).Contains(x, y);
+  bool hit = false;
+  for (const Line* side : Clockwise()) hit = side->HitTest(x, y) || hit;
+  return hit;
+}
+
+std::int32_t Box::SetFlag(std::uint32_t bits, std::int32_t on) {
+  if (UpdateFlags(bits, on) == 0) return 0;
+  top.SetFlag(bits, on);
+  bottom.SetFlag(bits, on);
+  left.SetFlag(bits, on);
+  right.SetFlag(bits, on);
+  return 1;
+}
+
+void Box::Draw(DeviceContext& dc) const {
+  if (Has(Filled)) dc.FillRect(Frame(), Color::White());
+  for (const Line* side : Clockwise()) side->Draw(dc);
+}
+
+void Box::RenderText(Canvas& canvas) const {
+  for (const Line* side : Clockwise()) side->RenderText(canvas);
+}
+
+DrawObj* Box::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
+  if (!HitTest(x, y)) return nullptr;
+  for (Line* side : Clockwise()) {
+    DrawObj* target = side->FindTarget(x, y, exclude);
+    if (target != nullptr && target != exclude) return target;
+  }
+  return this;
+}
+
+void Box::Resize(const Rect& rect) {
+  const Rect r = rect.Normalized();
+  Selection s(nullptr, 1);
+  top.start.PlaceAt(r.left, r.top, s);
+  bottom.start.PlaceAt(r.right, r.bottom, s);
+  s.Clear();
+}
+
+}  // namespace virlo

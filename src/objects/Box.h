@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+
+#include "objects/Line.h"
+
+namespace virlo {
+
+// A rectangle made of four lines whose ends are joined at the corners. Moving
+// a corner or a side resizes it; moving the box moves all four sides freely.
+class Box : public DrawObj {
+ public:
+  Box(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, DrawObj* parent);
+  Box(const Box& source, Sheet* sheet, DrawObj* parent);
+  explicit Box(store::Blank b);
+  ~Box() override = default;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  Rect GetRect(std::int32_t mode) const override;
+  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  std::int32_t Select(Selection& selection) override;
+  std::int32_t SelectAndRedraw(Selection& selection) override;
+  DrawObj* Clone(Sheet* target) const override;
+  Point GetPos() const override;
+  bool HitTest(std::int32_t x, std::int32_t y) const override;
+  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  void Draw(DeviceContext& dc) const override;
+  void RenderText(Canvas& canvas) const override;
+  DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
+
+  // Makes the box occupy rect, moving the first corner and then the opposite one.
+  void Resize(const Rect& rect);
+
+  // The first corner (start of top) and the opposite corner (start of bottom).
+  Point FirstCorner() const { return top.start.GetPos(); }
+  Point OppositeCorner() const { return bottom.start.GetPos(); }
+  // The rectangle between the two corners, normalised.
+  Rect Frame() const;
+
+  // The persistent layout, in declaration order.
+  Line top;
+  Line left;
+  Line bottom;
+  Line right;
+
+ protected:
+  // The sides in clockwise order: top, right, bottom, left.
+  std::array<Line*, 4> Clockwise() { return {&top, &right, &bottom, &left}; }
+  std::array<const Line*, 4> Clockwise() const { return {&top, &right, &bottom, &left}; }
+
+ private:
+  void JoinCorners();
+};
+
+}  // namespace virlo

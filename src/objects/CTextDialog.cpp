@@ -1,0 +1,35 @@
+#include "objects/CTextDialog.h"
+
+#include "objects/StrBox.h"
+
+namespace virlo {
+
+CTextDialog::CTextDialog(StrBox* strBox)
+    : Dialog(TemplateId),
+      frameOn_(strBox->frame),
+      editText_(strBox->GetText()),
+      alignmentChoice_(strBox->alignment),
+      strBox_(strBox) {}
+
+void CTextDialog::DoDataExchange(DataExchange& dx) {
+  if (imagesSet_ == 0) {
+    dx.Control(LeftButton).image = LeftImage;
+    dx.Control(CentreButton).image = CentreImage;
+    dx.Control(RightButton).image = RightImage;
+    dx.Control(FrameButton).image = FrameImage;
+    imagesSet_ = 1;
+  }
+  dx.Check(FrameButton, frameOn_);
+  std::string text = editText_;
+  dx.Text(TextEdit, text);
+  if (!dx.MaxChars(TextEdit, text, MaxText)) return;
+  editText_ = std::move(text);
+  dx.Radio(LeftButton, alignmentChoice_);
+
+  strBox_->alignment = alignmentChoice_;
+  strBox_->frame = frameOn_;
+  strBox_->SyncFilled();
+  strBox_->SetText(editText_.c_str());
+}
+
+}  // namespace virlo

@@ -1,0 +1,178 @@
+#include "objects/Dot.h"
+
+#include <array>
+
+#include "model/Canvas.h"
+#include "model/Selection.h"
+#include "model/Sheet.h"
+#include "objects/DotSelDialog.h"
+#include "objects/Line.h"
+#include "objects/MarkerTable.h"
+#include "platform/DeviceContext.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+const store::TypeDescription& Dot::Type() {
+  static const auto type = store::TypeDescription::Concrete<Dot>("Dot", &DrawObj::Type());
+  return type;
+}
+
+void Dot::DescribeFields(store::FieldVisitor& visitor) {
+  DrawObj::DescribeFields(visitor);
+  visitor.Int32("x", x);
+  visitor.Int32("y", y);
+  visitor.Int32("marker", marker);
+}
+
+Dot::Dot(Sheet* sheet, std::int32_t x, std::int32_t y, std::int32_t type, DrawObj* parent)
+    : DrawObj(sheet, parent), x(x), y(y), marker(type < 0 ? MarkerTable::WhiteCircle : type) {}
+
+Dot::Dot(const Dot& source, Sheet* sheet, DrawObj* parent)
+    : DrawObj(source, sheet, parent), x(source.x), y(source.y), marker(source.marker) {}
+
+Dot::~Dot() { SetDotLine(nullptr); }
+
+Rect Dot::GetRect(std::int32_t mode) const {
+  const std::int32_t cw = sheet->cellWidth;
+  const std::int32_t ch = sheet->cellHeight;
+  if (mode == 0) return {x - cw / 2, y - ch / 2, x + cw / 2, y + ch / 2};
+  if (marker != MarkerTable::Join) return {x - cw, y - ch / 2, x + cw, y + ch / 2};
+  if (Has(Highlighted)) return {x - cw / 2, y - ch / 4, x + cw / 2, y + ch / 4};
+  return {x - 1, y - 1, x + 1, y + 1};
+}
+
+std::int32_t Dot::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  if (DrawObj::Move(s, dx, dy) == 0) return 0;
+  if (s.moving != 0) {
+    x += dx;
+    y += dy;
+  }
+  InvalidateRedrawArea(s);
+  return 1;
+}
+
+std::int32_t Dot::Select(Selection& s) {
+  if (DrawObj::Select(s) == 0) return 0;
+  LinkToLine();
+  return 1;
+}
+
+DrawObj* Dot::Clone(Sheet* target) const {
+  return store::New<Dot>(store::Database::Of(target), *this, target, nullptr);
+}
+
+bool Dot::HitTest(std::int32_t px, std::int32_t py) const { return GetRect(0).Contains(px, py); }
+
+std::int32_t Dot::SetFlag(std::uint32_t bits, std::int32_t on) { return UpdateFlags(bits, on); }
+
+void Dot::Draw(DeviceContext& dc) const {
+  const std::int32_t X = x + sheet->originX;
+  const std::int32_t Y = y + sheet->originY;
+  const std::int32_t cw = sheet->cellWidth;
+  const std::int32_t e = cw - 1;
+  const std::int32_t hh = sheet->cellHeight / 2;
+  const Color c = sheet->current == this ? Color::Red() : Has(Highlighted) ? Color::Blue() : Color::White();
+  const bool highlighted = Has(Highlighted);
+
+  auto highlightSquare = [&] { dc.FillRect({X - cw / 2, Y - hh / 2, X + cw / 2, Y + hh / 2}, c); };
+  auto stroke = [&](Point to) {
+    dc.MoveTo({X, Y});
+    dc.LineTo(to);
+  };
+  auto filledPolygon = [&](std::span<const Point> points) {
+    const Pen pen = dc.SelectPen(Pen{1, Color::Black()});
+    const Brush brush = dc.SelectBrush(Brush::Solid(c));
+    const PolygonFillMode mode = dc.SetPolygonFillMode(PolygonFillMode::Alternate);
+    dc.Polygon(points);
+    dc.SetPolygonFillMode(mode);
+    dc.SelectBrush(brush);
+    dc.SelectPen(pen);
+  };
+  auto arrow = [&](Point a, Point b) {
+    const Pen pen = dc.SelectPen(Pen{1, Color::Black()});
+    stroke(a);
+    stroke(b);
+    dc.SelectPen(pen);
+    if (highlighted) highlightSquare();
+  };
+
+  switch (marker) {
+    case MarkerTable::BlackCircle:
+    case MarkerTable::WhiteCircle: {
+      const Pen pen = dc.SelectPen(Pen{1, Color::Black()});
+      const Brush brush =
+          dc.SelectBrush(Brush::Solid(marker == MarkerTable::BlackCircle ? Color::Black() : c));
+      dc.Ellipse({X - e, Y - e, X + e, Y + e});
+      dc.SelectBrush(brush);
+      dc.SelectPen(pen);
+      if (marker == MarkerTable::BlackCircle && highlighted) highlightSquare();
+      break;
+    }
+    case MarkerTable::LeftArrow:
+      arrow({X + e, Y - e}, {X + e, Y + e});
+      break;
+    case MarkerTable::RightArrow:
+      arrow({X - e, Y - e}, {X - e, Y + e});
+      break;
+    case MarkerTable::UpArrow:
+      arrow({X - e, Y + e}, {X + e, Y + e});
+      break;
+    case MarkerTable::DownArrow:
+      arrow({X - e, Y - e}, {X + e, Y - e});
+      break;
+    case MarkerTable::Derivation: {
+      const std::array<Point, 3> triangle{{{X, Y - e}, {X - e, Y + e}, {X + e, Y + e}}};
+      filledPolygon(triangle);
+      break;
+    }
+    case MarkerTable::Aggregation: {
+      const std::array<Point, 4> diamond{{{X, Y - e}, {X - e, Y}, {X, Y + e}, {X + e, Y}}};
+      filledPolygon(diamond);
+      break;
+    }
+    default: {
+      if (highlighted) highlightSquare();
+      if (marker == MarkerTable::Join) break;
+      const BackgroundMode mode = dc.SetBackgroundMode(BackgroundMode::Transparent);
+      const Color text = dc.SetTextColor(c);
+      dc.TextOut({X - cw / 2, Y - hh}, MarkerText(marker));
+      dc.SetTextColor(text);
+      dc.SetBackgroundMode(mode);
+      break;
+    }
+  }
+}
+
+void Dot::RenderText(Canvas& canvas) const {
+  if (x < 0 || x >= sheet->width || y < 0 || y >= sheet->height) return;
+  // A two-character marker in the last column keeps only its first character.
+  canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, MarkerText(marker));
+}
+
+std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<DotSelDialog>(this); }
+
+void Dot::LinkToLine() {
+  SetLine(nullptr);
+  DrawObj* hit = sheet->PickObject(x, y, Root());
+  if (auto* line = dynamic_cast<Line*>(hit)) SetLine(line);
+}
+
+Line* Dot::GetLine() const { return dynamic_cast<Line*>(parent); }
+
+void Dot::SetLine(Line* line) { SetDotLine(line); }
+
+void Dot::SetDotLine(Line* line) {
+  if (auto* host = dynamic_cast<Line*>(parent)) host->attached.Remove(this);
+  parent = line;
+  if (line != nullptr) line->attached.PushBack(this);
+}
+
+std::int32_t Dot::PlaceAt(std::int32_t px, std::int32_t py, Selection& s) {
+  const Point pos = GetPos();
+  return Move(s, px - pos.x, py - pos.y);
+}
+
+std::string_view Dot::MarkerText(std::int32_t type) { return MarkerTable::MarkerText(type); }
+
+}  // namespace virlo

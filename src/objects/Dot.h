@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "objects/DrawObj.h"
+
+namespace virlo {
+
+class Line;
+
+// A point of the diagram carrying an endpoint marker. Alone it is a free
+// marker; put down on a line it rests on it (the line is its parent) and moves
+// with it. Dots are also the base of line ends.
+class Dot : public DrawObj {
+ public:
+  // A negative type gives the white circle.
+  Dot(Sheet* sheet, std::int32_t x, std::int32_t y, std::int32_t type, DrawObj* parent);
+  Dot(const Dot& source, Sheet* sheet, DrawObj* parent);
+  explicit Dot(store::Blank b) : DrawObj(b) {}
+  ~Dot() override;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  Rect GetRect(std::int32_t mode) const override;
+  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  std::int32_t Select(Selection& selection) override;
+  DrawObj* Clone(Sheet* target) const override;
+  Point GetPos() const override { return {x, y}; }
+  bool HitTest(std::int32_t px, std::int32_t py) const override;
+  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  void Draw(DeviceContext& dc) const override;
+  void RenderText(Canvas& canvas) const override;
+  std::unique_ptr<Dialog> Edit() override;
+
+  // Leaves any line, then rests on the line picked at the dot's position.
+  virtual void LinkToLine();
+  // The line the dot rests on, or null.
+  virtual Line* GetLine() const;
+  virtual void SetLine(Line* line);
+
+  // Moves the dot to a position by the difference to where it is.
+  std::int32_t PlaceAt(std::int32_t px, std::int32_t py, Selection& selection);
+  static std::string_view MarkerText(std::int32_t type);
+
+  // The persistent layout, in declaration order.
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::int32_t marker = 0;
+
+ protected:
+  // The Dot's own SetLine, which a line end's destructor still needs.
+  void SetDotLine(Line* line);
+};
+
+}  // namespace virlo

@@ -1,0 +1,81 @@
+#include "objects/DrawObj.h"
+
+#include "model/Selection.h"
+#include "model/Sheet.h"
+#include "platform/Dialog.h"
+
+namespace virlo {
+
+const store::TypeDescription& DrawObj::Type() {
+  static const auto type = store::TypeDescription::Abstract("DrawObj");
+  return type;
+}
+
+void DrawObj::DescribeFields(store::FieldVisitor& visitor) {
+  visitor.UInt32("flags", flags);
+  visitor.Ref("sheet", sheet);
+  visitor.Ref("parent", parent);
+  visitor.Transient("selection", selection);
+}
+
+DrawObj::DrawObj(Sheet* sheet, DrawObj* parent) : sheet(sheet), parent(parent) {
+  if (parent == nullptr && sheet->objects.Contains(this) == 0) sheet->PlaceInFront(this);
+}
+
+DrawObj::DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent)
+    : flags(source.flags), sheet(sheet), parent(parent) {}
+
+DrawObj::~DrawObj() {
+  if (sheet != nullptr) sheet->RemoveObject(this);
+  if (selection != nullptr) {
+    selection->list.Remove(this);
+    selection = nullptr;
+  }
+}
+
+std::int32_t DrawObj::Join(Selection& s) {
+  if (selection != nullptr) return 0;
+  selection = &s;
+  s.list.PushBack(this);
+  return 1;
+}
+
+void DrawObj::InvalidateRedrawArea(const Selection& s) const { s.Invalidate(GetRect(1), true); }
+
+std::int32_t DrawObj::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  InvalidateRedrawArea(s);
+  if (selection != nullptr) return 0;
+  if (dx == 0 && dy == 0) return 0;
+  return Join(s);
+}
+
+std::int32_t DrawObj::Select(Selection& s) { return Join(s); }
+
+std::int32_t DrawObj::SelectAndRedraw(Selection& s) {
+  InvalidateRedrawArea(s);
+  return Join(s);
+}
+
+DrawObj* DrawObj::FindTarget(std::int32_t, std::int32_t, const DrawObj*) { return nullptr; }
+
+std::unique_ptr<Dialog> DrawObj::Edit() { return nullptr; }
+
+DrawObj* DrawObj::Root() {
+  DrawObj* obj = this;
+  while (obj->parent != nullptr) obj = obj->parent;
+  return obj;
+}
+
+std::int32_t DrawObj::UpdateFlags(std::uint32_t bits, std::int32_t on) {
+  const std::int32_t now = Has(bits) ? 1 : 0;
+  if (now == on) return 0;
+  if (on == 1) {
+    flags |= bits;
+  } else {
+    flags &= ~bits;
+  }
+  if (parent != nullptr) parent->SetFlag(bits, on);
+  return 1;
+}
+
+}  // namespace virlo

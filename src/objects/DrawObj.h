@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/Point.h"
+#include "platform/Rect.h"
+#include "store/Blank.h"
+#include "store/FieldVisitor.h"
+
+namespace virlo {
+
+class Canvas;
+class DeviceContext;
+class Dialog;
+class Selection;
+class Sheet;
+
+// Everything drawn on a sheet. Objects are top-level (listed in their sheet's
+// objects) or parts of another object, pointing to it through parent.
+// Operations that spread over linked objects carry a Selection: an object acts
+// only when it joins the Selection now, so each acts once however many links
+// lead to it.
+class DrawObj {
+ public:
+  enum Flag : std::uint32_t { Visible = 1, Highlighted = 2, FreeMove = 4, Filled = 8 };
+
+  // A new top-level object (parent null) enters the front of the sheet's objects.
+  DrawObj(Sheet* sheet, DrawObj* parent);
+  // The copy every Clone makes: flags copied, not listed anywhere.
+  DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent);
+  explicit DrawObj(store::Blank) {}
+  virtual ~DrawObj();
+  DrawObj(const DrawObj&) = delete;
+  DrawObj& operator=(const DrawObj&) = delete;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  // Mode 0: the hit area. Mode 1: the area to repaint when the object changes.
+  virtual Rect GetRect(std::int32_t mode) const = 0;
+  // 1 if the object took part in the move.
+  virtual std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy);
+  // 1 if the object joined the Selection now.
+  virtual std::int32_t Select(Selection& selection);
+  virtual std::int32_t SelectAndRedraw(Selection& selection);
+  // A copy in the target sheet's memory; null when the store has no memory.
+  virtual DrawObj* Clone(Sheet* target) const = 0;
+  virtual Point GetPos() const = 0;
+  virtual bool HitTest(std::int32_t x, std::int32_t y) const = 0;
+  // 1 if any flag changed.
+  virtual std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) = 0;
+  virtual void Draw(DeviceContext& dc) const = 0;
+  virtual void RenderText(Canvas& canvas) const = 0;
+  // The part of this object at a point, for picking; null by default.
+  virtual DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude);
+  // The object's property dialog, or null when it has none.
+  virtual std::unique_ptr<Dialog> Edit();
+
+  // The top-level object this one belongs to (itself when it has no parent).
+  DrawObj* Root();
+  // The shared part of every SetFlag; passes a change on to the parent.
+  std::int32_t UpdateFlags(std::uint32_t bits, std::int32_t on);
+
+  bool Has(std::uint32_t bits) const { return (flags & bits) != 0; }
+
+  // The persistent layout, in declaration order.
+  std::uint32_t flags = 0;
+  Sheet* sheet = nullptr;
+  DrawObj* parent = nullptr;
+  // The Selection of the operation under way; null between operations.
+  Selection* selection = nullptr;
+
+ protected:
+  // Joins the Selection without repainting; 0 if already in one.
+  std::int32_t Join(Selection& selection);
+  // Repaints the redraw area through the Selection.
+  void InvalidateRedrawArea(const Selection& selection) const;
+};
+
+}  // namespace virlo

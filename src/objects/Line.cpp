@@ -1,0 +1,193 @@
+#include "objects/Line.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "model/Canvas.h"
+#include "model/Selection.h"
+#include "model/Sheet.h"
+#include "platform/DeviceContext.h"
+#include "store/Store.h"
+
+namespace virlo {
+namespace {
+
+// Writes ch into the cells of one row (or column) from index `from` towards
+// `to`, `to` excluded, where they hold a blank or a line character. Only the
+// cells inside the canvas are visited.
+template <class PutAt>
+void Run(std::int32_t from, std::int32_t to, std::int32_t limit, PutAt put) {
+  if (from == to) return;
+  const std::int64_t step = from < to ? 1 : -1;
+  std::int64_t first = from;
+  std::int64_t last = std::int64_t{to} - step;
+  if (step < 0) std::swap(first, last);
+  first = std::max<std::int64_t>(first, 0);
+  last = std::min<std::int64_t>(last, std::int64_t{limit} - 1);
+  for (std::int64_t i = first; i <= last; ++i) put(static_cast<std::int32_t>(i));
+}
+
+bool IsLineCell(char ch) { return ch == ' ' || ch == '-' || ch == '|'; }
+
+}  // namespace
+
+const store::TypeDescription& Line::Type() {
+  static const auto type = store::TypeDescription::Concrete<Line>("Line", &DrawObj::Type());
+  return type;
+}
+
+void Line::DescribeFields(store::FieldVisitor& visitor) {
+  DrawObj::DescribeFields(visitor);
+  visitor.Member("start", start);
+  visitor.Member("end", end);
+  visitor.Member("attached", attached);
+  visitor.Int32("orientation", orientation);
+}
+
+Line::Line(Sheet* sheet, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, DrawObj* parent,
+           DrawObj* target)
+    : DrawObj(sheet, parent), start(sheet, x0, y0, this), end(sheet, x1, y1, this) {
+  if (target != nullptr) {
+    start.Join(dynamic_cast<LinkPoint*>(target));
+    start.SetLine(dynamic_cast<Line*>(target));
+  }
+  const std::int64_t dx = std::int64_t{x1} - x0;
+  const std::int64_t dy = std::int64_t{y1} - y0;
+  orientation = std::llabs(dy) > std::llabs(dx) ? Vertical : Horizontal;
+}
+
+Line::Line(const Line& source, Sheet* sheet, DrawObj* parent)
+    : DrawObj(source, sheet, parent),
+      start(source.start, sheet, this),
+      end(source.end, sheet, this),
+      orientation(source.orientation) {}
+
+Line::Line(store::Blank b) : DrawObj(b), start(b), end(b), attached(b) {}
+
+Line::~Line() {
+  while (DrawObj* obj = attached.PopFront()) {
+    if (auto* dot = dynamic_cast<Dot*>(obj)) dot->SetLine(nullptr);
+  }
+  // The ends are members and die after this body, when the line's own lists
+  // are gone; unlink them now, end first, and leave them nothing to touch.
+  end.Unlink();
+  start.Unlink();
+  end.parent = nullptr;
+  start.parent = nullptr;
+}
+
+Rect Line::GetRect(std::int32_t mode) const {
+  const std::int32_t hx = mode == 0 ? sheet->cellWidth / 2 : 1;
+  const std::int32_t hy = mode == 0 ? sheet->cellHeight / 2 : 1;
+  Point p = start.GetPos();
+  Point q = end.GetPos();
+  if ((orientation == Horizontal && p.x > q.x) || (orientation == Vertical && p.y > q.y)) std::swap(p, q);
+  return {p.x - hx, p.y - hy, q.x + hx, q.y + hy};
+}
+
+std::int32_t Line::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  std::int32_t mx = dx;
+  std::int32_t my = dy;
+  if (!Has(FreeMove)) {
+    if (orientation == Horizontal) {
+      mx = 0;
+    } else if (orientation == Vertical) {
+      my = 0;
+    }
+  }
+  if (mx == 0 && my == 0) {
+    InvalidateRedrawArea(s);
+    return 1;
+  }
+  // Box sides carry what rests on them by the full delta.
+  const std::int32_t ax = parent != nullptr ? dx : mx;
+  const std::int32_t ay = parent != nullptr ? dy : my;
+  List<DrawObj*>::Cursor cursor(attached);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Move(s, ax, ay);
+  if (DrawObj::Move(s, mx, my) == 0) return 0;
+  start.Move(s, mx, my);
+  end.Move(s, mx, my);
+  InvalidateRedrawArea(s);
+  if (parent != nullptr && parent->Has(Filled)) s.Invalidate(parent->GetRect(1), true);
+  return 1;
+}
+
+std::int32_t Line::Select(Selection& s) {
+  if (DrawObj::Select(s) == 0) return 0;
+  start.Select(s);
+  end.Select(s);
+  // A dot that settles leaves the list and may rejoin it at the back while we
+  // walk, so the cursor must survive removals.
+  List<DrawObj*>::Cursor cursor(attached, true);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Select(s);
+  if (parent != nullptr) parent->Select(s);
+  return 1;
+}
+
+std::int32_t Line::SelectAndRedraw(Selection& s) {
+  if (DrawObj::SelectAndRedraw(s) == 0) return 0;
+  start.SelectAndRedraw(s);
+  end.SelectAndRedraw(s);
+  List<DrawObj*>::Cursor cursor(attached);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SelectAndRedraw(s);
+  if (parent != nullptr) parent->SelectAndRedraw(s);
+  return 1;
+}
+
+DrawObj* Line::Clone(Sheet* target) const {
+  return store::New<Line>(store::Database::Of(target), *this, target, nullptr);
+}
+
+bool Line::HitTest(std::int32_t px, std::int32_t py) const { return GetRect(0).Contains(px, py); }
+
+std::int32_t Line::SetFlag(std::uint32_t bits, std::int32_t on) {
+  if (UpdateFlags(bits, on) == 0) return 0;
+  start.SetFlag(bits, on);
+  end.SetFlag(bits, on);
+  return 1;
+}
+
+void Line::Draw(DeviceContext& dc) const {
+  if (!Has(Visible)) return;
+  const Pen previous = dc.SelectPen(Pen{1, sheet->current == this ? Color::Red() : Color::Black()});
+  dc.MoveTo({start.x + sheet->originX, start.y + sheet->originY});
+  dc.LineTo({end.x + sheet->originX, end.y + sheet->originY});
+  start.Draw(dc);
+  end.Draw(dc);
+  dc.SelectPen(previous);
+  List<DrawObj*>::Cursor cursor(attached);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Draw(dc);
+}
+
+void Line::RenderText(Canvas& canvas) const {
+  const std::int32_t cw = sheet->cellWidth;
+  const std::int32_t ch = sheet->cellHeight;
+  const std::int32_t c = start.x / cw;
+  const std::int32_t r = start.y / ch;
+  if (orientation == Horizontal && r >= 0 && r < canvas.Rows()) {
+    Run(c, end.x / cw, canvas.Columns(), [&](std::int32_t col) {
+      if (IsLineCell(canvas.At(col, r))) canvas.Put(col, r, '-');
+    });
+  } else if (orientation == Vertical && c >= 0 && c < canvas.Columns()) {
+    Run(r, end.y / ch, canvas.Rows(), [&](std::int32_t row) {
+      if (IsLineCell(canvas.At(c, row))) canvas.Put(c, row, '|');
+    });
+  }
+  start.RenderText(canvas);
+  end.RenderText(canvas);
+  List<DrawObj*>::Cursor cursor(attached);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->RenderText(canvas);
+}
+
+DrawObj* Line::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
+  if (!GetRect(0).Contains(x, y)) return nullptr;
+  if (&start != exclude && start.HitTest(x, y)) return &start;
+  if (&end != exclude && end.HitTest(x, y)) return &end;
+  List<DrawObj*>::Cursor cursor(attached);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    if (obj != exclude && obj->HitTest(x, y)) return obj;
+  }
+  return this;
+}
+
+}  // namespace virlo

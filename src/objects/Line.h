@@ -1,0 +1,46 @@
+#pragma once
+
+#include "model/List.h"
+#include "objects/LinkPoint.h"
+
+namespace virlo {
+
+// A straight connection between two ends, in character art a run of "-" or
+// "|" between end markers. A line follows a move only across its own direction
+// unless it moves freely, and carries what rests on it.
+class Line : public DrawObj {
+ public:
+  enum Orientation : std::int32_t { Horizontal = 0, Vertical = 1 };
+
+  // The start is joined to target when that is a line end, or rests on it when
+  // it is a line.
+  Line(Sheet* sheet, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, DrawObj* parent,
+       DrawObj* target);
+  Line(const Line& source, Sheet* sheet, DrawObj* parent);
+  explicit Line(store::Blank b);
+  ~Line() override;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  Rect GetRect(std::int32_t mode) const override;
+  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  std::int32_t Select(Selection& selection) override;
+  std::int32_t SelectAndRedraw(Selection& selection) override;
+  DrawObj* Clone(Sheet* target) const override;
+  Point GetPos() const override { return end.GetPos(); }
+  bool HitTest(std::int32_t px, std::int32_t py) const override;
+  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  void Draw(DeviceContext& dc) const override;
+  void RenderText(Canvas& canvas) const override;
+  DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
+
+  // The persistent layout, in declaration order.
+  LinkPoint start;
+  LinkPoint end;
+  // Dots resting on the line and ends of lines meeting it, in arrival order.
+  List<DrawObj*> attached;
+  std::int32_t orientation = Horizontal;
+};
+
+}  // namespace virlo

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "objects/Dot.h"
+
+namespace virlo {
+
+// One end of a line. It can be joined to exactly one other end at the same
+// place (its partner: a corner of two lines) and can rest on another line (its
+// host line: a T-junction).
+class LinkPoint : public Dot {
+ public:
+  LinkPoint(Sheet* sheet, std::int32_t x, std::int32_t y, Line* line);
+  // Copies carry no links.
+  LinkPoint(const LinkPoint& source, Sheet* sheet, DrawObj* parent);
+  explicit LinkPoint(store::Blank b) : Dot(b) {}
+  ~LinkPoint() override;
+
+  static const store::TypeDescription& Type();
+  void DescribeFields(store::FieldVisitor& visitor);
+
+  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  std::int32_t Select(Selection& selection) override;
+  std::int32_t SelectAndRedraw(Selection& selection) override;
+  DrawObj* Clone(Sheet* target) const override;
+  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  void Draw(DeviceContext& dc) const override;
+  void LinkToLine() override;
+  Line* GetLine() const override { return hostLine; }
+  void SetLine(Line* line) override;
+
+  // Joins two free points, or with null frees this point and its partner. An
+  // existing join is never replaced.
+  LinkPoint* Join(LinkPoint* other);
+  // Leaves the host line and the partner; what the destructor does.
+  void Unlink();
+
+  // The persistent layout, in declaration order.
+  LinkPoint* partner = nullptr;
+  Line* hostLine = nullptr;
+};
+
+}  // namespace virlo

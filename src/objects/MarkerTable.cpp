@@ -1,0 +1,37 @@
+#include "objects/MarkerTable.h"
+
+namespace virlo {
+
+// Descriptions in code page 932: join, horizontal line, vertical line, oblique
+// line (twice), horizontal and vertical dotted line, black and white circle,
+// left, right, up and down arrow, derivation, aggregation, association attribute.
+const std::array<std::string_view, MarkerTable::Count> MarkerTable::entries_ = {
+    "+  \x8C\x8B\x8D\x87",
+    "-  \x89\xA1\x90\xFC",
+    "|  \x8F\x63\x90\xFC",
+    "/  \x8E\xCE\x90\xFC",
+    "\\  \x8E\xCE\x90\xFC",
+    ".  \x89\xA1\x93\x5F\x90\xFC",
+    ":  \x8F\x63\x93\x5F\x90\xFC",
+    "*  \x8D\x95\x8A\xDB",
+    "O  \x94\x92\x8A\xDB",
+    "<  \x8D\xB6\x96\xEE",
+    ">  \x89\x45\x96\xEE",
+    "^  \x8F\xE3\x96\xEE",
+    "V  \x89\xBA\x96\xEE",
+    "A  \x94\x68\x90\xB6",
+    "<> \x8F\x57\x96\xF1",
+    "U  \x8A\xD6\x98\x41\x91\xAE\x90\xAB",
+};
+
+std::string_view MarkerTable::Entry(std::int32_t type) {
+  if (!IsValid(type)) return {};
+  return entries_[static_cast<std::size_t>(type)];
+}
+
+std::string_view MarkerTable::MarkerText(std::int32_t type) {
+  const std::string_view entry = Entry(type);
+  return entry.substr(0, entry.find(' '));
+}
+
+}  // namespace virlo

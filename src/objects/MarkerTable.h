@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace virlo {
+
+// The sixteen endpoint markers: each entry is the marker characters, blanks and
+// a description, in code page 932 bytes, as the marker picker lists them.
+class MarkerTable {
+ public:
+  static constexpr std::int32_t Count = 16;
+
+  // Marker types with a meaning of their own in the code.
+  enum Type : std::int32_t {
+    Join = 0,
+    BlackCircle = 7,
+    WhiteCircle = 8,
+    LeftArrow = 9,
+    RightArrow = 10,
+    UpArrow = 11,
+    DownArrow = 12,
+    Derivation = 13,
+    Aggregation = 14,
+  };
+
+  // The whole entry of a type (0 to 15).
+  static std::string_view Entry(std::int32_t type);
+  // The marker characters of a type: the entry up to its first blank.
+  static std::string_view MarkerText(std::int32_t type);
+  static bool IsValid(std::int32_t type) { return type >= 0 && type < Count; }
+
+ private:
+  static const std::array<std::string_view, Count> entries_;
+};
+
+}  // namespace virlo

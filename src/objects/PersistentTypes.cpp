@@ -1,0 +1,34 @@
+#include "objects/PersistentTypes.h"
+
+#include <array>
+
+#include "model/List.h"
+#include "model/ListG.h"
+#include "model/Sheet.h"
+#include "model/String.h"
+#include "objects/Box.h"
+#include "objects/Dot.h"
+#include "objects/Line.h"
+#include "objects/LinkPoint.h"
+#include "objects/StrBox.h"
+#include "store/TypeRegistry.h"
+
+namespace virlo {
+namespace {
+
+std::array<const store::TypeDescription*, 10> Types() {
+  return {&ListG::Type(), &ListG::Node::Type(), &String::Type(), &Sheet::Type(), &List<DrawObj*>::Type(),
+          &Dot::Type(),   &LinkPoint::Type(),   &Line::Type(),   &Box::Type(),   &StrBox::Type()};
+}
+
+}  // namespace
+
+void RegisterPersistentTypes() {
+  for (const store::TypeDescription* type : Types()) store::TypeRegistry::Register(*type);
+}
+
+void DeregisterPersistentTypes() {
+  for (const store::TypeDescription* type : Types()) store::TypeRegistry::Deregister(*type);
+}
+
+}  // namespace virlo

@@ -1,0 +1,145 @@
+#include "objects/StrBox.h"
+
+#include <algorithm>
+
+#include "model/Canvas.h"
+#include "model/Sheet.h"
+#include "objects/CTextDialog.h"
+#include "platform/Application.h"
+#include "platform/DeviceContext.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+const store::TypeDescription& StrBox::Type() {
+  static const auto type = store::TypeDescription::Concrete<StrBox>("StrBox", &Box::Type());
+  return type;
+}
+
+void StrBox::DescribeFields(store::FieldVisitor& visitor) {
+  Box::DescribeFields(visitor);
+  visitor.Member("str", str);
+  visitor.Int32("frame", frame);
+  visitor.Int32("alignment", alignment);
+}
+
+StrBox::StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
+               const String& text, DrawObj* parent)
+    : Box(sheet, x1, y1, x2, y2, parent), str(text) {
+  FitToText();
+}
+
+StrBox::StrBox(const StrBox& source, Sheet* sheet, DrawObj* parent)
+    : Box(source, sheet, parent), str(source.str), frame(source.frame), alignment(source.alignment) {}
+
+StrBox::~StrBox() { str.Clear(); }
+
+void StrBox::SyncFilled() {
+  if (frame != 0) {
+    flags |= Filled;
+  } else {
+    flags &= ~std::uint32_t{Filled};
+  }
+}
+
+std::int32_t StrBox::SelectAndRedraw(Selection& s) {
+  SyncFilled();
+  return Box::SelectAndRedraw(s);
+}
+
+DrawObj* StrBox::Clone(Sheet* target) const {
+  return store::New<StrBox>(store::Database::Of(target), *this, target, nullptr);
+}
+
+bool StrBox::HitTest(std::int32_t x, std::int32_t y) const { return GetRect(0).Contains(x, y); }
+
+String StrBox::GetTextLine(std::int32_t& pos) const {
+  const std::int32_t k = str.FindChar('\n', pos);
+  std::int32_t length;
+  std::int32_t next;
+  if (k >= 0) {
+    // The CR of a CR LF pair is dropped; a bare LF ends the line just the same.
+    length = k - pos;
+    if (length > 0 && str.Text()[k - 1] == '\r') --length;
+    next = k + 1;
+  } else {
+    length = str.Length() - pos;
+    next = str.Length() + 1;
+  }
+  String line = str.Mid(pos, length);
+  pos = next;
+  return line;
+}
+
+void StrBox::FitToText() {
+  std::int32_t count = 0;
+  std::int32_t maxLen = 0;
+  std::int32_t pos = 0;
+  do {
+    const String line = GetTextLine(pos);
+    ++count;
+    maxLen = std::max(maxLen, line.Length());
+  } while (pos < str.Length());
+  const Point corner = FirstCorner();
+  Resize({corner.x, corner.y, corner.x + sheet->cellWidth * (maxLen + 1),
+          corner.y + sheet->cellHeight * (count + 1)});
+}
+
+void StrBox::SetText(const char* chars) {
+  str.Assign(chars);
+  FitToText();
+}
+
+void StrBox::Draw(DeviceContext& dc) const {
+  unsigned format = TextFormat::WordBreak | TextFormat::TabStop | (12u << 8);
+  if (alignment == AlignCentre) format |= TextFormat::Center;
+  if (alignment == AlignRight) format |= TextFormat::Right;
+  const std::int32_t cw = sheet->cellWidth;
+  const std::int32_t ch = sheet->cellHeight;
+  const Point a = FirstCorner();
+  const Point b = OppositeCorner();
+  const Rect textRect{a.x + cw / 2, a.y + ch / 2, b.x - cw / 2 + 1, b.y - ch / 2 + 1};
+  if (frame != 0 || Has(Highlighted)) Box::Draw(dc);
+  const Application* app = Application::Instance();
+  const Font* font = app != nullptr ? app->GetTextFont() : nullptr;
+  const Font* previous = font != nullptr ? dc.SelectFont(font) : nullptr;
+  dc.DrawText(str.View(), textRect, format);
+  if (font != nullptr) dc.SelectFont(previous);
+}
+
+void StrBox::RenderText(Canvas& canvas) const {
+  const std::int32_t cw = sheet->cellWidth;
+  const std::int32_t ch = sheet->cellHeight;
+  const Point a = FirstCorner();
+  const Point b = OppositeCorner();
+  const std::int32_t firstCol = a.x / cw + 1;
+  const std::int32_t lastCol = b.x / cw - 1;
+  const std::int32_t w = lastCol - firstCol + 1;
+  const std::int32_t firstRow = a.y / ch + 1;
+  std::int32_t lastRow = b.y / ch - 1;
+  if (lastRow >= canvas.Rows() - 1) lastRow = canvas.Rows() - 1;
+
+  std::int32_t pos = 0;
+  for (std::int32_t r = firstRow; r <= lastRow; ++r) {
+    // Once the text is used up every further row gets an empty line.
+    if (pos > str.Length()) break;
+    const String line = GetTextLine(pos);
+    if (r < 0) continue;
+    const std::int32_t len = line.Length();
+    std::int32_t c = firstCol;
+    if (alignment == AlignCentre && len <= w) c = firstCol + (w - len) / 2;
+    // A centred line wider than the box starts at the first inner column.
+    if (alignment == AlignRight) c = firstCol + (w - len);
+    std::int32_t skip = 0;
+    if (c < 0) {
+      skip = -c;
+      c = 0;
+    }
+    if (len - skip > 0) canvas.Write(c, r, line.View().substr(static_cast<std::size_t>(skip)));
+  }
+  if (frame != 0) Box::RenderText(canvas);
+}
+
+std::unique_ptr<Dialog> StrBox::Edit() { return std::make_unique<CTextDialog>(this); }
+
+}  // namespace virlo

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "platform/Brush.h"
+#include "platform/Color.h"
+#include "platform/Font.h"
+#include "platform/Pen.h"
+#include "platform/Point.h"
+#include "platform/Rect.h"
+
+namespace virlo {
+
+enum class BackgroundMode { Opaque, Transparent };
+enum class PolygonFillMode { Alternate, Winding };
+
+// Format bits of DrawText. Bits 8 to 15 hold the characters per tab stop when
+// TabStop is given.
+namespace TextFormat {
+inline constexpr unsigned Center = 0x01;
+inline constexpr unsigned Right = 0x02;
+inline constexpr unsigned WordBreak = 0x10;
+inline constexpr unsigned TabStop = 0x80;
+}  // namespace TextFormat
+
+// Where objects paint themselves, in drawing units. The conventions are those
+// of the classic Windows GDI: rectangles exclude their right and bottom edges
+// and LineTo excludes its last point. Text is in code page 932 bytes.
+class DeviceContext {
+ public:
+  virtual ~DeviceContext() = default;
+
+  // Each Select returns what was selected before, so callers can restore it.
+  virtual Pen SelectPen(const Pen& pen) = 0;
+  virtual Brush SelectBrush(const Brush& brush) = 0;
+  // A null font keeps the current one; the result is the font selected before (or null).
+  virtual const Font* SelectFont(const Font* font) = 0;
+
+  virtual void MoveTo(Point p) = 0;
+  virtual void LineTo(Point p) = 0;
+  virtual void Ellipse(const Rect& bounds) = 0;
+  virtual void Polygon(std::span<const Point> points) = 0;
+  virtual PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) = 0;
+  virtual void FillRect(const Rect& rect, Color color) = 0;
+
+  virtual Color SetTextColor(Color color) = 0;
+  virtual BackgroundMode SetBackgroundMode(BackgroundMode mode) = 0;
+  // Text at a reference point (its top-left corner), unclipped.
+  virtual void TextOut(Point p, std::string_view text) = 0;
+  // Text laid out in a rectangle with the TextFormat bits.
+  virtual void DrawText(std::string_view text, const Rect& rect, unsigned format) = 0;
+};
+
+}  // namespace virlo

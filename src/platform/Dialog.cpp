@@ -1,0 +1,21 @@
+#include "platform/Dialog.h"
+
+#include "platform/DialogRunner.h"
+
+namespace virlo {
+
+DialogResult Dialog::DoModal() {
+  DialogRunner* runner = DialogRunner::Current();
+  if (runner == nullptr) return DialogResult::Cancel;
+  return runner->Run(*this);
+}
+
+bool Dialog::UpdateData(bool saveAndValidate) {
+  DataExchange dx(controls_, saveAndValidate);
+  DoDataExchange(dx);
+  lastFailure_ = dx.FailureMessage();
+  lastFailedControl_ = dx.FailedControl();
+  return !dx.Failed();
+}
+
+}  // namespace virlo

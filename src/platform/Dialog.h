@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "platform/DataExchange.h"
+#include "platform/DialogControl.h"
+
+namespace virlo {
+
+enum class DialogResult : std::int32_t { Ok = 1, Cancel = 2 };
+
+// A modal dialog of the core: its controls and its data exchange. How it looks
+// and how the user answers it is the installed DialogRunner's business.
+class Dialog {
+ public:
+  explicit Dialog(std::int32_t templateId) : templateId_(templateId) {}
+  virtual ~Dialog() = default;
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+
+  std::int32_t TemplateId() const { return templateId_; }
+
+  // Runs the dialog through the installed runner; Cancel when there is none.
+  DialogResult DoModal();
+
+  // One exchange in the given direction. False when validation refused it; the
+  // refusal is then in LastFailure.
+  bool UpdateData(bool saveAndValidate);
+  const std::string& LastFailure() const { return lastFailure_; }
+  std::int32_t LastFailedControl() const { return lastFailedControl_; }
+
+  std::map<std::int32_t, DialogControl>& Controls() { return controls_; }
+  DialogControl& Control(std::int32_t id) { return controls_[id]; }
+
+ protected:
+  virtual void DoDataExchange(DataExchange& dx) = 0;
+
+ private:
+  std::int32_t templateId_;
+  std::map<std::int32_t, DialogControl> controls_;
+  std::string lastFailure_;
+  std::int32_t lastFailedControl_ = 0;
+};
+
+}  // namespace virlo

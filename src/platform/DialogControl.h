@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace virlo {
+
+// The state of one control of a dialog as the user sees it. The core dialogs
+// read and write it through their data exchange; the desktop program shows it
+// in real widgets and the headless runner edits it directly.
+struct DialogControl {
+  // Check box state (0 or 1), the selected index of a radio group (kept on its
+  // first button), or the selected item of a list box (-1: none).
+  std::int32_t value = 0;
+  // Edit text, in code page 932 bytes with CR LF line breaks.
+  std::string text;
+  // The most bytes the edit accepts; 0 for no limit.
+  std::int32_t textLimit = 0;
+  // List box items.
+  std::vector<std::string> items;
+  // The bitmap resource shown on a button; 0 for none.
+  std::int32_t image = 0;
+};
+
+}  // namespace virlo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Dialog.h"
+
+namespace virlo {
+
+// Shows core dialogs to the user. The runner opens the dialog (UpdateData
+// false), lets the user work on its controls, and on OK runs UpdateData(true),
+// keeping the dialog open while that refuses.
+class DialogRunner {
+ public:
+  virtual ~DialogRunner() = default;
+  virtual DialogResult Run(Dialog& dialog) = 0;
+
+  static DialogRunner* Current();
+  // Installs a runner (null: none); returns the one installed before.
+  static DialogRunner* Install(DialogRunner* runner);
+};
+
+}  // namespace virlo

@@ -1,0 +1,72 @@
+#include "store/Database.h"
+
+#include <algorithm>
+
+#include "store/Store.h"
+
+namespace virlo::store {
+namespace {
+
+// Every open database except the transient one. Never destroyed, so that
+// objects released during static destruction can still be found.
+std::vector<Database*>& OpenDatabases() {
+  static auto* databases = new std::vector<Database*>();
+  return *databases;
+}
+
+}  // namespace
+
+Database::Database(std::string pathName) : pathName_(std::move(pathName)) { OpenDatabases().push_back(this); }
+
+Database::Database(TransientTag) {}
+
+Database::~Database() {
+  auto& open = OpenDatabases();
+  open.erase(std::remove(open.begin(), open.end(), this), open.end());
+  // Closing a database drops its memory without running destructors: the
+  // objects' links are part of the database's own state.
+  for (auto& [begin, allocation] : allocations_) {
+    ::operator delete(reinterpret_cast<void*>(begin));
+  }
+}
+
+Database* Database::Transient() {
+  // Never destroyed: objects released during static destruction still need it.
+  static Database* transient = new Database(TransientTag{});
+  return transient;
+}
+
+Database* Database::Of(const void* address) {
+  if (address != nullptr) {
+    for (Database* db : OpenDatabases()) {
+      if (db->Find(address) != nullptr) return db;
+    }
+  }
+  return Transient();
+}
+
+const Allocation* Database::Find(const void* address, const void** begin) const {
+  const auto key = reinterpret_cast<std::uintptr_t>(address);
+  auto it = allocations_.upper_bound(key);
+  if (it == allocations_.begin()) return nullptr;
+  --it;
+  const std::size_t bytes = it->second.size * it->second.count;
+  if (key >= it->first + std::max<std::size_t>(bytes, 1)) return nullptr;
+  if (begin != nullptr) *begin = reinterpret_cast<const void*>(it->first);
+  return &it->second;
+}
+
+Database::Root* Database::FindRoot(const std::string& name) {
+  for (auto& root : roots_) {
+    if (root->Name() == name) return root.get();
+  }
+  return nullptr;
+}
+
+Database::Root* Database::CreateRoot(const std::string& name) {
+  if (Root* existing = FindRoot(name)) return existing;
+  roots_.push_back(std::make_unique<Root>(name));
+  return roots_.back().get();
+}
+
+}  // namespace virlo::store

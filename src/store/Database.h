@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace virlo::store {
+
+class TypeDescription;
+
+// One allocation made by the store: where it lies, what it holds, and which
+// database owns it.
+struct Allocation {
+  std::size_t size = 0;
+  std::size_t count = 0;
+  const TypeDescription* type = nullptr;
+};
+
+// A database of the store: one document, or the transient database that
+// stands for ordinary memory. Every allocation the store makes belongs to
+// exactly one database, which answers for addresses inside it.
+class Database {
+ public:
+  explicit Database(std::string pathName);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // The database that holds the address; interior addresses count. Any
+  // address outside every document database (the stack, static data, plain
+  // heap memory) belongs to the transient database.
+  static Database* Of(const void* address);
+  static Database* Transient();
+
+  bool IsTransient() const { return this == Transient(); }
+  const std::string& PathName() const { return pathName_; }
+  void SetPathName(std::string pathName) { pathName_ = std::move(pathName); }
+
+  // Named roots: entry points into the database's objects. A root's value is
+  // stored without a type check.
+  class Root {
+   public:
+    explicit Root(std::string name) : name_(std::move(name)) {}
+    const std::string& Name() const { return name_; }
+    void* GetValue() const { return value_; }
+    void SetValue(void* value) { value_ = value; }
+
+   private:
+    std::string name_;
+    void* value_ = nullptr;
+  };
+  Root* FindRoot(const std::string& name);
+  Root* CreateRoot(const std::string& name);
+  const std::vector<std::unique_ptr<Root>>& Roots() const { return roots_; }
+
+  // The allocation that begins at or contains the address, or null.
+  const Allocation* Find(const void* address, const void** begin = nullptr) const;
+  std::size_t AllocationCount() const { return allocations_.size(); }
+  const std::map<std::uintptr_t, Allocation>& Allocations() const { return allocations_; }
+
+ private:
+  struct TransientTag {};
+  explicit Database(TransientTag);
+
+  friend void* Allocate(Database*, const TypeDescription&, std::size_t);
+  friend void Free(void*);
+
+  std::string pathName_;
+  std::vector<std::unique_ptr<Root>> roots_;
+  std::map<std::uintptr_t, Allocation> allocations_;
+};
+
+}  // namespace virlo::store

@@ -1,0 +1,61 @@
+#include "store/Store.h"
+
+#include <cassert>
+#include <new>
+
+namespace virlo::store {
+namespace {
+
+int maximumUndoOperations = 0;
+int allocationsBeforeFailure = -1;
+
+bool AllocationRefused() {
+  if (allocationsBeforeFailure < 0) return false;
+  if (allocationsBeforeFailure == 0) return true;
+  --allocationsBeforeFailure;
+  return false;
+}
+
+Database* Owner(const void* memory) {
+  Database* db = Database::Of(memory);
+  const void* begin = nullptr;
+  if (db->Find(memory, &begin) != nullptr && begin == memory) return db;
+  return nullptr;
+}
+
+}  // namespace
+
+void Initialize() { Database::Transient(); }
+
+int WhichProduct() { return 1; }
+
+void SetMaximumUndoOperations(int steps) { maximumUndoOperations = steps; }
+
+int MaximumUndoOperations() { return maximumUndoOperations; }
+
+void FailAllocationsAfter(int successes) { allocationsBeforeFailure = successes; }
+
+void* Allocate(Database* db, const TypeDescription& type, std::size_t count) {
+  if (db == nullptr) db = Database::Transient();
+  if (count == 0 || type.Size() == 0 || AllocationRefused()) return nullptr;
+  if (count > static_cast<std::size_t>(-1) / type.Size()) return nullptr;
+  void* memory = ::operator new(type.Size() * count, std::nothrow);
+  if (memory == nullptr) return nullptr;
+  db->allocations_.emplace(reinterpret_cast<std::uintptr_t>(memory), Allocation{type.Size(), count, &type});
+  return memory;
+}
+
+char* AllocateChars(Database* db, std::size_t n) {
+  return static_cast<char*>(Allocate(db, TypeDescription::Char(), n));
+}
+
+void Free(void* memory) {
+  if (memory == nullptr) return;
+  Database* db = Owner(memory);
+  assert(db != nullptr && "released memory the store did not allocate");
+  if (db == nullptr) return;
+  db->allocations_.erase(reinterpret_cast<std::uintptr_t>(memory));
+  ::operator delete(memory);
+}
+
+}  // namespace virlo::store
