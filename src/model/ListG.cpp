@@ -33,6 +33,7 @@ ListG::~ListG() {
   for (ListCursor* cursor = cursors_; cursor != nullptr;) {
     ListCursor* next = cursor->nextCursor_;
     cursor->list_ = nullptr;
+    cursor->currentNode_ = nullptr;
     cursor->nextCursor_ = nullptr;
     cursor = next;
   }
