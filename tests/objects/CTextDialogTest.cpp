@@ -4,145 +4,101 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "objects/Dot.h"
+#include "objects/DotSelDialog.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "support/SheetFixture.h"
 
+// The text box dialog, and the marker dialog of dots and line ends.
 namespace virlo {
 namespace {
 
 constexpr std::int32_t kText = 1002;
-constexpr std::int32_t kLeft = 1003;
-constexpr std::int32_t kCentre = 1004;
-constexpr std::int32_t kRight = 1005;
+constexpr std::int32_t kAlignment = 1003;  // the radio group's first button holds the choice
 constexpr std::int32_t kFrame = 1009;
+constexpr std::int32_t kMarkerList = 1016;
 
-class CTextDialogTest : public test::SheetFixture {
+class ObjectDialogTest : public test::SheetFixture {
  protected:
-  StrBox* MakeText(const char* text) { return Make<StrBox>(sheet, 20, 24, 0, 0, String(text), nullptr); }
-
-  static DialogResult Run(StrBox* box) {
-    std::unique_ptr<Dialog> dialog = box->Edit();
-    return dialog->DoModal();
-  }
-
   QueuedDialogRunner runner;
 };
 
-TEST_F(CTextDialogTest, EditGivesTheTextDialogBoundToTheBox) {
-  StrBox* box = MakeText("abc");
-  std::unique_ptr<Dialog> dialog = box->Edit();
-  auto* textDialog = dynamic_cast<CTextDialog*>(dialog.get());
-  ASSERT_NE(textDialog, nullptr);
-  EXPECT_EQ(textDialog->GetStrBox(), box);
-  EXPECT_EQ(dialog->TemplateId(), 135);
-  // Building the dialog alone changes nothing.
-  EXPECT_EQ(box->GetText(), "abc");
-  EXPECT_TRUE(runner.Opened().empty());
+TEST_F(ObjectDialogTest, MarkerDialogListsTheMarkersAndOkStoresTheChoiceWhileCancelKeepsIt) {
+  // Marker character, blanks, description in code page 932.
+  const std::vector<std::string> entries = {
+      "+  \x8C\x8B\x8D\x87",         "-  \x89\xA1\x90\xFC",         "|  \x8F\x63\x90\xFC",
+      "/  \x8E\xCE\x90\xFC",         "\\  \x8E\xCE\x90\xFC",        ".  \x89\xA1\x93\x5F\x90\xFC",
+      ":  \x8F\x63\x93\x5F\x90\xFC", "*  \x8D\x95\x8A\xDB",         "O  \x94\x92\x8A\xDB",
+      "<  \x8D\xB6\x96\xEE",         ">  \x89\x45\x96\xEE",         "^  \x8F\xE3\x96\xEE",
+      "V  \x89\xBA\x96\xEE",         "A  \x94\x68\x90\xB6",         "<> \x8F\x57\x96\xF1",
+      "U  \x8A\xD6\x98\x41\x91\xAE\x90\xAB"};
+  Dot* dot = Make<Dot>(sheet, 20, 24, 9, nullptr);
+  DialogControl shown;
+  runner.Cancel();
+  runner.Confirm([&](Dialog& d) {
+    shown = d.Control(kMarkerList);
+    d.Control(kMarkerList).value = 8;
+  });
+  EXPECT_EQ(dot->Edit()->DoModal(), DialogResult::Cancel);
+  EXPECT_EQ(dot->marker, 9);
+  EXPECT_EQ(dot->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(shown.items, entries);
+  EXPECT_EQ(shown.value, 9);
+  EXPECT_EQ(dot->marker, 8);
+  EXPECT_EQ(Row(1), "  O");
+  EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{140, 140}));
 }
 
-TEST_F(CTextDialogTest, OpensWithTheBoxValuesImagesAndTextLimit) {
-  StrBox* box = MakeText("hello");
+TEST_F(ObjectDialogTest, TextDialogOpensWithTheBoxValuesAndOkStoresTheEdits) {
+  StrBox* box = Make<StrBox>(sheet, 20, 24, 0, 0, String("hello"), nullptr);
   box->alignment = 1;
   box->frame = 1;
-  DialogControl text;
-  DialogControl left;
-  DialogControl centre;
-  DialogControl right;
-  DialogControl frame;
+  std::vector<DialogControl> seen;
   runner.Confirm([&](Dialog& d) {
-    text = d.Control(kText);
-    left = d.Control(kLeft);
-    centre = d.Control(kCentre);
-    right = d.Control(kRight);
-    frame = d.Control(kFrame);
-  });
-  EXPECT_EQ(Run(box), DialogResult::Ok);
-  EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{135}));
-  EXPECT_EQ(text.text, "hello");
-  EXPECT_EQ(text.textLimit, 256);
-  EXPECT_EQ(left.value, 1);
-  EXPECT_EQ(frame.value, 1);
-  EXPECT_EQ(left.image, 136);
-  EXPECT_EQ(centre.image, 137);
-  EXPECT_EQ(right.image, 138);
-  EXPECT_EQ(frame.image, 143);
-
-  // OK without changes keeps everything.
-  EXPECT_EQ(box->GetText(), "hello");
-  EXPECT_EQ(box->alignment, 1);
-  EXPECT_EQ(box->frame, 1);
-  EXPECT_TRUE(box->Has(DrawObj::Filled));
-  EXPECT_EQ(box->OppositeCorner(), (Point{68, 56}));
-}
-
-TEST_F(CTextDialogTest, OkStoresTextAlignmentAndFrame) {
-  StrBox* box = MakeText("x");
-  box->frame = 1;
-  runner.Confirm([](Dialog& d) {
+    for (std::int32_t id : {kText, kAlignment, 1004, 1005, kFrame}) seen.push_back(d.Control(id));
     d.Control(kText).text = "ab\r\ncd";
-    d.Control(kLeft).value = 2;
+    d.Control(kAlignment).value = 2;
   });
-  EXPECT_EQ(Run(box), DialogResult::Ok);
+  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{135}));
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_EQ(seen[0].text + "/" + std::to_string(seen[0].textLimit), "hello/256");
+  EXPECT_TRUE(seen[1].value == 1 && seen[4].value == 1);
+  EXPECT_EQ(std::vector<std::int32_t>({seen[1].image, seen[2].image, seen[3].image, seen[4].image}),
+            std::vector<std::int32_t>({136, 137, 138, 143}));
   EXPECT_EQ(box->GetText(), "ab\r\ncd");
   EXPECT_EQ(box->alignment, 2);
   EXPECT_EQ(box->OppositeCorner(), (Point{44, 72}));
-  EXPECT_TRUE(box->Has(DrawObj::Filled));
-  EXPECT_EQ(Row(2), "  |ab|");
   EXPECT_EQ(Row(3), "  |cd|");
 
   runner.Confirm([](Dialog& d) { d.Control(kFrame).value = 0; });
-  EXPECT_EQ(Run(box), DialogResult::Ok);
+  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
   EXPECT_EQ(box->frame, 0);
-  EXPECT_EQ(box->flags & DrawObj::Filled, 0u);
-  EXPECT_EQ(box->GetText(), "ab\r\ncd");
-  EXPECT_EQ(Row(1), "");
-  EXPECT_EQ(Row(2), "   ab");
+  EXPECT_FALSE(box->Has(DrawObj::Filled));
+  EXPECT_EQ(Row(3), "   cd");
 }
 
-TEST_F(CTextDialogTest, CancelKeepsTheValuesButRefitsAndSyncsFilled) {
-  StrBox* box = MakeText("abc");
+TEST_F(ObjectDialogTest, TextDialogCancelRefitsAndOverLongTextIsRefused) {
+  StrBox* box = Make<StrBox>(sheet, 20, 24, 0, 0, String("abc"), nullptr);
   box->Resize({20, 24, 100, 120});
   box->frame = 1;
-  box->alignment = 2;
-  ASSERT_FALSE(box->Has(DrawObj::Filled));
   runner.Cancel();
-  EXPECT_EQ(Run(box), DialogResult::Cancel);
-  EXPECT_EQ(box->GetText(), "abc");
-  EXPECT_EQ(box->frame, 1);
-  EXPECT_EQ(box->alignment, 2);
+  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Cancel);
   EXPECT_EQ(box->OppositeCorner(), (Point{52, 56}));
   EXPECT_TRUE(box->Has(DrawObj::Filled));
 
-  // Unanswered, the dialog is cancelled after its opening exchange all the same.
-  box->frame = 0;
-  EXPECT_EQ(Run(box), DialogResult::Cancel);
-  EXPECT_FALSE(box->Has(DrawObj::Filled));
-}
-
-TEST_F(CTextDialogTest, TextsOverTheByteLimitAreRefused) {
-  StrBox* box = MakeText("abc");
-  runner.Confirm([](Dialog& d) { d.Control(kText).text = std::string(257, 'x'); });
-  EXPECT_EQ(Run(box), DialogResult::Cancel);
-  ASSERT_EQ(runner.Refusals().size(), 1u);
-  EXPECT_FALSE(runner.Refusals().front().empty());
-  EXPECT_EQ(box->GetText(), "abc");
-  EXPECT_EQ(box->OppositeCorner(), (Point{52, 56}));
-
-  // The limit counts bytes: 129 double-byte characters are 258 bytes.
-  std::string wide;
+  std::string wide;  // 129 double-byte characters: 258 bytes
   for (int i = 0; i < 129; ++i) wide += "\x82\xA0";
-  runner.Confirm([&](Dialog& d) { d.Control(kText).text = wide; });
-  EXPECT_EQ(Run(box), DialogResult::Cancel);
-  EXPECT_EQ(runner.Refusals().size(), 2u);
-  EXPECT_EQ(box->GetText(), "abc");
-
-  runner.Confirm([](Dialog& d) { d.Control(kText).text = std::string(256, 'y'); });
-  EXPECT_EQ(Run(box), DialogResult::Ok);
-  EXPECT_EQ(box->GetText(), std::string(256, 'y'));
-  EXPECT_EQ(box->OppositeCorner(), (Point{20 + 8 * 257, 56}));
-  EXPECT_EQ(runner.Refusals().size(), 2u);
+  for (const std::string& text : {std::string(257, 'x'), wide, std::string(256, 'y')}) {
+    runner.Confirm([&](Dialog& d) { d.Control(kText).text = text; });
+    EXPECT_EQ(box->Edit()->DoModal(), text.size() > 256 ? DialogResult::Cancel : DialogResult::Ok);
+    EXPECT_EQ(box->GetText(), text.size() > 256 ? "abc" : text);
+  }
+  ASSERT_EQ(runner.Refusals().size(), 2u);
+  EXPECT_FALSE(runner.Refusals().front().empty());
 }
 
 }  // namespace
