@@ -11,16 +11,29 @@ QueuedDialogRunner::~QueuedDialogRunner() {
 DialogResult QueuedDialogRunner::Run(Dialog& dialog) {
   opened_.push_back(dialog.TemplateId());
   dialog.UpdateData(false);
-  if (answers_.empty()) return DialogResult::Cancel;
+  if (answers_.empty()) {
+    Note("dialog " + std::to_string(dialog.TemplateId()) + " opened with no answer waiting: cancelled");
+    return DialogResult::Cancel;
+  }
   Answer answer = std::move(answers_.front());
   answers_.pop_front();
   if (!answer.confirm) return DialogResult::Cancel;
+  if (answer.templateId != 0 && answer.templateId != dialog.TemplateId()) {
+    Note("the answer waiting was for another kind of dialog: dialog " + std::to_string(dialog.TemplateId()) +
+         " cancelled");
+    return DialogResult::Cancel;
+  }
   if (answer.edit) answer.edit(dialog);
   if (!dialog.UpdateData(true)) {
     refusals_.push_back(dialog.LastFailure());
+    Note("dialog " + std::to_string(dialog.TemplateId()) + " refused the answer: " + dialog.LastFailure());
     return DialogResult::Cancel;
   }
   return DialogResult::Ok;
+}
+
+void QueuedDialogRunner::Note(const std::string& text) {
+  if (note_) note_(text);
 }
 
 }  // namespace virlo

@@ -11,21 +11,27 @@
 namespace virlo {
 
 // A runner without a screen: each dialog takes the next queued answer. An
-// answer may change the controls before it confirms; a dialog with no answer
-// waiting is cancelled. A confirmation that validation refuses counts as
-// cancelled, and the refusal is kept.
+// answer may change the controls before it confirms, and may be meant for one
+// kind of dialog only. A dialog with no answer waiting, or whose answer was
+// meant for another kind, is cancelled; so is a confirmation that validation
+// refuses. Each of these is told to the note handler.
 class QueuedDialogRunner : public DialogRunner {
  public:
   struct Answer {
     bool confirm = true;
     std::function<void(Dialog&)> edit;
+    // The dialog template the answer is for; 0 for any.
+    std::int32_t templateId = 0;
   };
 
   QueuedDialogRunner();
   ~QueuedDialogRunner() override;
 
-  void Confirm(std::function<void(Dialog&)> edit = nullptr) { answers_.push_back({true, std::move(edit)}); }
-  void Cancel() { answers_.push_back({false, nullptr}); }
+  void Confirm(std::function<void(Dialog&)> edit = nullptr, std::int32_t templateId = 0) {
+    answers_.push_back({true, std::move(edit), templateId});
+  }
+  void Cancel() { answers_.push_back({false, nullptr, 0}); }
+  void SetNoteHandler(std::function<void(const std::string&)> note) { note_ = std::move(note); }
   std::size_t Pending() const { return answers_.size(); }
 
   DialogResult Run(Dialog& dialog) override;
@@ -35,10 +41,13 @@ class QueuedDialogRunner : public DialogRunner {
   const std::vector<std::string>& Refusals() const { return refusals_; }
 
  private:
+  void Note(const std::string& text);
+
   DialogRunner* previous_;
   std::deque<Answer> answers_;
   std::vector<std::int32_t> opened_;
   std::vector<std::string> refusals_;
+  std::function<void(const std::string&)> note_;
 };
 
 }  // namespace virlo

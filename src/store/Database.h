@@ -56,6 +56,10 @@ class Database {
   Root* CreateRoot(const std::string& name);
   const std::vector<std::unique_ptr<Root>>& Roots() const { return roots_; }
 
+  // Marks the start of an edit in the undo history.
+  void SetUndoMarker() { ++undoMarkers_; }
+  std::int32_t UndoMarkerCount() const { return undoMarkers_; }
+
   // The allocation that begins at or contains the address, or null.
   const Allocation* Find(const void* address, const void** begin = nullptr) const;
   std::size_t AllocationCount() const { return allocations_.size(); }
@@ -71,6 +75,7 @@ class Database {
   std::string pathName_;
   std::vector<std::unique_ptr<Root>> roots_;
   std::map<std::uintptr_t, Allocation> allocations_;
+  std::int32_t undoMarkers_ = 0;
 };
 
 }  // namespace virlo::store

@@ -1,0 +1,270 @@
+#include "cli/Script.h"
+
+#include <charconv>
+#include <map>
+
+#include "control/CommandIds.h"
+#include "objects/MarkerTable.h"
+#include "platform/TextCodec.h"
+#include "tools/DrawTool.h"
+
+namespace virlo::cli {
+namespace {
+
+struct Token {
+  std::string text;
+  bool quoted = false;
+};
+
+// Splits a line into words and quoted strings; a '#' outside quotes ends it.
+bool Tokenize(const std::string& line, std::vector<Token>& tokens, std::string& error) {
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const char ch = line[i];
+    if (ch == ' ' || ch == '\t') {
+      ++i;
+    } else if (ch == '#') {
+      break;
+    } else if (ch == '"') {
+      Token token{"", true};
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        const char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c != '\\') {
+          token.text.push_back(c);
+          continue;
+        }
+        if (i >= line.size()) break;
+        const char escaped = line[i++];
+        if (escaped == '"' || escaped == '\\') {
+          token.text.push_back(escaped);
+        } else if (escaped == 'n') {
+          token.text.push_back('\n');
+        } else {
+          error = std::string("unknown escape '\\") + escaped + "' in a quoted string";
+          return false;
+        }
+      }
+      if (!closed) {
+        error = "a quoted string is not closed";
+        return false;
+      }
+      if (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '#') {
+        error = "a quoted string must be followed by a blank";
+        return false;
+      }
+      tokens.push_back(std::move(token));
+    } else {
+      Token token;
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '#') {
+        if (line[i] == '"') {
+          error = "a quote inside a word";
+          return false;
+        }
+        token.text.push_back(line[i++]);
+      }
+      tokens.push_back(std::move(token));
+    }
+  }
+  return true;
+}
+
+bool ParseInt(const Token& token, std::int32_t& value) {
+  if (token.quoted || token.text.empty()) return false;
+  const char* begin = token.text.data();
+  const char* end = begin + token.text.size();
+  const auto [ptr, ec] = std::from_chars(begin, end, value);
+  return ec == std::errc() && ptr == end;
+}
+
+const std::map<std::string, std::int32_t>& ToolCommands() {
+  static const std::map<std::string, std::int32_t> tools = {
+      {"select", CommandId::ToolSelect}, {"dot", CommandId::ToolDot},       {"line", CommandId::ToolLine},
+      {"box", CommandId::ToolBox},       {"strbox", CommandId::ToolStrBox},
+  };
+  return tools;
+}
+
+const std::map<std::string, std::int32_t>& EditCommands() {
+  static const std::map<std::string, std::int32_t> edits = {
+      {"copy", CommandId::EditCopy},      {"cut", CommandId::EditCut},          {"paste", CommandId::EditPaste},
+      {"delete", CommandId::EditDelete},  {"front", CommandId::BringToFront},   {"back", CommandId::SendToBack},
+  };
+  return edits;
+}
+
+// Parses one command line; false with error set when it is malformed.
+bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std::string& error) {
+  const std::string& word = tokens[0].text;
+  command.word = word;
+  const std::size_t argc = tokens.size() - 1;
+  if (tokens[0].quoted) {
+    error = "a command cannot be a quoted string";
+    return false;
+  }
+
+  auto coordinates = [&](std::size_t count) {
+    std::int32_t* targets[] = {&command.x0, &command.y0, &command.x1, &command.y1};
+    if (argc < count) {
+      error = "'" + word + "' needs " + std::to_string(count) + " coordinates";
+      return false;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!ParseInt(tokens[i + 1], *targets[i])) {
+        error = "'" + tokens[i + 1].text + "' is not a coordinate (an integer)";
+        return false;
+      }
+    }
+    for (std::size_t i = count + 1; i < tokens.size(); ++i) {
+      std::uint32_t bit = 0;
+      if (!tokens[i].quoted && tokens[i].text == "shift") bit = MouseKeys::Shift;
+      if (!tokens[i].quoted && tokens[i].text == "ctrl") bit = MouseKeys::Control;
+      if (bit == 0) {
+        error = "'" + tokens[i].text + "' is not a modifier (shift or ctrl)";
+        return false;
+      }
+      if ((command.modifiers & bit) != 0) {
+        error = "modifier '" + tokens[i].text + "' given twice";
+        return false;
+      }
+      command.modifiers |= bit;
+    }
+    return true;
+  };
+  auto noArguments = [&] {
+    if (argc == 0) return true;
+    error = "'" + word + "' takes no arguments";
+    return false;
+  };
+
+  using Kind = ScriptCommand::Kind;
+  static const std::map<std::string, Kind> mouse = {
+      {"press", Kind::Press},        {"move", Kind::Move},
+      {"release", Kind::Release},    {"rpress", Kind::RightPress},
+      {"rrelease", Kind::RightRelease},
+  };
+  if (auto it = mouse.find(word); it != mouse.end()) {
+    command.kind = it->second;
+    return coordinates(2);
+  }
+  if (word == "drag") {
+    command.kind = Kind::Drag;
+    return coordinates(4);
+  }
+  if (word == "tool") {
+    command.kind = Kind::Tool;
+    const auto it = argc == 1 ? ToolCommands().find(tokens[1].text) : ToolCommands().end();
+    if (it == ToolCommands().end() || tokens[1].quoted) {
+      error = "'tool' needs one of select, dot, line, box, strbox";
+      return false;
+    }
+    command.commandId = it->second;
+    return true;
+  }
+  if (auto it = EditCommands().find(word); it != EditCommands().end()) {
+    command.kind = Kind::Edit;
+    command.commandId = it->second;
+    return noArguments();
+  }
+  if (word == "show") {
+    command.kind = Kind::Show;
+    return noArguments();
+  }
+  if (word != "answer") {
+    error = "unknown command '" + word + "'";
+    return false;
+  }
+
+  const std::string what = argc >= 1 ? tokens[1].text : "";
+  if (argc >= 1 && !tokens[1].quoted && (what == "ok" || what == "cancel")) {
+    command.kind = what == "ok" ? Kind::AnswerOk : Kind::AnswerCancel;
+    if (argc == 1) return true;
+    error = "'answer " + what + "' takes nothing more";
+    return false;
+  }
+  if (argc >= 1 && !tokens[1].quoted && what == "marker") {
+    command.kind = Kind::AnswerMarker;
+    if (argc != 2 || !ParseInt(tokens[2], command.marker) || !MarkerTable::IsValid(command.marker)) {
+      error = "'answer marker' needs one marker number from 0 to 15";
+      return false;
+    }
+    return true;
+  }
+  if (argc >= 1 && !tokens[1].quoted && what == "text") {
+    command.kind = Kind::AnswerText;
+    if (argc < 2 || !tokens[2].quoted) {
+      error = "'answer text' needs the text in double quotes";
+      return false;
+    }
+    std::string withBreaks;
+    for (char ch : tokens[2].text) {
+      if (ch == '\n') withBreaks += '\r';
+      withBreaks += ch;
+    }
+    std::optional<std::string> bytes = TextCodec::Utf8ToCp932(withBreaks);
+    if (!bytes) {
+      error = "the text holds characters that a diagram cannot hold (code page 932)";
+      return false;
+    }
+    command.text = std::move(*bytes);
+    for (std::size_t i = 3; i < tokens.size(); ++i) {
+      const std::string& option = tokens[i].text;
+      const bool isAlignment = option == "left" || option == "center" || option == "right";
+      const bool isFrame = option == "frame" || option == "noframe";
+      if (tokens[i].quoted || (!isAlignment && !isFrame)) {
+        error = "'" + option + "' is neither an alignment (left, center, right) nor frame or noframe";
+        return false;
+      }
+      if ((isAlignment && command.alignment) || (isFrame && command.frame)) {
+        error = "'" + option + "' repeats what the line already says";
+        return false;
+      }
+      if (isAlignment) command.alignment = option == "left" ? 0 : option == "center" ? 1 : 2;
+      if (isFrame) command.frame = option == "frame" ? 1 : 0;
+    }
+    return true;
+  }
+  error = "'answer' needs ok, cancel, marker N or text \"TEXT\"";
+  return false;
+}
+
+}  // namespace
+
+bool Script::Parse(const std::string& source, std::vector<ScriptCommand>& commands, std::string& error) {
+  commands.clear();
+  std::size_t start = 0;
+  // A byte order mark at the start is not part of the first command.
+  if (source.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
+  std::int32_t lineNumber = 0;
+  while (start <= source.size()) {
+    std::size_t end = source.find('\n', start);
+    if (end == std::string::npos) end = source.size();
+    std::string line = source.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ++lineNumber;
+    start = end + 1;
+
+    std::vector<Token> tokens;
+    std::string problem;
+    if (!Tokenize(line, tokens, problem)) {
+      error = "line " + std::to_string(lineNumber) + ": " + problem;
+      return false;
+    }
+    if (tokens.empty()) continue;
+    ScriptCommand command;
+    command.line = lineNumber;
+    if (!ParseCommand(tokens, command, problem)) {
+      error = "line " + std::to_string(lineNumber) + ": " + problem;
+      return false;
+    }
+    commands.push_back(std::move(command));
+  }
+  return true;
+}
+
+}  // namespace virlo::cli

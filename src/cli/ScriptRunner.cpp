@@ -1,0 +1,99 @@
+#include "cli/ScriptRunner.h"
+
+#include "model/Sheet.h"
+#include "objects/CTextDialog.h"
+#include "objects/DotSelDialog.h"
+#include "platform/TextCodec.h"
+#include "tools/DrawTool.h"
+
+namespace virlo::cli {
+
+ScriptRunner::ScriptRunner(std::FILE* out, std::FILE* err) : out_(out), err_(err), view_(&document_, &window_) {
+  dialogs_.SetNoteHandler([this](const std::string& text) { Note(text); });
+}
+
+ScriptRunner::~ScriptRunner() { document_.OnCloseDocument(); }
+
+bool ScriptRunner::Start() {
+  if (!document_.OnNewDocument()) {
+    std::fprintf(err_, "virlo-cli: cannot make a new document\n");
+    return false;
+  }
+  view_.OnActivateView();
+  return true;
+}
+
+void ScriptRunner::Run(const std::vector<ScriptCommand>& commands) {
+  for (const ScriptCommand& command : commands) {
+    line_ = command.line;
+    Execute(command);
+  }
+}
+
+void ScriptRunner::Note(const std::string& text) { std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str()); }
+
+void ScriptRunner::Execute(const ScriptCommand& command) {
+  using Kind = ScriptCommand::Kind;
+  const std::uint32_t mods = command.modifiers;
+  const Point p0{command.x0, command.y0};
+  const Point p1{command.x1, command.y1};
+  switch (command.kind) {
+    case Kind::Tool:
+      view_.OnCommand(command.commandId);
+      break;
+    case Kind::Press:
+      view_.OnLButtonDown(mods | MouseKeys::LeftButton, p0);
+      break;
+    case Kind::Move:
+      view_.OnMouseMove(mods | MouseKeys::LeftButton, p0);
+      break;
+    case Kind::Release:
+      view_.OnLButtonUp(mods, p0);
+      break;
+    case Kind::RightPress:
+      view_.OnRButtonDown(mods | MouseKeys::RightButton, p0);
+      break;
+    case Kind::RightRelease:
+      view_.OnRButtonUp(mods, p0);
+      break;
+    case Kind::Drag:
+      view_.OnLButtonDown(mods | MouseKeys::LeftButton, p0);
+      view_.OnMouseMove(mods | MouseKeys::LeftButton, p1);
+      view_.OnLButtonUp(mods, p1);
+      break;
+    case Kind::Edit:
+      if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
+      break;
+    case Kind::AnswerOk:
+      dialogs_.Confirm();
+      break;
+    case Kind::AnswerCancel:
+      dialogs_.Cancel();
+      break;
+    case Kind::AnswerMarker: {
+      const std::int32_t marker = command.marker;
+      dialogs_.Confirm([marker](Dialog& dialog) { dialog.Control(DotSelDialog::MarkerList).value = marker; },
+                       DotSelDialog::TemplateId);
+      break;
+    }
+    case Kind::AnswerText: {
+      const ScriptCommand text = command;
+      dialogs_.Confirm(
+          [text](Dialog& dialog) {
+            dialog.Control(CTextDialog::TextEdit).text = text.text;
+            if (text.alignment) dialog.Control(CTextDialog::LeftButton).value = *text.alignment;
+            if (text.frame) dialog.Control(CTextDialog::FrameButton).value = *text.frame;
+          },
+          CTextDialog::TemplateId);
+      break;
+    }
+    case Kind::Show: {
+      const std::string art = TextCodec::Cp932ToUtf8(document_.sheet->MakeText());
+      std::fwrite(art.data(), 1, art.size(), out_);
+      std::fflush(out_);
+      break;
+    }
+  }
+}
+
+}  // namespace virlo::cli

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/HeadlessWindow.h"
+#include "cli/Script.h"
+#include "control/ViewController.h"
+#include "document/CPlenkoDoc.h"
+#include "platform/QueuedDialogRunner.h"
+
+namespace virlo::cli {
+
+// Plays a script on one document in one view, as a user would in the desktop
+// program, writing the character art of `show` to out and notes to err.
+class ScriptRunner {
+ public:
+  ScriptRunner(std::FILE* out, std::FILE* err);
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  // Starts on a new document; false (with a message on err) when it cannot.
+  bool Start();
+  void Run(const std::vector<ScriptCommand>& commands);
+
+  CPlenkoDoc& Document() { return document_; }
+  ViewController& View() { return view_; }
+
+ private:
+  void Execute(const ScriptCommand& command);
+  void Note(const std::string& text);
+
+  std::FILE* out_;
+  std::FILE* err_;
+  std::int32_t line_ = 0;
+  QueuedDialogRunner dialogs_;
+  CPlenkoDoc document_;
+  HeadlessWindow window_;
+  ViewController view_;
+};
+
+}  // namespace virlo::cli

@@ -1,0 +1,212 @@
+#include "control/ViewController.h"
+
+#include <cstdio>
+
+#include "control/CommandIds.h"
+#include "document/CPlenkoDoc.h"
+#include "model/ClipboardSheet.h"
+#include "model/Sheet.h"
+#include "store/Database.h"
+#include "tools/BoxTool.h"
+#include "tools/DotTool.h"
+#include "tools/LineTool.h"
+#include "tools/SelectTool.h"
+#include "tools/StrBoxTool.h"
+
+namespace virlo {
+
+ViewController::ViewController(CPlenkoDoc* document, Window* window) : document_(document), window_(window) {
+  document_->AddView(this);
+}
+
+ViewController::~ViewController() {
+  if (document_->GetDatabase() != nullptr) ReleaseTool();
+  document_->RemoveView(this);
+}
+
+void ViewController::ReleaseTool() {
+  currentTool_.reset();
+  capture_ = false;
+}
+
+void ViewController::OnActivateView() {
+  if (document_->GetDatabase() != nullptr && document_->sheet != nullptr && currentTool_ == nullptr) {
+    currentTool_ = std::make_unique<SelectTool>(document_->sheet, window_);
+  }
+}
+
+void ViewController::MarkModifiedIf(std::int32_t changed) {
+  if (changed != 0) document_->SetModifiedFlag(true);
+}
+
+void ViewController::OnLButtonDown(std::uint32_t flags, Point p) {
+  if (currentTool_ == nullptr) return;
+  document_->SetUndoMarker();
+  MarkModifiedIf(currentTool_->LButtonDown(flags, p.x, p.y));
+  capture_ = true;
+}
+
+void ViewController::OnMouseMove(std::uint32_t flags, Point p) {
+  if (!capture_) return;
+  if (currentTool_ != nullptr) MarkModifiedIf(currentTool_->MouseMove(flags, p.x, p.y));
+  if (positionDisplay_) positionDisplay_(FormatPosition(p));
+}
+
+void ViewController::OnLButtonUp(std::uint32_t flags, Point p) {
+  if (currentTool_ == nullptr) return;
+  capture_ = false;
+  MarkModifiedIf(currentTool_->LButtonUp(flags, p.x, p.y));
+}
+
+void ViewController::OnRButtonDown(std::uint32_t flags, Point p) {
+  if (currentTool_ == nullptr) return;
+  document_->SetUndoMarker();
+  MarkModifiedIf(currentTool_->RButtonDown(flags, p.x, p.y));
+}
+
+void ViewController::OnRButtonUp(std::uint32_t flags, Point p) {
+  if (currentTool_ == nullptr) return;
+  MarkModifiedIf(currentTool_->RButtonUp(flags, p.x, p.y));
+}
+
+std::string ViewController::FormatPosition(Point p) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%4d,%4d", p.x, p.y);
+  return text;
+}
+
+bool ViewController::HasSelection() const {
+  if (currentTool_ == nullptr) return false;
+  const Sheet* sheet = currentTool_->GetSheet();
+  return !sheet->selected.Empty() || sheet->current != nullptr;
+}
+
+bool ViewController::HasCurrent() const {
+  return currentTool_ != nullptr && currentTool_->GetSheet()->current != nullptr;
+}
+
+bool ViewController::Handles(std::int32_t id) {
+  switch (id) {
+    case CommandId::ToolSelect:
+    case CommandId::ToolDot:
+    case CommandId::ToolLine:
+    case CommandId::ToolBox:
+    case CommandId::ToolStrBox:
+    case CommandId::EditCopy:
+    case CommandId::EditCut:
+    case CommandId::EditPaste:
+    case CommandId::EditDelete:
+    case CommandId::BringToFront:
+    case CommandId::SendToBack:
+      return true;
+    default:
+      return false;
+  }
+}
+
+ViewController::CommandState ViewController::UpdateCommand(std::int32_t id) const {
+  auto toolState = [&](std::int32_t kind) {
+    const bool current = currentTool_ != nullptr && currentTool_->GetKind() == kind;
+    return CommandState{true, current};
+  };
+  switch (id) {
+    case CommandId::ToolSelect:
+      return toolState(DrawTool::SelectKind);
+    case CommandId::ToolDot:
+      return toolState(DrawTool::DotKind);
+    case CommandId::ToolLine:
+      return toolState(DrawTool::LineKind);
+    case CommandId::ToolBox:
+      return toolState(DrawTool::BoxKind);
+    case CommandId::ToolStrBox:
+      return toolState(DrawTool::StrBoxKind);
+    case CommandId::EditCopy:
+    case CommandId::EditCut:
+    case CommandId::EditDelete:
+      return {HasSelection(), false};
+    case CommandId::BringToFront:
+    case CommandId::SendToBack:
+      return {HasCurrent(), false};
+    case CommandId::EditPaste:
+      return {!clipboardSheet->objects.Empty(), false};
+    default:
+      return {};
+  }
+}
+
+bool ViewController::OnCommand(std::int32_t id) {
+  if (!Handles(id) || !UpdateCommand(id).enabled) return false;
+  switch (id) {
+    case CommandId::ToolSelect:
+      ChooseTool(DrawTool::SelectKind);
+      break;
+    case CommandId::ToolDot:
+      ChooseTool(DrawTool::DotKind);
+      break;
+    case CommandId::ToolLine:
+      ChooseTool(DrawTool::LineKind);
+      break;
+    case CommandId::ToolBox:
+      ChooseTool(DrawTool::BoxKind);
+      break;
+    case CommandId::ToolStrBox:
+      ChooseTool(DrawTool::StrBoxKind);
+      break;
+    case CommandId::EditCopy:
+      if (currentTool_ != nullptr) currentTool_->Copy();
+      break;
+    case CommandId::EditCut:
+      if (currentTool_ == nullptr) break;
+      document_->SetUndoMarker();
+      MarkModifiedIf(currentTool_->Cut());
+      break;
+    case CommandId::EditPaste:
+      if (currentTool_ == nullptr) break;
+      document_->SetUndoMarker();
+      MarkModifiedIf(currentTool_->Paste());
+      break;
+    case CommandId::EditDelete:
+      if (currentTool_ == nullptr) break;
+      document_->SetUndoMarker();
+      MarkModifiedIf(currentTool_->DeleteSelected());
+      break;
+    case CommandId::BringToFront:
+      MarkModifiedIf(currentTool_->BringToFront());
+      break;
+    case CommandId::SendToBack:
+      MarkModifiedIf(currentTool_->SendToBack());
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+void ViewController::ChooseTool(std::int32_t kind) {
+  // The old tool goes first: its end releases the sheet's current object.
+  currentTool_.reset();
+  capture_ = false;
+  Sheet* sheet = document_->sheet;
+  if (sheet == nullptr) return;
+  switch (kind) {
+    case DrawTool::SelectKind:
+      currentTool_ = std::make_unique<SelectTool>(sheet, window_);
+      break;
+    case DrawTool::DotKind:
+      currentTool_ = std::make_unique<DotTool>(sheet, window_);
+      break;
+    case DrawTool::LineKind:
+      currentTool_ = std::make_unique<LineTool>(sheet, window_);
+      break;
+    case DrawTool::BoxKind:
+      currentTool_ = std::make_unique<BoxTool>(sheet, window_);
+      break;
+    case DrawTool::StrBoxKind:
+      currentTool_ = std::make_unique<StrBoxTool>(sheet, window_);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace virlo

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Point.h"
+
+namespace virlo {
+
+class CPlenkoDoc;
+class DrawTool;
+class Window;
+
+// What a view does with mouse input and commands, apart from showing them:
+// it owns the current tool, sets an undo marker before every press, captures
+// the mouse from a left press to its release, passes moves to the tool only
+// while captured, marks the document modified when the tool reports a change,
+// and delivers a command only when its rule enables it. The desktop view and
+// the headless view of virlo-cli share it.
+class ViewController {
+ public:
+  struct CommandState {
+    bool enabled = false;
+    bool checked = false;
+  };
+
+  ViewController(CPlenkoDoc* document, Window* window);
+  ~ViewController();
+  ViewController(const ViewController&) = delete;
+  ViewController& operator=(const ViewController&) = delete;
+
+  CPlenkoDoc* GetDocument() const { return document_; }
+  DrawTool* CurrentTool() const { return currentTool_.get(); }
+  void ReleaseTool();
+  // Activation gives a view without a tool the select tool.
+  void OnActivateView();
+
+  // Mouse input at sheet points, with the key-state flags of MouseKeys.
+  void OnLButtonDown(std::uint32_t flags, Point p);
+  void OnMouseMove(std::uint32_t flags, Point p);
+  void OnLButtonUp(std::uint32_t flags, Point p);
+  void OnRButtonDown(std::uint32_t flags, Point p);
+  void OnRButtonUp(std::uint32_t flags, Point p);
+  bool HasCapture() const { return capture_; }
+
+  // Receives the pointer position shown during a drag, e.g. "  16,  32".
+  void SetPositionDisplay(std::function<void(const std::string&)> display) { positionDisplay_ = std::move(display); }
+  static std::string FormatPosition(Point p);
+
+  // The view's commands: their state, and delivery when enabled. False when
+  // the command is unknown to the view or disabled.
+  CommandState UpdateCommand(std::int32_t id) const;
+  bool OnCommand(std::int32_t id);
+  static bool Handles(std::int32_t id);
+
+ private:
+  void ChooseTool(std::int32_t kind);
+  void MarkModifiedIf(std::int32_t changed);
+  bool HasSelection() const;
+  bool HasCurrent() const;
+
+  CPlenkoDoc* document_;
+  Window* window_;
+  std::unique_ptr<DrawTool> currentTool_;
+  bool capture_ = false;
+  std::function<void(const std::string&)> positionDisplay_;
+};
+
+}  // namespace virlo

@@ -1,0 +1,71 @@
+#include "document/CPlenkoDoc.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "control/ViewController.h"
+#include "model/Sheet.h"
+#include "store/Database.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+std::int32_t CPlenkoDoc::openDocumentCount = 0;
+
+CPlenkoDoc::CPlenkoDoc() = default;
+
+CPlenkoDoc::~CPlenkoDoc() {
+  if (database_ != nullptr) OnCloseDocument();
+}
+
+bool CPlenkoDoc::OnNewDocument() {
+  ReleaseViewTools();
+  DeleteContents();
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  pathName_ = (folder / (title_ + ".vrl")).string();
+  database_ = std::make_unique<store::Database>(pathName_);
+  modified_ = false;
+  AttachSheet();
+  return sheet != nullptr;
+}
+
+void CPlenkoDoc::OnCloseDocument() {
+  ReleaseViewTools();
+  DeleteContents();
+  // The sheet and its objects live in the database and go with it.
+  database_.reset();
+}
+
+void CPlenkoDoc::DeleteContents() {
+  if (sheet == nullptr) return;
+  sheet = nullptr;
+  if (openDocumentCount > 0) --openDocumentCount;
+}
+
+void CPlenkoDoc::AttachSheet() {
+  ++openDocumentCount;
+  if (store::Database::Root* root = database_->FindRoot("Sheet")) {
+    sheet = static_cast<Sheet*>(root->GetValue());
+    return;
+  }
+  store::Database::Root* root = database_->CreateRoot("Sheet");
+  sheet = store::New<Sheet>(database_.get(), NewWidth, NewHeight, NewCellWidth, NewCellHeight);
+  root->SetValue(sheet);
+}
+
+void CPlenkoDoc::SetUndoMarker() {
+  if (database_ != nullptr && store::WhichProduct() == 1) database_->SetUndoMarker();
+}
+
+void CPlenkoDoc::AddView(ViewController* view) {
+  if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
+}
+
+void CPlenkoDoc::RemoveView(ViewController* view) { views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end()); }
+
+void CPlenkoDoc::ReleaseViewTools() {
+  for (ViewController* view : views_) view->ReleaseTool();
+}
+
+}  // namespace virlo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace virlo {
+
+class Sheet;
+class ViewController;
+namespace store {
+class Database;
+}
+
+// A diagram document: a database of the store holding the root "Sheet", the
+// views that show it, and the modified flag.
+class CPlenkoDoc {
+ public:
+  CPlenkoDoc();
+  virtual ~CPlenkoDoc();
+  CPlenkoDoc(const CPlenkoDoc&) = delete;
+  CPlenkoDoc& operator=(const CPlenkoDoc&) = delete;
+
+  // Sheet size and grid of a new document.
+  static constexpr std::int32_t NewWidth = 624;
+  static constexpr std::int32_t NewHeight = 1024;
+  static constexpr std::int32_t NewCellWidth = 8;
+  static constexpr std::int32_t NewCellHeight = 16;
+
+  // A new database named after the title in the current folder, with its sheet.
+  virtual bool OnNewDocument();
+  virtual void OnCloseDocument();
+  virtual void DeleteContents();
+
+  void SetTitle(std::string title) { title_ = std::move(title); }
+  const std::string& GetTitle() const { return title_; }
+  const std::string& GetPathName() const { return pathName_; }
+
+  bool IsModified() const { return modified_; }
+  void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+  store::Database* GetDatabase() const { return database_.get(); }
+  // Marks the start of an edit, when the store keeps an undo history.
+  void SetUndoMarker();
+
+  void AddView(ViewController* view);
+  void RemoveView(ViewController* view);
+  const std::vector<ViewController*>& Views() const { return views_; }
+  // Every view drops its tool before the database or sheet changes.
+  void ReleaseViewTools();
+
+  // The documents that attached a sheet.
+  static std::int32_t OpenDocumentCount() { return openDocumentCount; }
+
+  // The root sheet; null while no database is attached.
+  Sheet* sheet = nullptr;
+
+ protected:
+  // Finds the root "Sheet" of the database, or makes a new one there.
+  void AttachSheet();
+
+ private:
+  static std::int32_t openDocumentCount;
+
+  std::unique_ptr<store::Database> database_;
+  std::string title_ = "Plenko1";
+  std::string pathName_;
+  bool modified_ = false;
+  std::vector<ViewController*> views_;
+};
+
+}  // namespace virlo

@@ -1,0 +1,72 @@
+#include "platform/TextCodec.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace virlo {
+namespace {
+
+// One iconv conversion; stops at the first byte it cannot convert and reports
+// how far it got.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (Ok()) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts as much of in as it can, appending to out; returns the bytes used.
+  std::size_t Convert(std::string_view in, std::string& out) {
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    std::vector<char> buffer(in.size() * 4 + 16);
+    while (srcLeft > 0) {
+      char* dst = buffer.data();
+      std::size_t dstLeft = buffer.size();
+      const std::size_t result = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer.data(), buffer.size() - dstLeft);
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) break;
+    }
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    return in.size() - srcLeft;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+}  // namespace
+
+std::string TextCodec::Cp932ToUtf8(std::string_view bytes) {
+  Converter converter("UTF-8", "CP932");
+  std::string out;
+  if (!converter.Ok()) {
+    for (char ch : bytes) out.push_back((static_cast<unsigned char>(ch) < 0x80) ? ch : '?');
+    return out;
+  }
+  while (!bytes.empty()) {
+    const std::size_t used = converter.Convert(bytes, out);
+    bytes.remove_prefix(used);
+    if (!bytes.empty()) {
+      out.push_back('?');
+      bytes.remove_prefix(1);
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> TextCodec::Utf8ToCp932(std::string_view text) {
+  Converter converter("CP932", "UTF-8");
+  if (!converter.Ok()) return std::nullopt;
+  std::string out;
+  if (converter.Convert(text, out) != text.size()) return std::nullopt;
+  return out;
+}
+
+}  // namespace virlo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace virlo {
+
+// Conversion between the code page 932 bytes the diagrams hold and UTF-8.
+class TextCodec {
+ public:
+  // Bytes that are no valid code page 932 (a double-byte character cut at the
+  // canvas edge, say) become '?', one per byte, so columns stay aligned.
+  static std::string Cp932ToUtf8(std::string_view bytes);
+  // Nothing when the text holds a character code page 932 cannot hold or is
+  // not valid UTF-8.
+  static std::optional<std::string> Utf8ToCp932(std::string_view text);
+};
+
+}  // namespace virlo

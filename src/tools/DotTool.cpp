@@ -1,0 +1,43 @@
+#include "tools/DotTool.h"
+
+#include "model/Sheet.h"
+#include "objects/Dot.h"
+#include "platform/Window.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+std::int32_t DotTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  DrawTool::LButtonDown(flags, x, y);
+  if (DrawObj* old = sheet->current) {
+    sheet->current = nullptr;
+    old->SelectAndRedraw(selection);
+    selection.Clear();
+  }
+  Dot* dot = store::New<Dot>(store::Database::Of(sheet), sheet, curPoint.x, curPoint.y, -1, nullptr);
+  if (dot == nullptr) return 0;
+  dot->flags |= DrawObj::Visible;
+  sheet->current = dot;
+  dot->SelectAndRedraw(selection);
+  selection.Clear();
+  if (view != nullptr) view->UpdateWindow();
+  return 1;
+}
+
+std::int32_t DotTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  if (TrackPoint(flags, x, y) != 0 && sheet->current != nullptr) {
+    const Point delta = GetDelta();
+    if (DragBy(delta.x, delta.y) != 0 && view != nullptr) view->UpdateWindow();
+  }
+  CommitPoint();
+  return 0;
+}
+
+std::int32_t DotTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  DrawTool::LButtonUp(flags, x, y);
+  if (sheet->current == nullptr) return 0;
+  if (auto* dot = dynamic_cast<Dot*>(sheet->current)) dot->LinkToLine();
+  return 1;
+}
+
+}  // namespace virlo

@@ -1,0 +1,214 @@
+#include "tools/DrawTool.h"
+
+#include "model/ClipboardSheet.h"
+#include "model/Sheet.h"
+#include "objects/DrawObj.h"
+#include "platform/Dialog.h"
+#include "platform/Window.h"
+#include "store/Store.h"
+
+namespace virlo {
+namespace {
+
+constexpr unsigned RedrawNow = Redraw::Invalidate | Redraw::Erase | Redraw::UpdateNow;
+constexpr std::uint32_t HighlightAndFreeMove = DrawObj::Highlighted | DrawObj::FreeMove;
+
+// Lists obj at the front of a sheet; false when the store had no memory for it.
+bool PlaceInFront(Sheet* sheet, DrawObj* obj) {
+  sheet->PlaceInFront(obj);
+  return sheet->objects.Front() == obj;
+}
+
+}  // namespace
+
+DrawTool::DrawTool(Sheet* sheet, Window* view) : sheet(sheet), view(view), selection(view, 1) {}
+
+DrawTool::~DrawTool() {
+  if (sheet->current != nullptr) {
+    sheet->current->SelectAndRedraw(selection);
+    sheet->current = nullptr;
+  }
+  selection.Clear();
+  if (view != nullptr) view->UpdateWindow();
+}
+
+std::int32_t DrawTool::LButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
+  buttonDown = 1;
+  anchorPoint = lastPoint = curPoint = sheet->SnapToGrid(x, y);
+  return 0;
+}
+
+std::int32_t DrawTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  if (TrackPoint(flags, x, y) == 0) {
+    CommitPoint();
+    return 0;
+  }
+  const Point delta = GetDelta();
+  DragBy(delta.x, delta.y);
+  CommitPoint();
+  return 1;
+}
+
+std::int32_t DrawTool::LButtonUp(std::uint32_t, std::int32_t x, std::int32_t y) {
+  buttonDown = 0;
+  curPoint = sheet->SnapToGrid(x, y);
+  return 0;
+}
+
+std::int32_t DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
+  DrawObj* obj = sheet->PickObject(x, y, nullptr);
+  if (obj == nullptr) return 0;
+  std::unique_ptr<Dialog> dialog = obj->Edit();
+  if (dialog == nullptr) return 0;
+  const DialogResult result = dialog->DoModal();
+  dialog.reset();
+  Redraw();
+  return result == DialogResult::Ok ? 1 : 0;
+}
+
+std::int32_t DrawTool::RButtonUp(std::uint32_t, std::int32_t, std::int32_t) { return 0; }
+
+std::int32_t DrawTool::TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  curPoint = sheet->SnapToGrid(x, y);
+  if (curPoint == lastPoint) return 0;
+  return static_cast<std::int32_t>(flags & MouseKeys::LeftButton);
+}
+
+std::int32_t DrawTool::DragBy(std::int32_t dx, std::int32_t dy) {
+  DrawObj* current = sheet->current;
+  if (current == nullptr) return 0;
+  // First every object the move reaches repaints where it is, then they move.
+  selection.moving = 0;
+  current->Move(selection, dx, dy);
+  selection.Clear();
+  selection.moving = 1;
+  const std::int32_t moved = current->Move(selection, dx, dy);
+  selection.Clear();
+  return moved;
+}
+
+void DrawTool::CommitPoint() { lastPoint = curPoint; }
+
+std::int32_t DrawTool::DeleteSelected() {
+  std::int32_t count = 0;
+  if (!sheet->selected.Empty()) {
+    while (DrawObj* obj = sheet->selected.PopFront()) {
+      // An object listed twice must not be deleted twice.
+      while (sheet->selected.Remove(obj) != 0) {
+      }
+      store::Delete(obj);
+      ++count;
+    }
+  } else {
+    if (sheet->current != nullptr) store::Delete(sheet->current->Root());
+    count = 1;
+  }
+  sheet->current = nullptr;
+  Redraw();
+  return count;
+}
+
+void DrawTool::DragRect(std::int32_t phase) {
+  if (phase == 0) {
+    dragRect = {anchorPoint.x, anchorPoint.y, anchorPoint.x, anchorPoint.y};
+    return;
+  }
+  const Point scroll = view != nullptr ? view->ScrollPosition() : Point{};
+  auto toClient = [&](Rect r) {
+    r = r.Normalized();
+    return Rect{r.left - scroll.x, r.top - scroll.y, r.right - scroll.x, r.bottom - scroll.y};
+  };
+  const Rect old = toClient(dragRect);
+  if (phase == 1) {
+    dragRect.right = curPoint.x;
+    dragRect.bottom = curPoint.y;
+    if (view != nullptr) view->DrawDragRect(toClient(dragRect), old);
+    return;
+  }
+  if (view != nullptr) view->DrawDragRect({-1, -1, -1, -1}, old);
+  dragRect = {-1, -1, -1, -1};
+}
+
+std::int32_t DrawTool::BringToFront() {
+  if (sheet->current == nullptr) return 0;
+  DrawObj* root = sheet->current->Root();
+  sheet->RemoveObject(root);
+  sheet->PlaceInFront(root);
+  Redraw();
+  return 1;
+}
+
+std::int32_t DrawTool::SendToBack() {
+  if (sheet->current == nullptr) return 0;
+  DrawObj* root = sheet->current->Root();
+  sheet->RemoveObject(root);
+  sheet->PlaceAtBack(root);
+  Redraw();
+  return 1;
+}
+
+std::int32_t DrawTool::Copy() { return CopyToClipboard().copied; }
+
+DrawTool::CopyResult DrawTool::CopyToClipboard() {
+  Sheet* clipboard = clipboardSheet;
+  while (DrawObj* obj = clipboard->objects.PopFront()) store::Delete(obj);
+  CopyResult result;
+  auto copyOne = [&](const DrawObj* obj) {
+    DrawObj* clone = obj->Clone(clipboard);
+    if (clone != nullptr && PlaceInFront(clipboard, clone)) {
+      ++result.copied;
+    } else {
+      store::Delete(clone);
+      result.complete = false;
+    }
+  };
+  if (sheet->current != nullptr) {
+    copyOne(sheet->current);
+    return result;
+  }
+  List<DrawObj*>::Cursor cursor(sheet->selected);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) copyOne(obj);
+  return result;
+}
+
+std::int32_t DrawTool::Cut() {
+  const CopyResult result = CopyToClipboard();
+  // Out of memory: keep what could not be put aside rather than lose it.
+  if (result.complete) DeleteSelected();
+  return result.copied;
+}
+
+std::int32_t DrawTool::Paste() {
+  while (DrawObj* obj = sheet->selected.PopFront()) {
+    obj->SelectAndRedraw(selection);
+    obj->SetFlag(HighlightAndFreeMove, 0);
+  }
+  selection.Clear();
+
+  std::int32_t count = 0;
+  List<DrawObj*>::Cursor cursor(clipboardSheet->objects);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    DrawObj* clone = obj->Clone(sheet);
+    if (clone == nullptr) continue;
+    if (!PlaceInFront(sheet, clone)) {
+      store::Delete(clone);
+      continue;
+    }
+    sheet->selected.PushBack(clone);
+    ++count;
+  }
+
+  List<DrawObj*>::Cursor pasted(sheet->selected);
+  // Settling joins pasted ends and dots to what lies under them.
+  for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->Select(selection);
+  selection.Clear();
+  for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->SelectAndRedraw(selection);
+  selection.Clear();
+  return count;
+}
+
+void DrawTool::Redraw() {
+  if (view != nullptr) view->RedrawWindow(RedrawNow);
+}
+
+}  // namespace virlo

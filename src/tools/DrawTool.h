@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+
+#include "model/Selection.h"
+#include "platform/Point.h"
+#include "platform/Rect.h"
+
+namespace virlo {
+
+class DrawObj;
+class Sheet;
+class Window;
+
+// Key-state bits of a mouse event.
+namespace MouseKeys {
+inline constexpr std::uint32_t LeftButton = 1;
+inline constexpr std::uint32_t RightButton = 2;
+inline constexpr std::uint32_t Shift = 4;
+inline constexpr std::uint32_t Control = 8;
+}  // namespace MouseKeys
+
+// A mouse tool. The view hands it every press, captured move and release in
+// sheet coordinates; it snaps them to the grid, drags the sheet's current
+// object, draws the rubber band and opens dialogs. Mouse operations return
+// nonzero when the document changed. The edit operations (front, back, copy,
+// cut, paste, delete) work the same whichever tool is current.
+class DrawTool {
+ public:
+  enum Kind : std::int32_t { SelectKind = 1, DotKind = 2, LineKind = 3, BoxKind = 4, StrBoxKind = 5 };
+
+  DrawTool(Sheet* sheet, Window* view);
+  virtual ~DrawTool();
+  DrawTool(const DrawTool&) = delete;
+  DrawTool& operator=(const DrawTool&) = delete;
+
+  virtual std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Opens the dialog of the object under the pointer; 1 when it ended with OK.
+  virtual std::int32_t RButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual std::int32_t RButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual std::int32_t GetKind() const = 0;
+  // Snaps the pointer; nonzero when it left the last applied cell with the left button down.
+  virtual std::int32_t TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Moves the current object in two passes; the second pass's result.
+  virtual std::int32_t DragBy(std::int32_t dx, std::int32_t dy);
+  virtual void CommitPoint();
+  // Deletes the selected set, or else the current object's top-level object.
+  virtual std::int32_t DeleteSelected();
+
+  Point GetDelta() const { return {curPoint.x - lastPoint.x, curPoint.y - lastPoint.y}; }
+  // The rubber band: 0 begins, 1 follows the pointer, 2 ends.
+  void DragRect(std::int32_t phase);
+
+  // The edit operations of the view's commands.
+  std::int32_t BringToFront();
+  std::int32_t SendToBack();
+  std::int32_t Copy();
+  std::int32_t Cut();
+  std::int32_t Paste();
+
+  Sheet* GetSheet() const { return sheet; }
+  const Rect& GetDragRect() const { return dragRect; }
+
+ protected:
+  // Repaints the whole view at once.
+  void Redraw();
+
+  Sheet* sheet;
+  Window* view;
+  Selection selection;
+  std::int32_t buttonDown = 0;
+  Point curPoint;
+  Point lastPoint;
+  Point anchorPoint;
+  Rect dragRect{-1, -1, -1, -1};
+
+ private:
+  struct CopyResult {
+    std::int32_t copied = 0;
+    bool complete = true;
+  };
+  CopyResult CopyToClipboard();
+};
+
+}  // namespace virlo

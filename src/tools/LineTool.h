@@ -1,0 +1,23 @@
+#pragma once
+
+#include "tools/DrawTool.h"
+
+namespace virlo {
+
+// Draws a line by dragging: it starts joined to, or resting on, what lies under
+// the press; its far end follows the pointer along the start's row or column,
+// the axis chosen anew on every move; the release links the far end.
+class LineTool : public DrawTool {
+ public:
+  using DrawTool::DrawTool;
+
+  std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  std::int32_t GetKind() const override { return LineKind; }
+
+ private:
+  DrawObj* startTarget = nullptr;
+};
+
+}  // namespace virlo

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tools/DrawTool.h"
+
+namespace virlo {
+
+// Picks, moves and resizes what is drawn: a press picks an object or one of
+// its parts (Shift: the whole object), a drag moves it or the selected set, a
+// drag on empty paper selects what the rubber band encloses.
+class SelectTool : public DrawTool {
+ public:
+  using DrawTool::DrawTool;
+  ~SelectTool() override;
+
+  std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  std::int32_t GetKind() const override { return SelectKind; }
+  // Moves the selected set; the sum of the members' results.
+  std::int32_t DragBy(std::int32_t dx, std::int32_t dy) override;
+
+  // The object hit, or null when nothing or a member of the selected set was hit.
+  DrawObj* PickAt(std::int32_t x, std::int32_t y);
+  void Deselect(DrawObj* obj);
+  void SelectInRect(const Rect& rect);
+  // Lets the current object and everything linked to it settle where they are.
+  void SettleCurrent();
+};
+
+}  // namespace virlo

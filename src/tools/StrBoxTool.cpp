@@ -1,0 +1,28 @@
+#include "tools/StrBoxTool.h"
+
+#include "model/Sheet.h"
+#include "objects/StrBox.h"
+#include "platform/Dialog.h"
+#include "store/Store.h"
+
+namespace virlo {
+
+std::int32_t StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  const std::int32_t result = DrawTool::LButtonUp(flags, x, y);
+  const std::int32_t cw = sheet->cellWidth;
+  const std::int32_t ch = sheet->cellHeight;
+  const Point p = curPoint;
+  StrBox* box = store::New<StrBox>(store::Database::Of(sheet), sheet, p.x - cw, p.y - ch, p.x + cw, p.y + ch,
+                                   String(), nullptr);
+  if (box == nullptr) return result;
+  sheet->current = box;
+  box->SetFlag(DrawObj::Visible, 1);
+  if (std::unique_ptr<Dialog> dialog = box->Edit()) {
+    dialog->DoModal();
+    dialog.reset();
+    Redraw();
+  }
+  return result;
+}
+
+}  // namespace virlo
