@@ -175,6 +175,10 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.kind = Kind::Show;
     return noArguments();
   }
+  if (word == "undo" || word == "redo") {
+    command.kind = word == "undo" ? Kind::Undo : Kind::Redo;
+    return noArguments();
+  }
   if (word != "answer") {
     error = "unknown command '" + word + "'";
     return false;

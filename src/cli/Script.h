@@ -18,6 +18,8 @@ struct ScriptCommand {
     RightRelease,
     Drag,       // press (x0, y0), move and release at (x1, y1)
     Edit,       // commandId: copy, cut, paste, delete, front, back
+    Undo,
+    Redo,
     AnswerOk,
     AnswerCancel,
     AnswerMarker,  // marker

@@ -64,6 +64,12 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
     case Kind::Edit:
       if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
       break;
+    case Kind::Undo:
+      if (!document_.OnEditUndo()) Note("'undo' is disabled now: nothing to undo");
+      break;
+    case Kind::Redo:
+      if (!document_.OnEditRedo()) Note("'redo' is disabled now: nothing to redo");
+      break;
     case Kind::AnswerOk:
       dialogs_.Confirm();
       break;

@@ -28,7 +28,7 @@ void PrintUsage(std::FILE* out) {
       "  tool select|dot|line|box|strbox\n"
       "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
       "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n"
-      "  copy, cut, paste, delete, front, back\n"
+      "  copy, cut, paste, delete, front, back, undo, redo\n"
       "  answer ok | answer cancel | answer marker N\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
       "  show         print the character art\n",

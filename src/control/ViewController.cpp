@@ -6,6 +6,7 @@
 #include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
+#include "platform/Window.h"
 #include "store/Database.h"
 #include "tools/BoxTool.h"
 #include "tools/DotTool.h"
@@ -33,6 +34,12 @@ void ViewController::OnActivateView() {
   if (document_->GetDatabase() != nullptr && document_->sheet != nullptr && currentTool_ == nullptr) {
     currentTool_ = std::make_unique<SelectTool>(document_->sheet, window_);
   }
+}
+
+void ViewController::OnUpdate() {
+  // A drag cannot go on over a document that changed under it.
+  capture_ = false;
+  if (window_ != nullptr) window_->RedrawWindow(Redraw::Invalidate | Redraw::Erase);
 }
 
 void ViewController::MarkModifiedIf(std::int32_t changed) {

@@ -36,6 +36,8 @@ class ViewController {
   void ReleaseTool();
   // Activation gives a view without a tool the select tool.
   void OnActivateView();
+  // The document changed under the view (undo, redo): repaint it all.
+  void OnUpdate();
 
   // Mouse input at sheet points, with the key-state flags of MouseKeys.
   void OnLButtonDown(std::uint32_t flags, Point p);

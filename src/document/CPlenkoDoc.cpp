@@ -58,6 +58,26 @@ void CPlenkoDoc::SetUndoMarker() {
   if (database_ != nullptr && store::WhichProduct() == 1) database_->SetUndoMarker();
 }
 
+bool CPlenkoDoc::CanUndo() const { return database_ != nullptr && database_->IsUndoable(); }
+
+bool CPlenkoDoc::CanRedo() const { return database_ != nullptr && database_->IsRedoable(); }
+
+bool CPlenkoDoc::OnEditUndo() {
+  if (!CanUndo() || !database_->Undo()) return false;
+  UpdateAllViews();
+  return true;
+}
+
+bool CPlenkoDoc::OnEditRedo() {
+  if (!CanRedo() || !database_->Redo()) return false;
+  UpdateAllViews();
+  return true;
+}
+
+void CPlenkoDoc::UpdateAllViews() {
+  for (ViewController* view : views_) view->OnUpdate();
+}
+
 void CPlenkoDoc::AddView(ViewController* view) {
   if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
 }

@@ -44,6 +44,14 @@ class CPlenkoDoc {
   // Marks the start of an edit, when the store keeps an undo history.
   void SetUndoMarker();
 
+  // Undo and Redo with their rules: enabled exactly when the store can do
+  // them. A step done repaints every view. False when disabled.
+  bool CanUndo() const;
+  bool CanRedo() const;
+  bool OnEditUndo();
+  bool OnEditRedo();
+  void UpdateAllViews();
+
   void AddView(ViewController* view);
   void RemoveView(ViewController* view);
   const std::vector<ViewController*>& Views() const { return views_; }

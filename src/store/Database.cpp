@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/Store.h"
+#include "store/UndoHistory.h"
 
 namespace virlo::store {
 namespace {
@@ -27,6 +28,45 @@ Database::~Database() {
   // objects' links are part of the database's own state.
   for (auto& [begin, allocation] : allocations_) {
     ::operator delete(reinterpret_cast<void*>(begin));
+  }
+  for (auto& [begin, allocation] : buried_) {
+    ::operator delete(reinterpret_cast<void*>(begin));
+  }
+}
+
+void Database::SetUndoMarker() {
+  ++undoMarkers_;
+  if (IsTransient() || MaximumUndoOperations() <= 0) return;
+  if (history_ == nullptr) history_ = std::make_unique<UndoHistory>(*this);
+  history_->SetMarker();
+}
+
+bool Database::IsUndoable() const { return history_ != nullptr && history_->IsUndoable(); }
+
+bool Database::IsRedoable() const { return history_ != nullptr && history_->IsRedoable(); }
+
+bool Database::Undo() { return history_ != nullptr && history_->Undo(); }
+
+bool Database::Redo() { return history_ != nullptr && history_->Redo(); }
+
+void Database::Bury(std::uintptr_t address) {
+  auto node = allocations_.extract(address);
+  if (!node.empty()) buried_.insert(std::move(node));
+}
+
+void Database::Revive(std::uintptr_t address) {
+  auto node = buried_.extract(address);
+  if (!node.empty()) allocations_.insert(std::move(node));
+}
+
+void Database::ReleaseBuried() {
+  for (auto it = buried_.begin(); it != buried_.end();) {
+    if (history_ != nullptr && history_->Holds(it->first)) {
+      ++it;
+      continue;
+    }
+    ::operator delete(reinterpret_cast<void*>(it->first));
+    it = buried_.erase(it);
   }
 }
 

@@ -10,6 +10,7 @@
 namespace virlo::store {
 
 class TypeDescription;
+class UndoHistory;
 
 // One allocation made by the store: where it lies, what it holds, and which
 // database owns it.
@@ -56,8 +57,13 @@ class Database {
   Root* CreateRoot(const std::string& name);
   const std::vector<std::unique_ptr<Root>>& Roots() const { return roots_; }
 
-  // Marks the start of an edit in the undo history.
-  void SetUndoMarker() { ++undoMarkers_; }
+  // The undo history: a marker before each edit, then undo(1) and redo(1).
+  void SetUndoMarker();
+  bool IsUndoable() const;
+  bool IsRedoable() const;
+  bool Undo();
+  bool Redo();
+  // How many markers were set, for diagnostics.
   std::int32_t UndoMarkerCount() const { return undoMarkers_; }
 
   // The allocation that begins at or contains the address, or null.
@@ -71,10 +77,19 @@ class Database {
 
   friend void* Allocate(Database*, const TypeDescription&, std::size_t);
   friend void Free(void*);
+  friend class Snapshot;
+  friend class UndoHistory;
+
+  // Freed memory the history may still bring back is buried, not released.
+  void Bury(std::uintptr_t address);
+  void Revive(std::uintptr_t address);
+  void ReleaseBuried();
 
   std::string pathName_;
   std::vector<std::unique_ptr<Root>> roots_;
   std::map<std::uintptr_t, Allocation> allocations_;
+  std::map<std::uintptr_t, Allocation> buried_;
+  std::unique_ptr<UndoHistory> history_;
   std::int32_t undoMarkers_ = 0;
 };
 

@@ -3,6 +3,8 @@
 #include <cassert>
 #include <new>
 
+#include "store/UndoHistory.h"
+
 namespace virlo::store {
 namespace {
 
@@ -54,7 +56,13 @@ void Free(void* memory) {
   Database* db = Owner(memory);
   assert(db != nullptr && "released memory the store did not allocate");
   if (db == nullptr) return;
-  db->allocations_.erase(reinterpret_cast<std::uintptr_t>(memory));
+  const auto address = reinterpret_cast<std::uintptr_t>(memory);
+  // While the history may bring the memory back, it keeps its address.
+  if (db->history_ != nullptr && db->history_->Holds(address)) {
+    db->Bury(address);
+    return;
+  }
+  db->allocations_.erase(address);
   ::operator delete(memory);
 }
 

@@ -1,0 +1,75 @@
+#include "store/UndoHistory.h"
+
+#include "store/Database.h"
+#include "store/Store.h"
+
+namespace virlo::store {
+
+void UndoHistory::SetMarker() {
+  Snapshot now = Snapshot::Capture(db_);
+  if (!redo_.empty() && (!restored_ || now != *restored_)) redo_.clear();
+  if (undo_.empty() || undo_.back() != now) undo_.push_back(std::move(now));
+  Trim();
+  Collect();
+}
+
+bool UndoHistory::IsUndoable() const {
+  if (undo_.size() >= 2) return true;
+  // One step undoes something only when the present has moved away from it.
+  return undo_.size() == 1 && undo_.back() != Snapshot::Capture(db_);
+}
+
+bool UndoHistory::IsRedoable() const {
+  return !redo_.empty() && restored_.has_value() && *restored_ == Snapshot::Capture(db_);
+}
+
+bool UndoHistory::Undo() {
+  Snapshot now = Snapshot::Capture(db_);
+  while (!undo_.empty() && undo_.back() == now) undo_.pop_back();
+  if (undo_.empty()) {
+    Collect();
+    return false;
+  }
+  redo_.push_back(std::move(now));
+  undo_.back().Restore(db_);
+  restored_ = std::move(undo_.back());
+  undo_.pop_back();
+  Collect();
+  return true;
+}
+
+bool UndoHistory::Redo() {
+  if (redo_.empty()) return false;
+  Snapshot now = Snapshot::Capture(db_);
+  if (!restored_ || now != *restored_) {
+    redo_.clear();
+    Collect();
+    return false;
+  }
+  if (undo_.empty() || undo_.back() != now) undo_.push_back(std::move(now));
+  Trim();
+  redo_.back().Restore(db_);
+  restored_ = std::move(redo_.back());
+  redo_.pop_back();
+  Collect();
+  return true;
+}
+
+void UndoHistory::Trim() {
+  const auto limit = static_cast<std::size_t>(MaximumUndoOperations() > 0 ? MaximumUndoOperations() : 0);
+  while (undo_.size() > limit) undo_.pop_front();
+}
+
+bool UndoHistory::Holds(std::uintptr_t address) const {
+  for (const Snapshot& s : undo_) {
+    if (s.Holds(address)) return true;
+  }
+  for (const Snapshot& s : redo_) {
+    if (s.Holds(address)) return true;
+  }
+  return false;
+}
+
+void UndoHistory::Collect() { db_.ReleaseBuried(); }
+
+}  // namespace virlo::store
