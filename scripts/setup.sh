@@ -8,6 +8,7 @@ packages=(
   g++
   make
   libgtest-dev
+  libsqlite3-dev
 )
 
 missing=()

@@ -175,6 +175,15 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.kind = Kind::Show;
     return noArguments();
   }
+  if (word == "save" || word == "open") {
+    command.kind = word == "save" ? Kind::Save : Kind::Open;
+    if (argc != 1 || !tokens[1].quoted || tokens[1].text.empty()) {
+      error = "'" + word + "' needs one file name in double quotes";
+      return false;
+    }
+    command.text = tokens[1].text;
+    return true;
+  }
   if (word == "undo" || word == "redo") {
     command.kind = word == "undo" ? Kind::Undo : Kind::Redo;
     return noArguments();

@@ -20,6 +20,8 @@ struct ScriptCommand {
     Edit,       // commandId: copy, cut, paste, delete, front, back
     Undo,
     Redo,
+    Save,  // text: the file, as written (UTF-8)
+    Open,  // text: the file
     AnswerOk,
     AnswerCancel,
     AnswerMarker,  // marker

@@ -14,9 +14,13 @@ ScriptRunner::ScriptRunner(std::FILE* out, std::FILE* err) : out_(out), err_(err
 
 ScriptRunner::~ScriptRunner() { document_.OnCloseDocument(); }
 
-bool ScriptRunner::Start() {
-  if (!document_.OnNewDocument()) {
-    std::fprintf(err_, "virlo-cli: cannot make a new document\n");
+bool ScriptRunner::Start(const std::string& path) {
+  if (path.empty() ? !document_.OnNewDocument() : !document_.OnOpenDocument(path)) {
+    if (path.empty()) {
+      std::fprintf(err_, "virlo-cli: cannot make a new document\n");
+    } else {
+      std::fprintf(err_, "virlo-cli: cannot open '%s': %s\n", path.c_str(), document_.LastError().c_str());
+    }
     return false;
   }
   view_.OnActivateView();
@@ -69,6 +73,17 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
       break;
     case Kind::Redo:
       if (!document_.OnEditRedo()) Note("'redo' is disabled now: nothing to redo");
+      break;
+    case Kind::Save:
+      if (!document_.OnSaveDocument(command.text)) {
+        Note("cannot save '" + command.text + "': " + document_.LastError());
+      }
+      break;
+    case Kind::Open:
+      if (!document_.OnOpenDocument(command.text)) {
+        Note("cannot open '" + command.text + "': " + document_.LastError());
+      }
+      view_.OnActivateView();
       break;
     case Kind::AnswerOk:
       dialogs_.Confirm();

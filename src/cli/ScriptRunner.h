@@ -21,8 +21,9 @@ class ScriptRunner {
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
 
-  // Starts on a new document; false (with a message on err) when it cannot.
-  bool Start();
+  // Starts on a new document, or on the document file given; false (with a
+  // message on err) when it cannot.
+  bool Start(const std::string& path = "");
   void Run(const std::vector<ScriptCommand>& commands);
 
   CPlenkoDoc& Document() { return document_; }

@@ -8,11 +8,19 @@
 
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "document/DocumentCheck.h"
+#include "document/DocumentDump.h"
+#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "platform/AtomicFile.h"
+#include "platform/TextCodec.h"
+#include "store/Database.h"
+#include "store/DocumentFile.h"
 #include "store/Store.h"
 
 namespace {
 
+constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
 void PrintUsage(std::FILE* out) {
@@ -20,9 +28,14 @@ void PrintUsage(std::FILE* out) {
       "Usage: virlo-cli COMMAND [ARGUMENTS]\n"
       "\n"
       "Commands:\n"
-      "  run SCRIPT   replay a script of gestures and commands on a new document\n"
-      "  --help       show this help\n"
-      "  --version    show the version\n"
+      "  run SCRIPT [--open FILE.vrl]\n"
+      "        replay a script of gestures and commands on a new document,\n"
+      "        or on the document given\n"
+      "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932]\n"
+      "        print the document's character art (to OUT with CR LF line ends)\n"
+      "  dump FILE.vrl\n"
+      "        print the document as JSON\n"
+      "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n"
       "  tool select|dot|line|box|strbox\n"
@@ -31,19 +44,49 @@ void PrintUsage(std::FILE* out) {
       "  copy, cut, paste, delete, front, back, undo, redo\n"
       "  answer ok | answer cancel | answer marker N\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
+      "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n",
       out);
 }
 
+void StartStore() {
+  virlo::store::Initialize();
+  virlo::RegisterPersistentTypes();
+  if (virlo::store::WhichProduct() == 1) virlo::store::SetMaximumUndoOperations(32);
+}
+
+// Opens and checks a document file; null with a message on standard error.
+std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, virlo::Sheet*& sheet) {
+  std::string error;
+  std::unique_ptr<virlo::store::Database> db = virlo::store::DocumentFile::Open(path, error);
+  if (db != nullptr) sheet = virlo::DocumentCheck::Run(*db, error);
+  if (db == nullptr || sheet == nullptr) {
+    std::fprintf(stderr, "virlo-cli: cannot open '%s': %s\n", path.c_str(), error.c_str());
+    return nullptr;
+  }
+  return db;
+}
+
 int Run(const std::vector<std::string_view>& args) {
-  if (args.size() != 1) {
-    std::fputs("virlo-cli: usage: virlo-cli run SCRIPT\n", stderr);
+  std::string scriptPath;
+  std::string openPath;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--open" && i + 1 < args.size()) {
+      openPath = args[++i];
+    } else if (scriptPath.empty() && !args[i].starts_with("--")) {
+      scriptPath = args[i];
+    } else {
+      std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
+      return ExitUsage;
+    }
+  }
+  if (scriptPath.empty()) {
+    std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
     return ExitUsage;
   }
-  const std::string path(args[0]);
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(scriptPath, std::ios::binary);
   if (!file) {
-    std::fprintf(stderr, "virlo-cli: cannot read script '%s'\n", path.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot read script '%s'\n", scriptPath.c_str());
     return ExitUsage;
   }
   std::ostringstream source;
@@ -52,17 +95,79 @@ int Run(const std::vector<std::string_view>& args) {
   std::vector<virlo::cli::ScriptCommand> commands;
   std::string error;
   if (!virlo::cli::Script::Parse(source.str(), commands, error)) {
-    std::fprintf(stderr, "virlo-cli: %s: %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: %s: %s\n", scriptPath.c_str(), error.c_str());
     return ExitUsage;
   }
-
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  if (virlo::store::WhichProduct() == 1) virlo::store::SetMaximumUndoOperations(32);
+  StartStore();
   virlo::cli::ScriptRunner runner(stdout, stderr);
-  if (!runner.Start()) return 1;
+  if (!runner.Start(openPath)) return ExitFailure;
   runner.Run(commands);
   return 0;
+}
+
+int Render(const std::vector<std::string_view>& args) {
+  std::string path;
+  std::string output;
+  std::string encoding = "utf-8";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--output" && i + 1 < args.size()) {
+      output = args[++i];
+    } else if (args[i] == "--encoding" && i + 1 < args.size()) {
+      encoding = args[++i];
+    } else if (path.empty() && !args[i].starts_with("--")) {
+      path = args[i];
+    } else {
+      path.clear();
+      break;
+    }
+  }
+  if (path.empty() || (encoding != "utf-8" && encoding != "cp932")) {
+    std::fputs("virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932]\n", stderr);
+    return ExitUsage;
+  }
+  StartStore();
+  virlo::Sheet* sheet = nullptr;
+  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
+  if (db == nullptr) return ExitFailure;
+  std::string art = sheet->MakeText();
+  if (encoding == "utf-8") art = virlo::TextCodec::Cp932ToUtf8(art);
+  if (output.empty()) {
+    std::fwrite(art.data(), 1, art.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : ExitFailure;
+  }
+  // A text file ends every line with CR LF, as the text print does.
+  std::string text;
+  text.reserve(art.size() + art.size() / 64);
+  for (char ch : art) {
+    if (ch == '\n') text += '\r';
+    text += ch;
+  }
+  std::string error;
+  if (!virlo::AtomicFile::Write(output, text, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  return 0;
+}
+
+int Dump(const std::vector<std::string_view>& args) {
+  if (args.size() != 1 || args[0].starts_with("--")) {
+    std::fputs("virlo-cli: usage: virlo-cli dump FILE.vrl\n", stderr);
+    return ExitUsage;
+  }
+  const std::string path(args[0]);
+  StartStore();
+  virlo::Sheet* sheet = nullptr;
+  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
+  if (db == nullptr) return ExitFailure;
+  std::string json;
+  std::string error;
+  if (!virlo::DocumentDump::Write(*db, json, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot dump '%s': %s\n", path.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  std::fwrite(json.data(), 1, json.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : ExitFailure;
 }
 
 }  // namespace
@@ -83,6 +188,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "run") return Run(args);
+  if (command == "render") return Render(args);
+  if (command == "dump") return Dump(args);
   std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
   PrintUsage(stderr);
   return ExitUsage;

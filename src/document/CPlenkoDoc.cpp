@@ -4,6 +4,9 @@
 #include <filesystem>
 
 #include "control/ViewController.h"
+#include "document/DocumentCheck.h"
+#include "model/String.h"
+#include "store/DocumentFile.h"
 #include "model/Sheet.h"
 #include "store/Database.h"
 #include "store/Store.h"
@@ -28,6 +31,36 @@ bool CPlenkoDoc::OnNewDocument() {
   modified_ = false;
   AttachSheet();
   return sheet != nullptr;
+}
+
+bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
+  lastError_.clear();
+  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_);
+  if (opened != nullptr && DocumentCheck::Run(*opened, lastError_) == nullptr) opened.reset();
+  if (opened == nullptr) return false;
+  ReleaseViewTools();
+  DeleteContents();
+  database_ = std::move(opened);
+  pathName_ = path;
+  title_ = std::filesystem::path(path).stem().string();
+  modified_ = false;
+  AttachSheet();
+  return sheet != nullptr;
+}
+
+bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
+  lastError_.clear();
+  if (database_ == nullptr || sheet == nullptr) {
+    lastError_ = "there is no document to save";
+    return false;
+  }
+  sheet->SetTextFileName(Sheet::TextFileNameFor(String(path.c_str())));
+  if (!store::DocumentFile::Save(*database_, path, lastError_)) return false;
+  pathName_ = path;
+  database_->SetPathName(path);
+  title_ = std::filesystem::path(path).stem().string();
+  modified_ = false;
+  return true;
 }
 
 void CPlenkoDoc::OnCloseDocument() {

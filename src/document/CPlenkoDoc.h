@@ -30,7 +30,14 @@ class CPlenkoDoc {
 
   // A new database named after the title in the current folder, with its sheet.
   virtual bool OnNewDocument();
+  // Reads and checks a document file; on failure the document is unchanged
+  // and LastError says why.
+  virtual bool OnOpenDocument(const std::string& path);
+  // Takes the text file name from the path, then saves; on failure the old
+  // file is untouched, the document stays modified and LastError says why.
+  virtual bool OnSaveDocument(const std::string& path);
   virtual void OnCloseDocument();
+  const std::string& LastError() const { return lastError_; }
   virtual void DeleteContents();
 
   void SetTitle(std::string title) { title_ = std::move(title); }
@@ -74,6 +81,7 @@ class CPlenkoDoc {
   std::unique_ptr<store::Database> database_;
   std::string title_ = "Plenko1";
   std::string pathName_;
+  std::string lastError_;
   bool modified_ = false;
   std::vector<ViewController*> views_;
 };

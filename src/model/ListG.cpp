@@ -1,6 +1,7 @@
 #include "model/ListG.h"
 
 #include "model/ListCursor.h"
+#include "objects/DrawObj.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -13,7 +14,8 @@ const store::TypeDescription& ListG::Node::Type() {
 void ListG::Node::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Ref("next", next_);
   visitor.Ref("prev", prev_);
-  visitor.Reference("item", item_, nullptr);
+  // Every list of the program holds drawing objects.
+  visitor.Reference("item", item_, &DrawObj::Type());
 }
 
 const store::TypeDescription& ListG::Type() {
@@ -48,6 +50,19 @@ ListG::~ListG() {
 }
 
 ListG::Node* ListG::NewNode(void* item) { return store::New<Node>(store::Database::Of(this), item); }
+
+bool ListG::IsWellFormed(std::int64_t maxNodes, std::vector<const void*>& seen) const {
+  if (count_ < 0 || count_ > maxNodes || (head_ == nullptr) != (tail_ == nullptr) || (head_ == nullptr) != (count_ == 0)) return false;
+  const Node* previous = nullptr;
+  const Node* node = head_;
+  for (std::int32_t i = 0; i < count_; ++i) {
+    if (node == nullptr || node->prev_ != previous) return false;
+    seen.push_back(node);
+    previous = node;
+    node = node->next_;
+  }
+  return node == nullptr && previous == tail_;
+}
 
 void ListG::PushFront(void* item) {
   Node* node = NewNode(item);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "store/Blank.h"
 #include "store/FieldVisitor.h"
@@ -48,6 +49,11 @@ class ListG {
   void* Front() const { return head_ != nullptr ? head_->item_ : nullptr; }
   std::int32_t Count() const { return count_; }
   bool Empty() const { return head_ == nullptr; }
+
+  // Checks the links of a list read from a file: count nodes (at most
+  // maxNodes) from head to tail, each linked back to the one before. The
+  // nodes are added to seen, so a caller can find nodes shared by lists.
+  bool IsWellFormed(std::int64_t maxNodes, std::vector<const void*>& seen) const;
 
  private:
   friend class ListCursor;

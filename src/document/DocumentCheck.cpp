@@ -1,0 +1,249 @@
+#include "document/DocumentCheck.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "model/ListG.h"
+#include "model/Sheet.h"
+#include "model/String.h"
+#include "objects/Box.h"
+#include "objects/Dot.h"
+#include "objects/Line.h"
+#include "objects/LinkPoint.h"
+#include "objects/MarkerTable.h"
+#include "objects/StrBox.h"
+#include "store/Database.h"
+#include "store/TypeDescription.h"
+#include "store/TypeLayout.h"
+
+namespace virlo {
+namespace {
+
+// Coordinates beyond this could overflow the grid arithmetic.
+constexpr std::int32_t MaxCoordinate = 1 << 24;
+constexpr std::int32_t MaxCells = 4096;
+constexpr std::int32_t MaxCellSize = 1024;
+
+// A part of a known drawing type, seen through its own class.
+DrawObj* AsDrawObj(void* p, const store::TypeDescription* type) {
+  if (type == &StrBox::Type()) return static_cast<StrBox*>(p);
+  if (type == &Box::Type()) return static_cast<Box*>(p);
+  if (type == &Line::Type()) return static_cast<Line*>(p);
+  if (type == &LinkPoint::Type()) return static_cast<LinkPoint*>(p);
+  if (type == &Dot::Type()) return static_cast<Dot*>(p);
+  return nullptr;
+}
+
+struct Part {
+  void* address;
+  const store::TypeDescription* type;
+  void* owner;    // the allocation's own object
+  bool whole;     // the part is the allocation itself
+  void* container;  // the part that directly holds this one; null for a whole object
+};
+
+class Checker {
+ public:
+  explicit Checker(const store::Database& db) : db_(db) {}
+
+  Sheet* Run(std::string& error) {
+    Collect();
+    Sheet* sheet = FindSheet();
+    if (sheet != nullptr && CheckSheet(sheet) && CheckLists() && CheckStrings() && CheckObjects(sheet) &&
+        CheckSheetLists(sheet)) {
+      return sheet;
+    }
+    error = error_;
+    return nullptr;
+  }
+
+ private:
+  bool Fail(const std::string& why) {
+    if (error_.empty()) error_ = why;
+    return false;
+  }
+
+  void Collect() {
+    for (const auto& [begin, allocation] : db_.Allocations()) {
+      if (allocation.type == &store::TypeDescription::Char()) continue;
+      if (allocation.type == &ListG::Node::Type()) ++nodes_;
+      const auto& parts = store::TypeLayout::Of(*allocation.type).Parts();
+      std::vector<void*> addresses;
+      for (const auto& part : parts) {
+        void* address = reinterpret_cast<char*>(begin) + part.offset;
+        // The container of a part is the nearest earlier part whose name prefixes its own.
+        void* container = nullptr;
+        for (std::size_t k = addresses.size(); k-- > 0;) {
+          const std::string& outer = parts[k].name;
+          if (outer.empty() || part.name.compare(0, outer.size() + 1, outer + ".") == 0) {
+            container = addresses[k];
+            break;
+          }
+        }
+        addresses.push_back(address);
+        parts_.push_back({address, part.type, reinterpret_cast<void*>(begin), part.name.empty(), container});
+        byAddress_[address] = parts_.size() - 1;
+      }
+    }
+  }
+
+  Sheet* FindSheet() {
+    store::Database::Root* root = const_cast<store::Database&>(db_).FindRoot("Sheet");
+    if (root == nullptr) return Fail("it holds no sheet"), nullptr;
+    void* value = root->GetValue();
+    const store::Allocation* allocation = db_.Find(value);
+    const void* begin = nullptr;
+    db_.Find(value, &begin);
+    if (allocation == nullptr || allocation->type != &Sheet::Type() || begin != value) {
+      return Fail("its root is not a sheet"), nullptr;
+    }
+    return static_cast<Sheet*>(value);
+  }
+
+  bool CheckSheet(const Sheet* sheet) {
+    if (sheet->cellWidth < 1 || sheet->cellWidth > MaxCellSize || sheet->cellHeight < 1 ||
+        sheet->cellHeight > MaxCellSize) {
+      return Fail("its sheet has a cell size of " + std::to_string(sheet->cellWidth) + " x " +
+                  std::to_string(sheet->cellHeight));
+    }
+    if (sheet->width < 0 || sheet->height < 0 || sheet->width / sheet->cellWidth > MaxCells ||
+        sheet->height / sheet->cellHeight > MaxCells) {
+      return Fail("its sheet has a size of " + std::to_string(sheet->width) + " x " + std::to_string(sheet->height));
+    }
+    if (sheet->originX != 0 || sheet->originY != 0) return Fail("its sheet has a drawing offset");
+    return true;
+  }
+
+  bool CheckLists() {
+    std::vector<const void*> seen;
+    for (const Part& part : parts_) {
+      if (!part.type->IsA(ListG::Type())) continue;
+      if (!static_cast<const ListG*>(part.address)->IsWellFormed(nodes_, seen)) {
+        return Fail("one of its lists is broken");
+      }
+    }
+    std::sort(seen.begin(), seen.end());
+    if (std::adjacent_find(seen.begin(), seen.end()) != seen.end()) return Fail("two of its lists share a node");
+    return true;
+  }
+
+  bool CheckStrings() {
+    std::set<const void*> used;
+    for (const Part& part : parts_) {
+      if (part.type != &String::Type()) continue;
+      const auto* string = static_cast<const String*>(part.address);
+      if (string->Text() == nullptr) {
+        if (string->Length() != 0) return Fail("one of its texts has a length but no characters");
+        continue;
+      }
+      const void* begin = nullptr;
+      const store::Allocation* chars = db_.Find(string->Text(), &begin);
+      if (chars == nullptr || begin != string->Text() || string->Length() <= 0 ||
+          chars->count != static_cast<std::size_t>(string->Length()) + 1 || string->Text()[string->Length()] != '\0') {
+        return Fail("one of its texts does not match its length");
+      }
+      if (!used.insert(begin).second) return Fail("two of its texts share their characters");
+    }
+    return true;
+  }
+
+  // Occurrences of obj in a list.
+  static std::int32_t Occurrences(const List<DrawObj*>& list, const DrawObj* obj) {
+    std::int32_t n = 0;
+    List<DrawObj*>::Cursor cursor(list);
+    for (const DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) n += item == obj ? 1 : 0;
+    return n;
+  }
+
+  bool CheckObjects(const Sheet* sheet) {
+    std::int64_t drawObjects = 0;
+    for (const Part& part : parts_) drawObjects += AsDrawObj(part.address, part.type) != nullptr ? 1 : 0;
+    for (const Part& part : parts_) {
+      DrawObj* obj = AsDrawObj(part.address, part.type);
+      if (obj == nullptr) continue;
+      const std::string what = "a " + part.type->Name();
+      if (obj->sheet != sheet) return Fail(what + " belongs to no sheet of the document");
+      std::int64_t steps = 0;
+      for (const DrawObj* up = obj->parent; up != nullptr; up = up->parent) {
+        if (++steps > drawObjects) return Fail(what + " is its own ancestor");
+      }
+      if (!part.whole) {
+        DrawObj* container = nullptr;
+        if (auto it = byAddress_.find(part.container); it != byAddress_.end()) {
+          container = AsDrawObj(parts_[it->second].address, parts_[it->second].type);
+        }
+        if (container == nullptr || obj->parent != container) return Fail(what + " is not part of its owner");
+      } else if (obj->parent != nullptr &&
+                 !(part.type == &Dot::Type() && dynamic_cast<Line*>(obj->parent) != nullptr)) {
+        return Fail(what + " has a parent it cannot have");
+      }
+      if (auto* dot = dynamic_cast<Dot*>(obj)) {
+        if (!MarkerTable::IsValid(dot->marker)) return Fail(what + " has an unknown marker");
+        if (std::abs(std::int64_t{dot->x}) > MaxCoordinate || std::abs(std::int64_t{dot->y}) > MaxCoordinate) {
+          return Fail(what + " lies too far outside the sheet");
+        }
+        if (part.type == &Dot::Type()) {
+          if (auto* line = dynamic_cast<Line*>(dot->parent); line != nullptr && Occurrences(line->attached, dot) != 1) {
+            return Fail("a dot rests on a line that does not carry it");
+          }
+        }
+      }
+      if (auto* point = dynamic_cast<LinkPoint*>(obj)) {
+        if (point->partner == point || (point->partner != nullptr && point->partner->partner != point)) {
+          return Fail("a line end is joined one way only");
+        }
+        if (point->hostLine != nullptr && Occurrences(point->hostLine->attached, point) != 1) {
+          return Fail("a line end rests on a line that does not carry it");
+        }
+      }
+      if (auto* line = dynamic_cast<Line*>(obj)) {
+        if (line->orientation != Line::Horizontal && line->orientation != Line::Vertical) {
+          return Fail("a line has an unknown direction");
+        }
+        List<DrawObj*>::Cursor cursor(line->attached);
+        for (DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) {
+          auto* point = dynamic_cast<LinkPoint*>(item);
+          auto* dot = dynamic_cast<Dot*>(item);
+          const bool rests = point != nullptr ? point->hostLine == line : (dot != nullptr && dot->parent == line);
+          if (!rests || Occurrences(line->attached, item) != 1) return Fail("a line carries what does not rest on it");
+        }
+      }
+    }
+    return true;
+  }
+
+  bool CheckSheetLists(const Sheet* sheet) {
+    std::set<const DrawObj*> listed;
+    List<DrawObj*>::Cursor objects(sheet->objects);
+    for (const DrawObj* obj = objects.First(); obj != nullptr; obj = objects.Next()) {
+      auto it = byAddress_.find(const_cast<DrawObj*>(obj));
+      if (it == byAddress_.end() || !parts_[it->second].whole) return Fail("its sheet lists a part of an object");
+      if (!listed.insert(obj).second) return Fail("its sheet lists an object twice");
+    }
+    for (const Part& part : parts_) {
+      const DrawObj* obj = AsDrawObj(part.address, part.type);
+      if (obj != nullptr && part.whole && listed.count(obj) == 0) return Fail("it holds an object its sheet does not list");
+    }
+    std::set<const DrawObj*> selected;
+    List<DrawObj*>::Cursor cursor(sheet->selected);
+    for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+      if (listed.count(obj) == 0 || !selected.insert(obj).second) return Fail("its selection is broken");
+    }
+    return true;
+  }
+
+  const store::Database& db_;
+  std::vector<Part> parts_;
+  std::map<void*, std::size_t> byAddress_;
+  std::int64_t nodes_ = 0;
+  std::string error_;
+};
+
+}  // namespace
+
+Sheet* DocumentCheck::Run(const store::Database& db, std::string& error) { return Checker(db).Run(error); }
+
+}  // namespace virlo

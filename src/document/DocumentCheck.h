@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace virlo {
+
+class Sheet;
+namespace store {
+class Database;
+}
+
+// Checks that a database read from a file holds a diagram the program can
+// work on safely: a root sheet, well-formed lists and strings, and drawing
+// objects whose links agree with each other (joins both ways, resting
+// objects listed by their line, finite parent chains, every top-level object
+// owned by the sheet). Only reads; every walk is bounded.
+class DocumentCheck {
+ public:
+  // The root sheet, or null with the reason in error.
+  static Sheet* Run(const store::Database& db, std::string& error);
+};
+
+}  // namespace virlo

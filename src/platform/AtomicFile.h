@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace virlo {
+
+// Writes a whole file safely: into a new file beside the target, flushed to
+// disk, then renamed over the target. A failure leaves an existing file as it
+// was and no stray file behind.
+class AtomicFile {
+ public:
+  static bool Write(const std::string& path, std::string_view bytes, std::string& error);
+};
+
+}  // namespace virlo

@@ -1,0 +1,459 @@
+#include "store/DocumentFile.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/TempFile.h"
+#include "store/Database.h"
+#include "store/FieldVisitor.h"
+#include "store/Store.h"
+#include "store/TypeDescription.h"
+#include "store/TypeLayout.h"
+#include "store/ObjectNumbering.h"
+#include "store/TypeRegistry.h"
+
+namespace virlo::store {
+namespace {
+
+// Bounds that keep a hostile file from asking for unreasonable memory.
+constexpr std::int64_t MaxRecords = 10'000'000;
+constexpr std::int64_t MaxCharacters = 16 * 1024 * 1024;
+
+const char* const Schema =
+    "CREATE TABLE object (id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL, data BLOB NOT NULL);"
+    "CREATE TABLE root (name TEXT PRIMARY KEY, object INTEGER NOT NULL, part INTEGER NOT NULL);";
+
+class Connection {
+ public:
+  Connection() = default;
+  ~Connection() {
+    if (db_ != nullptr) sqlite3_close(db_);
+  }
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  bool Open(const std::string& path, int flags) { return sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) == SQLITE_OK; }
+  bool Close() {
+    const bool ok = sqlite3_close(db_) == SQLITE_OK;
+    db_ = nullptr;
+    return ok;
+  }
+  bool Exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+  std::string Error() const { return db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory"; }
+  sqlite3* Handle() const { return db_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+class Statement {
+ public:
+  Statement(Connection& connection, const char* sql) {
+    if (sqlite3_prepare_v2(connection.Handle(), sql, -1, &stmt_, nullptr) != SQLITE_OK) stmt_ = nullptr;
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  bool Ok() const { return stmt_ != nullptr; }
+  sqlite3_stmt* operator*() const { return stmt_; }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+void PutU32(std::string& out, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+std::uint32_t GetU32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+bool IsChars(const TypeDescription* type) { return type == &TypeDescription::Char(); }
+
+class Encoder : public FieldVisitor {
+ public:
+  Encoder(const ObjectNumbering& numbering, std::string& out) : numbering_(numbering), out_(out) {}
+  void Int32(const char*, std::int32_t& value) override { PutU32(out_, static_cast<std::uint32_t>(value)); }
+  void UInt32(const char*, std::uint32_t& value) override { PutU32(out_, value); }
+  void Reference(const char* name, void*& target, const TypeDescription* expected) override {
+    std::uint32_t id = 0;
+    std::uint32_t part = 0;
+    if (!numbering_.Encode(target, expected, id, part)) failed_ = name;
+    PutU32(out_, id);
+    PutU32(out_, part);
+  }
+  void TransientReference(const char*, void*&) override {}
+  void Embedded(const char*, void* member, const TypeDescription& type) override { type.DescribeFields(member, *this); }
+  const std::string& Failed() const { return failed_; }
+
+ private:
+  const ObjectNumbering& numbering_;
+  std::string& out_;
+  std::string failed_;
+};
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// Writes the records into a fresh SQLite file at temp.
+bool WriteFile(const Database& db, const ObjectNumbering& numbering, const std::string& temp, std::string& error) {
+  Connection out;
+  if (!out.Open(temp, SQLITE_OPEN_READWRITE)) {
+    error = "cannot write the file: " + out.Error();
+    return false;
+  }
+  const std::string pragmas = "PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL; PRAGMA application_id=" +
+                              std::to_string(DocumentFile::ApplicationId) +
+                              "; PRAGMA user_version=" + std::to_string(DocumentFile::FormatVersion) + ";";
+  if (!out.Exec(pragmas.c_str()) || !out.Exec("BEGIN") || !out.Exec(Schema)) {
+    error = "cannot write the file: " + out.Error();
+    return false;
+  }
+  {
+    Statement insert(out, "INSERT INTO object (id, type, count, data) VALUES (?, ?, ?, ?)");
+    if (!insert.Ok()) {
+      error = "cannot write the file: " + out.Error();
+      return false;
+    }
+    std::string data;
+    for (std::size_t i = 0; i < numbering.Order().size(); ++i) {
+      const std::uintptr_t begin = numbering.Order()[i];
+      const Allocation* allocation = db.Find(reinterpret_cast<const void*>(begin));
+      data.clear();
+      if (IsChars(allocation->type)) {
+        data.assign(reinterpret_cast<const char*>(begin), allocation->count);
+      } else {
+        Encoder encoder(numbering, data);
+        for (std::size_t k = 0; k < allocation->count; ++k) {
+          allocation->type->DescribeFields(reinterpret_cast<void*>(begin + k * allocation->size), encoder);
+        }
+        if (!encoder.Failed().empty()) {
+          error = "cannot save a reference of '" + encoder.Failed() + "' in a " + allocation->type->Name();
+          return false;
+        }
+      }
+      sqlite3_bind_int64(*insert, 1, static_cast<sqlite3_int64>(i + 1));
+      sqlite3_bind_text(*insert, 2, allocation->type->Name().c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_int64(*insert, 3, static_cast<sqlite3_int64>(allocation->count));
+      sqlite3_bind_blob(*insert, 4, data.data(), static_cast<int>(data.size()), SQLITE_TRANSIENT);
+      if (sqlite3_step(*insert) != SQLITE_DONE) {
+        error = "cannot write the file: " + out.Error();
+        return false;
+      }
+      sqlite3_reset(*insert);
+    }
+  }
+  {
+    Statement insert(out, "INSERT INTO root (name, object, part) VALUES (?, ?, ?)");
+    for (const auto& root : db.Roots()) {
+      std::uint32_t id = 0;
+      std::uint32_t part = 0;
+      if (!insert.Ok() || !numbering.Encode(root->GetValue(), nullptr, id, part)) {
+        error = "cannot save the root '" + root->Name() + "'";
+        return false;
+      }
+      sqlite3_bind_text(*insert, 1, root->Name().c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_int64(*insert, 2, id);
+      sqlite3_bind_int64(*insert, 3, part);
+      if (sqlite3_step(*insert) != SQLITE_DONE) {
+        error = "cannot write the file: " + out.Error();
+        return false;
+      }
+      sqlite3_reset(*insert);
+    }
+  }
+  if (!out.Exec("COMMIT")) {
+    error = "cannot write the file: " + out.Error();
+    return false;
+  }
+  if (!out.Close()) {
+    error = "cannot finish writing the file";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DocumentFile::Save(const Database& db, const std::string& path, std::string& error) {
+  ObjectNumbering numbering(db);
+  if (!numbering.Run(error)) return false;
+  TempFile temp;
+  return temp.Create(path, error) && WriteFile(db, numbering, temp.Path(), error) && temp.Commit(error);
+}
+
+namespace {
+
+// Fills blank-built objects from their records, checking every reference.
+class Decoder : public FieldVisitor {
+ public:
+  Decoder(const std::vector<void*>& addresses, const std::vector<const TypeDescription*>& types,
+          const std::vector<std::int64_t>& counts)
+      : addresses_(addresses), types_(types), counts_(counts) {}
+
+  void Start(const unsigned char* data) {
+    data_ = data;
+    error_.clear();
+  }
+  const std::string& Error() const { return error_; }
+
+  void Int32(const char*, std::int32_t& value) override { value = static_cast<std::int32_t>(Next()); }
+  void UInt32(const char*, std::uint32_t& value) override { value = Next(); }
+  void Reference(const char* name, void*& target, const TypeDescription* expected) override {
+    const std::uint32_t id = Next();
+    const std::uint32_t part = Next();
+    target = nullptr;
+    if (!Resolve(id, part, expected, target) && error_.empty()) {
+      error_ = std::string("its field '") + name + "' refers to " + Describe(id, part, expected);
+    }
+  }
+  void TransientReference(const char*, void*& target) override { target = nullptr; }
+  void Embedded(const char*, void* member, const TypeDescription& type) override { type.DescribeFields(member, *this); }
+
+  // Resolves (id, part) to an address of a part that is (or derives from)
+  // expected; expected null accepts any part of an object.
+  bool Resolve(std::uint32_t id, std::uint32_t part, const TypeDescription* expected, void*& target) const {
+    target = nullptr;
+    if (id == 0) return part == 0;
+    if (id > addresses_.size()) return false;
+    const TypeDescription* type = types_[id - 1];
+    if (IsChars(type)) {
+      if (expected != &TypeDescription::Char() || part >= counts_[id - 1]) return false;
+      target = static_cast<char*>(addresses_[id - 1]) + part;
+      return true;
+    }
+    const auto& parts = TypeLayout::Of(*type).Parts();
+    if (part >= parts.size()) return false;
+    if (expected != nullptr && !parts[part].type->IsA(*expected)) return false;
+    if (expected == nullptr && IsChars(parts[part].type)) return false;
+    target = static_cast<char*>(addresses_[id - 1]) + parts[part].offset;
+    return true;
+  }
+
+ private:
+  std::uint32_t Next() {
+    const std::uint32_t v = GetU32(data_);
+    data_ += 4;
+    return v;
+  }
+  std::string Describe(std::uint32_t id, std::uint32_t part, const TypeDescription* expected) const {
+    std::string what = "object " + std::to_string(id) + " part " + std::to_string(part);
+    if (id > addresses_.size()) return what + ", which does not exist";
+    return what + (expected != nullptr ? ", which is not a " + expected->Name() : ", which is not an object");
+  }
+
+  const std::vector<void*>& addresses_;
+  const std::vector<const TypeDescription*>& types_;
+  const std::vector<std::int64_t>& counts_;
+  const unsigned char* data_ = nullptr;
+  std::string error_;
+};
+
+bool ReadHeader(const std::string& path, std::string& error) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    error = errno == ENOENT ? "there is no such file" : SystemError("cannot read it");
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    error = "it is a folder, not a document";
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = "it is not a regular file";
+    return false;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = SystemError("cannot read it");
+    return false;
+  }
+  char header[16] = {};
+  file.read(header, sizeof header);
+  if (file.gcount() != sizeof header || std::memcmp(header, "SQLite format 3", 16) != 0) {
+    error = "it is not a VIRLO document";
+    return false;
+  }
+  return true;
+}
+
+bool QueryInt(Connection& in, const char* sql, std::int64_t& value) {
+  Statement query(in, sql);
+  if (!query.Ok() || sqlite3_step(*query) != SQLITE_ROW) return false;
+  value = sqlite3_column_int64(*query, 0);
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::string& error) {
+  if (!ReadHeader(path, error)) return nullptr;
+
+  Connection in;
+  if (!in.Open(path, SQLITE_OPEN_READONLY)) {
+    error = "it cannot be opened as a database: " + in.Error();
+    return nullptr;
+  }
+  // The file may be hostile: trust nothing in its schema, map nothing.
+  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  in.Exec("PRAGMA mmap_size=0");
+
+  std::int64_t application = 0;
+  std::int64_t version = 0;
+  if (!QueryInt(in, "PRAGMA application_id", application) || !QueryInt(in, "PRAGMA user_version", version)) {
+    error = "it is damaged: " + in.Error();
+    return nullptr;
+  }
+  if (application != ApplicationId) {
+    error = "it is not a VIRLO document";
+    return nullptr;
+  }
+  if (version > FormatVersion) {
+    error = "it was made by a newer version of VIRLO (file format " + std::to_string(version) +
+            "; this version reads format " + std::to_string(FormatVersion) + ")";
+    return nullptr;
+  }
+  if (version < 1) {
+    error = "it has no file format version";
+    return nullptr;
+  }
+  {
+    Statement check(in, "PRAGMA quick_check");
+    if (!check.Ok() || sqlite3_step(*check) != SQLITE_ROW) {
+      error = "it is damaged: " + in.Error();
+      return nullptr;
+    }
+    const auto* result = reinterpret_cast<const char*>(sqlite3_column_text(*check, 0));
+    if (result == nullptr || std::strcmp(result, "ok") != 0) {
+      error = std::string("it is damaged: ") + (result != nullptr ? result : "integrity check failed");
+      return nullptr;
+    }
+  }
+
+  // First every record is read and checked, then the objects are filled.
+  struct Record {
+    const TypeDescription* type;
+    std::int64_t count;
+    std::string data;
+  };
+  std::vector<Record> records;
+  {
+    Statement rows(in, "SELECT id, type, count, data FROM object ORDER BY id");
+    if (!rows.Ok()) {
+      error = "it is not a VIRLO document: " + in.Error();
+      return nullptr;
+    }
+    int step;
+    while ((step = sqlite3_step(*rows)) == SQLITE_ROW) {
+      const std::int64_t id = sqlite3_column_int64(*rows, 0);
+      const std::string where = "object " + std::to_string(id);
+      if (id != static_cast<std::int64_t>(records.size()) + 1 || id > MaxRecords) {
+        error = "it is damaged: the objects are not numbered 1, 2, 3, ...";
+        return nullptr;
+      }
+      const auto* typeName = reinterpret_cast<const char*>(sqlite3_column_text(*rows, 1));
+      const TypeDescription* type =
+          typeName != nullptr && std::strcmp(typeName, "char") == 0
+              ? &TypeDescription::Char()
+              : (typeName != nullptr ? TypeRegistry::Find(typeName) : nullptr);
+      if (type == nullptr || (type->IsAbstract())) {
+        error = "it is damaged: " + where + " has an unknown type '" + (typeName != nullptr ? typeName : "") + "'";
+        return nullptr;
+      }
+      const std::int64_t count = sqlite3_column_int64(*rows, 2);
+      const bool countOk = IsChars(type) ? (count >= 1 && count <= MaxCharacters) : count == 1;
+      if (!countOk) {
+        error = "it is damaged: " + where + " (" + type->Name() + ") has a count of " + std::to_string(count);
+        return nullptr;
+      }
+      const auto* blob = static_cast<const char*>(sqlite3_column_blob(*rows, 3));
+      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(*rows, 3));
+      const std::size_t expected =
+          IsChars(type) ? static_cast<std::size_t>(count) : TypeLayout::Of(*type).EncodedSize();
+      if (size != expected || (size > 0 && blob == nullptr)) {
+        error = "it is damaged: " + where + " (" + type->Name() + ") holds " + std::to_string(size) +
+                " bytes instead of " + std::to_string(expected);
+        return nullptr;
+      }
+      records.push_back({type, count, std::string(blob != nullptr ? blob : "", size)});
+    }
+    if (step != SQLITE_DONE) {
+      error = "it is damaged: " + in.Error();
+      return nullptr;
+    }
+  }
+
+  auto db = std::make_unique<Database>(path);
+  std::vector<void*> addresses;
+  std::vector<const TypeDescription*> types;
+  std::vector<std::int64_t> counts;
+  addresses.reserve(records.size());
+  for (const Record& record : records) {
+    void* memory = Allocate(db.get(), *record.type, static_cast<std::size_t>(record.count));
+    if (memory == nullptr) {
+      error = "there is not enough memory to open it";
+      return nullptr;
+    }
+    if (IsChars(record.type)) {
+      std::memcpy(memory, record.data.data(), record.data.size());
+    } else {
+      record.type->ConstructBlank(memory);
+    }
+    addresses.push_back(memory);
+    types.push_back(record.type);
+    counts.push_back(record.count);
+  }
+
+  Decoder decoder(addresses, types, counts);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (IsChars(records[i].type)) continue;
+    decoder.Start(reinterpret_cast<const unsigned char*>(records[i].data.data()));
+    records[i].type->DescribeFields(addresses[i], decoder);
+    if (!decoder.Error().empty()) {
+      error = "it is damaged: object " + std::to_string(i + 1) + " (" + records[i].type->Name() + "): " +
+              decoder.Error();
+      return nullptr;
+    }
+  }
+
+  Statement roots(in, "SELECT name, object, part FROM root ORDER BY name");
+  if (!roots.Ok()) {
+    error = "it is not a VIRLO document: " + in.Error();
+    return nullptr;
+  }
+  int step;
+  while ((step = sqlite3_step(*roots)) == SQLITE_ROW) {
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(*roots, 0));
+    const std::int64_t id = sqlite3_column_int64(*roots, 1);
+    const std::int64_t part = sqlite3_column_int64(*roots, 2);
+    void* target = nullptr;
+    if (name == nullptr || id < 0 || id > UINT32_MAX || part < 0 || part > UINT32_MAX ||
+        !decoder.Resolve(static_cast<std::uint32_t>(id), static_cast<std::uint32_t>(part), nullptr, target)) {
+      error = "it is damaged: a root refers to nothing it holds";
+      return nullptr;
+    }
+    db->CreateRoot(name)->SetValue(target);
+  }
+  if (step != SQLITE_DONE) {
+    error = "it is damaged: " + in.Error();
+    return nullptr;
+  }
+  return db;
+}
+
+}  // namespace virlo::store

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace virlo::store {
+
+class Database;
+
+// Document files: an SQLite database of our own schema holding every
+// allocation reachable from the roots, with its fields. See
+// docs/file-format.md.
+class DocumentFile {
+ public:
+  static constexpr std::int32_t ApplicationId = 0x5649524C;  // "VIRL"
+  static constexpr std::int32_t FormatVersion = 1;
+
+  // Writes a complete new file beside path and renames it over path, so a
+  // failure leaves the old file as it was. False with the reason in error.
+  static bool Save(const Database& db, const std::string& path, std::string& error);
+
+  // Reads and checks a file: the format, the integrity, every record and
+  // every reference (in range, of the expected type). The objects come back
+  // blank-built with their fields set, no object logic run; the caller checks
+  // what the objects mean before using them. Null with the reason in error.
+  // The file is only read.
+  static std::unique_ptr<Database> Open(const std::string& path, std::string& error);
+};
+
+}  // namespace virlo::store
