@@ -1,0 +1,132 @@
+#include "control/ViewController.h"
+
+#include <gtest/gtest.h>
+
+#include "control/CommandIds.h"
+#include "document/CPlenkoDoc.h"
+#include "model/ClipboardSheet.h"
+#include "model/Sheet.h"
+#include "objects/Box.h"
+#include "objects/PersistentTypes.h"
+#include "store/Database.h"
+#include "store/Store.h"
+#include "support/RecordingWindow.h"
+#include "tools/DrawTool.h"
+
+// The view's handling of mouse input and commands, on a new document.
+namespace virlo {
+namespace {
+
+using namespace CommandId;
+constexpr std::uint32_t kLeft = MouseKeys::LeftButton;
+constexpr std::int32_t kTools[] = {ToolSelect, ToolDot, ToolLine, ToolBox, ToolStrBox};
+
+class ViewControllerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterPersistentTypes();
+    ASSERT_TRUE(doc.OnNewDocument());
+    view = std::make_unique<ViewController>(&doc, &window);
+    view->OnActivateView();
+  }
+  std::int32_t Markers() const { return doc.GetDatabase()->UndoMarkerCount(); }
+  void Drag(Point from, Point to) {
+    view->OnLButtonDown(kLeft, from);
+    view->OnMouseMove(kLeft, to);
+    view->OnLButtonUp(0, to);
+  }
+  std::vector<std::int32_t> CheckedTools() const {
+    std::vector<std::int32_t> checked;
+    for (std::int32_t id : kTools) {
+      EXPECT_TRUE(view->UpdateCommand(id).enabled) << id;
+      if (view->UpdateCommand(id).checked) checked.push_back(id);
+    }
+    return checked;
+  }
+
+  test::RecordingWindow window;
+  CPlenkoDoc doc;
+  std::unique_ptr<ViewController> view;
+};
+
+TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModifiedAndToolSwitchReleases) {
+  std::vector<std::string> shown;
+  view->SetPositionDisplay([&](const std::string& text) { shown.push_back(text); });
+  ASSERT_TRUE(view->OnCommand(ToolLine));
+  const std::int32_t m0 = Markers();
+  view->OnMouseMove(kLeft, {44, 40});  // not captured: a line tool would start a line here
+  view->OnRButtonDown(0, {100, 100});
+  EXPECT_FALSE(view->HasCapture());
+  view->OnMouseMove(kLeft, {60, 72});
+  view->OnRButtonUp(0, {100, 100});
+  EXPECT_TRUE(Markers() == m0 + 1 && doc.sheet->objects.Empty());
+
+  view->OnLButtonDown(kLeft, {20, 40});
+  EXPECT_TRUE(view->HasCapture() && Markers() == m0 + 2);
+  view->OnMouseMove(kLeft, {22, 42});
+  EXPECT_FALSE(doc.IsModified());  // neither the press nor a move within the cell changed anything
+  view->OnMouseMove(kLeft, {44, 40});
+  EXPECT_TRUE(doc.IsModified());
+  view->OnLButtonUp(0, {44, 40});
+  view->OnMouseMove(kLeft, {44, 120});
+  EXPECT_TRUE(!view->HasCapture() && Markers() == m0 + 2);
+  auto* line = dynamic_cast<Line*>(doc.sheet->current);
+  ASSERT_TRUE(line != nullptr && line->end.GetPos() == (Point{44, 40}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"  22,  42", "  44,  40"}));
+  ASSERT_TRUE(view->OnCommand(ToolSelect));  // the old tool lets its current object go
+  EXPECT_EQ(doc.sheet->current, nullptr);
+  Drag({32, 40}, {32, 40});
+  EXPECT_TRUE(doc.sheet->current == line && line->Has(DrawObj::Highlighted));
+  ASSERT_TRUE(view->OnCommand(ToolDot));
+  EXPECT_TRUE(doc.sheet->current == nullptr && !line->Has(DrawObj::Highlighted));
+  EXPECT_EQ(ViewController::FormatPosition({16, 32}), "  16,  32");
+  EXPECT_EQ(ViewController::FormatPosition({1000, 5}), "1000,   5");
+}
+
+TEST_F(ViewControllerTest, EditCommandsSetMarkersAndMarkModifiedByTheirRules) {
+  store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
+  struct Step { std::int32_t id, markers; bool modified; std::int32_t objects; };
+  const Step steps[] = {{EditCopy, 0, false, 1},  {BringToFront, 0, true, 1}, {SendToBack, 0, true, 1},
+                        {EditPaste, 1, true, 2},  {EditDelete, 1, true, 1},   {ToolSelect, 0, false, 1},
+                        {EditCut, 1, true, 0}};
+  for (const Step& s : steps) {
+    if (doc.sheet->current == nullptr) Drag({36, 40}, {36, 40});  // pick the top side
+    doc.SetModifiedFlag(false);
+    const std::int32_t before = Markers();
+    EXPECT_TRUE(view->OnCommand(s.id)) << s.id;
+    EXPECT_EQ(Markers() - before, s.markers) << s.id;
+    EXPECT_EQ(doc.IsModified(), s.modified) << s.id;
+    EXPECT_EQ(doc.sheet->objects.Count(), s.objects) << s.id;
+  }
+}
+
+TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
+  while (DrawObj* obj = clipboardSheet->objects.PopFront()) store::Delete(obj);
+  EXPECT_EQ(CheckedTools(), (std::vector<std::int32_t>{ToolSelect}));
+  for (std::int32_t id : kTools) {
+    EXPECT_TRUE(view->OnCommand(id));
+    EXPECT_EQ(CheckedTools(), (std::vector<std::int32_t>{id}));
+  }
+  const std::int32_t m0 = Markers();
+  const std::int32_t edits[] = {EditCopy, EditCut, EditDelete, BringToFront, SendToBack, EditPaste};
+  auto enabled = [&] {
+    std::vector<bool> on;
+    for (std::int32_t id : edits) on.push_back(view->UpdateCommand(id).enabled);
+    return on;
+  };
+  EXPECT_EQ(enabled(), std::vector<bool>(6, false));
+  for (std::int32_t id : edits) EXPECT_FALSE(view->OnCommand(id)) << id;
+  EXPECT_TRUE(Markers() == m0 && !doc.IsModified());
+
+  Dot* dot = store::New<Dot>(doc.GetDatabase(), doc.sheet, 20, 40, 8, nullptr);
+  doc.sheet->selected.PushBack(dot);
+  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, false, false, false}));
+  doc.sheet->selected.Remove(dot);
+  doc.sheet->current = dot;
+  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, false}));
+  EXPECT_TRUE(view->OnCommand(EditCopy));
+  EXPECT_TRUE(view->UpdateCommand(EditPaste).enabled);
+}
+
+}  // namespace
+}  // namespace virlo
