@@ -15,6 +15,44 @@
 #include "tools/StrBoxTool.h"
 
 namespace virlo {
+namespace {
+
+struct ToolCommand {
+  std::int32_t id;
+  std::int32_t kind;
+};
+constexpr ToolCommand ToolCommands[] = {
+    {CommandId::ToolSelect, DrawTool::SelectKind}, {CommandId::ToolDot, DrawTool::DotKind},
+    {CommandId::ToolLine, DrawTool::LineKind},     {CommandId::ToolBox, DrawTool::BoxKind},
+    {CommandId::ToolStrBox, DrawTool::StrBoxKind},
+};
+
+// The tool kind a command chooses; 0 for other commands.
+std::int32_t ToolKindOf(std::int32_t id) {
+  for (const ToolCommand& command : ToolCommands) {
+    if (command.id == id) return command.kind;
+  }
+  return 0;
+}
+
+std::unique_ptr<DrawTool> MakeTool(std::int32_t kind, Sheet* sheet, Window* window) {
+  switch (kind) {
+    case DrawTool::SelectKind:
+      return std::make_unique<SelectTool>(sheet, window);
+    case DrawTool::DotKind:
+      return std::make_unique<DotTool>(sheet, window);
+    case DrawTool::LineKind:
+      return std::make_unique<LineTool>(sheet, window);
+    case DrawTool::BoxKind:
+      return std::make_unique<BoxTool>(sheet, window);
+    case DrawTool::StrBoxKind:
+      return std::make_unique<StrBoxTool>(sheet, window);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
 
 ViewController::ViewController(CPlenkoDoc* document, Window* window) : document_(document), window_(window) {
   document_->AddView(this);
@@ -32,7 +70,7 @@ void ViewController::ReleaseTool() {
 
 void ViewController::OnActivateView() {
   if (document_->GetDatabase() != nullptr && document_->sheet != nullptr && currentTool_ == nullptr) {
-    currentTool_ = std::make_unique<SelectTool>(document_->sheet, window_);
+    currentTool_ = MakeTool(DrawTool::SelectKind, document_->sheet, window_);
   }
 }
 
@@ -93,12 +131,8 @@ bool ViewController::HasCurrent() const {
 }
 
 bool ViewController::Handles(std::int32_t id) {
+  if (ToolKindOf(id) != 0) return true;
   switch (id) {
-    case CommandId::ToolSelect:
-    case CommandId::ToolDot:
-    case CommandId::ToolLine:
-    case CommandId::ToolBox:
-    case CommandId::ToolStrBox:
     case CommandId::EditCopy:
     case CommandId::EditCut:
     case CommandId::EditPaste:
@@ -112,21 +146,10 @@ bool ViewController::Handles(std::int32_t id) {
 }
 
 ViewController::CommandState ViewController::UpdateCommand(std::int32_t id) const {
-  auto toolState = [&](std::int32_t kind) {
-    const bool current = currentTool_ != nullptr && currentTool_->GetKind() == kind;
-    return CommandState{true, current};
-  };
+  if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
+    return {true, currentTool_ != nullptr && currentTool_->GetKind() == kind};
+  }
   switch (id) {
-    case CommandId::ToolSelect:
-      return toolState(DrawTool::SelectKind);
-    case CommandId::ToolDot:
-      return toolState(DrawTool::DotKind);
-    case CommandId::ToolLine:
-      return toolState(DrawTool::LineKind);
-    case CommandId::ToolBox:
-      return toolState(DrawTool::BoxKind);
-    case CommandId::ToolStrBox:
-      return toolState(DrawTool::StrBoxKind);
     case CommandId::EditCopy:
     case CommandId::EditCut:
     case CommandId::EditDelete:
@@ -143,22 +166,11 @@ ViewController::CommandState ViewController::UpdateCommand(std::int32_t id) cons
 
 bool ViewController::OnCommand(std::int32_t id) {
   if (!Handles(id) || !UpdateCommand(id).enabled) return false;
+  if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
+    ChooseTool(kind);
+    return true;
+  }
   switch (id) {
-    case CommandId::ToolSelect:
-      ChooseTool(DrawTool::SelectKind);
-      break;
-    case CommandId::ToolDot:
-      ChooseTool(DrawTool::DotKind);
-      break;
-    case CommandId::ToolLine:
-      ChooseTool(DrawTool::LineKind);
-      break;
-    case CommandId::ToolBox:
-      ChooseTool(DrawTool::BoxKind);
-      break;
-    case CommandId::ToolStrBox:
-      ChooseTool(DrawTool::StrBoxKind);
-      break;
     case CommandId::EditCopy:
       if (currentTool_ != nullptr) currentTool_->Copy();
       break;
@@ -193,27 +205,7 @@ void ViewController::ChooseTool(std::int32_t kind) {
   // The old tool goes first: its end releases the sheet's current object.
   currentTool_.reset();
   capture_ = false;
-  Sheet* sheet = document_->sheet;
-  if (sheet == nullptr) return;
-  switch (kind) {
-    case DrawTool::SelectKind:
-      currentTool_ = std::make_unique<SelectTool>(sheet, window_);
-      break;
-    case DrawTool::DotKind:
-      currentTool_ = std::make_unique<DotTool>(sheet, window_);
-      break;
-    case DrawTool::LineKind:
-      currentTool_ = std::make_unique<LineTool>(sheet, window_);
-      break;
-    case DrawTool::BoxKind:
-      currentTool_ = std::make_unique<BoxTool>(sheet, window_);
-      break;
-    case DrawTool::StrBoxKind:
-      currentTool_ = std::make_unique<StrBoxTool>(sheet, window_);
-      break;
-    default:
-      break;
-  }
+  if (document_->sheet != nullptr) currentTool_ = MakeTool(kind, document_->sheet, window_);
 }
 
 }  // namespace virlo

@@ -129,20 +129,19 @@ void DrawTool::DragRect(std::int32_t phase) {
   dragRect = {-1, -1, -1, -1};
 }
 
-std::int32_t DrawTool::BringToFront() {
-  if (sheet->current == nullptr) return 0;
-  DrawObj* root = sheet->current->Root();
-  sheet->RemoveObject(root);
-  sheet->PlaceInFront(root);
-  Redraw();
-  return 1;
-}
+std::int32_t DrawTool::BringToFront() { return Restack(true); }
 
-std::int32_t DrawTool::SendToBack() {
+std::int32_t DrawTool::SendToBack() { return Restack(false); }
+
+std::int32_t DrawTool::Restack(bool toFront) {
   if (sheet->current == nullptr) return 0;
   DrawObj* root = sheet->current->Root();
   sheet->RemoveObject(root);
-  sheet->PlaceAtBack(root);
+  if (toFront) {
+    sheet->PlaceInFront(root);
+  } else {
+    sheet->PlaceAtBack(root);
+  }
   Redraw();
   return 1;
 }

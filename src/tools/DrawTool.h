@@ -82,6 +82,8 @@ class DrawTool {
     bool complete = true;
   };
   CopyResult CopyToClipboard();
+  // Moves the current object's top-level object to the front or the back.
+  std::int32_t Restack(bool toFront);
 };
 
 }  // namespace virlo
