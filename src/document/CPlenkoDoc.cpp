@@ -54,8 +54,13 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
     lastError_ = "there is no document to save";
     return false;
   }
+  const String previous = sheet->textFileName;
   sheet->SetTextFileName(Sheet::TextFileNameFor(String(path.c_str())));
-  if (!store::DocumentFile::Save(*database_, path, lastError_)) return false;
+  if (!store::DocumentFile::Save(*database_, path, lastError_)) {
+    // A failed save changes nothing, not even the text file name.
+    sheet->SetTextFileName(previous);
+    return false;
+  }
   pathName_ = path;
   database_->SetPathName(path);
   title_ = std::filesystem::path(path).stem().string();
