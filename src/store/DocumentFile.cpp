@@ -216,11 +216,16 @@ class Decoder : public FieldVisitor {
     const std::uint32_t part = Next();
     target = nullptr;
     if (!Resolve(id, part, expected, target) && error_.empty()) {
-      error_ = std::string("its field '") + name + "' refers to " + Describe(id, part, expected);
+      error_ = "its field '" + prefix_ + name + "' refers to " + Describe(id, part, expected);
     }
   }
   void TransientReference(const char*, void*& target) override { target = nullptr; }
-  void Embedded(const char*, void* member, const TypeDescription& type) override { type.DescribeFields(member, *this); }
+  void Embedded(const char* name, void* member, const TypeDescription& type) override {
+    const std::string saved = prefix_;
+    prefix_ += std::string(name) + ".";
+    type.DescribeFields(member, *this);
+    prefix_ = saved;
+  }
 
   // Resolves (id, part) to an address of a part that is (or derives from)
   // expected; expected null accepts any part of an object.
@@ -258,6 +263,7 @@ class Decoder : public FieldVisitor {
   const std::vector<const TypeDescription*>& types_;
   const std::vector<std::int64_t>& counts_;
   const unsigned char* data_ = nullptr;
+  std::string prefix_;
   std::string error_;
 };
 
@@ -340,11 +346,31 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
     }
     const auto* result = reinterpret_cast<const char*>(sqlite3_column_text(*check, 0));
     if (result == nullptr || std::strcmp(result, "ok") != 0) {
-      error = std::string("it is damaged: ") + (result != nullptr ? result : "integrity check failed");
+      std::string problem = result != nullptr ? result : "integrity check failed";
+      // SQLite names the schema on a line of its own; the problem follows.
+      const std::string schemaLine = "*** in database main ***\n";
+      if (problem.compare(0, schemaLine.size(), schemaLine) == 0) problem.erase(0, schemaLine.size());
+      error = "it is damaged: " + problem;
       return nullptr;
     }
   }
 
+  {
+    // A file cut short reads as zeros past its end; its size gives it away.
+    std::int64_t pageSize = 0;
+    std::int64_t pageCount = 0;
+    std::error_code ec;
+    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, ec));
+    if (!QueryInt(in, "PRAGMA page_size", pageSize) || !QueryInt(in, "PRAGMA page_count", pageCount) || ec) {
+      error = "it is damaged: " + in.Error();
+      return nullptr;
+    }
+    if (size != pageSize * pageCount) {
+      error = "it is damaged: it is cut short or padded (" + std::to_string(size) + " bytes where its pages need " +
+              std::to_string(pageSize * pageCount) + ")";
+      return nullptr;
+    }
+  }
   // First every record is read and checked, then the objects are filled.
   struct Record {
     const TypeDescription* type;

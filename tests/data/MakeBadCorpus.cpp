@@ -1,0 +1,251 @@
+// make-bad-corpus: writes the damaged documents that virlo-cli must refuse.
+// Every file is made from one good document (see make-bad-corpus.sh), either
+// byte by byte or by editing its records through SQLite.
+//   make-bad-corpus OUTPUT_FOLDER GOOD.vrl
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::string;
+
+// Byte offsets of the fields in the records, as the file stores them:
+// 4 bytes per integer, 8 per reference (object id, then part number).
+namespace DrawObjAt { constexpr std::size_t parent = 12; }
+namespace DotAt { constexpr std::size_t size = 32; }
+namespace LinkPointAt { constexpr std::size_t partner = 32; }
+namespace LineAt {
+constexpr std::size_t start = 20, end = 68, attachedHead = 116, attachedTail = 124, attachedCount = 132;
+}
+namespace NodeAt { constexpr std::size_t next = 0, item = 16; }
+namespace SheetAt { constexpr std::size_t cellWidth = 76; constexpr std::uint32_t textFileNamePart = 3; }
+constexpr std::size_t StrBoxLength = 20 + 4 * 144 + 8;  // str.length, after the box's four lines and str.text
+
+std::uint32_t GetU32(const Bytes& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(at + i))) << (8 * i);
+  return v;
+}
+void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (std::size_t i = 0; i < 4; ++i) b.at(at + i) = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+void PutRef(Bytes& b, std::size_t at, std::uint32_t id, std::uint32_t part) {
+  PutU32(b, at, id);
+  PutU32(b, at + 4, part);
+}
+
+Bytes ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+// A document file opened for editing its records.
+class Doc {
+ public:
+  explicit Doc(const fs::path& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) Fail();
+    Exec("PRAGMA journal_mode=DELETE");
+  }
+  ~Doc() { sqlite3_close(db_); }
+  Doc(const Doc&) = delete;
+  Doc& operator=(const Doc&) = delete;
+
+  void Exec(const std::string& sql) {
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) Fail();
+  }
+  std::vector<std::uint32_t> Ids(const std::string& sql) {
+    std::vector<std::uint32_t> ids;
+    Query(sql, {}, [&](sqlite3_stmt* s) { ids.push_back(static_cast<std::uint32_t>(sqlite3_column_int64(s, 0))); });
+    if (ids.empty()) throw std::runtime_error("the good document has nothing for: " + sql);
+    return ids;
+  }
+  Bytes Data(std::uint32_t id) {
+    Bytes data;
+    Query("SELECT data FROM object WHERE id = " + std::to_string(id), {}, [&](sqlite3_stmt* s) {
+      data.assign(static_cast<const char*>(sqlite3_column_blob(s, 0)), static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+    });
+    return data;
+  }
+  void SetData(std::uint32_t id, const Bytes& data) {
+    Query("UPDATE object SET data = ? WHERE id = " + std::to_string(id), data, nullptr);
+  }
+  // Rewrites one record's blob in place.
+  void Edit(std::uint32_t id, const std::function<void(Bytes&)>& change) {
+    Bytes data = Data(id);
+    change(data);
+    SetData(id, data);
+  }
+
+ private:
+  void Query(const std::string& sql, const Bytes& blob, const std::function<void(sqlite3_stmt*)>& row) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) Fail();
+    if (!blob.empty()) sqlite3_bind_blob(s, 1, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
+    int step;
+    while ((step = sqlite3_step(s)) == SQLITE_ROW) row(s);
+    sqlite3_finalize(s);
+    if (step != SQLITE_DONE) Fail();
+  }
+  [[noreturn]] void Fail() { throw std::runtime_error(std::string("sqlite: ") + sqlite3_errmsg(db_)); }
+
+  sqlite3* db_ = nullptr;
+};
+
+// The objects of the good document the damage is aimed at, found by what they hold.
+struct Roles {
+  std::uint32_t sheet = 0, count = 0, host = 0, joined = 0, partner = 0, strBox = 0;
+  std::vector<std::uint32_t> dots;
+};
+
+Roles FindRoles(Doc& doc) {
+  Roles r;
+  r.sheet = doc.Ids("SELECT object FROM root WHERE name = 'Sheet'").at(0);
+  r.count = doc.Ids("SELECT count(*) FROM object").at(0);
+  r.dots = doc.Ids("SELECT id FROM object WHERE type = 'Dot'");
+  r.strBox = doc.Ids("SELECT id FROM object WHERE type = 'StrBox'").at(0);
+  for (std::uint32_t line : doc.Ids("SELECT id FROM object WHERE type = 'Line'")) {
+    const Bytes data = doc.Data(line);
+    if (GetU32(data, LineAt::attachedCount) >= 2) r.host = line;  // carries a line end and a dot
+    if (GetU32(data, LineAt::end + LinkPointAt::partner) != 0) {
+      r.joined = line;
+      r.partner = GetU32(data, LineAt::end + LinkPointAt::partner);
+    }
+  }
+  if (r.dots.size() < 2 || r.host == 0 || r.joined == 0) throw std::runtime_error("the good document lacks a part");
+  return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fputs("usage: make-bad-corpus OUTPUT_FOLDER GOOD.vrl\n", stderr);
+    return 2;
+  }
+  try {
+    const fs::path out = argv[1];
+    const Bytes good = ReadFile(argv[2]);
+    fs::create_directories(out);
+    const auto raw = [&](const std::string& name, const Bytes& bytes) { WriteFile(out / name, bytes); };
+    // A copy of the good document, changed through SQLite.
+    const auto edited = [&](const std::string& name, const std::function<void(Doc&, const Roles&)>& change) {
+      fs::remove(out / name);
+      raw(name, good);
+      Doc doc(out / name);
+      const Roles roles = FindRoles(doc);
+      change(doc, roles);
+    };
+    // A new SQLite file made by the given statements.
+    const auto made = [&](const std::string& name, const std::string& sql) {
+      fs::remove(out / name);
+      Doc(out / name).Exec(sql);
+    };
+
+    // Not documents at all.
+    raw("empty.vrl", "");
+    raw("text.vrl", "This is a plain text file,\nnot a drawing.\n");
+    made("other_application.vrl",
+         "PRAGMA application_id = 1179402827; PRAGMA user_version = 1;"
+         "CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT); INSERT INTO note VALUES (1, 'hello');");
+    made("no_tables.vrl", "PRAGMA application_id = 1447645772; PRAGMA user_version = 1;");
+    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 2"); });
+    edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
+
+    // Damaged bytes.
+    const std::pair<std::string, std::size_t> cuts[] = {
+        {"100", 100}, {"1000", 1000}, {"half", good.size() / 2}, {"minus_1", good.size() - 1}};
+    for (const auto& [name, length] : cuts) raw("truncated_" + name + ".vrl", good.substr(0, length));
+    // Header: the magic string, the page size, the read format, the page count, the B-tree header of page 1;
+    // page data: the text of the schema, the cell pointers of the later pages.
+    constexpr std::size_t flips[] = {3, 16, 19, 31, 101, 3970, 4096 + 8, 2 * 4096 + 8, 3 * 4096 + 3};
+    for (const std::size_t offset : flips) {
+      Bytes bytes = good;
+      bytes.at(offset) = static_cast<char>(bytes.at(offset) ^ 0xFF);
+      raw("flipped_" + std::to_string(offset) + ".vrl", bytes);
+    }
+
+    // Records that do not hold together.
+    edited("dangling_reference.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.host, [&](Bytes& b) { PutRef(b, LineAt::start + LinkPointAt::partner, r.count + 5, 0); });
+    });
+    edited("partner_is_sheet.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.host, [&](Bytes& b) { PutRef(b, LineAt::start + LinkPointAt::partner, r.sheet, 0); });
+    });
+    edited("list_item_is_string.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t head = GetU32(d.Data(r.host), LineAt::attachedHead);
+      d.Edit(head, [&](Bytes& b) { PutRef(b, NodeAt::item, r.sheet, SheetAt::textFileNamePart); });
+    });
+    edited("parent_cycle.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.dots[0], [&](Bytes& b) { PutRef(b, DrawObjAt::parent, r.dots[1], 0); });
+      d.Edit(r.dots[1], [&](Bytes& b) { PutRef(b, DrawObjAt::parent, r.dots[0], 0); });
+    });
+    // The host's list has two nodes: the last one leads back to the first.
+    for (const std::uint32_t count : {2u, 3u}) {
+      edited("attached_loop_count_" + std::to_string(count) + ".vrl", [count](Doc& d, const Roles& r) {
+        const Bytes host = d.Data(r.host);
+        const std::uint32_t head = GetU32(host, LineAt::attachedHead), tail = GetU32(host, LineAt::attachedTail);
+        d.Edit(tail, [&](Bytes& b) { PutRef(b, NodeAt::next, head, 0); });
+        d.Edit(r.host, [&](Bytes& b) { PutU32(b, LineAt::attachedCount, count); });
+      });
+    }
+    edited("attached_self_loop.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t head = GetU32(d.Data(r.host), LineAt::attachedHead);
+      d.Edit(head, [&](Bytes& b) { PutRef(b, NodeAt::next, head, 0); });
+    });
+    edited("one_way_join.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.partner, [&](Bytes& b) { PutRef(b, LineAt::start + LinkPointAt::partner, 0, 0); });
+    });
+    edited("no_sheet_root.vrl", [](Doc& d, const Roles&) { d.Exec("UPDATE root SET name = 'Page'"); });
+    edited("root_not_sheet.vrl", [](Doc& d, const Roles& r) {
+      d.Exec("UPDATE root SET object = " + std::to_string(r.host));
+    });
+    edited("root_dangling.vrl", [](Doc& d, const Roles& r) {
+      d.Exec("UPDATE root SET object = " + std::to_string(r.count + 1));
+    });
+    edited("cell_size_zero.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::cellWidth, 0); });
+    });
+    edited("string_length_mismatch.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.strBox, [](Bytes& b) { PutU32(b, StrBoxLength, GetU32(b, StrBoxLength) - 2); });
+    });
+    edited("unknown_type.vrl", [](Doc& d, const Roles& r) {
+      d.Exec("UPDATE object SET type = 'Ellipse' WHERE id = " + std::to_string(r.dots[0]));
+    });
+    edited("abstract_type.vrl", [](Doc& d, const Roles& r) {
+      d.Exec("UPDATE object SET type = 'DrawObj' WHERE id = " + std::to_string(r.dots[0]));
+    });
+    edited("wrong_count.vrl", [](Doc& d, const Roles& r) {
+      d.Exec("UPDATE object SET count = 2 WHERE id = " + std::to_string(r.dots[0]));
+    });
+    edited("wrong_blob_length.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.dots[0], [](Bytes& b) { b.resize(DotAt::size - 4); });
+    });
+    edited("ids_gap.vrl", [](Doc& d, const Roles& r) {
+      d.Exec("UPDATE object SET id = " + std::to_string(r.count + 10) + " WHERE id = " + std::to_string(r.count));
+    });
+    edited("ids_from_zero.vrl", [](Doc& d, const Roles&) {
+      d.Exec("UPDATE object SET id = id - 1");
+    });
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "make-bad-corpus: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Remakes the damaged-document corpus in tests/data/bad/ from good.script.
+# Usage: tests/data/make-bad-corpus.sh [BUILD_DIR]     (default: build)
+# Afterwards check bad/EXPECTED still matches: ctest -R bad_document
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../../build}" && pwd)
+cmake --build "$build" --target virlo-cli make-bad-corpus
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$here/good.script" "$work/"
+(cd "$work" && "$build/bin/virlo-cli" run good.script >/dev/null)
+mkdir -p "$here/bad"
+find "$here/bad" -type f ! -name EXPECTED -delete
+"$build/bin/make-bad-corpus" "$here/bad" "$work/good.vrl"
