@@ -116,7 +116,7 @@ TEST_F(CPlenkoDocTest, ANewSheetSavesAndOpensAgainWhileBadFilesChangeNothing) {
   EXPECT_EQ(Contents(dir), before) << "opening only reads";
 }
 
-// Onto a folder, into a missing folder, onto a full file system.
+// Onto a folder, into a missing folder, onto a full and a read-only file system.
 TEST_F(CPlenkoDocTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocumentModified) {
   Draw();
   ASSERT_TRUE(doc.OnSaveDocument((dir / "keep.vrl").string()));
@@ -135,6 +135,9 @@ TEST_F(CPlenkoDocTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocument
   for (std::int32_t i = 0; i < 400; ++i) store::New<StrBox>(doc.GetDatabase(), doc.sheet, 4, 8, 0, 0, text, nullptr);
   ASSERT_TRUE(doc.OnSaveDocument((dir / "large.vrl").string())) << doc.LastError();
   ASSERT_GT(fs::file_size(dir / "large.vrl"), 64u * 1024u);
+  ExpectSaveFails(small / "dia.vrl", small);
+  // A read-only folder, which stops even root.
+  ASSERT_EQ(std::system(("mount -o remount,ro " + small.string()).c_str()), 0);
   ExpectSaveFails(small / "dia.vrl", small);
 }
 
