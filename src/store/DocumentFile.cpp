@@ -1,25 +1,21 @@
 #include "store/DocumentFile.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/TempFile.h"
 #include "store/Database.h"
 #include "store/FieldVisitor.h"
+#include "store/ObjectNumbering.h"
 #include "store/Store.h"
 #include "store/TypeDescription.h"
 #include "store/TypeLayout.h"
-#include "store/ObjectNumbering.h"
 #include "store/TypeRegistry.h"
 
 namespace virlo::store {
