@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 scripts/build.sh
-exec build/bin/virlo-cli "$@"
+exec build/bin/virlo "$@"

@@ -9,6 +9,12 @@ packages=(
   make
   libgtest-dev
   libsqlite3-dev
+  qt6-base-dev
+  qt6-qpa-plugins
+  libgl-dev
+  fonts-noto-cjk
+  xvfb
+  xauth
 )
 
 missing=()

@@ -32,6 +32,7 @@ class ViewController {
   ViewController& operator=(const ViewController&) = delete;
 
   CPlenkoDoc* GetDocument() const { return document_; }
+  Window* GetWindow() const { return window_; }
   DrawTool* CurrentTool() const { return currentTool_.get(); }
   void ReleaseTool();
   // Activation gives a view without a tool the select tool.

@@ -29,6 +29,7 @@ bool CPlenkoDoc::OnNewDocument() {
   pathName_ = (folder / (title_ + ".vrl")).string();
   database_ = std::make_unique<store::Database>(pathName_);
   modified_ = false;
+  untitled_ = true;
   AttachSheet();
   return sheet != nullptr;
 }
@@ -44,6 +45,7 @@ bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
   pathName_ = path;
   title_ = std::filesystem::path(path).stem().string();
   modified_ = false;
+  untitled_ = false;
   AttachSheet();
   return sheet != nullptr;
 }
@@ -65,6 +67,7 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   database_->SetPathName(path);
   title_ = std::filesystem::path(path).stem().string();
   modified_ = false;
+  untitled_ = false;
   return true;
 }
 

@@ -43,6 +43,8 @@ class CPlenkoDoc {
   void SetTitle(std::string title) { title_ = std::move(title); }
   const std::string& GetTitle() const { return title_; }
   const std::string& GetPathName() const { return pathName_; }
+  // True until the document is saved or was opened from a file.
+  bool IsUntitled() const { return untitled_; }
 
   bool IsModified() const { return modified_; }
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
@@ -83,6 +85,7 @@ class CPlenkoDoc {
   std::string pathName_;
   std::string lastError_;
   bool modified_ = false;
+  bool untitled_ = true;
   std::vector<ViewController*> views_;
 };
 

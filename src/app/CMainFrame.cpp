@@ -1,0 +1,388 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/CAboutDlg.h"
+#include "app/CChildFrame.h"
+#include "app/CPlenkoApp.h"
+#include "app/CommandTable.h"
+#include "app/Icons.h"
+#include "control/CommandIds.h"
+#include "control/ViewController.h"
+#include "document/CPlenkoDoc.h"
+#include "view/CPlenkoView.h"
+
+namespace virlo {
+namespace {
+
+constexpr int Separator = 0;
+
+struct MenuLayout {
+  const char* title;
+  std::vector<int> items;
+};
+
+// The menu while no document is open.
+const std::vector<MenuLayout>& NoDocumentMenu() {
+  static const std::vector<MenuLayout> menu = {
+      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, Separator, AppCommand::FileMru1, Separator,
+                     AppCommand::AppExit}},
+      {"表示(&V)", {AppCommand::ViewToolbar, AppCommand::ViewStatusBar}},
+      {"ﾍﾙﾌﾟ(&H)", {AppCommand::AppAbout}},
+  };
+  return menu;
+}
+
+// The menu while a document window is active.
+const std::vector<MenuLayout>& DocumentMenu() {
+  static const std::vector<MenuLayout> menu = {
+      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, AppCommand::FileClose, AppCommand::FileSave,
+                     AppCommand::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
+                     AppCommand::FileMru1, Separator, AppCommand::AppExit}},
+      {"編集(&E)", {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
+                    CommandId::EditPaste, CommandId::EditDelete, Separator, CommandId::BringToFront,
+                    CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
+                    CommandId::ToolBox, CommandId::ToolStrBox}},
+      {"表示(&V)", {AppCommand::ViewToolbar, AppCommand::ViewStatusBar}},
+      {"ｳｨﾝﾄﾞｳ(&W)", {AppCommand::WindowNew, AppCommand::WindowCascade, AppCommand::WindowTile,
+                       AppCommand::WindowArrange}},
+      {"ﾍﾙﾌﾟ(&H)", {AppCommand::AppAbout}},
+  };
+  return menu;
+}
+
+// The keys that work; they differ from several shortcut texts in the menus.
+struct Accelerator {
+  QKeySequence key;
+  int command;
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(CPlenkoApp& app) : app_(app), mdiArea_(new QMdiArea(this)) {
+  setWindowTitle(QStringLiteral("VIRLO"));
+  setWindowIcon(Icons::Application());
+  setCentralWidget(mdiArea_);
+  setAcceptDrops(true);
+  CreateActions();
+  CreateToolBars();
+  CreateStatusBar();
+  CreateAccelerators();
+  RebuildMenus();
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
+    if (CPlenkoView* view = ActiveView()) view->Controller().OnActivateView();
+    UpdateCommandUi();
+  });
+  // Menus and toolbars follow the state whenever the program is idle.
+  idle_.setInterval(100);
+  connect(&idle_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
+  idle_.start();
+}
+
+void CMainFrame::CreateActions() {
+  for (const CommandInfo& info : CommandTable::All()) {
+    auto* action = new QAction(QString::fromUtf8(info.caption), this);
+    action->setStatusTip(QString::fromUtf8(info.prompt));
+    if (*info.tooltip != '\0') action->setToolTip(QString::fromUtf8(info.tooltip));
+    const int id = info.id;
+    connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    actions_.insert(id, action);
+  }
+  for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
+                 CommandId::ToolStrBox, AppCommand::ViewToolbar, AppCommand::ViewStatusBar}) {
+    actions_[id]->setCheckable(true);
+  }
+}
+
+void CMainFrame::RebuildMenus() {
+  const bool document = ActiveDocument() != nullptr;
+  hadDocument_ = document;
+  menuBar()->clear();
+  recentActions_.clear();
+  for (const MenuLayout& layout : document ? DocumentMenu() : NoDocumentMenu()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(layout.title));
+    for (int id : layout.items) {
+      if (id == Separator) {
+        menu->addSeparator();
+      } else if (id == AppCommand::FileMru1) {
+        const QStringList files = app_.RecentFiles();
+        if (files.isEmpty()) {
+          QAction* placeholder = menu->addAction(actions_[id]->text());
+          placeholder->setEnabled(false);
+          placeholder->setStatusTip(actions_[id]->statusTip());
+        }
+        for (int i = 0; i < files.size(); ++i) {
+          const QString path = files[i];
+          QAction* recent = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+          recent->setStatusTip(actions_[id]->statusTip());
+          connect(recent, &QAction::triggered, this, [this, path] { app_.OpenDocumentFile(path); });
+          recentActions_.append(recent);
+        }
+      } else {
+        QAction* action = actions_[id];
+        if (id == AppCommand::AppAbout) {
+          const CommandInfo* info = CommandTable::Find(id);
+          action->setText(QString::fromUtf8(document ? info->documentCaption : info->caption));
+        }
+        menu->addAction(action);
+      }
+    }
+  }
+}
+
+void CMainFrame::CreateToolBars() {
+  fileBar_ = addToolBar(QStringLiteral("File"));
+  fileBar_->setObjectName(QStringLiteral("FileToolBar"));
+  fileBar_->setIconSize(QSize(16, 15));
+  for (int id : {CommandId::FileNew, CommandId::FileOpen, static_cast<int>(AppCommand::FileSave), Separator,
+                 CommandId::EditCut, CommandId::EditCopy, CommandId::EditPaste, Separator, CommandId::FilePrint,
+                 CommandId::ClipboardPrint, static_cast<int>(AppCommand::AppAbout)}) {
+    if (id == Separator) {
+      fileBar_->addSeparator();
+      continue;
+    }
+    actions_[id]->setIcon(Icons::ForCommand(id, QSize(16, 15)));
+    fileBar_->addAction(actions_[id]);
+  }
+  drawingBar_ = new QToolBar(QStringLiteral("Drawing"), this);
+  drawingBar_->setObjectName(QStringLiteral("DrawingToolBar"));
+  drawingBar_->setIconSize(QSize(15, 15));
+  addToolBar(Qt::LeftToolBarArea, drawingBar_);
+  for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
+                 CommandId::ToolStrBox, CommandId::EditUndo, CommandId::EditRedo, CommandId::BringToFront,
+                 CommandId::SendToBack, CommandId::EditDelete}) {
+    // A command on both bars keeps the file bar's picture size in the menus.
+    if (actions_[id]->icon().isNull()) actions_[id]->setIcon(Icons::ForCommand(id, QSize(15, 15)));
+    drawingBar_->addAction(actions_[id]);
+  }
+}
+
+void CMainFrame::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  auto* ready = new QLabel(QStringLiteral("ﾚﾃﾞｨ"), bar);
+  bar->addWidget(ready, 1);
+  positionPane_ = new QLabel(QStringLiteral("座標"), bar);
+  positionPane_->setFixedWidth(PositionPaneWidth);
+  // Digits of one width, small enough that "1000,1000" fits the pane.
+  QFont paneFont(QStringLiteral("Noto Sans Mono CJK JP"));
+  paneFont.setPixelSize(10);
+  paneFont.setStyleHint(QFont::Monospace);
+  positionPane_->setFont(paneFont);
+  positionPane_->setObjectName(QStringLiteral("PositionPane"));
+  bar->addPermanentWidget(positionPane_);
+  // The keyboard lock states are not told by every platform; they stay as labels.
+  for (const char* text : {"ｶﾅ", "CAP", "NUM", "SCRL"}) {
+    auto* pane = new QLabel(QString::fromUtf8(text), bar);
+    pane->setEnabled(false);
+    bar->addPermanentWidget(pane);
+  }
+}
+
+void CMainFrame::CreateAccelerators() {
+  const Accelerator accelerators[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_B), CommandId::ToolBox},
+      {QKeySequence(Qt::CTRL | Qt::Key_C), CommandId::EditCopy},
+      {QKeySequence(Qt::CTRL | Qt::Key_D), CommandId::ToolDot},
+      {QKeySequence(Qt::CTRL | Qt::Key_F), CommandId::ToolStrBox},
+      {QKeySequence(Qt::CTRL | Qt::Key_G), CommandId::EditDelete},
+      {QKeySequence(Qt::CTRL | Qt::Key_L), CommandId::ToolLine},
+      {QKeySequence(Qt::CTRL | Qt::Key_R), CommandId::EditRedo},
+      {QKeySequence(Qt::CTRL | Qt::Key_S), CommandId::ToolSelect},
+      {QKeySequence(Qt::CTRL | Qt::Key_U), CommandId::EditUndo},
+      {QKeySequence(Qt::CTRL | Qt::Key_V), CommandId::EditPaste},
+      {QKeySequence(Qt::Key_Delete), CommandId::EditDelete},
+      {QKeySequence(Qt::Key_F6), AppCommand::NextPane},
+      {QKeySequence(Qt::CTRL | Qt::Key_X), CommandId::EditCut},
+  };
+  for (const Accelerator& accelerator : accelerators) {
+    auto* shortcut = new QShortcut(accelerator.key, this);
+    shortcut->setContext(Qt::ApplicationShortcut);
+    const int id = accelerator.command;
+    connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+  }
+}
+
+CChildFrame* CMainFrame::ActiveFrame() const {
+  QMdiSubWindow* active = mdiArea_->activeSubWindow();
+  if (active == nullptr && !mdiArea_->subWindowList().isEmpty()) active = mdiArea_->subWindowList().last();
+  return qobject_cast<CChildFrame*>(active);
+}
+
+CPlenkoView* CMainFrame::ActiveView() const {
+  CChildFrame* frame = ActiveFrame();
+  return frame != nullptr ? frame->View() : nullptr;
+}
+
+CPlenkoDoc* CMainFrame::ActiveDocument() const {
+  CChildFrame* frame = ActiveFrame();
+  return frame != nullptr ? frame->Document() : nullptr;
+}
+
+CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
+  auto* frame = new CChildFrame(document);
+  connect(frame, &CChildFrame::closeRequested, this,
+          [this](CChildFrame* closing, bool* accept) { *accept = app_.CanCloseFrame(closing); });
+  frame->View()->SetPositionDisplay(
+      [this](const std::string& text) { app_.SetStatusPaneText(QString::fromStdString(text)); });
+  mdiArea_->addSubWindow(frame);
+  frame->showMaximized();
+  mdiArea_->setActiveSubWindow(frame);
+  frame->View()->Controller().OnActivateView();
+  frame->View()->setFocus();
+  RebuildMenus();
+  UpdateCommandUi();
+  return frame;
+}
+
+CMainFrame::State CMainFrame::CommandState(int id) const {
+  CPlenkoView* view = ActiveView();
+  CPlenkoDoc* doc = ActiveDocument();
+  if (ViewController::Handles(id)) {
+    if (view == nullptr) return {};
+    const ViewController::CommandState state = view->Controller().UpdateCommand(id);
+    return {state.enabled, state.checked};
+  }
+  const bool dragging = view != nullptr && view->Controller().HasCapture();
+  switch (id) {
+    case CommandId::FileNew:
+    case CommandId::FileOpen:
+    case AppCommand::AppExit:
+    case AppCommand::AppAbout:
+      return {true, false};
+    case AppCommand::FileClose:
+    case AppCommand::FileSave:
+    case AppCommand::FileSaveAs:
+    case AppCommand::WindowNew:
+    case AppCommand::WindowCascade:
+    case AppCommand::WindowTile:
+    case AppCommand::WindowArrange:
+    case AppCommand::NextPane:
+      return {doc != nullptr, false};
+    // Undo and redo wait until a drag is over.
+    case CommandId::EditUndo:
+      return {doc != nullptr && !dragging && doc->CanUndo(), false};
+    case CommandId::EditRedo:
+      return {doc != nullptr && !dragging && doc->CanRedo(), false};
+    case AppCommand::ViewToolbar:
+      return {true, fileBar_->isVisible()};
+    case AppCommand::ViewStatusBar:
+      return {true, statusBar()->isVisible()};
+    default:
+      // Text and clipboard print arrive with the text output.
+      return {};
+  }
+}
+
+bool CMainFrame::Dispatch(int id) {
+  if (!CommandState(id).enabled) return false;
+  CPlenkoView* view = ActiveView();
+  CPlenkoDoc* doc = ActiveDocument();
+  if (ViewController::Handles(id)) {
+    view->Command(id);
+  } else {
+    switch (id) {
+      case CommandId::FileNew:
+        app_.FileNew();
+        break;
+      case CommandId::FileOpen:
+        app_.FileOpen();
+        break;
+      case AppCommand::FileClose:
+        app_.CloseDocument(doc);
+        break;
+      case AppCommand::FileSave:
+        app_.SaveDocument(doc, false);
+        break;
+      case AppCommand::FileSaveAs:
+        app_.SaveDocument(doc, true);
+        break;
+      case AppCommand::AppExit:
+        close();
+        break;
+      case AppCommand::AppAbout: {
+        CAboutDlg about(this);
+        about.exec();
+        break;
+      }
+      case CommandId::EditUndo:
+        doc->OnEditUndo();
+        break;
+      case CommandId::EditRedo:
+        doc->OnEditRedo();
+        break;
+      case AppCommand::ViewToolbar: {
+        const bool show = !fileBar_->isVisible();
+        fileBar_->setVisible(show);
+        drawingBar_->setVisible(show);
+        break;
+      }
+      case AppCommand::ViewStatusBar:
+        statusBar()->setVisible(!statusBar()->isVisible());
+        break;
+      case AppCommand::WindowNew:
+        AddFrame(doc);
+        break;
+      case AppCommand::WindowCascade:
+        mdiArea_->cascadeSubWindows();
+        break;
+      case AppCommand::WindowTile:
+        mdiArea_->tileSubWindows();
+        break;
+      case AppCommand::WindowArrange:
+        break;
+      case AppCommand::NextPane:
+        mdiArea_->activateNextSubWindow();
+        break;
+      default:
+        return false;
+    }
+  }
+  UpdateCommandUi();
+  return true;
+}
+
+void CMainFrame::UpdateCommandUi() {
+  if ((ActiveDocument() != nullptr) != hadDocument_) RebuildMenus();
+  for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+    const State state = CommandState(it.key());
+    it.value()->setEnabled(state.enabled);
+    if (it.value()->isCheckable()) it.value()->setChecked(state.checked);
+  }
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (auto* frame = qobject_cast<CChildFrame*>(window)) frame->UpdateTitle();
+  }
+  CPlenkoDoc* doc = ActiveDocument();
+  const QString title = doc != nullptr ? QStringLiteral("VIRLO - %1").arg(QString::fromStdString(doc->GetTitle()))
+                                       : QStringLiteral("VIRLO");
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (app_.CloseAllDocuments()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) app_.OpenDocumentFile(url.toLocalFile());
+  }
+  event->acceptProposedAction();
+}
+
+}  // namespace virlo

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMap>
+#include <QTimer>
+
+class QAction;
+class QMdiArea;
+class QToolBar;
+
+namespace virlo {
+
+class CChildFrame;
+class CPlenkoApp;
+class CPlenkoDoc;
+class CPlenkoView;
+
+// The main window: document windows in an MDI area, the menus of "no
+// document" and "a document window active", the file and drawing toolbars,
+// the status bar with the coordinate pane, and the accelerator keys. Every
+// command goes through Dispatch, which asks its rule first.
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The coordinate pane's width in pixels.
+  static constexpr int PositionPaneWidth = 54;
+
+  explicit CMainFrame(CPlenkoApp& app);
+
+  QMdiArea* MdiArea() const { return mdiArea_; }
+  CChildFrame* ActiveFrame() const;
+  CPlenkoView* ActiveView() const;
+  CPlenkoDoc* ActiveDocument() const;
+  CChildFrame* AddFrame(CPlenkoDoc* document);
+
+  // Runs a command when its rule enables it; false when it was not delivered.
+  bool Dispatch(int id);
+  struct State {
+    bool enabled = false;
+    bool checked = false;
+  };
+  State CommandState(int id) const;
+  // Brings menus, toolbars and titles in line with the present state.
+  void UpdateCommandUi();
+  void RebuildMenus();
+
+  void SetPositionText(const QString& text) { positionPane_->setText(text); }
+  QString PositionText() const { return positionPane_->text(); }
+  QAction* Action(int id) const { return actions_.value(id); }
+  QToolBar* FileToolBar() const { return fileBar_; }
+  QToolBar* DrawingToolBar() const { return drawingBar_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateToolBars();
+  void CreateStatusBar();
+  void CreateAccelerators();
+
+  CPlenkoApp& app_;
+  QMdiArea* mdiArea_;
+  QMap<int, QAction*> actions_;
+  QToolBar* fileBar_ = nullptr;
+  QToolBar* drawingBar_ = nullptr;
+  QLabel* positionPane_ = nullptr;
+  QList<QAction*> recentActions_;
+  QTimer idle_;
+  bool hadDocument_ = false;
+};
+
+}  // namespace virlo

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QApplication>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/Font.h"
+
+namespace virlo {
+
+class CChildFrame;
+class CMainFrame;
+class CPlenkoDoc;
+
+// The application: the main window, the open documents (titled Plenko1,
+// Plenko2, ... until saved), the recent-file list of 4 in an INI file, and the
+// font text boxes draw in, made at the first coordinate display.
+class CPlenkoApp : public QApplication, public Application {
+  Q_OBJECT
+
+ public:
+  static constexpr int RecentFileCount = 4;
+
+  CPlenkoApp(int& argc, char** argv);
+  ~CPlenkoApp() override;
+
+  // Creates the main window and the first document: the file named on the
+  // command line, or a new one. False when that file cannot be opened.
+  bool InitInstance(const QStringList& arguments);
+  CMainFrame* MainFrame() const { return mainFrame_.get(); }
+
+  // Application
+  const Font* GetTextFont() const override { return textFont_.get(); }
+  void SetStatusPaneText(const QString& text);
+
+  CPlenkoDoc* FileNew();
+  void FileOpen();
+  CPlenkoDoc* OpenDocumentFile(const QString& path);
+  // Saves under its own name, or asks for one (always with saveAs). False when not saved.
+  bool SaveDocument(CPlenkoDoc* document, bool saveAs);
+  // Offers to save a modified document; false when the user cancels.
+  bool SaveModified(CPlenkoDoc* document);
+  bool CloseDocument(CPlenkoDoc* document);
+  bool CloseAllDocuments();
+  // A window may close when it is not its document's last, or the document may close.
+  bool CanCloseFrame(CChildFrame* frame);
+  const std::vector<std::unique_ptr<CPlenkoDoc>>& Documents() const { return documents_; }
+
+  QStringList RecentFiles() const;
+  QString SettingsPath() const;
+
+  // Answers for the modal questions, so tests can drive them: null asks the user.
+  std::function<int(const QString& question)> saveQuestion;
+  std::function<QString(bool save)> fileQuestion;
+
+ private:
+  void AddRecentFile(const QString& path);
+  void Report(const QString& text);
+  std::vector<CChildFrame*> FramesOf(CPlenkoDoc* document) const;
+
+  std::unique_ptr<CMainFrame> mainFrame_;
+  std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
+  std::unique_ptr<Font> textFont_;
+  int untitledCount_ = 0;
+};
+
+}  // namespace virlo

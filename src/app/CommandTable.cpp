@@ -1,0 +1,49 @@
+#include "app/CommandTable.h"
+
+namespace virlo {
+namespace {
+
+const CommandInfo commands[] = {
+    {57600, "ID_FILE_NEW", "新規作成(&N)\tCtrl+N", "新規作成(&N)\tCtrl+N", "新規にﾌｧｲﾙを作成", "新規ﾌｧｲﾙ"},
+    {57601, "ID_FILE_OPEN", "開く(&O)...\tCtrl+O", "開く(&O)...\tCtrl+O", "既存のﾌｧｲﾙを開く", "開く"},
+    {57602, "ID_FILE_CLOSE", "閉じる(&C)", "閉じる(&C)", "作業中のﾌｧｲﾙを閉じる", "閉じる"},
+    {57603, "ID_FILE_SAVE", "上書き保存(&S)\tCtrl+S", "上書き保存(&S)\tCtrl+S", "作業中のﾌｧｲﾙを保存", "保存"},
+    {57604, "ID_FILE_SAVE_AS", "名前を付けて保存(&A)...", "名前を付けて保存(&A)...", "作業中のﾌｧｲﾙに名前を付けて保存", "名前をつけて保存"},
+    {57607, "ID_FILE_PRINT", "テキスト印刷(&P)...\tCtrl+P", "テキスト印刷(&P)...\tCtrl+P", "作業中のﾌｧｲﾙを印刷", "印刷"},
+    {32801, "ID_CLIPBOARD_PRINT", "クリップボード印刷（Y)\tCtrl+P", "クリップボード印刷（Y)\tCtrl+P", "クリップボードへ印刷する", ""},
+    {57616, "ID_FILE_MRU_FILE1", "最新のﾌｧｲﾙ", "最新のﾌｧｲﾙ", "指定のﾌｧｲﾙを開く", ""},
+    {57665, "ID_APP_EXIT", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)", "ｱﾌﾟﾘｹｰｼｮﾝを終了し、ﾌｧｲﾙの保存を指示", "終了"},
+    {57643, "ID_EDIT_UNDO", "元に戻す(&U)\tCtrl+Z", "元に戻す(&U)\tCtrl+Z", "直前に行った動作を元に戻す", "元に戻す"},
+    {57644, "ID_EDIT_REDO", "もう一度(&R)\tCtrl+R", "もう一度(&R)\tCtrl+R", "直前に行った動作を繰り返す", "やり直し"},
+    {57635, "ID_EDIT_CUT", "切り取り(&X)\tCtrl+X", "切り取り(&X)\tCtrl+X", "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "切り取り"},
+    {57634, "ID_EDIT_COPY", "ｺﾋﾟｰ(&C)\tCtrl+C", "ｺﾋﾟｰ(&C)\tCtrl+C", "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "ｺﾋﾟ-"},
+    {57637, "ID_EDIT_PASTE", "貼り付け(&P)\tCtrl+V", "貼り付け(&P)\tCtrl+V", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け", "貼り付け"},
+    {32784, "ID_EDIT_DELETE", "削除(&D)\tCtrl+D", "削除(&D)\tCtrl+D", "図形の削除", "削除"},
+    {32790, "ID_BRING_TO_FRONT", "手前に移動(&T)\tCtrl+T", "手前に移動(&T)\tCtrl+T", "選択したオブジェクトを画面の一番手前に出す", "手前に移動"},
+    {32791, "ID_SEND_TO_BACK", "奥に移動(&B)\tCtrl+B", "奥に移動(&B)\tCtrl+B", "選択したオブジェクトを画面の一番奥へ移動する", "奥に移動"},
+    {32776, "ID_TOOL_SELECT", "選択(&S)\tCtrl+G", "選択(&S)\tCtrl+G", "図形をマウスで選択", "選択"},
+    {32777, "ID_TOOL_DOT", "点(&P)\tCtrl+P", "点(&P)\tCtrl+P", "点を打つ", "点"},
+    {32778, "ID_TOOL_LINE", "線(&L)\tCtrl+L", "線(&L)\tCtrl+L", "線を引く", "線"},
+    {32779, "ID_TOOL_BOX", "枠(&F)\tCtrl+F", "枠(&F)\tCtrl+F", "四角を描く", "四角"},
+    {32780, "ID_TOOL_STRBOX", "文字枠(&S)\tCtrl+S", "文字枠(&S)\tCtrl+S", "文字の入った枠を描く", "文字枠"},
+    {59392, "ID_VIEW_TOOLBAR", "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰの表示/非表示", "ﾂｰﾙ ﾊﾞｰの表示/非表示"},
+    {59393, "ID_VIEW_STATUS_BAR", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示", "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"},
+    {57648, "ID_WINDOW_NEW", "新しいｳｨﾝﾄﾞｳを開く(&N)", "新しいｳｨﾝﾄﾞｳを開く(&N)", "作業中のｳｨﾝﾄﾞｳを複写して表示", "新規ｳｨﾝﾄﾞｳ"},
+    {57650, "ID_WINDOW_CASCADE", "重ねて表示(&C)", "重ねて表示(&C)", "ｳｨﾝﾄﾞｳを重ねて表示", "重ねて表示"},
+    {57651, "ID_WINDOW_TILE_HORZ", "並べて表示(&T)", "並べて表示(&T)", "ｳｨﾝﾄﾞｳを上下に並べて表示", "上下に並べて表示"},
+    {57649, "ID_WINDOW_ARRANGE", "ｱｲｺﾝの整列(&A)", "ｱｲｺﾝの整列(&A)", "ｳｨﾝﾄﾞｳの下部にｱｲｺﾝを整列", "ｱｲｺﾝの整列"},
+    {57664, "ID_APP_ABOUT", "ﾊﾞｰｼﾞｮﾝ情報(Plenko)(&A)...", "ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)...", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報"},
+};
+
+}  // namespace
+
+std::span<const CommandInfo> CommandTable::All() { return commands; }
+
+const CommandInfo* CommandTable::Find(std::int32_t id) {
+  for (const CommandInfo& command : commands) {
+    if (command.id == id) return &command;
+  }
+  return nullptr;
+}
+
+}  // namespace virlo

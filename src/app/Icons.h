@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QIcon>
+
+namespace virlo {
+
+// The pictures of the toolbar buttons, the application icon and the about
+// box, drawn in code so that they stay crisp and consistent.
+class Icons {
+ public:
+  // The button picture of a command; a null icon for commands without one.
+  static QIcon ForCommand(int id, QSize size);
+  static QIcon Application();
+  static QPixmap AboutPicture();
+};
+
+}  // namespace virlo

@@ -1,0 +1,146 @@
+#include "view/CPlenkoView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "document/CPlenkoDoc.h"
+#include "model/Sheet.h"
+#include "tools/DrawTool.h"
+#include "view/QtDeviceContext.h"
+
+namespace virlo {
+
+CPlenkoView::CPlenkoView(CPlenkoDoc* document, QWidget* parent)
+    : QAbstractScrollArea(parent), document_(document), controller_(document, this) {
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  UpdateScrollBars();
+}
+
+CPlenkoView::~CPlenkoView() = default;
+
+void CPlenkoView::SetPositionDisplay(std::function<void(const std::string&)> display) {
+  controller_.SetPositionDisplay(std::move(display));
+}
+
+bool CPlenkoView::Command(std::int32_t id) {
+  const bool delivered = controller_.OnCommand(id);
+  if (delivered) RepaintDocument();
+  return delivered;
+}
+
+void CPlenkoView::RepaintDocument() {
+  for (ViewController* view : document_->Views()) {
+    if (Window* window = view->GetWindow()) window->RedrawWindow(Redraw::Invalidate);
+  }
+}
+
+Point CPlenkoView::ScrollPosition() const { return {horizontalScrollBar()->value(), verticalScrollBar()->value()}; }
+
+Point CPlenkoView::SheetPoint(const QPoint& client) const {
+  const Point scroll = ScrollPosition();
+  return {client.x() + scroll.x, client.y() + scroll.y};
+}
+
+std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+  std::uint32_t flags = 0;
+  if ((buttons & Qt::LeftButton) != 0) flags |= MouseKeys::LeftButton;
+  if ((buttons & Qt::RightButton) != 0) flags |= MouseKeys::RightButton;
+  if ((modifiers & Qt::ShiftModifier) != 0) flags |= MouseKeys::Shift;
+  if ((modifiers & Qt::ControlModifier) != 0) flags |= MouseKeys::Control;
+  return flags;
+}
+
+void CPlenkoView::InvalidateRect(const Rect& rect, bool) {
+  const Point scroll = ScrollPosition();
+  const Rect r = rect.Normalized();
+  viewport()->update(QRect(r.left - scroll.x, r.top - scroll.y, r.right - r.left + 1, r.bottom - r.top + 1));
+}
+
+void CPlenkoView::UpdateWindow() { viewport()->update(); }
+
+void CPlenkoView::RedrawWindow(unsigned) { viewport()->update(); }
+
+void CPlenkoView::DrawDragRect(const Rect& newRect, const Rect&) {
+  band_ = newRect == Rect{-1, -1, -1, -1}
+              ? QRect()
+              : QRect(QPoint(newRect.left, newRect.top), QPoint(newRect.right, newRect.bottom));
+  viewport()->update();
+}
+
+void CPlenkoView::paintEvent(QPaintEvent*) {
+  QPainter painter(viewport());
+  painter.fillRect(viewport()->rect(), Qt::white);
+  const Point scroll = ScrollPosition();
+  painter.translate(-scroll.x, -scroll.y);
+  if (document_->sheet != nullptr) {
+    QtDeviceContext dc(painter);
+    document_->sheet->Draw(dc);
+  }
+  painter.resetTransform();
+  if (!band_.isNull()) {
+    // The rubber band: a one-pixel frame that shows on any background.
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(band_.normalized().adjusted(0, 0, -1, -1));
+  }
+}
+
+void CPlenkoView::UpdateScrollBars() {
+  const QSize page = viewport()->size();
+  horizontalScrollBar()->setRange(0, std::max(0, ScrollWidth - page.width()));
+  verticalScrollBar()->setRange(0, std::max(0, ScrollHeight - page.height()));
+  horizontalScrollBar()->setPageStep(page.width());
+  verticalScrollBar()->setPageStep(page.height());
+  horizontalScrollBar()->setSingleStep(ScrollWidth / 100);
+  verticalScrollBar()->setSingleStep(ScrollHeight / 100);
+}
+
+void CPlenkoView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollBars();
+}
+
+void CPlenkoView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void CPlenkoView::focusInEvent(QFocusEvent* event) {
+  controller_.OnActivateView();
+  QAbstractScrollArea::focusInEvent(event);
+}
+
+void CPlenkoView::mousePressEvent(QMouseEvent* event) {
+  const std::uint32_t flags = Flags(event->buttons(), event->modifiers());
+  const Point p = SheetPoint(event->position().toPoint());
+  if (event->button() == Qt::LeftButton) {
+    controller_.OnLButtonDown(flags, p);
+  } else if (event->button() == Qt::RightButton) {
+    controller_.OnRButtonDown(flags, p);
+  } else {
+    return;
+  }
+  RepaintDocument();
+}
+
+void CPlenkoView::mouseMoveEvent(QMouseEvent* event) {
+  if (!controller_.HasCapture()) return;
+  controller_.OnMouseMove(Flags(event->buttons(), event->modifiers()), SheetPoint(event->position().toPoint()));
+  RepaintDocument();
+}
+
+void CPlenkoView::mouseReleaseEvent(QMouseEvent* event) {
+  const std::uint32_t flags = Flags(event->buttons(), event->modifiers());
+  const Point p = SheetPoint(event->position().toPoint());
+  if (event->button() == Qt::LeftButton) {
+    controller_.OnLButtonUp(flags, p);
+  } else if (event->button() == Qt::RightButton) {
+    controller_.OnRButtonUp(flags, p);
+  } else {
+    return;
+  }
+  RepaintDocument();
+}
+
+}  // namespace virlo

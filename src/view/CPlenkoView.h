@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <functional>
+
+#include "control/ViewController.h"
+#include "platform/Window.h"
+
+namespace virlo {
+
+class CPlenkoDoc;
+
+// The scrolling view of one document's sheet. It paints the sheet and hands
+// every mouse event and view command to its ViewController, in sheet
+// coordinates; as the Window of the core it repaints what the objects report.
+class CPlenkoView : public QAbstractScrollArea, public Window {
+  Q_OBJECT
+
+ public:
+  // The scrolled area is fixed at the size of a new sheet.
+  static constexpr int ScrollWidth = 624;
+  static constexpr int ScrollHeight = 1024;
+
+  explicit CPlenkoView(CPlenkoDoc* document, QWidget* parent = nullptr);
+  ~CPlenkoView() override;
+
+  CPlenkoDoc* GetDocument() const { return document_; }
+  ViewController& Controller() { return controller_; }
+
+  // Where the pointer position goes during a drag.
+  void SetPositionDisplay(std::function<void(const std::string&)> display);
+  // Runs a view command when its rule allows, then repaints every view of the document.
+  bool Command(std::int32_t id);
+  // Repaints every view of this view's document.
+  void RepaintDocument();
+
+  // Window
+  void InvalidateRect(const Rect& rect, bool erase) override;
+  void UpdateWindow() override;
+  void RedrawWindow(unsigned flags) override;
+  void DrawDragRect(const Rect& newRect, const Rect& oldRect) override;
+  Point ScrollPosition() const override;
+
+  QSize sizeHint() const override { return {ScrollWidth, ScrollHeight}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  Point SheetPoint(const QPoint& client) const;
+  static std::uint32_t Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+  void UpdateScrollBars();
+
+  CPlenkoDoc* document_;
+  ViewController controller_;
+  QRect band_;  // the rubber band in client coordinates; empty when none
+};
+
+}  // namespace virlo

@@ -1,0 +1,175 @@
+#include "view/QtDeviceContext.h"
+
+#include <QFontMetrics>
+#include <QTextLayout>
+#include <QTextOption>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/TextCodec.h"
+
+namespace virlo {
+namespace {
+
+QColor ToQColor(Color c) { return QColor(c.red, c.green, c.blue); }
+
+}  // namespace
+
+QtDeviceContext::QtDeviceContext(QPainter& painter) : painter_(painter), defaultFont_(painter.font()) {
+  painter_.setRenderHint(QPainter::Antialiasing, false);
+  ApplyPen();
+  ApplyBrush();
+}
+
+QFont QtDeviceContext::ToQFont(const Font& font) {
+  QFont qfont(font.fixedPitch ? QStringLiteral("Noto Sans Mono CJK JP") : QString::fromStdString(font.face));
+  qfont.setPixelSize(font.pixelHeight);
+  qfont.setFixedPitch(font.fixedPitch);
+  qfont.setStyleHint(font.fixedPitch ? QFont::Monospace : QFont::AnyStyle);
+  return qfont;
+}
+
+QString QtDeviceContext::ToQString(std::string_view cp932) {
+  const std::string utf8 = TextCodec::Cp932ToUtf8(cp932);
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void QtDeviceContext::ApplyPen() {
+  QPen pen(ToQColor(pen_.color));
+  pen.setWidth(pen_.width <= 1 ? 0 : pen_.width);  // cosmetic one-pixel pen
+  pen.setCapStyle(Qt::FlatCap);
+  painter_.setPen(pen);
+}
+
+void QtDeviceContext::ApplyBrush() {
+  painter_.setBrush(brush_.null ? QBrush(Qt::NoBrush) : QBrush(ToQColor(brush_.color)));
+}
+
+Pen QtDeviceContext::SelectPen(const Pen& pen) {
+  const Pen previous = pen_;
+  pen_ = pen;
+  ApplyPen();
+  return previous;
+}
+
+Brush QtDeviceContext::SelectBrush(const Brush& brush) {
+  const Brush previous = brush_;
+  brush_ = brush;
+  ApplyBrush();
+  return previous;
+}
+
+const Font* QtDeviceContext::SelectFont(const Font* font) {
+  const Font* previous = font_;
+  font_ = font;
+  painter_.setFont(font != nullptr ? ToQFont(*font) : defaultFont_);
+  return previous;
+}
+
+void QtDeviceContext::MoveTo(Point p) { position_ = p; }
+
+void QtDeviceContext::LineTo(Point p) {
+  const Point from = position_;
+  position_ = p;
+  if (from == p) return;
+  // The last point is not drawn: stop one pixel short along the major axis.
+  const int dx = p.x - from.x;
+  const int dy = p.y - from.y;
+  QPointF end(p.x, p.y);
+  if (std::abs(dx) >= std::abs(dy)) {
+    end.setX(p.x - (dx > 0 ? 1 : -1));
+    end.setY(from.y + (dy * (std::abs(dx) - 1.0)) / std::abs(dx));
+  } else {
+    end.setY(p.y - (dy > 0 ? 1 : -1));
+    end.setX(from.x + (dx * (std::abs(dy) - 1.0)) / std::abs(dy));
+  }
+  painter_.drawLine(QPointF(from.x, from.y), end);
+}
+
+void QtDeviceContext::Ellipse(const Rect& bounds) {
+  const Rect r = bounds.Normalized();
+  painter_.drawEllipse(QRect(r.left, r.top, r.right - r.left - 1, r.bottom - r.top - 1));
+}
+
+void QtDeviceContext::Polygon(std::span<const Point> points) {
+  std::vector<QPoint> qpoints;
+  qpoints.reserve(points.size());
+  for (const Point& p : points) qpoints.emplace_back(p.x, p.y);
+  painter_.drawPolygon(qpoints.data(), static_cast<int>(qpoints.size()),
+                       fillMode_ == PolygonFillMode::Alternate ? Qt::OddEvenFill : Qt::WindingFill);
+}
+
+PolygonFillMode QtDeviceContext::SetPolygonFillMode(PolygonFillMode mode) {
+  const PolygonFillMode previous = fillMode_;
+  fillMode_ = mode;
+  return previous;
+}
+
+void QtDeviceContext::FillRect(const Rect& rect, Color color) {
+  const Rect r = rect.Normalized();
+  painter_.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), ToQColor(color));
+}
+
+Color QtDeviceContext::SetTextColor(Color color) {
+  const Color previous = textColor_;
+  textColor_ = color;
+  return previous;
+}
+
+BackgroundMode QtDeviceContext::SetBackgroundMode(BackgroundMode mode) {
+  const BackgroundMode previous = background_;
+  background_ = mode;
+  return previous;
+}
+
+void QtDeviceContext::TextOut(Point p, std::string_view text) {
+  const QString qtext = ToQString(text);
+  const QFontMetrics metrics(painter_.font());
+  const QRect box(p.x, p.y, metrics.horizontalAdvance(qtext), metrics.height());
+  if (background_ == BackgroundMode::Opaque) painter_.fillRect(box, Qt::white);
+  painter_.save();
+  painter_.setPen(ToQColor(textColor_));
+  painter_.drawText(QPointF(p.x, p.y + metrics.ascent()), qtext);
+  painter_.restore();
+}
+
+void QtDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigned format) {
+  const Rect r = rect.Normalized();
+  const QRectF box(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  QTextOption option;
+  option.setAlignment(((format & TextFormat::Right) != 0)    ? Qt::AlignRight
+                      : ((format & TextFormat::Center) != 0) ? Qt::AlignHCenter
+                                                             : Qt::AlignLeft);
+  option.setWrapMode((format & TextFormat::WordBreak) != 0 ? QTextOption::WordWrap : QTextOption::NoWrap);
+  const QFont font = painter_.font();
+  if ((format & TextFormat::TabStop) != 0) {
+    const unsigned characters = (format >> 8) & 0xFF;
+    option.setTabStopDistance(QFontMetricsF(font).averageCharWidth() * (characters != 0 ? characters : 8));
+  }
+  // Lines stand one font height apart, as the grid the boxes are fitted to
+  // expects; a font's own line spacing may be larger.
+  const qreal lineHeight = font.pixelSize() > 0 ? font.pixelSize() : QFontMetricsF(font).height();
+  const QFontMetricsF metrics(font);
+  painter_.save();
+  painter_.setClipRect(box, Qt::IntersectClip);
+  painter_.setPen(ToQColor(textColor_));
+  qreal y = box.top();
+  // The text edit supplies CR LF; each line is laid out on its own.
+  for (QString paragraph : ToQString(text).split(QLatin1Char('\n'))) {
+    paragraph.remove(QLatin1Char('\r'));
+    QTextLayout layout(paragraph, font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(box.width());
+      line.setPosition(QPointF(0, y - box.top() + (lineHeight - metrics.height()) / 2));
+      y += lineHeight;
+    }
+    layout.endLayout();
+    layout.draw(&painter_, box.topLeft());
+    if (y > box.bottom()) break;
+  }
+  painter_.restore();
+}
+
+}  // namespace virlo
