@@ -88,6 +88,13 @@ CMainFrame::CMainFrame(CPlenkoApp& app) : app_(app), mdiArea_(new QMdiArea(this)
   idle_.start();
 }
 
+CMainFrame::~CMainFrame() {
+  // The windows that close with us must not call back into a frame that is going.
+  idle_.stop();
+  disconnect(mdiArea_, nullptr, this, nullptr);
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) window->blockSignals(true);
+}
+
 void CMainFrame::CreateActions() {
   for (const CommandInfo& info : CommandTable::All()) {
     auto* action = new QAction(QString::fromUtf8(info.caption), this);

@@ -28,6 +28,7 @@ class CMainFrame : public QMainWindow {
   static constexpr int PositionPaneWidth = 54;
 
   explicit CMainFrame(CPlenkoApp& app);
+  ~CMainFrame() override;
 
   QMdiArea* MdiArea() const { return mdiArea_; }
   CChildFrame* ActiveFrame() const;

@@ -26,6 +26,16 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 CPlenkoApp::~CPlenkoApp() {
+  // Windows first, while their documents still exist; then the documents.
+  if (mainFrame_ != nullptr) {
+    for (auto& doc : documents_) {
+      doc->ReleaseViewTools();
+      for (CChildFrame* frame : FramesOf(doc.get())) {
+        frame->blockSignals(true);
+        delete frame;
+      }
+    }
+  }
   mainFrame_.reset();
   for (auto& doc : documents_) doc->OnCloseDocument();
   documents_.clear();
