@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -53,6 +55,17 @@ bool CPlenkoApp::InitInstance(const QStringList& arguments) {
   mainFrame_->resize(900, 700);
   mainFrame_->show();
   return true;
+}
+
+bool CPlenkoApp::PrintDocumentFile(const QString& path) {
+  mainFrame_ = std::make_unique<CMainFrame>(*this);
+  CPlenkoDoc* doc = OpenDocumentFile(path);
+  if (doc == nullptr) return false;
+  CPlenkoView* view = mainFrame_->ActiveView();
+  QPrinter printer;
+  QPrintPreviewDialog preview(&printer, mainFrame_.get());
+  connect(&preview, &QPrintPreviewDialog::paintRequested, view, [view](QPrinter* target) { view->Print(*target); });
+  return preview.exec() == QDialog::Accepted;
 }
 
 void CPlenkoApp::SetStatusPaneText(const QString& text) {

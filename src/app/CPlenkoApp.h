@@ -30,6 +30,10 @@ class CPlenkoApp : public QApplication, public Application {
   // Creates the main window and the first document: the file named on the
   // command line, or a new one. False when that file cannot be opened.
   bool InitInstance(const QStringList& arguments);
+  // The print request: opens the file and shows it in the print preview,
+  // from where it prints through its view. False when it could not be opened
+  // or the preview was closed without printing.
+  bool PrintDocumentFile(const QString& path);
   CMainFrame* MainFrame() const { return mainFrame_.get(); }
 
   // Application

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollBar>
 
 #include "document/CPlenkoDoc.h"
@@ -87,6 +88,16 @@ void CPlenkoView::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(band_.normalized().adjusted(0, 0, -1, -1));
   }
+}
+
+void CPlenkoView::Print(QPrinter& printer) {
+  QPainter painter(&printer);
+  if (!painter.isActive() || document_->sheet == nullptr) return;
+  // The sheet is drawn in screen pixels; scale them to the printer's dots.
+  const double scale = printer.resolution() / static_cast<double>(logicalDpiX());
+  painter.scale(scale, scale);
+  QtDeviceContext dc(painter);
+  document_->sheet->Draw(dc);
 }
 
 void CPlenkoView::UpdateScrollBars() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+
+class QPrinter;
 #include <functional>
 
 #include "control/ViewController.h"
@@ -33,6 +35,8 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   bool Command(std::int32_t id);
   // Repaints every view of this view's document.
   void RepaintDocument();
+  // Paints the sheet onto a printer's pages; one drawing unit is one screen pixel.
+  void Print(QPrinter& printer);
 
   // Window
   void InvalidateRect(const Rect& rect, bool erase) override;
