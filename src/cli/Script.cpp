@@ -184,6 +184,10 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.text = tokens[1].text;
     return true;
   }
+  if (word == "textprint") {
+    command.kind = Kind::TextPrint;
+    return noArguments();
+  }
   if (word == "undo" || word == "redo") {
     command.kind = word == "undo" ? Kind::Undo : Kind::Redo;
     return noArguments();
@@ -242,7 +246,17 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     }
     return true;
   }
-  error = "'answer' needs ok, cancel, marker N or text \"TEXT\"";
+  if (argc >= 1 && !tokens[1].quoted && what == "print") {
+    command.kind = Kind::AnswerPrint;
+    if (argc != 4 || !ParseInt(tokens[2], command.x0) || !ParseInt(tokens[3], command.y0) || !tokens[4].quoted) {
+      error = "'answer print' needs the columns, the rows and the file name in double quotes";
+      return false;
+    }
+    // File names stay in the system's own encoding.
+    command.text = tokens[4].text;
+    return true;
+  }
+  error = "'answer' needs ok, cancel, marker N, text \"TEXT\" or print COLS ROWS \"FILE\"";
   return false;
 }
 

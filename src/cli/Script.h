@@ -26,6 +26,8 @@ struct ScriptCommand {
     AnswerCancel,
     AnswerMarker,  // marker
     AnswerText,    // text, alignment, frame
+    AnswerPrint,   // x0: columns, y0: rows, text: the file name
+    TextPrint,
     Show,
   };
 

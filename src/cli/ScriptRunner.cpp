@@ -1,5 +1,7 @@
 #include "cli/ScriptRunner.h"
 
+#include "control/CommandIds.h"
+#include "control/PrintDialog.h"
 #include "model/Sheet.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
@@ -108,6 +110,20 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
           CTextDialog::TemplateId);
       break;
     }
+    case Kind::AnswerPrint: {
+      const ScriptCommand print = command;
+      dialogs_.Confirm(
+          [print](Dialog& dialog) {
+            dialog.Control(PrintDialog::ColumnsEdit).text = std::to_string(print.x0);
+            dialog.Control(PrintDialog::RowsEdit).text = std::to_string(print.y0);
+            dialog.Control(PrintDialog::FileNameEdit).text = print.text;
+          },
+          PrintDialog::TemplateId);
+      break;
+    }
+    case Kind::TextPrint:
+      view_.OnCommand(CommandId::FilePrint);
+      break;
     case Kind::Show: {
       const std::string art = TextCodec::Cp932ToUtf8(document_.sheet->MakeText());
       std::fwrite(art.data(), 1, art.size(), out_);

@@ -44,6 +44,7 @@ void PrintUsage(std::FILE* out) {
       "  copy, cut, paste, delete, front, back, undo, redo\n"
       "  answer ok | answer cancel | answer marker N\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
+      "  answer print COLS ROWS \"FILE\", textprint\n"
       "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n",
       out);
@@ -143,7 +144,7 @@ int Render(const std::vector<std::string_view>& args) {
     text += ch;
   }
   std::string error;
-  if (!virlo::AtomicFile::Write(output, text, error)) {
+  if (virlo::AtomicFile::Write(output, text, error) != virlo::AtomicFile::Result::Written) {
     std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
     return ExitFailure;
   }

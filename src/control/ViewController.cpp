@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "control/CommandIds.h"
+#include "control/TextOutput.h"
 #include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
@@ -139,6 +140,8 @@ bool ViewController::Handles(std::int32_t id) {
     case CommandId::EditDelete:
     case CommandId::BringToFront:
     case CommandId::SendToBack:
+    case CommandId::FilePrint:
+    case CommandId::ClipboardPrint:
       return true;
     default:
       return false;
@@ -159,6 +162,9 @@ ViewController::CommandState ViewController::UpdateCommand(std::int32_t id) cons
       return {HasCurrent(), false};
     case CommandId::EditPaste:
       return {!clipboardSheet->objects.Empty(), false};
+    case CommandId::FilePrint:
+    case CommandId::ClipboardPrint:
+      return {true, false};
     default:
       return {};
   }
@@ -194,6 +200,12 @@ bool ViewController::OnCommand(std::int32_t id) {
       break;
     case CommandId::SendToBack:
       MarkModifiedIf(currentTool_->SendToBack());
+      break;
+    case CommandId::FilePrint:
+      TextOutput::TextPrint(*document_, window_);
+      break;
+    case CommandId::ClipboardPrint:
+      TextOutput::ClipboardPrint(*document_);
       break;
     default:
       return false;

@@ -10,7 +10,10 @@ namespace virlo {
 // was and no stray file behind.
 class AtomicFile {
  public:
-  static bool Write(const std::string& path, std::string_view bytes, std::string& error);
+  enum class Result { Written, NotOpened, NotWritten };
+  // NotOpened when no file could be made there; NotWritten when writing,
+  // flushing or putting it in place failed. The reason goes to error.
+  static Result Write(const std::string& path, std::string_view bytes, std::string& error);
 };
 
 }  // namespace virlo

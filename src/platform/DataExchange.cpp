@@ -1,5 +1,7 @@
 #include "platform/DataExchange.h"
 
+#include <charconv>
+
 namespace virlo {
 
 void DataExchange::Check(std::int32_t id, std::int32_t& value) {
@@ -35,6 +37,34 @@ bool DataExchange::MaxChars(std::int32_t id, const std::string& value, std::int3
     Fail(id, std::to_string(maxChars) + " 文字以内で入力してください。");
     return false;
   }
+  return true;
+}
+
+bool DataExchange::Int(std::int32_t id, std::int32_t& value, std::int32_t min, std::int32_t max) {
+  if (!saveAndValidate_) {
+    Control(id).text = std::to_string(value);
+    return true;
+  }
+  const std::string& text = Control(id).text;
+  const std::size_t begin = text.find_first_not_of(' ');
+  const std::size_t end = text.find_last_not_of(' ');
+  std::int64_t number = 0;
+  bool digits = begin != std::string::npos;
+  if (digits) {
+    const char* first = text.data() + begin;
+    const char* last = text.data() + end + 1;
+    const auto [ptr, ec] = std::from_chars(first, last, number);
+    digits = ec == std::errc() && ptr == last;
+  }
+  if (!digits) {
+    Fail(id, "整数を入力してください。");
+    return false;
+  }
+  if (number < min || number > max) {
+    Fail(id, std::to_string(min) + " から " + std::to_string(max) + " までの整数を入力してください。");
+    return false;
+  }
+  value = static_cast<std::int32_t>(number);
   return true;
 }
 

@@ -23,6 +23,9 @@ class DataExchange {
   void Text(std::int32_t id, std::string& value);
   // Limits the edit when opening; on OK refuses a longer value and returns false.
   bool MaxChars(std::int32_t id, const std::string& value, std::int32_t maxChars);
+  // An integer in an edit: on OK refuses text that is no integer or lies
+  // outside min..max, and returns false.
+  bool Int(std::int32_t id, std::int32_t& value, std::int32_t min, std::int32_t max);
 
   // Refuses the exchange: the dialog stays open on the named control.
   void Fail(std::int32_t id, std::string message);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/Dialog.h"
 
 namespace virlo {
@@ -11,6 +13,11 @@ class DialogRunner {
  public:
   virtual ~DialogRunner() = default;
   virtual DialogResult Run(Dialog& dialog) = 0;
+  // A message box with an OK button only; an empty caption is the application's.
+  virtual void Message(const std::string& text, const std::string& caption) = 0;
+
+  // Shows a message through the installed runner; nothing when there is none.
+  static void ShowMessage(const std::string& text, const std::string& caption = "");
 
   static DialogRunner* Current();
   // Installs a runner (null: none); returns the one installed before.

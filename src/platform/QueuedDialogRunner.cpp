@@ -32,6 +32,11 @@ DialogResult QueuedDialogRunner::Run(Dialog& dialog) {
   return DialogResult::Ok;
 }
 
+void QueuedDialogRunner::Message(const std::string& text, const std::string& caption) {
+  messages_.push_back(text);
+  Note(caption.empty() ? text : caption + ": " + text);
+}
+
 void QueuedDialogRunner::Note(const std::string& text) {
   if (note_) note_(text);
 }

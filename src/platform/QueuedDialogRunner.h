@@ -35,6 +35,9 @@ class QueuedDialogRunner : public DialogRunner {
   std::size_t Pending() const { return answers_.size(); }
 
   DialogResult Run(Dialog& dialog) override;
+  // Messages are kept, and told to the note handler.
+  void Message(const std::string& text, const std::string& caption) override;
+  const std::vector<std::string>& Messages() const { return messages_; }
 
   // What happened so far: the template of every dialog opened, and refusals.
   const std::vector<std::int32_t>& Opened() const { return opened_; }
@@ -47,6 +50,7 @@ class QueuedDialogRunner : public DialogRunner {
   std::deque<Answer> answers_;
   std::vector<std::int32_t> opened_;
   std::vector<std::string> refusals_;
+  std::vector<std::string> messages_;
   std::function<void(const std::string&)> note_;
 };
 

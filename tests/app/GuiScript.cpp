@@ -6,6 +6,7 @@
 #include "app/CMainFrame.h"
 #include "cli/Script.h"
 #include "control/CommandIds.h"
+#include "control/PrintDialog.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
 #include "platform/QueuedDialogRunner.h"
@@ -98,6 +99,20 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
             CTextDialog::TemplateId);
         break;
       }
+      case Kind::AnswerPrint: {
+        const cli::ScriptCommand print = c;
+        dialogs.Confirm(
+            [print](Dialog& d) {
+              d.Control(PrintDialog::ColumnsEdit).text = std::to_string(print.x0);
+              d.Control(PrintDialog::RowsEdit).text = std::to_string(print.y0);
+              d.Control(PrintDialog::FileNameEdit).text = print.text;
+            },
+            PrintDialog::TemplateId);
+        break;
+      }
+      case Kind::TextPrint:
+        frame.Dispatch(CommandId::FilePrint);
+        break;
       case Kind::Show:
       case Kind::Save:
       case Kind::Open:

@@ -1,0 +1,59 @@
+#include "control/TextOutput.h"
+
+#include "control/PrintDialog.h"
+#include "document/CPlenkoDoc.h"
+#include "model/Sheet.h"
+#include "platform/AtomicFile.h"
+#include "platform/Clipboard.h"
+#include "platform/DialogRunner.h"
+#include "platform/TextCodec.h"
+#include "platform/Window.h"
+
+namespace virlo {
+
+std::string TextOutput::FileBytes(const std::string& art) {
+  std::string bytes;
+  bytes.reserve(art.size() + art.size() / 64 + 1);
+  for (char ch : art) {
+    if (ch == '\n') bytes += '\r';
+    bytes += ch;
+  }
+  return bytes;
+}
+
+bool TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
+  Sheet* sheet = document.sheet;
+  if (sheet == nullptr) return false;
+  {
+    PrintDialog dialog(sheet);
+    if (dialog.DoModal() != DialogResult::Ok) return false;
+  }
+  if (window != nullptr) window->RedrawWindow(Redraw::Invalidate | Redraw::Erase | Redraw::UpdateNow);
+  document.SetModifiedFlag(true);
+  const std::string name(sheet->textFileName.View());
+  std::string error;
+  switch (AtomicFile::Write(name, FileBytes(sheet->MakeText()), error)) {
+    case AtomicFile::Result::Written:
+      break;
+    case AtomicFile::Result::NotOpened:
+      DialogRunner::ShowMessage("出力ファイル \"" + name + "\"が開けませんでした。", "ファイルオープン エラー");
+      break;
+    case AtomicFile::Result::NotWritten:
+      DialogRunner::ShowMessage("出力ファイル \"" + name + "\"に書き込めませんでした。", "ファイルオープン エラー");
+      break;
+  }
+  return true;
+}
+
+void TextOutput::ClipboardPrint(CPlenkoDoc& document) {
+  if (document.sheet == nullptr) return;
+  Clipboard* clipboard = Clipboard::Current();
+  std::string error;
+  if (clipboard == nullptr) {
+    DialogRunner::ShowMessage("クリップボードが開けません");
+  } else if (!clipboard->SetText(TextCodec::Cp932ToUtf8(document.sheet->MakeText()), error)) {
+    DialogRunner::ShowMessage("クリップボードにデータをセットできません");
+  }
+}
+
+}  // namespace virlo
