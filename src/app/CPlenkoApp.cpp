@@ -14,6 +14,7 @@
 #include "app/CMainFrame.h"
 #include "document/CPlenkoDoc.h"
 #include "view/CPlenkoView.h"
+#include "view/QtDialogRunner.h"
 
 namespace virlo {
 namespace {
@@ -25,6 +26,7 @@ const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
 CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("VIRLO"));
   setOrganizationName(QStringLiteral("VIRLO"));
+  dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
 }
 
 CPlenkoApp::~CPlenkoApp() {

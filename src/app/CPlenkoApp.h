@@ -14,6 +14,7 @@ namespace virlo {
 class CChildFrame;
 class CMainFrame;
 class CPlenkoDoc;
+class QtDialogRunner;
 
 // The application: the main window, the open documents (titled Plenko1,
 // Plenko2, ... until saved), the recent-file list of 4 in an INI file, and the
@@ -53,6 +54,7 @@ class CPlenkoApp : public QApplication, public Application {
   bool CanCloseFrame(CChildFrame* frame);
   const std::vector<std::unique_ptr<CPlenkoDoc>>& Documents() const { return documents_; }
 
+  QtDialogRunner& Dialogs() { return *dialogs_; }
   QStringList RecentFiles() const;
   QString SettingsPath() const;
 
@@ -65,6 +67,7 @@ class CPlenkoApp : public QApplication, public Application {
   void Report(const QString& text);
   std::vector<CChildFrame*> FramesOf(CPlenkoDoc* document) const;
 
+  std::unique_ptr<QtDialogRunner> dialogs_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
   std::unique_ptr<Font> textFont_;

@@ -1,5 +1,7 @@
-// Draws a session script in the real main window and saves a picture of it:
+// Draws a session script in the real main window and saves a picture of it,
+// or a picture of one of the dialogs as it opens:
 //   virlo-screenshot SCRIPT OUT.png [WIDTH HEIGHT]
+//   virlo-screenshot --dialog marker|text|print OUT.png
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -11,8 +13,47 @@
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/Store.h"
+#include "view/CPlenkoView.h"
+#include "view/QtDialogRunner.h"
+#include <QDialog>
+#include <string>
+
+namespace {
+
+// Opens one dialog through the real commands and saves its picture.
+int DialogShot(virlo::CPlenkoApp& app, const std::string& which, const QString& out) {
+  virlo::CMainFrame* frame = app.MainFrame();
+  bool saved = false;
+  app.Dialogs().SetShownHook([&](QDialog& dialog) {
+    saved = dialog.grab().save(out);
+    dialog.reject();
+  });
+  {
+    // The diagram the dialog opens on; its own dialogs are answered from a queue.
+    virlo::QueuedDialogRunner script;
+    std::string setup;
+    if (which == "marker") setup = "tool dot\ndrag 44 40 44 40\nanswer marker 9\nrpress 44 40\n";
+    if (which == "text") setup = "tool strbox\nanswer text \"ブラウザ\\nbrowser\" center frame\npress 44 40\nrelease 44 40\n";
+    virlo::test::PlayScript(*frame, script, setup);
+  }
+  if (which == "marker") frame->ActiveView()->Controller().OnRButtonDown(2, {44, 40});
+  if (which == "text") frame->ActiveView()->Controller().OnRButtonDown(2, {60, 40});
+  if (which == "print") frame->Dispatch(57607);
+  return saved ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--dialog") {
+    virlo::store::Initialize();
+    virlo::RegisterPersistentTypes();
+    virlo::store::SetMaximumUndoOperations(32);
+    virlo::CPlenkoApp app(argc, argv);
+    if (!app.InitInstance({})) return 1;
+    app.saveQuestion = [](const QString&) { return 0x00010000; };
+    return DialogShot(app, argv[2], QString::fromLocal8Bit(argv[3]));
+  }
   if (argc != 3 && argc != 5) {
     std::fputs("usage: virlo-screenshot SCRIPT OUT.png [WIDTH HEIGHT]\n", stderr);
     return 2;

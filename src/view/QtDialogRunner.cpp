@@ -1,0 +1,258 @@
+#include "view/QtDialogRunner.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "control/PrintDialog.h"
+#include "objects/CTextDialog.h"
+#include "objects/DotSelDialog.h"
+#include "platform/TextCodec.h"
+#include "view/QtDeviceContext.h"
+
+namespace virlo {
+namespace {
+
+QFont DialogFont(bool fixedPitch) {
+  QFont font(fixedPitch ? QStringLiteral("Noto Sans Mono CJK JP") : QStringLiteral("Noto Sans CJK JP"));
+  font.setPointSize(9);
+  if (fixedPitch) font.setStyleHint(QFont::Monospace);
+  return font;
+}
+
+// The pictures of the text dialog's buttons: black strokes on button grey.
+QIcon ButtonImage(std::int32_t bitmap) {
+  const QSize size = bitmap == CTextDialog::CentreImage ? QSize(17, 16) : QSize(18, 17);
+  QPixmap pixmap(size);
+  pixmap.fill(QColor(192, 192, 192));
+  QPainter p(&pixmap);
+  p.setPen(Qt::black);
+  const int w = size.width();
+  if (bitmap == CTextDialog::FrameImage) {
+    p.drawRect(3, 3, w - 7, size.height() - 7);
+    for (const QPoint& corner : {QPoint(3, 3), QPoint(w - 4, 3), QPoint(3, size.height() - 4),
+                                 QPoint(w - 4, size.height() - 4)}) {
+      p.fillRect(corner.x() - 1, corner.y() - 1, 3, 3, Qt::black);
+    }
+    return QIcon(pixmap);
+  }
+  const int lengths[] = {12, 8, 12, 6};
+  for (int i = 0; i < 4; ++i) {
+    const int length = lengths[i];
+    int x = 3;
+    if (bitmap == CTextDialog::CentreImage) x = (w - length) / 2;
+    if (bitmap == CTextDialog::RightImage) x = w - 3 - length;
+    p.drawLine(x, 3 + i * 3, x + length - 1, 3 + i * 3);
+  }
+  return QIcon(pixmap);
+}
+
+QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(bytes); }
+
+// A modal dialog with OK and Cancel on the right, as the templates place them.
+class FrameDialog : public QDialog {
+ public:
+  FrameDialog(QWidget* owner, const QString& caption, bool fixedPitch) : QDialog(owner) {
+    setWindowTitle(caption);
+    setFont(DialogFont(fixedPitch));
+    ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    ok->setObjectName(QStringLiteral("ok"));
+    cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  }
+  QPushButton* ok;
+  QPushButton* cancel;
+};
+
+}  // namespace
+
+QtDialogRunner::QtDialogRunner(std::function<QWidget*()> owner)
+    : owner_(std::move(owner)),
+      previousRunner_(DialogRunner::Install(this)),
+      previousClipboard_(Clipboard::Install(this)) {}
+
+QtDialogRunner::~QtDialogRunner() {
+  if (DialogRunner::Current() == this) DialogRunner::Install(previousRunner_);
+  if (Clipboard::Current() == this) Clipboard::Install(previousClipboard_);
+}
+
+void QtDialogRunner::Message(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::NoIcon, caption.empty() ? QStringLiteral("VIRLO") : QString::fromStdString(caption),
+                  QString::fromStdString(text), QMessageBox::Ok, owner_ ? owner_() : nullptr);
+  if (shown_) QTimer::singleShot(0, &box, [this, &box] { shown_(box); });
+  box.exec();
+}
+
+bool QtDialogRunner::SetText(const std::string& utf8, std::string& error) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (clipboard == nullptr) {
+    error = "there is no clipboard";
+    return false;
+  }
+  clipboard->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+  return true;
+}
+
+DialogResult QtDialogRunner::Run(Dialog& dialog) {
+  dialog.UpdateData(false);
+  QWidget* owner = owner_ ? owner_() : nullptr;
+  // Copies the widgets into the controls before the closing exchange; false
+  // when the input cannot even be put there.
+  std::function<bool()> collect;
+  std::function<void(std::int32_t)> focus;
+  std::unique_ptr<FrameDialog> window;
+
+  if (dialog.TemplateId() == DotSelDialog::TemplateId) {
+    window = std::make_unique<FrameDialog>(owner, QStringLiteral("端点選択"), true);
+    auto* list = new QListWidget(window.get());
+    list->setObjectName(QStringLiteral("markerList"));
+    DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
+    for (const std::string& item : control.items) list->addItem(FromCp932(item));
+    list->setCurrentRow(control.value);
+    auto* layout = new QHBoxLayout(window.get());
+    layout->addWidget(list);
+    auto* buttons = new QVBoxLayout();
+    buttons->addWidget(window->ok);
+    buttons->addWidget(window->cancel);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, window->ok, &QPushButton::click);
+    collect = [&dialog, list] {
+      dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
+      return true;
+    };
+    focus = [list](std::int32_t) { list->setFocus(); };
+  } else if (dialog.TemplateId() == CTextDialog::TemplateId) {
+    window = std::make_unique<FrameDialog>(owner, QStringLiteral("文字入力"), false);
+    auto* grid = new QGridLayout(window.get());
+    auto* buttons = new QHBoxLayout();
+    auto* group = new QButtonGroup(window.get());
+    const std::pair<std::int32_t, const char*> alignments[] = {
+        {CTextDialog::LeftButton, "左"}, {CTextDialog::CentreButton, "中"}, {CTextDialog::RightButton, "右"}};
+    std::vector<QToolButton*> radios;
+    for (const auto& [id, text] : alignments) {
+      auto* button = new QToolButton(window.get());
+      button->setText(QString::fromUtf8(text));
+      button->setToolTip(button->text());
+      button->setCheckable(true);
+      button->setIcon(ButtonImage(dialog.Control(id).image));
+      button->setObjectName(QStringLiteral("align%1").arg(id));
+      group->addButton(button, static_cast<int>(radios.size()));
+      buttons->addWidget(button);
+      radios.push_back(button);
+    }
+    group->setExclusive(true);
+    const std::int32_t alignment = dialog.Control(CTextDialog::LeftButton).value;
+    if (alignment >= 0 && alignment < 3) radios[static_cast<std::size_t>(alignment)]->setChecked(true);
+    auto* frame = new QToolButton(window.get());
+    frame->setText(QStringLiteral("枠"));
+    frame->setToolTip(frame->text());
+    frame->setCheckable(true);
+    frame->setIcon(ButtonImage(dialog.Control(CTextDialog::FrameButton).image));
+    frame->setObjectName(QStringLiteral("frame"));
+    frame->setChecked(dialog.Control(CTextDialog::FrameButton).value != 0);
+    buttons->addSpacing(8);
+    buttons->addWidget(frame);
+    buttons->addStretch();
+    buttons->addWidget(window->ok);
+    buttons->addWidget(window->cancel);
+    auto* edit = new QPlainTextEdit(window.get());
+    edit->setObjectName(QStringLiteral("text"));
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setTabChangesFocus(true);
+    QString text = FromCp932(dialog.Control(CTextDialog::TextEdit).text);
+    edit->setPlainText(text.remove(QLatin1Char('\r')));
+    edit->setMinimumSize(260, 180);
+    grid->addLayout(buttons, 0, 0);
+    grid->addWidget(edit, 1, 0);
+    QDialog* raw = window.get();
+    collect = [&dialog, edit, group, frame, raw] {
+      // The box keeps code page 932 with CR LF line breaks; refuse what it cannot hold.
+      const QString typed = edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+      const std::optional<std::string> bytes = TextCodec::Utf8ToCp932(typed.toStdString());
+      if (!bytes) {
+        QMessageBox::warning(raw, QStringLiteral("文字入力"),
+                             QStringLiteral("この文字は図の文字に使えません (シフト JIS にない文字があります)。"));
+        edit->setFocus();
+        return false;
+      }
+      dialog.Control(CTextDialog::TextEdit).text = *bytes;
+      dialog.Control(CTextDialog::LeftButton).value = group->checkedId();
+      dialog.Control(CTextDialog::FrameButton).value = frame->isChecked() ? 1 : 0;
+      return true;
+    };
+    focus = [edit](std::int32_t) { edit->setFocus(); };
+  } else if (dialog.TemplateId() == PrintDialog::TemplateId) {
+    window = std::make_unique<FrameDialog>(owner, QStringLiteral("テキストへ印刷"), false);
+    auto* grid = new QGridLayout(window.get());
+    auto spin = [&](std::int32_t id, const char* name) {
+      auto* box = new QSpinBox(window.get());
+      box->setObjectName(QString::fromUtf8(name));
+      // Only the check on OK binds; the spin box itself takes any count.
+      box->setRange(0, 99999);
+      box->setAlignment(Qt::AlignRight);
+      box->setValue(QString::fromStdString(dialog.Control(id).text).toInt());
+      return box;
+    };
+    QSpinBox* columns = spin(PrintDialog::ColumnsEdit, "columns");
+    QSpinBox* rows = spin(PrintDialog::RowsEdit, "rows");
+    auto* name = new QLineEdit(QString::fromStdString(dialog.Control(PrintDialog::FileNameEdit).text), window.get());
+    name->setObjectName(QStringLiteral("fileName"));
+    name->setMaxLength(dialog.Control(PrintDialog::FileNameEdit).textLimit);
+    name->setMinimumWidth(280);
+    grid->addWidget(new QLabel(QStringLiteral("横："), window.get()), 0, 0);
+    grid->addWidget(columns, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("縦："), window.get()), 0, 2);
+    grid->addWidget(rows, 0, 3);
+    grid->addWidget(window->ok, 0, 4);
+    grid->addWidget(window->cancel, 0, 5);
+    grid->addWidget(new QLabel(QStringLiteral("ファイル名："), window.get()), 1, 0, 1, 2);
+    grid->addWidget(name, 1, 2, 1, 4);
+    collect = [&dialog, columns, rows, name] {
+      dialog.Control(PrintDialog::ColumnsEdit).text = columns->text().toStdString();
+      dialog.Control(PrintDialog::RowsEdit).text = rows->text().toStdString();
+      dialog.Control(PrintDialog::FileNameEdit).text = name->text().toStdString();
+      return true;
+    };
+    focus = [columns, rows, name](std::int32_t id) {
+      QWidget* field = id == PrintDialog::ColumnsEdit ? static_cast<QWidget*>(columns)
+                       : id == PrintDialog::RowsEdit  ? static_cast<QWidget*>(rows)
+                                                      : static_cast<QWidget*>(name);
+      field->setFocus();
+      if (auto* box = qobject_cast<QSpinBox*>(field)) box->selectAll();
+    };
+  } else {
+    return DialogResult::Cancel;
+  }
+
+  QDialog* raw = window.get();
+  QObject::connect(window->ok, &QPushButton::clicked, raw, [&dialog, &collect, &focus, raw] {
+    if (!collect()) return;
+    if (dialog.UpdateData(true)) {
+      raw->accept();
+      return;
+    }
+    QMessageBox::warning(raw, raw->windowTitle(), QString::fromStdString(dialog.LastFailure()));
+    focus(dialog.LastFailedControl());
+  });
+  if (shown_) QTimer::singleShot(0, raw, [this, raw] { shown_(*raw); });
+  return window->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+}  // namespace virlo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/Clipboard.h"
+#include "platform/DialogRunner.h"
+
+class QDialog;
+class QWidget;
+
+namespace virlo {
+
+// Shows the core dialogs as Qt dialogs: the marker picker, the text dialog
+// and the print dialog. Each opens with the values of its opening exchange;
+// OK copies the widgets back into the dialog's controls and runs the closing
+// exchange, and a refusal keeps the dialog open on the refused field.
+class QtDialogRunner : public DialogRunner, public Clipboard {
+ public:
+  explicit QtDialogRunner(std::function<QWidget*()> owner);
+  ~QtDialogRunner() override;
+
+  DialogResult Run(Dialog& dialog) override;
+  void Message(const std::string& text, const std::string& caption) override;
+  bool SetText(const std::string& utf8, std::string& error) override;
+
+  // Called with every dialog once it is shown, before the user acts (tests drive it from here).
+  void SetShownHook(std::function<void(QDialog&)> hook) { shown_ = std::move(hook); }
+
+ private:
+  std::function<QWidget*()> owner_;
+  std::function<void(QDialog&)> shown_;
+  DialogRunner* previousRunner_;
+  Clipboard* previousClipboard_;
+};
+
+}  // namespace virlo
