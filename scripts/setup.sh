@@ -8,11 +8,13 @@ packages=(
   g++
   make
   libgtest-dev
+  libbenchmark-dev
   libsqlite3-dev
   qt6-base-dev
   qt6-qpa-plugins
   libgl-dev
   fonts-noto-cjk
+  fonts-dejavu-core
   xvfb
   xauth
 )

@@ -28,9 +28,17 @@ namespace virlo {
 namespace {
 
 QFont DialogFont(bool fixedPitch) {
-  QFont font(fixedPitch ? QStringLiteral("Noto Sans Mono CJK JP") : QStringLiteral("Noto Sans CJK JP"));
+  QFont font;
+  // The CJK faces are not tagged monospace by fontconfig; a tagged face comes
+  // first, so the marker characters stand in one column, and the CJK face
+  // draws the Japanese.
+  font.setFamilies(fixedPitch ? QStringList{QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono CJK JP")}
+                              : QStringList{QStringLiteral("Noto Sans CJK JP")});
   font.setPointSize(9);
-  if (fixedPitch) font.setStyleHint(QFont::Monospace);
+  if (fixedPitch) {
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+  }
   return font;
 }
 
