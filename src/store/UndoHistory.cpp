@@ -25,6 +25,8 @@ bool UndoHistory::IsRedoable() const {
 
 bool UndoHistory::Undo() {
   Snapshot now = Snapshot::Capture(db_);
+  // A change since the last undo or redo ends the redo steps.
+  if (!redo_.empty() && (!restored_ || now != *restored_)) redo_.clear();
   while (!undo_.empty() && undo_.back() == now) undo_.pop_back();
   if (undo_.empty()) {
     Collect();

@@ -181,3 +181,32 @@ INSTANTIATE_TEST_SUITE_P(Seeds, RandomSessionUndoTest, ::testing::Values(1u, 2u,
 
 }  // namespace
 }  // namespace virlo
+
+namespace virlo {
+namespace {
+
+// Undo, change, undo: the first undo's redo step must not come back over the change.
+TEST(UndoRedoOrderTest, AChangeBetweenTwoUndosDropsTheOlderRedoSteps) {
+  store::SetMaximumUndoOperations(32);
+  RegisterPersistentTypes();
+  store::Database db("/tmp/undo-order.vrl");
+  Sheet* sheet = store::New<Sheet>(&db, 624, 1024, 8, 16);
+  db.CreateRoot("Sheet")->SetValue(sheet);
+  auto art = [&] { return sheet->MakeText(); };
+  db.SetUndoMarker();
+  store::New<Dot>(&db, sheet, 12, 8, 7, nullptr);  // state B
+  const std::string b = art();
+  ASSERT_TRUE(db.Undo());                          // back to A, B redoable
+  db.SetUndoMarker();
+  store::New<Dot>(&db, sheet, 36, 8, 14, nullptr);  // state C, a change after the undo
+  const std::string c = art();
+  ASSERT_TRUE(db.Undo());                          // back to A, only C redoable
+  ASSERT_TRUE(db.Redo());
+  EXPECT_EQ(art(), c);
+  EXPECT_FALSE(db.Redo()) << "B came back over C";
+  EXPECT_NE(art(), b);
+  store::Delete(sheet);
+}
+
+}  // namespace
+}  // namespace virlo
