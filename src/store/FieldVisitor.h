@@ -22,6 +22,14 @@ class FieldVisitor {
   virtual void Reference(const char* name, void*& target, const TypeDescription* expected) = 0;
   // A reference to transient memory; never stored, it reads back as null.
   virtual void TransientReference(const char* name, void*& target) = 0;
+  // The same two, told also where the pointer itself lies (a typed pointer
+  // is handed over as a copy). Visitors that need the place override these.
+  virtual void ReferenceAt(const char* name, void*& target, const TypeDescription* expected, const void* /*field*/) {
+    Reference(name, target, expected);
+  }
+  virtual void TransientReferenceAt(const char* name, void*& target, const void* /*field*/) {
+    TransientReference(name, target);
+  }
   // A member held by value, itself of a registered type.
   virtual void Embedded(const char* name, void* member, const TypeDescription& type) = 0;
 
@@ -30,7 +38,7 @@ class FieldVisitor {
   template <class T>
   void Transient(const char* name, T*& pointer) {
     void* raw = pointer;
-    TransientReference(name, raw);
+    TransientReferenceAt(name, raw, &pointer);
     pointer = static_cast<T*>(raw);
   }
   template <class T>
@@ -48,7 +56,7 @@ namespace virlo::store {
 template <class T>
 void FieldVisitor::Ref(const char* name, T*& pointer) {
   void* raw = pointer;
-  Reference(name, raw, &TypeOf<T>());
+  ReferenceAt(name, raw, &TypeOf<T>(), &pointer);
   pointer = static_cast<T*>(raw);
 }
 

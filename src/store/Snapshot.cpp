@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "store/FieldVisitor.h"
 #include "store/TypeDescription.h"
+#include "store/TypeLayout.h"
 
 namespace virlo::store {
 namespace {
@@ -15,45 +15,62 @@ void* ElementAt(std::uintptr_t address, const Allocation& allocation, std::size_
   return reinterpret_cast<void*>(address + i * allocation.size);
 }
 
-class CaptureVisitor : public FieldVisitor {
- public:
-  explicit CaptureVisitor(std::vector<std::uint64_t>& out) : out_(out) {}
-  void Int32(const char*, std::int32_t& value) override { out_.push_back(static_cast<std::uint32_t>(value)); }
-  void UInt32(const char*, std::uint32_t& value) override { out_.push_back(value); }
-  void Reference(const char*, void*& target, const TypeDescription*) override {
-    out_.push_back(reinterpret_cast<std::uintptr_t>(target));
+// Fields are read and written where the type's layout says they lie, which
+// the layout learned from the field descriptions; no call per field.
+void CaptureFields(const char* object, const TypeLayout& layout, std::vector<std::uint64_t>& out) {
+  for (const TypeLayout::Field& field : layout.Fields()) {
+    switch (field.kind) {
+      case TypeLayout::FieldKind::Int32:
+      case TypeLayout::FieldKind::UInt32: {
+        std::uint32_t value;
+        std::memcpy(&value, object + field.offset, sizeof value);
+        out.push_back(value);
+        break;
+      }
+      case TypeLayout::FieldKind::Reference: {
+        void* target;
+        std::memcpy(&target, object + field.offset, sizeof target);
+        out.push_back(reinterpret_cast<std::uintptr_t>(target));
+        break;
+      }
+      case TypeLayout::FieldKind::Transient:
+        break;
+    }
   }
-  void TransientReference(const char*, void*&) override {}
-  void Embedded(const char*, void* member, const TypeDescription& type) override { type.DescribeFields(member, *this); }
+}
 
- private:
-  std::vector<std::uint64_t>& out_;
-};
-
-class RestoreVisitor : public FieldVisitor {
- public:
-  RestoreVisitor(const std::vector<std::uint64_t>& in, std::size_t next) : in_(in), next_(next) {}
-  void Int32(const char*, std::int32_t& value) override { value = static_cast<std::int32_t>(Next()); }
-  void UInt32(const char*, std::uint32_t& value) override { value = static_cast<std::uint32_t>(Next()); }
-  void Reference(const char*, void*& target, const TypeDescription*) override {
-    target = reinterpret_cast<void*>(static_cast<std::uintptr_t>(Next()));
+std::size_t RestoreFields(char* object, const TypeLayout& layout, const std::vector<std::uint64_t>& in,
+                          std::size_t next) {
+  for (const TypeLayout::Field& field : layout.Fields()) {
+    switch (field.kind) {
+      case TypeLayout::FieldKind::Int32:
+      case TypeLayout::FieldKind::UInt32: {
+        const auto value = static_cast<std::uint32_t>(in[next++]);
+        std::memcpy(object + field.offset, &value, sizeof value);
+        break;
+      }
+      case TypeLayout::FieldKind::Reference: {
+        void* target = reinterpret_cast<void*>(static_cast<std::uintptr_t>(in[next++]));
+        std::memcpy(object + field.offset, &target, sizeof target);
+        break;
+      }
+      case TypeLayout::FieldKind::Transient: {
+        // Transient memory is never part of a state: it comes back as null.
+        void* none = nullptr;
+        std::memcpy(object + field.offset, &none, sizeof none);
+        break;
+      }
+    }
   }
-  // Transient memory is never part of a state: it comes back as null.
-  void TransientReference(const char*, void*& target) override { target = nullptr; }
-  void Embedded(const char*, void* member, const TypeDescription& type) override { type.DescribeFields(member, *this); }
-
- private:
-  std::uint64_t Next() { return in_[next_++]; }
-  const std::vector<std::uint64_t>& in_;
-  std::size_t next_;
-};
+  return next;
+}
 
 }  // namespace
 
 Snapshot Snapshot::Capture(const Database& db) {
   Snapshot snapshot;
   snapshot.records_.reserve(db.allocations_.size());
-  CaptureVisitor capture(snapshot.values_);
+  snapshot.values_.reserve(db.allocations_.size() * 16);
   for (const auto& [address, allocation] : db.allocations_) {
     Record record{address, allocation, 0};
     if (IsChars(allocation)) {
@@ -61,8 +78,9 @@ Snapshot Snapshot::Capture(const Database& db) {
       snapshot.bytes_.append(reinterpret_cast<const char*>(address), allocation.count);
     } else {
       record.first = snapshot.values_.size();
+      const TypeLayout& layout = TypeLayout::Of(*allocation.type);
       for (std::size_t i = 0; i < allocation.count; ++i) {
-        allocation.type->DescribeFields(ElementAt(address, allocation, i), capture);
+        CaptureFields(static_cast<const char*>(ElementAt(address, allocation, i)), layout, snapshot.values_);
       }
     }
     snapshot.records_.push_back(record);
@@ -94,9 +112,10 @@ void Snapshot::Restore(Database& db) const {
       std::memcpy(reinterpret_cast<void*>(record.address), bytes_.data() + record.first, record.allocation.count);
       continue;
     }
-    RestoreVisitor restore(values_, record.first);
+    const TypeLayout& layout = TypeLayout::Of(*record.allocation.type);
+    std::size_t next = record.first;
     for (std::size_t i = 0; i < record.allocation.count; ++i) {
-      record.allocation.type->DescribeFields(ElementAt(record.address, record.allocation, i), restore);
+      next = RestoreFields(static_cast<char*>(ElementAt(record.address, record.allocation, i)), layout, values_, next);
     }
   }
 

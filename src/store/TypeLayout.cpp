@@ -15,12 +15,24 @@ class LayoutVisitor : public FieldVisitor {
   LayoutVisitor(const char* base, std::vector<TypeLayout::Part>& parts, std::vector<TypeLayout::Field>& fields)
       : base_(base), parts_(parts), fields_(fields) {}
 
-  void Int32(const char* name, std::int32_t&) override { Add(TypeLayout::FieldKind::Int32, name, nullptr); }
-  void UInt32(const char* name, std::uint32_t&) override { Add(TypeLayout::FieldKind::UInt32, name, nullptr); }
-  void Reference(const char* name, void*&, const TypeDescription* expected) override {
-    Add(TypeLayout::FieldKind::Reference, name, expected);
+  void Int32(const char* name, std::int32_t& value) override {
+    Add(TypeLayout::FieldKind::Int32, name, nullptr, &value);
   }
-  void TransientReference(const char* name, void*&) override { Add(TypeLayout::FieldKind::Transient, name, nullptr); }
+  void UInt32(const char* name, std::uint32_t& value) override {
+    Add(TypeLayout::FieldKind::UInt32, name, nullptr, &value);
+  }
+  void Reference(const char* name, void*& target, const TypeDescription* expected) override {
+    Add(TypeLayout::FieldKind::Reference, name, expected, &target);
+  }
+  void TransientReference(const char* name, void*& target) override {
+    Add(TypeLayout::FieldKind::Transient, name, nullptr, &target);
+  }
+  void ReferenceAt(const char* name, void*&, const TypeDescription* expected, const void* field) override {
+    Add(TypeLayout::FieldKind::Reference, name, expected, field);
+  }
+  void TransientReferenceAt(const char* name, void*&, const void* field) override {
+    Add(TypeLayout::FieldKind::Transient, name, nullptr, field);
+  }
   void Embedded(const char* name, void* member, const TypeDescription& type) override {
     const std::string saved = prefix_;
     prefix_ += std::string(name) + ".";
@@ -31,8 +43,9 @@ class LayoutVisitor : public FieldVisitor {
   }
 
  private:
-  void Add(TypeLayout::FieldKind kind, const char* name, const TypeDescription* expected) {
-    fields_.push_back({kind, prefix_ + name, expected});
+  void Add(TypeLayout::FieldKind kind, const char* name, const TypeDescription* expected, const void* field) {
+    const auto offset = static_cast<std::size_t>(static_cast<const char*>(field) - base_);
+    fields_.push_back({kind, prefix_ + name, expected, offset});
   }
 
   const char* base_;

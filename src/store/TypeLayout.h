@@ -25,6 +25,7 @@ class TypeLayout {
     FieldKind kind;
     std::string name;  // dotted path, e.g. "start.x"
     const TypeDescription* expected = nullptr;
+    std::size_t offset = 0;  // where the field lies in an instance, in this build
   };
 
   static const TypeLayout& Of(const TypeDescription& type);
