@@ -30,8 +30,14 @@ std::string_view MarkerTable::Entry(std::int32_t type) {
 }
 
 std::string_view MarkerTable::MarkerText(std::int32_t type) {
-  const std::string_view entry = Entry(type);
-  return entry.substr(0, entry.find(' '));
+  // Every object renders its markers; find each text once.
+  static const auto texts = [] {
+    std::array<std::string_view, Count> result;
+    for (std::size_t i = 0; i < result.size(); ++i) result[i] = entries_[i].substr(0, entries_[i].find(' '));
+    return result;
+  }();
+  if (!IsValid(type)) return {};
+  return texts[static_cast<std::size_t>(type)];
 }
 
 }  // namespace virlo

@@ -54,21 +54,26 @@ DrawObj* StrBox::Clone(Sheet* target) const {
 bool StrBox::HitTest(std::int32_t x, std::int32_t y) const { return GetRect(0).Contains(x, y); }
 
 String StrBox::GetTextLine(std::int32_t& pos) const {
+  const std::string_view line = TextLineAt(pos);
+  return String(line.data(), static_cast<std::int32_t>(line.size()));
+}
+
+std::string_view StrBox::TextLineAt(std::int32_t& pos) const {
   const std::int32_t k = str.FindChar('\n', pos);
+  const std::int32_t start = pos;
   std::int32_t length;
-  std::int32_t next;
   if (k >= 0) {
     // The CR of a CR LF pair is dropped; a bare LF ends the line just the same.
     length = k - pos;
     if (length > 0 && str.Text()[k - 1] == '\r') --length;
-    next = k + 1;
+    pos = k + 1;
   } else {
     length = str.Length() - pos;
-    next = str.Length() + 1;
+    pos = str.Length() + 1;
   }
-  String line = str.Mid(pos, length);
-  pos = next;
-  return line;
+  // A start at or past the end gives an empty line.
+  if (start < 0 || start >= str.Length() || length <= 0) return {};
+  return str.View().substr(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
 }
 
 void StrBox::FitToText() {
@@ -76,9 +81,9 @@ void StrBox::FitToText() {
   std::int32_t maxLen = 0;
   std::int32_t pos = 0;
   do {
-    const String line = GetTextLine(pos);
+    const std::string_view line = TextLineAt(pos);
     ++count;
-    maxLen = std::max(maxLen, line.Length());
+    maxLen = std::max(maxLen, static_cast<std::int32_t>(line.size()));
   } while (pos < str.Length());
   const Point corner = FirstCorner();
   Resize({corner.x, corner.y, corner.x + sheet->cellWidth * (maxLen + 1),
@@ -123,9 +128,9 @@ void StrBox::RenderText(Canvas& canvas) const {
   for (std::int32_t r = firstRow; r <= lastRow; ++r) {
     // Once the text is used up every further row gets an empty line.
     if (pos > str.Length()) break;
-    const String line = GetTextLine(pos);
+    const std::string_view line = TextLineAt(pos);
     if (r < 0) continue;
-    const std::int32_t len = line.Length();
+    const auto len = static_cast<std::int32_t>(line.size());
     std::int32_t c = firstCol;
     if (alignment == AlignCentre && len <= w) c = firstCol + (w - len) / 2;
     // A centred line wider than the box starts at the first inner column.
@@ -135,7 +140,7 @@ void StrBox::RenderText(Canvas& canvas) const {
       skip = -c;
       c = 0;
     }
-    if (len - skip > 0) canvas.Write(c, r, line.View().substr(static_cast<std::size_t>(skip)));
+    if (len - skip > 0) canvas.Write(c, r, line.substr(static_cast<std::size_t>(skip)));
   }
   if (frame != 0) Box::RenderText(canvas);
 }

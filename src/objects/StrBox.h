@@ -33,6 +33,8 @@ class StrBox : public Box {
   // The line starting at pos; pos moves on to the next line. After the last
   // line every call gives an empty line.
   String GetTextLine(std::int32_t& pos) const;
+  // The same line as a view of the text, without making a String.
+  std::string_view TextLineAt(std::int32_t& pos) const;
   // Resizes the box to its text, keeping the first corner.
   void FitToText();
   std::string GetText() const { return std::string(str.View()); }
