@@ -1,0 +1,254 @@
+// Timings of the user's actions on large generated diagrams, each beside a
+// baseline measured in the same run. Run: build/bin/virlo-bench
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "document/CPlenkoDoc.h"
+#include "model/Canvas.h"
+#include "model/Selection.h"
+#include "model/Sheet.h"
+#include "objects/Dot.h"
+#include "objects/Line.h"
+#include "objects/PersistentTypes.h"
+#include "objects/StrBox.h"
+#include "store/Database.h"
+#include "store/Snapshot.h"
+#include "store/Store.h"
+#include "tools/SelectTool.h"
+#include "view/QtDeviceContext.h"
+
+namespace virlo {
+namespace {
+
+constexpr int Cell(int c) { return c * 8 + 4; }
+constexpr int Row(int r) { return r * 16 + 8; }
+
+// A document on a 256 x 256-cell sheet holding about `objects` objects:
+// networks of joined lines with T-junctions, boxes, framed and unframed text
+// boxes, and dots resting on lines, laid out in a grid of small tiles.
+struct Diagram {
+  explicit Diagram(int objects) {
+    doc.OnNewDocument();
+    Sheet* s = doc.sheet;
+    s->width = 256 * 8;
+    s->height = 256 * 16;
+    store::Database* db = doc.GetDatabase();
+    const int tiles = objects / 8;
+    for (int i = 0; i < tiles; ++i) {
+      const int c = (i % 25) * 10;
+      const int r = (i / 25) % 60 * 4;
+      Line* a = store::New<Line>(db, s, Cell(c), Row(r), Cell(c + 4), Row(r), nullptr, nullptr);
+      Line* b = store::New<Line>(db, s, Cell(c + 4), Row(r), Cell(c + 4), Row(r + 2), nullptr, &a->end);
+      store::New<Line>(db, s, Cell(c + 2), Row(r), Cell(c + 2), Row(r + 2), nullptr, a);
+      Dot* dot = store::New<Dot>(db, s, Cell(c + 1), Row(r), 7, nullptr);
+      dot->LinkToLine();
+      store::New<Box>(db, s, Cell(c + 5), Row(r), Cell(c + 8), Row(r + 2), nullptr);
+      auto* framed = store::New<StrBox>(db, s, Cell(c), Row(r + 2), 0, 0, String("ab"), nullptr);
+      framed->frame = 1;
+      store::New<StrBox>(db, s, Cell(c + 6), Row(r + 2), 0, 0, String("cd"), nullptr);
+      (void)b;
+      store::New<Dot>(db, s, Cell(c + 9), Row(r + 1), 14, nullptr);
+    }
+  }
+  CPlenkoDoc doc;
+};
+
+Diagram& Shared(int objects) {
+  static std::map<int, std::unique_ptr<Diagram>> diagrams;
+  auto& d = diagrams[objects];
+  if (d == nullptr) d = std::make_unique<Diagram>(objects);
+  return *d;
+}
+
+void BM_MakeText(benchmark::State& state) {
+  Sheet* s = Shared(static_cast<int>(state.range(0))).doc.sheet;
+  for (auto _ : state) benchmark::DoNotOptimize(s->MakeText());
+  state.SetLabel(std::to_string(s->objects.Count()) + " objects");
+}
+
+// Baseline: writing the art's non-blank cells straight into a canvas.
+void BM_MakeTextBaseline(benchmark::State& state) {
+  Sheet* s = Shared(static_cast<int>(state.range(0))).doc.sheet;
+  struct CellValue {
+    std::int32_t column, row;
+    char ch;
+  };
+  std::vector<CellValue> cells;
+  const std::string art = s->MakeText();
+  std::int32_t column = 0;
+  std::int32_t row = 0;
+  for (char ch : art) {
+    if (ch == '\n') {
+      ++row;
+      column = 0;
+      continue;
+    }
+    if (ch != ' ') cells.push_back({column, row, ch});
+    ++column;
+  }
+  for (auto _ : state) {
+    Canvas canvas(256, 256);
+    for (const CellValue& cell : cells) canvas.Put(cell.column, cell.row, cell.ch);
+    benchmark::DoNotOptimize(canvas.Text());
+  }
+  state.SetLabel(std::to_string(cells.size()) + " cells");
+}
+
+void BM_PickPress(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  SelectTool tool(d.doc.sheet, nullptr);
+  for (auto _ : state) {
+    tool.LButtonDown(1, Cell(5), Row(0));
+    tool.LButtonUp(0, Cell(5), Row(0));
+  }
+}
+
+void BM_DragNetworkStep(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  // A 100-line network: horizontal lines joined end to end, so a vertical
+  // drag of one carries all the others through their joined ends.
+  store::Database* db = d.doc.GetDatabase();
+  Sheet* s = d.doc.sheet;
+  Line* first = store::New<Line>(db, s, Cell(0), Row(250), Cell(2), Row(250), nullptr, nullptr);
+  Line* previous = first;
+  for (int i = 1; i < 100; ++i) {
+    previous = store::New<Line>(db, s, previous->end.x, previous->end.y, previous->end.x + 16, previous->end.y,
+                                nullptr, &previous->end);
+  }
+  s->current = first;
+  SelectTool tool(s, nullptr);
+  int dy = 16;
+  for (auto _ : state) {
+    tool.DrawTool::DragBy(0, dy);
+    dy = -dy;
+  }
+  if (previous->end.y != Row(250) && previous->end.y != Row(251)) state.SkipWithError("the network did not follow");
+  s->current = nullptr;
+}
+
+void BM_UndoMarker(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  for (auto _ : state) d.doc.SetUndoMarker();
+}
+
+// Baseline: copying as many bytes as a snapshot holds.
+void BM_UndoMarkerBaseline(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  std::size_t bytes = 0;
+  for (const auto& [address, allocation] : d.doc.GetDatabase()->Allocations()) bytes += allocation.size * allocation.count;
+  std::vector<char> from(bytes, 1);
+  std::vector<char> to(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+  }
+  state.SetLabel(std::to_string(bytes) + " bytes");
+}
+
+void BM_Undo(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  Sheet* s = d.doc.sheet;
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.doc.SetUndoMarker();
+    store::New<Dot>(d.doc.GetDatabase(), s, Cell(1), Row(255), 8, nullptr);
+    state.ResumeTiming();
+    d.doc.OnEditUndo();
+  }
+}
+
+std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+
+void BM_Save(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  const std::string path = TempPath("virlo-bench.vrl");
+  for (auto _ : state) d.doc.OnSaveDocument(path);
+  state.SetLabel(std::to_string(d.doc.GetDatabase()->AllocationCount()) + " records");
+}
+
+void BM_Open(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  const std::string path = TempPath("virlo-bench-open.vrl");
+  d.doc.OnSaveDocument(path);
+  for (auto _ : state) {
+    CPlenkoDoc doc;
+    if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
+  }
+}
+
+// Baseline: SQLite inserting, then reading, as many rows of the same size.
+void BM_SqliteBaseline(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  const auto rows = static_cast<int>(d.doc.GetDatabase()->AllocationCount());
+  const std::string path = TempPath("virlo-bench-sqlite.db");
+  const std::vector<char> blob(60, 7);
+  for (auto _ : state) {
+    std::filesystem::remove(path);
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=OFF; BEGIN; CREATE TABLE t (id INTEGER PRIMARY KEY, type TEXT, data BLOB)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, 'Line', ?)", -1, &insert, nullptr);
+    for (int i = 1; i <= rows; ++i) {
+      sqlite3_bind_int(insert, 1, i);
+      sqlite3_bind_blob(insert, 2, blob.data(), static_cast<int>(blob.size()), SQLITE_STATIC);
+      sqlite3_step(insert);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_stmt* read = nullptr;
+    sqlite3_prepare_v2(db, "SELECT id, type, data FROM t ORDER BY id", -1, &read, nullptr);
+    while (sqlite3_step(read) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_blob(read, 2));
+    sqlite3_finalize(read);
+    sqlite3_close(db);
+  }
+}
+
+void BM_PaintSheet(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  QImage image(2048, 4096, QImage::Format_RGB32);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtDeviceContext dc(painter);
+    d.doc.sheet->Draw(dc);
+  }
+}
+
+#define VIRLO_SIZES Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_MakeText)->VIRLO_SIZES;
+BENCHMARK(BM_MakeTextBaseline)->VIRLO_SIZES;
+BENCHMARK(BM_PickPress)->VIRLO_SIZES;
+BENCHMARK(BM_DragNetworkStep)->VIRLO_SIZES;
+BENCHMARK(BM_UndoMarker)->VIRLO_SIZES;
+BENCHMARK(BM_UndoMarkerBaseline)->VIRLO_SIZES;
+BENCHMARK(BM_Undo)->VIRLO_SIZES;
+BENCHMARK(BM_Save)->VIRLO_SIZES;
+BENCHMARK(BM_Open)->VIRLO_SIZES;
+BENCHMARK(BM_SqliteBaseline)->VIRLO_SIZES;
+BENCHMARK(BM_PaintSheet)->VIRLO_SIZES;
+
+}  // namespace
+}  // namespace virlo
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  virlo::store::Initialize();
+  virlo::RegisterPersistentTypes();
+  virlo::store::SetMaximumUndoOperations(32);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
