@@ -17,6 +17,8 @@ packages=(
   fonts-dejavu-core
   xvfb
   xauth
+  clang
+  libclang-rt-14-dev
 )
 
 missing=()

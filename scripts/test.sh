@@ -6,3 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+# The same core tests again under the sanitizers, and the fuzz corpora replayed.
+scripts/test-sanitized.sh
+fuzz/run.sh --replay

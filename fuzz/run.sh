@@ -1,0 +1,48 @@
+#!/bin/sh
+# Builds the libFuzzer targets with clang in build-fuzz and runs them.
+#   fuzz/run.sh [SECONDS]   fuzz each target for SECONDS (default 60) on a
+#                           working copy of its seed corpus (build-fuzz/corpus/)
+#   fuzz/run.sh --replay    only run every seed input once (for CI)
+# Inputs that crash are kept as fuzz/crashes/<target>-crash-<sha1>; replay one
+# with: build-fuzz/bin/<target> fuzz/crashes/<file>
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build="$root/build-fuzz"
+seconds=60
+replay=no
+case "${1:-}" in
+  --replay) replay=yes ;;
+  '') ;;
+  *[!0-9]*) echo "usage: fuzz/run.sh [SECONDS | --replay]" >&2; exit 2 ;;
+  *) seconds=$1 ;;
+esac
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVIRLO_FUZZ=ON -DVIRLO_SANITIZE=ON \
+  -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target open_document_fuzzer script_fuzzer
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+mkdir -p "$here/crashes"
+status=0
+for pair in open_document_fuzzer:open script_fuzzer:script; do
+  target=${pair%%:*}
+  seeds="$here/corpus/${pair#*:}"
+  dict=""
+  [ -f "$here/${pair#*:}.dict" ] && dict="-dict=$here/${pair#*:}.dict"
+  if [ "$replay" = yes ]; then
+    echo "== $target: replaying $(ls "$seeds" | wc -l) seed inputs"
+    "$build/bin/$target" -rss_limit_mb=2048 -timeout=60 -artifact_prefix="$here/crashes/$target-" \
+      "$seeds"/* || status=1
+  else
+    work="$build/corpus/${pair#*:}"
+    mkdir -p "$work"
+    cp "$seeds"/* "$work"/
+    echo "== $target: fuzzing for $seconds s"
+    # shellcheck disable=SC2086
+    "$build/bin/$target" $dict -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 \
+      -print_final_stats=1 -artifact_prefix="$here/crashes/$target-" "$work" || status=1
+  fi
+done
+exit $status
