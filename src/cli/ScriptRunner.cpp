@@ -36,6 +36,48 @@ void ScriptRunner::Run(const std::vector<ScriptCommand>& commands) {
   }
 }
 
+bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs) {
+  using Kind = ScriptCommand::Kind;
+  switch (command.kind) {
+    case Kind::AnswerOk:
+      dialogs.Confirm();
+      return true;
+    case Kind::AnswerCancel:
+      dialogs.Cancel();
+      return true;
+    case Kind::AnswerMarker: {
+      const std::int32_t marker = command.marker;
+      dialogs.Confirm([marker](Dialog& dialog) { dialog.Control(DotSelDialog::MarkerList).value = marker; },
+                      DotSelDialog::TemplateId);
+      return true;
+    }
+    case Kind::AnswerText: {
+      const ScriptCommand text = command;
+      dialogs.Confirm(
+          [text](Dialog& dialog) {
+            dialog.Control(CTextDialog::TextEdit).text = text.text;
+            if (text.alignment) dialog.Control(CTextDialog::LeftButton).value = *text.alignment;
+            if (text.frame) dialog.Control(CTextDialog::FrameButton).value = *text.frame;
+          },
+          CTextDialog::TemplateId);
+      return true;
+    }
+    case Kind::AnswerPrint: {
+      const ScriptCommand print = command;
+      dialogs.Confirm(
+          [print](Dialog& dialog) {
+            dialog.Control(PrintDialog::ColumnsEdit).text = std::to_string(print.x0);
+            dialog.Control(PrintDialog::RowsEdit).text = std::to_string(print.y0);
+            dialog.Control(PrintDialog::FileNameEdit).text = print.text;
+          },
+          PrintDialog::TemplateId);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 void ScriptRunner::Note(const std::string& text) { std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str()); }
 
 void ScriptRunner::Execute(const ScriptCommand& command) {
@@ -88,39 +130,12 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnActivateView();
       break;
     case Kind::AnswerOk:
-      dialogs_.Confirm();
-      break;
     case Kind::AnswerCancel:
-      dialogs_.Cancel();
+    case Kind::AnswerMarker:
+    case Kind::AnswerText:
+    case Kind::AnswerPrint:
+      QueueAnswer(command, dialogs_);
       break;
-    case Kind::AnswerMarker: {
-      const std::int32_t marker = command.marker;
-      dialogs_.Confirm([marker](Dialog& dialog) { dialog.Control(DotSelDialog::MarkerList).value = marker; },
-                       DotSelDialog::TemplateId);
-      break;
-    }
-    case Kind::AnswerText: {
-      const ScriptCommand text = command;
-      dialogs_.Confirm(
-          [text](Dialog& dialog) {
-            dialog.Control(CTextDialog::TextEdit).text = text.text;
-            if (text.alignment) dialog.Control(CTextDialog::LeftButton).value = *text.alignment;
-            if (text.frame) dialog.Control(CTextDialog::FrameButton).value = *text.frame;
-          },
-          CTextDialog::TemplateId);
-      break;
-    }
-    case Kind::AnswerPrint: {
-      const ScriptCommand print = command;
-      dialogs_.Confirm(
-          [print](Dialog& dialog) {
-            dialog.Control(PrintDialog::ColumnsEdit).text = std::to_string(print.x0);
-            dialog.Control(PrintDialog::RowsEdit).text = std::to_string(print.y0);
-            dialog.Control(PrintDialog::FileNameEdit).text = print.text;
-          },
-          PrintDialog::TemplateId);
-      break;
-    }
     case Kind::TextPrint:
       view_.OnCommand(CommandId::FilePrint);
       break;

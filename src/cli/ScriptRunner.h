@@ -26,6 +26,10 @@ class ScriptRunner {
   bool Start(const std::string& path = "");
   void Run(const std::vector<ScriptCommand>& commands);
 
+  // Queues the answer an `answer ...` command gives the next dialog; false
+  // for a command that is no answer.
+  static bool QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs);
+
   CPlenkoDoc& Document() { return document_; }
   ViewController& View() { return view_; }
 

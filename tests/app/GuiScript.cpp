@@ -5,10 +5,8 @@
 
 #include "app/CMainFrame.h"
 #include "cli/Script.h"
+#include "cli/ScriptRunner.h"
 #include "control/CommandIds.h"
-#include "control/PrintDialog.h"
-#include "objects/CTextDialog.h"
-#include "objects/DotSelDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "tools/DrawTool.h"
 #include "view/CPlenkoView.h"
@@ -77,39 +75,12 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
         QTest::mouseRelease(target, Qt::LeftButton, mods, Client(view, c.x1, c.y1));
         break;
       case Kind::AnswerOk:
-        dialogs.Confirm();
-        break;
       case Kind::AnswerCancel:
-        dialogs.Cancel();
+      case Kind::AnswerMarker:
+      case Kind::AnswerText:
+      case Kind::AnswerPrint:
+        cli::ScriptRunner::QueueAnswer(c, dialogs);
         break;
-      case Kind::AnswerMarker: {
-        const std::int32_t marker = c.marker;
-        dialogs.Confirm([marker](Dialog& d) { d.Control(DotSelDialog::MarkerList).value = marker; },
-                        DotSelDialog::TemplateId);
-        break;
-      }
-      case Kind::AnswerText: {
-        const cli::ScriptCommand text = c;
-        dialogs.Confirm(
-            [text](Dialog& d) {
-              d.Control(CTextDialog::TextEdit).text = text.text;
-              if (text.alignment) d.Control(CTextDialog::LeftButton).value = *text.alignment;
-              if (text.frame) d.Control(CTextDialog::FrameButton).value = *text.frame;
-            },
-            CTextDialog::TemplateId);
-        break;
-      }
-      case Kind::AnswerPrint: {
-        const cli::ScriptCommand print = c;
-        dialogs.Confirm(
-            [print](Dialog& d) {
-              d.Control(PrintDialog::ColumnsEdit).text = std::to_string(print.x0);
-              d.Control(PrintDialog::RowsEdit).text = std::to_string(print.y0);
-              d.Control(PrintDialog::FileNameEdit).text = print.text;
-            },
-            PrintDialog::TemplateId);
-        break;
-      }
       case Kind::TextPrint:
         frame.Dispatch(CommandId::FilePrint);
         break;
