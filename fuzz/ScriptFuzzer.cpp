@@ -17,6 +17,9 @@
 
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "model/ClipboardSheet.h"
+#include "model/Sheet.h"
+#include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
 #include "store/Store.h"
 
@@ -78,6 +81,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   if (commands.size() > MaxCommands) return 0;
+  // The object clipboard lives for the whole process; each input starts, as
+  // a new run of virlo-cli does, with it empty.
+  while (virlo::DrawObj* obj = virlo::clipboardSheet->objects.PopFront()) virlo::store::Delete(obj);
   bool files = false;
   for (ScriptCommand& command : commands) {
     if (command.kind == ScriptCommand::Kind::Save || command.kind == ScriptCommand::Kind::Open ||

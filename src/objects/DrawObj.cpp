@@ -3,6 +3,7 @@
 #include "model/Selection.h"
 #include "model/Sheet.h"
 #include "platform/Dialog.h"
+#include "store/Database.h"
 
 namespace virlo {
 
@@ -26,7 +27,12 @@ DrawObj::DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent)
     : flags(source.flags), sheet(sheet), parent(parent) {}
 
 DrawObj::~DrawObj() {
-  if (sheet != nullptr) sheet->RemoveObject(this);
+  // Only an object with memory of its own can stand in the sheet's list; a
+  // part held inside another object (a line's end, a box's side) never does,
+  // so it spares the walk through the whole list.
+  const void* begin = nullptr;
+  const bool ownMemory = store::Database::Of(this)->Find(this, &begin) != nullptr && begin == this;
+  if (sheet != nullptr && ownMemory) sheet->RemoveObject(this);
   if (selection != nullptr) {
     selection->list.Remove(this);
     selection = nullptr;
