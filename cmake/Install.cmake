@@ -1,0 +1,1 @@
+# What `cmake --install` puts on the system, and the Debian package.
