@@ -1,11 +1,13 @@
 // virlo-cli: the headless face of VIRLO.
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/ArtExport.h"
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
 #include "document/DocumentCheck.h"
@@ -31,8 +33,12 @@ void PrintUsage(std::FILE* out) {
       "  run SCRIPT [--open FILE.vrl]\n"
       "        replay a script of gestures and commands on a new document,\n"
       "        or on the document given\n"
-      "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932]\n"
-      "        print the document's character art (to OUT with CR LF line ends)\n"
+      "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim]\n"
+      "                 [--style ascii|unicode] [--comment PREFIX]\n"
+      "        print the document's character art (to OUT with CR LF line ends);\n"
+      "        --trim drops blanks at line ends and empty lines at the end,\n"
+      "        --style unicode draws lines with box-drawing characters (UTF-8 only),\n"
+      "        --comment starts every line with PREFIX\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  --help, --version\n"
@@ -106,32 +112,63 @@ int Run(const std::vector<std::string_view>& args) {
   return 0;
 }
 
+constexpr const char* RenderUsage =
+    "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim]\n"
+    "                  [--style ascii|unicode] [--comment PREFIX]\n";
+
+int RenderUsageError(const char* why) {
+  if (why != nullptr) std::fprintf(stderr, "virlo-cli: %s\n", why);
+  std::fputs(RenderUsage, stderr);
+  return ExitUsage;
+}
+
 int Render(const std::vector<std::string_view>& args) {
   std::string path;
   std::string output;
   std::string encoding = "utf-8";
+  std::string style = "ascii";
+  std::string prefix;
+  virlo::cli::ArtOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--output" && i + 1 < args.size()) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "--output" && hasValue) {
       output = args[++i];
-    } else if (args[i] == "--encoding" && i + 1 < args.size()) {
+    } else if (args[i] == "--encoding" && hasValue) {
       encoding = args[++i];
+    } else if (args[i] == "--style" && hasValue) {
+      style = args[++i];
+    } else if (args[i] == "--comment" && hasValue) {
+      prefix = args[++i];
+    } else if (args[i] == "--trim") {
+      options.trim = true;
     } else if (path.empty() && !args[i].starts_with("--")) {
       path = args[i];
     } else {
-      path.clear();
-      break;
+      return RenderUsageError(nullptr);
     }
   }
-  if (path.empty() || (encoding != "utf-8" && encoding != "cp932")) {
-    std::fputs("virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932]\n", stderr);
-    return ExitUsage;
+  if (path.empty()) return RenderUsageError(nullptr);
+  if (encoding != "utf-8" && encoding != "cp932") return RenderUsageError("the encoding is utf-8 or cp932");
+  if (style != "ascii" && style != "unicode") return RenderUsageError("the style is ascii or unicode");
+  options.utf8 = encoding == "utf-8";
+  options.style = style == "unicode" ? virlo::cli::ArtOptions::Style::Unicode : virlo::cli::ArtOptions::Style::Ascii;
+  // Box-drawing characters are two columns wide in code page 932.
+  if (options.style == virlo::cli::ArtOptions::Style::Unicode && !options.utf8) {
+    return RenderUsageError("--style unicode needs --encoding utf-8");
+  }
+  if (prefix.find_first_of("\r\n") != std::string::npos) return RenderUsageError("the comment prefix is one line");
+  if (options.utf8) {
+    options.prefix = prefix;
+  } else if (std::optional<std::string> bytes = virlo::TextCodec::Utf8ToCp932(prefix)) {
+    options.prefix = *bytes;
+  } else {
+    return RenderUsageError("code page 932 cannot hold the comment prefix");
   }
   StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
-  std::string art = sheet->MakeText();
-  if (encoding == "utf-8") art = virlo::TextCodec::Cp932ToUtf8(art);
+  const std::string art = virlo::cli::ArtExport::Render(*sheet, options);
   if (output.empty()) {
     std::fwrite(art.data(), 1, art.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : ExitFailure;

@@ -10,9 +10,16 @@ namespace virlo {
 // The character canvas objects render into: rows of single bytes in code page
 // 932, one byte per grid cell, blank to begin with. Writes are clipped to the
 // rows, so nothing ever lands outside a row.
+//
+// A canvas may also keep a line layer, for output that draws lines with
+// box-drawing characters: which cells still show what a line wrote there, and in
+// which directions lines leave each cell.
 class Canvas {
  public:
-  Canvas(std::int32_t columns, std::int32_t rows);
+  // Directions a line leaves a cell in.
+  enum Arm : std::uint8_t { ArmLeft = 1, ArmRight = 2, ArmUp = 4, ArmDown = 8 };
+
+  Canvas(std::int32_t columns, std::int32_t rows, bool lineLayer = false);
 
   std::int32_t Columns() const { return columns_; }
   std::int32_t Rows() const { return rows_; }
@@ -27,14 +34,33 @@ class Canvas {
   // Writes bytes from a cell rightwards, cut at the row's end; returns how many landed.
   std::int32_t Write(std::int32_t column, std::int32_t row, std::string_view bytes);
 
+  // Line layer: a byte a line writes (its "-", "|" or a joined end's "+") is
+  // marked as the line's until anything else writes the cell. Without the layer
+  // these only write, or do nothing.
+  bool HasLineLayer() const { return !layer_.empty(); }
+  void PutLine(std::int32_t column, std::int32_t row, char ch);
+  void MarkLine(std::int32_t column, std::int32_t row);
+  void AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms);
+  bool IsLine(std::int32_t column, std::int32_t row) const;
+  std::uint8_t Arms(std::int32_t column, std::int32_t row) const;
+
   std::string_view Row(std::int32_t row) const;
   // The rows top to bottom, each followed by a line feed.
   std::string Text() const;
 
  private:
+  std::size_t Index(std::int32_t column, std::int32_t row) const {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
+  }
+
+  static constexpr std::uint8_t LineOwned = 16;
+
   std::int32_t columns_;
   std::int32_t rows_;
   std::vector<char> cells_;
+  // Per cell: the arms, and LineOwned while the byte is a line's. Empty when
+  // the canvas keeps no line layer.
+  std::vector<std::uint8_t> layer_;
 };
 
 }  // namespace virlo

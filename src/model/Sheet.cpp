@@ -53,12 +53,21 @@ void Sheet::Draw(DeviceContext& dc) const {
 }
 
 std::string Sheet::MakeText() const {
+  Canvas canvas = NewCanvas();
+  RenderText(canvas);
+  return canvas.Text();
+}
+
+Canvas Sheet::NewCanvas(bool lineLayer) const {
   // A sheet without a usable grid has no rows.
-  if (cellWidth <= 0 || cellHeight <= 0) return {};
-  Canvas canvas(width / cellWidth, height / cellHeight);
+  if (cellWidth <= 0 || cellHeight <= 0) return Canvas(0, 0, lineLayer);
+  return Canvas(width / cellWidth, height / cellHeight, lineLayer);
+}
+
+void Sheet::RenderText(Canvas& canvas) const {
+  if (canvas.Rows() == 0) return;
   List<DrawObj*>::Cursor cursor(objects);
   for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) obj->RenderText(canvas);
-  return canvas.Text();
 }
 
 String Sheet::TextFileNameFor(const String& path) {

@@ -12,6 +12,7 @@
 
 namespace virlo {
 
+class Canvas;
 class DeviceContext;
 class DrawObj;
 
@@ -33,6 +34,11 @@ class Sheet {
   virtual void Draw(DeviceContext& dc) const;
   // The character art: one line per grid row, each ended by a line feed.
   virtual std::string MakeText() const;
+  // Renders every object from the back to the front into a canvas of the
+  // sheet's grid (NewCanvas), as MakeText does.
+  void RenderText(Canvas& canvas) const;
+  // A blank canvas of the sheet's grid; no rows when the grid is unusable.
+  Canvas NewCanvas(bool lineLayer = false) const;
 
   void SetTextFileName(const String& name) { textFileName.Assign(name); }
   // The path before its last '.' at index 1 or later, followed by ".txt".

@@ -6,6 +6,7 @@
 #include "model/Canvas.h"
 #include "model/Selection.h"
 #include "model/Sheet.h"
+#include "objects/MarkerTable.h"
 #include "platform/DeviceContext.h"
 #include "store/Store.h"
 
@@ -28,6 +29,29 @@ void Run(std::int32_t from, std::int32_t to, std::int32_t limit, PutAt put) {
 }
 
 bool IsLineCell(char ch) { return ch == ' ' || ch == '-' || ch == '|'; }
+
+// Records in the canvas's line layer the directions this line leaves its cells
+// in: both ways between its ends, one way at each end.
+void AddArms(Canvas& canvas, bool horizontal, std::int32_t fixed, std::int32_t from, std::int32_t to) {
+  if (from == to) return;
+  const bool forward = from < to;
+  const std::uint8_t towardsTo =
+      horizontal ? (forward ? Canvas::ArmRight : Canvas::ArmLeft) : (forward ? Canvas::ArmDown : Canvas::ArmUp);
+  const std::uint8_t towardsFrom =
+      horizontal ? (forward ? Canvas::ArmLeft : Canvas::ArmRight) : (forward ? Canvas::ArmUp : Canvas::ArmDown);
+  auto add = [&](std::int32_t i, std::uint8_t arms) {
+    if (horizontal) {
+      canvas.AddArms(i, fixed, arms);
+    } else {
+      canvas.AddArms(fixed, i, arms);
+    }
+  };
+  const std::int32_t limit = horizontal ? canvas.Columns() : canvas.Rows();
+  Run(from, to, limit, [&](std::int32_t i) {
+    add(i, i == from ? towardsTo : static_cast<std::uint8_t>(towardsTo | towardsFrom));
+  });
+  add(to, towardsFrom);
+}
 
 }  // namespace
 
@@ -166,15 +190,25 @@ void Line::RenderText(Canvas& canvas) const {
   const std::int32_t r = start.y / ch;
   if (orientation == Horizontal && r >= 0 && r < canvas.Rows()) {
     Run(c, end.x / cw, canvas.Columns(), [&](std::int32_t col) {
-      if (IsLineCell(canvas.At(col, r))) canvas.Put(col, r, '-');
+      if (IsLineCell(canvas.At(col, r))) canvas.PutLine(col, r, '-');
     });
+    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, end.x / cw);
   } else if (orientation == Vertical && c >= 0 && c < canvas.Columns()) {
     Run(r, end.y / ch, canvas.Rows(), [&](std::int32_t row) {
-      if (IsLineCell(canvas.At(c, row))) canvas.Put(c, row, '|');
+      if (IsLineCell(canvas.At(c, row))) canvas.PutLine(c, row, '|');
     });
+    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, end.y / ch);
   }
   start.RenderText(canvas);
   end.RenderText(canvas);
+  if (canvas.HasLineLayer()) {
+    // A "+" an end drew is the line's too, so it can become a corner or a tee.
+    for (const LinkPoint* point : {&start, &end}) {
+      const std::int32_t pc = point->x / cw;
+      const std::int32_t pr = point->y / ch;
+      if (point->marker == MarkerTable::Join && canvas.At(pc, pr) == '+') canvas.MarkLine(pc, pr);
+    }
+  }
   List<DrawObj*>::Cursor cursor(attached);
   for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->RenderText(canvas);
 }

@@ -1,0 +1,133 @@
+#include "cli/ArtExport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/Canvas.h"
+#include "objects/Box.h"
+#include "objects/Line.h"
+#include "platform/TextCodec.h"
+#include "support/SheetFixture.h"
+
+namespace virlo::cli {
+namespace {
+
+using Style = ArtOptions::Style;
+
+ArtOptions Unicode() {
+  ArtOptions options;
+  options.style = Style::Unicode;
+  return options;
+}
+
+TEST(ArtExportTest, EveryArmCombinationOfAJoinedEndHasItsCharacter) {
+  constexpr unsigned L = Canvas::ArmLeft, R = Canvas::ArmRight, U = Canvas::ArmUp, D = Canvas::ArmDown;
+  const struct {
+    unsigned arms;
+    std::string glyph;
+  } cases[] = {
+      {0, ""},           {L, "─"},          {R, "─"},          {L | R, "─"},
+      {U, "│"},          {D, "│"},          {U | D, "│"},      {R | D, "┌"},
+      {L | D, "┐"},      {R | U, "└"},      {L | U, "┘"},      {U | D | R, "├"},
+      {U | D | L, "┤"},  {L | R | D, "┬"},  {L | R | U, "┴"},  {L | R | U | D, "┼"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ArtExport::Glyph('+', c.arms), c.glyph) << "arms " << c.arms;
+  // Runs keep their direction whatever crosses them; other bytes stay.
+  EXPECT_STREQ(ArtExport::Glyph('-', U | D), "─");
+  EXPECT_STREQ(ArtExport::Glyph('|', L | R), "│");
+  EXPECT_STREQ(ArtExport::Glyph('>', L), "");
+}
+
+TEST(ArtExportTest, PlainFormIsTheSheetTextConverted) {
+  // A lone lead byte at a row end, a NUL that ends a row early, and kana.
+  Canvas canvas(6, 3);
+  canvas.Write(0, 0, "ab\x83");
+  canvas.Write(0, 1, "x\0yz");
+  canvas.Write(1, 2, "\x83\x7C-");
+  ArtOptions options;
+  EXPECT_EQ(ArtExport::Format(canvas, options), TextCodec::Cp932ToUtf8(canvas.Text()));
+  options.utf8 = false;
+  EXPECT_EQ(ArtExport::Format(canvas, options), canvas.Text());
+}
+
+TEST(ArtExportTest, UnicodeRewritesOnlyWhatLinesDrew) {
+  Canvas canvas(8, 2, true);
+  canvas.PutLine(0, 0, '+');
+  canvas.AddArms(0, 0, Canvas::ArmRight | Canvas::ArmDown);
+  canvas.PutLine(1, 0, '-');
+  canvas.Put(2, 0, '+');  // a marker or text: stays
+  canvas.PutLine(3, 0, '-');
+  canvas.Write(4, 0, "\x83\x7C");  // "ポ", its second byte is "|"...
+  canvas.PutLine(5, 0, '|');       // ...which a vertical line ran over
+  canvas.Write(6, 0, "\x83");      // a lone lead byte before a line cell
+  canvas.PutLine(7, 0, '-');
+  canvas.PutLine(0, 1, '|');
+  EXPECT_EQ(ArtExport::Format(canvas, Unicode()), "┌─+─ポ?─\n│       \n");
+}
+
+TEST(ArtExportTest, UnicodeNeedsUtf8AndALineLayer) {
+  Canvas layered(2, 1, true);
+  layered.PutLine(0, 0, '-');
+  layered.PutLine(1, 0, '|');
+  ArtOptions cp932 = Unicode();
+  cp932.utf8 = false;
+  EXPECT_EQ(ArtExport::Format(layered, cp932), "-|\n");
+  Canvas plain(2, 1);
+  plain.Write(0, 0, "-|");
+  EXPECT_EQ(ArtExport::Format(plain, Unicode()), "-|\n");
+}
+
+TEST(ArtExportTest, TrimAndCommentPrefix) {
+  Canvas canvas(5, 5);
+  canvas.Write(0, 1, " ab  ");
+  canvas.Write(0, 3, "c");
+  ArtOptions options;
+  options.trim = true;
+  // Empty rows inside stay, empty rows at the end go.
+  EXPECT_EQ(ArtExport::Format(canvas, options), "\n ab\n\nc\n");
+  options.prefix = "// ";
+  EXPECT_EQ(ArtExport::Format(canvas, options), "//\n//  ab\n//\n// c\n");
+  options.trim = false;
+  EXPECT_EQ(ArtExport::Format(canvas, options), "//      \n//  ab  \n//      \n// c    \n//      \n");
+  // Nothing but blanks trims to nothing at all.
+  options.trim = true;
+  EXPECT_EQ(ArtExport::Format(Canvas(3, 2), options), "");
+}
+
+class ArtExportSheetTest : public test::SheetFixture {};
+
+TEST_F(ArtExportSheetTest, BoxesThatTouchKeepTheirOwnCorners) {
+  // Two boxes one above the other: the corners meet cell to cell but are not joined.
+  Make<Box>(sheet, 8 * 1 + 4, 16 * 1 + 8, 8 * 5 + 4, 16 * 3 + 8, nullptr);
+  Make<Box>(sheet, 8 * 1 + 4, 16 * 4 + 8, 8 * 5 + 4, 16 * 6 + 8, nullptr);
+  ArtOptions options = Unicode();
+  options.trim = true;
+  EXPECT_EQ(ArtExport::Render(*sheet, options),
+            "\n"
+            " ┌───┐\n"
+            " │   │\n"
+            " └───┘\n"
+            " ┌───┐\n"
+            " │   │\n"
+            " └───┘\n");
+  // The plain form is the sheet's own text.
+  EXPECT_EQ(ArtExport::Render(*sheet, ArtOptions{}), TextCodec::Cp932ToUtf8(sheet->MakeText()));
+}
+
+TEST_F(ArtExportSheetTest, LineEndsRestingOnALineMakeTeesAndCrosses) {
+  Line* host = Make<Line>(sheet, 8 * 1 + 4, 16 * 2 + 8, 8 * 9 + 4, 16 * 2 + 8, nullptr, nullptr);
+  Make<Line>(sheet, 8 * 3 + 4, 16 * 2 + 8, 8 * 3 + 4, 16 * 1 + 8, nullptr, host);
+  Make<Line>(sheet, 8 * 3 + 4, 16 * 2 + 8, 8 * 3 + 4, 16 * 3 + 8, nullptr, host);
+  Make<Line>(sheet, 8 * 6 + 4, 16 * 2 + 8, 8 * 6 + 4, 16 * 3 + 8, nullptr, host);
+  ArtOptions options = Unicode();
+  options.trim = true;
+  EXPECT_EQ(ArtExport::Render(*sheet, options),
+            "\n"
+            "   │\n"
+            " ──┼──┬───\n"
+            "   │  │\n");
+}
+
+}  // namespace
+}  // namespace virlo::cli
