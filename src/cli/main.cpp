@@ -56,6 +56,13 @@ void PrintUsage(std::FILE* out) {
       out);
 }
 
+bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
+
+int Help() {
+  PrintUsage(stdout);
+  return 0;
+}
+
 void StartStore() {
   virlo::store::Initialize();
   virlo::RegisterPersistentTypes();
@@ -78,6 +85,7 @@ int Run(const std::vector<std::string_view>& args) {
   std::string scriptPath;
   std::string openPath;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    if (IsHelp(args[i])) return Help();
     if (args[i] == "--open" && i + 1 < args.size()) {
       openPath = args[++i];
     } else if (scriptPath.empty() && !args[i].starts_with("--")) {
@@ -131,6 +139,7 @@ int Render(const std::vector<std::string_view>& args) {
   virlo::cli::ArtOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
+    if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
     } else if (args[i] == "--encoding" && hasValue) {
@@ -189,6 +198,7 @@ int Render(const std::vector<std::string_view>& args) {
 }
 
 int Dump(const std::vector<std::string_view>& args) {
+  if (args.size() == 1 && IsHelp(args[0])) return Help();
   if (args.size() != 1 || args[0].starts_with("--")) {
     std::fputs("virlo-cli: usage: virlo-cli dump FILE.vrl\n", stderr);
     return ExitUsage;
