@@ -39,8 +39,8 @@ constexpr std::string_view QtOptionsWithValue[] = {
     "qwindowtitle", "style", "stylesheet", "session", "display", "geometry",
 };
 constexpr std::string_view QtFlags[] = {"reverse", "widgetcount"};
-// Only the "-name=value" form of these is Qt's.
-constexpr std::string_view QtOptionsWithEquals[] = {"style", "stylesheet", "qmljsdebugger"};
+// Qt also takes these as "-name=value".
+constexpr std::string_view QtOptionsWithEquals[] = {"style", "stylesheet"};
 
 template <std::size_t N>
 bool Contains(const std::string_view (&names)[N], std::string_view name) {
