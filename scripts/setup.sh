@@ -19,6 +19,13 @@ packages=(
   xauth
   clang
   libclang-rt-14-dev
+  # checking what cmake --install puts on the system, and cpack -G DEB
+  desktop-file-utils
+  shared-mime-info
+  groff-base
+  man-db
+  dpkg-dev
+  file
 )
 
 missing=()
