@@ -1,37 +1,51 @@
-# Renders one example document and compares the art with the expected text.
-#   DOCUMENT  NAME.vrl, saved by the example's script at build time
-#   EXPECTED  NAME.txt, the exact output of `virlo-cli render NAME.vrl`
-#   ACTUAL    where the rendered art goes; kept only when it differs
-# Called as: cmake -DCLI=... -DDOCUMENT=... -DEXPECTED=... -DACTUAL=... -P CheckExample.cmake
-foreach(variable CLI DOCUMENT EXPECTED ACTUAL)
+# Checks one example: replays its script the way the build does, then renders
+# the document the script saved and compares the art with the expected text.
+#   SCRIPT    examples/NAME.script; it saves NAME.vrl in DIR
+#   DIR       the examples' build directory, where the build puts NAME.vrl
+#   EXPECTED  examples/NAME.txt, the exact output of `virlo-cli render NAME.vrl`
+# Replaying first keeps NAME.vrl current in a build tree where the `examples`
+# target was not built (the sanitizer build makes only some targets) or is
+# older than the script.
+# Called as: cmake -DCLI=... -DSCRIPT=... -DDIR=... -DEXPECTED=... -P CheckExample.cmake
+foreach(variable CLI SCRIPT DIR EXPECTED)
   if(NOT DEFINED ${variable})
     message(FATAL_ERROR "CheckExample.cmake needs -D${variable}=...")
   endif()
 endforeach()
-get_filename_component(name "${DOCUMENT}" NAME_WE)
+get_filename_component(name "${SCRIPT}" NAME_WE)
+set(document "${DIR}/${name}.vrl")
+set(actual "${DIR}/${name}.actual.txt")
 
-if(NOT EXISTS "${DOCUMENT}")
-  message(FATAL_ERROR "${name}: ${DOCUMENT} does not exist; build the target 'examples' first")
+file(REMOVE "${document}")
+execute_process(
+  COMMAND "${CLI}" run "${SCRIPT}"
+  WORKING_DIRECTORY "${DIR}"
+  OUTPUT_QUIET
+  ERROR_VARIABLE err
+  RESULT_VARIABLE status)
+# A script that goes wrong says so on standard error and still ends with 0.
+if(NOT status STREQUAL "0" OR NOT err STREQUAL "")
+  message(FATAL_ERROR "${name}: virlo-cli run ${SCRIPT} exited with ${status}\n${err}")
+endif()
+if(NOT EXISTS "${document}")
+  message(FATAL_ERROR "${name}: the script did not save ${document}")
 endif()
 
 # The art goes straight to a file, so the comparison sees every byte.
 execute_process(
-  COMMAND "${CLI}" render "${DOCUMENT}"
-  OUTPUT_FILE "${ACTUAL}"
+  COMMAND "${CLI}" render "${document}"
+  OUTPUT_FILE "${actual}"
   ERROR_VARIABLE err
   RESULT_VARIABLE status)
-if(NOT status STREQUAL "0")
+if(NOT status STREQUAL "0" OR NOT err STREQUAL "")
   message(FATAL_ERROR "${name}: virlo-cli render exited with ${status}\n${err}")
-endif()
-if(NOT err STREQUAL "")
-  message(FATAL_ERROR "${name}: virlo-cli render wrote to standard error:\n${err}")
 endif()
 
 execute_process(
-  COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${ACTUAL}"
+  COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"
   RESULT_VARIABLE differs)
 if(NOT differs EQUAL 0)
-  message(FATAL_ERROR "${name}: the rendered art differs from ${EXPECTED}; it was written to ${ACTUAL}\n"
-                      "diff: diff -u ${EXPECTED} ${ACTUAL}")
+  message(FATAL_ERROR "${name}: the rendered art differs from ${EXPECTED}; it was written to ${actual}\n"
+                      "diff: diff -u ${EXPECTED} ${actual}")
 endif()
-file(REMOVE "${ACTUAL}")
+file(REMOVE "${actual}")
