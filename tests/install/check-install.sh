@@ -38,9 +38,11 @@ mkdir -p "$scratch/home" "$scratch/config" "$scratch/data" || exit 1
 export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data
 export LC_ALL=C.UTF-8 LANGUAGE=
 
+# The cmake that configured the tree (CMAKE), and no DESTDIR to send the files elsewhere.
+unset DESTDIR
 install_args=(--install "$build" --prefix "$prefix")
 [ -n "$config" ] && install_args+=(--config "$config")
-if ! cmake "${install_args[@]}" >"$work/install.log" 2>&1; then
+if ! "${CMAKE:-cmake}" "${install_args[@]}" >"$work/install.log" 2>&1; then
   cat "$work/install.log"
   fail "cmake --install failed"
   echo "$failures problem(s)"
