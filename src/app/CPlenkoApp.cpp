@@ -26,6 +26,8 @@ const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
 CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("VIRLO"));
   setOrganizationName(QStringLiteral("VIRLO"));
+  // Lets the desktop match the windows to the installed entry and its icon.
+  setDesktopFileName(QStringLiteral("virlo"));
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
 }
 
