@@ -148,6 +148,21 @@ void Dot::RenderText(Canvas& canvas) const {
   if (x < 0 || x >= sheet->width || y < 0 || y >= sheet->height) return;
   // A two-character marker in the last column keeps only its first character.
   canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, MarkerText(marker));
+  // A line marker on a line is part of that line.
+  if (canvas.HasLineLayer() && GetLine() != nullptr) MarkAsLine(canvas, false);
+}
+
+void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
+  if (!canvas.HasLineLayer()) return;
+  // A dot off the sheet draws nothing, so the cell is not its.
+  if (x < 0 || y < 0 || x >= sheet->width || y >= sheet->height) return;
+  char shown = '\0';
+  if (marker == MarkerTable::Join && isLineEnd) shown = '+';
+  if (marker == MarkerTable::HorizontalLine) shown = '-';
+  if (marker == MarkerTable::VerticalLine) shown = '|';
+  const std::int32_t column = x / sheet->cellWidth;
+  const std::int32_t row = y / sheet->cellHeight;
+  if (shown != '\0' && canvas.At(column, row) == shown) canvas.MarkLine(column, row);
 }
 
 std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<DotSelDialog>(this); }

@@ -43,6 +43,10 @@ class Dot : public DrawObj {
   // Moves the dot to a position by the difference to where it is.
   std::int32_t PlaceAt(std::int32_t px, std::int32_t py, Selection& selection);
   static std::string_view MarkerText(std::int32_t type);
+  // In a canvas with a line layer, marks the dot's marker as a piece of line
+  // while its cell still shows it: a "-" or "|", and for a line's end also the
+  // join "+" (which can become a corner or a tee).
+  void MarkAsLine(Canvas& canvas, bool isLineEnd) const;
 
   // The persistent layout, in declaration order.
   std::int32_t x = 0;

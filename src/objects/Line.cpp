@@ -6,7 +6,6 @@
 #include "model/Canvas.h"
 #include "model/Selection.h"
 #include "model/Sheet.h"
-#include "objects/MarkerTable.h"
 #include "platform/DeviceContext.h"
 #include "store/Store.h"
 
@@ -201,14 +200,8 @@ void Line::RenderText(Canvas& canvas) const {
   }
   start.RenderText(canvas);
   end.RenderText(canvas);
-  if (canvas.HasLineLayer()) {
-    // A "+" an end drew is the line's too, so it can become a corner or a tee.
-    for (const LinkPoint* point : {&start, &end}) {
-      const std::int32_t pc = point->x / cw;
-      const std::int32_t pr = point->y / ch;
-      if (point->marker == MarkerTable::Join && canvas.At(pc, pr) == '+') canvas.MarkLine(pc, pr);
-    }
-  }
+  start.MarkAsLine(canvas, true);
+  end.MarkAsLine(canvas, true);
   List<DrawObj*>::Cursor cursor(attached);
   for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->RenderText(canvas);
 }

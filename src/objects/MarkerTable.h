@@ -15,6 +15,8 @@ class MarkerTable {
   // Marker types with a meaning of their own in the code.
   enum Type : std::int32_t {
     Join = 0,
+    HorizontalLine = 1,
+    VerticalLine = 2,
     BlackCircle = 7,
     WhiteCircle = 8,
     LeftArrow = 9,
