@@ -13,14 +13,11 @@ namespace {
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
-// One row as the output's text. In the Unicode style a line's cells become
-// box-drawing characters; a double-byte character is never split, even where a
-// line ran over its second byte, so every other cell converts as in the plain form.
-std::string RowText(const Canvas& canvas, std::int32_t row, std::string_view cells, const ArtOptions& options) {
-  const bool unicode = options.utf8 && options.style == ArtOptions::Style::Unicode && canvas.HasLineLayer();
-  if (!unicode) return options.utf8 ? TextCodec::Cp932ToUtf8(cells) : std::string(cells);
-  std::string out;
-  std::size_t textStart = 0;
+// The box-drawing characters of a row's line cells, by column; empty where the
+// byte stays. A double-byte character is never split, even where a line ran
+// over its second byte, so every other cell converts as in the plain form.
+std::vector<const char*> RowGlyphs(const Canvas& canvas, std::int32_t row, std::string_view cells) {
+  std::vector<const char*> glyphs(cells.size(), "");
   std::size_t i = 0;
   while (i < cells.size()) {
     const auto b = static_cast<unsigned char>(cells[i]);
@@ -28,15 +25,53 @@ std::string RowText(const Canvas& canvas, std::int32_t row, std::string_view cel
       i += 2;
       continue;
     }
-    const char* glyph = canvas.IsLine(static_cast<std::int32_t>(i), row)
-                            ? ArtExport::Glyph(cells[i], canvas.Arms(static_cast<std::int32_t>(i), row))
-                            : "";
-    if (*glyph != '\0') {
-      out += TextCodec::Cp932ToUtf8(cells.substr(textStart, i - textStart));
-      out += glyph;
-      textStart = i + 1;
-    }
+    const auto column = static_cast<std::int32_t>(i);
+    if (canvas.IsLine(column, row)) glyphs[i] = ArtExport::Glyph(cells[i], canvas.Arms(column, row));
     ++i;
+  }
+  return glyphs;
+}
+
+// One row as the output's text.
+std::string RowText(const Canvas& canvas, std::int32_t row, std::string_view cells, const ArtOptions& options) {
+  const bool unicode = options.utf8 && options.style == ArtOptions::Style::Unicode && canvas.HasLineLayer();
+  if (!unicode) return options.utf8 ? TextCodec::Cp932ToUtf8(cells) : std::string(cells);
+  const std::vector<const char*> glyphs = RowGlyphs(canvas, row, cells);
+  // One conversion a row: each line cell becomes a control byte that converts
+  // to itself and is then replaced by its glyph. A row that holds that byte
+  // already converts piece by piece instead.
+  constexpr char Slot = '\x01';
+  std::string out;
+  if (cells.find(Slot) == std::string_view::npos) {
+    std::string marked(cells);
+    std::size_t slots = 0;
+    for (std::size_t i = 0; i < marked.size(); ++i) {
+      if (*glyphs[i] != '\0') {
+        marked[i] = Slot;
+        ++slots;
+      }
+    }
+    const std::string text = TextCodec::Cp932ToUtf8(marked);
+    std::size_t next = 0;
+    for (char ch : text) {
+      if (ch != Slot) {
+        out += ch;
+        continue;
+      }
+      while (next < glyphs.size() && *glyphs[next] == '\0') ++next;
+      if (next == glyphs.size()) break;
+      out += glyphs[next++];
+      --slots;
+    }
+    if (slots == 0) return out;
+    out.clear();
+  }
+  std::size_t textStart = 0;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (*glyphs[i] == '\0') continue;
+    out += TextCodec::Cp932ToUtf8(cells.substr(textStart, i - textStart));
+    out += glyphs[i];
+    textStart = i + 1;
   }
   out += TextCodec::Cp932ToUtf8(cells.substr(textStart));
   return out;

@@ -68,6 +68,18 @@ TEST(ArtExportTest, UnicodeRewritesOnlyWhatLinesDrew) {
   EXPECT_EQ(ArtExport::Format(canvas, Unicode()), "┌─+─ポ?─\n│       \n");
 }
 
+TEST(ArtExportTest, UnicodeRowsHoldingControlBytesConvertAlike) {
+  // A control byte in the text must not be taken for a line cell.
+  Canvas canvas(5, 1, true);
+  canvas.Write(0, 0, "\x01");
+  canvas.PutLine(1, 0, '-');
+  canvas.Write(2, 0, "\x83\x7C");
+  canvas.PutLine(4, 0, '|');
+  EXPECT_EQ(ArtExport::Format(canvas, Unicode()), "\x01─ポ│\n");
+  canvas.Put(0, 0, 'x');
+  EXPECT_EQ(ArtExport::Format(canvas, Unicode()), "x─ポ│\n");
+}
+
 TEST(ArtExportTest, UnicodeNeedsUtf8AndALineLayer) {
   Canvas layered(2, 1, true);
   layered.PutLine(0, 0, '-');
