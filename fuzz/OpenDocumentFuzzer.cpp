@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes, read as a document file, are refused with a
 // reason or accepted, without a crash, a leak or undefined behaviour. A
 // document that passes the check is also rendered, dumped, saved and opened
-// again, and must come back the same.
+// again, and must come back the same; it is also exported in the Unicode style.
 #include <unistd.h>
 
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "cli/ArtExport.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
 #include "model/Sheet.h"
@@ -69,6 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Checked: the program may now work on it (a sheet less than a cell high
   // renders no rows at all), and it saves and reopens unchanged.
   rendered_bytes = sheet->MakeText().size();
+  // The export forms read the same canvas with a line layer beside it.
+  virlo::cli::ArtOptions options;
+  options.style = virlo::cli::ArtOptions::Style::Unicode;
+  options.trim = true;
+  options.prefix = "# ";
+  rendered_bytes = rendered_bytes + virlo::cli::ArtExport::Render(*sheet, options).size();
   std::string json, again;
   if (!virlo::DocumentDump::Write(*db, json, error)) std::abort();
   if (!virlo::store::DocumentFile::Save(*db, path, error)) std::abort();
