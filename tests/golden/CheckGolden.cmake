@@ -13,29 +13,7 @@ execute_process(
   ERROR_VARIABLE err
   RESULT_VARIABLE status)
 
-set(expected_status 0)
-if(EXISTS "${dir}/${name}.status")
-  file(READ "${dir}/${name}.status" expected_status)
-  string(STRIP "${expected_status}" expected_status)
-endif()
-if(NOT status STREQUAL expected_status)
-  message(FATAL_ERROR "${name}: exit status ${status}, expected ${expected_status}\nstderr:\n${err}")
-endif()
-
-set(expected_out "")
-if(EXISTS "${dir}/${name}.txt")
-  file(READ "${dir}/${name}.txt" expected_out)
-endif()
-if(NOT out STREQUAL expected_out)
-  file(WRITE "${OUTPUT}" "${out}")
-  message(FATAL_ERROR "${name}: the output differs from ${name}.txt; it was written to ${OUTPUT}\n"
-                      "diff: diff ${dir}/${name}.txt ${OUTPUT}")
-endif()
-
-if(EXISTS "${dir}/${name}.stderr")
-  file(READ "${dir}/${name}.stderr" expected_err)
-  string(REPLACE "${SCRIPT}" "NAME.script" err "${err}")
-  if(NOT err STREQUAL expected_err)
-    message(FATAL_ERROR "${name}: standard error differs:\n${err}\nexpected:\n${expected_err}")
-  endif()
-endif()
+# Error messages name the script as NAME.script wherever it lies.
+string(REPLACE "${SCRIPT}" "NAME.script" err "${err}")
+include("${CMAKE_CURRENT_LIST_DIR}/CompareRun.cmake")
+virlo_compare_run("${name}" "${dir}/${name}" "${status}" "${out}" "${err}" "${OUTPUT}")

@@ -30,28 +30,5 @@ execute_process(
   ERROR_VARIABLE err
   RESULT_VARIABLE status)
 
-set(expected_status 0)
-if(EXISTS "${dir}/${variant}.status")
-  file(READ "${dir}/${variant}.status" expected_status)
-  string(STRIP "${expected_status}" expected_status)
-endif()
-if(NOT status STREQUAL expected_status)
-  message(FATAL_ERROR "${variant}: exit status ${status}, expected ${expected_status}\nstderr:\n${err}")
-endif()
-
-set(expected_out "")
-if(EXISTS "${dir}/${variant}.txt")
-  file(READ "${dir}/${variant}.txt" expected_out)
-endif()
-if(NOT out STREQUAL expected_out)
-  file(WRITE "${WORK}/${variant}.out" "${out}")
-  message(FATAL_ERROR "${variant}: the output differs from ${variant}.txt; it was written to ${WORK}/${variant}.out\n"
-                      "diff: diff ${dir}/${variant}.txt ${WORK}/${variant}.out")
-endif()
-
-if(EXISTS "${dir}/${variant}.stderr")
-  file(READ "${dir}/${variant}.stderr" expected_err)
-  if(NOT err STREQUAL expected_err)
-    message(FATAL_ERROR "${variant}: standard error differs:\n${err}\nexpected:\n${expected_err}")
-  endif()
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/CompareRun.cmake")
+virlo_compare_run("${variant}" "${dir}/${variant}" "${status}" "${out}" "${err}" "${WORK}/${variant}.out")
