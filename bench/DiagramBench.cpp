@@ -170,6 +170,24 @@ void BM_DragNetworkStep(benchmark::State& state) {
   s->current = nullptr;
 }
 
+// Selecting everything with a rubber band and deleting it, on a fresh diagram
+// each time (the building is not timed).
+void BM_DeleteAll(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto d = std::make_unique<Diagram>(static_cast<int>(state.range(0)));
+    {
+      SelectTool tool(d->doc.sheet, nullptr);
+      d->doc.sheet->CollectInRect({0, 0, d->doc.sheet->width, d->doc.sheet->height});
+      state.ResumeTiming();
+      tool.DeleteSelected();
+      state.PauseTiming();
+    }
+    d.reset();
+    state.ResumeTiming();
+  }
+}
+
 void BM_UndoMarker(benchmark::State& state) {
   Diagram& d = Shared(static_cast<int>(state.range(0)));
   for (auto _ : state) d.doc.SetUndoMarker();
@@ -268,6 +286,7 @@ BENCHMARK(BM_MakeTextFinalCells)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextVisitOnly)->VIRLO_SIZES;
 BENCHMARK(BM_PickPress)->VIRLO_SIZES;
 BENCHMARK(BM_DragNetworkStep)->VIRLO_SIZES;
+BENCHMARK(BM_DeleteAll)->VIRLO_SIZES->Iterations(3);
 BENCHMARK(BM_UndoMarker)->VIRLO_SIZES;
 BENCHMARK(BM_UndoMarkerBaseline)->VIRLO_SIZES;
 BENCHMARK(BM_Undo)->VIRLO_SIZES;
