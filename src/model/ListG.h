@@ -46,6 +46,21 @@ class ListG {
   // Takes off the first node holding item; 1 if there was one, else 0.
   int Remove(const void* item);
   int Contains(const void* item) const;
+  // Takes off, in one walk, every node whose item pick(item) chooses; returns
+  // how many went.
+  template <class Pick>
+  std::int32_t RemoveWhere(Pick pick) {
+    std::int32_t removed = 0;
+    for (Node* node = head_; node != nullptr;) {
+      Node* next = node->next_;
+      if (pick(static_cast<const void*>(node->item_))) {
+        Unlink(node);
+        ++removed;
+      }
+      node = next;
+    }
+    return removed;
+  }
   void* Front() const { return head_ != nullptr ? head_->item_ : nullptr; }
   std::int32_t Count() const { return count_; }
   bool Empty() const { return head_ == nullptr; }

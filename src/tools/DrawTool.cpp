@@ -1,5 +1,7 @@
 #include "tools/DrawTool.h"
 
+#include <unordered_set>
+
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
@@ -92,10 +94,15 @@ void DrawTool::CommitPoint() { lastPoint = curPoint; }
 std::int32_t DrawTool::DeleteSelected() {
   std::int32_t count = 0;
   if (!sheet->selected.Empty()) {
+    // Each deletion takes its object out of the sheet's list, walking it; take
+    // them all out first in one walk, so those walks pass only what stays.
+    std::unordered_set<const void*> doomed;
+    List<DrawObj*>::Cursor cursor(sheet->selected);
+    for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) doomed.insert(obj);
+    sheet->objects.RemoveWhere([&](const void* item) { return doomed.contains(item); });
     while (DrawObj* obj = sheet->selected.PopFront()) {
       // An object listed twice must not be deleted twice.
-      while (sheet->selected.Remove(obj) != 0) {
-      }
+      if (doomed.erase(obj) == 0) continue;
       store::Delete(obj);
       ++count;
     }

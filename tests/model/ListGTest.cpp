@@ -63,6 +63,19 @@ TEST_F(ListGTest, RegisteredCursorsMoveOnWhenTheirNodeIsRemoved) {
   EXPECT_EQ(cursor->Get(), nullptr);
 }
 
+TEST_F(ListGTest, RemoveWhereTakesEveryChosenNodeInOneWalk) {
+  list.PushBack(B);  // A B C D B
+  auto cursor = std::make_unique<ListCursor>(list, true);
+  cursor->Next();  // on the first B
+  EXPECT_EQ(list.RemoveWhere([&](const void* item) { return item == B || item == D; }), 3);
+  EXPECT_EQ(Items(), (std::vector<void*>{A, C}));
+  EXPECT_EQ(cursor->Get(), C);
+  EXPECT_EQ(list.RemoveWhere([](const void*) { return false; }), 0);
+  EXPECT_EQ(list.RemoveWhere([](const void*) { return true; }), 2);
+  EXPECT_EQ(Items(), (std::vector<void*>{}));
+  EXPECT_EQ(cursor->Get(), nullptr);
+}
+
 TEST_F(ListGTest, CursorOutlivingItsListIsLeftWithoutOne) {
   auto doomed = std::make_unique<ListG>();
   doomed->PushBack(A);

@@ -149,6 +149,27 @@ TEST_F(ToolTest, DeleteSelectedTakesTheSetOrElseCountsOne) {
   EXPECT_EQ(tool.DeleteSelected(), 1);  // nothing to delete
 }
 
+TEST_F(ToolTest, DeleteSelectedDeletesEachObjectOnceAndKeepsTheOthersInOrder) {
+  // Kept and doomed objects alternate in the sheet's list; one doomed object
+  // is listed twice in the set.
+  std::vector<DrawObj*> kept;
+  std::vector<DrawObj*> doomed;
+  for (std::int32_t i = 0; i < 6; ++i) {
+    Dot* dot = Make<Dot>(sheet, 20 + 16 * i, 40, 8, nullptr);
+    (i % 2 == 0 ? kept : doomed).push_back(dot);
+  }
+  for (DrawObj* obj : doomed) sheet->selected.PushBack(obj);
+  sheet->selected.PushBack(doomed[1]);
+  SelectTool tool(sheet, &window);
+  EXPECT_EQ(tool.DeleteSelected(), 3);
+  EXPECT_TRUE(sheet->selected.Empty());
+  std::vector<DrawObj*> left;
+  List<DrawObj*>::Cursor cursor(sheet->objects);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) left.push_back(obj);
+  // The front of the list is the newest.
+  EXPECT_EQ(left, (std::vector<DrawObj*>{kept[2], kept[1], kept[0]}));
+}
+
 TEST_F(ToolTest, BoxFromAClickIsAPointAndTheBandIsNormalised) {
   BoxTool tool(sheet, &window);
   std::vector<Rect> frames;
