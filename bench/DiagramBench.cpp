@@ -279,6 +279,22 @@ void BM_PaintSheet(benchmark::State& state) {
   }
 }
 
+// What a window repaints while something is dragged: a small area of it, here
+// 200 x 100 pixels in the middle of the sheet; the painter clips to it, as a
+// widget's paint event does.
+void BM_PaintSmallArea(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  QImage image(800, 600, QImage::Format_RGB32);
+  for (auto _ : state) {
+    QPainter painter(&image);
+    painter.translate(-600, -1600);
+    painter.setClipRect(QRect(900, 1800, 200, 100));
+    painter.fillRect(QRect(900, 1800, 200, 100), Qt::white);
+    QtDeviceContext dc(painter);
+    d.doc.sheet->Draw(dc);
+  }
+}
+
 #define VIRLO_SIZES Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_MakeText)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextBaseline)->VIRLO_SIZES;
@@ -294,6 +310,7 @@ BENCHMARK(BM_Save)->VIRLO_SIZES;
 BENCHMARK(BM_Open)->VIRLO_SIZES;
 BENCHMARK(BM_SqliteBaseline)->VIRLO_SIZES;
 BENCHMARK(BM_PaintSheet)->VIRLO_SIZES;
+BENCHMARK(BM_PaintSmallArea)->VIRLO_SIZES;
 
 }  // namespace
 }  // namespace virlo

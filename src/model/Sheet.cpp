@@ -48,8 +48,22 @@ void Sheet::Draw(DeviceContext& dc) const {
   dc.LineTo({0, height});
   dc.LineTo({0, 0});
   dc.SelectPen(previous);
+  // A repaint of part of a window skips what lies well outside it. Objects
+  // may paint a little beyond their rectangle (a two-character marker at a
+  // line's end, selection handles, glyphs), so the margin is two cells.
+  const Rect clip = dc.ClipBox();
+  const bool everywhere = clip == DeviceContext::Everywhere();
+  const std::int64_t mx = 2 * std::int64_t{cellWidth} + 8;
+  const std::int64_t my = 2 * std::int64_t{cellHeight} + 8;
+  auto outside = [&](const DrawObj* obj) {
+    const Rect r = obj->GetRect(0).Normalized();
+    return r.right + mx <= clip.left || r.left - mx >= clip.right || r.bottom + my <= clip.top ||
+           r.top - my >= clip.bottom;
+  };
   List<DrawObj*>::Cursor cursor(objects);
-  for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) obj->Draw(dc);
+  for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) {
+    if (everywhere || !outside(obj)) obj->Draw(dc);
+  }
 }
 
 std::string Sheet::MakeText() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <string_view>
 
@@ -51,6 +52,14 @@ class DeviceContext {
   virtual void TextOut(Point p, std::string_view text) = 0;
   // Text laid out in a rectangle with the TextFormat bits.
   virtual void DrawText(std::string_view text, const Rect& rect, unsigned format) = 0;
+
+  // The area that painting can still change, in drawing units; anything drawn
+  // wholly outside it is lost anyway. Without a clip: everything.
+  virtual Rect ClipBox() const { return Everywhere(); }
+  static constexpr Rect Everywhere() {
+    return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::min(),
+            std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max()};
+  }
 };
 
 }  // namespace virlo

@@ -71,8 +71,10 @@ void CPlenkoView::DrawDragRect(const Rect& newRect, const Rect&) {
   viewport()->update();
 }
 
-void CPlenkoView::paintEvent(QPaintEvent*) {
+void CPlenkoView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
+  // Made explicit so the sheet can skip what lies outside the repainted area.
+  painter.setClipRegion(event->region());
   painter.fillRect(viewport()->rect(), Qt::white);
   const Point scroll = ScrollPosition();
   painter.translate(-scroll.x, -scroll.y);

@@ -3,7 +3,10 @@
 #include <QFontMetrics>
 #include <QTextLayout>
 #include <QTextOption>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "platform/TextCodec.h"
@@ -170,6 +173,18 @@ void QtDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigned
     if (y > box.bottom()) break;
   }
   painter_.restore();
+}
+
+Rect QtDeviceContext::ClipBox() const {
+  if (!painter_.hasClipping()) return Everywhere();
+  // The bounding rectangle of the clip, in drawing units, widened to whole units.
+  const QRectF area = painter_.clipBoundingRect();
+  auto clamp = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, double{std::numeric_limits<std::int32_t>::min()},
+                                                 double{std::numeric_limits<std::int32_t>::max()}));
+  };
+  return {clamp(std::floor(area.left())), clamp(std::floor(area.top())), clamp(std::ceil(area.right())),
+          clamp(std::ceil(area.bottom()))};
 }
 
 }  // namespace virlo

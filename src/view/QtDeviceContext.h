@@ -24,6 +24,7 @@ class QtDeviceContext : public DeviceContext {
   void Polygon(std::span<const Point> points) override;
   PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) override;
   void FillRect(const Rect& rect, Color color) override;
+  Rect ClipBox() const override;
   Color SetTextColor(Color color) override;
   BackgroundMode SetBackgroundMode(BackgroundMode mode) override;
   void TextOut(Point p, std::string_view text) override;

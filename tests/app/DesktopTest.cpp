@@ -1,6 +1,8 @@
 // The desktop program driven through its real windows: mouse events on the
 // view, keys on the main window, menus, the save prompt and document files.
 #include <QDir>
+#include <QImage>
+#include <QPainter>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +24,7 @@
 #include "store/Database.h"
 #include "store/Store.h"
 #include "view/CPlenkoView.h"
+#include "view/QtDeviceContext.h"
 
 using namespace virlo;
 
@@ -202,6 +205,40 @@ class DesktopTest : public QObject {
     QVERIFY(Frame()->Dispatch(CommandId::EditCopy));
     QCOMPARE(Mark(CommandId::EditPaste, 'V'), QChar('V'));
   }
+  // A repaint of part of the window skips objects far from it; painting the
+  // sheet piece by piece must still give exactly the pixels of one full paint,
+  // with two-character markers at line ends, Japanese text and selection marks.
+  void partialRepaintsMatchAFullPaint() {
+    CPlenkoDoc* doc = NewDocument();
+    Play("tool box\ndrag 20 24 100 88\n"
+         "tool line\ndrag 100 56 180 56\nanswer marker 14\nrpress 180 56\n"
+         "drag 140 56 140 136\nanswer marker 14\nrpress 140 136\n"
+         "drag 220 24 220 120\nanswer marker 13\nrpress 220 24\n"
+         "tool strbox\nanswer text \"日本語の\\nテキスト\" center frame\npress 196 168\nrelease 196 168\n"
+         "tool dot\npress 300 40\nrelease 300 40\nanswer marker 14\nrpress 300 40\n"
+         "tool select\ndrag 12 16 190 150\n");
+    const Sheet* sheet = doc->sheet;
+    QVERIFY(sheet->objects.Count() >= 6);
+    QImage full(360, 240, QImage::Format_RGB32);
+    full.fill(Qt::white);
+    {
+      QPainter painter(&full);
+      QtDeviceContext dc(painter);
+      sheet->Draw(dc);
+    }
+    QImage pieces(full.size(), QImage::Format_RGB32);
+    pieces.fill(Qt::white);
+    for (int y = 0; y < pieces.height(); y += 23) {
+      for (int x = 0; x < pieces.width(); x += 37) {
+        QPainter painter(&pieces);
+        painter.setClipRect(x, y, 37, 23);
+        QtDeviceContext dc(painter);
+        sheet->Draw(dc);
+      }
+    }
+    QCOMPARE(pieces, full);
+  }
+
   // Ctrl+S chooses the select tool, Ctrl+U undoes; the shortcuts the menus show do nothing.
   void keys() {
     CPlenkoDoc* doc = NewDocument();

@@ -81,6 +81,32 @@ TEST_F(SheetTest, DrawPaintsTheBorderThenObjectsBackToFront) {
   EXPECT_LT(std::find(calls.begin(), calls.end(), "Ellipse(13,33,27,47)"), front);
 }
 
+// A device context whose painting can only change one area.
+class ClippedDeviceContext : public test::RecordingDeviceContext {
+ public:
+  explicit ClippedDeviceContext(Rect clip) : clip_(clip) {}
+  Rect ClipBox() const override { return clip_; }
+
+ private:
+  Rect clip_;
+};
+
+TEST_F(SheetTest, DrawSkipsObjectsFarOutsideTheClipButNotTheirNeighbours) {
+  Make<Dot>(sheet, 20, 40, 7, nullptr);    // inside
+  Make<Dot>(sheet, 140, 40, 7, nullptr);   // its rectangle starts 8 pixels right of the clip: kept
+  Make<Dot>(sheet, 300, 40, 7, nullptr);   // far to the right
+  Make<Dot>(sheet, 20, 600, 7, nullptr);   // far below
+  ClippedDeviceContext dc({0, 0, 124, 64});
+  sheet->Draw(dc);
+  const std::vector<std::string>& calls = dc.Calls();
+  auto drawn = [&](const char* call) { return std::find(calls.begin(), calls.end(), call) != calls.end(); };
+  EXPECT_TRUE(drawn("LineTo(624,1024)"));  // the border always
+  EXPECT_TRUE(drawn("Ellipse(13,33,27,47)"));
+  EXPECT_TRUE(drawn("Ellipse(133,33,147,47)"));
+  EXPECT_FALSE(drawn("Ellipse(293,33,307,47)"));
+  EXPECT_FALSE(drawn("Ellipse(13,593,27,607)"));
+}
+
 TEST(SelectionTest, InvalidatesNormalisedRectanglesOnlyWithAWindow) {
   test::RecordingWindow window;
   Selection selection(&window);
