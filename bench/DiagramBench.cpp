@@ -318,9 +318,7 @@ BENCHMARK(BM_PaintSmallArea)->VIRLO_SIZES;
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  virlo::store::SetMaximumUndoOperations(32);
+  virlo::StartStore();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

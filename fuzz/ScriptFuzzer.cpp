@@ -58,9 +58,7 @@ void EmptyFolder() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // As virlo-cli starts.
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  if (virlo::store::WhichProduct() == 1) virlo::store::SetMaximumUndoOperations(32);
+  virlo::StartStore();
   folder = (fs::temp_directory_path() / "virlo-fuzz-script-XXXXXX").string();
   if (::mkdtemp(folder.data()) == nullptr) std::abort();
   home = fs::current_path().string();

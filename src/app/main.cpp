@@ -7,7 +7,6 @@
 
 #include "app/CPlenkoApp.h"
 #include "objects/PersistentTypes.h"
-#include "store/Store.h"
 
 namespace {
 
@@ -156,9 +155,7 @@ int main(int argc, char** argv) {
     case Arguments::Action::Print:
       break;
   }
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  if (virlo::store::WhichProduct() == 1) virlo::store::SetMaximumUndoOperations(32);
+  virlo::StartStore();
 
   // Qt sees only its own options: a document named like one of them stays ours.
   int qtArgc = static_cast<int>(arguments.qtArguments.size());

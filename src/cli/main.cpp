@@ -18,7 +18,6 @@
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
-#include "store/Store.h"
 
 namespace {
 
@@ -61,12 +60,6 @@ bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 int Help() {
   PrintUsage(stdout);
   return 0;
-}
-
-void StartStore() {
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  if (virlo::store::WhichProduct() == 1) virlo::store::SetMaximumUndoOperations(32);
 }
 
 // Opens and checks a document file; null with a message on standard error.
@@ -113,7 +106,7 @@ int Run(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: %s: %s\n", scriptPath.c_str(), error.c_str());
     return ExitUsage;
   }
-  StartStore();
+  virlo::StartStore();
   virlo::cli::ScriptRunner runner(stdout, stderr);
   if (!runner.Start(openPath)) return ExitFailure;
   runner.Run(commands);
@@ -173,7 +166,7 @@ int Render(const std::vector<std::string_view>& args) {
   } else {
     return RenderUsageError("code page 932 cannot hold the comment prefix");
   }
-  StartStore();
+  virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
@@ -204,7 +197,7 @@ int Dump(const std::vector<std::string_view>& args) {
     return ExitUsage;
   }
   const std::string path(args[0]);
-  StartStore();
+  virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;

@@ -11,6 +11,7 @@
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "objects/StrBox.h"
+#include "store/Store.h"
 #include "store/TypeRegistry.h"
 
 namespace virlo {
@@ -29,6 +30,12 @@ void RegisterPersistentTypes() {
 
 void DeregisterPersistentTypes() {
   for (const store::TypeDescription* type : Types()) store::TypeRegistry::Deregister(*type);
+}
+
+void StartStore() {
+  store::Initialize();
+  RegisterPersistentTypes();
+  if (store::WhichProduct() == 1) store::SetMaximumUndoOperations(32);
 }
 
 }  // namespace virlo

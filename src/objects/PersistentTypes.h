@@ -7,4 +7,8 @@ namespace virlo {
 void RegisterPersistentTypes();
 void DeregisterPersistentTypes();
 
+// The store as every program starts it: initialised, the ten types registered
+// and, where the store keeps undo steps, 32 of them.
+void StartStore();
+
 }  // namespace virlo

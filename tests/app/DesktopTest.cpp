@@ -22,7 +22,6 @@
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/Database.h"
-#include "store/Store.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"
 
@@ -354,9 +353,7 @@ class DesktopTest : public QObject {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  virlo::store::SetMaximumUndoOperations(32);
+  virlo::StartStore();
   QStandardPaths::setTestModeEnabled(true);  // never the user's recent-file list
   CPlenkoApp app(argc, argv);
   QueuedDialogRunner dialogs;

@@ -238,9 +238,7 @@ class DialogsTest : public QObject {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  virlo::store::SetMaximumUndoOperations(32);
+  virlo::StartStore();
   QStandardPaths::setTestModeEnabled(true);  // never the user's recent-file list
   CPlenkoApp app(argc, argv);
   DialogsTest test(app);

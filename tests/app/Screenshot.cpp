@@ -12,7 +12,6 @@
 #include "app/GuiScript.h"
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
-#include "store/Store.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDialogRunner.h"
 #include <QDialog>
@@ -46,9 +45,7 @@ int DialogShot(virlo::CPlenkoApp& app, const std::string& which, const QString& 
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--dialog") {
-    virlo::store::Initialize();
-    virlo::RegisterPersistentTypes();
-    virlo::store::SetMaximumUndoOperations(32);
+    virlo::StartStore();
     virlo::CPlenkoApp app(argc, argv);
     if (!app.InitInstance({})) return 1;
     app.saveQuestion = [](const QString&) { return 0x00010000; };
@@ -58,9 +55,7 @@ int main(int argc, char** argv) {
     std::fputs("usage: virlo-screenshot SCRIPT OUT.png [WIDTH HEIGHT]\n", stderr);
     return 2;
   }
-  virlo::store::Initialize();
-  virlo::RegisterPersistentTypes();
-  virlo::store::SetMaximumUndoOperations(32);
+  virlo::StartStore();
   virlo::CPlenkoApp app(argc, argv);
   virlo::QueuedDialogRunner dialogs;
   if (!app.InitInstance({})) return 1;
