@@ -52,7 +52,6 @@ void Sheet::Draw(DeviceContext& dc) const {
   // may paint a little beyond their rectangle (a two-character marker at a
   // line's end, selection handles, glyphs), so the margin is two cells.
   const Rect clip = dc.ClipBox();
-  const bool everywhere = clip == DeviceContext::Everywhere();
   const std::int64_t mx = 2 * std::int64_t{cellWidth} + 8;
   const std::int64_t my = 2 * std::int64_t{cellHeight} + 8;
   auto outside = [&](const DrawObj* obj) {
@@ -62,7 +61,7 @@ void Sheet::Draw(DeviceContext& dc) const {
   };
   List<DrawObj*>::Cursor cursor(objects);
   for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) {
-    if (everywhere || !outside(obj)) obj->Draw(dc);
+    if (!outside(obj)) obj->Draw(dc);
   }
 }
 
