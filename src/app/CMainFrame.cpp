@@ -258,7 +258,6 @@ CMainFrame::State CMainFrame::CommandState(int id) const {
     const ViewController::CommandState state = view->Controller().UpdateCommand(id);
     return {state.enabled, state.checked};
   }
-  const bool dragging = view != nullptr && view->Controller().HasCapture();
   switch (id) {
     case CommandId::FileNew:
     case CommandId::FileOpen:
@@ -274,11 +273,11 @@ CMainFrame::State CMainFrame::CommandState(int id) const {
     case AppCommand::WindowArrange:
     case AppCommand::NextPane:
       return {doc != nullptr, false};
-    // Undo and redo wait until a drag is over.
+    // The document's rules: they also wait until a drag is over.
     case CommandId::EditUndo:
-      return {doc != nullptr && !dragging && doc->CanUndo(), false};
+      return {doc != nullptr && doc->CanUndo(), false};
     case CommandId::EditRedo:
-      return {doc != nullptr && !dragging && doc->CanRedo(), false};
+      return {doc != nullptr && doc->CanRedo(), false};
     case AppCommand::ViewToolbar:
       return {true, fileBar_->isVisible()};
     case AppCommand::ViewStatusBar:

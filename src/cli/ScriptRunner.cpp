@@ -113,10 +113,18 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
       if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
       break;
     case Kind::Undo:
-      if (!document_.OnEditUndo()) Note("'undo' is disabled now: nothing to undo");
+      if (document_.IsDragging()) {
+        Note("'undo' is disabled now: a drag holds the mouse");
+      } else if (!document_.OnEditUndo()) {
+        Note("'undo' is disabled now: nothing to undo");
+      }
       break;
     case Kind::Redo:
-      if (!document_.OnEditRedo()) Note("'redo' is disabled now: nothing to redo");
+      if (document_.IsDragging()) {
+        Note("'redo' is disabled now: a drag holds the mouse");
+      } else if (!document_.OnEditRedo()) {
+        Note("'redo' is disabled now: nothing to redo");
+      }
       break;
     case Kind::Save:
       if (!document_.OnSaveDocument(command.text)) {

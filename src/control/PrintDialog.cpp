@@ -14,7 +14,8 @@ PrintDialog::PrintDialog(Sheet* sheet)
 void PrintDialog::DoDataExchange(DataExchange& dx) {
   std::string name = fileName_;
   dx.Text(FileNameEdit, name);
-  if (!dx.MaxChars(FileNameEdit, name, MaxFileName)) return;
+  // File names are UTF-8; the limit counts characters, as its message says.
+  if (!dx.MaxChars(FileNameEdit, name, MaxFileName, TextUnit::Characters)) return;
   fileName_ = std::move(name);
   if (!dx.Int(ColumnsEdit, columns_, MinCells, MaxCells)) return;
   if (!dx.Int(RowsEdit, rows_, MinCells, MaxCells)) return;

@@ -7,6 +7,7 @@
 #include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
+#include "platform/DialogRunner.h"
 #include "platform/Window.h"
 #include "store/Database.h"
 #include "tools/BoxTool.h"
@@ -81,6 +82,11 @@ void ViewController::OnUpdate() {
   if (window_ != nullptr) window_->RedrawWindow(Redraw::Invalidate | Redraw::Erase);
 }
 
+void ViewController::EndCaptureIfDialogShown(std::uint64_t before) {
+  // A modal window took the mouse: the release of the drag goes to it.
+  if (DialogRunner::ModalCount() != before) capture_ = false;
+}
+
 void ViewController::MarkModifiedIf(std::int32_t changed) {
   if (changed != 0) document_->SetModifiedFlag(true);
 }
@@ -107,7 +113,9 @@ void ViewController::OnLButtonUp(std::uint32_t flags, Point p) {
 void ViewController::OnRButtonDown(std::uint32_t flags, Point p) {
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
+  const std::uint64_t dialogs = DialogRunner::ModalCount();
   MarkModifiedIf(currentTool_->RButtonDown(flags, p.x, p.y));
+  EndCaptureIfDialogShown(dialogs);
 }
 
 void ViewController::OnRButtonUp(std::uint32_t flags, Point p) {
@@ -153,15 +161,17 @@ ViewController::CommandState ViewController::UpdateCommand(std::int32_t id) cons
     return {true, currentTool_ != nullptr && currentTool_->GetKind() == kind};
   }
   switch (id) {
+    // No edit may arrive while a tool holds the mouse: the tool keeps
+    // pointers to what it is dragging.
     case CommandId::EditCopy:
     case CommandId::EditCut:
     case CommandId::EditDelete:
-      return {HasSelection(), false};
+      return {!capture_ && HasSelection(), false};
     case CommandId::BringToFront:
     case CommandId::SendToBack:
-      return {HasCurrent(), false};
+      return {!capture_ && HasCurrent(), false};
     case CommandId::EditPaste:
-      return {!clipboardSheet->objects.Empty(), false};
+      return {!capture_ && !clipboardSheet->objects.Empty(), false};
     case CommandId::FilePrint:
     case CommandId::ClipboardPrint:
       return {true, false};
@@ -201,9 +211,12 @@ bool ViewController::OnCommand(std::int32_t id) {
     case CommandId::SendToBack:
       MarkModifiedIf(currentTool_->SendToBack());
       break;
-    case CommandId::FilePrint:
+    case CommandId::FilePrint: {
+      const std::uint64_t dialogs = DialogRunner::ModalCount();
       TextOutput::TextPrint(*document_, window_);
+      EndCaptureIfDialogShown(dialogs);
       break;
+    }
     case CommandId::ClipboardPrint:
       TextOutput::ClipboardPrint(*document_);
       break;

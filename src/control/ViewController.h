@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "document/DocumentView.h"
 #include "platform/Point.h"
 
 namespace virlo {
@@ -19,7 +20,7 @@ class Window;
 // while captured, marks the document modified when the tool reports a change,
 // and delivers a command only when its rule enables it. The desktop view and
 // the headless view of virlo-cli share it.
-class ViewController {
+class ViewController : public DocumentView {
  public:
   struct CommandState {
     bool enabled = false;
@@ -27,18 +28,18 @@ class ViewController {
   };
 
   ViewController(CPlenkoDoc* document, Window* window);
-  ~ViewController();
+  ~ViewController() override;
   ViewController(const ViewController&) = delete;
   ViewController& operator=(const ViewController&) = delete;
 
   CPlenkoDoc* GetDocument() const { return document_; }
-  Window* GetWindow() const { return window_; }
+  Window* GetWindow() const override { return window_; }
   DrawTool* CurrentTool() const { return currentTool_.get(); }
-  void ReleaseTool();
+  void ReleaseTool() override;
   // Activation gives a view without a tool the select tool.
   void OnActivateView();
   // The document changed under the view (undo, redo): repaint it all.
-  void OnUpdate();
+  void OnUpdate() override;
 
   // Mouse input at sheet points, with the key-state flags of MouseKeys.
   void OnLButtonDown(std::uint32_t flags, Point p);
@@ -46,7 +47,7 @@ class ViewController {
   void OnLButtonUp(std::uint32_t flags, Point p);
   void OnRButtonDown(std::uint32_t flags, Point p);
   void OnRButtonUp(std::uint32_t flags, Point p);
-  bool HasCapture() const { return capture_; }
+  bool HasCapture() const override { return capture_; }
 
   // Receives the pointer position shown during a drag, e.g. "  16,  32".
   void SetPositionDisplay(std::function<void(const std::string&)> display) { positionDisplay_ = std::move(display); }
@@ -61,6 +62,8 @@ class ViewController {
  private:
   void ChooseTool(std::int32_t kind);
   void MarkModifiedIf(std::int32_t changed);
+  // Ends the capture when a modal dialog or message was shown since before.
+  void EndCaptureIfDialogShown(std::uint64_t before);
   bool HasSelection() const;
   bool HasCurrent() const;
 

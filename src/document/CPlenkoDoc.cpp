@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "control/ViewController.h"
 #include "document/DocumentCheck.h"
+#include "document/DocumentView.h"
 #include "model/String.h"
 #include "store/DocumentFile.h"
 #include "model/Sheet.h"
@@ -99,9 +99,15 @@ void CPlenkoDoc::SetUndoMarker() {
   if (database_ != nullptr && store::WhichProduct() == 1) database_->SetUndoMarker();
 }
 
-bool CPlenkoDoc::CanUndo() const { return database_ != nullptr && database_->IsUndoable(); }
+// Undo and redo wait until a drag is over: the tool holds pointers into the
+// state they would replace.
+bool CPlenkoDoc::CanUndo() const { return database_ != nullptr && !IsDragging() && database_->IsUndoable(); }
 
-bool CPlenkoDoc::CanRedo() const { return database_ != nullptr && database_->IsRedoable(); }
+bool CPlenkoDoc::CanRedo() const { return database_ != nullptr && !IsDragging() && database_->IsRedoable(); }
+
+bool CPlenkoDoc::IsDragging() const {
+  return std::any_of(views_.begin(), views_.end(), [](const DocumentView* view) { return view->HasCapture(); });
+}
 
 bool CPlenkoDoc::OnEditUndo() {
   if (!CanUndo() || !database_->Undo()) return false;
@@ -116,17 +122,17 @@ bool CPlenkoDoc::OnEditRedo() {
 }
 
 void CPlenkoDoc::UpdateAllViews() {
-  for (ViewController* view : views_) view->OnUpdate();
+  for (DocumentView* view : views_) view->OnUpdate();
 }
 
-void CPlenkoDoc::AddView(ViewController* view) {
+void CPlenkoDoc::AddView(DocumentView* view) {
   if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
 }
 
-void CPlenkoDoc::RemoveView(ViewController* view) { views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end()); }
+void CPlenkoDoc::RemoveView(DocumentView* view) { views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end()); }
 
 void CPlenkoDoc::ReleaseViewTools() {
-  for (ViewController* view : views_) view->ReleaseTool();
+  for (DocumentView* view : views_) view->ReleaseTool();
 }
 
 }  // namespace virlo

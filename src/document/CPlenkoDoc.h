@@ -7,8 +7,8 @@
 
 namespace virlo {
 
+class DocumentView;
 class Sheet;
-class ViewController;
 namespace store {
 class Database;
 }
@@ -61,9 +61,11 @@ class CPlenkoDoc {
   bool OnEditRedo();
   void UpdateAllViews();
 
-  void AddView(ViewController* view);
-  void RemoveView(ViewController* view);
-  const std::vector<ViewController*>& Views() const { return views_; }
+  void AddView(DocumentView* view);
+  void RemoveView(DocumentView* view);
+  const std::vector<DocumentView*>& Views() const { return views_; }
+  // True while a drag in one of the views holds the mouse.
+  bool IsDragging() const;
   // Every view drops its tool before the database or sheet changes.
   void ReleaseViewTools();
 
@@ -86,7 +88,7 @@ class CPlenkoDoc {
   std::string lastError_;
   bool modified_ = false;
   bool untitled_ = true;
-  std::vector<ViewController*> views_;
+  std::vector<DocumentView*> views_;
 };
 
 }  // namespace virlo

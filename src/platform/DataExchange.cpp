@@ -28,12 +28,23 @@ void DataExchange::Text(std::int32_t id, std::string& value) {
   }
 }
 
-bool DataExchange::MaxChars(std::int32_t id, const std::string& value, std::int32_t maxChars) {
+std::size_t DataExchange::Length(const std::string& text, TextUnit unit) {
+  if (unit == TextUnit::Bytes) return text.size();
+  // Every UTF-8 character has exactly one byte that is not a continuation byte.
+  std::size_t characters = 0;
+  for (const char ch : text) {
+    if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) ++characters;
+  }
+  return characters;
+}
+
+bool DataExchange::MaxChars(std::int32_t id, const std::string& value, std::int32_t maxChars, TextUnit unit) {
   if (!saveAndValidate_) {
     Control(id).textLimit = maxChars;
+    Control(id).textUnit = unit;
     return true;
   }
-  if (value.size() > static_cast<std::size_t>(maxChars)) {
+  if (Length(value, unit) > static_cast<std::size_t>(maxChars)) {
     Fail(id, std::to_string(maxChars) + " 文字以内で入力してください。");
     return false;
   }

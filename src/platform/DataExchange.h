@@ -22,7 +22,9 @@ class DataExchange {
   void Radio(std::int32_t firstId, std::int32_t& index);
   void Text(std::int32_t id, std::string& value);
   // Limits the edit when opening; on OK refuses a longer value and returns false.
-  bool MaxChars(std::int32_t id, const std::string& value, std::int32_t maxChars);
+  bool MaxChars(std::int32_t id, const std::string& value, std::int32_t maxChars, TextUnit unit = TextUnit::Bytes);
+  // The length of a text as the unit counts it.
+  static std::size_t Length(const std::string& text, TextUnit unit);
   // An integer in an edit: on OK refuses text that is no integer or lies
   // outside min..max, and returns false.
   bool Int(std::int32_t id, std::int32_t& value, std::int32_t min, std::int32_t max);

@@ -7,6 +7,7 @@ namespace virlo {
 DialogResult Dialog::DoModal() {
   DialogRunner* runner = DialogRunner::Current();
   if (runner == nullptr) return DialogResult::Cancel;
+  DialogRunner::CountModal();
   return runner->Run(*this);
 }
 

@@ -6,6 +6,10 @@
 
 namespace virlo {
 
+// What an edit's length limit counts: bytes of the text as the core keeps it
+// (code page 932 for diagram text), or characters of UTF-8 text (file names).
+enum class TextUnit : std::int32_t { Bytes, Characters };
+
 // The state of one control of a dialog as the user sees it. The core dialogs
 // read and write it through their data exchange; the desktop program shows it
 // in real widgets and the headless runner edits it directly.
@@ -15,8 +19,9 @@ struct DialogControl {
   std::int32_t value = 0;
   // Edit text, in code page 932 bytes with CR LF line breaks.
   std::string text;
-  // The most bytes the edit accepts; 0 for no limit.
+  // The most the edit accepts, counted in textUnit; 0 for no limit.
   std::int32_t textLimit = 0;
+  TextUnit textUnit = TextUnit::Bytes;
   // List box items.
   std::vector<std::string> items;
   // The bitmap resource shown on a button; 0 for none.

@@ -3,12 +3,19 @@
 namespace virlo {
 namespace {
 DialogRunner* current = nullptr;
-}
+std::uint64_t modalCount = 0;
+}  // namespace
+
+std::uint64_t DialogRunner::ModalCount() { return modalCount; }
+
+void DialogRunner::CountModal() { ++modalCount; }
 
 DialogRunner* DialogRunner::Current() { return current; }
 
 void DialogRunner::ShowMessage(const std::string& text, const std::string& caption) {
-  if (current != nullptr) current->Message(text, caption);
+  if (current == nullptr) return;
+  CountModal();
+  current->Message(text, caption);
 }
 
 DialogRunner* DialogRunner::Install(DialogRunner* runner) {

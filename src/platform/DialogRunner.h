@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Dialog.h"
@@ -18,6 +19,12 @@ class DialogRunner {
 
   // Shows a message through the installed runner; nothing when there is none.
   static void ShowMessage(const std::string& text, const std::string& caption = "");
+
+  // How many dialogs and messages have been shown modally so far. A modal
+  // window takes the mouse, so a view compares it before and after a call to
+  // learn that a drag it held was cut short.
+  static std::uint64_t ModalCount();
+  static void CountModal();
 
   static DialogRunner* Current();
   // Installs a runner (null: none); returns the one installed before.

@@ -27,7 +27,7 @@ std::int32_t BoxTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_
 std::int32_t BoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonUp(flags, x, y);
   // A release that no press of this tool began has no band to turn into a box.
-  if (dragRect == Rect{-1, -1, -1, -1}) return 0;
+  if (dragRect == NoBand) return 0;
   const Rect rect = dragRect.Normalized();
   if (rect == Rect{}) return 0;
   Box* box = store::New<Box>(store::Database::Of(sheet), sheet, rect.left, rect.top, rect.right, rect.bottom, nullptr);

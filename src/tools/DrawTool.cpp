@@ -26,6 +26,8 @@ bool PlaceInFront(Sheet* sheet, DrawObj* obj) {
 DrawTool::DrawTool(Sheet* sheet, Window* view) : sheet(sheet), view(view), selection(view, 1) {}
 
 DrawTool::~DrawTool() {
+  // A tool replaced in the middle of a gesture takes its rubber band along.
+  if (buttonDown != 0 && dragRect != NoBand) DragRect(2);
   if (sheet->current != nullptr) {
     sheet->current->SelectAndRedraw(selection);
     sheet->current = nullptr;
@@ -132,8 +134,8 @@ void DrawTool::DragRect(std::int32_t phase) {
     if (view != nullptr) view->DrawDragRect(toClient(dragRect), old);
     return;
   }
-  if (view != nullptr) view->DrawDragRect({-1, -1, -1, -1}, old);
-  dragRect = {-1, -1, -1, -1};
+  if (view != nullptr) view->DrawDragRect(NoBand, old);
+  dragRect = NoBand;
 }
 
 std::int32_t DrawTool::BringToFront() { return Restack(true); }

@@ -27,6 +27,9 @@ inline constexpr std::uint32_t Control = 8;
 // cut, paste, delete) work the same whichever tool is current.
 class DrawTool {
  public:
+  // The dragRect of a tool that shows no rubber band.
+  static constexpr Rect NoBand{-1, -1, -1, -1};
+
   enum Kind : std::int32_t { SelectKind = 1, DotKind = 2, LineKind = 3, BoxKind = 4, StrBoxKind = 5 };
 
   DrawTool(Sheet* sheet, Window* view);
@@ -74,7 +77,7 @@ class DrawTool {
   Point curPoint;
   Point lastPoint;
   Point anchorPoint;
-  Rect dragRect{-1, -1, -1, -1};
+  Rect dragRect = NoBand;
 
  private:
   struct CopyResult {

@@ -33,7 +33,7 @@ bool CPlenkoView::Command(std::int32_t id) {
 }
 
 void CPlenkoView::RepaintDocument() {
-  for (ViewController* view : document_->Views()) {
+  for (DocumentView* view : document_->Views()) {
     if (Window* window = view->GetWindow()) window->RedrawWindow(Redraw::Invalidate);
   }
 }

@@ -119,6 +119,15 @@ TEST_F(TextOutputTest, LimitsOfTheEntriesAreCheckedOnOk) {
   ASSERT_TRUE(PrintAs("256", "20", Path("wide.txt")));
   EXPECT_TRUE(doc.sheet->width == 2048 && doc.sheet->height == 320 && runner.Refusals().size() == 7u);
   EXPECT_EQ(Read(Path("wide.txt")), Lines(20, std::string(256, ' ')));
+
+  // The limit counts characters: fewer than 128 of them in more than 128 bytes pass.
+  std::string kanji = Path("");
+  ASSERT_LT(kanji.size(), 128u - 54u);
+  for (int i = 0; i < 50; ++i) kanji += "\xE5\x9B\xB3";
+  kanji += ".txt";
+  ASSERT_TRUE(PrintAs("20", "20", kanji));
+  EXPECT_EQ(runner.Refusals().size(), 7u);
+  EXPECT_TRUE(fs::exists(kanji));
 }
 
 TEST_F(TextOutputTest, CancelWritesNothingButCutsTheSheetToWholeCells) {

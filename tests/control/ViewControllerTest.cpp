@@ -8,6 +8,7 @@
 #include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/PersistentTypes.h"
+#include "platform/QueuedDialogRunner.h"
 #include "store/Database.h"
 #include "store/Store.h"
 #include "support/RecordingWindow.h"
@@ -126,6 +127,29 @@ TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
   EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, false}));
   EXPECT_TRUE(view->OnCommand(EditCopy));
   EXPECT_TRUE(view->UpdateCommand(EditPaste).enabled);
+}
+
+TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAlong) {
+  QueuedDialogRunner dialogs;
+  store::New<Dot>(doc.GetDatabase(), doc.sheet, 100, 104, 8, nullptr);
+  view->OnLButtonDown(kLeft, {20, 40});
+  view->OnMouseMove(kLeft, {60, 72});
+  EXPECT_TRUE(view->HasCapture());
+  EXPECT_FALSE(doc.CanUndo());
+  view->OnRButtonDown(kLeft, {20, 20});  // nothing under it: no dialog, the drag goes on
+  EXPECT_TRUE(view->HasCapture());
+  dialogs.Cancel();
+  view->OnRButtonDown(kLeft, {100, 104});  // the dot's marker dialog takes the mouse
+  EXPECT_EQ(dialogs.Opened().size(), 1U);
+  EXPECT_FALSE(view->HasCapture());
+
+  view->OnLButtonDown(kLeft, {200, 200});
+  view->OnMouseMove(kLeft, {260, 280});
+  ASSERT_FALSE(window.dragRects.empty());
+  EXPECT_NE(window.dragRects.back().newRect, DrawTool::NoBand);
+  ASSERT_TRUE(view->OnCommand(ToolLine));
+  EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand);
+  EXPECT_FALSE(view->HasCapture());
 }
 
 }  // namespace

@@ -33,6 +33,18 @@ TEST(DialogTest, MaxCharsRefusesLongerTextOnlyOnSave) {
   EXPECT_EQ(save.FailedControl(), kText);
 }
 
+TEST(DialogTest, CharacterLimitsCountUtf8CharactersNotBytes) {
+  std::map<std::int32_t, DialogControl> controls;
+  DataExchange open(controls, false);
+  open.MaxChars(kText, "", 3, TextUnit::Characters);
+  EXPECT_EQ(controls[kText].textUnit, TextUnit::Characters);
+  const std::string kana = "\xE5\x9B\xB3\xE8\xA1\xA8\xE3\x81\x82";  // three characters, nine bytes
+  DataExchange save(controls, true);
+  EXPECT_TRUE(save.MaxChars(kText, kana, 3, TextUnit::Characters));
+  EXPECT_FALSE(save.MaxChars(kText, kana + "a", 3, TextUnit::Characters));
+  EXPECT_FALSE(save.MaxChars(kText, kana, 8, TextUnit::Bytes));
+}
+
 TEST(DialogTest, QueuedRunnerCancelsConfirmsAndKeepsRefusals) {
   QueuedDialogRunner runner;
   runner.Confirm([](Dialog& d) { d.Control(kText).text = "xyz"; });
