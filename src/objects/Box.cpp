@@ -130,10 +130,15 @@ DrawObj* Box::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude)
 
 void Box::Resize(const Rect& rect) {
   const Rect r = rect.Normalized();
+  // A box that moves freely (a member of a rubber-band selection) would
+  // carry its whole frame along with the corner; a resize keeps the first corner.
+  const bool wasFree = Has(FreeMove);
+  if (wasFree) SetFlag(FreeMove, 0);
   Selection s(nullptr, 1);
   top.start.PlaceAt(r.left, r.top, s);
   bottom.start.PlaceAt(r.right, r.bottom, s);
   s.Clear();
+  if (wasFree) SetFlag(FreeMove, 1);
 }
 
 }  // namespace virlo

@@ -135,7 +135,8 @@ void Dot::Draw(DeviceContext& dc) const {
       if (highlighted) highlightSquare();
       if (marker == MarkerTable::Join) break;
       const BackgroundMode mode = dc.SetBackgroundMode(BackgroundMode::Transparent);
-      const Color text = dc.SetTextColor(c);
+      // White characters would vanish on the white sheet though they print.
+      const Color text = dc.SetTextColor(c == Color::White() ? Color::Black() : c);
       dc.TextOut({X - cw / 2, Y - hh}, MarkerText(marker));
       dc.SetTextColor(text);
       dc.SetBackgroundMode(mode);

@@ -94,6 +94,13 @@ std::int32_t DrawTool::DragBy(std::int32_t dx, std::int32_t dy) {
 void DrawTool::CommitPoint() { lastPoint = curPoint; }
 
 std::int32_t DrawTool::DeleteSelected() {
+  // Flags spread through joins; clear them while the links still stand, so
+  // nothing left behind stays highlighted or moving freely.
+  if (sheet->current != nullptr) sheet->current->SetFlag(HighlightAndFreeMove, 0);
+  {
+    List<DrawObj*>::Cursor cursor(sheet->selected);
+    for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SetFlag(HighlightAndFreeMove, 0);
+  }
   std::int32_t count = 0;
   if (!sheet->selected.Empty()) {
     // Each deletion takes its object out of the sheet's list, walking it; take

@@ -9,6 +9,14 @@
 
 namespace virlo {
 
+LineTool::Axis LineTool::OnAxis(Point start, Point pointer) {
+  // The larger distance decides; a tie goes vertical.
+  if (std::llabs(std::int64_t{pointer.x} - start.x) > std::llabs(std::int64_t{pointer.y} - start.y)) {
+    return {Line::Horizontal, {pointer.x, start.y}};
+  }
+  return {Line::Vertical, {start.x, pointer.y}};
+}
+
 std::int32_t LineTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonDown(flags, x, y);
   startTarget = sheet->PickObject(anchorPoint.x, anchorPoint.y, nullptr);
@@ -29,25 +37,20 @@ std::int32_t LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32
   }
   Line* created = nullptr;
   if (sheet->current == nullptr) {
-    created = store::New<Line>(store::Database::Of(sheet), sheet, lastPoint.x, lastPoint.y, curPoint.x, curPoint.y,
-                               nullptr, startTarget);
+    // Even the first step keeps to the start's row or column: a line is
+    // always horizontal or vertical.
+    const Point end = OnAxis(lastPoint, curPoint).end;
+    created = store::New<Line>(store::Database::Of(sheet), sheet, lastPoint.x, lastPoint.y, end.x, end.y, nullptr,
+                               startTarget);
     if (created != nullptr) created->flags |= DrawObj::Visible;
   } else if (auto* line = dynamic_cast<Line*>(sheet->current)) {
-    std::int32_t px = curPoint.x;
-    std::int32_t py = curPoint.y;
-    const Point s = line->start.GetPos();
-    if (std::llabs(std::int64_t{px} - s.x) > std::llabs(std::int64_t{py} - s.y)) {
-      line->orientation = Line::Horizontal;
-      py = s.y;
-    } else {
-      line->orientation = Line::Vertical;
-      px = s.x;
-    }
+    const Axis axis = OnAxis(line->start.GetPos(), curPoint);
+    line->orientation = axis.orientation;
     line->SelectAndRedraw(selection);
     selection.Clear();
     // Written directly: whatever is joined to the end must not follow.
-    line->end.x = px;
-    line->end.y = py;
+    line->end.x = axis.end.x;
+    line->end.y = axis.end.y;
     line->SelectAndRedraw(selection);
     selection.Clear();
   }

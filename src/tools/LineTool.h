@@ -17,6 +17,13 @@ class LineTool : public DrawTool {
   std::int32_t GetKind() const override { return LineKind; }
 
  private:
+  struct Axis {
+    std::int32_t orientation;
+    Point end;
+  };
+  // The end a pointer gives a line from start: on the start's row or column.
+  static Axis OnAxis(Point start, Point pointer);
+
   DrawObj* startTarget = nullptr;
 };
 

@@ -176,17 +176,18 @@ TEST_F(StrBoxTest, EmptyTextLineBreaksLongLinesAndDoubleByteText) {
 }
 
 TEST_F(StrBoxTest, TextIsClippedToTheCanvas) {
+  // The first corner lies in cell -3, so "a" and "b" fall left of the sheet.
   MakeText(-20, 24, "abcd\r\nxy");
-  EXPECT_EQ(Row(2), "bcd");
-  EXPECT_EQ(Row(3), "y");
+  EXPECT_EQ(Row(2), "cd");
+  EXPECT_EQ(Row(3), "");
   MakeText(596, 88, "abcdefgh");
   EXPECT_EQ(Rows().at(6) + Row(7), std::string(75, ' ') + "abc");  // never wraps
   MakeText(20, 1000, "a\r\nb\r\nc");
   ASSERT_EQ(Rows().size(), 64u);
   EXPECT_EQ(Row(63), "   a");
-  // The first inner row is row -1: it takes "a" without showing it.
+  // The first inner rows are rows -2 and -1: they take "a" and "b" without showing them.
   MakeText(100, -40, "a\r\nb\r\nc");
-  EXPECT_EQ(Row(0), std::string(13, ' ') + "b");
+  EXPECT_EQ(Row(0), std::string(13, ' ') + "c");
 }
 
 TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {

@@ -103,7 +103,8 @@ TEST_F(DotTest, DrawShapesColoursAndRestoresTheContext) {
   };
   const std::string sq = "FillRect(16,20,24,28,#0000ff)", circle = "Ellipse(13,17,27,31)";
   const std::vector<Case> cases = {
-      {1, false, false, {"TextOut(16,16,-)"}, {"SetTextColor(#ffffff)", "SetBackgroundMode(transparent)"}},
+      // A text marker that is neither highlighted nor current shows in black, as it prints.
+      {1, false, false, {"TextOut(16,16,-)"}, {"SetTextColor(#000000)", "SetBackgroundMode(transparent)"}},
       {15, true, false, {sq, "TextOut(16,16,U)"}, {"SetTextColor(#0000ff)"}},
       {15, true, true, {"FillRect(16,20,24,28,#ff0000)", "TextOut(16,16,U)"}, {"SetTextColor(#ff0000)"}},
       {0, false, false, {}, {}},

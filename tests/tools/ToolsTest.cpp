@@ -63,6 +63,14 @@ TEST_F(ToolTest, LineNeedsToLeaveThePressCellThenFollowsTheAxisOfTheLargerDistan
   EXPECT_TRUE(line->orientation == Line::Horizontal && line->end.GetPos() == (Point{44, 40}));
   EXPECT_EQ(tool.LButtonUp(0, 44, 56), 1);
   EXPECT_EQ(line->start.GetPos(), (Point{20, 40}));
+
+  // A single diagonal step and the release: already on an axis.
+  tool.LButtonDown(kLeft, 100, 200);
+  tool.MouseMove(kLeft, 140, 216);
+  tool.LButtonUp(0, 140, 216);
+  auto* quick = dynamic_cast<Line*>(sheet->current);
+  ASSERT_TRUE(quick != nullptr && quick != line);
+  EXPECT_TRUE(quick->orientation == Line::Horizontal && quick->end.GetPos() == (Point{140, 200}));
 }
 
 TEST_F(ToolTest, LineStartJoinsAFreeEndRestsOnASideButNotOnACorner) {
@@ -147,6 +155,29 @@ TEST_F(ToolTest, DeleteSelectedTakesTheSetOrElseCountsOne) {
   EXPECT_TRUE(sheet->current == nullptr && sheet->selected.Empty());
   EXPECT_TRUE(sheet->objects.Count() == 1 && sheet->objects.Contains(kept));
   EXPECT_EQ(tool.DeleteSelected(), 1);  // nothing to delete
+}
+
+TEST_F(ToolTest, WhatADeleteOrCutLeavesBehindCarriesNoSelectionFlags) {
+  constexpr std::uint32_t kSelectionFlags = DrawObj::Highlighted | DrawObj::FreeMove;
+  for (const bool cut : {false, true}) {
+    Line* banded = Make<Line>(sheet, 20, 40, 100, 40, nullptr, nullptr);
+    Line* joined = Make<Line>(sheet, 100, 40, 100, 104, nullptr, &banded->end);
+    Dot* picked = Make<Dot>(sheet, 200, 200, 8, nullptr);
+    SelectTool tool(sheet, &window);
+    Gesture(tool, {4, 8}, {108, 56});  // the band holds the horizontal line only
+    ASSERT_EQ(sheet->selected.Count(), 1);
+    ASSERT_TRUE(joined->Has(kSelectionFlags));  // spread through the join
+    sheet->current = picked;
+    picked->SetFlag(DrawObj::Highlighted, 1);
+    EXPECT_EQ(cut ? tool.Cut() : tool.DeleteSelected(), 1);
+    EXPECT_EQ(sheet->current, nullptr);
+    const std::vector<const DrawObj*> leftBehind = {joined, &joined->start, &joined->end, picked};
+    for (const DrawObj* obj : leftBehind) {
+      EXPECT_FALSE(obj->Has(kSelectionFlags)) << (cut ? "cut" : "delete");
+    }
+    store::Delete(joined);
+    store::Delete(picked);
+  }
 }
 
 TEST_F(ToolTest, DeleteSelectedDeletesEachObjectOnceAndKeepsTheOthersInOrder) {
