@@ -1,10 +1,10 @@
 // libFuzzer target: any bytes, read as a session script, are refused with a
 // reason or, when they parse into at most 200 commands, played on a new
-// document without a crash, a leak or undefined behaviour. Every file the
-// session names (save, open, the text print's file) is put in a private
-// folder, which is also the working directory while an input runs (a new
-// document is named after it) and is emptied after each input so that inputs
-// do not depend on each other.
+// document without a crash, a leak or undefined behaviour; the document it
+// leaves is saved and must open again. Every file the session names (save,
+// open, the text print's file) is put in a private folder, which is also the
+// working directory while an input runs (a new document is named after it)
+// and is emptied after each input so that inputs do not depend on each other.
 #include <unistd.h>
 
 #include <cstddef>
@@ -17,6 +17,7 @@
 
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
@@ -95,6 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     virlo::cli::ScriptRunner runner(sink, sink);
     if (!runner.Start()) std::abort();
     runner.Run(commands);
+    // Whatever a session built, once saved, opens again.
+    const std::string final = folder + "/final.vrl";
+    if (!runner.Document().OnSaveDocument(final)) std::abort();
+    virlo::CPlenkoDoc reopened;
+    if (!reopened.OnOpenDocument(final)) {
+      std::fprintf(stderr, "a saved session does not open: %s\n", reopened.LastError().c_str());
+      std::abort();
+    }
+    files = true;
   }
   if (::chdir(home.c_str()) != 0) std::abort();
   if (files) EmptyFolder();

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "control/CommandIds.h"
+#include "control/ViewController.h"
 #include "objects/MarkerTable.h"
 #include "platform/TextCodec.h"
 #include "tools/DrawTool.h"
@@ -117,6 +118,12 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     for (std::size_t i = 0; i < count; ++i) {
       if (!ParseInt(tokens[i + 1], *targets[i])) {
         error = "'" + tokens[i + 1].text + "' is not a coordinate (an integer)";
+        return false;
+      }
+      if (*targets[i] < -ViewController::PointerLimit || *targets[i] > ViewController::PointerLimit) {
+        error = "'" + tokens[i + 1].text + "' lies outside the coordinates a script may use (" +
+                std::to_string(-ViewController::PointerLimit) + " to " + std::to_string(ViewController::PointerLimit) +
+                ")";
         return false;
       }
     }

@@ -1,5 +1,6 @@
 #include "control/ViewController.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "control/CommandIds.h"
@@ -54,6 +55,11 @@ std::unique_ptr<DrawTool> MakeTool(std::int32_t kind, Sheet* sheet, Window* wind
   }
 }
 
+Point ClampToPointerLimit(Point p) {
+  return {std::clamp(p.x, -ViewController::PointerLimit, ViewController::PointerLimit),
+          std::clamp(p.y, -ViewController::PointerLimit, ViewController::PointerLimit)};
+}
+
 }  // namespace
 
 ViewController::ViewController(CPlenkoDoc* document, Window* window) : document_(document), window_(window) {
@@ -91,26 +97,30 @@ void ViewController::MarkModifiedIf(std::int32_t changed) {
   if (changed != 0) document_->SetModifiedFlag(true);
 }
 
-void ViewController::OnLButtonDown(std::uint32_t flags, Point p) {
+void ViewController::OnLButtonDown(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
   MarkModifiedIf(currentTool_->LButtonDown(flags, p.x, p.y));
   capture_ = true;
 }
 
-void ViewController::OnMouseMove(std::uint32_t flags, Point p) {
+void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
   if (!capture_) return;
   if (currentTool_ != nullptr) MarkModifiedIf(currentTool_->MouseMove(flags, p.x, p.y));
   if (positionDisplay_) positionDisplay_(FormatPosition(p));
 }
 
-void ViewController::OnLButtonUp(std::uint32_t flags, Point p) {
+void ViewController::OnLButtonUp(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
   capture_ = false;
   MarkModifiedIf(currentTool_->LButtonUp(flags, p.x, p.y));
 }
 
-void ViewController::OnRButtonDown(std::uint32_t flags, Point p) {
+void ViewController::OnRButtonDown(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
   const std::uint64_t dialogs = DialogRunner::ModalCount();
@@ -118,7 +128,8 @@ void ViewController::OnRButtonDown(std::uint32_t flags, Point p) {
   EndCaptureIfDialogShown(dialogs);
 }
 
-void ViewController::OnRButtonUp(std::uint32_t flags, Point p) {
+void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
   MarkModifiedIf(currentTool_->RButtonUp(flags, p.x, p.y));
 }

@@ -27,6 +27,10 @@ class ViewController : public DocumentView {
     bool checked = false;
   };
 
+  // Pointer positions reach the tools within this distance of the origin on
+  // either axis; a tool never builds beyond what the sheet's limits allow.
+  static constexpr std::int32_t PointerLimit = 1'000'000;
+
   ViewController(CPlenkoDoc* document, Window* window);
   ~ViewController() override;
   ViewController(const ViewController&) = delete;

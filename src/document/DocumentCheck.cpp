@@ -22,8 +22,6 @@
 namespace virlo {
 namespace {
 
-// Coordinates beyond this could overflow the grid arithmetic.
-constexpr std::int32_t MaxCoordinate = 1 << 24;
 constexpr std::int32_t MaxCells = 4096;
 constexpr std::int32_t MaxCellSize = 1024;
 
@@ -182,7 +180,7 @@ class Checker {
       }
       if (auto* dot = dynamic_cast<Dot*>(obj)) {
         if (!MarkerTable::IsValid(dot->marker)) return Fail(what + " has an unknown marker");
-        if (std::abs(std::int64_t{dot->x}) > MaxCoordinate || std::abs(std::int64_t{dot->y}) > MaxCoordinate) {
+        if (std::abs(std::int64_t{dot->x}) > Sheet::MaxCoordinate || std::abs(std::int64_t{dot->y}) > Sheet::MaxCoordinate) {
           return Fail(what + " lies too far outside the sheet");
         }
         if (part.type == &Dot::Type()) {

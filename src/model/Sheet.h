@@ -21,6 +21,11 @@ class DrawObj;
 // file the diagram is printed to.
 class Sheet {
  public:
+  // No object position lies further from the origin than this on either
+  // axis: files beyond it are refused, and moves stop at it, so the grid
+  // arithmetic never overflows and whatever is saved opens again.
+  static constexpr std::int32_t MaxCoordinate = 1 << 24;
+
   Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, std::int32_t cellHeight);
   explicit Sheet(store::Blank);
   virtual ~Sheet();

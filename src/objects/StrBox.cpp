@@ -94,8 +94,12 @@ void StrBox::FitToText() {
     maxLen = std::max(maxLen, static_cast<std::int32_t>(line.size()));
   } while (pos < str.Length());
   const Point corner = FirstCorner();
-  Resize({corner.x, corner.y, corner.x + sheet->cellWidth * (maxLen + 1),
-          corner.y + sheet->cellHeight * (count + 1)});
+  // A long text from a file must not carry the frame past the sheet's limits.
+  auto farEdge = [](std::int32_t from, std::int32_t cell, std::int32_t cells) {
+    const std::int64_t edge = std::int64_t{from} + std::int64_t{cell} * (std::int64_t{cells} + 1);
+    return static_cast<std::int32_t>(std::min<std::int64_t>(edge, Sheet::MaxCoordinate));
+  };
+  Resize({corner.x, corner.y, farEdge(corner.x, sheet->cellWidth, maxLen), farEdge(corner.y, sheet->cellHeight, count)});
 }
 
 void StrBox::SetText(const char* chars) {

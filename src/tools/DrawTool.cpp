@@ -1,10 +1,11 @@
 #include "tools/DrawTool.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
-#include "objects/DrawObj.h"
+#include "objects/Dot.h"
 #include "platform/Dialog.h"
 #include "platform/Window.h"
 #include "store/Store.h"
@@ -82,13 +83,42 @@ std::int32_t DrawTool::DragBy(std::int32_t dx, std::int32_t dy) {
   DrawObj* current = sheet->current;
   if (current == nullptr) return 0;
   // First every object the move reaches repaints where it is, then they move.
-  selection.moving = 0;
-  current->Move(selection, dx, dy);
+  DrawObj* const moved[] = {current};
+  const Point delta = CollectMove(moved, {dx, dy});
   selection.Clear();
   selection.moving = 1;
-  const std::int32_t moved = current->Move(selection, dx, dy);
+  const std::int32_t result = current->Move(selection, delta.x, delta.y);
   selection.Clear();
-  return moved;
+  return result;
+}
+
+Point DrawTool::CollectMove(std::span<DrawObj* const> moved, Point delta) {
+  // Which objects a move reaches depends on which of its two parts are zero,
+  // never on positions; a smaller delta may reach fewer, so collect again
+  // until the delta holds for what it reaches.
+  while (true) {
+    selection.Clear();
+    selection.moving = 0;
+    for (DrawObj* obj : moved) obj->Move(selection, delta.x, delta.y);
+    // How far the points may go to either side, never against the move.
+    std::int64_t left = -2 * std::int64_t{Sheet::MaxCoordinate};
+    std::int64_t right = 2 * std::int64_t{Sheet::MaxCoordinate};
+    std::int64_t up = left;
+    std::int64_t down = right;
+    List<DrawObj*>::Cursor cursor(selection.list);
+    for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+      if (const auto* dot = dynamic_cast<const Dot*>(obj)) {
+        left = std::max(left, std::min<std::int64_t>(0, -Sheet::MaxCoordinate - std::int64_t{dot->x}));
+        right = std::min(right, std::max<std::int64_t>(0, Sheet::MaxCoordinate - std::int64_t{dot->x}));
+        up = std::max(up, std::min<std::int64_t>(0, -Sheet::MaxCoordinate - std::int64_t{dot->y}));
+        down = std::min(down, std::max<std::int64_t>(0, Sheet::MaxCoordinate - std::int64_t{dot->y}));
+      }
+    }
+    const Point limited{static_cast<std::int32_t>(std::clamp<std::int64_t>(delta.x, left, right)),
+                        static_cast<std::int32_t>(std::clamp<std::int64_t>(delta.y, up, down))};
+    if (limited == delta) return delta;
+    delta = limited;
+  }
 }
 
 void DrawTool::CommitPoint() { lastPoint = curPoint; }

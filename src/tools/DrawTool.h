@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "model/Selection.h"
 #include "platform/Point.h"
@@ -69,6 +70,11 @@ class DrawTool {
  protected:
   // Repaints the whole view at once.
   void Redraw();
+  // Collects in selection, without moving them, the objects a move of the
+  // given objects reaches, and returns the part of the delta that keeps every
+  // one of them within the sheet's coordinate limits. The selection is left
+  // holding the objects for that delta.
+  Point CollectMove(std::span<DrawObj* const> moved, Point delta);
 
   Sheet* sheet;
   Window* view;

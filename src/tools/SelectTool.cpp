@@ -1,5 +1,7 @@
 #include "tools/SelectTool.h"
 
+#include <vector>
+
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
 #include "platform/Window.h"
@@ -61,11 +63,16 @@ std::int32_t SelectTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int
 
 std::int32_t SelectTool::DragBy(std::int32_t dx, std::int32_t dy) {
   List<DrawObj*>::Cursor cursor(sheet->selected);
+  std::vector<DrawObj*> members;
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) members.push_back(obj);
+  const Point delta = CollectMove(members, {dx, dy});
+  selection.Clear();
+  selection.moving = 1;
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SelectAndRedraw(selection);
   selection.Clear();
   // One Selection for all members, so a part two members reach moves once.
   std::int32_t sum = 0;
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) sum += obj->Move(selection, dx, dy);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) sum += obj->Move(selection, delta.x, delta.y);
   selection.Clear();
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SelectAndRedraw(selection);
   selection.Clear();

@@ -116,6 +116,22 @@ TEST_F(CPlenkoDocTest, ANewSheetSavesAndOpensAgainWhileBadFilesChangeNothing) {
   EXPECT_EQ(Contents(dir), before) << "opening only reads";
 }
 
+TEST_F(CPlenkoDocTest, PositionsUpToTheCoordinateLimitsSaveAndOpenAndNoFurther) {
+  constexpr std::int32_t kMax = Sheet::MaxCoordinate;
+  store::Database* db = doc.GetDatabase();
+  store::New<Line>(db, doc.sheet, -kMax, kMax, kMax, kMax, nullptr, nullptr);
+  auto* dot = store::New<Dot>(db, doc.sheet, kMax, -kMax, 8, nullptr);
+  const fs::path path = dir / "far.vrl";
+  ASSERT_TRUE(doc.OnSaveDocument(path.string())) << doc.LastError();
+  CPlenkoDoc opened;
+  ASSERT_TRUE(opened.OnOpenDocument(path.string())) << opened.LastError();
+  EXPECT_EQ(Dump(opened), Dump(doc));
+  dot->x = kMax + 1;
+  ASSERT_TRUE(doc.OnSaveDocument(path.string())) << doc.LastError();
+  EXPECT_FALSE(opened.OnOpenDocument(path.string()));
+  EXPECT_NE(opened.LastError().find("too far outside the sheet"), std::string::npos) << opened.LastError();
+}
+
 // Onto a folder, into a missing folder, onto a full and a read-only file system.
 TEST_F(CPlenkoDocTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocumentModified) {
   Draw();

@@ -47,6 +47,29 @@ TEST_F(ToolTest, DragAppliesOnlyCellStepsMadeWithTheLeftButton) {
   EXPECT_EQ(dot->GetPos(), (Point{52, 24}));
 }
 
+TEST_F(ToolTest, MovesStopAtTheSheetsCoordinateLimitsAndKeepShapesWhole) {
+  constexpr std::int32_t kMax = Sheet::MaxCoordinate;
+  Box* box = Make<Box>(sheet, 20, kMax - 40, 60, kMax - 8, nullptr);
+  sheet->current = box;
+  {
+    StrBoxTool tool(sheet, &window);  // drags the current object
+    EXPECT_EQ(tool.DragBy(16, 32), 1);  // the bottom side has room for 8
+    EXPECT_EQ(box->Frame(), (Rect{36, kMax - 32, 76, kMax}));
+    EXPECT_EQ(tool.DragBy(0, 16), 0);  // no room left: nothing moves
+    EXPECT_EQ(box->Frame(), (Rect{36, kMax - 32, 76, kMax}));
+  }
+
+  // A set moves as one: the member nearest the limit stops them all.
+  SelectTool tool(sheet, &window);
+  Dot* near = Make<Dot>(sheet, -kMax + 100, 40, 8, nullptr);
+  Dot* far = Make<Dot>(sheet, 500, 40, 8, nullptr);
+  sheet->selected.PushBack(near);
+  sheet->selected.PushBack(far);
+  tool.DragBy(-1'000'000, 0);
+  EXPECT_EQ(near->GetPos(), (Point{-kMax, 40}));
+  EXPECT_EQ(far->GetPos(), (Point{400, 40}));
+}
+
 TEST_F(ToolTest, LineNeedsToLeaveThePressCellThenFollowsTheAxisOfTheLargerDistance) {
   LineTool tool(sheet, &window);
   EXPECT_EQ(tool.LButtonDown(kLeft, 20, 40), 0);
