@@ -10,6 +10,7 @@
 #include "cli/ArtExport.h"
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
 #include "model/Sheet.h"
@@ -66,7 +67,10 @@ int Help() {
 std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, virlo::Sheet*& sheet) {
   std::string error;
   std::unique_ptr<virlo::store::Database> db = virlo::store::DocumentFile::Open(path, error);
-  if (db != nullptr) sheet = virlo::DocumentCheck::Run(*db, error);
+  virlo::DocumentCheck::Verdict verdict = virlo::DocumentCheck::Verdict::Refused;
+  if (db != nullptr) verdict = virlo::DocumentCheck::Check(*db, sheet, error);
+  // A document with nothing in it shows the sheet the editor would give it.
+  if (verdict == virlo::DocumentCheck::Verdict::Sheetless) sheet = virlo::CPlenkoDoc::AttachNewSheet(*db);
   if (db == nullptr || sheet == nullptr) {
     std::fprintf(stderr, "virlo-cli: cannot open '%s': %s\n", path.c_str(), error.c_str());
     return nullptr;

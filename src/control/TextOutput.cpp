@@ -29,7 +29,7 @@ bool TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
     if (dialog.DoModal() != DialogResult::Ok) return false;
   }
   if (window != nullptr) window->RedrawWindow(Redraw::Invalidate | Redraw::Erase | Redraw::UpdateNow);
-  document.SetModifiedFlag(true);
+  document.UpdateModifiedFlag();
   const std::string name(sheet->textFileName.View());
   std::string error;
   switch (AtomicFile::Write(name, FileBytes(sheet->MakeText()), error)) {

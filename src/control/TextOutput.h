@@ -12,8 +12,8 @@ class Window;
 // print (the art on the system clipboard).
 class TextOutput {
  public:
-  // True when the dialog was confirmed (the document is then modified,
-  // whether or not the file could be written).
+  // True when the dialog was confirmed (the sheet's size and text file name
+  // are then stored, whether or not the file could be written).
   static bool TextPrint(CPlenkoDoc& document, Window* window);
   static void ClipboardPrint(CPlenkoDoc& document);
 

@@ -93,22 +93,22 @@ void ViewController::EndCaptureIfDialogShown(std::uint64_t before) {
   if (DialogRunner::ModalCount() != before) capture_ = false;
 }
 
-void ViewController::MarkModifiedIf(std::int32_t changed) {
-  if (changed != 0) document_->SetModifiedFlag(true);
-}
+void ViewController::UpdateModified() { document_->UpdateModifiedFlag(); }
 
 void ViewController::OnLButtonDown(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
-  MarkModifiedIf(currentTool_->LButtonDown(flags, p.x, p.y));
+  currentTool_->LButtonDown(flags, p.x, p.y);
   capture_ = true;
+  UpdateModified();
 }
 
 void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
   if (!capture_) return;
-  if (currentTool_ != nullptr) MarkModifiedIf(currentTool_->MouseMove(flags, p.x, p.y));
+  // The modified mark follows at the release: comparing on every step costs.
+  if (currentTool_ != nullptr) currentTool_->MouseMove(flags, p.x, p.y);
   if (positionDisplay_) positionDisplay_(FormatPosition(p));
 }
 
@@ -116,7 +116,8 @@ void ViewController::OnLButtonUp(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
   capture_ = false;
-  MarkModifiedIf(currentTool_->LButtonUp(flags, p.x, p.y));
+  currentTool_->LButtonUp(flags, p.x, p.y);
+  UpdateModified();
 }
 
 void ViewController::OnRButtonDown(std::uint32_t flags, Point pointer) {
@@ -124,14 +125,16 @@ void ViewController::OnRButtonDown(std::uint32_t flags, Point pointer) {
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
   const std::uint64_t dialogs = DialogRunner::ModalCount();
-  MarkModifiedIf(currentTool_->RButtonDown(flags, p.x, p.y));
+  currentTool_->RButtonDown(flags, p.x, p.y);
   EndCaptureIfDialogShown(dialogs);
+  UpdateModified();
 }
 
 void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
   if (currentTool_ == nullptr) return;
-  MarkModifiedIf(currentTool_->RButtonUp(flags, p.x, p.y));
+  currentTool_->RButtonUp(flags, p.x, p.y);
+  UpdateModified();
 }
 
 std::string ViewController::FormatPosition(Point p) {
@@ -204,23 +207,23 @@ bool ViewController::OnCommand(std::int32_t id) {
     case CommandId::EditCut:
       if (currentTool_ == nullptr) break;
       document_->SetUndoMarker();
-      MarkModifiedIf(currentTool_->Cut());
+      currentTool_->Cut();
       break;
     case CommandId::EditPaste:
       if (currentTool_ == nullptr) break;
       document_->SetUndoMarker();
-      MarkModifiedIf(currentTool_->Paste());
+      currentTool_->Paste();
       break;
     case CommandId::EditDelete:
       if (currentTool_ == nullptr) break;
       document_->SetUndoMarker();
-      MarkModifiedIf(currentTool_->DeleteSelected());
+      currentTool_->DeleteSelected();
       break;
     case CommandId::BringToFront:
-      MarkModifiedIf(currentTool_->BringToFront());
+      currentTool_->BringToFront();
       break;
     case CommandId::SendToBack:
-      MarkModifiedIf(currentTool_->SendToBack());
+      currentTool_->SendToBack();
       break;
     case CommandId::FilePrint: {
       const std::uint64_t dialogs = DialogRunner::ModalCount();
@@ -234,6 +237,7 @@ bool ViewController::OnCommand(std::int32_t id) {
     default:
       return false;
   }
+  UpdateModified();
   return true;
 }
 

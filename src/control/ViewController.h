@@ -17,9 +17,9 @@ class Window;
 // What a view does with mouse input and commands, apart from showing them:
 // it owns the current tool, sets an undo marker before every press, captures
 // the mouse from a left press to its release, passes moves to the tool only
-// while captured, marks the document modified when the tool reports a change,
-// and delivers a command only when its rule enables it. The desktop view and
-// the headless view of virlo-cli share it.
+// while captured, brings the document's modified mark up to date after every
+// gesture and command, and delivers a command only when its rule enables it.
+// The desktop view and the headless view of virlo-cli share it.
 class ViewController : public DocumentView {
  public:
   struct CommandState {
@@ -65,7 +65,8 @@ class ViewController : public DocumentView {
 
  private:
   void ChooseTool(std::int32_t kind);
-  void MarkModifiedIf(std::int32_t changed);
+  // The document is modified exactly when it differs from its file.
+  void UpdateModified();
   // Ends the capture when a modal dialog or message was shown since before.
   void EndCaptureIfDialogShown(std::uint64_t before);
   bool HasSelection() const;

@@ -4,10 +4,11 @@
 #include <filesystem>
 
 #include "document/DocumentCheck.h"
+#include "document/DocumentContent.h"
 #include "document/DocumentView.h"
+#include "model/Sheet.h"
 #include "model/String.h"
 #include "store/DocumentFile.h"
-#include "model/Sheet.h"
 #include "store/Database.h"
 #include "store/Store.h"
 
@@ -21,6 +22,18 @@ CPlenkoDoc::~CPlenkoDoc() {
   if (database_ != nullptr) OnCloseDocument();
 }
 
+namespace {
+
+// Documents are kept under absolute paths, so that their text print lands
+// beside them whatever the working folder is later.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
 bool CPlenkoDoc::OnNewDocument() {
   ReleaseViewTools();
   DeleteContents();
@@ -28,25 +41,36 @@ bool CPlenkoDoc::OnNewDocument() {
   std::filesystem::path folder = std::filesystem::current_path(error);
   pathName_ = (folder / (title_ + ".vrl")).string();
   database_ = std::make_unique<store::Database>(pathName_);
-  modified_ = false;
   untitled_ = true;
   AttachSheet();
+  Opened();
   return sheet != nullptr;
 }
 
 bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
   lastError_.clear();
-  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_);
-  if (opened != nullptr && DocumentCheck::Run(*opened, lastError_) == nullptr) opened.reset();
+  const std::string absolute = AbsolutePath(path);
+  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(absolute, lastError_);
+  if (opened != nullptr) {
+    Sheet* found = nullptr;
+    if (DocumentCheck::Check(*opened, found, lastError_) == DocumentCheck::Verdict::Refused) opened.reset();
+  }
   if (opened == nullptr) return false;
+  lastError_.clear();
   ReleaseViewTools();
   DeleteContents();
   database_ = std::move(opened);
-  pathName_ = path;
-  title_ = std::filesystem::path(path).stem().string();
-  modified_ = false;
+  pathName_ = absolute;
+  title_ = std::filesystem::path(absolute).stem().string();
   untitled_ = false;
   AttachSheet();
+  if (sheet != nullptr) {
+    // What was picked when the file was saved is no pick of this user's.
+    sheet->ClearSelection();
+    // The text print goes beside the file as it is now, wherever it was saved.
+    sheet->SetTextFileName(Sheet::TextFileNameFor(String(absolute.c_str())));
+  }
+  Opened();
   return sheet != nullptr;
 }
 
@@ -56,19 +80,34 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
     lastError_ = "there is no document to save";
     return false;
   }
+  const std::string absolute = AbsolutePath(path);
   const String previous = sheet->textFileName;
-  sheet->SetTextFileName(Sheet::TextFileNameFor(String(path.c_str())));
-  if (!store::DocumentFile::Save(*database_, path, lastError_)) {
+  sheet->SetTextFileName(Sheet::TextFileNameFor(String(absolute.c_str())));
+  if (!store::DocumentFile::Save(*database_, absolute, lastError_)) {
     // A failed save changes nothing, not even the text file name.
     sheet->SetTextFileName(previous);
     return false;
   }
-  pathName_ = path;
-  database_->SetPathName(path);
-  title_ = std::filesystem::path(path).stem().string();
-  modified_ = false;
+  pathName_ = absolute;
+  database_->SetPathName(absolute);
+  title_ = std::filesystem::path(absolute).stem().string();
   untitled_ = false;
+  savedContent_ = DocumentContent::Of(*sheet);
+  modified_ = false;
   return true;
+}
+
+void CPlenkoDoc::Opened() {
+  modified_ = false;
+  savedContent_.clear();
+  if (sheet == nullptr) return;
+  savedContent_ = DocumentContent::Of(*sheet);
+  // A pick or a selection after an undo leaves the redo steps standing.
+  database_->SetContentKey([this] { return sheet != nullptr ? DocumentContent::Of(*sheet) : std::string(); });
+}
+
+void CPlenkoDoc::UpdateModifiedFlag() {
+  if (sheet != nullptr) modified_ = DocumentContent::Of(*sheet) != savedContent_;
 }
 
 void CPlenkoDoc::OnCloseDocument() {
@@ -90,9 +129,14 @@ void CPlenkoDoc::AttachSheet() {
     sheet = static_cast<Sheet*>(root->GetValue());
     return;
   }
-  store::Database::Root* root = database_->CreateRoot("Sheet");
-  sheet = store::New<Sheet>(database_.get(), NewWidth, NewHeight, NewCellWidth, NewCellHeight);
-  root->SetValue(sheet);
+  sheet = AttachNewSheet(*database_);
+}
+
+Sheet* CPlenkoDoc::AttachNewSheet(store::Database& db) {
+  store::Database::Root* root = db.CreateRoot("Sheet");
+  Sheet* created = store::New<Sheet>(&db, NewWidth, NewHeight, NewCellWidth, NewCellHeight);
+  root->SetValue(created);
+  return created;
 }
 
 void CPlenkoDoc::SetUndoMarker() {
@@ -110,13 +154,22 @@ bool CPlenkoDoc::IsDragging() const {
 }
 
 bool CPlenkoDoc::OnEditUndo() {
-  if (!CanUndo() || !database_->Undo()) return false;
-  UpdateAllViews();
-  return true;
+  if (!CanUndo()) return false;
+  return Step([this] { return database_->Undo(); });
 }
 
 bool CPlenkoDoc::OnEditRedo() {
-  if (!CanRedo() || !database_->Redo()) return false;
+  if (!CanRedo()) return false;
+  return Step([this] { return database_->Redo(); });
+}
+
+bool CPlenkoDoc::Step(const std::function<bool()>& step) {
+  // The text print's name follows the file, not the history: an undo past a
+  // save must not bring back the name of the unsaved document.
+  const String name = sheet->textFileName;
+  if (!step()) return false;
+  if (sheet->textFileName.View() != name.View()) sheet->SetTextFileName(name);
+  UpdateModifiedFlag();
   UpdateAllViews();
   return true;
 }

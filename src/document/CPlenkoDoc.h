@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class CPlenkoDoc {
   static constexpr std::int32_t NewHeight = 1024;
   static constexpr std::int32_t NewCellWidth = 8;
   static constexpr std::int32_t NewCellHeight = 16;
+  // Makes a sheet of the new-document size the database's root "Sheet".
+  static Sheet* AttachNewSheet(store::Database& db);
 
   // A new database named after the title in the current folder, with its sheet.
   virtual bool OnNewDocument();
@@ -46,8 +49,12 @@ class CPlenkoDoc {
   // True until the document is saved or was opened from a file.
   bool IsUntitled() const { return untitled_; }
 
+  // Modified means the content differs from the file as last saved or
+  // opened (for a new document: from the empty sheet).
   bool IsModified() const { return modified_; }
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+  // Compares the content with the file's again; after every edit and step.
+  void UpdateModifiedFlag();
 
   store::Database* GetDatabase() const { return database_.get(); }
   // Marks the start of an edit, when the store keeps an undo history.
@@ -80,6 +87,11 @@ class CPlenkoDoc {
   void AttachSheet();
 
  private:
+  // The state just made or read is the file's: not modified.
+  void Opened();
+  // An undo or redo step, keeping what is not part of the history.
+  bool Step(const std::function<bool()>& step);
+
   static std::int32_t openDocumentCount;
 
   std::unique_ptr<store::Database> database_;
@@ -87,6 +99,7 @@ class CPlenkoDoc {
   std::string pathName_;
   std::string lastError_;
   bool modified_ = false;
+  std::string savedContent_;
   bool untitled_ = true;
   std::vector<DocumentView*> views_;
 };

@@ -47,15 +47,22 @@ class Checker {
  public:
   explicit Checker(const store::Database& db) : db_(db) {}
 
-  Sheet* Run(std::string& error) {
+  DocumentCheck::Verdict Run(Sheet*& found, std::string& error) {
+    found = nullptr;
     Collect();
+    // A database with nothing in it is a document that has no sheet yet.
+    if (db_.AllocationCount() == 0 && db_.Roots().empty()) {
+      error = "it holds no sheet";
+      return DocumentCheck::Verdict::Sheetless;
+    }
     Sheet* sheet = FindSheet();
     if (sheet != nullptr && CheckSheet(sheet) && CheckLists() && CheckStrings() && CheckObjects(sheet) &&
         CheckSheetLists(sheet)) {
-      return sheet;
+      found = sheet;
+      return DocumentCheck::Verdict::Sound;
     }
     error = error_;
-    return nullptr;
+    return DocumentCheck::Verdict::Refused;
   }
 
  private:
@@ -90,13 +97,17 @@ class Checker {
 
   Sheet* FindSheet() {
     store::Database::Root* root = const_cast<store::Database&>(db_).FindRoot("Sheet");
-    if (root == nullptr) return Fail("it holds no sheet"), nullptr;
+    if (root == nullptr) {
+      Fail("it holds objects but no sheet");
+      return nullptr;
+    }
     void* value = root->GetValue();
     const store::Allocation* allocation = db_.Find(value);
     const void* begin = nullptr;
     db_.Find(value, &begin);
     if (allocation == nullptr || allocation->type != &Sheet::Type() || begin != value) {
-      return Fail("its root is not a sheet"), nullptr;
+      Fail("its root is not a sheet");
+      return nullptr;
     }
     return static_cast<Sheet*>(value);
   }
@@ -242,6 +253,14 @@ class Checker {
 
 }  // namespace
 
-Sheet* DocumentCheck::Run(const store::Database& db, std::string& error) { return Checker(db).Run(error); }
+DocumentCheck::Verdict DocumentCheck::Check(const store::Database& db, Sheet*& sheet, std::string& error) {
+  return Checker(db).Run(sheet, error);
+}
+
+Sheet* DocumentCheck::Run(const store::Database& db, std::string& error) {
+  Sheet* sheet = nullptr;
+  Check(db, sheet, error);
+  return sheet;
+}
 
 }  // namespace virlo

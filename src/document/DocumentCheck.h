@@ -16,7 +16,14 @@ class Database;
 // owned by the sheet). Only reads; every walk is bounded.
 class DocumentCheck {
  public:
-  // The root sheet, or null with the reason in error.
+  enum class Verdict {
+    Sound,      // a root sheet and a diagram the program can work on
+    Sheetless,  // nothing at all: the document gets a new sheet
+    Refused,    // the reason is in error
+  };
+  static Verdict Check(const store::Database& db, Sheet*& sheet, std::string& error);
+  // The root sheet, or null with the reason in error; a sheetless database is
+  // refused too ("it holds no sheet").
   static Sheet* Run(const store::Database& db, std::string& error);
 };
 

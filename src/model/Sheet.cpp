@@ -83,6 +83,13 @@ void Sheet::RenderText(Canvas& canvas) const {
   for (DrawObj* obj = cursor.Last(); obj != nullptr; obj = cursor.Prev()) obj->RenderText(canvas);
 }
 
+void Sheet::ClearSelection() {
+  constexpr std::uint32_t SelectionFlags = DrawObj::Highlighted | DrawObj::FreeMove;
+  if (current != nullptr) current->SetFlag(SelectionFlags, 0);
+  current = nullptr;
+  while (DrawObj* obj = selected.PopFront()) obj->SetFlag(SelectionFlags, 0);
+}
+
 String Sheet::TextFileNameFor(const String& path) {
   std::int32_t p = 0;
   for (std::int32_t found = path.FindChar('.', p + 1); found != -1; found = path.FindChar('.', p + 1)) p = found;

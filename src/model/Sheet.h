@@ -45,6 +45,10 @@ class Sheet {
   // A blank canvas of the sheet's grid; no rows when the grid is unusable.
   Canvas NewCanvas(bool lineLayer = false) const;
 
+  // Nothing picked or selected any more: no current object, an empty set, and
+  // none of them highlighted or moving freely.
+  void ClearSelection();
+
   void SetTextFileName(const String& name) { textFileName.Assign(name); }
   // The path before its last '.' at index 1 or later, followed by ".txt".
   static String TextFileNameFor(const String& path);

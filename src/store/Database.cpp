@@ -37,8 +37,16 @@ Database::~Database() {
 void Database::SetUndoMarker() {
   ++undoMarkers_;
   if (IsTransient() || MaximumUndoOperations() <= 0) return;
-  if (history_ == nullptr) history_ = std::make_unique<UndoHistory>(*this);
+  if (history_ == nullptr) {
+    history_ = std::make_unique<UndoHistory>(*this);
+    history_->SetContentKey(contentKey_);
+  }
   history_->SetMarker();
+}
+
+void Database::SetContentKey(std::function<std::string()> key) {
+  contentKey_ = std::move(key);
+  if (history_ != nullptr) history_->SetContentKey(contentKey_);
 }
 
 bool Database::IsUndoable() const { return history_ != nullptr && history_->IsUndoable(); }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,6 +64,8 @@ class Database {
   bool IsRedoable() const;
   bool Undo();
   bool Redo();
+  // Decides what counts as a change that ends the redo steps (see UndoHistory).
+  void SetContentKey(std::function<std::string()> key);
   // How many markers were set, for diagnostics.
   std::int32_t UndoMarkerCount() const { return undoMarkers_; }
 
@@ -90,6 +93,7 @@ class Database {
   std::map<std::uintptr_t, Allocation> allocations_;
   std::map<std::uintptr_t, Allocation> buried_;
   std::unique_ptr<UndoHistory> history_;
+  std::function<std::string()> contentKey_;
   std::int32_t undoMarkers_ = 0;
 };
 

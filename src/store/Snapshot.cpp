@@ -129,6 +129,29 @@ bool Snapshot::Holds(std::uintptr_t address) const {
   return it != records_.end() && it->address == address;
 }
 
+std::string Snapshot::Key() const {
+  std::string key;
+  auto put = [&key](std::uint64_t value) { key.append(reinterpret_cast<const char*>(&value), sizeof value); };
+  put(records_.size());
+  for (const Record& record : records_) {
+    put(record.address);
+    put(record.allocation.size);
+    put(record.allocation.count);
+    put(reinterpret_cast<std::uintptr_t>(record.allocation.type));
+    put(record.first);
+  }
+  put(values_.size());
+  for (const std::uint64_t value : values_) put(value);
+  put(bytes_.size());
+  key += bytes_;
+  for (const auto& [name, value] : roots_) {
+    put(name.size());
+    key += name;
+    put(reinterpret_cast<std::uintptr_t>(value));
+  }
+  return key;
+}
+
 bool operator==(const Snapshot& a, const Snapshot& b) {
   return a.records_ == b.records_ && a.values_ == b.values_ && a.bytes_ == b.bytes_ && a.roots_ == b.roots_;
 }

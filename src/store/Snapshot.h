@@ -24,6 +24,9 @@ class Snapshot {
   bool Holds(std::uintptr_t address) const;
   std::size_t Records() const { return records_.size(); }
 
+  // The whole state as bytes: equal keys exactly when the snapshots are equal.
+  std::string Key() const;
+
   friend bool operator==(const Snapshot& a, const Snapshot& b);
 
  private:

@@ -5,9 +5,14 @@
 
 namespace virlo::store {
 
+std::string UndoHistory::PresentKey() const {
+  if (contentKey_) return contentKey_();
+  return Snapshot::Capture(db_).Key();
+}
+
 void UndoHistory::SetMarker() {
+  if (!redo_.empty() && !Unchanged()) redo_.clear();
   Snapshot now = Snapshot::Capture(db_);
-  if (!redo_.empty() && (!restored_ || now != *restored_)) redo_.clear();
   if (undo_.empty() || undo_.back() != now) undo_.push_back(std::move(now));
   Trim();
   Collect();
@@ -19,14 +24,12 @@ bool UndoHistory::IsUndoable() const {
   return undo_.size() == 1 && undo_.back() != Snapshot::Capture(db_);
 }
 
-bool UndoHistory::IsRedoable() const {
-  return !redo_.empty() && restored_.has_value() && *restored_ == Snapshot::Capture(db_);
-}
+bool UndoHistory::IsRedoable() const { return !redo_.empty() && Unchanged(); }
 
 bool UndoHistory::Undo() {
-  Snapshot now = Snapshot::Capture(db_);
   // A change since the last undo or redo ends the redo steps.
-  if (!redo_.empty() && (!restored_ || now != *restored_)) redo_.clear();
+  if (!redo_.empty() && !Unchanged()) redo_.clear();
+  Snapshot now = Snapshot::Capture(db_);
   while (!undo_.empty() && undo_.back() == now) undo_.pop_back();
   if (undo_.empty()) {
     Collect();
@@ -34,25 +37,25 @@ bool UndoHistory::Undo() {
   }
   redo_.push_back(std::move(now));
   undo_.back().Restore(db_);
-  restored_ = std::move(undo_.back());
   undo_.pop_back();
+  restored_ = PresentKey();
   Collect();
   return true;
 }
 
 bool UndoHistory::Redo() {
   if (redo_.empty()) return false;
-  Snapshot now = Snapshot::Capture(db_);
-  if (!restored_ || now != *restored_) {
+  if (!Unchanged()) {
     redo_.clear();
     Collect();
     return false;
   }
+  Snapshot now = Snapshot::Capture(db_);
   if (undo_.empty() || undo_.back() != now) undo_.push_back(std::move(now));
   Trim();
   redo_.back().Restore(db_);
-  restored_ = std::move(redo_.back());
   redo_.pop_back();
+  restored_ = PresentKey();
   Collect();
   return true;
 }

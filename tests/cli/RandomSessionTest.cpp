@@ -15,6 +15,7 @@
 #include "objects/LinkPoint.h"
 #include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
+#include "store/DocumentFile.h"
 #include "store/Store.h"
 #include "store/TypeLayout.h"
 #if defined(__SANITIZE_ADDRESS__)
@@ -45,9 +46,11 @@ std::vector<std::pair<DrawObj*, std::string>> DrawObjects(const store::Database&
   return all;
 }
 // A fingerprint cheap enough for every command: allocations, fields, references by address (undo works in place).
+// The sheet's text file name is left out: it follows the file, not the undo history.
 struct Fingerprint : store::FieldVisitor {
-  std::size_t Of(const store::Database& db) {
+  std::size_t Of(const store::Database& db, const Sheet& sheet) {
     for (const auto& [begin, allocation] : db.Allocations()) {
+      if (reinterpret_cast<const char*>(begin) == sheet.textFileName.Text()) continue;
       Mix(begin), Mix(reinterpret_cast<std::uintptr_t>(allocation.type)), Mix(allocation.count);
       const std::string_view chars(reinterpret_cast<char*>(begin), allocation.count);
       if (allocation.type == &Type::Char()) Mix(std::hash<std::string_view>()(chars));
@@ -59,7 +62,9 @@ struct Fingerprint : store::FieldVisitor {
   void UInt32(const char*, std::uint32_t& value) override { Mix(value); }
   void Reference(const char*, void*& to, const Type*) override { Mix(reinterpret_cast<std::uintptr_t>(to)); }
   void TransientReference(const char*, void*&) override {}
-  void Embedded(const char*, void* member, const Type& type) override { type.DescribeFields(member, *this); }
+  void Embedded(const char* name, void* member, const Type& type) override {
+    if (std::string_view(name) != "textFileName") type.DescribeFields(member, *this);
+  }
   void Mix(std::uint64_t value) { hash = ((hash ^ value) * 0x100000001b3u) ^ (hash >> 31); }
   std::uint64_t hash = 0xcbf29ce484222325u;
 };
@@ -76,7 +81,7 @@ struct Session {  // the generator, the runner it plays on, and the script so fa
   std::int64_t undone = 0;  // steps undone at the end
   int Pick(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
   CPlenkoDoc& Doc() { return runner.Document(); }
-  std::size_t Hash() { return Fingerprint().Of(*Doc().GetDatabase()); }
+  std::size_t Hash() { return Fingerprint().Of(*Doc().GetDatabase(), *Doc().sheet); }
   // The first fault, or "" when the whole session holds. Saved and opened first: text prints land in the folder.
   std::string Run(int steps) {
     std::string fault = runner.Start() ? Play("save \"" + file + "\"\nopen \"" + file + "\"") : "cannot start";
@@ -99,14 +104,25 @@ struct Session {  // the generator, the runner it plays on, and the script so fa
       if (obj->selection != nullptr) return "a " + what + " is still in a Selection";
     return "";
   }
+  // The file holds exactly what was saved; a document opened from it has the same art and nothing picked.
   std::string Checkpoint(bool reopen) {
+    std::string fault = Play("save \"" + file + "\"");
+    const std::string saved = DumpOf(Doc());
+    std::string error;
+    std::string read;
+    const std::unique_ptr<store::Database> raw = store::DocumentFile::Open(file, error);
+    if (fault.empty() && raw == nullptr) fault = "the saved file cannot be read: " + error;
+    if (fault.empty() && (!DocumentDump::Write(*raw, read, error) || read != saved)) {
+      fault = "the file reads as\n" + read + "\nnot\n" + saved;
+    }
     CPlenkoDoc opened;
-    std::string fault = Play("save \"" + file + "\""), saved = DumpOf(Doc());
     if (fault.empty() && !opened.OnOpenDocument(file)) fault = "the saved file does not open: " + opened.LastError();
-    if (fault.empty() && DumpOf(opened) != saved) fault = "the file opens as\n" + DumpOf(opened) + "\nnot\n" + saved;
+    if (fault.empty() && opened.sheet->MakeText() != Doc().sheet->MakeText()) fault = "the file opens to other art";
+    const bool picked = fault.empty() && (opened.sheet->current != nullptr || !opened.sheet->selected.Empty());
+    if (picked) fault = "an opened document has something picked";
     if (!fault.empty() || !reopen || !(fault = Play("open \"" + file + "\"")).empty()) return fault;
     seen.assign(1, Hash());  // a new history starts here
-    return DumpOf(Doc()) == saved ? "" : "'open' of the saved file gives another document";
+    return DumpOf(Doc()) == DumpOf(opened) ? "" : "'open' of the saved file gives another document";
   }
   // Undo until refused: each state was seen before, in order back; redo retraces them to the last state.
   std::string UndoAndRedoAll() {

@@ -10,6 +10,7 @@
 
 #include "control/CommandIds.h"
 #include "control/PrintDialog.h"
+#include "tools/DrawTool.h"
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
@@ -80,12 +81,15 @@ class TextOutputTest : public ::testing::Test {
   std::unique_ptr<ViewController> view;
 };
 
-TEST_F(TextOutputTest, NewSheetAsIsGives64LinesOf78BlanksWithCrLfAndMarksModifiedAndRepaints) {
+TEST_F(TextOutputTest, NewSheetAsIsGives64LinesOf78BlanksWithCrLfRepaintsAndChangesNothing) {
   ASSERT_TRUE(PrintAs("", "", Path("new.txt")));
   EXPECT_EQ(offered, (Strings{"78", "64", (fs::current_path() / "Plenko1.txt").string()}));
   EXPECT_TRUE(Read(Path("new.txt")) == Lines(64, std::string(78, ' ')) && Read(Path("new.txt")).size() == 5120u);
-  EXPECT_TRUE(doc.IsModified() && runner.Messages().empty());
+  // The same size and only another name: the document is what it was.
+  EXPECT_TRUE(!doc.IsModified() && runner.Messages().empty());
   EXPECT_EQ(window.redraws, (std::vector<unsigned>{Redraw::Invalidate | Redraw::Erase | Redraw::UpdateNow}));
+  ASSERT_TRUE(PrintAs("20", "20", Path("new.txt")));
+  EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(TextOutputTest, TwentyByTwentyHoldsTheBoxWhereItIsDrawnAndCutsTheRest) {
@@ -136,7 +140,9 @@ TEST_F(TextOutputTest, CancelWritesNothingButCutsTheSheetToWholeCells) {
   runner.Cancel();
   ASSERT_TRUE(Print());
   EXPECT_TRUE(doc.sheet->width == 624 && doc.sheet->height == 1024 && runner.Opened().size() == 1u);
-  EXPECT_TRUE(!doc.IsModified() && window.redraws.empty() && !fs::exists(Path("cancel.txt")));
+  EXPECT_FALSE(doc.IsModified());
+  EXPECT_TRUE(window.redraws.empty());
+  EXPECT_FALSE(fs::exists(Path("cancel.txt")));
 }
 
 TEST_F(TextOutputTest, UnopenableNamesShowTheOpenErrorYetKeepTheNewSize) {
@@ -182,7 +188,36 @@ TEST_F(TextOutputTest, ReprintOverwritesAndOffersTheTypedNameUntilTheDocumentIsS
   EXPECT_TRUE(Read(Path("t.txt")) == TextOutput::FileBytes(doc.sheet->MakeText()) && Read(Path("t.txt")).size() == 440);
   ASSERT_TRUE(doc.OnSaveDocument(Path("dia.vrl"))) << doc.LastError();
   ASSERT_TRUE(PrintAs("", "", Path("t.txt")));
-  EXPECT_TRUE(offered == (Strings{"20", "20", Path("dia.txt")}) && doc.IsModified());
+  EXPECT_TRUE(offered == (Strings{"20", "20", Path("dia.txt")}) && !doc.IsModified());
+}
+
+TEST_F(TextOutputTest, TheOfferedNameFollowsTheDocumentsFileThroughUndoMovesAndRelativeNames) {
+  store::SetMaximumUndoOperations(32);
+  ASSERT_TRUE(view->OnCommand(CommandId::ToolBox));
+  view->OnLButtonDown(MouseKeys::LeftButton, {20, 40});
+  view->OnMouseMove(MouseKeys::LeftButton, {60, 88});
+  view->OnLButtonUp(0, {60, 88});
+  ASSERT_TRUE(doc.OnSaveDocument(Path("dia.vrl"))) << doc.LastError();
+  ASSERT_TRUE(doc.OnEditUndo());  // back before the box, and before the save
+  runner.Cancel();
+  Print();
+  EXPECT_EQ(doc.sheet->textFileName.View(), Path("dia.txt"));
+  EXPECT_TRUE(doc.IsModified());  // the file holds the box
+
+  // Saved under a relative name: the text still goes beside the file.
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder);
+  const bool saved = doc.OnSaveDocument("relative.vrl");
+  fs::current_path(previous);
+  ASSERT_TRUE(saved) << doc.LastError();
+  EXPECT_EQ(doc.sheet->textFileName.View(), Path("relative.txt"));
+
+  // A file copied elsewhere prints beside its new place.
+  fs::create_directory(folder / "moved");
+  fs::copy_file(Path("relative.vrl"), folder / "moved" / "copy.vrl");
+  CPlenkoDoc moved;
+  ASSERT_TRUE(moved.OnOpenDocument((folder / "moved" / "copy.vrl").string())) << moved.LastError();
+  EXPECT_EQ(moved.sheet->textFileName.View(), (folder / "moved" / "copy.txt").string());
 }
 
 TEST_F(TextOutputTest, ClipboardGetsTheArtInUtf8WithBareLineFeedsAndDoesNotMarkModified) {
@@ -190,6 +225,7 @@ TEST_F(TextOutputTest, ClipboardGetsTheArtInUtf8WithBareLineFeedsAndDoesNotMarkM
   const std::string text = TextCodec::Utf8ToCp932("日本").value_or("");
   store::New<StrBox>(doc.GetDatabase(), doc.sheet, 4, 8, 0, 0, String(text.c_str()), nullptr);
   store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
+  ASSERT_TRUE(doc.OnSaveDocument(Path("clip.vrl"))) << doc.LastError();
   ASSERT_TRUE(view->OnCommand(CommandId::ClipboardPrint));
   const std::string got = clipboard.texts.empty() ? "" : clipboard.texts[0];
   EXPECT_EQ(got, TextCodec::Cp932ToUtf8(doc.sheet->MakeText()));

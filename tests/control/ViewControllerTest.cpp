@@ -1,6 +1,9 @@
 #include "control/ViewController.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
@@ -65,10 +68,10 @@ TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModified
   view->OnLButtonDown(kLeft, {20, 40});
   EXPECT_TRUE(view->HasCapture() && Markers() == m0 + 2);
   view->OnMouseMove(kLeft, {22, 42});
-  EXPECT_FALSE(doc.IsModified());  // neither the press nor a move within the cell changed anything
   view->OnMouseMove(kLeft, {44, 40});
-  EXPECT_TRUE(doc.IsModified());
+  EXPECT_FALSE(doc.IsModified());  // the mark follows at the release
   view->OnLButtonUp(0, {44, 40});
+  EXPECT_TRUE(doc.IsModified());
   view->OnMouseMove(kLeft, {44, 120});
   EXPECT_TRUE(!view->HasCapture() && Markers() == m0 + 2);
   auto* line = dynamic_cast<Line*>(doc.sheet->current);
@@ -84,21 +87,31 @@ TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModified
   EXPECT_EQ(ViewController::FormatPosition({1000, 5}), "1000,   5");
 }
 
-TEST_F(ViewControllerTest, EditCommandsSetMarkersAndMarkModifiedByTheirRules) {
+TEST_F(ViewControllerTest, EditCommandsSetMarkersByTheirRulesAndModifiedFollowsTheContent) {
   store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
-  struct Step { std::int32_t id, markers; bool modified; std::int32_t objects; };
-  const Step steps[] = {{EditCopy, 0, false, 1},  {BringToFront, 0, true, 1}, {SendToBack, 0, true, 1},
-                        {EditPaste, 1, true, 2},  {EditDelete, 1, true, 1},   {ToolSelect, 0, false, 1},
-                        {EditCut, 1, true, 0}};
+  store::New<Dot>(doc.GetDatabase(), doc.sheet, 200, 200, 8, nullptr);
+  std::string folder = (std::filesystem::temp_directory_path() / "virlo-view-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+  struct Step {
+    std::int32_t id;
+    std::int32_t markers;
+    bool modified;
+    std::int32_t objects;
+  };
+  // The picked box is already in front, so bringing it there changes nothing.
+  const Step steps[] = {{EditCopy, 0, false, 2},  {BringToFront, 0, false, 2}, {SendToBack, 0, true, 2},
+                        {EditPaste, 1, true, 3},  {EditDelete, 1, true, 2},    {ToolSelect, 0, false, 2},
+                        {EditCut, 1, true, 1}};
   for (const Step& s : steps) {
     if (doc.sheet->current == nullptr) Drag({36, 40}, {36, 40});  // pick the top side
-    doc.SetModifiedFlag(false);
+    ASSERT_TRUE(doc.OnSaveDocument(folder + "/view.vrl")) << doc.LastError();
     const std::int32_t before = Markers();
     EXPECT_TRUE(view->OnCommand(s.id)) << s.id;
     EXPECT_EQ(Markers() - before, s.markers) << s.id;
     EXPECT_EQ(doc.IsModified(), s.modified) << s.id;
     EXPECT_EQ(doc.sheet->objects.Count(), s.objects) << s.id;
   }
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {

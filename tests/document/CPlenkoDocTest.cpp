@@ -11,13 +11,16 @@
 #include <memory>
 #include <set>
 
+#include "control/CommandIds.h"
 #include "control/ViewController.h"
 #include "document/DocumentDump.h"
 #include "model/Sheet.h"
 #include "objects/Line.h"
 #include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
+#include "store/DocumentFile.h"
 #include "store/Store.h"
+#include "tools/DrawTool.h"
 #include "support/RecordingWindow.h"
 
 namespace virlo {
@@ -175,6 +178,119 @@ TEST_F(CPlenkoDocTest, UndoAndRedoFollowTheDatabaseAndRepaintEveryView) {
   check(false, true, 1, false);
   ASSERT_TRUE(doc.OnEditRedo());
   check(true, false, 2, true);
+}
+
+// A document shown in one view, driven with the mouse.
+class EditedDocumentTest : public CPlenkoDocTest {
+ protected:
+  void SetUp() override {
+    CPlenkoDocTest::SetUp();
+    view = std::make_unique<ViewController>(&doc, &window);
+    view->OnActivateView();
+  }
+  void TearDown() override {
+    view.reset();
+    CPlenkoDocTest::TearDown();
+  }
+  void Drag(Point from, Point to) {
+    view->OnLButtonDown(MouseKeys::LeftButton, from);
+    view->OnMouseMove(MouseKeys::LeftButton, to);
+    view->OnLButtonUp(0, to);
+  }
+  void DrawBox(Point from, Point to) {
+    ASSERT_TRUE(view->OnCommand(CommandId::ToolBox));
+    Drag(from, to);
+  }
+  void Pick(Point at) {
+    ASSERT_TRUE(view->OnCommand(CommandId::ToolSelect));
+    Drag(at, at);
+  }
+
+  test::RecordingWindow window;
+  std::unique_ptr<ViewController> view;
+};
+
+TEST_F(EditedDocumentTest, ModifiedMeansTheContentDiffersFromTheFile) {
+  Pick({100, 100});  // a click on empty paper changes nothing
+  EXPECT_FALSE(doc.IsModified());
+  DrawBox({20, 40}, {60, 88});
+  EXPECT_TRUE(doc.IsModified());
+  ASSERT_TRUE(doc.OnSaveDocument((dir / "m.vrl").string())) << doc.LastError();
+  EXPECT_FALSE(doc.IsModified());
+  Pick({20, 40});  // picking is no change
+  EXPECT_FALSE(doc.IsModified());
+  ASSERT_TRUE(doc.OnEditUndo());  // the pick
+  EXPECT_FALSE(doc.IsModified());
+  ASSERT_TRUE(doc.OnEditUndo());  // the box, which the file holds: closing now would lose it
+  EXPECT_TRUE(doc.IsModified());
+  ASSERT_TRUE(doc.OnEditRedo());
+  EXPECT_FALSE(doc.IsModified());
+  Pick({20, 40});
+  ASSERT_TRUE(view->OnCommand(CommandId::EditDelete));
+  EXPECT_TRUE(doc.IsModified());
+  ASSERT_TRUE(doc.OnEditUndo());  // back to what the file holds
+  EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(EditedDocumentTest, RedoLastsUntilTheContentChanges) {
+  DrawBox({20, 40}, {60, 88});
+  DrawBox({100, 40}, {140, 88});
+  ASSERT_TRUE(doc.OnEditUndo());
+  EXPECT_TRUE(doc.CanRedo());
+  ASSERT_TRUE(view->OnCommand(CommandId::ToolSelect));
+  EXPECT_TRUE(doc.CanRedo());
+  Pick({20, 40});
+  EXPECT_TRUE(doc.CanRedo());
+  ASSERT_TRUE(doc.OnEditRedo());
+  EXPECT_EQ(doc.sheet->objects.Count(), 2);
+  ASSERT_TRUE(doc.OnEditUndo());
+  Drag({20, 40}, {28, 56});  // moving the picked corner is a change
+  EXPECT_FALSE(doc.CanRedo());
+  EXPECT_FALSE(doc.OnEditRedo());
+}
+
+TEST_F(EditedDocumentTest, AnOpenedDocumentHasNothingPicked) {
+  DrawBox({20, 40}, {60, 88});
+  DrawBox({100, 40}, {140, 88});
+  Pick({100, 40});
+  ASSERT_TRUE(view->OnCommand(CommandId::EditCopy));
+  ASSERT_TRUE(view->OnCommand(CommandId::EditPaste));  // the pasted copy is selected, the corner still current
+  ASSERT_TRUE(doc.sheet->current != nullptr && !doc.sheet->selected.Empty());
+  const fs::path path = dir / "picked.vrl";
+  ASSERT_TRUE(doc.OnSaveDocument(path.string())) << doc.LastError();
+  view.reset();
+
+  CPlenkoDoc opened;
+  ASSERT_TRUE(opened.OnOpenDocument(path.string())) << opened.LastError();
+  EXPECT_EQ(opened.sheet->current, nullptr);
+  EXPECT_TRUE(opened.sheet->selected.Empty());
+  List<DrawObj*>::Cursor cursor(opened.sheet->objects);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    EXPECT_FALSE(obj->Has(DrawObj::Highlighted | DrawObj::FreeMove));
+    if (const auto* box = dynamic_cast<const Box*>(obj)) {
+      EXPECT_FALSE(box->top.start.Has(DrawObj::Highlighted | DrawObj::FreeMove));
+    }
+  }
+  ViewController openedView(&opened, &window);
+  openedView.OnActivateView();
+  EXPECT_FALSE(openedView.UpdateCommand(CommandId::EditDelete).enabled);
+  EXPECT_FALSE(opened.IsModified());
+}
+
+TEST_F(CPlenkoDocTest, ADocumentFileHoldingNothingOpensWithANewSheet) {
+  const fs::path path = dir / "nothing.vrl";
+  {
+    store::Database nothing(path.string());
+    std::string error;
+    ASSERT_TRUE(store::DocumentFile::Save(nothing, path.string(), error)) << error;
+  }
+  CPlenkoDoc opened;
+  ASSERT_TRUE(opened.OnOpenDocument(path.string())) << opened.LastError();
+  const Sheet& sheet = *opened.sheet;
+  EXPECT_TRUE(sheet.width == 624 && sheet.height == 1024 && sheet.cellWidth == 8 && sheet.cellHeight == 16);
+  EXPECT_EQ(sheet.textFileName.View(), (dir / "nothing.txt").string());
+  EXPECT_FALSE(opened.IsModified());
+  EXPECT_EQ(ReadFile(path).empty(), false);
 }
 
 }  // namespace
