@@ -1,16 +1,15 @@
 // Timings of the user's actions on large generated diagrams, each beside a
 // baseline measured in the same run. Run: build/bin/virlo-bench
+// (painting is measured by virlo-bench-paint)
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QApplication>
-#include <QImage>
-#include <QPainter>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
+#include "bench/BenchDiagram.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Canvas.h"
 #include "model/Selection.h"
@@ -23,50 +22,9 @@
 #include "store/Snapshot.h"
 #include "store/Store.h"
 #include "tools/SelectTool.h"
-#include "view/QtDeviceContext.h"
 
-namespace virlo {
+namespace virlo::bench {
 namespace {
-
-constexpr int Cell(int c) { return c * 8 + 4; }
-constexpr int Row(int r) { return r * 16 + 8; }
-
-// A document on a 256 x 256-cell sheet holding about `objects` objects:
-// networks of joined lines with T-junctions, boxes, framed and unframed text
-// boxes, and dots resting on lines, laid out in a grid of small tiles.
-struct Diagram {
-  explicit Diagram(int objects) {
-    doc.OnNewDocument();
-    Sheet* s = doc.sheet;
-    s->width = 256 * 8;
-    s->height = 256 * 16;
-    store::Database* db = doc.GetDatabase();
-    const int tiles = objects / 8;
-    for (int i = 0; i < tiles; ++i) {
-      const int c = (i % 25) * 10;
-      const int r = (i / 25) % 60 * 4;
-      Line* a = store::New<Line>(db, s, Cell(c), Row(r), Cell(c + 4), Row(r), nullptr, nullptr);
-      Line* b = store::New<Line>(db, s, Cell(c + 4), Row(r), Cell(c + 4), Row(r + 2), nullptr, &a->end);
-      store::New<Line>(db, s, Cell(c + 2), Row(r), Cell(c + 2), Row(r + 2), nullptr, a);
-      Dot* dot = store::New<Dot>(db, s, Cell(c + 1), Row(r), 7, nullptr);
-      dot->LinkToLine();
-      store::New<Box>(db, s, Cell(c + 5), Row(r), Cell(c + 8), Row(r + 2), nullptr);
-      auto* framed = store::New<StrBox>(db, s, Cell(c), Row(r + 2), 0, 0, String("ab"), nullptr);
-      framed->frame = 1;
-      store::New<StrBox>(db, s, Cell(c + 6), Row(r + 2), 0, 0, String("cd"), nullptr);
-      (void)b;
-      store::New<Dot>(db, s, Cell(c + 9), Row(r + 1), 14, nullptr);
-    }
-  }
-  CPlenkoDoc doc;
-};
-
-Diagram& Shared(int objects) {
-  static std::map<int, std::unique_ptr<Diagram>> diagrams;
-  auto& d = diagrams[objects];
-  if (d == nullptr) d = std::make_unique<Diagram>(objects);
-  return *d;
-}
 
 void BM_MakeText(benchmark::State& state) {
   Sheet* s = Shared(static_cast<int>(state.range(0))).doc.sheet;
@@ -268,34 +226,6 @@ void BM_SqliteBaseline(benchmark::State& state) {
   }
 }
 
-void BM_PaintSheet(benchmark::State& state) {
-  Diagram& d = Shared(static_cast<int>(state.range(0)));
-  QImage image(2048, 4096, QImage::Format_RGB32);
-  for (auto _ : state) {
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    QtDeviceContext dc(painter);
-    d.doc.sheet->Draw(dc);
-  }
-}
-
-// What a window repaints while something is dragged: a small area of it, here
-// 200 x 100 pixels in the middle of the sheet; the painter clips to it, as a
-// widget's paint event does.
-void BM_PaintSmallArea(benchmark::State& state) {
-  Diagram& d = Shared(static_cast<int>(state.range(0)));
-  QImage image(800, 600, QImage::Format_RGB32);
-  for (auto _ : state) {
-    QPainter painter(&image);
-    painter.translate(-600, -1600);
-    painter.setClipRect(QRect(900, 1800, 200, 100));
-    painter.fillRect(QRect(900, 1800, 200, 100), Qt::white);
-    QtDeviceContext dc(painter);
-    d.doc.sheet->Draw(dc);
-  }
-}
-
-#define VIRLO_SIZES Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_MakeText)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextBaseline)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextFinalCells)->VIRLO_SIZES;
@@ -309,15 +239,11 @@ BENCHMARK(BM_Undo)->VIRLO_SIZES;
 BENCHMARK(BM_Save)->VIRLO_SIZES;
 BENCHMARK(BM_Open)->VIRLO_SIZES;
 BENCHMARK(BM_SqliteBaseline)->VIRLO_SIZES;
-BENCHMARK(BM_PaintSheet)->VIRLO_SIZES;
-BENCHMARK(BM_PaintSmallArea)->VIRLO_SIZES;
 
 }  // namespace
-}  // namespace virlo
+}  // namespace virlo::bench
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
   virlo::StartStore();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -20,47 +20,17 @@ include(GNUInstallDirs)
 set(VIRLO_MIME_TYPE "application/x-virlo-document")
 string(REPLACE "/" "-" virlo_mime_icon "${VIRLO_MIME_TYPE}")
 
-install(TARGETS virlo virlo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-install(FILES ${PROJECT_SOURCE_DIR}/data/virlo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/data/virlo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
-
-# Icons: the SVGs as drawn, and PNGs rendered from them for desktops that
-# want fixed sizes.
-set(virlo_icon_dir ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
-install(FILES ${PROJECT_SOURCE_DIR}/data/icons/virlo.svg DESTINATION ${virlo_icon_dir}/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${virlo_mime_icon}.svg DESTINATION ${virlo_icon_dir}/scalable/mimetypes)
-
-find_package(Qt6 REQUIRED COMPONENTS Gui)
-add_executable(virlo-render-icon ${PROJECT_SOURCE_DIR}/data/icons/RenderIcon.cpp)
-target_link_libraries(virlo-render-icon PRIVATE Qt6::Gui virlo_warnings)
-# A build tool: kept out of bin/, where the programs are.
-set_target_properties(virlo-render-icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-
-set(virlo_rendered_icons)
-foreach(size 48 256)
-  foreach(pair "apps;virlo" "mimetypes;${virlo_mime_icon}")
-    list(GET pair 0 context)
-    list(GET pair 1 name)
-    set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${context}/${name}.png)
-    add_custom_command(OUTPUT ${png}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${context}
-      # A sanitized build instruments the tool too; Qt's own allocations are no leak of ours.
-      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:virlo-render-icon>
-              ${PROJECT_SOURCE_DIR}/data/icons/${name}.svg ${png} ${size}
-      DEPENDS virlo-render-icon ${PROJECT_SOURCE_DIR}/data/icons/${name}.svg
-      COMMENT "Rendering ${name}.png at ${size}x${size}"
-      VERBATIM)
-    list(APPEND virlo_rendered_icons ${png})
-    install(FILES ${png} DESTINATION ${virlo_icon_dir}/${size}x${size}/${context})
-  endforeach()
-endforeach()
+install(TARGETS virlo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Manual pages, compressed as Debian wants them; -n keeps the bytes
 # independent of the build time.
 find_program(VIRLO_GZIP gzip REQUIRED)
 set(virlo_man_pages)
-foreach(page virlo.1 virlo-cli.1)
+set(virlo_pages virlo-cli.1)
+if(VIRLO_BUILD_DESKTOP)
+  list(APPEND virlo_pages virlo.1)
+endif()
+foreach(page IN LISTS virlo_pages)
   set(gz ${CMAKE_BINARY_DIR}/man/${page}.gz)
   add_custom_command(OUTPUT ${gz}
     COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/man/${page} ${CMAKE_BINARY_DIR}/man/${page}
@@ -72,9 +42,51 @@ foreach(page virlo.1 virlo-cli.1)
   install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
-# Made whenever the desktop program is, so a tree with `virlo` built can be installed.
+# The desktop side: the editor, its desktop entry, the MIME type of the
+# documents and the icons.
+if(VIRLO_BUILD_DESKTOP)
+  install(TARGETS virlo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  install(FILES ${PROJECT_SOURCE_DIR}/data/virlo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/virlo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+
+  # Icons: the SVGs as drawn, and PNGs rendered from them for desktops that
+  # want fixed sizes.
+  set(virlo_icon_dir ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/virlo.svg DESTINATION ${virlo_icon_dir}/scalable/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${virlo_mime_icon}.svg DESTINATION ${virlo_icon_dir}/scalable/mimetypes)
+
+  find_package(Qt6 REQUIRED COMPONENTS Gui)
+  add_executable(virlo-render-icon ${PROJECT_SOURCE_DIR}/data/icons/RenderIcon.cpp)
+  target_link_libraries(virlo-render-icon PRIVATE Qt6::Gui virlo_warnings)
+  # A build tool: kept out of bin/, where the programs are.
+  set_target_properties(virlo-render-icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
+  set(virlo_rendered_icons)
+  foreach(size 48 256)
+    foreach(pair "apps;virlo" "mimetypes;${virlo_mime_icon}")
+      list(GET pair 0 context)
+      list(GET pair 1 name)
+      set(png ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${context}/${name}.png)
+      add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}x${size}/${context}
+        # A sanitized build instruments the tool too; Qt's own allocations are no leak of ours.
+        COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:virlo-render-icon>
+                ${PROJECT_SOURCE_DIR}/data/icons/${name}.svg ${png} ${size}
+        DEPENDS virlo-render-icon ${PROJECT_SOURCE_DIR}/data/icons/${name}.svg
+        COMMENT "Rendering ${name}.png at ${size}x${size}"
+        VERBATIM)
+      list(APPEND virlo_rendered_icons ${png})
+      install(FILES ${png} DESTINATION ${virlo_icon_dir}/${size}x${size}/${context})
+    endforeach()
+  endforeach()
+endif()
+
+# Made with the programs, so a tree with them built can be installed.
 add_custom_target(virlo_install_data ALL DEPENDS ${virlo_rendered_icons} ${virlo_man_pages})
-add_dependencies(virlo virlo_install_data)
+if(VIRLO_BUILD_DESKTOP)
+  add_dependencies(virlo virlo_install_data)
+endif()
 
 # The Debian package: cpack -G DEB in the build directory.
 set(VIRLO_PACKAGE_MAINTAINER "VIRLO maintainers <maintainers@users.noreply.c-seed-402fcd3b.example>"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "document/CPlenkoDoc.h"
+
+namespace virlo::bench {
+
+// The centre of column c and of row r of the standard grid, in drawing units.
+constexpr int Cell(int c) { return c * 8 + 4; }
+constexpr int Row(int r) { return r * 16 + 8; }
+
+// A document on a 256 x 256-cell sheet holding about `objects` objects:
+// networks of joined lines with T-junctions, boxes, framed and unframed text
+// boxes, and dots resting on lines, laid out in a grid of small tiles.
+struct Diagram {
+  explicit Diagram(int objects);
+  CPlenkoDoc doc;
+};
+
+// One diagram of each size, made on first use and kept for the whole run.
+Diagram& Shared(int objects);
+
+}  // namespace virlo::bench
+
+// The sizes every benchmark runs at.
+#define VIRLO_SIZES Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)

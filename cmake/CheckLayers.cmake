@@ -1,0 +1,38 @@
+# Fails when a file of src/ includes a header of a layer above its own, so the
+# layers stay as docs/architecture.md draws them. Run by the build and as a
+# test:  cmake -DSRC=.../src -P CheckLayers.cmake
+#
+# Each folder may include its own headers and those of the folders listed
+# for it here; model/ and objects/ are one layer. cli/ and view/ do not see
+# each other; app/ is the desktop program on top of view/.
+cmake_minimum_required(VERSION 3.25)
+
+set(allowed_platform platform)
+set(allowed_store store platform)
+set(allowed_model model objects store platform)
+set(allowed_objects ${allowed_model})
+set(allowed_tools tools ${allowed_model})
+set(allowed_document document ${allowed_model})
+set(allowed_control control document tools ${allowed_model})
+set(allowed_cli cli ${allowed_control})
+set(allowed_view view ${allowed_control})
+set(allowed_app app ${allowed_view})
+set(layers platform store model objects tools document control cli view app)
+
+set(faults "")
+foreach(layer IN LISTS layers)
+  file(GLOB_RECURSE files "${SRC}/${layer}/*.h" "${SRC}/${layer}/*.cpp")
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[a-z]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([a-z]+)/.*$" "\\1" folder "${line}")
+      if(folder IN_LIST layers AND NOT folder IN_LIST allowed_${layer})
+        file(RELATIVE_PATH name "${SRC}" "${file}")
+        string(APPEND faults "  ${name}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "Includes that point up a layer:\n${faults}")
+endif()
