@@ -18,7 +18,7 @@ CChildFrame::CChildFrame(CPlenkoDoc* document, QWidget* parent) : QMdiSubWindow(
 
 CPlenkoDoc* CChildFrame::Document() const { return view_->GetDocument(); }
 
-void CChildFrame::UpdateTitle() {
+QString CChildFrame::Title() const {
   CPlenkoDoc* doc = Document();
   QString title = QString::fromStdString(doc->GetTitle());
   const auto& views = doc->Views();
@@ -28,6 +28,13 @@ void CChildFrame::UpdateTitle() {
     }
   }
   if (doc->IsModified()) title += QStringLiteral(" *");
+  return title;
+}
+
+void CChildFrame::UpdateTitle() {
+  // Qt adds a maximised window's title to the main window's, which names the
+  // document already.
+  const QString title = isMaximized() ? QString() : Title();
   if (windowTitle() != title) setWindowTitle(title);
 }
 

@@ -16,7 +16,11 @@ class CChildFrame : public QMdiSubWindow {
 
   CPlenkoView* View() const { return view_; }
   CPlenkoDoc* Document() const;
-  // The title: the document's, with ":2" and so on when it has several windows.
+  // The title: the document's, with ":2" and so on when it has several
+  // windows, and " *" while it is modified.
+  QString Title() const;
+  // Shows the title in the window's title bar; a maximised window shows it
+  // in the main window's title only.
   void UpdateTitle();
 
  signals:

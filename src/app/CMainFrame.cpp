@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
@@ -115,8 +116,13 @@ void CMainFrame::RebuildMenus() {
   hadDocument_ = document;
   menuBar()->clear();
   recentActions_.clear();
+  windowMenu_ = nullptr;
+  windowSeparator_ = nullptr;
+  windowActions_.clear();
   for (const MenuLayout& layout : document ? DocumentMenu() : NoDocumentMenu()) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(layout.title));
+    // The Window menu lists the open windows after its commands.
+    if (layout.items.front() == AppCommand::WindowNew) windowMenu_ = menu;
     for (int id : layout.items) {
       if (id == Separator) {
         menu->addSeparator();
@@ -131,7 +137,7 @@ void CMainFrame::RebuildMenus() {
           const QString path = files[i];
           QAction* recent = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
           recent->setStatusTip(actions_[id]->statusTip());
-          connect(recent, &QAction::triggered, this, [this, path] { app_.OpenDocumentFile(path); });
+          connect(recent, &QAction::triggered, this, [this, path] { app_.OpenRecentFile(path); });
           recentActions_.append(recent);
         }
       } else {
@@ -144,6 +150,70 @@ void CMainFrame::RebuildMenus() {
       }
     }
   }
+  UpdateWindowList();
+}
+
+void CMainFrame::UpdateWindowList() {
+  if (windowMenu_ == nullptr) return;
+  const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+  if (windowActions_.size() != windows.size()) {
+    for (QAction* action : windowActions_) delete action;
+    windowActions_.clear();
+    delete windowSeparator_;
+    windowSeparator_ = windows.isEmpty() ? nullptr : windowMenu_->addSeparator();
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+      auto* action = new QAction(windowMenu_);
+      action->setCheckable(true);
+      action->setStatusTip(QString::fromUtf8(AppString::WindowListPrompt));
+      // The entry finds its window when chosen, so it never outlives it.
+      connect(action, &QAction::triggered, this, [this, i] {
+        const QList<QMdiSubWindow*> current = mdiArea_->subWindowList();
+        if (i < current.size()) mdiArea_->setActiveSubWindow(current[i]);
+        UpdateCommandUi();
+      });
+      windowMenu_->addAction(action);
+      windowActions_.append(action);
+    }
+  }
+  QMdiSubWindow* shown = mdiArea_->currentSubWindow();
+  for (qsizetype i = 0; i < windows.size(); ++i) {
+    auto* frame = qobject_cast<CChildFrame*>(windows[i]);
+    QAction* action = windowActions_[i];
+    const QString text =
+        QStringLiteral("&%1 %2").arg(i + 1).arg(frame != nullptr ? frame->Title() : windows[i]->windowTitle());
+    if (action->text() != text) action->setText(text);
+    action->setChecked(windows[i] == shown);
+  }
+}
+
+void CMainFrame::TileTopToBottom() {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (window->isVisible() && !window->isMinimized()) windows.append(window);
+  }
+  if (windows.isEmpty()) return;
+  const QRect area = mdiArea_->viewport()->rect();
+  const qsizetype count = windows.size();
+  int top = area.top();
+  for (qsizetype i = 0; i < count; ++i) {
+    QMdiSubWindow* window = windows[i];
+    if (window->isMaximized()) window->showNormal();
+    // The last window takes what the division leaves over.
+    const int bottom = area.top() + static_cast<int>(area.height() * (i + 1) / count);
+    window->setGeometry(area.left(), top, area.width(), bottom - top);
+    top = bottom;
+  }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  // A button whose command has no tooltip of its own shows none, rather than Qt's caption.
+  if (event->type() == QEvent::ToolTip) {
+    if (auto* button = qobject_cast<QToolButton*>(watched); button != nullptr && button->defaultAction() != nullptr) {
+      const CommandInfo* info = CommandTable::Find(actions_.key(button->defaultAction()));
+      if (info != nullptr && *info->tooltip == '\0') return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::CreateToolBars() {
@@ -159,6 +229,7 @@ void CMainFrame::CreateToolBars() {
     }
     actions_[id]->setIcon(Icons::ForCommand(id, QSize(16, 15)));
     fileBar_->addAction(actions_[id]);
+    fileBar_->widgetForAction(actions_[id])->installEventFilter(this);
   }
   drawingBar_ = new QToolBar(QStringLiteral("Drawing"), this);
   drawingBar_->setObjectName(QStringLiteral("DrawingToolBar"));
@@ -170,6 +241,7 @@ void CMainFrame::CreateToolBars() {
     // A command on both bars keeps the file bar's picture size in the menus.
     if (actions_[id]->icon().isNull()) actions_[id]->setIcon(Icons::ForCommand(id, QSize(15, 15)));
     drawingBar_->addAction(actions_[id]);
+    drawingBar_->widgetForAction(actions_[id])->installEventFilter(this);
   }
 }
 
@@ -219,7 +291,9 @@ void CMainFrame::CreateAccelerators() {
 }
 
 CChildFrame* CMainFrame::ActiveFrame() const {
-  QMdiSubWindow* active = mdiArea_->activeSubWindow();
+  // The current window stays current while the program is inactive, when
+  // the area reports no active one.
+  QMdiSubWindow* active = mdiArea_->currentSubWindow();
   if (active == nullptr && !mdiArea_->subWindowList().isEmpty()) active = mdiArea_->subWindowList().last();
   return qobject_cast<CChildFrame*>(active);
 }
@@ -240,6 +314,8 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
           [this](CChildFrame* closing, bool* accept) { *accept = app_.CanCloseFrame(closing); });
   frame->View()->SetPositionDisplay(
       [this](const std::string& text) { app_.SetStatusPaneText(QString::fromStdString(text)); });
+  // A maximised window gives its title up to the main window's: follow it at once.
+  connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCommandUi(); });
   mdiArea_->addSubWindow(frame);
   frame->showMaximized();
   mdiArea_->setActiveSubWindow(frame);
@@ -341,7 +417,7 @@ bool CMainFrame::Dispatch(int id) {
         mdiArea_->cascadeSubWindows();
         break;
       case AppCommand::WindowTile:
-        mdiArea_->tileSubWindows();
+        TileTopToBottom();
         break;
       case AppCommand::WindowArrange:
         break;
@@ -366,10 +442,10 @@ void CMainFrame::UpdateCommandUi() {
   for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
     if (auto* frame = qobject_cast<CChildFrame*>(window)) frame->UpdateTitle();
   }
-  CPlenkoDoc* doc = ActiveDocument();
-  const QString title = doc != nullptr ? QStringLiteral("VIRLO - %1").arg(QString::fromStdString(doc->GetTitle()))
-                                       : QStringLiteral("VIRLO");
+  CChildFrame* frame = ActiveFrame();
+  const QString title = frame != nullptr ? QStringLiteral("VIRLO - %1").arg(frame->Title()) : QStringLiteral("VIRLO");
   if (windowTitle() != title) setWindowTitle(title);
+  UpdateWindowList();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 class QAction;
+class QMenu;
 class QMdiArea;
 class QToolBar;
 
@@ -54,6 +55,7 @@ class CMainFrame : public QMainWindow {
   QToolBar* DrawingToolBar() const { return drawingBar_; }
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -63,6 +65,10 @@ class CMainFrame : public QMainWindow {
   void CreateToolBars();
   void CreateStatusBar();
   void CreateAccelerators();
+  // The Window menu's entries for the open windows, after its commands.
+  void UpdateWindowList();
+  // Stacks the windows top to bottom, each as wide as the area.
+  void TileTopToBottom();
 
   CPlenkoApp& app_;
   QMdiArea* mdiArea_;
@@ -71,6 +77,9 @@ class CMainFrame : public QMainWindow {
   QToolBar* drawingBar_ = nullptr;
   QLabel* positionPane_ = nullptr;
   QList<QAction*> recentActions_;
+  QMenu* windowMenu_ = nullptr;
+  QAction* windowSeparator_ = nullptr;
+  QList<QAction*> windowActions_;  // one per window, in the area's order
   QTimer idle_;
   bool hadDocument_ = false;
 };

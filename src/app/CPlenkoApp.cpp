@@ -72,10 +72,7 @@ bool CPlenkoApp::PrintDocumentFile(const QString& path) {
   return preview.exec() == QDialog::Accepted;
 }
 
-void CPlenkoApp::SetStatusPaneText(const QString& text) {
-  mainFrame_->SetPositionText(text);
-  if (textFont_ == nullptr) textFont_ = std::make_unique<Font>(Font{"ＭＳ　明朝", 16, true});
-}
+void CPlenkoApp::SetStatusPaneText(const QString& text) { mainFrame_->SetPositionText(text); }
 
 QString CPlenkoApp::SettingsPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
@@ -97,6 +94,16 @@ void CPlenkoApp::AddRecentFile(const QString& path) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
   files.removeAll(absolute);
   files.prepend(absolute);
+  WriteRecentFiles(files);
+}
+
+void CPlenkoApp::RemoveRecentFile(const QString& path) {
+  QStringList files = RecentFiles();
+  if (files.removeAll(path) == 0) return;
+  WriteRecentFiles(files);
+}
+
+void CPlenkoApp::WriteRecentFiles(const QStringList& files) {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   for (int i = 1; i <= RecentFileCount; ++i) {
     const QString key = QStringLiteral("Recent File List/File%1").arg(i);
@@ -129,6 +136,12 @@ void CPlenkoApp::FileOpen() {
   const QString path = fileQuestion ? fileQuestion(false)
                                     : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), FileFilter);
   if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {
+  CPlenkoDoc* doc = OpenDocumentFile(path);
+  if (doc == nullptr) RemoveRecentFile(path);
+  return doc;
 }
 
 CPlenkoDoc* CPlenkoApp::OpenDocumentFile(const QString& path) {
@@ -191,8 +204,20 @@ std::vector<CChildFrame*> CPlenkoApp::FramesOf(CPlenkoDoc* document) const {
   return frames;
 }
 
+bool CPlenkoApp::IsOpen(const CPlenkoDoc* document) const {
+  for (const auto& doc : documents_) {
+    if (doc.get() == document) return true;
+  }
+  return false;
+}
+
 bool CPlenkoApp::CloseDocument(CPlenkoDoc* document) {
   if (!SaveModified(document)) return false;
+  CloseDocumentNow(document);
+  return true;
+}
+
+void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
   // The views drop their tools before the database goes.
   document->ReleaseViewTools();
   for (CChildFrame* frame : FramesOf(document)) {
@@ -209,13 +234,13 @@ bool CPlenkoApp::CloseDocument(CPlenkoDoc* document) {
   }
   mainFrame_->RebuildMenus();
   mainFrame_->UpdateCommandUi();
-  return true;
 }
 
 bool CPlenkoApp::CloseAllDocuments() {
-  while (!documents_.empty()) {
-    if (!CloseDocument(documents_.front().get())) return false;
+  for (const auto& doc : documents_) {
+    if (!SaveModified(doc.get())) return false;
   }
+  while (!documents_.empty()) CloseDocumentNow(documents_.front().get());
   return true;
 }
 
@@ -224,9 +249,13 @@ bool CPlenkoApp::CanCloseFrame(CChildFrame* frame) {
   if (FramesOf(document).size() > 1) return true;
   // The last window closes the document; it is deleted there, not by Qt.
   if (!SaveModified(document)) return false;
-  document->SetModifiedFlag(false);
+  // Answered already; something else may have closed the document meanwhile.
   QMetaObject::invokeMethod(
-      this, [this, document] { CloseDocument(document); }, Qt::QueuedConnection);
+      this,
+      [this, document] {
+        if (IsOpen(document)) CloseDocumentNow(document);
+      },
+      Qt::QueuedConnection);
   return false;
 }
 

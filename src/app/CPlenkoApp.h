@@ -18,7 +18,7 @@ class QtDialogRunner;
 
 // The application: the main window, the open documents (titled Plenko1,
 // Plenko2, ... until saved), the recent-file list of 4 in an INI file, and the
-// font text boxes draw in, made at the first coordinate display.
+// font text boxes draw in.
 class CPlenkoApp : public QApplication, public Application {
   Q_OBJECT
 
@@ -38,17 +38,21 @@ class CPlenkoApp : public QApplication, public Application {
   CMainFrame* MainFrame() const { return mainFrame_.get(); }
 
   // Application
-  const Font* GetTextFont() const override { return textFont_.get(); }
+  const Font* GetTextFont() const override { return &textFont_; }
   void SetStatusPaneText(const QString& text);
 
   CPlenkoDoc* FileNew();
   void FileOpen();
   CPlenkoDoc* OpenDocumentFile(const QString& path);
+  // Opens an entry of the recent-file list; one that no longer opens leaves the list.
+  CPlenkoDoc* OpenRecentFile(const QString& path);
   // Saves under its own name, or asks for one (always with saveAs). False when not saved.
   bool SaveDocument(CPlenkoDoc* document, bool saveAs);
   // Offers to save a modified document; false when the user cancels.
   bool SaveModified(CPlenkoDoc* document);
   bool CloseDocument(CPlenkoDoc* document);
+  // Asks about every modified document before it closes any: a Cancel
+  // anywhere leaves them all open. False then.
   bool CloseAllDocuments();
   // A window may close when it is not its document's last, or the document may close.
   bool CanCloseFrame(CChildFrame* frame);
@@ -64,13 +68,19 @@ class CPlenkoApp : public QApplication, public Application {
 
  private:
   void AddRecentFile(const QString& path);
+  void RemoveRecentFile(const QString& path);
+  void WriteRecentFiles(const QStringList& files);
+  // Closes without asking; the views drop their tools before the database goes.
+  void CloseDocumentNow(CPlenkoDoc* document);
+  bool IsOpen(const CPlenkoDoc* document) const;
   void Report(const QString& text);
   std::vector<CChildFrame*> FramesOf(CPlenkoDoc* document) const;
 
   std::unique_ptr<QtDialogRunner> dialogs_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
-  std::unique_ptr<Font> textFont_;
+  // Made at once, so that text boxes never paint in another font.
+  const Font textFont_{"ＭＳ　明朝", 16, true};
   int untitledCount_ = 0;
 };
 

@@ -43,4 +43,10 @@ inline constexpr std::int32_t WindowArrange = 57649;
 inline constexpr std::int32_t NextPane = 57680;
 }  // namespace AppCommand
 
+// Texts of the string table that belong to no command.
+namespace AppString {
+// The prompt of the Window menu's entries for the open windows.
+inline constexpr char WindowListPrompt[] = "指定のｳｨﾝﾄﾞｳを表示";
+}  // namespace AppString
+
 }  // namespace virlo

@@ -90,7 +90,9 @@ void ViewController::OnUpdate() {
 
 void ViewController::EndCaptureIfDialogShown(std::uint64_t before) {
   // A modal window took the mouse: the release of the drag goes to it.
-  if (DialogRunner::ModalCount() != before) capture_ = false;
+  if (DialogRunner::ModalCount() == before || !capture_) return;
+  capture_ = false;
+  if (currentTool_ != nullptr) currentTool_->CancelBand();
 }
 
 void ViewController::UpdateModified() { document_->UpdateModifiedFlag(); }

@@ -28,7 +28,7 @@ DrawTool::DrawTool(Sheet* sheet, Window* view) : sheet(sheet), view(view), selec
 
 DrawTool::~DrawTool() {
   // A tool replaced in the middle of a gesture takes its rubber band along.
-  if (buttonDown != 0 && dragRect != NoBand) DragRect(2);
+  CancelBand();
   if (sheet->current != nullptr) {
     sheet->current->SelectAndRedraw(selection);
     sheet->current = nullptr;
@@ -173,6 +173,10 @@ void DrawTool::DragRect(std::int32_t phase) {
   }
   if (view != nullptr) view->DrawDragRect(NoBand, old);
   dragRect = NoBand;
+}
+
+void DrawTool::CancelBand() {
+  if (buttonDown != 0 && dragRect != NoBand) DragRect(2);
 }
 
 std::int32_t DrawTool::BringToFront() { return Restack(true); }

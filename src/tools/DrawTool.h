@@ -56,6 +56,9 @@ class DrawTool {
   Point GetDelta() const { return {curPoint.x - lastPoint.x, curPoint.y - lastPoint.y}; }
   // The rubber band: 0 begins, 1 follows the pointer, 2 ends.
   void DragRect(std::int32_t phase);
+  // The gesture under way lost the mouse (a modal dialog took it): its
+  // rubber band goes, and its release will find none.
+  void CancelBand();
 
   // The edit operations of the view's commands.
   std::int32_t BringToFront();

@@ -1,9 +1,12 @@
 #include "view/CPlenkoView.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
@@ -62,7 +65,11 @@ void CPlenkoView::InvalidateRect(const Rect& rect, bool) {
 
 void CPlenkoView::UpdateWindow() { viewport()->update(); }
 
-void CPlenkoView::RedrawWindow(unsigned) { viewport()->update(); }
+void CPlenkoView::RedrawWindow(unsigned) {
+  // Undo, redo and the print dialog may have resized the sheet.
+  UpdateScrollBars();
+  viewport()->update();
+}
 
 void CPlenkoView::DrawDragRect(const Rect& newRect, const Rect&) {
   band_ = newRect == Rect{-1, -1, -1, -1}
@@ -102,14 +109,37 @@ void CPlenkoView::Print(QPrinter& printer) {
   document_->sheet->Draw(dc);
 }
 
+QSize CPlenkoView::ScrollSize() const {
+  const Sheet* sheet = document_->sheet;
+  const int width = sheet != nullptr ? std::max(sheet->width, std::int32_t{MinScrollWidth}) : MinScrollWidth;
+  const int height = sheet != nullptr ? std::max(sheet->height, std::int32_t{MinScrollHeight}) : MinScrollHeight;
+  // The border line lies on the sheet's right and bottom edges.
+  return {width + 1, height + 1};
+}
+
 void CPlenkoView::UpdateScrollBars() {
   const QSize page = viewport()->size();
-  horizontalScrollBar()->setRange(0, std::max(0, ScrollWidth - page.width()));
-  verticalScrollBar()->setRange(0, std::max(0, ScrollHeight - page.height()));
+  const QSize total = ScrollSize();
+  horizontalScrollBar()->setRange(0, std::max(0, total.width() - page.width()));
+  verticalScrollBar()->setRange(0, std::max(0, total.height() - page.height()));
   horizontalScrollBar()->setPageStep(page.width());
   verticalScrollBar()->setPageStep(page.height());
-  horizontalScrollBar()->setSingleStep(ScrollWidth / 100);
-  verticalScrollBar()->setSingleStep(ScrollHeight / 100);
+  horizontalScrollBar()->setSingleStep(std::max(1, total.width() / 100));
+  verticalScrollBar()->setSingleStep(std::max(1, total.height() / 100));
+}
+
+void CPlenkoView::wheelEvent(QWheelEvent* event) {
+  if ((event->modifiers() & Qt::ShiftModifier) == 0) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  // Shift turns the wheel sideways. A horizontal bar takes the vertical
+  // wheel; without Shift it steps by lines rather than by pages.
+  QWheelEvent sideways(event->position(), event->globalPosition(), event->pixelDelta(), event->angleDelta(),
+                       event->buttons(), event->modifiers() & ~Qt::ShiftModifier, event->phase(), event->inverted(),
+                       event->source());
+  QApplication::sendEvent(horizontalScrollBar(), &sideways);
+  event->setAccepted(sideways.isAccepted());
 }
 
 void CPlenkoView::resizeEvent(QResizeEvent* event) {

@@ -19,9 +19,9 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   Q_OBJECT
 
  public:
-  // The scrolled area is fixed at the size of a new sheet.
-  static constexpr int ScrollWidth = 624;
-  static constexpr int ScrollHeight = 1024;
+  // The scrolled area is the sheet, never smaller than a new one.
+  static constexpr int MinScrollWidth = 624;
+  static constexpr int MinScrollHeight = 1024;
 
   explicit CPlenkoView(CPlenkoDoc* document, QWidget* parent = nullptr);
   ~CPlenkoView() override;
@@ -45,7 +45,9 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void DrawDragRect(const Rect& newRect, const Rect& oldRect) override;
   Point ScrollPosition() const override;
 
-  QSize sizeHint() const override { return {ScrollWidth, ScrollHeight}; }
+  QSize sizeHint() const override { return {MinScrollWidth, MinScrollHeight}; }
+  // The drawing units the view scrolls over: the sheet with its border line.
+  QSize ScrollSize() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -53,6 +55,7 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 

@@ -14,9 +14,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <utility>
 
 #include "control/PrintDialog.h"
 #include "objects/CTextDialog.h"
@@ -71,12 +77,110 @@ QIcon ButtonImage(std::int32_t bitmap) {
 
 QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(bytes); }
 
+// What one character of an edit costs against its limit. A line break is
+// kept as CR LF; a character code page 932 lacks is refused on OK, and until
+// then counts as a double-byte one.
+qsizetype CharacterLength(const QString& character, TextUnit unit) {
+  constexpr qsizetype LineBreak = 2;
+  constexpr qsizetype DoubleByte = 2;
+  if (character == QStringLiteral("\n")) return LineBreak;
+  if (unit == TextUnit::Characters) return 1;
+  const std::optional<std::string> bytes = TextCodec::Utf8ToCp932(character.toStdString());
+  return bytes ? static_cast<qsizetype>(bytes->size()) : DoubleByte;
+}
+
+// The UTF-16 length of the character at index, a surrogate pair taken whole.
+qsizetype CharacterWidth(const QString& text, qsizetype index) {
+  const bool pair = text.at(index).isHighSurrogate() && index + 1 < text.size() && text.at(index + 1).isLowSurrogate();
+  return pair ? 2 : 1;
+}
+
+// The length of text against a limit; counting stops once it passes cap,
+// so a huge paste is not measured to its end.
+qsizetype TextLength(const QString& text, TextUnit unit, qsizetype cap = -1) {
+  qsizetype length = 0;
+  for (qsizetype i = 0; i < text.size() && (cap < 0 || length <= cap); i += CharacterWidth(text, i)) {
+    length += CharacterLength(text.mid(i, CharacterWidth(text, i)), unit);
+  }
+  return length;
+}
+
+// How much of the front of text fits into room, in UTF-16 units; no character is split.
+qsizetype FittingPrefix(const QString& text, qsizetype room, TextUnit unit) {
+  qsizetype used = 0;
+  qsizetype i = 0;
+  while (i < text.size()) {
+    const qsizetype width = CharacterWidth(text, i);
+    const qsizetype cost = CharacterLength(text.mid(i, width), unit);
+    if (used + cost > room) break;
+    used += cost;
+    i += width;
+  }
+  return i;
+}
+
+// Where an edit put new text: the range [start, end) of now that was not
+// there before. The insertion ends at the cursor when what follows it is
+// unchanged; otherwise the texts' common ends tell.
+std::pair<qsizetype, qsizetype> InsertedRange(const QString& before, const QString& now, qsizetype cursor) {
+  qsizetype end = cursor;
+  const qsizetype tail = now.size() - end;
+  const bool atCursor = end >= 0 && tail >= 0 && tail <= before.size() &&
+                        QStringView(now).mid(end) == QStringView(before).right(tail);
+  if (!atCursor) {
+    qsizetype same = 0;
+    while (same < now.size() && same < before.size() &&
+           now.at(now.size() - 1 - same) == before.at(before.size() - 1 - same)) {
+      ++same;
+    }
+    end = now.size() - same;
+  }
+  const qsizetype kept = std::min(end, before.size() - (now.size() - end));
+  qsizetype start = 0;
+  while (start < kept && now.at(start) == before.at(start)) ++start;
+  // Never begin inside a surrogate pair.
+  if (start > 0 && start < now.size() && now.at(start).isLowSurrogate()) --start;
+  return {start, std::max(start, end)};
+}
+
+// Holds a multi-line edit to its control's limit while the user types or
+// pastes: what goes beyond it is cut from the end of the insertion, in the
+// same undo step. Text the edit opened with is left alone.
+void LimitText(QPlainTextEdit* edit, const DialogControl& control) {
+  if (control.textLimit <= 0) return;
+  const qsizetype limit = control.textLimit;
+  const TextUnit unit = control.textUnit;
+  auto accepted = std::make_shared<QString>(edit->toPlainText());
+  QObject::connect(edit->document(), &QTextDocument::contentsChanged, edit, [edit, accepted, limit, unit] {
+    const QString now = edit->toPlainText();
+    if (TextLength(now, unit, limit) <= limit) {
+      *accepted = now;
+      return;
+    }
+    const auto [start, end] = InsertedRange(*accepted, now, edit->textCursor().position());
+    const qsizetype rest = TextLength(now.left(start), unit) + TextLength(now.mid(end), unit);
+    const qsizetype keep = FittingPrefix(now.mid(start, end - start), std::max<qsizetype>(0, limit - rest), unit);
+    if (start + keep < end) {
+      QTextCursor cursor(edit->document());
+      cursor.setPosition(static_cast<int>(start + keep));
+      cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+      cursor.joinPreviousEditBlock();
+      cursor.removeSelectedText();
+      cursor.endEditBlock();
+    }
+    *accepted = edit->toPlainText();
+  });
+}
+
 // A modal dialog with OK and Cancel on the right, as the templates place them.
+// The buttons take their place in the tab order where AddButtons makes them.
 class FrameDialog : public QDialog {
  public:
   FrameDialog(QWidget* owner, const QString& caption, bool fixedPitch) : QDialog(owner) {
     setWindowTitle(caption);
     setFont(DialogFont(fixedPitch));
+  }
+  void AddButtons() {
     ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     ok->setObjectName(QStringLiteral("ok"));
@@ -84,8 +188,8 @@ class FrameDialog : public QDialog {
     cancel->setObjectName(QStringLiteral("cancel"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   }
-  QPushButton* ok;
-  QPushButton* cancel;
+  QPushButton* ok = nullptr;
+  QPushButton* cancel = nullptr;
 };
 
 }  // namespace
@@ -128,6 +232,7 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
 
   if (dialog.TemplateId() == DotSelDialog::TemplateId) {
     window = std::make_unique<FrameDialog>(owner, QStringLiteral("端点選択"), true);
+    window->AddButtons();
     auto* list = new QListWidget(window.get());
     list->setObjectName(QStringLiteral("markerList"));
     DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
@@ -148,6 +253,17 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     focus = [list](std::int32_t) { list->setFocus(); };
   } else if (dialog.TemplateId() == CTextDialog::TemplateId) {
     window = std::make_unique<FrameDialog>(owner, QStringLiteral("文字入力"), false);
+    // The text comes first in the tab order and has the focus: typing goes
+    // there at once, and Tab leads on to the buttons.
+    auto* edit = new QPlainTextEdit(window.get());
+    edit->setObjectName(QStringLiteral("text"));
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edit->setTabChangesFocus(true);
+    QString opening = FromCp932(dialog.Control(CTextDialog::TextEdit).text);
+    edit->setPlainText(opening.remove(QLatin1Char('\r')));
+    LimitText(edit, dialog.Control(CTextDialog::TextEdit));
+    edit->setMinimumSize(260, 180);
+    edit->setFocus();
     auto* grid = new QGridLayout(window.get());
     auto* buttons = new QHBoxLayout();
     auto* group = new QButtonGroup(window.get());
@@ -178,15 +294,9 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     buttons->addSpacing(8);
     buttons->addWidget(frame);
     buttons->addStretch();
+    window->AddButtons();
     buttons->addWidget(window->ok);
     buttons->addWidget(window->cancel);
-    auto* edit = new QPlainTextEdit(window.get());
-    edit->setObjectName(QStringLiteral("text"));
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit->setTabChangesFocus(true);
-    QString text = FromCp932(dialog.Control(CTextDialog::TextEdit).text);
-    edit->setPlainText(text.remove(QLatin1Char('\r')));
-    edit->setMinimumSize(260, 180);
     grid->addLayout(buttons, 0, 0);
     grid->addWidget(edit, 1, 0);
     QDialog* raw = window.get();
@@ -208,6 +318,7 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     focus = [edit](std::int32_t) { edit->setFocus(); };
   } else if (dialog.TemplateId() == PrintDialog::TemplateId) {
     window = std::make_unique<FrameDialog>(owner, QStringLiteral("テキストへ印刷"), false);
+    window->AddButtons();
     auto* grid = new QGridLayout(window.get());
     auto spin = [&](std::int32_t id, const char* name) {
       auto* box = new QSpinBox(window.get());

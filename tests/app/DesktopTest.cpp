@@ -1,5 +1,6 @@
 // The desktop program driven through its real windows: mouse events on the
 // view, keys on the main window, menus, the save prompt and document files.
+#include <QCloseEvent>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -9,17 +10,25 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QWheelEvent>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/CommandTable.h"
 #include "app/GuiScript.h"
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
+#include "model/String.h"
 #include "objects/PersistentTypes.h"
+#include "platform/Font.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/Database.h"
 #include "view/CPlenkoView.h"
@@ -29,7 +38,9 @@ using namespace virlo;
 
 namespace {
 
-constexpr int FileClose = 57602, WindowNew = 57648, WindowTile = 57651;
+constexpr int FileClose = 57602, AppExit = 57665, WindowNew = 57648, WindowTile = 57651;
+// The Window menu's own commands, before its list of windows.
+constexpr int WindowCommands = 4;
 const int ToolIds[] = {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
                        CommandId::ToolStrBox};
 
@@ -104,6 +115,33 @@ class DesktopTest : public QObject {
     for (QAction* action : index < 0 ? bar : bar.value(index)->menu()->actions()) texts.append(action->text());
     return texts;
   }
+  // The entry of a menu with this caption, or null.
+  QAction* MenuEntry(int index, const QString& caption) const {
+    for (QAction* action : Frame()->menuBar()->actions().value(index)->menu()->actions()) {
+      if (action->text() == caption) return action;
+    }
+    return nullptr;
+  }
+  // The Window menu's entries for the windows, without the separator before them.
+  QList<QAction*> WindowEntries() const {
+    return Frame()->menuBar()->actions().value(3)->menu()->actions().mid(WindowCommands + 1);
+  }
+  // Which entries carry the check mark, as '1' and '0'.
+  QString WindowChecks() const {
+    QString checks;
+    for (QAction* action : WindowEntries()) checks += action->isChecked() ? '1' : '0';
+    return checks;
+  }
+  static QString Title(const CPlenkoDoc* doc) { return QString::fromStdString(doc->GetTitle()); }
+  CChildFrame* FrameOf(const CPlenkoDoc* doc, int index = 0) const {
+    QList<CChildFrame*> frames;
+    for (QMdiSubWindow* window : Frame()->MdiArea()->subWindowList()) {
+      auto* frame = qobject_cast<CChildFrame*>(window);
+      if (frame != nullptr && frame->Document() == doc) frames.append(frame);
+    }
+    return frames.value(index);
+  }
+  QImage Grab() const { return View()->viewport()->grab().toImage(); }
 
  private slots:
   void initTestCase() {
@@ -111,6 +149,22 @@ class DesktopTest : public QObject {
     QFile::remove(app_.SettingsPath());
     QVERIFY(app_.InitInstance({}));
     QVERIFY(app_.Documents().size() == 1 && app_.Documents().front()->GetTitle() == "Plenko1" && View() != nullptr);
+  }
+  // Text boxes paint in the text font from the first paint on, not only once
+  // a drag has shown a position; this runs before any other test drags.
+  void textFontBeforeTheFirstDrag() {
+    CPlenkoDoc* doc = NewDocument();
+    QCOMPARE(Play("tool strbox\nanswer text \"Hello, VIRLO\\nWWW iii\" left frame\npress 20 24\nrelease 20 24\n"
+                  "tool select"),
+             std::string());
+    QCOMPARE(doc->sheet->objects.Count(), 1);
+    const QImage before = Grab();
+    // A rubber band over empty paper shows the first position and changes nothing.
+    Gesture("p 300 200;m 320 240;r 320 240");
+    QCOMPARE(Frame()->PositionText(), QStringLiteral(" 320, 240"));
+    QCOMPARE(Grab(), before);
+    QVERIFY(app_.GetTextFont() != nullptr);
+    QVERIFY(*app_.GetTextFont() == (Font{"ＭＳ　明朝", 16, true}));
   }
   void init() {
     Frame()->resize(520, 420);
@@ -133,8 +187,8 @@ class DesktopTest : public QObject {
     QTest::newRow("dot") << "tool dot" << "p 12 24;r 12 24;p 36 24;m 60 56;r 60 56" << true;
     QTest::newRow("line") << "tool line" << "p 4 24;m 28 24;m 52 24;r 52 24" << true;
     QTest::newRow("box") << "tool box" << "p 4 24;m 20 40;m 36 56;r 36 56" << true;
-    // A new text box alone does not mark the document modified.
-    QTest::newRow("strbox") << "tool strbox\nanswer text \"hi\" left frame" << "p 4 24;r 4 24" << false;
+    // The new text box makes the content differ from the empty sheet.
+    QTest::newRow("strbox") << "tool strbox\nanswer text \"hi\" left frame" << "p 4 24;r 4 24" << true;
   }
   void gestureInScrolledView() {
     QFETCH(QString, setup);
@@ -313,7 +367,8 @@ class DesktopTest : public QObject {
                                    "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "削除(&D)\tCtrl+D", "",
                                    "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G",
                                    "点(&P)\tCtrl+P", "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
-    QCOMPARE(Menu(3), (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));
+    QCOMPARE(Menu(3).mid(0, WindowCommands),
+             (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));
     QCOMPARE(Menu(4), QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)..."});
     QCOMPARE(Frame()->Action(CommandId::EditUndo)->text(), QStringLiteral("元に戻す(&U)\tCtrl+Z"));
     QCOMPARE(Mark(CommandId::EditUndo, 'U'), QChar('-'));
@@ -348,6 +403,329 @@ class DesktopTest : public QObject {
     QApplication::processEvents();
     QVERIFY(counter.paints > 0);
     QCOMPARE(first->viewport()->grab().toImage(), before);
+  }
+  // Exit and the main window's close button ask about every modified document
+  // before closing any; a Cancel, or a Yes whose save does not happen, keeps
+  // every document open with its edits.
+  void exitAsksAboutEveryDocumentFirst() {
+    CPlenkoDoc* first = NewDocument();
+    QCOMPARE(Play("tool box\ndrag 20 24 52 56"), std::string());
+    CPlenkoDoc* second = NewDocument();
+    QCOMPARE(Play("tool box\ndrag 60 24 92 56"), std::string());
+    const std::string firstArt = Art(first);
+    const std::string secondArt = Art(second);
+    QStringList asked;
+    QList<int> answers;
+    app_.saveQuestion = [&](const QString& question) {
+      asked.append(question);
+      return answers.isEmpty() ? int(QMessageBox::Cancel) : answers.takeFirst();
+    };
+    app_.fileQuestion = [](bool) { return QString(); };  // the file dialog of a Yes is cancelled
+    const int No = QMessageBox::No;
+    const int Yes = QMessageBox::Yes;
+    const int Cancel = QMessageBox::Cancel;
+    const QList<QList<int>> refusals = {{No, Cancel}, {Cancel}, {Yes}, {No, Yes}};
+    for (bool byExit : {true, false}) {
+      for (const QList<int>& refusal : refusals) {
+        asked.clear();
+        answers = refusal;
+        if (byExit) {
+          QVERIFY(Frame()->Dispatch(AppExit));
+        } else {
+          QCloseEvent close;
+          QApplication::sendEvent(Frame(), &close);
+          QVERIFY(!close.isAccepted());
+        }
+        QCOMPARE(asked.size(), refusal.size());
+        QVERIFY(asked[0].contains(Title(first)));
+        QCOMPARE(app_.Documents().size(), std::size_t{2});
+        QVERIFY(Frame()->isVisible() && first->IsModified() && second->IsModified());
+        QVERIFY(FrameOf(first) != nullptr && FrameOf(second) != nullptr);
+        QCOMPARE(Art(first), firstArt);
+        QCOMPARE(Art(second), secondArt);
+      }
+    }
+    asked.clear();
+    answers = {No, No};
+    QCloseEvent close;
+    QApplication::sendEvent(Frame(), &close);
+    QVERIFY(close.isAccepted());
+    QCOMPARE(asked.size(), qsizetype{2});
+    QVERIFY(app_.Documents().empty() && View() == nullptr);
+  }
+  // A recent file that no longer opens leaves the menu and the INI file; the others stay.
+  void recentFileThatNoLongerOpensIsDropped() {
+    app_.fileQuestion = [](bool) { return QString(); };  // no message box in the way
+    const QString kept = QDir(dir_.path()).filePath(QStringLiteral("kept.vrl"));
+    const QString gone = QDir(dir_.path()).filePath(QStringLiteral("gone.vrl"));
+    for (const QString& path : {kept, gone}) {
+      CPlenkoDoc* doc = NewDocument();
+      QVERIFY(doc->OnSaveDocument(path.toStdString()));
+      QVERIFY(app_.CloseDocument(doc));
+      QVERIFY(app_.OpenDocumentFile(path) != nullptr);  // joins the list
+      QVERIFY(app_.CloseAllDocuments());
+    }
+    QVERIFY(QFile::remove(gone));
+    const QStringList before = app_.RecentFiles();
+    QCOMPARE(before.mid(0, 2), (QStringList{gone, kept}));
+    QAction* entry = MenuEntry(0, QStringLiteral("&1 gone.vrl"));
+    QVERIFY(entry != nullptr);
+    entry->trigger();
+    QVERIFY(app_.Documents().empty());
+    QStringList after = before;
+    after.removeAll(gone);
+    QCOMPARE(app_.RecentFiles(), after);
+    QSettings ini(app_.SettingsPath(), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Recent File List/File1")).toString(), kept);
+    QVERIFY(!ini.allKeys().join('\n').contains(QStringLiteral("gone.vrl")));
+    QVERIFY(Menu(0).contains(QStringLiteral("&1 kept.vrl")));
+    QVERIFY(!Menu(0).join('\n').contains(QStringLiteral("gone.vrl")));
+    // A recent file that opens stays, at the front.
+    entry = MenuEntry(0, QStringLiteral("&1 kept.vrl"));
+    QVERIFY(entry != nullptr);
+    entry->trigger();
+    QVERIFY(Frame()->ActiveDocument() != nullptr && Frame()->ActiveDocument()->GetPathName() == kept.toStdString());
+    QCOMPARE(app_.RecentFiles(), after);
+  }
+  // The Window menu lists the windows after its commands, checks the one shown
+  // and shows the one chosen.
+  void windowMenuListsTheWindows() {
+    CPlenkoDoc* first = NewDocument();
+    CPlenkoDoc* second = NewDocument();
+    QVERIFY(Frame()->Dispatch(WindowNew));
+    QApplication::processEvents();
+    Frame()->UpdateCommandUi();
+    QCOMPARE(Menu(3).mid(WindowCommands), (QStringList{"", "&1 " + Title(first), "&2 " + Title(second) + ":1",
+                                                       "&3 " + Title(second) + ":2"}));
+    QCOMPARE(WindowChecks(), QStringLiteral("001"));
+    for (QAction* entry : WindowEntries()) QCOMPARE(entry->statusTip(), QStringLiteral("指定のｳｨﾝﾄﾞｳを表示"));
+    WindowEntries().value(0)->trigger();
+    QApplication::processEvents();
+    QVERIFY(Frame()->ActiveDocument() == first && Frame()->ActiveFrame() == FrameOf(first));
+    QCOMPARE(WindowChecks(), QStringLiteral("100"));
+    WindowEntries().value(1)->trigger();
+    QApplication::processEvents();
+    QVERIFY(Frame()->ActiveFrame() == FrameOf(second, 0));
+    QCOMPARE(WindowChecks(), QStringLiteral("010"));
+    // Titles follow the documents; closing a document takes its windows out.
+    QCOMPARE(Play("tool box\ndrag 20 24 52 56"), std::string());
+    Frame()->UpdateCommandUi();
+    QCOMPARE(Menu(3).value(WindowCommands + 2), "&2 " + Title(second) + ":1 *");
+    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    QVERIFY(app_.CloseDocument(second));
+    QCOMPARE(Menu(3).mid(WindowCommands), (QStringList{"", "&1 " + Title(first)}));
+    QCOMPARE(WindowChecks(), QStringLiteral("1"));
+  }
+  // Tiling stacks the windows top to bottom, each as wide as the area.
+  void tileStacksTheWindowsTopToBottom() {
+    NewDocument();
+    NewDocument();
+    QVERIFY(Frame()->Dispatch(WindowNew));
+    QVERIFY(Frame()->Dispatch(WindowTile));
+    QApplication::processEvents();
+    const QRect area = Frame()->MdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow*> windows = Frame()->MdiArea()->subWindowList();
+    QCOMPARE(windows.size(), qsizetype{3});
+    int top = area.top();
+    for (QMdiSubWindow* window : windows) {
+      QVERIFY(window->isVisible() && !window->isMaximized());
+      const QRect place = window->geometry();
+      QCOMPARE(place.left(), area.left());
+      QCOMPARE(place.width(), area.width());
+      QCOMPARE(place.top(), top);
+      QVERIFY(place.height() >= area.height() / 3 - 1);
+      top = place.bottom() + 1;
+    }
+    QCOMPARE(top, area.bottom() + 1);
+    // A tiled window shows its own title, which a maximised one leaves to the main window.
+    QCOMPARE(windows[0]->windowTitle(), Title(qobject_cast<CChildFrame*>(windows[0])->Document()));
+  }
+  // Each toolbar button shows its command's own tooltip; one without shows none.
+  void toolbarTooltips() {
+    NewDocument();
+    int untipped = 0;
+    for (QToolBar* bar : {Frame()->FileToolBar(), Frame()->DrawingToolBar()}) {
+      for (QAction* action : bar->actions()) {
+        if (action->isSeparator()) continue;
+        const CommandInfo* info = nullptr;
+        for (const CommandInfo& command : CommandTable::All()) {
+          if (Frame()->Action(command.id) == action) info = &command;
+        }
+        QVERIFY(info != nullptr);
+        const QString tooltip = QString::fromUtf8(info->tooltip);
+        if (tooltip.isEmpty()) {
+          ++untipped;
+          QToolTip::hideText();
+          QTRY_VERIFY(!QToolTip::isVisible());
+        }
+        QWidget* button = bar->widgetForAction(action);
+        const QPoint centre = button->rect().center();
+        QHelpEvent help(QEvent::ToolTip, centre, button->mapToGlobal(centre));
+        QApplication::sendEvent(button, &help);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip);
+      }
+    }
+    QCOMPARE(untipped, 1);  // clipboard print
+    QToolTip::hideText();
+  }
+  // The main window names the document shown, once, also while the program is inactive.
+  void mainTitleNamesTheShownDocumentOnce() {
+    CPlenkoDoc* first = NewDocument();
+    CPlenkoDoc* second = NewDocument();
+    QCOMPARE(Play("tool box\ndrag 20 24 52 56"), std::string());
+    Frame()->UpdateCommandUi();
+    QCOMPARE(Frame()->windowTitle(), "VIRLO - " + Title(second) + " *");
+    Frame()->MdiArea()->setActiveSubWindow(FrameOf(first));
+    QApplication::processEvents();
+    Frame()->UpdateCommandUi();
+    QVERIFY(FrameOf(first)->isMaximized());
+    QCOMPARE(Frame()->windowTitle(), "VIRLO - " + Title(first));
+    // The program goes into the background (another window takes the focus,
+    // then the application is told it is inactive): the area then reports no
+    // active window.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    QEvent deactivate(QEvent::ApplicationDeactivate);
+    QApplication::sendEvent(qApp, &deactivate);
+    QVERIFY(Frame()->MdiArea()->activeSubWindow() == nullptr);
+    Frame()->UpdateCommandUi();
+    QCOMPARE(Frame()->windowTitle(), "VIRLO - " + Title(first));
+    QVERIFY(Frame()->ActiveDocument() == first);
+    elsewhere.close();
+    Frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(Frame()));
+    QEvent activate(QEvent::ApplicationActivate);
+    QApplication::sendEvent(qApp, &activate);
+    QTRY_COMPARE(Frame()->MdiArea()->activeSubWindow(), FrameOf(first));
+  }
+  // The view scrolls over the whole sheet with its border, following its size
+  // through the print dialog, undo, redo and open; a press at the far cells
+  // reaches the tool at their sheet point, and Shift turns the wheel sideways.
+  void viewScrollsOverTheWholeSheet() {
+    CPlenkoDoc* doc = NewDocument();
+    auto reaches = [this](int width, int height) {
+      QApplication::processEvents();
+      const QSize page = View()->viewport()->size();
+      return View()->horizontalScrollBar()->maximum() == std::max(0, width + 1 - page.width()) &&
+             View()->verticalScrollBar()->maximum() == std::max(0, height + 1 - page.height());
+    };
+    QVERIFY(reaches(624, 1024));
+    // A dot and the new size in one undo step; the print keeps the text file's name.
+    const QString text = QDir(dir_.path()).filePath(QStringLiteral("large.txt"));
+    doc->sheet->SetTextFileName(String(text.toStdString().c_str()));
+    QCOMPARE(Play("tool dot\ndrag 100 100 100 100\nanswer print 256 256 \"" + text.toStdString() + "\"\ntextprint"),
+             std::string());
+    QVERIFY(doc->sheet->width == 2048 && doc->sheet->height == 4096);
+    QVERIFY(reaches(2048, 4096));
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
+    QVERIFY(doc->sheet->width == 624 && reaches(624, 1024));
+    QVERIFY(Frame()->Dispatch(CommandId::EditRedo));
+    QVERIFY(doc->sheet->width == 2048 && reaches(2048, 4096));
+    // The last cell, in the bottom-right corner of the scrolled view.
+    QVERIFY(Frame()->Dispatch(CommandId::ToolDot));
+    QScrollBar* across = View()->horizontalScrollBar();
+    QScrollBar* down = View()->verticalScrollBar();
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    const QPoint cell(255 * 8 + 4, 255 * 16 + 8);
+    const QPoint client = cell - QPoint(across->value(), down->value());
+    QVERIFY(View()->viewport()->rect().contains(client));
+    Mouse('p', client);
+    Mouse('r', client);
+    const std::string art = Art(doc);
+    QCOMPARE(art.size(), std::size_t{256 * 257});
+    QCOMPARE(art[255 * 257 + 255], 'O');
+    QCOMPARE(art.find('O', 7 * 257), std::size_t{255 * 257 + 255});  // after the dot of row 6
+    // Shift and the wheel: sideways by lines, not by pages.
+    across->setValue(0);
+    const int row = down->value();
+    const QPointF at(20, 20);
+    QWheelEvent wheel(at, View()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(View()->viewport(), &wheel);
+    QVERIFY(across->value() > 0 && across->value() < across->pageStep());
+    QCOMPARE(down->value(), row);
+    // A document opened with a large sheet scrolls over all of it at once.
+    const QString path = QDir(dir_.path()).filePath(QStringLiteral("large.vrl"));
+    QVERIFY(doc->OnSaveDocument(path.toStdString()));
+    QVERIFY(app_.CloseDocument(doc));
+    QVERIFY(app_.OpenDocumentFile(path) != nullptr);
+    QVERIFY(reaches(2048, 4096));
+  }
+  // While a left drag holds the mouse, no edit, undo or redo reaches the
+  // document by menu, toolbar or key; after the release they follow their rules.
+  void editCommandsWaitForTheRelease() {
+    CPlenkoDoc* doc = NewDocument();
+    QCOMPARE(Play("tool box\ndrag 20 24 52 56\ntool select\ndrag 36 24 36 24\ncopy"), std::string());
+    auto states = [this] {
+      return EditStates() + Mark(CommandId::EditPaste, 'V') + Mark(CommandId::EditUndo, 'U') +
+             Mark(CommandId::EditRedo, 'R');
+    };
+    const int edits[] = {CommandId::EditCut,    CommandId::EditCopy,     CommandId::EditPaste,
+                         CommandId::EditDelete, CommandId::BringToFront, CommandId::SendToBack,
+                         CommandId::EditUndo,   CommandId::EditRedo};
+    QCOMPARE(states(), QStringLiteral("CXDFBVU-"));
+    Gesture("p 36 24;m 36 40");  // the box's top side, held
+    QCOMPARE(states(), QStringLiteral("--------"));
+    for (int id : edits) {
+      for (QToolBar* bar : {Frame()->FileToolBar(), Frame()->DrawingToolBar()}) {
+        if (QWidget* button = bar->widgetForAction(Frame()->Action(id))) QVERIFY(!button->isEnabled());
+      }
+    }
+    const std::string held = Art(doc);
+    const std::int32_t objects = doc->sheet->objects.Count();
+    for (QKeySequence key : {QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_Delete),
+                             QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_V),
+                             QKeySequence(Qt::CTRL | Qt::Key_U)}) {
+      QTest::keySequence(Frame(), key);
+      QCOMPARE(Art(doc), held);
+      QCOMPARE(doc->sheet->objects.Count(), objects);
+    }
+    for (int id : edits) QVERIFY(!Frame()->Dispatch(id));
+    Mouse('r', QPoint(36, 40));
+    QCOMPARE(states(), QStringLiteral("CXDFBVU-"));
+    QTest::keySequence(Frame(), QKeySequence(Qt::Key_Delete));
+    QCOMPARE(doc->sheet->objects.Count(), objects - 1);
+    // Redo, too, waits for a drag on empty paper to end.
+    QCOMPARE(Mark(CommandId::EditRedo, 'R'), QChar('-'));
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
+    QCOMPARE(Mark(CommandId::EditRedo, 'R'), QChar('R'));
+    Gesture("p 300 200;m 340 240");
+    QCOMPARE(Mark(CommandId::EditRedo, 'R'), QChar('-'));
+    QTest::keySequence(Frame(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    QCOMPARE(doc->sheet->objects.Count(), objects);
+    Mouse('r', QPoint(340, 240));
+    QCOMPARE(Mark(CommandId::EditRedo, 'R'), QChar('R'));
+  }
+  // A right press during a left drag that opens the marker dialog ends the
+  // drag: hovering then shows no position, and Undo is back.
+  void markerDialogEndsTheDrag() {
+    CPlenkoDoc* doc = NewDocument();
+    QCOMPARE(Play("tool dot\ndrag 44 40 44 40\ntool line"), std::string());
+    Gesture("p 204 200;m 244 200");
+    QCOMPARE(Frame()->PositionText(), QStringLiteral(" 244, 200"));
+    QCOMPARE(Mark(CommandId::EditUndo, 'U'), QChar('-'));
+    QCOMPARE(Play("answer marker 10"), std::string());
+    Mouse('p', QPoint(44, 40), Qt::RightButton);
+    QCOMPARE(dialogs_.Pending(), std::size_t{0});
+    QCOMPARE(Art(doc).substr(2 * 79 + 5, 1), std::string(">"));
+    Mouse('r', QPoint(44, 40), Qt::RightButton);
+    Mouse('h', QPoint(300, 260));
+    QCOMPARE(Frame()->PositionText(), QStringLiteral(" 244, 200"));
+    QCOMPARE(Mark(CommandId::EditUndo, 'U'), QChar('U'));
+  }
+  // Choosing another tool in the middle of a rubber band leaves no band on screen.
+  void toolChangeErasesTheRubberBand() {
+    NewDocument();
+    QCOMPARE(Play("tool box\ndrag 20 24 52 56\ntool select"), std::string());
+    const QImage before = Grab();
+    Gesture("p 120 120;m 200 180");
+    QVERIFY(Grab() != before);
+    QTest::keyClick(Frame(), Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(Tools(), QStringLiteral("--L--"));
+    QCOMPARE(Grab(), before);
   }
 };
 

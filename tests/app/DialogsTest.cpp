@@ -1,5 +1,6 @@
 // The marker, text and print dialogs as Qt dialogs, driven through their real
 // widgets, with refusals shown as warning boxes while the dialog stays open.
+#include <QClipboard>
 #include <QDir>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -150,16 +151,9 @@ class DialogsTest : public QObject {
     QVERIFY(!box->Has(DrawObj::Filled));
     QCOMPARE(box->GetText(), std::string("hello"));
   }
-  // Too long a text and a character code page 932 lacks are refused; the dialog stays open.
-  void textDialogRefusals_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("257 bytes") << QString(257, QLatin1Char('a')) << QStringLiteral("256");
-    QTest::newRow("emoji") << QStringLiteral("ab\U0001F600cd") << QString();
-  }
-  void textDialogRefusals() {
-    QFETCH(QString, typed);
-    QFETCH(QString, named);
+  // A character code page 932 lacks is refused; the dialog stays open.
+  void textDialogRefusesWhatCodePage932Lacks() {
+    const QString typed = QStringLiteral("ab\U0001F600cd");
     StrBox* box = NewTextBox("hello");
     QString warning, kept;
     bool open = false;
@@ -178,11 +172,120 @@ class DialogsTest : public QObject {
     });
     QCOMPARE(box->Edit()->DoModal(), DialogResult::Cancel);
     QVERIFY2(warning.endsWith(QLatin1Char('|') + QString::number(int(QMessageBox::Warning))), qPrintable(warning));
-    QVERIFY2(warning.contains(named), qPrintable(warning));
     QVERIFY(open);
     QCOMPARE(kept, typed);  // nothing dropped
     QCOMPARE(box->GetText(), std::string("hello"));
     QCOMPARE(box->frame, 1);
+  }
+  // The dialog opens with the focus in the text, first in the tab order:
+  // typing goes there at once, and Enter starts a new line.
+  void textDialogOpensOnTheText() {
+    StrBox* box = NewTextBox("");
+    QString focused;
+    QStringList tabOrder;
+    OnShown([&](QDialog& dialog) {
+      QVERIFY(QTest::qWaitForWindowActive(&dialog));
+      QWidget* focus = QApplication::focusWidget();
+      QVERIFY(focus != nullptr);
+      focused = focus->objectName();
+      for (QWidget* w = dialog.nextInFocusChain(); w != &dialog; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) != 0 && !w->objectName().isEmpty()) tabOrder.append(w->objectName());
+      }
+      QTest::keyClicks(focus, QStringLiteral("ab"));
+      QTest::keyClick(focus, Qt::Key_Return);
+      QTest::keyClicks(focus, QStringLiteral("cd"));
+      Click(dialog, "ok");
+    });
+    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(focused, QStringLiteral("text"));
+    QCOMPARE(tabOrder, (QStringList{"text", "align1003", "align1004", "align1005", "frame", "ok", "cancel"}));
+    QCOMPARE(box->GetText(), std::string("ab\r\ncd"));
+  }
+  // Typing and pasting stop at 256 bytes of code page 932, a line break
+  // counting as CR LF; what goes beyond is cut from the end of the insertion,
+  // never inside a character, and one undo takes the whole paste back.
+  void textDialogTakesAtMost256Bytes_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<bool>("atHome");
+    QTest::addColumn<QString>("kept");
+    const QString a255(255, QLatin1Char('a'));
+    const QString a254(254, QLatin1Char('a'));
+    const QString a250(250, QLatin1Char('a'));
+    const QString kana255 = QStringLiteral("a") + QString(127, QChar(0x3042));  // 1 + 127 x 2 bytes
+    QTest::newRow("typed letters") << a255 << QStringLiteral("bc") << false << false << a255 + "b";
+    QTest::newRow("typed kana") << kana255 << QStringLiteral("\u3044b") << false << false << kana255 + "b";
+    QTest::newRow("typed half-width kana") << a255 << QStringLiteral("\uFF71") << false << false
+                                           << a255 + QStringLiteral("\uFF71");
+    QTest::newRow("line break too long") << a255 << QStringLiteral("\n") << false << false << a255;
+    QTest::newRow("line break fits") << a254 << QStringLiteral("\n") << false << false << a254 + "\n";
+    QTest::newRow("typed at the start") << a254 << QStringLiteral("bcd") << false << true << "bc" + a254;
+    QTest::newRow("pasted kana") << a250 << QStringLiteral("bcd\u3042\u3044\u3046") << true << false
+                                 << a250 + QStringLiteral("bcd\u3042");
+    QTest::newRow("pasted lines") << a250 << QStringLiteral("b\nc\nd") << true << false << a250 + "b\nc\n";
+    QTest::newRow("pasted pair") << a254 << QStringLiteral("b\U0001F600") << true << false << a254 + "b";
+    QTest::newRow("pasted at the start") << a254 << QStringLiteral("xyz") << true << true << "xy" + a254;
+  }
+  void textDialogTakesAtMost256Bytes() {
+    QFETCH(QString, start);
+    QFETCH(QString, added);
+    QFETCH(bool, paste);
+    QFETCH(bool, atHome);
+    QFETCH(QString, kept);
+    StrBox* box = NewTextBox("");
+    QString shown;
+    QString undone;
+    OnShown([&](QDialog& dialog) {
+      auto* edit = Child<QPlainTextEdit>(dialog, "text");
+      edit->insertPlainText(start);
+      if (atHome) QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+      if (paste) {
+        QApplication::clipboard()->setText(added);
+        edit->paste();
+      } else {
+        for (const QChar ch : added) {
+          if (ch == QLatin1Char('\n')) {
+            QTest::keyClick(edit, Qt::Key_Return);
+          } else {
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+          }
+        }
+      }
+      shown = edit->toPlainText();
+      if (shown != kept) return;  // left open, and so cancelled: OK would only warn
+      Click(dialog, "ok");
+      if (paste) {
+        edit->undo();
+        undone = edit->toPlainText();
+      }
+    });
+    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(shown, kept);
+    QCOMPARE(QtDeviceContext::ToQString(box->GetText()), QString(kept).replace("\n", "\r\n"));
+    if (paste) QCOMPARE(undone, start);
+  }
+  // A text opened longer than the limit (from a file) takes nothing more and is refused on OK.
+  void textDialogRefusesAnOverlongText() {
+    const std::string overlong(257, 'a');
+    StrBox* box = NewTextBox(overlong.c_str());
+    QString warning;
+    QString kept;
+    bool open = false;
+    OnShown([&](QDialog& dialog) {
+      auto* edit = Child<QPlainTextEdit>(dialog, "text");
+      QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+      QTest::keyClicks(edit, QStringLiteral("b"));
+      kept = edit->toPlainText();
+      warning = OkRefused(dialog);
+      open = dialog.isVisible() && dialog.result() == 0;
+      Click(dialog, "cancel");
+    });
+    QCOMPARE(box->Edit()->DoModal(), DialogResult::Cancel);
+    QCOMPARE(kept, QString::fromStdString(overlong));
+    QVERIFY2(warning.contains(QStringLiteral("256")), qPrintable(warning));
+    QVERIFY(open);
+    QCOMPARE(box->GetText(), overlong);
   }
   void textDialogCancelRefits() {
     StrBox* box = NewTextBox("abc");

@@ -156,13 +156,21 @@ TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAl
   EXPECT_EQ(dialogs.Opened().size(), 1U);
   EXPECT_FALSE(view->HasCapture());
 
-  view->OnLButtonDown(kLeft, {200, 200});
-  view->OnMouseMove(kLeft, {260, 280});
-  ASSERT_FALSE(window.dragRects.empty());
-  EXPECT_NE(window.dragRects.back().newRect, DrawTool::NoBand);
-  ASSERT_TRUE(view->OnCommand(ToolLine));
-  EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand);
-  EXPECT_FALSE(view->HasCapture());
+  // A rubber band goes with the drag the dialog ended, and with a replaced tool.
+  for (const bool replaceTool : {false, true}) {
+    view->OnLButtonDown(kLeft, {200, 200});
+    view->OnMouseMove(kLeft, {260, 280});
+    ASSERT_FALSE(window.dragRects.empty());
+    EXPECT_NE(window.dragRects.back().newRect, DrawTool::NoBand);
+    if (replaceTool) {
+      ASSERT_TRUE(view->OnCommand(ToolLine));
+    } else {
+      dialogs.Cancel();
+      view->OnRButtonDown(kLeft, {100, 104});
+    }
+    EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand) << replaceTool;
+    EXPECT_FALSE(view->HasCapture());
+  }
 }
 
 }  // namespace
