@@ -35,10 +35,10 @@ struct MenuLayout {
 // The menu while no document is open.
 const std::vector<MenuLayout>& NoDocumentMenu() {
   static const std::vector<MenuLayout> menu = {
-      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, Separator, AppCommand::FileMru1, Separator,
-                     AppCommand::AppExit}},
-      {"表示(&V)", {AppCommand::ViewToolbar, AppCommand::ViewStatusBar}},
-      {"ﾍﾙﾌﾟ(&H)", {AppCommand::AppAbout}},
+      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, Separator, CommandId::FileMru1, Separator,
+                     CommandId::AppExit}},
+      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
+      {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
   return menu;
 }
@@ -46,17 +46,17 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
 // The menu while a document window is active.
 const std::vector<MenuLayout>& DocumentMenu() {
   static const std::vector<MenuLayout> menu = {
-      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, AppCommand::FileClose, AppCommand::FileSave,
-                     AppCommand::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
-                     AppCommand::FileMru1, Separator, AppCommand::AppExit}},
+      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, CommandId::FileClose, CommandId::FileSave,
+                     CommandId::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
+                     CommandId::FileMru1, Separator, CommandId::AppExit}},
       {"編集(&E)", {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
                     CommandId::EditPaste, CommandId::EditDelete, Separator, CommandId::BringToFront,
                     CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
                     CommandId::ToolBox, CommandId::ToolStrBox}},
-      {"表示(&V)", {AppCommand::ViewToolbar, AppCommand::ViewStatusBar}},
-      {"ｳｨﾝﾄﾞｳ(&W)", {AppCommand::WindowNew, AppCommand::WindowCascade, AppCommand::WindowTile,
-                       AppCommand::WindowArrange}},
-      {"ﾍﾙﾌﾟ(&H)", {AppCommand::AppAbout}},
+      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
+      {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile,
+                       CommandId::WindowArrange}},
+      {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
   return menu;
 }
@@ -106,7 +106,7 @@ void CMainFrame::CreateActions() {
     actions_.insert(id, action);
   }
   for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-                 CommandId::ToolStrBox, AppCommand::ViewToolbar, AppCommand::ViewStatusBar}) {
+                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar}) {
     actions_[id]->setCheckable(true);
   }
 }
@@ -122,11 +122,11 @@ void CMainFrame::RebuildMenus() {
   for (const MenuLayout& layout : document ? DocumentMenu() : NoDocumentMenu()) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(layout.title));
     // The Window menu lists the open windows after its commands.
-    if (layout.items.front() == AppCommand::WindowNew) windowMenu_ = menu;
+    if (layout.items.front() == CommandId::WindowNew) windowMenu_ = menu;
     for (int id : layout.items) {
       if (id == Separator) {
         menu->addSeparator();
-      } else if (id == AppCommand::FileMru1) {
+      } else if (id == CommandId::FileMru1) {
         const QStringList files = app_.RecentFiles();
         if (files.isEmpty()) {
           QAction* placeholder = menu->addAction(actions_[id]->text());
@@ -142,7 +142,7 @@ void CMainFrame::RebuildMenus() {
         }
       } else {
         QAction* action = actions_[id];
-        if (id == AppCommand::AppAbout) {
+        if (id == CommandId::AppAbout) {
           const CommandInfo* info = CommandTable::Find(id);
           action->setText(QString::fromUtf8(document ? info->documentCaption : info->caption));
         }
@@ -220,9 +220,9 @@ void CMainFrame::CreateToolBars() {
   fileBar_ = addToolBar(QStringLiteral("File"));
   fileBar_->setObjectName(QStringLiteral("FileToolBar"));
   fileBar_->setIconSize(QSize(16, 15));
-  for (int id : {CommandId::FileNew, CommandId::FileOpen, static_cast<int>(AppCommand::FileSave), Separator,
+  for (int id : {CommandId::FileNew, CommandId::FileOpen, CommandId::FileSave, Separator,
                  CommandId::EditCut, CommandId::EditCopy, CommandId::EditPaste, Separator, CommandId::FilePrint,
-                 CommandId::ClipboardPrint, static_cast<int>(AppCommand::AppAbout)}) {
+                 CommandId::ClipboardPrint, static_cast<int>(CommandId::AppAbout)}) {
     if (id == Separator) {
       fileBar_->addSeparator();
       continue;
@@ -279,7 +279,7 @@ void CMainFrame::CreateAccelerators() {
       {QKeySequence(Qt::CTRL | Qt::Key_U), CommandId::EditUndo},
       {QKeySequence(Qt::CTRL | Qt::Key_V), CommandId::EditPaste},
       {QKeySequence(Qt::Key_Delete), CommandId::EditDelete},
-      {QKeySequence(Qt::Key_F6), AppCommand::NextPane},
+      {QKeySequence(Qt::Key_F6), CommandId::NextPane},
       {QKeySequence(Qt::CTRL | Qt::Key_X), CommandId::EditCut},
   };
   for (const Accelerator& accelerator : accelerators) {
@@ -326,37 +326,36 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
   return frame;
 }
 
-CMainFrame::State CMainFrame::CommandState(int id) const {
+CommandState CMainFrame::StateOf(int id) const {
   CPlenkoView* view = ActiveView();
   CPlenkoDoc* doc = ActiveDocument();
   if (ViewController::Handles(id)) {
     if (view == nullptr) return {};
-    const ViewController::CommandState state = view->Controller().UpdateCommand(id);
-    return {state.enabled, state.checked};
+    return view->Controller().UpdateCommand(id);
   }
   switch (id) {
     case CommandId::FileNew:
     case CommandId::FileOpen:
-    case AppCommand::AppExit:
-    case AppCommand::AppAbout:
+    case CommandId::AppExit:
+    case CommandId::AppAbout:
       return {true, false};
-    case AppCommand::FileClose:
-    case AppCommand::FileSave:
-    case AppCommand::FileSaveAs:
-    case AppCommand::WindowNew:
-    case AppCommand::WindowCascade:
-    case AppCommand::WindowTile:
-    case AppCommand::WindowArrange:
-    case AppCommand::NextPane:
+    case CommandId::FileClose:
+    case CommandId::FileSave:
+    case CommandId::FileSaveAs:
+    case CommandId::WindowNew:
+    case CommandId::WindowCascade:
+    case CommandId::WindowTile:
+    case CommandId::WindowArrange:
+    case CommandId::NextPane:
       return {doc != nullptr, false};
     // The document's rules: they also wait until a drag is over.
     case CommandId::EditUndo:
       return {doc != nullptr && doc->CanUndo(), false};
     case CommandId::EditRedo:
       return {doc != nullptr && doc->CanRedo(), false};
-    case AppCommand::ViewToolbar:
+    case CommandId::ViewToolbar:
       return {true, fileBar_->isVisible()};
-    case AppCommand::ViewStatusBar:
+    case CommandId::ViewStatusBar:
       return {true, statusBar()->isVisible()};
     default:
       // Text and clipboard print arrive with the text output.
@@ -365,7 +364,7 @@ CMainFrame::State CMainFrame::CommandState(int id) const {
 }
 
 bool CMainFrame::Dispatch(int id) {
-  if (!CommandState(id).enabled) return false;
+  if (!StateOf(id).enabled) return false;
   CPlenkoView* view = ActiveView();
   CPlenkoDoc* doc = ActiveDocument();
   if (ViewController::Handles(id)) {
@@ -378,19 +377,19 @@ bool CMainFrame::Dispatch(int id) {
       case CommandId::FileOpen:
         app_.FileOpen();
         break;
-      case AppCommand::FileClose:
+      case CommandId::FileClose:
         app_.CloseDocument(doc);
         break;
-      case AppCommand::FileSave:
+      case CommandId::FileSave:
         app_.SaveDocument(doc, false);
         break;
-      case AppCommand::FileSaveAs:
+      case CommandId::FileSaveAs:
         app_.SaveDocument(doc, true);
         break;
-      case AppCommand::AppExit:
+      case CommandId::AppExit:
         close();
         break;
-      case AppCommand::AppAbout: {
+      case CommandId::AppAbout: {
         CAboutDlg about(this);
         about.exec();
         break;
@@ -401,27 +400,27 @@ bool CMainFrame::Dispatch(int id) {
       case CommandId::EditRedo:
         doc->OnEditRedo();
         break;
-      case AppCommand::ViewToolbar: {
+      case CommandId::ViewToolbar: {
         const bool show = !fileBar_->isVisible();
         fileBar_->setVisible(show);
         drawingBar_->setVisible(show);
         break;
       }
-      case AppCommand::ViewStatusBar:
+      case CommandId::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
         break;
-      case AppCommand::WindowNew:
+      case CommandId::WindowNew:
         AddFrame(doc);
         break;
-      case AppCommand::WindowCascade:
+      case CommandId::WindowCascade:
         mdiArea_->cascadeSubWindows();
         break;
-      case AppCommand::WindowTile:
+      case CommandId::WindowTile:
         TileTopToBottom();
         break;
-      case AppCommand::WindowArrange:
+      case CommandId::WindowArrange:
         break;
-      case AppCommand::NextPane:
+      case CommandId::NextPane:
         mdiArea_->activateNextSubWindow();
         break;
       default:
@@ -435,7 +434,7 @@ bool CMainFrame::Dispatch(int id) {
 void CMainFrame::UpdateCommandUi() {
   if ((ActiveDocument() != nullptr) != hadDocument_) RebuildMenus();
   for (auto it = actions_.begin(); it != actions_.end(); ++it) {
-    const State state = CommandState(it.key());
+    const CommandState state = StateOf(it.key());
     it.value()->setEnabled(state.enabled);
     if (it.value()->isCheckable()) it.value()->setChecked(state.checked);
   }

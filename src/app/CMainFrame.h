@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QTimer>
 
+#include "control/CommandState.h"
+
 class QAction;
 class QMenu;
 class QMdiArea;
@@ -39,11 +41,8 @@ class CMainFrame : public QMainWindow {
 
   // Runs a command when its rule enables it; false when it was not delivered.
   bool Dispatch(int id);
-  struct State {
-    bool enabled = false;
-    bool checked = false;
-  };
-  State CommandState(int id) const;
+  // Whether a command may run now and whether it is checked, by its rule.
+  CommandState StateOf(int id) const;
   // Brings menus, toolbars and titles in line with the present state.
   void UpdateCommandUi();
   void RebuildMenus();

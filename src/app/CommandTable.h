@@ -26,23 +26,6 @@ class CommandTable {
   static const CommandInfo* Find(std::int32_t id);
 };
 
-// Commands of the application and the frames, beside the view's.
-namespace AppCommand {
-inline constexpr std::int32_t FileClose = 57602;
-inline constexpr std::int32_t FileSave = 57603;
-inline constexpr std::int32_t FileSaveAs = 57604;
-inline constexpr std::int32_t FileMru1 = 57616;
-inline constexpr std::int32_t AppExit = 57665;
-inline constexpr std::int32_t AppAbout = 57664;
-inline constexpr std::int32_t ViewToolbar = 59392;
-inline constexpr std::int32_t ViewStatusBar = 59393;
-inline constexpr std::int32_t WindowNew = 57648;
-inline constexpr std::int32_t WindowCascade = 57650;
-inline constexpr std::int32_t WindowTile = 57651;
-inline constexpr std::int32_t WindowArrange = 57649;
-inline constexpr std::int32_t NextPane = 57680;
-}  // namespace AppCommand
-
 // Texts of the string table that belong to no command.
 namespace AppString {
 // The prompt of the Window menu's entries for the open windows.

@@ -38,7 +38,7 @@ QIcon Icons::ForCommand(int id, QSize size) {
         p.drawLine(1, 4, 4, 2);
         p.drawLine(4, 2, 7, 2);
       });
-    case AppCommand::FileSave:
+    case CommandId::FileSave:
       return Draw(size, [](QPainter& p, int w, int h) {
         p.setBrush(QColor(80, 80, 200));
         p.drawRect(1, 1, w - 2, h - 2);
@@ -76,7 +76,7 @@ QIcon Icons::ForCommand(int id, QSize size) {
         p.drawRect(1, 2, w - 3, h - 3);
         for (int y = 5; y < h - 2; y += 3) p.drawLine(3, y, w - 4, y);
       });
-    case AppCommand::AppAbout:
+    case CommandId::AppAbout:
       return Draw(size, [](QPainter& p, int w, int h) {
         p.setBrush(QColor(255, 255, 160));
         p.drawEllipse(1, 1, w - 2, h - 2);

@@ -4,7 +4,8 @@
 
 namespace virlo {
 
-// The command identifiers of the menus, keys and toolbars.
+// The command identifiers of the menus, keys and toolbars: the view's, the
+// document's and the application's, all in one place.
 namespace CommandId {
 inline constexpr std::int32_t ToolSelect = 32776;
 inline constexpr std::int32_t ToolDot = 32777;
@@ -23,6 +24,19 @@ inline constexpr std::int32_t EditCut = 57635;
 inline constexpr std::int32_t EditPaste = 57637;
 inline constexpr std::int32_t EditUndo = 57643;
 inline constexpr std::int32_t EditRedo = 57644;
+inline constexpr std::int32_t FileClose = 57602;
+inline constexpr std::int32_t FileSave = 57603;
+inline constexpr std::int32_t FileSaveAs = 57604;
+inline constexpr std::int32_t FileMru1 = 57616;
+inline constexpr std::int32_t AppExit = 57665;
+inline constexpr std::int32_t AppAbout = 57664;
+inline constexpr std::int32_t ViewToolbar = 59392;
+inline constexpr std::int32_t ViewStatusBar = 59393;
+inline constexpr std::int32_t WindowNew = 57648;
+inline constexpr std::int32_t WindowCascade = 57650;
+inline constexpr std::int32_t WindowTile = 57651;
+inline constexpr std::int32_t WindowArrange = 57649;
+inline constexpr std::int32_t NextPane = 57680;
 }  // namespace CommandId
 
 }  // namespace virlo

@@ -172,7 +172,7 @@ bool ViewController::Handles(std::int32_t id) {
   }
 }
 
-ViewController::CommandState ViewController::UpdateCommand(std::int32_t id) const {
+CommandState ViewController::UpdateCommand(std::int32_t id) const {
   if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
     return {true, currentTool_ != nullptr && currentTool_->GetKind() == kind};
   }

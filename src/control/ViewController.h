@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "control/CommandState.h"
 #include "document/DocumentView.h"
 #include "platform/Point.h"
 
@@ -22,11 +23,6 @@ class Window;
 // The desktop view and the headless view of virlo-cli share it.
 class ViewController : public DocumentView {
  public:
-  struct CommandState {
-    bool enabled = false;
-    bool checked = false;
-  };
-
   // Pointer positions reach the tools within this distance of the origin on
   // either axis; a tool never builds beyond what the sheet's limits allow.
   static constexpr std::int32_t PointerLimit = 1'000'000;

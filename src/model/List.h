@@ -23,8 +23,8 @@ class List : public ListG {
   void PushFront(T item) { ListG::PushFront(ToVoid(item)); }
   void PushBack(T item) { ListG::PushBack(ToVoid(item)); }
   T PopFront() { return static_cast<T>(ListG::PopFront()); }
-  int Remove(T item) { return ListG::Remove(ToVoid(item)); }
-  int Contains(T item) const { return ListG::Contains(ToVoid(item)); }
+  bool Remove(T item) { return ListG::Remove(ToVoid(item)); }
+  bool Contains(T item) const { return ListG::Contains(ToVoid(item)); }
   T Front() const { return static_cast<T>(ListG::Front()); }
 
   // A typed cursor over the list.

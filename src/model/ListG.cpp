@@ -111,21 +111,21 @@ void* ListG::PopFront() {
   return item;
 }
 
-int ListG::Remove(const void* item) {
+bool ListG::Remove(const void* item) {
   for (Node* node = head_; node != nullptr; node = node->next_) {
     if (node->item_ == item) {
       Unlink(node);
-      return 1;
+      return true;
     }
   }
-  return 0;
+  return false;
 }
 
-int ListG::Contains(const void* item) const {
+bool ListG::Contains(const void* item) const {
   for (const Node* node = head_; node != nullptr; node = node->next_) {
-    if (node->item_ == item) return 1;
+    if (node->item_ == item) return true;
   }
-  return 0;
+  return false;
 }
 
 }  // namespace virlo

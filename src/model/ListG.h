@@ -43,9 +43,9 @@ class ListG {
   void PushBack(void* item);
   // Takes off the front node and returns its item; null on an empty list.
   void* PopFront();
-  // Takes off the first node holding item; 1 if there was one, else 0.
-  int Remove(const void* item);
-  int Contains(const void* item) const;
+  // Takes off the first node holding item; true if there was one.
+  bool Remove(const void* item);
+  bool Contains(const void* item) const;
   // Takes off, in one walk, every node whose item pick(item) chooses; returns
   // how many went.
   template <class Pick>

@@ -12,10 +12,14 @@ class Window;
 
 // The transient collector of an operation that spreads over linked objects:
 // every object reached joins once, reports its areas to repaint, and moves
-// only while moving is set.
+// only while moving says so.
 class Selection {
  public:
-  explicit Selection(Window* window = nullptr, std::int32_t moving = 1) : window(window), moving(moving) {}
+  // What a Move through the Selection does: collect the objects it reaches
+  // and repaint where they are (the first pass of a drag), or shift them too.
+  enum class Moving : std::int32_t { CollectOnly = 0, Shift = 1 };
+
+  explicit Selection(Window* window = nullptr, Moving moving = Moving::Shift) : window(window), moving(moving) {}
   ~Selection() { Clear(); }
   Selection(const Selection&) = delete;
   Selection& operator=(const Selection&) = delete;
@@ -27,7 +31,7 @@ class Selection {
 
   List<DrawObj*> list;
   Window* window;
-  std::int32_t moving;
+  Moving moving;
 };
 
 }  // namespace virlo

@@ -55,7 +55,7 @@ void Sheet::Draw(DeviceContext& dc) const {
   const std::int64_t mx = 2 * std::int64_t{cellWidth} + 8;
   const std::int64_t my = 2 * std::int64_t{cellHeight} + 8;
   auto outside = [&](const DrawObj* obj) {
-    const Rect r = obj->GetRect(0).Normalized();
+    const Rect r = obj->GetRect(DrawObj::Area::Hit).Normalized();
     return r.right + mx <= clip.left || r.left - mx >= clip.right || r.bottom + my <= clip.top ||
            r.top - my >= clip.bottom;
   };
@@ -85,9 +85,9 @@ void Sheet::RenderText(Canvas& canvas) const {
 
 void Sheet::ClearSelection() {
   constexpr std::uint32_t SelectionFlags = DrawObj::Highlighted | DrawObj::FreeMove;
-  if (current != nullptr) current->SetFlag(SelectionFlags, 0);
+  if (current != nullptr) current->SetFlag(SelectionFlags, false);
   current = nullptr;
-  while (DrawObj* obj = selected.PopFront()) obj->SetFlag(SelectionFlags, 0);
+  while (DrawObj* obj = selected.PopFront()) obj->SetFlag(SelectionFlags, false);
 }
 
 String Sheet::TextFileNameFor(const String& path) {
@@ -115,7 +115,7 @@ DrawObj* Sheet::PickObject(std::int32_t x, std::int32_t y, const DrawObj* exclud
 List<DrawObj*>& Sheet::CollectInRect(const Rect& rect) {
   List<DrawObj*>::Cursor cursor(objects);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    const Rect hit = obj->GetRect(0);
+    const Rect hit = obj->GetRect(DrawObj::Area::Hit);
     if (rect.Contains(hit.left, hit.top) && rect.Contains(hit.right, hit.bottom)) selected.PushBack(obj);
   }
   return selected;
@@ -127,7 +127,7 @@ void Sheet::PlaceAtBack(DrawObj* obj) { objects.PushBack(obj->Root()); }
 
 std::int32_t Sheet::RemoveObject(DrawObj* obj) {
   std::int32_t removed = 0;
-  while (objects.Remove(obj) != 0) ++removed;
+  while (objects.Remove(obj)) ++removed;
   return removed;
 }
 

@@ -58,34 +58,34 @@ Rect Box::Frame() const {
   return Rect{a.x, a.y, b.x, b.y}.Normalized();
 }
 
-Rect Box::GetRect(std::int32_t mode) const {
-  const std::int32_t hx = mode == 0 ? sheet->cellWidth / 2 : 1;
-  const std::int32_t hy = mode == 0 ? sheet->cellHeight / 2 : 1;
+Rect Box::GetRect(Area area) const {
+  const std::int32_t hx = area == Area::Hit ? sheet->cellWidth / 2 : 1;
+  const std::int32_t hy = area == Area::Hit ? sheet->cellHeight / 2 : 1;
   const Rect r = Frame();
   return {r.left - hx, r.top - hy, r.right + hx, r.bottom + hy};
 }
 
-std::int32_t Box::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
-  if (DrawObj::Move(s, dx, dy) == 0) return 0;
+bool Box::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  if (!DrawObj::Move(s, dx, dy)) return false;
   const bool wasFree = Has(FreeMove);
-  SetFlag(FreeMove, 1);
+  SetFlag(FreeMove, true);
   for (Line* side : Clockwise()) side->Move(s, dx, dy);
-  if (!wasFree) SetFlag(FreeMove, 0);
+  if (!wasFree) SetFlag(FreeMove, false);
   InvalidateRedrawArea(s);
-  return 1;
+  return true;
 }
 
-std::int32_t Box::Select(Selection& s) {
-  if (DrawObj::Select(s) == 0) return 0;
+bool Box::Select(Selection& s) {
+  if (!DrawObj::Select(s)) return false;
   for (Line* side : Clockwise()) side->Select(s);
   if (parent != nullptr) parent->Select(s);
-  return 1;
+  return true;
 }
 
-std::int32_t Box::SelectAndRedraw(Selection& s) {
-  if (DrawObj::SelectAndRedraw(s) == 0) return 0;
+bool Box::SelectAndRedraw(Selection& s) {
+  if (!DrawObj::SelectAndRedraw(s)) return false;
   for (Line* side : Clockwise()) side->SelectAndRedraw(s);
-  return 1;
+  return true;
 }
 
 DrawObj* Box::Clone(Sheet* target) const {
@@ -95,19 +95,19 @@ DrawObj* Box::Clone(Sheet* target) const {
 Point Box::GetPos() const { return {top.GetPos().x, left.GetPos().y}; }
 
 bool Box::HitTest(std::int32_t x, std::int32_t y) const {
-  if (Has(Filled)) return GetRect(0).Contains(x, y);
+  if (Has(Filled)) return GetRect(Area::Hit).Contains(x, y);
   bool hit = false;
   for (const Line* side : Clockwise()) hit = side->HitTest(x, y) || hit;
   return hit;
 }
 
-std::int32_t Box::SetFlag(std::uint32_t bits, std::int32_t on) {
-  if (UpdateFlags(bits, on) == 0) return 0;
+bool Box::SetFlag(std::uint32_t bits, bool on) {
+  if (!UpdateFlags(bits, on)) return false;
   top.SetFlag(bits, on);
   bottom.SetFlag(bits, on);
   left.SetFlag(bits, on);
   right.SetFlag(bits, on);
-  return 1;
+  return true;
 }
 
 void Box::Draw(DeviceContext& dc) const {
@@ -133,12 +133,12 @@ void Box::Resize(const Rect& rect) {
   // A box that moves freely (a member of a rubber-band selection) would
   // carry its whole frame along with the corner; a resize keeps the first corner.
   const bool wasFree = Has(FreeMove);
-  if (wasFree) SetFlag(FreeMove, 0);
-  Selection s(nullptr, 1);
+  if (wasFree) SetFlag(FreeMove, false);
+  Selection s;
   top.start.PlaceAt(r.left, r.top, s);
   bottom.start.PlaceAt(r.right, r.bottom, s);
   s.Clear();
-  if (wasFree) SetFlag(FreeMove, 1);
+  if (wasFree) SetFlag(FreeMove, true);
 }
 
 }  // namespace virlo

@@ -18,14 +18,14 @@ class Box : public DrawObj {
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
 
-  Rect GetRect(std::int32_t mode) const override;
-  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
-  std::int32_t Select(Selection& selection) override;
-  std::int32_t SelectAndRedraw(Selection& selection) override;
+  Rect GetRect(Area area) const override;
+  bool Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  bool Select(Selection& selection) override;
+  bool SelectAndRedraw(Selection& selection) override;
   DrawObj* Clone(Sheet* target) const override;
   Point GetPos() const override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
-  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  bool SetFlag(std::uint32_t bits, bool on) override;
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;

@@ -33,38 +33,38 @@ Dot::Dot(const Dot& source, Sheet* sheet, DrawObj* parent)
 
 Dot::~Dot() { SetDotLine(nullptr); }
 
-Rect Dot::GetRect(std::int32_t mode) const {
+Rect Dot::GetRect(Area area) const {
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
-  if (mode == 0) return {x - cw / 2, y - ch / 2, x + cw / 2, y + ch / 2};
+  if (area == Area::Hit) return {x - cw / 2, y - ch / 2, x + cw / 2, y + ch / 2};
   if (marker != MarkerTable::Join) return {x - cw, y - ch / 2, x + cw, y + ch / 2};
   if (Has(Highlighted)) return {x - cw / 2, y - ch / 4, x + cw / 2, y + ch / 4};
   return {x - 1, y - 1, x + 1, y + 1};
 }
 
-std::int32_t Dot::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
-  if (DrawObj::Move(s, dx, dy) == 0) return 0;
-  if (s.moving != 0) {
+bool Dot::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  if (!DrawObj::Move(s, dx, dy)) return false;
+  if (s.moving == Selection::Moving::Shift) {
     x += dx;
     y += dy;
   }
   InvalidateRedrawArea(s);
-  return 1;
+  return true;
 }
 
-std::int32_t Dot::Select(Selection& s) {
-  if (DrawObj::Select(s) == 0) return 0;
+bool Dot::Select(Selection& s) {
+  if (!DrawObj::Select(s)) return false;
   LinkToLine();
-  return 1;
+  return true;
 }
 
 DrawObj* Dot::Clone(Sheet* target) const {
   return store::New<Dot>(store::Database::Of(target), *this, target, nullptr);
 }
 
-bool Dot::HitTest(std::int32_t px, std::int32_t py) const { return GetRect(0).Contains(px, py); }
+bool Dot::HitTest(std::int32_t px, std::int32_t py) const { return GetRect(Area::Hit).Contains(px, py); }
 
-std::int32_t Dot::SetFlag(std::uint32_t bits, std::int32_t on) { return UpdateFlags(bits, on); }
+bool Dot::SetFlag(std::uint32_t bits, bool on) { return UpdateFlags(bits, on); }
 
 void Dot::Draw(DeviceContext& dc) const {
   const std::int32_t X = x + sheet->originX;
@@ -184,7 +184,7 @@ void Dot::SetDotLine(Line* line) {
   if (line != nullptr) line->attached.PushBack(this);
 }
 
-std::int32_t Dot::PlaceAt(std::int32_t px, std::int32_t py, Selection& s) {
+bool Dot::PlaceAt(std::int32_t px, std::int32_t py, Selection& s) {
   const Point pos = GetPos();
   return Move(s, px - pos.x, py - pos.y);
 }

@@ -23,13 +23,13 @@ class Dot : public DrawObj {
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
 
-  Rect GetRect(std::int32_t mode) const override;
-  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
-  std::int32_t Select(Selection& selection) override;
+  Rect GetRect(Area area) const override;
+  bool Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  bool Select(Selection& selection) override;
   DrawObj* Clone(Sheet* target) const override;
   Point GetPos() const override { return {x, y}; }
   bool HitTest(std::int32_t px, std::int32_t py) const override;
-  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  bool SetFlag(std::uint32_t bits, bool on) override;
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;
   std::unique_ptr<Dialog> Edit() override;
@@ -41,7 +41,7 @@ class Dot : public DrawObj {
   virtual void SetLine(Line* line);
 
   // Moves the dot to a position by the difference to where it is.
-  std::int32_t PlaceAt(std::int32_t px, std::int32_t py, Selection& selection);
+  bool PlaceAt(std::int32_t px, std::int32_t py, Selection& selection);
   static std::string_view MarkerText(std::int32_t type);
   // In a canvas with a line layer, marks the dot's marker as a piece of line
   // while its cell still shows it: a "-" or "|", and for a line's end also the

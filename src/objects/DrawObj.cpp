@@ -20,7 +20,7 @@ void DrawObj::DescribeFields(store::FieldVisitor& visitor) {
 }
 
 DrawObj::DrawObj(Sheet* sheet, DrawObj* parent) : sheet(sheet), parent(parent) {
-  if (parent == nullptr && sheet->objects.Contains(this) == 0) sheet->PlaceInFront(this);
+  if (parent == nullptr && !sheet->objects.Contains(this)) sheet->PlaceInFront(this);
 }
 
 DrawObj::DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent)
@@ -39,25 +39,25 @@ DrawObj::~DrawObj() {
   }
 }
 
-std::int32_t DrawObj::Join(Selection& s) {
-  if (selection != nullptr) return 0;
+bool DrawObj::Join(Selection& s) {
+  if (selection != nullptr) return false;
   selection = &s;
   s.list.PushBack(this);
-  return 1;
+  return true;
 }
 
-void DrawObj::InvalidateRedrawArea(const Selection& s) const { s.Invalidate(GetRect(1), true); }
+void DrawObj::InvalidateRedrawArea(const Selection& s) const { s.Invalidate(GetRect(Area::Redraw), true); }
 
-std::int32_t DrawObj::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+bool DrawObj::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
   InvalidateRedrawArea(s);
-  if (selection != nullptr) return 0;
-  if (dx == 0 && dy == 0) return 0;
+  if (selection != nullptr) return false;
+  if (dx == 0 && dy == 0) return false;
   return Join(s);
 }
 
-std::int32_t DrawObj::Select(Selection& s) { return Join(s); }
+bool DrawObj::Select(Selection& s) { return Join(s); }
 
-std::int32_t DrawObj::SelectAndRedraw(Selection& s) {
+bool DrawObj::SelectAndRedraw(Selection& s) {
   InvalidateRedrawArea(s);
   return Join(s);
 }
@@ -72,16 +72,16 @@ DrawObj* DrawObj::Root() {
   return obj;
 }
 
-std::int32_t DrawObj::UpdateFlags(std::uint32_t bits, std::int32_t on) {
-  const std::int32_t now = Has(bits) ? 1 : 0;
-  if (now == on) return 0;
-  if (on == 1) {
+bool DrawObj::UpdateFlags(std::uint32_t bits, bool on) {
+  // Switching on stops at any bit already on; switching off clears them all.
+  if (Has(bits) == on) return false;
+  if (on) {
     flags |= bits;
   } else {
     flags &= ~bits;
   }
   if (parent != nullptr) parent->SetFlag(bits, on);
-  return 1;
+  return true;
 }
 
 }  // namespace virlo

@@ -24,6 +24,9 @@ class Sheet;
 class DrawObj {
  public:
   enum Flag : std::uint32_t { Visible = 1, Highlighted = 2, FreeMove = 4, Filled = 8 };
+  // The two rectangles an object answers for: where it is hit (and what a
+  // rubber band must hold), and what to repaint when it changes.
+  enum class Area : std::int32_t { Hit = 0, Redraw = 1 };
 
   // A new top-level object (parent null) enters the front of the sheet's objects.
   DrawObj(Sheet* sheet, DrawObj* parent);
@@ -37,19 +40,18 @@ class DrawObj {
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
 
-  // Mode 0: the hit area. Mode 1: the area to repaint when the object changes.
-  virtual Rect GetRect(std::int32_t mode) const = 0;
-  // 1 if the object took part in the move.
-  virtual std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy);
-  // 1 if the object joined the Selection now.
-  virtual std::int32_t Select(Selection& selection);
-  virtual std::int32_t SelectAndRedraw(Selection& selection);
+  virtual Rect GetRect(Area area) const = 0;
+  // True if the object took part in the move.
+  virtual bool Move(Selection& selection, std::int32_t dx, std::int32_t dy);
+  // True if the object joined the Selection now.
+  virtual bool Select(Selection& selection);
+  virtual bool SelectAndRedraw(Selection& selection);
   // A copy in the target sheet's memory; null when the store has no memory.
   virtual DrawObj* Clone(Sheet* target) const = 0;
   virtual Point GetPos() const = 0;
   virtual bool HitTest(std::int32_t x, std::int32_t y) const = 0;
-  // 1 if any flag changed.
-  virtual std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) = 0;
+  // True if any flag changed.
+  virtual bool SetFlag(std::uint32_t bits, bool on) = 0;
   virtual void Draw(DeviceContext& dc) const = 0;
   virtual void RenderText(Canvas& canvas) const = 0;
   // The part of this object at a point, for picking; null by default.
@@ -60,7 +62,7 @@ class DrawObj {
   // The top-level object this one belongs to (itself when it has no parent).
   DrawObj* Root();
   // The shared part of every SetFlag; passes a change on to the parent.
-  std::int32_t UpdateFlags(std::uint32_t bits, std::int32_t on);
+  bool UpdateFlags(std::uint32_t bits, bool on);
 
   bool Has(std::uint32_t bits) const { return (flags & bits) != 0; }
 
@@ -72,8 +74,8 @@ class DrawObj {
   Selection* selection = nullptr;
 
  protected:
-  // Joins the Selection without repainting; 0 if already in one.
-  std::int32_t Join(Selection& selection);
+  // Joins the Selection without repainting; false if already in one.
+  bool Join(Selection& selection);
   // Repaints the redraw area through the Selection.
   void InvalidateRedrawArea(const Selection& selection) const;
 };

@@ -99,16 +99,16 @@ Line::~Line() {
   start.parent = nullptr;
 }
 
-Rect Line::GetRect(std::int32_t mode) const {
-  const std::int32_t hx = mode == 0 ? sheet->cellWidth / 2 : 1;
-  const std::int32_t hy = mode == 0 ? sheet->cellHeight / 2 : 1;
+Rect Line::GetRect(Area area) const {
+  const std::int32_t hx = area == Area::Hit ? sheet->cellWidth / 2 : 1;
+  const std::int32_t hy = area == Area::Hit ? sheet->cellHeight / 2 : 1;
   Point p = start.GetPos();
   Point q = end.GetPos();
   if ((orientation == Horizontal && p.x > q.x) || (orientation == Vertical && p.y > q.y)) std::swap(p, q);
   return {p.x - hx, p.y - hy, q.x + hx, q.y + hy};
 }
 
-std::int32_t Line::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+bool Line::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
   std::int32_t mx = dx;
   std::int32_t my = dy;
   if (!Has(FreeMove)) {
@@ -120,23 +120,23 @@ std::int32_t Line::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
   }
   if (mx == 0 && my == 0) {
     InvalidateRedrawArea(s);
-    return 1;
+    return true;
   }
   // Box sides carry what rests on them by the full delta.
   const std::int32_t ax = parent != nullptr ? dx : mx;
   const std::int32_t ay = parent != nullptr ? dy : my;
   List<DrawObj*>::Cursor cursor(attached);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Move(s, ax, ay);
-  if (DrawObj::Move(s, mx, my) == 0) return 0;
+  if (!DrawObj::Move(s, mx, my)) return false;
   start.Move(s, mx, my);
   end.Move(s, mx, my);
   InvalidateRedrawArea(s);
-  if (parent != nullptr && parent->Has(Filled)) s.Invalidate(parent->GetRect(1), true);
-  return 1;
+  if (parent != nullptr && parent->Has(Filled)) s.Invalidate(parent->GetRect(Area::Redraw), true);
+  return true;
 }
 
-std::int32_t Line::Select(Selection& s) {
-  if (DrawObj::Select(s) == 0) return 0;
+bool Line::Select(Selection& s) {
+  if (!DrawObj::Select(s)) return false;
   start.Select(s);
   end.Select(s);
   // A dot that settles leaves the list and may rejoin it at the back while we
@@ -144,30 +144,30 @@ std::int32_t Line::Select(Selection& s) {
   List<DrawObj*>::Cursor cursor(attached, true);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Select(s);
   if (parent != nullptr) parent->Select(s);
-  return 1;
+  return true;
 }
 
-std::int32_t Line::SelectAndRedraw(Selection& s) {
-  if (DrawObj::SelectAndRedraw(s) == 0) return 0;
+bool Line::SelectAndRedraw(Selection& s) {
+  if (!DrawObj::SelectAndRedraw(s)) return false;
   start.SelectAndRedraw(s);
   end.SelectAndRedraw(s);
   List<DrawObj*>::Cursor cursor(attached);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SelectAndRedraw(s);
   if (parent != nullptr) parent->SelectAndRedraw(s);
-  return 1;
+  return true;
 }
 
 DrawObj* Line::Clone(Sheet* target) const {
   return store::New<Line>(store::Database::Of(target), *this, target, nullptr);
 }
 
-bool Line::HitTest(std::int32_t px, std::int32_t py) const { return GetRect(0).Contains(px, py); }
+bool Line::HitTest(std::int32_t px, std::int32_t py) const { return GetRect(Area::Hit).Contains(px, py); }
 
-std::int32_t Line::SetFlag(std::uint32_t bits, std::int32_t on) {
-  if (UpdateFlags(bits, on) == 0) return 0;
+bool Line::SetFlag(std::uint32_t bits, bool on) {
+  if (!UpdateFlags(bits, on)) return false;
   start.SetFlag(bits, on);
   end.SetFlag(bits, on);
-  return 1;
+  return true;
 }
 
 void Line::Draw(DeviceContext& dc) const {
@@ -207,7 +207,7 @@ void Line::RenderText(Canvas& canvas) const {
 }
 
 DrawObj* Line::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
-  if (!GetRect(0).Contains(x, y)) return nullptr;
+  if (!GetRect(Area::Hit).Contains(x, y)) return nullptr;
   if (&start != exclude && start.HitTest(x, y)) return &start;
   if (&end != exclude && end.HitTest(x, y)) return &end;
   List<DrawObj*>::Cursor cursor(attached);

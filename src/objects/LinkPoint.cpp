@@ -32,36 +32,36 @@ void LinkPoint::Unlink() {
   Join(nullptr);
 }
 
-std::int32_t LinkPoint::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
-  if (Dot::Move(s, dx, dy) == 0) return 0;
+bool LinkPoint::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
+  if (!Dot::Move(s, dx, dy)) return false;
   if (partner != nullptr) partner->Move(s, dx, dy);
   if (parent != nullptr) parent->Move(s, dx, dy);
   InvalidateRedrawArea(s);
-  return 1;
+  return true;
 }
 
-std::int32_t LinkPoint::Select(Selection& s) {
-  if (Dot::Select(s) == 0) return 0;
+bool LinkPoint::Select(Selection& s) {
+  if (!Dot::Select(s)) return false;
   if (partner != nullptr) partner->Select(s);
   if (parent != nullptr) parent->Select(s);
-  return 1;
+  return true;
 }
 
-std::int32_t LinkPoint::SelectAndRedraw(Selection& s) {
-  if (DrawObj::SelectAndRedraw(s) == 0) return 0;
+bool LinkPoint::SelectAndRedraw(Selection& s) {
+  if (!DrawObj::SelectAndRedraw(s)) return false;
   if (partner != nullptr) partner->SelectAndRedraw(s);
   if (parent != nullptr) parent->SelectAndRedraw(s);
-  return 1;
+  return true;
 }
 
 DrawObj* LinkPoint::Clone(Sheet* target) const {
   return store::New<LinkPoint>(store::Database::Of(target), *this, target, nullptr);
 }
 
-std::int32_t LinkPoint::SetFlag(std::uint32_t bits, std::int32_t on) {
-  if (Dot::SetFlag(bits, on) == 0) return 0;
+bool LinkPoint::SetFlag(std::uint32_t bits, bool on) {
+  if (!Dot::SetFlag(bits, on)) return false;
   if (partner != nullptr) partner->SetFlag(bits, on);
-  return 1;
+  return true;
 }
 
 void LinkPoint::Draw(DeviceContext& dc) const {

@@ -18,11 +18,11 @@ class LinkPoint : public Dot {
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
 
-  std::int32_t Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
-  std::int32_t Select(Selection& selection) override;
-  std::int32_t SelectAndRedraw(Selection& selection) override;
+  bool Move(Selection& selection, std::int32_t dx, std::int32_t dy) override;
+  bool Select(Selection& selection) override;
+  bool SelectAndRedraw(Selection& selection) override;
   DrawObj* Clone(Sheet* target) const override;
-  std::int32_t SetFlag(std::uint32_t bits, std::int32_t on) override;
+  bool SetFlag(std::uint32_t bits, bool on) override;
   void Draw(DeviceContext& dc) const override;
   void LinkToLine() override;
   Line* GetLine() const override { return hostLine; }

@@ -50,7 +50,7 @@ void StrBox::SyncFilled() {
   }
 }
 
-std::int32_t StrBox::SelectAndRedraw(Selection& s) {
+bool StrBox::SelectAndRedraw(Selection& s) {
   SyncFilled();
   return Box::SelectAndRedraw(s);
 }
@@ -59,7 +59,7 @@ DrawObj* StrBox::Clone(Sheet* target) const {
   return store::New<StrBox>(store::Database::Of(target), *this, target, nullptr);
 }
 
-bool StrBox::HitTest(std::int32_t x, std::int32_t y) const { return GetRect(0).Contains(x, y); }
+bool StrBox::HitTest(std::int32_t x, std::int32_t y) const { return GetRect(Area::Hit).Contains(x, y); }
 
 String StrBox::GetTextLine(std::int32_t& pos) const {
   const std::string_view line = TextLineAt(pos);

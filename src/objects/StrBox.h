@@ -23,7 +23,7 @@ class StrBox : public Box {
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
 
-  std::int32_t SelectAndRedraw(Selection& selection) override;
+  bool SelectAndRedraw(Selection& selection) override;
   DrawObj* Clone(Sheet* target) const override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   void Draw(DeviceContext& dc) const override;

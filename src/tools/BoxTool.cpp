@@ -7,40 +7,40 @@
 
 namespace virlo {
 
-std::int32_t BoxTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool BoxTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonDown(flags, x, y);
-  DragRect(0);
-  return 0;
+  DragRect(BandPhase::Begin);
+  return false;
 }
 
-std::int32_t BoxTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
-  if (TrackPoint(flags, x, y) == 0) {
+bool BoxTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  if (!TrackPoint(flags, x, y)) {
     CommitPoint();
-    return 0;
+    return false;
   }
-  DragRect(1);
+  DragRect(BandPhase::Follow);
   if (view != nullptr) view->UpdateWindow();
   CommitPoint();
-  return 1;
+  return true;
 }
 
-std::int32_t BoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool BoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonUp(flags, x, y);
   // A release that no press of this tool began has no band to turn into a box.
-  if (dragRect == NoBand) return 0;
+  if (dragRect == NoBand) return false;
   const Rect rect = dragRect.Normalized();
-  if (rect == Rect{}) return 0;
+  if (rect == Rect{}) return false;
   Box* box = store::New<Box>(store::Database::Of(sheet), sheet, rect.left, rect.top, rect.right, rect.bottom, nullptr);
   if (box == nullptr) {
-    DragRect(2);
-    return 0;
+    DragRect(BandPhase::End);
+    return false;
   }
   sheet->current = box;
-  box->SetFlag(DrawObj::Visible, 1);
+  box->SetFlag(DrawObj::Visible, true);
   box->SelectAndRedraw(selection);
   selection.Clear();
-  DragRect(2);
-  return 1;
+  DragRect(BandPhase::End);
+  return true;
 }
 
 }  // namespace virlo

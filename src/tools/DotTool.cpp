@@ -7,7 +7,7 @@
 
 namespace virlo {
 
-std::int32_t DotTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool DotTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonDown(flags, x, y);
   if (DrawObj* old = sheet->current) {
     sheet->current = nullptr;
@@ -15,29 +15,29 @@ std::int32_t DotTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int3
     selection.Clear();
   }
   Dot* dot = store::New<Dot>(store::Database::Of(sheet), sheet, curPoint.x, curPoint.y, -1, nullptr);
-  if (dot == nullptr) return 0;
+  if (dot == nullptr) return false;
   dot->flags |= DrawObj::Visible;
   sheet->current = dot;
   dot->SelectAndRedraw(selection);
   selection.Clear();
   if (view != nullptr) view->UpdateWindow();
-  return 1;
+  return true;
 }
 
-std::int32_t DotTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
-  if (TrackPoint(flags, x, y) != 0 && sheet->current != nullptr) {
+bool DotTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  if (TrackPoint(flags, x, y) && sheet->current != nullptr) {
     const Point delta = GetDelta();
-    if (DragBy(delta.x, delta.y) != 0 && view != nullptr) view->UpdateWindow();
+    if (DragBy(delta.x, delta.y) && view != nullptr) view->UpdateWindow();
   }
   CommitPoint();
-  return 0;
+  return false;
 }
 
-std::int32_t DotTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool DotTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonUp(flags, x, y);
-  if (sheet->current == nullptr) return 0;
+  if (sheet->current == nullptr) return false;
   if (auto* dot = dynamic_cast<Dot*>(sheet->current)) dot->LinkToLine();
-  return 1;
+  return true;
 }
 
 }  // namespace virlo

@@ -10,9 +10,9 @@ class DotTool : public DrawTool {
  public:
   using DrawTool::DrawTool;
 
-  std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
-  std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
-  std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   std::int32_t GetKind() const override { return DotKind; }
 };
 

@@ -24,7 +24,7 @@ bool PlaceInFront(Sheet* sheet, DrawObj* obj) {
 
 }  // namespace
 
-DrawTool::DrawTool(Sheet* sheet, Window* view) : sheet(sheet), view(view), selection(view, 1) {}
+DrawTool::DrawTool(Sheet* sheet, Window* view) : sheet(sheet), view(view), selection(view) {}
 
 DrawTool::~DrawTool() {
   // A tool replaced in the middle of a gesture takes its rubber band along.
@@ -37,59 +37,59 @@ DrawTool::~DrawTool() {
   if (view != nullptr) view->UpdateWindow();
 }
 
-std::int32_t DrawTool::LButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
+bool DrawTool::LButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
   buttonDown = 1;
   anchorPoint = lastPoint = curPoint = sheet->SnapToGrid(x, y);
-  return 0;
+  return false;
 }
 
-std::int32_t DrawTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
-  if (TrackPoint(flags, x, y) == 0) {
+bool DrawTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  if (!TrackPoint(flags, x, y)) {
     CommitPoint();
-    return 0;
+    return false;
   }
   const Point delta = GetDelta();
   DragBy(delta.x, delta.y);
   CommitPoint();
-  return 1;
+  return true;
 }
 
-std::int32_t DrawTool::LButtonUp(std::uint32_t, std::int32_t x, std::int32_t y) {
+bool DrawTool::LButtonUp(std::uint32_t, std::int32_t x, std::int32_t y) {
   buttonDown = 0;
   curPoint = sheet->SnapToGrid(x, y);
-  return 0;
+  return false;
 }
 
-std::int32_t DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
+bool DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
   DrawObj* obj = sheet->PickObject(x, y, nullptr);
-  if (obj == nullptr) return 0;
+  if (obj == nullptr) return false;
   std::unique_ptr<Dialog> dialog = obj->Edit();
-  if (dialog == nullptr) return 0;
+  if (dialog == nullptr) return false;
   const DialogResult result = dialog->DoModal();
   dialog.reset();
   Redraw();
   return result == DialogResult::Ok ? 1 : 0;
 }
 
-std::int32_t DrawTool::RButtonUp(std::uint32_t, std::int32_t, std::int32_t) { return 0; }
+bool DrawTool::RButtonUp(std::uint32_t, std::int32_t, std::int32_t) { return false; }
 
-std::int32_t DrawTool::TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool DrawTool::TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   curPoint = sheet->SnapToGrid(x, y);
-  if (curPoint == lastPoint) return 0;
-  return static_cast<std::int32_t>(flags & MouseKeys::LeftButton);
+  if (curPoint == lastPoint) return false;
+  return (flags & MouseKeys::LeftButton) != 0;
 }
 
-std::int32_t DrawTool::DragBy(std::int32_t dx, std::int32_t dy) {
+bool DrawTool::DragBy(std::int32_t dx, std::int32_t dy) {
   DrawObj* current = sheet->current;
-  if (current == nullptr) return 0;
+  if (current == nullptr) return false;
   // First every object the move reaches repaints where it is, then they move.
-  DrawObj* const moved[] = {current};
-  const Point delta = CollectMove(moved, {dx, dy});
+  DrawObj* const dragged[] = {current};
+  const Point delta = CollectMove(dragged, {dx, dy});
   selection.Clear();
-  selection.moving = 1;
-  const std::int32_t result = current->Move(selection, delta.x, delta.y);
+  selection.moving = Selection::Moving::Shift;
+  const bool moved = current->Move(selection, delta.x, delta.y);
   selection.Clear();
-  return result;
+  return moved;
 }
 
 Point DrawTool::CollectMove(std::span<DrawObj* const> moved, Point delta) {
@@ -98,7 +98,7 @@ Point DrawTool::CollectMove(std::span<DrawObj* const> moved, Point delta) {
   // until the delta holds for what it reaches.
   while (true) {
     selection.Clear();
-    selection.moving = 0;
+    selection.moving = Selection::Moving::CollectOnly;
     for (DrawObj* obj : moved) obj->Move(selection, delta.x, delta.y);
     // How far the points may go to either side, never against the move.
     std::int64_t left = -2 * std::int64_t{Sheet::MaxCoordinate};
@@ -126,10 +126,10 @@ void DrawTool::CommitPoint() { lastPoint = curPoint; }
 std::int32_t DrawTool::DeleteSelected() {
   // Flags spread through joins; clear them while the links still stand, so
   // nothing left behind stays highlighted or moving freely.
-  if (sheet->current != nullptr) sheet->current->SetFlag(HighlightAndFreeMove, 0);
+  if (sheet->current != nullptr) sheet->current->SetFlag(HighlightAndFreeMove, false);
   {
     List<DrawObj*>::Cursor cursor(sheet->selected);
-    for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SetFlag(HighlightAndFreeMove, 0);
+    for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SetFlag(HighlightAndFreeMove, false);
   }
   std::int32_t count = 0;
   if (!sheet->selected.Empty()) {
@@ -154,8 +154,8 @@ std::int32_t DrawTool::DeleteSelected() {
   return count;
 }
 
-void DrawTool::DragRect(std::int32_t phase) {
-  if (phase == 0) {
+void DrawTool::DragRect(BandPhase phase) {
+  if (phase == BandPhase::Begin) {
     dragRect = {anchorPoint.x, anchorPoint.y, anchorPoint.x, anchorPoint.y};
     return;
   }
@@ -165,7 +165,7 @@ void DrawTool::DragRect(std::int32_t phase) {
     return Rect{r.left - scroll.x, r.top - scroll.y, r.right - scroll.x, r.bottom - scroll.y};
   };
   const Rect old = toClient(dragRect);
-  if (phase == 1) {
+  if (phase == BandPhase::Follow) {
     dragRect.right = curPoint.x;
     dragRect.bottom = curPoint.y;
     if (view != nullptr) view->DrawDragRect(toClient(dragRect), old);
@@ -176,15 +176,15 @@ void DrawTool::DragRect(std::int32_t phase) {
 }
 
 void DrawTool::CancelBand() {
-  if (buttonDown != 0 && dragRect != NoBand) DragRect(2);
+  if (buttonDown != 0 && dragRect != NoBand) DragRect(BandPhase::End);
 }
 
-std::int32_t DrawTool::BringToFront() { return Restack(true); }
+bool DrawTool::BringToFront() { return Restack(true); }
 
-std::int32_t DrawTool::SendToBack() { return Restack(false); }
+bool DrawTool::SendToBack() { return Restack(false); }
 
-std::int32_t DrawTool::Restack(bool toFront) {
-  if (sheet->current == nullptr) return 0;
+bool DrawTool::Restack(bool toFront) {
+  if (sheet->current == nullptr) return false;
   DrawObj* root = sheet->current->Root();
   sheet->RemoveObject(root);
   if (toFront) {
@@ -193,7 +193,7 @@ std::int32_t DrawTool::Restack(bool toFront) {
     sheet->PlaceAtBack(root);
   }
   Redraw();
-  return 1;
+  return true;
 }
 
 std::int32_t DrawTool::Copy() { return CopyToClipboard().copied; }
@@ -230,7 +230,7 @@ std::int32_t DrawTool::Cut() {
 std::int32_t DrawTool::Paste() {
   while (DrawObj* obj = sheet->selected.PopFront()) {
     obj->SelectAndRedraw(selection);
-    obj->SetFlag(HighlightAndFreeMove, 0);
+    obj->SetFlag(HighlightAndFreeMove, false);
   }
   selection.Clear();
 

@@ -24,7 +24,7 @@ inline constexpr std::uint32_t Control = 8;
 // A mouse tool. The view hands it every press, captured move and release in
 // sheet coordinates; it snaps them to the grid, drags the sheet's current
 // object, draws the rubber band and opens dialogs. Mouse operations return
-// nonzero when the document changed. The edit operations (front, back, copy,
+// true when the document changed. The edit operations (front, back, copy,
 // cut, paste, delete) work the same whichever tool is current.
 class DrawTool {
  public:
@@ -38,31 +38,32 @@ class DrawTool {
   DrawTool(const DrawTool&) = delete;
   DrawTool& operator=(const DrawTool&) = delete;
 
-  virtual std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
-  virtual std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
-  virtual std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
-  // Opens the dialog of the object under the pointer; 1 when it ended with OK.
-  virtual std::int32_t RButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
-  virtual std::int32_t RButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Opens the dialog of the object under the pointer; true when it ended with OK.
+  virtual bool RButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  virtual bool RButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
   virtual std::int32_t GetKind() const = 0;
-  // Snaps the pointer; nonzero when it left the last applied cell with the left button down.
-  virtual std::int32_t TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y);
-  // Moves the current object in two passes; the second pass's result.
-  virtual std::int32_t DragBy(std::int32_t dx, std::int32_t dy);
+  // Snaps the pointer; true when it left the last applied cell with the left button down.
+  virtual bool TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // Moves the current object in two passes; true when the second pass moved it.
+  virtual bool DragBy(std::int32_t dx, std::int32_t dy);
   virtual void CommitPoint();
   // Deletes the selected set, or else the current object's top-level object.
   virtual std::int32_t DeleteSelected();
 
   Point GetDelta() const { return {curPoint.x - lastPoint.x, curPoint.y - lastPoint.y}; }
-  // The rubber band: 0 begins, 1 follows the pointer, 2 ends.
-  void DragRect(std::int32_t phase);
+  // The rubber band: it begins at the anchor, follows the pointer, ends.
+  enum class BandPhase : std::int32_t { Begin = 0, Follow = 1, End = 2 };
+  void DragRect(BandPhase phase);
   // The gesture under way lost the mouse (a modal dialog took it): its
   // rubber band goes, and its release will find none.
   void CancelBand();
 
   // The edit operations of the view's commands.
-  std::int32_t BringToFront();
-  std::int32_t SendToBack();
+  bool BringToFront();
+  bool SendToBack();
   std::int32_t Copy();
   std::int32_t Cut();
   std::int32_t Paste();
@@ -95,7 +96,7 @@ class DrawTool {
   };
   CopyResult CopyToClipboard();
   // Moves the current object's top-level object to the front or the back.
-  std::int32_t Restack(bool toFront);
+  bool Restack(bool toFront);
 };
 
 }  // namespace virlo

@@ -17,7 +17,7 @@ LineTool::Axis LineTool::OnAxis(Point start, Point pointer) {
   return {Line::Vertical, {start.x, pointer.y}};
 }
 
-std::int32_t LineTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool LineTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonDown(flags, x, y);
   startTarget = sheet->PickObject(anchorPoint.x, anchorPoint.y, nullptr);
   if (DrawObj* old = sheet->current) {
@@ -26,14 +26,14 @@ std::int32_t LineTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int
     selection.Clear();
     if (view != nullptr) view->UpdateWindow();
   }
-  return 0;
+  return false;
 }
 
-std::int32_t LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   // Nothing is drawn until the pointer leaves the press cell.
-  if (TrackPoint(flags, x, y) == 0) {
+  if (!TrackPoint(flags, x, y)) {
     CommitPoint();
-    return 0;
+    return false;
   }
   Line* created = nullptr;
   if (sheet->current == nullptr) {
@@ -60,11 +60,11 @@ std::int32_t LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32
   return sheet->current != nullptr ? 1 : 0;
 }
 
-std::int32_t LineTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+bool LineTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonUp(flags, x, y);
-  if (sheet->current == nullptr) return 0;
+  if (sheet->current == nullptr) return false;
   if (auto* line = dynamic_cast<Line*>(sheet->current)) line->end.LinkToLine();
-  return 1;
+  return true;
 }
 
 }  // namespace virlo

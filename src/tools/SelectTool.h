@@ -12,12 +12,12 @@ class SelectTool : public DrawTool {
   using DrawTool::DrawTool;
   ~SelectTool() override;
 
-  std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
-  std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
-  std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   std::int32_t GetKind() const override { return SelectKind; }
-  // Moves the selected set; the sum of the members' results.
-  std::int32_t DragBy(std::int32_t dx, std::int32_t dy) override;
+  // Moves the selected set; true when any member moved.
+  bool DragBy(std::int32_t dx, std::int32_t dy) override;
 
   // The object hit, or null when nothing or a member of the selected set was hit.
   DrawObj* PickAt(std::int32_t x, std::int32_t y);

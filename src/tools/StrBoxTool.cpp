@@ -7,8 +7,8 @@
 
 namespace virlo {
 
-std::int32_t StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
-  const std::int32_t result = DrawTool::LButtonUp(flags, x, y);
+bool StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
+  const bool result = DrawTool::LButtonUp(flags, x, y);
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
   const Point p = curPoint;
@@ -16,7 +16,7 @@ std::int32_t StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int
                                    String(), nullptr);
   if (box == nullptr) return result;
   sheet->current = box;
-  box->SetFlag(DrawObj::Visible, 1);
+  box->SetFlag(DrawObj::Visible, true);
   if (std::unique_ptr<Dialog> dialog = box->Edit()) {
     dialog->DoModal();
     dialog.reset();

@@ -10,13 +10,13 @@ class StrBoxTool : public BoxTool {
  public:
   using BoxTool::BoxTool;
 
-  std::int32_t LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override {
+  bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override {
     return DrawTool::LButtonDown(flags, x, y);
   }
-  std::int32_t MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override {
+  bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override {
     return DrawTool::MouseMove(flags, x, y);
   }
-  std::int32_t LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   std::int32_t GetKind() const override { return StrBoxKind; }
 };
 

@@ -38,7 +38,6 @@ using namespace virlo;
 
 namespace {
 
-constexpr int FileClose = 57602, AppExit = 57665, WindowNew = 57648, WindowTile = 57651;
 // The Window menu's own commands, before its list of windows.
 constexpr int WindowCommands = 4;
 const int ToolIds[] = {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
@@ -93,7 +92,7 @@ class DesktopTest : public QObject {
   // The letter when the command's rule enables it (checks it, for check), '-' when not, '!' when its action disagrees.
   QChar Mark(int id, char letter, bool check = false) {
     Frame()->UpdateCommandUi();
-    const CMainFrame::State state = Frame()->CommandState(id);
+    const CommandState state = Frame()->StateOf(id);
     const bool rule = check ? state.checked : state.enabled;
     const bool shown = check ? Frame()->Action(id)->isChecked() : Frame()->Action(id)->isEnabled();
     return rule != shown ? '!' : rule ? letter : '-';
@@ -345,7 +344,7 @@ class DesktopTest : public QObject {
     QStringList asked;
     int answer = QMessageBox::Cancel;
     app_.saveQuestion = [&](const QString& text) { return asked.append(text), answer; };
-    QVERIFY(Frame()->Dispatch(FileClose));
+    QVERIFY(Frame()->Dispatch(CommandId::FileClose));
     QVERIFY(asked.size() == 1 && asked[0].contains(QString::fromStdString(doc->GetTitle())));
     QVERIFY(app_.Documents().size() == 1 && Frame()->ActiveDocument() == doc && doc->IsModified());
     answer = QMessageBox::No;
@@ -380,11 +379,11 @@ class DesktopTest : public QObject {
   void secondWindow() {
     CPlenkoDoc* doc = NewDocument();
     CPlenkoView* first = View();
-    QVERIFY(Frame()->Dispatch(WindowNew));
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
     CPlenkoView* second = View();
     QVERIFY(second != first && second->GetDocument() == doc && doc->Views().size() == 2);
     QCOMPARE(Frame()->MdiArea()->subWindowList().size(), qsizetype{2});
-    QVERIFY(Frame()->Dispatch(WindowTile));
+    QVERIFY(Frame()->Dispatch(CommandId::WindowTile));
     QTest::qWait(200);
     QVERIFY(first->viewport()->isVisible() && second->viewport()->isVisible() && View() == second);
     const QImage before = first->viewport()->grab().toImage();
@@ -430,7 +429,7 @@ class DesktopTest : public QObject {
         asked.clear();
         answers = refusal;
         if (byExit) {
-          QVERIFY(Frame()->Dispatch(AppExit));
+          QVERIFY(Frame()->Dispatch(CommandId::AppExit));
         } else {
           QCloseEvent close;
           QApplication::sendEvent(Frame(), &close);
@@ -492,7 +491,7 @@ class DesktopTest : public QObject {
   void windowMenuListsTheWindows() {
     CPlenkoDoc* first = NewDocument();
     CPlenkoDoc* second = NewDocument();
-    QVERIFY(Frame()->Dispatch(WindowNew));
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
     QApplication::processEvents();
     Frame()->UpdateCommandUi();
     QCOMPARE(Menu(3).mid(WindowCommands), (QStringList{"", "&1 " + Title(first), "&2 " + Title(second) + ":1",
@@ -520,8 +519,8 @@ class DesktopTest : public QObject {
   void tileStacksTheWindowsTopToBottom() {
     NewDocument();
     NewDocument();
-    QVERIFY(Frame()->Dispatch(WindowNew));
-    QVERIFY(Frame()->Dispatch(WindowTile));
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
+    QVERIFY(Frame()->Dispatch(CommandId::WindowTile));
     QApplication::processEvents();
     const QRect area = Frame()->MdiArea()->viewport()->rect();
     const QList<QMdiSubWindow*> windows = Frame()->MdiArea()->subWindowList();

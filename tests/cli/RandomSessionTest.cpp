@@ -179,7 +179,7 @@ struct Session {  // the generator, the runner it plays on, and the script so fa
     targets.clear();
     const auto all = DrawObjects(*Doc().GetDatabase());
     for (const auto& [obj, what] : all) {
-      const Rect r = obj->GetRect(0);
+      const Rect r = obj->GetRect(DrawObj::Area::Hit);
       targets.insert(targets.end(), {obj->GetPos(), {r.left, r.top}, {r.right - 1, r.bottom - 1}});
     }
     if (targets.size() > 240)  // big diagrams make slow sessions: a rubber band takes some away

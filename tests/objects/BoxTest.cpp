@@ -29,7 +29,7 @@ class BoxTest : public test::SheetFixture {
   }
   // The tools drag in two passes, collecting then moving, and settle with Select.
   static void Drag(DrawObj* obj, std::int32_t dx, std::int32_t dy) {
-    for (std::int32_t moving : {0, 1}) {
+    for (const Selection::Moving moving : {Selection::Moving::CollectOnly, Selection::Moving::Shift}) {
       Selection pass(nullptr, moving);
       obj->Move(pass, dx, dy);
     }
@@ -83,8 +83,8 @@ TEST_F(BoxTest, LayoutArtZeroSizeAndClone) {
 
 TEST_F(BoxTest, UnnormalisedCornersGiveTheSameRectArtHitsTargetsAndFill) {
   Box* box = Make<Box>(sheet, 52, 56, 20, 24, nullptr);
-  EXPECT_EQ(box->GetRect(0), (Rect{16, 16, 56, 64}));
-  EXPECT_EQ(box->GetRect(1), (Rect{19, 23, 53, 57}));
+  EXPECT_EQ(box->GetRect(DrawObj::Area::Hit), (Rect{16, 16, 56, 64}));
+  EXPECT_EQ(box->GetRect(DrawObj::Area::Redraw), (Rect{19, 23, 53, 57}));
   EXPECT_EQ(Art(1, 3), "  +---+/  |   |/  +---+");
   EXPECT_TRUE(box->HitTest(36, 56) && box->HitTest(20, 40));
   EXPECT_FALSE(box->HitTest(36, 40));
@@ -95,7 +95,7 @@ TEST_F(BoxTest, UnnormalisedCornersGiveTheSameRectArtHitsTargetsAndFill) {
   EXPECT_EQ(box->FindTarget(52, 24, nullptr), &box->bottom.end);
   EXPECT_EQ(box->FindTarget(20, 40, nullptr), &box->right);
   test::RecordingDeviceContext dc;
-  box->SetFlag(DrawObj::Visible, 1);
+  box->SetFlag(DrawObj::Visible, true);
   box->Draw(dc);
   EXPECT_NE(dc.Calls().at(0).rfind("FillRect", 0), 0u);
   box->flags |= DrawObj::Filled;
@@ -116,7 +116,7 @@ TEST_F(BoxTest, MovesAndDragsKeepARectangle) {
   s.Clear();
   ExpectCorners(*box, {36, 56}, {68, 88});
   EXPECT_FALSE(box->Has(DrawObj::FreeMove) || box->top.Has(DrawObj::FreeMove));
-  box->SetFlag(DrawObj::FreeMove, 1);
+  box->SetFlag(DrawObj::FreeMove, true);
   EXPECT_EQ(box->Move(s, -16, 16), 1);
   s.Clear();
   ExpectCorners(*box, {20, 72}, {52, 104});
@@ -192,7 +192,7 @@ TEST_F(StrBoxTest, TextIsClippedToTheCanvas) {
 
 TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {
   StrBox* box = MakeText(20, 24, "abc\r\nde");
-  box->SetFlag(DrawObj::Visible, 1);
+  box->SetFlag(DrawObj::Visible, true);
   test::RecordingDeviceContext dc;
   for (std::int32_t alignment : {0, 1, 2}) {
     box->alignment = alignment;
@@ -209,13 +209,13 @@ TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {
   EXPECT_EQ(Calls(dc), "SelectFont(Fixedsys)|DrawText(abc\r\nde,24,32,49,65,0x0C92)|SelectFont(System)|");
   EXPECT_EQ(dc.CurrentFont(), &previous);
   app.font = nullptr;
-  box->SetFlag(DrawObj::Highlighted, 1);
+  box->SetFlag(DrawObj::Highlighted, true);
   dc.Reset();
   box->Draw(dc);
   EXPECT_NE(Calls(dc).find("MoveTo(20,24)"), std::string::npos);
   EXPECT_EQ(Calls(dc).find("FillRect(20,24,52,72,"), std::string::npos);
   EXPECT_EQ(Calls(dc).find("SelectFont"), std::string::npos);
-  box->SetFlag(DrawObj::Highlighted, 0);
+  box->SetFlag(DrawObj::Highlighted, false);
   box->frame = 1;
   box->SyncFilled();
   dc.Reset();

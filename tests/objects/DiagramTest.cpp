@@ -30,10 +30,10 @@ class DiagramTest : public test::SheetFixture {
 
   // A drag step as the tools make it: collect and repaint, then move.
   static void Drag(DrawObj* obj, std::int32_t dx, std::int32_t dy) {
-    Selection selection(nullptr, 0);
+    Selection selection(nullptr, Selection::Moving::CollectOnly);
     obj->Move(selection, dx, dy);
     selection.Clear();
-    selection.moving = 1;
+    selection.moving = Selection::Moving::Shift;
     obj->Move(selection, dx, dy);
     selection.Clear();
   }

@@ -87,10 +87,10 @@ TEST_F(DotTest, HitAreaRedrawAreaAndCloneFailure) {
   Dot* dot = Make<Dot>(sheet, 20, 24, 0, nullptr);
   EXPECT_TRUE(dot->HitTest(16, 24) && dot->HitTest(20, 16));  // half a cell left and up is inside,
   EXPECT_FALSE(dot->HitTest(24, 24) || dot->HitTest(20, 32));  // right and down outside
-  EXPECT_EQ(dot->GetRect(1), (Rect{19, 23, 21, 25}));
-  dot->SetFlag(DrawObj::Highlighted, 1);
-  EXPECT_EQ(dot->GetRect(1), (Rect{16, 20, 24, 28}));
-  EXPECT_EQ(Make<Dot>(sheet, 20, 24, 1, nullptr)->GetRect(1), (Rect{12, 16, 28, 32}));
+  EXPECT_EQ(dot->GetRect(DrawObj::Area::Redraw), (Rect{19, 23, 21, 25}));
+  dot->SetFlag(DrawObj::Highlighted, true);
+  EXPECT_EQ(dot->GetRect(DrawObj::Area::Redraw), (Rect{16, 20, 24, 28}));
+  EXPECT_EQ(Make<Dot>(sheet, 20, 24, 1, nullptr)->GetRect(DrawObj::Area::Redraw), (Rect{12, 16, 28, 32}));
   store::AllocationFailure guard(0);
   EXPECT_EQ(dot->Clone(sheet), nullptr);
 }
@@ -123,7 +123,7 @@ TEST_F(DotTest, DrawShapesColoursAndRestoresTheContext) {
   const std::set<std::string> kinds = {"MoveTo(", "LineTo(", "Ellipse(", "Polygon(", "FillRect(", "TextOut("};
   for (const Case& c : cases) {
     Dot* dot = Make<Dot>(sheet, 20, 24, c.type, nullptr);
-    if (c.highlighted) dot->SetFlag(DrawObj::Highlighted, 1);
+    if (c.highlighted) dot->SetFlag(DrawObj::Highlighted, true);
     sheet->current = c.current ? dot : nullptr;
     test::RecordingDeviceContext dc;  // a state unlike anything a dot selects, so a missed restore shows
     dc.SelectPen(Pen{3, Color::Green()});
@@ -183,10 +183,10 @@ TEST_F(DrawObjTest, SheetListsParentlessObjectsAtTheFrontAndDeletingRemovesEvery
 
 TEST_F(DrawObjTest, MoveByNothingRepaintsWithoutJoiningAndSelectJoinsOnce) {
   test::RecordingWindow window;
-  Selection s(&window, 1);
+  Selection s(&window);
   Dot* dot = Make<Dot>(sheet, 20, 24, 8, nullptr);
   EXPECT_EQ(dot->Move(s, 0, 0), 0);
-  EXPECT_TRUE(window.Covered(dot->GetRect(1)));
+  EXPECT_TRUE(window.Covered(dot->GetRect(DrawObj::Area::Redraw)));
   EXPECT_TRUE(s.list.Empty());
   EXPECT_EQ(dot->Select(s), 1);
   EXPECT_EQ(dot->Select(s), 0);
@@ -199,12 +199,12 @@ TEST_F(DrawObjTest, SetFlagSwitchesOnWhenAllBitsAreOffAndOffWhenAnyIsOn) {
   Dot* dot = Make<Dot>(sheet, 20, 24, 8, nullptr);
   const std::uint32_t both = DrawObj::Highlighted | DrawObj::FreeMove;
   dot->flags = DrawObj::Highlighted;
-  EXPECT_EQ(dot->SetFlag(both, 1), 0);
+  EXPECT_EQ(dot->SetFlag(both, true), 0);
   EXPECT_EQ(dot->flags, static_cast<std::uint32_t>(DrawObj::Highlighted));
-  EXPECT_EQ(dot->SetFlag(both, 0), 1);
+  EXPECT_EQ(dot->SetFlag(both, false), 1);
   EXPECT_EQ(dot->flags, 0U);
-  EXPECT_EQ(dot->SetFlag(both, 0), 0);
-  EXPECT_EQ(dot->SetFlag(both, 1), 1);
+  EXPECT_EQ(dot->SetFlag(both, false), 0);
+  EXPECT_EQ(dot->SetFlag(both, true), 1);
   EXPECT_EQ(dot->flags, both);
 }
 
@@ -243,7 +243,7 @@ TEST_F(LineTest, VerticalAndSlantedLines) {
   EXPECT_EQ(Row(6), "  +---");
   EXPECT_EQ(Row(7), "");
   EXPECT_EQ(Row(8), "      +");
-  EXPECT_EQ(slant->GetRect(0), (Rect{16, 96, 56, 144}));
+  EXPECT_EQ(slant->GetRect(DrawObj::Area::Hit), (Rect{16, 96, 56, 144}));
 }
 
 TEST_F(LineTest, MoveFollowsOnlyTheCrossDirectionUnlessFree) {
@@ -261,7 +261,7 @@ TEST_F(LineTest, MoveFollowsOnlyTheCrossDirectionUnlessFree) {
   Line* free = HLine(12, 92, 200);
   Dot* rider = DotOn(36, 200);
   Line* leg = Make<Line>(sheet, 60, 200, 60, 264, nullptr, free);
-  free->SetFlag(DrawObj::FreeMove, 1);
+  free->SetFlag(DrawObj::FreeMove, true);
   EXPECT_EQ(free->Move(s, 5, 16), 1);
   s.Clear();
   EXPECT_EQ(free->start.GetPos(), (Point{17, 216}));
@@ -290,7 +290,7 @@ TEST_F(LineTest, FindTargetAndHitRectangle) {
   EXPECT_EQ(line->FindTarget(36, 24, nullptr), dot);
   EXPECT_EQ(line->FindTarget(28, 24, nullptr), line);
   EXPECT_EQ(line->FindTarget(28, 40, nullptr), nullptr);
-  EXPECT_EQ(line->GetRect(0), (Rect{16, 16, 56, 32}));
+  EXPECT_EQ(line->GetRect(DrawObj::Area::Hit), (Rect{16, 16, 56, 32}));
   const std::int32_t hits[][3] = {{16, 16, 1}, {55, 31, 1}, {15, 24, 0}, {56, 24, 0}, {36, 15, 0}, {36, 32, 0}};
   for (const auto& h : hits) EXPECT_EQ(line->HitTest(h[0], h[1]), h[2] != 0) << h[0] << "," << h[1];
 }
@@ -408,12 +408,12 @@ TEST_F(LinkPointTest, HighlightSpreadsThroughJoinsButNotThroughRestingEnds) {
   Line* third = HLine(52, 92, 88, &down->end);
   Line* tee = Make<Line>(sheet, 28, 24, 28, 120, nullptr, across);
   ASSERT_EQ(tee->start.hostLine, across);
-  EXPECT_EQ(across->start.SetFlag(DrawObj::Highlighted, 1), 1);
+  EXPECT_EQ(across->start.SetFlag(DrawObj::Highlighted, true), 1);
   for (Line* l : {across, down, third}) {
     EXPECT_TRUE(l->Has(DrawObj::Highlighted) && l->start.Has(DrawObj::Highlighted) && l->end.Has(DrawObj::Highlighted));
   }
   EXPECT_FALSE(tee->Has(DrawObj::Highlighted) || tee->start.Has(DrawObj::Highlighted));
-  EXPECT_EQ(third->end.SetFlag(DrawObj::Highlighted, 0), 1);
+  EXPECT_EQ(third->end.SetFlag(DrawObj::Highlighted, false), 1);
   EXPECT_FALSE(across->start.Has(DrawObj::Highlighted));
 }
 

@@ -191,7 +191,7 @@ TEST_F(ToolTest, WhatADeleteOrCutLeavesBehindCarriesNoSelectionFlags) {
     ASSERT_EQ(sheet->selected.Count(), 1);
     ASSERT_TRUE(joined->Has(kSelectionFlags));  // spread through the join
     sheet->current = picked;
-    picked->SetFlag(DrawObj::Highlighted, 1);
+    picked->SetFlag(DrawObj::Highlighted, true);
     EXPECT_EQ(cut ? tool.Cut() : tool.DeleteSelected(), 1);
     EXPECT_EQ(sheet->current, nullptr);
     const std::vector<const DrawObj*> leftBehind = {joined, &joined->start, &joined->end, picked};
