@@ -56,12 +56,7 @@ if(VIRLO_BUILD_DESKTOP)
   install(FILES ${PROJECT_SOURCE_DIR}/data/icons/virlo.svg DESTINATION ${virlo_icon_dir}/scalable/apps)
   install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${virlo_mime_icon}.svg DESTINATION ${virlo_icon_dir}/scalable/mimetypes)
 
-  find_package(Qt6 REQUIRED COMPONENTS Gui)
-  add_executable(virlo-render-icon ${PROJECT_SOURCE_DIR}/data/icons/RenderIcon.cpp)
-  target_link_libraries(virlo-render-icon PRIVATE Qt6::Gui virlo_warnings)
-  # A build tool: kept out of bin/, where the programs are.
-  set_target_properties(virlo-render-icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-
+  # virlo-render-icon (devtools/) renders them.
   set(virlo_rendered_icons)
   foreach(size 48 256)
     foreach(pair "apps;virlo" "mimetypes;${virlo_mime_icon}")

@@ -31,21 +31,12 @@ if(NOT EXISTS "${document}")
   message(FATAL_ERROR "${name}: the script did not save ${document}")
 endif()
 
-# The art goes straight to a file, so the comparison sees every byte.
+# The art compared as the golden checks compare it.
 execute_process(
   COMMAND "${CLI}" render "${document}"
-  OUTPUT_FILE "${actual}"
+  OUTPUT_VARIABLE out
   ERROR_VARIABLE err
   RESULT_VARIABLE status)
-if(NOT status STREQUAL "0" OR NOT err STREQUAL "")
-  message(FATAL_ERROR "${name}: virlo-cli render exited with ${status}\n${err}")
-endif()
-
-execute_process(
-  COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"
-  RESULT_VARIABLE differs)
-if(NOT differs EQUAL 0)
-  message(FATAL_ERROR "${name}: the rendered art differs from ${EXPECTED}; it was written to ${actual}\n"
-                      "diff: diff -u ${EXPECTED} ${actual}")
-endif()
-file(REMOVE "${actual}")
+get_filename_component(expected_dir "${EXPECTED}" DIRECTORY)
+include("${CMAKE_CURRENT_LIST_DIR}/../cmake/CompareRun.cmake")
+virlo_compare_run("${name}" "${expected_dir}/${name}" "${status}" "${out}" "${err}" "${actual}")

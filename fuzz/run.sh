@@ -31,19 +31,29 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 mkdir -p "$here/crashes"
 status=0
+# The seeds: the tests' own inputs (the damaged documents, the golden
+# sessions) and the few inputs kept here that no test uses.
+seeds_of() {
+  case "$1" in
+    open) ls "$here"/corpus/open/* "$root"/tests/data/bad/*.vrl ;;
+    script) ls "$here"/corpus/script/* "$root"/tests/golden/*.script ;;
+  esac
+}
 for pair in open_document_fuzzer:open script_fuzzer:script; do
   target=${pair%%:*}
-  seeds="$here/corpus/${pair#*:}"
+  kind=${pair#*:}
   dict=""
-  [ -f "$here/${pair#*:}.dict" ] && dict="-dict=$here/${pair#*:}.dict"
+  [ -f "$here/$kind.dict" ] && dict="-dict=$here/$kind.dict"
   if [ "$replay" = yes ]; then
-    echo "== $target: replaying $(ls "$seeds" | wc -l) seed inputs"
+    echo "== $target: replaying $(seeds_of "$kind" | wc -l) seed inputs"
+    # shellcheck disable=SC2046
     "$build/bin/$target" -rss_limit_mb=2048 -timeout=60 -artifact_prefix="$here/crashes/$target-" \
-      "$seeds"/* || status=1
+      $(seeds_of "$kind") || status=1
   else
-    work="$build/corpus/${pair#*:}"
+    work="$build/corpus/$kind"
     mkdir -p "$work"
-    cp "$seeds"/* "$work"/
+    # shellcheck disable=SC2046
+    cp $(seeds_of "$kind") "$work"/
     echo "== $target: fuzzing for $seconds s"
     # shellcheck disable=SC2086
     "$build/bin/$target" $dict -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 \

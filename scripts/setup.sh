@@ -19,6 +19,7 @@ packages=(
   xauth
   clang
   libclang-rt-14-dev
+  clang-format
   # checking what cmake --install puts on the system, and cpack -G DEB
   desktop-file-utils
   shared-mime-info

@@ -5,6 +5,8 @@
 namespace virlo {
 namespace {
 
+// One row per command, as the string table holds them.
+// clang-format off
 const CommandInfo commands[] = {
     {CommandId::FileNew, "ID_FILE_NEW", "新規作成(&N)\tCtrl+N", "新規作成(&N)\tCtrl+N", "新規にﾌｧｲﾙを作成", "新規ﾌｧｲﾙ"},
     {CommandId::FileOpen, "ID_FILE_OPEN", "開く(&O)...\tCtrl+O", "開く(&O)...\tCtrl+O", "既存のﾌｧｲﾙを開く", "開く"},
@@ -36,6 +38,7 @@ const CommandInfo commands[] = {
     {CommandId::WindowArrange, "ID_WINDOW_ARRANGE", "ｱｲｺﾝの整列(&A)", "ｱｲｺﾝの整列(&A)", "ｳｨﾝﾄﾞｳの下部にｱｲｺﾝを整列", "ｱｲｺﾝの整列"},
     {CommandId::AppAbout, "ID_APP_ABOUT", "ﾊﾞｰｼﾞｮﾝ情報(Plenko)(&A)...", "ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)...", "ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示", "ﾊﾞｰｼﾞｮﾝ情報"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -5,6 +5,8 @@ namespace virlo {
 // Descriptions in code page 932: join, horizontal line, vertical line, oblique
 // line (twice), horizontal and vertical dotted line, black and white circle,
 // left, right, up and down arrow, derivation, aggregation, association attribute.
+// One entry a line, in index order.
+// clang-format off
 const std::array<std::string_view, MarkerTable::Count> MarkerTable::entries_ = {
     "+  \x8C\x8B\x8D\x87",
     "-  \x89\xA1\x90\xFC",
@@ -23,6 +25,7 @@ const std::array<std::string_view, MarkerTable::Count> MarkerTable::entries_ = {
     "<> \x8F\x57\x96\xF1",
     "U  \x8A\xD6\x98\x41\x91\xAE\x90\xAB",
 };
+// clang-format on
 
 std::string_view MarkerTable::Entry(std::int32_t type) {
   if (!IsValid(type)) return {};

@@ -15,5 +15,5 @@ execute_process(
 
 # Error messages name the script as NAME.script wherever it lies.
 string(REPLACE "${SCRIPT}" "NAME.script" err "${err}")
-include("${CMAKE_CURRENT_LIST_DIR}/CompareRun.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/CompareRun.cmake")
 virlo_compare_run("${name}" "${dir}/${name}" "${status}" "${out}" "${err}" "${OUTPUT}")

@@ -30,5 +30,5 @@ execute_process(
   ERROR_VARIABLE err
   RESULT_VARIABLE status)
 
-include("${CMAKE_CURRENT_LIST_DIR}/CompareRun.cmake")
+include("${CMAKE_CURRENT_LIST_DIR}/../../cmake/CompareRun.cmake")
 virlo_compare_run("${variant}" "${dir}/${variant}" "${status}" "${out}" "${err}" "${WORK}/${variant}.out")

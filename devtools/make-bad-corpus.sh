@@ -1,9 +1,10 @@
 #!/bin/sh
-# Remakes the damaged-document corpus in tests/data/bad/ from good.script.
-# Usage: tests/data/make-bad-corpus.sh [BUILD_DIR]     (default: build)
+# Remakes the damaged-document corpus in tests/data/bad/ from
+# tests/data/good.script.
+# Usage: devtools/make-bad-corpus.sh [BUILD_DIR]     (default: build)
 # Afterwards check bad/EXPECTED still matches: ctest -R bad_document
 set -eu
-here=$(cd "$(dirname "$0")" && pwd)
+here=$(cd "$(dirname "$0")/../tests/data" && pwd)
 build=$(cd "${1:-$here/../../build}" && pwd)
 cmake --build "$build" --target virlo-cli make-bad-corpus
 work=$(mktemp -d)
