@@ -114,8 +114,8 @@ void BM_DragNetworkStep(benchmark::State& state) {
   Line* first = store::New<Line>(db, s, Cell(0), Row(250), Cell(2), Row(250), nullptr, nullptr);
   Line* previous = first;
   for (int i = 1; i < 100; ++i) {
-    previous = store::New<Line>(db, s, previous->end.x, previous->end.y, previous->end.x + 16, previous->end.y,
-                                nullptr, &previous->end);
+    previous = store::New<Line>(db, s, previous->end.x, previous->end.y, previous->end.x + 16, previous->end.y, nullptr,
+                                &previous->end);
   }
   s->current = first;
   SelectTool tool(s, nullptr);
@@ -155,7 +155,8 @@ void BM_UndoMarker(benchmark::State& state) {
 void BM_UndoMarkerBaseline(benchmark::State& state) {
   Diagram& d = Shared(static_cast<int>(state.range(0)));
   std::size_t bytes = 0;
-  for (const auto& [address, allocation] : d.doc.GetDatabase()->Allocations()) bytes += allocation.size * allocation.count;
+  for (const auto& [address, allocation] : d.doc.GetDatabase()->Allocations())
+    bytes += allocation.size * allocation.count;
   std::vector<char> from(bytes, 1);
   std::vector<char> to(bytes);
   for (auto _ : state) {

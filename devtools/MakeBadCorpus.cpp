@@ -22,19 +22,31 @@ using Bytes = std::string;
 
 // Byte offsets of the fields in the records, as the file stores them:
 // 4 bytes per integer, 8 per reference (object id, then part number).
-namespace DrawObjAt { constexpr std::size_t parent = 12; }
-namespace DotAt { constexpr std::size_t size = 32; }
-namespace LinkPointAt { constexpr std::size_t partner = 32; }
+namespace DrawObjAt {
+constexpr std::size_t parent = 12;
+}
+namespace DotAt {
+constexpr std::size_t size = 32;
+}
+namespace LinkPointAt {
+constexpr std::size_t partner = 32;
+}
 namespace LineAt {
 constexpr std::size_t start = 20, end = 68, attachedHead = 116, attachedTail = 124, attachedCount = 132;
 }
-namespace NodeAt { constexpr std::size_t next = 0, item = 16; }
-namespace SheetAt { constexpr std::size_t cellWidth = 76; constexpr std::uint32_t textFileNamePart = 3; }
+namespace NodeAt {
+constexpr std::size_t next = 0, item = 16;
+}
+namespace SheetAt {
+constexpr std::size_t cellWidth = 76;
+constexpr std::uint32_t textFileNamePart = 3;
+}  // namespace SheetAt
 constexpr std::size_t StrBoxLength = 20 + 4 * 144 + 8;  // str.length, after the box's four lines and str.text
 
 std::uint32_t GetU32(const Bytes& b, std::size_t at) {
   std::uint32_t v = 0;
-  for (std::size_t i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(at + i))) << (8 * i);
+  for (std::size_t i = 0; i < 4; ++i)
+    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(b.at(at + i))) << (8 * i);
   return v;
 }
 void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
@@ -79,7 +91,8 @@ class Doc {
   Bytes Data(std::uint32_t id) {
     Bytes data;
     Query("SELECT data FROM object WHERE id = " + std::to_string(id), {}, [&](sqlite3_stmt* s) {
-      data.assign(static_cast<const char*>(sqlite3_column_blob(s, 0)), static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
+      data.assign(static_cast<const char*>(sqlite3_column_blob(s, 0)),
+                  static_cast<std::size_t>(sqlite3_column_bytes(s, 0)));
     });
     return data;
   }
@@ -213,15 +226,12 @@ int main(int argc, char** argv) {
       d.Edit(r.partner, [&](Bytes& b) { PutRef(b, LineAt::start + LinkPointAt::partner, 0, 0); });
     });
     edited("no_sheet_root.vrl", [](Doc& d, const Roles&) { d.Exec("UPDATE root SET name = 'Page'"); });
-    edited("root_not_sheet.vrl", [](Doc& d, const Roles& r) {
-      d.Exec("UPDATE root SET object = " + std::to_string(r.host));
-    });
-    edited("root_dangling.vrl", [](Doc& d, const Roles& r) {
-      d.Exec("UPDATE root SET object = " + std::to_string(r.count + 1));
-    });
-    edited("cell_size_zero.vrl", [](Doc& d, const Roles& r) {
-      d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::cellWidth, 0); });
-    });
+    edited("root_not_sheet.vrl",
+           [](Doc& d, const Roles& r) { d.Exec("UPDATE root SET object = " + std::to_string(r.host)); });
+    edited("root_dangling.vrl",
+           [](Doc& d, const Roles& r) { d.Exec("UPDATE root SET object = " + std::to_string(r.count + 1)); });
+    edited("cell_size_zero.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::cellWidth, 0); }); });
     edited("string_length_mismatch.vrl", [](Doc& d, const Roles& r) {
       d.Edit(r.strBox, [](Bytes& b) { PutU32(b, StrBoxLength, GetU32(b, StrBoxLength) - 2); });
     });
@@ -234,15 +244,12 @@ int main(int argc, char** argv) {
     edited("wrong_count.vrl", [](Doc& d, const Roles& r) {
       d.Exec("UPDATE object SET count = 2 WHERE id = " + std::to_string(r.dots[0]));
     });
-    edited("wrong_blob_length.vrl", [](Doc& d, const Roles& r) {
-      d.Edit(r.dots[0], [](Bytes& b) { b.resize(DotAt::size - 4); });
-    });
+    edited("wrong_blob_length.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { b.resize(DotAt::size - 4); }); });
     edited("ids_gap.vrl", [](Doc& d, const Roles& r) {
       d.Exec("UPDATE object SET id = " + std::to_string(r.count + 10) + " WHERE id = " + std::to_string(r.count));
     });
-    edited("ids_from_zero.vrl", [](Doc& d, const Roles&) {
-      d.Exec("UPDATE object SET id = id - 1");
-    });
+    edited("ids_from_zero.vrl", [](Doc& d, const Roles&) { d.Exec("UPDATE object SET id = id - 1"); });
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make-bad-corpus: %s\n", e.what());
     return 1;

@@ -94,8 +94,8 @@ bool ParsePath(const QString& d, QPainterPath& path) {
   std::vector<QString> tokens;
   qsizetype at = 0;
   while (at < d.size()) {
-    const QRegularExpressionMatch gap = separators.match(d, at, QRegularExpression::NormalMatch,
-                                                         QRegularExpression::AnchorAtOffsetMatchOption);
+    const QRegularExpressionMatch gap =
+        separators.match(d, at, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
     at += gap.capturedLength();
     if (at >= d.size()) break;
     const QRegularExpressionMatch m =
@@ -196,8 +196,8 @@ bool Render(const QString& input, const QString& output, int size) {
     styles.push_back(style);
     if (!sawRoot) {
       if (name != QStringLiteral("svg")) return Fail(QStringLiteral("the root is not <svg>"));
-      if (!OnlyKnownAttributes(attributes, {QStringLiteral("xmlns"), QStringLiteral("width"),
-                                            QStringLiteral("height"), QStringLiteral("viewBox")})) {
+      if (!OnlyKnownAttributes(attributes, {QStringLiteral("xmlns"), QStringLiteral("width"), QStringLiteral("height"),
+                                            QStringLiteral("viewBox")})) {
         return false;
       }
       const QStringList box = attributes.value(QStringLiteral("viewBox")).toString().split(QLatin1Char(' '));

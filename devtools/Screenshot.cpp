@@ -2,10 +2,12 @@
 // or a picture of one of the dialogs as it opens:
 //   virlo-screenshot SCRIPT OUT.png [WIDTH HEIGHT]
 //   virlo-screenshot --dialog marker|text|print OUT.png
+#include <QDialog>
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <cstdio>
+#include <string>
 
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
@@ -14,8 +16,6 @@
 #include "platform/QueuedDialogRunner.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDialogRunner.h"
-#include <QDialog>
-#include <string>
 
 namespace {
 
@@ -32,7 +32,8 @@ int DialogShot(virlo::CPlenkoApp& app, const std::string& which, const QString& 
     virlo::QueuedDialogRunner script;
     std::string setup;
     if (which == "marker") setup = "tool dot\ndrag 44 40 44 40\nanswer marker 9\nrpress 44 40\n";
-    if (which == "text") setup = "tool strbox\nanswer text \"ブラウザ\\nbrowser\" center frame\npress 44 40\nrelease 44 40\n";
+    if (which == "text")
+      setup = "tool strbox\nanswer text \"ブラウザ\\nbrowser\" center frame\npress 44 40\nrelease 44 40\n";
     virlo::test::PlayScript(*frame, script, setup);
   }
   if (which == "marker") frame->ActiveView()->Controller().OnRButtonDown(2, {44, 40});

@@ -42,8 +42,8 @@ std::string Confine(const std::string& written) {
   if (written.empty()) return written;
   std::string name;
   for (char ch : written.substr(0, 300)) {
-    const bool plain = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-                       ch == '.' || ch == '-' || ch == '_';
+    const bool plain = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '.' ||
+                       ch == '-' || ch == '_';
     name += plain ? ch : '_';
   }
   if (name == "." || name == "..") name = "_";

@@ -35,8 +35,8 @@ struct MenuLayout {
 // The menu while no document is open.
 const std::vector<MenuLayout>& NoDocumentMenu() {
   static const std::vector<MenuLayout> menu = {
-      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, Separator, CommandId::FileMru1, Separator,
-                     CommandId::AppExit}},
+      {"ﾌｧｲﾙ(&F)",
+       {CommandId::FileNew, CommandId::FileOpen, Separator, CommandId::FileMru1, Separator, CommandId::AppExit}},
       {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
@@ -46,16 +46,17 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
 // The menu while a document window is active.
 const std::vector<MenuLayout>& DocumentMenu() {
   static const std::vector<MenuLayout> menu = {
-      {"ﾌｧｲﾙ(&F)", {CommandId::FileNew, CommandId::FileOpen, CommandId::FileClose, CommandId::FileSave,
-                     CommandId::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
-                     CommandId::FileMru1, Separator, CommandId::AppExit}},
-      {"編集(&E)", {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
-                    CommandId::EditPaste, CommandId::EditDelete, Separator, CommandId::BringToFront,
-                    CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
-                    CommandId::ToolBox, CommandId::ToolStrBox}},
+      {"ﾌｧｲﾙ(&F)",
+       {CommandId::FileNew, CommandId::FileOpen, CommandId::FileClose, CommandId::FileSave, CommandId::FileSaveAs,
+        Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator, CommandId::FileMru1, Separator,
+        CommandId::AppExit}},
+      {"編集(&E)",
+       {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
+        CommandId::EditPaste, CommandId::EditDelete, Separator, CommandId::BringToFront, CommandId::SendToBack,
+        Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
+        CommandId::ToolStrBox}},
       {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
-      {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile,
-                       CommandId::WindowArrange}},
+      {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
   return menu;
@@ -220,9 +221,9 @@ void CMainFrame::CreateToolBars() {
   fileBar_ = addToolBar(QStringLiteral("File"));
   fileBar_->setObjectName(QStringLiteral("FileToolBar"));
   fileBar_->setIconSize(QSize(16, 15));
-  for (int id : {CommandId::FileNew, CommandId::FileOpen, CommandId::FileSave, Separator,
-                 CommandId::EditCut, CommandId::EditCopy, CommandId::EditPaste, Separator, CommandId::FilePrint,
-                 CommandId::ClipboardPrint, static_cast<int>(CommandId::AppAbout)}) {
+  for (int id : {CommandId::FileNew, CommandId::FileOpen, CommandId::FileSave, Separator, CommandId::EditCut,
+                 CommandId::EditCopy, CommandId::EditPaste, Separator, CommandId::FilePrint, CommandId::ClipboardPrint,
+                 static_cast<int>(CommandId::AppAbout)}) {
     if (id == Separator) {
       fileBar_->addSeparator();
       continue;

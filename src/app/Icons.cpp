@@ -162,8 +162,7 @@ QIcon Icons::Application() {
     QFont font(QStringLiteral("Noto Sans Mono CJK JP"));
     font.setPixelSize(9);
     p.setFont(font);
-    p.drawText(QRect(1, 1, w - 1, h - 1), Qt::AlignLeft | Qt::AlignTop,
-               QStringLiteral("+--+\n|AB|->\n+--+"));
+    p.drawText(QRect(1, 1, w - 1, h - 1), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("+--+\n|AB|->\n+--+"));
   });
 }
 

@@ -34,8 +34,8 @@ void PrintUsage(std::FILE* out) {
 // they must be known here so that anything else can be refused before Qt
 // needs a display.
 constexpr std::string_view QtOptionsWithValue[] = {
-    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
-    "qwindowtitle", "style", "stylesheet", "session", "display", "geometry",
+    "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "qwindowicon", "qwindowtitle",
+    "style",    "stylesheet",         "session",       "display", "geometry",
 };
 constexpr std::string_view QtFlags[] = {"reverse", "widgetcount"};
 // Qt also takes these as "-name=value".
@@ -52,7 +52,7 @@ bool Contains(const std::string_view (&names)[N], std::string_view name) {
 struct Arguments {
   enum class Action { Edit, Print, Help, Version, Wrong };
   Action action = Action::Edit;
-  std::string file;               // the document to open or print; empty for a new one
+  std::string file;                // the document to open or print; empty for a new one
   std::vector<char*> qtArguments;  // the program name and Qt's options, for QApplication
 };
 

@@ -93,8 +93,8 @@ const std::map<std::string, std::int32_t>& ToolCommands() {
 
 const std::map<std::string, std::int32_t>& EditCommands() {
   static const std::map<std::string, std::int32_t> edits = {
-      {"copy", CommandId::EditCopy},      {"cut", CommandId::EditCut},          {"paste", CommandId::EditPaste},
-      {"delete", CommandId::EditDelete},  {"front", CommandId::BringToFront},   {"back", CommandId::SendToBack},
+      {"copy", CommandId::EditCopy},     {"cut", CommandId::EditCut},        {"paste", CommandId::EditPaste},
+      {"delete", CommandId::EditDelete}, {"front", CommandId::BringToFront}, {"back", CommandId::SendToBack},
   };
   return edits;
 }
@@ -151,8 +151,7 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
 
   using Kind = ScriptCommand::Kind;
   static const std::map<std::string, Kind> mouse = {
-      {"press", Kind::Press},        {"move", Kind::Move},
-      {"release", Kind::Release},    {"rpress", Kind::RightPress},
+      {"press", Kind::Press},           {"move", Kind::Move}, {"release", Kind::Release}, {"rpress", Kind::RightPress},
       {"rrelease", Kind::RightRelease},
   };
   if (auto it = mouse.find(word); it != mouse.end()) {

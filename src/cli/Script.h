@@ -10,14 +10,14 @@ namespace virlo::cli {
 // One command of a session script.
 struct ScriptCommand {
   enum class Kind {
-    Tool,       // commandId: the tool command
-    Press,      // left button down at (x0, y0)
-    Move,       // mouse move with the left button held
-    Release,    // left button up
+    Tool,     // commandId: the tool command
+    Press,    // left button down at (x0, y0)
+    Move,     // mouse move with the left button held
+    Release,  // left button up
     RightPress,
     RightRelease,
-    Drag,       // press (x0, y0), move and release at (x1, y1)
-    Edit,       // commandId: copy, cut, paste, delete, front, back
+    Drag,  // press (x0, y0), move and release at (x1, y1)
+    Edit,  // commandId: copy, cut, paste, delete, front, back
     Undo,
     Redo,
     Save,  // text: the file, as written (UTF-8)

@@ -78,7 +78,9 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
   }
 }
 
-void ScriptRunner::Note(const std::string& text) { std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str()); }
+void ScriptRunner::Note(const std::string& text) {
+  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
+}
 
 void ScriptRunner::Execute(const ScriptCommand& command) {
   using Kind = ScriptCommand::Kind;

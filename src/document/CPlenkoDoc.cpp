@@ -8,8 +8,8 @@
 #include "document/DocumentView.h"
 #include "model/Sheet.h"
 #include "model/String.h"
-#include "store/DocumentFile.h"
 #include "store/Database.h"
+#include "store/DocumentFile.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -182,7 +182,9 @@ void CPlenkoDoc::AddView(DocumentView* view) {
   if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
 }
 
-void CPlenkoDoc::RemoveView(DocumentView* view) { views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end()); }
+void CPlenkoDoc::RemoveView(DocumentView* view) {
+  views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
 
 void CPlenkoDoc::ReleaseViewTools() {
   for (DocumentView* view : views_) view->ReleaseTool();

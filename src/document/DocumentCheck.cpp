@@ -38,8 +38,8 @@ DrawObj* AsDrawObj(void* p, const store::TypeDescription* type) {
 struct Part {
   void* address;
   const store::TypeDescription* type;
-  void* owner;    // the allocation's own object
-  bool whole;     // the part is the allocation itself
+  void* owner;      // the allocation's own object
+  bool whole;       // the part is the allocation itself
   void* container;  // the part that directly holds this one; null for a whole object
 };
 
@@ -191,7 +191,8 @@ class Checker {
       }
       if (auto* dot = dynamic_cast<Dot*>(obj)) {
         if (!MarkerTable::IsValid(dot->marker)) return Fail(what + " has an unknown marker");
-        if (std::abs(std::int64_t{dot->x}) > Sheet::MaxCoordinate || std::abs(std::int64_t{dot->y}) > Sheet::MaxCoordinate) {
+        if (std::abs(std::int64_t{dot->x}) > Sheet::MaxCoordinate ||
+            std::abs(std::int64_t{dot->y}) > Sheet::MaxCoordinate) {
           return Fail(what + " lies too far outside the sheet");
         }
         if (part.type == &Dot::Type()) {
@@ -234,7 +235,8 @@ class Checker {
     }
     for (const Part& part : parts_) {
       const DrawObj* obj = AsDrawObj(part.address, part.type);
-      if (obj != nullptr && part.whole && listed.count(obj) == 0) return Fail("it holds an object its sheet does not list");
+      if (obj != nullptr && part.whole && listed.count(obj) == 0)
+        return Fail("it holds an object its sheet does not list");
     }
     std::set<const DrawObj*> selected;
     List<DrawObj*>::Cursor cursor(sheet->selected);

@@ -52,7 +52,9 @@ ListG::~ListG() {
 ListG::Node* ListG::NewNode(void* item) { return store::New<Node>(store::Database::Of(this), item); }
 
 bool ListG::IsWellFormed(std::int64_t maxNodes, std::vector<const void*>& seen) const {
-  if (count_ < 0 || count_ > maxNodes || (head_ == nullptr) != (tail_ == nullptr) || (head_ == nullptr) != (count_ == 0)) return false;
+  if (count_ < 0 || count_ > maxNodes || (head_ == nullptr) != (tail_ == nullptr) ||
+      (head_ == nullptr) != (count_ == 0))
+    return false;
   const Node* previous = nullptr;
   const Node* node = head_;
   for (std::int32_t i = 0; i < count_; ++i) {

@@ -43,7 +43,9 @@ class String {
   // Null when the string is empty.
   const char* Text() const { return text_; }
   std::int32_t Length() const { return length_; }
-  std::string_view View() const { return text_ != nullptr ? std::string_view(text_, static_cast<std::size_t>(length_)) : std::string_view(); }
+  std::string_view View() const {
+    return text_ != nullptr ? std::string_view(text_, static_cast<std::size_t>(length_)) : std::string_view();
+  }
 
  private:
   void Build(const char* src, std::int32_t n);

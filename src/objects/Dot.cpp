@@ -101,8 +101,7 @@ void Dot::Draw(DeviceContext& dc) const {
     case MarkerTable::BlackCircle:
     case MarkerTable::WhiteCircle: {
       const Pen pen = dc.SelectPen(Pen{1, Color::Black()});
-      const Brush brush =
-          dc.SelectBrush(Brush::Solid(marker == MarkerTable::BlackCircle ? Color::Black() : c));
+      const Brush brush = dc.SelectBrush(Brush::Solid(marker == MarkerTable::BlackCircle ? Color::Black() : c));
       dc.Ellipse({X - e, Y - e, X + e, Y + e});
       dc.SelectBrush(brush);
       dc.SelectPen(pen);

@@ -46,9 +46,8 @@ void AddArms(Canvas& canvas, bool horizontal, std::int32_t fixed, std::int32_t f
     }
   };
   const std::int32_t limit = horizontal ? canvas.Columns() : canvas.Rows();
-  Run(from, to, limit, [&](std::int32_t i) {
-    add(i, i == from ? towardsTo : static_cast<std::uint8_t>(towardsTo | towardsFrom));
-  });
+  Run(from, to, limit,
+      [&](std::int32_t i) { add(i, i == from ? towardsTo : static_cast<std::uint8_t>(towardsTo | towardsFrom)); });
   add(to, towardsFrom);
 }
 

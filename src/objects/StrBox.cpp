@@ -31,8 +31,8 @@ void StrBox::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Int32("alignment", alignment);
 }
 
-StrBox::StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
-               const String& text, DrawObj* parent)
+StrBox::StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, const String& text,
+               DrawObj* parent)
     : Box(sheet, x1, y1, x2, y2, parent), str(text) {
   FitToText();
 }
@@ -99,7 +99,8 @@ void StrBox::FitToText() {
     const std::int64_t edge = std::int64_t{from} + std::int64_t{cell} * (std::int64_t{cells} + 1);
     return static_cast<std::int32_t>(std::min<std::int64_t>(edge, Sheet::MaxCoordinate));
   };
-  Resize({corner.x, corner.y, farEdge(corner.x, sheet->cellWidth, maxLen), farEdge(corner.y, sheet->cellHeight, count)});
+  Resize(
+      {corner.x, corner.y, farEdge(corner.x, sheet->cellWidth, maxLen), farEdge(corner.y, sheet->cellHeight, count)});
 }
 
 void StrBox::SetText(const char* chars) {

@@ -38,7 +38,9 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
-  bool Open(const std::string& path, int flags) { return sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) == SQLITE_OK; }
+  bool Open(const std::string& path, int flags) {
+    return sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) == SQLITE_OK;
+  }
   bool Close() {
     const bool ok = sqlite3_close(db_) == SQLITE_OK;
     db_ = nullptr;
@@ -389,10 +391,9 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
         return nullptr;
       }
       const auto* typeName = reinterpret_cast<const char*>(sqlite3_column_text(*rows, 1));
-      const TypeDescription* type =
-          typeName != nullptr && std::strcmp(typeName, "char") == 0
-              ? &TypeDescription::Char()
-              : (typeName != nullptr ? TypeRegistry::Find(typeName) : nullptr);
+      const TypeDescription* type = typeName != nullptr && std::strcmp(typeName, "char") == 0
+                                        ? &TypeDescription::Char()
+                                        : (typeName != nullptr ? TypeRegistry::Find(typeName) : nullptr);
       if (type == nullptr || (type->IsAbstract())) {
         error = "it is damaged: " + where + " has an unknown type '" + (typeName != nullptr ? typeName : "") + "'";
         return nullptr;
@@ -447,8 +448,8 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
     decoder.Start(reinterpret_cast<const unsigned char*>(records[i].data.data()));
     records[i].type->DescribeFields(addresses[i], decoder);
     if (!decoder.Error().empty()) {
-      error = "it is damaged: object " + std::to_string(i + 1) + " (" + records[i].type->Name() + "): " +
-              decoder.Error();
+      error =
+          "it is damaged: object " + std::to_string(i + 1) + " (" + records[i].type->Name() + "): " + decoder.Error();
       return nullptr;
     }
   }

@@ -37,8 +37,7 @@ class Snapshot {
 
     friend bool operator==(const Record& a, const Record& b) {
       return a.address == b.address && a.allocation.size == b.allocation.size &&
-             a.allocation.count == b.allocation.count && a.allocation.type == b.allocation.type &&
-             a.first == b.first;
+             a.allocation.count == b.allocation.count && a.allocation.type == b.allocation.type && a.first == b.first;
     }
   };
 

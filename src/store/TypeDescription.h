@@ -19,8 +19,8 @@ class TypeDescription {
   using ConstructBlankFn = void (*)(void* where);
   using DescribeFn = void (*)(void* object, FieldVisitor& visitor);
 
-  TypeDescription(std::string_view name, std::size_t size, const TypeDescription* base,
-                  ConstructBlankFn constructBlank, DescribeFn describe);
+  TypeDescription(std::string_view name, std::size_t size, const TypeDescription* base, ConstructBlankFn constructBlank,
+                  DescribeFn describe);
   TypeDescription(const TypeDescription&) = delete;
   TypeDescription& operator=(const TypeDescription&) = delete;
 

@@ -12,8 +12,8 @@ bool StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) 
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
   const Point p = curPoint;
-  StrBox* box = store::New<StrBox>(store::Database::Of(sheet), sheet, p.x - cw, p.y - ch, p.x + cw, p.y + ch,
-                                   String(), nullptr);
+  StrBox* box =
+      store::New<StrBox>(store::Database::Of(sheet), sheet, p.x - cw, p.y - ch, p.x + cw, p.y + ch, String(), nullptr);
   if (box == nullptr) return result;
   sheet->current = box;
   box->SetFlag(DrawObj::Visible, true);

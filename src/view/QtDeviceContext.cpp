@@ -181,7 +181,7 @@ Rect QtDeviceContext::ClipBox() const {
   const QRectF area = painter_.clipBoundingRect();
   auto clamp = [](double v) {
     return static_cast<std::int32_t>(std::clamp(v, double{std::numeric_limits<std::int32_t>::min()},
-                                                 double{std::numeric_limits<std::int32_t>::max()}));
+                                                double{std::numeric_limits<std::int32_t>::max()}));
   };
   return {clamp(std::floor(area.left())), clamp(std::floor(area.top())), clamp(std::ceil(area.right())),
           clamp(std::ceil(area.bottom()))};

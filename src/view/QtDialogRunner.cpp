@@ -58,8 +58,8 @@ QIcon ButtonImage(std::int32_t bitmap) {
   const int w = size.width();
   if (bitmap == CTextDialog::FrameImage) {
     p.drawRect(3, 3, w - 7, size.height() - 7);
-    for (const QPoint& corner : {QPoint(3, 3), QPoint(w - 4, 3), QPoint(3, size.height() - 4),
-                                 QPoint(w - 4, size.height() - 4)}) {
+    for (const QPoint& corner :
+         {QPoint(3, 3), QPoint(w - 4, 3), QPoint(3, size.height() - 4), QPoint(w - 4, size.height() - 4)}) {
       p.fillRect(corner.x() - 1, corner.y() - 1, 3, 3, Qt::black);
     }
     return QIcon(pixmap);
@@ -125,8 +125,8 @@ qsizetype FittingPrefix(const QString& text, qsizetype room, TextUnit unit) {
 std::pair<qsizetype, qsizetype> InsertedRange(const QString& before, const QString& now, qsizetype cursor) {
   qsizetype end = cursor;
   const qsizetype tail = now.size() - end;
-  const bool atCursor = end >= 0 && tail >= 0 && tail <= before.size() &&
-                        QStringView(now).mid(end) == QStringView(before).right(tail);
+  const bool atCursor =
+      end >= 0 && tail >= 0 && tail <= before.size() && QStringView(now).mid(end) == QStringView(before).right(tail);
   if (!atCursor) {
     qsizetype same = 0;
     while (same < now.size() && same < before.size() &&

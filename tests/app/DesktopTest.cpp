@@ -3,14 +3,14 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QImage>
-#include <QPainter>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -74,7 +74,9 @@ class DesktopTest : public QObject {
   // 'p'ress, 'm'ove with the button held, 'r'elease, or 'h'over without a button.
   void Mouse(char kind, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
     QWidget* target = View()->viewport();
-    const auto type = kind == 'p' ? QEvent::MouseButtonPress : kind == 'r' ? QEvent::MouseButtonRelease : QEvent::MouseMove;
+    const auto type = kind == 'p'   ? QEvent::MouseButtonPress
+                      : kind == 'r' ? QEvent::MouseButtonRelease
+                                    : QEvent::MouseMove;
     const Qt::MouseButtons held = kind == 'p' || kind == 'm' ? Qt::MouseButtons(button) : Qt::NoButton;
     QMouseEvent event(type, at, target->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : button, held, {});
     QApplication::sendEvent(target, &event);
@@ -88,7 +90,9 @@ class DesktopTest : public QObject {
     }
     return steps;
   }
-  void Gesture(const QString& gesture) { for (const auto& [kind, at] : Steps(gesture)) Mouse(kind, at); }
+  void Gesture(const QString& gesture) {
+    for (const auto& [kind, at] : Steps(gesture)) Mouse(kind, at);
+  }
   // The letter when the command's rule enables it (checks it, for check), '-' when not, '!' when its action disagrees.
   QChar Mark(int id, char letter, bool check = false) {
     Frame()->UpdateCommandUi();
@@ -182,12 +186,17 @@ class DesktopTest : public QObject {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("gesture");
     QTest::addColumn<bool>("modifies");
-    QTest::newRow("select") << "tool line\ndrag 20 184 52 184\ntool select" << "p 20 24;m 20 40;m 20 56;r 20 56" << true;
-    QTest::newRow("dot") << "tool dot" << "p 12 24;r 12 24;p 36 24;m 60 56;r 60 56" << true;
-    QTest::newRow("line") << "tool line" << "p 4 24;m 28 24;m 52 24;r 52 24" << true;
-    QTest::newRow("box") << "tool box" << "p 4 24;m 20 40;m 36 56;r 36 56" << true;
+    QTest::newRow("select") << "tool line\ndrag 20 184 52 184\ntool select"
+                            << "p 20 24;m 20 40;m 20 56;r 20 56" << true;
+    QTest::newRow("dot") << "tool dot"
+                         << "p 12 24;r 12 24;p 36 24;m 60 56;r 60 56" << true;
+    QTest::newRow("line") << "tool line"
+                          << "p 4 24;m 28 24;m 52 24;r 52 24" << true;
+    QTest::newRow("box") << "tool box"
+                         << "p 4 24;m 20 40;m 36 56;r 36 56" << true;
     // The new text box makes the content differ from the empty sheet.
-    QTest::newRow("strbox") << "tool strbox\nanswer text \"hi\" left frame" << "p 4 24;r 4 24" << true;
+    QTest::newRow("strbox") << "tool strbox\nanswer text \"hi\" left frame"
+                            << "p 4 24;r 4 24" << true;
   }
   void gestureInScrolledView() {
     QFETCH(QString, setup);
@@ -262,13 +271,14 @@ class DesktopTest : public QObject {
   // with two-character markers at line ends, Japanese text and selection marks.
   void partialRepaintsMatchAFullPaint() {
     CPlenkoDoc* doc = NewDocument();
-    Play("tool box\ndrag 20 24 100 88\n"
-         "tool line\ndrag 100 56 180 56\nanswer marker 14\nrpress 180 56\n"
-         "drag 140 56 140 136\nanswer marker 14\nrpress 140 136\n"
-         "drag 220 24 220 120\nanswer marker 13\nrpress 220 24\n"
-         "tool strbox\nanswer text \"日本語の\\nテキスト\" center frame\npress 196 168\nrelease 196 168\n"
-         "tool dot\npress 300 40\nrelease 300 40\nanswer marker 14\nrpress 300 40\n"
-         "tool select\ndrag 12 16 190 150\n");
+    Play(
+        "tool box\ndrag 20 24 100 88\n"
+        "tool line\ndrag 100 56 180 56\nanswer marker 14\nrpress 180 56\n"
+        "drag 140 56 140 136\nanswer marker 14\nrpress 140 136\n"
+        "drag 220 24 220 120\nanswer marker 13\nrpress 220 24\n"
+        "tool strbox\nanswer text \"日本語の\\nテキスト\" center frame\npress 196 168\nrelease 196 168\n"
+        "tool dot\npress 300 40\nrelease 300 40\nanswer marker 14\nrpress 300 40\n"
+        "tool select\ndrag 12 16 190 150\n");
     const Sheet* sheet = doc->sheet;
     QVERIFY(sheet->objects.Count() >= 6);
     QImage full(360, 240, QImage::Format_RGB32);
@@ -319,7 +329,8 @@ class DesktopTest : public QObject {
   // Save, close and open again through the application; the path joins the recent files.
   void saveAndReopen() {
     CPlenkoDoc* doc = NewDocument();
-    QCOMPARE(Play("tool box\ndrag 20 24 84 72\ntool line\ndrag 100 40 180 40\ntool dot\ndrag 28 120 28 120"), std::string());
+    QCOMPARE(Play("tool box\ndrag 20 24 84 72\ntool line\ndrag 100 40 180 40\ntool dot\ndrag 28 120 28 120"),
+             std::string());
     const std::string art = Art(doc);
     const QString path = QDir(dir_.path()).filePath(QStringLiteral("art.vrl"));
     int fileAsks = 0, saveAsks = 0;
@@ -360,8 +371,8 @@ class DesktopTest : public QObject {
     NewDocument();
     QCOMPARE(Menu(-1), (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
     QCOMPARE(Menu(0).mid(0, 8), (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "閉じる(&C)",
-                                            "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "",
-                                            "テキスト印刷(&P)...\tCtrl+P", "クリップボード印刷（Y)\tCtrl+P"}));
+                                             "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "",
+                                             "テキスト印刷(&P)...\tCtrl+P", "クリップボード印刷（Y)\tCtrl+P"}));
     QCOMPARE(Menu(1), (QStringList{"元に戻す(&U)\tCtrl+Z", "もう一度(&R)\tCtrl+R", "", "切り取り(&X)\tCtrl+X",
                                    "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "削除(&D)\tCtrl+D", "",
                                    "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G",
@@ -494,8 +505,8 @@ class DesktopTest : public QObject {
     QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
     QApplication::processEvents();
     Frame()->UpdateCommandUi();
-    QCOMPARE(Menu(3).mid(WindowCommands), (QStringList{"", "&1 " + Title(first), "&2 " + Title(second) + ":1",
-                                                       "&3 " + Title(second) + ":2"}));
+    QCOMPARE(Menu(3).mid(WindowCommands),
+             (QStringList{"", "&1 " + Title(first), "&2 " + Title(second) + ":1", "&3 " + Title(second) + ":2"}));
     QCOMPARE(WindowChecks(), QStringLiteral("001"));
     for (QAction* entry : WindowEntries()) QCOMPARE(entry->statusTip(), QStringLiteral("指定のｳｨﾝﾄﾞｳを表示"));
     WindowEntries().value(0)->trigger();
@@ -662,9 +673,8 @@ class DesktopTest : public QObject {
       return EditStates() + Mark(CommandId::EditPaste, 'V') + Mark(CommandId::EditUndo, 'U') +
              Mark(CommandId::EditRedo, 'R');
     };
-    const int edits[] = {CommandId::EditCut,    CommandId::EditCopy,     CommandId::EditPaste,
-                         CommandId::EditDelete, CommandId::BringToFront, CommandId::SendToBack,
-                         CommandId::EditUndo,   CommandId::EditRedo};
+    const int edits[] = {CommandId::EditCut,      CommandId::EditCopy,   CommandId::EditPaste, CommandId::EditDelete,
+                         CommandId::BringToFront, CommandId::SendToBack, CommandId::EditUndo,  CommandId::EditRedo};
     QCOMPARE(states(), QStringLiteral("CXDFBVU-"));
     Gesture("p 36 24;m 36 40");  // the box's top side, held
     QCOMPARE(states(), QStringLiteral("--------"));
@@ -675,9 +685,9 @@ class DesktopTest : public QObject {
     }
     const std::string held = Art(doc);
     const std::int32_t objects = doc->sheet->objects.Count();
-    for (QKeySequence key : {QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_Delete),
-                             QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_V),
-                             QKeySequence(Qt::CTRL | Qt::Key_U)}) {
+    for (QKeySequence key :
+         {QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_Delete), QKeySequence(Qt::CTRL | Qt::Key_X),
+          QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::CTRL | Qt::Key_U)}) {
       QTest::keySequence(Frame(), key);
       QCOMPARE(Art(doc), held);
       QCOMPARE(doc->sheet->objects.Count(), objects);

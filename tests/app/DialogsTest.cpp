@@ -53,8 +53,12 @@ class DialogsTest : public QObject {
     });
   }
   template <class W>
-  static W* Child(QDialog& dialog, const char* name) { return dialog.findChild<W*>(QString::fromLatin1(name)); }
-  static void Click(QDialog& d, const char* name) { QTest::mouseClick(Child<QAbstractButton>(d, name), Qt::LeftButton); }
+  static W* Child(QDialog& dialog, const char* name) {
+    return dialog.findChild<W*>(QString::fromLatin1(name));
+  }
+  static void Click(QDialog& d, const char* name) {
+    QTest::mouseClick(Child<QAbstractButton>(d, name), Qt::LeftButton);
+  }
   // Clicks OK and answers the warning box that comes up; its text, or "" when none came.
   static QString OkRefused(QDialog& dialog) {
     QString text;
@@ -105,7 +109,8 @@ class DialogsTest : public QObject {
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
     QCOMPARE(shown_, 1);
     QStringList table;
-    for (std::int32_t t = 0; t < MarkerTable::Count; ++t) table.append(QtDeviceContext::ToQString(MarkerTable::Entry(t)));
+    for (std::int32_t t = 0; t < MarkerTable::Count; ++t)
+      table.append(QtDeviceContext::ToQString(MarkerTable::Entry(t)));
     QCOMPARE(items, table);
     QCOMPARE(items.value(9), QStringLiteral("<  左矢"));
     QCOMPARE(current, 9);
@@ -216,8 +221,8 @@ class DialogsTest : public QObject {
     const QString kana255 = QStringLiteral("a") + QString(127, QChar(0x3042));  // 1 + 127 x 2 bytes
     QTest::newRow("typed letters") << a255 << QStringLiteral("bc") << false << false << a255 + "b";
     QTest::newRow("typed kana") << kana255 << QStringLiteral("\u3044b") << false << false << kana255 + "b";
-    QTest::newRow("typed half-width kana") << a255 << QStringLiteral("\uFF71") << false << false
-                                           << a255 + QStringLiteral("\uFF71");
+    QTest::newRow("typed half-width kana")
+        << a255 << QStringLiteral("\uFF71") << false << false << a255 + QStringLiteral("\uFF71");
     QTest::newRow("line break too long") << a255 << QStringLiteral("\n") << false << false << a255;
     QTest::newRow("line break fits") << a254 << QStringLiteral("\n") << false << false << a254 + "\n";
     QTest::newRow("typed at the start") << a254 << QStringLiteral("bcd") << false << true << "bc" + a254;

@@ -1,9 +1,8 @@
-#include "cli/ArtExport.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "cli/ArtExport.h"
 #include "model/Canvas.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
@@ -29,10 +28,9 @@ TEST(ArtExportTest, EveryArmCombinationOfAJoinedEndHasItsCharacter) {
     unsigned arms;
     std::string glyph;
   } cases[] = {
-      {0, ""},           {L, "─"},          {R, "─"},          {L | R, "─"},
-      {U, "│"},          {D, "│"},          {U | D, "│"},      {R | D, "┌"},
-      {L | D, "┐"},      {R | U, "└"},      {L | U, "┘"},      {U | D | R, "├"},
-      {U | D | L, "┤"},  {L | R | D, "┬"},  {L | R | U, "┴"},  {L | R | U | D, "┼"},
+      {0, ""},          {L, "─"},         {R, "─"},         {L | R, "─"},         {U, "│"},     {D, "│"},
+      {U | D, "│"},     {R | D, "┌"},     {L | D, "┐"},     {R | U, "└"},         {L | U, "┘"}, {U | D | R, "├"},
+      {U | D | L, "┤"}, {L | R | D, "┬"}, {L | R | U, "┴"}, {L | R | U | D, "┼"},
   };
   for (const auto& c : cases) EXPECT_EQ(ArtExport::Glyph('+', c.arms), c.glyph) << "arms " << c.arms;
   // Runs keep their direction whatever crosses them; other bytes stay.

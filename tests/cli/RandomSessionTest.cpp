@@ -3,10 +3,12 @@
 // before, in order, and redo retraces them. VIRLO_RANDOM_SESSIONS=N plays N sessions, VIRLO_RANDOM_SEED=S seed S.
 #include <gtest/gtest.h>
 #include <unistd.h>
+
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
+
 #include "cli/ScriptRunner.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
@@ -31,7 +33,10 @@ void TellDyingScript() {
   if (dyingScript != nullptr && ::write(2, text.data(), text.size()) < 0) dyingScript = nullptr;
 }
 extern "C" void OnFatalSignal(int signal) { TellDyingScript(), std::signal(signal, SIG_DFL), std::raise(signal); }
-template <class T> DrawObj* As(void* p, const Type* type) { return type == &T::Type() ? static_cast<T*>(p) : nullptr; }
+template <class T>
+DrawObj* As(void* p, const Type* type) {
+  return type == &T::Type() ? static_cast<T*>(p) : nullptr;
+}
 // Every drawing object of the database, parts included, with what it is.
 std::vector<std::pair<DrawObj*, std::string>> DrawObjects(const store::Database& db) {
   std::vector<std::pair<DrawObj*, std::string>> all;
@@ -68,7 +73,10 @@ struct Fingerprint : store::FieldVisitor {
   void Mix(std::uint64_t value) { hash = ((hash ^ value) * 0x100000001b3u) ^ (hash >> 31); }
   std::uint64_t hash = 0xcbf29ce484222325u;
 };
-std::string DumpOf(CPlenkoDoc& d) { std::string j, e; return DocumentDump::Write(*d.GetDatabase(), j, e) ? j : e; }
+std::string DumpOf(CPlenkoDoc& d) {
+  std::string j, e;
+  return DocumentDump::Write(*d.GetDatabase(), j, e) ? j : e;
+}
 struct Session {  // the generator, the runner it plays on, and the script so far
   Session(unsigned seed, const std::string& dir)
       : random(seed), file(dir + "/s.vrl"), print(dir + "/p.txt"), script("# seed " + std::to_string(seed) + '\n') {}
@@ -78,7 +86,7 @@ struct Session {  // the generator, the runner it plays on, and the script so fa
   cli::ScriptRunner runner{sink.get(), sink.get()};
   std::vector<std::size_t> seen;  // fingerprints before every command, in order
   std::vector<Point> targets;     // places on the objects
-  std::int64_t undone = 0;  // steps undone at the end
+  std::int64_t undone = 0;        // steps undone at the end
   int Pick(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
   CPlenkoDoc& Doc() { return runner.Document(); }
   std::size_t Hash() { return Fingerprint().Of(*Doc().GetDatabase(), *Doc().sheet); }
@@ -158,8 +166,8 @@ struct Session {  // the generator, the runner it plays on, and the script so fa
     return ' ' + std::to_string(p.x) + ' ' + std::to_string(p.y) + (k & 1 ? " shift" : "") + (k & 2 ? " ctrl" : "");
   }
   std::string Answer() {
-    static const char* const japanese[] = {"あ", "漢字", "ｱｲｳ", "表", "ソ", "能", "ー", "　", "①"}, *const options[] = {
-        "", " left", " center", " right", " frame", " noframe"};
+    static const char *const japanese[] = {"あ", "漢字", "ｱｲｳ", "表", "ソ", "能", "ー", "　", "①"},
+                             *const options[] = {"", " left", " center", " right", " frame", " noframe"};
     const int kind = Pick(7), f = Pick(3), columns = Pick(110) - 5, rows = Pick(90) - 5, marker = Pick(16);
     if (kind < 2) return kind == 0 ? "answer ok" : "answer cancel";
     if (kind == 2) return "answer marker " + std::to_string(marker);
@@ -225,7 +233,8 @@ TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAnd
     const fs::path path = failures / ("seed-" + std::to_string(seed) + ".script");
     fs::create_directories(failures, ec), ++failed, std::ofstream(path, std::ios::binary) << session.script;
     ADD_FAILURE() << "seed " << seed << " fails: " << fault << "\nrerun: VIRLO_RANDOM_SEED=" << seed << "; script in "
-                  << path.string() << " (it saves in " << folder << ", kept):\n" << session.script;
+                  << path.string() << " (it saves in " << folder << ", kept):\n"
+                  << session.script;
   }
   while (DrawObj* obj = clipboardSheet->objects.PopFront()) store::Delete(obj);
   if (failed == 0) fs::remove_all(folder, ec);

@@ -1,7 +1,6 @@
-#include "cli/Script.h"
-
 #include <gtest/gtest.h>
 
+#include "cli/Script.h"
 #include "control/CommandIds.h"
 #include "tools/DrawTool.h"
 
@@ -45,12 +44,12 @@ TEST(ScriptTest, ReadsCommandsSkippingCommentsAndBlankLines) {
 TEST(ScriptTest, ErrorsNameTheLine) {
   const std::pair<std::string, std::string> cases[] = {
       {"show\n# note\nfly 1 2\n", "line 3:"},
-      {"show\npress 1 x\n", "line 2:"},                    // not a coordinate
-      {"press 1\n", "line 1:"},                            // a coordinate missing
-      {"move 1 2 alt\n", "line 1:"},                       // not a modifier
-      {"\nanswer text \"open\n", "line 2:"},               // quote not closed
-      {"answer text \"a\\tb\"\n", "line 1:"},              // unknown escape
-      {"answer marker 16\n", "line 1:"},                   // markers are 0 to 15
+      {"show\npress 1 x\n", "line 2:"},                   // not a coordinate
+      {"press 1\n", "line 1:"},                           // a coordinate missing
+      {"move 1 2 alt\n", "line 1:"},                      // not a modifier
+      {"\nanswer text \"open\n", "line 2:"},              // quote not closed
+      {"answer text \"a\\tb\"\n", "line 1:"},             // unknown escape
+      {"answer marker 16\n", "line 1:"},                  // markers are 0 to 15
       {"answer text \"\xF0\x9F\x98\x80\"\n", "line 1:"},  // an emoji: not in code page 932
   };
   for (const auto& [source, prefix] : cases) {

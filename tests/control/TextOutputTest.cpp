@@ -1,5 +1,3 @@
-#include "control/TextOutput.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +8,7 @@
 
 #include "control/CommandIds.h"
 #include "control/PrintDialog.h"
-#include "tools/DrawTool.h"
+#include "control/TextOutput.h"
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
@@ -22,6 +20,7 @@
 #include "platform/TextCodec.h"
 #include "store/Store.h"
 #include "support/RecordingWindow.h"
+#include "tools/DrawTool.h"
 
 // Text print through the print dialog, and clipboard print, on a new document.
 namespace virlo {
@@ -98,15 +97,18 @@ TEST_F(TextOutputTest, TwentyByTwentyHoldsTheBoxWhereItIsDrawnAndCutsTheRest) {
   ASSERT_TRUE(PrintAs("20", "20", Path("box.txt")));
   const std::string blank(20, ' '), edge = "  +----+" + blank.substr(8), side = "  |    |" + blank.substr(8);
   const std::string expected = Lines(2, blank) + Lines(1, edge) + Lines(2, side) + Lines(1, edge) + Lines(14, blank);
-  EXPECT_TRUE(Read(Path("box.txt")) == expected && expected.size() == 440u && doc.sheet->height == 320) << Read(Path("box.txt"));
+  EXPECT_TRUE(Read(Path("box.txt")) == expected && expected.size() == 440u && doc.sheet->height == 320)
+      << Read(Path("box.txt"));
 }
 
 TEST_F(TextOutputTest, LimitsOfTheEntriesAreCheckedOnOk) {
-  struct Case { std::string cols, rows, name, mentions; };
+  struct Case {
+    std::string cols, rows, name, mentions;
+  };
   const std::string r = Path("r.txt"), range = "20 256", long128 = r + std::string(128 - r.size(), 'n');
-  const Case refused[] = {{"19", "20", r, range}, {"20", "257", r, range}, {"257", "20", r, range},
-                          {"20", "19", r, range}, {"2x", "20", r, ""},     {"20", " ", r, ""},
-                          {"20", "20", long128 + "x", "128"}};
+  const Case refused[] = {
+      {"19", "20", r, range}, {"20", "257", r, range}, {"257", "20", r, range},           {"20", "19", r, range},
+      {"2x", "20", r, ""},    {"20", " ", r, ""},      {"20", "20", long128 + "x", "128"}};
   for (const Case& c : refused) {
     const std::size_t before = runner.Refusals().size();
     ASSERT_TRUE(PrintAs(c.cols, c.rows, c.name));

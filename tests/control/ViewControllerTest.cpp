@@ -1,11 +1,10 @@
-#include "control/ViewController.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "control/CommandIds.h"
+#include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
@@ -99,8 +98,8 @@ TEST_F(ViewControllerTest, EditCommandsSetMarkersByTheirRulesAndModifiedFollowsT
     std::int32_t objects;
   };
   // The picked box is already in front, so bringing it there changes nothing.
-  const Step steps[] = {{EditCopy, 0, false, 2},  {BringToFront, 0, false, 2}, {SendToBack, 0, true, 2},
-                        {EditPaste, 1, true, 3},  {EditDelete, 1, true, 2},    {ToolSelect, 0, false, 2},
+  const Step steps[] = {{EditCopy, 0, false, 2}, {BringToFront, 0, false, 2}, {SendToBack, 0, true, 2},
+                        {EditPaste, 1, true, 3}, {EditDelete, 1, true, 2},    {ToolSelect, 0, false, 2},
                         {EditCut, 1, true, 1}};
   for (const Step& s : steps) {
     if (doc.sheet->current == nullptr) Drag({36, 40}, {36, 40});  // pick the top side

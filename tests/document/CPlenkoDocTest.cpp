@@ -1,6 +1,4 @@
 // The document: a new sheet, saving, opening, failures that leave files alone, undo through the views.
-#include "document/CPlenkoDoc.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 
 #include "control/CommandIds.h"
 #include "control/ViewController.h"
+#include "document/CPlenkoDoc.h"
 #include "document/DocumentDump.h"
 #include "model/Sheet.h"
 #include "objects/Line.h"
@@ -20,8 +19,8 @@
 #include "objects/StrBox.h"
 #include "store/DocumentFile.h"
 #include "store/Store.h"
-#include "tools/DrawTool.h"
 #include "support/RecordingWindow.h"
+#include "tools/DrawTool.h"
 
 namespace virlo {
 namespace {
@@ -75,7 +74,8 @@ class CPlenkoDocTest : public ::testing::Test {
     doc.SetModifiedFlag(true);
     EXPECT_FALSE(doc.OnSaveDocument(target.string())) << target;
     EXPECT_TRUE(!doc.LastError().empty() && doc.IsModified() && doc.GetPathName() == path &&
-                doc.sheet->textFileName.View() == name) << target;
+                doc.sheet->textFileName.View() == name)
+        << target;
     EXPECT_EQ(Contents(folder), before) << target << ": a file changed or a stray file was left";
   }
 

@@ -1,6 +1,6 @@
-#include "model/Canvas.h"
-
 #include <gtest/gtest.h>
+
+#include "model/Canvas.h"
 
 namespace virlo {
 namespace {
@@ -27,8 +27,8 @@ TEST(CanvasTest, LineLayerKeepsWhatLinesWroteUntilSomethingElseWrites) {
   canvas.PutLine(1, 0, '-');
   canvas.PutLine(2, 0, '-');
   canvas.AddArms(1, 0, Canvas::ArmLeft | Canvas::ArmRight);
-  canvas.Put(0, 0, '-');      // the same byte, but no longer the line's
-  canvas.Write(2, 0, "ab");   // text over a line cell
+  canvas.Put(0, 0, '-');     // the same byte, but no longer the line's
+  canvas.Write(2, 0, "ab");  // text over a line cell
   EXPECT_FALSE(canvas.IsLine(0, 0));
   EXPECT_TRUE(canvas.IsLine(1, 0));
   EXPECT_FALSE(canvas.IsLine(2, 0));

@@ -1,11 +1,10 @@
-#include "model/ListG.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 #include "model/ListCursor.h"
+#include "model/ListG.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -56,7 +55,7 @@ TEST_F(ListGTest, RegisteredCursorsMoveOnWhenTheirNodeIsRemoved) {
   EXPECT_EQ(cursor->Get(), C);
   EXPECT_EQ(other->Get(), C);
   EXPECT_EQ(list.Remove(A), 1);  // another node: the cursor stays
-  other.reset();  // leaves the chain without cutting off the rest
+  other.reset();                 // leaves the chain without cutting off the rest
   EXPECT_EQ(list.PopFront(), C);
   EXPECT_EQ(cursor->Get(), D);
   EXPECT_EQ(list.Remove(D), 1);

@@ -1,5 +1,3 @@
-#include "model/Sheet.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "model/Selection.h"
+#include "model/Sheet.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "support/RecordingDeviceContext.h"
@@ -23,12 +22,14 @@ TEST_F(SheetTest, NewSheetIsBlankNamesItsTextFileAndSnapsToCellCentres) {
   for (int r = 0; r < 64; ++r) blank += std::string(78, ' ') + "\n";
   EXPECT_EQ(sheet->MakeText(), blank);
   EXPECT_EQ(sheet->textFileName.View(), "/tmp/dia.txt");
-  const struct { const char *path, *expected; } names[] = {
-      {"C:\\a.b\\c", "C:\\a.txt"}, {"abc", ".txt"}, {".vrl", ".txt"}, {"a.b.c", "a.b.txt"}};
+  const struct {
+    const char *path, *expected;
+  } names[] = {{"C:\\a.b\\c", "C:\\a.txt"}, {"abc", ".txt"}, {".vrl", ".txt"}, {"a.b.c", "a.b.txt"}};
   for (const auto& n : names) EXPECT_EQ(Sheet::TextFileNameFor(String(n.path)).View(), n.expected) << n.path;
   // The grid snaps to cell centres; remainders take the sign of the dividend.
-  const struct { Point in, out; } cases[] = {
-      {{13, 20}, {12, 24}}, {{0, 0}, {4, 8}}, {{8, 16}, {12, 24}}, {{-3, -3}, {4, 8}}, {{-9, 0}, {-4, 8}}};
+  const struct {
+    Point in, out;
+  } cases[] = {{{13, 20}, {12, 24}}, {{0, 0}, {4, 8}}, {{8, 16}, {12, 24}}, {{-3, -3}, {4, 8}}, {{-9, 0}, {-4, 8}}};
   for (const auto& c : cases) EXPECT_EQ(sheet->SnapToGrid(c.in.x, c.in.y), c.out) << c.in.x << "," << c.in.y;
 }
 
@@ -92,10 +93,10 @@ class ClippedDeviceContext : public test::RecordingDeviceContext {
 };
 
 TEST_F(SheetTest, DrawSkipsObjectsFarOutsideTheClipButNotTheirNeighbours) {
-  Make<Dot>(sheet, 20, 40, 7, nullptr);    // inside
-  Make<Dot>(sheet, 140, 40, 7, nullptr);   // its rectangle starts 8 pixels right of the clip: kept
-  Make<Dot>(sheet, 300, 40, 7, nullptr);   // far to the right
-  Make<Dot>(sheet, 20, 600, 7, nullptr);   // far below
+  Make<Dot>(sheet, 20, 40, 7, nullptr);   // inside
+  Make<Dot>(sheet, 140, 40, 7, nullptr);  // its rectangle starts 8 pixels right of the clip: kept
+  Make<Dot>(sheet, 300, 40, 7, nullptr);  // far to the right
+  Make<Dot>(sheet, 20, 600, 7, nullptr);  // far below
   ClippedDeviceContext dc({0, 0, 124, 64});
   sheet->Draw(dc);
   const std::vector<std::string>& calls = dc.Calls();

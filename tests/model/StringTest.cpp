@@ -1,9 +1,8 @@
-#include "model/String.h"
-
 #include <gtest/gtest.h>
 
 #include <string_view>
 
+#include "model/String.h"
 #include "store/Database.h"
 #include "store/Store.h"
 

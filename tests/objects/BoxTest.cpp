@@ -1,5 +1,3 @@
-#include "objects/Box.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "model/Selection.h"
+#include "objects/Box.h"
 #include "objects/StrBox.h"
 #include "platform/Application.h"
 #include "support/RecordingDeviceContext.h"
@@ -53,9 +52,8 @@ struct TextFontApp : Application {
 // each corner joins the two ends that meet there.
 void ExpectCorners(Box& box, Point a, Point b) {
   const std::vector<std::pair<LinkPoint*, Point>> ends = {
-      {&box.top.start, a},           {&box.top.end, {b.x, a.y}},     {&box.right.start, {b.x, a.y}},
-      {&box.right.end, b},           {&box.bottom.start, b},         {&box.bottom.end, {a.x, b.y}},
-      {&box.left.start, {a.x, b.y}}, {&box.left.end, a}};
+      {&box.top.start, a},    {&box.top.end, {b.x, a.y}},    {&box.right.start, {b.x, a.y}}, {&box.right.end, b},
+      {&box.bottom.start, b}, {&box.bottom.end, {a.x, b.y}}, {&box.left.start, {a.x, b.y}},  {&box.left.end, a}};
   for (std::size_t i = 0; i < ends.size(); ++i) {
     EXPECT_EQ(ends[i].first->GetPos(), ends[i].second) << i;
     EXPECT_EQ(ends[i].first->partner, ends[(i % 2 == 0 ? i + 7 : i + 1) % 8].first) << i;

@@ -1,11 +1,10 @@
-#include "objects/CTextDialog.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "objects/CTextDialog.h"
 #include "objects/Dot.h"
 #include "objects/DotSelDialog.h"
 #include "objects/StrBox.h"
@@ -28,13 +27,14 @@ class ObjectDialogTest : public test::SheetFixture {
 
 TEST_F(ObjectDialogTest, MarkerDialogListsTheMarkersAndOkStoresTheChoiceWhileCancelKeepsIt) {
   // Marker character, blanks, description in code page 932.
-  const std::vector<std::string> entries = {
-      "+  \x8C\x8B\x8D\x87",         "-  \x89\xA1\x90\xFC",         "|  \x8F\x63\x90\xFC",
-      "/  \x8E\xCE\x90\xFC",         "\\  \x8E\xCE\x90\xFC",        ".  \x89\xA1\x93\x5F\x90\xFC",
-      ":  \x8F\x63\x93\x5F\x90\xFC", "*  \x8D\x95\x8A\xDB",         "O  \x94\x92\x8A\xDB",
-      "<  \x8D\xB6\x96\xEE",         ">  \x89\x45\x96\xEE",         "^  \x8F\xE3\x96\xEE",
-      "V  \x89\xBA\x96\xEE",         "A  \x94\x68\x90\xB6",         "<> \x8F\x57\x96\xF1",
-      "U  \x8A\xD6\x98\x41\x91\xAE\x90\xAB"};
+  const std::vector<std::string> entries = {"+  \x8C\x8B\x8D\x87",         "-  \x89\xA1\x90\xFC",
+                                            "|  \x8F\x63\x90\xFC",         "/  \x8E\xCE\x90\xFC",
+                                            "\\  \x8E\xCE\x90\xFC",        ".  \x89\xA1\x93\x5F\x90\xFC",
+                                            ":  \x8F\x63\x93\x5F\x90\xFC", "*  \x8D\x95\x8A\xDB",
+                                            "O  \x94\x92\x8A\xDB",         "<  \x8D\xB6\x96\xEE",
+                                            ">  \x89\x45\x96\xEE",         "^  \x8F\xE3\x96\xEE",
+                                            "V  \x89\xBA\x96\xEE",         "A  \x94\x68\x90\xB6",
+                                            "<> \x8F\x57\x96\xF1",         "U  \x8A\xD6\x98\x41\x91\xAE\x90\xAB"};
   Dot* dot = Make<Dot>(sheet, 20, 24, 9, nullptr);
   DialogControl shown;
   runner.Cancel();

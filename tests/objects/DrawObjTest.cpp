@@ -49,8 +49,8 @@ using Calls = std::vector<std::string>;
 // Written in UTF-8 so a mistyped byte in the table cannot hide behind an equally mistyped expectation.
 TEST(MarkerTableTest, EntriesAreTheDescriptionsInCodePage932) {
   constexpr std::array<std::string_view, 16> utf8 = {
-      "+  結合", "-  横線",   "|  縦線",   "/  斜線", "\\  斜線", ".  横点線", ":  縦点線", "*  黒丸",
-      "O  白丸", "<  左矢",   ">  右矢",   "^  上矢", "V  下矢",  "A  派生",   "<> 集約",   "U  関連属性"};
+      "+  結合", "-  横線", "|  縦線", "/  斜線", "\\  斜線", ".  横点線", ":  縦点線", "*  黒丸",
+      "O  白丸", "<  左矢", ">  右矢", "^  上矢", "V  下矢",  "A  派生",   "<> 集約",   "U  関連属性"};
   iconv_t cd = iconv_open("CP932", "UTF-8");
   ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
   for (std::int32_t t = 0; t < 16; ++t) {
@@ -85,7 +85,7 @@ TEST_F(DotTest, RendersItsMarkerInItsCellInsideTheSheetOnly) {
 
 TEST_F(DotTest, HitAreaRedrawAreaAndCloneFailure) {
   Dot* dot = Make<Dot>(sheet, 20, 24, 0, nullptr);
-  EXPECT_TRUE(dot->HitTest(16, 24) && dot->HitTest(20, 16));  // half a cell left and up is inside,
+  EXPECT_TRUE(dot->HitTest(16, 24) && dot->HitTest(20, 16));   // half a cell left and up is inside,
   EXPECT_FALSE(dot->HitTest(24, 24) || dot->HitTest(20, 32));  // right and down outside
   EXPECT_EQ(dot->GetRect(DrawObj::Area::Redraw), (Rect{19, 23, 21, 25}));
   dot->SetFlag(DrawObj::Highlighted, true);
@@ -146,7 +146,8 @@ TEST_F(DotTest, DrawShapesColoursAndRestoresTheContext) {
     for (const std::string& s : c.states) EXPECT_EQ(before[s.substr(0, s.find('(') + 1)], s) << c.type;
     EXPECT_TRUE(dc.CurrentPen() == (Pen{3, Color::Green()}) && dc.CurrentBrush() == Brush::Solid(Color::Green()) &&
                 dc.TextColor() == Color::Green() && dc.FillMode() == PolygonFillMode::Winding &&
-                dc.Background() == BackgroundMode::Opaque) << "context not restored after type " << c.type;
+                dc.Background() == BackgroundMode::Opaque)
+        << "context not restored after type " << c.type;
   }
   sheet->current = nullptr;
 }
@@ -219,7 +220,7 @@ TEST_F(LineTest, OrientationIsVerticalOnlyWhenStrictlySteeper) {
 TEST_F(LineTest, RendersRunsBetweenEndMarkers) {
   test::RecordingDeviceContext dc;
   HLine(20, 52, 24)->Draw(dc);
-  EXPECT_TRUE(dc.Calls().empty());  // not Visible: paints nothing, but still renders
+  EXPECT_TRUE(dc.Calls().empty());                      // not Visible: paints nothing, but still renders
   Make<Line>(sheet, 12, 88, 14, 90, nullptr, nullptr);  // both ends in one cell
   HLine(-5, 36, 120);
   EXPECT_EQ(Row(1), "  +---+");

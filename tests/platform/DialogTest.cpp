@@ -1,11 +1,10 @@
-#include "platform/Dialog.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 
 #include "platform/DataExchange.h"
+#include "platform/Dialog.h"
 #include "platform/QueuedDialogRunner.h"
 
 namespace virlo {

@@ -110,8 +110,10 @@ TEST(CrashSafeSaveTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
     ASSERT_EQ(leftovers().size(), left.size()) << "the normal save left a file behind";
     if (left.size() >= 20) std::for_each(left.begin(), left.end(), [&](auto& f) { fs::remove(folder + "/" + f); });
   }
-  std::printf("200 killed saves: old document found %d times, new %d (%d saves ended first), %d temporary files "
-              "left; a full save takes %lld us\n", foundOld, foundNew, finished, leftBehind, saveTime);
+  std::printf(
+      "200 killed saves: old document found %d times, new %d (%d saves ended first), %d temporary files "
+      "left; a full save takes %lld us\n",
+      foundOld, foundNew, finished, leftBehind, saveTime);
   EXPECT_GT(foundOld, 0) << "no save was interrupted";
   fs::remove_all(folder);
 }

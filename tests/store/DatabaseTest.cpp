@@ -1,5 +1,3 @@
-#include "store/Database.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 #include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/PersistentTypes.h"
+#include "store/Database.h"
 #include "store/FieldVisitor.h"
 #include "store/Store.h"
 #include "store/TypeRegistry.h"
@@ -68,12 +67,13 @@ TEST(TypeDescriptionTest, RegistryHoldsTheTenTypesWithTheirFieldsInOrder) {
   for (const store::TypeDescription* type : store::TypeRegistry::All()) names.push_back(type->Name());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"Box", "Dot", "Line", "LinkPoint", "List<DrawObj*>", "ListG",
-                                              "ListG::Node", "Sheet", "StrBox", "String"}));
+                                             "ListG::Node", "Sheet", "StrBox", "String"}));
 
   const std::string drawObj = "flags:uint32 sheet:ref->Sheet parent:ref->DrawObj selection:transient ";
   const std::map<std::string, std::string> expected = {
-      {"Sheet", "current:ref->DrawObj selected:List<DrawObj*> objects:List<DrawObj*> textFileName:String "
-                "width:int32 height:int32 cellWidth:int32 cellHeight:int32 originX:int32 originY:int32 "},
+      {"Sheet",
+       "current:ref->DrawObj selected:List<DrawObj*> objects:List<DrawObj*> textFileName:String "
+       "width:int32 height:int32 cellWidth:int32 cellHeight:int32 originX:int32 originY:int32 "},
       {"LinkPoint", drawObj + "x:int32 y:int32 marker:int32 partner:ref->LinkPoint hostLine:ref->Line "},
       {"StrBox", drawObj + "top:Line left:Line bottom:Line right:Line str:String frame:int32 alignment:int32 "},
   };

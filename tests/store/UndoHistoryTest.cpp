@@ -38,7 +38,9 @@ class UndoTest : public ::testing::Test {
     db = doc.GetDatabase();
   }
   template <class T, class... A>
-  T* Make(A&&... a) { return store::New<T>(db, doc.sheet, std::forward<A>(a)...); }
+  T* Make(A&&... a) {
+    return store::New<T>(db, doc.sheet, std::forward<A>(a)...);
+  }
   void Edit(std::int32_t i) { db->SetUndoMarker(), Make<Dot>(4 + i % 70 * 8, 8, 1, nullptr); }  // a new dot
 
   CPlenkoDoc doc;
@@ -144,8 +146,9 @@ TEST_P(RandomSessionUndoTest, UndoesToTheStartAndRedoesToTheEnd) {
       seen.push_back(StateOf(doc));
     }
   };
-  play("tool box\ndrag 20 24 100 88\ntool line\ndrag 100 56 180 56\ndrag 140 56 140 120\ndrag 180 56 180 120\n"
-       "tool strbox\nanswer text \"abc\\nd\" center frame\npress 220 24\nrelease 220 24");
+  play(
+      "tool box\ndrag 20 24 100 88\ntool line\ndrag 100 56 180 56\ndrag 140 56 140 120\ndrag 180 56 180 120\n"
+      "tool strbox\nanswer text \"abc\\nd\" center frame\npress 220 24\nrelease 220 24");
   std::mt19937 random(GetParam());
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   auto at = [&] { return " " + std::to_string(pick(240)) + " " + std::to_string(pick(160)); };
@@ -153,12 +156,12 @@ TEST_P(RandomSessionUndoTest, UndoesToTheStartAndRedoesToTheEnd) {
   const char* edits[] = {"delete", "copy", "cut", "paste", "front", "back"};
   for (int step = 0; step < 25 && !HasFatalFailure(); ++step) {
     const int kind = pick(6);
-    const std::string line =
-        kind == 0   ? std::string("tool ") + tools[pick(5)]
-        : kind < 3  ? "answer text \"t" + std::to_string(step) + "\" frame\ndrag" + at() + at()
-        : kind == 3 ? "press" + at() + "\nrelease" + at()
-        : kind == 4 ? "answer marker " + std::to_string(pick(16)) + "\nrpress" + at() + "\nrrelease 0 0"
-                    : edits[pick(6)];
+    const std::string line = kind == 0   ? std::string("tool ") + tools[pick(5)]
+                             : kind < 3  ? "answer text \"t" + std::to_string(step) + "\" frame\ndrag" + at() + at()
+                             : kind == 3 ? "press" + at() + "\nrelease" + at()
+                             : kind == 4
+                                 ? "answer marker " + std::to_string(pick(16)) + "\nrpress" + at() + "\nrrelease 0 0"
+                                 : edits[pick(6)];
     doc.SetUndoMarker();
     play(line);
   }
@@ -196,11 +199,11 @@ TEST(UndoRedoOrderTest, AChangeBetweenTwoUndosDropsTheOlderRedoSteps) {
   db.SetUndoMarker();
   store::New<Dot>(&db, sheet, 12, 8, 7, nullptr);  // state B
   const std::string b = art();
-  ASSERT_TRUE(db.Undo());                          // back to A, B redoable
+  ASSERT_TRUE(db.Undo());  // back to A, B redoable
   db.SetUndoMarker();
   store::New<Dot>(&db, sheet, 36, 8, 14, nullptr);  // state C, a change after the undo
   const std::string c = art();
-  ASSERT_TRUE(db.Undo());                          // back to A, only C redoable
+  ASSERT_TRUE(db.Undo());  // back to A, only C redoable
   ASSERT_TRUE(db.Redo());
   EXPECT_EQ(art(), c);
   EXPECT_FALSE(db.Redo()) << "B came back over C";

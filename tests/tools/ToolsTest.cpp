@@ -52,7 +52,7 @@ TEST_F(ToolTest, MovesStopAtTheSheetsCoordinateLimitsAndKeepShapesWhole) {
   Box* box = Make<Box>(sheet, 20, kMax - 40, 60, kMax - 8, nullptr);
   sheet->current = box;
   {
-    StrBoxTool tool(sheet, &window);  // drags the current object
+    StrBoxTool tool(sheet, &window);    // drags the current object
     EXPECT_EQ(tool.DragBy(16, 32), 1);  // the bottom side has room for 8
     EXPECT_EQ(box->Frame(), (Rect{36, kMax - 32, 76, kMax}));
     EXPECT_EQ(tool.DragBy(0, 16), 0);  // no room left: nothing moves
@@ -111,7 +111,11 @@ TEST_F(ToolTest, LineStartJoinsAFreeEndRestsOnASideButNotOnACorner) {
 }
 
 TEST_F(ToolTest, ShiftPickOnASideMovesTheWholeBoxOtherwiseOnlyTheSide) {
-  struct Case { std::uint32_t extra; bool wholeBox; Rect frame; };
+  struct Case {
+    std::uint32_t extra;
+    bool wholeBox;
+    Rect frame;
+  };
   for (const Case& c : {Case{MouseKeys::Shift, true, {28, 56, 68, 104}}, Case{0, false, {20, 56, 60, 88}}}) {
     Box* box = Make<Box>(sheet, 20, 40, 60, 88, nullptr);
     {
