@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+scripts/check-format.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
 # The same core tests again under the sanitizers, and the fuzz corpora replayed.
