@@ -23,25 +23,54 @@ using Bytes = std::string;
 // Byte offsets of the fields in the records, as the file stores them:
 // 4 bytes per integer, 8 per reference (object id, then part number).
 namespace DrawObjAt {
+constexpr std::size_t sheet = 4;
 constexpr std::size_t parent = 12;
-}
+}  // namespace DrawObjAt
 namespace DotAt {
+constexpr std::size_t x = 20;
+constexpr std::size_t marker = 28;
 constexpr std::size_t size = 32;
-}
+}  // namespace DotAt
 namespace LinkPointAt {
 constexpr std::size_t partner = 32;
-}
+constexpr std::size_t hostLine = 40;
+}  // namespace LinkPointAt
+// A list's fields, from where the list lies.
+namespace ListAt {
+constexpr std::size_t head = 0;
+constexpr std::size_t tail = 8;
+constexpr std::size_t count = 16;
+}  // namespace ListAt
 namespace LineAt {
-constexpr std::size_t start = 20, end = 68, attachedHead = 116, attachedTail = 124, attachedCount = 132;
-}
+constexpr std::size_t start = 20;
+constexpr std::size_t end = 68;
+constexpr std::size_t attached = 116;
+constexpr std::size_t attachedHead = attached + ListAt::head;
+constexpr std::size_t attachedTail = attached + ListAt::tail;
+constexpr std::size_t attachedCount = attached + ListAt::count;
+constexpr std::size_t orientation = 140;
+constexpr std::uint32_t parts = 4;  // the line, its two ends and its list
+}  // namespace LineAt
 namespace NodeAt {
-constexpr std::size_t next = 0, item = 16;
-}
+constexpr std::size_t next = 0;
+constexpr std::size_t prev = 8;
+constexpr std::size_t item = 16;
+constexpr std::size_t size = 24;
+}  // namespace NodeAt
 namespace SheetAt {
+constexpr std::size_t selected = 8;
+constexpr std::size_t objects = 32;
+constexpr std::size_t textFileName = 56;
+constexpr std::size_t width = 68;
 constexpr std::size_t cellWidth = 76;
+constexpr std::size_t originX = 84;
 constexpr std::uint32_t textFileNamePart = 3;
 }  // namespace SheetAt
-constexpr std::size_t StrBoxLength = 20 + 4 * 144 + 8;  // str.length, after the box's four lines and str.text
+namespace StrBoxAt {
+constexpr std::size_t text = 20 + 4 * 144;  // str.text, after the box's four lines
+constexpr std::size_t length = text + 8;
+}  // namespace StrBoxAt
+constexpr std::int32_t MaxCoordinate = 1 << 24;
 
 std::uint32_t GetU32(const Bytes& b, std::size_t at) {
   std::uint32_t v = 0;
@@ -56,6 +85,8 @@ void PutRef(Bytes& b, std::size_t at, std::uint32_t id, std::uint32_t part) {
   PutU32(b, at, id);
   PutU32(b, at + 4, part);
 }
+// Copies the reference (8 bytes) at `from` in one record to `to` in another.
+void CopyRef(const Bytes& source, std::size_t from, Bytes& b, std::size_t to) { b.replace(to, 8, source, from, 8); }
 
 Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -105,6 +136,13 @@ class Doc {
     change(data);
     SetData(id, data);
   }
+  // Adds a record after the last one and gives its number.
+  std::uint32_t Add(const std::string& type, const Bytes& data) {
+    const std::uint32_t id = Ids("SELECT count(*) FROM object").at(0) + 1;
+    Query("INSERT INTO object (id, type, count, data) VALUES (" + std::to_string(id) + ", '" + type + "', 1, ?)", data,
+          nullptr);
+    return id;
+  }
 
  private:
   void Query(const std::string& sql, const Bytes& blob, const std::function<void(sqlite3_stmt*)>& row) {
@@ -123,7 +161,15 @@ class Doc {
 
 // The objects of the good document the damage is aimed at, found by what they hold.
 struct Roles {
-  std::uint32_t sheet = 0, count = 0, host = 0, joined = 0, partner = 0, strBox = 0;
+  std::uint32_t sheet = 0;
+  std::uint32_t count = 0;
+  std::uint32_t host = 0;    // a line carrying a line end (the tee's start) and a dot
+  std::uint32_t single = 0;  // a line carrying one dot
+  std::uint32_t tee = 0;     // the line whose start rests on the host
+  std::uint32_t joined = 0;  // a line whose end is joined to the start of partner
+  std::uint32_t partner = 0;
+  std::uint32_t box = 0;
+  std::uint32_t strBox = 0;
   std::vector<std::uint32_t> dots;
 };
 
@@ -132,17 +178,44 @@ Roles FindRoles(Doc& doc) {
   r.sheet = doc.Ids("SELECT object FROM root WHERE name = 'Sheet'").at(0);
   r.count = doc.Ids("SELECT count(*) FROM object").at(0);
   r.dots = doc.Ids("SELECT id FROM object WHERE type = 'Dot'");
+  r.box = doc.Ids("SELECT id FROM object WHERE type = 'Box'").at(0);
   r.strBox = doc.Ids("SELECT id FROM object WHERE type = 'StrBox'").at(0);
   for (std::uint32_t line : doc.Ids("SELECT id FROM object WHERE type = 'Line'")) {
     const Bytes data = doc.Data(line);
-    if (GetU32(data, LineAt::attachedCount) >= 2) r.host = line;  // carries a line end and a dot
+    if (GetU32(data, LineAt::attachedCount) >= 2) r.host = line;
+    if (GetU32(data, LineAt::attachedCount) == 1) r.single = line;
+    if (GetU32(data, LineAt::start + LinkPointAt::hostLine) != 0) r.tee = line;
     if (GetU32(data, LineAt::end + LinkPointAt::partner) != 0) {
       r.joined = line;
       r.partner = GetU32(data, LineAt::end + LinkPointAt::partner);
     }
   }
-  if (r.dots.size() < 2 || r.host == 0 || r.joined == 0) throw std::runtime_error("the good document lacks a part");
+  if (r.dots.size() < 2 || r.host == 0 || r.single == 0 || r.tee == 0 || r.joined == 0) {
+    throw std::runtime_error("the good document lacks a part");
+  }
   return r;
+}
+
+// Takes the node that holds item (object, part) out of the list at `at` in
+// record owner; the node itself stays, unreferenced.
+void Unlist(Doc& doc, std::uint32_t owner, std::size_t at, std::uint32_t item, std::uint32_t part) {
+  Bytes list = doc.Data(owner);
+  for (std::uint32_t node = GetU32(list, at + ListAt::head); node != 0;) {
+    const Bytes data = doc.Data(node);
+    const std::uint32_t next = GetU32(data, NodeAt::next);
+    const std::uint32_t prev = GetU32(data, NodeAt::prev);
+    if (GetU32(data, NodeAt::item) == item && GetU32(data, NodeAt::item + 4) == part) {
+      if (prev != 0) doc.Edit(prev, [&](Bytes& b) { CopyRef(data, NodeAt::next, b, NodeAt::next); });
+      if (next != 0) doc.Edit(next, [&](Bytes& b) { CopyRef(data, NodeAt::prev, b, NodeAt::prev); });
+      if (prev == 0) CopyRef(data, NodeAt::next, list, at + ListAt::head);
+      if (next == 0) CopyRef(data, NodeAt::prev, list, at + ListAt::tail);
+      PutU32(list, at + ListAt::count, GetU32(list, at + ListAt::count) - 1);
+      doc.SetData(owner, list);
+      return;
+    }
+    node = next;
+  }
+  throw std::runtime_error("no list node holds object " + std::to_string(item));
 }
 
 }  // namespace
@@ -233,7 +306,7 @@ int main(int argc, char** argv) {
     edited("cell_size_zero.vrl",
            [](Doc& d, const Roles& r) { d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::cellWidth, 0); }); });
     edited("string_length_mismatch.vrl", [](Doc& d, const Roles& r) {
-      d.Edit(r.strBox, [](Bytes& b) { PutU32(b, StrBoxLength, GetU32(b, StrBoxLength) - 2); });
+      d.Edit(r.strBox, [](Bytes& b) { PutU32(b, StrBoxAt::length, GetU32(b, StrBoxAt::length) - 2); });
     });
     edited("unknown_type.vrl", [](Doc& d, const Roles& r) {
       d.Exec("UPDATE object SET type = 'Ellipse' WHERE id = " + std::to_string(r.dots[0]));
@@ -250,6 +323,79 @@ int main(int argc, char** argv) {
       d.Exec("UPDATE object SET id = " + std::to_string(r.count + 10) + " WHERE id = " + std::to_string(r.count));
     });
     edited("ids_from_zero.vrl", [](Doc& d, const Roles&) { d.Exec("UPDATE object SET id = id - 1"); });
+    raw("padded.vrl", good + Bytes(1024, '\0'));
+    edited("no_root_table.vrl", [](Doc& d, const Roles&) { d.Exec("DROP TABLE root"); });
+    edited("part_past_end.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.host, [&](Bytes& b) { PutRef(b, LineAt::start + LinkPointAt::partner, r.host, LineAt::parts); });
+    });
+    edited("text_past_end.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.strBox, [](Bytes& b) { PutU32(b, StrBoxAt::text + 4, GetU32(b, StrBoxAt::length) + 1); });
+    });
+
+    // Records that read well but mean nothing a document can hold.
+    edited("sheet_size_negative.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::width, static_cast<std::uint32_t>(-8)); });
+    });
+    edited("sheet_offset.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::originX, 3); }); });
+    // The sheet's selection takes the single node of a line's list.
+    edited("lists_share_node.vrl", [](Doc& d, const Roles& r) {
+      const Bytes single = d.Data(r.single);
+      d.Edit(r.sheet, [&](Bytes& b) { b.replace(SheetAt::selected, 24, single, LineAt::attached, 24); });
+    });
+    edited("text_without_characters.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.strBox, [](Bytes& b) { PutRef(b, StrBoxAt::text, 0, 0); }); });
+    edited("texts_share_characters.vrl", [](Doc& d, const Roles& r) {
+      const Bytes sheet = d.Data(r.sheet);
+      d.Edit(r.strBox, [&](Bytes& b) { b.replace(StrBoxAt::text, 12, sheet, SheetAt::textFileName, 12); });
+    });
+    edited("dot_without_sheet.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { PutRef(b, DrawObjAt::sheet, 0, 0); }); });
+    edited("end_not_part_of_line.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.tee, [&](Bytes& b) { PutRef(b, LineAt::start + DrawObjAt::parent, r.host, 0); });
+    });
+    edited("box_with_parent.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.box, [&](Bytes& b) { PutRef(b, DrawObjAt::parent, r.strBox, 0); }); });
+    edited("unknown_marker.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { PutU32(b, DotAt::marker, 16); }); });
+    edited("dot_too_far.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { PutU32(b, DotAt::x, MaxCoordinate + 1); }); });
+    edited("dot_not_carried.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.single, [](Bytes& b) {
+        PutRef(b, LineAt::attachedHead, 0, 0);
+        PutRef(b, LineAt::attachedTail, 0, 0);
+        PutU32(b, LineAt::attachedCount, 0);
+      });
+    });
+    edited("end_not_carried.vrl", [](Doc& d, const Roles& r) { Unlist(d, r.host, LineAt::attached, r.tee, 1); });
+    edited("unknown_direction.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.host, [](Bytes& b) { PutU32(b, LineAt::orientation, 7); }); });
+    // The dot on the single line no longer rests there, yet the line still lists it.
+    edited("carries_loose_dot.vrl", [](Doc& d, const Roles& r) {
+      const Bytes single = d.Data(r.single);
+      const std::uint32_t dot = GetU32(d.Data(GetU32(single, LineAt::attachedHead)), NodeAt::item);
+      d.Edit(dot, [](Bytes& b) { PutRef(b, DrawObjAt::parent, 0, 0); });
+    });
+    edited("sheet_lists_a_part.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t head = GetU32(d.Data(r.sheet), SheetAt::objects + ListAt::head);
+      d.Edit(head, [&](Bytes& b) { PutRef(b, NodeAt::item, r.host, 1); });
+    });
+    edited("sheet_lists_twice.vrl", [](Doc& d, const Roles& r) {
+      const Bytes head = d.Data(GetU32(d.Data(r.sheet), SheetAt::objects + ListAt::head));
+      d.Edit(GetU32(head, NodeAt::next), [&](Bytes& b) { CopyRef(head, NodeAt::item, b, NodeAt::item); });
+    });
+    edited("unlisted_object.vrl", [](Doc& d, const Roles& r) { Unlist(d, r.sheet, SheetAt::objects, r.box, 0); });
+    // A new node lists a line end, which is no object of the sheet, as selected.
+    edited("selection_broken.vrl", [](Doc& d, const Roles& r) {
+      Bytes node(NodeAt::size, '\0');
+      PutRef(node, NodeAt::item, r.host, 1);
+      const std::uint32_t id = d.Add("ListG::Node", node);
+      d.Edit(r.sheet, [&](Bytes& b) {
+        PutRef(b, SheetAt::selected + ListAt::head, id, 0);
+        PutRef(b, SheetAt::selected + ListAt::tail, id, 0);
+        PutU32(b, SheetAt::selected + ListAt::count, 1);
+      });
+    });
   } catch (const std::exception& e) {
     std::fprintf(stderr, "make-bad-corpus: %s\n", e.what());
     return 1;

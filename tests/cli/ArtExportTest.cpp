@@ -4,7 +4,6 @@
 
 #include "cli/ArtExport.h"
 #include "model/Canvas.h"
-#include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/MarkerTable.h"
@@ -78,68 +77,7 @@ TEST(ArtExportTest, UnicodeRowsHoldingControlBytesConvertAlike) {
   EXPECT_EQ(ArtExport::Format(canvas, Unicode()), "x─ポ│\n");
 }
 
-TEST(ArtExportTest, UnicodeNeedsUtf8AndALineLayer) {
-  Canvas layered(2, 1, true);
-  layered.PutLine(0, 0, '-');
-  layered.PutLine(1, 0, '|');
-  ArtOptions cp932 = Unicode();
-  cp932.utf8 = false;
-  EXPECT_EQ(ArtExport::Format(layered, cp932), "-|\n");
-  Canvas plain(2, 1);
-  plain.Write(0, 0, "-|");
-  EXPECT_EQ(ArtExport::Format(plain, Unicode()), "-|\n");
-}
-
-TEST(ArtExportTest, TrimAndCommentPrefix) {
-  Canvas canvas(5, 5);
-  canvas.Write(0, 1, " ab  ");
-  canvas.Write(0, 3, "c");
-  ArtOptions options;
-  options.trim = true;
-  // Empty rows inside stay, empty rows at the end go.
-  EXPECT_EQ(ArtExport::Format(canvas, options), "\n ab\n\nc\n");
-  options.prefix = "// ";
-  EXPECT_EQ(ArtExport::Format(canvas, options), "//\n//  ab\n//\n// c\n");
-  options.trim = false;
-  EXPECT_EQ(ArtExport::Format(canvas, options), "//      \n//  ab  \n//      \n// c    \n//      \n");
-  // Nothing but blanks trims to nothing at all.
-  options.trim = true;
-  EXPECT_EQ(ArtExport::Format(Canvas(3, 2), options), "");
-}
-
 class ArtExportSheetTest : public test::SheetFixture {};
-
-TEST_F(ArtExportSheetTest, BoxesThatTouchKeepTheirOwnCorners) {
-  // Two boxes one above the other: the corners meet cell to cell but are not joined.
-  Make<Box>(sheet, 8 * 1 + 4, 16 * 1 + 8, 8 * 5 + 4, 16 * 3 + 8, nullptr);
-  Make<Box>(sheet, 8 * 1 + 4, 16 * 4 + 8, 8 * 5 + 4, 16 * 6 + 8, nullptr);
-  ArtOptions options = Unicode();
-  options.trim = true;
-  EXPECT_EQ(ArtExport::Render(*sheet, options),
-            "\n"
-            " ┌───┐\n"
-            " │   │\n"
-            " └───┘\n"
-            " ┌───┐\n"
-            " │   │\n"
-            " └───┘\n");
-  // The plain form is the sheet's own text.
-  EXPECT_EQ(ArtExport::Render(*sheet, ArtOptions{}), TextCodec::Cp932ToUtf8(sheet->MakeText()));
-}
-
-TEST_F(ArtExportSheetTest, LineEndsRestingOnALineMakeTeesAndCrosses) {
-  Line* host = Make<Line>(sheet, 8 * 1 + 4, 16 * 2 + 8, 8 * 9 + 4, 16 * 2 + 8, nullptr, nullptr);
-  Make<Line>(sheet, 8 * 3 + 4, 16 * 2 + 8, 8 * 3 + 4, 16 * 1 + 8, nullptr, host);
-  Make<Line>(sheet, 8 * 3 + 4, 16 * 2 + 8, 8 * 3 + 4, 16 * 3 + 8, nullptr, host);
-  Make<Line>(sheet, 8 * 6 + 4, 16 * 2 + 8, 8 * 6 + 4, 16 * 3 + 8, nullptr, host);
-  ArtOptions options = Unicode();
-  options.trim = true;
-  EXPECT_EQ(ArtExport::Render(*sheet, options),
-            "\n"
-            "   │\n"
-            " ──┼──┬───\n"
-            "   │  │\n");
-}
 
 TEST_F(ArtExportSheetTest, LineMarkersOnLinesJoinTheRunOthersStay) {
   // Ends with "-" and "|", a "-" dot on the line, a free "-" dot, an arrow.

@@ -12,7 +12,7 @@ using Kind = ScriptCommand::Kind;
 
 TEST(ScriptTest, ReadsCommandsSkippingCommentsAndBlankLines) {
   const std::string source =
-      "# a session\n\ntool line\r\n"
+      "\xEF\xBB\xBF# a session after a byte order mark\n\ntool line\r\n"
       "  press 10 -20 shift ctrl   # trailing comment\n"
       "drag 1 2 3 4\n"
       "answer text \"say \\\"hi\\\" \\\\ # x\\ny \xE3\x81\x82\" center frame\n"

@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-
-#include "control/CommandIds.h"
-#include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/Box.h"
-#include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
-#include "store/Database.h"
 #include "store/Store.h"
-#include "support/RecordingWindow.h"
-#include "tools/DrawTool.h"
+#include "support/ViewFixture.h"
 
 // The view's handling of mouse input and commands, on a new document.
 namespace virlo {
@@ -24,20 +15,9 @@ using namespace CommandId;
 constexpr std::uint32_t kLeft = MouseKeys::LeftButton;
 constexpr std::int32_t kTools[] = {ToolSelect, ToolDot, ToolLine, ToolBox, ToolStrBox};
 
-class ViewControllerTest : public ::testing::Test {
+class ViewControllerTest : public test::ViewFixture {
  protected:
-  void SetUp() override {
-    RegisterPersistentTypes();
-    ASSERT_TRUE(doc.OnNewDocument());
-    view = std::make_unique<ViewController>(&doc, &window);
-    view->OnActivateView();
-  }
   std::int32_t Markers() const { return doc.GetDatabase()->UndoMarkerCount(); }
-  void Drag(Point from, Point to) {
-    view->OnLButtonDown(kLeft, from);
-    view->OnMouseMove(kLeft, to);
-    view->OnLButtonUp(0, to);
-  }
   std::vector<std::int32_t> CheckedTools() const {
     std::vector<std::int32_t> checked;
     for (std::int32_t id : kTools) {
@@ -46,10 +26,6 @@ class ViewControllerTest : public ::testing::Test {
     }
     return checked;
   }
-
-  test::RecordingWindow window;
-  CPlenkoDoc doc;
-  std::unique_ptr<ViewController> view;
 };
 
 TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModifiedAndToolSwitchReleases) {
@@ -89,8 +65,6 @@ TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModified
 TEST_F(ViewControllerTest, EditCommandsSetMarkersByTheirRulesAndModifiedFollowsTheContent) {
   store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
   store::New<Dot>(doc.GetDatabase(), doc.sheet, 200, 200, 8, nullptr);
-  std::string folder = (std::filesystem::temp_directory_path() / "virlo-view-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(folder.data()), nullptr);
   struct Step {
     std::int32_t id;
     std::int32_t markers;
@@ -103,14 +77,13 @@ TEST_F(ViewControllerTest, EditCommandsSetMarkersByTheirRulesAndModifiedFollowsT
                         {EditCut, 1, true, 1}};
   for (const Step& s : steps) {
     if (doc.sheet->current == nullptr) Drag({36, 40}, {36, 40});  // pick the top side
-    ASSERT_TRUE(doc.OnSaveDocument(folder + "/view.vrl")) << doc.LastError();
+    ASSERT_TRUE(doc.OnSaveDocument(folder.Path("view.vrl"))) << doc.LastError();
     const std::int32_t before = Markers();
     EXPECT_TRUE(view->OnCommand(s.id)) << s.id;
     EXPECT_EQ(Markers() - before, s.markers) << s.id;
     EXPECT_EQ(doc.IsModified(), s.modified) << s.id;
     EXPECT_EQ(doc.sheet->objects.Count(), s.objects) << s.id;
   }
-  std::filesystem::remove_all(folder);
 }
 
 TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {

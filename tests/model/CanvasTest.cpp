@@ -5,22 +5,6 @@
 namespace virlo {
 namespace {
 
-TEST(CanvasTest, WritesAreCutAtTheRowEndAndNeverLeaveTheCanvas) {
-  Canvas canvas(4, 2);
-  EXPECT_EQ(canvas.Write(2, 0, "abc"), 2);
-  EXPECT_EQ(canvas.Write(-1, 0, "x"), 0);
-  EXPECT_EQ(canvas.Write(0, 2, "x"), 0);
-  canvas.Put(4, 1, 'z');
-  canvas.Put(0, -1, 'z');
-  EXPECT_EQ(canvas.Text(), "  ab\n    \n");
-}
-
-TEST(CanvasTest, EmptyCanvasHasNoText) {
-  Canvas canvas(0, 0);
-  EXPECT_EQ(canvas.Text(), "");
-  EXPECT_EQ(canvas.At(0, 0), '\0');
-}
-
 TEST(CanvasTest, LineLayerKeepsWhatLinesWroteUntilSomethingElseWrites) {
   Canvas canvas(4, 1, true);
   canvas.PutLine(0, 0, '-');
@@ -40,17 +24,6 @@ TEST(CanvasTest, LineLayerKeepsWhatLinesWroteUntilSomethingElseWrites) {
   EXPECT_EQ(canvas.Text(), "--ab\n");
   canvas.AddArms(9, 0, Canvas::ArmUp);  // outside: ignored
   EXPECT_EQ(canvas.Arms(9, 0), 0);
-}
-
-TEST(CanvasTest, WithoutALineLayerNothingIsALine) {
-  Canvas canvas(2, 1);
-  canvas.PutLine(0, 0, '|');
-  canvas.MarkLine(1, 0);
-  canvas.AddArms(0, 0, Canvas::ArmUp);
-  EXPECT_EQ(canvas.Text(), "| \n");
-  EXPECT_FALSE(canvas.HasLineLayer());
-  EXPECT_FALSE(canvas.IsLine(0, 0));
-  EXPECT_EQ(canvas.Arms(0, 0), 0);
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ class ListGTest : public ::testing::Test {
   }
   // The items front to back; walking back to front and Count must agree.
   std::vector<void*> Items() {
-    std::vector<void*> items, backwards;
+    std::vector<void*> items;
+    std::vector<void*> backwards;
     ListCursor cursor(list);
     for (void* item = cursor.First(); item != nullptr; item = cursor.Next()) items.push_back(item);
     for (void* item = cursor.Last(); item != nullptr; item = cursor.Prev()) backwards.insert(backwards.begin(), item);
@@ -26,8 +27,11 @@ class ListGTest : public ::testing::Test {
     return items;
   }
 
-  int a = 0, b = 0, c = 0, d = 0;
-  void *A = &a, *B = &b, *C = &c, *D = &d;
+  int values[4] = {};
+  void* A = &values[0];
+  void* B = &values[1];
+  void* C = &values[2];
+  void* D = &values[3];
   ListG list;
 };
 

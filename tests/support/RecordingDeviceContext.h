@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/DeviceContext.h"
@@ -12,19 +14,47 @@ namespace virlo::test {
 // the raw bytes it was given.
 class RecordingDeviceContext : public DeviceContext {
  public:
-  Pen SelectPen(const Pen& pen) override;
-  Brush SelectBrush(const Brush& brush) override;
-  const Font* SelectFont(const Font* font) override;
-  void MoveTo(Point p) override;
-  void LineTo(Point p) override;
-  void Ellipse(const Rect& bounds) override;
-  void Polygon(std::span<const Point> points) override;
-  PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) override;
-  void FillRect(const Rect& rect, Color color) override;
-  Color SetTextColor(Color color) override;
-  BackgroundMode SetBackgroundMode(BackgroundMode mode) override;
-  void TextOut(Point p, std::string_view text) override;
-  void DrawText(std::string_view text, const Rect& rect, unsigned format) override;
+  Pen SelectPen(const Pen& pen) override {
+    Record("SelectPen(" + std::to_string(pen.width) + "," + Text(pen.color) + ")");
+    return std::exchange(pen_, pen);
+  }
+  Brush SelectBrush(const Brush& brush) override {
+    Record(brush.null ? "SelectBrush(null)" : "SelectBrush(" + Text(brush.color) + ")");
+    return std::exchange(brush_, brush);
+  }
+  const Font* SelectFont(const Font* font) override {
+    Record(font != nullptr ? "SelectFont(" + font->face + ")" : "SelectFont(null)");
+    return std::exchange(font_, font);
+  }
+  void MoveTo(Point p) override { Record("MoveTo(" + Text(p) + ")"); }
+  void LineTo(Point p) override { Record("LineTo(" + Text(p) + ")"); }
+  void Ellipse(const Rect& bounds) override { Record("Ellipse(" + Text(bounds) + ")"); }
+  void Polygon(std::span<const Point> points) override {
+    std::string corners;
+    for (const Point& p : points) corners += (corners.empty() ? "" : ";") + Text(p);
+    Record("Polygon(" + corners + ")");
+  }
+  PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) override {
+    Record(mode == PolygonFillMode::Alternate ? "SetPolygonFillMode(alternate)" : "SetPolygonFillMode(winding)");
+    return std::exchange(fillMode_, mode);
+  }
+  void FillRect(const Rect& rect, Color color) override { Record("FillRect(" + Text(rect) + "," + Text(color) + ")"); }
+  Color SetTextColor(Color color) override {
+    Record("SetTextColor(" + Text(color) + ")");
+    return std::exchange(textColor_, color);
+  }
+  BackgroundMode SetBackgroundMode(BackgroundMode mode) override {
+    Record(mode == BackgroundMode::Transparent ? "SetBackgroundMode(transparent)" : "SetBackgroundMode(opaque)");
+    return std::exchange(background_, mode);
+  }
+  void TextOut(Point p, std::string_view text) override {
+    Record("TextOut(" + Text(p) + "," + std::string(text) + ")");
+  }
+  void DrawText(std::string_view text, const Rect& rect, unsigned format) override {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%04X", format);
+    Record("DrawText(" + std::string(text) + "," + Text(rect) + "," + hex + ")");
+  }
 
   const std::vector<std::string>& Calls() const { return calls_; }
   void Reset() { calls_.clear(); }
@@ -36,10 +66,16 @@ class RecordingDeviceContext : public DeviceContext {
   BackgroundMode Background() const { return background_; }
   PolygonFillMode FillMode() const { return fillMode_; }
 
-  static std::string Format(Color c);
-  static std::string Format(const Rect& r);
-
  private:
+  void Record(const std::string& call) { calls_.push_back(call); }
+  static std::string Text(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+  static std::string Text(const Rect& r) { return Text(Point{r.left, r.top}) + "," + Text(Point{r.right, r.bottom}); }
+  static std::string Text(Color c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
+    return text;
+  }
+
   std::vector<std::string> calls_;
   Pen pen_{1, Color::Black()};
   Brush brush_ = Brush::Solid(Color::White());

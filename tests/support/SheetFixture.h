@@ -6,8 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "model/Selection.h"
 #include "model/Sheet.h"
+#include "objects/Dot.h"
+#include "objects/Line.h"
 #include "objects/PersistentTypes.h"
+#include "objects/StrBox.h"
 #include "store/Database.h"
 #include "store/Store.h"
 
@@ -33,23 +37,54 @@ class SheetFixture : public ::testing::Test {
   T* Make(Args&&... args) {
     return store::New<T>(db.get(), std::forward<Args>(args)...);
   }
-
-  // The character art as one string per row (line feeds removed).
-  std::vector<std::string> Rows() const {
-    std::vector<std::string> rows;
-    const std::string text = sheet->MakeText();
-    std::size_t start = 0;
-    for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', start)) {
-      rows.push_back(text.substr(start, lf - start));
-      start = lf + 1;
+  // A horizontal line whose start joins, or rests on, link when there is one.
+  Line* HLine(std::int32_t x0, std::int32_t x1, std::int32_t y, DrawObj* link = nullptr) {
+    return Make<Line>(sheet, x0, y, x1, y, nullptr, link);
+  }
+  // A dot that settles on the line under it, as the dot tool leaves it.
+  Dot* DotOn(std::int32_t x, std::int32_t y) {
+    Dot* dot = Make<Dot>(sheet, x, y, 1, nullptr);
+    dot->LinkToLine();
+    return dot;
+  }
+  // A text box from the corner (x, y), fitted to its text.
+  StrBox* Text(std::int32_t x, std::int32_t y, const char* text) {
+    return Make<StrBox>(sheet, x, y, 0, 0, String(text), nullptr);
+  }
+  // A drag step as the tools make it: collect and repaint, shift, then settle.
+  static void Drag(DrawObj* obj, std::int32_t dx, std::int32_t dy) {
+    for (const Selection::Moving moving : {Selection::Moving::CollectOnly, Selection::Moving::Shift}) {
+      Selection pass(nullptr, moving);
+      obj->Move(pass, dx, dy);
     }
-    return rows;
+    Selection settle;
+    obj->Select(settle);
+  }
+
+  // The items of a list, front to back.
+  static std::vector<DrawObj*> Items(const List<DrawObj*>& list) {
+    std::vector<DrawObj*> items;
+    List<DrawObj*>::Cursor cursor(list);
+    for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) items.push_back(obj);
+    return items;
   }
   // One row of the art with its trailing blanks removed.
   std::string Row(std::size_t r) const {
-    std::string row = Rows().at(r);
+    const std::string text = sheet->MakeText();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < r; ++i) start = text.find('\n', start) + 1;
+    std::string row = text.substr(start, text.find('\n', start) - start);
     row.erase(row.find_last_not_of(' ') + 1);
     return row;
+  }
+  // Rows from..to as Row gives them, joined by '/'.
+  std::string Art(std::size_t from, std::size_t to) const {
+    std::string art = Row(from);
+    while (from < to) {
+      ++from;
+      art += "/" + Row(from);
+    }
+    return art;
   }
 
   std::unique_ptr<store::Database> db;

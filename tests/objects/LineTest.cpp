@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/Canvas.h"
+#include "model/Selection.h"
+#include "objects/Dot.h"
+#include "objects/Line.h"
+#include "support/RecordingDeviceContext.h"
+#include "support/SheetFixture.h"
+
+namespace virlo {
+namespace {
+
+using LineTest = test::SheetFixture;
+
+TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
+  test::RecordingDeviceContext dc;
+  HLine(20, 52, 24)->Draw(dc);
+  EXPECT_TRUE(dc.Calls().empty());                      // not Visible: paints nothing, but still renders
+  Make<Line>(sheet, 12, 88, 14, 90, nullptr, nullptr);  // both ends in one cell
+  HLine(-5, 36, 120);
+  EXPECT_EQ(Row(1), "  +---+");
+  EXPECT_EQ(Row(5), " +");
+  EXPECT_EQ(Row(7), "----+");
+
+  Line* line = HLine(4, 76, 200);
+  Canvas canvas(78, 64);
+  canvas.Write(2, 12, "ab");
+  canvas.Write(5, 12, "\x83\x7C");  // only single bytes are tested, so the trailing 0x7C counts as a line cell
+  line->RenderText(canvas);
+  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83---+ ");
+}
+
+TEST_F(LineTest, VerticalAndSlantedLines) {
+  Make<Line>(sheet, 12, 8, 12, 72, nullptr, nullptr);
+  EXPECT_EQ(Art(0, 5), " +/ |/ |/ |/ +/");
+
+  // A slanted line (as a file may hold) renders along its orientation and both ends where they lie.
+  Line* slant = Make<Line>(sheet, 20, 104, 52, 136, nullptr, nullptr);
+  EXPECT_EQ(Art(6, 8), "  +---//      +");
+  EXPECT_EQ(slant->GetRect(DrawObj::Area::Hit), (Rect{16, 96, 56, 144}));
+}
+
+TEST_F(LineTest, MoveFollowsOnlyTheCrossDirectionUnlessFree) {
+  Selection s;
+  Line* line = HLine(20, 52, 24);
+  Dot* dot = DotOn(36, 24);
+  EXPECT_TRUE(line->Move(s, 5, 0));
+  EXPECT_EQ(line->start.GetPos(), (Point{20, 24}));
+  EXPECT_EQ(line->selection, nullptr);
+  EXPECT_TRUE(line->Move(s, 5, 16));
+  EXPECT_EQ(line->start.GetPos(), (Point{20, 40}));
+  EXPECT_EQ(dot->GetPos(), (Point{36, 40}));
+  s.Clear();
+
+  Line* free = HLine(12, 92, 200);
+  Dot* rider = DotOn(36, 200);
+  Line* leg = Make<Line>(sheet, 60, 200, 60, 264, nullptr, free);
+  free->SetFlag(DrawObj::FreeMove, true);
+  EXPECT_TRUE(free->Move(s, 5, 16));
+  s.Clear();
+  EXPECT_EQ(free->start.GetPos(), (Point{17, 216}));
+  EXPECT_EQ(rider->GetPos(), (Point{41, 216}));
+  EXPECT_EQ(leg->start.GetPos(), (Point{65, 216}));
+}
+
+TEST_F(LineTest, FindTargetAndHitRectangle) {
+  Line* line = HLine(20, 52, 24);
+  Dot* dot = DotOn(36, 24);
+  EXPECT_EQ(line->FindTarget(20, 24, nullptr), &line->start);
+  EXPECT_EQ(line->FindTarget(20, 24, &line->start), line);
+  EXPECT_EQ(line->FindTarget(36, 24, nullptr), dot);
+  EXPECT_EQ(line->FindTarget(28, 24, nullptr), line);
+  EXPECT_EQ(line->FindTarget(28, 40, nullptr), nullptr);
+  dot->x = 52;  // over the end: the end comes first
+  EXPECT_EQ(line->FindTarget(52, 24, nullptr), &line->end);
+  EXPECT_EQ(line->GetRect(DrawObj::Area::Hit), (Rect{16, 16, 56, 32}));
+  const struct {
+    Point at;
+    bool hit;
+  } hits[] = {{{16, 16}, true},  {{55, 31}, true},  {{15, 24}, false},
+              {{56, 24}, false}, {{36, 15}, false}, {{36, 32}, false}};
+  for (const auto& h : hits) EXPECT_EQ(line->HitTest(h.at.x, h.at.y), h.hit) << h.at.x << "," << h.at.y;
+}
+
+TEST_F(LineTest, SelectWalkSkipsTheDotBehindOneThatResettles) {
+  Line* line = HLine(12, 92, 24);
+  Dot* d1 = DotOn(36, 24);
+  Dot* d2 = DotOn(60, 24);
+  Dot* d3 = DotOn(76, 24);
+
+  // d1 settles back onto the line and moves to the back of the list; the
+  // cursor, moved on to d2 by the removal, then steps past it to d3, which
+  // settles behind d1 in turn; the walk ends meeting d3 again.
+  Selection s;
+  EXPECT_TRUE(line->Select(s));
+  EXPECT_EQ(d1->selection, &s);
+  EXPECT_EQ(d2->selection, nullptr);
+  EXPECT_EQ(d3->selection, &s);
+  EXPECT_EQ(s.list.Count(), 5);  // the line, its ends, d1 and d3
+  s.Clear();
+
+  EXPECT_EQ(Items(line->attached), (std::vector<DrawObj*>{d2, d1, d3}));
+}
+
+}  // namespace
+}  // namespace virlo
