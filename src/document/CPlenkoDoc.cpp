@@ -60,6 +60,9 @@ bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
   ReleaseViewTools();
   DeleteContents();
   database_ = std::move(opened);
+  // A root the program does not know could point at something a later edit
+  // frees; the diagram hangs from "Sheet" alone.
+  database_->KeepOnlyRoot("Sheet");
   pathName_ = absolute;
   title_ = std::filesystem::path(absolute).stem().string();
   untitled_ = false;
