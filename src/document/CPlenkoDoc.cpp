@@ -79,6 +79,7 @@ bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
 
 bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   lastError_.clear();
+  lastRefusal_ = SafeWrite::Refusal::None;
   if (database_ == nullptr || sheet == nullptr) {
     lastError_ = "there is no document to save";
     return false;
@@ -86,7 +87,7 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   const std::string absolute = AbsolutePath(path);
   const String previous = sheet->textFileName;
   sheet->SetTextFileName(Sheet::TextFileNameFor(String(absolute.c_str())));
-  if (!store::DocumentFile::Save(*database_, absolute, lastError_)) {
+  if (!store::DocumentFile::Save(*database_, absolute, lastError_, &lastRefusal_)) {
     // A failed save changes nothing, not even the text file name.
     sheet->SetTextFileName(previous);
     return false;
