@@ -229,6 +229,10 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
       if (ch == '\n') withBreaks += '\r';
       withBreaks += ch;
     }
+    if (TextCodec::HasControlCharacters(withBreaks)) {
+      error = "the text holds control characters";
+      return false;
+    }
     std::optional<std::string> bytes = TextCodec::Utf8ToCp932(withBreaks);
     if (!bytes) {
       error = "the text holds characters that a diagram cannot hold (code page 932)";

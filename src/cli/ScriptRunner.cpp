@@ -1,5 +1,8 @@
 #include "cli/ScriptRunner.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "control/CommandIds.h"
 #include "control/PrintDialog.h"
 #include "model/Sheet.h"
@@ -29,11 +32,14 @@ bool ScriptRunner::Start(const std::string& path) {
   return true;
 }
 
-void ScriptRunner::Run(const std::vector<ScriptCommand>& commands) {
+bool ScriptRunner::Run(const std::vector<ScriptCommand>& commands) {
   for (const ScriptCommand& command : commands) {
     line_ = command.line;
-    Execute(command);
+    // A file that could not be read or written ends the script: what follows
+    // would work on something else than the script means.
+    if (!Execute(command)) return false;
   }
+  return true;
 }
 
 bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs) {
@@ -82,7 +88,12 @@ void ScriptRunner::Note(const std::string& text) {
   std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
 }
 
-void ScriptRunner::Execute(const ScriptCommand& command) {
+bool ScriptRunner::Fail(const std::string& text) {
+  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, text.c_str());
+  return false;
+}
+
+bool ScriptRunner::Execute(const ScriptCommand& command) {
   using Kind = ScriptCommand::Kind;
   const std::uint32_t mods = command.modifiers;
   const Point p0{command.x0, command.y0};
@@ -130,15 +141,15 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
       break;
     case Kind::Save:
       if (!document_.OnSaveDocument(command.text)) {
-        Note("cannot save '" + command.text + "': " + document_.LastError());
+        return Fail("cannot save '" + command.text + "': " + document_.LastError());
       }
       break;
-    case Kind::Open:
-      if (!document_.OnOpenDocument(command.text)) {
-        Note("cannot open '" + command.text + "': " + document_.LastError());
-      }
+    case Kind::Open: {
+      const bool opened = document_.OnOpenDocument(command.text);
       view_.OnActivateView();
+      if (!opened) return Fail("cannot open '" + command.text + "': " + document_.LastError());
       break;
+    }
     case Kind::AnswerOk:
     case Kind::AnswerCancel:
     case Kind::AnswerMarker:
@@ -148,14 +159,22 @@ void ScriptRunner::Execute(const ScriptCommand& command) {
       break;
     case Kind::TextPrint:
       view_.OnCommand(CommandId::FilePrint);
+      // The message has told why; a print that could not be written is a failure.
+      if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
       break;
     case Kind::Show: {
       const std::string art = TextCodec::Cp932ToUtf8(document_.sheet->MakeText());
-      std::fwrite(art.data(), 1, art.size(), out_);
-      std::fflush(out_);
+      if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }
   }
+  return true;
+}
+
+bool ScriptRunner::WriteAll(std::FILE* file, const std::string& bytes) {
+  errno = 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fflush(file) == 0 && written && std::ferror(file) == 0;
 }
 
 }  // namespace virlo::cli

@@ -24,18 +24,25 @@ class ScriptRunner {
   // Starts on a new document, or on the document file given; false (with a
   // message on err) when it cannot.
   bool Start(const std::string& path = "");
-  void Run(const std::vector<ScriptCommand>& commands);
+  // Plays every command; false once a file could not be read or written
+  // (the script stops there; the message is on err). A command that is
+  // disabled or a dialog without an answer is only told, and the script goes on.
+  bool Run(const std::vector<ScriptCommand>& commands);
 
   // Queues the answer an `answer ...` command gives the next dialog; false
   // for a command that is no answer.
   static bool QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs);
+  // Writes all the bytes and flushes them; false when the file refused any.
+  static bool WriteAll(std::FILE* file, const std::string& bytes);
 
   CPlenkoDoc& Document() { return document_; }
   ViewController& View() { return view_; }
 
  private:
-  void Execute(const ScriptCommand& command);
+  bool Execute(const ScriptCommand& command);
   void Note(const std::string& text);
+  // Tells why the script stops; false.
+  bool Fail(const std::string& text);
 
   std::FILE* out_;
   std::FILE* err_;

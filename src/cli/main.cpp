@@ -1,5 +1,8 @@
 // virlo-cli: the headless face of VIRLO.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -24,6 +27,15 @@ namespace {
 
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
+// Scripts are read whole; none of a sensible length comes near this.
+constexpr std::uintmax_t MaxScriptBytes = 16 * 1024 * 1024;
+
+// Writes to standard output; false, with a message, when it refused.
+bool WriteStdout(const std::string& bytes) {
+  if (virlo::cli::ScriptRunner::WriteAll(stdout, bytes)) return true;
+  std::fprintf(stderr, "virlo-cli: cannot write to standard output: %s\n", std::strerror(errno));
+  return false;
+}
 
 void PrintUsage(std::FILE* out) {
   std::fputs(
@@ -96,6 +108,16 @@ int Run(const std::vector<std::string_view>& args) {
     std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
     return ExitUsage;
   }
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(scriptPath, ec);
+  if (!ec && !std::filesystem::is_regular_file(status)) {
+    std::fprintf(stderr, "virlo-cli: script '%s' is not a regular file\n", scriptPath.c_str());
+    return ExitUsage;
+  }
+  if (!ec && std::filesystem::file_size(scriptPath, ec) > MaxScriptBytes) {
+    std::fprintf(stderr, "virlo-cli: script '%s' is longer than %ju bytes\n", scriptPath.c_str(), MaxScriptBytes);
+    return ExitUsage;
+  }
   std::ifstream file(scriptPath, std::ios::binary);
   if (!file) {
     std::fprintf(stderr, "virlo-cli: cannot read script '%s'\n", scriptPath.c_str());
@@ -113,8 +135,7 @@ int Run(const std::vector<std::string_view>& args) {
   virlo::StartStore();
   virlo::cli::ScriptRunner runner(stdout, stderr);
   if (!runner.Start(openPath)) return ExitFailure;
-  runner.Run(commands);
-  return 0;
+  return runner.Run(commands) ? 0 : ExitFailure;
 }
 
 constexpr const char* RenderUsage =
@@ -175,10 +196,8 @@ int Render(const std::vector<std::string_view>& args) {
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
   const std::string art = virlo::cli::ArtExport::Render(*sheet, options);
-  if (output.empty()) {
-    std::fwrite(art.data(), 1, art.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : ExitFailure;
-  }
+  // "-" and /dev/stdout mean standard output, whatever it is connected to.
+  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteStdout(art) ? 0 : ExitFailure;
   // A text file ends every line with CR LF, as the text print does.
   std::string text;
   text.reserve(art.size() + art.size() / 64);
@@ -211,8 +230,7 @@ int Dump(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot dump '%s': %s\n", path.c_str(), error.c_str());
     return ExitFailure;
   }
-  std::fwrite(json.data(), 1, json.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : ExitFailure;
+  return WriteStdout(json) ? 0 : ExitFailure;
 }
 
 }  // namespace

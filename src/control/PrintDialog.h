@@ -28,6 +28,9 @@ class PrintDialog : public Dialog {
   void DoDataExchange(DataExchange& dx) override;
 
  private:
+  // True when the name is the document's own file, by name or through a link.
+  bool IsDocumentItself(const std::string& name) const;
+
   std::string fileName_;
   std::int32_t columns_;
   std::int32_t rows_;

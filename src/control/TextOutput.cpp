@@ -21,12 +21,12 @@ std::string TextOutput::FileBytes(const std::string& art) {
   return bytes;
 }
 
-bool TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
+TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
   Sheet* sheet = document.sheet;
-  if (sheet == nullptr) return false;
+  if (sheet == nullptr) return Result::Cancelled;
   {
     PrintDialog dialog(sheet);
-    if (dialog.DoModal() != DialogResult::Ok) return false;
+    if (dialog.DoModal() != DialogResult::Ok) return Result::Cancelled;
   }
   if (window != nullptr) window->RedrawWindow(Redraw::Invalidate | Redraw::Erase | Redraw::UpdateNow);
   document.UpdateModifiedFlag();
@@ -34,15 +34,15 @@ bool TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
   std::string error;
   switch (AtomicFile::Write(name, FileBytes(sheet->MakeText()), error)) {
     case AtomicFile::Result::Written:
-      break;
+      return Result::Written;
     case AtomicFile::Result::NotOpened:
       DialogRunner::ShowMessage("出力ファイル \"" + name + "\"が開けませんでした。", "ファイルオープン エラー");
-      break;
+      return Result::NotWritten;
     case AtomicFile::Result::NotWritten:
       DialogRunner::ShowMessage("出力ファイル \"" + name + "\"に書き込めませんでした。", "ファイルオープン エラー");
-      break;
+      return Result::NotWritten;
   }
-  return true;
+  return Result::NotWritten;
 }
 
 void TextOutput::ClipboardPrint(CPlenkoDoc& document) {

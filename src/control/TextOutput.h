@@ -12,9 +12,11 @@ class Window;
 // print (the art on the system clipboard).
 class TextOutput {
  public:
-  // True when the dialog was confirmed (the sheet's size and text file name
-  // are then stored, whether or not the file could be written).
-  static bool TextPrint(CPlenkoDoc& document, Window* window);
+  enum class Result { Cancelled, Written, NotWritten };
+  // Confirming the dialog stores the sheet's size and text file name,
+  // whether or not the file can be written; a file that cannot is told in a
+  // message.
+  static Result TextPrint(CPlenkoDoc& document, Window* window);
   static void ClipboardPrint(CPlenkoDoc& document);
 
   // The file's bytes: every line feed of the art becomes CR LF.

@@ -229,7 +229,7 @@ bool ViewController::OnCommand(std::int32_t id) {
       break;
     case CommandId::FilePrint: {
       const std::uint64_t dialogs = DialogRunner::ModalCount();
-      TextOutput::TextPrint(*document_, window_);
+      lastTextPrint_ = TextOutput::TextPrint(*document_, window_);
       EndCaptureIfDialogShown(dialogs);
       break;
     }

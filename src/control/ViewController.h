@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/CommandState.h"
+#include "control/TextOutput.h"
 #include "document/DocumentView.h"
 #include "platform/Point.h"
 
@@ -58,6 +59,8 @@ class ViewController : public DocumentView {
   CommandState UpdateCommand(std::int32_t id) const;
   bool OnCommand(std::int32_t id);
   static bool Handles(std::int32_t id);
+  // How the last text print ended.
+  TextOutput::Result LastTextPrint() const { return lastTextPrint_; }
 
  private:
   void ChooseTool(std::int32_t kind);
@@ -72,6 +75,7 @@ class ViewController : public DocumentView {
   Window* window_;
   std::unique_ptr<DrawTool> currentTool_;
   bool capture_ = false;
+  TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
   std::function<void(const std::string&)> positionDisplay_;
 };
 

@@ -60,6 +60,9 @@ bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
   ReleaseViewTools();
   DeleteContents();
   database_ = std::move(opened);
+  // A root the program does not know could point at something a later edit
+  // frees; the diagram hangs from "Sheet" alone.
+  database_->KeepOnlyRoot("Sheet");
   pathName_ = absolute;
   title_ = std::filesystem::path(absolute).stem().string();
   untitled_ = false;
@@ -76,6 +79,7 @@ bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
 
 bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   lastError_.clear();
+  lastRefusal_ = SafeWrite::Refusal::None;
   if (database_ == nullptr || sheet == nullptr) {
     lastError_ = "there is no document to save";
     return false;
@@ -83,7 +87,7 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   const std::string absolute = AbsolutePath(path);
   const String previous = sheet->textFileName;
   sheet->SetTextFileName(Sheet::TextFileNameFor(String(absolute.c_str())));
-  if (!store::DocumentFile::Save(*database_, absolute, lastError_)) {
+  if (!store::DocumentFile::Save(*database_, absolute, lastError_, &lastRefusal_)) {
     // A failed save changes nothing, not even the text file name.
     sheet->SetTextFileName(previous);
     return false;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/SafeWrite.h"
+
 namespace virlo {
 
 class DocumentView;
@@ -41,6 +43,9 @@ class CPlenkoDoc {
   virtual bool OnSaveDocument(const std::string& path);
   virtual void OnCloseDocument();
   const std::string& LastError() const { return lastError_; }
+  // Why the last save could not write its file at all (ReadOnly: the user
+  // may not replace it; saving under another name may help).
+  SafeWrite::Refusal LastRefusal() const { return lastRefusal_; }
   virtual void DeleteContents();
 
   void SetTitle(std::string title) { title_ = std::move(title); }
@@ -98,6 +103,7 @@ class CPlenkoDoc {
   std::string title_ = "Plenko1";
   std::string pathName_;
   std::string lastError_;
+  SafeWrite::Refusal lastRefusal_ = SafeWrite::Refusal::None;
   bool modified_ = false;
   std::string savedContent_;
   bool untitled_ = true;

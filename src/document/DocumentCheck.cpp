@@ -15,6 +15,7 @@
 #include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
+#include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/TypeDescription.h"
 #include "store/TypeLayout.h"
@@ -174,6 +175,11 @@ class Checker {
       DrawObj* obj = AsDrawObj(part.address, part.type);
       if (obj == nullptr) continue;
       const std::string what = "a " + part.type->Name();
+      // Its text would reach terminals, where a control character acts.
+      if (auto* text = dynamic_cast<StrBox*>(obj);
+          text != nullptr && TextCodec::HasControlCharacters(text->str.View())) {
+        return Fail("a text holds control characters");
+      }
       if (obj->sheet != sheet) return Fail(what + " belongs to no sheet of the document");
       std::int64_t steps = 0;
       for (const DrawObj* up = obj->parent; up != nullptr; up = up->parent) {

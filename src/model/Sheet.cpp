@@ -1,5 +1,7 @@
 #include "model/Sheet.h"
 
+#include <string_view>
+
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
 #include "platform/DeviceContext.h"
@@ -91,10 +93,16 @@ void Sheet::ClearSelection() {
 }
 
 String Sheet::TextFileNameFor(const String& path) {
-  std::int32_t p = 0;
-  for (std::int32_t found = path.FindChar('.', p + 1); found != -1; found = path.FindChar('.', p + 1)) p = found;
-  const String stem = path.Left(p);
-  return String(stem.Text(), ".txt");
+  // Only the file name counts: a '.' in a folder's name is no extension, and
+  // a name that starts with '.' has none there either.
+  const std::string_view whole = path.View();
+  const std::size_t slash = whole.rfind('/');
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::size_t dot = whole.rfind('.');
+  const std::size_t stemEnd = dot != std::string_view::npos && dot > nameStart ? dot : whole.size();
+  std::string name = std::string(whole.substr(0, stemEnd)) + ".txt";
+  if (name == whole) name += ".txt";
+  return String(name.c_str());
 }
 
 DrawObj* Sheet::HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {

@@ -50,7 +50,10 @@ class Sheet {
   void ClearSelection();
 
   void SetTextFileName(const String& name) { textFileName.Assign(name); }
-  // The path before its last '.' at index 1 or later, followed by ".txt".
+  // The text file beside a document: its file name without the last
+  // extension, with ".txt" ("dia.vrl" gives "dia.txt", "diagram" gives
+  // "diagram.txt"). Never the document's own path: a document named
+  // "notes.txt" prints to "notes.txt.txt".
   static String TextFileNameFor(const String& path);
 
   DrawObj* HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const;

@@ -1,6 +1,7 @@
 #include "objects/CTextDialog.h"
 
 #include "objects/StrBox.h"
+#include "platform/TextCodec.h"
 
 namespace virlo {
 
@@ -23,6 +24,11 @@ void CTextDialog::DoDataExchange(DataExchange& dx) {
   std::string text = editText_;
   dx.Text(TextEdit, text);
   if (!dx.MaxChars(TextEdit, text, MaxText)) return;
+  // The art goes to terminals: a control character there would act, not show.
+  if (dx.SaveAndValidate() && TextCodec::HasControlCharacters(text)) {
+    dx.Fail(TextEdit, "文字列に制御文字は使えません。");
+    return;
+  }
   editText_ = std::move(text);
   dx.Radio(LeftButton, alignmentChoice_);
 

@@ -69,4 +69,15 @@ std::optional<std::string> TextCodec::Utf8ToCp932(std::string_view text) {
   return out;
 }
 
+bool TextCodec::HasControlCharacters(std::string_view text) {
+  constexpr char Delete = 0x7F;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    if (ch == '\n') continue;
+    if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if ((ch >= 0 && ch < ' ') || ch == Delete) return true;
+  }
+  return false;
+}
+
 }  // namespace virlo

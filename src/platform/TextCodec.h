@@ -15,6 +15,11 @@ class TextCodec {
   // Nothing when the text holds a character code page 932 cannot hold or is
   // not valid UTF-8.
   static std::optional<std::string> Utf8ToCp932(std::string_view text);
+  // True when the text holds a control character a terminal would act on
+  // (escape, bell, a carriage return of its own, ...). Line breaks, LF or
+  // CR LF, are no such character. Code page 932 has no control byte inside a
+  // double-byte character, so the test works on either code.
+  static bool HasControlCharacters(std::string_view text);
 };
 
 }  // namespace virlo

@@ -117,4 +117,8 @@ Database::Root* Database::CreateRoot(const std::string& name) {
   return roots_.back().get();
 }
 
+void Database::KeepOnlyRoot(const std::string& name) {
+  std::erase_if(roots_, [&name](const std::unique_ptr<Root>& root) { return root->Name() != name; });
+}
+
 }  // namespace virlo::store

@@ -56,6 +56,8 @@ class Database {
   };
   Root* FindRoot(const std::string& name);
   Root* CreateRoot(const std::string& name);
+  // Forgets every root but the one named.
+  void KeepOnlyRoot(const std::string& name);
   const std::vector<std::unique_ptr<Root>>& Roots() const { return roots_; }
 
   // The undo history: a marker before each edit, then undo(1) and redo(1).

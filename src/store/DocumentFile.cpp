@@ -9,7 +9,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/TempFile.h"
+#include "platform/SafeWrite.h"
 #include "store/Database.h"
 #include "store/FieldVisitor.h"
 #include "store/ObjectNumbering.h"
@@ -185,11 +185,14 @@ bool WriteFile(const Database& db, const ObjectNumbering& numbering, const std::
 
 }  // namespace
 
-bool DocumentFile::Save(const Database& db, const std::string& path, std::string& error) {
+bool DocumentFile::Save(const Database& db, const std::string& path, std::string& error, SafeWrite::Refusal* refusal) {
   ObjectNumbering numbering(db);
   if (!numbering.Run(error)) return false;
-  TempFile temp;
-  return temp.Create(path, error) && WriteFile(db, numbering, temp.Path(), error) && temp.Commit(error);
+  SafeWrite write;
+  const bool saved = write.Begin(path, SafeWrite::Kind::Document, error) &&
+                     WriteFile(db, numbering, write.WritePath(), error) && write.Commit(error);
+  if (refusal != nullptr) *refusal = write.Refused();
+  return saved;
 }
 
 namespace {
@@ -293,6 +296,23 @@ bool ReadHeader(const std::string& path, std::string& error) {
   return true;
 }
 
+// A path as the path of a file: URI, with the characters a URI gives a
+// meaning to escaped.
+std::string UriPath(const std::string& path) {
+  std::string uri;
+  for (const char ch : path) {
+    if (ch == '%' || ch == '?' || ch == '#') {
+      static constexpr char Hex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += Hex[static_cast<unsigned char>(ch) >> 4];
+      uri += Hex[static_cast<unsigned char>(ch) & 0x0F];
+    } else {
+      uri += ch;
+    }
+  }
+  return uri;
+}
+
 bool QueryInt(Connection& in, const char* sql, std::int64_t& value) {
   Statement query(in, sql);
   if (!query.Ok() || sqlite3_step(*query) != SQLITE_ROW) return false;
@@ -306,7 +326,14 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
   if (!ReadHeader(path, error)) return nullptr;
 
   Connection in;
-  if (!in.Open(path, SQLITE_OPEN_READONLY)) {
+  // Without a log beside it, the file is all there is: reading it as
+  // immutable makes SQLite leave no file of its own beside it.
+  std::error_code noLog;
+  const bool hasLog = std::filesystem::exists(path + "-wal", noLog);
+  // "file://localhost" keeps a path that starts with two slashes from naming a host.
+  const std::string uri =
+      "file://localhost" + UriPath(std::filesystem::absolute(path, noLog).string()) + "?immutable=1";
+  if (!in.Open(hasLog ? path : uri, SQLITE_OPEN_READONLY | (hasLog ? 0 : SQLITE_OPEN_URI))) {
     error = "it cannot be opened as a database: " + in.Error();
     return nullptr;
   }

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/SafeWrite.h"
+
 namespace virlo::store {
 
 class Database;
@@ -16,15 +18,18 @@ class DocumentFile {
   static constexpr std::int32_t ApplicationId = 0x5649524C;  // "VIRL"
   static constexpr std::int32_t FormatVersion = 1;
 
-  // Writes a complete new file beside path and renames it over path, so a
-  // failure leaves the old file as it was. False with the reason in error.
-  static bool Save(const Database& db, const std::string& path, std::string& error);
+  // Writes the file safely (SafeWrite): links followed, the old file's
+  // rights kept, nothing of an older database left beside it; a failure
+  // leaves the old file as it was. False with the reason in error, and why
+  // the file could not be written at all in refusal when asked.
+  static bool Save(const Database& db, const std::string& path, std::string& error,
+                   SafeWrite::Refusal* refusal = nullptr);
 
   // Reads and checks a file: the format, the integrity, every record and
   // every reference (in range, of the expected type). The objects come back
   // blank-built with their fields set, no object logic run; the caller checks
   // what the objects mean before using them. Null with the reason in error.
-  // The file is only read.
+  // The file is only read, and nothing is left beside it.
   static std::unique_ptr<Database> Open(const std::string& path, std::string& error);
 };
 

@@ -111,14 +111,15 @@ TEST_F(CrashSafeSaveTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
     // Only the killed save's temporary file may be left beside it.
     const std::vector<std::string> left = Leftovers();
     ASSERT_LE(left.size(), before + 1);
-    for (const std::string& f : left) EXPECT_TRUE(f.size() == name.size() + 8 && f.starts_with("." + name + ".")) << f;
+    for (const std::string& f : left) EXPECT_TRUE(f.size() == 13 && f.starts_with(".virlo-")) << f;
 
     // A normal save beside them succeeds and puts the old document back, byte for byte.
     if (dump == dumpB || round % 4 == 0) {
       ASSERT_TRUE(oldDoc.OnSaveDocument(path)) << oldDoc.LastError();
       ASSERT_EQ(folder.Read(name), fileA);
     }
-    ASSERT_EQ(Leftovers().size(), left.size()) << "the normal save left a file behind";
+    // It may clear stale leftovers; it leaves none of its own.
+    ASSERT_LE(Leftovers().size(), left.size()) << "the normal save left a file behind";
     if (left.size() >= 20) {
       for (const std::string& f : left) std::filesystem::remove(folder.Path(f));
     }

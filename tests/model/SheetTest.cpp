@@ -21,7 +21,9 @@ TEST_F(SheetTest, TheTextFileIsNamedAfterTheDocumentAndTheGridSnapsToCellCentres
   EXPECT_EQ(sheet->textFileName.View(), "/tmp/dia.txt");
   const struct {
     const char *path, *expected;
-  } names[] = {{"C:\\a.b\\c", "C:\\a.txt"}, {"abc", ".txt"}, {".vrl", ".txt"}, {"a.b.c", "a.b.txt"}};
+  } names[] = {{"/x/dia.vrl", "/x/dia.txt"}, {"/x/my.dir/diagram", "/x/my.dir/diagram.txt"},
+               {"abc", "abc.txt"},           {".vrl", ".vrl.txt"},
+               {"a.b.c", "a.b.txt"},         {"/x/notes.txt", "/x/notes.txt.txt"}};
   for (const auto& n : names) EXPECT_EQ(Sheet::TextFileNameFor(String(n.path)).View(), n.expected) << n.path;
   // The grid snaps to cell centres; remainders take the sign of the dividend.
   const struct {

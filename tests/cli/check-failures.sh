@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# virlo-cli reports every failure to read or write with status 1, and refuses
+# scripts it must not read with status 2; disabled commands stay notes.
+#   check-failures.sh VIRLO_CLI SCRATCH_FOLDER
+set -u
+cli=$1
+work=$2
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work" || exit 1
+failed=0
+expect() {  # expect STATUS DESCRIPTION COMMAND...
+  local want=$1 what=$2
+  shift 2
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  if [ "$got" != "$want" ]; then
+    echo "FAIL: $what: status $got, expected $want"
+    cat "$work/err"
+    failed=1
+  fi
+}
+
+printf 'tool box\ndrag 20 24 60 56\nsave "doc.vrl"\n' >make.script
+expect 0 "a script that saves" "$cli" run make.script
+expect 1 "render into a full disk" sh -c "'$cli' render doc.vrl >/dev/full"
+expect 1 "dump into a full disk" sh -c "'$cli' dump doc.vrl >/dev/full"
+printf 'show\n' >show.script
+expect 1 "show into a full disk" sh -c "'$cli' run show.script >/dev/full"
+printf 'save "missing/doc.vrl"\nshow\n' >save.script
+expect 1 "a save that fails" "$cli" run save.script
+[ -s "$work/out" ] && { echo "FAIL: the script went on after a failed save"; failed=1; }
+printf 'open "nothing.vrl"\n' >open.script
+expect 1 "an open that fails" "$cli" run open.script
+printf 'answer print 20 20 "missing/art.txt"\ntextprint\n' >print.script
+expect 1 "a text print that fails" "$cli" run print.script
+printf 'delete\nundo\nshow\n' >notes.script
+expect 0 "disabled commands are notes" "$cli" run notes.script
+expect 2 "a folder as the script" "$cli" run "$work"
+expect 2 "a device as the script" "$cli" run /dev/zero
+expect 0 "render to standard output by name" sh -c "'$cli' render doc.vrl --output - | grep -q '+----+'"
+expect 0 "render to /dev/stdout" sh -c "'$cli' render doc.vrl --output /dev/stdout | grep -q '+----+'"
+exit $failed
