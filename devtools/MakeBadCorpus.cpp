@@ -345,6 +345,10 @@ int main(int argc, char** argv) {
     });
     edited("text_without_characters.vrl",
            [](Doc& d, const Roles& r) { d.Edit(r.strBox, [](Bytes& b) { PutRef(b, StrBoxAt::text, 0, 0); }); });
+    edited("text_with_control_character.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Edit(text, [](Bytes& b) { b.at(0) = '\x1B'; });  // ESC: a terminal would obey it
+    });
     edited("texts_share_characters.vrl", [](Doc& d, const Roles& r) {
       const Bytes sheet = d.Data(r.sheet);
       d.Edit(r.strBox, [&](Bytes& b) { b.replace(StrBoxAt::text, 12, sheet, SheetAt::textFileName, 12); });
