@@ -1,5 +1,9 @@
 // virlo-cli: the headless face of VIRLO.
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -13,6 +17,8 @@
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
+#include "import/ArtGrid.h"
+#include "import/ArtImporter.h"
 #include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
 #include "platform/AtomicFile.h"
@@ -41,6 +47,11 @@ void PrintUsage(std::FILE* out) {
       "        --comment starts every line with PREFIX\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
+      "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
+      "                              [--tab N]\n"
+      "        read character art (ART, or - for standard input) as a diagram of\n"
+      "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
+      "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n"
@@ -215,6 +226,115 @@ int Dump(const std::vector<std::string_view>& args) {
   return std::fflush(stdout) == 0 ? 0 : ExitFailure;
 }
 
+constexpr const char* ImportUsage =
+    "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
+    "                  [--tab N]\n";
+// Art is read whole; a sheet of 256 x 256 cells is far smaller.
+constexpr std::size_t MaxArtBytes = 16 * 1024 * 1024;
+
+int ImportUsageError(const char* why) {
+  if (why != nullptr) std::fprintf(stderr, "virlo-cli: %s\n", why);
+  std::fputs(ImportUsage, stderr);
+  return ExitUsage;
+}
+
+// The whole of a file or of standard input ("-"); false with the reason.
+bool ReadArt(const std::string& path, std::string& text, std::string& error) {
+  std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    error = std::strerror(errno);
+    return false;
+  }
+  if (path != "-") {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+      std::fclose(file);
+      error = "it is not a regular file";
+      return false;
+    }
+  }
+  char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() <= MaxArtBytes) {
+    text.append(buffer, got);
+  }
+  const bool failed = std::ferror(file) != 0;
+  if (path != "-") std::fclose(file);
+  if (failed) {
+    error = std::strerror(errno);
+    return false;
+  }
+  if (text.size() > MaxArtBytes) {
+    error = "it is longer than " + std::to_string(MaxArtBytes) + " bytes";
+    return false;
+  }
+  return true;
+}
+
+int Import(const std::vector<std::string_view>& args) {
+  std::string art;
+  std::string output;
+  virlo::ArtGrid::Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (IsHelp(args[i])) return Help();
+    if (args[i] == "--output" && hasValue) {
+      output = args[++i];
+    } else if (args[i] == "--encoding" && hasValue) {
+      const std::string_view encoding = args[++i];
+      if (encoding != "utf-8" && encoding != "cp932") return ImportUsageError("the encoding is utf-8 or cp932");
+      options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
+    } else if (args[i] == "--comment" && hasValue) {
+      options.commentPrefix = args[++i];
+    } else if (args[i] == "--tab" && hasValue) {
+      const std::string_view tab = args[++i];
+      std::int32_t size = 0;
+      const auto [end, ec] = std::from_chars(tab.data(), tab.data() + tab.size(), size);
+      if (ec != std::errc() || end != tab.data() + tab.size() || size < 1 || size > 32) {
+        return ImportUsageError("the tab size is a number from 1 to 32");
+      }
+      options.tabSize = size;
+    } else if (art.empty() && (args[i] == "-" || !args[i].starts_with("--"))) {
+      art = args[i];
+    } else {
+      return ImportUsageError(nullptr);
+    }
+  }
+  if (art.empty() || output.empty()) return ImportUsageError(nullptr);
+  if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
+    return ImportUsageError("the comment prefix is one line");
+  }
+  std::string text;
+  std::string error;
+  if (!ReadArt(art, text, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  virlo::ArtGrid grid;
+  if (!grid.Read(text, options, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  virlo::StartStore();
+  virlo::CPlenkoDoc document;
+  virlo::ArtImporter::Report report;
+  if (!document.OnNewDocument() || !virlo::ArtImporter::Import(grid, *document.sheet, report, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  if (grid.MarkerSubstitutes() > 0) {
+    std::fprintf(stderr, "virlo-cli: %d arrows a document cannot hold became markers\n", grid.MarkerSubstitutes());
+  }
+  if (grid.UnknownSubstitutes() > 0) {
+    std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
+  }
+  if (!document.OnSaveDocument(output)) {
+    std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());
+    return ExitFailure;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -235,6 +355,7 @@ int main(int argc, char** argv) {
   if (command == "run") return Run(args);
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
+  if (command == "import") return Import(args);
   std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
   PrintUsage(stderr);
   return ExitUsage;
