@@ -124,7 +124,7 @@ class Builder {
         Box* box = boxes_[static_cast<std::size_t>(host.index)];
         if (box == nullptr) return nullptr;
         Line* sides[] = {&box->top, &box->left, &box->bottom, &box->right};
-        return sides[host.side];
+        return sides[static_cast<std::size_t>(host.side)];
       }
       case ArtPlan::Host::Kind::None:
         break;

@@ -10,6 +10,7 @@
 #include "model/Canvas.h"
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
+#include "objects/MarkerTable.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -17,7 +18,7 @@ namespace {
 
 // After this many readings with more and more text, everything is text.
 constexpr int MaxReadings = 8;
-constexpr std::int32_t Aggregation = 14;
+constexpr std::int32_t Aggregation = MarkerTable::Aggregation;
 
 class Footprint {
  public:

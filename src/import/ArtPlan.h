@@ -16,12 +16,14 @@ struct ArtPlan {
     friend bool operator==(const Cell&, const Cell&) = default;
   };
 
+  // A box's sides, in the order the box holds them.
+  enum class Side : std::int32_t { Top = 0, Left = 1, Bottom = 2, Right = 3 };
+
   // What a line end or a dot rests on: a line of the plan, or a side of a box.
   struct Host {
     enum class Kind { None, Line, BoxSide } kind = Kind::None;
     std::int32_t index = -1;
-    // For a box side: 0 top, 1 left, 2 bottom, 3 right, as the box holds them.
-    std::int32_t side = 0;
+    Side side = Side::Top;
   };
 
   struct End {

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+
+#include "objects/MarkerTable.h"
 
 namespace virlo {
 namespace {
@@ -17,45 +20,22 @@ constexpr std::int32_t ShortestWordedRun = 3;
 
 bool IsAlnum(char ch) { return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
 
-// The marker a character stands for at a line's end, or -1.
+// The marker a character stands for at a line's end, or -1: the types whose
+// marker is that one character.
 std::int32_t MarkerOfByte(char ch) {
-  switch (ch) {
-    case '+':
-      return 0;
-    case '-':
-      return 1;
-    case '|':
-      return 2;
-    case '/':
-      return 3;
-    case '\\':
-      return 4;
-    case '.':
-      return 5;
-    case ':':
-      return 6;
-    case '*':
-      return 7;
-    case 'O':
-      return 8;
-    case '<':
-      return 9;
-    case '>':
-      return 10;
-    case '^':
-      return 11;
-    case 'V':
-      return 12;
-    case 'A':
-      return 13;
-    case 'U':
-      return 15;
-    default:
-      return -1;
-  }
+  static const std::array<std::int8_t, 256> types = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (std::int32_t type = MarkerTable::Count - 1; type >= 0; --type) {
+      const std::string_view text = MarkerTable::MarkerText(type);
+      if (text.size() == 1) table[static_cast<unsigned char>(text[0])] = static_cast<std::int8_t>(type);
+    }
+    return table;
+  }();
+  return types[static_cast<unsigned char>(ch)];
 }
 
-constexpr std::int32_t Aggregation = 14;
+constexpr std::int32_t Aggregation = MarkerTable::Aggregation;
 
 }  // namespace
 
@@ -67,14 +47,18 @@ ArtRecognizer::ArtRecognizer(const ArtGrid& grid, const std::vector<std::uint8_t
   labelCell_.assign(cells, 0);
   covered_.assign(cells, 0);
   horizontalAt_.assign(cells, -1);
-  acrossRunner_.assign(cells, -1);
-  downRunner_.assign(cells, -1);
+  acrossRunner_.assign(cells, Runners{-1, -1});
+  downRunner_.assign(cells, Runners{-1, -1});
   verticalAt_.assign(cells, -1);
 }
 
 bool ArtRecognizer::IsText(std::int32_t c, std::int32_t r) const {
   if (!Inside(c, r)) return false;
-  return grid_.IsWide(c, r) || (!forcedText_.empty() && forcedText_[Index(c, r)] != 0);
+  return grid_.IsWide(c, r) || IsForced(c, r);
+}
+
+bool ArtRecognizer::IsForced(std::int32_t c, std::int32_t r) const {
+  return Inside(c, r) && !forcedText_.empty() && forcedText_[Index(c, r)] != 0;
 }
 
 char ArtRecognizer::Structural(std::int32_t c, std::int32_t r) const {
@@ -97,8 +81,17 @@ std::int32_t ArtRecognizer::MarkerAt(std::int32_t c, std::int32_t r) const {
   const std::int32_t marker = MarkerOfByte(ch);
   if (marker < 0) return -1;
   // A capital letter inside a word is the word's.
-  const bool letter = ch == 'O' || ch == 'V' || ch == 'A' || ch == 'U';
+  const bool letter = IsAlnum(ch);
   if (letter && (IsAlnum(Structural(c - 1, r)) || IsAlnum(Structural(c + 1, r)))) return -1;
+  return marker;
+}
+
+std::int32_t ArtRecognizer::SideMarkerAt(std::int32_t c, std::int32_t r, std::int32_t outward) const {
+  const char ch = Structural(c, r);
+  const std::int32_t marker = MarkerOfByte(ch);
+  if (marker < 0 || ch == '<') return MarkerAt(c, r);
+  const bool letter = IsAlnum(ch);
+  if (letter && IsAlnum(Structural(c + outward, r))) return -1;
   return marker;
 }
 
@@ -116,11 +109,24 @@ ArtPlan ArtRecognizer::Recognize() {
 
 void ArtRecognizer::FindLabels() {
   // A label sits in a run of "-" between two blanks: "+- backend ---+".
+  // A "-" between letters or digits and a "+" with no "-" beside it are the
+  // label's own: "TCP-IP", "ack=x+1".
+  auto bounds = [&](std::int32_t c, std::int32_t r) {
+    const char before = Structural(c - 1, r);
+    const char after = Structural(c + 1, r);
+    switch (Structural(c, r)) {
+      case '-':
+        return !(IsAlnum(before) && IsAlnum(after));
+      case '+':
+        return before == '-' || after == '-';
+      default:
+        return false;
+    }
+  };
   for (std::int32_t r = 0; r < rows_; ++r) {
     std::int32_t previous = -1;
     for (std::int32_t c = 0; c <= columns_; ++c) {
-      const char ch = Structural(c, r);
-      if (c < columns_ && ch != '-' && ch != '+') continue;
+      if (c < columns_ && !bounds(c, r)) continue;
       const std::int32_t first = previous + 1;
       const std::int32_t last = c - 1;
       if (previous >= 0 && c < columns_ && last - first >= 2 && Structural(first, r) == ' ' &&
@@ -160,10 +166,10 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0) {
     return ch == '-' || ch == '+' || MarkerAt(c, r) >= 0;
   };
   // A cell of a left or right side: "|", a junction or a marker.
-  auto downOk = [&](std::int32_t c, std::int32_t r) {
+  auto downOk = [&](std::int32_t c, std::int32_t r, std::int32_t outward) {
     if (!Inside(c, r)) return false;
     const char ch = Structural(c, r);
-    return ch == '|' || ch == '+' || MarkerAt(c, r) >= 0;
+    return ch == '|' || ch == '+' || SideMarkerAt(c, r, outward) >= 0;
   };
   // A corner is "+" or a marker the user gave it, never a line character.
   auto corner = [&](std::int32_t c, std::int32_t r) {
@@ -173,11 +179,11 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0) {
   std::int32_t tries = 0;
   for (std::int32_t c1 = c0 + 1; c1 < columns_ && acrossOk(c1, r0); ++c1) {
     if (!corner(c1, r0) || c1 < c0 + 2) continue;
-    for (std::int32_t r1 = r0 + 1; r1 < rows_ && downOk(c0, r1); ++r1) {
+    for (std::int32_t r1 = r0 + 1; r1 < rows_ && downOk(c0, r1, -1); ++r1) {
       if (++tries > MaxBoxTries) return false;
       if (!corner(c0, r1) || !corner(c1, r1)) continue;
       bool sides = true;
-      for (std::int32_t r = r0 + 1; r < r1 && sides; ++r) sides = downOk(c1, r);
+      for (std::int32_t r = r0 + 1; r < r1 && sides; ++r) sides = downOk(c1, r, 1);
       for (std::int32_t c = c0 + 1; c < c1 && sides; ++c) sides = acrossOk(c, r1);
       if (!sides) continue;
       ArtPlan::Box box;
@@ -199,29 +205,27 @@ void ArtRecognizer::ClaimBox(const ArtPlan::Box& box) {
   const auto index = static_cast<std::int32_t>(plan_.boxes.size());
   const auto [c0, r0] = box.topLeft;
   const auto [c1, r1] = box.bottomRight;
-  auto claim = [&](std::int32_t c, std::int32_t r, std::int32_t side) {
+  using Side = ArtPlan::Side;
+  auto claim = [&](std::int32_t c, std::int32_t r, Side side) {
     const std::size_t i = Index(c, r);
     // A side two boxes share belongs to the first.
-    if (owner_[i] == Owner::BoxEdge || owner_[i] == Owner::BoxCorner || owner_[i] == Owner::BoxLabel) return;
-    owner_[i] = labelCell_[i] != 0 && (side == 0 || side == 2) ? Owner::BoxLabel : Owner::BoxEdge;
+    if (owner_[i] == Owner::BoxEdge || owner_[i] == Owner::BoxCorner || owner_[i] == Owner::Label) return;
+    owner_[i] = labelCell_[i] != 0 && (side == Side::Top || side == Side::Bottom) ? Owner::Label : Owner::BoxEdge;
     edge_[i] = {index, side};
   };
-  constexpr std::int32_t Top = 0;
-  constexpr std::int32_t Left = 1;
-  constexpr std::int32_t Bottom = 2;
-  constexpr std::int32_t Right = 3;
-  auto runs = [&](std::vector<std::int32_t>& runner, std::int32_t c, std::int32_t r) {
-    if (runner[Index(c, r)] < 0) runner[Index(c, r)] = 2 * index;
+  auto runs = [&](std::vector<Runners>& runners, std::int32_t c, std::int32_t r) {
+    Runners& at = runners[Index(c, r)];
+    (at[0] < 0 ? at[0] : at[1]) = 2 * index;
   };
   for (std::int32_t c = c0 + 1; c < c1; ++c) {
-    claim(c, r0, Top);
-    claim(c, r1, Bottom);
+    claim(c, r0, Side::Top);
+    claim(c, r1, Side::Bottom);
     runs(acrossRunner_, c, r0);
     runs(acrossRunner_, c, r1);
   }
   for (std::int32_t r = r0 + 1; r < r1; ++r) {
-    claim(c0, r, Left);
-    claim(c1, r, Right);
+    claim(c0, r, Side::Left);
+    claim(c1, r, Side::Right);
     runs(downRunner_, c0, r);
     runs(downRunner_, c1, r);
   }
@@ -262,8 +266,26 @@ void ArtRecognizer::FindLines(bool horizontal) {
     const char ch = Structural(c, r);
     return ch != along && ch != '+' && !crossing(c, r) && MarkerAt(c, r) >= 0 && MarkerAt(c, r) != Aggregation;
   };
+  // A box side across the line's way that the line runs over and shows on.
+  auto overSide = [&](std::int32_t c, std::int32_t r) {
+    if (OwnerOf(c, r) != Owner::BoxEdge || IsText(c, r) || Structural(c, r) != along) return false;
+    const ArtPlan::Side side = edge_[Index(c, r)].side;
+    const bool sideDown = side == ArtPlan::Side::Left || side == ArtPlan::Side::Right;
+    return sideDown == horizontal && isAlong(c - ac, r - ar) && isAlong(c + ac, r + ar);
+  };
+  // Text written over a horizontal line, with a blank either side and the
+  // line's run beyond: "--- SYN seq=x --->".
+  auto overLabel = [&](std::int32_t c, std::int32_t r) {
+    // Wide characters are text, and may well be a label's.
+    if (!horizontal || labelCell_[Index(c, r)] == 0 || OwnerOf(c, r) != Owner::Free || IsForced(c, r)) return false;
+    std::int32_t first = c;
+    std::int32_t last = c;
+    while (Inside(first - 1, r) && labelCell_[Index(first - 1, r)] != 0) --first;
+    while (Inside(last + 1, r) && labelCell_[Index(last + 1, r)] != 0) ++last;
+    return isAlong(first - 1, r) && isAlong(last + 1, r);
+  };
   auto inTrack = [&](std::int32_t c, std::int32_t r) {
-    return isAlong(c, r) || passes(c, r) || crossing(c, r) || dot(c, r);
+    return isAlong(c, r) || passes(c, r) || crossing(c, r) || dot(c, r) || overSide(c, r) || overLabel(c, r);
   };
   // The end of a track beyond its last cell.
   auto endAt = [&](std::int32_t c, std::int32_t r, std::int32_t step, ArtPlan::End& end) {
@@ -272,7 +294,7 @@ void ArtRecognizer::FindLines(bool horizontal) {
     const char ch = Structural(nc, nr);
     if (ch == '+') {
       end.cell = {nc, nr};
-      end.marker = 0;
+      end.marker = MarkerTable::Join;
       return true;
     }
     // "<>" stands in two cells from its own; leftwards its first is one further.
@@ -288,7 +310,7 @@ void ArtRecognizer::FindLines(bool horizontal) {
       return true;
     }
     end.cell = {c, r};
-    end.marker = horizontal ? 1 : 2;
+    end.marker = horizontal ? MarkerTable::HorizontalLine : MarkerTable::VerticalLine;
     return false;
   };
 
@@ -321,7 +343,7 @@ void ArtRecognizer::FindLines(bool horizontal) {
       const std::int32_t length = to - from + 1;
       const bool worded = IsAlnum(Structural(line.start.cell.column - ac, line.start.cell.row - ar)) ||
                           IsAlnum(Structural(line.end.cell.column + ac, line.end.cell.row + ar));
-      const bool structural = (startJoint && line.start.marker == 0) || (endJoint && line.end.marker == 0);
+      const bool structural = (startJoint && line.start.marker == MarkerTable::Join) || (endJoint && line.end.marker == MarkerTable::Join);
       const std::int32_t shortest = horizontal ? 3 : 2;
       const bool accepted =
           alongCells > 0 && (length >= shortest || (structural && length >= 2)) &&
@@ -333,9 +355,13 @@ void ArtRecognizer::FindLines(bool horizontal) {
           const std::int32_t kc = horizontal ? k : o;
           const std::int32_t kr = horizontal ? o : k;
           at[Index(kc, kr)] = index;
-          std::int32_t& runner = (horizontal ? acrossRunner_ : downRunner_)[Index(kc, kr)];
-          if (runner < 0) runner = 2 * index + 1;
-          if (dot(kc, kr)) plan_.dots.push_back({{kc, kr}, MarkerAt(kc, kr), {ArtPlan::Host::Kind::Line, index, 0}});
+          Runners& runners = (horizontal ? acrossRunner_ : downRunner_)[Index(kc, kr)];
+          if (runners[0] < 0) runners[0] = 2 * index + 1;
+          if (overLabel(kc, kr)) {
+            owner_[Index(kc, kr)] = Owner::Label;
+          } else if (dot(kc, kr)) {
+            plan_.dots.push_back({{kc, kr}, MarkerAt(kc, kr), {ArtPlan::Host::Kind::Line, index}});
+          }
         }
         for (std::int32_t k = from; k <= to; ++k) covered_[Index(horizontal ? k : o, horizontal ? o : k)] = 1;
         // A two-cell marker takes the cell after its own as well.
@@ -372,7 +398,7 @@ void ArtRecognizer::LinkEnds() {
       // An end in a line that runs across this one rests on it.
       const bool horizontal = plan_.lines[static_cast<std::size_t>(i)].horizontal;
       if (const std::int32_t host = (horizontal ? verticalAt_ : horizontalAt_)[cell]; host >= 0) {
-        end.host = {ArtPlan::Host::Kind::Line, host, 0};
+        end.host = {ArtPlan::Host::Kind::Line, host};
         continue;
       }
       // Two ends that meet in a "+" are joined.
@@ -381,7 +407,7 @@ void ArtRecognizer::LinkEnds() {
       for (const auto& [line, otherAtEnd] : endsAt[cell]) {
         if (line == i) continue;
         const ArtPlan::End& other = endOf(line, otherAtEnd);
-        if (other.joinLine < 0 && other.marker == 0) others.emplace_back(line, otherAtEnd);
+        if (other.joinLine < 0 && other.marker == MarkerTable::Join) others.emplace_back(line, otherAtEnd);
       }
       if (others.size() != 1) continue;
       ArtPlan::End& other = endOf(others[0].first, others[0].second);
@@ -404,11 +430,13 @@ void ArtRecognizer::LinkEnds() {
   for (std::int32_t r = 0; r < rows_; ++r) {
     for (std::int32_t c = 0; c < columns_; ++c) {
       const std::size_t cell = Index(c, r);
-      if (owner_[cell] != Owner::BoxEdge || endsAt.count(cell) != 0) continue;
-      const bool across = edge_[cell].side == 0 || edge_[cell].side == 2;
+      if (owner_[cell] != Owner::BoxEdge || endsAt.count(cell) != 0 || covered_[cell] != 0) continue;
+      const ArtPlan::Side side = edge_[cell].side;
+      const bool across = side == ArtPlan::Side::Top || side == ArtPlan::Side::Bottom;
       const char ch = Structural(c, r);
       if (ch == (across ? '-' : '|')) continue;
-      const std::int32_t marker = MarkerAt(c, r);
+      const std::int32_t outward = side == ArtPlan::Side::Left ? -1 : 1;
+      const std::int32_t marker = across ? MarkerAt(c, r) : SideMarkerAt(c, r, outward);
       if (marker < 0) continue;
       plan_.dots.push_back({{c, r}, marker, {ArtPlan::Host::Kind::BoxSide, edge_[cell].box, edge_[cell].side}});
       // The second character of "<>" is the dot's too.
@@ -591,15 +619,15 @@ void ArtRecognizer::FindText() {
     }
     plan_.texts.push_back(std::move(text));
   }
-  // Labels written into a box's side, in front of the box.
+  // Labels written into a box's side or over a line, in front of it.
   for (std::int32_t r = 0; r < rows_; ++r) {
     for (std::int32_t c = 0; c < columns_; ++c) {
-      if (owner_[Index(c, r)] != Owner::BoxLabel) continue;
+      if (owner_[Index(c, r)] != Owner::Label) continue;
       ArtPlan::Text label;
       label.first = {c, r};
       label.inFront = true;
       std::string bytes;
-      while (c < columns_ && owner_[Index(c, r)] == Owner::BoxLabel) {
+      while (c < columns_ && owner_[Index(c, r)] == Owner::Label) {
         bytes += grid_.At(c, r);
         ++c;
       }
@@ -615,12 +643,14 @@ void ArtRecognizer::Stack() {
   std::vector<std::vector<std::int32_t>> behind(elements);
   for (std::int32_t r = 0; r < rows_; ++r) {
     for (std::int32_t c = 0; c < columns_; ++c) {
-      const std::int32_t across = acrossRunner_[Index(c, r)];
-      const std::int32_t down = downRunner_[Index(c, r)];
-      if (across < 0 || down < 0 || across == down) continue;
       const char ch = Structural(c, r);
-      if (ch == '-') behind[static_cast<std::size_t>(across)].push_back(down);
-      if (ch == '|') behind[static_cast<std::size_t>(down)].push_back(across);
+      for (const std::int32_t across : acrossRunner_[Index(c, r)]) {
+        for (const std::int32_t down : downRunner_[Index(c, r)]) {
+          if (across < 0 || down < 0 || across == down) continue;
+          if (ch == '-') behind[static_cast<std::size_t>(across)].push_back(down);
+          if (ch == '|') behind[static_cast<std::size_t>(down)].push_back(across);
+        }
+      }
     }
   }
   // Depth first: what must lie behind an element goes in before it. A cycle

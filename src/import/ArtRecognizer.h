@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -21,10 +22,11 @@ class ArtRecognizer {
   ArtPlan Recognize();
 
  private:
-  enum class Owner : std::uint8_t { Free, BoxCorner, BoxEdge, BoxLabel, FramedText };
+  // Label: text written into a box's top or bottom side, or over a line.
+  enum class Owner : std::uint8_t { Free, BoxCorner, BoxEdge, Label, FramedText };
   struct EdgeRef {
     std::int32_t box = -1;
-    std::int32_t side = 0;
+    ArtPlan::Side side = ArtPlan::Side::Top;
   };
 
   std::size_t Index(std::int32_t c, std::int32_t r) const {
@@ -33,12 +35,18 @@ class ArtRecognizer {
   bool Inside(std::int32_t c, std::int32_t r) const { return c >= 0 && r >= 0 && c < columns_ && r < rows_; }
   // The byte of a cell, or a blank outside the art or where it is text only.
   char Structural(std::int32_t c, std::int32_t r) const;
+  // Text: a wide character's cell, or one a former reading gave up on.
   bool IsText(std::int32_t c, std::int32_t r) const;
+  bool IsForced(std::int32_t c, std::int32_t r) const;
   bool IsFree(std::int32_t c, std::int32_t r) const;
   Owner OwnerOf(std::int32_t c, std::int32_t r) const;
   // The marker a cell shows at a line's end, or -1; a letter counts only where
   // no letter or digit stands beside it.
   std::int32_t MarkerAt(std::int32_t c, std::int32_t r) const;
+  // The same for a cell of a box's left or right side, where text inside the
+  // box may touch it: only the cell outside, a step of outward, must not be a
+  // letter or digit.
+  std::int32_t SideMarkerAt(std::int32_t c, std::int32_t r, std::int32_t outward) const;
 
   void FindLabels();
   void FindBoxes();
@@ -63,10 +71,12 @@ class ArtRecognizer {
   // The line that runs through a cell (its ends excluded), across and down.
   std::vector<std::int32_t> horizontalAt_;
   std::vector<std::int32_t> verticalAt_;
-  // The box side or line that runs across, and down, through each cell:
-  // a box as 2 * index, a line as 2 * index + 1; -1 for none.
-  std::vector<std::int32_t> acrossRunner_;
-  std::vector<std::int32_t> downRunner_;
+  // The box sides and lines that run across, and down, through each cell:
+  // a box as 2 * index, a line as 2 * index + 1; -1 for none. Two where
+  // boxes share a side.
+  using Runners = std::array<std::int32_t, 2>;
+  std::vector<Runners> acrossRunner_;
+  std::vector<Runners> downRunner_;
   ArtPlan plan_;
 };
 
