@@ -1,5 +1,7 @@
 #include "import/ArtGrid.h"
 
+#include "platform/TextCodec.h"
+
 #include <iconv.h>
 
 #include <algorithm>
@@ -132,8 +134,6 @@ class Cp932Encoder {
   iconv_t cd_;
 };
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 }  // namespace
 
 bool ArtGrid::Read(std::string_view text, const Options& options, std::string& error) {
@@ -186,6 +186,15 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
     row += bytes;
     kinds.insert(kinds.end(), bytes.size(), kind);
   };
+  // Code page 932 is read through its Unicode characters, as UTF-8 is: bytes
+  // that are no character of it become "?".
+  std::string decoded;
+  if (options.encoding == Encoding::Cp932) {
+    decoded = TextCodec::Cp932ToUtf8(line);
+    unknownSubstitutes_ += static_cast<std::int32_t>(std::count(decoded.begin(), decoded.end(), '?') -
+                                                     std::count(line.begin(), line.end(), '?'));
+    line = decoded;
+  }
   Cp932Encoder encoder;
   std::size_t i = 0;
   while (i < line.size()) {
@@ -194,21 +203,16 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
       ++i;
       continue;
     }
-    if (options.encoding == Encoding::Cp932) {
-      const auto b = static_cast<unsigned char>(line[i]);
-      if (IsLeadByte(b) && i + 1 < line.size()) {
-        put(std::string(line.substr(i, 2)), Wide);
-        i += 2;
-      } else {
-        put(std::string(1, line[i]), Plain);
-        ++i;
-      }
-      continue;
-    }
     const std::optional<char32_t> code = DecodeUtf8(line, i);
     if (!code) {
       error = "line " + std::to_string(number) + " is not UTF-8 (give --encoding cp932 for Shift JIS)";
       return false;
+    }
+    // A control character has no cell of its own on a sheet.
+    if (*code < 0x20 || *code == 0x7F) {
+      put("?", Plain);
+      ++unknownSubstitutes_;
+      continue;
     }
     if (const char line_char = BoxDrawing(*code); line_char != '\0') {
       put(std::string(1, line_char), Glyph);

@@ -147,6 +147,7 @@ bool ArtImporter::Import(const ArtGrid& grid, Sheet& sheet, Report& report, std:
       return true;
     }
     for (DrawObj* obj : made) store::Delete(obj);
+    if (reading > MaxReadings) break;
     // What drew a wrong cell is read as text next time.
     Footprint footprint(grid.Columns(), grid.Rows());
     footprint.Of(plan);

@@ -139,6 +139,15 @@ TEST_F(ImportTest, ArtIsReadAsTheCanvasHoldsItOrRefusedWithAReason) {
   options.encoding = ArtGrid::Encoding::Cp932;
   ASSERT_TRUE(grid.Read("\x83\x7C+", options, error));  // the second byte of this katakana is "|"
   EXPECT_TRUE(grid.IsWide(1, 0) && grid.At(1, 0) == '|' && !grid.IsWide(2, 0));
+  // Bytes that are no character of the code page, and control characters in
+  // either encoding, have no cell of their own: each is a counted "?".
+  ASSERT_TRUE(grid.Read("a\xFF\x01" "b\x81", options, error)) << error;
+  EXPECT_EQ(grid.Row(0), "a??b?");
+  EXPECT_EQ(grid.UnknownSubstitutes(), 3);
+  options = {};
+  ASSERT_TRUE(grid.Read(std::string_view("?\x00\x0B|\x7F", 5), options, error)) << error;
+  EXPECT_EQ(grid.Row(0), "???|?");
+  EXPECT_EQ(grid.UnknownSubstitutes(), 3);
 
   options = {};
   EXPECT_FALSE(grid.Read("fine\n\xFF\xFE", options, error));
