@@ -14,6 +14,7 @@
 #include "cli/ArtExport.h"
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
@@ -229,46 +230,11 @@ int Dump(const std::vector<std::string_view>& args) {
 constexpr const char* ImportUsage =
     "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
     "                  [--tab N]\n";
-// Art is read whole; a sheet of 256 x 256 cells is far smaller.
-constexpr std::size_t MaxArtBytes = 16 * 1024 * 1024;
 
 int ImportUsageError(const char* why) {
   if (why != nullptr) std::fprintf(stderr, "virlo-cli: %s\n", why);
   std::fputs(ImportUsage, stderr);
   return ExitUsage;
-}
-
-// The whole of a file or of standard input ("-"); false with the reason.
-bool ReadArt(const std::string& path, std::string& text, std::string& error) {
-  std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    error = std::strerror(errno);
-    return false;
-  }
-  if (path != "-") {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-      std::fclose(file);
-      error = "it is not a regular file";
-      return false;
-    }
-  }
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() <= MaxArtBytes) {
-    text.append(buffer, got);
-  }
-  const bool failed = std::ferror(file) != 0;
-  if (path != "-") std::fclose(file);
-  if (failed) {
-    error = std::strerror(errno);
-    return false;
-  }
-  if (text.size() > MaxArtBytes) {
-    error = "it is longer than " + std::to_string(MaxArtBytes) + " bytes";
-    return false;
-  }
-  return true;
 }
 
 int Import(const std::vector<std::string_view>& args) {
@@ -306,7 +272,7 @@ int Import(const std::vector<std::string_view>& args) {
   }
   std::string text;
   std::string error;
-  if (!ReadArt(art, text, error)) {
+  if (!virlo::ArtInput::ReadFile(art, text, error)) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }

@@ -17,8 +17,13 @@ namespace {
 
 class Builder {
  public:
-  Builder(const ArtPlan& plan, Sheet& sheet)
-      : plan_(plan), sheet_(sheet), db_(store::Database::Of(&sheet)), cw_(sheet.cellWidth), ch_(sheet.cellHeight) {}
+  Builder(const ArtPlan& plan, Sheet& sheet, ArtPlan::Cell origin)
+      : plan_(plan),
+        sheet_(sheet),
+        db_(store::Database::Of(&sheet)),
+        origin_(origin),
+        cw_(sheet.cellWidth),
+        ch_(sheet.cellHeight) {}
 
   std::vector<DrawObj*> Run() {
     for (const ArtPlan::Text& text : plan_.texts) {
@@ -46,8 +51,8 @@ class Builder {
   }
 
  private:
-  std::int32_t X(std::int32_t column) const { return column * cw_ + cw_ / 2; }
-  std::int32_t Y(std::int32_t row) const { return row * ch_ + ch_ / 2; }
+  std::int32_t X(std::int32_t column) const { return (origin_.column + column) * cw_ + cw_ / 2; }
+  std::int32_t Y(std::int32_t row) const { return (origin_.row + row) * ch_ + ch_ / 2; }
 
   static std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -158,6 +163,7 @@ class Builder {
   const ArtPlan& plan_;
   Sheet& sheet_;
   store::Database* db_;
+  ArtPlan::Cell origin_;
   std::int32_t cw_;
   std::int32_t ch_;
   std::vector<Box*> boxes_;
@@ -167,6 +173,8 @@ class Builder {
 
 }  // namespace
 
-std::vector<DrawObj*> ArtBuilder::Build(const ArtPlan& plan, Sheet& sheet) { return Builder(plan, sheet).Run(); }
+std::vector<DrawObj*> ArtBuilder::Build(const ArtPlan& plan, Sheet& sheet, ArtPlan::Cell origin) {
+  return Builder(plan, sheet, origin).Run();
+}
 
 }  // namespace virlo

@@ -14,9 +14,9 @@ class Sheet;
 // dots, and labels over box sides last.
 class ArtBuilder {
  public:
-  // The top-level objects made, front first; those the store had no memory
-  // for are left out.
-  static std::vector<DrawObj*> Build(const ArtPlan& plan, Sheet& sheet);
+  // The top-level objects made, front first, with the plan's cell (0, 0) at
+  // the sheet's cell origin; those the store had no memory for are left out.
+  static std::vector<DrawObj*> Build(const ArtPlan& plan, Sheet& sheet, ArtPlan::Cell origin);
 };
 
 }  // namespace virlo

@@ -136,6 +136,14 @@ class Cp932Encoder {
 
 }  // namespace
 
+bool ArtGrid::IsUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (!DecodeUtf8(text, i)) return false;
+  }
+  return true;
+}
+
 bool ArtGrid::Read(std::string_view text, const Options& options, std::string& error) {
   rows_.clear();
   kinds_.clear();

@@ -30,6 +30,8 @@ class ArtGrid {
   // Reads the art; false with the reason when it cannot be read (not valid
   // UTF-8, larger than a sheet).
   bool Read(std::string_view text, const Options& options, std::string& error);
+  // Whether the text is well-formed UTF-8.
+  static bool IsUtf8(std::string_view text);
 
   std::int32_t Columns() const { return columns_; }
   std::int32_t Rows() const { return static_cast<std::int32_t>(rows_.size()); }

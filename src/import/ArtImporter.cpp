@@ -86,15 +86,18 @@ class Footprint {
   std::vector<Entry> cells_;
 };
 
-// The cells where the sheet's art differs from the art read.
-std::vector<std::pair<std::int32_t, std::int32_t>> Differences(const Sheet& sheet, const ArtGrid& grid) {
+// The cells where what the objects made render differs from the art read
+// with its first cell at origin.
+std::vector<std::pair<std::int32_t, std::int32_t>> Differences(const std::vector<DrawObj*>& made, const Sheet& sheet,
+                                                               const ArtGrid& grid, ArtPlan::Cell origin) {
   std::vector<std::pair<std::int32_t, std::int32_t>> cells;
   Canvas canvas = sheet.NewCanvas();
-  sheet.RenderText(canvas);
+  for (auto it = made.rbegin(); it != made.rend(); ++it) (*it)->RenderText(canvas);
   for (std::int32_t r = 0; r < canvas.Rows(); ++r) {
     const std::string_view row = canvas.Row(r);
     for (std::int32_t c = 0; c < canvas.Columns(); ++c) {
-      if (row[static_cast<std::size_t>(c)] != grid.At(c, r)) cells.emplace_back(c, r);
+      const char expected = grid.At(c - origin.column, r - origin.row);
+      if (row[static_cast<std::size_t>(c)] != expected) cells.emplace_back(c - origin.column, r - origin.row);
     }
   }
   return cells;
@@ -103,12 +106,24 @@ std::vector<std::pair<std::int32_t, std::int32_t>> Differences(const Sheet& shee
 }  // namespace
 
 bool ArtImporter::Import(const ArtGrid& grid, Sheet& sheet, Report& report, std::string& error) {
+  std::vector<DrawObj*> made;
+  return ImportAt(grid, sheet, 0, 0, made, report, error);
+}
+
+bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t column, std::int32_t row,
+                           std::vector<DrawObj*>& made, Report& report, std::string& error) {
+  made.clear();
   if (sheet.cellWidth <= 0 || sheet.cellHeight <= 0) {
     error = "the sheet has no grid";
     return false;
   }
-  sheet.width = std::max(sheet.width / sheet.cellWidth, grid.Columns()) * sheet.cellWidth;
-  sheet.height = std::max(sheet.height / sheet.cellHeight, grid.Rows()) * sheet.cellHeight;
+  if (column < 0 || row < 0 || column > ArtGrid::MaxColumns || row > ArtGrid::MaxRows) {
+    error = "the art's place is off the sheet";
+    return false;
+  }
+  const ArtPlan::Cell origin{column, row};
+  sheet.width = std::max(sheet.width / sheet.cellWidth, column + grid.Columns()) * sheet.cellWidth;
+  sheet.height = std::max(sheet.height / sheet.cellHeight, row + grid.Rows()) * sheet.cellHeight;
   report = {};
   std::vector<std::uint8_t> forced;
   if (grid.Columns() > 0 && grid.Rows() > 0) {
@@ -129,8 +144,8 @@ bool ArtImporter::Import(const ArtGrid& grid, Sheet& sheet, Report& report, std:
       }
     }
     const ArtPlan plan = ArtRecognizer(grid, forced).Recognize();
-    std::vector<DrawObj*> made = ArtBuilder::Build(plan, sheet);
-    const auto differences = Differences(sheet, grid);
+    made = ArtBuilder::Build(plan, sheet, origin);
+    const auto differences = Differences(made, sheet, grid, origin);
     if (differences.empty()) {
       for (const ArtPlan::Box& box : plan.boxes) ++(box.framedText ? report.framedTexts : report.boxes);
       report.lines = static_cast<std::int32_t>(plan.lines.size());
@@ -147,13 +162,14 @@ bool ArtImporter::Import(const ArtGrid& grid, Sheet& sheet, Report& report, std:
       return true;
     }
     for (DrawObj* obj : made) store::Delete(obj);
+    made.clear();
     if (reading > MaxReadings) break;
     // What drew a wrong cell is read as text next time.
     Footprint footprint(grid.Columns(), grid.Rows());
     footprint.Of(plan);
     std::vector<std::uint8_t> wrong(forced.size(), 0);
     for (const auto& [c, r] : differences) {
-      if (c < grid.Columns() && r < grid.Rows()) {
+      if (c >= 0 && r >= 0 && c < grid.Columns() && r < grid.Rows()) {
         wrong[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.Columns()) + static_cast<std::size_t>(c)] = 1;
       }
     }

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "import/ArtGrid.h"
 
 namespace virlo {
 
+class DrawObj;
 class Sheet;
 
 // Brings character art into a sheet as live objects. The art wins: whatever
@@ -30,6 +32,10 @@ class ArtImporter {
   // art's objects on it, in front of what it holds; false with the reason
   // when that cannot be done.
   static bool Import(const ArtGrid& grid, Sheet& sheet, Report& report, std::string& error);
+  // The same with the art's first cell at the sheet's cell (column, row);
+  // made receives the top-level objects built, front first.
+  static bool ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t column, std::int32_t row,
+                       std::vector<DrawObj*>& made, Report& report, std::string& error);
 };
 
 }  // namespace virlo
