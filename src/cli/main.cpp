@@ -133,9 +133,10 @@ constexpr const char* RenderUsage =
     "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim]\n"
     "                  [--style ascii|unicode] [--comment PREFIX]\n";
 
-int RenderUsageError(const char* why) {
+// Wrong usage of a command: the reason when there is one, then the command's usage.
+int UsageError(const char* usage, const char* why) {
   if (why != nullptr) std::fprintf(stderr, "virlo-cli: %s\n", why);
-  std::fputs(RenderUsage, stderr);
+  std::fputs(usage, stderr);
   return ExitUsage;
 }
 
@@ -162,25 +163,26 @@ int Render(const std::vector<std::string_view>& args) {
     } else if (path.empty() && !args[i].starts_with("--")) {
       path = args[i];
     } else {
-      return RenderUsageError(nullptr);
+      return UsageError(RenderUsage, nullptr);
     }
   }
-  if (path.empty()) return RenderUsageError(nullptr);
-  if (encoding != "utf-8" && encoding != "cp932") return RenderUsageError("the encoding is utf-8 or cp932");
-  if (style != "ascii" && style != "unicode") return RenderUsageError("the style is ascii or unicode");
+  if (path.empty()) return UsageError(RenderUsage, nullptr);
+  if (encoding != "utf-8" && encoding != "cp932") return UsageError(RenderUsage, "the encoding is utf-8 or cp932");
+  if (style != "ascii" && style != "unicode") return UsageError(RenderUsage, "the style is ascii or unicode");
   options.utf8 = encoding == "utf-8";
   options.style = style == "unicode" ? virlo::cli::ArtOptions::Style::Unicode : virlo::cli::ArtOptions::Style::Ascii;
   // Box-drawing characters are two columns wide in code page 932.
   if (options.style == virlo::cli::ArtOptions::Style::Unicode && !options.utf8) {
-    return RenderUsageError("--style unicode needs --encoding utf-8");
+    return UsageError(RenderUsage, "--style unicode needs --encoding utf-8");
   }
-  if (prefix.find_first_of("\r\n") != std::string::npos) return RenderUsageError("the comment prefix is one line");
+  if (prefix.find_first_of("\r\n") != std::string::npos)
+    return UsageError(RenderUsage, "the comment prefix is one line");
   if (options.utf8) {
     options.prefix = prefix;
   } else if (std::optional<std::string> bytes = virlo::TextCodec::Utf8ToCp932(prefix)) {
     options.prefix = *bytes;
   } else {
-    return RenderUsageError("code page 932 cannot hold the comment prefix");
+    return UsageError(RenderUsage, "code page 932 cannot hold the comment prefix");
   }
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
@@ -231,12 +233,6 @@ constexpr const char* ImportUsage =
     "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
     "                  [--tab N]\n";
 
-int ImportUsageError(const char* why) {
-  if (why != nullptr) std::fprintf(stderr, "virlo-cli: %s\n", why);
-  std::fputs(ImportUsage, stderr);
-  return ExitUsage;
-}
-
 int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
@@ -248,7 +244,7 @@ int Import(const std::vector<std::string_view>& args) {
       output = args[++i];
     } else if (args[i] == "--encoding" && hasValue) {
       const std::string_view encoding = args[++i];
-      if (encoding != "utf-8" && encoding != "cp932") return ImportUsageError("the encoding is utf-8 or cp932");
+      if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
       options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
     } else if (args[i] == "--comment" && hasValue) {
       options.commentPrefix = args[++i];
@@ -257,18 +253,18 @@ int Import(const std::vector<std::string_view>& args) {
       std::int32_t size = 0;
       const auto [end, ec] = std::from_chars(tab.data(), tab.data() + tab.size(), size);
       if (ec != std::errc() || end != tab.data() + tab.size() || size < 1 || size > 32) {
-        return ImportUsageError("the tab size is a number from 1 to 32");
+        return UsageError(ImportUsage, "the tab size is a number from 1 to 32");
       }
       options.tabSize = size;
     } else if (art.empty() && (args[i] == "-" || !args[i].starts_with("--"))) {
       art = args[i];
     } else {
-      return ImportUsageError(nullptr);
+      return UsageError(ImportUsage, nullptr);
     }
   }
-  if (art.empty() || output.empty()) return ImportUsageError(nullptr);
+  if (art.empty() || output.empty()) return UsageError(ImportUsage, nullptr);
   if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
-    return ImportUsageError("the comment prefix is one line");
+    return UsageError(ImportUsage, "the comment prefix is one line");
   }
   std::string text;
   std::string error;

@@ -25,6 +25,7 @@
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/MarkerTable.h"
 #include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
 #include "platform/TextCodec.h"
@@ -224,18 +225,11 @@ TEST_F(ImportTest, CornersAndTeesJoinAndRestWhileCrossingsStayTwoLines) {
   for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
     const auto* line = dynamic_cast<const Line*>(obj);
     if (line == nullptr) continue;
-    // A line across a box from side to side shows as two boxes side by side.
-    const Line* from = line->start.hostLine;
-    const Line* to = line->end.hostLine;
-    if (from != nullptr && to != nullptr && from != to && from->parent == to->parent &&
-        dynamic_cast<const Box*>(from->parent) != nullptr && from->orientation == to->orientation) {
-      continue;
-    }
     for (const LinkPoint* end : {&line->start, &line->end}) {
       joined += end->partner != nullptr ? 1 : 0;
       resting += end->hostLine != nullptr ? 1 : 0;
     }
-    crossings += line->start.marker == 1 && line->end.marker == 1 ? 1 : 0;
+    crossings += line->start.marker == MarkerTable::HorizontalLine && line->end.marker == MarkerTable::HorizontalLine ? 1 : 0;
   }
   // Four corners join two ends each (the right side runs on, so no box);
   // the T on top rests one end and the "+" in the open two; two lines cross
