@@ -19,12 +19,8 @@ namespace {
 // bottom side: about 700 boxes and 1,400 lines, text in every box.
 std::string DenseArt() {
   const char* const tile[] = {
-      "+-----------+   ",
-      "| service 1 +-->",
-      "+-----+-----+   ",
-      "      |         ",
-      "      V  calls  ",
-      "                ",
+      "+-----------+   ", "| service 1 +-->", "+-----+-----+   ",
+      "      |         ", "      V  calls  ", "                ",
   };
   constexpr int TileRows = 6;
   constexpr int Tiles = 16;

@@ -173,7 +173,8 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   if (grid.UnknownSubstitutes() > 0) {
     constexpr int ShownMilliseconds = 10'000;
     mainFrame_->statusBar()->showMessage(
-        QStringLiteral("文書に入らない文字 %1 個を \"?\" にしました").arg(grid.UnknownSubstitutes()), ShownMilliseconds);
+        QStringLiteral("文書に入らない文字 %1 個を \"?\" にしました").arg(grid.UnknownSubstitutes()),
+        ShownMilliseconds);
   }
   return doc;
 }

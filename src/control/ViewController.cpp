@@ -195,9 +195,9 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
     case CommandId::EditPaste:
       return {!capture_ && !clipboardSheet->objects.Empty(), false};
     case CommandId::EditPasteArt:
-      return {!capture_ && currentTool_ != nullptr && Clipboard::Current() != nullptr &&
-                  Clipboard::Current()->HasText(),
-              false};
+      return {
+          !capture_ && currentTool_ != nullptr && Clipboard::Current() != nullptr && Clipboard::Current()->HasText(),
+          false};
     case CommandId::FilePrint:
     case CommandId::ClipboardPrint:
       return {true, false};

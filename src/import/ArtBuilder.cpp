@@ -98,9 +98,9 @@ class Builder {
     if (box == nullptr) return;
     // Both points of a corner carry its marker: the side drawn later shows it.
     LinkPoint* const corners[4][2] = {{&box->top.start, &box->left.end},
-                                       {&box->top.end, &box->right.start},
-                                       {&box->right.end, &box->bottom.start},
-                                       {&box->bottom.end, &box->left.start}};
+                                      {&box->top.end, &box->right.start},
+                                      {&box->right.end, &box->bottom.start},
+                                      {&box->bottom.end, &box->left.start}};
     for (int k = 0; k < 4; ++k) {
       for (LinkPoint* point : corners[k]) point->marker = plan.corners[k];
     }

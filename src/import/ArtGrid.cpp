@@ -1,11 +1,11 @@
 #include "import/ArtGrid.h"
 
-#include "platform/TextCodec.h"
-
 #include <iconv.h>
 
 #include <algorithm>
 #include <optional>
+
+#include "platform/TextCodec.h"
 
 namespace virlo {
 namespace {
@@ -71,11 +71,37 @@ std::string EncodeUtf8(char32_t code) {
 char BoxDrawing(char32_t code) {
   if (code < 0x2500 || code > 0x257F) return '\0';
   switch (code) {
-    case 0x2500: case 0x2501: case 0x2504: case 0x2505: case 0x2508: case 0x2509: case 0x254C: case 0x254D:
-    case 0x2550: case 0x2574: case 0x2576: case 0x2578: case 0x257A: case 0x257C: case 0x257E:
+    case 0x2500:
+    case 0x2501:
+    case 0x2504:
+    case 0x2505:
+    case 0x2508:
+    case 0x2509:
+    case 0x254C:
+    case 0x254D:
+    case 0x2550:
+    case 0x2574:
+    case 0x2576:
+    case 0x2578:
+    case 0x257A:
+    case 0x257C:
+    case 0x257E:
       return '-';
-    case 0x2502: case 0x2503: case 0x2506: case 0x2507: case 0x250A: case 0x250B: case 0x254E: case 0x254F:
-    case 0x2551: case 0x2575: case 0x2577: case 0x2579: case 0x257B: case 0x257D: case 0x257F:
+    case 0x2502:
+    case 0x2503:
+    case 0x2506:
+    case 0x2507:
+    case 0x250A:
+    case 0x250B:
+    case 0x254E:
+    case 0x254F:
+    case 0x2551:
+    case 0x2575:
+    case 0x2577:
+    case 0x2579:
+    case 0x257B:
+    case 0x257D:
+    case 0x257F:
       return '|';
     case 0x2571:
       return '/';
@@ -91,15 +117,41 @@ char BoxDrawing(char32_t code) {
 // The marker an arrow or other pointer stands for.
 char ArrowMarker(char32_t code) {
   switch (code) {
-    case 0x2192: case 0x25B6: case 0x25BA: case 0x27A1: case 0x2794: case 0x27F6: case 0x25B8: case 0x25B9:
-    case 0x25B7: case 0x21D2: case 0x2B95:
+    case 0x2192:
+    case 0x25B6:
+    case 0x25BA:
+    case 0x27A1:
+    case 0x2794:
+    case 0x27F6:
+    case 0x25B8:
+    case 0x25B9:
+    case 0x25B7:
+    case 0x21D2:
+    case 0x2B95:
       return '>';
-    case 0x2190: case 0x25C0: case 0x25C4: case 0x2B05: case 0x27F5: case 0x25C2: case 0x25C3: case 0x25C1:
+    case 0x2190:
+    case 0x25C0:
+    case 0x25C4:
+    case 0x2B05:
+    case 0x27F5:
+    case 0x25C2:
+    case 0x25C3:
+    case 0x25C1:
     case 0x21D0:
       return '<';
-    case 0x2191: case 0x25B2: case 0x25B4: case 0x25B5: case 0x2B06: case 0x21D1:
+    case 0x2191:
+    case 0x25B2:
+    case 0x25B4:
+    case 0x25B5:
+    case 0x2B06:
+    case 0x21D1:
       return '^';
-    case 0x2193: case 0x25BC: case 0x25BE: case 0x25BF: case 0x2B07: case 0x21D3:
+    case 0x2193:
+    case 0x25BC:
+    case 0x25BE:
+    case 0x25BF:
+    case 0x2B07:
+    case 0x21D3:
       return 'V';
     default:
       return '\0';

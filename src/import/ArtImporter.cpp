@@ -130,8 +130,8 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
     forced.assign(static_cast<std::size_t>(grid.Columns()) * static_cast<std::size_t>(grid.Rows()), 0);
   }
   auto force = [&](std::int32_t c, std::int32_t r) {
-    std::uint8_t& cell = forced[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.Columns()) +
-                                static_cast<std::size_t>(c)];
+    std::uint8_t& cell =
+        forced[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.Columns()) + static_cast<std::size_t>(c)];
     const bool fresh = cell == 0 && grid.At(c, r) != ' ';
     cell = 1;
     return fresh;
@@ -175,10 +175,11 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
     }
     std::vector<std::uint8_t> blamed;
     for (const Footprint::Entry& entry : footprint.Cells()) {
-      const std::size_t cell =
-          static_cast<std::size_t>(entry.row) * static_cast<std::size_t>(grid.Columns()) + static_cast<std::size_t>(entry.column);
+      const std::size_t cell = static_cast<std::size_t>(entry.row) * static_cast<std::size_t>(grid.Columns()) +
+                               static_cast<std::size_t>(entry.column);
       if (wrong[cell] == 0) continue;
-      if (blamed.size() <= static_cast<std::size_t>(entry.element)) blamed.resize(static_cast<std::size_t>(entry.element) + 1, 0);
+      if (blamed.size() <= static_cast<std::size_t>(entry.element))
+        blamed.resize(static_cast<std::size_t>(entry.element) + 1, 0);
       blamed[static_cast<std::size_t>(entry.element)] = 1;
     }
     bool progress = false;

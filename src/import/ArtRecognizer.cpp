@@ -343,11 +343,11 @@ void ArtRecognizer::FindLines(bool horizontal) {
       const std::int32_t length = to - from + 1;
       const bool worded = IsAlnum(Structural(line.start.cell.column - ac, line.start.cell.row - ar)) ||
                           IsAlnum(Structural(line.end.cell.column + ac, line.end.cell.row + ar));
-      const bool structural = (startJoint && line.start.marker == MarkerTable::Join) || (endJoint && line.end.marker == MarkerTable::Join);
+      const bool structural =
+          (startJoint && line.start.marker == MarkerTable::Join) || (endJoint && line.end.marker == MarkerTable::Join);
       const std::int32_t shortest = horizontal ? 3 : 2;
-      const bool accepted =
-          alongCells > 0 && (length >= shortest || (structural && length >= 2)) &&
-          !(worded && alongCells < ShortestWordedRun && !structural);
+      const bool accepted = alongCells > 0 && (length >= shortest || (structural && length >= 2)) &&
+                            !(worded && alongCells < ShortestWordedRun && !structural);
       if (accepted) {
         const auto index = static_cast<std::int32_t>(plan_.lines.size());
         std::vector<std::int32_t>& at = horizontal ? horizontalAt_ : verticalAt_;
@@ -539,9 +539,10 @@ void ArtRecognizer::FindText() {
     for (const Segment& s : segments) {
       const auto length = static_cast<std::int32_t>(s.bytes.size());
       left = left && s.start == segments.front().start;
-      right = right && s.start + length == segments.front().start + static_cast<std::int32_t>(segments.front().bytes.size());
-      centre = centre && s.start == longestStart + (longest - length) / 2 &&
-               (length != longest || s.start == longestStart);
+      right = right &&
+              s.start + length == segments.front().start + static_cast<std::int32_t>(segments.front().bytes.size());
+      centre =
+          centre && s.start == longestStart + (longest - length) / 2 && (length != longest || s.start == longestStart);
     }
     return left || centre || right;
   };

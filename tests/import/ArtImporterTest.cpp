@@ -1,7 +1,5 @@
 // Importing character art: every byte comes back, and the structure the art
 // shows becomes live objects: boxes, joined and resting line ends, markers.
-#include "import/ArtImporter.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +16,7 @@
 #include "control/CommandIds.h"
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
+#include "import/ArtImporter.h"
 #include "model/Canvas.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
@@ -119,7 +118,11 @@ class ImportTest : public ::testing::Test {
 TEST_F(ImportTest, ArtIsReadAsTheCanvasHoldsItOrRefusedWithAReason) {
   ArtGrid grid;
   ArtGrid::Options options;
-  ASSERT_TRUE(grid.Read("\xEF\xBB\xBF" "a\tb\r\n\xE6\x97\xA5|\n\n\n", options, error)) << error;
+  ASSERT_TRUE(
+      grid.Read("\xEF\xBB\xBF"
+                "a\tb\r\n\xE6\x97\xA5|\n\n\n",
+                options, error))
+      << error;
   EXPECT_EQ(grid.Rows(), 2);
   EXPECT_EQ(grid.Row(0), "a       b");
   // A double-byte character takes two cells, whatever its second byte looks like.
@@ -142,7 +145,11 @@ TEST_F(ImportTest, ArtIsReadAsTheCanvasHoldsItOrRefusedWithAReason) {
   EXPECT_TRUE(grid.IsWide(1, 0) && grid.At(1, 0) == '|' && !grid.IsWide(2, 0));
   // Bytes that are no character of the code page, and control characters in
   // either encoding, have no cell of their own: each is a counted "?".
-  ASSERT_TRUE(grid.Read("a\xFF\x01" "b\x81", options, error)) << error;
+  ASSERT_TRUE(
+      grid.Read("a\xFF\x01"
+                "b\x81",
+                options, error))
+      << error;
   EXPECT_EQ(grid.Row(0), "a??b?");
   EXPECT_EQ(grid.UnknownSubstitutes(), 3);
   options = {};
@@ -229,7 +236,8 @@ TEST_F(ImportTest, CornersAndTeesJoinAndRestWhileCrossingsStayTwoLines) {
       joined += end->partner != nullptr ? 1 : 0;
       resting += end->hostLine != nullptr ? 1 : 0;
     }
-    crossings += line->start.marker == MarkerTable::HorizontalLine && line->end.marker == MarkerTable::HorizontalLine ? 1 : 0;
+    crossings +=
+        line->start.marker == MarkerTable::HorizontalLine && line->end.marker == MarkerTable::HorizontalLine ? 1 : 0;
   }
   // Four corners join two ends each (the right side runs on, so no box);
   // the T on top rests one end and the "+" in the open two; two lines cross
