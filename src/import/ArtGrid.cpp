@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <string_view>
 
 #include "platform/TextCodec.h"
 
@@ -65,97 +67,50 @@ std::string EncodeUtf8(char32_t code) {
   return out;
 }
 
-// The line character a box-drawing character stands for: "-" for one that
-// runs only across, "|" for one that runs only down, "+" for every corner,
-// tee and crossing; nothing for a character of another block.
-char BoxDrawing(char32_t code) {
-  if (code < 0x2500 || code > 0x257F) return '\0';
-  switch (code) {
-    case 0x2500:
-    case 0x2501:
-    case 0x2504:
-    case 0x2505:
-    case 0x2508:
-    case 0x2509:
-    case 0x254C:
-    case 0x254D:
-    case 0x2550:
-    case 0x2574:
-    case 0x2576:
-    case 0x2578:
-    case 0x257A:
-    case 0x257C:
-    case 0x257E:
-      return '-';
-    case 0x2502:
-    case 0x2503:
-    case 0x2506:
-    case 0x2507:
-    case 0x250A:
-    case 0x250B:
-    case 0x254E:
-    case 0x254F:
-    case 0x2551:
-    case 0x2575:
-    case 0x2577:
-    case 0x2579:
-    case 0x257B:
-    case 0x257D:
-    case 0x257F:
-      return '|';
-    case 0x2571:
-      return '/';
-    case 0x2572:
-      return '\\';
-    case 0x2573:
-      return 'X';
-    default:
-      return '+';
-  }
+// Box-drawing characters that run only across, and only down; every other
+// character of the block is a corner, tee or crossing.
+constexpr char32_t RunsAcross[] = {0x2500, 0x2501, 0x2504, 0x2505, 0x2508, 0x2509, 0x254C, 0x254D,
+                                   0x2550, 0x2574, 0x2576, 0x2578, 0x257A, 0x257C, 0x257E};
+constexpr char32_t RunsDown[] = {0x2502, 0x2503, 0x2506, 0x2507, 0x250A, 0x250B, 0x254E, 0x254F,
+                                 0x2551, 0x2575, 0x2577, 0x2579, 0x257B, 0x257D, 0x257F};
+
+// Arrows and pointers, by the marker each stands for.
+struct Arrow {
+  char marker;
+  std::u32string_view codes;
+};
+constexpr Arrow Arrows[] = {
+    {'>', U"\u2192\u25B6\u25BA\u27A1\u2794\u27F6\u25B8\u25B9\u25B7\u21D2\u2B95"},
+    {'<', U"\u2190\u25C0\u25C4\u2B05\u27F5\u25C2\u25C3\u25C1\u21D0"},
+    {'^', U"\u2191\u25B2\u25B4\u25B5\u2B06\u21D1"},
+    {'V', U"\u2193\u25BC\u25BE\u25BF\u2B07\u21D3"},
+};
+
+template <typename Codes>
+bool Contains(const Codes& codes, char32_t code) {
+  return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
 }
 
-// The marker an arrow or other pointer stands for.
+// The line character a box-drawing character stands for: "-" for one that
+// runs only across, "|" for one that runs only down, the diagonals as
+// themselves, "+" for every corner, tee and crossing; nothing for a
+// character of another block.
+char BoxDrawing(char32_t code) {
+  if (code < 0x2500 || code > 0x257F) return '\0';
+  if (Contains(RunsAcross, code)) return '-';
+  if (Contains(RunsDown, code)) return '|';
+  if (code == 0x2571) return '/';
+  if (code == 0x2572) return '\\';
+  if (code == 0x2573) return 'X';
+  return '+';
+}
+
+// The marker an arrow or other pointer stands for, or nothing.
 char ArrowMarker(char32_t code) {
-  switch (code) {
-    case 0x2192:
-    case 0x25B6:
-    case 0x25BA:
-    case 0x27A1:
-    case 0x2794:
-    case 0x27F6:
-    case 0x25B8:
-    case 0x25B9:
-    case 0x25B7:
-    case 0x21D2:
-    case 0x2B95:
-      return '>';
-    case 0x2190:
-    case 0x25C0:
-    case 0x25C4:
-    case 0x2B05:
-    case 0x27F5:
-    case 0x25C2:
-    case 0x25C3:
-    case 0x25C1:
-    case 0x21D0:
-      return '<';
-    case 0x2191:
-    case 0x25B2:
-    case 0x25B4:
-    case 0x25B5:
-    case 0x2B06:
-    case 0x21D1:
-      return '^';
-    case 0x2193:
-    case 0x25BC:
-    case 0x25BE:
-    case 0x25BF:
-    case 0x2B07:
-    case 0x21D3:
-      return 'V';
-    default:
-      return '\0';
+  for (const Arrow& arrow : Arrows) {
+    if (Contains(arrow.codes, code)) return arrow.marker;
   }
+  return '\0';
 }
 
 // Converts single characters from UTF-8 to code page 932 with one
