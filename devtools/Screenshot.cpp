@@ -2,6 +2,7 @@
 // or a picture of one of the dialogs as it opens:
 //   virlo-screenshot SCRIPT OUT.png [WIDTH HEIGHT]
 //   virlo-screenshot --dialog marker|text|print OUT.png
+//   virlo-screenshot --import ART.txt OUT.png [WIDTH HEIGHT]
 #include <QDialog>
 #include <QFile>
 #include <QMdiSubWindow>
@@ -51,6 +52,17 @@ int main(int argc, char** argv) {
     if (!app.InitInstance({})) return 1;
     app.saveQuestion = [](const QString&) { return 0x00010000; };
     return DialogShot(app, argv[2], QString::fromLocal8Bit(argv[3]));
+  }
+  if ((argc == 4 || argc == 6) && std::string(argv[1]) == "--import") {
+    virlo::StartStore();
+    virlo::CPlenkoApp app(argc, argv);
+    if (!app.InitInstance({QString::fromLocal8Bit(argv[2])})) return 1;
+    virlo::CMainFrame* frame = app.MainFrame();
+    if (argc == 6) frame->resize(std::atoi(argv[4]), std::atoi(argv[5]));
+    QApplication::processEvents();
+    if (!frame->grab().save(QString::fromLocal8Bit(argv[3]))) return 1;
+    app.saveQuestion = [](const QString&) { return 0x00010000; };  // QMessageBox::No: leave without saving
+    return 0;
   }
   if (argc != 3 && argc != 5) {
     std::fputs("usage: virlo-screenshot SCRIPT OUT.png [WIDTH HEIGHT]\n", stderr);

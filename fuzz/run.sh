@@ -20,7 +20,7 @@ esac
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVIRLO_FUZZ=ON -DVIRLO_SANITIZE=ON \
   -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target open_document_fuzzer script_fuzzer
+cmake --build "$build" -j"$(nproc)" --target open_document_fuzzer script_fuzzer import_fuzzer
 
 # Each input becomes a file: keep them in memory when the machine allows, so the
 # runs measure the program and not the disk.
@@ -32,14 +32,15 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 mkdir -p "$here/crashes"
 status=0
 # The seeds: the tests' own inputs (the damaged documents, the golden
-# sessions) and the few inputs kept here that no test uses.
+# sessions, the art to import) and the few inputs kept here that no test uses.
 seeds_of() {
   case "$1" in
     open) ls "$here"/corpus/open/* "$root"/tests/data/bad/*.vrl ;;
     script) ls "$here"/corpus/script/* "$root"/tests/golden/*.script ;;
+    import) ls "$here"/corpus/import/* "$root"/tests/import/corpus/*.txt "$root"/examples/*.txt ;;
   esac
 }
-for pair in open_document_fuzzer:open script_fuzzer:script; do
+for pair in open_document_fuzzer:open script_fuzzer:script import_fuzzer:import; do
   target=${pair%%:*}
   kind=${pair#*:}
   dict=""

@@ -36,7 +36,8 @@ struct MenuLayout {
 const std::vector<MenuLayout>& NoDocumentMenu() {
   static const std::vector<MenuLayout> menu = {
       {"ﾌｧｲﾙ(&F)",
-       {CommandId::FileNew, CommandId::FileOpen, Separator, CommandId::FileMru1, Separator, CommandId::AppExit}},
+       {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, Separator, CommandId::FileMru1, Separator,
+        CommandId::AppExit}},
       {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
@@ -47,14 +48,14 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
 const std::vector<MenuLayout>& DocumentMenu() {
   static const std::vector<MenuLayout> menu = {
       {"ﾌｧｲﾙ(&F)",
-       {CommandId::FileNew, CommandId::FileOpen, CommandId::FileClose, CommandId::FileSave, CommandId::FileSaveAs,
-        Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator, CommandId::FileMru1, Separator,
-        CommandId::AppExit}},
+       {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, CommandId::FileClose, CommandId::FileSave,
+        CommandId::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
+        CommandId::FileMru1, Separator, CommandId::AppExit}},
       {"編集(&E)",
        {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
-        CommandId::EditPaste, CommandId::EditDelete, Separator, CommandId::BringToFront, CommandId::SendToBack,
-        Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-        CommandId::ToolStrBox}},
+        CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, Separator, CommandId::BringToFront,
+        CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
+        CommandId::ToolBox, CommandId::ToolStrBox}},
       {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
       {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
@@ -337,6 +338,7 @@ CommandState CMainFrame::StateOf(int id) const {
   switch (id) {
     case CommandId::FileNew:
     case CommandId::FileOpen:
+    case CommandId::FileImportArt:
     case CommandId::AppExit:
     case CommandId::AppAbout:
       return {true, false};
@@ -377,6 +379,9 @@ bool CMainFrame::Dispatch(int id) {
         break;
       case CommandId::FileOpen:
         app_.FileOpen();
+        break;
+      case CommandId::FileImportArt:
+        app_.FileImportArt();
         break;
       case CommandId::FileClose:
         app_.CloseDocument(doc);
@@ -462,7 +467,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 
 void CMainFrame::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) app_.OpenDocumentFile(url.toLocalFile());
+    if (url.isLocalFile()) app_.OpenOrImport(url.toLocalFile());
   }
   event->acceptProposedAction();
 }

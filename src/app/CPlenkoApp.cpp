@@ -9,10 +9,13 @@
 #include <QPrinter>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
+#include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
+#include "import/ArtGrid.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDialogRunner.h"
 
@@ -20,6 +23,7 @@ namespace virlo {
 namespace {
 
 const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
+const QString TextFilter = QStringLiteral("ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)");
 
 }  // namespace
 
@@ -53,7 +57,7 @@ bool CPlenkoApp::InitInstance(const QStringList& arguments) {
   if (arguments.isEmpty()) {
     ok = FileNew() != nullptr;
   } else {
-    ok = OpenDocumentFile(arguments.first()) != nullptr;
+    ok = OpenOrImport(arguments.first()) != nullptr;
   }
   if (!ok) return false;
   mainFrame_->resize(900, 700);
@@ -136,6 +140,43 @@ void CPlenkoApp::FileOpen() {
   const QString path = fileQuestion ? fileQuestion(false)
                                     : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), FileFilter);
   if (!path.isEmpty()) OpenDocumentFile(path);
+}
+
+CPlenkoDoc* CPlenkoApp::OpenOrImport(const QString& path) {
+  const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
+  return text ? ImportArtFile(path) : OpenDocumentFile(path);
+}
+
+void CPlenkoApp::FileImportArt() {
+  const QString path = fileQuestion ? fileQuestion(false)
+                                    : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), TextFilter);
+  if (!path.isEmpty()) ImportArtFile(path);
+}
+
+CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
+  std::string bytes;
+  std::string error;
+  ArtGrid grid;
+  if (!ArtInput::ReadFile(path.toStdString(), bytes, error) || !ArtInput::ReadAnyEncoding(bytes, grid, error)) {
+    Report(QStringLiteral("%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+    return nullptr;
+  }
+  CPlenkoDoc* doc = FileNew();
+  if (doc == nullptr) return nullptr;
+  if (!ArtInput::IntoNewDocument(grid, *doc, error)) {
+    CloseDocumentNow(doc);
+    Report(QStringLiteral("%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+    return nullptr;
+  }
+  doc->UpdateAllViews();
+  mainFrame_->UpdateCommandUi();
+  if (grid.UnknownSubstitutes() > 0) {
+    constexpr int ShownMilliseconds = 10'000;
+    mainFrame_->statusBar()->showMessage(
+        QStringLiteral("文書に入らない文字 %1 個を \"?\" にしました").arg(grid.UnknownSubstitutes()),
+        ShownMilliseconds);
+  }
+  return doc;
 }
 
 CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {

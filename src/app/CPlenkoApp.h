@@ -44,6 +44,13 @@ class CPlenkoApp : public QApplication, public Application {
   CPlenkoDoc* FileNew();
   void FileOpen();
   CPlenkoDoc* OpenDocumentFile(const QString& path);
+  // Asks for a text file and brings its character art in as a new document.
+  void FileImportArt();
+  // A new, unsaved document holding the art of a text file; null, with the
+  // reason shown, when the file cannot be read as art.
+  CPlenkoDoc* ImportArtFile(const QString& path);
+  // A text file (".txt") is art to bring in; anything else should be a document.
+  CPlenkoDoc* OpenOrImport(const QString& path);
   // Opens an entry of the recent-file list; one that no longer opens leaves the list.
   CPlenkoDoc* OpenRecentFile(const QString& path);
   // Saves under its own name, or asks for one (always with saveAs). False when not saved.

@@ -10,6 +10,7 @@ namespace {
 const CommandInfo commands[] = {
     {CommandId::FileNew, "ID_FILE_NEW", "新規作成(&N)\tCtrl+N", "新規作成(&N)\tCtrl+N", "新規にﾌｧｲﾙを作成", "新規ﾌｧｲﾙ"},
     {CommandId::FileOpen, "ID_FILE_OPEN", "開く(&O)...\tCtrl+O", "開く(&O)...\tCtrl+O", "既存のﾌｧｲﾙを開く", "開く"},
+    {CommandId::FileImportArt, "ID_FILE_IMPORT_ART", "テキストから読み込み(&I)...", "テキストから読み込み(&I)...", "文字で描かれた図のﾃｷｽﾄ ﾌｧｲﾙを読み込み、新規ﾌｧｲﾙにする", "読み込み"},
     {CommandId::FileClose, "ID_FILE_CLOSE", "閉じる(&C)", "閉じる(&C)", "作業中のﾌｧｲﾙを閉じる", "閉じる"},
     {CommandId::FileSave, "ID_FILE_SAVE", "上書き保存(&S)\tCtrl+S", "上書き保存(&S)\tCtrl+S", "作業中のﾌｧｲﾙを保存", "保存"},
     {CommandId::FileSaveAs, "ID_FILE_SAVE_AS", "名前を付けて保存(&A)...", "名前を付けて保存(&A)...", "作業中のﾌｧｲﾙに名前を付けて保存", "名前をつけて保存"},
@@ -22,6 +23,7 @@ const CommandInfo commands[] = {
     {CommandId::EditCut, "ID_EDIT_CUT", "切り取り(&X)\tCtrl+X", "切り取り(&X)\tCtrl+X", "選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "切り取り"},
     {CommandId::EditCopy, "ID_EDIT_COPY", "ｺﾋﾟｰ(&C)\tCtrl+C", "ｺﾋﾟｰ(&C)\tCtrl+C", "選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存", "ｺﾋﾟ-"},
     {CommandId::EditPaste, "ID_EDIT_PASTE", "貼り付け(&P)\tCtrl+V", "貼り付け(&P)\tCtrl+V", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け", "貼り付け"},
+    {CommandId::EditPasteArt, "ID_EDIT_PASTE_ART", "図として貼り付け(&G)", "図として貼り付け(&G)", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞの文字で描かれた図を図形にして、表示範囲の左上に貼り付け", "図として貼り付け"},
     {CommandId::EditDelete, "ID_EDIT_DELETE", "削除(&D)\tCtrl+D", "削除(&D)\tCtrl+D", "図形の削除", "削除"},
     {CommandId::BringToFront, "ID_BRING_TO_FRONT", "手前に移動(&T)\tCtrl+T", "手前に移動(&T)\tCtrl+T", "選択したオブジェクトを画面の一番手前に出す", "手前に移動"},
     {CommandId::SendToBack, "ID_SEND_TO_BACK", "奥に移動(&B)\tCtrl+B", "奥に移動(&B)\tCtrl+B", "選択したオブジェクトを画面の一番奥へ移動する", "奥に移動"},

@@ -1,5 +1,6 @@
 // virlo-cli: the headless face of VIRLO.
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,9 +14,12 @@
 #include "cli/ArtExport.h"
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
+#include "import/ArtGrid.h"
+#include "import/ArtImporter.h"
 #include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
 #include "platform/AtomicFile.h"
@@ -53,6 +57,11 @@ void PrintUsage(std::FILE* out) {
       "        --comment starts every line with PREFIX\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
+      "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
+      "                              [--tab N]\n"
+      "        read character art (ART, or - for standard input) as a diagram of\n"
+      "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
+      "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n"
@@ -142,9 +151,10 @@ constexpr const char* RenderUsage =
     "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim]\n"
     "                  [--style ascii|unicode] [--comment PREFIX]\n";
 
-int RenderUsageError(const char* why) {
+// Wrong usage of a command: the reason when there is one, then the command's usage.
+int UsageError(const char* usage, const char* why) {
   if (why != nullptr) std::fprintf(stderr, "virlo-cli: %s\n", why);
-  std::fputs(RenderUsage, stderr);
+  std::fputs(usage, stderr);
   return ExitUsage;
 }
 
@@ -171,25 +181,26 @@ int Render(const std::vector<std::string_view>& args) {
     } else if (path.empty() && !args[i].starts_with("--")) {
       path = args[i];
     } else {
-      return RenderUsageError(nullptr);
+      return UsageError(RenderUsage, nullptr);
     }
   }
-  if (path.empty()) return RenderUsageError(nullptr);
-  if (encoding != "utf-8" && encoding != "cp932") return RenderUsageError("the encoding is utf-8 or cp932");
-  if (style != "ascii" && style != "unicode") return RenderUsageError("the style is ascii or unicode");
+  if (path.empty()) return UsageError(RenderUsage, nullptr);
+  if (encoding != "utf-8" && encoding != "cp932") return UsageError(RenderUsage, "the encoding is utf-8 or cp932");
+  if (style != "ascii" && style != "unicode") return UsageError(RenderUsage, "the style is ascii or unicode");
   options.utf8 = encoding == "utf-8";
   options.style = style == "unicode" ? virlo::cli::ArtOptions::Style::Unicode : virlo::cli::ArtOptions::Style::Ascii;
   // Box-drawing characters are two columns wide in code page 932.
   if (options.style == virlo::cli::ArtOptions::Style::Unicode && !options.utf8) {
-    return RenderUsageError("--style unicode needs --encoding utf-8");
+    return UsageError(RenderUsage, "--style unicode needs --encoding utf-8");
   }
-  if (prefix.find_first_of("\r\n") != std::string::npos) return RenderUsageError("the comment prefix is one line");
+  if (prefix.find_first_of("\r\n") != std::string::npos)
+    return UsageError(RenderUsage, "the comment prefix is one line");
   if (options.utf8) {
     options.prefix = prefix;
   } else if (std::optional<std::string> bytes = virlo::TextCodec::Utf8ToCp932(prefix)) {
     options.prefix = *bytes;
   } else {
-    return RenderUsageError("code page 932 cannot hold the comment prefix");
+    return UsageError(RenderUsage, "code page 932 cannot hold the comment prefix");
   }
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
@@ -233,6 +244,74 @@ int Dump(const std::vector<std::string_view>& args) {
   return WriteStdout(json) ? 0 : ExitFailure;
 }
 
+constexpr const char* ImportUsage =
+    "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
+    "                  [--tab N]\n";
+
+int Import(const std::vector<std::string_view>& args) {
+  std::string art;
+  std::string output;
+  virlo::ArtGrid::Options options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (IsHelp(args[i])) return Help();
+    if (args[i] == "--output" && hasValue) {
+      output = args[++i];
+    } else if (args[i] == "--encoding" && hasValue) {
+      const std::string_view encoding = args[++i];
+      if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
+      options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
+    } else if (args[i] == "--comment" && hasValue) {
+      options.commentPrefix = args[++i];
+    } else if (args[i] == "--tab" && hasValue) {
+      const std::string_view tab = args[++i];
+      std::int32_t size = 0;
+      const auto [end, ec] = std::from_chars(tab.data(), tab.data() + tab.size(), size);
+      if (ec != std::errc() || end != tab.data() + tab.size() || size < 1 || size > 32) {
+        return UsageError(ImportUsage, "the tab size is a number from 1 to 32");
+      }
+      options.tabSize = size;
+    } else if (art.empty() && (args[i] == "-" || !args[i].starts_with("--"))) {
+      art = args[i];
+    } else {
+      return UsageError(ImportUsage, nullptr);
+    }
+  }
+  if (art.empty() || output.empty()) return UsageError(ImportUsage, nullptr);
+  if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
+    return UsageError(ImportUsage, "the comment prefix is one line");
+  }
+  std::string text;
+  std::string error;
+  if (!virlo::ArtInput::ReadFile(art, text, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  virlo::ArtGrid grid;
+  if (!grid.Read(text, options, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  virlo::StartStore();
+  virlo::CPlenkoDoc document;
+  virlo::ArtImporter::Report report;
+  if (!document.OnNewDocument() || !virlo::ArtImporter::Import(grid, *document.sheet, report, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  if (grid.MarkerSubstitutes() > 0) {
+    std::fprintf(stderr, "virlo-cli: %d arrows a document cannot hold became markers\n", grid.MarkerSubstitutes());
+  }
+  if (grid.UnknownSubstitutes() > 0) {
+    std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
+  }
+  if (!document.OnSaveDocument(output)) {
+    std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());
+    return ExitFailure;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -253,6 +332,7 @@ int main(int argc, char** argv) {
   if (command == "run") return Run(args);
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
+  if (command == "import") return Import(args);
   std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
   PrintUsage(stderr);
   return ExitUsage;

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "control/CommandIds.h"
 #include "control/TextOutput.h"
 #include "document/CPlenkoDoc.h"
+#include "import/ArtGrid.h"
+#include "import/ArtImporter.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
+#include "platform/Clipboard.h"
 #include "platform/DialogRunner.h"
 #include "platform/Window.h"
 #include "store/Database.h"
@@ -161,6 +166,7 @@ bool ViewController::Handles(std::int32_t id) {
     case CommandId::EditCopy:
     case CommandId::EditCut:
     case CommandId::EditPaste:
+    case CommandId::EditPasteArt:
     case CommandId::EditDelete:
     case CommandId::BringToFront:
     case CommandId::SendToBack:
@@ -188,6 +194,10 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
       return {!capture_ && HasCurrent(), false};
     case CommandId::EditPaste:
       return {!capture_ && !clipboardSheet->objects.Empty(), false};
+    case CommandId::EditPasteArt:
+      return {
+          !capture_ && currentTool_ != nullptr && Clipboard::Current() != nullptr && Clipboard::Current()->HasText(),
+          false};
     case CommandId::FilePrint:
     case CommandId::ClipboardPrint:
       return {true, false};
@@ -221,6 +231,9 @@ bool ViewController::OnCommand(std::int32_t id) {
       document_->SetUndoMarker();
       currentTool_->DeleteSelected();
       break;
+    case CommandId::EditPasteArt:
+      PasteArt(Clipboard::Current()->Text());
+      break;
     case CommandId::BringToFront:
       currentTool_->BringToFront();
       break;
@@ -240,6 +253,48 @@ bool ViewController::OnCommand(std::int32_t id) {
       return false;
   }
   UpdateModified();
+  return true;
+}
+
+bool ViewController::PasteArt(const std::string& utf8) {
+  if (capture_ || currentTool_ == nullptr || document_->sheet == nullptr) return false;
+  constexpr const char* Caption = "図として貼り付け";
+  ArtGrid grid;
+  std::string error;
+  if (!grid.Read(utf8, {}, error)) {
+    DialogRunner::ShowMessage("クリップボードの文字を図にできません: " + error, Caption);
+    return false;
+  }
+  if (grid.Rows() == 0) {
+    DialogRunner::ShowMessage("クリップボードに図がありません", Caption);
+    return false;
+  }
+  Sheet& sheet = *document_->sheet;
+  // The first cell wholly in view, moved back where the art would reach
+  // past the largest sheet.
+  const Point scroll = window_ != nullptr ? window_->ScrollPosition() : Point{0, 0};
+  auto firstCell = [](std::int32_t position, std::int32_t cell, std::int32_t cells, std::int32_t art) {
+    const std::int32_t first = std::max(0, (position + cell - 1) / cell);
+    return std::min(first, std::max(0, cells - art));
+  };
+  const std::int32_t columns = std::max(ArtGrid::MaxColumns, sheet.width / std::max(1, sheet.cellWidth));
+  const std::int32_t rows = std::max(ArtGrid::MaxRows, sheet.height / std::max(1, sheet.cellHeight));
+  const std::int32_t column = firstCell(scroll.x, sheet.cellWidth, columns, grid.Columns());
+  const std::int32_t row = firstCell(scroll.y, sheet.cellHeight, rows, grid.Rows());
+  document_->SetUndoMarker();
+  std::vector<DrawObj*> made;
+  ArtImporter::Report report;
+  if (!ArtImporter::ImportAt(grid, sheet, column, row, made, report, error)) {
+    DialogRunner::ShowMessage("クリップボードの文字を図にできません: " + error, Caption);
+    return false;
+  }
+  currentTool_->SelectOnly(made);
+  document_->UpdateAllViews();
+  UpdateModified();
+  if (grid.UnknownSubstitutes() > 0) {
+    DialogRunner::ShowMessage(
+        "文書に入らない文字 " + std::to_string(grid.UnknownSubstitutes()) + " 個を \"?\" にしました", Caption);
+  }
   return true;
 }
 

@@ -62,6 +62,10 @@ class ViewController : public DocumentView {
   // How the last text print ended.
   TextOutput::Result LastTextPrint() const { return lastTextPrint_; }
 
+  // Brings character art in as objects at the top-left of the visible area,
+  // selected, in one undo step; false, with the reason shown, when it cannot.
+  bool PasteArt(const std::string& utf8);
+
  private:
   void ChooseTool(std::int32_t kind);
   // The document is modified exactly when it differs from its file.

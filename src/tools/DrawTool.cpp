@@ -256,6 +256,26 @@ std::int32_t DrawTool::Paste() {
   return count;
 }
 
+void DrawTool::SelectOnly(const std::vector<DrawObj*>& objects) {
+  if (sheet->current != nullptr) {
+    sheet->current->SelectAndRedraw(selection);
+    sheet->current->SetFlag(HighlightAndFreeMove, false);
+    sheet->current = nullptr;
+  }
+  while (DrawObj* obj = sheet->selected.PopFront()) {
+    obj->SelectAndRedraw(selection);
+    obj->SetFlag(HighlightAndFreeMove, false);
+  }
+  selection.Clear();
+  // As a rubber band selects: the set moves freely, links and all.
+  for (DrawObj* obj : objects) {
+    sheet->selected.PushBack(obj);
+    obj->SetFlag(HighlightAndFreeMove, true);
+    obj->SelectAndRedraw(selection);
+  }
+  selection.Clear();
+}
+
 void DrawTool::Redraw() {
   if (view != nullptr) view->RedrawWindow(RedrawNow);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "model/Selection.h"
 #include "platform/Point.h"
@@ -67,6 +68,9 @@ class DrawTool {
   std::int32_t Copy();
   std::int32_t Cut();
   std::int32_t Paste();
+  // Makes the given top-level objects the selection, in place of what was
+  // selected or current.
+  void SelectOnly(const std::vector<DrawObj*>& objects);
 
   Sheet* GetSheet() const { return sheet; }
   const Rect& GetDragRect() const { return dragRect; }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -219,6 +220,17 @@ bool QtDialogRunner::SetText(const std::string& utf8, std::string& error) {
   }
   clipboard->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
   return true;
+}
+
+bool QtDialogRunner::HasText() const {
+  const QClipboard* clipboard = QGuiApplication::clipboard();
+  const QMimeData* data = clipboard != nullptr ? clipboard->mimeData() : nullptr;
+  return data != nullptr && data->hasText();
+}
+
+std::string QtDialogRunner::Text() const {
+  const QClipboard* clipboard = QGuiApplication::clipboard();
+  return clipboard != nullptr ? clipboard->text().toStdString() : std::string();
 }
 
 DialogResult QtDialogRunner::Run(Dialog& dialog) {

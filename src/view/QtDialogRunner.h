@@ -22,6 +22,8 @@ class QtDialogRunner : public DialogRunner, public Clipboard {
   DialogResult Run(Dialog& dialog) override;
   void Message(const std::string& text, const std::string& caption) override;
   bool SetText(const std::string& utf8, std::string& error) override;
+  bool HasText() const override;
+  std::string Text() const override;
 
   // Called with every dialog once it is shown, before the user acts (tests drive it from here).
   void SetShownHook(std::function<void(QDialog&)> hook) { shown_ = std::move(hook); }

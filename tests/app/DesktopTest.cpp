@@ -364,16 +364,17 @@ class DesktopTest : public QObject {
     paths.removeLast();  // the oldest fell off
     QCOMPARE(app_.RecentFiles(), paths);
     QVERIFY(QFile::remove(paths.front()));
-    QCOMPARE(Menu(FileMenu), (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "", "&1 gone.vrl",
-                                          "&2 kept.vrl", "&3 r3.vrl", "&4 r2.vrl", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
-    MenuActions(FileMenu).value(3)->trigger();
+    QCOMPARE(Menu(FileMenu),
+             (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...", "",
+                          "&1 gone.vrl", "&2 kept.vrl", "&3 r3.vrl", "&4 r2.vrl", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}));
+    MenuActions(FileMenu).value(4)->trigger();
     QVERIFY(app_.Documents().empty());
     paths.removeFirst();
     QCOMPARE(app_.RecentFiles(), paths);
     QSettings ini(app_.SettingsPath(), QSettings::IniFormat);
     QCOMPARE(ini.value(QStringLiteral("Recent File List/File1")).toString(), paths.front());
-    QCOMPARE(Menu(FileMenu).mid(3, 4), (QStringList{"&1 kept.vrl", "&2 r3.vrl", "&3 r2.vrl", ""}));
-    MenuActions(FileMenu).value(4)->trigger();
+    QCOMPARE(Menu(FileMenu).mid(4, 4), (QStringList{"&1 kept.vrl", "&2 r3.vrl", "&3 r2.vrl", ""}));
+    MenuActions(FileMenu).value(5)->trigger();
     QCOMPARE(Frame()->ActiveDocument()->GetPathName(), paths[1].toStdString());
     QCOMPARE(app_.RecentFiles(), (QStringList{paths[1], paths[0], paths[2]}));
   }
@@ -438,14 +439,16 @@ class DesktopTest : public QObject {
     QCOMPARE(Menu(LoneHelp), about);
     NewDocument();
     QCOMPARE(Menu(MenuBar), (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
-    QCOMPARE(Menu(FileMenu).mid(0, 8), (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "閉じる(&C)",
-                                                    "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "",
-                                                    "テキスト印刷(&P)...\tCtrl+P", "クリップボード印刷（Y)\tCtrl+P"}));
+    QCOMPARE(Menu(FileMenu).mid(0, 9),
+             (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...", "閉じる(&C)",
+                          "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "", "テキスト印刷(&P)...\tCtrl+P",
+                          "クリップボード印刷（Y)\tCtrl+P"}));
     QCOMPARE(Menu(FileMenu).last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
-    QCOMPARE(Menu(EditMenu), (QStringList{"元に戻す(&U)\tCtrl+Z", "もう一度(&R)\tCtrl+R", "", "切り取り(&X)\tCtrl+X",
-                                          "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "削除(&D)\tCtrl+D", "",
-                                          "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G",
-                                          "点(&P)\tCtrl+P", "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
+    QCOMPARE(Menu(EditMenu),
+             (QStringList{"元に戻す(&U)\tCtrl+Z", "もう一度(&R)\tCtrl+R", "", "切り取り(&X)\tCtrl+X",
+                          "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "図として貼り付け(&G)", "削除(&D)\tCtrl+D", "",
+                          "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G", "点(&P)\tCtrl+P",
+                          "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
     QCOMPARE(Menu(ViewMenu), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"}));
     QCOMPARE(Menu(WindowMenu).mid(0, WindowCommands),
              (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));

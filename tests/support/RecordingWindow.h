@@ -22,7 +22,7 @@ class RecordingWindow : public Window {
   void UpdateWindow() override {}
   void RedrawWindow(unsigned flags) override { redraws.push_back(flags); }
   void DrawDragRect(const Rect& newRect, const Rect& oldRect) override { dragRects.push_back({newRect, oldRect}); }
-  Point ScrollPosition() const override { return {}; }
+  Point ScrollPosition() const override { return scroll; }
 
   // True when some invalidated rectangle covers r.
   bool Covered(const Rect& r) const {
@@ -37,6 +37,8 @@ class RecordingWindow : public Window {
   std::vector<Invalidation> invalidations;
   std::vector<unsigned> redraws;
   std::vector<DragRect> dragRects;
+  // Where the window is scrolled to.
+  Point scroll;
 };
 
 }  // namespace virlo::test

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace virlo {
+
+class ArtGrid;
+class CPlenkoDoc;
+
+// Character art from outside: a text file read whole, its encoding found,
+// and brought in as a document's content.
+class ArtInput {
+ public:
+  // Larger files are refused before they are read to the end.
+  static constexpr std::size_t MaxBytes = std::size_t{16} << 20;
+
+  // The whole of a regular file, or of standard input for "-"; false with
+  // the reason.
+  static bool ReadFile(const std::string& path, std::string& bytes, std::string& error);
+  // Reads the bytes as UTF-8 or, when they are not, as code page 932.
+  static bool ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error);
+  // Builds the art on a new document's empty sheet; the document is then
+  // modified: it has no file to match.
+  static bool IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error);
+};
+
+}  // namespace virlo

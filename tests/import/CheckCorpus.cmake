@@ -1,0 +1,88 @@
+# Imports one corpus diagram with virlo-cli and checks what came in:
+#   the art renders back exactly (--trim; --style unicode for box drawing),
+#   and the document's objects, counted from `virlo-cli dump`, are those
+#   NAME.expect lists.
+# NAME.expect holds the counts, one "kind: N" a line, and optionally
+#   comment: "PREFIX"   the art sits in a comment block with this prefix.
+# Run as: cmake -DCLI=... -DART=NAME.txt -DEXPECT=NAME.expect -DWORK=DIR -P CheckCorpus.cmake
+get_filename_component(name "${ART}" NAME_WE)
+file(READ "${ART}" art)
+file(READ "${EXPECT}" expected)
+file(MAKE_DIRECTORY "${WORK}")
+set(document "${WORK}/${name}.vrl")
+file(REMOVE "${document}")
+
+set(comment_args "")
+if(expected MATCHES "comment: \"([^\"]*)\"")
+  set(comment_args --comment "${CMAKE_MATCH_1}")
+endif()
+execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${comment_args}
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${name}: import failed with status ${status}:\n${err}")
+endif()
+
+set(style_args "")
+string(FIND "${art}" "─" across)
+string(FIND "${art}" "│" down)
+if(across GREATER -1 OR down GREATER -1)
+  set(style_args --style unicode)
+endif()
+execute_process(COMMAND "${CLI}" render "${document}" --trim ${style_args} ${comment_args}
+                RESULT_VARIABLE status OUTPUT_VARIABLE rendered ERROR_VARIABLE err)
+if(NOT status EQUAL 0 OR NOT rendered STREQUAL art)
+  file(WRITE "${WORK}/${name}.rendered" "${rendered}")
+  message(FATAL_ERROR "${name}: the art does not come back exactly (status ${status}); "
+                      "diff ${ART} ${WORK}/${name}.rendered\n${err}")
+endif()
+
+execute_process(COMMAND "${CLI}" dump "${document}" RESULT_VARIABLE status OUTPUT_VARIABLE dump ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "${name}: dump failed with status ${status}:\n${err}")
+endif()
+
+# Counted as the art shows structure: line ends are those of free lines;
+# a box's own sides are inside the box's record.
+foreach(kind boxes framed_texts lines joined_ends resting_ends dots texts)
+  set(${kind} 0)
+endforeach()
+string(JSON count LENGTH "${dump}" objects)
+math(EXPR last "${count} - 1")
+foreach(i RANGE ${last})
+  string(JSON object GET "${dump}" objects ${i})
+  string(JSON type GET "${object}" type)
+  if(type STREQUAL "Box")
+    math(EXPR boxes "${boxes} + 1")
+  elseif(type STREQUAL "StrBox")
+    string(JSON frame GET "${object}" fields frame)
+    if(frame EQUAL 0)
+      math(EXPR texts "${texts} + 1")
+    else()
+      math(EXPR framed_texts "${framed_texts} + 1")
+    endif()
+  elseif(type STREQUAL "Line")
+    math(EXPR lines "${lines} + 1")
+    foreach(end start end)
+      string(JSON partner TYPE "${object}" fields "${end}.partner")
+      string(JSON host TYPE "${object}" fields "${end}.hostLine")
+      if(NOT partner STREQUAL "NULL")
+        math(EXPR joined_ends "${joined_ends} + 1")
+      endif()
+      if(NOT host STREQUAL "NULL")
+        math(EXPR resting_ends "${resting_ends} + 1")
+      endif()
+    endforeach()
+  elseif(type STREQUAL "Dot")
+    math(EXPR dots "${dots} + 1")
+  endif()
+endforeach()
+
+set(found "")
+foreach(kind boxes framed_texts lines joined_ends resting_ends dots texts)
+  string(REPLACE "_" " " label "${kind}")
+  string(APPEND found "${label}: ${${kind}}\n")
+endforeach()
+string(FIND "${expected}" "${found}" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${name}: the document holds\n${found}which is not what ${EXPECT} lists")
+endif()
