@@ -7,9 +7,12 @@
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -33,6 +36,8 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Lets the desktop match the windows to the installed entry and its icon.
   setDesktopFileName(QStringLiteral("virlo"));
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
+  recoveryTimer_.setInterval(RecoveryInterval);
+  connect(&recoveryTimer_, &QTimer::timeout, this, &CPlenkoApp::UpdateRecoveryCopies);
 }
 
 CPlenkoApp::~CPlenkoApp() {
@@ -47,19 +52,24 @@ CPlenkoApp::~CPlenkoApp() {
     }
   }
   mainFrame_.reset();
+  recoveryTimer_.stop();
+  // The program ends normally: the locks go, and so do the recovery copies.
+  files_.clear();
+  recovery_.reset();
   for (auto& doc : documents_) doc->OnCloseDocument();
   documents_.clear();
 }
 
-bool CPlenkoApp::InitInstance(const QStringList& arguments) {
+bool CPlenkoApp::InitInstance(const QStringList& arguments, Start start) {
   mainFrame_ = std::make_unique<CMainFrame>(*this);
-  bool ok = true;
-  if (arguments.isEmpty()) {
-    ok = FileNew() != nullptr;
-  } else {
-    ok = OpenOrImport(arguments.first()) != nullptr;
+  recovery_ = std::make_unique<RecoveryCopies>(RecoveryCopies::DefaultFolder());
+  if (!recovery_->Start()) {
+    qWarning("virlo: no recovery copies can be kept in '%s'", qPrintable(recovery_->Folder()));
   }
-  if (!ok) return false;
+  recoveryTimer_.start();
+  if (!arguments.isEmpty() && OpenOrImport(arguments.first()) == nullptr) return false;
+  if (start == Start::OfferRecovery) OfferRecoveredDocuments();
+  if (documents_.empty() && FileNew() == nullptr) return false;
   mainFrame_->resize(900, 700);
   mainFrame_->show();
   return true;
@@ -67,7 +77,8 @@ bool CPlenkoApp::InitInstance(const QStringList& arguments) {
 
 bool CPlenkoApp::PrintDocumentFile(const QString& path) {
   mainFrame_ = std::make_unique<CMainFrame>(*this);
-  CPlenkoDoc* doc = OpenDocumentFile(path);
+  // Printing writes nothing: it neither locks the file nor asks who has it open.
+  CPlenkoDoc* doc = OpenDocument(path, Locking::None);
   if (doc == nullptr) return false;
   CPlenkoView* view = mainFrame_->ActiveView();
   QPrinter printer;
@@ -130,8 +141,13 @@ CPlenkoDoc* CPlenkoApp::FileNew() {
   auto doc = std::make_unique<CPlenkoDoc>();
   doc->SetTitle("Plenko" + std::to_string(++untitledCount_));
   if (!doc->OnNewDocument()) return nullptr;
-  CPlenkoDoc* raw = doc.get();
-  documents_.push_back(std::move(doc));
+  return AddDocument(std::move(doc), OpenFile());
+}
+
+CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFile file) {
+  CPlenkoDoc* raw = document.get();
+  documents_.push_back(std::move(document));
+  files_[raw] = std::move(file);
   mainFrame_->AddFrame(raw);
   return raw;
 }
@@ -185,7 +201,9 @@ CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {
   return doc;
 }
 
-CPlenkoDoc* CPlenkoApp::OpenDocumentFile(const QString& path) {
+CPlenkoDoc* CPlenkoApp::OpenDocumentFile(const QString& path) { return OpenDocument(path, Locking::Lock); }
+
+CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
   for (auto& doc : documents_) {
     if (!doc->IsUntitled() && QFileInfo(QString::fromStdString(doc->GetPathName())).absoluteFilePath() == absolute) {
@@ -199,29 +217,197 @@ CPlenkoDoc* CPlenkoApp::OpenDocumentFile(const QString& path) {
     Report(QStringLiteral("%1 を開けません: %2").arg(path, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
-  CPlenkoDoc* raw = doc.get();
-  documents_.push_back(std::move(doc));
-  mainFrame_->AddFrame(raw);
+  OpenFile file;
+  if (locking == Locking::Lock && !LockForOpening(absolute, file)) return nullptr;
+  CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
   AddRecentFile(absolute);
   return raw;
 }
 
+bool CPlenkoApp::LockForOpening(const QString& path, OpenFile& file) {
+  if (file.lock.Take(path) != DocumentLock::Result::HeldElsewhere) return true;
+  const QString question =
+      QStringLiteral(
+          "%1 はほかの VIRLO (%2) で開かれています。\n"
+          "読み取り専用で開くと、保存するときに別の名前を付けます。そのまま開くと、両方で保存したときに一方の変更が"
+          "失われることがあります。")
+          .arg(path, file.lock.Holder());
+  // The buttons in the order of the answers.
+  const LockedFileAnswer answer =
+      lockedFileQuestion
+          ? lockedFileQuestion(question)
+          : static_cast<LockedFileAnswer>(Choose(
+                question,
+                {QStringLiteral("読み取り専用で開く"), QStringLiteral("そのまま開く"), QStringLiteral("キャンセル")},
+                static_cast<int>(LockedFileAnswer::Cancel)));
+  file.readOnly = answer == LockedFileAnswer::ReadOnly;
+  return answer != LockedFileAnswer::Cancel;
+}
+
+int CPlenkoApp::Choose(const QString& question, const QStringList& buttons, int safe) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), question, QMessageBox::NoButton, mainFrame_.get());
+  QList<QPushButton*> added;
+  for (const QString& text : buttons) added.append(box.addButton(text, QMessageBox::AcceptRole));
+  // Enter and Escape both take the answer that loses nothing.
+  box.setDefaultButton(added.value(safe));
+  box.setEscapeButton(added.value(safe));
+  box.exec();
+  const qsizetype chosen = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+  return chosen < 0 ? safe : static_cast<int>(chosen);
+}
+
 bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
-  QString path = QString::fromStdString(document->GetPathName());
-  if (saveAs || document->IsUntitled()) {
+  OpenFile& file = files_[document];
+  const QString own = QFileInfo(QString::fromStdString(document->GetPathName())).absoluteFilePath();
+  QString path = own;
+  if (saveAs || document->IsUntitled() || file.readOnly) {
     path = fileQuestion ? fileQuestion(true)
                         : QFileDialog::getSaveFileName(mainFrame_.get(), QString(),
                                                        QString::fromStdString(document->GetTitle()), FileFilter);
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vrl");
+    path = QFileInfo(path).absoluteFilePath();
   }
-  if (!document->OnSaveDocument(path.toStdString())) {
-    Report(QStringLiteral("%1 を保存できません: %2").arg(path, QString::fromStdString(document->LastError())));
+  const bool ownFile = !document->IsUntitled() && path == own;
+  if (ownFile) {
+    const FileIdentity::Change change = document->DiskChange();
+    if (change == FileIdentity::Change::Changed || change == FileIdentity::Change::Removed) {
+      const QString question =
+          (change == FileIdentity::Change::Changed
+               ? QStringLiteral("%1 は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。\n"
+                                "上書きすると、その変更は失われます。")
+               : QStringLiteral(
+                     "%1 は、開いた後か最後に保存した後に、ほかのプログラムで削除されたか移動されています。"))
+              .arg(path);
+      const ChangedFileAnswer answer =
+          changedFileQuestion
+              ? changedFileQuestion(question)
+              : static_cast<ChangedFileAnswer>(Choose(
+                    question,
+                    {QStringLiteral("保存しない"), QStringLiteral("上書き保存"), QStringLiteral("名前を付けて保存...")},
+                    static_cast<int>(ChangedFileAnswer::Keep)));
+      if (answer == ChangedFileAnswer::Keep) return false;
+      if (answer == ChangedFileAnswer::SaveAs) return SaveDocument(document, true);
+    }
+  }
+  // A file that another window or VIRLO has open is not written over: its
+  // lock is taken first. A document opened anyway keeps writing its own file.
+  const bool relock = !file.lock.Holds(path) && (!ownFile || file.readOnly);
+  DocumentLock next;
+  if (relock && next.Take(path) == DocumentLock::Result::HeldElsewhere) {
+    Report(QStringLiteral(
+               "%1 はほかのウィンドウか VIRLO (%2) で開かれているため、保存できません。別の名前を付けてください。")
+               .arg(path, next.Holder()));
     return false;
   }
+  if (!document->OnSaveDocument(path.toStdString())) {
+    const QString reason =
+        QStringLiteral("%1 を保存できません: %2").arg(path, QString::fromStdString(document->LastError()));
+    if (document->LastRefusal() == SafeWrite::Refusal::ReadOnly) {
+      const QString question = reason + QStringLiteral("\n別の名前を付けて保存しますか?");
+      const int answer = readOnlyQuestion ? readOnlyQuestion(question)
+                                          : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
+                                                                  QMessageBox::Yes | QMessageBox::No);
+      return answer == QMessageBox::Yes && SaveDocument(document, true);
+    }
+    Report(reason);
+    return false;
+  }
+  if (relock) {
+    file.lock = std::move(next);
+    file.readOnly = false;
+  } else if (!file.lock.Holds(path)) {
+    // Opened anyway: the file is ours once the other VIRLO lets go of it.
+    file.lock.Take(path);
+  }
+  if (recovery_ != nullptr) recovery_->Remove(document);
   AddRecentFile(path);
   mainFrame_->UpdateCommandUi();
   return true;
+}
+
+int CPlenkoApp::OfferRecoveredDocuments() {
+  if (recovery_ == nullptr) return 0;
+  int opened = 0;
+  for (const RecoveryCopies::Orphan& orphan : recovery_->FindOrphans()) {
+    const bool titled = orphan.noteRead && !orphan.note.original.empty();
+    const QString title =
+        orphan.noteRead ? QString::fromStdString(orphan.note.title) : QFileInfo(orphan.copy).fileName();
+    const QString question =
+        QStringLiteral(
+            "VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。\n"
+            "開く: 変更した文書として開きます。残す: 次に起動するときまで残します。破棄: 変更を捨てます。")
+            .arg(title, titled ? QString::fromStdString(orphan.note.original) : QStringLiteral("名前なし"));
+    const RecoveryAnswer answer =
+        recoveryQuestion ? recoveryQuestion(question)
+                         : static_cast<RecoveryAnswer>(Choose(
+                               question, {QStringLiteral("開く"), QStringLiteral("残す"), QStringLiteral("破棄")},
+                               static_cast<int>(RecoveryAnswer::Keep)));
+    switch (answer) {
+      case RecoveryAnswer::Open:
+        if (OpenRecovered(orphan) != nullptr) ++opened;
+        break;
+      case RecoveryAnswer::Discard:
+        recovery_->Discard(orphan);
+        break;
+      case RecoveryAnswer::Keep:
+        break;
+    }
+  }
+  recovery_->ReleaseOrphans();
+  return opened;
+}
+
+CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
+  RecoveryNote note = orphan.note;
+  if (!orphan.noteRead) {
+    // Whose it was is lost with its note: it opens as a new, untitled document.
+    note = RecoveryNote();
+    note.title = "Plenko" + std::to_string(++untitledCount_);
+  }
+  auto doc = std::make_unique<CPlenkoDoc>();
+  if (!doc->OnOpenRecoveryCopy(QFile::encodeName(orphan.copy).toStdString(), note)) {
+    Report(QStringLiteral("%1 を復元できません: %2").arg(orphan.copy, QString::fromStdString(doc->LastError())));
+    return nullptr;
+  }
+  OpenFile file;
+  if (doc->IsUntitled()) {
+    // New documents made later do not take its name.
+    static const QRegularExpression untitled(QStringLiteral("^Plenko([0-9]{1,6})$"));
+    const QRegularExpressionMatch match = untitled.match(QString::fromStdString(note.title));
+    if (match.hasMatch()) untitledCount_ = std::max(untitledCount_, match.captured(1).toInt());
+  } else {
+    const QString original = QString::fromStdString(note.original);
+    // The recovered edits take the place of the same file opened unchanged here.
+    CPlenkoDoc* same = nullptr;
+    for (const auto& open : documents_) {
+      if (!open->IsUntitled() && !open->IsModified() &&
+          QFileInfo(QString::fromStdString(open->GetPathName())).absoluteFilePath() == original) {
+        same = open.get();
+      }
+    }
+    if (same != nullptr) CloseDocumentNow(same);
+    if (!LockForOpening(original, file)) return nullptr;
+  }
+  CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
+  recovery_->Adopt(orphan, *raw);
+  return raw;
+}
+
+void CPlenkoApp::UpdateRecoveryCopies() {
+  if (recovery_ == nullptr) return;
+  for (const auto& doc : documents_) recovery_->Update(*doc);
+}
+
+QString CPlenkoApp::RecoveryFolder() const { return recovery_ != nullptr ? recovery_->Folder() : QString(); }
+
+QString CPlenkoApp::RecoveryCopyOf(const CPlenkoDoc* document) const {
+  return recovery_ != nullptr ? recovery_->CopyOf(document) : QString();
+}
+
+bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const {
+  const auto it = files_.find(document);
+  return it != files_.end() && it->second.readOnly;
 }
 
 bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
@@ -266,6 +452,9 @@ void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
     mainFrame_->MdiArea()->removeSubWindow(frame);
     delete frame;
   }
+  // Closed without saving, or saved: its lock and its recovery copy go.
+  files_.erase(document);
+  if (recovery_ != nullptr) recovery_->Remove(document);
   document->OnCloseDocument();
   for (auto it = documents_.begin(); it != documents_.end(); ++it) {
     if (it->get() == document) {

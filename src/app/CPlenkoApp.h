@@ -2,10 +2,15 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
+#include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "app/DocumentLock.h"
+#include "app/RecoveryCopies.h"
 #include "platform/Application.h"
 #include "platform/Font.h"
 
@@ -18,19 +23,31 @@ class QtDialogRunner;
 
 // The application: the main window, the open documents (titled Plenko1,
 // Plenko2, ... until saved), the recent-file list of 4 in an INI file, and the
-// font text boxes draw in.
+// font text boxes draw in. It keeps every open document's file locked
+// (DocumentLock), a recovery copy of every modified document
+// (RecoveryCopies), and asks before a save would overwrite what another
+// program wrote.
 class CPlenkoApp : public QApplication, public Application {
   Q_OBJECT
 
  public:
   static constexpr int RecentFileCount = 4;
+  static constexpr std::chrono::milliseconds RecoveryInterval{30000};
+
+  // What the start does with the recovery copies of a VIRLO that was killed.
+  enum class Start { Plain, OfferRecovery };
+  // The answers to the questions about files.
+  enum class ChangedFileAnswer { Keep, Overwrite, SaveAs };
+  enum class LockedFileAnswer { ReadOnly, Anyway, Cancel };
+  enum class RecoveryAnswer { Open, Keep, Discard };
 
   CPlenkoApp(int& argc, char** argv);
   ~CPlenkoApp() override;
 
-  // Creates the main window and the first document: the file named on the
-  // command line, or a new one. False when that file cannot be opened.
-  bool InitInstance(const QStringList& arguments);
+  // Creates the main window and the first documents: the file named on the
+  // command line, then the recovered documents the user chooses to open
+  // (with OfferRecovery), or else a new one. False when that file cannot be opened.
+  bool InitInstance(const QStringList& arguments, Start start = Start::Plain);
   // The print request: opens the file and shows it in the print preview,
   // from where it prints through its view. False when it could not be opened
   // or the preview was closed without printing.
@@ -53,7 +70,10 @@ class CPlenkoApp : public QApplication, public Application {
   CPlenkoDoc* OpenOrImport(const QString& path);
   // Opens an entry of the recent-file list; one that no longer opens leaves the list.
   CPlenkoDoc* OpenRecentFile(const QString& path);
-  // Saves under its own name, or asks for one (always with saveAs). False when not saved.
+  // Saves under its own name, or asks for one (always with saveAs, and for a
+  // document opened read-only). Asks first when another program changed or
+  // removed the file since it was opened or saved, and offers Save As when
+  // the file may not be written. False when not saved.
   bool SaveDocument(CPlenkoDoc* document, bool saveAs);
   // Offers to save a modified document; false when the user cancels.
   bool SaveModified(CPlenkoDoc* document);
@@ -65,6 +85,20 @@ class CPlenkoApp : public QApplication, public Application {
   bool CanCloseFrame(CChildFrame* frame);
   const std::vector<std::unique_ptr<CPlenkoDoc>>& Documents() const { return documents_; }
 
+  // Offers each recovery copy that a VIRLO no longer running left: open it
+  // as a modified document, keep it for a later start, or discard it.
+  // Returns how many were opened.
+  int OfferRecoveredDocuments();
+  // Writes or removes the recovery copies as the documents now need; runs
+  // every RecoveryInterval.
+  void UpdateRecoveryCopies();
+  void SetRecoveryInterval(std::chrono::milliseconds interval) { recoveryTimer_.setInterval(interval); }
+  // The folder of the recovery copies, and a document's copy (empty while it has none).
+  QString RecoveryFolder() const;
+  QString RecoveryCopyOf(const CPlenkoDoc* document) const;
+  // Opened read-only because another VIRLO held it: saving asks for another name.
+  bool IsReadOnly(const CPlenkoDoc* document) const;
+
   QtDialogRunner& Dialogs() { return *dialogs_; }
   QStringList RecentFiles() const;
   QString SettingsPath() const;
@@ -72,8 +106,31 @@ class CPlenkoApp : public QApplication, public Application {
   // Answers for the modal questions, so tests can drive them: null asks the user.
   std::function<int(const QString& question)> saveQuestion;
   std::function<QString(bool save)> fileQuestion;
+  // The file may not be written: QMessageBox::Yes saves under another name.
+  std::function<int(const QString& question)> readOnlyQuestion;
+  std::function<ChangedFileAnswer(const QString& question)> changedFileQuestion;
+  std::function<LockedFileAnswer(const QString& question)> lockedFileQuestion;
+  std::function<RecoveryAnswer(const QString& question)> recoveryQuestion;
 
  private:
+  // What the application keeps about a document's file.
+  struct OpenFile {
+    DocumentLock lock;
+    bool readOnly = false;
+  };
+  enum class Locking { Lock, None };
+
+  CPlenkoDoc* OpenDocument(const QString& path, Locking locking);
+  // Locks a document's file; when another VIRLO holds it, asks how to open
+  // it. False when the user cancels.
+  bool LockForOpening(const QString& path, OpenFile& file);
+  // Adds an opened document with its window.
+  CPlenkoDoc* AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFile file);
+  // Opens a recovery copy as its document; null when it cannot be read or
+  // the user cancels, the copy then kept.
+  CPlenkoDoc* OpenRecovered(const RecoveryCopies::Orphan& orphan);
+  // A question with buttons of our own; the index of the one chosen, safe's on Escape.
+  int Choose(const QString& question, const QStringList& buttons, int safe);
   void AddRecentFile(const QString& path);
   void RemoveRecentFile(const QString& path);
   void WriteRecentFiles(const QStringList& files);
@@ -86,6 +143,9 @@ class CPlenkoApp : public QApplication, public Application {
   std::unique_ptr<QtDialogRunner> dialogs_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
+  std::map<const CPlenkoDoc*, OpenFile> files_;
+  std::unique_ptr<RecoveryCopies> recovery_;
+  QTimer recoveryTimer_;
   // Made at once, so that text boxes never paint in another font.
   const Font textFont_{"ＭＳ　明朝", 16, true};
   int untitledCount_ = 0;

@@ -166,6 +166,6 @@ int main(int argc, char** argv) {
   if (arguments.action == Arguments::Action::Print) return app.PrintDocumentFile(file) ? 0 : 1;
   QStringList files;
   if (!file.isEmpty()) files.append(file);
-  if (!app.InitInstance(files)) return 1;
+  if (!app.InitInstance(files, virlo::CPlenkoApp::Start::OfferRecovery)) return 1;
   return virlo::CPlenkoApp::exec();
 }

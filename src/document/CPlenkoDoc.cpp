@@ -6,6 +6,7 @@
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
 #include "document/DocumentView.h"
+#include "document/RecoveryNote.h"
 #include "model/Sheet.h"
 #include "model/String.h"
 #include "store/Database.h"
@@ -42,6 +43,7 @@ bool CPlenkoDoc::OnNewDocument() {
   pathName_ = (folder / (title_ + ".vrl")).string();
   database_ = std::make_unique<store::Database>(pathName_);
   untitled_ = true;
+  diskIdentity_ = FileIdentity();
   AttachSheet();
   Opened();
   return sheet != nullptr;
@@ -50,31 +52,70 @@ bool CPlenkoDoc::OnNewDocument() {
 bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
   lastError_.clear();
   const std::string absolute = AbsolutePath(path);
-  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(absolute, lastError_);
+  // Taken before reading: a change while it is read shows at the next save.
+  const FileIdentity identity = FileIdentity::Of(absolute);
+  std::unique_ptr<store::Database> opened = Read(absolute);
+  if (opened == nullptr) return false;
+  Attach(std::move(opened));
+  pathName_ = absolute;
+  title_ = std::filesystem::path(absolute).stem().string();
+  untitled_ = false;
+  // The text print goes beside the file as it is now, wherever it was saved.
+  if (sheet != nullptr) sheet->SetTextFileName(Sheet::TextFileNameFor(String(absolute.c_str())));
+  Opened();
+  diskIdentity_ = identity;
+  return sheet != nullptr;
+}
+
+bool CPlenkoDoc::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote& note) {
+  lastError_.clear();
+  std::unique_ptr<store::Database> opened = Read(AbsolutePath(copy));
+  if (opened == nullptr) return false;
+  Attach(std::move(opened));
+  untitled_ = note.original.empty();
+  title_ = note.title;
+  if (untitled_) {
+    std::error_code error;
+    pathName_ = (std::filesystem::current_path(error) / (title_ + ".vrl")).string();
+  } else {
+    pathName_ = note.original;
+  }
+  // The text print and its check against the document follow the original, not the copy.
+  database_->SetPathName(pathName_);
+  if (sheet != nullptr && !untitled_) sheet->SetTextFileName(Sheet::TextFileNameFor(String(pathName_.c_str())));
+  Opened();
+  // No file holds this content yet: modified until saved, whatever an undo does.
+  savedContent_.clear();
+  modified_ = sheet != nullptr;
+  diskIdentity_ = note.identity;
+  return sheet != nullptr;
+}
+
+std::unique_ptr<store::Database> CPlenkoDoc::Read(const std::string& path) {
+  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_);
   if (opened != nullptr) {
     Sheet* found = nullptr;
     if (DocumentCheck::Check(*opened, found, lastError_) == DocumentCheck::Verdict::Refused) opened.reset();
   }
-  if (opened == nullptr) return false;
-  lastError_.clear();
+  if (opened != nullptr) lastError_.clear();
+  return opened;
+}
+
+void CPlenkoDoc::Attach(std::unique_ptr<store::Database> opened) {
   ReleaseViewTools();
   DeleteContents();
   database_ = std::move(opened);
   // A root the program does not know could point at something a later edit
   // frees; the diagram hangs from "Sheet" alone.
   database_->KeepOnlyRoot("Sheet");
-  pathName_ = absolute;
-  title_ = std::filesystem::path(absolute).stem().string();
-  untitled_ = false;
   AttachSheet();
-  if (sheet != nullptr) {
-    // What was picked when the file was saved is no pick of this user's.
-    sheet->ClearSelection();
-    // The text print goes beside the file as it is now, wherever it was saved.
-    sheet->SetTextFileName(Sheet::TextFileNameFor(String(absolute.c_str())));
-  }
-  Opened();
-  return sheet != nullptr;
+  // What was picked when the file was saved is no pick of this user's.
+  if (sheet != nullptr) sheet->ClearSelection();
+}
+
+FileIdentity::Change CPlenkoDoc::DiskChange() const {
+  if (untitled_) return FileIdentity::Change::None;
+  return diskIdentity_.Compare(pathName_);
 }
 
 bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
@@ -98,6 +139,7 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   untitled_ = false;
   savedContent_ = DocumentContent::Of(*sheet);
   modified_ = false;
+  diskIdentity_ = FileIdentity::Of(absolute);
   return true;
 }
 

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileIdentity.h"
 #include "platform/SafeWrite.h"
 
 namespace virlo {
 
 class DocumentView;
 class Sheet;
+struct RecoveryNote;
 namespace store {
 class Database;
 }
@@ -38,6 +40,11 @@ class CPlenkoDoc {
   // Reads and checks a document file; on failure the document is unchanged
   // and LastError says why.
   virtual bool OnOpenDocument(const std::string& path);
+  // Reads and checks a recovery copy as the document its note names: the
+  // original's path, title and file as last seen, so that Save goes there
+  // after the usual checks (an untitled one asks for a name). It stays
+  // modified until saved. On failure the document is unchanged.
+  bool OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote& note);
   // Takes the text file name from the path, then saves; on failure the old
   // file is untouched, the document stays modified and LastError says why.
   virtual bool OnSaveDocument(const std::string& path);
@@ -53,6 +60,11 @@ class CPlenkoDoc {
   const std::string& GetPathName() const { return pathName_; }
   // True until the document is saved or was opened from a file.
   bool IsUntitled() const { return untitled_; }
+  // The file as opened or last saved; unknown for an untitled document.
+  const FileIdentity& DiskIdentity() const { return diskIdentity_; }
+  // How the file on disk differs from it: whether another program changed,
+  // replaced or removed it since. None for an untitled document.
+  FileIdentity::Change DiskChange() const;
 
   // Modified means the content differs from the file as last saved or
   // opened (for a new document: from the empty sheet).
@@ -94,6 +106,10 @@ class CPlenkoDoc {
  private:
   // The state just made or read is the file's: not modified.
   void Opened();
+  // Reads and checks a document file; null with LastError.
+  std::unique_ptr<store::Database> Read(const std::string& path);
+  // Puts a database just read in place of the present one and finds its sheet.
+  void Attach(std::unique_ptr<store::Database> opened);
   // An undo or redo step, keeping what is not part of the history.
   bool Step(const std::function<bool()>& step);
 
@@ -107,6 +123,7 @@ class CPlenkoDoc {
   bool modified_ = false;
   std::string savedContent_;
   bool untitled_ = true;
+  FileIdentity diskIdentity_;
   std::vector<DocumentView*> views_;
 };
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -69,6 +70,16 @@ bool InGroup(gid_t group) {
   return false;
 }
 
+// Our temporary name: the prefix and the letters and digits mkstemp chose.
+// Nothing else matches, not a lock file such as ".virlo-a.lock".
+bool IsTempName(const std::string& name) {
+  if (name.size() != TempNameLength || name.compare(0, sizeof TempPrefix - 1, TempPrefix) != 0) return false;
+  for (std::size_t i = sizeof TempPrefix - 1; i < name.size(); ++i) {
+    if (std::isalnum(static_cast<unsigned char>(name[i])) == 0) return false;
+  }
+  return true;
+}
+
 // Removes the temporary files of killed writes in a folder: ours by name and
 // owner, held by nobody, and not made just now.
 void RemoveStaleTemps(const std::string& folder) {
@@ -77,7 +88,7 @@ void RemoveStaleTemps(const std::string& folder) {
   const std::time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.size() != TempNameLength || name.compare(0, sizeof TempPrefix - 1, TempPrefix) != 0) continue;
+    if (!IsTempName(name)) continue;
     const std::string path = folder + "/" + name;
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) continue;

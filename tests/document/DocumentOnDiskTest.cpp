@@ -1,0 +1,183 @@
+// A document and its file on disk: whether another program changed the file
+// since it was opened or saved, a recovery copy that changes nothing of the
+// document and opens as it, the note that says whose copy it is, and saves
+// that leave lock files alone.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "document/CPlenkoDoc.h"
+#include "document/RecoveryNote.h"
+#include "model/Sheet.h"
+#include "model/String.h"
+#include "objects/Box.h"
+#include "objects/Dot.h"
+#include "objects/PersistentTypes.h"
+#include "store/Database.h"
+#include "store/DocumentFile.h"
+#include "store/Store.h"
+
+namespace virlo {
+namespace {
+
+namespace fs = std::filesystem;
+using Change = FileIdentity::Change;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void Put(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class DocumentOnDiskTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterPersistentTypes();
+    std::string pattern = (fs::temp_directory_path() / "virlo-disk-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+    ASSERT_TRUE(doc.OnNewDocument());
+    store::New<Dot>(doc.GetDatabase(), doc.sheet, 20, 24, 8, nullptr);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+  // Another program writes a document of its own there.
+  void WriteOther(const std::string& path) {
+    CPlenkoDoc other;
+    ASSERT_TRUE(other.OnNewDocument());
+    store::New<Box>(other.GetDatabase(), other.sheet, 100, 24, 180, 88, nullptr);
+    ASSERT_TRUE(other.OnSaveDocument(path)) << other.LastError();
+  }
+
+  fs::path dir;
+  CPlenkoDoc doc;
+};
+
+TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {
+  EXPECT_EQ(doc.DiskChange(), Change::None);  // untitled: no file to compare
+  const std::string path = Path("plan.vrl");
+  ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
+  EXPECT_EQ(doc.DiskChange(), Change::None);
+  WriteOther(path);
+  EXPECT_EQ(doc.DiskChange(), Change::Changed);
+  // Saving over it makes the new file the one compared.
+  ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
+  EXPECT_EQ(doc.DiskChange(), Change::None);
+  CPlenkoDoc opened;
+  ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
+  EXPECT_EQ(opened.DiskChange(), Change::None);
+  WriteOther(path);
+  EXPECT_EQ(opened.DiskChange(), Change::Changed);
+}
+
+TEST_F(DocumentOnDiskTest, ACopyChangesNothingOfTheDocumentAndOpensAsItModifiedUntilSaved) {
+  const std::string original = Path("plan.vrl");
+  ASSERT_TRUE(doc.OnSaveDocument(original)) << doc.LastError();
+  store::New<Box>(doc.GetDatabase(), doc.sheet, 100, 24, 180, 88, nullptr);
+  doc.UpdateModifiedFlag();
+  const std::string copy = Path("recovery-1.vrl");
+  std::string error;
+  ASSERT_TRUE(store::DocumentFile::Save(*doc.GetDatabase(), copy, error)) << error;
+  EXPECT_TRUE(doc.IsModified() && !doc.IsUntitled());
+  EXPECT_TRUE(doc.GetPathName() == original && doc.GetTitle() == "plan");
+  EXPECT_EQ(doc.GetDatabase()->PathName(), original);
+  EXPECT_EQ(doc.DiskChange(), Change::None);
+
+  const RecoveryNote note{original, "plan", doc.DiskIdentity()};
+  CPlenkoDoc recovered;
+  ASSERT_TRUE(recovered.OnOpenRecoveryCopy(copy, note)) << recovered.LastError();
+  EXPECT_TRUE(recovered.GetPathName() == original && recovered.GetTitle() == "plan" && !recovered.IsUntitled());
+  EXPECT_EQ(recovered.GetDatabase()->PathName(), original);
+  EXPECT_EQ(recovered.sheet->textFileName.View(), Sheet::TextFileNameFor(String(original.c_str())).View());
+  EXPECT_EQ(recovered.sheet->MakeText(), doc.sheet->MakeText());
+  recovered.UpdateModifiedFlag();
+  EXPECT_TRUE(recovered.IsModified());
+  // The original is compared with the file as the killed program last saw it.
+  EXPECT_EQ(recovered.DiskChange(), Change::None);
+  WriteOther(original);
+  EXPECT_EQ(recovered.DiskChange(), Change::Changed);
+
+  // Untitled: it keeps its title and asks for a name when saved.
+  CPlenkoDoc untitled;
+  ASSERT_TRUE(untitled.OnOpenRecoveryCopy(copy, RecoveryNote{"", "Plenko7", FileIdentity()}));
+  EXPECT_TRUE(untitled.IsUntitled() && untitled.IsModified() && untitled.GetTitle() == "Plenko7");
+  EXPECT_EQ(fs::path(untitled.GetPathName()).filename(), "Plenko7.vrl");
+  // A damaged copy changes nothing.
+  Put(Path("damaged.vrl"), ReadFile(copy).substr(0, 200));
+  EXPECT_FALSE(untitled.OnOpenRecoveryCopy(Path("damaged.vrl"), note));
+  EXPECT_FALSE(untitled.LastError().empty());
+  EXPECT_TRUE(untitled.IsUntitled() && untitled.GetTitle() == "Plenko7" && untitled.sheet != nullptr);
+}
+
+TEST_F(DocumentOnDiskTest, ANoteKeepsAnyNameAndRefusesWhatIsDamaged) {
+  const std::string path = Path("a.note");
+  const RecoveryNote odd{"/home/me/odd%name\nwith\x01 bytes \xff and 日本語.vrl", "odd%name\nwith",
+                         FileIdentity(4096, -12, 0x0123456789abcdefULL)};
+  std::string error;
+  ASSERT_TRUE(odd.Write(path, error)) << error;
+  const std::string text = ReadFile(path);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
+  RecoveryNote read;
+  ASSERT_TRUE(RecoveryNote::Read(path, read, error)) << error;
+  EXPECT_EQ(read, odd);
+  ASSERT_TRUE((RecoveryNote{"", "Plenko2", FileIdentity()}.Write(path, error)));
+  EXPECT_EQ(ReadFile(path), "VIRLO recovery note 1\noriginal=\ntitle=Plenko2\n");
+
+  const std::string good = "VIRLO recovery note 1\noriginal=/a.vrl\ntitle=a\n";
+  const std::string identity = "size=1\nmodified=2\nhash=0123456789abcdef\n";
+  const std::string head = "VIRLO recovery note 1\noriginal=";
+  const std::pair<std::string, std::string> damaged[] = {
+      {"VIRLO recovery note 2\n", "not a VIRLO recovery note"},
+      {good.substr(0, good.size() - 1), "middle of a line"},
+      {good + "colour=red\n", "unknown line"},
+      {good + "title=b\n", "twice"},
+      {head + "/a%zz.vrl\ntitle=a\n", "original is damaged"},
+      {head + "/a%00.vrl\ntitle=a\n", "original is damaged"},
+      {head + "/a.vrl%2\ntitle=a\n", "original is damaged"},
+      {head + "a.vrl\ntitle=a\n", "no absolute path"},
+      {head + "/a.vrl\ntitle=a/b\n", "title"},
+      {"VIRLO recovery note 1\ntitle=a\n", "does not name"},
+      {good + "size=1\n", "record of the original"},
+      {good + "size=-1\nmodified=2\nhash=0123456789abcdef\n", "record of the original"},
+      {head + "\ntitle=a\n" + identity, "record of the original"},
+      {good + std::string(70 * 1024, 'x') + "\n", "too large"},
+  };
+  for (const auto& [bytes, reason] : damaged) {
+    Put(path, bytes);
+    RecoveryNote kept = odd;
+    error.clear();
+    EXPECT_FALSE(RecoveryNote::Read(path, kept, error)) << bytes.substr(0, 80);
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+    EXPECT_EQ(kept, odd);
+    EXPECT_EQ(ReadFile(path), bytes);
+  }
+  Put(path, good + identity);
+  ASSERT_TRUE(RecoveryNote::Read(path, read, error)) << error;
+  EXPECT_EQ(read.identity, FileIdentity(1, 2, 0x0123456789abcdefULL));
+}
+
+// A save removes what killed writes left in the folder, but never a lock
+// file, whatever its name looks like.
+TEST_F(DocumentOnDiskTest, SavingBesideLockFilesLeavesThem) {
+  const std::string locks[] = {".plan.vrl.lock", ".virlo-a.lock", "0123456789abcdef.lock"};
+  for (const std::string& name : locks) Put(Path(name), "1\nvirlo\nhost\n");
+  Put(Path(".virlo-Ab12Cd"), "left by a killed save");
+  const timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+  for (const auto& entry : fs::directory_iterator(dir)) ::utimensat(AT_FDCWD, entry.path().c_str(), old, 0);
+  ASSERT_TRUE(doc.OnSaveDocument(Path("plan.vrl"))) << doc.LastError();
+  EXPECT_FALSE(fs::exists(Path(".virlo-Ab12Cd")));
+  for (const std::string& name : locks) EXPECT_TRUE(fs::exists(Path(name))) << name;
+}
+
+}  // namespace
+}  // namespace virlo
