@@ -1,11 +1,10 @@
-#include "control/ArtInput.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "control/ArtInput.h"
 #include "import/ArtGrid.h"
 #include "model/Sheet.h"
 #include "platform/Clipboard.h"
