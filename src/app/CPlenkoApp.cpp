@@ -133,7 +133,10 @@ void CPlenkoApp::WriteRecentFiles(const QStringList& files) {
 }
 
 void CPlenkoApp::Report(const QString& text) {
-  if (fileQuestion) return;  // driven by a test: nobody to show it to
+  if (report) {
+    report(text);
+    return;
+  }
   QMessageBox::warning(mainFrame_.get(), QStringLiteral("VIRLO"), text);
 }
 

@@ -111,6 +111,8 @@ class CPlenkoApp : public QApplication, public Application {
   std::function<ChangedFileAnswer(const QString& question)> changedFileQuestion;
   std::function<LockedFileAnswer(const QString& question)> lockedFileQuestion;
   std::function<RecoveryAnswer(const QString& question)> recoveryQuestion;
+  // Receives the messages that would be shown in a warning box.
+  std::function<void(const QString& message)> report;
 
  private:
   // What the application keeps about a document's file.

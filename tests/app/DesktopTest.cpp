@@ -68,6 +68,7 @@ class DesktopTest : public QObject {
   CPlenkoApp& app_;
   QueuedDialogRunner& dialogs_;
   QTemporaryDir dir_;
+  QStringList reports_;  // the warnings the program showed
 
   CMainFrame* Frame() const { return app_.MainFrame(); }
   CPlenkoView* View() const { return Frame()->ActiveView(); }
@@ -149,6 +150,8 @@ class DesktopTest : public QObject {
   void init() {
     app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     app_.fileQuestion = [](bool) { return QString(); };
+    reports_.clear();
+    app_.report = [this](const QString& message) { reports_.append(message); };
     QVERIFY(app_.CloseAllDocuments());
     Frame()->resize(520, 420);
     Frame()->SetPositionText(QStringLiteral("-"));

@@ -60,6 +60,7 @@ class FileSafetyTest : public QObject {
   QueuedDialogRunner dialogs_;
   QTemporaryDir dir_;
   QStringList asked_;
+  QStringList reports_;
   int fileAsks_ = 0;
   const qint64 self_ = QCoreApplication::applicationPid();
 
@@ -90,6 +91,8 @@ class FileSafetyTest : public QObject {
   void initTestCase() { QVERIFY(dir_.isValid() && app_.InitInstance({})); }
   void init() {
     asked_.clear();
+    reports_.clear();
+    app_.report = [this](const QString& message) { reports_.append(message); };
     fileAsks_ = 0;
     Names({});
     app_.lockedFileQuestion = Answering(Locked::Cancel);
@@ -158,7 +161,10 @@ class FileSafetyTest : public QObject {
       return;
     }
     // Read-only: the held file is refused even when named; another name is saved and locked.
-    QVERIFY(fileAsks_ == 1 && Bytes(a) == before && app_.SaveDocument(doc, false));
+    QVERIFY(fileAsks_ == 1 && Bytes(a) == before);
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY(reports_[0].startsWith(a + QStringLiteral(" はほかのウィンドウか VIRLO")));
+    QVERIFY(app_.SaveDocument(doc, false));
     QVERIFY(ArtOfFile(Path("b.vrl")) == art && Bytes(a) == before && !app_.IsReadOnly(doc));
     QCOMPARE(Holder(Path("b.vrl")), self_);
   }

@@ -54,6 +54,7 @@ class RecoveryTest : public QObject {
   QTemporaryDir dir_;
   QString folder_;  // where the copies must be
   QStringList asked_;
+  QStringList reports_;  // the warnings the program showed
 
   QString Path(const char* name) const { return QDir(dir_.path()).filePath(QString::fromUtf8(name)); }
   QString InFolder(const QString& name) const { return QDir(folder_).filePath(name); }
@@ -106,7 +107,8 @@ class RecoveryTest : public QObject {
     QCOMPARE(RecoveryCopies::DefaultFolder(), folder_);
     QVERIFY(dir_.isValid() && QDir().mkpath(folder_));
     QVERIFY(LeaveOrphan("00000000000000a1-1", BoxScript, Note({}, "Plenko3")));
-    app_.fileQuestion = [](bool) { return QString(); };  // no message box in the way
+    app_.fileQuestion = [](bool) { return QString(); };
+    app_.report = [this](const QString& message) { reports_.append(message); };
     AnswerOffers({{"Plenko3", Offer::Open}});
     QVERIFY(app_.InitInstance({}, CPlenkoApp::Start::OfferRecovery));
     QVERIFY(asked_.size() == 1 && asked_[0].contains(QStringLiteral("Plenko3 (名前なし)")));
@@ -195,6 +197,23 @@ class RecoveryTest : public QObject {
     QCOMPARE(ArtOfFile(a), WriteDocument({}, BoxScript));
     // An untitled one asks for a name.
     QVERIFY(app_.SaveDocument(untitled, false) && untitled->GetPathName() == Native(Path("named.vrl")));
+
+    // A copy damaged on disk opens nothing and says why; it stays for a later look.
+    QVERIFY(LeaveOrphan("00000000000000d4-1", BoxScript, Note({}, "Plenko8")));
+    QFile damaged(InFolder(QStringLiteral("00000000000000d4-1.vrl")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate) && damaged.write("not a document") > 0);
+    damaged.close();
+    const std::size_t open = app_.Documents().size();
+    reports_.clear();
+    AnswerOffers({{"Plenko8", Offer::Open}});
+    QCOMPARE(app_.OfferRecoveredDocuments(), 0);
+    QCOMPARE(app_.Documents().size(), open);
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY(reports_[0].contains(QStringLiteral("を復元できません")));
+    QVERIFY(FolderFiles("00000000000000d4*").contains(QStringLiteral("00000000000000d4-1.vrl")));
+    AnswerOffers({{"Plenko8", Offer::Discard}});
+    QCOMPARE(app_.OfferRecoveredDocuments(), 0);
+    QCOMPARE(FolderFiles("00000000000000d4*"), QStringList());
   }
   // While the VIRLO that wrote a copy runs, the copy is its own and never
   // offered; once it is killed, the copy holds its last edit and is offered.
