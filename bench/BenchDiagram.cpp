@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "model/Sheet.h"
 #include "objects/Box.h"
@@ -19,6 +20,11 @@ Diagram::Diagram(int objects) {
   s->height = 256 * 16;
   store::Database* db = doc.GetDatabase();
   const int tiles = objects / 8;
+  // Every new object first looks through the whole list for itself, so a
+  // large diagram is built with only the tile being built listed, and the
+  // rest listed again at the end in the same order.
+  const bool park = objects > 10000;
+  std::vector<DrawObj*> made;
   for (int i = 0; i < tiles; ++i) {
     const int c = (i % 25) * 10;
     const int r = (i / 25) % 60 * 4;
@@ -32,7 +38,13 @@ Diagram::Diagram(int objects) {
     framed->frame = 1;
     store::New<StrBox>(db, s, Cell(c + 6), Row(r + 2), 0, 0, String("cd"), nullptr);
     store::New<Dot>(db, s, Cell(c + 9), Row(r + 1), 14, nullptr);
+    if (park) {
+      std::vector<DrawObj*> tile;
+      while (DrawObj* obj = s->objects.PopFront()) tile.push_back(obj);
+      made.insert(made.end(), tile.rbegin(), tile.rend());
+    }
   }
+  for (DrawObj* obj : made) s->objects.PushFront(obj);
 }
 
 Diagram& Shared(int objects) {

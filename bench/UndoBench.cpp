@@ -1,0 +1,249 @@
+// What undo costs over a long session: a marker after a small gesture, one
+// undo, one redo, the memory that 50 drags keep, a whole session drawn by
+// script, opening a line that carries many resting dots, and deleting half of
+// a large diagram. Part of build/bin/virlo-bench.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/BenchDiagram.h"
+#include "cli/Script.h"
+#include "cli/ScriptRunner.h"
+#include "document/CPlenkoDoc.h"
+#include "model/Sheet.h"
+#include "objects/Dot.h"
+#include "objects/Line.h"
+#include "store/Database.h"
+#include "store/Store.h"
+#include "tools/SelectTool.h"
+
+namespace virlo::bench {
+namespace {
+
+// The resident size of the process, in bytes.
+std::int64_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::int64_t size = 0;
+  std::int64_t resident = 0;
+  statm >> size >> resident;
+  return resident * 4096;
+}
+
+// A small gesture: the free "<>" dot of the first tile dragged one row down,
+// or back up on the next call. Only that dot and the picks change.
+class SmallGesture {
+ public:
+  explicit SmallGesture(Diagram& d) : doc_(d.doc), tool_(d.doc.sheet, nullptr) {}
+  ~SmallGesture() {
+    // Leave the dot where it started.
+    if (down_) (*this)();
+  }
+  SmallGesture(const SmallGesture&) = delete;
+  SmallGesture& operator=(const SmallGesture&) = delete;
+
+  void operator()() {
+    const int from = Row(down_ ? 2 : 1);
+    const int to = Row(down_ ? 1 : 2);
+    tool_.LButtonDown(0, Cell(9), from);
+    tool_.MouseMove(0, Cell(9), to);
+    tool_.LButtonUp(0, Cell(9), to);
+    down_ = !down_;
+  }
+
+ private:
+  CPlenkoDoc& doc_;
+  SelectTool tool_;
+  bool down_ = false;
+};
+
+// Each allocation's bytes, by address, for telling what a gesture changed.
+std::map<std::uintptr_t, std::string> AllocationBytes(const store::Database& db) {
+  std::map<std::uintptr_t, std::string> bytes;
+  for (const auto& [address, allocation] : db.Allocations()) {
+    bytes[address].assign(reinterpret_cast<const char*>(address), allocation.size * allocation.count);
+  }
+  return bytes;
+}
+
+// An undo marker set after a gesture that changed a few objects.
+void BM_UndoMarkerAfterGesture(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  SmallGesture gesture(d);
+  d.doc.SetUndoMarker();
+  for (auto _ : state) {
+    state.PauseTiming();
+    gesture();
+    state.ResumeTiming();
+    d.doc.SetUndoMarker();
+  }
+}
+
+// Baseline: copying the bytes of the allocations that one such gesture
+// changes or makes, the least a marker must keep.
+void BM_UndoMarkerAfterGestureBaseline(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  std::size_t changed = 0;
+  {
+    SmallGesture gesture(d);
+    const auto before = AllocationBytes(*d.doc.GetDatabase());
+    gesture();
+    for (const auto& [address, bytes] : AllocationBytes(*d.doc.GetDatabase())) {
+      auto it = before.find(address);
+      if (it == before.end() || it->second != bytes) changed += bytes.size();
+    }
+  }
+  std::vector<char> from(changed, 1);
+  std::vector<char> to(changed);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), changed);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetLabel(std::to_string(changed) + " bytes");
+}
+
+// One undo of a small gesture, with everything the document does for it.
+void BM_UndoAfterGesture(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  SmallGesture gesture(d);
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.doc.SetUndoMarker();
+    gesture();
+    state.ResumeTiming();
+    if (!d.doc.OnEditUndo()) state.SkipWithError("nothing to undo");
+  }
+}
+
+// One redo of a small gesture just undone.
+void BM_RedoAfterUndo(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  SmallGesture gesture(d);
+  for (auto _ : state) {
+    state.PauseTiming();
+    d.doc.SetUndoMarker();
+    gesture();
+    d.doc.OnEditUndo();
+    state.ResumeTiming();
+    if (!d.doc.OnEditRedo()) state.SkipWithError("nothing to redo");
+  }
+}
+
+// 50 drags of one dot, each after its undo marker, on a fresh diagram: the
+// time and how much the process grows (counter MB).
+void BM_FiftyDrags(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto d = std::make_unique<Diagram>(static_cast<int>(state.range(0)));
+    const std::int64_t before = ResidentBytes();
+    state.ResumeTiming();
+    {
+      SmallGesture gesture(*d);
+      for (int i = 0; i < 50; ++i) {
+        d->doc.SetUndoMarker();
+        gesture();
+      }
+    }
+    state.PauseTiming();
+    state.counters["MB"] = static_cast<double>(ResidentBytes() - before) / 1e6;
+    d.reset();
+    state.ResumeTiming();
+  }
+}
+
+// A script that draws N boxes, one drag each, played as virlo-cli run plays
+// it; counter MB is how much the process grew.
+void BM_DrawBoxesScript(benchmark::State& state) {
+  const auto boxes = static_cast<int>(state.range(0));
+  std::string source = "tool box\n";
+  for (int i = 0; i < boxes; ++i) {
+    const int c = (i % 100) * 5;
+    const int r = (i / 100) * 3;
+    source += "drag " + std::to_string(Cell(c)) + " " + std::to_string(Row(r)) + " " + std::to_string(Cell(c + 3)) +
+              " " + std::to_string(Row(r + 2)) + "\n";
+  }
+  std::vector<cli::ScriptCommand> commands;
+  std::string error;
+  if (!cli::Script::Parse(source, commands, error)) state.SkipWithError(error.c_str());
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::fopen("/dev/null", "w"), &std::fclose);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto runner = std::make_unique<cli::ScriptRunner>(sink.get(), sink.get());
+    runner->Start();
+    const std::int64_t before = ResidentBytes();
+    state.ResumeTiming();
+    runner->Run(commands);
+    state.PauseTiming();
+    state.counters["MB"] = static_cast<double>(ResidentBytes() - before) / 1e6;
+    if (runner->Document().sheet->objects.Count() != boxes) state.SkipWithError("not every box was drawn");
+    runner.reset();
+    state.ResumeTiming();
+  }
+}
+
+// Opening a document whose one line carries N resting dots: the document
+// check follows every dot to its line and back.
+void BM_OpenLineWithRestingDots(benchmark::State& state) {
+  const auto dots = static_cast<int>(state.range(0));
+  const std::string path = (std::filesystem::temp_directory_path() / "virlo-bench-dots.vrl").string();
+  {
+    CPlenkoDoc doc;
+    doc.OnNewDocument();
+    Sheet* s = doc.sheet;
+    s->width = 4000 * 8;
+    store::Database* db = doc.GetDatabase();
+    Line* line = store::New<Line>(db, s, Cell(0), Row(10), Cell(3999), Row(10), nullptr, nullptr);
+    for (int i = 0; i < dots; ++i) {
+      Dot* dot = store::New<Dot>(db, s, Cell(1 + i % 3998), Row(10), 7, nullptr);
+      dot->SetLine(line);
+    }
+    if (!doc.OnSaveDocument(path)) state.SkipWithError(doc.LastError().c_str());
+  }
+  for (auto _ : state) {
+    CPlenkoDoc doc;
+    if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
+  }
+  std::filesystem::remove(path);
+}
+
+// Selecting the left half of a fresh diagram with a rubber band and deleting
+// it (the building is not timed).
+void BM_DeleteHalf(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto d = std::make_unique<Diagram>(static_cast<int>(state.range(0)));
+    {
+      Sheet* s = d->doc.sheet;
+      SelectTool tool(s, nullptr);
+      s->CollectInRect({0, 0, s->width / 2, s->height});
+      const std::int32_t before = s->objects.Count();
+      state.ResumeTiming();
+      const std::int32_t deleted = tool.DeleteSelected();
+      state.PauseTiming();
+      state.SetLabel(std::to_string(deleted) + " of " + std::to_string(before) + " objects");
+    }
+    d.reset();
+    state.ResumeTiming();
+  }
+}
+
+#define VIRLO_LARGE_SIZES Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
+
+BENCHMARK(BM_UndoMarkerAfterGesture)->VIRLO_LARGE_SIZES;
+BENCHMARK(BM_UndoMarkerAfterGestureBaseline)->VIRLO_LARGE_SIZES;
+BENCHMARK(BM_UndoAfterGesture)->VIRLO_LARGE_SIZES;
+BENCHMARK(BM_RedoAfterUndo)->VIRLO_LARGE_SIZES;
+BENCHMARK(BM_FiftyDrags)->VIRLO_LARGE_SIZES->Iterations(1);
+BENCHMARK(BM_DrawBoxesScript)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_OpenLineWithRestingDots)->VIRLO_LARGE_SIZES->Iterations(1);
+BENCHMARK(BM_DeleteHalf)->VIRLO_LARGE_SIZES->Iterations(3);
+
+}  // namespace
+}  // namespace virlo::bench
