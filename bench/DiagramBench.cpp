@@ -19,7 +19,6 @@
 #include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
 #include "store/Database.h"
-#include "store/Snapshot.h"
 #include "store/Store.h"
 #include "tools/SelectTool.h"
 

@@ -37,30 +37,30 @@ std::int64_t ResidentBytes() {
 }
 
 // A small gesture: the free "<>" dot of the first tile dragged one row down,
-// or back up on the next call. Only that dot and the picks change.
+// or back up when it is down (an undo may have put it back). Only that dot
+// and the picks change.
 class SmallGesture {
  public:
-  explicit SmallGesture(Diagram& d) : doc_(d.doc), tool_(d.doc.sheet, nullptr) {}
+  explicit SmallGesture(Diagram& d)
+      : tool_(d.doc.sheet, nullptr), dot_(dynamic_cast<Dot*>(d.doc.sheet->PickObject(Cell(9), Row(1), nullptr))) {}
   ~SmallGesture() {
     // Leave the dot where it started.
-    if (down_) (*this)();
+    if (dot_ != nullptr && dot_->y != Row(1)) (*this)();
   }
   SmallGesture(const SmallGesture&) = delete;
   SmallGesture& operator=(const SmallGesture&) = delete;
 
   void operator()() {
-    const int from = Row(down_ ? 2 : 1);
-    const int to = Row(down_ ? 1 : 2);
+    const int from = dot_ != nullptr ? dot_->y : Row(1);
+    const int to = from == Row(1) ? Row(2) : Row(1);
     tool_.LButtonDown(0, Cell(9), from);
     tool_.MouseMove(0, Cell(9), to);
     tool_.LButtonUp(0, Cell(9), to);
-    down_ = !down_;
   }
 
  private:
-  CPlenkoDoc& doc_;
   SelectTool tool_;
-  bool down_ = false;
+  Dot* dot_;
 };
 
 // Each allocation's bytes, by address, for telling what a gesture changed.
@@ -137,11 +137,15 @@ void BM_RedoAfterUndo(benchmark::State& state) {
 }
 
 // 50 drags of one dot, each after its undo marker, on a fresh diagram: the
-// time and how much the process grows (counter MB).
+// time and how much the process grows (counter MB; run it in a process of
+// its own, where freed memory from earlier benchmarks cannot hide growth).
 void BM_FiftyDrags(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto d = std::make_unique<Diagram>(static_cast<int>(state.range(0)));
+    // The diagram was built after the document's start: a first marker
+    // takes that in, outside the measurement.
+    d->doc.SetUndoMarker();
     const std::int64_t before = ResidentBytes();
     state.ResumeTiming();
     {

@@ -8,7 +8,7 @@ class TypeDescription;
 
 // The field description of a persistent type: each type's DescribeFields walks
 // its fields in declaration order and hands each one to a visitor. Saving,
-// loading, undo snapshots and consistency checks are visitors, so they can
+// loading, undo records and consistency checks are visitors, so they can
 // never disagree about what a type holds.
 class FieldVisitor {
  public:
