@@ -133,6 +133,18 @@ void Sheet::PlaceInFront(DrawObj* obj) { objects.PushFront(obj->Root()); }
 
 void Sheet::PlaceAtBack(DrawObj* obj) { objects.PushBack(obj->Root()); }
 
+namespace {
+const std::unordered_set<const void*>* unlistedObjects = nullptr;
+}
+
+Sheet::Unlisted::Unlisted(const std::unordered_set<const void*>& objects) : previous_(unlistedObjects) {
+  unlistedObjects = &objects;
+}
+
+Sheet::Unlisted::~Unlisted() { unlistedObjects = previous_; }
+
+bool Sheet::Unlisted::Contains(const void* obj) { return unlistedObjects != nullptr && unlistedObjects->contains(obj); }
+
 std::int32_t Sheet::RemoveObject(DrawObj* obj) {
   std::int32_t removed = 0;
   while (objects.Remove(obj)) ++removed;
