@@ -4,6 +4,7 @@
 // a large diagram. Part of build/bin/virlo-bench.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,10 +15,13 @@
 #include <vector>
 
 #include "bench/BenchDiagram.h"
+#include "cli/HeadlessWindow.h"
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
+#include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
+#include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "store/Database.h"
@@ -238,12 +242,73 @@ void BM_DeleteHalf(benchmark::State& state) {
   }
 }
 
+// A whole gesture as the view plays it, phase by phase: the press with its
+// undo marker and the modified mark, one drag step, the release with the
+// modified mark, and the undo with everything the document does for it.
+// The object dragged is the free dot of the first tile (second argument 0)
+// or its box, whose eight line ends each look for a line to rest on at the
+// release (1). The counters are each phase's average time in ms; the time
+// shown is the whole gesture.
+void BM_GesturePhases(benchmark::State& state) {
+  Diagram& d = Shared(static_cast<int>(state.range(0)));
+  const bool box = state.range(1) != 0;
+  cli::HeadlessWindow window;
+  double press = 0;
+  double move = 0;
+  double release = 0;
+  double undo = 0;
+  {
+    ViewController view(&d.doc, &window);
+    view.OnActivateView();
+    // What building the diagram changed is taken in first, outside the timing.
+    d.doc.SetUndoMarker();
+    d.doc.UpdateModifiedFlag();
+    // The point pressed: on the dot, or on the box's top side.
+    const Point at = box ? Point{Cell(6), Row(0)} : Point{Cell(9), Row(1)};
+    DrawObj* picked = d.doc.sheet->PickObject(at.x, at.y, nullptr);
+    picked = picked != nullptr ? picked->Root() : nullptr;
+    if (picked == nullptr || (box ? dynamic_cast<Box*>(picked) == nullptr : dynamic_cast<Dot*>(picked) == nullptr)) {
+      state.SkipWithError("nothing to drag there");
+    }
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::time_point a, Clock::time_point b) {
+      return std::chrono::duration<double, std::milli>(b - a).count();
+    };
+    for (auto _ : state) {
+      if (picked == nullptr) break;
+      const auto t0 = Clock::now();
+      view.OnLButtonDown(0, at);
+      const auto t1 = Clock::now();
+      view.OnMouseMove(0, {at.x, at.y + 16});
+      const auto t2 = Clock::now();
+      view.OnLButtonUp(0, {at.x, at.y + 16});
+      const auto t3 = Clock::now();
+      if (!d.doc.OnEditUndo()) state.SkipWithError("nothing to undo");
+      const auto t4 = Clock::now();
+      press += ms(t0, t1);
+      move += ms(t1, t2);
+      release += ms(t2, t3);
+      undo += ms(t3, t4);
+      state.SetIterationTime(std::chrono::duration<double>(t4 - t0).count());
+    }
+  }
+  const auto average = benchmark::Counter::kAvgIterations;
+  state.counters["press"] = benchmark::Counter(press, average);
+  state.counters["move"] = benchmark::Counter(move, average);
+  state.counters["release"] = benchmark::Counter(release, average);
+  state.counters["undo"] = benchmark::Counter(undo, average);
+}
+
 #define VIRLO_LARGE_SIZES Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
 
 BENCHMARK(BM_UndoMarkerAfterGesture)->VIRLO_LARGE_SIZES;
 BENCHMARK(BM_UndoMarkerAfterGestureBaseline)->VIRLO_LARGE_SIZES;
 BENCHMARK(BM_UndoAfterGesture)->VIRLO_LARGE_SIZES;
 BENCHMARK(BM_RedoAfterUndo)->VIRLO_LARGE_SIZES;
+BENCHMARK(BM_GesturePhases)
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 BENCHMARK(BM_FiftyDrags)->VIRLO_LARGE_SIZES->Iterations(1);
 BENCHMARK(BM_DrawBoxesScript)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_OpenLineWithRestingDots)->VIRLO_LARGE_SIZES->Iterations(1);

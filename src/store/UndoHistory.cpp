@@ -337,13 +337,6 @@ Sameness UndoHistory::CompareWithSaved() {
   return judge_ ? judge_(db_, *saved_) : Sameness::Unknown;
 }
 
-std::size_t UndoHistory::KeptRecords() const {
-  std::size_t records = 0;
-  for (const Delta& step : undo_) records += step.Size();
-  for (const Delta& step : redo_) records += step.Size();
-  return records;
-}
-
 bool UndoHistory::VisitStep(int steps, const std::function<void()>& visit) {
   Sync();
   // The state kept `steps` steps back (negative: forward), each delta of the

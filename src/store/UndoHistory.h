@@ -54,8 +54,6 @@ class UndoHistory {
 
   std::size_t UndoSteps() const { return undo_.size(); }
   std::size_t RedoSteps() const { return redo_.size(); }
-  // Records kept by every step, for tests and diagnostics.
-  std::size_t KeptRecords() const;
 
   // Visits the state kept `steps` steps back (negative: forward, on the redo
   // side), restored in place, then comes back to the present; false when
@@ -64,8 +62,7 @@ class UndoHistory {
   // each kept state with a full copy taken when it was the present.
   bool VisitStep(int steps, const std::function<void()>& visit);
 
-  // The store's calls: an allocation made, one freed (already buried), and
-  // one the history revived or buried while restoring.
+  // The store's calls: an allocation made, and one freed (already buried).
   void Made(std::uintptr_t address) { born_.insert(address); }
   void Freed(std::uintptr_t address);
 
