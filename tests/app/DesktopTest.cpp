@@ -1,5 +1,6 @@
 // The desktop program driven through its real windows: mouse events on the
 // view, keys on the main window, menus, toolbars, the save prompt and files.
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QImage>
@@ -7,7 +8,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -86,6 +89,17 @@ class DesktopTest : public QObject {
     if (!error.empty()) qWarning("%s", error.c_str());
     return error.empty();
   }
+  // A document's first rows of art, trailing blanks dropped.
+  static QStringList TopRows(const CPlenkoDoc* doc, int count) {
+    QStringList rows = QString::fromStdString(Art(doc)).split(QLatin1Char('\n')).mid(0, count);
+    for (QString& row : rows) row.remove(QRegularExpression(QStringLiteral("\\s+$")));
+    return rows;
+  }
+  QString WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(Path(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return QString();
+    return file.fileName();
+  }
   // Menus, buttons and titles as the idle update brings them in line.
   void Settle() {
     QApplication::processEvents();
@@ -145,6 +159,11 @@ class DesktopTest : public QObject {
     QVERIFY(app_.InitInstance({}));
     QCOMPARE(app_.Documents().size(), std::size_t{1});
     QVERIFY(app_.Documents().front()->GetTitle() == "Plenko1" && View() != nullptr);
+  }
+  // Nothing stays open, or locked, in the folder that goes with the test.
+  void cleanupTestCase() {
+    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    QVERIFY(app_.CloseAllDocuments());
   }
   // Every test starts from no document, in a window of one size.
   void init() {
@@ -380,6 +399,65 @@ class DesktopTest : public QObject {
     MenuActions(FileMenu).value(5)->trigger();
     QCOMPARE(Frame()->ActiveDocument()->GetPathName(), paths[1].toStdString());
     QCOMPARE(app_.RecentFiles(), (QStringList{paths[1], paths[0], paths[2]}));
+  }
+  // Character art comes in three ways: the File menu's import and a dropped
+  // text file each make a new untitled document that is modified, and pasting
+  // as a diagram puts the clipboard's art on the shown sheet as one undo step.
+  // What cannot be read says why and makes nothing.
+  void importArt() {
+    const QStringList art = {"+--+", "|ab+--->", "+--+"};
+    const QString text = WriteFile(QStringLiteral("art.txt"), art.join(QLatin1Char('\n')).toUtf8() + '\n');
+    QVERIFY(!text.isEmpty());
+    app_.fileQuestion = [text](bool) { return text; };
+    QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
+    CPlenkoDoc* imported = Frame()->ActiveDocument();
+    QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
+    QCOMPARE(TopRows(imported, 3), art);
+
+    // Dropped: a text file is imported, a document still opens as one.
+    const QString document = Path(QStringLiteral("dropped.vrl"));
+    app_.fileQuestion = [document](bool) { return document; };
+    QVERIFY(app_.SaveDocument(imported, true));
+    QVERIFY(app_.CloseAllDocuments());
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(document)});
+    // A drop goes where the drag entered and was accepted.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Frame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Frame(), &drop);
+    QCOMPARE(app_.Documents().size(), std::size_t{2});
+    QVERIFY(app_.Documents()[0]->IsUntitled() && app_.Documents()[0]->IsModified());
+    QVERIFY(app_.Documents()[1]->GetPathName() == document.toStdString() && !app_.Documents()[1]->IsModified());
+    QCOMPARE(TopRows(app_.Documents()[0].get(), 3), art);
+    QVERIFY(reports_.isEmpty());
+
+    // Pasted on the shown document, at the top left of the view, selected.
+    CPlenkoDoc* doc = NewDocument();
+    QVERIFY(Play("tool line\ndrag 4 120 60 120"));
+    const QStringList before = TopRows(doc, 8);
+    QGuiApplication::clipboard()->setText(QStringLiteral("*---*\n"));
+    Settle();
+    QVERIFY(Frame()->Action(CommandId::EditPasteArt)->isEnabled());
+    QVERIFY(Frame()->Dispatch(CommandId::EditPasteArt));
+    QStringList after = before;
+    after[0] = QStringLiteral("*---*") + before[0].mid(5);
+    QCOMPARE(TopRows(doc, 8), after);
+    QCOMPARE(doc->sheet->selected.Count(), 1);
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
+    QCOMPARE(TopRows(doc, 8), before);
+    QGuiApplication::clipboard()->clear();
+    Settle();
+    QVERIFY(!Frame()->Action(CommandId::EditPasteArt)->isEnabled());
+
+    // Nothing readable: a message, no document.
+    const std::size_t open = app_.Documents().size();
+    app_.fileQuestion = [this](bool) { return Path(QStringLiteral("missing.txt")); };
+    QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
+    QCOMPARE(app_.Documents().size(), open);
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY(reports_[0].startsWith(Path(QStringLiteral("missing.txt")) + QStringLiteral(" を読み込めません: ")));
   }
   // Exit and the main window's close button ask about every modified document
   // before closing any; a Cancel, or a Yes whose save does not happen, keeps
