@@ -68,8 +68,8 @@ void SvgDeviceContext::LineTo(Point p) {
     // The view's one-pixel pen fills whole pixels up to the one before the
     // last point; from pixel centre to pixel centre with square ends covers
     // the same.
-    const double dx = p.x - from.x;
-    const double dy = p.y - from.y;
+    const double dx = static_cast<double>(p.x) - from.x;
+    const double dy = static_cast<double>(p.y) - from.y;
     if (std::abs(dx) >= std::abs(dy)) {
       x2 = p.x - (dx > 0 ? 1 : -1);
       y2 = from.y + dy * (std::abs(dx) - 1) / std::abs(dx);
@@ -142,7 +142,8 @@ void SvgDeviceContext::TextOut(Point p, std::string_view text) {
   const GlyphRow row = Glyphs(text, DefaultTabCells);
   if (row.empty()) return;
   if (background_ == BackgroundMode::Opaque) {
-    const auto right = static_cast<std::int32_t>(std::ceil(p.x + Cells(row) * CellAdvance()));
+    const double end = std::ceil(p.x + Cells(row) * CellAdvance());
+    const auto right = static_cast<std::int32_t>(std::min(end, double{std::numeric_limits<std::int32_t>::max()}));
     FillRect({p.x, p.y, right, p.y + CurrentFont().pixelHeight}, Color::White());
   }
   WriteText(row, p.x, p.y);
