@@ -53,4 +53,18 @@ head -c 257 /dev/zero | tr '\0' '-' >wide.txt
 expect 1 "import of art wider than a sheet" "$cli" import wide.txt --output a.vrl
 grep -q "257 columns" "$work/err" || { echo "FAIL: the refusal does not say how wide the art is"; failed=1; }
 [ -e a.vrl ] && { echo "FAIL: a refused import wrote its output"; failed=1; }
+# SVG: the options that shape text are refused, the picture is written like the art.
+for options in "--trim" "--style ascii" "--style unicode" "--comment #" "--encoding cp932" "--format png"; do
+  # shellcheck disable=SC2086
+  expect 2 "render --format svg $options" "$cli" render doc.vrl --format svg $options
+  [ -s "$work/out" ] && { echo "FAIL: render --format svg $options wrote output"; failed=1; }
+done
+expect 0 "svg with its own options" "$cli" render doc.vrl --format svg --crop --encoding utf-8 --output pic.svg
+grep -q '</svg>' pic.svg || { echo "FAIL: no SVG written to pic.svg"; failed=1; }
+grep -q $'\r' pic.svg && { echo "FAIL: CR LF line ends in an SVG file"; failed=1; }
+expect 1 "svg into a full disk" sh -c "'$cli' render doc.vrl --format svg >/dev/full"
+expect 1 "svg into a missing folder" "$cli" render doc.vrl --format svg --output missing/pic.svg
+expect 1 "svg of a missing document" "$cli" render nothing.vrl --format svg
+expect 0 "svg to standard output by name" sh -c "'$cli' render doc.vrl --format svg --output - | grep -q '<svg '"
+expect 1 "cropped art into a full disk" sh -c "'$cli' render doc.vrl --crop >/dev/full"
 exit $failed
