@@ -11,6 +11,7 @@ packages=(
   libbenchmark-dev
   libsqlite3-dev
   qt6-base-dev
+  qt6-svg-dev
   qt6-qpa-plugins
   libgl-dev
   fonts-noto-cjk

@@ -38,7 +38,7 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
       {"ﾌｧｲﾙ(&F)",
        {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, Separator, CommandId::FileMru1, Separator,
         CommandId::AppExit}},
-      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
+      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
   return menu;
@@ -50,13 +50,14 @@ const std::vector<MenuLayout>& DocumentMenu() {
       {"ﾌｧｲﾙ(&F)",
        {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, CommandId::FileClose, CommandId::FileSave,
         CommandId::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
-        CommandId::FileMru1, Separator, CommandId::AppExit}},
+        CommandId::FileExportSvg, CommandId::FileExportPng, CommandId::FileExportPng2x, Separator, CommandId::FileMru1,
+        Separator, CommandId::AppExit}},
       {"編集(&E)",
        {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
         CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, Separator, CommandId::BringToFront,
         CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
         CommandId::ToolBox, CommandId::ToolStrBox}},
-      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
+      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt}},
       {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
@@ -108,7 +109,7 @@ void CMainFrame::CreateActions() {
     actions_.insert(id, action);
   }
   for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar}) {
+                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewArt}) {
     actions_[id]->setCheckable(true);
   }
 }
@@ -260,6 +261,11 @@ void CMainFrame::CreateStatusBar() {
   positionPane_->setFont(paneFont);
   positionPane_->setObjectName(QStringLiteral("PositionPane"));
   bar->addPermanentWidget(positionPane_);
+  cellPane_ = new QLabel(QStringLiteral("ｾﾙ"), bar);
+  cellPane_->setFixedWidth(CellPaneWidth);
+  cellPane_->setFont(paneFont);
+  cellPane_->setObjectName(QStringLiteral("CellPane"));
+  bar->addPermanentWidget(cellPane_);
   // The keyboard lock states are not told by every platform; they stay as labels.
   for (const char* text : {"ｶﾅ", "CAP", "NUM", "SCRL"}) {
     auto* pane = new QLabel(QString::fromUtf8(text), bar);
@@ -283,6 +289,12 @@ void CMainFrame::CreateAccelerators() {
       {QKeySequence(Qt::Key_Delete), CommandId::EditDelete},
       {QKeySequence(Qt::Key_F6), CommandId::NextPane},
       {QKeySequence(Qt::CTRL | Qt::Key_X), CommandId::EditCut},
+      // The keys the captions show that the table above leaves free.
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), CommandId::EditUndo},
+      {QKeySequence(Qt::CTRL | Qt::Key_N), CommandId::FileNew},
+      {QKeySequence(Qt::CTRL | Qt::Key_O), CommandId::FileOpen},
+      {QKeySequence(Qt::CTRL | Qt::Key_P), CommandId::FilePrint},
+      {QKeySequence(Qt::CTRL | Qt::Key_T), CommandId::BringToFront},
   };
   for (const Accelerator& accelerator : accelerators) {
     auto* shortcut = new QShortcut(accelerator.key, this);
@@ -316,6 +328,9 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
           [this](CChildFrame* closing, bool* accept) { *accept = app_.CanCloseFrame(closing); });
   frame->View()->SetPositionDisplay(
       [this](const std::string& text) { app_.SetStatusPaneText(QString::fromStdString(text)); });
+  frame->View()->Controller().SetCellDisplay(
+      [this](const std::string& text) { cellPane_->setText(QString::fromStdString(text)); });
+  frame->View()->SetArtShown(app_.ArtShown());
   // A maximised window gives its title up to the main window's: follow it at once.
   connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCommandUi(); });
   mdiArea_->addSubWindow(frame);
@@ -345,6 +360,9 @@ CommandState CMainFrame::StateOf(int id) const {
     case CommandId::FileClose:
     case CommandId::FileSave:
     case CommandId::FileSaveAs:
+    case CommandId::FileExportSvg:
+    case CommandId::FileExportPng:
+    case CommandId::FileExportPng2x:
     case CommandId::WindowNew:
     case CommandId::WindowCascade:
     case CommandId::WindowTile:
@@ -360,6 +378,8 @@ CommandState CMainFrame::StateOf(int id) const {
       return {true, fileBar_->isVisible()};
     case CommandId::ViewStatusBar:
       return {true, statusBar()->isVisible()};
+    case CommandId::ViewArt:
+      return {true, app_.ArtShown()};
     default:
       // Text and clipboard print arrive with the text output.
       return {};
@@ -414,6 +434,18 @@ bool CMainFrame::Dispatch(int id) {
       }
       case CommandId::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
+        break;
+      case CommandId::ViewArt:
+        app_.SetArtShown(!app_.ArtShown());
+        break;
+      case CommandId::FileExportSvg:
+        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Svg);
+        break;
+      case CommandId::FileExportPng:
+        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Png);
+        break;
+      case CommandId::FileExportPng2x:
+        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Png2x);
         break;
       case CommandId::WindowNew:
         AddFrame(doc);

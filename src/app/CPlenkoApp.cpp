@@ -1,5 +1,6 @@
 #include "app/CPlenkoApp.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,6 +20,8 @@
 #include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
+#include "model/Sheet.h"
+#include "platform/SafeWrite.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDialogRunner.h"
 
@@ -27,6 +30,7 @@ namespace {
 
 const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
 const QString TextFilter = QStringLiteral("ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)");
+const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
 
 }  // namespace
 
@@ -61,6 +65,7 @@ CPlenkoApp::~CPlenkoApp() {
 }
 
 bool CPlenkoApp::InitInstance(const QStringList& arguments, Start start) {
+  ReadSettings();
   mainFrame_ = std::make_unique<CMainFrame>(*this);
   recovery_ = std::make_unique<RecoveryCopies>(RecoveryCopies::DefaultFolder());
   if (!recovery_->Start()) {
@@ -130,6 +135,63 @@ void CPlenkoApp::WriteRecentFiles(const QStringList& files) {
   }
   settings.sync();
   mainFrame_->RebuildMenus();
+}
+
+void CPlenkoApp::ReadSettings() {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  artShown_ = settings.value(ArtShownKey, false).toBool();
+  if (mainFrame_ == nullptr) return;
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(artShown_);
+  }
+}
+
+void CPlenkoApp::SetArtShown(bool shown) {
+  artShown_ = shown;
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(ArtShownKey, shown);
+  settings.sync();
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(shown);
+  }
+}
+
+bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
+  if (view == nullptr || view->GetDocument()->sheet == nullptr || view->Controller().HasCapture()) return false;
+  const bool svg = picture == Picture::Svg;
+  const QString suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
+  CPlenkoDoc* document = view->GetDocument();
+  const QString stem = document->IsUntitled()
+                           ? QString::fromStdString(document->GetTitle())
+                           : QFileInfo(QString::fromStdString(document->GetPathName())).completeBaseName();
+  const QString filter = svg ? QStringLiteral("SVG ﾌｧｲﾙ (*.svg)") : QStringLiteral("PNG ﾌｧｲﾙ (*.png)");
+  QString path = fileQuestion ? fileQuestion(true)
+                              : QFileDialog::getSaveFileName(mainFrame_.get(), QString(), stem + '.' + suffix, filter);
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += '.' + suffix;
+  document->sheet->ClearSelection();
+  view->RepaintDocument();
+  QByteArray bytes;
+  if (svg) {
+    bytes = view->SheetSvg();
+  } else {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!view->SheetImage(picture == Picture::Png2x ? 2 : 1).save(&buffer, "PNG")) bytes.clear();
+  }
+  std::string error;
+  if (bytes.isEmpty()) {
+    error = "画像を作れません";
+  } else {
+    SafeWrite write;
+    if (write.Begin(path.toStdString(), SafeWrite::Kind::Document, error) &&
+        write.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error) &&
+        write.Commit(error)) {
+      return true;
+    }
+  }
+  Report(QStringLiteral("%1 に書き出せません: %2").arg(path, QString::fromStdString(error)));
+  return false;
 }
 
 void CPlenkoApp::Report(const QString& text) {

@@ -117,6 +117,9 @@ void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
   // The modified mark follows at the release: comparing on every step costs.
   if (currentTool_ != nullptr) currentTool_->MouseMove(flags, p.x, p.y);
   if (positionDisplay_) positionDisplay_(FormatPosition(p));
+  if (cellDisplay_ && document_->sheet != nullptr) {
+    cellDisplay_(FormatPosition(CellOf(p, document_->sheet->cellWidth, document_->sheet->cellHeight)));
+  }
 }
 
 void ViewController::OnLButtonUp(std::uint32_t flags, Point pointer) {
@@ -142,6 +145,41 @@ void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   if (currentTool_ == nullptr) return;
   currentTool_->RButtonUp(flags, p.x, p.y);
   UpdateModified();
+}
+
+bool ViewController::OnArrowKey(ArrowKey key, bool large) {
+  auto* tool = dynamic_cast<SelectTool*>(currentTool_.get());
+  if (capture_ || tool == nullptr || !HasSelection()) return false;
+  const Sheet* sheet = tool->GetSheet();
+  const std::int32_t cells = large ? LargeArrowStep : 1;
+  Point delta;
+  switch (key) {
+    case ArrowKey::Left:
+      delta.x = -cells * sheet->cellWidth;
+      break;
+    case ArrowKey::Right:
+      delta.x = cells * sheet->cellWidth;
+      break;
+    case ArrowKey::Up:
+      delta.y = -cells * sheet->cellHeight;
+      break;
+    case ArrowKey::Down:
+      delta.y = cells * sheet->cellHeight;
+      break;
+  }
+  document_->SetUndoMarker();
+  tool->MoveSelectionBy(delta.x, delta.y);
+  UpdateModified();
+  return true;
+}
+
+Point ViewController::CellOf(Point p, std::int32_t cellWidth, std::int32_t cellHeight) {
+  auto floorDiv = [](std::int32_t value, std::int32_t size) {
+    if (size <= 0) return 0;
+    const std::int32_t quotient = value / size;
+    return (value % size != 0 && value < 0) ? quotient - 1 : quotient;
+  };
+  return {floorDiv(p.x, cellWidth), floorDiv(p.y, cellHeight)};
 }
 
 std::string ViewController::FormatPosition(Point p) {

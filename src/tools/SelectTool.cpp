@@ -123,6 +123,18 @@ void SelectTool::SelectInRect(const Rect& rect) {
   selection.Clear();
 }
 
+bool SelectTool::MoveSelectionBy(std::int32_t dx, std::int32_t dy) {
+  bool moved = false;
+  if (!sheet->selected.Empty()) {
+    moved = DragBy(dx, dy);
+  } else if (sheet->current != nullptr) {
+    moved = DrawTool::DragBy(dx, dy);
+    SettleCurrent();
+  }
+  if (view != nullptr) view->UpdateWindow();
+  return moved;
+}
+
 void SelectTool::SettleCurrent() {
   sheet->current->Select(selection);
   selection.Clear();

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +29,7 @@
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
 #include "model/String.h"
+#include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
 #include "platform/Font.h"
 #include "platform/QueuedDialogRunner.h"
@@ -319,8 +321,9 @@ class DesktopTest : public QObject {
     }
     QCOMPARE(pieces, full);
   }
-  // The keys that work, whatever shortcut the menus show; those shown alone do
-  // nothing. Shift reaches the tools with the mouse.
+  // The keys that work, whatever shortcut the menus show, and the keys the
+  // captions show that had none: each runs the command its caption names. No
+  // key is bound twice. Shift reaches the tools with the mouse.
   void keys() {
     CPlenkoDoc* doc = NewDocument();
     int fileAsks = 0;
@@ -328,6 +331,12 @@ class DesktopTest : public QObject {
       ++fileAsks;
       return QString();
     };
+    QList<QKeySequence> bound;
+    for (const QShortcut* shortcut : Frame()->findChildren<QShortcut*>()) {
+      QVERIFY2(!bound.contains(shortcut->key()), qPrintable(shortcut->key().toString()));
+      bound.append(shortcut->key());
+    }
+    QCOMPARE(bound.size(), 18);
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
     const std::pair<Qt::Key, const char*> tools[] = {{Qt::Key_S, "S----"}, {Qt::Key_D, "-P---"}, {Qt::Key_L, "--L--"},
                                                      {Qt::Key_B, "---F-"}, {Qt::Key_F, "----T"}, {Qt::Key_S, "S----"}};
@@ -337,13 +346,32 @@ class DesktopTest : public QObject {
     }
     QVERIFY(doc->IsModified() && doc->IsUntitled());  // Ctrl+S saved nothing
     const std::string drawn = Art(doc);
-    for (Qt::Key key : {Qt::Key_Z, Qt::Key_N, Qt::Key_O, Qt::Key_P, Qt::Key_T}) {
-      QTest::keyClick(Frame(), key, Qt::ControlModifier);
-      QCOMPARE(Art(doc), drawn);
-      QCOMPARE(app_.Documents().size(), std::size_t{1});
-      QCOMPARE(Tools(), QStringLiteral("S----"));
-    }
-    QCOMPARE(fileAsks, 0);
+    QTest::keyClick(Frame(), Qt::Key_Z, Qt::ControlModifier);  // undo, like Ctrl+U
+    QCOMPARE(doc->sheet->objects.Count(), 0);
+    QTest::keyClick(Frame(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(Art(doc), drawn);
+    QTest::keyClick(Frame(), Qt::Key_O, Qt::ControlModifier);  // the open dialog, answered with nothing
+    QCOMPARE(fileAsks, 1);
+    QCOMPARE(app_.Documents().size(), std::size_t{1});
+    dialogs_.Cancel();
+    const std::size_t opened = dialogs_.Opened().size();
+    QTest::keyClick(Frame(), Qt::Key_P, Qt::ControlModifier);  // the text print dialog
+    QCOMPARE(dialogs_.Opened().size(), opened + 1);
+    QCOMPARE(dialogs_.Pending(), std::size_t{0});
+    QCOMPARE(Tools(), QStringLiteral("S----"));  // not the dot tool the Edit menu shows it for
+    // Ctrl+T brings the picked box, sent behind a line, back to the front.
+    QVERIFY(Play("tool line\ndrag 100 24 140 24\ntool select\ndrag 36 24 36 24\nback"));
+    const DrawObj* box = doc->sheet->current->Root();
+    QVERIFY(doc->sheet->objects.Front() != box);
+    QTest::keyClick(Frame(), Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(doc->sheet->objects.Front(), box);
+    QTest::keyClick(Frame(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(app_.Documents().size(), std::size_t{2});
+    QVERIFY(app_.CloseDocument(app_.Documents().back().get()));
+    QCOMPARE(View()->GetDocument(), doc);
+    QCOMPARE(fileAsks, 1);
+    QVERIFY(Play("drag 120 24 120 24\ndelete\ndrag 300 300 300 300"));
+    QCOMPARE(doc->sheet->objects.Count(), 1);
     // Shift with the mouse takes the whole box: it moves a row down, not its top side alone.
     QVERIFY(Play("drag 36 24 36 40 shift"));
     QCOMPARE(Art(doc).substr(4 * 79 + 2, 5), std::string("+---+"));
@@ -520,17 +548,18 @@ class DesktopTest : public QObject {
     QCOMPARE(Menu(LoneHelp), about);
     NewDocument();
     QCOMPARE(Menu(MenuBar), (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
-    QCOMPARE(Menu(FileMenu).mid(0, 9),
+    QCOMPARE(Menu(FileMenu).mid(0, 13),
              (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...", "閉じる(&C)",
                           "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "", "テキスト印刷(&P)...\tCtrl+P",
-                          "クリップボード印刷（Y)\tCtrl+P"}));
+                          "クリップボード印刷（Y)\tCtrl+P", "", "SVGで書き出し(&G)...", "PNGで書き出し(&E)...",
+                          "PNGで書き出し(2倍)(&2)..."}));
     QCOMPARE(Menu(FileMenu).last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
     QCOMPARE(Menu(EditMenu),
              (QStringList{"元に戻す(&U)\tCtrl+Z", "もう一度(&R)\tCtrl+R", "", "切り取り(&X)\tCtrl+X",
                           "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "図として貼り付け(&G)", "削除(&D)\tCtrl+D", "",
                           "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G", "点(&P)\tCtrl+P",
                           "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
-    QCOMPARE(Menu(ViewMenu), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"}));
+    QCOMPARE(Menu(ViewMenu), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "", "文字で表示(&A)"}));
     QCOMPARE(Menu(WindowMenu).mid(0, WindowCommands),
              (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));
     QCOMPARE(Menu(HelpMenu), QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)..."});
