@@ -1,5 +1,6 @@
 // The desktop program driven through its real windows: mouse events on the
 // view, keys on the main window, menus, toolbars, the save prompt and files.
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
