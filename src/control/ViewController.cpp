@@ -296,15 +296,16 @@ bool ViewController::OnCommand(std::int32_t id) {
 
 bool ViewController::PasteArt(const std::string& utf8) {
   if (capture_ || currentTool_ == nullptr || document_->sheet == nullptr) return false;
-  constexpr const char* Caption = "図として貼り付け";
+  const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   ArtGrid grid;
   std::string error;
   if (!grid.Read(utf8, {}, error)) {
-    DialogRunner::ShowMessage("クリップボードの文字を図にできません: " + error, Caption);
+    DialogRunner::ShowMessage(
+        UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
   }
   if (grid.Rows() == 0) {
-    DialogRunner::ShowMessage("クリップボードに図がありません", Caption);
+    DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "クリップボードに図がありません")), caption);
     return false;
   }
   Sheet& sheet = *document_->sheet;
@@ -323,15 +324,17 @@ bool ViewController::PasteArt(const std::string& utf8) {
   std::vector<DrawObj*> made;
   ArtImporter::Report report;
   if (!ArtImporter::ImportAt(grid, sheet, column, row, made, report, error)) {
-    DialogRunner::ShowMessage("クリップボードの文字を図にできません: " + error, Caption);
+    DialogRunner::ShowMessage(
+        UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
   }
   currentTool_->SelectOnly(made);
   document_->UpdateAllViews();
   UpdateModified();
   if (grid.UnknownSubstitutes() > 0) {
-    DialogRunner::ShowMessage(
-        "文書に入らない文字 " + std::to_string(grid.UnknownSubstitutes()) + " 個を \"?\" にしました", Caption);
+    DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "文書に入らない文字 %1 個を \"?\" にしました"),
+                                     {std::to_string(grid.UnknownSubstitutes())}),
+                              caption);
   }
   return true;
 }

@@ -26,9 +26,11 @@ class Dialog {
   DialogResult DoModal();
 
   // One exchange in the given direction. False when validation refused it; the
-  // refusal is then in LastFailure.
+  // refusal is then in LastFailure, as its source text with the arguments in
+  // place, and in LastFailureText, to be translated.
   bool UpdateData(bool saveAndValidate);
   const std::string& LastFailure() const { return lastFailure_; }
+  const UiText& LastFailureText() const { return lastFailureText_; }
   std::int32_t LastFailedControl() const { return lastFailedControl_; }
 
   std::map<std::int32_t, DialogControl>& Controls() { return controls_; }
@@ -41,6 +43,7 @@ class Dialog {
   std::int32_t templateId_;
   std::map<std::int32_t, DialogControl> controls_;
   std::string lastFailure_;
+  UiText lastFailureText_;
   std::int32_t lastFailedControl_ = 0;
 };
 

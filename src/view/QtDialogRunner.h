@@ -20,7 +20,7 @@ class QtDialogRunner : public DialogRunner, public Clipboard {
   ~QtDialogRunner() override;
 
   DialogResult Run(Dialog& dialog) override;
-  void Message(const std::string& text, const std::string& caption) override;
+  void Message(const UiText& text, const UiText& caption) override;
   bool SetText(const std::string& utf8, std::string& error) override;
   bool HasText() const override;
   std::string Text() const override;

@@ -1,5 +1,6 @@
 // The desktop program driven through its real windows: mouse events on the
 // view, keys on the main window, menus, toolbars, the save prompt and files.
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -36,6 +38,7 @@
 #include "store/Database.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"
+#include "view/Translations.h"
 
 using namespace virlo;
 
@@ -567,6 +570,35 @@ class DesktopTest : public QObject {
     QVERIFY(app_.CloseAllDocuments());
     QCOMPARE(Menu(MenuBar), none);
     QCOMPARE(Menu(LoneHelp), about);
+  }
+  // On a Japanese desktop the program speaks its own Japanese, with no
+  // translator of its own, and Qt's dialogs and buttons follow in Japanese:
+  // the save question, the about box.
+  void japaneseDesktop() {
+    QCOMPARE(Translations::Installed(), UiLanguage::Japanese);
+    CPlenkoDoc* doc = NewDocument();
+    doc->sheet->width += doc->sheet->cellWidth;
+    doc->UpdateModifiedFlag();
+    QVERIFY(doc->IsModified());
+    app_.saveQuestion = nullptr;
+    QStringList seen;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&seen] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box != nullptr) {
+        seen = QStringList{box->text(), box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text(),
+                           box->button(QMessageBox::Cancel)->text()};
+        box->button(QMessageBox::Cancel)->click();
+      } else if (QWidget* about = QApplication::activeModalWidget()) {
+        seen = QStringList{about->windowTitle()};
+        about->close();
+      }
+    });
+    poll.start(10);
+    QVERIFY(!app_.CloseDocument(doc));
+    QCOMPARE(seen, (QStringList{Title(doc) + " への変更を保存しますか?", "はい(&Y)", "いいえ(&N)", "キャンセル"}));
+    QVERIFY(Frame()->Dispatch(CommandId::AppAbout));
+    QCOMPARE(seen, QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko)"});
   }
   // The main window names the document shown, once, also while the program is
   // inactive. The Window menu lists the windows, checks the one shown and
