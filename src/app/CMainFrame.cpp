@@ -38,7 +38,7 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
       {"ﾌｧｲﾙ(&F)",
        {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, Separator, CommandId::FileMru1, Separator,
         CommandId::AppExit}},
-      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
+      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewTypeInPlace}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
   return menu;
@@ -56,7 +56,7 @@ const std::vector<MenuLayout>& DocumentMenu() {
         CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, Separator, CommandId::BringToFront,
         CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
         CommandId::ToolBox, CommandId::ToolStrBox}},
-      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
+      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewTypeInPlace}},
       {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
       {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
   };
@@ -108,7 +108,7 @@ void CMainFrame::CreateActions() {
     actions_.insert(id, action);
   }
   for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar}) {
+                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewTypeInPlace}) {
     actions_[id]->setCheckable(true);
   }
 }
@@ -360,6 +360,8 @@ CommandState CMainFrame::StateOf(int id) const {
       return {true, fileBar_->isVisible()};
     case CommandId::ViewStatusBar:
       return {true, statusBar()->isVisible()};
+    case CommandId::ViewTypeInPlace:
+      return {true, app_.TypeInPlace()};
     default:
       // Text and clipboard print arrive with the text output.
       return {};
@@ -414,6 +416,9 @@ bool CMainFrame::Dispatch(int id) {
       }
       case CommandId::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
+        break;
+      case CommandId::ViewTypeInPlace:
+        app_.SetTypeInPlace(!app_.TypeInPlace());
         break;
       case CommandId::WindowNew:
         AddFrame(doc);

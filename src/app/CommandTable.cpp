@@ -34,6 +34,7 @@ const CommandInfo commands[] = {
     {CommandId::ToolStrBox, "ID_TOOL_STRBOX", "文字枠(&S)\tCtrl+S", "文字枠(&S)\tCtrl+S", "文字の入った枠を描く", "文字枠"},
     {CommandId::ViewToolbar, "ID_VIEW_TOOLBAR", "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰ(&T)", "ﾂｰﾙ ﾊﾞｰの表示/非表示", "ﾂｰﾙ ﾊﾞｰの表示/非表示"},
     {CommandId::ViewStatusBar, "ID_VIEW_STATUS_BAR", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示", "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"},
+    {CommandId::ViewTypeInPlace, "ID_VIEW_TYPE_IN_PLACE", "文字をその場で入力(&E)", "文字をその場で入力(&E)", "文字枠の文字をﾀﾞｲｱﾛｸﾞではなく図の上で入力する", "その場で入力"},
     {CommandId::WindowNew, "ID_WINDOW_NEW", "新しいｳｨﾝﾄﾞｳを開く(&N)", "新しいｳｨﾝﾄﾞｳを開く(&N)", "作業中のｳｨﾝﾄﾞｳを複写して表示", "新規ｳｨﾝﾄﾞｳ"},
     {CommandId::WindowCascade, "ID_WINDOW_CASCADE", "重ねて表示(&C)", "重ねて表示(&C)", "ｳｨﾝﾄﾞｳを重ねて表示", "重ねて表示"},
     {CommandId::WindowTile, "ID_WINDOW_TILE_HORZ", "並べて表示(&T)", "並べて表示(&T)", "ｳｨﾝﾄﾞｳを上下に並べて表示", "上下に並べて表示"},

@@ -18,6 +18,7 @@ inline constexpr std::int32_t SendToBack = 32791;
 inline constexpr std::int32_t ClipboardPrint = 32801;
 inline constexpr std::int32_t FileImportArt = 32802;
 inline constexpr std::int32_t EditPasteArt = 32803;
+inline constexpr std::int32_t ViewTypeInPlace = 32810;
 inline constexpr std::int32_t FileNew = 57600;
 inline constexpr std::int32_t FileOpen = 57601;
 inline constexpr std::int32_t FilePrint = 57607;
