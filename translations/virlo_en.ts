@@ -591,6 +591,18 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <source>文字で表示</source>
         <translation>Show as Characters</translation>
     </message>
+    <message>
+        <source>文字をその場で入力(&amp;E)</source>
+        <translation>Type T&amp;ext in Place</translation>
+    </message>
+    <message>
+        <source>文字枠の文字をﾀﾞｲｱﾛｸﾞではなく図の上で入力する</source>
+        <translation>Type a text box's text on the sheet instead of in the text dialog</translation>
+    </message>
+    <message>
+        <source>その場で入力</source>
+        <translation>Type in Place</translation>
+    </message>
 </context>
 <context>
     <name>DataExchange</name>

@@ -45,7 +45,7 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
        {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, Separator, CommandId::FileMru1, Separator,
         CommandId::AppExit}},
       {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
-       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt}},
+       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace}},
       {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
   };
   return menu;
@@ -65,7 +65,7 @@ const std::vector<MenuLayout>& DocumentMenu() {
         CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
         CommandId::ToolBox, CommandId::ToolStrBox}},
       {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
-       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt}},
+       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace}},
       {QT_TRANSLATE_NOOP("CMainFrame", "ｳｨﾝﾄﾞｳ(&W)"),
        {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
       {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
@@ -117,8 +117,9 @@ void CMainFrame::CreateActions() {
     connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     actions_.insert(id, action);
   }
-  for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewArt}) {
+  for (int id :
+       {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox, CommandId::ToolStrBox,
+        CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewArt, CommandId::ViewTypeInPlace}) {
     actions_[id]->setCheckable(true);
   }
 }
@@ -389,6 +390,8 @@ CommandState CMainFrame::StateOf(int id) const {
       return {true, statusBar()->isVisible()};
     case CommandId::ViewArt:
       return {true, app_.ArtShown()};
+    case CommandId::ViewTypeInPlace:
+      return {true, app_.TypeInPlace()};
     default:
       // Text and clipboard print arrive with the text output.
       return {};
@@ -446,6 +449,9 @@ bool CMainFrame::Dispatch(int id) {
         break;
       case CommandId::ViewArt:
         app_.SetArtShown(!app_.ArtShown());
+        break;
+      case CommandId::ViewTypeInPlace:
+        app_.SetTypeInPlace(!app_.TypeInPlace());
         break;
       case CommandId::FileExportSvg:
         app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Svg);

@@ -23,6 +23,7 @@
 #include "model/Sheet.h"
 #include "platform/SafeWrite.h"
 #include "view/CPlenkoView.h"
+#include "view/QtDeviceContext.h"
 #include "view/QtDialogRunner.h"
 #include "view/Translations.h"
 
@@ -48,6 +49,16 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
                                               : "virlo: the English translation is missing from the program");
   }
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
+  dialogs_->SetInPlaceHost(
+      [this](const Rect& area, QWidget*& over, QRect& where) {
+        CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
+        if (view == nullptr) return false;
+        over = view->viewport();
+        where = view->ViewportRect(area);
+        return true;
+      },
+      QtDeviceContext::ToQFont(textFont_));
+  dialogs_->SetTypeInPlace(TypeInPlace());
   recoveryTimer_.setInterval(RecoveryInterval);
   connect(&recoveryTimer_, &QTimer::timeout, this, &CPlenkoApp::UpdateRecoveryCopies);
 }
@@ -105,6 +116,33 @@ void CPlenkoApp::SetStatusPaneText(const QString& text) { mainFrame_->SetPositio
 QString CPlenkoApp::SettingsPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   return QDir(folder).filePath(QStringLiteral("VIRLO.ini"));
+}
+
+namespace {
+
+constexpr const char* TypeInPlaceKey = "Settings/TypeInPlace";
+
+// The desktop's language as the C library picks it: the first of these set.
+bool JapaneseDesktop() {
+  for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const QByteArray value = qgetenv(variable);
+    if (!value.isEmpty()) return value.startsWith("ja");
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CPlenkoApp::TypeInPlace() const {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  return settings.value(QString::fromLatin1(TypeInPlaceKey), !JapaneseDesktop()).toBool();
+}
+
+void CPlenkoApp::SetTypeInPlace(bool on) {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(QString::fromLatin1(TypeInPlaceKey), on);
+  settings.sync();
+  dialogs_->SetTypeInPlace(on);
 }
 
 QStringList CPlenkoApp::RecentFiles() const {

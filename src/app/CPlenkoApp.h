@@ -114,6 +114,11 @@ class CPlenkoApp : public QApplication, public Application {
   bool ExportPicture(CPlenkoView* view, Picture picture);
 
   QtDialogRunner& Dialogs() { return *dialogs_; }
+  // Whether a text box's text is typed on the sheet rather than in the text
+  // dialog, as kept in the INI file; by default in place, but the dialog on a
+  // Japanese desktop.
+  bool TypeInPlace() const;
+  void SetTypeInPlace(bool on);
   QStringList RecentFiles() const;
   QString SettingsPath() const;
 

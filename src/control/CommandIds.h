@@ -22,6 +22,7 @@ inline constexpr std::int32_t FileExportSvg = 32804;
 inline constexpr std::int32_t FileExportPng = 32805;
 inline constexpr std::int32_t FileExportPng2x = 32806;
 inline constexpr std::int32_t ViewArt = 32807;
+inline constexpr std::int32_t ViewTypeInPlace = 32808;
 inline constexpr std::int32_t FileNew = 57600;
 inline constexpr std::int32_t FileOpen = 57601;
 inline constexpr std::int32_t FilePrint = 57607;

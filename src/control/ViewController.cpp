@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/CommandIds.h"
@@ -104,10 +105,25 @@ void ViewController::UpdateModified() { document_->UpdateModifiedFlag(); }
 
 void ViewController::OnLButtonDown(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
+  dropRelease_ = false;
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
   currentTool_->LButtonDown(flags, p.x, p.y);
   capture_ = true;
+  UpdateModified();
+}
+
+void ViewController::OnLButtonDblClk(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
+  dropRelease_ = false;
+  if (currentTool_ == nullptr || capture_) return;
+  document_->SetUndoMarker();
+  if (currentTool_->LButtonDblClk(flags, p.x, p.y)) {
+    dropRelease_ = true;
+  } else {
+    currentTool_->LButtonDown(flags, p.x, p.y);
+    capture_ = true;
+  }
   UpdateModified();
 }
 
@@ -124,7 +140,7 @@ void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
 
 void ViewController::OnLButtonUp(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
-  if (currentTool_ == nullptr) return;
+  if (std::exchange(dropRelease_, false) || currentTool_ == nullptr) return;
   capture_ = false;
   currentTool_->LButtonUp(flags, p.x, p.y);
   UpdateModified();

@@ -50,6 +50,9 @@ class ViewController : public DocumentView {
   void OnLButtonDown(std::uint32_t flags, Point p);
   void OnMouseMove(std::uint32_t flags, Point p);
   void OnLButtonUp(std::uint32_t flags, Point p);
+  // The second press of a double click: the tool's double click, or a plain
+  // press when the tool has none there.
+  void OnLButtonDblClk(std::uint32_t flags, Point p);
   void OnRButtonDown(std::uint32_t flags, Point p);
   void OnRButtonUp(std::uint32_t flags, Point p);
   bool HasCapture() const override { return capture_; }
@@ -92,6 +95,8 @@ class ViewController : public DocumentView {
   Window* window_;
   std::unique_ptr<DrawTool> currentTool_;
   bool capture_ = false;
+  // The release of a double click the tool took belongs to no press.
+  bool dropRelease_ = false;
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
   std::function<void(const std::string&)> positionDisplay_;
   std::function<void(const std::string&)> cellDisplay_;

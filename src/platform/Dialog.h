@@ -6,6 +6,7 @@
 
 #include "platform/DataExchange.h"
 #include "platform/DialogControl.h"
+#include "platform/Rect.h"
 
 namespace virlo {
 
@@ -36,6 +37,18 @@ class Dialog {
   std::map<std::int32_t, DialogControl>& Controls() { return controls_; }
   DialogControl& Control(std::int32_t id) { return controls_[id]; }
 
+  // Lets a runner show the dialog on the sheet over what it edits (area in
+  // sheet coordinates) instead of in a window, when the user types in place.
+  void OfferInPlace(const Rect& area) {
+    inPlaceArea_ = area;
+    inPlaceOffered_ = true;
+  }
+  bool InPlaceOffered() const { return inPlaceOffered_; }
+  const Rect& InPlaceArea() const { return inPlaceArea_; }
+  // The runner that took the offer says so, before it returns.
+  void SetShownInPlace() { shownInPlace_ = true; }
+  bool ShownInPlace() const { return shownInPlace_; }
+
  protected:
   virtual void DoDataExchange(DataExchange& dx) = 0;
 
@@ -45,6 +58,9 @@ class Dialog {
   std::string lastFailure_;
   UiText lastFailureText_;
   std::int32_t lastFailedControl_ = 0;
+  Rect inPlaceArea_{};
+  bool inPlaceOffered_ = false;
+  bool shownInPlace_ = false;
 };
 
 }  // namespace virlo

@@ -15,6 +15,8 @@ class SelectTool : public DrawTool {
   bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  // Edits a text box's text where it stands.
+  bool LButtonDblClk(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   std::int32_t GetKind() const override { return SelectKind; }
   // Moves the selected set; true when any member moved.
   bool DragBy(std::int32_t dx, std::int32_t dy) override;

@@ -57,6 +57,12 @@ Point CPlenkoView::SheetPoint(const QPoint& client) const {
   return {client.x() + scroll.x, client.y() + scroll.y};
 }
 
+QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
+  const Point scroll = ScrollPosition();
+  const Rect area = sheetArea.Normalized();
+  return {area.left - scroll.x, area.top - scroll.y, area.right - area.left, area.bottom - area.top};
+}
+
 std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   std::uint32_t flags = 0;
   if ((buttons & Qt::LeftButton) != 0) flags |= MouseKeys::LeftButton;
@@ -296,6 +302,15 @@ void CPlenkoView::mousePressEvent(QMouseEvent* event) {
 void CPlenkoView::mouseMoveEvent(QMouseEvent* event) {
   if (!controller_.HasCapture()) return;
   controller_.OnMouseMove(Flags(event->buttons(), event->modifiers()), SheetPoint(event->position().toPoint()));
+  RepaintDocument();
+}
+
+void CPlenkoView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    mousePressEvent(event);
+    return;
+  }
+  controller_.OnLButtonDblClk(Flags(event->buttons(), event->modifiers()), SheetPoint(event->position().toPoint()));
   RepaintDocument();
 }
 

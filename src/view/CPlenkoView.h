@@ -61,6 +61,8 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   QSize sizeHint() const override { return {MinScrollWidth, MinScrollHeight}; }
   // The drawing units the view scrolls over: the sheet with its border line.
   QSize ScrollSize() const;
+  // Where an area of the sheet lies in the viewport.
+  QRect ViewportRect(const Rect& sheetArea) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -68,6 +70,7 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;

@@ -29,6 +29,7 @@
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
 #include "platform/TextCodec.h"
+#include "view/InPlaceEditor.h"
 #include "view/QtDeviceContext.h"
 #include "view/Translations.h"
 
@@ -217,6 +218,18 @@ class FrameDialog : public QDialog {
   QPushButton* cancel = nullptr;
 };
 
+// The text as a text box keeps it: code page 932 with CR LF line breaks;
+// nothing when it holds a character the code page lacks.
+std::optional<std::string> BoxText(const QPlainTextEdit* edit) {
+  const QString typed = edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return TextCodec::Utf8ToCp932(typed.toStdString());
+}
+
+QString UnusableText() {
+  return QCoreApplication::translate("QtDialogRunner",
+                                     "この文字は図の文字に使えません (シフト JIS にない文字があります)。");
+}
+
 }  // namespace
 
 QtDialogRunner::QtDialogRunner(std::function<QWidget*()> owner)
@@ -259,6 +272,12 @@ std::string QtDialogRunner::Text() const {
 
 DialogResult QtDialogRunner::Run(Dialog& dialog) {
   dialog.UpdateData(false);
+  QWidget* over = nullptr;
+  QRect where;
+  if (dialog.TemplateId() == CTextDialog::TemplateId && dialog.InPlaceOffered() && typeInPlace_ && inPlaceHost_ &&
+      inPlaceHost_(dialog.InPlaceArea(), over, where)) {
+    return RunInPlace(dialog, over, where);
+  }
   QWidget* owner = owner_ ? owner_() : nullptr;
   // Copies the widgets into the controls before the closing exchange; false
   // when the input cannot even be put there.
@@ -339,14 +358,9 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     grid->addWidget(edit, 1, 0);
     QDialog* raw = window.get();
     collect = [&dialog, edit, group, frame, raw] {
-      // The box keeps code page 932 with CR LF line breaks; refuse what it cannot hold.
-      const QString typed = edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-      const std::optional<std::string> bytes = TextCodec::Utf8ToCp932(typed.toStdString());
+      const std::optional<std::string> bytes = BoxText(edit);
       if (!bytes) {
-        QMessageBox::warning(
-            raw, QCoreApplication::translate("QtDialogRunner", "文字入力"),
-            QCoreApplication::translate("QtDialogRunner",
-                                        "この文字は図の文字に使えません (シフト JIS にない文字があります)。"));
+        QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"), UnusableText());
         edit->setFocus();
         return false;
       }
@@ -414,6 +428,34 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
   });
   if (shown_) QTimer::singleShot(0, raw, [this, raw] { shown_(*raw); });
   return window->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, QWidget* over, const QRect& where) {
+  dialog.SetShownInPlace();
+  InPlaceEditor editor(over, where, inPlaceFont_);
+  QPlainTextEdit* edit = editor.Edit();
+  DialogControl& text = dialog.Control(CTextDialog::TextEdit);
+  QString opening = FromCp932(text.text);
+  edit->setPlainText(opening.remove(QLatin1Char('\r')));
+  edit->moveCursor(QTextCursor::End);
+  LimitText(edit, text);
+  // Each showing is announced: a refused text shows the editor again.
+  auto run = [this, &editor] {
+    if (shown_) QTimer::singleShot(0, &editor, [this, &editor] { shown_(editor); });
+    return editor.Run();
+  };
+  // Alignment and frame stay as they are; the right button's dialog sets them.
+  while (run() == InPlaceEditor::Outcome::Commit) {
+    const std::optional<std::string> bytes = BoxText(edit);
+    if (!bytes) {
+      editor.ShowProblem(UnusableText());
+      continue;
+    }
+    text.text = *bytes;
+    if (dialog.UpdateData(true)) return DialogResult::Ok;
+    editor.ShowProblem(Translations::Of(dialog.LastFailureText()));
+  }
+  return DialogResult::Cancel;
 }
 
 }  // namespace virlo

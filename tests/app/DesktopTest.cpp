@@ -562,7 +562,8 @@ class DesktopTest : public QObject {
                           "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "図として貼り付け(&G)", "削除(&D)\tCtrl+D", "",
                           "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G", "点(&P)\tCtrl+P",
                           "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
-    QCOMPARE(Menu(ViewMenu), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "", "文字で表示(&A)"}));
+    QCOMPARE(Menu(ViewMenu),
+             (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "", "文字で表示(&A)", "文字をその場で入力(&E)"}));
     QCOMPARE(Menu(WindowMenu).mid(0, WindowCommands),
              (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));
     QCOMPARE(Menu(HelpMenu), QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)..."});

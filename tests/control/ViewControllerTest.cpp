@@ -3,7 +3,9 @@
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/Box.h"
+#include "objects/CTextDialog.h"
 #include "objects/Line.h"
+#include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/Store.h"
 #include "support/ViewFixture.h"
@@ -113,6 +115,57 @@ TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
   EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, false}));
   EXPECT_TRUE(view->OnCommand(EditCopy));
   EXPECT_TRUE(view->UpdateCommand(EditPaste).enabled);
+}
+
+// A runner that types text boxes in place, as the desktop does when asked:
+// it records what was offered and answers as told.
+struct InPlaceRunner : DialogRunner {
+  DialogResult Run(Dialog& dialog) override {
+    offered.push_back(dialog.InPlaceOffered());
+    dialog.SetShownInPlace();
+    if (answer == DialogResult::Ok) {
+      dialog.Control(CTextDialog::TextEdit).text = "ab";
+      dialog.UpdateData(true);
+    }
+    return answer;
+  }
+  void Message(const UiText&, const UiText&) override {}
+  std::vector<bool> offered;
+  DialogResult answer = DialogResult::Cancel;
+};
+
+TEST_F(ViewControllerTest, TypingInPlaceLeavesNoBoxWhenCancelledAndADoubleClickEditsTheTextUnderIt) {
+  InPlaceRunner runner;
+  DialogRunner* const previous = DialogRunner::Install(&runner);
+  ASSERT_TRUE(view->OnCommand(ToolStrBox));
+  Drag({44, 40}, {44, 40});
+  EXPECT_EQ(doc.sheet->objects.Count(), 0);  // cancelled in place: nothing left, unlike the dialog
+  EXPECT_FALSE(doc.CanUndo());
+  runner.answer = DialogResult::Ok;
+  Drag({44, 40}, {44, 40});
+  ASSERT_EQ(doc.sheet->objects.Count(), 1);
+  EXPECT_EQ(runner.offered, (std::vector<bool>{true, true}));
+
+  // The select tool's double click opens the text under it once, and the
+  // release that ends the click belongs to no drag.
+  ASSERT_TRUE(view->OnCommand(ToolSelect));
+  const std::int32_t markers = Markers();
+  view->OnLButtonDblClk(kLeft, {44, 40});
+  EXPECT_EQ(runner.offered.size(), 3U);
+  EXPECT_EQ(Markers(), markers + 1);
+  EXPECT_FALSE(view->HasCapture());
+  view->OnLButtonUp(0, {44, 40});
+  // Elsewhere, and with any other tool, a double click is a second press.
+  view->OnLButtonDblClk(kLeft, {300, 300});
+  EXPECT_TRUE(view->HasCapture());
+  view->OnLButtonUp(0, {300, 300});
+  ASSERT_TRUE(view->OnCommand(ToolBox));
+  view->OnLButtonDblClk(kLeft, {200, 200});
+  view->OnMouseMove(kLeft, {240, 232});
+  view->OnLButtonUp(0, {240, 232});
+  EXPECT_EQ(doc.sheet->objects.Count(), 2);
+  EXPECT_EQ(runner.offered.size(), 3U);
+  DialogRunner::Install(previous);
 }
 
 TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAlong) {
