@@ -54,7 +54,7 @@ bool SelectTool::LButtonDblClk(std::uint32_t, std::int32_t x, std::int32_t y) {
   if (box == nullptr) return false;
   std::unique_ptr<Dialog> dialog = box->Edit();
   if (dialog == nullptr) return false;
-  dialog->OfferInPlace(box->GetRect(DrawObj::Area::Redraw));
+  dialog->OfferInPlace(box->TextRect());
   dialog->DoModal();
   dialog.reset();
   Redraw();

@@ -18,7 +18,7 @@ bool StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) 
   sheet->current = box;
   box->SetFlag(DrawObj::Visible, true);
   if (std::unique_ptr<Dialog> dialog = box->Edit()) {
-    dialog->OfferInPlace(box->GetRect(DrawObj::Area::Redraw));
+    dialog->OfferInPlace(box->TextRect());
     const DialogResult answer = dialog->DoModal();
     // Typing in place and giving up leaves no box behind, unlike the dialog.
     const bool discard = answer == DialogResult::Cancel && dialog->ShownInPlace();
