@@ -11,7 +11,11 @@ packages=(
   libbenchmark-dev
   libsqlite3-dev
   qt6-base-dev
+  qt6-svg-dev
   qt6-qpa-plugins
+  # lupdate and lrelease for the translations; Qt's own Japanese texts
+  qt6-l10n-tools
+  qt6-translations-l10n
   libgl-dev
   fonts-noto-cjk
   fonts-dejavu-core

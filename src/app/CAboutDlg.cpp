@@ -1,5 +1,6 @@
 #include "app/CAboutDlg.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -9,11 +10,11 @@
 namespace virlo {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Plenko)"));
+  setWindowTitle(QCoreApplication::translate("CAboutDlg", "ﾊﾞｰｼﾞｮﾝ情報(Plenko)"));
   auto* layout = new QGridLayout(this);
   auto* icon = new QLabel(this);
   icon->setPixmap(Icons::Application().pixmap(32, 32));
-  auto* text = new QLabel(QStringLiteral("VIRLO Version 1.7"), this);
+  auto* text = new QLabel(QCoreApplication::translate("CAboutDlg", "VIRLO Version 1.7"), this);
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

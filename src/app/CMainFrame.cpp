@@ -21,11 +21,17 @@
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "view/CPlenkoView.h"
+#include "view/Translations.h"
 
 namespace virlo {
 namespace {
 
 constexpr int Separator = 0;
+
+QString Tr(const char* source) { return Translations::Of("CMainFrame", source); }
+
+// A text of the command table in the program's language.
+QString CommandText(const char* source) { return Translations::Of("CommandTable", source); }
 
 struct MenuLayout {
   const char* title;
@@ -35,11 +41,12 @@ struct MenuLayout {
 // The menu while no document is open.
 const std::vector<MenuLayout>& NoDocumentMenu() {
   static const std::vector<MenuLayout> menu = {
-      {"ﾌｧｲﾙ(&F)",
+      {QT_TRANSLATE_NOOP("CMainFrame", "ﾌｧｲﾙ(&F)"),
        {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, Separator, CommandId::FileMru1, Separator,
         CommandId::AppExit}},
-      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
-      {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
+      {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
+       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace}},
+      {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
   };
   return menu;
 }
@@ -47,18 +54,21 @@ const std::vector<MenuLayout>& NoDocumentMenu() {
 // The menu while a document window is active.
 const std::vector<MenuLayout>& DocumentMenu() {
   static const std::vector<MenuLayout> menu = {
-      {"ﾌｧｲﾙ(&F)",
+      {QT_TRANSLATE_NOOP("CMainFrame", "ﾌｧｲﾙ(&F)"),
        {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, CommandId::FileClose, CommandId::FileSave,
         CommandId::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
-        CommandId::FileMru1, Separator, CommandId::AppExit}},
-      {"編集(&E)",
+        CommandId::FileExportSvg, CommandId::FileExportPng, CommandId::FileExportPng2x, Separator, CommandId::FileMru1,
+        Separator, CommandId::AppExit}},
+      {QT_TRANSLATE_NOOP("CMainFrame", "編集(&E)"),
        {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
         CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, Separator, CommandId::BringToFront,
         CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
         CommandId::ToolBox, CommandId::ToolStrBox}},
-      {"表示(&V)", {CommandId::ViewToolbar, CommandId::ViewStatusBar}},
-      {"ｳｨﾝﾄﾞｳ(&W)", {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
-      {"ﾍﾙﾌﾟ(&H)", {CommandId::AppAbout}},
+      {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
+       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace}},
+      {QT_TRANSLATE_NOOP("CMainFrame", "ｳｨﾝﾄﾞｳ(&W)"),
+       {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
+      {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
   };
   return menu;
 }
@@ -100,15 +110,16 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateActions() {
   for (const CommandInfo& info : CommandTable::All()) {
-    auto* action = new QAction(QString::fromUtf8(info.caption), this);
-    action->setStatusTip(QString::fromUtf8(info.prompt));
-    if (*info.tooltip != '\0') action->setToolTip(QString::fromUtf8(info.tooltip));
+    auto* action = new QAction(CommandText(info.caption), this);
+    action->setStatusTip(CommandText(info.prompt));
+    if (*info.tooltip != '\0') action->setToolTip(CommandText(info.tooltip));
     const int id = info.id;
     connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     actions_.insert(id, action);
   }
-  for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-                 CommandId::ToolStrBox, CommandId::ViewToolbar, CommandId::ViewStatusBar}) {
+  for (int id :
+       {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox, CommandId::ToolStrBox,
+        CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewArt, CommandId::ViewTypeInPlace}) {
     actions_[id]->setCheckable(true);
   }
 }
@@ -122,7 +133,7 @@ void CMainFrame::RebuildMenus() {
   windowSeparator_ = nullptr;
   windowActions_.clear();
   for (const MenuLayout& layout : document ? DocumentMenu() : NoDocumentMenu()) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(layout.title));
+    QMenu* menu = menuBar()->addMenu(Tr(layout.title));
     // The Window menu lists the open windows after its commands.
     if (layout.items.front() == CommandId::WindowNew) windowMenu_ = menu;
     for (int id : layout.items) {
@@ -146,7 +157,7 @@ void CMainFrame::RebuildMenus() {
         QAction* action = actions_[id];
         if (id == CommandId::AppAbout) {
           const CommandInfo* info = CommandTable::Find(id);
-          action->setText(QString::fromUtf8(document ? info->documentCaption : info->caption));
+          action->setText(CommandText(document ? info->documentCaption : info->caption));
         }
         menu->addAction(action);
       }
@@ -166,7 +177,7 @@ void CMainFrame::UpdateWindowList() {
     for (qsizetype i = 0; i < windows.size(); ++i) {
       auto* action = new QAction(windowMenu_);
       action->setCheckable(true);
-      action->setStatusTip(QString::fromUtf8(AppString::WindowListPrompt));
+      action->setStatusTip(CommandText(AppString::WindowListPrompt));
       // The entry finds its window when chosen, so it never outlives it.
       connect(action, &QAction::triggered, this, [this, i] {
         const QList<QMdiSubWindow*> current = mdiArea_->subWindowList();
@@ -249,9 +260,9 @@ void CMainFrame::CreateToolBars() {
 
 void CMainFrame::CreateStatusBar() {
   QStatusBar* bar = statusBar();
-  auto* ready = new QLabel(QStringLiteral("ﾚﾃﾞｨ"), bar);
+  auto* ready = new QLabel(Tr(QT_TRANSLATE_NOOP("CMainFrame", "ﾚﾃﾞｨ")), bar);
   bar->addWidget(ready, 1);
-  positionPane_ = new QLabel(QStringLiteral("座標"), bar);
+  positionPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("CMainFrame", "座標")), bar);
   positionPane_->setFixedWidth(PositionPaneWidth);
   // Digits of one width, small enough that "1000,1000" fits the pane.
   QFont paneFont(QStringLiteral("Noto Sans Mono CJK JP"));
@@ -260,9 +271,14 @@ void CMainFrame::CreateStatusBar() {
   positionPane_->setFont(paneFont);
   positionPane_->setObjectName(QStringLiteral("PositionPane"));
   bar->addPermanentWidget(positionPane_);
+  cellPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("CMainFrame", "ｾﾙ")), bar);
+  cellPane_->setFixedWidth(CellPaneWidth);
+  cellPane_->setFont(paneFont);
+  cellPane_->setObjectName(QStringLiteral("CellPane"));
+  bar->addPermanentWidget(cellPane_);
   // The keyboard lock states are not told by every platform; they stay as labels.
-  for (const char* text : {"ｶﾅ", "CAP", "NUM", "SCRL"}) {
-    auto* pane = new QLabel(QString::fromUtf8(text), bar);
+  for (const char* text : {QT_TRANSLATE_NOOP("CMainFrame", "ｶﾅ"), "CAP", "NUM", "SCRL"}) {
+    auto* pane = new QLabel(Tr(text), bar);
     pane->setEnabled(false);
     bar->addPermanentWidget(pane);
   }
@@ -283,6 +299,12 @@ void CMainFrame::CreateAccelerators() {
       {QKeySequence(Qt::Key_Delete), CommandId::EditDelete},
       {QKeySequence(Qt::Key_F6), CommandId::NextPane},
       {QKeySequence(Qt::CTRL | Qt::Key_X), CommandId::EditCut},
+      // The keys the captions show that the table above leaves free.
+      {QKeySequence(Qt::CTRL | Qt::Key_Z), CommandId::EditUndo},
+      {QKeySequence(Qt::CTRL | Qt::Key_N), CommandId::FileNew},
+      {QKeySequence(Qt::CTRL | Qt::Key_O), CommandId::FileOpen},
+      {QKeySequence(Qt::CTRL | Qt::Key_P), CommandId::FilePrint},
+      {QKeySequence(Qt::CTRL | Qt::Key_T), CommandId::BringToFront},
   };
   for (const Accelerator& accelerator : accelerators) {
     auto* shortcut = new QShortcut(accelerator.key, this);
@@ -316,6 +338,9 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
           [this](CChildFrame* closing, bool* accept) { *accept = app_.CanCloseFrame(closing); });
   frame->View()->SetPositionDisplay(
       [this](const std::string& text) { app_.SetStatusPaneText(QString::fromStdString(text)); });
+  frame->View()->Controller().SetCellDisplay(
+      [this](const std::string& text) { cellPane_->setText(QString::fromStdString(text)); });
+  frame->View()->SetArtShown(app_.ArtShown());
   // A maximised window gives its title up to the main window's: follow it at once.
   connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCommandUi(); });
   mdiArea_->addSubWindow(frame);
@@ -345,6 +370,9 @@ CommandState CMainFrame::StateOf(int id) const {
     case CommandId::FileClose:
     case CommandId::FileSave:
     case CommandId::FileSaveAs:
+    case CommandId::FileExportSvg:
+    case CommandId::FileExportPng:
+    case CommandId::FileExportPng2x:
     case CommandId::WindowNew:
     case CommandId::WindowCascade:
     case CommandId::WindowTile:
@@ -360,6 +388,10 @@ CommandState CMainFrame::StateOf(int id) const {
       return {true, fileBar_->isVisible()};
     case CommandId::ViewStatusBar:
       return {true, statusBar()->isVisible()};
+    case CommandId::ViewArt:
+      return {true, app_.ArtShown()};
+    case CommandId::ViewTypeInPlace:
+      return {true, app_.TypeInPlace()};
     default:
       // Text and clipboard print arrive with the text output.
       return {};
@@ -414,6 +446,21 @@ bool CMainFrame::Dispatch(int id) {
       }
       case CommandId::ViewStatusBar:
         statusBar()->setVisible(!statusBar()->isVisible());
+        break;
+      case CommandId::ViewArt:
+        app_.SetArtShown(!app_.ArtShown());
+        break;
+      case CommandId::ViewTypeInPlace:
+        app_.SetTypeInPlace(!app_.TypeInPlace());
+        break;
+      case CommandId::FileExportSvg:
+        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Svg);
+        break;
+      case CommandId::FileExportPng:
+        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Png);
+        break;
+      case CommandId::FileExportPng2x:
+        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Png2x);
         break;
       case CommandId::WindowNew:
         AddFrame(doc);

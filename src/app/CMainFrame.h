@@ -21,7 +21,7 @@ class CPlenkoView;
 
 // The main window: document windows in an MDI area, the menus of "no
 // document" and "a document window active", the file and drawing toolbars,
-// the status bar with the coordinate pane, and the accelerator keys. Every
+// the status bar with the coordinate and cell panes, and the accelerator keys. Every
 // command goes through Dispatch, which asks its rule first.
 class CMainFrame : public QMainWindow {
   Q_OBJECT
@@ -29,6 +29,8 @@ class CMainFrame : public QMainWindow {
  public:
   // The coordinate pane's width in pixels.
   static constexpr int PositionPaneWidth = 54;
+  // The cell pane's width in pixels, for "column,row" up to "1000,1000".
+  static constexpr int CellPaneWidth = 54;
 
   explicit CMainFrame(CPlenkoApp& app);
   ~CMainFrame() override;
@@ -49,6 +51,7 @@ class CMainFrame : public QMainWindow {
 
   void SetPositionText(const QString& text) { positionPane_->setText(text); }
   QString PositionText() const { return positionPane_->text(); }
+  QString CellText() const { return cellPane_->text(); }
   QAction* Action(int id) const { return actions_.value(id); }
   QToolBar* FileToolBar() const { return fileBar_; }
   QToolBar* DrawingToolBar() const { return drawingBar_; }
@@ -75,6 +78,7 @@ class CMainFrame : public QMainWindow {
   QToolBar* fileBar_ = nullptr;
   QToolBar* drawingBar_ = nullptr;
   QLabel* positionPane_ = nullptr;
+  QLabel* cellPane_ = nullptr;  // the grid cell of the position
   QList<QAction*> recentActions_;
   QMenu* windowMenu_ = nullptr;
   QAction* windowSeparator_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/CPlenkoApp.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,14 +20,20 @@
 #include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
+#include "model/Sheet.h"
+#include "platform/SafeWrite.h"
 #include "view/CPlenkoView.h"
+#include "view/QtDeviceContext.h"
 #include "view/QtDialogRunner.h"
+#include "view/Translations.h"
 
 namespace virlo {
 namespace {
 
 const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
-const QString TextFilter = QStringLiteral("ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)");
+const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
+
+QString TextFilter() { return QCoreApplication::translate("CPlenkoApp", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
 
 }  // namespace
 
@@ -35,7 +42,23 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   setOrganizationName(QStringLiteral("VIRLO"));
   // Lets the desktop match the windows to the installed entry and its icon.
   setDesktopFileName(QStringLiteral("virlo"));
+  // Before any window: the program speaks the desktop's language from its first text on.
+  const UiLanguage language = UiLanguageOfEnvironment();
+  if (!Translations::Install(language)) {
+    qWarning(language == UiLanguage::Japanese ? "virlo: Qt's Japanese translation (qtbase_ja.qm) is not installed"
+                                              : "virlo: the English translation is missing from the program");
+  }
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
+  dialogs_->SetInPlaceHost(
+      [this](const Rect& area, QWidget*& over, QRect& where) {
+        CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
+        if (view == nullptr) return false;
+        over = view->viewport();
+        where = view->ViewportRect(area);
+        return true;
+      },
+      QtDeviceContext::ToQFont(textFont_));
+  dialogs_->SetTypeInPlace(TypeInPlace());
   recoveryTimer_.setInterval(RecoveryInterval);
   connect(&recoveryTimer_, &QTimer::timeout, this, &CPlenkoApp::UpdateRecoveryCopies);
 }
@@ -61,6 +84,7 @@ CPlenkoApp::~CPlenkoApp() {
 }
 
 bool CPlenkoApp::InitInstance(const QStringList& arguments, Start start) {
+  ReadSettings();
   mainFrame_ = std::make_unique<CMainFrame>(*this);
   recovery_ = std::make_unique<RecoveryCopies>(RecoveryCopies::DefaultFolder());
   if (!recovery_->Start()) {
@@ -92,6 +116,33 @@ void CPlenkoApp::SetStatusPaneText(const QString& text) { mainFrame_->SetPositio
 QString CPlenkoApp::SettingsPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   return QDir(folder).filePath(QStringLiteral("VIRLO.ini"));
+}
+
+namespace {
+
+constexpr const char* TypeInPlaceKey = "Settings/TypeInPlace";
+
+// The desktop's language as the C library picks it: the first of these set.
+bool JapaneseDesktop() {
+  for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const QByteArray value = qgetenv(variable);
+    if (!value.isEmpty()) return value.startsWith("ja");
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CPlenkoApp::TypeInPlace() const {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  return settings.value(QString::fromLatin1(TypeInPlaceKey), !JapaneseDesktop()).toBool();
+}
+
+void CPlenkoApp::SetTypeInPlace(bool on) {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(QString::fromLatin1(TypeInPlaceKey), on);
+  settings.sync();
+  dialogs_->SetTypeInPlace(on);
 }
 
 QStringList CPlenkoApp::RecentFiles() const {
@@ -132,6 +183,64 @@ void CPlenkoApp::WriteRecentFiles(const QStringList& files) {
   mainFrame_->RebuildMenus();
 }
 
+void CPlenkoApp::ReadSettings() {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  artShown_ = settings.value(ArtShownKey, false).toBool();
+  if (mainFrame_ == nullptr) return;
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(artShown_);
+  }
+}
+
+void CPlenkoApp::SetArtShown(bool shown) {
+  artShown_ = shown;
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(ArtShownKey, shown);
+  settings.sync();
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(shown);
+  }
+}
+
+bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
+  if (view == nullptr || view->GetDocument()->sheet == nullptr || view->Controller().HasCapture()) return false;
+  const bool svg = picture == Picture::Svg;
+  const QString suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
+  CPlenkoDoc* document = view->GetDocument();
+  const QString stem = document->IsUntitled()
+                           ? QString::fromStdString(document->GetTitle())
+                           : QFileInfo(QString::fromStdString(document->GetPathName())).completeBaseName();
+  const QString filter = svg ? QCoreApplication::translate("CPlenkoApp", "SVG ﾌｧｲﾙ (*.svg)")
+                             : QCoreApplication::translate("CPlenkoApp", "PNG ﾌｧｲﾙ (*.png)");
+  QString path = fileQuestion ? fileQuestion(true)
+                              : QFileDialog::getSaveFileName(mainFrame_.get(), QString(), stem + '.' + suffix, filter);
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += '.' + suffix;
+  document->sheet->ClearSelection();
+  view->RepaintDocument();
+  QByteArray bytes;
+  if (svg) {
+    bytes = view->SheetSvg();
+  } else {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!view->SheetImage(picture == Picture::Png2x ? 2 : 1).save(&buffer, "PNG")) bytes.clear();
+  }
+  std::string error;
+  if (bytes.isEmpty()) {
+    error = QCoreApplication::translate("CPlenkoApp", "画像を作れません").toStdString();
+  } else {
+    SafeWrite write;
+    if (write.Begin(path.toStdString(), SafeWrite::Kind::Document, error) &&
+        write.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error) &&
+        write.Commit(error)) {
+      return true;
+    }
+  }
+  Report(QCoreApplication::translate("CPlenkoApp", "%1 に書き出せません: %2").arg(path, QString::fromStdString(error)));
+  return false;
+}
+
 void CPlenkoApp::Report(const QString& text) {
   if (report) {
     report(text);
@@ -167,8 +276,9 @@ CPlenkoDoc* CPlenkoApp::OpenOrImport(const QString& path) {
 }
 
 void CPlenkoApp::FileImportArt() {
-  const QString path = fileQuestion ? fileQuestion(false)
-                                    : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), TextFilter);
+  const QString path = fileQuestion
+                           ? fileQuestion(false)
+                           : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), TextFilter());
   if (!path.isEmpty()) ImportArtFile(path);
 }
 
@@ -177,14 +287,16 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   std::string error;
   ArtGrid grid;
   if (!ArtInput::ReadFile(path.toStdString(), bytes, error) || !ArtInput::ReadAnyEncoding(bytes, grid, error)) {
-    Report(QStringLiteral("%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+    Report(
+        QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
   CPlenkoDoc* doc = FileNew();
   if (doc == nullptr) return nullptr;
   if (!ArtInput::IntoNewDocument(grid, *doc, error)) {
     CloseDocumentNow(doc);
-    Report(QStringLiteral("%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+    Report(
+        QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
   doc->UpdateAllViews();
@@ -192,7 +304,8 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   if (grid.UnknownSubstitutes() > 0) {
     constexpr int ShownMilliseconds = 10'000;
     mainFrame_->statusBar()->showMessage(
-        QStringLiteral("文書に入らない文字 %1 個を \"?\" にしました").arg(grid.UnknownSubstitutes()),
+        QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
+            .arg(grid.UnknownSubstitutes()),
         ShownMilliseconds);
   }
   return doc;
@@ -217,7 +330,8 @@ CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
   }
   auto doc = std::make_unique<CPlenkoDoc>();
   if (!doc->OnOpenDocument(absolute.toStdString())) {
-    Report(QStringLiteral("%1 を開けません: %2").arg(path, QString::fromStdString(doc->LastError())));
+    Report(QCoreApplication::translate("CPlenkoApp", "%1 を開けません: %2")
+               .arg(path, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
   OpenFile file;
@@ -230,7 +344,8 @@ CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
 bool CPlenkoApp::LockForOpening(const QString& path, OpenFile& file) {
   if (file.lock.Take(path) != DocumentLock::Result::HeldElsewhere) return true;
   const QString question =
-      QStringLiteral(
+      QCoreApplication::translate(
+          "CPlenkoApp",
           "%1 はほかの VIRLO (%2) で開かれています。\n"
           "読み取り専用で開くと、保存するときに別の名前を付けます。そのまま開くと、両方で保存したときに一方の変更が"
           "失われることがあります。")
@@ -239,10 +354,11 @@ bool CPlenkoApp::LockForOpening(const QString& path, OpenFile& file) {
   const LockedFileAnswer answer =
       lockedFileQuestion
           ? lockedFileQuestion(question)
-          : static_cast<LockedFileAnswer>(Choose(
-                question,
-                {QStringLiteral("読み取り専用で開く"), QStringLiteral("そのまま開く"), QStringLiteral("キャンセル")},
-                static_cast<int>(LockedFileAnswer::Cancel)));
+          : static_cast<LockedFileAnswer>(Choose(question,
+                                                 {QCoreApplication::translate("CPlenkoApp", "読み取り専用で開く"),
+                                                  QCoreApplication::translate("CPlenkoApp", "そのまま開く"),
+                                                  QCoreApplication::translate("CPlenkoApp", "キャンセル")},
+                                                 static_cast<int>(LockedFileAnswer::Cancel)));
   file.readOnly = answer == LockedFileAnswer::ReadOnly;
   return answer != LockedFileAnswer::Cancel;
 }
@@ -277,18 +393,22 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
     if (change == FileIdentity::Change::Changed || change == FileIdentity::Change::Removed) {
       const QString question =
           (change == FileIdentity::Change::Changed
-               ? QStringLiteral("%1 は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。\n"
-                                "上書きすると、その変更は失われます。")
-               : QStringLiteral(
+               ? QCoreApplication::translate(
+                     "CPlenkoApp",
+                     "%1 は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。\n"
+                     "上書きすると、その変更は失われます。")
+               : QCoreApplication::translate(
+                     "CPlenkoApp",
                      "%1 は、開いた後か最後に保存した後に、ほかのプログラムで削除されたか移動されています。"))
               .arg(path);
-      const ChangedFileAnswer answer =
-          changedFileQuestion
-              ? changedFileQuestion(question)
-              : static_cast<ChangedFileAnswer>(Choose(
-                    question,
-                    {QStringLiteral("保存しない"), QStringLiteral("上書き保存"), QStringLiteral("名前を付けて保存...")},
-                    static_cast<int>(ChangedFileAnswer::Keep)));
+      const ChangedFileAnswer answer = changedFileQuestion
+                                           ? changedFileQuestion(question)
+                                           : static_cast<ChangedFileAnswer>(Choose(
+                                                 question,
+                                                 {QCoreApplication::translate("CPlenkoApp", "保存しない"),
+                                                  QCoreApplication::translate("CPlenkoApp", "上書き保存"),
+                                                  QCoreApplication::translate("CPlenkoApp", "名前を付けて保存...")},
+                                                 static_cast<int>(ChangedFileAnswer::Keep)));
       if (answer == ChangedFileAnswer::Keep) return false;
       if (answer == ChangedFileAnswer::SaveAs) return SaveDocument(document, true);
     }
@@ -298,16 +418,18 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
   const bool relock = !file.lock.Holds(path) && (!ownFile || file.readOnly);
   DocumentLock next;
   if (relock && next.Take(path) == DocumentLock::Result::HeldElsewhere) {
-    Report(QStringLiteral(
+    Report(QCoreApplication::translate(
+               "CPlenkoApp",
                "%1 はほかのウィンドウか VIRLO (%2) で開かれているため、保存できません。別の名前を付けてください。")
                .arg(path, next.Holder()));
     return false;
   }
   if (!document->OnSaveDocument(path.toStdString())) {
-    const QString reason =
-        QStringLiteral("%1 を保存できません: %2").arg(path, QString::fromStdString(document->LastError()));
+    const QString reason = QCoreApplication::translate("CPlenkoApp", "%1 を保存できません: %2")
+                               .arg(path, QString::fromStdString(document->LastError()));
     if (document->LastRefusal() == SafeWrite::Refusal::ReadOnly) {
-      const QString question = reason + QStringLiteral("\n別の名前を付けて保存しますか?");
+      const QString question =
+          QCoreApplication::translate("CPlenkoApp", "%1\n別の名前を付けて保存しますか?").arg(reason);
       const int answer = readOnlyQuestion ? readOnlyQuestion(question)
                                           : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
                                                                   QMessageBox::Yes | QMessageBox::No);
@@ -337,15 +459,19 @@ int CPlenkoApp::OfferRecoveredDocuments() {
     const QString title =
         orphan.noteRead ? QString::fromStdString(orphan.note.title) : QFileInfo(orphan.copy).fileName();
     const QString question =
-        QStringLiteral(
+        QCoreApplication::translate(
+            "CPlenkoApp",
             "VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。\n"
             "開く: 変更した文書として開きます。残す: 次に起動するときまで残します。破棄: 変更を捨てます。")
-            .arg(title, titled ? QString::fromStdString(orphan.note.original) : QStringLiteral("名前なし"));
+            .arg(title, titled ? QString::fromStdString(orphan.note.original)
+                               : QCoreApplication::translate("CPlenkoApp", "名前なし"));
     const RecoveryAnswer answer =
         recoveryQuestion ? recoveryQuestion(question)
-                         : static_cast<RecoveryAnswer>(Choose(
-                               question, {QStringLiteral("開く"), QStringLiteral("残す"), QStringLiteral("破棄")},
-                               static_cast<int>(RecoveryAnswer::Keep)));
+                         : static_cast<RecoveryAnswer>(Choose(question,
+                                                              {QCoreApplication::translate("CPlenkoApp", "開く"),
+                                                               QCoreApplication::translate("CPlenkoApp", "残す"),
+                                                               QCoreApplication::translate("CPlenkoApp", "破棄")},
+                                                              static_cast<int>(RecoveryAnswer::Keep)));
     switch (answer) {
       case RecoveryAnswer::Open:
         if (OpenRecovered(orphan) != nullptr) ++opened;
@@ -370,7 +496,8 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
   }
   auto doc = std::make_unique<CPlenkoDoc>();
   if (!doc->OnOpenRecoveryCopy(QFile::encodeName(orphan.copy).toStdString(), note)) {
-    Report(QStringLiteral("%1 を復元できません: %2").arg(orphan.copy, QString::fromStdString(doc->LastError())));
+    Report(QCoreApplication::translate("CPlenkoApp", "%1 を復元できません: %2")
+               .arg(orphan.copy, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
   OpenFile file;
@@ -415,8 +542,8 @@ bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const {
 
 bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
   if (!document->IsModified()) return true;
-  const QString question =
-      QStringLiteral("%1 への変更を保存しますか?").arg(QString::fromStdString(document->GetTitle()));
+  const QString question = QCoreApplication::translate("CPlenkoApp", "%1 への変更を保存しますか?")
+                               .arg(QString::fromStdString(document->GetTitle()));
   const int answer = saveQuestion ? saveQuestion(question)
                                   : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
                                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

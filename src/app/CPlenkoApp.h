@@ -19,11 +19,12 @@ namespace virlo {
 class CChildFrame;
 class CMainFrame;
 class CPlenkoDoc;
+class CPlenkoView;
 class QtDialogRunner;
 
 // The application: the main window, the open documents (titled Plenko1,
-// Plenko2, ... until saved), the recent-file list of 4 in an INI file, and the
-// font text boxes draw in. It keeps every open document's file locked
+// Plenko2, ... until saved), the recent-file list of 4 and the view settings
+// in an INI file, and the font text boxes draw in. It keeps every open document's file locked
 // (DocumentLock), a recovery copy of every modified document
 // (RecoveryCopies), and asks before a save would overwrite what another
 // program wrote.
@@ -40,6 +41,9 @@ class CPlenkoApp : public QApplication, public Application {
   enum class ChangedFileAnswer { Keep, Overwrite, SaveAs };
   enum class LockedFileAnswer { ReadOnly, Anyway, Cancel };
   enum class RecoveryAnswer { Open, Keep, Discard };
+  // The pictures a document exports: its shapes as SVG, or as PNG at one or
+  // two pixels per drawing unit.
+  enum class Picture { Svg, Png, Png2x };
 
   CPlenkoApp(int& argc, char** argv);
   ~CPlenkoApp() override;
@@ -99,7 +103,22 @@ class CPlenkoApp : public QApplication, public Application {
   // Opened read-only because another VIRLO held it: saving asks for another name.
   bool IsReadOnly(const CPlenkoDoc* document) const;
 
+  // Whether the views show the character art in place of the shapes; kept in the INI file.
+  bool ArtShown() const { return artShown_; }
+  void SetArtShown(bool shown);
+  // Reads the settings of the INI file that the views follow.
+  void ReadSettings();
+  // Asks for a file and writes the view's document there as a picture; the
+  // selection ends first, so no mark of it lands in the picture. False when
+  // nothing was written.
+  bool ExportPicture(CPlenkoView* view, Picture picture);
+
   QtDialogRunner& Dialogs() { return *dialogs_; }
+  // Whether a text box's text is typed on the sheet rather than in the text
+  // dialog, as kept in the INI file; by default in place, but the dialog on a
+  // Japanese desktop.
+  bool TypeInPlace() const;
+  void SetTypeInPlace(bool on);
   QStringList RecentFiles() const;
   QString SettingsPath() const;
 
@@ -151,6 +170,7 @@ class CPlenkoApp : public QApplication, public Application {
   // Made at once, so that text boxes never paint in another font.
   const Font textFont_{"ＭＳ　明朝", 16, true};
   int untitledCount_ = 0;
+  bool artShown_ = false;
 };
 
 }  // namespace virlo

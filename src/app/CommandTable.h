@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/UiText.h"
+
 namespace virlo {
 
 // One command of the menus, keys and toolbars, with its texts as stored:
 // the menu caption (the text after a tab is the shortcut text the menu
 // shows, which is not always the key that works), the status-bar prompt and
-// the tooltip, in UTF-8.
+// the tooltip, in UTF-8. They are the source texts of the translations, in the
+// context "CommandTable".
 struct CommandInfo {
   std::int32_t id;
   const char* name;
@@ -26,10 +29,10 @@ class CommandTable {
   static const CommandInfo* Find(std::int32_t id);
 };
 
-// Texts of the string table that belong to no command.
+// Texts of the string table that belong to no command, in the same context.
 namespace AppString {
 // The prompt of the Window menu's entries for the open windows.
-inline constexpr char WindowListPrompt[] = "指定のｳｨﾝﾄﾞｳを表示";
+inline constexpr char WindowListPrompt[] = VIRLO_TR_NOOP("CommandTable", "指定のｳｨﾝﾄﾞｳを表示");
 }  // namespace AppString
 
 }  // namespace virlo

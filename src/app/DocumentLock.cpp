@@ -1,5 +1,6 @@
 #include "app/DocumentLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -43,7 +44,8 @@ DocumentLock::Result DocumentLock::Take(const QString& document) {
     // Gone between the two looks, or unreadable: not a lock anyone holds.
     return Result::NotPossible;
   }
-  holder_ = QStringLiteral("%1, プロセス %2").arg(host.isEmpty() ? QStringLiteral("?") : host).arg(pid);
+  holder_ = QCoreApplication::translate("DocumentLock", "%1, プロセス %2")
+                .arg(host.isEmpty() ? QStringLiteral("?") : host, QString::number(pid));
   return Result::HeldElsewhere;
 }
 

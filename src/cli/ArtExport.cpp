@@ -1,5 +1,6 @@
 #include "cli/ArtExport.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -115,13 +116,25 @@ std::string ArtExport::Format(const Canvas& canvas, const ArtOptions& options) {
     cells = cells.substr(0, cells.find('\0'));
     lines.push_back(RowText(canvas, row, cells, options));
   }
-  if (options.trim) {
-    while (!lines.empty() && lines.back().find_first_not_of(' ') == std::string::npos) lines.pop_back();
+  const bool trim = options.trim || options.crop;
+  auto blank = [](const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; };
+  if (trim) {
+    while (!lines.empty() && blank(lines.back())) lines.pop_back();
+  }
+  if (options.crop) {
+    const auto firstDrawn = std::find_if_not(lines.begin(), lines.end(), blank);
+    lines.erase(lines.begin(), firstDrawn);
+    // Only blanks go: a double-byte character is never cut.
+    std::size_t indent = std::string::npos;
+    for (const std::string& line : lines) {
+      if (!blank(line)) indent = std::min(indent, line.find_first_not_of(' '));
+    }
+    for (std::string& line : lines) line.erase(0, std::min(indent, line.size()));
   }
   std::string out;
   for (std::string& line : lines) {
     line.insert(0, options.prefix);
-    if (options.trim) line.erase(line.find_last_not_of(' ') + 1);
+    if (trim) line.erase(line.find_last_not_of(' ') + 1);
     out += line;
     out += '\n';
   }

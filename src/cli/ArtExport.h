@@ -17,6 +17,9 @@ struct ArtOptions {
   bool utf8 = true;
   // No blanks at the end of a line and no empty lines at the end.
   bool trim = false;
+  // As trim, and no empty lines at the start nor the blank columns that
+  // every line starts with: the art ready to paste.
+  bool crop = false;
   // Written before every line, in the output's encoding.
   std::string prefix;
 };

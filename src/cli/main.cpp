@@ -18,6 +18,7 @@
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
+#include "export/SvgExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "model/Sheet.h"
@@ -49,12 +50,15 @@ void PrintUsage(std::FILE* out) {
       "  run SCRIPT [--open FILE.vrl]\n"
       "        replay a script of gestures and commands on a new document,\n"
       "        or on the document given\n"
-      "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim]\n"
-      "                 [--style ascii|unicode] [--comment PREFIX]\n"
+      "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
+      "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
       "        print the document's character art (to OUT with CR LF line ends);\n"
       "        --trim drops blanks at line ends and empty lines at the end,\n"
-      "        --style unicode draws lines with box-drawing characters (UTF-8 only),\n"
-      "        --comment starts every line with PREFIX\n"
+      "        --crop also empty lines at the start and the blank columns all\n"
+      "        lines start with, --style unicode draws lines with box-drawing\n"
+      "        characters (UTF-8 only), --comment starts every line with PREFIX;\n"
+      "        --format svg makes an SVG picture instead (--crop: of the drawing\n"
+      "        alone)\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
@@ -148,8 +152,8 @@ int Run(const std::vector<std::string_view>& args) {
 }
 
 constexpr const char* RenderUsage =
-    "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim]\n"
-    "                  [--style ascii|unicode] [--comment PREFIX]\n";
+    "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
+    "                  [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n";
 
 // Wrong usage of a command: the reason when there is one, then the command's usage.
 int UsageError(const char* usage, const char* why) {
@@ -158,12 +162,37 @@ int UsageError(const char* usage, const char* why) {
   return ExitUsage;
 }
 
+// Writes a whole output to standard output or, replacing it whole, to the file.
+int WriteOutput(const std::string& output, const std::string& bytes) {
+  // "-" and /dev/stdout mean standard output, whatever it is connected to.
+  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteStdout(bytes) ? 0 : ExitFailure;
+  std::string error;
+  if (virlo::AtomicFile::Write(output, bytes, error) != virlo::AtomicFile::Result::Written) {
+    std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+    return ExitFailure;
+  }
+  return 0;
+}
+
+int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExport::Area area) {
+  virlo::StartStore();
+  virlo::Sheet* sheet = nullptr;
+  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
+  if (db == nullptr) return ExitFailure;
+  // As the editor shows the document when it opens it: nothing picked.
+  sheet->ClearSelection();
+  return WriteOutput(output, virlo::SvgExport::Render(*sheet, area));
+}
+
 int Render(const std::vector<std::string_view>& args) {
   std::string path;
   std::string output;
   std::string encoding = "utf-8";
   std::string style = "ascii";
   std::string prefix;
+  std::string format = "text";
+  // The options that shape text, as given, for refusing them with SVG.
+  std::vector<std::string_view> textOptions;
   virlo::cli::ArtOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
@@ -173,11 +202,18 @@ int Render(const std::vector<std::string_view>& args) {
     } else if (args[i] == "--encoding" && hasValue) {
       encoding = args[++i];
     } else if (args[i] == "--style" && hasValue) {
+      textOptions.push_back(args[i]);
       style = args[++i];
     } else if (args[i] == "--comment" && hasValue) {
+      textOptions.push_back(args[i]);
       prefix = args[++i];
     } else if (args[i] == "--trim") {
+      textOptions.push_back(args[i]);
       options.trim = true;
+    } else if (args[i] == "--crop") {
+      options.crop = true;
+    } else if (args[i] == "--format" && hasValue) {
+      format = args[++i];
     } else if (path.empty() && !args[i].starts_with("--")) {
       path = args[i];
     } else {
@@ -187,6 +223,16 @@ int Render(const std::vector<std::string_view>& args) {
   if (path.empty()) return UsageError(RenderUsage, nullptr);
   if (encoding != "utf-8" && encoding != "cp932") return UsageError(RenderUsage, "the encoding is utf-8 or cp932");
   if (style != "ascii" && style != "unicode") return UsageError(RenderUsage, "the style is ascii or unicode");
+  if (format != "text" && format != "svg") return UsageError(RenderUsage, "the format is text or svg");
+  if (format == "svg") {
+    // A picture has no lines of text to trim, draw or prefix, and XML here is UTF-8.
+    if (!textOptions.empty()) {
+      const std::string why = std::string(textOptions.front()) + " does not apply to --format svg";
+      return UsageError(RenderUsage, why.c_str());
+    }
+    if (encoding != "utf-8") return UsageError(RenderUsage, "--format svg is UTF-8 only");
+    return RenderSvg(path, output, options.crop ? virlo::SvgExport::Area::Drawing : virlo::SvgExport::Area::Sheet);
+  }
   options.utf8 = encoding == "utf-8";
   options.style = style == "unicode" ? virlo::cli::ArtOptions::Style::Unicode : virlo::cli::ArtOptions::Style::Ascii;
   // Box-drawing characters are two columns wide in code page 932.
@@ -207,8 +253,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
   const std::string art = virlo::cli::ArtExport::Render(*sheet, options);
-  // "-" and /dev/stdout mean standard output, whatever it is connected to.
-  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteStdout(art) ? 0 : ExitFailure;
+  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteOutput(output, art);
   // A text file ends every line with CR LF, as the text print does.
   std::string text;
   text.reserve(art.size() + art.size() / 64);
@@ -216,12 +261,7 @@ int Render(const std::vector<std::string_view>& args) {
     if (ch == '\n') text += '\r';
     text += ch;
   }
-  std::string error;
-  if (virlo::AtomicFile::Write(output, text, error) != virlo::AtomicFile::Result::Written) {
-    std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
-    return ExitFailure;
-  }
-  return 0;
+  return WriteOutput(output, text);
 }
 
 int Dump(const std::vector<std::string_view>& args) {

@@ -33,7 +33,9 @@ void PrintDialog::DoDataExchange(DataExchange& dx) {
   if (!dx.MaxChars(FileNameEdit, name, MaxFileName, TextUnit::Characters)) return;
   // The art must never take the place of the document it comes from.
   if (dx.SaveAndValidate() && IsDocumentItself(name)) {
-    dx.Fail(FileNameEdit, "出力ファイル \"" + name + "\" は文書自身です。別の名前を指定してください。");
+    dx.Fail(FileNameEdit,
+            UiText(VIRLO_UI_TEXT("PrintDialog", "出力ファイル \"%1\" は文書自身です。別の名前を指定してください。"),
+                   {name}));
     return;
   }
   fileName_ = std::move(name);

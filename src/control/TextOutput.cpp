@@ -36,10 +36,13 @@ TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
     case AtomicFile::Result::Written:
       return Result::Written;
     case AtomicFile::Result::NotOpened:
-      DialogRunner::ShowMessage("出力ファイル \"" + name + "\"が開けませんでした。", "ファイルオープン エラー");
+      DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "出力ファイル \"%1\"が開けませんでした。"), {name}),
+                                UiText(VIRLO_UI_TEXT("TextOutput", "ファイルオープン エラー")));
       return Result::NotWritten;
     case AtomicFile::Result::NotWritten:
-      DialogRunner::ShowMessage("出力ファイル \"" + name + "\"に書き込めませんでした。", "ファイルオープン エラー");
+      DialogRunner::ShowMessage(
+          UiText(VIRLO_UI_TEXT("TextOutput", "出力ファイル \"%1\"に書き込めませんでした。"), {name}),
+          UiText(VIRLO_UI_TEXT("TextOutput", "ファイルオープン エラー")));
       return Result::NotWritten;
   }
   return Result::NotWritten;
@@ -50,9 +53,9 @@ void TextOutput::ClipboardPrint(CPlenkoDoc& document) {
   Clipboard* clipboard = Clipboard::Current();
   std::string error;
   if (clipboard == nullptr) {
-    DialogRunner::ShowMessage("クリップボードが開けません");
+    DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "クリップボードが開けません")));
   } else if (!clipboard->SetText(TextCodec::Cp932ToUtf8(document.sheet->MakeText()), error)) {
-    DialogRunner::ShowMessage("クリップボードにデータをセットできません");
+    DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "クリップボードにデータをセットできません")));
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/CommandIds.h"
@@ -104,10 +105,25 @@ void ViewController::UpdateModified() { document_->UpdateModifiedFlag(); }
 
 void ViewController::OnLButtonDown(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
+  dropRelease_ = false;
   if (currentTool_ == nullptr) return;
   document_->SetUndoMarker();
   currentTool_->LButtonDown(flags, p.x, p.y);
   capture_ = true;
+  UpdateModified();
+}
+
+void ViewController::OnLButtonDblClk(std::uint32_t flags, Point pointer) {
+  const Point p = ClampToPointerLimit(pointer);
+  dropRelease_ = false;
+  if (currentTool_ == nullptr || capture_) return;
+  document_->SetUndoMarker();
+  if (currentTool_->LButtonDblClk(flags, p.x, p.y)) {
+    dropRelease_ = true;
+  } else {
+    currentTool_->LButtonDown(flags, p.x, p.y);
+    capture_ = true;
+  }
   UpdateModified();
 }
 
@@ -117,11 +133,14 @@ void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
   // The modified mark follows at the release: comparing on every step costs.
   if (currentTool_ != nullptr) currentTool_->MouseMove(flags, p.x, p.y);
   if (positionDisplay_) positionDisplay_(FormatPosition(p));
+  if (cellDisplay_ && document_->sheet != nullptr) {
+    cellDisplay_(FormatPosition(CellOf(p, document_->sheet->cellWidth, document_->sheet->cellHeight)));
+  }
 }
 
 void ViewController::OnLButtonUp(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
-  if (currentTool_ == nullptr) return;
+  if (std::exchange(dropRelease_, false) || currentTool_ == nullptr) return;
   capture_ = false;
   currentTool_->LButtonUp(flags, p.x, p.y);
   UpdateModified();
@@ -142,6 +161,41 @@ void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   if (currentTool_ == nullptr) return;
   currentTool_->RButtonUp(flags, p.x, p.y);
   UpdateModified();
+}
+
+bool ViewController::OnArrowKey(ArrowKey key, bool large) {
+  auto* tool = dynamic_cast<SelectTool*>(currentTool_.get());
+  if (capture_ || tool == nullptr || !HasSelection()) return false;
+  const Sheet* sheet = tool->GetSheet();
+  const std::int32_t cells = large ? LargeArrowStep : 1;
+  Point delta;
+  switch (key) {
+    case ArrowKey::Left:
+      delta.x = -cells * sheet->cellWidth;
+      break;
+    case ArrowKey::Right:
+      delta.x = cells * sheet->cellWidth;
+      break;
+    case ArrowKey::Up:
+      delta.y = -cells * sheet->cellHeight;
+      break;
+    case ArrowKey::Down:
+      delta.y = cells * sheet->cellHeight;
+      break;
+  }
+  document_->SetUndoMarker();
+  tool->MoveSelectionBy(delta.x, delta.y);
+  UpdateModified();
+  return true;
+}
+
+Point ViewController::CellOf(Point p, std::int32_t cellWidth, std::int32_t cellHeight) {
+  auto floorDiv = [](std::int32_t value, std::int32_t size) {
+    if (size <= 0) return 0;
+    const std::int32_t quotient = value / size;
+    return (value % size != 0 && value < 0) ? quotient - 1 : quotient;
+  };
+  return {floorDiv(p.x, cellWidth), floorDiv(p.y, cellHeight)};
 }
 
 std::string ViewController::FormatPosition(Point p) {
@@ -258,15 +312,16 @@ bool ViewController::OnCommand(std::int32_t id) {
 
 bool ViewController::PasteArt(const std::string& utf8) {
   if (capture_ || currentTool_ == nullptr || document_->sheet == nullptr) return false;
-  constexpr const char* Caption = "図として貼り付け";
+  const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   ArtGrid grid;
   std::string error;
   if (!grid.Read(utf8, {}, error)) {
-    DialogRunner::ShowMessage("クリップボードの文字を図にできません: " + error, Caption);
+    DialogRunner::ShowMessage(
+        UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
   }
   if (grid.Rows() == 0) {
-    DialogRunner::ShowMessage("クリップボードに図がありません", Caption);
+    DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "クリップボードに図がありません")), caption);
     return false;
   }
   Sheet& sheet = *document_->sheet;
@@ -285,15 +340,17 @@ bool ViewController::PasteArt(const std::string& utf8) {
   std::vector<DrawObj*> made;
   ArtImporter::Report report;
   if (!ArtImporter::ImportAt(grid, sheet, column, row, made, report, error)) {
-    DialogRunner::ShowMessage("クリップボードの文字を図にできません: " + error, Caption);
+    DialogRunner::ShowMessage(
+        UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
   }
   currentTool_->SelectOnly(made);
   document_->UpdateAllViews();
   UpdateModified();
   if (grid.UnknownSubstitutes() > 0) {
-    DialogRunner::ShowMessage(
-        "文書に入らない文字 " + std::to_string(grid.UnknownSubstitutes()) + " 個を \"?\" にしました", Caption);
+    DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "文書に入らない文字 %1 個を \"?\" にしました"),
+                                     {std::to_string(grid.UnknownSubstitutes())}),
+                              caption);
   }
   return true;
 }

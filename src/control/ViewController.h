@@ -27,6 +27,10 @@ class ViewController : public DocumentView {
   // Pointer positions reach the tools within this distance of the origin on
   // either axis; a tool never builds beyond what the sheet's limits allow.
   static constexpr std::int32_t PointerLimit = 1'000'000;
+  // Cells an arrow key moves the selection with Shift held.
+  static constexpr std::int32_t LargeArrowStep = 8;
+
+  enum class ArrowKey : std::int32_t { Left, Right, Up, Down };
 
   ViewController(CPlenkoDoc* document, Window* window);
   ~ViewController() override;
@@ -46,13 +50,25 @@ class ViewController : public DocumentView {
   void OnLButtonDown(std::uint32_t flags, Point p);
   void OnMouseMove(std::uint32_t flags, Point p);
   void OnLButtonUp(std::uint32_t flags, Point p);
+  // The second press of a double click: the tool's double click, or a plain
+  // press when the tool has none there.
+  void OnLButtonDblClk(std::uint32_t flags, Point p);
   void OnRButtonDown(std::uint32_t flags, Point p);
   void OnRButtonUp(std::uint32_t flags, Point p);
   bool HasCapture() const override { return capture_; }
+  // Moves what a drag from the selection would move by one cell (large:
+  // LargeArrowStep cells), as one undo step. False, changing nothing, when
+  // the select tool has nothing picked or selected or holds the mouse.
+  bool OnArrowKey(ArrowKey key, bool large);
 
   // Receives the pointer position shown during a drag, e.g. "  16,  32".
   void SetPositionDisplay(std::function<void(const std::string&)> display) { positionDisplay_ = std::move(display); }
   static std::string FormatPosition(Point p);
+  // Receives the grid cell of that position, as "column,row" in FormatPosition's form.
+  void SetCellDisplay(std::function<void(const std::string&)> display) { cellDisplay_ = std::move(display); }
+  // The cell holding a sheet point: cells count from 0, and a point left of
+  // or above the sheet lies in a negative one.
+  static Point CellOf(Point p, std::int32_t cellWidth, std::int32_t cellHeight);
 
   // The view's commands: their state, and delivery when enabled. False when
   // the command is unknown to the view or disabled.
@@ -79,8 +95,11 @@ class ViewController : public DocumentView {
   Window* window_;
   std::unique_ptr<DrawTool> currentTool_;
   bool capture_ = false;
+  // The release of a double click the tool took belongs to no press.
+  bool dropRelease_ = false;
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
   std::function<void(const std::string&)> positionDisplay_;
+  std::function<void(const std::string&)> cellDisplay_;
 };
 
 }  // namespace virlo

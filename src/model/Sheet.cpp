@@ -50,6 +50,10 @@ void Sheet::Draw(DeviceContext& dc) const {
   dc.LineTo({0, height});
   dc.LineTo({0, 0});
   dc.SelectPen(previous);
+  DrawObjects(dc);
+}
+
+void Sheet::DrawObjects(DeviceContext& dc) const {
   // A repaint of part of a window skips what lies well outside it. Objects
   // may paint a little beyond their rectangle (a two-character marker at a
   // line's end, selection handles, glyphs), so the margin is two cells.

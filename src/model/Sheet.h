@@ -38,6 +38,8 @@ class Sheet {
 
   // Paints the green border, then every object from the back to the front.
   virtual void Draw(DeviceContext& dc) const;
+  // Paints every object from the back to the front, without the border.
+  void DrawObjects(DeviceContext& dc) const;
   // The character art: one line per grid row, each ended by a line feed.
   virtual std::string MakeText() const;
   // Renders every object from the back to the front into a canvas of the

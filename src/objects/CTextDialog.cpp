@@ -26,7 +26,7 @@ void CTextDialog::DoDataExchange(DataExchange& dx) {
   if (!dx.MaxChars(TextEdit, text, MaxText)) return;
   // The art goes to terminals: a control character there would act, not show.
   if (dx.SaveAndValidate() && TextCodec::HasControlCharacters(text)) {
-    dx.Fail(TextEdit, "文字列に制御文字は使えません。");
+    dx.Fail(TextEdit, UiText(VIRLO_UI_TEXT("CTextDialog", "文字列に制御文字は使えません。")));
     return;
   }
   editText_ = std::move(text);

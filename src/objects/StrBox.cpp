@@ -108,15 +108,19 @@ void StrBox::SetText(const char* chars) {
   FitToText();
 }
 
-void StrBox::Draw(DeviceContext& dc) const {
-  unsigned format = TextFormat::WordBreak | TextFormat::TabStop | (12u << 8);
-  if (alignment == AlignCentre) format |= TextFormat::Center;
-  if (alignment == AlignRight) format |= TextFormat::Right;
+Rect StrBox::TextRect() const {
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
   const Point a = FirstCorner();
   const Point b = OppositeCorner();
-  const Rect textRect{a.x + cw / 2, a.y + ch / 2, b.x - cw / 2 + 1, b.y - ch / 2 + 1};
+  return {a.x + cw / 2, a.y + ch / 2, b.x - cw / 2 + 1, b.y - ch / 2 + 1};
+}
+
+void StrBox::Draw(DeviceContext& dc) const {
+  unsigned format = TextFormat::WordBreak | TextFormat::TabStop | (12u << 8);
+  if (alignment == AlignCentre) format |= TextFormat::Center;
+  if (alignment == AlignRight) format |= TextFormat::Right;
+  const Rect textRect = TextRect();
   if (frame != 0 || Has(Highlighted)) Box::Draw(dc);
   const Application* app = Application::Instance();
   const Font* font = app != nullptr ? app->GetTextFont() : nullptr;

@@ -27,6 +27,8 @@ class StrBox : public Box {
   DrawObj* Clone(Sheet* target) const override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   void Draw(DeviceContext& dc) const override;
+  // Where the text is drawn: half a cell inside the corners.
+  Rect TextRect() const;
   void RenderText(Canvas& canvas) const override;
   std::unique_ptr<Dialog> Edit() override;
 

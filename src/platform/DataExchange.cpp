@@ -45,7 +45,7 @@ bool DataExchange::MaxChars(std::int32_t id, const std::string& value, std::int3
     return true;
   }
   if (Length(value, unit) > static_cast<std::size_t>(maxChars)) {
-    Fail(id, std::to_string(maxChars) + " 文字以内で入力してください。");
+    Fail(id, UiText(VIRLO_UI_TEXT("DataExchange", "%1 文字以内で入力してください。"), {std::to_string(maxChars)}));
     return false;
   }
   return true;
@@ -68,18 +68,19 @@ bool DataExchange::Int(std::int32_t id, std::int32_t& value, std::int32_t min, s
     digits = ec == std::errc() && ptr == last;
   }
   if (!digits) {
-    Fail(id, "整数を入力してください。");
+    Fail(id, UiText(VIRLO_UI_TEXT("DataExchange", "整数を入力してください。")));
     return false;
   }
   if (number < min || number > max) {
-    Fail(id, std::to_string(min) + " から " + std::to_string(max) + " までの整数を入力してください。");
+    Fail(id, UiText(VIRLO_UI_TEXT("DataExchange", "%1 から %2 までの整数を入力してください。"),
+                    {std::to_string(min), std::to_string(max)}));
     return false;
   }
   value = static_cast<std::int32_t>(number);
   return true;
 }
 
-void DataExchange::Fail(std::int32_t id, std::string message) {
+void DataExchange::Fail(std::int32_t id, UiText message) {
   failed_ = true;
   failedControl_ = id;
   failureMessage_ = std::move(message);

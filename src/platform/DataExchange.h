@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/DialogControl.h"
+#include "platform/UiText.h"
 
 namespace virlo {
 
@@ -30,17 +31,17 @@ class DataExchange {
   bool Int(std::int32_t id, std::int32_t& value, std::int32_t min, std::int32_t max);
 
   // Refuses the exchange: the dialog stays open on the named control.
-  void Fail(std::int32_t id, std::string message);
+  void Fail(std::int32_t id, UiText message);
   bool Failed() const { return failed_; }
   std::int32_t FailedControl() const { return failedControl_; }
-  const std::string& FailureMessage() const { return failureMessage_; }
+  const UiText& FailureMessage() const { return failureMessage_; }
 
  private:
   std::map<std::int32_t, DialogControl>& controls_;
   bool saveAndValidate_;
   bool failed_ = false;
   std::int32_t failedControl_ = 0;
-  std::string failureMessage_;
+  UiText failureMessage_;
 };
 
 }  // namespace virlo

@@ -14,7 +14,8 @@ DialogResult Dialog::DoModal() {
 bool Dialog::UpdateData(bool saveAndValidate) {
   DataExchange dx(controls_, saveAndValidate);
   DoDataExchange(dx);
-  lastFailure_ = dx.FailureMessage();
+  lastFailureText_ = dx.FailureMessage();
+  lastFailure_ = lastFailureText_.Text();
   lastFailedControl_ = dx.FailedControl();
   return !dx.Failed();
 }

@@ -6,6 +6,7 @@
 
 #include "platform/DataExchange.h"
 #include "platform/DialogControl.h"
+#include "platform/Rect.h"
 
 namespace virlo {
 
@@ -26,13 +27,27 @@ class Dialog {
   DialogResult DoModal();
 
   // One exchange in the given direction. False when validation refused it; the
-  // refusal is then in LastFailure.
+  // refusal is then in LastFailure, as its source text with the arguments in
+  // place, and in LastFailureText, to be translated.
   bool UpdateData(bool saveAndValidate);
   const std::string& LastFailure() const { return lastFailure_; }
+  const UiText& LastFailureText() const { return lastFailureText_; }
   std::int32_t LastFailedControl() const { return lastFailedControl_; }
 
   std::map<std::int32_t, DialogControl>& Controls() { return controls_; }
   DialogControl& Control(std::int32_t id) { return controls_[id]; }
+
+  // Lets a runner show the dialog on the sheet over what it edits (area in
+  // sheet coordinates) instead of in a window, when the user types in place.
+  void OfferInPlace(const Rect& area) {
+    inPlaceArea_ = area;
+    inPlaceOffered_ = true;
+  }
+  bool InPlaceOffered() const { return inPlaceOffered_; }
+  const Rect& InPlaceArea() const { return inPlaceArea_; }
+  // The runner that took the offer says so, before it returns.
+  void SetShownInPlace() { shownInPlace_ = true; }
+  bool ShownInPlace() const { return shownInPlace_; }
 
  protected:
   virtual void DoDataExchange(DataExchange& dx) = 0;
@@ -41,7 +56,11 @@ class Dialog {
   std::int32_t templateId_;
   std::map<std::int32_t, DialogControl> controls_;
   std::string lastFailure_;
+  UiText lastFailureText_;
   std::int32_t lastFailedControl_ = 0;
+  Rect inPlaceArea_{};
+  bool inPlaceOffered_ = false;
+  bool shownInPlace_ = false;
 };
 
 }  // namespace virlo

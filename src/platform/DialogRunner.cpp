@@ -12,10 +12,14 @@ void DialogRunner::CountModal() { ++modalCount; }
 
 DialogRunner* DialogRunner::Current() { return current; }
 
-void DialogRunner::ShowMessage(const std::string& text, const std::string& caption) {
+void DialogRunner::ShowMessage(const UiText& text, const UiText& caption) {
   if (current == nullptr) return;
   CountModal();
   current->Message(text, caption);
+}
+
+void DialogRunner::ShowMessage(const std::string& text, const std::string& caption) {
+  ShowMessage(UiText::Plain(text), UiText::Plain(caption));
 }
 
 DialogRunner* DialogRunner::Install(DialogRunner* runner) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Dialog.h"
+#include "platform/UiText.h"
 
 namespace virlo {
 
@@ -15,9 +16,11 @@ class DialogRunner {
   virtual ~DialogRunner() = default;
   virtual DialogResult Run(Dialog& dialog) = 0;
   // A message box with an OK button only; an empty caption is the application's.
-  virtual void Message(const std::string& text, const std::string& caption) = 0;
+  virtual void Message(const UiText& text, const UiText& caption) = 0;
 
   // Shows a message through the installed runner; nothing when there is none.
+  static void ShowMessage(const UiText& text, const UiText& caption = {});
+  // The same for text that is shown as it is, untranslated.
   static void ShowMessage(const std::string& text, const std::string& caption = "");
 
   // How many dialogs and messages have been shown modally so far. A modal

@@ -32,9 +32,10 @@ DialogResult QueuedDialogRunner::Run(Dialog& dialog) {
   return DialogResult::Ok;
 }
 
-void QueuedDialogRunner::Message(const std::string& text, const std::string& caption) {
+void QueuedDialogRunner::Message(const UiText& message, const UiText& caption) {
+  const std::string text = message.Text();
   messages_.push_back(text);
-  Note(caption.empty() ? text : caption + ": " + text);
+  Note(caption.Empty() ? text : caption.Text() + ": " + text);
 }
 
 void QueuedDialogRunner::Note(const std::string& text) {

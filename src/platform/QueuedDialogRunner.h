@@ -36,7 +36,7 @@ class QueuedDialogRunner : public DialogRunner {
 
   DialogResult Run(Dialog& dialog) override;
   // Messages are kept, and told to the note handler.
-  void Message(const std::string& text, const std::string& caption) override;
+  void Message(const UiText& text, const UiText& caption) override;
   const std::vector<std::string>& Messages() const { return messages_; }
 
   // What happened so far: the template of every dialog opened, and refusals.

@@ -60,6 +60,8 @@ bool DrawTool::LButtonUp(std::uint32_t, std::int32_t x, std::int32_t y) {
   return false;
 }
 
+bool DrawTool::LButtonDblClk(std::uint32_t, std::int32_t, std::int32_t) { return false; }
+
 bool DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
   DrawObj* obj = sheet->PickObject(x, y, nullptr);
   if (obj == nullptr) return false;
@@ -68,7 +70,7 @@ bool DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
   const DialogResult result = dialog->DoModal();
   dialog.reset();
   Redraw();
-  return result == DialogResult::Ok ? 1 : 0;
+  return result == DialogResult::Ok;
 }
 
 bool DrawTool::RButtonUp(std::uint32_t, std::int32_t, std::int32_t) { return false; }

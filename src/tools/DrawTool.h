@@ -42,6 +42,9 @@ class DrawTool {
   virtual bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
   virtual bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y);
   virtual bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);
+  // A double click, after the press and release of its first click; false
+  // when the tool takes it for nothing but a second press.
+  virtual bool LButtonDblClk(std::uint32_t flags, std::int32_t x, std::int32_t y);
   // Opens the dialog of the object under the pointer; true when it ended with OK.
   virtual bool RButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y);
   virtual bool RButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y);

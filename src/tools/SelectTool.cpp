@@ -4,6 +4,8 @@
 
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
+#include "objects/StrBox.h"
+#include "platform/Dialog.h"
 #include "platform/Window.h"
 
 namespace virlo {
@@ -44,6 +46,18 @@ bool SelectTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) 
     if (view != nullptr) view->UpdateWindow();
   }
   CommitPoint();
+  return true;
+}
+
+bool SelectTool::LButtonDblClk(std::uint32_t, std::int32_t x, std::int32_t y) {
+  auto* box = dynamic_cast<StrBox*>(sheet->PickObject(x, y, nullptr));
+  if (box == nullptr) return false;
+  std::unique_ptr<Dialog> dialog = box->Edit();
+  if (dialog == nullptr) return false;
+  dialog->OfferInPlace(box->TextRect());
+  dialog->DoModal();
+  dialog.reset();
+  Redraw();
   return true;
 }
 
@@ -121,6 +135,18 @@ void SelectTool::SelectInRect(const Rect& rect) {
     obj->SelectAndRedraw(selection);
   }
   selection.Clear();
+}
+
+bool SelectTool::MoveSelectionBy(std::int32_t dx, std::int32_t dy) {
+  bool moved = false;
+  if (!sheet->selected.Empty()) {
+    moved = DragBy(dx, dy);
+  } else if (sheet->current != nullptr) {
+    moved = DrawTool::DragBy(dx, dy);
+    SettleCurrent();
+  }
+  if (view != nullptr) view->UpdateWindow();
+  return moved;
 }
 
 void SelectTool::SettleCurrent() {

@@ -15,6 +15,8 @@ class SelectTool : public DrawTool {
   bool LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   bool MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   bool LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
+  // Edits a text box's text where it stands.
+  bool LButtonDblClk(std::uint32_t flags, std::int32_t x, std::int32_t y) override;
   std::int32_t GetKind() const override { return SelectKind; }
   // Moves the selected set; true when any member moved.
   bool DragBy(std::int32_t dx, std::int32_t dy) override;
@@ -25,6 +27,10 @@ class SelectTool : public DrawTool {
   void SelectInRect(const Rect& rect);
   // Lets the current object and everything linked to it settle where they are.
   void SettleCurrent();
+  // Moves by a whole delta what a drag from the selection moves: the selected
+  // set, or else the current object, which then settles as at a release.
+  // True when anything moved.
+  bool MoveSelectionBy(std::int32_t dx, std::int32_t dy);
 };
 
 }  // namespace virlo

@@ -18,8 +18,15 @@ bool StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) 
   sheet->current = box;
   box->SetFlag(DrawObj::Visible, true);
   if (std::unique_ptr<Dialog> dialog = box->Edit()) {
-    dialog->DoModal();
+    dialog->OfferInPlace(box->TextRect());
+    const DialogResult answer = dialog->DoModal();
+    // Typing in place and giving up leaves no box behind, unlike the dialog.
+    const bool discard = answer == DialogResult::Cancel && dialog->ShownInPlace();
     dialog.reset();
+    if (discard) {
+      sheet->current = nullptr;
+      store::Delete(box);
+    }
     Redraw();
   }
   return result;

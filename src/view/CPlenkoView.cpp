@@ -1,15 +1,24 @@
 #include "view/CPlenkoView.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QSvgGenerator>
 #include <QWheelEvent>
 #include <algorithm>
+#include <optional>
 
+#include "control/ScreenArt.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
+#include "platform/Application.h"
+#include "platform/Font.h"
+#include "platform/Pen.h"
 #include "tools/DrawTool.h"
 #include "view/QtDeviceContext.h"
 
@@ -48,6 +57,12 @@ Point CPlenkoView::SheetPoint(const QPoint& client) const {
   return {client.x() + scroll.x, client.y() + scroll.y};
 }
 
+QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
+  const Point scroll = ScrollPosition();
+  const Rect area = sheetArea.Normalized();
+  return {area.left - scroll.x, area.top - scroll.y, area.right - area.left, area.bottom - area.top};
+}
+
 std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   std::uint32_t flags = 0;
   if ((buttons & Qt::LeftButton) != 0) flags |= MouseKeys::LeftButton;
@@ -58,6 +73,11 @@ std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers
 }
 
 void CPlenkoView::InvalidateRect(const Rect& rect, bool) {
+  // A change anywhere may change the characters round it (joins, overwrites).
+  if (artShown_) {
+    viewport()->update();
+    return;
+  }
   const Point scroll = ScrollPosition();
   const Rect r = rect.Normalized();
   viewport()->update(QRect(r.left - scroll.x, r.top - scroll.y, r.right - r.left + 1, r.bottom - r.top + 1));
@@ -85,9 +105,10 @@ void CPlenkoView::paintEvent(QPaintEvent* event) {
   painter.fillRect(viewport()->rect(), Qt::white);
   const Point scroll = ScrollPosition();
   painter.translate(-scroll.x, -scroll.y);
-  if (document_->sheet != nullptr) {
-    QtDeviceContext dc(painter);
-    document_->sheet->Draw(dc);
+  if (artShown_) {
+    PaintArt(painter, event->region().boundingRect().translated(scroll.x, scroll.y));
+  } else {
+    PaintSheet(painter);
   }
   painter.resetTransform();
   if (!band_.isNull()) {
@@ -99,14 +120,95 @@ void CPlenkoView::paintEvent(QPaintEvent* event) {
   }
 }
 
+void CPlenkoView::PaintSheet(QPainter& painter) const {
+  if (document_->sheet == nullptr) return;
+  QtDeviceContext dc(painter);
+  document_->sheet->Draw(dc);
+}
+
+void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
+  const Sheet* sheet = document_->sheet;
+  if (sheet == nullptr) return;
+  painter.save();
+  {
+    // The border as the shapes have it.
+    QtDeviceContext dc(painter);
+    dc.SelectPen(Pen{1, Color::Green()});
+    dc.MoveTo({0, 0});
+    dc.LineTo({sheet->width, 0});
+    dc.LineTo({sheet->width, sheet->height});
+    dc.LineTo({0, sheet->height});
+    dc.LineTo({0, 0});
+  }
+  const Application* application = Application::Instance();
+  const Font* textFont = application != nullptr ? application->GetTextFont() : nullptr;
+  const QFont font = textFont != nullptr ? QtDeviceContext::ToQFont(*textFont) : painter.font();
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  // The characters stand in their cells as a text box's lines stand in its rows.
+  const int baseline = (sheet->cellHeight - metrics.height()) / 2 + metrics.ascent();
+  const ScreenArt art(*sheet);
+  for (std::int32_t row = 0; row < art.Rows(); ++row) {
+    const int top = row * sheet->cellHeight;
+    if (top + 2 * sheet->cellHeight < area.top() || top - sheet->cellHeight > area.bottom()) continue;
+    for (const ScreenArt::Cell& cell : art.Row(row)) {
+      if (cell.text == " ") continue;
+      const QColor colour = cell.mark == ScreenArt::Mark::Current    ? Qt::red
+                            : cell.mark == ScreenArt::Mark::Selected ? Qt::blue
+                                                                     : Qt::black;
+      painter.setPen(colour);
+      painter.drawText(QPointF(cell.column * sheet->cellWidth, top + baseline), QString::fromStdString(cell.text));
+    }
+  }
+  painter.restore();
+}
+
+void CPlenkoView::SetArtShown(bool shown) {
+  if (shown == artShown_) return;
+  artShown_ = shown;
+  viewport()->update();
+}
+
+QSize CPlenkoView::SheetSize() const {
+  const Sheet* sheet = document_->sheet;
+  if (sheet == nullptr) return {};
+  // The border line lies on the sheet's right and bottom edges.
+  return {std::max(0, sheet->width) + 1, std::max(0, sheet->height) + 1};
+}
+
+QImage CPlenkoView::SheetImage(int scale) const {
+  QImage image(SheetSize() * scale, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  if (image.isNull()) return image;
+  QPainter painter(&image);
+  painter.scale(scale, scale);
+  PaintSheet(painter);
+  return image;
+}
+
+QByteArray CPlenkoView::SheetSvg() const {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator generator;
+  generator.setOutputDevice(&buffer);
+  generator.setSize(SheetSize());
+  generator.setViewBox(QRect(QPoint(0, 0), SheetSize()));
+  generator.setTitle(QString::fromStdString(document_->GetTitle()));
+  QPainter painter;
+  if (!painter.begin(&generator)) return {};
+  painter.fillRect(QRect(QPoint(0, 0), SheetSize()), Qt::white);
+  PaintSheet(painter);
+  if (!painter.end()) return {};
+  return buffer.data();
+}
+
 void CPlenkoView::Print(QPrinter& printer) {
   QPainter painter(&printer);
   if (!painter.isActive() || document_->sheet == nullptr) return;
   // The sheet is drawn in screen pixels; scale them to the printer's dots.
   const double scale = printer.resolution() / static_cast<double>(logicalDpiX());
   painter.scale(scale, scale);
-  QtDeviceContext dc(painter);
-  document_->sheet->Draw(dc);
+  PaintSheet(painter);
 }
 
 QSize CPlenkoView::ScrollSize() const {
@@ -142,6 +244,36 @@ void CPlenkoView::wheelEvent(QWheelEvent* event) {
   event->setAccepted(sideways.isAccepted());
 }
 
+void CPlenkoView::keyPressEvent(QKeyEvent* event) {
+  using Arrow = ViewController::ArrowKey;
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  std::optional<Arrow> arrow;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      arrow = Arrow::Left;
+      break;
+    case Qt::Key_Right:
+      arrow = Arrow::Right;
+      break;
+    case Qt::Key_Up:
+      arrow = Arrow::Up;
+      break;
+    case Qt::Key_Down:
+      arrow = Arrow::Down;
+      break;
+    default:
+      break;
+  }
+  // With nothing to move the arrows scroll, as they always have.
+  if (arrow.has_value() && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) &&
+      controller_.OnArrowKey(*arrow, modifiers == Qt::ShiftModifier)) {
+    RepaintDocument();
+    event->accept();
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(event);
+}
+
 void CPlenkoView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollBars();
@@ -170,6 +302,15 @@ void CPlenkoView::mousePressEvent(QMouseEvent* event) {
 void CPlenkoView::mouseMoveEvent(QMouseEvent* event) {
   if (!controller_.HasCapture()) return;
   controller_.OnMouseMove(Flags(event->buttons(), event->modifiers()), SheetPoint(event->position().toPoint()));
+  RepaintDocument();
+}
+
+void CPlenkoView::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    mousePressEvent(event);
+    return;
+  }
+  controller_.OnLButtonDblClk(Flags(event->buttons(), event->modifiers()), SheetPoint(event->position().toPoint()));
   RepaintDocument();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QAbstractScrollArea>
 
+class QByteArray;
+class QImage;
 class QPrinter;
 #include <functional>
 
@@ -38,6 +40,17 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   // Paints the sheet onto a printer's pages; one drawing unit is one screen pixel.
   void Print(QPrinter& printer);
 
+  // Shows the sheet as its character art, in the text font, in place of the shapes.
+  void SetArtShown(bool shown);
+  bool ArtShown() const { return artShown_; }
+  // The sheet with its border as shapes, at scale pixels per drawing unit,
+  // on white: what an exported picture holds.
+  QImage SheetImage(int scale) const;
+  // The same as an SVG picture; empty when it cannot be made.
+  QByteArray SheetSvg() const;
+  // The size SheetImage has at scale 1: the sheet and its border line.
+  QSize SheetSize() const;
+
   // Window
   void InvalidateRect(const Rect& rect, bool erase) override;
   void UpdateWindow() override;
@@ -48,6 +61,8 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   QSize sizeHint() const override { return {MinScrollWidth, MinScrollHeight}; }
   // The drawing units the view scrolls over: the sheet with its border line.
   QSize ScrollSize() const;
+  // Where an area of the sheet lies in the viewport.
+  QRect ViewportRect(const Rect& sheetArea) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -55,7 +70,9 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
 
@@ -63,10 +80,15 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   Point SheetPoint(const QPoint& client) const;
   static std::uint32_t Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   void UpdateScrollBars();
+  // Paints the sheet's border and its character art cell by cell.
+  void PaintArt(QPainter& painter, const QRect& area) const;
+  // Paints the shapes as the view shows them.
+  void PaintSheet(QPainter& painter) const;
 
   CPlenkoDoc* document_;
   ViewController controller_;
   QRect band_;  // the rubber band in client coordinates; empty when none
+  bool artShown_ = false;
 };
 
 }  // namespace virlo

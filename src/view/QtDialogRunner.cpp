@@ -29,7 +29,9 @@
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
 #include "platform/TextCodec.h"
+#include "view/InPlaceEditor.h"
 #include "view/QtDeviceContext.h"
+#include "view/Translations.h"
 
 namespace virlo {
 namespace {
@@ -77,6 +79,29 @@ QIcon ButtonImage(std::int32_t bitmap) {
 }
 
 QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(bytes); }
+
+// The marker table's descriptions, as its entries (in code page 932) name them.
+[[maybe_unused]] constexpr const char* MarkerDescriptions[] = {
+    QT_TRANSLATE_NOOP("DotSelDialog", "結合"),     QT_TRANSLATE_NOOP("DotSelDialog", "横線"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "縦線"),     QT_TRANSLATE_NOOP("DotSelDialog", "斜線"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "横点線"),   QT_TRANSLATE_NOOP("DotSelDialog", "縦点線"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "黒丸"),     QT_TRANSLATE_NOOP("DotSelDialog", "白丸"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "左矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "右矢"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "上矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "下矢"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "派生"),     QT_TRANSLATE_NOOP("DotSelDialog", "集約"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"),
+};
+
+// A marker entry ("<  左矢"): its marker as it is, its description translated.
+QString MarkerEntry(const std::string& entry) {
+  const QString text = FromCp932(entry);
+  const qsizetype space = text.indexOf(QLatin1Char(' '));
+  if (space < 0) return text;
+  qsizetype start = space;
+  while (start < text.size() && text.at(start) == QLatin1Char(' ')) ++start;
+  const QString description = text.mid(start);
+  return text.left(start) + QCoreApplication::translate("DotSelDialog", description.toUtf8().constData());
+}
 
 // What one character of an edit costs against its limit. A line break is
 // kept as CR LF; a character code page 932 lacks is refused on OK, and until
@@ -185,13 +210,25 @@ class FrameDialog : public QDialog {
     ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     ok->setObjectName(QStringLiteral("ok"));
-    cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    cancel = new QPushButton(QCoreApplication::translate("QtDialogRunner", "ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancel"));
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   }
   QPushButton* ok = nullptr;
   QPushButton* cancel = nullptr;
 };
+
+// The text as a text box keeps it: code page 932 with CR LF line breaks;
+// nothing when it holds a character the code page lacks.
+std::optional<std::string> BoxText(const QPlainTextEdit* edit) {
+  const QString typed = edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return TextCodec::Utf8ToCp932(typed.toStdString());
+}
+
+QString UnusableText() {
+  return QCoreApplication::translate("QtDialogRunner",
+                                     "この文字は図の文字に使えません (シフト JIS にない文字があります)。");
+}
 
 }  // namespace
 
@@ -205,9 +242,9 @@ QtDialogRunner::~QtDialogRunner() {
   if (Clipboard::Current() == this) Clipboard::Install(previousClipboard_);
 }
 
-void QtDialogRunner::Message(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::NoIcon, caption.empty() ? QStringLiteral("VIRLO") : QString::fromStdString(caption),
-                  QString::fromStdString(text), QMessageBox::Ok, owner_ ? owner_() : nullptr);
+void QtDialogRunner::Message(const UiText& text, const UiText& caption) {
+  QMessageBox box(QMessageBox::NoIcon, caption.Empty() ? QStringLiteral("VIRLO") : Translations::Of(caption),
+                  Translations::Of(text), QMessageBox::Ok, owner_ ? owner_() : nullptr);
   if (shown_) QTimer::singleShot(0, &box, [this, &box] { shown_(box); });
   box.exec();
 }
@@ -235,6 +272,12 @@ std::string QtDialogRunner::Text() const {
 
 DialogResult QtDialogRunner::Run(Dialog& dialog) {
   dialog.UpdateData(false);
+  QWidget* over = nullptr;
+  QRect where;
+  if (dialog.TemplateId() == CTextDialog::TemplateId && dialog.InPlaceOffered() && typeInPlace_ && inPlaceHost_ &&
+      inPlaceHost_(dialog.InPlaceArea(), over, where)) {
+    return RunInPlace(dialog, over, where);
+  }
   QWidget* owner = owner_ ? owner_() : nullptr;
   // Copies the widgets into the controls before the closing exchange; false
   // when the input cannot even be put there.
@@ -243,12 +286,12 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
   std::unique_ptr<FrameDialog> window;
 
   if (dialog.TemplateId() == DotSelDialog::TemplateId) {
-    window = std::make_unique<FrameDialog>(owner, QStringLiteral("端点選択"), true);
+    window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "端点選択"), true);
     window->AddButtons();
     auto* list = new QListWidget(window.get());
     list->setObjectName(QStringLiteral("markerList"));
     DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
-    for (const std::string& item : control.items) list->addItem(FromCp932(item));
+    for (const std::string& item : control.items) list->addItem(MarkerEntry(item));
     list->setCurrentRow(control.value);
     auto* layout = new QHBoxLayout(window.get());
     layout->addWidget(list);
@@ -264,7 +307,7 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     };
     focus = [list](std::int32_t) { list->setFocus(); };
   } else if (dialog.TemplateId() == CTextDialog::TemplateId) {
-    window = std::make_unique<FrameDialog>(owner, QStringLiteral("文字入力"), false);
+    window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
     // The text comes first in the tab order and has the focus: typing goes
     // there at once, and Tab leads on to the buttons.
     auto* edit = new QPlainTextEdit(window.get());
@@ -280,11 +323,13 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     auto* buttons = new QHBoxLayout();
     auto* group = new QButtonGroup(window.get());
     const std::pair<std::int32_t, const char*> alignments[] = {
-        {CTextDialog::LeftButton, "左"}, {CTextDialog::CentreButton, "中"}, {CTextDialog::RightButton, "右"}};
+        {CTextDialog::LeftButton, QT_TRANSLATE_NOOP("QtDialogRunner", "左")},
+        {CTextDialog::CentreButton, QT_TRANSLATE_NOOP("QtDialogRunner", "中")},
+        {CTextDialog::RightButton, QT_TRANSLATE_NOOP("QtDialogRunner", "右")}};
     std::vector<QToolButton*> radios;
     for (const auto& [id, text] : alignments) {
       auto* button = new QToolButton(window.get());
-      button->setText(QString::fromUtf8(text));
+      button->setText(QCoreApplication::translate("QtDialogRunner", text));
       button->setToolTip(button->text());
       button->setCheckable(true);
       button->setIcon(ButtonImage(dialog.Control(id).image));
@@ -297,7 +342,7 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     const std::int32_t alignment = dialog.Control(CTextDialog::LeftButton).value;
     if (alignment >= 0 && alignment < 3) radios[static_cast<std::size_t>(alignment)]->setChecked(true);
     auto* frame = new QToolButton(window.get());
-    frame->setText(QStringLiteral("枠"));
+    frame->setText(QCoreApplication::translate("QtDialogRunner", "枠"));
     frame->setToolTip(frame->text());
     frame->setCheckable(true);
     frame->setIcon(ButtonImage(dialog.Control(CTextDialog::FrameButton).image));
@@ -313,12 +358,9 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     grid->addWidget(edit, 1, 0);
     QDialog* raw = window.get();
     collect = [&dialog, edit, group, frame, raw] {
-      // The box keeps code page 932 with CR LF line breaks; refuse what it cannot hold.
-      const QString typed = edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-      const std::optional<std::string> bytes = TextCodec::Utf8ToCp932(typed.toStdString());
+      const std::optional<std::string> bytes = BoxText(edit);
       if (!bytes) {
-        QMessageBox::warning(raw, QStringLiteral("文字入力"),
-                             QStringLiteral("この文字は図の文字に使えません (シフト JIS にない文字があります)。"));
+        QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"), UnusableText());
         edit->setFocus();
         return false;
       }
@@ -329,7 +371,8 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     };
     focus = [edit](std::int32_t) { edit->setFocus(); };
   } else if (dialog.TemplateId() == PrintDialog::TemplateId) {
-    window = std::make_unique<FrameDialog>(owner, QStringLiteral("テキストへ印刷"), false);
+    window =
+        std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "テキストへ印刷"), false);
     window->AddButtons();
     auto* grid = new QGridLayout(window.get());
     auto spin = [&](std::int32_t id, const char* name) {
@@ -347,13 +390,14 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     name->setObjectName(QStringLiteral("fileName"));
     name->setMaxLength(dialog.Control(PrintDialog::FileNameEdit).textLimit);
     name->setMinimumWidth(280);
-    grid->addWidget(new QLabel(QStringLiteral("横："), window.get()), 0, 0);
+    grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "横："), window.get()), 0, 0);
     grid->addWidget(columns, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("縦："), window.get()), 0, 2);
+    grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "縦："), window.get()), 0, 2);
     grid->addWidget(rows, 0, 3);
     grid->addWidget(window->ok, 0, 4);
     grid->addWidget(window->cancel, 0, 5);
-    grid->addWidget(new QLabel(QStringLiteral("ファイル名："), window.get()), 1, 0, 1, 2);
+    grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "ファイル名："), window.get()), 1, 0, 1,
+                    2);
     grid->addWidget(name, 1, 2, 1, 4);
     collect = [&dialog, columns, rows, name] {
       dialog.Control(PrintDialog::ColumnsEdit).text = columns->text().toStdString();
@@ -379,11 +423,39 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
       raw->accept();
       return;
     }
-    QMessageBox::warning(raw, raw->windowTitle(), QString::fromStdString(dialog.LastFailure()));
+    QMessageBox::warning(raw, raw->windowTitle(), Translations::Of(dialog.LastFailureText()));
     focus(dialog.LastFailedControl());
   });
   if (shown_) QTimer::singleShot(0, raw, [this, raw] { shown_(*raw); });
   return window->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+}
+
+DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, QWidget* over, const QRect& where) {
+  dialog.SetShownInPlace();
+  InPlaceEditor editor(over, where, inPlaceFont_);
+  QPlainTextEdit* edit = editor.Edit();
+  DialogControl& text = dialog.Control(CTextDialog::TextEdit);
+  QString opening = FromCp932(text.text);
+  edit->setPlainText(opening.remove(QLatin1Char('\r')));
+  edit->moveCursor(QTextCursor::End);
+  LimitText(edit, text);
+  // Each showing is announced: a refused text shows the editor again.
+  auto run = [this, &editor] {
+    if (shown_) QTimer::singleShot(0, &editor, [this, &editor] { shown_(editor); });
+    return editor.Run();
+  };
+  // Alignment and frame stay as they are; the right button's dialog sets them.
+  while (run() == InPlaceEditor::Outcome::Commit) {
+    const std::optional<std::string> bytes = BoxText(edit);
+    if (!bytes) {
+      editor.ShowProblem(UnusableText());
+      continue;
+    }
+    text.text = *bytes;
+    if (dialog.UpdateData(true)) return DialogResult::Ok;
+    editor.ShowProblem(Translations::Of(dialog.LastFailureText()));
+  }
+  return DialogResult::Cancel;
 }
 
 }  // namespace virlo

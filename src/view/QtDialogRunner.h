@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+#include <QRect>
 #include <functional>
 
 #include "platform/Clipboard.h"
@@ -20,7 +22,7 @@ class QtDialogRunner : public DialogRunner, public Clipboard {
   ~QtDialogRunner() override;
 
   DialogResult Run(Dialog& dialog) override;
-  void Message(const std::string& text, const std::string& caption) override;
+  void Message(const UiText& text, const UiText& caption) override;
   bool SetText(const std::string& utf8, std::string& error) override;
   bool HasText() const override;
   std::string Text() const override;
@@ -28,8 +30,24 @@ class QtDialogRunner : public DialogRunner, public Clipboard {
   // Called with every dialog once it is shown, before the user acts (tests drive it from here).
   void SetShownHook(std::function<void(QDialog&)> hook) { shown_ = std::move(hook); }
 
+  // Where a dialog offered in place goes: the widget showing the sheet and
+  // the sheet area in its coordinates; false when nothing shows it.
+  using InPlaceHost = std::function<bool(const Rect& area, QWidget*& over, QRect& where)>;
+  void SetInPlaceHost(InPlaceHost host, const QFont& font) {
+    inPlaceHost_ = std::move(host);
+    inPlaceFont_ = font;
+  }
+  // Whether text dialogs offered in place are typed in place.
+  void SetTypeInPlace(bool on) { typeInPlace_ = on; }
+  bool TypeInPlace() const { return typeInPlace_; }
+
  private:
+  DialogResult RunInPlace(Dialog& dialog, QWidget* over, const QRect& where);
+
   std::function<QWidget*()> owner_;
+  InPlaceHost inPlaceHost_;
+  QFont inPlaceFont_;
+  bool typeInPlace_ = false;
   std::function<void(QDialog&)> shown_;
   DialogRunner* previousRunner_;
   Clipboard* previousClipboard_;

@@ -1,5 +1,7 @@
 // The desktop program driven through its real windows: mouse events on the
 // view, keys on the main window, menus, toolbars, the save prompt and files.
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QImage>
@@ -7,12 +9,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolTip>
 #include <QWheelEvent>
@@ -25,12 +31,14 @@
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
 #include "model/String.h"
+#include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
 #include "platform/Font.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/Database.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"
+#include "view/Translations.h"
 
 using namespace virlo;
 
@@ -85,6 +93,17 @@ class DesktopTest : public QObject {
     const std::string error = test::PlayScript(*Frame(), dialogs_, script);
     if (!error.empty()) qWarning("%s", error.c_str());
     return error.empty();
+  }
+  // A document's first rows of art, trailing blanks dropped.
+  static QStringList TopRows(const CPlenkoDoc* doc, int count) {
+    QStringList rows = QString::fromStdString(Art(doc)).split(QLatin1Char('\n')).mid(0, count);
+    for (QString& row : rows) row.remove(QRegularExpression(QStringLiteral("\\s+$")));
+    return rows;
+  }
+  QString WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(Path(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return QString();
+    return file.fileName();
   }
   // Menus, buttons and titles as the idle update brings them in line.
   void Settle() {
@@ -145,6 +164,11 @@ class DesktopTest : public QObject {
     QVERIFY(app_.InitInstance({}));
     QCOMPARE(app_.Documents().size(), std::size_t{1});
     QVERIFY(app_.Documents().front()->GetTitle() == "Plenko1" && View() != nullptr);
+  }
+  // Nothing stays open, or locked, in the folder that goes with the test.
+  void cleanupTestCase() {
+    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    QVERIFY(app_.CloseAllDocuments());
   }
   // Every test starts from no document, in a window of one size.
   void init() {
@@ -300,8 +324,9 @@ class DesktopTest : public QObject {
     }
     QCOMPARE(pieces, full);
   }
-  // The keys that work, whatever shortcut the menus show; those shown alone do
-  // nothing. Shift reaches the tools with the mouse.
+  // The keys that work, whatever shortcut the menus show, and the keys the
+  // captions show that had none: each runs the command its caption names. No
+  // key is bound twice. Shift reaches the tools with the mouse.
   void keys() {
     CPlenkoDoc* doc = NewDocument();
     int fileAsks = 0;
@@ -309,6 +334,12 @@ class DesktopTest : public QObject {
       ++fileAsks;
       return QString();
     };
+    QList<QKeySequence> bound;
+    for (const QShortcut* shortcut : Frame()->findChildren<QShortcut*>()) {
+      QVERIFY2(!bound.contains(shortcut->key()), qPrintable(shortcut->key().toString()));
+      bound.append(shortcut->key());
+    }
+    QCOMPARE(bound.size(), 18);
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
     const std::pair<Qt::Key, const char*> tools[] = {{Qt::Key_S, "S----"}, {Qt::Key_D, "-P---"}, {Qt::Key_L, "--L--"},
                                                      {Qt::Key_B, "---F-"}, {Qt::Key_F, "----T"}, {Qt::Key_S, "S----"}};
@@ -318,13 +349,32 @@ class DesktopTest : public QObject {
     }
     QVERIFY(doc->IsModified() && doc->IsUntitled());  // Ctrl+S saved nothing
     const std::string drawn = Art(doc);
-    for (Qt::Key key : {Qt::Key_Z, Qt::Key_N, Qt::Key_O, Qt::Key_P, Qt::Key_T}) {
-      QTest::keyClick(Frame(), key, Qt::ControlModifier);
-      QCOMPARE(Art(doc), drawn);
-      QCOMPARE(app_.Documents().size(), std::size_t{1});
-      QCOMPARE(Tools(), QStringLiteral("S----"));
-    }
-    QCOMPARE(fileAsks, 0);
+    QTest::keyClick(Frame(), Qt::Key_Z, Qt::ControlModifier);  // undo, like Ctrl+U
+    QCOMPARE(doc->sheet->objects.Count(), 0);
+    QTest::keyClick(Frame(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(Art(doc), drawn);
+    QTest::keyClick(Frame(), Qt::Key_O, Qt::ControlModifier);  // the open dialog, answered with nothing
+    QCOMPARE(fileAsks, 1);
+    QCOMPARE(app_.Documents().size(), std::size_t{1});
+    dialogs_.Cancel();
+    const std::size_t opened = dialogs_.Opened().size();
+    QTest::keyClick(Frame(), Qt::Key_P, Qt::ControlModifier);  // the text print dialog
+    QCOMPARE(dialogs_.Opened().size(), opened + 1);
+    QCOMPARE(dialogs_.Pending(), std::size_t{0});
+    QCOMPARE(Tools(), QStringLiteral("S----"));  // not the dot tool the Edit menu shows it for
+    // Ctrl+T brings the picked box, sent behind a line, back to the front.
+    QVERIFY(Play("tool line\ndrag 100 24 140 24\ntool select\ndrag 36 24 36 24\nback"));
+    const DrawObj* box = doc->sheet->current->Root();
+    QVERIFY(doc->sheet->objects.Front() != box);
+    QTest::keyClick(Frame(), Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(doc->sheet->objects.Front(), box);
+    QTest::keyClick(Frame(), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(app_.Documents().size(), std::size_t{2});
+    QVERIFY(app_.CloseDocument(app_.Documents().back().get()));
+    QCOMPARE(View()->GetDocument(), doc);
+    QCOMPARE(fileAsks, 1);
+    QVERIFY(Play("drag 120 24 120 24\ndelete\ndrag 300 300 300 300"));
+    QCOMPARE(doc->sheet->objects.Count(), 1);
     // Shift with the mouse takes the whole box: it moves a row down, not its top side alone.
     QVERIFY(Play("drag 36 24 36 40 shift"));
     QCOMPARE(Art(doc).substr(4 * 79 + 2, 5), std::string("+---+"));
@@ -380,6 +430,65 @@ class DesktopTest : public QObject {
     MenuActions(FileMenu).value(5)->trigger();
     QCOMPARE(Frame()->ActiveDocument()->GetPathName(), paths[1].toStdString());
     QCOMPARE(app_.RecentFiles(), (QStringList{paths[1], paths[0], paths[2]}));
+  }
+  // Character art comes in three ways: the File menu's import and a dropped
+  // text file each make a new untitled document that is modified, and pasting
+  // as a diagram puts the clipboard's art on the shown sheet as one undo step.
+  // What cannot be read says why and makes nothing.
+  void importArt() {
+    const QStringList art = {"+--+", "|ab+--->", "+--+"};
+    const QString text = WriteFile(QStringLiteral("art.txt"), art.join(QLatin1Char('\n')).toUtf8() + '\n');
+    QVERIFY(!text.isEmpty());
+    app_.fileQuestion = [text](bool) { return text; };
+    QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
+    CPlenkoDoc* imported = Frame()->ActiveDocument();
+    QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
+    QCOMPARE(TopRows(imported, 3), art);
+
+    // Dropped: a text file is imported, a document still opens as one.
+    const QString document = Path(QStringLiteral("dropped.vrl"));
+    app_.fileQuestion = [document](bool) { return document; };
+    QVERIFY(app_.SaveDocument(imported, true));
+    QVERIFY(app_.CloseAllDocuments());
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(text), QUrl::fromLocalFile(document)});
+    // A drop goes where the drag entered and was accepted.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Frame(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Frame(), &drop);
+    QCOMPARE(app_.Documents().size(), std::size_t{2});
+    QVERIFY(app_.Documents()[0]->IsUntitled() && app_.Documents()[0]->IsModified());
+    QVERIFY(app_.Documents()[1]->GetPathName() == document.toStdString() && !app_.Documents()[1]->IsModified());
+    QCOMPARE(TopRows(app_.Documents()[0].get(), 3), art);
+    QVERIFY(reports_.isEmpty());
+
+    // Pasted on the shown document, at the top left of the view, selected.
+    CPlenkoDoc* doc = NewDocument();
+    QVERIFY(Play("tool line\ndrag 4 120 60 120"));
+    const QStringList before = TopRows(doc, 8);
+    QGuiApplication::clipboard()->setText(QStringLiteral("*---*\n"));
+    Settle();
+    QVERIFY(Frame()->Action(CommandId::EditPasteArt)->isEnabled());
+    QVERIFY(Frame()->Dispatch(CommandId::EditPasteArt));
+    QStringList after = before;
+    after[0] = QStringLiteral("*---*") + before[0].mid(5);
+    QCOMPARE(TopRows(doc, 8), after);
+    QCOMPARE(doc->sheet->selected.Count(), 1);
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
+    QCOMPARE(TopRows(doc, 8), before);
+    QGuiApplication::clipboard()->clear();
+    Settle();
+    QVERIFY(!Frame()->Action(CommandId::EditPasteArt)->isEnabled());
+
+    // Nothing readable: a message, no document.
+    const std::size_t open = app_.Documents().size();
+    app_.fileQuestion = [this](bool) { return Path(QStringLiteral("missing.txt")); };
+    QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
+    QCOMPARE(app_.Documents().size(), open);
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY(reports_[0].startsWith(Path(QStringLiteral("missing.txt")) + QStringLiteral(" を読み込めません: ")));
   }
   // Exit and the main window's close button ask about every modified document
   // before closing any; a Cancel, or a Yes whose save does not happen, keeps
@@ -442,17 +551,19 @@ class DesktopTest : public QObject {
     QCOMPARE(Menu(LoneHelp), about);
     NewDocument();
     QCOMPARE(Menu(MenuBar), (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
-    QCOMPARE(Menu(FileMenu).mid(0, 9),
+    QCOMPARE(Menu(FileMenu).mid(0, 13),
              (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...", "閉じる(&C)",
                           "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "", "テキスト印刷(&P)...\tCtrl+P",
-                          "クリップボード印刷（Y)\tCtrl+P"}));
+                          "クリップボード印刷（Y)\tCtrl+P", "", "SVGで書き出し(&G)...", "PNGで書き出し(&E)...",
+                          "PNGで書き出し(2倍)(&2)..."}));
     QCOMPARE(Menu(FileMenu).last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
     QCOMPARE(Menu(EditMenu),
              (QStringList{"元に戻す(&U)\tCtrl+Z", "もう一度(&R)\tCtrl+R", "", "切り取り(&X)\tCtrl+X",
                           "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "図として貼り付け(&G)", "削除(&D)\tCtrl+D", "",
                           "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G", "点(&P)\tCtrl+P",
                           "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
-    QCOMPARE(Menu(ViewMenu), (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)"}));
+    QCOMPARE(Menu(ViewMenu),
+             (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "", "文字で表示(&A)", "文字をその場で入力(&E)"}));
     QCOMPARE(Menu(WindowMenu).mid(0, WindowCommands),
              (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));
     QCOMPARE(Menu(HelpMenu), QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)..."});
@@ -460,6 +571,35 @@ class DesktopTest : public QObject {
     QVERIFY(app_.CloseAllDocuments());
     QCOMPARE(Menu(MenuBar), none);
     QCOMPARE(Menu(LoneHelp), about);
+  }
+  // On a Japanese desktop the program speaks its own Japanese, with no
+  // translator of its own, and Qt's dialogs and buttons follow in Japanese:
+  // the save question, the about box.
+  void japaneseDesktop() {
+    QCOMPARE(Translations::Installed(), UiLanguage::Japanese);
+    CPlenkoDoc* doc = NewDocument();
+    doc->sheet->width += doc->sheet->cellWidth;
+    doc->UpdateModifiedFlag();
+    QVERIFY(doc->IsModified());
+    app_.saveQuestion = nullptr;
+    QStringList seen;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&seen] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box != nullptr) {
+        seen = QStringList{box->text(), box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text(),
+                           box->button(QMessageBox::Cancel)->text()};
+        box->button(QMessageBox::Cancel)->click();
+      } else if (QWidget* about = QApplication::activeModalWidget()) {
+        seen = QStringList{about->windowTitle()};
+        about->close();
+      }
+    });
+    poll.start(10);
+    QVERIFY(!app_.CloseDocument(doc));
+    QCOMPARE(seen, (QStringList{Title(doc) + " への変更を保存しますか?", "はい(&Y)", "いいえ(&N)", "キャンセル"}));
+    QVERIFY(Frame()->Dispatch(CommandId::AppAbout));
+    QCOMPARE(seen, QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko)"});
   }
   // The main window names the document shown, once, also while the program is
   // inactive. The Window menu lists the windows, checks the one shown and

@@ -77,6 +77,40 @@ TEST(ArtExportTest, UnicodeRowsHoldingControlBytesConvertAlike) {
   EXPECT_EQ(ArtExport::Format(canvas, Unicode()), "x─ポ│\n");
 }
 
+TEST(ArtExportTest, CropLeavesTheArtReadyToPaste) {
+  // Blank rows above, "入" two columns wide, a blank row inside, a row cut
+  // short by a NUL, blank rows below.
+  Canvas canvas(10, 8);
+  canvas.Write(3, 2, "+-+");
+  canvas.Write(2, 3, "\x93\xFC x");
+  canvas.Write(4, 5, "x\0  y");
+  ArtOptions options;
+  options.crop = true;
+  EXPECT_EQ(ArtExport::Format(canvas, options), " +-+\n入 x\n\n  x\n");
+  // The prefix goes before the cropped lines, and an empty line keeps no blank.
+  options.prefix = "// ";
+  EXPECT_EQ(ArtExport::Format(canvas, options), "//  +-+\n// 入 x\n//\n//   x\n");
+  options.utf8 = false;
+  EXPECT_EQ(ArtExport::Format(canvas, options), "//  +-+\n// \x93\xFC x\n//\n//   x\n");
+  // Nothing drawn: nothing at all.
+  EXPECT_EQ(ArtExport::Format(Canvas(4, 3), options), "");
+}
+
+TEST(ArtExportTest, CropWithBoxDrawingLines) {
+  Canvas canvas(8, 3, true);
+  canvas.PutLine(2, 1, '+');
+  canvas.AddArms(2, 1, Canvas::ArmRight);
+  canvas.PutLine(3, 1, '-');
+  canvas.Write(5, 2, "a");
+  EXPECT_EQ(ArtExport::Format(canvas,
+                              [] {
+                                ArtOptions options = Unicode();
+                                options.crop = true;
+                                return options;
+                              }()),
+            "──\n   a\n");
+}
+
 class ArtExportSheetTest : public test::SheetFixture {};
 
 TEST_F(ArtExportSheetTest, LineMarkersOnLinesJoinTheRunOthersStay) {

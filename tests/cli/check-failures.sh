@@ -40,4 +40,31 @@ expect 2 "a folder as the script" "$cli" run "$work"
 expect 2 "a device as the script" "$cli" run /dev/zero
 expect 0 "render to standard output by name" sh -c "'$cli' render doc.vrl --output - | grep -q '+----+'"
 expect 0 "render to /dev/stdout" sh -c "'$cli' render doc.vrl --output /dev/stdout | grep -q '+----+'"
+# import: unreadable or oversized art is a failure to read, bad options are usage.
+printf '+--+\n|ab|\n+--+\n' >art.txt
+expect 0 "import from standard input" sh -c "'$cli' import - --output piped.vrl <art.txt"
+expect 0 "an imported document renders its art" sh -c "'$cli' render piped.vrl --trim | cmp -s - art.txt"
+expect 2 "import without an output" "$cli" import art.txt
+expect 2 "import with a tab of 0" "$cli" import art.txt --output a.vrl --tab 0
+expect 2 "import in an unknown encoding" "$cli" import art.txt --output a.vrl --encoding latin1
+expect 1 "import of a missing file" "$cli" import missing.txt --output a.vrl
+expect 1 "import of a folder" "$cli" import "$work" --output a.vrl
+head -c 257 /dev/zero | tr '\0' '-' >wide.txt
+expect 1 "import of art wider than a sheet" "$cli" import wide.txt --output a.vrl
+grep -q "257 columns" "$work/err" || { echo "FAIL: the refusal does not say how wide the art is"; failed=1; }
+[ -e a.vrl ] && { echo "FAIL: a refused import wrote its output"; failed=1; }
+# SVG: the options that shape text are refused, the picture is written like the art.
+for options in "--trim" "--style ascii" "--style unicode" "--comment #" "--encoding cp932" "--format png"; do
+  # shellcheck disable=SC2086
+  expect 2 "render --format svg $options" "$cli" render doc.vrl --format svg $options
+  [ -s "$work/out" ] && { echo "FAIL: render --format svg $options wrote output"; failed=1; }
+done
+expect 0 "svg with its own options" "$cli" render doc.vrl --format svg --crop --encoding utf-8 --output pic.svg
+grep -q '</svg>' pic.svg || { echo "FAIL: no SVG written to pic.svg"; failed=1; }
+grep -q $'\r' pic.svg && { echo "FAIL: CR LF line ends in an SVG file"; failed=1; }
+expect 1 "svg into a full disk" sh -c "'$cli' render doc.vrl --format svg >/dev/full"
+expect 1 "svg into a missing folder" "$cli" render doc.vrl --format svg --output missing/pic.svg
+expect 1 "svg of a missing document" "$cli" render nothing.vrl --format svg
+expect 0 "svg to standard output by name" sh -c "'$cli' render doc.vrl --format svg --output - | grep -q '<svg '"
+expect 1 "cropped art into a full disk" sh -c "'$cli' render doc.vrl --crop >/dev/full"
 exit $failed

@@ -3,6 +3,9 @@
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/Box.h"
+#include "objects/CTextDialog.h"
+#include "objects/Line.h"
+#include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/Store.h"
 #include "support/ViewFixture.h"
@@ -114,6 +117,57 @@ TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
   EXPECT_TRUE(view->UpdateCommand(EditPaste).enabled);
 }
 
+// A runner that types text boxes in place, as the desktop does when asked:
+// it records what was offered and answers as told.
+struct InPlaceRunner : DialogRunner {
+  DialogResult Run(Dialog& dialog) override {
+    offered.push_back(dialog.InPlaceOffered());
+    dialog.SetShownInPlace();
+    if (answer == DialogResult::Ok) {
+      dialog.Control(CTextDialog::TextEdit).text = "ab";
+      dialog.UpdateData(true);
+    }
+    return answer;
+  }
+  void Message(const UiText&, const UiText&) override {}
+  std::vector<bool> offered;
+  DialogResult answer = DialogResult::Cancel;
+};
+
+TEST_F(ViewControllerTest, TypingInPlaceLeavesNoBoxWhenCancelledAndADoubleClickEditsTheTextUnderIt) {
+  InPlaceRunner runner;
+  DialogRunner* const previous = DialogRunner::Install(&runner);
+  ASSERT_TRUE(view->OnCommand(ToolStrBox));
+  Drag({44, 40}, {44, 40});
+  EXPECT_EQ(doc.sheet->objects.Count(), 0);  // cancelled in place: nothing left, unlike the dialog
+  EXPECT_FALSE(doc.CanUndo());
+  runner.answer = DialogResult::Ok;
+  Drag({44, 40}, {44, 40});
+  ASSERT_EQ(doc.sheet->objects.Count(), 1);
+  EXPECT_EQ(runner.offered, (std::vector<bool>{true, true}));
+
+  // The select tool's double click opens the text under it once, and the
+  // release that ends the click belongs to no drag.
+  ASSERT_TRUE(view->OnCommand(ToolSelect));
+  const std::int32_t markers = Markers();
+  view->OnLButtonDblClk(kLeft, {44, 40});
+  EXPECT_EQ(runner.offered.size(), 3U);
+  EXPECT_EQ(Markers(), markers + 1);
+  EXPECT_FALSE(view->HasCapture());
+  view->OnLButtonUp(0, {44, 40});
+  // Elsewhere, and with any other tool, a double click is a second press.
+  view->OnLButtonDblClk(kLeft, {300, 300});
+  EXPECT_TRUE(view->HasCapture());
+  view->OnLButtonUp(0, {300, 300});
+  ASSERT_TRUE(view->OnCommand(ToolBox));
+  view->OnLButtonDblClk(kLeft, {200, 200});
+  view->OnMouseMove(kLeft, {240, 232});
+  view->OnLButtonUp(0, {240, 232});
+  EXPECT_EQ(doc.sheet->objects.Count(), 2);
+  EXPECT_EQ(runner.offered.size(), 3U);
+  DialogRunner::Install(previous);
+}
+
 TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAlong) {
   QueuedDialogRunner dialogs;
   store::New<Dot>(doc.GetDatabase(), doc.sheet, 100, 104, 8, nullptr);
@@ -143,6 +197,85 @@ TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAl
     EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand) << replaceTool;
     EXPECT_FALSE(view->HasCapture());
   }
+}
+
+TEST_F(ViewControllerTest, TheCellOfEachDragPositionIsShownBesideIt) {
+  std::vector<std::string> cells;
+  view->SetCellDisplay([&](const std::string& text) { cells.push_back(text); });
+  view->OnMouseMove(kLeft, {50, 50});  // no drag: nothing shown
+  view->OnLButtonDown(kLeft, {300, 300});
+  view->OnMouseMove(kLeft, {100, 47});
+  view->OnMouseMove(kLeft, {7, 16});
+  view->OnMouseMove(kLeft, {-1, -17});
+  view->OnLButtonUp(0, {-1, -17});
+  EXPECT_EQ(cells, (std::vector<std::string>{"  12,   2", "   0,   1", "  -1,  -2"}));
+  EXPECT_EQ(ViewController::CellOf({-8, -16}, 8, 16), (Point{-1, -1}));
+  EXPECT_EQ(ViewController::CellOf({5, 5}, 0, 0), (Point{0, 0}));  // a sheet without a grid
+}
+
+TEST_F(ViewControllerTest, ArrowKeysMoveWhatADragFromTheSelectionMovesInOneUndoStep) {
+  using Arrow = ViewController::ArrowKey;
+  DrawBox({20, 40}, {100, 104});
+  ASSERT_TRUE(view->OnCommand(ToolLine));
+  Drag({100, 72}, {196, 72});  // from the box's right side: joined to it
+  auto* line = dynamic_cast<Line*>(doc.sheet->objects.Front());
+  ASSERT_NE(line, nullptr);
+  const Point joinedEnd = line->start.GetPos();
+  ASSERT_TRUE(view->OnCommand(ToolSelect));
+  const std::string drawn = doc.sheet->MakeText();
+  const std::int32_t m0 = Markers();
+  EXPECT_FALSE(view->OnArrowKey(Arrow::Right, false));  // nothing picked or selected
+  EXPECT_TRUE(Markers() == m0 && doc.sheet->MakeText() == drawn);
+
+  Drag({4, 20}, {108, 112});  // the band takes the box, not the line that leaves it
+  ASSERT_EQ(doc.sheet->selected.Count(), 1);
+  struct Case {
+    Arrow key;
+    bool large;
+    Point drag;  // the drag from the box's left side that moves the same
+  };
+  const Case cases[] = {{Arrow::Right, false, {8, 0}}, {Arrow::Down, false, {0, 16}}, {Arrow::Right, true, {64, 0}},
+                        {Arrow::Left, false, {-8, 0}}, {Arrow::Down, true, {0, 128}}, {Arrow::Up, false, {0, -16}}};
+  for (const Case& c : cases) {
+    const std::string before = doc.sheet->MakeText();
+    const std::int32_t markers = Markers();
+    ASSERT_TRUE(view->OnArrowKey(c.key, c.large));
+    EXPECT_EQ(Markers(), markers + 1);
+    const std::string moved = doc.sheet->MakeText();
+    EXPECT_NE(moved, before);
+    if (c.drag.y == 0) {  // the joined end follows the box sideways
+      EXPECT_EQ(line->start.GetPos().x, joinedEnd.x + c.drag.x);
+    }
+    ASSERT_TRUE(doc.OnEditUndo());
+    EXPECT_EQ(doc.sheet->MakeText(), before);
+    EXPECT_EQ(line->start.GetPos(), joinedEnd);
+    // The selection comes back with the undo; a drag from it moves the same.
+    Drag({20, 72}, {20 + c.drag.x, 72 + c.drag.y});
+    EXPECT_EQ(doc.sheet->MakeText(), moved);
+    ASSERT_TRUE(doc.OnEditUndo());
+  }
+
+  // A picked side moves as its drag moves it: the box grows.
+  Pick({300, 300});
+  Pick({100, 56});
+  ASSERT_NE(doc.sheet->current, nullptr);
+  ASSERT_TRUE(view->OnArrowKey(Arrow::Right, false));
+  const std::string widened = doc.sheet->MakeText();
+  ASSERT_TRUE(doc.OnEditUndo());
+  Pick({100, 56});
+  Drag({100, 56}, {108, 56});
+  EXPECT_EQ(doc.sheet->MakeText(), widened);
+  EXPECT_EQ(line->start.GetPos().x, joinedEnd.x + 8);
+
+  // Not while a drag holds the mouse, nor with another tool.
+  const std::string now = doc.sheet->MakeText();
+  view->OnLButtonDown(kLeft, {108, 56});
+  EXPECT_FALSE(view->OnArrowKey(Arrow::Left, false));
+  view->OnLButtonUp(0, {108, 56});
+  ASSERT_TRUE(view->OnCommand(ToolBox));
+  doc.sheet->selected.PushBack(line);
+  EXPECT_FALSE(view->OnArrowKey(Arrow::Left, true));
+  EXPECT_EQ(doc.sheet->MakeText(), now);
 }
 
 }  // namespace

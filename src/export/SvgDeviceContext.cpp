@@ -1,0 +1,375 @@
+#include "export/SvgDeviceContext.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+#include "platform/TextCodec.h"
+
+namespace virlo {
+namespace {
+
+// A CJK face puts its em box 22/25 (88%) above the baseline, so a line of
+// text of the font's pixel height fills its grid row from top to bottom.
+constexpr std::int64_t AscentPart = 22;
+constexpr std::int64_t AscentWhole = 25;
+// Tab stops of TextOut, and of DrawText without TextFormat::TabStop.
+constexpr std::int32_t DefaultTabCells = 8;
+
+std::string Number(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string Number(std::int64_t value) { return std::to_string(value); }
+std::string Number(std::int32_t value) { return std::to_string(value); }
+
+std::string ColorText(Color c) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
+  return text;
+}
+
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+std::size_t CodePoints(std::string_view utf8) {
+  return static_cast<std::size_t>(
+      std::count_if(utf8.begin(), utf8.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
+}
+
+}  // namespace
+
+SvgDeviceContext::SvgDeviceContext(const Font& defaultFont) : defaultFont_(defaultFont) {}
+
+Pen SvgDeviceContext::SelectPen(const Pen& pen) { return std::exchange(pen_, pen); }
+
+Brush SvgDeviceContext::SelectBrush(const Brush& brush) { return std::exchange(brush_, brush); }
+
+const Font* SvgDeviceContext::SelectFont(const Font* font) { return std::exchange(font_, font); }
+
+void SvgDeviceContext::MoveTo(Point p) { position_ = p; }
+
+void SvgDeviceContext::LineTo(Point p) {
+  const Point from = position_;
+  position_ = p;
+  if (from == p) return;
+  double x1 = from.x;
+  double y1 = from.y;
+  double x2 = p.x;
+  double y2 = p.y;
+  const char* cap = "butt";
+  if (pen_.width <= 1) {
+    // The view's one-pixel pen fills whole pixels up to the one before the
+    // last point; from pixel centre to pixel centre with square ends covers
+    // the same.
+    const double dx = static_cast<double>(p.x) - from.x;
+    const double dy = static_cast<double>(p.y) - from.y;
+    if (std::abs(dx) >= std::abs(dy)) {
+      x2 = p.x - (dx > 0 ? 1 : -1);
+      y2 = from.y + dy * (std::abs(dx) - 1) / std::abs(dx);
+    } else {
+      y2 = p.y - (dy > 0 ? 1 : -1);
+      x2 = from.x + dx * (std::abs(dy) - 1) / std::abs(dy);
+    }
+    x1 += 0.5;
+    y1 += 0.5;
+    x2 += 0.5;
+    y2 += 0.5;
+    cap = "square";
+  }
+  elements_ += "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) + "\" y2=\"" +
+               Number(y2) + "\" " + StrokeAttributes() + " stroke-linecap=\"" + cap + "\"/>\n";
+  const double half = std::max(pen_.width, std::int32_t{1}) / 2.0;
+  Include(std::min(x1, x2) - half, std::min(y1, y2) - half, std::max(x1, x2) + half, std::max(y1, y2) + half);
+}
+
+void SvgDeviceContext::Ellipse(const Rect& bounds) {
+  const Rect r = bounds.Normalized();
+  // The outline's pixels lie inside the rectangle, right and bottom edges
+  // included, as the view draws it; the pen runs through their centres.
+  const double rx = std::max(0.0, (static_cast<double>(r.right) - r.left - 1) / 2);
+  const double ry = std::max(0.0, (static_cast<double>(r.bottom) - r.top - 1) / 2);
+  const double cx = (static_cast<double>(r.left) + r.right) / 2;
+  const double cy = (static_cast<double>(r.top) + r.bottom) / 2;
+  elements_ += "<ellipse cx=\"" + Number(cx) + "\" cy=\"" + Number(cy) + "\" rx=\"" + Number(rx) + "\" ry=\"" +
+               Number(ry) + "\" " + FillAttribute() + " " + StrokeAttributes() + "/>\n";
+  Include(r.left, r.top, r.right, r.bottom);
+}
+
+void SvgDeviceContext::Polygon(std::span<const Point> points) {
+  if (points.empty()) return;
+  std::string corners;
+  double left = points.front().x;
+  double top = points.front().y;
+  double right = left;
+  double bottom = top;
+  for (const Point& p : points) {
+    if (!corners.empty()) corners += ' ';
+    corners += Number(p.x + 0.5) + "," + Number(p.y + 0.5);
+    left = std::min<double>(left, p.x);
+    top = std::min<double>(top, p.y);
+    right = std::max<double>(right, p.x);
+    bottom = std::max<double>(bottom, p.y);
+  }
+  const char* rule = fillMode_ == PolygonFillMode::Alternate ? "evenodd" : "nonzero";
+  elements_ += "<polygon points=\"" + corners + "\" " + FillAttribute() + " fill-rule=\"" + rule + "\" " +
+               StrokeAttributes() + "/>\n";
+  Include(left, top, right + 1, bottom + 1);
+}
+
+PolygonFillMode SvgDeviceContext::SetPolygonFillMode(PolygonFillMode mode) { return std::exchange(fillMode_, mode); }
+
+void SvgDeviceContext::FillRect(const Rect& rect, Color color) {
+  const Rect r = rect.Normalized();
+  if (r.left == r.right || r.top == r.bottom) return;
+  elements_ += "<rect x=\"" + Number(r.left) + "\" y=\"" + Number(r.top) + "\" width=\"" +
+               Number(std::int64_t{r.right} - r.left) + "\" height=\"" + Number(std::int64_t{r.bottom} - r.top) +
+               "\" fill=\"" + ColorText(color) + "\"/>\n";
+  Include(r.left, r.top, r.right, r.bottom);
+}
+
+Color SvgDeviceContext::SetTextColor(Color color) { return std::exchange(textColor_, color); }
+
+BackgroundMode SvgDeviceContext::SetBackgroundMode(BackgroundMode mode) { return std::exchange(background_, mode); }
+
+void SvgDeviceContext::TextOut(Point p, std::string_view text) {
+  const GlyphRow row = Glyphs(text, DefaultTabCells);
+  if (row.empty()) return;
+  if (background_ == BackgroundMode::Opaque) {
+    const double end = std::ceil(p.x + Cells(row) * CellAdvance());
+    const auto right = static_cast<std::int32_t>(std::min(end, double{std::numeric_limits<std::int32_t>::max()}));
+    FillRect({p.x, p.y, right, p.y + CurrentFont().pixelHeight}, Color::White());
+  }
+  WriteText(row, p.x, p.y);
+}
+
+void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigned format) {
+  const Rect r = rect.Normalized();
+  const double width = static_cast<double>(r.right) - r.left;
+  const double advance = CellAdvance();
+  const std::int32_t lineHeight = CurrentFont().pixelHeight;
+  const unsigned tabCells = (format & TextFormat::TabStop) != 0 ? (format >> 8) & 0xFF : 0;
+  const auto maxCells = static_cast<std::int32_t>(std::max(1.0, std::floor(width / advance)));
+
+  std::vector<GlyphRow> rows;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    // The text edit supplies CR LF.
+    std::string_view line = text.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const GlyphRow row = Glyphs(line, tabCells != 0 ? static_cast<std::int32_t>(tabCells) : DefaultTabCells);
+    if ((format & TextFormat::WordBreak) != 0) {
+      for (GlyphRow& part : Wrap(row, maxCells)) rows.push_back(std::move(part));
+    } else {
+      rows.push_back(row);
+    }
+    start = end + 1;
+  }
+
+  // What would stick out of the rectangle is cut off at its edges.
+  bool overflow = false;
+  std::size_t shown = 0;
+  for (const GlyphRow& row : rows) {
+    const double top = r.top + static_cast<double>(lineHeight) * static_cast<double>(shown);
+    if (top >= r.bottom) break;
+    overflow = overflow || top + lineHeight > r.bottom || Cells(row) * advance > width;
+    ++shown;
+  }
+  if (overflow) {
+    const std::string id = "clip" + std::to_string(++clipPaths_);
+    elements_ += "<clipPath id=\"" + id + "\"><rect x=\"" + Number(r.left) + "\" y=\"" + Number(r.top) + "\" width=\"" +
+                 Number(width) + "\" height=\"" + Number(static_cast<double>(r.bottom) - r.top) +
+                 "\"/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
+  }
+  for (std::size_t i = 0; i < shown; ++i) {
+    const double rowWidth = Cells(rows[i]) * advance;
+    double left = r.left;
+    if ((format & TextFormat::Right) != 0) {
+      left = r.right - rowWidth;
+    } else if ((format & TextFormat::Center) != 0) {
+      left = r.left + (width - rowWidth) / 2;
+    }
+    WriteText(rows[i], left, r.top + std::int64_t{lineHeight} * static_cast<std::int64_t>(i));
+  }
+  if (overflow) elements_ += "</g>\n";
+}
+
+std::string SvgDeviceContext::Escape(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char ch : utf8) {
+    switch (ch) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += static_cast<unsigned char>(ch) < 0x20 ? '?' : ch;
+        break;
+    }
+  }
+  return out;
+}
+
+std::string SvgDeviceContext::FontAttributes(const Font& font) {
+  std::string family = "'Noto Sans Mono CJK JP', 'Noto Sans CJK JP', monospace";
+  if (!font.fixedPitch) {
+    std::string face;
+    for (char ch : font.face) {
+      if (ch != '\'' && ch != '\\') face += ch;
+    }
+    family = "'" + face + "', sans-serif";
+  }
+  return "font-family=\"" + Escape(family) + "\" font-size=\"" + Number(font.pixelHeight) + "\"";
+}
+
+double SvgDeviceContext::CellAdvance() const {
+  // A single-byte character of a fixed-pitch Japanese face is half as wide
+  // as the face is high, which is the grid's cell: 8 by 16.
+  return std::max(1, CurrentFont().pixelHeight) / 2.0;
+}
+
+SvgDeviceContext::GlyphRow SvgDeviceContext::Glyphs(std::string_view line, std::int32_t tabCells) {
+  GlyphRow row;
+  std::int32_t cell = 0;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const auto b = static_cast<unsigned char>(line[i]);
+    if (b == '\t') {
+      cell = (cell / tabCells + 1) * tabCells;
+      ++i;
+      continue;
+    }
+    if (IsLeadByte(b) && i + 1 < line.size() && IsTrailByte(static_cast<unsigned char>(line[i + 1]))) {
+      std::string utf8 = TextCodec::Cp932ToUtf8(line.substr(i, 2));
+      if (CodePoints(utf8) == 1) {
+        row.push_back({std::move(utf8), cell, 2});
+      } else {
+        // A pair no character stands for: one '?' a byte, as the art shows it.
+        row.push_back({"?", cell, 1});
+        row.push_back({"?", cell + 1, 1});
+      }
+      cell += 2;
+      i += 2;
+      continue;
+    }
+    std::string utf8(1, '?');
+    if (b >= 0x20 && b < 0x7F) {
+      utf8[0] = static_cast<char>(b);
+    } else if (b >= 0x80) {
+      utf8 = TextCodec::Cp932ToUtf8(line.substr(i, 1));
+    }
+    row.push_back({std::move(utf8), cell, 1});
+    ++cell;
+    ++i;
+  }
+  return row;
+}
+
+std::int32_t SvgDeviceContext::Cells(const GlyphRow& row) {
+  return row.empty() ? 0 : row.back().cell + row.back().cells;
+}
+
+std::vector<SvgDeviceContext::GlyphRow> SvgDeviceContext::Wrap(const GlyphRow& row, std::int32_t maxCells) {
+  std::vector<GlyphRow> rows;
+  std::size_t begin = 0;
+  while (Cells(row) - (begin < row.size() ? row[begin].cell : Cells(row)) > maxCells) {
+    const std::int32_t origin = row[begin].cell;
+    // The first glyph that no longer fits, then the last blank before it.
+    std::size_t end = begin;
+    while (end < row.size() && row[end].cell + row[end].cells - origin <= maxCells) ++end;
+    std::size_t breakAt = end;
+    for (std::size_t i = end; i > begin + 1; --i) {
+      if (row[i - 1].utf8 == " ") {
+        breakAt = i;
+        break;
+      }
+    }
+    if (breakAt == begin) breakAt = begin + 1;
+    GlyphRow part;
+    for (std::size_t i = begin; i < breakAt; ++i) part.push_back({row[i].utf8, row[i].cell - origin, row[i].cells});
+    rows.push_back(std::move(part));
+    begin = breakAt;
+    // Blanks at a break belong to neither line.
+    while (begin < row.size() && row[begin].utf8 == " ") ++begin;
+  }
+  GlyphRow rest;
+  const std::int32_t origin = begin < row.size() ? row[begin].cell : 0;
+  for (std::size_t i = begin; i < row.size(); ++i) rest.push_back({row[i].utf8, row[i].cell - origin, row[i].cells});
+  rows.push_back(std::move(rest));
+  return rows;
+}
+
+void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t top) {
+  // Blanks at either end show nothing.
+  std::size_t first = 0;
+  std::size_t last = row.size();
+  while (first < last && row[first].utf8 == " ") ++first;
+  while (last > first && row[last - 1].utf8 == " ") --last;
+  if (first == last) return;
+  const Font& font = CurrentFont();
+  const double advance = CellAdvance();
+  std::string xs;
+  std::string content;
+  for (std::size_t i = first; i < last; ++i) {
+    if (!xs.empty()) xs += ' ';
+    xs += Number(left + row[i].cell * advance);
+    content += Escape(row[i].utf8);
+  }
+  // One division, so the baseline prints as short as it is.
+  const double baseline =
+      static_cast<double>(top * AscentWhole + AscentPart * font.pixelHeight) / static_cast<double>(AscentWhole);
+  // The default font is the document's, given once on its root.
+  const std::string fontAttributes = font == defaultFont_ ? "" : " " + FontAttributes(font);
+  elements_ += "<text xml:space=\"preserve\" x=\"" + xs + "\" y=\"" + Number(baseline) + "\"" + fontAttributes +
+               " fill=\"" + ColorText(textColor_) + "\">" + content + "</text>\n";
+  Include(left + row[first].cell * advance, static_cast<double>(top),
+          left + (row[last - 1].cell + row[last - 1].cells) * advance, static_cast<double>(top + font.pixelHeight));
+}
+
+std::string SvgDeviceContext::StrokeAttributes() const {
+  return "stroke=\"" + ColorText(pen_.color) + "\" stroke-width=\"" + Number(std::max(pen_.width, std::int32_t{1})) +
+         "\"";
+}
+
+std::string SvgDeviceContext::FillAttribute() const {
+  return brush_.null ? "fill=\"none\"" : "fill=\"" + ColorText(brush_.color) + "\"";
+}
+
+void SvgDeviceContext::Include(double left, double top, double right, double bottom) {
+  auto clamp = [](double v) {
+    return static_cast<std::int32_t>(std::clamp(v, double{std::numeric_limits<std::int32_t>::min()},
+                                                double{std::numeric_limits<std::int32_t>::max()}));
+  };
+  const Rect r{clamp(std::floor(left)), clamp(std::floor(top)), clamp(std::ceil(right)), clamp(std::ceil(bottom))};
+  if (!painted_) {
+    bounds_ = r;
+    painted_ = true;
+    return;
+  }
+  bounds_.left = std::min(bounds_.left, r.left);
+  bounds_.top = std::min(bounds_.top, r.top);
+  bounds_.right = std::max(bounds_.right, r.right);
+  bounds_.bottom = std::max(bounds_.bottom, r.bottom);
+}
+
+}  // namespace virlo

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/DeviceContext.h"
+
+namespace virlo {
+
+// Paints what the objects ask as SVG elements, pixel for pixel where the
+// desktop view puts them: one-pixel pens cover the same pixels (LineTo leaves
+// out its last point, rectangles their right and bottom edges), and text
+// stands on the character grid, each character at its own column, so it
+// keeps its cells whatever face the viewer finds. Text comes in code page
+// 932 bytes and leaves as UTF-8.
+class SvgDeviceContext : public DeviceContext {
+ public:
+  // Text is drawn in defaultFont while no font is selected.
+  explicit SvgDeviceContext(const Font& defaultFont);
+
+  Pen SelectPen(const Pen& pen) override;
+  Brush SelectBrush(const Brush& brush) override;
+  const Font* SelectFont(const Font* font) override;
+  void MoveTo(Point p) override;
+  void LineTo(Point p) override;
+  void Ellipse(const Rect& bounds) override;
+  void Polygon(std::span<const Point> points) override;
+  PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) override;
+  void FillRect(const Rect& rect, Color color) override;
+  Color SetTextColor(Color color) override;
+  BackgroundMode SetBackgroundMode(BackgroundMode mode) override;
+  void TextOut(Point p, std::string_view text) override;
+  void DrawText(std::string_view text, const Rect& rect, unsigned format) override;
+
+  // The elements painted so far, one a line, back to front.
+  const std::string& Elements() const { return elements_; }
+  // Whether anything was painted, and the smallest rectangle holding it all.
+  bool Painted() const { return painted_; }
+  Rect Bounds() const { return bounds_; }
+
+  // Text for XML content or a quoted attribute: markup characters escaped,
+  // control characters (which XML cannot hold) as '?'.
+  static std::string Escape(std::string_view utf8);
+  // The attributes that set a core font's family and size; fixed-pitch faces
+  // become a fixed-pitch Japanese face, as on screen. Text in the default
+  // font goes without them: give them to an enclosing element.
+  static std::string FontAttributes(const Font& font);
+
+ private:
+  // One character of a line of text and the cell it starts in.
+  struct Glyph {
+    std::string utf8;
+    std::int32_t cell = 0;
+    std::int32_t cells = 1;
+  };
+  using GlyphRow = std::vector<Glyph>;
+
+  const Font& CurrentFont() const { return font_ != nullptr ? *font_ : defaultFont_; }
+  double CellAdvance() const;
+  // The characters of one line of code page 932 text; tabs advance to the next
+  // multiple of tabCells.
+  static GlyphRow Glyphs(std::string_view line, std::int32_t tabCells);
+  static std::int32_t Cells(const GlyphRow& row);
+  // Breaks a row into rows of at most maxCells, after a blank where one fits.
+  static std::vector<GlyphRow> Wrap(const GlyphRow& row, std::int32_t maxCells);
+  void WriteText(const GlyphRow& row, double left, std::int64_t top);
+  std::string StrokeAttributes() const;
+  std::string FillAttribute() const;
+  void Include(double left, double top, double right, double bottom);
+
+  Font defaultFont_;
+  const Font* font_ = nullptr;
+  Pen pen_{1, Color::Black()};
+  Brush brush_ = Brush::Solid(Color::White());
+  Point position_;
+  PolygonFillMode fillMode_ = PolygonFillMode::Alternate;
+  Color textColor_ = Color::Black();
+  BackgroundMode background_ = BackgroundMode::Opaque;
+  std::string elements_;
+  int clipPaths_ = 0;
+  bool painted_ = false;
+  Rect bounds_;
+};
+
+}  // namespace virlo

@@ -1,0 +1,62 @@
+#include "export/SvgExport.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "export/SvgDeviceContext.h"
+#include "model/Sheet.h"
+
+namespace virlo {
+namespace {
+
+std::int32_t FloorTo(std::int32_t value, std::int32_t step) {
+  const std::int32_t q = value / step;
+  return (q * step > value ? q - 1 : q) * step;
+}
+
+std::int32_t CeilTo(std::int32_t value, std::int32_t step) {
+  const std::int32_t q = value / step;
+  return (q * step < value ? q + 1 : q) * step;
+}
+
+}  // namespace
+
+std::string SvgExport::Render(const Sheet& sheet, Area area) {
+  const bool grid = sheet.cellWidth > 0 && sheet.cellHeight > 0;
+  // The grid's whole cells, as many as the text print writes.
+  const Rect page = grid ? Rect{0, 0, sheet.width / sheet.cellWidth * sheet.cellWidth,
+                                sheet.height / sheet.cellHeight * sheet.cellHeight}
+                         : Rect{};
+  const Font cellFont{"", grid ? sheet.cellHeight : 16, true};
+  // Text boxes select the application's text font when there is one.
+  SvgDeviceContext dc(cellFont);
+  sheet.DrawObjects(dc);
+
+  Rect view = page;
+  if (area == Area::Drawing) {
+    view = Rect{};
+    const Rect drawn = dc.Bounds();
+    if (dc.Painted() && grid) {
+      const Rect cells{FloorTo(std::max(drawn.left, page.left), sheet.cellWidth),
+                       FloorTo(std::max(drawn.top, page.top), sheet.cellHeight),
+                       CeilTo(std::min(drawn.right, page.right), sheet.cellWidth),
+                       CeilTo(std::min(drawn.bottom, page.bottom), sheet.cellHeight)};
+      if (cells.left < cells.right && cells.top < cells.bottom) view = cells;
+    }
+  }
+  const std::string x = std::to_string(view.left);
+  const std::string y = std::to_string(view.top);
+  const std::string width = std::to_string(std::int64_t{view.right} - view.left);
+  const std::string height = std::to_string(std::int64_t{view.bottom} - view.top);
+  std::string svg =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
+      width + "\" height=\"" + height + "\" viewBox=\"" + x + " " + y + " " + width + " " + height + "\" " +
+      SvgDeviceContext::FontAttributes(cellFont) + ">\n";
+  svg += "<rect x=\"" + x + "\" y=\"" + y + "\" width=\"" + width + "\" height=\"" + height + "\" fill=\"#ffffff\"/>\n";
+  svg += dc.Elements();
+  svg += "</svg>\n";
+  return svg;
+}
+
+}  // namespace virlo

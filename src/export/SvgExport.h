@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+namespace virlo {
+
+class Sheet;
+
+// A diagram as an SVG picture, painted by its objects through the same
+// drawing calls the desktop view makes. What is picked or selected is drawn
+// as the view draws it (red, blue, handles): clear the selection first for a
+// clean picture.
+class SvgExport {
+ public:
+  enum class Area {
+    // The sheet's grid, the area the text print covers.
+    Sheet,
+    // The whole cells of that grid that the painted objects touch.
+    Drawing,
+  };
+
+  // A UTF-8 SVG document: a white page, the objects back to front (not the
+  // sheet's border, which only marks the paper's edge on screen), text in a
+  // fixed-pitch Japanese face as high as a cell (text boxes in the running
+  // application's text font, when it has one). An empty drawing cropped is
+  // 0 x 0.
+  static std::string Render(const Sheet& sheet, Area area);
+};
+
+}  // namespace virlo

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "platform/DataExchange.h"
+#include "platform/UiText.h"
+
+namespace virlo {
+namespace {
+
+// Arguments go in once, in one pass: text that looks like a marker inside an
+// argument stays, and a marker without an argument stays as written.
+TEST(UiTextTest, FormatPutsArgumentsInOnePass) {
+  EXPECT_EQ(UiText::Format("%1 から %2 まで", {"20", "256"}), "20 から 256 まで");
+  EXPECT_EQ(UiText::Format("%2/%1/%2", {"a", "b"}), "b/a/b");
+  EXPECT_EQ(UiText::Format("\"%1\" %2", {"%2.txt", "x"}), "\"%2.txt\" x");
+  EXPECT_EQ(UiText::Format("%1 %3 100% %", {"a"}), "a %3 100% %");
+  const UiText text(VIRLO_UI_TEXT("Context", "%1 文字以内"), {"128"});
+  EXPECT_EQ(text.Context(), "Context");
+  EXPECT_EQ(text.SourceText(), "%1 文字以内");
+  EXPECT_EQ(text.Text(), "128 文字以内");
+  EXPECT_TRUE(UiText::Plain("as is").Context().empty());
+  EXPECT_EQ(UiText::Plain("100%1").Text(), "100%1");
+}
+
+// A refused exchange keeps its message as source text and arguments, for the
+// translation, and the text the Japanese program shows.
+TEST(UiTextTest, DialogRefusalsKeepTheirSourceText) {
+  std::map<std::int32_t, DialogControl> controls;
+  DataExchange save(controls, true);
+  controls[7].text = "300";
+  std::int32_t value = 0;
+  EXPECT_FALSE(save.Int(7, value, 20, 256));
+  EXPECT_EQ(save.FailureMessage().Text(), "20 から 256 までの整数を入力してください。");
+  EXPECT_EQ(save.FailureMessage().SourceText(), "%1 から %2 までの整数を入力してください。");
+  EXPECT_EQ(save.FailureMessage().Context(), "DataExchange");
+  EXPECT_FALSE(save.MaxChars(8, "123456789", 8));
+  EXPECT_EQ(save.FailureMessage().Text(), "8 文字以内で入力してください。");
+}
+
+}  // namespace
+}  // namespace virlo
