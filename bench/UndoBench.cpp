@@ -242,6 +242,16 @@ void BM_DeleteHalf(benchmark::State& state) {
   }
 }
 
+// Closing a diagram: the sheet frees every object.
+void BM_CloseDiagram(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto d = std::make_unique<Diagram>(static_cast<int>(state.range(0)));
+    state.ResumeTiming();
+    d.reset();
+  }
+}
+
 // A whole gesture as the view plays it, phase by phase: the press with its
 // undo marker and the modified mark, one drag step, the release with the
 // modified mark, and the undo with everything the document does for it.
@@ -313,6 +323,7 @@ BENCHMARK(BM_FiftyDrags)->VIRLO_LARGE_SIZES->Iterations(1);
 BENCHMARK(BM_DrawBoxesScript)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_OpenLineWithRestingDots)->VIRLO_LARGE_SIZES->Iterations(1);
 BENCHMARK(BM_DeleteHalf)->VIRLO_LARGE_SIZES->Iterations(3);
+BENCHMARK(BM_CloseDiagram)->VIRLO_LARGE_SIZES->Iterations(1);
 
 }  // namespace
 }  // namespace virlo::bench

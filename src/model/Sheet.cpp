@@ -1,6 +1,8 @@
 #include "model/Sheet.h"
 
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
@@ -37,8 +39,15 @@ Sheet::Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, st
 Sheet::Sheet(store::Blank) : selected(store::blank), objects(store::blank), textFileName(store::blank) {}
 
 Sheet::~Sheet() {
-  // Each object's destructor also drops any further entries of itself.
-  while (DrawObj* obj = objects.PopFront()) store::Delete(obj);
+  // The list is emptied in one walk first, so that no destructor walks what
+  // is left of it looking for itself: closing stays linear in the objects.
+  std::vector<DrawObj*> order;
+  std::unordered_set<const void*> listed;
+  while (DrawObj* obj = objects.PopFront()) {
+    if (listed.insert(obj).second) order.push_back(obj);
+  }
+  const Unlisted unlisted(listed);
+  for (DrawObj* obj : order) store::Delete(obj);
   textFileName.Clear();
 }
 
