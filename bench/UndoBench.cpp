@@ -166,17 +166,9 @@ void BM_FiftyDrags(benchmark::State& state) {
   }
 }
 
-// A script that draws N boxes, one drag each, played as virlo-cli run plays
-// it; counter MB is how much the process grew.
-void BM_DrawBoxesScript(benchmark::State& state) {
-  const auto boxes = static_cast<int>(state.range(0));
-  std::string source = "tool box\n";
-  for (int i = 0; i < boxes; ++i) {
-    const int c = (i % 100) * 5;
-    const int r = (i / 100) * 3;
-    source += "drag " + std::to_string(Cell(c)) + " " + std::to_string(Row(r)) + " " + std::to_string(Cell(c + 3)) +
-              " " + std::to_string(Row(r + 2)) + "\n";
-  }
+// Plays a script as virlo-cli run plays it, timing only the run; counter MB
+// is how much the process grew.
+void PlayScript(benchmark::State& state, const std::string& source, int objects) {
   std::vector<cli::ScriptCommand> commands;
   std::string error;
   if (!cli::Script::Parse(source, commands, error)) state.SkipWithError(error.c_str());
@@ -190,10 +182,47 @@ void BM_DrawBoxesScript(benchmark::State& state) {
     runner->Run(commands);
     state.PauseTiming();
     state.counters["MB"] = static_cast<double>(ResidentBytes() - before) / 1e6;
-    if (runner->Document().sheet->objects.Count() != boxes) state.SkipWithError("not every box was drawn");
+    if (runner->Document().sheet->objects.Count() != objects) state.SkipWithError("not every box was drawn");
     runner.reset();
     state.ResumeTiming();
   }
+}
+
+// The drag that draws box i of a grid of boxes, five cells apart.
+std::string BoxDrag(int i, int perRow) {
+  const int c = (i % perRow) * 5;
+  const int r = (i / perRow) * 3;
+  return "drag " + std::to_string(Cell(c)) + " " + std::to_string(Row(r)) + " " + std::to_string(Cell(c + 3)) + " " +
+         std::to_string(Row(r + 2)) + "\n";
+}
+
+// A script that draws N boxes, one drag each.
+void BM_DrawBoxesScript(benchmark::State& state) {
+  const auto boxes = static_cast<int>(state.range(0));
+  std::string source = "tool box\n";
+  for (int i = 0; i < boxes; ++i) source += BoxDrag(i, 100);
+  PlayScript(state, source, boxes);
+}
+
+// A session of N script lines: 1,000 boxes drawn, then the top side of one
+// box after another dragged a row down (and, in the next round, back up),
+// each drag its own undo step.
+void BM_LongSession(benchmark::State& state) {
+  const auto lines = static_cast<int>(state.range(0));
+  constexpr int boxes = 1000;
+  std::string source = "tool box\n";
+  for (int i = 0; i < boxes; ++i) source += BoxDrag(i, 50);
+  source += "tool select\n";
+  for (int n = 0; boxes + 2 + 3 * n < lines; ++n) {
+    const int i = n % boxes;
+    const std::string x = std::to_string(Cell((i % 50) * 5 + 1));
+    const int row = (i / 50) * 3;
+    const bool down = (n / boxes) % 2 == 0;
+    const std::string from = std::to_string(Row(down ? row : row + 1));
+    const std::string to = std::to_string(Row(down ? row + 1 : row));
+    source += "press " + x + " " + from + "\nmove " + x + " " + to + "\nrelease " + x + " " + to + "\n";
+  }
+  PlayScript(state, source, boxes);
 }
 
 // Opening a document whose one line carries N resting dots: the document
@@ -321,6 +350,7 @@ BENCHMARK(BM_GesturePhases)
     ->UseManualTime();
 BENCHMARK(BM_FiftyDrags)->VIRLO_LARGE_SIZES->Iterations(1);
 BENCHMARK(BM_DrawBoxesScript)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LongSession)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_OpenLineWithRestingDots)->VIRLO_LARGE_SIZES->Iterations(1);
 BENCHMARK(BM_DeleteHalf)->VIRLO_LARGE_SIZES->Iterations(3);
 BENCHMARK(BM_CloseDiagram)->VIRLO_LARGE_SIZES->Iterations(1);
