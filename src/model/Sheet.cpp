@@ -39,15 +39,7 @@ Sheet::Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, st
 Sheet::Sheet(store::Blank) : selected(store::blank), objects(store::blank), textFileName(store::blank) {}
 
 Sheet::~Sheet() {
-  // The list is emptied in one walk first, so that no destructor walks what
-  // is left of it looking for itself: closing stays linear in the objects.
-  std::vector<DrawObj*> order;
-  std::unordered_set<const void*> listed;
-  while (DrawObj* obj = objects.PopFront()) {
-    if (listed.insert(obj).second) order.push_back(obj);
-  }
-  const Unlisted unlisted(listed);
-  for (DrawObj* obj : order) store::Delete(obj);
+  DeleteObjects();
   textFileName.Clear();
 }
 
@@ -157,6 +149,18 @@ Sheet::Unlisted::Unlisted(const std::unordered_set<const void*>& objects) : prev
 Sheet::Unlisted::~Unlisted() { unlistedObjects = previous_; }
 
 bool Sheet::Unlisted::Contains(const void* obj) { return unlistedObjects != nullptr && unlistedObjects->contains(obj); }
+
+void Sheet::DeleteObjects() {
+  // The list is emptied in one walk first, so that no destructor walks what
+  // is left of it looking for further entries of itself.
+  std::vector<DrawObj*> order;
+  std::unordered_set<const void*> listed;
+  while (DrawObj* obj = objects.PopFront()) {
+    if (listed.insert(obj).second) order.push_back(obj);
+  }
+  const Unlisted unlisted(listed);
+  for (DrawObj* obj : order) store::Delete(obj);
+}
 
 std::int32_t Sheet::RemoveObject(DrawObj* obj) {
   std::int32_t removed = 0;

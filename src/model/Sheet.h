@@ -67,6 +67,8 @@ class Sheet {
   void PlaceAtBack(DrawObj* obj);
   // Removes every occurrence; returns how many there were.
   std::int32_t RemoveObject(DrawObj* obj);
+  // Frees every listed object, front to back, once each, and empties the list.
+  void DeleteObjects();
 
   // While one lives, the objects it names are known to stand in no sheet's
   // list (the caller took them all out in one walk), so their destructors

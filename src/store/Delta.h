@@ -87,7 +87,7 @@ class Delta {
 };
 
 // Comparisons between records and the present, field by field through the
-// type descriptions: transient references never count, as in a snapshot.
+// type descriptions: transient references never count, as in a file.
 bool SameAsPresent(const Record& record, const Database& db, std::uintptr_t address);
 bool SameRoots(const RootValues& roots, const Database& db);
 RootValues RootsOf(const Database& db);

@@ -16,7 +16,7 @@ bool IsChars(const Allocation& allocation) { return allocation.type == &TypeDesc
 std::size_t Bytes(const Allocation& allocation) { return allocation.size * allocation.count; }
 
 // Writes the stored fields of one object back from a record's bytes; a
-// transient reference comes back as null, as from a snapshot.
+// transient reference comes back as null, as from a file.
 void WriteFields(char* object, const char* from, const TypeLayout& layout) {
   for (const TypeLayout::Field& field : layout.Fields()) {
     switch (field.kind) {

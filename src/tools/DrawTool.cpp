@@ -205,7 +205,7 @@ std::int32_t DrawTool::Copy() { return CopyToClipboard().copied; }
 
 DrawTool::CopyResult DrawTool::CopyToClipboard() {
   Sheet* clipboard = clipboardSheet;
-  while (DrawObj* obj = clipboard->objects.PopFront()) store::Delete(obj);
+  clipboard->DeleteObjects();
   CopyResult result;
   auto copyOne = [&](const DrawObj* obj) {
     DrawObj* clone = obj->Clone(clipboard);

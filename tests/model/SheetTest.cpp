@@ -66,7 +66,7 @@ TEST_F(SheetTest, RemoveObjectTakesEveryOccurrenceAndCollectInRectWholeOnes) {
   EXPECT_EQ(selected.Front(), other);
 }
 
-TEST_F(SheetTest, ClosingFreesEveryObjectOnceEvenOneListedTwiceOrJoinedToOthers) {
+TEST_F(SheetTest, FreeingTheSheetFreesEveryObjectOnceEvenOneListedTwiceOrJoinedToOthers) {
   HLine(100, 140, 40);
   DotOn(120, 40);
   Dot* twice = Make<Dot>(sheet, 20, 40, 7, nullptr);
