@@ -1,7 +1,9 @@
 #include "bench/BenchDiagram.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "model/Sheet.h"
 #include "objects/Box.h"
@@ -15,13 +17,23 @@ namespace virlo::bench {
 Diagram::Diagram(int objects) {
   doc.OnNewDocument();
   Sheet* s = doc.sheet;
-  s->width = 256 * 8;
-  s->height = 256 * 16;
-  store::Database* db = doc.GetDatabase();
   const int tiles = objects / 8;
+  // 25 tiles a row on 256 x 256 cells; more than 1,500 tiles take a wider
+  // and taller sheet (125 tiles a row, 4,000 cells at most each way), so
+  // that no tile lies over another.
+  const int across = tiles <= 1500 ? 25 : 125;
+  const int rows = tiles <= 1500 ? 60 : 1000;
+  s->width = (tiles <= 1500 ? 256 : across * 10) * 8;
+  s->height = (tiles <= 1500 ? 256 : std::min(4000, (tiles + across - 1) / across * 4)) * 16;
+  store::Database* db = doc.GetDatabase();
+  // Every new object first looks through the whole list for itself, so a
+  // large diagram is built with only the tile being built listed, and the
+  // rest listed again at the end in the same order.
+  const bool park = objects > 10000;
+  std::vector<DrawObj*> made;
   for (int i = 0; i < tiles; ++i) {
-    const int c = (i % 25) * 10;
-    const int r = (i / 25) % 60 * 4;
+    const int c = (i % across) * 10;
+    const int r = (i / across) % rows * 4;
     Line* a = store::New<Line>(db, s, Cell(c), Row(r), Cell(c + 4), Row(r), nullptr, nullptr);
     store::New<Line>(db, s, Cell(c + 4), Row(r), Cell(c + 4), Row(r + 2), nullptr, &a->end);
     store::New<Line>(db, s, Cell(c + 2), Row(r), Cell(c + 2), Row(r + 2), nullptr, a);
@@ -32,7 +44,13 @@ Diagram::Diagram(int objects) {
     framed->frame = 1;
     store::New<StrBox>(db, s, Cell(c + 6), Row(r + 2), 0, 0, String("cd"), nullptr);
     store::New<Dot>(db, s, Cell(c + 9), Row(r + 1), 14, nullptr);
+    if (park) {
+      std::vector<DrawObj*> tile;
+      while (DrawObj* obj = s->objects.PopFront()) tile.push_back(obj);
+      made.insert(made.end(), tile.rbegin(), tile.rend());
+    }
   }
+  for (DrawObj* obj : made) s->objects.PushFront(obj);
 }
 
 Diagram& Shared(int objects) {

@@ -8,9 +8,11 @@ namespace virlo::bench {
 constexpr int Cell(int c) { return c * 8 + 4; }
 constexpr int Row(int r) { return r * 16 + 8; }
 
-// A document on a 256 x 256-cell sheet holding about `objects` objects:
-// networks of joined lines with T-junctions, boxes, framed and unframed text
-// boxes, and dots resting on lines, laid out in a grid of small tiles.
+// A document holding about `objects` objects: networks of joined lines with
+// T-junctions, boxes, framed and unframed text boxes, and dots resting on
+// lines, laid out in a grid of small tiles, 25 a row on a 256 x 256-cell
+// sheet up to 1,500 tiles (12,000 objects), else 125 a row on a sheet as
+// large as they need (1,250 x 400 cells for 100,000 objects).
 struct Diagram {
   explicit Diagram(int objects);
   CPlenkoDoc doc;

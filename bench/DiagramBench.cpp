@@ -19,7 +19,6 @@
 #include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
 #include "store/Database.h"
-#include "store/Snapshot.h"
 #include "store/Store.h"
 #include "tools/SelectTool.h"
 
@@ -151,7 +150,7 @@ void BM_UndoMarker(benchmark::State& state) {
   for (auto _ : state) d.doc.SetUndoMarker();
 }
 
-// Baseline: copying as many bytes as a snapshot holds.
+// Baseline: copying the whole document, as every marker once did.
 void BM_UndoMarkerBaseline(benchmark::State& state) {
   Diagram& d = Shared(static_cast<int>(state.range(0)));
   std::size_t bytes = 0;

@@ -86,6 +86,7 @@ bool CPlenkoDoc::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote&
   Opened();
   // No file holds this content yet: modified until saved, whatever an undo does.
   savedContent_.clear();
+  database_->ForgetSaved();
   modified_ = sheet != nullptr;
   diskIdentity_ = note.identity;
   return sheet != nullptr;
@@ -138,6 +139,7 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   title_ = std::filesystem::path(absolute).stem().string();
   untitled_ = false;
   savedContent_ = DocumentContent::Of(*sheet);
+  database_->MarkSaved();
   modified_ = false;
   diskIdentity_ = FileIdentity::Of(absolute);
   return true;
@@ -150,10 +152,26 @@ void CPlenkoDoc::Opened() {
   savedContent_ = DocumentContent::Of(*sheet);
   // A pick or a selection after an undo leaves the redo steps standing.
   database_->SetContentKey([this] { return sheet != nullptr ? DocumentContent::Of(*sheet) : std::string(); });
+  database_->SetContentJudge([this](const store::Database& db, const store::Delta& other) {
+    return sheet != nullptr ? DocumentContent::Compare(*sheet, db, other, &contentHint_) : store::Sameness::Unknown;
+  });
+  database_->MarkSaved();
 }
 
 void CPlenkoDoc::UpdateModifiedFlag() {
-  if (sheet != nullptr) modified_ = DocumentContent::Of(*sheet) != savedContent_;
+  if (sheet == nullptr) return;
+  // What changed since the save mostly tells; else the content is compared.
+  switch (savedContent_.empty() ? store::Sameness::Different : database_->CompareWithSaved()) {
+    case store::Sameness::Same:
+      modified_ = false;
+      break;
+    case store::Sameness::Different:
+      modified_ = true;
+      break;
+    case store::Sameness::Unknown:
+      modified_ = DocumentContent::Of(*sheet) != savedContent_;
+      break;
+  }
 }
 
 void CPlenkoDoc::OnCloseDocument() {

@@ -122,6 +122,8 @@ class CPlenkoDoc {
   SafeWrite::Refusal lastRefusal_ = SafeWrite::Refusal::None;
   bool modified_ = false;
   std::string savedContent_;
+  // The last object found to differ between two states (DocumentContent::Compare).
+  std::uintptr_t contentHint_ = 0;
   bool untitled_ = true;
   FileIdentity diskIdentity_;
   std::vector<DocumentView*> views_;

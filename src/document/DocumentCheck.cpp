@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "model/ListG.h"
@@ -160,17 +163,47 @@ class Checker {
     return true;
   }
 
-  // Occurrences of obj in a list.
-  static std::int32_t Occurrences(const List<DrawObj*>& list, const DrawObj* obj) {
-    std::int32_t n = 0;
-    List<DrawObj*>::Cursor cursor(list);
-    for (const DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) n += item == obj ? 1 : 0;
-    return n;
+  // How often each object stands in each line's list of resting objects,
+  // counted in one walk of every list (a count per object and line, rather
+  // than a walk of the line's list per object: a line may carry very many).
+  struct PairHash {
+    std::size_t operator()(const std::pair<const void*, const void*>& p) const {
+      return std::hash<const void*>()(p.first) * 31 + std::hash<const void*>()(p.second);
+    }
+  };
+  void CountAttached() {
+    for (const Part& part : parts_) {
+      auto* line = dynamic_cast<Line*>(AsDrawObj(part.address, part.type));
+      if (line == nullptr) continue;
+      List<DrawObj*>::Cursor cursor(line->attached);
+      for (const DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) {
+        ++attachedCounts_[{static_cast<const void*>(line), static_cast<const void*>(item)}];
+      }
+    }
+  }
+  // Occurrences of obj in the line's list of resting objects.
+  std::int32_t Occurrences(const Line* line, const DrawObj* obj) const {
+    auto it = attachedCounts_.find({static_cast<const void*>(line), static_cast<const void*>(obj)});
+    return it != attachedCounts_.end() ? it->second : 0;
+  }
+
+  // True when following the parents up from obj ends; each object is
+  // walked from once, so every chain together costs one pass.
+  bool FiniteAncestry(const DrawObj* obj, std::int64_t limit) {
+    std::vector<const DrawObj*> path;
+    std::int64_t steps = 0;
+    for (const DrawObj* up = obj->parent; up != nullptr && finiteAncestry_.count(up) == 0; up = up->parent) {
+      if (++steps > limit) return false;
+      path.push_back(up);
+    }
+    finiteAncestry_.insert(path.begin(), path.end());
+    return true;
   }
 
   bool CheckObjects(const Sheet* sheet) {
     std::int64_t drawObjects = 0;
     for (const Part& part : parts_) drawObjects += AsDrawObj(part.address, part.type) != nullptr ? 1 : 0;
+    CountAttached();
     for (const Part& part : parts_) {
       DrawObj* obj = AsDrawObj(part.address, part.type);
       if (obj == nullptr) continue;
@@ -181,10 +214,7 @@ class Checker {
         return Fail("a text holds control characters");
       }
       if (obj->sheet != sheet) return Fail(what + " belongs to no sheet of the document");
-      std::int64_t steps = 0;
-      for (const DrawObj* up = obj->parent; up != nullptr; up = up->parent) {
-        if (++steps > drawObjects) return Fail(what + " is its own ancestor");
-      }
+      if (!FiniteAncestry(obj, drawObjects)) return Fail(what + " is its own ancestor");
       if (!part.whole) {
         DrawObj* container = nullptr;
         if (auto it = byAddress_.find(part.container); it != byAddress_.end()) {
@@ -202,7 +232,7 @@ class Checker {
           return Fail(what + " lies too far outside the sheet");
         }
         if (part.type == &Dot::Type()) {
-          if (auto* line = dynamic_cast<Line*>(dot->parent); line != nullptr && Occurrences(line->attached, dot) != 1) {
+          if (auto* line = dynamic_cast<Line*>(dot->parent); line != nullptr && Occurrences(line, dot) != 1) {
             return Fail("a dot rests on a line that does not carry it");
           }
         }
@@ -211,7 +241,7 @@ class Checker {
         if (point->partner == point || (point->partner != nullptr && point->partner->partner != point)) {
           return Fail("a line end is joined one way only");
         }
-        if (point->hostLine != nullptr && Occurrences(point->hostLine->attached, point) != 1) {
+        if (point->hostLine != nullptr && Occurrences(point->hostLine, point) != 1) {
           return Fail("a line end rests on a line that does not carry it");
         }
       }
@@ -224,7 +254,7 @@ class Checker {
           auto* point = dynamic_cast<LinkPoint*>(item);
           auto* dot = dynamic_cast<Dot*>(item);
           const bool rests = point != nullptr ? point->hostLine == line : (dot != nullptr && dot->parent == line);
-          if (!rests || Occurrences(line->attached, item) != 1) return Fail("a line carries what does not rest on it");
+          if (!rests || Occurrences(line, item) != 1) return Fail("a line carries what does not rest on it");
         }
       }
     }
@@ -255,6 +285,8 @@ class Checker {
   const store::Database& db_;
   std::vector<Part> parts_;
   std::map<void*, std::size_t> byAddress_;
+  std::unordered_map<std::pair<const void*, const void*>, std::int32_t, PairHash> attachedCounts_;
+  std::unordered_set<const DrawObj*> finiteAncestry_;  // objects whose parents are known to end
   std::int64_t nodes_ = 0;
   std::string error_;
 };

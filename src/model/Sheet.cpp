@@ -1,6 +1,8 @@
 #include "model/Sheet.h"
 
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
@@ -37,8 +39,7 @@ Sheet::Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, st
 Sheet::Sheet(store::Blank) : selected(store::blank), objects(store::blank), textFileName(store::blank) {}
 
 Sheet::~Sheet() {
-  // Each object's destructor also drops any further entries of itself.
-  while (DrawObj* obj = objects.PopFront()) store::Delete(obj);
+  DeleteObjects();
   textFileName.Clear();
 }
 
@@ -136,6 +137,30 @@ List<DrawObj*>& Sheet::CollectInRect(const Rect& rect) {
 void Sheet::PlaceInFront(DrawObj* obj) { objects.PushFront(obj->Root()); }
 
 void Sheet::PlaceAtBack(DrawObj* obj) { objects.PushBack(obj->Root()); }
+
+namespace {
+const std::unordered_set<const void*>* unlistedObjects = nullptr;
+}
+
+Sheet::Unlisted::Unlisted(const std::unordered_set<const void*>& objects) : previous_(unlistedObjects) {
+  unlistedObjects = &objects;
+}
+
+Sheet::Unlisted::~Unlisted() { unlistedObjects = previous_; }
+
+bool Sheet::Unlisted::Contains(const void* obj) { return unlistedObjects != nullptr && unlistedObjects->contains(obj); }
+
+void Sheet::DeleteObjects() {
+  // The list is emptied in one walk first, so that no destructor walks what
+  // is left of it looking for further entries of itself.
+  std::vector<DrawObj*> order;
+  std::unordered_set<const void*> listed;
+  while (DrawObj* obj = objects.PopFront()) {
+    if (listed.insert(obj).second) order.push_back(obj);
+  }
+  const Unlisted unlisted(listed);
+  for (DrawObj* obj : order) store::Delete(obj);
+}
 
 std::int32_t Sheet::RemoveObject(DrawObj* obj) {
   std::int32_t removed = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "model/List.h"
 #include "model/String.h"
@@ -66,6 +67,23 @@ class Sheet {
   void PlaceAtBack(DrawObj* obj);
   // Removes every occurrence; returns how many there were.
   std::int32_t RemoveObject(DrawObj* obj);
+  // Frees every listed object, front to back, once each, and empties the list.
+  void DeleteObjects();
+
+  // While one lives, the objects it names are known to stand in no sheet's
+  // list (the caller took them all out in one walk), so their destructors
+  // do not walk the list looking for them.
+  class Unlisted {
+   public:
+    explicit Unlisted(const std::unordered_set<const void*>& objects);
+    ~Unlisted();
+    Unlisted(const Unlisted&) = delete;
+    Unlisted& operator=(const Unlisted&) = delete;
+    static bool Contains(const void* obj);
+
+   private:
+    const std::unordered_set<const void*>* previous_;
+  };
   // The centre of the grid cell holding a point (truncating for negatives).
   Point SnapToGrid(std::int32_t x, std::int32_t y) const;
 

@@ -29,10 +29,11 @@ DrawObj::DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent)
 DrawObj::~DrawObj() {
   // Only an object with memory of its own can stand in the sheet's list; a
   // part held inside another object (a line's end, a box's side) never does,
-  // so it spares the walk through the whole list.
+  // so it spares the walk through the whole list, as does an object the
+  // caller took out already.
   const void* begin = nullptr;
   const bool ownMemory = store::Database::Of(this)->Find(this, &begin) != nullptr && begin == this;
-  if (sheet != nullptr && ownMemory) sheet->RemoveObject(this);
+  if (sheet != nullptr && ownMemory && !Sheet::Unlisted::Contains(this)) sheet->RemoveObject(this);
   if (selection != nullptr) {
     selection->list.Remove(this);
     selection = nullptr;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "model/Canvas.h"
 #include "model/Selection.h"
@@ -87,7 +88,13 @@ Line::Line(const Line& source, Sheet* sheet, DrawObj* parent)
 Line::Line(store::Blank b) : DrawObj(b), start(b), end(b), attached(b) {}
 
 Line::~Line() {
-  while (DrawObj* obj = attached.PopFront()) {
+  // Everything resting here is taken off first, then told it rests nowhere:
+  // telling it looks through this list for it, and the list is empty by
+  // then, not a walk per object through a long one.
+  std::vector<DrawObj*> resting;
+  resting.reserve(static_cast<std::size_t>(std::max(attached.Count(), 0)));
+  while (DrawObj* obj = attached.PopFront()) resting.push_back(obj);
+  for (DrawObj* obj : resting) {
     if (auto* dot = dynamic_cast<Dot*>(obj)) dot->SetLine(nullptr);
   }
   // The ends are members and die after this body, when the line's own lists

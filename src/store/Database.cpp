@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "store/Arena.h"
 #include "store/Store.h"
 #include "store/UndoHistory.h"
 
@@ -17,37 +18,59 @@ std::vector<Database*>& OpenDatabases() {
 
 }  // namespace
 
-Database::Database(std::string pathName) : pathName_(std::move(pathName)) { OpenDatabases().push_back(this); }
+Database::Database(std::string pathName) : pathName_(std::move(pathName)), arena_(std::make_unique<Arena>()) {
+  OpenDatabases().push_back(this);
+}
 
 Database::Database(TransientTag) {}
 
 Database::~Database() {
   auto& open = OpenDatabases();
   open.erase(std::remove(open.begin(), open.end(), this), open.end());
+  history_.reset();
   // Closing a database drops its memory without running destructors: the
-  // objects' links are part of the database's own state.
-  for (auto& [begin, allocation] : allocations_) {
-    ::operator delete(reinterpret_cast<void*>(begin));
+  // objects' links are part of the database's own state. A document's pages
+  // go with its arena.
+  if (arena_ == nullptr) {
+    for (auto& [begin, allocation] : allocations_) ::operator delete(reinterpret_cast<void*>(begin));
+    for (auto& [begin, allocation] : buried_) ::operator delete(reinterpret_cast<void*>(begin));
   }
-  for (auto& [begin, allocation] : buried_) {
-    ::operator delete(reinterpret_cast<void*>(begin));
+}
+
+UndoHistory& Database::StartHistory() {
+  if (history_ == nullptr) {
+    history_ = std::make_unique<UndoHistory>(*this);
+    history_->SetContentKey(contentKey_);
+    history_->SetContentJudge(contentJudge_);
   }
+  return *history_;
 }
 
 void Database::SetUndoMarker() {
   ++undoMarkers_;
   if (IsTransient() || MaximumUndoOperations() <= 0) return;
-  if (history_ == nullptr) {
-    history_ = std::make_unique<UndoHistory>(*this);
-    history_->SetContentKey(contentKey_);
-  }
-  history_->SetMarker();
+  StartHistory().SetMarker();
 }
 
-void Database::SetContentKey(std::function<std::string()> key) {
+void Database::SetContentKey(ContentKey key) {
   contentKey_ = std::move(key);
   if (history_ != nullptr) history_->SetContentKey(contentKey_);
 }
+
+void Database::SetContentJudge(ContentJudge judge) {
+  contentJudge_ = std::move(judge);
+  if (history_ != nullptr) history_->SetContentJudge(contentJudge_);
+}
+
+void Database::MarkSaved() {
+  if (!IsTransient()) StartHistory().MarkSaved();
+}
+
+void Database::ForgetSaved() {
+  if (history_ != nullptr) history_->ForgetSaved();
+}
+
+Sameness Database::CompareWithSaved() { return history_ != nullptr ? history_->CompareWithSaved() : Sameness::Unknown; }
 
 bool Database::IsUndoable() const { return history_ != nullptr && history_->IsUndoable(); }
 
@@ -62,19 +85,18 @@ void Database::Bury(std::uintptr_t address) {
   if (!node.empty()) buried_.insert(std::move(node));
 }
 
-void Database::Revive(std::uintptr_t address) {
+bool Database::Revive(std::uintptr_t address) {
   auto node = buried_.extract(address);
-  if (!node.empty()) allocations_.insert(std::move(node));
+  if (node.empty()) return false;
+  allocations_.insert(std::move(node));
+  return true;
 }
 
-void Database::ReleaseBuried() {
-  for (auto it = buried_.begin(); it != buried_.end();) {
-    if (history_ != nullptr && history_->Holds(it->first)) {
-      ++it;
-      continue;
-    }
-    ::operator delete(reinterpret_cast<void*>(it->first));
-    it = buried_.erase(it);
+void Database::ReleaseMemory(std::uintptr_t address, const Allocation& allocation) {
+  if (arena_ != nullptr) {
+    arena_->Release(reinterpret_cast<void*>(address), allocation.size * allocation.count);
+  } else {
+    ::operator delete(reinterpret_cast<void*>(address));
   }
 }
 

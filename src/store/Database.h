@@ -10,6 +10,8 @@
 
 namespace virlo::store {
 
+class Arena;
+class Delta;
 class TypeDescription;
 class UndoHistory;
 
@@ -20,6 +22,10 @@ struct Allocation {
   std::size_t count = 0;
   const TypeDescription* type = nullptr;
 };
+
+// How another state's content compares with the present's, as far as what
+// differs between them tells (see Database::SetContentJudge).
+enum class Sameness { Same, Different, Unknown };
 
 // A database of the store: one document, or the transient database that
 // stands for ordinary memory. Every allocation the store makes belongs to
@@ -67,7 +73,23 @@ class Database {
   bool Undo();
   bool Redo();
   // Decides what counts as a change that ends the redo steps (see UndoHistory).
-  void SetContentKey(std::function<std::string()> key);
+  using ContentKey = std::function<std::string()>;
+  void SetContentKey(ContentKey key);
+  // Tells from a delta (another state, as its differences from the present)
+  // whether the two have the same content key, when that follows from what
+  // differs; else Unknown, and the keys are compared.
+  using ContentJudge = std::function<Sameness(const Database&, const Delta&)>;
+  void SetContentJudge(ContentJudge judge);
+
+  // The state the document file holds: the present, from now on.
+  void MarkSaved();
+  // No state is the file's (a recovery copy opened).
+  void ForgetSaved();
+  // Whether the present's content is the file's, as the judge tells it from
+  // what changed since MarkSaved; Unknown when it cannot tell.
+  Sameness CompareWithSaved();
+  // The history, for tests; null until a marker or MarkSaved.
+  UndoHistory* History() const { return history_.get(); }
   // How many markers were set, for diagnostics.
   std::int32_t UndoMarkerCount() const { return undoMarkers_; }
 
@@ -82,20 +104,25 @@ class Database {
 
   friend void* Allocate(Database*, const TypeDescription&, std::size_t);
   friend void Free(void*);
-  friend class Snapshot;
   friend class UndoHistory;
 
+  // Starts the history (and watching the pages) if it has not started.
+  UndoHistory& StartHistory();
   // Freed memory the history may still bring back is buried, not released.
   void Bury(std::uintptr_t address);
-  void Revive(std::uintptr_t address);
-  void ReleaseBuried();
+  bool Revive(std::uintptr_t address);
+  // Gives an allocation's memory back for good.
+  void ReleaseMemory(std::uintptr_t address, const Allocation& allocation);
 
   std::string pathName_;
   std::vector<std::unique_ptr<Root>> roots_;
   std::map<std::uintptr_t, Allocation> allocations_;
   std::map<std::uintptr_t, Allocation> buried_;
+  // A document's memory, in pages of its own; null for the transient database.
+  std::unique_ptr<Arena> arena_;
   std::unique_ptr<UndoHistory> history_;
-  std::function<std::string()> contentKey_;
+  ContentKey contentKey_;
+  ContentJudge contentJudge_;
   std::int32_t undoMarkers_ = 0;
 };
 

@@ -8,7 +8,7 @@ class TypeDescription;
 
 // The field description of a persistent type: each type's DescribeFields walks
 // its fields in declaration order and hands each one to a visitor. Saving,
-// loading, undo snapshots and consistency checks are visitors, so they can
+// loading, undo records and consistency checks are visitors, so they can
 // never disagree about what a type holds.
 class FieldVisitor {
  public:
@@ -39,7 +39,9 @@ class FieldVisitor {
   void Transient(const char* name, T*& pointer) {
     void* raw = pointer;
     TransientReferenceAt(name, raw, &pointer);
-    pointer = static_cast<T*>(raw);
+    // Written back only when a visitor changed it: a read-only visit (a save,
+    // a check) must not write to the document, whose pages undo watches.
+    if (raw != pointer) pointer = static_cast<T*>(raw);
   }
   template <class T>
   void Member(const char* name, T& member) {
@@ -57,7 +59,7 @@ template <class T>
 void FieldVisitor::Ref(const char* name, T*& pointer) {
   void* raw = pointer;
   ReferenceAt(name, raw, &TypeOf<T>(), &pointer);
-  pointer = static_cast<T*>(raw);
+  if (raw != pointer) pointer = static_cast<T*>(raw);
 }
 
 }  // namespace virlo::store

@@ -3,6 +3,7 @@
 #include <cassert>
 #include <new>
 
+#include "store/Arena.h"
 #include "store/UndoHistory.h"
 
 namespace virlo::store {
@@ -41,9 +42,12 @@ void* Allocate(Database* db, const TypeDescription& type, std::size_t count) {
   if (db == nullptr) db = Database::Transient();
   if (count == 0 || type.Size() == 0 || AllocationRefused()) return nullptr;
   if (count > static_cast<std::size_t>(-1) / type.Size()) return nullptr;
-  void* memory = ::operator new(type.Size() * count, std::nothrow);
+  const std::size_t bytes = type.Size() * count;
+  void* memory = db->arena_ != nullptr ? db->arena_->Allocate(bytes) : ::operator new(bytes, std::nothrow);
   if (memory == nullptr) return nullptr;
-  db->allocations_.emplace(reinterpret_cast<std::uintptr_t>(memory), Allocation{type.Size(), count, &type});
+  const auto address = reinterpret_cast<std::uintptr_t>(memory);
+  db->allocations_.emplace(address, Allocation{type.Size(), count, &type});
+  if (db->history_ != nullptr) db->history_->Made(address);
   return memory;
 }
 
@@ -57,13 +61,17 @@ void Free(void* memory) {
   assert(db != nullptr && "released memory the store did not allocate");
   if (db == nullptr) return;
   const auto address = reinterpret_cast<std::uintptr_t>(memory);
-  // While the history may bring the memory back, it keeps its address.
-  if (db->history_ != nullptr && db->history_->Holds(address)) {
+  // While the history watches, freed memory keeps its address until the
+  // history knows whether some state may bring it back.
+  if (db->history_ != nullptr) {
     db->Bury(address);
+    db->history_->Freed(address);
     return;
   }
-  db->allocations_.erase(address);
-  ::operator delete(memory);
+  auto it = db->allocations_.find(address);
+  const Allocation allocation = it->second;
+  db->allocations_.erase(it);
+  db->ReleaseMemory(address, allocation);
 }
 
 }  // namespace virlo::store

@@ -141,9 +141,12 @@ std::int32_t DrawTool::DeleteSelected() {
     List<DrawObj*>::Cursor cursor(sheet->selected);
     for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) doomed.insert(obj);
     sheet->objects.RemoveWhere([&](const void* item) { return doomed.contains(item); });
+    // Out of the list now: their destructors need not look for them there.
+    const Sheet::Unlisted unlisted(doomed);
+    std::unordered_set<const void*> deleted;
     while (DrawObj* obj = sheet->selected.PopFront()) {
       // An object listed twice must not be deleted twice.
-      if (doomed.erase(obj) == 0) continue;
+      if (!deleted.insert(obj).second) continue;
       store::Delete(obj);
       ++count;
     }
@@ -202,7 +205,7 @@ std::int32_t DrawTool::Copy() { return CopyToClipboard().copied; }
 
 DrawTool::CopyResult DrawTool::CopyToClipboard() {
   Sheet* clipboard = clipboardSheet;
-  while (DrawObj* obj = clipboard->objects.PopFront()) store::Delete(obj);
+  clipboard->DeleteObjects();
   CopyResult result;
   auto copyOne = [&](const DrawObj* obj) {
     DrawObj* clone = obj->Clone(clipboard);

@@ -66,6 +66,20 @@ TEST_F(SheetTest, RemoveObjectTakesEveryOccurrenceAndCollectInRectWholeOnes) {
   EXPECT_EQ(selected.Front(), other);
 }
 
+TEST_F(SheetTest, FreeingTheSheetFreesEveryObjectOnceEvenOneListedTwiceOrJoinedToOthers) {
+  HLine(100, 140, 40);
+  DotOn(120, 40);
+  Dot* twice = Make<Dot>(sheet, 20, 40, 7, nullptr);
+  sheet->PlaceAtBack(twice);
+  ASSERT_EQ(sheet->objects.Count(), 4);
+  Selection picked;
+  twice->Select(picked);
+  sheet->selected.PushBack(twice);
+  store::Delete(sheet);
+  sheet = nullptr;
+  EXPECT_EQ(db->AllocationCount(), 0U);
+}
+
 // A device context whose painting can only change one area.
 class ClippedDeviceContext : public test::RecordingDeviceContext {
  public:
