@@ -32,15 +32,6 @@ const RecordRef& Record::Absent() {
   return absent;
 }
 
-void Holds::Drop(std::uintptr_t address) {
-  auto it = counts_.find(address);
-  if (it == counts_.end()) return;
-  if (--it->second == 0) {
-    counts_.erase(it);
-    dropped_.push_back(address);
-  }
-}
-
 Delta::Delta(Delta&& other) noexcept
     : holds_(other.holds_), records_(std::move(other.records_)), roots_(std::move(other.roots_)) {
   other.records_.clear();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/Database.h"
+#include "store/Holds.h"
 
 namespace virlo::store {
 
@@ -27,21 +28,6 @@ using RecordRef = std::shared_ptr<const Record>;
 
 // Roots as a state has them, by name.
 using RootValues = std::vector<std::pair<std::string, void*>>;
-
-// Which addresses some state may still bring back, so that freed memory at
-// them is kept: a count per address of the records that hold it.
-class Holds {
- public:
-  void Add(std::uintptr_t address) { ++counts_[address]; }
-  void Drop(std::uintptr_t address);
-  bool Held(std::uintptr_t address) const { return counts_.count(address) != 0; }
-  // Addresses whose last hold went since the last call.
-  std::vector<std::uintptr_t> TakeDropped() { return std::exchange(dropped_, {}); }
-
- private:
-  std::unordered_map<std::uintptr_t, std::int32_t> counts_;
-  std::vector<std::uintptr_t> dropped_;
-};
 
 // Another state of a database, told as its differences from the present:
 // for each address where it differs, its record there; its roots when they
