@@ -230,7 +230,12 @@ class Session {
     script += lines + "\n";
     for (const cli::ScriptCommand& command : commands) {
       seen_.push_back(Hash());
-      std::string fault = prove ? RunBesideOldHistory(command) : (runner_.Run({command}), "");
+      std::string fault;
+      if (prove) {
+        fault = RunBesideOldHistory(command);
+      } else {
+        runner_.Run({command});
+      }
       if (fault.empty()) fault = Check();
       if (!fault.empty()) return "after '" + command.word + "' of '" + lines + "': " + fault;
     }
