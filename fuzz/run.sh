@@ -53,8 +53,11 @@ for pair in open_document_fuzzer:open script_fuzzer:script import_fuzzer:import;
   else
     work="$build/corpus/$kind"
     mkdir -p "$work"
-    # shellcheck disable=SC2046
-    cp $(seeds_of "$kind") "$work"/
+    # Seeds of the same name from different folders (an example and a test's
+    # art) are kept apart by their folder's name.
+    for seed in $(seeds_of "$kind"); do
+      cp "$seed" "$work/$(basename "$(dirname "$seed")")-$(basename "$seed")"
+    done
     echo "== $target: fuzzing for $seconds s"
     # shellcheck disable=SC2086
     "$build/bin/$target" $dict -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 \
