@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (commands.size() > MaxCommands) return 0;
   // The object clipboard lives for the whole process; each input starts, as
   // a new run of virlo-cli does, with it empty.
-  while (virlo::DrawObj* obj = virlo::clipboardSheet->objects.PopFront()) virlo::store::Delete(obj);
+  virlo::clipboardSheet->DeleteObjects();
   bool files = false;
   for (ScriptCommand& command : commands) {
     if (command.kind == ScriptCommand::Kind::Save || command.kind == ScriptCommand::Kind::Open ||

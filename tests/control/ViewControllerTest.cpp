@@ -90,7 +90,7 @@ TEST_F(ViewControllerTest, EditCommandsSetMarkersByTheirRulesAndModifiedFollowsT
 }
 
 TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
-  while (DrawObj* obj = clipboardSheet->objects.PopFront()) store::Delete(obj);
+  clipboardSheet->DeleteObjects();
   EXPECT_EQ(CheckedTools(), (std::vector<std::int32_t>{ToolSelect}));
   for (std::int32_t id : kTools) {
     EXPECT_TRUE(view->OnCommand(id));

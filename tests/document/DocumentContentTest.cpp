@@ -20,13 +20,23 @@
 namespace virlo {
 namespace {
 
-TEST(DocumentContentTest, EveryStoredNumberChangedAloneIsJudgedAsTheContentsCompare) {
-  RegisterPersistentTypes();
-  store::SetMaximumUndoOperations(32);
+// A new document, whose judge of "modified" the tests hold to the contents.
+class DocumentContentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterPersistentTypes();
+    store::SetMaximumUndoOperations(32);
+    ASSERT_TRUE(doc.OnNewDocument());
+    s = doc.sheet;
+    db = doc.GetDatabase();
+  }
+
   CPlenkoDoc doc;
-  ASSERT_TRUE(doc.OnNewDocument());
-  Sheet* s = doc.sheet;
-  store::Database* db = doc.GetDatabase();
+  Sheet* s = nullptr;
+  store::Database* db = nullptr;
+};
+
+TEST_F(DocumentContentTest, EveryStoredNumberChangedAloneIsJudgedAsTheContentsCompare) {
   // One of each kind, joined and resting as a user makes them.
   Line* a = store::New<Line>(db, s, 20, 24, 100, 24, nullptr, nullptr);
   store::New<Line>(db, s, 60, 24, 60, 88, nullptr, a);
@@ -71,13 +81,7 @@ TEST(DocumentContentTest, EveryStoredNumberChangedAloneIsJudgedAsTheContentsComp
   EXPECT_EQ(db->CompareWithSaved(), store::Sameness::Same);
 }
 
-TEST(DocumentContentTest, PicksSelectionsAndRestackingBackAreNoChangeButRestackingIs) {
-  RegisterPersistentTypes();
-  store::SetMaximumUndoOperations(32);
-  CPlenkoDoc doc;
-  ASSERT_TRUE(doc.OnNewDocument());
-  Sheet* s = doc.sheet;
-  store::Database* db = doc.GetDatabase();
+TEST_F(DocumentContentTest, PicksSelectionsAndRestackingBackAreNoChangeButRestackingIs) {
   Dot* back = store::New<Dot>(db, s, 20, 24, 7, nullptr);
   for (int i = 1; i < 50; ++i) store::New<Dot>(db, s, 20 + 16 * i, 24, 7, nullptr);
   Dot* front = store::New<Dot>(db, s, 20, 56, 7, nullptr);

@@ -465,7 +465,7 @@ TEST(RandomRoundTrip, AThousandRandomDiagramsComeBackWithTheirStructure) {
   StartStore();
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::tmpfile(), &std::fclose);
   for (unsigned seed = 1; seed <= 1000; ++seed) {
-    while (DrawObj* obj = clipboardSheet->objects.PopFront()) store::Delete(obj);
+    clipboardSheet->DeleteObjects();
     const std::string script = RandomSession(seed);
     const auto runner = Play(script, sink.get());
     ExpectRoundTrip(*runner->Document().sheet, "seed " + std::to_string(seed) + ":\n" + script);

@@ -457,25 +457,36 @@ int FromEnvironment(const char* name) {
 }
 
 void ClearClipboard() {
-  while (DrawObj* obj = clipboardSheet->objects.PopFront()) store::Delete(obj);
+  clipboardSheet->DeleteObjects();
 }
 
-TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAndRedoesToTheEnd) {
+// What a run of random sessions came to.
+struct SessionTotals {
+  std::int64_t played = 0;
+  std::int64_t undone = 0;    // steps undone at the ends of the sessions
+  std::int64_t compared = 0;  // kept states compared with full copies
+};
+
+// Plays `count` seeded sessions of 200 steps (seeds after `seedBase`), or
+// VIRLO_RANDOM_SESSIONS of them, or the one VIRLO_RANDOM_SEED names;
+// reports the first three that fail with their scripts.
+SessionTotals PlaySessions(int count, int seedBase, bool prove) {
   RegisterPersistentTypes();
   store::SetMaximumUndoOperations(32);
   const int only = FromEnvironment("VIRLO_RANDOM_SEED");
   const int sessions = only > 0 ? 1 : FromEnvironment("VIRLO_RANDOM_SESSIONS");
   const test::TempFolder folder(true);  // every save syncs its file
+  SessionTotals totals;
   std::int64_t failed = 0;
-  std::int64_t played = 0;
-  std::int64_t undone = 0;
-  for (int i = 1; i <= (sessions > 0 ? sessions : 200) && failed < 3; ++i) {
-    const auto seed = static_cast<unsigned>(only > 0 ? only : i);
+  for (int i = 1; i <= (sessions > 0 ? sessions : count) && failed < 3; ++i) {
+    const auto seed = static_cast<unsigned>(only > 0 ? only : seedBase + i);
     ClearClipboard();  // as in a new process
     Session session(seed, folder);
+    session.prove = prove;
     const std::string fault = session.Run(200);
-    ++played;
-    undone += session.undone;
+    ++totals.played;
+    totals.undone += session.undone;
+    totals.compared += session.statesCompared;
     if (fault.empty()) continue;
     ++failed;
     ADD_FAILURE() << "seed " << seed << " fails: " << fault << "\nrerun with VIRLO_RANDOM_SEED=" << seed
@@ -483,36 +494,21 @@ TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAnd
                   << session.script;
   }
   ClearClipboard();
-  EXPECT_GE(undone, played * 5) << "steps undone at the ends of the sessions";
+  return totals;
+}
+
+TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAndRedoesToTheEnd) {
+  const SessionTotals totals = PlaySessions(200, 0, false);
+  EXPECT_GE(totals.undone, totals.played * 5) << "steps undone at the ends of the sessions";
 }
 
 // Random sessions beside the old history, with both ways of watching writes.
 void PlayBesideOldHistory(store::Arena::Watch watch) {
-  RegisterPersistentTypes();
-  store::SetMaximumUndoOperations(32);
   const store::Arena::Watch previous = store::Arena::DefaultMode();
   store::Arena::SetDefaultMode(watch);
-  const int only = FromEnvironment("VIRLO_RANDOM_SEED");
-  const int sessions = only > 0 ? 1 : FromEnvironment("VIRLO_RANDOM_SESSIONS");
-  const test::TempFolder folder(true);
-  std::int64_t failed = 0;
-  std::int64_t compared = 0;
-  for (int i = 1; i <= (sessions > 0 ? sessions : 20) && failed < 3; ++i) {
-    const auto seed = static_cast<unsigned>(only > 0 ? only : 1000 + i);
-    ClearClipboard();
-    Session session(seed, folder);
-    session.prove = true;
-    const std::string fault = session.Run(200);
-    compared += session.statesCompared;
-    if (fault.empty()) continue;
-    ++failed;
-    ADD_FAILURE() << "seed " << seed << " fails: " << fault << "\nrerun with VIRLO_RANDOM_SEED=" << seed
-                  << "; the script:\n"
-                  << session.script;
-  }
-  ClearClipboard();
+  const SessionTotals totals = PlaySessions(20, 1000, true);
   store::Arena::SetDefaultMode(previous);
-  EXPECT_GT(compared, 1000) << "kept states compared";
+  EXPECT_GT(totals.compared, 1000) << "kept states compared";
 }
 
 TEST(UndoProofTest, EveryKeptStateIsTheOldFullCopyWithPagesWatchedByTraps) {
