@@ -456,9 +456,7 @@ int FromEnvironment(const char* name) {
   return value != nullptr ? std::max(std::atoi(value), 0) : 0;
 }
 
-void ClearClipboard() {
-  clipboardSheet->DeleteObjects();
-}
+void ClearClipboard() { clipboardSheet->DeleteObjects(); }
 
 // What a run of random sessions came to.
 struct SessionTotals {
