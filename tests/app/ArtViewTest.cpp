@@ -14,6 +14,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/DesktopFixture.h"
 #include "app/GuiScript.h"
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
@@ -47,32 +48,13 @@ QImage Ink(const QImage& image) {
 
 }  // namespace
 
-class ArtViewTest : public QObject {
+class ArtViewTest : public QObject, private test::DesktopFixture {
   Q_OBJECT
 
  public:
-  ArtViewTest(CPlenkoApp& app, QueuedDialogRunner& dialogs) : app_(app), dialogs_(dialogs) {}
+  using DesktopFixture::DesktopFixture;
 
  private:
-  CPlenkoApp& app_;
-  QueuedDialogRunner& dialogs_;
-  QTemporaryDir dir_;
-  QStringList reports_;
-
-  CMainFrame* Frame() const { return app_.MainFrame(); }
-  CPlenkoView* View() const { return Frame()->ActiveView(); }
-  QString Path(const QString& name) const { return QDir(dir_.path()).filePath(name); }
-  static std::string Art(const CPlenkoDoc* doc) { return doc->sheet->MakeText(); }
-  CPlenkoDoc* NewDocument() {
-    CPlenkoDoc* doc = app_.FileNew();
-    QApplication::processEvents();
-    return doc;
-  }
-  bool Play(const std::string& script) {
-    const std::string error = test::PlayScript(*Frame(), dialogs_, script);
-    if (!error.empty()) qWarning("%s", error.c_str());
-    return error.empty();
-  }
   static QImage Grab(const CPlenkoView* view) { return view->viewport()->grab().toImage(); }
   QVariant SavedArtSetting() const {
     return QSettings(app_.SettingsPath(), QSettings::IniFormat).value(QStringLiteral("Settings/ShowArt"));
@@ -289,14 +271,6 @@ class ArtViewTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  virlo::StartStore();
-  QStandardPaths::setTestModeEnabled(true);  // never the user's settings
-  CPlenkoApp app(argc, argv);
-  QueuedDialogRunner dialogs;
-  ArtViewTest test(app, dialogs);
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return test::RunSuite<ArtViewTest>(argc, argv); }
 
 #include "ArtViewTest.moc"

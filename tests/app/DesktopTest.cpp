@@ -26,6 +26,7 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/DesktopFixture.h"
 #include "app/GuiScript.h"
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
@@ -66,34 +67,14 @@ struct PaintCounter : QObject {
 
 }  // namespace
 
-class DesktopTest : public QObject {
+class DesktopTest : public QObject, private test::DesktopFixture {
   Q_OBJECT
 
  public:
-  DesktopTest(CPlenkoApp& app, QueuedDialogRunner& dialogs) : app_(app), dialogs_(dialogs) {}
+  using DesktopFixture::DesktopFixture;
 
  private:
-  CPlenkoApp& app_;
-  QueuedDialogRunner& dialogs_;
-  QTemporaryDir dir_;
-  QStringList reports_;  // the warnings the program showed
-
-  CMainFrame* Frame() const { return app_.MainFrame(); }
-  CPlenkoView* View() const { return Frame()->ActiveView(); }
-  QString Path(const QString& name) const { return QDir(dir_.path()).filePath(name); }
-  static std::string Art(const CPlenkoDoc* doc) { return doc->sheet->MakeText(); }
   static QString Title(const CPlenkoDoc* doc) { return QString::fromStdString(doc->GetTitle()); }
-  CPlenkoDoc* NewDocument() {
-    CPlenkoDoc* doc = app_.FileNew();
-    QApplication::processEvents();
-    return doc;
-  }
-  // Plays a session script on the active view; false, with the reason, when it does not run.
-  bool Play(const std::string& script) {
-    const std::string error = test::PlayScript(*Frame(), dialogs_, script);
-    if (!error.empty()) qWarning("%s", error.c_str());
-    return error.empty();
-  }
   // A document's first rows of art, trailing blanks dropped.
   static QStringList TopRows(const CPlenkoDoc* doc, int count) {
     QStringList rows = QString::fromStdString(Art(doc)).split(QLatin1Char('\n')).mid(0, count);
@@ -770,14 +751,6 @@ class DesktopTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  virlo::StartStore();
-  QStandardPaths::setTestModeEnabled(true);  // never the user's recent-file list
-  CPlenkoApp app(argc, argv);
-  QueuedDialogRunner dialogs;
-  DesktopTest test(app, dialogs);
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return test::RunSuite<DesktopTest>(argc, argv); }
 
 #include "DesktopTest.moc"

@@ -18,6 +18,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
@@ -322,13 +323,6 @@ class DialogsTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  virlo::StartStore();
-  QStandardPaths::setTestModeEnabled(true);  // never the user's recent-file list
-  CPlenkoApp app(argc, argv);
-  DialogsTest test(app);
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return test::RunSuite<DialogsTest>(argc, argv); }
 
 #include "DialogsTest.moc"

@@ -13,6 +13,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
 #include "model/Sheet.h"
@@ -173,13 +174,6 @@ class InPlaceTest : public QObject {
   }
 };
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  virlo::StartStore();
-  QStandardPaths::setTestModeEnabled(true);  // never the user's settings
-  CPlenkoApp app(argc, argv);
-  InPlaceTest test(app);
-  return QTest::qExec(&test, argc, argv);
-}
+int main(int argc, char** argv) { return test::RunSuite<InPlaceTest>(argc, argv); }
 
 #include "InPlaceTest.moc"
