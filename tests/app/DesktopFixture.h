@@ -2,10 +2,19 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolTip>
+#include <functional>
 #include <string>
 #include <type_traits>
 
@@ -20,16 +29,14 @@
 
 namespace virlo::test {
 
-// What the suites that drive the main window share: the application, the
-// runner that answers its dialogs, a folder of their own for files, and the
-// warnings the program showed.
-class DesktopFixture {
+// What every suite of the desktop program shares: the application, a folder
+// of its own for files, and the warnings the program showed.
+class AppFixture {
  public:
-  DesktopFixture(CPlenkoApp& app, QueuedDialogRunner& dialogs) : app_(app), dialogs_(dialogs) {}
+  explicit AppFixture(CPlenkoApp& app) : app_(app) {}
 
  protected:
   CPlenkoApp& app_;
-  QueuedDialogRunner& dialogs_;
   QTemporaryDir dir_;
   QStringList reports_;
 
@@ -42,6 +49,22 @@ class DesktopFixture {
     QApplication::processEvents();
     return doc;
   }
+  // Warnings are written down; questions about saving are answered No.
+  void AnswerNoAndKeepReports() {
+    reports_.clear();
+    app_.report = [this](const QString& message) { reports_.append(message); };
+    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+  }
+};
+
+// The suites that play session scripts, with their answers queued.
+class DesktopFixture : public AppFixture {
+ public:
+  DesktopFixture(CPlenkoApp& app, QueuedDialogRunner& dialogs) : AppFixture(app), dialogs_(dialogs) {}
+
+ protected:
+  QueuedDialogRunner& dialogs_;
+
   // Plays a session script on the active view; false, with the reason, when it does not run.
   bool Play(const std::string& script) {
     const std::string error = PlayScript(*Frame(), dialogs_, script);
@@ -49,6 +72,91 @@ class DesktopFixture {
     return error.empty();
   }
 };
+
+// Runs show and hands act the first modal window of kind W that comes up
+// meanwhile, closing it when act leaves it open; whether one came up.
+template <class W = QWidget>
+bool WhileModal(const std::function<void()>& show, const std::function<void(std::type_identity_t<W>&)>& act) {
+  bool acted = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* modal = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (modal == nullptr || acted) return;
+    acted = true;
+    act(*modal);
+    if (modal->isVisible()) modal->close();
+  });
+  poll.start(10);
+  show();
+  return acted;
+}
+
+// Widens a document's sheet and closes it with the real save question up,
+// answered Cancel: the question and its Yes, No and Cancel buttons as shown.
+// The document stays open.
+inline QStringList SaveQuestionShown(CPlenkoApp& app, CPlenkoDoc* doc) {
+  doc->sheet->width += doc->sheet->cellWidth;
+  doc->UpdateModifiedFlag();
+  app.saveQuestion = nullptr;
+  QStringList seen;
+  WhileModal<QMessageBox>(
+      [&app, doc] { QVERIFY(!app.CloseDocument(doc)); },
+      [&seen](QMessageBox& box) {
+        for (const QMessageBox::StandardButton button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+          seen.append(box.button(button)->text());
+        }
+        seen.prepend(box.text());
+        box.button(QMessageBox::Cancel)->click();
+      });
+  return seen;
+}
+
+// The tooltip a toolbar button shows under the mouse, "" when none.
+inline QString ShownTooltip(QWidget* button) {
+  const QPoint centre = button->rect().center();
+  // A stand-in that only the button's own tooltip replaces.
+  QToolTip::showText(button->mapToGlobal(centre), QStringLiteral("?"), button);
+  QHelpEvent help(QEvent::ToolTip, centre, button->mapToGlobal(centre));
+  QApplication::sendEvent(button, &help);
+  const QString shown = QToolTip::text() == QStringLiteral("?") ? QString() : QToolTip::text();
+  QToolTip::hideText();
+  return shown;
+}
+
+// The menus and toolbars as the user finds them once the idle update has
+// run: each menu's title, then its items in order (caption with its key, "-"
+// for a separator, whether it is off or checked, its status tip), then each
+// toolbar's buttons with their tooltips.
+inline QStringList DescribeMenus(CMainFrame& frame) {
+  QApplication::processEvents();
+  frame.UpdateCommandUi();
+  QStringList lines;
+  const auto describe = [&lines](const QAction* action, const QString& tip) {
+    QString line = QStringLiteral("  ") + (action->isSeparator() ? QStringLiteral("-") : action->text());
+    if (!action->isEnabled()) line += QStringLiteral(" [off]");
+    if (action->isChecked()) line += QStringLiteral(" [checked]");
+    if (!tip.isEmpty()) line += QStringLiteral(" | ") + tip;
+    lines.append(line);
+  };
+  for (QAction* title : frame.menuBar()->actions()) {
+    lines.append(title->text());
+    for (QAction* item : title->menu()->actions()) describe(item, item->statusTip());
+  }
+  for (QToolBar* bar : {frame.FileToolBar(), frame.DrawingToolBar()}) {
+    lines.append(QStringLiteral("toolbar"));
+    for (QAction* button : bar->actions()) {
+      describe(button, button->isSeparator() ? QString() : ShownTooltip(bar->widgetForAction(button)));
+    }
+  }
+  return lines;
+}
+
+// Compares lines with those of a file in tests/app/golden.
+inline void CompareWithGolden(const QStringList& lines, const char* name) {
+  QFile file(QStringLiteral(VIRLO_APP_GOLDEN "/") + QString::fromLatin1(name));
+  QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+  QCOMPARE(lines, QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+}
 
 // The main of a Qt test suite: the offscreen platform unless another is
 // named, Qt's test paths (never the user's settings or recent files), the

@@ -19,9 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolTip>
 #include <QWheelEvent>
+#include <QXmlStreamReader>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -36,6 +35,7 @@
 #include "objects/PersistentTypes.h"
 #include "platform/Font.h"
 #include "platform/QueuedDialogRunner.h"
+#include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"
@@ -64,6 +64,23 @@ struct PaintCounter : QObject {
     return false;
   }
 };
+
+// A box with a line joined to its right side, and a framed Japanese text box.
+constexpr char Diagram[] =
+    "tool box\ndrag 20 24 100 88\ntool line\ndrag 100 56 196 56\n"
+    "tool strbox\nanswer text \"日本語 ok\" left frame\npress 228 120\nrelease 228 120\ntool select";
+
+// Which pixels carry ink, whatever its colour.
+QImage Ink(const QImage& image) {
+  QImage ink(image.size(), QImage::Format_Mono);
+  ink.fill(0);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) ink.setPixel(x, y, 1);
+    }
+  }
+  return ink;
+}
 
 }  // namespace
 
@@ -138,6 +155,49 @@ class DesktopTest : public QObject, private test::DesktopFixture {
            View()->verticalScrollBar()->maximum() == std::max(0, height + 1 - page.height());
   }
 
+  QVariant SavedArtSetting() const {
+    return QSettings(app_.SettingsPath(), QSettings::IniFormat).value(QStringLiteral("Settings/ShowArt"));
+  }
+  // The art as a reader would paint it: each row of the sheet's text as one
+  // string in the text font, on white, in a picture the size of the view.
+  QImage PaintedText(const CPlenkoDoc* doc) const {
+    QImage image(View()->viewport()->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtDeviceContext dc(painter);
+    dc.SelectPen(Pen{1, Color::Green()});
+    dc.MoveTo({0, 0});
+    dc.LineTo({doc->sheet->width, 0});
+    dc.LineTo({doc->sheet->width, doc->sheet->height});
+    dc.LineTo({0, doc->sheet->height});
+    dc.LineTo({0, 0});
+    const QFont font = QtDeviceContext::ToQFont(*app_.GetTextFont());
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QFontMetrics metrics(font);
+    const QStringList rows = QString::fromStdString(TextCodec::Cp932ToUtf8(Art(doc))).split('\n');
+    for (int row = 0; row < rows.size(); ++row) {
+      const int top = row * doc->sheet->cellHeight;
+      painter.drawText(QPointF(0, top + (doc->sheet->cellHeight - metrics.height()) / 2 + metrics.ascent()), rows[row]);
+    }
+    return image;
+  }
+  enum class Hue { Red, Blue, Grey };
+  // Whether any pixel of the cells from a column on one row is of this hue
+  // (text is smoothed, so its pixels are shades of its colour).
+  static bool CellsShow(const QImage& image, int column, int row, int cells, Hue hue) {
+    for (int y = row * 16; y < row * 16 + 16; ++y) {
+      for (int x = column * 8; x < (column + cells) * 8; ++x) {
+        const QColor c = image.pixelColor(x, y);
+        const bool match = hue == Hue::Red    ? c.red() > c.green() + 80 && c.red() > c.blue() + 80
+                           : hue == Hue::Blue ? c.blue() > c.red() + 80 && c.blue() > c.green() + 80
+                                              : c.red() == c.green() && c.green() == c.blue() && c.red() < 160;
+        if (match) return true;
+      }
+    }
+    return false;
+  }
+
  private slots:
   void initTestCase() {
     QVERIFY(dir_.isValid());
@@ -145,6 +205,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(app_.InitInstance({}));
     QCOMPARE(app_.Documents().size(), std::size_t{1});
     QVERIFY(app_.Documents().front()->GetTitle() == "Plenko1" && View() != nullptr);
+    QVERIFY(!app_.ArtShown());  // off until chosen
   }
   // Nothing stays open, or locked, in the folder that goes with the test.
   void cleanupTestCase() {
@@ -162,6 +223,16 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     Frame()->SetPositionText(QStringLiteral("-"));
     QApplication::processEvents();
   }
+  // The menus and toolbars with no document and with a new one (nothing to
+  // undo): captions, keys, states and tips as stored. The menus switch back
+  // when the document closes.
+  void menusAndToolbars() {
+    const QStringList none = test::DescribeMenus(*Frame());
+    NewDocument();
+    test::CompareWithGolden(none + test::DescribeMenus(*Frame()), "menus-ja.txt");
+    QVERIFY(app_.CloseAllDocuments());
+    QCOMPARE(test::DescribeMenus(*Frame()), none);
+  }
   // Text boxes paint in the text font from the first paint on, not only once
   // a drag has shown a position; this runs before any other test drags. A
   // rubber band that a tool change ends leaves nothing on screen.
@@ -170,9 +241,11 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(Play("tool strbox\nanswer text \"Hello, VIRLO\\nWWW iii\" left frame\npress 20 24\nrelease 20 24"));
     QVERIFY(Play("tool select"));
     const QImage before = Grab(View());
-    QVERIFY(Play("press 300 200\nmove 320 240"));
-    QCOMPARE(Frame()->PositionText(), QStringLiteral(" 320, 240"));
+    QVERIFY(Play("press 300 200\nmove 319 247"));
+    QCOMPARE(Frame()->PositionText(), QStringLiteral(" 319, 247"));
+    QCOMPARE(Frame()->CellText(), QStringLiteral("  39,  15"));
     QCOMPARE(Frame()->findChild<QWidget*>(QStringLiteral("PositionPane"))->width(), 54);
+    QCOMPARE(Frame()->findChild<QWidget*>(QStringLiteral("CellPane"))->width(), CMainFrame::CellPaneWidth);
     QVERIFY(Grab(View()) != before);
     QTest::keyClick(Frame(), Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(Tools(), QStringLiteral("--L--"));
@@ -524,62 +597,17 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(asked.size(), qsizetype{3});
     QVERIFY(app_.Documents().empty() && View() == nullptr);
   }
-  // The menus follow whether a document window is active, with captions as stored.
-  void menusSwitch() {
-    const QStringList none = {"ﾌｧｲﾙ(&F)", "表示(&V)", "ﾍﾙﾌﾟ(&H)"};
-    const QStringList about = {"ﾊﾞｰｼﾞｮﾝ情報(Plenko)(&A)..."};
-    QCOMPARE(Menu(MenuBar), none);
-    QCOMPARE(Menu(LoneHelp), about);
-    NewDocument();
-    QCOMPARE(Menu(MenuBar), (QStringList{"ﾌｧｲﾙ(&F)", "編集(&E)", "表示(&V)", "ｳｨﾝﾄﾞｳ(&W)", "ﾍﾙﾌﾟ(&H)"}));
-    QCOMPARE(Menu(FileMenu).mid(0, 13),
-             (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...", "閉じる(&C)",
-                          "上書き保存(&S)\tCtrl+S", "名前を付けて保存(&A)...", "", "テキスト印刷(&P)...\tCtrl+P",
-                          "クリップボード印刷（Y)\tCtrl+P", "", "SVGで書き出し(&G)...", "PNGで書き出し(&E)...",
-                          "PNGで書き出し(2倍)(&2)..."}));
-    QCOMPARE(Menu(FileMenu).last(), QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
-    QCOMPARE(Menu(EditMenu),
-             (QStringList{"元に戻す(&U)\tCtrl+Z", "もう一度(&R)\tCtrl+R", "", "切り取り(&X)\tCtrl+X",
-                          "ｺﾋﾟｰ(&C)\tCtrl+C", "貼り付け(&P)\tCtrl+V", "図として貼り付け(&G)", "削除(&D)\tCtrl+D", "",
-                          "手前に移動(&T)\tCtrl+T", "奥に移動(&B)\tCtrl+B", "", "選択(&S)\tCtrl+G", "点(&P)\tCtrl+P",
-                          "線(&L)\tCtrl+L", "枠(&F)\tCtrl+F", "文字枠(&S)\tCtrl+S"}));
-    QCOMPARE(Menu(ViewMenu),
-             (QStringList{"ﾂｰﾙ ﾊﾞｰ(&T)", "ｽﾃｰﾀｽ ﾊﾞｰ(&S)", "", "文字で表示(&A)", "文字をその場で入力(&E)"}));
-    QCOMPARE(Menu(WindowMenu).mid(0, WindowCommands),
-             (QStringList{"新しいｳｨﾝﾄﾞｳを開く(&N)", "重ねて表示(&C)", "並べて表示(&T)", "ｱｲｺﾝの整列(&A)"}));
-    QCOMPARE(Menu(HelpMenu), QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&A)..."});
-    QCOMPARE(Edits().mid(6), QStringLiteral("--"));  // nothing to undo or redo
-    QVERIFY(app_.CloseAllDocuments());
-    QCOMPARE(Menu(MenuBar), none);
-    QCOMPARE(Menu(LoneHelp), about);
-  }
   // On a Japanese desktop the program speaks its own Japanese, with no
   // translator of its own, and Qt's dialogs and buttons follow in Japanese:
   // the save question, the about box.
   void japaneseDesktop() {
     QCOMPARE(Translations::Installed(), UiLanguage::Japanese);
     CPlenkoDoc* doc = NewDocument();
-    doc->sheet->width += doc->sheet->cellWidth;
-    doc->UpdateModifiedFlag();
-    QVERIFY(doc->IsModified());
-    app_.saveQuestion = nullptr;
+    QCOMPARE(test::SaveQuestionShown(app_, doc),
+             (QStringList{Title(doc) + " への変更を保存しますか?", "はい(&Y)", "いいえ(&N)", "キャンセル"}));
     QStringList seen;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&seen] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box != nullptr) {
-        seen = QStringList{box->text(), box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text(),
-                           box->button(QMessageBox::Cancel)->text()};
-        box->button(QMessageBox::Cancel)->click();
-      } else if (QWidget* about = QApplication::activeModalWidget()) {
-        seen = QStringList{about->windowTitle()};
-        about->close();
-      }
-    });
-    poll.start(10);
-    QVERIFY(!app_.CloseDocument(doc));
-    QCOMPARE(seen, (QStringList{Title(doc) + " への変更を保存しますか?", "はい(&Y)", "いいえ(&N)", "キャンセル"}));
-    QVERIFY(Frame()->Dispatch(CommandId::AppAbout));
+    const auto title = [&seen](QWidget& about) { seen = QStringList{about.windowTitle()}; };
+    QVERIFY(test::WhileModal([this] { QVERIFY(Frame()->Dispatch(CommandId::AppAbout)); }, title));
     QCOMPARE(seen, QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko)"});
   }
   // The main window names the document shown, once, also while the program is
@@ -667,32 +695,6 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(Menu(WindowMenu).mid(WindowCommands), (QStringList{"", one, "&2 " + Title(first) + ":2"}));
     QCOMPARE(WindowChecks(), QStringLiteral("10"));
   }
-  // Each toolbar button, in order, shows its command's tooltip; clipboard print has none.
-  void toolbarTooltips() {
-    NewDocument();
-    const QStringList expected[] = {
-        {"新規ﾌｧｲﾙ", "開く", "保存", "|", "切り取り", "ｺﾋﾟ-", "貼り付け", "|", "印刷", "", "ﾊﾞｰｼﾞｮﾝ情報"},
-        {"選択", "点", "線", "四角", "文字枠", "元に戻す", "やり直し", "手前に移動", "奥に移動", "削除"}};
-    const QToolBar* bars[] = {Frame()->FileToolBar(), Frame()->DrawingToolBar()};
-    for (int i = 0; i < 2; ++i) {
-      QStringList tips;
-      for (QAction* action : bars[i]->actions()) {
-        if (action->isSeparator()) {
-          tips.append(QStringLiteral("|"));
-          continue;
-        }
-        QWidget* button = bars[i]->widgetForAction(action);
-        const QPoint centre = button->rect().center();
-        // A stand-in that only the button's own tooltip replaces.
-        QToolTip::showText(button->mapToGlobal(centre), QStringLiteral("?"), button);
-        QHelpEvent help(QEvent::ToolTip, centre, button->mapToGlobal(centre));
-        QApplication::sendEvent(button, &help);
-        tips.append(QToolTip::text() == QStringLiteral("?") ? QString() : QToolTip::text());
-      }
-      QCOMPARE(tips, expected[i]);
-    }
-    QToolTip::hideText();
-  }
   // The view scrolls over the whole sheet with its border, following its size
   // through the print dialog, undo, redo and open; a press at the far cells
   // reaches the tool at their sheet point, and Shift turns the wheel sideways.
@@ -748,6 +750,150 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(Play("rrelease 44 40\nmove 300 260"));  // no drag left to show
     QCOMPARE(Frame()->PositionText(), QStringLiteral(" 244, 200"));
     QCOMPARE(Edits().at(6), QChar('U'));
+  }
+  // The toggle shows the sheet's text in its cells, as a painted text would
+  // show it, follows every drag step, marks what is picked, and is kept in
+  // the INI file for every window, new ones included.
+  void artInPlaceOfTheShapes() {
+    CPlenkoDoc* doc = NewDocument();
+    QVERIFY(Play(Diagram));
+    const QImage shapes = Grab(View());
+    QAction* toggle = Frame()->Action(CommandId::ViewArt);
+    QVERIFY(toggle != nullptr && toggle->isCheckable() && !toggle->isChecked());
+    toggle->trigger();
+    Frame()->UpdateCommandUi();
+    QVERIFY(toggle->isChecked() && View()->ArtShown());
+    QCOMPARE(SavedArtSetting(), QVariant(true));
+    const QImage art = Grab(View());
+    QVERIFY(art != shapes);
+    QCOMPARE(art, PaintedText(doc));
+
+    // A drag of the box's left side: the art of every step, the side picked in red.
+    QVERIFY(Play("press 20 40\nmove 36 40"));
+    const std::string step = Art(doc);
+    const QImage dragged = Grab(View());
+    QCOMPARE(Ink(dragged), Ink(PaintedText(doc)));
+    QVERIFY(CellsShow(dragged, 4, 2, 1, Hue::Red));  // the side, now in column 4
+    QVERIFY(!CellsShow(dragged, 12, 2, 1, Hue::Red));
+    QVERIFY(Play("move 44 40\nrelease 44 40"));
+    QVERIFY(Art(doc) != step);
+    QCOMPARE(Ink(Grab(View())), Ink(PaintedText(doc)));
+    // A band round the box and its line: both in blue, the text box not.
+    QVERIFY(Play("drag 300 300 300 300\ndrag 4 8 204 100"));
+    const QImage selected = Grab(View());
+    QVERIFY(CellsShow(selected, 5, 1, 8, Hue::Blue));
+    QVERIFY(CellsShow(selected, 13, 3, 10, Hue::Blue));
+    QVERIFY(!CellsShow(selected, 28, 8, 10, Hue::Blue));
+    QVERIFY(CellsShow(selected, 28, 8, 10, Hue::Grey));
+
+    // Kept for new windows, and read back from the INI file.
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
+    QVERIFY(View()->ArtShown());
+    QVERIFY(Frame()->Dispatch(CommandId::ViewArt));
+    QCOMPARE(SavedArtSetting(), QVariant(false));
+    QVERIFY(!View()->ArtShown());
+    QCOMPARE(Grab(View()).size(), shapes.size());
+    {
+      QSettings settings(app_.SettingsPath(), QSettings::IniFormat);
+      settings.setValue(QStringLiteral("Settings/ShowArt"), true);
+    }
+    app_.ReadSettings();
+    Frame()->UpdateCommandUi();
+    QVERIFY(View()->ArtShown() && toggle->isChecked());
+    QVERIFY(Frame()->Dispatch(CommandId::ViewArt));
+    QVERIFY(!app_.ArtShown());
+  }
+  // Arrows on the view move the selection a cell, Shift+arrows eight, the
+  // joined line following as in a drag; each is one step for Ctrl+Z. With
+  // nothing selected they change nothing.
+  void arrowKeys() {
+    CPlenkoDoc* doc = NewDocument();
+    QVERIFY(Play(Diagram));
+    const std::string drawn = Art(doc);
+    QTest::keyClick(View(), Qt::Key_Right);
+    QCOMPARE(Art(doc), drawn);
+    QVERIFY(Play("drag 4 8 108 100"));  // the band takes the box alone
+    QTest::keyClick(View(), Qt::Key_Right);
+    const std::string right = Art(doc);
+    QCOMPARE(right.substr(3 * 79 + 12, 3), std::string(" +-"));  // the line's end moved with the side
+    QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+    const std::string down = Art(doc);
+    QCOMPARE(down.substr(9 * 79 + 3, 11), std::string("+---------+"));  // the top, eight rows lower
+    QTest::keyClick(Frame(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Art(doc), right);
+    QTest::keyClick(Frame(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Art(doc), drawn);
+    // The same by mouse, from the box's left side.
+    QVERIFY(Play("drag 20 56 28 56"));
+    QCOMPARE(Art(doc), right);
+    QVERIFY(Play("drag 28 56 28 184"));
+    QCOMPARE(Art(doc), down);
+  }
+  // PNG at 1x is the view's own paint, pixel for pixel, at 2x twice the size
+  // with the shapes in the same places; SVG is XML holding the text. Exporting
+  // ends the selection and leaves the document unmodified; a file that cannot
+  // be written is reported.
+  void exportPictures() {
+    CPlenkoDoc* doc = NewDocument();
+    QVERIFY(Play(Diagram));
+    QVERIFY(doc->OnSaveDocument(Path(QStringLiteral("pictures.vrl")).toStdString()));
+    QVERIFY(Play("drag 4 8 108 100"));
+    QVERIFY(!doc->sheet->selected.Empty());
+    QString target;
+    app_.fileQuestion = [&target](bool save) { return save ? target : QString(); };
+
+    target = Path(QStringLiteral("one"));
+    QVERIFY(Frame()->Dispatch(CommandId::FileExportPng));
+    QVERIFY(doc->sheet->selected.Empty() && doc->sheet->current == nullptr);
+    QVERIFY(!doc->IsModified());
+    const QImage one(Path(QStringLiteral("one.png")));
+    QCOMPARE(one.size(), QSize(625, 1025));
+    QApplication::processEvents();
+    const QImage view = Grab(View()).convertToFormat(QImage::Format_RGB32);
+    QVERIFY(view.width() < one.width() && view.height() < one.height());
+    QCOMPARE(one.convertToFormat(QImage::Format_RGB32).copy(QRect(QPoint(0, 0), view.size())), view);
+
+    target = Path(QStringLiteral("two.png"));
+    QVERIFY(Frame()->Dispatch(CommandId::FileExportPng2x));
+    const QImage two(target);
+    QCOMPARE(two.size(), QSize(1250, 2050));
+    // Every black pixel of the lines at 1x is black somewhere in its 2x2 block.
+    int blocks = 0;
+    for (int y = 0; y < 200; ++y) {
+      for (int x = 0; x < 220; ++x) {
+        if (one.pixel(x, y) != qRgb(0, 0, 0)) continue;
+        ++blocks;
+        bool found = false;
+        for (int dy = 0; dy < 2; ++dy) {
+          for (int dx = 0; dx < 2; ++dx) found = found || two.pixel(2 * x + dx, 2 * y + dy) == qRgb(0, 0, 0);
+        }
+        QVERIFY2(found, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+      }
+    }
+    QVERIFY(blocks > 200);
+
+    target = Path(QStringLiteral("shapes.svg"));
+    QVERIFY(Frame()->Dispatch(CommandId::FileExportSvg));
+    QFile svg(target);
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&svg);
+    QStringList texts;
+    bool root = false;
+    while (!xml.atEnd()) {
+      xml.readNext();
+      if (xml.isStartElement() && xml.name() == QStringLiteral("svg")) root = true;
+      if (xml.isCharacters() && !xml.isWhitespace()) texts.append(xml.text().toString());
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY(root);
+    QVERIFY(texts.join(QString()).contains(QStringLiteral("日本語 ok")));
+    QVERIFY(reports_.isEmpty());
+
+    target = Path(QStringLiteral("no-folder/picture.png"));
+    QVERIFY(Frame()->Dispatch(CommandId::FileExportPng));
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(reports_.size(), qsizetype{1});
+    QVERIFY(reports_.front().startsWith(target));
   }
 };
 

@@ -1,13 +1,17 @@
 // The marker, text and print dialogs as Qt dialogs, driven through their real
-// widgets, with refusals shown as warning boxes while the dialog stays open.
+// widgets, with refusals shown as warning boxes while the dialog stays open;
+// and a text box's text typed on the sheet, in the editor that the text box
+// tool's click and the select tool's double click open in place.
 #include <QClipboard>
 #include <QDir>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -32,27 +36,26 @@
 
 using namespace virlo;
 
-class DialogsTest : public QObject {
+class DialogsTest : public QObject, private test::AppFixture {
   Q_OBJECT
 
  public:
-  explicit DialogsTest(CPlenkoApp& app) : app_(app) {}
+  using AppFixture::AppFixture;
 
  private:
-  CPlenkoApp& app_;
-  QTemporaryDir dir_;
-  int shown_ = 0;
+  // What each showing of a dialog does; the names of the dialogs shown.
+  std::function<void(QDialog&)> act_;
+  QStringList shown_;
 
-  CPlenkoDoc* Doc() const { return app_.MainFrame()->ActiveDocument(); }
+  CPlenkoDoc* Doc() const { return Frame()->ActiveDocument(); }
   // The next dialogs shown are handed to act, which checks them as the user
   // sees them and acts; whatever it leaves open is cancelled.
-  void OnShown(std::function<void(QDialog&)> act) {
-    shown_ = 0;
-    app_.Dialogs().SetShownHook([this, act](QDialog& dialog) {
-      ++shown_;
+  void OnShown(const std::function<void(QDialog&)>& act) {
+    shown_.clear();
+    act_ = [act](QDialog& dialog) {
       act(dialog);
       if (dialog.isVisible()) dialog.reject();
-    });
+    };
   }
   template <class W>
   static W* Child(QDialog& dialog, const char* name) {
@@ -86,16 +89,11 @@ class DialogsTest : public QObject {
   // Clicks OK and answers the warning that comes up; its text, or "" when none came.
   static QString ClickOk(QDialog& dialog) {
     QString text;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&text] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box != nullptr && box->icon() == QMessageBox::Warning) {
-        text = box->text();
-        box->button(QMessageBox::Ok)->click();
-      }
-    });
-    poll.start(10);
-    Click(dialog, "ok");
+    test::WhileModal<QMessageBox>([&dialog] { Click(dialog, "ok"); },
+                                  [&text](QMessageBox& box) {
+                                    text = box.text();
+                                    box.button(QMessageBox::Ok)->click();
+                                  });
     return text;
   }
   // A centred, framed text box, larger than its text until something refits it.
@@ -107,14 +105,55 @@ class DialogsTest : public QObject {
     return box;
   }
   static QPoint Corner(const StrBox* box) { return {box->OppositeCorner().x, box->OppositeCorner().y}; }
+  QWidget* Paper() const { return Frame()->ActiveView()->viewport(); }
+  // The row of the sheet where the tests type, trailing blanks dropped.
+  QString TypedRow(int row = 2) const {
+    QString text = QString::fromStdString(Art(Doc())).section(QLatin1Char('\n'), row, row);
+    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+    return text;
+  }
+  // Each showing types its text into the editor and ends it with its key.
+  void Typing(QStringList texts, QList<QKeyCombination> ends) {
+    act_ = [texts, ends](QDialog& dialog) mutable {
+      auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("text"));
+      if (edit == nullptr || texts.isEmpty()) {
+        dialog.reject();
+        return;
+      }
+      const QStringList lines = texts.takeFirst().split(QLatin1Char('\n'));
+      for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) QTest::keyClick(edit, Qt::Key_Return);
+        QTest::keyClicks(edit, lines[i]);
+      }
+      const QKeyCombination end = ends.takeFirst();
+      QTest::keyClick(edit, end.key(), end.keyboardModifiers());
+    };
+  }
+  void Click(QPoint at) {
+    QTest::mousePress(Paper(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(Paper(), Qt::LeftButton, {}, at);
+  }
 
  private slots:
   void initTestCase() {
     QVERIFY(dir_.isValid());
+    QFile::remove(app_.SettingsPath());
     QVERIFY(app_.InitInstance({}));
-    QVERIFY(Doc() != nullptr && Doc()->sheet != nullptr);
+    app_.Dialogs().SetShownHook([this](QDialog& dialog) {
+      shown_.append(dialog.objectName());
+      if (act_) act_(dialog);
+    });
+    Frame()->resize(640, 480);
   }
-  void cleanup() { app_.Dialogs().SetShownHook(nullptr); }
+  // Every test starts on a new document with the text box tool.
+  void init() {
+    act_ = nullptr;
+    AnswerNoAndKeepReports();
+    QVERIFY(app_.CloseAllDocuments());
+    QVERIFY(NewDocument() != nullptr);
+    QVERIFY(Frame()->Dispatch(CommandId::ToolStrBox));
+    shown_.clear();
+  }
 
   // The list shows the marker table in order, in a fixed-pitch font, with the
   // dot's marker current; Cancel keeps the marker, a double click takes an entry.
@@ -133,7 +172,7 @@ class DialogsTest : public QObject {
       Click(dialog, "cancel");
     });
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Cancel);
-    QCOMPARE(shown_, 1);
+    QCOMPARE(shown_.size(), 1);
     QCOMPARE(dot->marker, 9);
     OnShown([](QDialog& dialog) {
       auto* list = Child<QListWidget>(dialog, "markerList");
@@ -188,7 +227,7 @@ class DialogsTest : public QObject {
       Click(dialog, "cancel");
     });
     QCOMPARE(box->Edit()->DoModal(), DialogResult::Cancel);
-    QCOMPARE(shown_, 1);
+    QCOMPARE(shown_.size(), 1);
     QCOMPARE(box->GetText(), std::string("abc"));
     QCOMPARE(Corner(box), QPoint(24 + 4 * 8, 32 + 2 * 16));
     QVERIFY(box->frame == 1 && box->Has(DrawObj::Filled));
@@ -229,7 +268,7 @@ class DialogsTest : public QObject {
       QVERIFY(dialog.isVisible() && dialog.result() == 0);
     });
     QCOMPARE(box->Edit()->DoModal(), DialogResult::Cancel);
-    QCOMPARE(shown_, 1);
+    QCOMPARE(shown_.size(), 1);
     QCOMPARE(QString::fromStdString(box->GetText()), opened);
     QCOMPARE(box->frame, 1);
   }
@@ -287,11 +326,9 @@ class DialogsTest : public QObject {
   // Text print: the fields show the sheet in their order; 19 columns are
   // refused on their field; 20 x 20 writes 440 bytes.
   void printDialogWritesTheFile() {
-    CPlenkoDoc* doc = app_.FileNew();  // a blank sheet
-    QApplication::processEvents();
-    QVERIFY(doc != nullptr && Doc() == doc);
+    CPlenkoDoc* doc = Doc();
     doc->sheet->SetTextFileName(String("shown.txt"));
-    const QString path = QDir(dir_.path()).filePath(QStringLiteral("print.txt"));
+    const QString path = Path(QStringLiteral("print.txt"));
     OnShown([&path](QDialog& dialog) {
       auto* columns = Child<QSpinBox>(dialog, "columns");
       auto* rows = Child<QSpinBox>(dialog, "rows");
@@ -311,8 +348,8 @@ class DialogsTest : public QObject {
       QTest::keyClicks(name, path);
       QCOMPARE(ClickOk(dialog), QString());
     });
-    QVERIFY(app_.MainFrame()->Dispatch(CommandId::FilePrint));
-    QCOMPARE(shown_, 1);
+    QVERIFY(Frame()->Dispatch(CommandId::FilePrint));
+    QCOMPARE(shown_.size(), 1);
     QCOMPARE(doc->sheet->width, 20 * doc->sheet->cellWidth);
     QCOMPARE(doc->sheet->height, 20 * doc->sheet->cellHeight);
     QCOMPARE(QString::fromStdString(std::string(doc->sheet->textFileName.View())), path);
@@ -320,6 +357,91 @@ class DialogsTest : public QObject {
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), (QByteArray(20, ' ') + "\r\n").repeated(20));
+  }
+  // Enter breaks the line, Ctrl+Enter commits: one text box, one undo step.
+  void clickTypesInPlaceAndCommits() {
+    // On a Japanese desktop the dialog stays the default until the toggle.
+    QVERIFY(!app_.TypeInPlace());
+    QVERIFY(Frame()->Dispatch(CommandId::ViewTypeInPlace));
+    QVERIFY(app_.TypeInPlace());
+    QCOMPARE(QSettings(app_.SettingsPath(), QSettings::IniFormat).value("Settings/TypeInPlace").toBool(), true);
+    Typing({QStringLiteral("ab\ncd")}, {QKeyCombination(Qt::ControlModifier, Qt::Key_Return)});
+    Click({44, 40});
+    QCOMPARE(shown_, QStringList{QStringLiteral("inPlaceEditor")});
+    QCOMPARE(TypedRow(), QStringLiteral("     ab"));
+    QCOMPARE(TypedRow(3), QStringLiteral("     cd"));
+    QCOMPARE(Doc()->sheet->objects.Count(), 1);
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
+    QCOMPARE(Doc()->sheet->objects.Count(), 0);
+    QVERIFY(!Doc()->CanUndo());
+  }
+  // Escape leaves nothing behind: no box, no undo step, the art unchanged.
+  void escapeCreatesNothing() {
+    Typing({QStringLiteral("zz")}, {QKeyCombination(Qt::Key_Escape)});
+    Click({44, 40});
+    QCOMPARE(shown_.size(), 1);
+    QCOMPARE(Doc()->sheet->objects.Count(), 0);
+    QVERIFY(!Doc()->CanUndo() && !Doc()->IsModified());
+  }
+  // A character the document cannot hold is refused where it was typed, and
+  // the editing goes on until the text can be taken.
+  void refusedTextKeepsEditing() {
+    int showings = 0;
+    act_ = [&showings](QDialog& dialog) {
+      auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("text"));
+      const auto* problem = dialog.findChild<QLabel*>(QStringLiteral("problem"));
+      ++showings;
+      if (showings == 1) {
+        QTest::keyClicks(edit, QStringLiteral("a"));
+        edit->insertPlainText(QStringLiteral("\u20AC"));  // the euro sign is not in code page 932
+      } else {
+        QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("シフト JIS")));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+      }
+      QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+    };
+    Click({44, 40});
+    QCOMPARE(showings, 2);
+    QCOMPARE(TypedRow(), QStringLiteral("     a"));
+  }
+  // The select tool's double click edits an existing text in place; a click
+  // elsewhere commits it. The right button still opens the dialog.
+  void doubleClickEditsAndAClickElsewhereCommits() {
+    Typing({QStringLiteral("ab")}, {QKeyCombination(Qt::ControlModifier, Qt::Key_Return)});
+    Click({44, 40});
+    QVERIFY(Frame()->Dispatch(CommandId::ToolSelect));
+    shown_.clear();
+    QWidget* paper = Paper();
+    act_ = [paper](QDialog& dialog) {
+      auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("text"));
+      QCOMPARE(edit->toPlainText(), QStringLiteral("ab"));
+      QTest::keyClicks(edit, QStringLiteral("c"));
+      QTest::mouseClick(paper, Qt::LeftButton, {}, QPoint(400, 300));
+      if (dialog.isVisible()) dialog.close();
+    };
+    QTest::mouseDClick(Paper(), Qt::LeftButton, {}, QPoint(44, 40));
+    QCOMPARE(shown_, QStringList{QStringLiteral("inPlaceEditor")});
+    QCOMPARE(TypedRow(), QStringLiteral("     abc"));
+    // One undo step takes the edit back, the next the box.
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
+    QCOMPARE(TypedRow(), QStringLiteral("     ab"));
+
+    shown_.clear();
+    act_ = [](QDialog& dialog) { dialog.reject(); };
+    QTest::mouseClick(Paper(), Qt::RightButton, {}, QPoint(44, 40));
+    QCOMPARE(shown_.size(), 1);
+    QVERIFY(shown_[0] != QStringLiteral("inPlaceEditor"));
+  }
+  // With the toggle off, a click opens the text dialog as before.
+  void toggleOffBringsTheDialogBack() {
+    QVERIFY(Frame()->Dispatch(CommandId::ViewTypeInPlace));
+    act_ = [](QDialog& dialog) { dialog.reject(); };
+    Click({44, 40});
+    QVERIFY(Frame()->Dispatch(CommandId::ViewTypeInPlace));
+    QCOMPARE(shown_.size(), 1);
+    QVERIFY(shown_[0] != QStringLiteral("inPlaceEditor"));
+    // The dialog's Cancel keeps its empty box, as it always has.
+    QCOMPARE(Doc()->sheet->objects.Count(), 1);
   }
 };
 

@@ -59,46 +59,16 @@ QStringList Texts(const QWidget& widget) {
 
 }  // namespace
 
-class EnglishTest : public QObject {
+class EnglishTest : public QObject, private test::AppFixture {
   Q_OBJECT
 
  public:
-  explicit EnglishTest(CPlenkoApp& app) : app_(app) {}
-
- private:
-  CPlenkoApp& app_;
-  QTemporaryDir dir_;
-
-  CMainFrame* Frame() const { return app_.MainFrame(); }
-  QStringList MenuTitles() const {
-    QStringList titles;
-    for (QAction* action : Frame()->menuBar()->actions()) titles.append(action->text());
-    return titles;
-  }
-  QStringList Menu(int index) const {
-    QStringList texts;
-    for (QAction* action : Frame()->menuBar()->actions().at(index)->menu()->actions()) texts.append(action->text());
-    return texts;
-  }
-  // Runs show, which opens a modal window, and hands that window to act once it is up.
-  static void WhileModal(const std::function<void()>& show, const std::function<void(QWidget&)>& act) {
-    bool acted = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (modal == nullptr || acted) return;
-      acted = true;
-      act(*modal);
-      if (modal->isVisible()) modal->close();
-    });
-    poll.start(10);
-    show();
-    QVERIFY(acted);
-  }
+  using AppFixture::AppFixture;
 
  private slots:
   void initTestCase() {
     QVERIFY(dir_.isValid());
+    QFile::remove(app_.SettingsPath());
     QCOMPARE(Translations::Installed(), UiLanguage::English);
     QVERIFY(app_.InitInstance({}));
     QVERIFY(Frame()->ActiveDocument() != nullptr);
@@ -106,17 +76,10 @@ class EnglishTest : public QObject {
     QVERIFY(app_.TypeInPlace());
   }
 
-  // A caption from every menu, with and without a document; every command's
+  // The menus and toolbars with a document and without, and every command's
   // caption, prompt and tooltip, and the status bar, have no Japanese left.
   void menusAndPrompts() {
-    QCOMPARE(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "&Window", "&Help"}));
-    QCOMPARE(Menu(0).first(), QStringLiteral("&New\tCtrl+N"));
-    QCOMPARE(Menu(0).last(), QStringLiteral("E&xit"));
-    QCOMPARE(Menu(1).first(), QStringLiteral("&Undo\tCtrl+Z"));
-    QVERIFY(Menu(1).contains(QStringLiteral("Te&xt Box\tCtrl+S")));
-    QCOMPARE(Menu(2), (QStringList{"&Toolbar", "&Status Bar", "", "Show as &Characters", "Type T&ext in Place"}));
-    QCOMPARE(Menu(3).mid(0, 4), (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons"}));
-    QCOMPARE(Menu(4), QStringList{"&About Plenko..."});
+    const QStringList shown = test::DescribeMenus(*Frame());
     for (const CommandInfo& info : CommandTable::All()) {
       const QAction* action = Frame()->Action(info.id);
       QVERIFY(action != nullptr);
@@ -124,56 +87,37 @@ class EnglishTest : public QObject {
                qPrintable(action->text() + " | " + action->statusTip() + " | " + action->toolTip()));
       if (*info.tooltip != '\0') QVERIFY(!action->toolTip().isEmpty());
     }
-    QCOMPARE(Frame()->Action(CommandId::EditCopy)->statusTip(),
-             QStringLiteral("Copy the selection and put it on the clipboard"));
-    QCOMPARE(Frame()->Action(CommandId::ToolStrBox)->toolTip(), QStringLiteral("Text Box"));
-    // The Window menu's entries for the windows.
-    QVERIFY(Frame()->menuBar()->actions().at(3)->menu()->actions().last()->statusTip() ==
-            QStringLiteral("Show this window"));
     QStringList panes;
     for (const QLabel* label : Frame()->statusBar()->findChildren<QLabel*>()) panes.append(label->text());
     QVERIFY2(panes.contains(QStringLiteral("Ready")) && panes.contains(QStringLiteral("KANA")),
              qPrintable(panes.join('|')));
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    AnswerNoAndKeepReports();
     QVERIFY(app_.CloseAllDocuments());
-    QApplication::processEvents();
-    QCOMPARE(MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
-    QCOMPARE(Menu(0).at(4), QStringLiteral("Recent File"));
+    test::CompareWithGolden(shown + test::DescribeMenus(*Frame()), "menus-en.txt");
     QVERIFY(app_.FileNew() != nullptr);
   }
 
   void aboutBox() {
-    WhileModal([this] { Frame()->Dispatch(CommandId::AppAbout); },
-               [](QWidget& about) {
-                 QCOMPARE(about.windowTitle(), QStringLiteral("About Plenko"));
-                 QCOMPARE(Texts(about), (QStringList{"VIRLO Version 1.7", "OK"}));
-               });
+    QString title;
+    QStringList texts;
+    QVERIFY(test::WhileModal([this] { Frame()->Dispatch(CommandId::AppAbout); },
+                             [&](QWidget& about) {
+                               title = about.windowTitle();
+                               texts = Texts(about);
+                             }));
+    QCOMPARE(title, QStringLiteral("About Plenko"));
+    QCOMPARE(texts, (QStringList{"VIRLO Version 1.7", "OK"}));
   }
 
   // The save question with Qt's own buttons, a message of the core and a
   // message of the program.
   void messageBoxes() {
-    CPlenkoDoc* doc = app_.FileNew();
-    QVERIFY(doc != nullptr);
-    doc->sheet->width += doc->sheet->cellWidth;
-    doc->UpdateModifiedFlag();
-    QVERIFY(doc->IsModified());
-    app_.saveQuestion = nullptr;
-    WhileModal([this, doc] { QVERIFY(!app_.CloseDocument(doc)); },
-               [doc](QWidget& window) {
-                 auto* box = qobject_cast<QMessageBox*>(&window);
-                 QVERIFY(box != nullptr);
-                 QCOMPARE(box->text(),
-                          QStringLiteral("Save changes to %1?").arg(QString::fromStdString(doc->GetTitle())));
-                 QCOMPARE(box->button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
-                 QCOMPARE(box->button(QMessageBox::No)->text(), QStringLiteral("&No"));
-                 QCOMPARE(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Cancel"));
-                 box->button(QMessageBox::Cancel)->click();
-               });
-    QCOMPARE(std::count_if(app_.Documents().begin(), app_.Documents().end(),
-                           [doc](const auto& open) { return open.get() == doc; }),
-             1);
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    CPlenkoDoc* doc = NewDocument();
+    const QString title = QString::fromStdString(doc->GetTitle());
+    QCOMPARE(test::SaveQuestionShown(app_, doc),
+             (QStringList{"Save changes to " + title + "?", "&Yes", "&No", "Cancel"}));
+    QVERIFY(Frame()->ActiveDocument() == doc);
+    AnswerNoAndKeepReports();
 
     QString caption;
     QString text;
@@ -187,13 +131,11 @@ class EnglishTest : public QObject {
     QCOMPARE(caption, QStringLiteral("Paste as Diagram"));
     QCOMPARE(text, QStringLiteral("There is no diagram on the clipboard"));
 
-    QStringList reports;
-    app_.report = [&reports](const QString& message) { reports.append(message); };
-    const QString missing = dir_.filePath(QStringLiteral("missing.vrl"));
+    const QString missing = Path(QStringLiteral("missing.vrl"));
     QVERIFY(app_.OpenDocumentFile(missing) == nullptr);
-    app_.report = nullptr;
-    QCOMPARE(reports.size(), 1);
-    QVERIFY2(reports.front().startsWith(QStringLiteral("Cannot open %1: ").arg(missing)), qPrintable(reports.front()));
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY2(reports_.front().startsWith(QStringLiteral("Cannot open %1: ").arg(missing)),
+             qPrintable(reports_.front()));
   }
 
   // The core's dialogs: captions, labels, buttons, the marker list and a refusal.
@@ -205,15 +147,11 @@ class EnglishTest : public QObject {
       title = dialog.windowTitle();
       labels = Texts(dialog);
       dialog.findChild<QSpinBox*>(QStringLiteral("columns"))->setValue(5);
-      QTimer poll;
-      QObject::connect(&poll, &QTimer::timeout, [&refusal] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || box->icon() != QMessageBox::Warning) return;
-        refusal = box->windowTitle() + ": " + box->text();
-        box->button(QMessageBox::Ok)->click();
-      });
-      poll.start(10);
-      dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click();
+      test::WhileModal<QMessageBox>([&dialog] { dialog.findChild<QPushButton*>(QStringLiteral("ok"))->click(); },
+                                    [&refusal](QMessageBox& box) {
+                                      refusal = box.windowTitle() + ": " + box.text();
+                                      box.button(QMessageBox::Ok)->click();
+                                    });
       dialog.reject();
     });
     QVERIFY(Frame()->Dispatch(CommandId::FilePrint));
