@@ -1,30 +1,48 @@
-// The desktop program and its documents' files: the lock beside an open
-// document, the question when another VIRLO holds it, the question before a
-// save overwrites what another program wrote, and Save As offered for a file
-// that may not be written.
+// The desktop program and its documents' files: recovery copies, written
+// while a document is modified, removed when it is saved or closed or the
+// program ends, offered at the next start when the program was killed and
+// never taken from a VIRLO still running; the lock beside an open document,
+// the question when another VIRLO holds it, the question before a save
+// overwrites what another program wrote, and Save As offered for a file that
+// may not be written.
 #include <grp.h>
+#include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
+#include <QLockFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <memory>
 #include <utility>
 
-#include "DocumentFiles.h"
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/DesktopFixture.h"
 #include "app/GuiScript.h"
+#include "cli/Script.h"
+#include "cli/ScriptRunner.h"
 #include "control/CommandIds.h"
 #include "document/CPlenkoDoc.h"
+#include "document/DocumentCheck.h"
+#include "document/RecoveryNote.h"
+#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
+#include "store/Database.h"
+#include "store/DocumentFile.h"
 
 using namespace virlo;
-using test::ArtOfFile;
-using test::Native;
-using test::WriteDocument;
+using namespace std::chrono_literals;
+using Offer = CPlenkoApp::RecoveryAnswer;
 using Locked = CPlenkoApp::LockedFileAnswer;
 using Changed = CPlenkoApp::ChangedFileAnswer;
 
@@ -33,6 +51,56 @@ namespace {
 const char DotScript[] = "tool dot\ndrag 28 120 28 120";
 const char BoxScript[] = "tool box\ndrag 20 24 84 72";
 const char LineScript[] = "tool line\ndrag 100 40 180 40";
+// Generous: the machine may be busy with other work.
+constexpr int Patience = 60000;
+
+inline std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// Writes the document a script draws, as another program (or VIRLO) would; an
+// empty path only plays it. The art drawn, or "" when the script failed.
+inline std::string WriteDocument(const QString& path, const std::string& script) {
+  std::vector<cli::ScriptCommand> commands;
+  std::string error;
+  cli::ScriptRunner runner(stdout, stderr);
+  if (!cli::Script::Parse(script, commands, error) || !runner.Start() || !runner.Run(commands)) return {};
+  if (!path.isEmpty() && !runner.Document().OnSaveDocument(Native(path))) return {};
+  return runner.Document().sheet->MakeText();
+}
+
+// The art of a document file as the core reads and checks it, or why it refused it.
+inline std::string ArtOfFile(const QString& path) {
+  std::string error;
+  const std::unique_ptr<store::Database> db = store::DocumentFile::Open(Native(path), error);
+  Sheet* sheet = nullptr;
+  if (db == nullptr || DocumentCheck::Check(*db, sheet, error) == DocumentCheck::Verdict::Refused) return error;
+  return sheet->MakeText();
+}
+
+// Leaves at path the lock file a killed VIRLO leaves: a QLockFile of this
+// program naming a process that has ended. False when it could not be made.
+inline bool LeaveLockOfEndedProcess(const QString& path) {
+  QByteArray contents;
+  {
+    QLockFile lock(path);
+    QFile file(path);
+    if (!lock.tryLock(0) || !file.open(QIODevice::ReadOnly)) return false;
+    contents = file.readAll();
+  }
+  const pid_t ended = ::fork();
+  if (ended == 0) ::_exit(0);
+  int status = 0;
+  const qsizetype pidEnd = contents.indexOf('\n');
+  if (ended < 0 || ::waitpid(ended, &status, 0) != ended || pidEnd <= 0) return false;
+  contents = QByteArray::number(ended) + contents.mid(pidEnd);
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+RecoveryNote Note(const QString& original, const std::string& title) {
+  RecoveryNote note{Native(original), title, FileIdentity()};
+  if (!original.isEmpty()) note.identity = FileIdentity::Of(note.original);
+  return note;
+}
 
 QByteArray Bytes(const QString& path) {
   QFile file(path);
@@ -49,22 +117,60 @@ qint64 Holder(const QString& document) {
 
 }  // namespace
 
-class FileSafetyTest : public QObject {
+class FileSafetyTest : public QObject, private test::AppFixture {
   Q_OBJECT
 
  public:
-  explicit FileSafetyTest(CPlenkoApp& app) : app_(app) {}
+  FileSafetyTest(CPlenkoApp& app, QString dataHome) : AppFixture(app), dataHome_(std::move(dataHome)) {}
 
  private:
-  CPlenkoApp& app_;
+  const QString dataHome_;
   QueuedDialogRunner dialogs_;
-  QTemporaryDir dir_;
+  QString folder_;  // where the recovery copies must be
   QStringList asked_;
-  QStringList reports_;
   int fileAsks_ = 0;
   const qint64 self_ = QCoreApplication::applicationPid();
 
-  QString Path(const char* name) const { return QDir(dir_.path()).filePath(QString::fromUtf8(name)); }
+  std::string Play(const std::string& script) { return test::PlayScript(*Frame(), dialogs_, script); }
+  QString InFolder(const QString& name) const { return QDir(folder_).filePath(name); }
+  QStringList FolderFiles(const QString& pattern) const {
+    return QDir(folder_).entryList({pattern}, QDir::Files | QDir::Hidden, QDir::Name);
+  }
+  CPlenkoDoc* Active() const { return Frame()->ActiveDocument(); }
+  // Answers the offers by the title they name (Keep for the others), and writes them down.
+  void AnswerOffers(const std::map<QString, Offer>& answers) {
+    asked_.clear();
+    app_.recoveryQuestion = [this, answers](const QString& question) {
+      asked_.append(question);
+      for (const auto& [title, answer] : answers) {
+        if (question.contains(QStringLiteral("なかった %1 (").arg(title))) return answer;
+      }
+      return Offer::Keep;
+    };
+  }
+  // What a VIRLO killed with a modified document leaves: the copy, its note,
+  // and unless told otherwise the lock of its ended process.
+  bool LeaveOrphan(const QString& name, const std::string& script, const RecoveryNote& note, bool lock = true) {
+    std::string error;
+    const QString session = name.section(QLatin1Char('-'), 0, 0);
+    return !WriteDocument(InFolder(name + QStringLiteral(".vrl")), script).empty() &&
+           note.Write(Native(InFolder(name + QStringLiteral(".note"))), error) &&
+           (!lock || QFile::exists(InFolder(session + ".lock")) ||
+            LeaveLockOfEndedProcess(InFolder(session + ".lock")));
+  }
+  // Runs the desktop program on its own with a box drawn: killed once its
+  // copy appears, or (with end) ending by itself. The copy's path.
+  QString RunChild(QProcess& child, const QStringList& end) {
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(VIRLO_RECOVERY_CHILD), QStringList{QString::fromLatin1(BoxScript)} + end);
+    if (!end.isEmpty()) {
+      return child.waitForFinished(Patience) ? QString::fromLocal8Bit(child.readAllStandardOutput()).trimmed()
+                                             : QString();
+    }
+    QStringList copies;
+    const bool written = QTest::qWaitFor([&] { return !(copies = FolderFiles("*.vrl")).isEmpty(); }, Patience);
+    return written ? InFolder(copies.front()) : QString();
+  }
   // A question's hook that writes the question down and gives one answer.
   template <typename Answer>
   std::function<Answer(const QString&)> Answering(Answer answer) {
@@ -83,36 +189,167 @@ class FileSafetyTest : public QObject {
   // Opens a document file (written with a dot first) and draws a line in it.
   CPlenkoDoc* OpenAndEdit(const QString& path) {
     CPlenkoDoc* doc = WriteDocument(path, DotScript).empty() ? nullptr : app_.OpenDocumentFile(path);
-    if (doc != nullptr && !test::PlayScript(*app_.MainFrame(), dialogs_, LineScript).empty()) return nullptr;
+    if (doc != nullptr && !Play(LineScript).empty()) return nullptr;
     return doc;
   }
 
  private slots:
-  void initTestCase() { QVERIFY(dir_.isValid() && app_.InitInstance({})); }
+  // A VIRLO was killed with an untitled document modified: the start offers
+  // it, opens it in place of the empty new document, and later new
+  // documents do not take its title.
+  void initTestCase() {
+    folder_ = QDir(dataHome_).filePath(QStringLiteral("VIRLO/VIRLO/recovery"));
+    QCOMPARE(RecoveryCopies::DefaultFolder(), folder_);
+    QVERIFY(dir_.isValid() && QDir().mkpath(folder_));
+    QVERIFY(LeaveOrphan("00000000000000a1-1", BoxScript, Note({}, "Plenko3")));
+    app_.fileQuestion = [](bool) { return QString(); };
+    AnswerOffers({{"Plenko3", Offer::Open}});
+    QVERIFY(app_.InitInstance({}, CPlenkoApp::Start::OfferRecovery));
+    QVERIFY(asked_.size() == 1 && asked_[0].contains(QStringLiteral("Plenko3 (名前なし)")));
+    QCOMPARE(app_.Documents().size(), std::size_t{1});
+    QVERIFY(Active()->GetTitle() == "Plenko3" && Active()->IsUntitled() && Active()->IsModified());
+    QCOMPARE(Active()->sheet->MakeText(), WriteDocument({}, BoxScript));
+    // Its copy is this program's now: nothing of the killed one is left.
+    QCOMPARE(QFileInfo(app_.RecoveryCopyOf(Active())).absolutePath(), folder_);
+    QCOMPARE(FolderFiles("00000000000000a1*"), QStringList());
+    QCOMPARE(app_.FileNew()->GetTitle(), std::string("Plenko4"));
+    cleanup();
+  }
   void init() {
     asked_.clear();
-    reports_.clear();
-    app_.report = [this](const QString& message) { reports_.append(message); };
+    AnswerNoAndKeepReports();
     fileAsks_ = 0;
     Names({});
     app_.lockedFileQuestion = Answering(Locked::Cancel);
     app_.changedFileQuestion = Answering(Changed::Keep);
     app_.readOnlyQuestion = Answering(int(QMessageBox::No));
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
   }
   void cleanup() {
+    app_.SetRecoveryInterval(CPlenkoApp::RecoveryInterval);
+    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     QVERIFY(app_.CloseAllDocuments());
+    // Closed without saving: no copy is left.
+    QCOMPARE(FolderFiles("*.vrl") + FolderFiles("*.note"), QStringList());
     QFile::setPermissions(Path("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QDir(Path("ro")).removeRecursively();
     for (const QString& name : QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden)) QDir(dir_.path()).remove(name);
   }
+  // A modified document has a copy within the interval, which follows its
+  // edits and changes nothing of what the document thinks its file is; the
+  // copy goes when the document is saved or undone back to its file.
+  void copiesFollowTheDocument() {
+    app_.SetRecoveryInterval(20ms);
+    CPlenkoDoc* doc = app_.FileNew();
+    const std::string path = doc->GetPathName();
+    app_.UpdateRecoveryCopies();
+    QVERIFY(app_.RecoveryCopyOf(doc).isEmpty());
+    QCOMPARE(Play(BoxScript), std::string());
+    QTRY_VERIFY_WITH_TIMEOUT(!app_.RecoveryCopyOf(doc).isEmpty(), Patience);
+    const QString copy = app_.RecoveryCopyOf(doc);
+    QCOMPARE(ArtOfFile(copy), doc->sheet->MakeText());
+    QVERIFY(doc->IsModified() && doc->IsUntitled() && doc->GetPathName() == path);
+    QCOMPARE(doc->GetDatabase()->PathName(), path);
+    QCOMPARE(Play(LineScript), std::string());
+    QTRY_COMPARE_WITH_TIMEOUT(ArtOfFile(copy), doc->sheet->MakeText(), Patience);
 
+    app_.fileQuestion = [this](bool) { return Path("saved.vrl"); };
+    QVERIFY(app_.SaveDocument(doc, false));
+    QVERIFY(!QFile::exists(copy) && app_.RecoveryCopyOf(doc).isEmpty());
+    // Changed again: the note names the file as it was saved.
+    QCOMPARE(Play("tool dot\ndrag 28 120 28 120"), std::string());
+    app_.UpdateRecoveryCopies();
+    const QString again = app_.RecoveryCopyOf(doc);
+    RecoveryNote note;
+    std::string error;
+    QVERIFY(RecoveryNote::Read(Native(again.chopped(4) + ".note"), note, error));
+    QVERIFY(note == Note(Path("saved.vrl"), "saved") && note.identity.Known());
+    QVERIFY(app_.MainFrame()->Dispatch(CommandId::EditUndo) && !doc->IsModified());
+    app_.UpdateRecoveryCopies();
+    QVERIFY(!QFile::exists(again));
+    QCOMPARE(Play(BoxScript), std::string());  // the cleanup closes it modified
+  }
+  // Each copy of a VIRLO no longer running is offered: opened as its document
+  // (titled and saved as the original, after the usual checks), kept for a
+  // later start, or discarded.
+  void offerOpensKeepsOrDiscards() {
+    const QString a = Path("a.vrl");
+    const QString c = Path("c.vrl");
+    QVERIFY(!WriteDocument(a, LineScript).empty() && !WriteDocument(c, LineScript).empty());
+    QVERIFY(LeaveOrphan("00000000000000b2-1", BoxScript, Note(a, "a")));
+    QVERIFY(LeaveOrphan("00000000000000b2-2", LineScript, Note({}, "Plenko9")));
+    QVERIFY(LeaveOrphan("00000000000000c3-1", BoxScript, Note(c, "c"), false));
+    AnswerOffers({{"a", Offer::Open}, {"Plenko9", Offer::Keep}, {"c", Offer::Discard}});
+    QCOMPARE(app_.OfferRecoveredDocuments(), 1);
+    QVERIFY(asked_.size() == 3 && asked_.filter(a).size() == 1);
+    CPlenkoDoc* recovered = Active();
+    QVERIFY(recovered->GetTitle() == "a" && recovered->GetPathName() == Native(a) && recovered->IsModified());
+    QCOMPARE(recovered->sheet->MakeText(), WriteDocument({}, BoxScript));
+    // Only the kept copy and its note are left, and no session stays locked.
+    QCOMPARE(FolderFiles("00000000000000*"), (QStringList{"00000000000000b2-2.note", "00000000000000b2-2.vrl"}));
+    AnswerOffers({{"Plenko9", Offer::Open}});
+    QVERIFY(app_.OfferRecoveredDocuments() == 1 && asked_.size() == 1);
+    CPlenkoDoc* untitled = Active();
+    QVERIFY(untitled->GetTitle() == "Plenko9" && untitled->IsUntitled() && untitled->IsModified());
+    QCOMPARE(FolderFiles("00000000000000*"), QStringList());
+
+    // The original changed after the VIRLO was killed: saving asks first.
+    QVERIFY(!WriteDocument(a, "tool dot\ndrag 28 120 28 120").empty());
+    QList<CPlenkoApp::ChangedFileAnswer> answers = {CPlenkoApp::ChangedFileAnswer::Keep,
+                                                    CPlenkoApp::ChangedFileAnswer::Overwrite};
+    app_.changedFileQuestion = [&answers](const QString&) { return answers.takeFirst(); };
+    app_.fileQuestion = [this](bool) { return Path("named.vrl"); };
+    QVERIFY(!app_.SaveDocument(recovered, false) && recovered->IsModified());
+    QVERIFY(app_.SaveDocument(recovered, false) && answers.isEmpty());
+    QCOMPARE(ArtOfFile(a), WriteDocument({}, BoxScript));
+    // An untitled one asks for a name.
+    QVERIFY(app_.SaveDocument(untitled, false) && untitled->GetPathName() == Native(Path("named.vrl")));
+
+    // A copy damaged on disk opens nothing and says why; it stays for a later look.
+    QVERIFY(LeaveOrphan("00000000000000d4-1", BoxScript, Note({}, "Plenko8")));
+    QFile damaged(InFolder(QStringLiteral("00000000000000d4-1.vrl")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate) && damaged.write("not a document") > 0);
+    damaged.close();
+    const std::size_t open = app_.Documents().size();
+    reports_.clear();
+    AnswerOffers({{"Plenko8", Offer::Open}});
+    QCOMPARE(app_.OfferRecoveredDocuments(), 0);
+    QCOMPARE(app_.Documents().size(), open);
+    QCOMPARE(reports_.size(), 1);
+    QVERIFY(reports_[0].contains(QStringLiteral("を復元できません")));
+    QVERIFY(FolderFiles("00000000000000d4*").contains(QStringLiteral("00000000000000d4-1.vrl")));
+    AnswerOffers({{"Plenko8", Offer::Discard}});
+    QCOMPARE(app_.OfferRecoveredDocuments(), 0);
+    QCOMPARE(FolderFiles("00000000000000d4*"), QStringList());
+  }
+  // While the VIRLO that wrote a copy runs, the copy is its own and never
+  // offered; once it is killed, the copy holds its last edit and is offered.
+  void killedProgramLeavesItsEditInItsCopy() {
+    QProcess child;
+    const QString copy = RunChild(child, {});
+    QVERIFY2(!copy.isEmpty() && child.state() == QProcess::Running, "no copy while the program ran");
+    AnswerOffers({{"Plenko1", Offer::Open}});
+    QVERIFY(app_.OfferRecoveredDocuments() == 0 && asked_.isEmpty());
+    child.kill();
+    QVERIFY(child.waitForFinished(Patience) && child.exitStatus() == QProcess::CrashExit);
+    QCOMPARE(ArtOfFile(copy), WriteDocument({}, BoxScript));
+    QVERIFY(app_.OfferRecoveredDocuments() == 1 && asked_.size() == 1);
+    QVERIFY(Active()->IsUntitled() && Active()->IsModified());
+    QCOMPARE(Active()->sheet->MakeText(), WriteDocument({}, BoxScript));
+  }
+  // A program that ends normally takes its copies and its lock with it.
+  void normalEndRemovesTheCopies() {
+    QProcess child;
+    const QString copy = RunChild(child, {QStringLiteral("end")});
+    QVERIFY(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0);
+    QCOMPARE(QFileInfo(copy).absolutePath(), folder_);
+    QCOMPARE(FolderFiles(QFileInfo(copy).fileName().section(QLatin1Char('-'), 0, 0) + "*"), QStringList());
+  }
   // A lock left by a killed VIRLO is taken over silently; Save As moves the
   // lock to the new name and closing lets it go. Where no lock can be made
   // (a folder the user may not write), the document still opens, unmarked.
   void locksFollowTheDocument() {
     const QString a = Path("a.vrl");
-    QVERIFY(test::LeaveLockOfEndedProcess(DocumentLock::LockPathFor(a)));
+    QVERIFY(LeaveLockOfEndedProcess(DocumentLock::LockPathFor(a)));
     QVERIFY(Holder(a) > 0 && Holder(a) != self_);
     CPlenkoDoc* doc = OpenAndEdit(a);
     QVERIFY(doc != nullptr && asked_.isEmpty());
@@ -213,7 +450,7 @@ class FileSafetyTest : public QObject {
     QVERIFY(asked_[0].contains(a));
     QCOMPARE(asked_[0].contains(QStringLiteral("削除")), outside == "removed");
     // Once saved, the file as written is the one compared: no question.
-    QCOMPARE(test::PlayScript(*app_.MainFrame(), dialogs_, DotScript), std::string());
+    QCOMPARE(Play(DotScript), std::string());
     QCOMPARE(app_.SaveDocument(doc, false), answer != Changed::Keep);
     QCOMPARE(asked_.size(), qsizetype{answer == Changed::Keep ? 2 : 1});
   }
@@ -242,7 +479,8 @@ int main(int argc, char** argv) {
   if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
     std::fputs("file_safety_tests: cannot become an ordinary user; the cases about rights are skipped\n", stderr);
   }
-  // Home, data and settings of this run alone, whatever the environment names.
+  // Home, data and settings of this run alone, whatever the environment
+  // names; the programs the test runs inherit them.
   QTemporaryDir home;
   if (!home.isValid()) return 1;
   for (const auto& [variable, folder] : {std::pair{"HOME", ""}, std::pair{"XDG_DATA_HOME", "/data"},
@@ -251,7 +489,7 @@ int main(int argc, char** argv) {
   }
   StartStore();
   CPlenkoApp app(argc, argv);
-  FileSafetyTest test(app);
+  FileSafetyTest test(app, home.path() + QStringLiteral("/data"));
   return QTest::qExec(&test, argc, argv);
 }
 
