@@ -1,43 +1,27 @@
 // The desktop program driven through its real windows: mouse events on the
-// view, keys on the main window, menus, toolbars, the save prompt and files.
-#include <QAbstractButton>
+// view, keys on the main window, menus, toolbars, the save prompt and files;
+// the character art shown in place of the shapes, and the exported pictures.
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDir>
 #include <QImage>
 #include <QMdiArea>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QWheelEvent>
 #include <QXmlStreamReader>
 
 #include "app/CChildFrame.h"
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
 #include "app/DesktopFixture.h"
-#include "app/GuiScript.h"
 #include "control/CommandIds.h"
-#include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
 #include "model/String.h"
 #include "objects/DrawObj.h"
-#include "objects/PersistentTypes.h"
 #include "platform/Font.h"
-#include "platform/QueuedDialogRunner.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
-#include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"
 #include "view/Translations.h"
 
@@ -45,9 +29,8 @@ using namespace virlo;
 
 namespace {
 
-// Places in the menu bar while a document window is active; the bar itself;
-// Help while no document is open.
-enum MenuIndex { MenuBar = -1, FileMenu = 0, EditMenu = 1, ViewMenu = 2, WindowMenu = 3, HelpMenu = 4, LoneHelp = 2 };
+// Places in the menu bar while a document window is active.
+enum MenuIndex { FileMenu = 0, WindowMenu = 3 };
 // The Window menu's own commands, before its list of windows.
 constexpr int WindowCommands = 4;
 using Answers = QList<QMessageBox::StandardButton>;
@@ -125,11 +108,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   QString Tools() { return Marks(ToolIds, "SPLFT", true); }
   QString Edits() { return Marks(EditIds, "CXDFBVUR"); }
-  // The menu bar's titles, or the captions of one menu.
-  QList<QAction*> MenuActions(int index) const {
-    const QList<QAction*> bar = Frame()->menuBar()->actions();
-    return index == MenuBar ? bar : bar.value(index)->menu()->actions();
-  }
+  // The items of one menu, and their captions.
+  QList<QAction*> MenuActions(int index) const { return Frame()->menuBar()->actions().value(index)->menu()->actions(); }
   QStringList Menu(int index) {
     Settle();
     QStringList texts;

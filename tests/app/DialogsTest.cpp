@@ -3,32 +3,20 @@
 // and a text box's text typed on the sheet, in the editor that the text box
 // tool's click and the select tool's double click open in place.
 #include <QClipboard>
-#include <QDir>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
-#include <functional>
 
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
-#include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
 #include "objects/Dot.h"
 #include "objects/MarkerTable.h"
-#include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 #include "view/QtDeviceContext.h"

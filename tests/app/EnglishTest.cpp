@@ -1,35 +1,20 @@
 // The desktop program on a desktop that is not Japanese: menus, prompts,
 // tooltips, the status bar, the about box, message boxes and dialogs in
 // English, Qt's own buttons too.
-#include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <algorithm>
-#include <functional>
 
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
 #include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
-#include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
 #include "objects/Dot.h"
 #include "objects/DotSelDialog.h"
 #include "objects/MarkerTable.h"
-#include "objects/PersistentTypes.h"
 #include "store/Store.h"
-#include "view/CPlenkoView.h"
 #include "view/QtDialogRunner.h"
 #include "view/Translations.h"
 

@@ -12,31 +12,20 @@
 #include <utime.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QLockFile>
-#include <QMessageBox>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
 #include "app/DesktopFixture.h"
-#include "app/GuiScript.h"
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
 #include "control/CommandIds.h"
-#include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/RecoveryNote.h"
-#include "model/Sheet.h"
-#include "objects/PersistentTypes.h"
-#include "platform/QueuedDialogRunner.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 

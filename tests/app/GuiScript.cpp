@@ -43,6 +43,8 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
     if (view == nullptr) return "line " + std::to_string(c.line) + ": no view";
     QWidget* target = view->viewport();
     const Qt::KeyboardModifiers mods = Modifiers(c.modifiers);
+    const bool right = c.kind == Kind::RightPress || c.kind == Kind::RightRelease;
+    const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
     switch (c.kind) {
       case Kind::Tool:
       case Kind::Edit:
@@ -55,19 +57,15 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
         frame.Dispatch(CommandId::EditRedo);
         break;
       case Kind::Press:
-        QTest::mousePress(target, Qt::LeftButton, mods, Client(view, c.x0, c.y0));
+      case Kind::RightPress:
+        QTest::mousePress(target, button, mods, Client(view, c.x0, c.y0));
         break;
       case Kind::Move:
         Move(target, Client(view, c.x0, c.y0), Qt::LeftButton, mods);
         break;
       case Kind::Release:
-        QTest::mouseRelease(target, Qt::LeftButton, mods, Client(view, c.x0, c.y0));
-        break;
-      case Kind::RightPress:
-        QTest::mousePress(target, Qt::RightButton, mods, Client(view, c.x0, c.y0));
-        break;
       case Kind::RightRelease:
-        QTest::mouseRelease(target, Qt::RightButton, mods, Client(view, c.x0, c.y0));
+        QTest::mouseRelease(target, button, mods, Client(view, c.x0, c.y0));
         break;
       case Kind::Drag:
         QTest::mousePress(target, Qt::LeftButton, mods, Client(view, c.x0, c.y0));
