@@ -126,7 +126,7 @@ TEST_F(SvgExportTest, WhatIsPickedShowsUntilTheSelectionIsCleared) {
 }
 
 TEST(XmlDocumentTest, RefusesWhatIsNotWellFormed) {
-  // The checks above rely on this reader finding faults.
+  // The checks above rely on this reader finding faults, beyond what tinyxml2 finds.
   for (const char* bad : {"<a>&</a>", "<a b=\"<\"/>", "<a><b></a></b>", "<a>\x01</a>", "<a/><b/>", "<a b='1' b='2'/>",
                           "<a>&nbsp;</a>", "<a>\xC3</a>", "<a>", "text"}) {
     std::string error;
@@ -138,7 +138,7 @@ TEST(XmlDocumentTest, RefusesWhatIsNotWellFormed) {
       XmlDocument::Parse("<?xml version=\"1.0\"?>\n<a x='&lt;'><!-- c --><b>&amp;&#x41;</b></a>\n", error);
   ASSERT_TRUE(good.has_value()) << error;
   EXPECT_EQ(good->Attribute("x"), "<");
-  EXPECT_EQ(good->FindAll("b").at(0)->text, "&?");
+  EXPECT_EQ(good->FindAll("b").at(0)->text, "&A");
 }
 
 }  // namespace
