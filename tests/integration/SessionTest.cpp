@@ -1,8 +1,10 @@
 // Whole sessions through the script runner, checked after every command: the
 // document check passes and nothing is left in a Selection. Every golden
-// session is played so, then saved, opened and saved again. Seeded random
-// sessions also save every 25 steps, and at the end undo goes back through
-// states seen before, in order, and redo retraces them.
+// session and example is played so, then saved, opened and saved again. Seeded
+// random sessions also save every 25 steps, and at the end undo goes back
+// through states seen before, in order, and redo retraces them. Wherever a
+// session saves so, its art is imported again and must come back the same;
+// a golden session's or example's also with the boxes and links it shows.
 // The proof sessions play the same way beside the undo history as it was
 // before it kept only what changed: full copies of the whole database at
 // every marker, kept, dropped, compared and restored by the old rules. After
@@ -25,6 +27,7 @@
 #include "cli/ScriptRunner.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
+#include "import/ImportRoundTrip.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
@@ -206,6 +209,7 @@ class Session {
   // A whole script as it is, then saved, opened and saved again.
   std::string Replay(const std::string& source) {
     if (!runner_.Start()) return "cannot start";
+    wholeScript_ = true;
     std::string fault = Play(source);
     if (fault.empty()) fault = Checkpoint(true);
     return fault.empty() ? Checkpoint(false) : fault;
@@ -337,6 +341,8 @@ class Session {
     if (!opened.OnOpenDocument(file_)) return "the saved file does not open: " + opened.LastError();
     if (opened.sheet->MakeText() != Doc().sheet->MakeText()) return "the file opens to other art";
     if (opened.sheet->current != nullptr || !opened.sheet->selected.Empty()) return "an opened document has a pick";
+    fault = test::ImportRoundTripFault(*Doc().sheet, wholeScript_);
+    if (!fault.empty()) return fault;
     if (!reopen) return "";
     fault = Play("open \"" + file_ + "\"");
     if (!fault.empty()) return fault;
@@ -448,7 +454,8 @@ class Session {
   std::vector<std::size_t> seen_;  // hashes before every command, in order
   std::vector<Point> targets_;     // places on the objects
   OldHistory old_;
-  std::string saved_;  // the content of the file as last saved or opened
+  std::string saved_;         // the content of the file as last saved or opened
+  bool wholeScript_ = false;  // a drawn script, not random gestures
 };
 
 int FromEnvironment(const char* name) {
@@ -517,32 +524,42 @@ TEST(UndoProofTest, EveryKeptStateIsTheOldFullCopyWithPagesCompared) {
   PlayBesideOldHistory(store::Arena::Watch::Compare);
 }
 
-// The golden sessions that end normally (a .status file marks one that fails).
-std::vector<std::string> GoldenSessions() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(VIRLO_GOLDEN_DIR)) {
-    std::filesystem::path status = entry.path();
-    if (entry.path().extension() == ".script" && !std::filesystem::exists(status.replace_extension(".status"))) {
-      names.push_back(entry.path().stem().string());
+// The golden sessions and examples that end normally (a .status file marks
+// one that fails).
+std::vector<std::filesystem::path> Scripts() {
+  std::vector<std::filesystem::path> scripts;
+  for (const char* folder : {VIRLO_GOLDEN_DIR, VIRLO_EXAMPLES_DIR}) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      std::filesystem::path status = entry.path();
+      if (entry.path().extension() == ".script" && !std::filesystem::exists(status.replace_extension(".status"))) {
+        scripts.push_back(entry.path());
+      }
     }
   }
-  return names;
+  return scripts;
 }
 
-class RoundTripTest : public ::testing::TestWithParam<std::string> {};
+class RoundTripTest : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(RoundTripTest, TheSessionHoldsTogetherAndItsFileOpensToTheSameDocumentAndSavesAgainUnchanged) {
   RegisterPersistentTypes();
   store::SetMaximumUndoOperations(32);
-  std::ifstream in(std::filesystem::path(VIRLO_GOLDEN_DIR) / (GetParam() + ".script"), std::ios::binary);
+  std::ifstream in(GetParam(), std::ios::binary);
   const test::TempFolder folder(true);
+  // The examples' saves and text prints land in the folder, not in the tree.
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Folder());
   ClearClipboard();  // as in a new process
   Session session(0, folder);
   EXPECT_EQ(session.Replay({std::istreambuf_iterator<char>(in), {}}), "");
+  std::filesystem::current_path(previous);
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, RoundTripTest, ::testing::ValuesIn(GoldenSessions()),
-                         [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+// Named by folder and script: golden_NAME, examples_NAME.
+INSTANTIATE_TEST_SUITE_P(Sessions, RoundTripTest, ::testing::ValuesIn(Scripts()),
+                         [](const ::testing::TestParamInfo<std::filesystem::path>& p) {
+                           return p.param.parent_path().filename().string() + "_" + p.param.stem().string();
+                         });
 
 }  // namespace
 }  // namespace virlo
