@@ -146,46 +146,5 @@ TEST_F(ImportTest, AnImportedBoxMovesWithWhatIsJoinedToItAsADrawnOneDoes) {
   fs::remove(file);
 }
 
-TEST_F(ImportTest, CornersAndTeesJoinAndRestWhileCrossingsStayTwoLines) {
-  const std::string art =
-      "   |\n"
-      "+--+--+   |\n"
-      "|     | --+--\n"
-      "+--+ -|-  |\n"
-      "   |  |\n";
-  ASSERT_TRUE(Import(art)) << error;
-  EXPECT_EQ(Trimmed(*doc.sheet), art);
-  std::int32_t crossings = 0;
-  List<DrawObj*>::Cursor cursor(doc.sheet->objects);
-  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    const auto* line = dynamic_cast<const Line*>(obj);
-    if (line == nullptr) continue;
-    crossings +=
-        line->start.marker == MarkerTable::HorizontalLine && line->end.marker == MarkerTable::HorizontalLine ? 1 : 0;
-  }
-  // Four corners join two ends each (the right side runs on, so no box);
-  // the T on top rests one end and the "+" in the open two; two lines cross
-  // others without a "+".
-  const test::Structure s = test::Structure::Of(*doc.sheet);
-  EXPECT_EQ(s.joinedEnds, 8);
-  EXPECT_EQ(s.restingEnds, 3);
-  EXPECT_EQ(crossings, 2);
-}
-
-TEST_F(ImportTest, WhereStructureCannotGiveTheArtBackTheArtWins) {
-  // Two crossings that would need each line in front of the other.
-  const std::string art =
-      "  |    |\n"
-      "--|----+--\n"
-      "  |    |\n"
-      "--+----|--\n"
-      "  |    |\n";
-  ArtGrid grid;
-  ArtImporter::Report report;
-  ASSERT_TRUE(grid.Read(art, {}, error));
-  ASSERT_TRUE(ArtImporter::Import(grid, *doc.sheet, report, error)) << error;
-  EXPECT_EQ(Trimmed(*doc.sheet), art);
-}
-
 }  // namespace
 }  // namespace virlo

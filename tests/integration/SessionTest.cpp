@@ -45,51 +45,18 @@ namespace {
 using Type = store::TypeDescription;
 using test::DocumentState;
 
-// A hash cheap enough for every command: allocations, fields, and references
-// by address, since undo works in place. The sheet's text file name is left
-// out: it follows the file, not the undo history. On the way it notes every
-// point of the drawing, and whether anything is left in a Selection or keeps
-// a list cursor: no operation may leave either behind.
-struct Fingerprint : store::FieldVisitor {
-  explicit Fingerprint(const CPlenkoDoc& doc) {
-    for (const auto& [begin, allocation] : doc.GetDatabase()->Allocations()) {
-      if (reinterpret_cast<const char*>(begin) == doc.sheet->textFileName.Text()) continue;
-      Mix(begin);
-      Mix(reinterpret_cast<std::uintptr_t>(allocation.type));
-      Mix(allocation.count);
-      if (allocation.type == &Type::Char()) {
-        Mix(std::hash<std::string_view>()({reinterpret_cast<char*>(begin), allocation.count}));
-      } else {
-        allocation.type->DescribeFields(reinterpret_cast<void*>(begin), *this);
-      }
-    }
-  }
-  void Int32(const char* name, std::int32_t& value) override {
-    Mix(static_cast<std::uint32_t>(value));
-    if (std::string_view(name) == "x") x = value;
-    if (std::string_view(name) == "y") points.push_back({x, value});
-  }
-  void UInt32(const char*, std::uint32_t& value) override { Mix(value); }
-  void Reference(const char*, void*& to, const Type*) override { Mix(reinterpret_cast<std::uintptr_t>(to)); }
-  void TransientReference(const char*, void*& to) override { leftOver = leftOver || to != nullptr; }
-  void Embedded(const char* name, void* member, const Type& type) override {
-    if (std::string_view(name) != "textFileName") type.DescribeFields(member, *this);
-  }
-  void Mix(std::uint64_t value) { hash = ((hash ^ value) * 0x100000001b3u) ^ (hash >> 31); }
-
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  std::vector<Point> points;  // of every dot and line end
-  bool leftOver = false;
-  std::int32_t x = 0;
-};
-
 // The whole database as the old undo markers copied it: every allocation
-// with every stored field, through the field descriptions, and the roots.
-// `content` leaves out the text print's name, which follows the file: an
-// undo or redo puts it back as it was before the step.
+// with every stored field, through the field descriptions, and the roots;
+// references by address, since undo works in place. `content` leaves out the
+// text print's name, which follows the file: an undo or redo puts it back as
+// it was before the step. On the way it notes every point of the drawing, and
+// whether anything is left in a Selection or keeps a list cursor: no
+// operation may leave either behind.
 struct FullCopy {
   std::string all;
   std::string content;
+  std::vector<Point> points;  // of every dot and line end
+  bool leftOver = false;
 
   explicit FullCopy(const CPlenkoDoc& doc) {
     const void* name = doc.sheet->textFileName.Text();
@@ -107,6 +74,8 @@ struct FullCopy {
       }
       all += writer.out;
       if (reinterpret_cast<const void*>(begin) != name) content += writer.withoutName;
+      points.insert(points.end(), writer.points.begin(), writer.points.end());
+      leftOver = leftOver || writer.leftOver;
     }
     for (const auto& root : doc.GetDatabase()->Roots()) {
       const std::string entry = root->Name() + "=" + std::to_string(reinterpret_cast<std::uintptr_t>(root->GetValue()));
@@ -118,10 +87,14 @@ struct FullCopy {
 
  private:
   struct Writer : store::FieldVisitor {
-    void Int32(const char*, std::int32_t& value) override { Put(static_cast<std::uint32_t>(value)); }
+    void Int32(const char* name, std::int32_t& value) override {
+      Put(static_cast<std::uint32_t>(value));
+      if (std::string_view(name) == "x") x = value;
+      if (std::string_view(name) == "y") points.push_back({x, value});
+    }
     void UInt32(const char*, std::uint32_t& value) override { Put(value); }
     void Reference(const char*, void*& to, const Type*) override { Put(reinterpret_cast<std::uintptr_t>(to)); }
-    void TransientReference(const char*, void*&) override {}
+    void TransientReference(const char*, void*& to) override { leftOver = leftOver || to != nullptr; }
     void Embedded(const char* name, void* member, const Type& type) override {
       const bool isName = std::string_view(name) == "textFileName";
       naming += isName ? 1 : 0;
@@ -136,6 +109,9 @@ struct FullCopy {
     std::string out;
     std::string withoutName;
     int naming = 0;
+    std::vector<Point> points;
+    bool leftOver = false;
+    std::int32_t x = 0;
   };
 };
 
@@ -224,7 +200,7 @@ class Session {
  private:
   int Pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
   CPlenkoDoc& Doc() { return runner_.Document(); }
-  std::size_t Hash() { return Fingerprint(Doc()).hash; }
+  std::size_t Hash() { return std::hash<std::string>()(FullCopy(Doc()).content); }
 
   // One command at a time, each followed by the checks.
   std::string Play(const std::string& lines) {
@@ -249,7 +225,7 @@ class Session {
   std::string Check() {
     std::string error;
     if (DocumentCheck::Run(*Doc().GetDatabase(), error) == nullptr) return "the document check fails: " + error;
-    return Fingerprint(Doc()).leftOver ? "an object is still in a Selection, or a list keeps a cursor" : "";
+    return FullCopy(Doc()).leftOver ? "an object is still in a Selection, or a list keeps a cursor" : "";
   }
 
   OldHistory::State Now() { return {FullCopy(Doc()), DocumentContent::Of(*Doc().sheet)}; }
@@ -422,7 +398,7 @@ class Session {
   std::string Step() {
     static const char* const tools[] = {"select", "dot", "line", "box", "strbox"};
     static const char* const edits[] = {"copy", "cut", "paste", "delete", "front", "back"};
-    targets_ = Fingerprint(Doc()).points;
+    targets_ = FullCopy(Doc()).points;
     // Big diagrams make slow sessions: a rubber band takes some away.
     if (targets_.size() > 50) return "tool select\ndrag" + At() + At() + "\n" + (Pick(2) == 0 ? "delete" : "cut");
     const std::string maybeAnswer = Pick(2) == 0 ? Answer() + "\n" : "";

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <tinyxml2.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,11 +38,32 @@ class XmlDocument {
       }
       return found;
     }
+    // Every element below with the name, each as "key=value" for the keys,
+    // joined by blanks; the key "#text" gives its character data.
+    std::vector<std::string> Described(std::string_view which, std::initializer_list<std::string> keys) const {
+      std::vector<std::string> described;
+      for (const Element* e : FindAll(which)) {
+        std::string line;
+        for (const std::string& key : keys) {
+          line += (line.empty() ? "" : " ") + key + "=" + (key == "#text" ? e->text : e->Attribute(key));
+        }
+        described.push_back(line);
+      }
+      return described;
+    }
     std::string Attribute(const std::string& key) const {
       const auto it = attributes.find(key);
       return it == attributes.end() ? std::string() : it->second;
     }
   };
+
+  // The root element of what must be well-formed; a failure and no element if it is not.
+  static Element Checked(std::string_view xml) {
+    std::string error;
+    std::optional<Element> root = Parse(xml, error);
+    EXPECT_TRUE(root.has_value()) << error << "\n" << xml;
+    return root.has_value() ? std::move(*root) : Element{};
+  }
 
   // The root element, or nothing with the first fault.
   static std::optional<Element> Parse(std::string_view xml, std::string& error) {
