@@ -8,6 +8,8 @@ packages=(
   g++
   make
   libgtest-dev
+  # reading the exported SVG in the tests
+  libtinyxml2-dev
   libbenchmark-dev
   libsqlite3-dev
   qt6-base-dev

@@ -102,13 +102,9 @@ TEST(ArtExportTest, CropWithBoxDrawingLines) {
   canvas.AddArms(2, 1, Canvas::ArmRight);
   canvas.PutLine(3, 1, '-');
   canvas.Write(5, 2, "a");
-  EXPECT_EQ(ArtExport::Format(canvas,
-                              [] {
-                                ArtOptions options = Unicode();
-                                options.crop = true;
-                                return options;
-                              }()),
-            "──\n   a\n");
+  ArtOptions options = Unicode();
+  options.crop = true;
+  EXPECT_EQ(ArtExport::Format(canvas, options), "──\n   a\n");
 }
 
 class ArtExportSheetTest : public test::SheetFixture {};

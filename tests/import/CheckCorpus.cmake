@@ -42,8 +42,9 @@ if(NOT status EQUAL 0)
 endif()
 
 # Counted as the art shows structure: line ends are those of free lines;
-# a box's own sides are inside the box's record.
-foreach(kind boxes framed_texts lines joined_ends resting_ends dots texts)
+# a box's own sides are inside the box's record; a dot rests on the line
+# that is its parent.
+foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts)
   set(${kind} 0)
 endforeach()
 string(JSON count LENGTH "${dump}" objects)
@@ -74,11 +75,15 @@ foreach(i RANGE ${last})
     endforeach()
   elseif(type STREQUAL "Dot")
     math(EXPR dots "${dots} + 1")
+    string(JSON host TYPE "${object}" fields parent)
+    if(NOT host STREQUAL "NULL")
+      math(EXPR resting_dots "${resting_dots} + 1")
+    endif()
   endif()
 endforeach()
 
 set(found "")
-foreach(kind boxes framed_texts lines joined_ends resting_ends dots texts)
+foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts)
   string(REPLACE "_" " " label "${kind}")
   string(APPEND found "${label}: ${${kind}}\n")
 endforeach()

@@ -1,8 +1,10 @@
 // Whole sessions through the script runner, checked after every command: the
 // document check passes and nothing is left in a Selection. Every golden
-// session is played so, then saved, opened and saved again. Seeded random
-// sessions also save every 25 steps, and at the end undo goes back through
-// states seen before, in order, and redo retraces them.
+// session and example is played so, then saved, opened and saved again. Seeded
+// random sessions also save every 25 steps, and at the end undo goes back
+// through states seen before, in order, and redo retraces them. Wherever a
+// session saves so, its art is imported again and must come back the same;
+// a golden session's or example's also with the boxes and links it shows.
 // The proof sessions play the same way beside the undo history as it was
 // before it kept only what changed: full copies of the whole database at
 // every marker, kept, dropped, compared and restored by the old rules. After
@@ -25,6 +27,7 @@
 #include "cli/ScriptRunner.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
+#include "import/ImportRoundTrip.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
@@ -42,51 +45,18 @@ namespace {
 using Type = store::TypeDescription;
 using test::DocumentState;
 
-// A hash cheap enough for every command: allocations, fields, and references
-// by address, since undo works in place. The sheet's text file name is left
-// out: it follows the file, not the undo history. On the way it notes every
-// point of the drawing, and whether anything is left in a Selection or keeps
-// a list cursor: no operation may leave either behind.
-struct Fingerprint : store::FieldVisitor {
-  explicit Fingerprint(const CPlenkoDoc& doc) {
-    for (const auto& [begin, allocation] : doc.GetDatabase()->Allocations()) {
-      if (reinterpret_cast<const char*>(begin) == doc.sheet->textFileName.Text()) continue;
-      Mix(begin);
-      Mix(reinterpret_cast<std::uintptr_t>(allocation.type));
-      Mix(allocation.count);
-      if (allocation.type == &Type::Char()) {
-        Mix(std::hash<std::string_view>()({reinterpret_cast<char*>(begin), allocation.count}));
-      } else {
-        allocation.type->DescribeFields(reinterpret_cast<void*>(begin), *this);
-      }
-    }
-  }
-  void Int32(const char* name, std::int32_t& value) override {
-    Mix(static_cast<std::uint32_t>(value));
-    if (std::string_view(name) == "x") x = value;
-    if (std::string_view(name) == "y") points.push_back({x, value});
-  }
-  void UInt32(const char*, std::uint32_t& value) override { Mix(value); }
-  void Reference(const char*, void*& to, const Type*) override { Mix(reinterpret_cast<std::uintptr_t>(to)); }
-  void TransientReference(const char*, void*& to) override { leftOver = leftOver || to != nullptr; }
-  void Embedded(const char* name, void* member, const Type& type) override {
-    if (std::string_view(name) != "textFileName") type.DescribeFields(member, *this);
-  }
-  void Mix(std::uint64_t value) { hash = ((hash ^ value) * 0x100000001b3u) ^ (hash >> 31); }
-
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  std::vector<Point> points;  // of every dot and line end
-  bool leftOver = false;
-  std::int32_t x = 0;
-};
-
 // The whole database as the old undo markers copied it: every allocation
-// with every stored field, through the field descriptions, and the roots.
-// `content` leaves out the text print's name, which follows the file: an
-// undo or redo puts it back as it was before the step.
+// with every stored field, through the field descriptions, and the roots;
+// references by address, since undo works in place. `content` leaves out the
+// text print's name, which follows the file: an undo or redo puts it back as
+// it was before the step. On the way it notes every point of the drawing, and
+// whether anything is left in a Selection or keeps a list cursor: no
+// operation may leave either behind.
 struct FullCopy {
   std::string all;
   std::string content;
+  std::vector<Point> points;  // of every dot and line end
+  bool leftOver = false;
 
   explicit FullCopy(const CPlenkoDoc& doc) {
     const void* name = doc.sheet->textFileName.Text();
@@ -104,6 +74,8 @@ struct FullCopy {
       }
       all += writer.out;
       if (reinterpret_cast<const void*>(begin) != name) content += writer.withoutName;
+      points.insert(points.end(), writer.points.begin(), writer.points.end());
+      leftOver = leftOver || writer.leftOver;
     }
     for (const auto& root : doc.GetDatabase()->Roots()) {
       const std::string entry = root->Name() + "=" + std::to_string(reinterpret_cast<std::uintptr_t>(root->GetValue()));
@@ -115,10 +87,14 @@ struct FullCopy {
 
  private:
   struct Writer : store::FieldVisitor {
-    void Int32(const char*, std::int32_t& value) override { Put(static_cast<std::uint32_t>(value)); }
+    void Int32(const char* name, std::int32_t& value) override {
+      Put(static_cast<std::uint32_t>(value));
+      if (std::string_view(name) == "x") x = value;
+      if (std::string_view(name) == "y") points.push_back({x, value});
+    }
     void UInt32(const char*, std::uint32_t& value) override { Put(value); }
     void Reference(const char*, void*& to, const Type*) override { Put(reinterpret_cast<std::uintptr_t>(to)); }
-    void TransientReference(const char*, void*&) override {}
+    void TransientReference(const char*, void*& to) override { leftOver = leftOver || to != nullptr; }
     void Embedded(const char* name, void* member, const Type& type) override {
       const bool isName = std::string_view(name) == "textFileName";
       naming += isName ? 1 : 0;
@@ -133,6 +109,9 @@ struct FullCopy {
     std::string out;
     std::string withoutName;
     int naming = 0;
+    std::vector<Point> points;
+    bool leftOver = false;
+    std::int32_t x = 0;
   };
 };
 
@@ -206,6 +185,7 @@ class Session {
   // A whole script as it is, then saved, opened and saved again.
   std::string Replay(const std::string& source) {
     if (!runner_.Start()) return "cannot start";
+    wholeScript_ = true;
     std::string fault = Play(source);
     if (fault.empty()) fault = Checkpoint(true);
     return fault.empty() ? Checkpoint(false) : fault;
@@ -220,7 +200,7 @@ class Session {
  private:
   int Pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
   CPlenkoDoc& Doc() { return runner_.Document(); }
-  std::size_t Hash() { return Fingerprint(Doc()).hash; }
+  std::size_t Hash() { return std::hash<std::string>()(FullCopy(Doc()).content); }
 
   // One command at a time, each followed by the checks.
   std::string Play(const std::string& lines) {
@@ -245,7 +225,7 @@ class Session {
   std::string Check() {
     std::string error;
     if (DocumentCheck::Run(*Doc().GetDatabase(), error) == nullptr) return "the document check fails: " + error;
-    return Fingerprint(Doc()).leftOver ? "an object is still in a Selection, or a list keeps a cursor" : "";
+    return FullCopy(Doc()).leftOver ? "an object is still in a Selection, or a list keeps a cursor" : "";
   }
 
   OldHistory::State Now() { return {FullCopy(Doc()), DocumentContent::Of(*Doc().sheet)}; }
@@ -337,6 +317,8 @@ class Session {
     if (!opened.OnOpenDocument(file_)) return "the saved file does not open: " + opened.LastError();
     if (opened.sheet->MakeText() != Doc().sheet->MakeText()) return "the file opens to other art";
     if (opened.sheet->current != nullptr || !opened.sheet->selected.Empty()) return "an opened document has a pick";
+    fault = test::ImportRoundTripFault(*Doc().sheet, wholeScript_);
+    if (!fault.empty()) return fault;
     if (!reopen) return "";
     fault = Play("open \"" + file_ + "\"");
     if (!fault.empty()) return fault;
@@ -416,7 +398,7 @@ class Session {
   std::string Step() {
     static const char* const tools[] = {"select", "dot", "line", "box", "strbox"};
     static const char* const edits[] = {"copy", "cut", "paste", "delete", "front", "back"};
-    targets_ = Fingerprint(Doc()).points;
+    targets_ = FullCopy(Doc()).points;
     // Big diagrams make slow sessions: a rubber band takes some away.
     if (targets_.size() > 50) return "tool select\ndrag" + At() + At() + "\n" + (Pick(2) == 0 ? "delete" : "cut");
     const std::string maybeAnswer = Pick(2) == 0 ? Answer() + "\n" : "";
@@ -448,7 +430,8 @@ class Session {
   std::vector<std::size_t> seen_;  // hashes before every command, in order
   std::vector<Point> targets_;     // places on the objects
   OldHistory old_;
-  std::string saved_;  // the content of the file as last saved or opened
+  std::string saved_;         // the content of the file as last saved or opened
+  bool wholeScript_ = false;  // a drawn script, not random gestures
 };
 
 int FromEnvironment(const char* name) {
@@ -517,32 +500,42 @@ TEST(UndoProofTest, EveryKeptStateIsTheOldFullCopyWithPagesCompared) {
   PlayBesideOldHistory(store::Arena::Watch::Compare);
 }
 
-// The golden sessions that end normally (a .status file marks one that fails).
-std::vector<std::string> GoldenSessions() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(VIRLO_GOLDEN_DIR)) {
-    std::filesystem::path status = entry.path();
-    if (entry.path().extension() == ".script" && !std::filesystem::exists(status.replace_extension(".status"))) {
-      names.push_back(entry.path().stem().string());
+// The golden sessions and examples that end normally (a .status file marks
+// one that fails).
+std::vector<std::filesystem::path> Scripts() {
+  std::vector<std::filesystem::path> scripts;
+  for (const char* folder : {VIRLO_GOLDEN_DIR, VIRLO_EXAMPLES_DIR}) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      std::filesystem::path status = entry.path();
+      if (entry.path().extension() == ".script" && !std::filesystem::exists(status.replace_extension(".status"))) {
+        scripts.push_back(entry.path());
+      }
     }
   }
-  return names;
+  return scripts;
 }
 
-class RoundTripTest : public ::testing::TestWithParam<std::string> {};
+class RoundTripTest : public ::testing::TestWithParam<std::filesystem::path> {};
 
 TEST_P(RoundTripTest, TheSessionHoldsTogetherAndItsFileOpensToTheSameDocumentAndSavesAgainUnchanged) {
   RegisterPersistentTypes();
   store::SetMaximumUndoOperations(32);
-  std::ifstream in(std::filesystem::path(VIRLO_GOLDEN_DIR) / (GetParam() + ".script"), std::ios::binary);
+  std::ifstream in(GetParam(), std::ios::binary);
   const test::TempFolder folder(true);
+  // The examples' saves and text prints land in the folder, not in the tree.
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Folder());
   ClearClipboard();  // as in a new process
   Session session(0, folder);
   EXPECT_EQ(session.Replay({std::istreambuf_iterator<char>(in), {}}), "");
+  std::filesystem::current_path(previous);
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, RoundTripTest, ::testing::ValuesIn(GoldenSessions()),
-                         [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+// Named by folder and script: golden_NAME, examples_NAME.
+INSTANTIATE_TEST_SUITE_P(Sessions, RoundTripTest, ::testing::ValuesIn(Scripts()),
+                         [](const ::testing::TestParamInfo<std::filesystem::path>& p) {
+                           return p.param.parent_path().filename().string() + "_" + p.param.stem().string();
+                         });
 
 }  // namespace
 }  // namespace virlo
