@@ -1,5 +1,6 @@
 // What a document refuses to read or write (roots it does not know, text a
-// terminal would act on, a text print in place of the document itself), and
+// terminal would act on, typed in the dialog; the damaged-document corpus
+// holds such a file), a text print in place of the document itself, and
 // the document and its file on disk: whether another program changed the file
 // since it was opened or saved, a recovery copy that changes nothing of the
 // document and opens as it, the note that says whose copy it is, and saves
@@ -74,8 +75,11 @@ TEST_F(DocumentFilesTest, TheTextPrintNeverTakesTheDocumentsPlace) {
   ASSERT_TRUE(doc.OnSaveDocument(folder.Path("notes.txt"))) << doc.LastError();
   EXPECT_EQ(doc.sheet->textFileName.View(), folder.Path("notes.txt.txt"));
 
+  // Nor under another name of the same file.
+  fs::create_hard_link(folder.Path("notes.txt"), folder.Path("other-name.txt"));
   QueuedDialogRunner dialogs;
-  for (const std::string& name : {folder.Path("notes.txt"), folder.Path("./notes.txt")}) {
+  for (const std::string& name :
+       {folder.Path("notes.txt"), folder.Path("./notes.txt"), folder.Path("other-name.txt")}) {
     dialogs.Confirm([name](Dialog& dialog) { dialog.Control(PrintDialog::FileNameEdit).text = name; },
                     PrintDialog::TemplateId);
     const std::size_t refused = dialogs.Refusals().size();
