@@ -1,59 +1,63 @@
-// What a document refuses to read or write: roots it does not know, text a
-// terminal would act on, and a text print in place of the document itself.
+// What a document refuses to read or write (roots it does not know, text a
+// terminal would act on, typed in the dialog; the damaged-document corpus
+// holds such a file), a text print in place of the document itself, and
+// the document and its file on disk: whether another program changed the file
+// since it was opened or saved, a recovery copy that changes nothing of the
+// document and opens as it, the note that says whose copy it is, and saves
+// that leave lock files alone.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 
-#include "control/CommandIds.h"
 #include "control/PrintDialog.h"
-#include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
+#include "document/RecoveryNote.h"
 #include "model/Sheet.h"
+#include "objects/Box.h"
 #include "objects/CTextDialog.h"
-#include "objects/Dot.h"
-#include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
-#include "store/Database.h"
 #include "store/DocumentFile.h"
-#include "store/Store.h"
-#include "support/RecordingWindow.h"
+#include "support/ViewFixture.h"
 
 namespace virlo {
 namespace {
 
 namespace fs = std::filesystem;
+using Change = FileIdentity::Change;
 
-class DocumentFilesTest : public ::testing::Test {
+class DocumentFilesTest : public test::ViewFixture {
  protected:
-  void SetUp() override {
-    RegisterPersistentTypes();
-    std::string pattern = (fs::temp_directory_path() / "virlo-files-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-    ASSERT_TRUE(doc.OnNewDocument());
+  void Put(const std::string& path, const std::string& bytes) const {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   }
-  void TearDown() override { fs::remove_all(folder); }
-  std::string Path(const std::string& name) const { return (folder / name).string(); }
-
-  fs::path folder;
-  CPlenkoDoc doc;
+  // Another program writes a document of its own there.
+  void WriteOther(const std::string& path) {
+    CPlenkoDoc other;
+    ASSERT_TRUE(other.OnNewDocument());
+    store::New<Box>(other.GetDatabase(), other.sheet, 100, 24, 180, 88, nullptr);
+    ASSERT_TRUE(other.OnSaveDocument(path)) << other.LastError();
+  }
 };
+using DocumentOnDiskTest = DocumentFilesTest;
 
 TEST_F(DocumentFilesTest, ARootTheProgramDoesNotKnowIsLeftBehindSoLaterSavesWork) {
   Dot* dot = store::New<Dot>(doc.GetDatabase(), doc.sheet, 20, 24, 8, nullptr);
   doc.GetDatabase()->CreateRoot("Extra")->SetValue(dot);
-  ASSERT_TRUE(doc.OnSaveDocument(Path("extra.vrl"))) << doc.LastError();
+  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("extra.vrl"))) << doc.LastError();
 
   CPlenkoDoc opened;
-  ASSERT_TRUE(opened.OnOpenDocument(Path("extra.vrl"))) << opened.LastError();
+  ASSERT_TRUE(opened.OnOpenDocument(folder.Path("extra.vrl"))) << opened.LastError();
   EXPECT_EQ(opened.GetDatabase()->FindRoot("Extra"), nullptr);
   store::Delete(opened.sheet->objects.Front());  // what the root pointed at
-  EXPECT_TRUE(opened.OnSaveDocument(Path("extra.vrl"))) << opened.LastError();
+  EXPECT_TRUE(opened.OnSaveDocument(folder.Path("extra.vrl"))) << opened.LastError();
 }
 
-TEST_F(DocumentFilesTest, TextThatATerminalWouldActOnIsRefusedInTheDialogAndInFiles) {
+TEST_F(DocumentFilesTest, TextThatATerminalWouldActOnIsRefusedInTheDialog) {
   StrBox* box = store::New<StrBox>(doc.GetDatabase(), doc.sheet, 20, 24, 0, 0, String("ok"), nullptr);
   QueuedDialogRunner dialogs;
   for (const char* text : {"bell\a", "escape\x1B[2J", "bare\rcarriage", "one\r\ntwo\nthree"}) {
@@ -65,31 +69,141 @@ TEST_F(DocumentFilesTest, TextThatATerminalWouldActOnIsRefusedInTheDialogAndInFi
     EXPECT_EQ(dialogs.Refusals().size(), refused + (lineBreaksOnly ? 0u : 1u)) << text;
     EXPECT_EQ(box->GetText(), lineBreaksOnly ? text : "ok") << text;
   }
-
-  box->SetText("\x1B]0;title\a");
-  ASSERT_TRUE(doc.OnSaveDocument(Path("control.vrl"))) << doc.LastError();
-  CPlenkoDoc opened;
-  EXPECT_FALSE(opened.OnOpenDocument(Path("control.vrl")));
-  EXPECT_NE(opened.LastError().find("control characters"), std::string::npos) << opened.LastError();
 }
 
 TEST_F(DocumentFilesTest, TheTextPrintNeverTakesTheDocumentsPlace) {
-  ASSERT_TRUE(doc.OnSaveDocument(Path("notes.txt"))) << doc.LastError();
-  EXPECT_EQ(doc.sheet->textFileName.View(), Path("notes.txt.txt"));
+  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("notes.txt"))) << doc.LastError();
+  EXPECT_EQ(doc.sheet->textFileName.View(), folder.Path("notes.txt.txt"));
 
-  test::RecordingWindow window;
-  ViewController view(&doc, &window);
-  view.OnActivateView();
+  // Nor under another name of the same file.
+  fs::create_hard_link(folder.Path("notes.txt"), folder.Path("other-name.txt"));
   QueuedDialogRunner dialogs;
-  for (const std::string& name : {Path("notes.txt"), Path("./notes.txt")}) {
+  for (const std::string& name :
+       {folder.Path("notes.txt"), folder.Path("./notes.txt"), folder.Path("other-name.txt")}) {
     dialogs.Confirm([name](Dialog& dialog) { dialog.Control(PrintDialog::FileNameEdit).text = name; },
                     PrintDialog::TemplateId);
     const std::size_t refused = dialogs.Refusals().size();
-    ASSERT_TRUE(view.OnCommand(CommandId::FilePrint));
+    ASSERT_TRUE(view->OnCommand(CommandId::FilePrint));
     EXPECT_EQ(dialogs.Refusals().size(), refused + 1) << name;
   }
   CPlenkoDoc reopened;
-  EXPECT_TRUE(reopened.OnOpenDocument(Path("notes.txt"))) << "the document was overwritten";
+  EXPECT_TRUE(reopened.OnOpenDocument(folder.Path("notes.txt"))) << "the document was overwritten";
+}
+
+TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {
+  EXPECT_EQ(doc.DiskChange(), Change::None);  // untitled: no file to compare
+  const std::string path = folder.Path("plan.vrl");
+  ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
+  EXPECT_EQ(doc.DiskChange(), Change::None);
+  WriteOther(path);
+  EXPECT_EQ(doc.DiskChange(), Change::Changed);
+  // Saving over it makes the new file the one compared.
+  ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
+  EXPECT_EQ(doc.DiskChange(), Change::None);
+  CPlenkoDoc opened;
+  ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
+  EXPECT_EQ(opened.DiskChange(), Change::None);
+  WriteOther(path);
+  EXPECT_EQ(opened.DiskChange(), Change::Changed);
+}
+
+TEST_F(DocumentOnDiskTest, ACopyChangesNothingOfTheDocumentAndOpensAsItModifiedUntilSaved) {
+  const std::string original = folder.Path("plan.vrl");
+  ASSERT_TRUE(doc.OnSaveDocument(original)) << doc.LastError();
+  store::New<Box>(doc.GetDatabase(), doc.sheet, 100, 24, 180, 88, nullptr);
+  doc.UpdateModifiedFlag();
+  const std::string copy = folder.Path("recovery-1.vrl");
+  std::string error;
+  ASSERT_TRUE(store::DocumentFile::Save(*doc.GetDatabase(), copy, error)) << error;
+  EXPECT_TRUE(doc.IsModified() && !doc.IsUntitled());
+  EXPECT_TRUE(doc.GetPathName() == original && doc.GetTitle() == "plan");
+  EXPECT_EQ(doc.GetDatabase()->PathName(), original);
+  EXPECT_EQ(doc.DiskChange(), Change::None);
+
+  const RecoveryNote note{original, "plan", doc.DiskIdentity()};
+  CPlenkoDoc recovered;
+  ASSERT_TRUE(recovered.OnOpenRecoveryCopy(copy, note)) << recovered.LastError();
+  EXPECT_TRUE(recovered.GetPathName() == original && recovered.GetTitle() == "plan" && !recovered.IsUntitled());
+  EXPECT_EQ(recovered.GetDatabase()->PathName(), original);
+  EXPECT_EQ(recovered.sheet->textFileName.View(), Sheet::TextFileNameFor(String(original.c_str())).View());
+  EXPECT_EQ(recovered.sheet->MakeText(), doc.sheet->MakeText());
+  recovered.UpdateModifiedFlag();
+  EXPECT_TRUE(recovered.IsModified());
+  // The original is compared with the file as the killed program last saw it.
+  EXPECT_EQ(recovered.DiskChange(), Change::None);
+  WriteOther(original);
+  EXPECT_EQ(recovered.DiskChange(), Change::Changed);
+
+  // Untitled: it keeps its title and asks for a name when saved.
+  CPlenkoDoc untitled;
+  ASSERT_TRUE(untitled.OnOpenRecoveryCopy(copy, RecoveryNote{"", "Plenko7", FileIdentity()}));
+  EXPECT_TRUE(untitled.IsUntitled() && untitled.IsModified() && untitled.GetTitle() == "Plenko7");
+  EXPECT_EQ(fs::path(untitled.GetPathName()).filename(), "Plenko7.vrl");
+  // A damaged copy changes nothing.
+  Put(folder.Path("damaged.vrl"), folder.Read(copy).substr(0, 200));
+  EXPECT_FALSE(untitled.OnOpenRecoveryCopy(folder.Path("damaged.vrl"), note));
+  EXPECT_FALSE(untitled.LastError().empty());
+  EXPECT_TRUE(untitled.IsUntitled() && untitled.GetTitle() == "Plenko7" && untitled.sheet != nullptr);
+}
+
+TEST_F(DocumentOnDiskTest, ANoteKeepsAnyNameAndRefusesWhatIsDamaged) {
+  const std::string path = folder.Path("a.note");
+  const RecoveryNote odd{"/home/me/odd%name\nwith\x01 bytes \xff and 日本語.vrl", "odd%name\nwith",
+                         FileIdentity(4096, -12, 0x0123456789abcdefULL)};
+  std::string error;
+  ASSERT_TRUE(odd.Write(path, error)) << error;
+  const std::string text = folder.Read(path);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
+  RecoveryNote read;
+  ASSERT_TRUE(RecoveryNote::Read(path, read, error)) << error;
+  EXPECT_EQ(read, odd);
+  ASSERT_TRUE((RecoveryNote{"", "Plenko2", FileIdentity()}.Write(path, error)));
+  EXPECT_EQ(folder.Read(path), "VIRLO recovery note 1\noriginal=\ntitle=Plenko2\n");
+
+  const std::string good = "VIRLO recovery note 1\noriginal=/a.vrl\ntitle=a\n";
+  const std::string identity = "size=1\nmodified=2\nhash=0123456789abcdef\n";
+  const std::string head = "VIRLO recovery note 1\noriginal=";
+  const std::pair<std::string, std::string> damaged[] = {
+      {"VIRLO recovery note 2\n", "not a VIRLO recovery note"},
+      {good.substr(0, good.size() - 1), "middle of a line"},
+      {good + "colour=red\n", "unknown line"},
+      {good + "title=b\n", "twice"},
+      {head + "/a%zz.vrl\ntitle=a\n", "original is damaged"},
+      {head + "/a%00.vrl\ntitle=a\n", "original is damaged"},
+      {head + "/a.vrl%2\ntitle=a\n", "original is damaged"},
+      {head + "a.vrl\ntitle=a\n", "no absolute path"},
+      {head + "/a.vrl\ntitle=a/b\n", "title"},
+      {"VIRLO recovery note 1\ntitle=a\n", "does not name"},
+      {good + "size=1\n", "record of the original"},
+      {good + "size=-1\nmodified=2\nhash=0123456789abcdef\n", "record of the original"},
+      {head + "\ntitle=a\n" + identity, "record of the original"},
+      {good + std::string(70 * 1024, 'x') + "\n", "too large"},
+  };
+  for (const auto& [bytes, reason] : damaged) {
+    Put(path, bytes);
+    RecoveryNote kept = odd;
+    error.clear();
+    EXPECT_FALSE(RecoveryNote::Read(path, kept, error)) << bytes.substr(0, 80);
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+    EXPECT_EQ(kept, odd);
+    EXPECT_EQ(folder.Read(path), bytes);
+  }
+  Put(path, good + identity);
+  ASSERT_TRUE(RecoveryNote::Read(path, read, error)) << error;
+  EXPECT_EQ(read.identity, FileIdentity(1, 2, 0x0123456789abcdefULL));
+}
+
+// A save removes what killed writes left in the folder, but never a lock
+// file, whatever its name looks like.
+TEST_F(DocumentOnDiskTest, SavingBesideLockFilesLeavesThem) {
+  const std::string locks[] = {".plan.vrl.lock", ".virlo-a.lock", "0123456789abcdef.lock"};
+  for (const std::string& name : locks) Put(folder.Path(name), "1\nvirlo\nhost\n");
+  Put(folder.Path(".virlo-Ab12Cd"), "left by a killed save");
+  const timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+  for (const auto& entry : fs::directory_iterator(folder.Folder())) ::utimensat(AT_FDCWD, entry.path().c_str(), old, 0);
+  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("plan.vrl"))) << doc.LastError();
+  EXPECT_FALSE(fs::exists(folder.Path(".virlo-Ab12Cd")));
+  for (const std::string& name : locks) EXPECT_TRUE(fs::exists(folder.Path(name))) << name;
 }
 
 }  // namespace

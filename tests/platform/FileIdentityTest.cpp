@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/FileIdentity.h"
+#include "support/TempFolder.h"
 
 namespace virlo {
 namespace {
@@ -24,8 +24,8 @@ void Put(const std::string& file, const std::string& bytes, std::int64_t modifie
 }
 
 TEST(FileIdentityTest, TheBytesDecideAChangeTheTimeATouchAndAFileGoneIsRemoved) {
-  std::string folder = (fs::temp_directory_path() / "virlo-identity-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(folder.data()), nullptr);
+  const test::TempFolder temp;
+  const std::string folder = temp.Folder().string();
   const std::string path = folder + "/doc.vrl";
   const std::int64_t time = 1'700'000'000'123'456'789;
   Put(path, "first version", time);
@@ -50,7 +50,6 @@ TEST(FileIdentityTest, TheBytesDecideAChangeTheTimeATouchAndAFileGoneIsRemoved) 
   EXPECT_EQ(FileIdentity().Compare(folder + "/doc.vrl/x"), Change::None);
   Put(folder + "/there", "x", time);
   EXPECT_EQ(FileIdentity().Compare(folder + "/there"), Change::Changed);
-  fs::remove_all(folder);
 }
 
 }  // namespace

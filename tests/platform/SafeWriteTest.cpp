@@ -8,12 +8,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <thread>
 
 #include "platform/AtomicFile.h"
 #include "platform/SafeWrite.h"
+#include "support/TempFolder.h"
 
 namespace virlo {
 namespace {
@@ -22,19 +22,10 @@ namespace fs = std::filesystem;
 
 class SafeWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "virlo-write-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-    ::chmod(folder.c_str(), 0777);
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  void SetUp() override { ::chmod(folder.Folder().c_str(), 0777); }
 
-  std::string Path(const std::string& name) const { return (folder / name).string(); }
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Path(const std::string& name) const { return folder.Path(name); }
+  std::string Read(const std::string& path) const { return folder.Read(path); }
   static void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   static unsigned Mode(const std::string& path) {
     struct stat info {};
@@ -44,9 +35,8 @@ class SafeWriteTest : public ::testing::Test {
   // What the folder holds, besides the names given.
   std::set<std::string> Others(const std::set<std::string>& known) const {
     std::set<std::string> others;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
-      if (known.count(name) == 0) others.insert(name);
+    for (const auto& entry : folder.Contents()) {
+      if (known.count(entry.first) == 0) others.insert(entry.first);
     }
     return others;
   }
@@ -54,7 +44,7 @@ class SafeWriteTest : public ::testing::Test {
     return AtomicFile::Write(path, bytes, error) == AtomicFile::Result::Written;
   }
 
-  fs::path folder;
+  test::TempFolder folder;
 };
 
 TEST_F(SafeWriteTest, LinksAreFollowedToTheFileTheyNameWhichKeepsItsMode) {
@@ -93,7 +83,7 @@ TEST_F(SafeWriteTest, TextGoesStraightIntoAPipeOrDeviceWhichADocumentMayNotRepla
   EXPECT_TRUE(Write("/dev/null", "gone", error)) << error;
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
-  for (const std::string& path : {Path("pipe"), std::string("/dev/null"), folder.string()}) {
+  for (const std::string& path : {Path("pipe"), std::string("/dev/null"), folder.Folder().string()}) {
     SafeWrite write;
     EXPECT_FALSE(write.Begin(path, SafeWrite::Kind::Document, error)) << path;
     EXPECT_TRUE(write.Refused() == SafeWrite::Refusal::NotRegular || write.Refused() == SafeWrite::Refusal::Folder);

@@ -2,10 +2,10 @@
 // reading leaves there (nothing).
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "model/Sheet.h"
 #include "objects/Dot.h"
@@ -13,6 +13,7 @@
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 #include "store/Store.h"
+#include "support/TempFolder.h"
 
 namespace virlo {
 namespace {
@@ -23,23 +24,15 @@ class DocumentFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterPersistentTypes();
-    std::string pattern = (fs::temp_directory_path() / "virlo-file-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-    path = (folder / "doc.vrl").string();
     db = std::make_unique<store::Database>(path);
     Sheet* sheet = store::New<Sheet>(db.get(), 624, 1024, 8, 16);
     db->CreateRoot("Sheet")->SetValue(sheet);
     store::New<Dot>(db.get(), sheet, 20, 24, 8, nullptr);
   }
-  void TearDown() override {
-    db.reset();
-    fs::remove_all(folder);
-  }
-  std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {})); }
+  std::size_t Entries() const { return folder.Contents().size(); }
 
-  fs::path folder;
-  std::string path;
+  test::TempFolder folder;
+  const std::string path = folder.Path("doc.vrl");
   std::unique_ptr<store::Database> db;
 };
 
