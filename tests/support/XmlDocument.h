@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,7 +93,6 @@ class XmlDocument {
 
   // Attribute values and text as written: no "<", and no "&" but a reference.
   static std::string MarkupFault(const tinyxml2::XMLElement& element) {
-    static const std::regex reference("&(amp|lt|gt|quot|apos|#[0-9]+|#x[0-9a-fA-F]+);");
     std::vector<std::string> written;
     for (const tinyxml2::XMLAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
       written.emplace_back(a->Value());
@@ -107,10 +105,25 @@ class XmlDocument {
     }
     for (const std::string& value : written) {
       if (value.find('<') != std::string::npos) return "'<' in <" + std::string(element.Name()) + ">: " + value;
-      const std::string rest = std::regex_replace(value, reference, "");
-      if (rest.find('&') != std::string::npos) return "a bare '&' in <" + std::string(element.Name()) + ">: " + value;
+      if (HasBareAmpersand(value)) return "a bare '&' in <" + std::string(element.Name()) + ">: " + value;
     }
     return "";
+  }
+
+  // An "&" that does not start a reference XML knows: a named one or a number.
+  static bool HasBareAmpersand(const std::string& value) {
+    for (std::size_t at = value.find('&'); at != std::string::npos; at = value.find('&', at + 1)) {
+      const std::size_t end = value.find(';', at);
+      if (end == std::string::npos) return true;
+      const std::string name = value.substr(at + 1, end - at - 1);
+      const bool named = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+      const bool hex =
+          name.size() > 2 && name[1] == 'x' && name.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos;
+      const bool decimal = name.size() > 1 && name.find_first_not_of("0123456789", 1) == std::string::npos;
+      const bool number = !name.empty() && name[0] == '#' && (hex || decimal);
+      if (!named && !number) return true;
+    }
+    return false;
   }
 
   // Every character valid UTF-8 and one XML 1.0 allows.
@@ -120,7 +133,8 @@ class XmlDocument {
       const auto b = static_cast<unsigned char>(xml[i]);
       const std::size_t length = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
       if (length == 0 || i + length > xml.size()) return "invalid UTF-8 at byte " + std::to_string(i);
-      std::uint32_t cp = length == 1 ? b : b & (0xFF >> (length + 1));
+      const std::uint32_t lead = b;
+      std::uint32_t cp = length == 1 ? lead : lead & (0xFFu >> (length + 1));
       for (std::size_t k = 1; k < length; ++k) {
         const auto c = static_cast<unsigned char>(xml[i + k]);
         if ((c & 0xC0) != 0x80) return "invalid UTF-8 at byte " + std::to_string(i);
