@@ -180,20 +180,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
 <context>
     <name>CommandTable</name>
     <message>
-        <source>新規作成(&amp;N)	Ctrl+N</source>
-        <translation>&amp;New	Ctrl+N</translation>
-    </message>
-    <message>
         <source>新規にﾌｧｲﾙを作成</source>
         <translation>Create a new document</translation>
     </message>
     <message>
         <source>新規ﾌｧｲﾙ</source>
         <translation>New</translation>
-    </message>
-    <message>
-        <source>開く(&amp;O)...	Ctrl+O</source>
-        <translation>&amp;Open...	Ctrl+O</translation>
     </message>
     <message>
         <source>既存のﾌｧｲﾙを開く</source>
@@ -228,10 +220,6 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Close</translation>
     </message>
     <message>
-        <source>上書き保存(&amp;S)	Ctrl+S</source>
-        <translation>&amp;Save	Ctrl+S</translation>
-    </message>
-    <message>
         <source>作業中のﾌｧｲﾙを保存</source>
         <translation>Save the active document</translation>
     </message>
@@ -252,20 +240,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Save As</translation>
     </message>
     <message>
-        <source>テキスト印刷(&amp;P)...	Ctrl+P</source>
-        <translation>Text &amp;Print...	Ctrl+P</translation>
-    </message>
-    <message>
         <source>作業中のﾌｧｲﾙを印刷</source>
         <translation>Print the active document to a text file</translation>
     </message>
     <message>
         <source>印刷</source>
         <translation>Text Print</translation>
-    </message>
-    <message>
-        <source>クリップボード印刷（Y)	Ctrl+P</source>
-        <translation>Clip&amp;board Print	Ctrl+P</translation>
     </message>
     <message>
         <source>クリップボードへ印刷する</source>
@@ -292,20 +272,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Exit</translation>
     </message>
     <message>
-        <source>元に戻す(&amp;U)	Ctrl+Z</source>
-        <translation>&amp;Undo	Ctrl+Z</translation>
-    </message>
-    <message>
         <source>直前に行った動作を元に戻す</source>
         <translation>Undo the last action</translation>
     </message>
     <message>
         <source>元に戻す</source>
         <translation>Undo</translation>
-    </message>
-    <message>
-        <source>もう一度(&amp;R)	Ctrl+R</source>
-        <translation>&amp;Redo	Ctrl+R</translation>
     </message>
     <message>
         <source>直前に行った動作を繰り返す</source>
@@ -316,10 +288,6 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Redo</translation>
     </message>
     <message>
-        <source>切り取り(&amp;X)	Ctrl+X</source>
-        <translation>Cu&amp;t	Ctrl+X</translation>
-    </message>
-    <message>
         <source>選択範囲を切り取ってｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存</source>
         <translation>Cut the selection and put it on the clipboard</translation>
     </message>
@@ -328,20 +296,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Cut</translation>
     </message>
     <message>
-        <source>ｺﾋﾟｰ(&amp;C)	Ctrl+C</source>
-        <translation>&amp;Copy	Ctrl+C</translation>
-    </message>
-    <message>
         <source>選択範囲をｺﾋﾟｰしてｸﾘｯﾌﾟﾎﾞｰﾄﾞに保存</source>
         <translation>Copy the selection and put it on the clipboard</translation>
     </message>
     <message>
         <source>ｺﾋﾟ-</source>
         <translation>Copy</translation>
-    </message>
-    <message>
-        <source>貼り付け(&amp;P)	Ctrl+V</source>
-        <translation>&amp;Paste	Ctrl+V</translation>
     </message>
     <message>
         <source>ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け</source>
@@ -364,20 +324,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Paste as Diagram</translation>
     </message>
     <message>
-        <source>削除(&amp;D)	Ctrl+D</source>
-        <translation>&amp;Delete	Ctrl+D</translation>
-    </message>
-    <message>
         <source>図形の削除</source>
         <translation>Delete the shapes</translation>
     </message>
     <message>
         <source>削除</source>
         <translation>Delete</translation>
-    </message>
-    <message>
-        <source>手前に移動(&amp;T)	Ctrl+T</source>
-        <translation>Bring to &amp;Front	Ctrl+T</translation>
     </message>
     <message>
         <source>選択したオブジェクトを画面の一番手前に出す</source>
@@ -388,20 +340,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Bring to Front</translation>
     </message>
     <message>
-        <source>奥に移動(&amp;B)	Ctrl+B</source>
-        <translation>Send to Bac&amp;k	Ctrl+B</translation>
-    </message>
-    <message>
         <source>選択したオブジェクトを画面の一番奥へ移動する</source>
         <translation>Send the picked object to the back</translation>
     </message>
     <message>
         <source>奥に移動</source>
         <translation>Send to Back</translation>
-    </message>
-    <message>
-        <source>選択(&amp;S)	Ctrl+G</source>
-        <translation>&amp;Select	Ctrl+G</translation>
     </message>
     <message>
         <source>図形をマウスで選択</source>
@@ -412,20 +356,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Select</translation>
     </message>
     <message>
-        <source>点(&amp;P)	Ctrl+P</source>
-        <translation>D&amp;ot	Ctrl+P</translation>
-    </message>
-    <message>
         <source>点を打つ</source>
         <translation>Put dots</translation>
     </message>
     <message>
         <source>点</source>
         <translation>Dot</translation>
-    </message>
-    <message>
-        <source>線(&amp;L)	Ctrl+L</source>
-        <translation>&amp;Line	Ctrl+L</translation>
     </message>
     <message>
         <source>線を引く</source>
@@ -436,20 +372,12 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Line</translation>
     </message>
     <message>
-        <source>枠(&amp;F)	Ctrl+F</source>
-        <translation>&amp;Box	Ctrl+F</translation>
-    </message>
-    <message>
         <source>四角を描く</source>
         <translation>Draw boxes</translation>
     </message>
     <message>
         <source>四角</source>
         <translation>Box</translation>
-    </message>
-    <message>
-        <source>文字枠(&amp;S)	Ctrl+S</source>
-        <translation>Te&amp;xt Box	Ctrl+S</translation>
     </message>
     <message>
         <source>文字の入った枠を描く</source>
@@ -597,11 +525,135 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
     </message>
     <message>
         <source>文字枠の文字をﾀﾞｲｱﾛｸﾞではなく図の上で入力する</source>
-        <translation>Type a text box's text on the sheet instead of in the text dialog</translation>
+        <translation>Type a text box&apos;s text on the sheet instead of in the text dialog</translation>
     </message>
     <message>
         <source>その場で入力</source>
         <translation>Type in Place</translation>
+    </message>
+    <message>
+        <source>新規作成(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>開く(&amp;O)...</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>上書き保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>テキスト印刷(&amp;P)...</source>
+        <translation>Text &amp;Print...</translation>
+    </message>
+    <message>
+        <source>クリップボード印刷（Y)</source>
+        <translation>Clip&amp;board Print</translation>
+    </message>
+    <message>
+        <source>クリップボード印刷</source>
+        <translation>Clipboard Print</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>もう一度(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>切り取り(&amp;X)</source>
+        <translation>Cu&amp;t</translation>
+    </message>
+    <message>
+        <source>ｺﾋﾟｰ(&amp;C)</source>
+        <translation>&amp;Copy</translation>
+    </message>
+    <message>
+        <source>貼り付け(&amp;P)</source>
+        <translation>&amp;Paste</translation>
+    </message>
+    <message>
+        <source>削除(&amp;D)</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>すべて選択(&amp;A)</source>
+        <translation>Select &amp;All</translation>
+    </message>
+    <message>
+        <source>すべての図形を選択</source>
+        <translation>Select every shape</translation>
+    </message>
+    <message>
+        <source>すべて選択</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>手前に移動(&amp;T)</source>
+        <translation>Bring to &amp;Front</translation>
+    </message>
+    <message>
+        <source>奥に移動(&amp;B)</source>
+        <translation>Send to Bac&amp;k</translation>
+    </message>
+    <message>
+        <source>選択(&amp;S)</source>
+        <translation>&amp;Select</translation>
+    </message>
+    <message>
+        <source>点(&amp;P)</source>
+        <translation>D&amp;ot</translation>
+    </message>
+    <message>
+        <source>線(&amp;L)</source>
+        <translation>&amp;Line</translation>
+    </message>
+    <message>
+        <source>枠(&amp;F)</source>
+        <translation>&amp;Box</translation>
+    </message>
+    <message>
+        <source>文字枠(&amp;S)</source>
+        <translation>Te&amp;xt Box</translation>
+    </message>
+    <message>
+        <source>拡大(&amp;I)</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>図を大きく表示</source>
+        <translation>Show the diagram larger</translation>
+    </message>
+    <message>
+        <source>拡大</source>
+        <translation>Zoom In</translation>
+    </message>
+    <message>
+        <source>縮小(&amp;O)</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>図を小さく表示</source>
+        <translation>Show the diagram smaller</translation>
+    </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>実際の大きさ(&amp;Z)</source>
+        <translation>Actual Si&amp;ze</translation>
+    </message>
+    <message>
+        <source>図を実際の大きさで表示</source>
+        <translation>Show the diagram at its actual size</translation>
+    </message>
+    <message>
+        <source>実際の大きさ</source>
+        <translation>Actual Size</translation>
     </message>
 </context>
 <context>
@@ -727,10 +779,6 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>Frame</translation>
     </message>
     <message>
-        <source>この文字は図の文字に使えません (シフト JIS にない文字があります)。</source>
-        <translation>The text has characters a diagram cannot use (characters outside Shift JIS).</translation>
-    </message>
-    <message>
         <source>テキストへ印刷</source>
         <translation>Print to Text</translation>
     </message>
@@ -746,20 +794,20 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <source>ファイル名：</source>
         <translation>File name:</translation>
     </message>
+    <message>
+        <source>%1 行 %2 文字目の「%3」はシフト JIS にないため、図の文字に使えません。</source>
+        <translation>&quot;%3&quot; at line %1, character %2, is not in Shift JIS and cannot be in the diagram.</translation>
+    </message>
+    <message>
+        <source>文字は %1 バイトまでです。それより後は入りません。</source>
+        <translation>The text holds at most %1 bytes; no more fits.</translation>
+    </message>
 </context>
 <context>
     <name>TextOutput</name>
     <message>
-        <source>出力ファイル &quot;%1&quot;が開けませんでした。</source>
-        <translation>The output file &quot;%1&quot; could not be opened.</translation>
-    </message>
-    <message>
         <source>ファイルオープン エラー</source>
         <translation>File Open Error</translation>
-    </message>
-    <message>
-        <source>出力ファイル &quot;%1&quot;に書き込めませんでした。</source>
-        <translation>The output file &quot;%1&quot; could not be written.</translation>
     </message>
     <message>
         <source>クリップボードが開けません</source>
@@ -768,6 +816,14 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
     <message>
         <source>クリップボードにデータをセットできません</source>
         <translation>The data cannot be put on the clipboard</translation>
+    </message>
+    <message>
+        <source>出力ファイル &quot;%1&quot;が開けませんでした。(%2)</source>
+        <translation>The output file &quot;%1&quot; could not be opened (%2).</translation>
+    </message>
+    <message>
+        <source>出力ファイル &quot;%1&quot;に書き込めませんでした。(%2)</source>
+        <translation>The output file &quot;%1&quot; could not be written (%2).</translation>
     </message>
 </context>
 <context>

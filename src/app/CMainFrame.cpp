@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -10,7 +11,6 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QToolButton>
 
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
@@ -61,11 +61,12 @@ const std::vector<MenuLayout>& DocumentMenu() {
         Separator, CommandId::AppExit}},
       {QT_TRANSLATE_NOOP("CMainFrame", "編集(&E)"),
        {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
-        CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, Separator, CommandId::BringToFront,
-        CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine,
-        CommandId::ToolBox, CommandId::ToolStrBox}},
+        CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, CommandId::EditSelectAll, Separator,
+        CommandId::BringToFront, CommandId::SendToBack, Separator, CommandId::ToolSelect, CommandId::ToolDot,
+        CommandId::ToolLine, CommandId::ToolBox, CommandId::ToolStrBox}},
       {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
-       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace}},
+       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace,
+        Separator, CommandId::ViewZoomIn, CommandId::ViewZoomOut, CommandId::ViewZoomActual}},
       {QT_TRANSLATE_NOOP("CMainFrame", "ｳｨﾝﾄﾞｳ(&W)"),
        {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
       {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
@@ -73,11 +74,20 @@ const std::vector<MenuLayout>& DocumentMenu() {
   return menu;
 }
 
-// The keys that work; they differ from several shortcut texts in the menus.
-struct Accelerator {
-  QKeySequence key;
-  int command;
-};
+// A command's keys, the first of them the one its caption shows.
+QList<QKeySequence> KeysOf(const CommandInfo& info) {
+  QList<QKeySequence> keys = QKeySequence::listFromString(QString::fromLatin1(info.keys), QKeySequence::PortableText);
+  keys.removeIf([](const QKeySequence& key) { return key.isEmpty(); });
+  return keys;
+}
+
+// The caption with the key that runs the command, after a tab as menus show it.
+QString CaptionOf(const CommandInfo& info, const char* caption) {
+  const QList<QKeySequence> keys = KeysOf(info);
+  const QString text = CommandText(caption);
+  if (keys.isEmpty()) return text;
+  return text + QLatin1Char('\t') + keys.front().toString(QKeySequence::PortableText);
+}
 
 }  // namespace
 
@@ -110,7 +120,7 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateActions() {
   for (const CommandInfo& info : CommandTable::All()) {
-    auto* action = new QAction(CommandText(info.caption), this);
+    auto* action = new QAction(CaptionOf(info, info.caption), this);
     action->setStatusTip(CommandText(info.prompt));
     if (*info.tooltip != '\0') action->setToolTip(CommandText(info.tooltip));
     const int id = info.id;
@@ -157,7 +167,7 @@ void CMainFrame::RebuildMenus() {
         QAction* action = actions_[id];
         if (id == CommandId::AppAbout) {
           const CommandInfo* info = CommandTable::Find(id);
-          action->setText(CommandText(document ? info->documentCaption : info->caption));
+          action->setText(CaptionOf(*info, document ? info->documentCaption : info->caption));
         }
         menu->addAction(action);
       }
@@ -218,17 +228,6 @@ void CMainFrame::TileTopToBottom() {
   }
 }
 
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-  // A button whose command has no tooltip of its own shows none, rather than Qt's caption.
-  if (event->type() == QEvent::ToolTip) {
-    if (auto* button = qobject_cast<QToolButton*>(watched); button != nullptr && button->defaultAction() != nullptr) {
-      const CommandInfo* info = CommandTable::Find(actions_.key(button->defaultAction()));
-      if (info != nullptr && *info->tooltip == '\0') return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
 void CMainFrame::CreateToolBars() {
   fileBar_ = addToolBar(QStringLiteral("File"));
   fileBar_->setObjectName(QStringLiteral("FileToolBar"));
@@ -242,7 +241,6 @@ void CMainFrame::CreateToolBars() {
     }
     actions_[id]->setIcon(Icons::ForCommand(id, QSize(16, 15)));
     fileBar_->addAction(actions_[id]);
-    fileBar_->widgetForAction(actions_[id])->installEventFilter(this);
   }
   drawingBar_ = new QToolBar(QStringLiteral("Drawing"), this);
   drawingBar_->setObjectName(QStringLiteral("DrawingToolBar"));
@@ -254,7 +252,6 @@ void CMainFrame::CreateToolBars() {
     // A command on both bars keeps the file bar's picture size in the menus.
     if (actions_[id]->icon().isNull()) actions_[id]->setIcon(Icons::ForCommand(id, QSize(15, 15)));
     drawingBar_->addAction(actions_[id]);
-    drawingBar_->widgetForAction(actions_[id])->installEventFilter(this);
   }
 }
 
@@ -285,32 +282,15 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::CreateAccelerators() {
-  const Accelerator accelerators[] = {
-      {QKeySequence(Qt::CTRL | Qt::Key_B), CommandId::ToolBox},
-      {QKeySequence(Qt::CTRL | Qt::Key_C), CommandId::EditCopy},
-      {QKeySequence(Qt::CTRL | Qt::Key_D), CommandId::ToolDot},
-      {QKeySequence(Qt::CTRL | Qt::Key_F), CommandId::ToolStrBox},
-      {QKeySequence(Qt::CTRL | Qt::Key_G), CommandId::EditDelete},
-      {QKeySequence(Qt::CTRL | Qt::Key_L), CommandId::ToolLine},
-      {QKeySequence(Qt::CTRL | Qt::Key_R), CommandId::EditRedo},
-      {QKeySequence(Qt::CTRL | Qt::Key_S), CommandId::ToolSelect},
-      {QKeySequence(Qt::CTRL | Qt::Key_U), CommandId::EditUndo},
-      {QKeySequence(Qt::CTRL | Qt::Key_V), CommandId::EditPaste},
-      {QKeySequence(Qt::Key_Delete), CommandId::EditDelete},
-      {QKeySequence(Qt::Key_F6), CommandId::NextPane},
-      {QKeySequence(Qt::CTRL | Qt::Key_X), CommandId::EditCut},
-      // The keys the captions show that the table above leaves free.
-      {QKeySequence(Qt::CTRL | Qt::Key_Z), CommandId::EditUndo},
-      {QKeySequence(Qt::CTRL | Qt::Key_N), CommandId::FileNew},
-      {QKeySequence(Qt::CTRL | Qt::Key_O), CommandId::FileOpen},
-      {QKeySequence(Qt::CTRL | Qt::Key_P), CommandId::FilePrint},
-      {QKeySequence(Qt::CTRL | Qt::Key_T), CommandId::BringToFront},
-  };
-  for (const Accelerator& accelerator : accelerators) {
-    auto* shortcut = new QShortcut(accelerator.key, this);
-    shortcut->setContext(Qt::ApplicationShortcut);
-    const int id = accelerator.command;
-    connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+  // Keys work while the main window is the active one, so never past a
+  // dialog or the text typed on the sheet.
+  for (const CommandInfo& info : CommandTable::All()) {
+    for (const QKeySequence& key : KeysOf(info)) {
+      auto* shortcut = new QShortcut(key, this);
+      shortcut->setContext(Qt::WindowShortcut);
+      const int id = info.id;
+      connect(shortcut, &QShortcut::activated, this, [this, id] { Dispatch(id); });
+    }
   }
 }
 
@@ -341,6 +321,11 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
   frame->View()->Controller().SetCellDisplay(
       [this](const std::string& text) { cellPane_->setText(QString::fromStdString(text)); });
   frame->View()->SetArtShown(app_.ArtShown());
+  frame->View()->SetZoom(app_.Zoom());
+  connect(frame->View(), &CPlenkoView::zoomChanged, this, [this](int percent) {
+    app_.SetZoom(percent);
+    UpdateCommandUi();
+  });
   // A maximised window gives its title up to the main window's: follow it at once.
   connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateCommandUi(); });
   mdiArea_->addSubWindow(frame);
@@ -392,6 +377,12 @@ CommandState CMainFrame::StateOf(int id) const {
       return {true, app_.ArtShown()};
     case CommandId::ViewTypeInPlace:
       return {true, app_.TypeInPlace()};
+    case CommandId::ViewZoomIn:
+      return {view != nullptr && view->NextZoom(CPlenkoView::ZoomStep::In) != view->Zoom(), false};
+    case CommandId::ViewZoomOut:
+      return {view != nullptr && view->NextZoom(CPlenkoView::ZoomStep::Out) != view->Zoom(), false};
+    case CommandId::ViewZoomActual:
+      return {view != nullptr && view->Zoom() != CPlenkoView::ActualSize, false};
     default:
       // Text and clipboard print arrive with the text output.
       return {};
@@ -399,6 +390,10 @@ CommandState CMainFrame::StateOf(int id) const {
 }
 
 bool CMainFrame::Dispatch(int id) {
+  emit commandRequested(id);
+  // Nothing reaches the documents past an open dialog or the text being
+  // typed on the sheet: what they run holds pointers into the document.
+  if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
   if (!StateOf(id).enabled) return false;
   CPlenkoView* view = ActiveView();
   CPlenkoDoc* doc = ActiveDocument();
@@ -452,6 +447,15 @@ bool CMainFrame::Dispatch(int id) {
         break;
       case CommandId::ViewTypeInPlace:
         app_.SetTypeInPlace(!app_.TypeInPlace());
+        break;
+      case CommandId::ViewZoomIn:
+        view->SetZoom(view->NextZoom(CPlenkoView::ZoomStep::In));
+        break;
+      case CommandId::ViewZoomOut:
+        view->SetZoom(view->NextZoom(CPlenkoView::ZoomStep::Out));
+        break;
+      case CommandId::ViewZoomActual:
+        view->SetZoom(CPlenkoView::ActualSize);
         break;
       case CommandId::FileExportSvg:
         app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Svg);

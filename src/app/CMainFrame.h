@@ -56,8 +56,11 @@ class CMainFrame : public QMainWindow {
   QToolBar* FileToolBar() const { return fileBar_; }
   QToolBar* DrawingToolBar() const { return drawingBar_; }
 
+ signals:
+  // A command asked for by a menu, a button or a key, before its rule is asked.
+  void commandRequested(int id);
+
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -32,6 +32,7 @@ namespace {
 
 const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
 const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
+const QString ZoomKey = QStringLiteral("Settings/Zoom");
 
 QString TextFilter() { return QCoreApplication::translate("CPlenkoApp", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
 
@@ -50,11 +51,12 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   }
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
   dialogs_->SetInPlaceHost(
-      [this](const Rect& area, QWidget*& over, QRect& where) {
+      [this](const Rect& area, QtDialogRunner::InPlaceSpot& spot) {
         CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
         if (view == nullptr) return false;
-        over = view->viewport();
-        where = view->ViewportRect(area);
+        spot.over = view->viewport();
+        spot.where = view->ViewportRect(area);
+        spot.scale = view->Zoom() / double{CPlenkoView::ActualSize};
         return true;
       },
       QtDeviceContext::ToQFont(textFont_));
@@ -190,6 +192,17 @@ void CPlenkoApp::ReadSettings() {
   for (auto& doc : documents_) {
     for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(artShown_);
   }
+}
+
+int CPlenkoApp::Zoom() const {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  return settings.value(ZoomKey, CPlenkoView::ActualSize).toInt();
+}
+
+void CPlenkoApp::SetZoom(int percent) {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(ZoomKey, percent);
+  settings.sync();
 }
 
 void CPlenkoApp::SetArtShown(bool shown) {
@@ -569,6 +582,8 @@ bool CPlenkoApp::IsOpen(const CPlenkoDoc* document) const {
 }
 
 bool CPlenkoApp::CloseDocument(CPlenkoDoc* document) {
+  // A tool of one of its views is running a dialog over the document.
+  if (document->IsHandling()) return false;
   if (!SaveModified(document)) return false;
   CloseDocumentNow(document);
   return true;
@@ -598,6 +613,12 @@ void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
 
 bool CPlenkoApp::CloseAllDocuments() {
   for (const auto& doc : documents_) {
+    if (doc->IsHandling()) return false;
+  }
+  for (const auto& doc : documents_) {
+    // The user sees the document the question is about.
+    const std::vector<CChildFrame*> frames = FramesOf(doc.get());
+    if (doc->IsModified() && !frames.empty()) mainFrame_->MdiArea()->setActiveSubWindow(frames.front());
     if (!SaveModified(doc.get())) return false;
   }
   while (!documents_.empty()) CloseDocumentNow(documents_.front().get());
@@ -606,6 +627,7 @@ bool CPlenkoApp::CloseAllDocuments() {
 
 bool CPlenkoApp::CanCloseFrame(CChildFrame* frame) {
   CPlenkoDoc* document = frame->Document();
+  if (document->IsHandling()) return false;
   if (FramesOf(document).size() > 1) return true;
   // The last window closes the document; it is deleted there, not by Qt.
   if (!SaveModified(document)) return false;

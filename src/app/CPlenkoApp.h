@@ -106,6 +106,9 @@ class CPlenkoApp : public QApplication, public Application {
   // Whether the views show the character art in place of the shapes; kept in the INI file.
   bool ArtShown() const { return artShown_; }
   void SetArtShown(bool shown);
+  // The zoom a new window starts at: the one last chosen in any, kept in the INI file.
+  int Zoom() const;
+  void SetZoom(int percent);
   // Reads the settings of the INI file that the views follow.
   void ReadSettings();
   // Asks for a file and writes the view's document there as a picture; the

@@ -8,10 +8,10 @@
 namespace virlo {
 
 // One command of the menus, keys and toolbars, with its texts as stored:
-// the menu caption (the text after a tab is the shortcut text the menu
-// shows, which is not always the key that works), the status-bar prompt and
-// the tooltip, in UTF-8. They are the source texts of the translations, in the
-// context "CommandTable".
+// the menu caption, the status-bar prompt and the tooltip, in UTF-8. They are
+// the source texts of the translations, in the context "CommandTable". Its
+// keys are the only place a key is bound: the menu shows the first after the
+// caption, and every one of them runs the command.
 struct CommandInfo {
   std::int32_t id;
   const char* name;
@@ -20,6 +20,8 @@ struct CommandInfo {
   const char* documentCaption;
   const char* prompt;
   const char* tooltip;
+  // Key sequences in Qt's portable form, separated by "; "; "" for none.
+  const char* keys;
 };
 
 class CommandTable {

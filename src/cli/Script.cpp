@@ -93,8 +93,9 @@ const std::map<std::string, std::int32_t>& ToolCommands() {
 
 const std::map<std::string, std::int32_t>& EditCommands() {
   static const std::map<std::string, std::int32_t> edits = {
-      {"copy", CommandId::EditCopy},     {"cut", CommandId::EditCut},        {"paste", CommandId::EditPaste},
-      {"delete", CommandId::EditDelete}, {"front", CommandId::BringToFront}, {"back", CommandId::SendToBack},
+      {"copy", CommandId::EditCopy},           {"cut", CommandId::EditCut},        {"paste", CommandId::EditPaste},
+      {"delete", CommandId::EditDelete},       {"front", CommandId::BringToFront}, {"back", CommandId::SendToBack},
+      {"selectall", CommandId::EditSelectAll},
   };
   return edits;
 }

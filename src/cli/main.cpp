@@ -25,6 +25,8 @@
 #include "objects/PersistentTypes.h"
 #include "platform/AtomicFile.h"
 #include "platform/TextCodec.h"
+#include "platform/UiLanguage.h"
+#include "platform/UiText.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 
@@ -355,6 +357,8 @@ int Import(const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Messages of the core (dialog refusals, failed prints) speak the desktop's language.
+  virlo::UiText::SetLanguage(virlo::UiLanguageOfEnvironment());
   if (argc < 2) {
     PrintUsage(stdout);
     return 0;

@@ -35,13 +35,15 @@ TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
   switch (AtomicFile::Write(name, FileBytes(sheet->MakeText()), error)) {
     case AtomicFile::Result::Written:
       return Result::Written;
+    // Each says why, in the words of the system.
     case AtomicFile::Result::NotOpened:
-      DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "出力ファイル \"%1\"が開けませんでした。"), {name}),
-                                UiText(VIRLO_UI_TEXT("TextOutput", "ファイルオープン エラー")));
+      DialogRunner::ShowMessage(
+          UiText(VIRLO_UI_TEXT("TextOutput", "出力ファイル \"%1\"が開けませんでした。(%2)"), {name, error}),
+          UiText(VIRLO_UI_TEXT("TextOutput", "ファイルオープン エラー")));
       return Result::NotWritten;
     case AtomicFile::Result::NotWritten:
       DialogRunner::ShowMessage(
-          UiText(VIRLO_UI_TEXT("TextOutput", "出力ファイル \"%1\"に書き込めませんでした。"), {name}),
+          UiText(VIRLO_UI_TEXT("TextOutput", "出力ファイル \"%1\"に書き込めませんでした。(%2)"), {name, error}),
           UiText(VIRLO_UI_TEXT("TextOutput", "ファイルオープン エラー")));
       return Result::NotWritten;
   }

@@ -68,19 +68,44 @@ Point ClampToPointerLimit(Point p) {
 
 }  // namespace
 
+class ViewController::Handling {
+ public:
+  explicit Handling(ViewController& view) : view_(view) { ++view_.handling_; }
+  ~Handling() {
+    if (--view_.handling_ == 0) view_.retired_.clear();
+  }
+  Handling(const Handling&) = delete;
+  Handling& operator=(const Handling&) = delete;
+
+ private:
+  ViewController& view_;
+};
+
 ViewController::ViewController(CPlenkoDoc* document, Window* window) : document_(document), window_(window) {
   document_->AddView(this);
 }
 
 ViewController::~ViewController() {
   if (document_->GetDatabase() != nullptr) ReleaseTool();
+  retired_.clear();
   document_->RemoveView(this);
 }
 
 void ViewController::ReleaseTool() {
-  currentTool_.reset();
+  RetireTool();
   capture_ = false;
 }
+
+void ViewController::RetireTool() {
+  if (currentTool_ == nullptr) return;
+  if (handling_ > 0) {
+    retired_.push_back(std::move(currentTool_));
+  } else {
+    currentTool_.reset();
+  }
+}
+
+bool ViewController::Blocked() const { return handling_ > 0 || (!capture_ && document_->IsDragging()); }
 
 void ViewController::OnActivateView() {
   if (document_->GetDatabase() != nullptr && document_->sheet != nullptr && currentTool_ == nullptr) {
@@ -106,7 +131,9 @@ void ViewController::UpdateModified() { document_->UpdateModifiedFlag(); }
 void ViewController::OnLButtonDown(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
   dropRelease_ = false;
-  if (currentTool_ == nullptr) return;
+  if (currentTool_ == nullptr || Blocked()) return;
+  const Handling handling(*this);
+  ShowPosition(p);
   document_->SetUndoMarker();
   currentTool_->LButtonDown(flags, p.x, p.y);
   capture_ = true;
@@ -116,7 +143,8 @@ void ViewController::OnLButtonDown(std::uint32_t flags, Point pointer) {
 void ViewController::OnLButtonDblClk(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
   dropRelease_ = false;
-  if (currentTool_ == nullptr || capture_) return;
+  if (currentTool_ == nullptr || capture_ || Blocked()) return;
+  const Handling handling(*this);
   document_->SetUndoMarker();
   if (currentTool_->LButtonDblClk(flags, p.x, p.y)) {
     dropRelease_ = true;
@@ -129,9 +157,13 @@ void ViewController::OnLButtonDblClk(std::uint32_t flags, Point pointer) {
 
 void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
-  if (!capture_) return;
+  if (!capture_ || handling_ > 0) return;
   // The modified mark follows at the release: comparing on every step costs.
   if (currentTool_ != nullptr) currentTool_->MouseMove(flags, p.x, p.y);
+  ShowPosition(p);
+}
+
+void ViewController::ShowPosition(Point p) {
   if (positionDisplay_) positionDisplay_(FormatPosition(p));
   if (cellDisplay_ && document_->sheet != nullptr) {
     cellDisplay_(FormatPosition(CellOf(p, document_->sheet->cellWidth, document_->sheet->cellHeight)));
@@ -140,15 +172,17 @@ void ViewController::OnMouseMove(std::uint32_t flags, Point pointer) {
 
 void ViewController::OnLButtonUp(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
-  if (std::exchange(dropRelease_, false) || currentTool_ == nullptr) return;
+  if (std::exchange(dropRelease_, false) || currentTool_ == nullptr || Blocked()) return;
   capture_ = false;
+  const Handling handling(*this);
   currentTool_->LButtonUp(flags, p.x, p.y);
   UpdateModified();
 }
 
 void ViewController::OnRButtonDown(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
-  if (currentTool_ == nullptr) return;
+  if (currentTool_ == nullptr || Blocked()) return;
+  const Handling handling(*this);
   document_->SetUndoMarker();
   const std::uint64_t dialogs = DialogRunner::ModalCount();
   currentTool_->RButtonDown(flags, p.x, p.y);
@@ -158,14 +192,15 @@ void ViewController::OnRButtonDown(std::uint32_t flags, Point pointer) {
 
 void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   const Point p = ClampToPointerLimit(pointer);
-  if (currentTool_ == nullptr) return;
+  if (currentTool_ == nullptr || Blocked()) return;
+  const Handling handling(*this);
   currentTool_->RButtonUp(flags, p.x, p.y);
   UpdateModified();
 }
 
 bool ViewController::OnArrowKey(ArrowKey key, bool large) {
   auto* tool = dynamic_cast<SelectTool*>(currentTool_.get());
-  if (capture_ || tool == nullptr || !HasSelection()) return false;
+  if (capture_ || Blocked() || tool == nullptr || !HasSelection()) return false;
   const Sheet* sheet = tool->GetSheet();
   const std::int32_t cells = large ? LargeArrowStep : 1;
   Point delta;
@@ -222,6 +257,7 @@ bool ViewController::Handles(std::int32_t id) {
     case CommandId::EditPaste:
     case CommandId::EditPasteArt:
     case CommandId::EditDelete:
+    case CommandId::EditSelectAll:
     case CommandId::BringToFront:
     case CommandId::SendToBack:
     case CommandId::FilePrint:
@@ -234,8 +270,10 @@ bool ViewController::Handles(std::int32_t id) {
 
 CommandState ViewController::UpdateCommand(std::int32_t id) const {
   if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
-    return {true, currentTool_ != nullptr && currentTool_->GetKind() == kind};
+    return {!Blocked(), currentTool_ != nullptr && currentTool_->GetKind() == kind};
   }
+  // A dialog a tool or command runs may not be overtaken by another command.
+  if (Blocked()) return {};
   switch (id) {
     // No edit may arrive while a tool holds the mouse: the tool keeps
     // pointers to what it is dragging.
@@ -248,6 +286,8 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
       return {!capture_ && HasCurrent(), false};
     case CommandId::EditPaste:
       return {!capture_ && !clipboardSheet->objects.Empty(), false};
+    case CommandId::EditSelectAll:
+      return {!capture_ && document_->sheet != nullptr && !document_->sheet->objects.Empty(), false};
     case CommandId::EditPasteArt:
       return {
           !capture_ && currentTool_ != nullptr && Clipboard::Current() != nullptr && Clipboard::Current()->HasText(),
@@ -262,6 +302,11 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
 
 bool ViewController::OnCommand(std::int32_t id) {
   if (!Handles(id) || !UpdateCommand(id).enabled) return false;
+  if (id == CommandId::EditPasteArt) {
+    PasteArt(Clipboard::Current()->Text());
+    return true;
+  }
+  const Handling handling(*this);
   if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
     ChooseTool(kind);
     return true;
@@ -285,8 +330,8 @@ bool ViewController::OnCommand(std::int32_t id) {
       document_->SetUndoMarker();
       currentTool_->DeleteSelected();
       break;
-    case CommandId::EditPasteArt:
-      PasteArt(Clipboard::Current()->Text());
+    case CommandId::EditSelectAll:
+      SelectAll();
       break;
     case CommandId::BringToFront:
       currentTool_->BringToFront();
@@ -311,7 +356,8 @@ bool ViewController::OnCommand(std::int32_t id) {
 }
 
 bool ViewController::PasteArt(const std::string& utf8) {
-  if (capture_ || currentTool_ == nullptr || document_->sheet == nullptr) return false;
+  if (capture_ || Blocked() || currentTool_ == nullptr || document_->sheet == nullptr) return false;
+  const Handling handling(*this);
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   ArtGrid grid;
   std::string error;
@@ -355,9 +401,19 @@ bool ViewController::PasteArt(const std::string& utf8) {
   return true;
 }
 
+void ViewController::SelectAll() {
+  // What is selected is there to be moved, which the select tool does.
+  if (currentTool_ == nullptr || currentTool_->GetKind() != DrawTool::SelectKind) ChooseTool(DrawTool::SelectKind);
+  if (currentTool_ == nullptr) return;
+  std::vector<DrawObj*> all;
+  List<DrawObj*>::Cursor cursor(document_->sheet->objects);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) all.push_back(obj);
+  currentTool_->SelectOnly(all);
+}
+
 void ViewController::ChooseTool(std::int32_t kind) {
   // The old tool goes first: its end releases the sheet's current object.
-  currentTool_.reset();
+  RetireTool();
   capture_ = false;
   if (document_->sheet != nullptr) currentTool_ = MakeTool(kind, document_->sheet, window_);
 }

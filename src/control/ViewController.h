@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/CommandState.h"
 #include "control/TextOutput.h"
@@ -55,13 +56,16 @@ class ViewController : public DocumentView {
   void OnLButtonDblClk(std::uint32_t flags, Point p);
   void OnRButtonDown(std::uint32_t flags, Point p);
   void OnRButtonUp(std::uint32_t flags, Point p);
-  bool HasCapture() const override { return capture_; }
+  // A tool's handler that runs a dialog holds the document as a drag does:
+  // the tool keeps pointers into it until the handler returns.
+  bool HasCapture() const override { return capture_ || handling_ > 0; }
+  bool IsHandling() const override { return handling_ > 0; }
   // Moves what a drag from the selection would move by one cell (large:
   // LargeArrowStep cells), as one undo step. False, changing nothing, when
   // the select tool has nothing picked or selected or holds the mouse.
   bool OnArrowKey(ArrowKey key, bool large);
 
-  // Receives the pointer position shown during a drag, e.g. "  16,  32".
+  // Receives the pointer position shown at a press and during a drag, e.g. "  16,  32".
   void SetPositionDisplay(std::function<void(const std::string&)> display) { positionDisplay_ = std::move(display); }
   static std::string FormatPosition(Point p);
   // Receives the grid cell of that position, as "column,row" in FormatPosition's form.
@@ -83,7 +87,20 @@ class ViewController : public DocumentView {
   bool PasteArt(const std::string& utf8);
 
  private:
+  // Counts a tool's handler (or a command) under way for as long as it lives.
+  class Handling;
+
   void ChooseTool(std::int32_t kind);
+  // Shows a pointer position and its cell.
+  void ShowPosition(Point p);
+  // Makes every object of the sheet the selection, with the select tool.
+  void SelectAll();
+  // Ends the current tool; a tool whose handler is still running is only
+  // put aside, and goes when the handler returns.
+  void RetireTool();
+  // Input and commands wait while a handler of this view runs, or while
+  // another view of the document holds it.
+  bool Blocked() const;
   // The document is modified exactly when it differs from its file.
   void UpdateModified();
   // Ends the capture when a modal dialog or message was shown since before.
@@ -95,6 +112,8 @@ class ViewController : public DocumentView {
   Window* window_;
   std::unique_ptr<DrawTool> currentTool_;
   bool capture_ = false;
+  std::int32_t handling_ = 0;
+  std::vector<std::unique_ptr<DrawTool>> retired_;
   // The release of a double click the tool took belongs to no press.
   bool dropRelease_ = false;
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;

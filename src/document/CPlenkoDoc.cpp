@@ -217,6 +217,10 @@ bool CPlenkoDoc::IsDragging() const {
   return std::any_of(views_.begin(), views_.end(), [](const DocumentView* view) { return view->HasCapture(); });
 }
 
+bool CPlenkoDoc::IsHandling() const {
+  return std::any_of(views_.begin(), views_.end(), [](const DocumentView* view) { return view->IsHandling(); });
+}
+
 bool CPlenkoDoc::OnEditUndo() {
   if (!CanUndo()) return false;
   return Step([this] { return database_->Undo(); });

@@ -90,6 +90,8 @@ class CPlenkoDoc {
   const std::vector<DocumentView*>& Views() const { return views_; }
   // True while a drag in one of the views holds the mouse.
   bool IsDragging() const;
+  // True while a tool or command of one of the views runs, perhaps waiting for a dialog.
+  bool IsHandling() const;
   // Every view drops its tool before the database or sheet changes.
   void ReleaseViewTools();
 

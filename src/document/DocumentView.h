@@ -15,6 +15,9 @@ class DocumentView {
   // The document changed under the view: repaint it all.
   virtual void OnUpdate() = 0;
   virtual bool HasCapture() const = 0;
+  // Whether a tool or command of the view is running, perhaps waiting for a
+  // dialog: the document must not close under it.
+  virtual bool IsHandling() const = 0;
   virtual Window* GetWindow() const = 0;
 };
 

@@ -1,6 +1,10 @@
 #include "platform/UiText.h"
 
+#include <string_view>
+#include <unordered_map>
 #include <utility>
+
+#include "platform/UiTranslations.h"
 
 namespace virlo {
 
@@ -13,7 +17,35 @@ UiText UiText::Plain(std::string text) {
   return plain;
 }
 
-std::string UiText::Text() const { return Format(source_, arguments_); }
+namespace {
+
+UiLanguage language = UiLanguage::Japanese;
+
+// The English of a text by its context and source; null when there is none.
+const std::string_view* English(std::string_view context, std::string_view source) {
+  static const std::unordered_map<std::string, std::string_view> table = [] {
+    std::unordered_map<std::string, std::string_view> made;
+    for (const UiTranslation& entry : EnglishTranslations()) {
+      made.emplace(std::string(entry.context) + '\0' + std::string(entry.source), entry.english);
+    }
+    return made;
+  }();
+  const auto it = table.find(std::string(context) + '\0' + std::string(source));
+  return it != table.end() ? &it->second : nullptr;
+}
+
+}  // namespace
+
+void UiText::SetLanguage(UiLanguage chosen) { language = chosen; }
+
+UiLanguage UiText::Language() { return language; }
+
+std::string UiText::Text() const {
+  if (language == UiLanguage::English && !context_.empty()) {
+    if (const std::string_view* english = English(context_, source_)) return Format(*english, arguments_);
+  }
+  return Format(source_, arguments_);
+}
 
 std::string UiText::Format(std::string_view pattern, const std::vector<std::string>& arguments) {
   std::string result;

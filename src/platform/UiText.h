@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/UiLanguage.h"
+
 // Marks a text of the core for translation without translating it: lupdate
 // reads it as QT_TRANSLATE_NOOP, and it stands for the text itself. The Qt
 // layer translates it with the same context where it shows it.
@@ -34,8 +36,13 @@ class UiText {
   const std::string& SourceText() const { return source_; }
   const std::vector<std::string>& Arguments() const { return arguments_; }
   bool Empty() const { return source_.empty(); }
-  // The source text with the arguments in place.
+  // The text in the language set for the core, with the arguments in place;
+  // the source text when it has no translation.
   std::string Text() const;
+
+  // The language Text() speaks: Japanese, the source language, until set.
+  static void SetLanguage(UiLanguage language);
+  static UiLanguage Language();
 
   // Puts arguments in place of "%1" to "%9" in one pass, so an argument that
   // holds "%2" stays as it is. A marker without its argument stays too.

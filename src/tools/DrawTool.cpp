@@ -6,6 +6,7 @@
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/Dot.h"
+#include "objects/StrBox.h"
 #include "platform/Dialog.h"
 #include "platform/Window.h"
 #include "store/Store.h"
@@ -65,12 +66,25 @@ bool DrawTool::LButtonDblClk(std::uint32_t, std::int32_t, std::int32_t) { return
 bool DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
   DrawObj* obj = sheet->PickObject(x, y, nullptr);
   if (obj == nullptr) return false;
+  return RunDialog(obj, nullptr);
+}
+
+bool DrawTool::RunDialog(DrawObj* obj, const Rect* inPlace) {
   std::unique_ptr<Dialog> dialog = obj->Edit();
   if (dialog == nullptr) return false;
+  if (inPlace != nullptr) dialog->OfferInPlace(*inPlace);
   const DialogResult result = dialog->DoModal();
   dialog.reset();
+  if (auto* box = dynamic_cast<StrBox*>(obj); box != nullptr && box->str.Length() == 0) DeleteEmptyText(box);
   Redraw();
   return result == DialogResult::Ok;
+}
+
+void DrawTool::DeleteEmptyText(StrBox* box) {
+  if (sheet->current != nullptr && sheet->current->Root() == box) sheet->current = nullptr;
+  sheet->selected.RemoveWhere([box](const void* item) { return item == box; });
+  box->SetFlag(HighlightAndFreeMove, false);
+  store::Delete(box);
 }
 
 bool DrawTool::RButtonUp(std::uint32_t, std::int32_t, std::int32_t) { return false; }

@@ -12,6 +12,7 @@ namespace virlo {
 
 class DrawObj;
 class Sheet;
+class StrBox;
 class Window;
 
 // Key-state bits of a mouse event.
@@ -81,6 +82,10 @@ class DrawTool {
  protected:
   // Repaints the whole view at once.
   void Redraw();
+  // Runs an object's dialog, offered on the sheet over inPlace when given; a
+  // text box it leaves without text goes, in the same undo step. Whether it
+  // ended with OK.
+  bool RunDialog(DrawObj* obj, const Rect* inPlace);
   // Collects in selection, without moving them, the objects a move of the
   // given objects reaches, and returns the part of the delta that keeps every
   // one of them within the sheet's coordinate limits. The selection is left
@@ -102,6 +107,8 @@ class DrawTool {
     bool complete = true;
   };
   CopyResult CopyToClipboard();
+  // Deletes a text box with no text: nothing shows it, yet it catches clicks.
+  void DeleteEmptyText(StrBox* box);
   // Moves the current object's top-level object to the front or the back.
   bool Restack(bool toFront);
 };

@@ -52,12 +52,8 @@ bool SelectTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) 
 bool SelectTool::LButtonDblClk(std::uint32_t, std::int32_t x, std::int32_t y) {
   auto* box = dynamic_cast<StrBox*>(sheet->PickObject(x, y, nullptr));
   if (box == nullptr) return false;
-  std::unique_ptr<Dialog> dialog = box->Edit();
-  if (dialog == nullptr) return false;
-  dialog->OfferInPlace(box->TextRect());
-  dialog->DoModal();
-  dialog.reset();
-  Redraw();
+  const Rect area = box->TextRect();
+  RunDialog(box, &area);
   return true;
 }
 

@@ -1,8 +1,9 @@
 #include "tools/StrBoxTool.h"
 
+#include <algorithm>
+
 #include "model/Sheet.h"
 #include "objects/StrBox.h"
-#include "platform/Dialog.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -12,23 +13,25 @@ bool StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) 
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
   const Point p = curPoint;
-  StrBox* box =
-      store::New<StrBox>(store::Database::Of(sheet), sheet, p.x - cw, p.y - ch, p.x + cw, p.y + ch, String(), nullptr);
+  const Rect band = dragRect == NoBand ? Rect{p.x, p.y, p.x, p.y} : dragRect.Normalized();
+  if (dragRect != NoBand) DragRect(BandPhase::End);
+  const bool dragged = band.left != band.right || band.top != band.bottom;
+  // A click: one cell up and left of the released cell, so the text starts there.
+  const Rect area = dragged ? band : Rect{p.x - cw, p.y - ch, p.x + cw, p.y + ch};
+  StrBox* box = store::New<StrBox>(store::Database::Of(sheet), sheet, area.left, area.top, area.right, area.bottom,
+                                   String(), nullptr);
   if (box == nullptr) return result;
   sheet->current = box;
   box->SetFlag(DrawObj::Visible, true);
-  if (std::unique_ptr<Dialog> dialog = box->Edit()) {
-    dialog->OfferInPlace(box->TextRect());
-    const DialogResult answer = dialog->DoModal();
-    // Typing in place and giving up leaves no box behind, unlike the dialog.
-    const bool discard = answer == DialogResult::Cancel && dialog->ShownInPlace();
-    dialog.reset();
-    if (discard) {
-      sheet->current = nullptr;
-      store::Delete(box);
-    }
-    Redraw();
+  // The text is typed inside the band, half a cell in from its edges as the
+  // box keeps it; a click's box is fitted to its empty text already.
+  Rect room = box->TextRect();
+  if (dragged) {
+    room.right = std::max(room.right, area.right - cw / 2 + 1);
+    room.bottom = std::max(room.bottom, area.bottom - ch / 2 + 1);
   }
+  // A text box given no text is not kept, whichever way the dialog ended.
+  RunDialog(box, &room);
   return result;
 }
 

@@ -11,6 +11,8 @@
 #include <QSvgGenerator>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <optional>
 
 #include "control/ScreenArt.h"
@@ -50,17 +52,56 @@ void CPlenkoView::RepaintDocument() {
   }
 }
 
-Point CPlenkoView::ScrollPosition() const { return {horizontalScrollBar()->value(), verticalScrollBar()->value()}; }
+namespace {
+
+std::int32_t FloorOf(double value) { return static_cast<std::int32_t>(std::floor(value)); }
+int RoundOf(double value) { return static_cast<int>(std::lround(value)); }
+
+}  // namespace
+
+Point CPlenkoView::ScrollPosition() const {
+  return {FloorOf(horizontalScrollBar()->value() / Scale()), FloorOf(verticalScrollBar()->value() / Scale())};
+}
 
 Point CPlenkoView::SheetPoint(const QPoint& client) const {
-  const Point scroll = ScrollPosition();
-  return {client.x() + scroll.x, client.y() + scroll.y};
+  return {FloorOf((client.x() + horizontalScrollBar()->value()) / Scale()),
+          FloorOf((client.y() + verticalScrollBar()->value()) / Scale())};
 }
 
 QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
-  const Point scroll = ScrollPosition();
   const Rect area = sheetArea.Normalized();
-  return {area.left - scroll.x, area.top - scroll.y, area.right - area.left, area.bottom - area.top};
+  const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  const QPoint topLeft(RoundOf(area.left * Scale()), RoundOf(area.top * Scale()));
+  const QPoint bottomRight(RoundOf(area.right * Scale()), RoundOf(area.bottom * Scale()));
+  return {topLeft - scroll, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())};
+}
+
+int CPlenkoView::NextZoom(ZoomStep step) const {
+  if (step == ZoomStep::In) {
+    for (const int percent : ZoomSteps) {
+      if (percent > zoom_) return percent;
+    }
+    return zoom_;
+  }
+  int result = zoom_;
+  for (const int percent : ZoomSteps) {
+    if (percent < zoom_) result = percent;
+  }
+  return result;
+}
+
+void CPlenkoView::SetZoom(int percent, const QPoint* anchor) {
+  percent = std::clamp(percent, ZoomSteps[0], ZoomSteps[std::size(ZoomSteps) - 1]);
+  if (percent == zoom_) return;
+  const QPoint fixed = anchor != nullptr ? *anchor : viewport()->rect().center();
+  const double x = (fixed.x() + horizontalScrollBar()->value()) / Scale();
+  const double y = (fixed.y() + verticalScrollBar()->value()) / Scale();
+  zoom_ = percent;
+  UpdateScrollBars();
+  horizontalScrollBar()->setValue(RoundOf(x * Scale()) - fixed.x());
+  verticalScrollBar()->setValue(RoundOf(y * Scale()) - fixed.y());
+  viewport()->update();
+  emit zoomChanged(zoom_);
 }
 
 std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
@@ -78,9 +119,13 @@ void CPlenkoView::InvalidateRect(const Rect& rect, bool) {
     viewport()->update();
     return;
   }
-  const Point scroll = ScrollPosition();
   const Rect r = rect.Normalized();
-  viewport()->update(QRect(r.left - scroll.x, r.top - scroll.y, r.right - r.left + 1, r.bottom - r.top + 1));
+  // Outward to whole pixels: a magnified unit covers more than one.
+  const int left = FloorOf(r.left * Scale()) - horizontalScrollBar()->value();
+  const int top = FloorOf(r.top * Scale()) - verticalScrollBar()->value();
+  const int right = static_cast<int>(std::ceil((r.right + 1) * Scale())) - horizontalScrollBar()->value();
+  const int bottom = static_cast<int>(std::ceil((r.bottom + 1) * Scale())) - verticalScrollBar()->value();
+  viewport()->update(QRect(left, top, right - left, bottom - top));
 }
 
 void CPlenkoView::UpdateWindow() { viewport()->update(); }
@@ -92,9 +137,17 @@ void CPlenkoView::RedrawWindow(unsigned) {
 }
 
 void CPlenkoView::DrawDragRect(const Rect& newRect, const Rect&) {
-  band_ = newRect == Rect{-1, -1, -1, -1}
-              ? QRect()
-              : QRect(QPoint(newRect.left, newRect.top), QPoint(newRect.right, newRect.bottom));
+  if (newRect == Rect{-1, -1, -1, -1}) {
+    band_ = QRect();
+  } else {
+    // The tool gives the band less the scroll position in drawing units.
+    const Point scroll = ScrollPosition();
+    const QPoint pixels(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    auto toViewport = [&](std::int32_t x, std::int32_t y) {
+      return QPoint(RoundOf((x + scroll.x) * Scale()), RoundOf((y + scroll.y) * Scale())) - pixels;
+    };
+    band_ = QRect(toViewport(newRect.left, newRect.top), toViewport(newRect.right, newRect.bottom));
+  }
   viewport()->update();
 }
 
@@ -103,10 +156,12 @@ void CPlenkoView::paintEvent(QPaintEvent* event) {
   // Made explicit so the sheet can skip what lies outside the repainted area.
   painter.setClipRegion(event->region());
   painter.fillRect(viewport()->rect(), Qt::white);
-  const Point scroll = ScrollPosition();
-  painter.translate(-scroll.x, -scroll.y);
+  const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  painter.translate(-scroll.x(), -scroll.y());
+  painter.scale(Scale(), Scale());
   if (artShown_) {
-    PaintArt(painter, event->region().boundingRect().translated(scroll.x, scroll.y));
+    const QRectF shown = QRectF(event->region().boundingRect().translated(scroll));
+    PaintArt(painter, QRectF(shown.topLeft() / Scale(), shown.size() / Scale()).toAlignedRect());
   } else {
     PaintSheet(painter);
   }
@@ -221,7 +276,8 @@ QSize CPlenkoView::ScrollSize() const {
 
 void CPlenkoView::UpdateScrollBars() {
   const QSize page = viewport()->size();
-  const QSize total = ScrollSize();
+  const QSize total(static_cast<int>(std::ceil(ScrollSize().width() * Scale())),
+                    static_cast<int>(std::ceil(ScrollSize().height() * Scale())));
   horizontalScrollBar()->setRange(0, std::max(0, total.width() - page.width()));
   verticalScrollBar()->setRange(0, std::max(0, total.height() - page.height()));
   horizontalScrollBar()->setPageStep(page.width());
@@ -231,6 +287,14 @@ void CPlenkoView::UpdateScrollBars() {
 }
 
 void CPlenkoView::wheelEvent(QWheelEvent* event) {
+  if ((event->modifiers() & Qt::ControlModifier) != 0) {
+    // The point under the pointer stays under it.
+    const int turn = event->angleDelta().y();
+    const QPoint at = event->position().toPoint();
+    if (turn != 0) SetZoom(NextZoom(turn > 0 ? ZoomStep::In : ZoomStep::Out), &at);
+    event->accept();
+    return;
+  }
   if ((event->modifiers() & Qt::ShiftModifier) == 0) {
     QAbstractScrollArea::wheelEvent(event);
     return;

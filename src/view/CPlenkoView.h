@@ -24,6 +24,10 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   // The scrolled area is the sheet, never smaller than a new one.
   static constexpr int MinScrollWidth = 624;
   static constexpr int MinScrollHeight = 1024;
+  // The zooms the view steps through, in percent.
+  static constexpr int ZoomSteps[] = {50, 75, 100, 125, 150, 200, 300, 400};
+  static constexpr int ActualSize = 100;
+  enum class ZoomStep { In, Out };
 
   explicit CPlenkoView(CPlenkoDoc* document, QWidget* parent = nullptr);
   ~CPlenkoView() override;
@@ -39,6 +43,14 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void RepaintDocument();
   // Paints the sheet onto a printer's pages; one drawing unit is one screen pixel.
   void Print(QPrinter& printer);
+
+  // The zoom in percent; drawing units show as zoom/100 pixels.
+  int Zoom() const { return zoom_; }
+  // Sets the zoom (held to the steps' range), keeping the sheet point under
+  // the anchor, a viewport position, where it is; without one, the middle.
+  void SetZoom(int percent, const QPoint* anchor = nullptr);
+  // The next zoom step in or out from the present one; the present one at the end of the range.
+  int NextZoom(ZoomStep step) const;
 
   // Shows the sheet as its character art, in the text font, in place of the shapes.
   void SetArtShown(bool shown);
@@ -61,8 +73,11 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   QSize sizeHint() const override { return {MinScrollWidth, MinScrollHeight}; }
   // The drawing units the view scrolls over: the sheet with its border line.
   QSize ScrollSize() const;
-  // Where an area of the sheet lies in the viewport.
+  // Where an area of the sheet lies in the viewport, in pixels at the zoom.
   QRect ViewportRect(const Rect& sheetArea) const;
+
+ signals:
+  void zoomChanged(int percent);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -85,8 +100,11 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   // Paints the shapes as the view shows them.
   void PaintSheet(QPainter& painter) const;
 
+  double Scale() const { return zoom_ / 100.0; }
+
   CPlenkoDoc* document_;
   ViewController controller_;
+  int zoom_ = ActualSize;
   QRect band_;  // the rubber band in client coordinates; empty when none
   bool artShown_ = false;
 };

@@ -1,25 +1,40 @@
 #include "view/InPlaceEditor.h"
 
-#include <QFontMetrics>
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace virlo {
+namespace {
 
-InPlaceEditor::InPlaceEditor(QWidget* over, const QRect& area, const QFont& font)
+// The frame round the editor, in pixels; the text stands just inside it.
+constexpr int FrameWidth = 1;
+
+}  // namespace
+
+InPlaceEditor::InPlaceEditor(QWidget* over, const QRect& area, const QFont& font, int rowPitch, Qt::Alignment alignment)
     : QDialog(over, Qt::Popup | Qt::FramelessWindowHint),
-      edit_(new QPlainTextEdit(this)),
+      edit_(new QTextEdit(this)),
       problem_(new QLabel(this)),
-      least_(area.size()) {
+      least_(area.size()),
+      rowPitch_(std::max(1, rowPitch)),
+      alignment_(alignment) {
   setObjectName(QStringLiteral("inPlaceEditor"));
   // The click that ends the editing commits it and goes no further.
   setAttribute(Qt::WA_NoMouseReplay);
   edit_->setObjectName(QStringLiteral("text"));
+  edit_->setAcceptRichText(false);
   edit_->setFont(font);
-  edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  edit_->setWordWrapMode(QTextOption::NoWrap);
   edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   edit_->setFrameShape(QFrame::NoFrame);
@@ -29,13 +44,47 @@ InPlaceEditor::InPlaceEditor(QWidget* over, const QRect& area, const QFont& font
   problem_->setWordWrap(true);
   problem_->hide();
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(1, 1, 1, 1);
+  layout->setContentsMargins(FrameWidth, FrameWidth, FrameWidth, FrameWidth);
   layout->setSpacing(0);
   layout->addWidget(edit_);
   layout->addWidget(problem_);
-  move(over->mapToGlobal(area.topLeft()));
-  connect(edit_, &QPlainTextEdit::textChanged, this, &InPlaceEditor::FitText);
+  FormatLines();
+  // The sheet puts a line's glyphs in the middle of its row; the editor's
+  // layout puts them elsewhere in a row of the same height: move the text by
+  // the difference, measured on the first line.
+  const QFontMetricsF metrics(font);
+  const double sheetBaseline = (rowPitch_ - metrics.height()) / 2 + metrics.ascent();
+  const QTextBlock first = edit_->document()->firstBlock();
+  const QRectF block = edit_->document()->documentLayout()->blockBoundingRect(first);
+  const QTextLine line = first.layout()->lineAt(0);
+  const double editorBaseline = block.top() + (line.isValid() ? line.y() + line.ascent() : metrics.ascent());
+  const double shift = sheetBaseline - editorBaseline;
+  QTextFrameFormat frame = edit_->document()->rootFrame()->frameFormat();
+  frame.setTopMargin(std::max(0.0, shift));
+  edit_->document()->rootFrame()->setFrameFormat(frame);
+  const int above = static_cast<int>(std::lround(std::min(0.0, shift)));
+  move(over->mapToGlobal(area.topLeft()) - QPoint(FrameWidth, FrameWidth - above));
+  connect(edit_, &QTextEdit::textChanged, this, &InPlaceEditor::FitText);
   FitText();
+}
+
+void InPlaceEditor::SetText(const QString& text) {
+  edit_->setPlainText(text);
+  FormatLines();
+  edit_->moveCursor(QTextCursor::End);
+}
+
+void InPlaceEditor::FormatLines() {
+  QTextCursor cursor(edit_->document());
+  cursor.select(QTextCursor::Document);
+  QTextBlockFormat format;
+  format.setLineHeight(rowPitch_, QTextBlockFormat::FixedHeight);
+  format.setAlignment(alignment_);
+  cursor.mergeBlockFormat(format);
+  // Typing goes on in the same format.
+  QTextCursor at = edit_->textCursor();
+  at.mergeBlockFormat(format);
+  edit_->setTextCursor(at);
 }
 
 InPlaceEditor::Outcome InPlaceEditor::Run() {
@@ -46,8 +95,16 @@ InPlaceEditor::Outcome InPlaceEditor::Run() {
 }
 
 void InPlaceEditor::ShowProblem(const QString& text) {
+  if (problem_->text() == text && problem_->isVisible()) return;
   problem_->setText(text);
   problem_->show();
+  FitText();
+}
+
+void InPlaceEditor::ClearProblem() {
+  if (!problem_->isVisible()) return;
+  problem_->hide();
+  problem_->clear();
   FitText();
 }
 
@@ -72,18 +129,34 @@ bool InPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+void InPlaceEditor::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  // Framed, so the room for the text shows against the sheet.
+  QPainter painter(this);
+  painter.setPen(QPen(palette().color(QPalette::Highlight), 0));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void InPlaceEditor::FitText() {
-  // Room for the longest line and one more character, never less than the box.
-  const QFontMetrics metrics(edit_->font());
+  // Room for the longest line and one more character, never less than the area.
+  const QFontMetricsF metrics(edit_->font());
   const QStringList lines = edit_->toPlainText().split(QLatin1Char('\n'));
-  int width = 0;
-  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line + QLatin1Char('M')));
-  const int height = static_cast<int>(lines.size()) * metrics.lineSpacing() + metrics.descent();
-  const QMargins margins = layout()->contentsMargins();
-  const int textWidth = std::max(width, least_.width()) + margins.left() + margins.right();
+  double longest = 0;
+  for (const QString& line : lines) longest = std::max(longest, metrics.horizontalAdvance(line));
+  const QTextFrameFormat frame = edit_->document()->rootFrame()->frameFormat();
+  const int width =
+      std::max(static_cast<int>(std::ceil(longest + metrics.horizontalAdvance(QLatin1Char('M')))), least_.width());
+  const int height =
+      std::max(static_cast<int>(
+                   std::ceil(frame.topMargin() + static_cast<double>(lines.size() - 1) * rowPitch_ + metrics.height())),
+               least_.height());
+  // Lines align within the longest, as the box, fitted to its text, aligns them.
+  edit_->setLineWrapMode(QTextEdit::FixedPixelWidth);
+  edit_->setLineWrapColumnOrWidth(static_cast<int>(std::ceil(longest)) + 1);
+  edit_->setFixedSize(width, height);
+  const int textWidth = width + 2 * FrameWidth;
   const int problemHeight = problem_->isVisible() ? problem_->heightForWidth(textWidth) : 0;
-  edit_->setFixedSize(std::max(width, least_.width()), std::max(height, least_.height()));
-  setFixedSize(textWidth, edit_->height() + problemHeight + margins.top() + margins.bottom());
+  setFixedSize(textWidth, height + problemHeight + 2 * FrameWidth);
 }
 
 }  // namespace virlo

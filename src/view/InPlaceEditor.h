@@ -4,39 +4,49 @@
 
 class QFont;
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 
 namespace virlo {
 
-// The text dialog's face on the sheet: a borderless editor over the text box,
-// in the text font, that grows with its text. Enter breaks the line;
-// Ctrl+Enter or a click elsewhere commits; Escape cancels. Input methods work
-// as in any text field.
+// The text dialog's face on the sheet: a framed, borderless editor over the
+// text box, in the text font, its lines one row of the grid apart and
+// aligned as the box aligns them, so the text stands where it will land. It
+// grows with its text. Enter breaks the line; Ctrl+Enter or a click
+// elsewhere commits; Escape cancels. Input methods work as in any text field.
 class InPlaceEditor : public QDialog {
   Q_OBJECT
 
  public:
   enum class Outcome { Commit, Cancel };
 
-  // area: the text box in over's coordinates.
-  InPlaceEditor(QWidget* over, const QRect& area, const QFont& font);
+  // area: where the text lands, in over's coordinates; its size is the least
+  // the editor takes. rowPitch: the pixels between the tops of two lines.
+  InPlaceEditor(QWidget* over, const QRect& area, const QFont& font, int rowPitch, Qt::Alignment alignment);
 
-  QPlainTextEdit* Edit() const { return edit_; }
+  QTextEdit* Edit() const { return edit_; }
+  // Sets the text, each line laid out as the sheet lays it out.
+  void SetText(const QString& text);
   // Edits until the user commits or cancels.
   Outcome Run();
-  // Says why the text cannot be taken; the editing goes on.
+  // Says, under the text, why it cannot be taken as it is; the editing goes on.
   void ShowProblem(const QString& text);
+  void ClearProblem();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Lines one row apart, aligned; a new line takes its format from the one it breaks.
+  void FormatLines();
   void FitText();
 
-  QPlainTextEdit* edit_;
+  QTextEdit* edit_;
   QLabel* problem_;
   QSize least_;
+  int rowPitch_;
+  Qt::Alignment alignment_;
   bool cancelled_ = false;
 };
 

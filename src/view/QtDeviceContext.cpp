@@ -39,7 +39,9 @@ QString QtDeviceContext::ToQString(std::string_view cp932) {
 
 void QtDeviceContext::ApplyPen() {
   QPen pen(ToQColor(pen_.color));
-  pen.setWidth(pen_.width <= 1 ? 0 : pen_.width);  // cosmetic one-pixel pen
+  // A thin pen is one pixel wide, or one drawing unit when they are magnified.
+  const bool magnified = painter_.worldTransform().m11() > 1.0;
+  pen.setWidth(pen_.width <= 1 ? (magnified ? 1 : 0) : pen_.width);
   pen.setCapStyle(Qt::FlatCap);
   painter_.setPen(pen);
 }

@@ -17,10 +17,13 @@
 #include <QSpinBox>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -172,12 +175,13 @@ std::pair<qsizetype, qsizetype> InsertedRange(const QString& before, const QStri
 // Holds a multi-line edit to its control's limit while the user types or
 // pastes: what goes beyond it is cut from the end of the insertion, in the
 // same undo step. Text the edit opened with is left alone.
-void LimitText(QPlainTextEdit* edit, const DialogControl& control) {
+template <class Edit>
+void LimitText(Edit* edit, const DialogControl& control, std::function<void()> cut = nullptr) {
   if (control.textLimit <= 0) return;
   const qsizetype limit = control.textLimit;
   const TextUnit unit = control.textUnit;
   auto accepted = std::make_shared<QString>(edit->toPlainText());
-  QObject::connect(edit->document(), &QTextDocument::contentsChanged, edit, [edit, accepted, limit, unit] {
+  QObject::connect(edit->document(), &QTextDocument::contentsChanged, edit, [edit, accepted, limit, unit, cut] {
     const QString now = edit->toPlainText();
     if (TextLength(now, unit, limit) <= limit) {
       *accepted = now;
@@ -193,6 +197,7 @@ void LimitText(QPlainTextEdit* edit, const DialogControl& control) {
       cursor.joinPreviousEditBlock();
       cursor.removeSelectedText();
       cursor.endEditBlock();
+      if (cut) cut();
     }
     *accepted = edit->toPlainText();
   });
@@ -220,14 +225,30 @@ class FrameDialog : public QDialog {
 
 // The text as a text box keeps it: code page 932 with CR LF line breaks;
 // nothing when it holds a character the code page lacks.
-std::optional<std::string> BoxText(const QPlainTextEdit* edit) {
-  const QString typed = edit->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+std::optional<std::string> BoxText(QString typed) {
+  typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
   return TextCodec::Utf8ToCp932(typed.toStdString());
 }
 
-QString UnusableText() {
-  return QCoreApplication::translate("QtDialogRunner",
-                                     "この文字は図の文字に使えません (シフト JIS にない文字があります)。");
+// Names the first character of text the document cannot hold, with its line
+// and column counted from 1; empty when there is none.
+QString UnusableCharacter(const QString& text) {
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  for (qsizetype row = 0; row < lines.size(); ++row) {
+    const QString& line = lines[row];
+    qsizetype column = 0;
+    for (qsizetype i = 0; i < line.size(); i += CharacterWidth(line, i)) {
+      ++column;
+      const QString character = line.mid(i, CharacterWidth(line, i));
+      if (TextCodec::Utf8ToCp932(character.toStdString())) continue;
+      return QCoreApplication::translate("QtDialogRunner",
+                                         "%1 行 %2 文字目の「%3」はシフト JIS にないため、図の文字に使えません。")
+          .arg(row + 1)
+          .arg(column)
+          .arg(character);
+    }
+  }
+  return {};
 }
 
 }  // namespace
@@ -272,11 +293,10 @@ std::string QtDialogRunner::Text() const {
 
 DialogResult QtDialogRunner::Run(Dialog& dialog) {
   dialog.UpdateData(false);
-  QWidget* over = nullptr;
-  QRect where;
+  InPlaceSpot spot;
   if (dialog.TemplateId() == CTextDialog::TemplateId && dialog.InPlaceOffered() && typeInPlace_ && inPlaceHost_ &&
-      inPlaceHost_(dialog.InPlaceArea(), over, where)) {
-    return RunInPlace(dialog, over, where);
+      inPlaceHost_(dialog.InPlaceArea(), spot)) {
+    return RunInPlace(dialog, spot);
   }
   QWidget* owner = owner_ ? owner_() : nullptr;
   // Copies the widgets into the controls before the closing exchange; false
@@ -301,6 +321,8 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     buttons->addStretch();
     layout->addLayout(buttons);
     QObject::connect(list, &QListWidget::itemDoubleClicked, window->ok, &QPushButton::click);
+    // The arrow keys move in the list at once.
+    list->setFocus();
     collect = [&dialog, list] {
       dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
       return true;
@@ -358,9 +380,10 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     grid->addWidget(edit, 1, 0);
     QDialog* raw = window.get();
     collect = [&dialog, edit, group, frame, raw] {
-      const std::optional<std::string> bytes = BoxText(edit);
+      const std::optional<std::string> bytes = BoxText(edit->toPlainText());
       if (!bytes) {
-        QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"), UnusableText());
+        QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"),
+                             UnusableCharacter(edit->toPlainText()));
         edit->setFocus();
         return false;
       }
@@ -430,15 +453,36 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
   return window->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
 }
 
-DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, QWidget* over, const QRect& where) {
+DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot) {
   dialog.SetShownInPlace();
-  InPlaceEditor editor(over, where, inPlaceFont_);
-  QPlainTextEdit* edit = editor.Edit();
+  static constexpr Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+  const std::int32_t choice = dialog.Control(CTextDialog::LeftButton).value;
+  const Qt::Alignment alignment = choice >= 0 && choice < 3 ? Alignments[choice] : Qt::AlignLeft;
+  // The text font at the view's zoom; its lines stand one font height apart, as on the sheet.
+  QFont font = inPlaceFont_;
+  const int pixels = std::max(1, static_cast<int>(std::lround(inPlaceFont_.pixelSize() * spot.scale)));
+  font.setPixelSize(pixels);
+  InPlaceEditor editor(spot.over, spot.where, font, pixels, alignment);
   DialogControl& text = dialog.Control(CTextDialog::TextEdit);
   QString opening = FromCp932(text.text);
-  edit->setPlainText(opening.remove(QLatin1Char('\r')));
-  edit->moveCursor(QTextCursor::End);
-  LimitText(edit, text);
+  editor.SetText(opening.remove(QLatin1Char('\r')));
+  // What cannot be taken is said as soon as it is typed.
+  auto limitReached = std::make_shared<bool>(false);
+  const qsizetype limit = text.textLimit;
+  QTextEdit* edit = editor.Edit();
+  LimitText(edit, text, [limitReached] { *limitReached = true; });
+  QObject::connect(edit, &QTextEdit::textChanged, &editor, [&editor, edit, limitReached, limit] {
+    const QString unusable = UnusableCharacter(edit->toPlainText());
+    if (!unusable.isEmpty()) {
+      editor.ShowProblem(unusable);
+    } else if (std::exchange(*limitReached, false)) {
+      editor.ShowProblem(
+          QCoreApplication::translate("QtDialogRunner", "文字は %1 バイトまでです。それより後は入りません。")
+              .arg(limit));
+    } else {
+      editor.ClearProblem();
+    }
+  });
   // Each showing is announced: a refused text shows the editor again.
   auto run = [this, &editor] {
     if (shown_) QTimer::singleShot(0, &editor, [this, &editor] { shown_(editor); });
@@ -446,9 +490,9 @@ DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, QWidget* over, const QRe
   };
   // Alignment and frame stay as they are; the right button's dialog sets them.
   while (run() == InPlaceEditor::Outcome::Commit) {
-    const std::optional<std::string> bytes = BoxText(edit);
+    const std::optional<std::string> bytes = BoxText(edit->toPlainText());
     if (!bytes) {
-      editor.ShowProblem(UnusableText());
+      editor.ShowProblem(UnusableCharacter(edit->toPlainText()));
       continue;
     }
     text.text = *bytes;

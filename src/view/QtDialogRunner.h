@@ -30,9 +30,15 @@ class QtDialogRunner : public DialogRunner, public Clipboard {
   // Called with every dialog once it is shown, before the user acts (tests drive it from here).
   void SetShownHook(std::function<void(QDialog&)> hook) { shown_ = std::move(hook); }
 
-  // Where a dialog offered in place goes: the widget showing the sheet and
-  // the sheet area in its coordinates; false when nothing shows it.
-  using InPlaceHost = std::function<bool(const Rect& area, QWidget*& over, QRect& where)>;
+  // Where a dialog offered in place goes: the widget showing the sheet, the
+  // sheet area in its coordinates, and the pixels a drawing unit takes there.
+  struct InPlaceSpot {
+    QWidget* over = nullptr;
+    QRect where;
+    double scale = 1.0;
+  };
+  // Finds the spot for a sheet area; false when nothing shows the sheet.
+  using InPlaceHost = std::function<bool(const Rect& area, InPlaceSpot& spot)>;
   void SetInPlaceHost(InPlaceHost host, const QFont& font) {
     inPlaceHost_ = std::move(host);
     inPlaceFont_ = font;
@@ -42,7 +48,7 @@ class QtDialogRunner : public DialogRunner, public Clipboard {
   bool TypeInPlace() const { return typeInPlace_; }
 
  private:
-  DialogResult RunInPlace(Dialog& dialog, QWidget* over, const QRect& where);
+  DialogResult RunInPlace(Dialog& dialog, const InPlaceSpot& spot);
 
   std::function<QWidget*()> owner_;
   InPlaceHost inPlaceHost_;

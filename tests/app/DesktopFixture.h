@@ -152,9 +152,15 @@ inline QStringList DescribeMenus(CMainFrame& frame) {
   return lines;
 }
 
-// Compares lines with those of a file in tests/app/golden.
+// Compares lines with those of a file in tests/app/golden; with
+// VIRLO_UPDATE_GOLDEN set, writes them there instead.
 inline void CompareWithGolden(const QStringList& lines, const char* name) {
   QFile file(QStringLiteral(VIRLO_APP_GOLDEN "/") + QString::fromLatin1(name));
+  if (qEnvironmentVariableIsSet("VIRLO_UPDATE_GOLDEN")) {
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(file.fileName()));
+    file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+    return;
+  }
   QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
   QCOMPARE(lines, QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts));
 }

@@ -11,14 +11,17 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTextEdit>
 #include <QToolButton>
 
+#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "objects/Dot.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
+#include "tools/DrawTool.h"
 #include "view/QtDeviceContext.h"
 #include "view/QtDialogRunner.h"
 
@@ -103,7 +106,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   // Each showing types its text into the editor and ends it with its key.
   void Typing(QStringList texts, QList<QKeyCombination> ends) {
     act_ = [texts, ends](QDialog& dialog) mutable {
-      auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("text"));
+      auto* edit = dialog.findChild<QWidget*>(QStringLiteral("text"));
       if (edit == nullptr || texts.isEmpty()) {
         dialog.reject();
         return;
@@ -156,7 +159,9 @@ class DialogsTest : public QObject, private test::AppFixture {
       QCOMPARE(list->item(9)->text(), QStringLiteral("<  左矢"));
       QCOMPARE(list->currentRow(), 9);
       QVERIFY2(QFontInfo(list->font()).fixedPitch(), qPrintable(QFontInfo(list->font()).family()));
-      list->setCurrentRow(8);
+      QCOMPARE(dialog.focusWidget(), list);
+      QTest::keyClick(dialog.focusWidget(), Qt::Key_Down);
+      QCOMPARE(list->currentRow(), 10);
       Click(dialog, "cancel");
     });
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Cancel);
@@ -376,7 +381,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   void refusedTextKeepsEditing() {
     int showings = 0;
     act_ = [&showings](QDialog& dialog) {
-      auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("text"));
+      auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
       const auto* problem = dialog.findChild<QLabel*>(QStringLiteral("problem"));
       ++showings;
       if (showings == 1) {
@@ -401,7 +406,7 @@ class DialogsTest : public QObject, private test::AppFixture {
     shown_.clear();
     QWidget* paper = Paper();
     act_ = [paper](QDialog& dialog) {
-      auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("text"));
+      auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
       QCOMPARE(edit->toPlainText(), QStringLiteral("ab"));
       QTest::keyClicks(edit, QStringLiteral("c"));
       QTest::mouseClick(paper, Qt::LeftButton, {}, QPoint(400, 300));
@@ -420,6 +425,48 @@ class DialogsTest : public QObject, private test::AppFixture {
     QCOMPARE(shown_.size(), 1);
     QVERIFY(shown_[0] != QStringLiteral("inPlaceEditor"));
   }
+  // Every key of the main window pressed while a text is typed on the sheet,
+  // on a new box and on an existing one, then committed or cancelled: none
+  // reaches a command, and the box holds what was typed or what it held.
+  void keysWhileTypingInPlaceRunNoCommand() {
+    app_.SetTypeInPlace(true);
+    QList<int> fired;
+    const QMetaObject::Connection spy =
+        connect(Frame(), &CMainFrame::commandRequested, this, [&fired](int id) { fired.append(id); });
+    QStringList keys;
+    for (const CommandInfo& info : CommandTable::All()) {
+      keys += QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);
+    }
+    auto pressAllThen = [keys](QKeyCombination end) {
+      return [keys, end](QDialog& dialog) {
+        auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
+        for (const QString& key : keys) QTest::keySequence(edit, QKeySequence(key, QKeySequence::PortableText));
+        edit->setPlainText(QStringLiteral("xyz"));
+        QTest::keyClick(edit, end.key(), end.keyboardModifiers());
+      };
+    };
+    const QKeyCombination commit(Qt::ControlModifier, Qt::Key_Return);
+    const QKeyCombination cancel(Qt::Key_Escape);
+    act_ = pressAllThen(cancel);
+    Click({44, 40});
+    QCOMPARE(Doc()->sheet->objects.Count(), 0);
+    act_ = pressAllThen(commit);
+    Click({44, 40});
+    QCOMPARE(TypedRow(), QStringLiteral("     xyz"));
+    QVERIFY(Frame()->Dispatch(CommandId::ToolSelect));
+    Typing({QStringLiteral("ab")}, {commit});
+    act_ = pressAllThen(commit);
+    QTest::mouseDClick(Paper(), Qt::LeftButton, {}, QPoint(44, 40));
+    QCOMPARE(TypedRow(), QStringLiteral("     xyz"));
+    act_ = pressAllThen(cancel);
+    QTest::mouseDClick(Paper(), Qt::LeftButton, {}, QPoint(44, 40));
+    QCOMPARE(TypedRow(), QStringLiteral("     xyz"));
+    disconnect(spy);
+    QCOMPARE(shown_.size(), 4);
+    QCOMPARE(fired, QList<int>{CommandId::ToolSelect});  // the test's own, between the editings
+    QCOMPARE(Doc()->sheet->objects.Count(), 1);
+    QVERIFY(Frame()->ActiveView()->Controller().CurrentTool()->GetKind() == DrawTool::SelectKind);
+  }
   // With the toggle off, a click opens the text dialog as before.
   void toggleOffBringsTheDialogBack() {
     QVERIFY(Frame()->Dispatch(CommandId::ViewTypeInPlace));
@@ -428,8 +475,9 @@ class DialogsTest : public QObject, private test::AppFixture {
     QVERIFY(Frame()->Dispatch(CommandId::ViewTypeInPlace));
     QCOMPARE(shown_.size(), 1);
     QVERIFY(shown_[0] != QStringLiteral("inPlaceEditor"));
-    // The dialog's Cancel keeps its empty box, as it always has.
-    QCOMPARE(Doc()->sheet->objects.Count(), 1);
+    // A text box given no text is not made, by the dialog either.
+    QCOMPARE(Doc()->sheet->objects.Count(), 0);
+    QVERIFY(!Doc()->IsModified());
   }
 };
 

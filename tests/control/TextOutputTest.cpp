@@ -27,7 +27,10 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 const std::string kCaption = "ファイルオープン エラー";
-std::string OpenError(const std::string& name) { return "出力ファイル \"" + name + "\"が開けませんでした。"; }
+// The messages name the file and say why.
+std::string OpenError(const std::string& name, const std::string& why) {
+  return "出力ファイル \"" + name + "\"が開けませんでした。(" + why + ")";
+}
 
 // Keeps what it is given, or refuses it, and holds text for pasting.
 struct FakeClipboard : Clipboard {
@@ -177,12 +180,12 @@ TEST_F(TextOutputTest, CancelWritesNothingButCutsTheSheetToWholeCells) {
 TEST_F(TextOutputTest, UnopenableNamesShowTheOpenErrorYetKeepTheNewSize) {
   fs::create_directory(Path("dir"));
   PrintAs("20", "20", Path("dir"));
-  EXPECT_EQ(runner.Messages(), (Strings{OpenError(Path("dir"))}));
-  EXPECT_EQ(notes, (Strings{kCaption + ": " + OpenError(Path("dir"))}));
+  EXPECT_EQ(runner.Messages(), (Strings{OpenError(Path("dir"), "it is a folder")}));
+  EXPECT_EQ(notes, (Strings{kCaption + ": " + OpenError(Path("dir"), "it is a folder")}));
   EXPECT_TRUE(doc.IsModified() && SheetIs(160, 320) && window.redraws.size() == 1);
   EXPECT_TRUE(fs::is_directory(Path("dir")) && fs::is_empty(Path("dir")));
   PrintAs("", "", Path("missing/x.txt"));
-  EXPECT_EQ(runner.Messages().back(), OpenError(Path("missing/x.txt")));
+  EXPECT_EQ(runner.Messages().back(), OpenError(Path("missing/x.txt"), "its folder does not exist"));
   EXPECT_EQ(runner.Messages().size(), 2u);
 }
 
@@ -193,13 +196,14 @@ TEST_F(TextOutputTest, FullOrReadOnlyPlaceKeepsTheExistingFile) {
   ASSERT_TRUE(PrintAs("", "", name));
   ASSERT_EQ(folder.Read(name), first);
   PrintAs("256", "256", name);  // 66048 bytes do not fit
-  EXPECT_EQ(runner.Messages(), (Strings{"出力ファイル \"" + name + "\"に書き込めませんでした。"}));
+  EXPECT_EQ(runner.Messages(), (Strings{"出力ファイル \"" + name +
+                                        "\"に書き込めませんでした。(cannot write it: No space left on device)"}));
   EXPECT_EQ(notes.back(), kCaption + ": " + runner.Messages().back());
   EXPECT_EQ(folder.Read(name), first);
   EXPECT_EQ(folder.Contents("small").size(), 1u) << "a stray file was left";
   ASSERT_TRUE(folder.MakeSmallReadOnly());
   PrintAs("20", "20", name);
-  EXPECT_EQ(runner.Messages().back(), OpenError(name));
+  EXPECT_EQ(runner.Messages().back(), OpenError(name, "it lies on a read-only file system"));
   EXPECT_EQ(folder.Read(name), first);
 }
 

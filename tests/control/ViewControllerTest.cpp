@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "control/ScreenArt.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
@@ -10,6 +13,7 @@
 #include "platform/QueuedDialogRunner.h"
 #include "platform/TextCodec.h"
 #include "store/Store.h"
+#include "support/RecordingWindow.h"
 #include "support/ViewFixture.h"
 
 // The view's handling of mouse input and commands, and the art it shows, on a new document.
@@ -56,7 +60,7 @@ TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModified
   EXPECT_TRUE(!view->HasCapture() && Markers() == m0 + 2);
   auto* line = dynamic_cast<Line*>(doc.sheet->current);
   ASSERT_TRUE(line != nullptr && line->end.GetPos() == (Point{44, 40}));
-  EXPECT_EQ(shown, (std::vector<std::string>{"  22,  42", "  44,  40"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"  20,  40", "  22,  42", "  44,  40"}));
   ASSERT_TRUE(view->OnCommand(ToolSelect));  // the old tool lets its current object go
   EXPECT_EQ(doc.sheet->current, nullptr);
   Drag({32, 40}, {32, 40});
@@ -121,12 +125,20 @@ TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
 
 // A runner that types text boxes in place, as the desktop does when asked:
 // it records what was offered and answers as told.
+// While it is open, during runs: a dialog opened meanwhile is noted and cancelled.
 struct InPlaceRunner : DialogRunner {
   DialogResult Run(Dialog& dialog) override {
+    if (open) {
+      nested = true;
+      return DialogResult::Cancel;
+    }
     offered.push_back(dialog.InPlaceOffered());
     dialog.SetShownInPlace();
+    open = true;
+    if (during) during();
+    open = false;
     if (answer == DialogResult::Ok) {
-      dialog.Control(CTextDialog::TextEdit).text = "ab";
+      dialog.Control(CTextDialog::TextEdit).text = text;
       dialog.UpdateData(true);
     }
     return answer;
@@ -134,6 +146,10 @@ struct InPlaceRunner : DialogRunner {
   void Message(const UiText&, const UiText&) override {}
   std::vector<bool> offered;
   DialogResult answer = DialogResult::Cancel;
+  std::string text = "ab";
+  std::function<void()> during;
+  bool open = false;
+  bool nested = false;
 };
 
 TEST_F(ViewControllerTest, TypingInPlaceLeavesNoBoxWhenCancelledAndADoubleClickEditsTheTextUnderIt) {
@@ -141,7 +157,7 @@ TEST_F(ViewControllerTest, TypingInPlaceLeavesNoBoxWhenCancelledAndADoubleClickE
   DialogRunner* const previous = DialogRunner::Install(&runner);
   ASSERT_TRUE(view->OnCommand(ToolStrBox));
   Drag({44, 40}, {44, 40});
-  EXPECT_EQ(doc.sheet->objects.Count(), 0);  // cancelled in place: nothing left, unlike the dialog
+  EXPECT_EQ(doc.sheet->objects.Count(), 0);  // cancelled: no box left
   EXPECT_FALSE(doc.CanUndo());
   runner.answer = DialogResult::Ok;
   Drag({44, 40}, {44, 40});
@@ -167,6 +183,55 @@ TEST_F(ViewControllerTest, TypingInPlaceLeavesNoBoxWhenCancelledAndADoubleClickE
   view->OnLButtonUp(0, {240, 232});
   EXPECT_EQ(doc.sheet->objects.Count(), 2);
   EXPECT_EQ(runner.offered.size(), 3U);
+  DialogRunner::Install(previous);
+}
+
+// While a tool's dialog is open nothing else reaches the document: every
+// command of its view and of a second view is off and refused, and so are
+// undo, their mouse and keys; the tool lives on, and the answer is taken.
+TEST_F(ViewControllerTest, NothingOvertakesTheDialogOfATool) {
+  InPlaceRunner runner;
+  DialogRunner* const previous = DialogRunner::Install(&runner);
+  test::RecordingWindow otherWindow;
+  ViewController other(&doc, &otherWindow);
+  other.OnActivateView();
+  ASSERT_TRUE(other.OnCommand(ToolDot));
+  const std::int32_t commands[] = {ToolSelect,   ToolDot,    ToolLine,  ToolBox,       ToolStrBox,
+                                   EditCopy,     EditCut,    EditPaste, EditDelete,    EditSelectAll,
+                                   BringToFront, SendToBack, FilePrint, ClipboardPrint};
+  int dialogs = 0;
+  runner.during = [&] {
+    ++dialogs;
+    for (ViewController* each : {view.get(), &other}) {
+      for (const std::int32_t id : commands) {
+        EXPECT_FALSE(each->UpdateCommand(id).enabled) << id;
+        EXPECT_FALSE(each->OnCommand(id)) << id;
+      }
+      EXPECT_FALSE(each->OnArrowKey(ViewController::ArrowKey::Left, false));
+    }
+    EXPECT_FALSE(doc.CanUndo() || doc.OnEditUndo());
+    other.OnLButtonDown(kLeft, {300, 300});
+    other.OnLButtonUp(0, {300, 300});
+    view->OnRButtonDown(0, {44, 40});
+  };
+  ASSERT_TRUE(view->OnCommand(ToolStrBox));
+  Drag({44, 40}, {44, 40});  // a new box, cancelled
+  EXPECT_EQ(doc.sheet->objects.Count(), 0);
+  runner.answer = DialogResult::Ok;
+  Drag({44, 40}, {44, 40});  // a new box, taken
+  ASSERT_TRUE(view->OnCommand(ToolSelect));
+  runner.text = "cd";
+  view->OnLButtonDblClk(kLeft, {44, 40});  // the box again, taken
+  view->OnLButtonUp(0, {44, 40});
+  runner.answer = DialogResult::Cancel;
+  view->OnLButtonDblClk(kLeft, {44, 40});  // and cancelled
+  view->OnLButtonUp(0, {44, 40});
+  EXPECT_EQ(dialogs, 4);
+  EXPECT_FALSE(runner.nested);
+  ASSERT_EQ(doc.sheet->objects.Count(), 1);
+  auto* box = dynamic_cast<StrBox*>(doc.sheet->objects.Front());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->GetText(), "cd");
   DialogRunner::Install(previous);
 }
 
@@ -201,7 +266,7 @@ TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAl
   }
 }
 
-TEST_F(ViewControllerTest, TheCellOfEachDragPositionIsShownBesideIt) {
+TEST_F(ViewControllerTest, TheCellOfThePressAndEachDragPositionIsShownBesideIt) {
   std::vector<std::string> cells;
   view->SetCellDisplay([&](const std::string& text) { cells.push_back(text); });
   view->OnMouseMove(kLeft, {50, 50});  // no drag: nothing shown
@@ -210,7 +275,7 @@ TEST_F(ViewControllerTest, TheCellOfEachDragPositionIsShownBesideIt) {
   view->OnMouseMove(kLeft, {7, 16});
   view->OnMouseMove(kLeft, {-1, -17});
   view->OnLButtonUp(0, {-1, -17});
-  EXPECT_EQ(cells, (std::vector<std::string>{"  12,   2", "   0,   1", "  -1,  -2"}));
+  EXPECT_EQ(cells, (std::vector<std::string>{"  37,  18", "  12,   2", "   0,   1", "  -1,  -2"}));
   EXPECT_EQ(ViewController::CellOf({-8, -16}, 8, 16), (Point{-1, -1}));
   EXPECT_EQ(ViewController::CellOf({5, 5}, 0, 0), (Point{0, 0}));  // a sheet without a grid
 }

@@ -36,7 +36,7 @@ class ToolTest : public test::SheetFixture {
 TEST_F(ToolTest, DragAppliesOnlyCellStepsMadeWithTheLeftButton) {
   Dot* dot = Make<Dot>(sheet, 20, 24, 8, nullptr);
   sheet->current = dot;
-  StrBoxTool tool(sheet, &window);  // its press and move are the plain tool's
+  SelectTool tool(sheet, &window);  // a press on the current object drags it alone
   tool.LButtonDown(kLeft, 20, 24);
   for (std::int32_t x : {28, 36, 44}) EXPECT_TRUE(tool.MouseMove(kLeft, x, 24));
   EXPECT_EQ(dot->GetPos(), (Point{44, 24}));    // three steps of 8
