@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
 #include <QVBoxLayout>
@@ -18,6 +19,24 @@ namespace {
 
 // The frame round the editor, in pixels; the text stands just inside it.
 constexpr int FrameWidth = 1;
+
+// Where a text layout with lines of a fixed height puts the first baseline,
+// measured on a document of its own: the editor's is laid out only once shown.
+double BaselineInRow(const QFont& font, int rowPitch) {
+  QTextDocument document;
+  document.setDefaultFont(font);
+  document.setDocumentMargin(0);
+  document.setTextWidth(1000);
+  QTextCursor cursor(&document);
+  QTextBlockFormat format;
+  format.setLineHeight(rowPitch, QTextBlockFormat::FixedHeight);
+  cursor.setBlockFormat(format);
+  cursor.insertText(QStringLiteral("M"));
+  const QTextBlock block = document.firstBlock();
+  const QRectF area = document.documentLayout()->blockBoundingRect(block);
+  const QTextLine line = block.layout()->lineAt(0);
+  return area.top() + (line.isValid() ? line.y() + line.ascent() : QFontMetricsF(font).ascent());
+}
 
 }  // namespace
 
@@ -51,19 +70,15 @@ InPlaceEditor::InPlaceEditor(QWidget* over, const QRect& area, const QFont& font
   FormatLines();
   // The sheet puts a line's glyphs in the middle of its row; the editor's
   // layout puts them elsewhere in a row of the same height: move the text by
-  // the difference, measured on the first line.
+  // the difference.
   const QFontMetricsF metrics(font);
   const double sheetBaseline = (rowPitch_ - metrics.height()) / 2 + metrics.ascent();
-  const QTextBlock first = edit_->document()->firstBlock();
-  const QRectF block = edit_->document()->documentLayout()->blockBoundingRect(first);
-  const QTextLine line = first.layout()->lineAt(0);
-  const double editorBaseline = block.top() + (line.isValid() ? line.y() + line.ascent() : metrics.ascent());
+  const double editorBaseline = BaselineInRow(font, rowPitch_);
   const double shift = sheetBaseline - editorBaseline;
-  QTextFrameFormat frame = edit_->document()->rootFrame()->frameFormat();
-  frame.setTopMargin(std::max(0.0, shift));
-  edit_->document()->rootFrame()->setFrameFormat(frame);
+  topMargin_ = std::max(0.0, shift);
+  FormatLines();
   const int above = static_cast<int>(std::lround(std::min(0.0, shift)));
-  move(over->mapToGlobal(area.topLeft()) - QPoint(FrameWidth, FrameWidth - above));
+  origin_ = over->mapToGlobal(area.topLeft()) - QPoint(FrameWidth, FrameWidth - above);
   connect(edit_, &QTextEdit::textChanged, this, &InPlaceEditor::FitText);
   FitText();
 }
@@ -81,6 +96,10 @@ void InPlaceEditor::FormatLines() {
   format.setLineHeight(rowPitch_, QTextBlockFormat::FixedHeight);
   format.setAlignment(alignment_);
   cursor.mergeBlockFormat(format);
+  // Setting the text resets the frame of the whole document.
+  QTextFrameFormat frame = edit_->document()->rootFrame()->frameFormat();
+  frame.setTopMargin(topMargin_);
+  edit_->document()->rootFrame()->setFrameFormat(frame);
   // Typing goes on in the same format.
   QTextCursor at = edit_->textCursor();
   at.mergeBlockFormat(format);
@@ -156,7 +175,9 @@ void InPlaceEditor::FitText() {
   edit_->setFixedSize(width, height);
   const int textWidth = width + 2 * FrameWidth;
   const int problemHeight = problem_->isVisible() ? problem_->heightForWidth(textWidth) : 0;
+  // The client area itself goes there: a window not yet shown may guess a frame round it.
   setFixedSize(textWidth, height + problemHeight + 2 * FrameWidth);
+  setGeometry(QRect(origin_, size()));
 }
 
 }  // namespace virlo

@@ -45,7 +45,10 @@ class InPlaceEditor : public QDialog {
   QTextEdit* edit_;
   QLabel* problem_;
   QSize least_;
+  QPoint origin_;  // the editor's top-left corner on the screen
   int rowPitch_;
+  // Moves the text down so its glyphs stand where the sheet puts them.
+  double topMargin_ = 0;
   Qt::Alignment alignment_;
   bool cancelled_ = false;
 };

@@ -191,13 +191,14 @@ void LimitText(Edit* edit, const DialogControl& control, std::function<void()> c
     const qsizetype rest = TextLength(now.left(start), unit) + TextLength(now.mid(end), unit);
     const qsizetype keep = FittingPrefix(now.mid(start, end - start), std::max<qsizetype>(0, limit - rest), unit);
     if (start + keep < end) {
+      // Told first: the cut below changes the text again, and that change shows it.
+      if (cut) cut();
       QTextCursor cursor(edit->document());
       cursor.setPosition(static_cast<int>(start + keep));
       cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
       cursor.joinPreviousEditBlock();
       cursor.removeSelectedText();
       cursor.endEditBlock();
-      if (cut) cut();
     }
     *accepted = edit->toPlainText();
   });

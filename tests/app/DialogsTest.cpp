@@ -2,17 +2,22 @@
 // widgets, with refusals shown as warning boxes while the dialog stays open;
 // and a text box's text typed on the sheet, in the editor that the text box
 // tool's click and the select tool's double click open in place.
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QToolButton>
+#include <cmath>
 
 #include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
@@ -376,26 +381,72 @@ class DialogsTest : public QObject, private test::AppFixture {
     QCOMPARE(Doc()->sheet->objects.Count(), 0);
     QVERIFY(!Doc()->CanUndo() && !Doc()->IsModified());
   }
-  // A character the document cannot hold is refused where it was typed, and
-  // the editing goes on until the text can be taken.
-  void refusedTextKeepsEditing() {
+  // A character the document cannot hold is named, with its place, under the
+  // text as soon as it is typed, and so is the limit when the text reaches
+  // it; the editing goes on until the text can be taken.
+  void refusedTextIsNamedAtOnce() {
     int showings = 0;
     act_ = [&showings](QDialog& dialog) {
       auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
       const auto* problem = dialog.findChild<QLabel*>(QStringLiteral("problem"));
       ++showings;
-      if (showings == 1) {
-        QTest::keyClicks(edit, QStringLiteral("a"));
-        edit->insertPlainText(QStringLiteral("\u20AC"));  // the euro sign is not in code page 932
-      } else {
-        QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("シフト JIS")));
-        QTest::keyClick(edit, Qt::Key_Backspace);
-      }
+      QTest::keyClicks(edit, QStringLiteral("a"));
+      QVERIFY(!problem->isVisible());
+      edit->insertPlainText(QStringLiteral("\u20AC"));  // the euro sign is not in code page 932
+      QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("1 行 2 文字目の「\u20AC」")));
+      QVERIFY(problem->geometry().top() >= edit->geometry().bottom());
+      QTest::keyClick(edit, Qt::Key_Backspace);
+      QVERIFY(!problem->isVisible());
+      edit->insertPlainText(QString(300, QLatin1Char('b')));
+      QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("256")));
+      QCOMPARE(edit->toPlainText().size(), 256);
       QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
     };
     Click({44, 40});
-    QCOMPARE(showings, 2);
-    QCOMPARE(TypedRow(), QStringLiteral("     a"));
+    QCOMPARE(showings, 1);
+    QCOMPARE(TypedRow().left(12), QStringLiteral("     abbbbbb"));
+  }
+  // The editor stands where the text will land: each line at the baseline
+  // and left edge the sheet gives it, one row apart. A band dragged with the
+  // tool gives the editor its size, inside a frame.
+  void editorStandsWhereTheTextLands() {
+    QRect band;
+    act_ = [this, &band](QDialog& dialog) {
+      auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
+      QTest::keyClicks(edit, QStringLiteral("ab"));
+      QTest::keyClick(edit, Qt::Key_Return);
+      QTest::keyClicks(edit, QStringLiteral("cd"));
+      const auto* box = dynamic_cast<const StrBox*>(Doc()->sheet->current);
+      QVERIFY(box != nullptr);
+      const QRect text = Frame()->ActiveView()->ViewportRect(box->TextRect());
+      const QPoint origin = Paper()->mapToGlobal(text.topLeft());
+      const QFontMetricsF metrics(edit->font());
+      int row = 0;
+      for (QTextBlock block = edit->document()->firstBlock(); block.isValid(); block = block.next()) {
+        const QRectF area = edit->document()->documentLayout()->blockBoundingRect(block);
+        const QTextLine line = block.layout()->lineAt(0);
+        const QPointF at = QPointF(edit->viewport()->mapToGlobal(QPoint())) + area.topLeft() +
+                           QPointF(line.x(), line.y() + line.ascent());
+        const double sheet = origin.y() + row * 16 + (16 - metrics.height()) / 2 + metrics.ascent();
+        QVERIFY2(std::abs(at.y() - sheet) < 1, qPrintable(QStringLiteral("%1 %2").arg(at.y()).arg(sheet)));
+        QCOMPARE(qRound(at.x()), origin.x());
+        ++row;
+      }
+      QCOMPARE(row, 2);
+      if (!band.isEmpty()) QVERIFY(edit->width() >= band.width() && edit->height() >= band.height());
+      QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+    };
+    Click({44, 40});
+    QCOMPARE(TypedRow(3), QStringLiteral("     cd"));
+    // A band from cell (20, 6) to (40, 12), its frame: the text goes in the cells inside it.
+    band = QRect(QPoint(21 * 8, 7 * 16), QPoint(40 * 8 - 1, 12 * 16 - 1));
+    QTest::mousePress(Paper(), Qt::LeftButton, {}, QPoint(164, 104));
+    QTest::mouseMove(Paper(), QPoint(250, 150));
+    QMouseEvent move(QEvent::MouseMove, QPointF(324, 200), Paper()->mapToGlobal(QPointF(324, 200)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Paper(), &move);
+    QTest::mouseRelease(Paper(), Qt::LeftButton, {}, QPoint(324, 200));
+    QCOMPARE(TypedRow(7).mid(21), QStringLiteral("ab"));
   }
   // The select tool's double click edits an existing text in place; a click
   // elsewhere commits it. The right button still opens the dialog.
