@@ -173,4 +173,13 @@ Point Sheet::SnapToGrid(std::int32_t x, std::int32_t y) const {
   return {x + cellWidth / 2 - x % cellWidth, y + cellHeight / 2 - y % cellHeight};
 }
 
+Point Sheet::CellOf(std::int32_t x, std::int32_t y) const {
+  auto floorDiv = [](std::int32_t value, std::int32_t size) {
+    if (size <= 0) return 0;
+    const std::int32_t quotient = value / size;
+    return (value % size != 0 && value < 0) ? quotient - 1 : quotient;
+  };
+  return {floorDiv(x, cellWidth), floorDiv(y, cellHeight)};
+}
+
 }  // namespace virlo

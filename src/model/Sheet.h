@@ -86,6 +86,10 @@ class Sheet {
   };
   // The centre of the grid cell holding a point (truncating for negatives).
   Point SnapToGrid(std::int32_t x, std::int32_t y) const;
+  // The cell holding a point, as (column, row) counted from 0. Rounds down,
+  // so a point left of or above the sheet lies in a negative cell, outside
+  // the art, as the screen shows it.
+  Point CellOf(std::int32_t x, std::int32_t y) const;
 
   // The persistent layout, in declaration order.
   DrawObj* current = nullptr;

@@ -189,20 +189,22 @@ void Line::Draw(DeviceContext& dc) const {
 }
 
 void Line::RenderText(Canvas& canvas) const {
-  const std::int32_t cw = sheet->cellWidth;
-  const std::int32_t ch = sheet->cellHeight;
-  const std::int32_t c = start.x / cw;
-  const std::int32_t r = start.y / ch;
+  // Cells round down, as a text box's do: a line just left of or above the
+  // sheet lies outside it.
+  const Point from = sheet->CellOf(start.x, start.y);
+  const Point to = sheet->CellOf(end.x, end.y);
+  const std::int32_t c = from.x;
+  const std::int32_t r = from.y;
   if (orientation == Horizontal && r >= 0 && r < canvas.Rows()) {
-    Run(c, end.x / cw, canvas.Columns(), [&](std::int32_t col) {
+    Run(c, to.x, canvas.Columns(), [&](std::int32_t col) {
       if (IsLineCell(canvas.At(col, r))) canvas.PutLine(col, r, '-');
     });
-    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, end.x / cw);
+    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, to.x);
   } else if (orientation == Vertical && c >= 0 && c < canvas.Columns()) {
-    Run(r, end.y / ch, canvas.Rows(), [&](std::int32_t row) {
+    Run(r, to.y, canvas.Rows(), [&](std::int32_t row) {
       if (IsLineCell(canvas.At(c, row))) canvas.PutLine(c, row, '|');
     });
-    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, end.y / ch);
+    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, to.y);
   }
   start.RenderText(canvas);
   end.RenderText(canvas);
