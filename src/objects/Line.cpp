@@ -145,10 +145,14 @@ bool Line::Select(Selection& s) {
   if (!DrawObj::Select(s)) return false;
   start.Select(s);
   end.Select(s);
-  // A dot that settles leaves the list and may rejoin it at the back while we
-  // walk, so the cursor must survive removals.
-  List<DrawObj*>::Cursor cursor(attached, true);
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Select(s);
+  // A dot that settles leaves the list and may rejoin it at the back, so the
+  // walk goes over what rested here when it began: every one of them settles,
+  // none is skipped for the one before it having moved.
+  std::vector<DrawObj*> resting;
+  resting.reserve(static_cast<std::size_t>(std::max(attached.Count(), 0)));
+  List<DrawObj*>::Cursor cursor(attached);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) resting.push_back(obj);
+  for (DrawObj* obj : resting) obj->Select(s);
   if (parent != nullptr) parent->Select(s);
   return true;
 }
