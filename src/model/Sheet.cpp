@@ -113,7 +113,7 @@ String Sheet::TextFileNameFor(const String& path) {
 DrawObj* Sheet::HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {
   List<DrawObj*>::Cursor cursor(objects);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    if (obj != exclude && obj->HitTest(x, y)) return obj;
+    if (obj != exclude && PickOnly::Allows(*this, obj) && obj->HitTest(x, y)) return obj;
   }
   return nullptr;
 }
@@ -149,6 +149,24 @@ Sheet::Unlisted::Unlisted(const std::unordered_set<const void*>& objects) : prev
 Sheet::Unlisted::~Unlisted() { unlistedObjects = previous_; }
 
 bool Sheet::Unlisted::Contains(const void* obj) { return unlistedObjects != nullptr && unlistedObjects->contains(obj); }
+
+namespace {
+const Sheet::PickOnly* pickOnly = nullptr;
+}
+
+Sheet::PickOnly::PickOnly(const Sheet& sheet, const std::unordered_set<const void*>& objects)
+    : sheet_(&sheet), objects_(&objects), previous_(pickOnly) {
+  pickOnly = this;
+}
+
+Sheet::PickOnly::~PickOnly() { pickOnly = previous_; }
+
+bool Sheet::PickOnly::Allows(const Sheet& sheet, const void* obj) {
+  for (const PickOnly* only = pickOnly; only != nullptr; only = only->previous_) {
+    if (only->sheet_ == &sheet && !only->objects_->contains(obj)) return false;
+  }
+  return true;
+}
 
 void Sheet::DeleteObjects() {
   // The list is emptied in one walk first, so that no destructor walks what

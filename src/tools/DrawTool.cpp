@@ -253,9 +253,16 @@ std::int32_t DrawTool::Paste() {
   }
 
   List<DrawObj*>::Cursor pasted(sheet->selected);
-  // Settling joins pasted ends and dots to what lies under them.
-  for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->Select(selection);
-  selection.Clear();
+  {
+    // Settling joins pasted ends and dots to what lies under them, among the
+    // copies only: pasted where the originals stand, a copy joined to an
+    // original would drag it along.
+    std::unordered_set<const void*> copies;
+    for (const DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) copies.insert(obj);
+    const Sheet::PickOnly among(*sheet, copies);
+    for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->Select(selection);
+    selection.Clear();
+  }
   for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->SelectAndRedraw(selection);
   selection.Clear();
   return count;
