@@ -233,11 +233,7 @@ std::int32_t DrawTool::Cut() {
 }
 
 std::int32_t DrawTool::Paste() {
-  while (DrawObj* obj = sheet->selected.PopFront()) {
-    obj->SelectAndRedraw(selection);
-    obj->SetFlag(HighlightAndFreeMove, false);
-  }
-  selection.Clear();
+  EndSelection();
 
   std::int32_t count = 0;
   List<DrawObj*>::Cursor cursor(clipboardSheet->objects);
@@ -274,16 +270,20 @@ void DrawTool::SelectOnly(const std::vector<DrawObj*>& objects) {
     sheet->current->SetFlag(HighlightAndFreeMove, false);
     sheet->current = nullptr;
   }
-  while (DrawObj* obj = sheet->selected.PopFront()) {
-    obj->SelectAndRedraw(selection);
-    obj->SetFlag(HighlightAndFreeMove, false);
-  }
-  selection.Clear();
+  EndSelection();
   // As a rubber band selects: the set moves freely, links and all.
   for (DrawObj* obj : objects) {
     sheet->selected.PushBack(obj);
     obj->SetFlag(HighlightAndFreeMove, true);
     obj->SelectAndRedraw(selection);
+  }
+  selection.Clear();
+}
+
+void DrawTool::EndSelection() {
+  while (DrawObj* obj = sheet->selected.PopFront()) {
+    obj->SelectAndRedraw(selection);
+    obj->SetFlag(HighlightAndFreeMove, false);
   }
   selection.Clear();
 }
