@@ -28,7 +28,12 @@ void Run(std::int32_t from, std::int32_t to, std::int32_t limit, PutAt put) {
   for (std::int64_t i = first; i <= last; ++i) put(static_cast<std::int32_t>(i));
 }
 
-bool IsLineCell(char ch) { return ch == ' ' || ch == '-' || ch == '|'; }
+// A blank or a line's character; half of a double-byte character is text,
+// whatever its byte.
+bool IsLineCell(const Canvas& canvas, std::int32_t column, std::int32_t row) {
+  const char ch = canvas.At(column, row);
+  return (ch == ' ' || ch == '-' || ch == '|') && !canvas.IsHalf(column, row);
+}
 
 // Records in the canvas's line layer the directions this line leaves its cells
 // in: both ways between its ends, one way at each end.
@@ -201,12 +206,12 @@ void Line::RenderText(Canvas& canvas) const {
   const std::int32_t r = from.y;
   if (orientation == Horizontal && r >= 0 && r < canvas.Rows()) {
     Run(c, to.x, canvas.Columns(), [&](std::int32_t col) {
-      if (IsLineCell(canvas.At(col, r))) canvas.PutLine(col, r, '-');
+      if (IsLineCell(canvas, col, r)) canvas.PutLine(col, r, '-');
     });
     if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, to.x);
   } else if (orientation == Vertical && c >= 0 && c < canvas.Columns()) {
     Run(r, to.y, canvas.Rows(), [&](std::int32_t row) {
-      if (IsLineCell(canvas.At(c, row))) canvas.PutLine(c, row, '|');
+      if (IsLineCell(canvas, c, row)) canvas.PutLine(c, row, '|');
     });
     if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, to.y);
   }

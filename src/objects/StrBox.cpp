@@ -144,12 +144,9 @@ void StrBox::RenderText(Canvas& canvas) const {
     if (alignment == AlignCentre && len <= w) c = firstCol + (w - len) / 2;
     // A centred line wider than the box starts at the first inner column.
     if (alignment == AlignRight) c = firstCol + (w - len);
-    std::int32_t skip = 0;
-    if (c < 0) {
-      skip = -c;
-      c = 0;
-    }
-    if (len - skip > 0) canvas.Write(c, r, line.substr(static_cast<std::size_t>(skip)));
+    // What falls left of the sheet is dropped; a character cut there or at
+    // the right edge leaves a blank.
+    canvas.Write(c, r, line);
   }
   if (frame != 0) Box::RenderText(canvas);
 }

@@ -27,9 +27,9 @@ TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
   Line* line = HLine(4, 76, 200);
   Canvas canvas(78, 64);
   canvas.Write(2, 12, "ab");
-  canvas.Write(5, 12, "\x83\x7C");  // only single bytes are tested, so the trailing 0x7C counts as a line cell
+  canvas.Write(5, 12, "\x83\x7C");  // "ポ": its second byte is "|", but it is text
   line->RenderText(canvas);
-  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83---+ ");
+  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83\x7C--+ ");
 }
 
 TEST_F(LineTest, VerticalAndSlantedLines) {
