@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/TextCodec.h"
+
 namespace virlo {
 
 Canvas::Canvas(std::int32_t columns, std::int32_t rows, bool lineLayer)
     : columns_(std::max(columns, 0)),
       rows_(std::max(rows, 0)),
-      cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), ' ') {
+      cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), ' '),
+      halves_(cells_.size(), Whole) {
   if (lineLayer) layer_.assign(cells_.size(), 0);
 }
 
@@ -16,30 +19,65 @@ char Canvas::At(std::int32_t column, std::int32_t row) const {
   return cells_[Index(column, row)];
 }
 
-void Canvas::Put(std::int32_t column, std::int32_t row, char ch) {
-  if (!Holds(column, row)) return;
-  const std::size_t i = Index(column, row);
-  cells_[i] = ch;
-  if (!layer_.empty()) layer_[i] &= static_cast<std::uint8_t>(~LineOwned);
+bool Canvas::IsHalf(std::int32_t column, std::int32_t row) const {
+  return Holds(column, row) && halves_[Index(column, row)] != Whole;
 }
 
-std::int32_t Canvas::Write(std::int32_t column, std::int32_t row, std::string_view bytes) {
-  if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return 0;
-  const std::size_t room = static_cast<std::size_t>(columns_ - column);
-  const std::size_t n = std::min(bytes.size(), room);
-  const std::size_t first = Index(column, row);
-  std::copy_n(bytes.data(), n, cells_.begin() + static_cast<std::ptrdiff_t>(first));
-  if (!layer_.empty()) {
-    for (std::size_t i = first; i < first + n; ++i) layer_[i] &= static_cast<std::uint8_t>(~LineOwned);
+void Canvas::Split(std::int32_t column, std::int32_t row) {
+  const Half half = static_cast<Half>(halves_[Index(column, row)]);
+  if (half == Whole) return;
+  const std::int32_t other = half == First ? column + 1 : column - 1;
+  if (Holds(other, row)) Set(other, row, ' ', Whole, false);
+  halves_[Index(column, row)] = Whole;
+}
+
+void Canvas::Set(std::int32_t column, std::int32_t row, char ch, Half half, bool line) {
+  const std::size_t i = Index(column, row);
+  cells_[i] = ch;
+  halves_[i] = half;
+  if (layer_.empty()) return;
+  if (line) {
+    layer_[i] |= LineOwned;
+  } else {
+    layer_[i] &= static_cast<std::uint8_t>(~LineOwned);
   }
-  return static_cast<std::int32_t>(n);
+}
+
+void Canvas::Put(std::int32_t column, std::int32_t row, char ch) {
+  if (!Holds(column, row)) return;
+  Split(column, row);
+  Set(column, row, ch, Whole, false);
+}
+
+void Canvas::Write(std::int32_t column, std::int32_t row, std::string_view bytes) {
+  if (row < 0 || row >= rows_) return;
+  std::int64_t c = column;
+  for (std::size_t i = 0; i < bytes.size() && c < columns_;) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    const bool lead = TextCodec::IsLeadByte(b);
+    const bool pair = lead && i + 1 < bytes.size() && TextCodec::IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+    const std::size_t size = pair ? 2 : 1;
+    // A character that fits the row goes in whole; where it does not, or a
+    // lead byte stands alone, the cells it reaches are blanked.
+    const bool fits = c >= 0 && c + static_cast<std::int64_t>(size) <= columns_;
+    for (std::size_t k = 0; k < size; ++k, ++c) {
+      if (c < 0 || c >= columns_) continue;
+      const auto col = static_cast<std::int32_t>(c);
+      Split(col, row);
+      if (!fits || (lead && !pair)) {
+        Set(col, row, ' ', Whole, false);
+      } else {
+        Set(col, row, bytes[i + k], pair ? (k == 0 ? First : Second) : Whole, false);
+      }
+    }
+    i += size;
+  }
 }
 
 void Canvas::PutLine(std::int32_t column, std::int32_t row, char ch) {
   if (!Holds(column, row)) return;
-  const std::size_t i = Index(column, row);
-  cells_[i] = ch;
-  if (!layer_.empty()) layer_[i] |= LineOwned;
+  Split(column, row);
+  Set(column, row, ch, Whole, true);
 }
 
 void Canvas::MarkLine(std::int32_t column, std::int32_t row) {

@@ -11,6 +11,10 @@ namespace virlo {
 // 932, one byte per grid cell, blank to begin with. Writes are clipped to the
 // rows, so nothing ever lands outside a row.
 //
+// A double-byte character takes two cells and is kept whole: whatever writes
+// over one half of it blanks the other, and a character cut at either end of
+// a row leaves a blank, so the rows always hold valid text.
+//
 // A canvas may also keep a line layer, for output that draws lines with
 // box-drawing characters: which cells still show what a line wrote there, and in
 // which directions lines leave each cell.
@@ -29,10 +33,14 @@ class Canvas {
 
   // The byte at a cell; outside the canvas, NUL.
   char At(std::int32_t column, std::int32_t row) const;
+  // True when the cell holds one half of a double-byte character.
+  bool IsHalf(std::int32_t column, std::int32_t row) const;
   // Writes one byte; nothing outside the canvas.
   void Put(std::int32_t column, std::int32_t row, char ch);
-  // Writes bytes from a cell rightwards, cut at the row's end; returns how many landed.
-  std::int32_t Write(std::int32_t column, std::int32_t row, std::string_view bytes);
+  // Writes text from a cell rightwards (the cell may lie left of the row),
+  // one byte a cell, cut at both ends of the row. A lead byte without its
+  // second byte, in the text or at a cut, is written as a blank.
+  void Write(std::int32_t column, std::int32_t row, std::string_view bytes);
 
   // Line layer: a byte a line writes (its "-", "|" or a joined end's "+") is
   // marked as the line's until anything else writes the cell. Without the layer
@@ -53,11 +61,20 @@ class Canvas {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
   }
 
+  // What a cell holds of a character.
+  enum Half : std::uint8_t { Whole = 0, First = 1, Second = 2 };
+  // Blanks the other half of the character at a cell about to be written.
+  void Split(std::int32_t column, std::int32_t row);
+  // Writes a byte into a cell inside the canvas as the given part of a character.
+  void Set(std::int32_t column, std::int32_t row, char ch, Half half, bool line);
+
   static constexpr std::uint8_t LineOwned = 16;
 
   std::int32_t columns_;
   std::int32_t rows_;
   std::vector<char> cells_;
+  // Per cell, a Half.
+  std::vector<std::uint8_t> halves_;
   // Per cell: the arms, and LineOwned while the byte is a line's. Empty when
   // the canvas keeps no line layer.
   std::vector<std::uint8_t> layer_;

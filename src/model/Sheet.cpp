@@ -113,7 +113,7 @@ String Sheet::TextFileNameFor(const String& path) {
 DrawObj* Sheet::HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {
   List<DrawObj*>::Cursor cursor(objects);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    if (obj != exclude && obj->HitTest(x, y)) return obj;
+    if (obj != exclude && PickOnly::Allows(*this, obj) && obj->HitTest(x, y)) return obj;
   }
   return nullptr;
 }
@@ -150,6 +150,24 @@ Sheet::Unlisted::~Unlisted() { unlistedObjects = previous_; }
 
 bool Sheet::Unlisted::Contains(const void* obj) { return unlistedObjects != nullptr && unlistedObjects->contains(obj); }
 
+namespace {
+const Sheet::PickOnly* pickOnly = nullptr;
+}
+
+Sheet::PickOnly::PickOnly(const Sheet& sheet, const std::unordered_set<const void*>& objects)
+    : sheet_(&sheet), objects_(&objects), previous_(pickOnly) {
+  pickOnly = this;
+}
+
+Sheet::PickOnly::~PickOnly() { pickOnly = previous_; }
+
+bool Sheet::PickOnly::Allows(const Sheet& sheet, const void* obj) {
+  for (const PickOnly* only = pickOnly; only != nullptr; only = only->previous_) {
+    if (only->sheet_ == &sheet && !only->objects_->contains(obj)) return false;
+  }
+  return true;
+}
+
 void Sheet::DeleteObjects() {
   // The list is emptied in one walk first, so that no destructor walks what
   // is left of it looking for further entries of itself.
@@ -171,6 +189,15 @@ std::int32_t Sheet::RemoveObject(DrawObj* obj) {
 Point Sheet::SnapToGrid(std::int32_t x, std::int32_t y) const {
   // C++ division and remainder truncate towards zero, as the grid wants.
   return {x + cellWidth / 2 - x % cellWidth, y + cellHeight / 2 - y % cellHeight};
+}
+
+Point Sheet::CellOf(std::int32_t x, std::int32_t y) const {
+  auto floorDiv = [](std::int32_t value, std::int32_t size) {
+    if (size <= 0) return 0;
+    const std::int32_t quotient = value / size;
+    return (value % size != 0 && value < 0) ? quotient - 1 : quotient;
+  };
+  return {floorDiv(x, cellWidth), floorDiv(y, cellHeight)};
 }
 
 }  // namespace virlo

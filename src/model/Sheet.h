@@ -84,8 +84,29 @@ class Sheet {
    private:
     const std::unordered_set<const void*>* previous_;
   };
+  // While one lives, hit searches on its sheet find only the objects it
+  // names: pasted copies settle among themselves, not on the originals that
+  // lie under them.
+  class PickOnly {
+   public:
+    PickOnly(const Sheet& sheet, const std::unordered_set<const void*>& objects);
+    ~PickOnly();
+    PickOnly(const PickOnly&) = delete;
+    PickOnly& operator=(const PickOnly&) = delete;
+    // False when a search on the sheet must pass obj by.
+    static bool Allows(const Sheet& sheet, const void* obj);
+
+   private:
+    const Sheet* sheet_;
+    const std::unordered_set<const void*>* objects_;
+    const PickOnly* previous_;
+  };
   // The centre of the grid cell holding a point (truncating for negatives).
   Point SnapToGrid(std::int32_t x, std::int32_t y) const;
+  // The cell holding a point, as (column, row) counted from 0. Rounds down,
+  // so a point left of or above the sheet lies in a negative cell, outside
+  // the art, as the screen shows it.
+  Point CellOf(std::int32_t x, std::int32_t y) const;
 
   // The persistent layout, in declaration order.
   DrawObj* current = nullptr;

@@ -33,6 +33,8 @@ class Dot : public DrawObj {
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;
   std::unique_ptr<Dialog> Edit() override;
+  // A dot's parent is the line it rests on.
+  bool RestsOnParent() const override { return parent != nullptr; }
 
   // Leaves any line, then rests on the line picked at the dot's position.
   virtual void LinkToLine();

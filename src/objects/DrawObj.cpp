@@ -69,7 +69,7 @@ std::unique_ptr<Dialog> DrawObj::Edit() { return nullptr; }
 
 DrawObj* DrawObj::Root() {
   DrawObj* obj = this;
-  while (obj->parent != nullptr) obj = obj->parent;
+  while (obj->parent != nullptr && !obj->RestsOnParent()) obj = obj->parent;
   return obj;
 }
 

@@ -59,8 +59,12 @@ class DrawObj {
   // The object's property dialog, or null when it has none.
   virtual std::unique_ptr<Dialog> Edit();
 
-  // The top-level object this one belongs to (itself when it has no parent).
+  // The top-level object this one is part of: parents are followed up to one
+  // without a parent, but not past an object that only rests on its parent
+  // (a dot on a line), which is top-level itself.
   DrawObj* Root();
+  // True when the parent is a line the object rests on, not its owner.
+  virtual bool RestsOnParent() const { return false; }
   // The shared part of every SetFlag; passes a change on to the parent.
   bool UpdateFlags(std::uint32_t bits, bool on);
 

@@ -28,7 +28,12 @@ void Run(std::int32_t from, std::int32_t to, std::int32_t limit, PutAt put) {
   for (std::int64_t i = first; i <= last; ++i) put(static_cast<std::int32_t>(i));
 }
 
-bool IsLineCell(char ch) { return ch == ' ' || ch == '-' || ch == '|'; }
+// A blank or a line's character; half of a double-byte character is text,
+// whatever its byte.
+bool IsLineCell(const Canvas& canvas, std::int32_t column, std::int32_t row) {
+  const char ch = canvas.At(column, row);
+  return (ch == ' ' || ch == '-' || ch == '|') && !canvas.IsHalf(column, row);
+}
 
 // Records in the canvas's line layer the directions this line leaves its cells
 // in: both ways between its ends, one way at each end.
@@ -145,10 +150,14 @@ bool Line::Select(Selection& s) {
   if (!DrawObj::Select(s)) return false;
   start.Select(s);
   end.Select(s);
-  // A dot that settles leaves the list and may rejoin it at the back while we
-  // walk, so the cursor must survive removals.
-  List<DrawObj*>::Cursor cursor(attached, true);
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Select(s);
+  // A dot that settles leaves the list and may rejoin it at the back, so the
+  // walk goes over what rested here when it began: every one of them settles,
+  // none is skipped for the one before it having moved.
+  std::vector<DrawObj*> resting;
+  resting.reserve(static_cast<std::size_t>(std::max(attached.Count(), 0)));
+  List<DrawObj*>::Cursor cursor(attached);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) resting.push_back(obj);
+  for (DrawObj* obj : resting) obj->Select(s);
   if (parent != nullptr) parent->Select(s);
   return true;
 }
@@ -189,20 +198,22 @@ void Line::Draw(DeviceContext& dc) const {
 }
 
 void Line::RenderText(Canvas& canvas) const {
-  const std::int32_t cw = sheet->cellWidth;
-  const std::int32_t ch = sheet->cellHeight;
-  const std::int32_t c = start.x / cw;
-  const std::int32_t r = start.y / ch;
+  // Cells round down, as a text box's do: a line just left of or above the
+  // sheet lies outside it.
+  const Point from = sheet->CellOf(start.x, start.y);
+  const Point to = sheet->CellOf(end.x, end.y);
+  const std::int32_t c = from.x;
+  const std::int32_t r = from.y;
   if (orientation == Horizontal && r >= 0 && r < canvas.Rows()) {
-    Run(c, end.x / cw, canvas.Columns(), [&](std::int32_t col) {
-      if (IsLineCell(canvas.At(col, r))) canvas.PutLine(col, r, '-');
+    Run(c, to.x, canvas.Columns(), [&](std::int32_t col) {
+      if (IsLineCell(canvas, col, r)) canvas.PutLine(col, r, '-');
     });
-    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, end.x / cw);
+    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, to.x);
   } else if (orientation == Vertical && c >= 0 && c < canvas.Columns()) {
-    Run(r, end.y / ch, canvas.Rows(), [&](std::int32_t row) {
-      if (IsLineCell(canvas.At(c, row))) canvas.PutLine(c, row, '|');
+    Run(r, to.y, canvas.Rows(), [&](std::int32_t row) {
+      if (IsLineCell(canvas, c, row)) canvas.PutLine(c, row, '|');
     });
-    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, end.y / ch);
+    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, to.y);
   }
   start.RenderText(canvas);
   end.RenderText(canvas);

@@ -27,6 +27,8 @@ class LinkPoint : public Dot {
   void LinkToLine() override;
   Line* GetLine() const override { return hostLine; }
   void SetLine(Line* line) override;
+  // Its parent is the line it ends, which it is part of.
+  bool RestsOnParent() const override { return false; }
 
   // Joins two free points, or with null frees this point and its partner. An
   // existing join is never replaced.

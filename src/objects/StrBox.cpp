@@ -10,15 +10,6 @@
 #include "store/Store.h"
 
 namespace virlo {
-namespace {
-
-std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
-  const std::int32_t q = a / b;
-  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
-}  // namespace
-
 const store::TypeDescription& StrBox::Type() {
   static const auto type = store::TypeDescription::Concrete<StrBox>("StrBox", &Box::Type());
   return type;
@@ -130,18 +121,16 @@ void StrBox::Draw(DeviceContext& dc) const {
 }
 
 void StrBox::RenderText(Canvas& canvas) const {
-  const std::int32_t cw = sheet->cellWidth;
-  const std::int32_t ch = sheet->cellHeight;
-  const Point a = FirstCorner();
-  const Point b = OppositeCorner();
   // Cells are found by rounding down, so a corner just left of or above the
   // sheet (a text box placed in its first column or row) still puts its text
   // where it was placed and where the screen shows it.
-  const std::int32_t firstCol = FloorDiv(a.x, cw) + 1;
-  const std::int32_t lastCol = FloorDiv(b.x, cw) - 1;
+  const Point a = sheet->CellOf(FirstCorner().x, FirstCorner().y);
+  const Point b = sheet->CellOf(OppositeCorner().x, OppositeCorner().y);
+  const std::int32_t firstCol = a.x + 1;
+  const std::int32_t lastCol = b.x - 1;
   const std::int32_t w = lastCol - firstCol + 1;
-  const std::int32_t firstRow = FloorDiv(a.y, ch) + 1;
-  std::int32_t lastRow = FloorDiv(b.y, ch) - 1;
+  const std::int32_t firstRow = a.y + 1;
+  std::int32_t lastRow = b.y - 1;
   if (lastRow >= canvas.Rows() - 1) lastRow = canvas.Rows() - 1;
 
   std::int32_t pos = 0;
@@ -155,12 +144,9 @@ void StrBox::RenderText(Canvas& canvas) const {
     if (alignment == AlignCentre && len <= w) c = firstCol + (w - len) / 2;
     // A centred line wider than the box starts at the first inner column.
     if (alignment == AlignRight) c = firstCol + (w - len);
-    std::int32_t skip = 0;
-    if (c < 0) {
-      skip = -c;
-      c = 0;
-    }
-    if (len - skip > 0) canvas.Write(c, r, line.substr(static_cast<std::size_t>(skip)));
+    // What falls left of the sheet is dropped; a character cut there or at
+    // the right edge leaves a blank.
+    canvas.Write(c, r, line);
   }
   if (frame != 0) Box::RenderText(canvas);
 }

@@ -20,6 +20,10 @@ class TextCodec {
   // CR LF, are no such character. Code page 932 has no control byte inside a
   // double-byte character, so the test works on either code.
   static bool HasControlCharacters(std::string_view text);
+  // The bytes that begin a double-byte character of code page 932, and those
+  // that may follow one.
+  static bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+  static bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 };
 
 }  // namespace virlo

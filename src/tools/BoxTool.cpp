@@ -35,6 +35,7 @@ bool BoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
     DragRect(BandPhase::End);
     return false;
   }
+  EndSelection();
   sheet->current = box;
   box->SetFlag(DrawObj::Visible, true);
   box->SelectAndRedraw(selection);

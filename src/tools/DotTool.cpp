@@ -16,6 +16,7 @@ bool DotTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   }
   Dot* dot = store::New<Dot>(store::Database::Of(sheet), sheet, curPoint.x, curPoint.y, -1, nullptr);
   if (dot == nullptr) return false;
+  EndSelection();
   dot->flags |= DrawObj::Visible;
   sheet->current = dot;
   dot->SelectAndRedraw(selection);

@@ -247,11 +247,7 @@ std::int32_t DrawTool::Cut() {
 }
 
 std::int32_t DrawTool::Paste() {
-  while (DrawObj* obj = sheet->selected.PopFront()) {
-    obj->SelectAndRedraw(selection);
-    obj->SetFlag(HighlightAndFreeMove, false);
-  }
-  selection.Clear();
+  EndSelection();
 
   std::int32_t count = 0;
   List<DrawObj*>::Cursor cursor(clipboardSheet->objects);
@@ -267,9 +263,16 @@ std::int32_t DrawTool::Paste() {
   }
 
   List<DrawObj*>::Cursor pasted(sheet->selected);
-  // Settling joins pasted ends and dots to what lies under them.
-  for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->Select(selection);
-  selection.Clear();
+  {
+    // Settling joins pasted ends and dots to what lies under them, among the
+    // copies only: pasted where the originals stand, a copy joined to an
+    // original would drag it along.
+    std::unordered_set<const void*> copies;
+    for (const DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) copies.insert(obj);
+    const Sheet::PickOnly among(*sheet, copies);
+    for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->Select(selection);
+    selection.Clear();
+  }
   for (DrawObj* obj = pasted.First(); obj != nullptr; obj = pasted.Next()) obj->SelectAndRedraw(selection);
   selection.Clear();
   return count;
@@ -281,16 +284,20 @@ void DrawTool::SelectOnly(const std::vector<DrawObj*>& objects) {
     sheet->current->SetFlag(HighlightAndFreeMove, false);
     sheet->current = nullptr;
   }
-  while (DrawObj* obj = sheet->selected.PopFront()) {
-    obj->SelectAndRedraw(selection);
-    obj->SetFlag(HighlightAndFreeMove, false);
-  }
-  selection.Clear();
+  EndSelection();
   // As a rubber band selects: the set moves freely, links and all.
   for (DrawObj* obj : objects) {
     sheet->selected.PushBack(obj);
     obj->SetFlag(HighlightAndFreeMove, true);
     obj->SelectAndRedraw(selection);
+  }
+  selection.Clear();
+}
+
+void DrawTool::EndSelection() {
+  while (DrawObj* obj = sheet->selected.PopFront()) {
+    obj->SelectAndRedraw(selection);
+    obj->SetFlag(HighlightAndFreeMove, false);
   }
   selection.Clear();
 }

@@ -86,6 +86,10 @@ class DrawTool {
   // text box it leaves without text goes, in the same undo step. Whether it
   // ended with OK.
   bool RunDialog(DrawObj* obj, const Rect* inPlace);
+  // Empties the sheet's selected set, repainting its members without their
+  // highlight. A tool that makes an object ends the selection so, so that
+  // delete and cut act on the new object the user sees picked.
+  void EndSelection();
   // Collects in selection, without moving them, the objects a move of the
   // given objects reaches, and returns the part of the delta that keeps every
   // one of them within the sheet's coordinate limits. The selection is left

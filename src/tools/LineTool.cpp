@@ -42,7 +42,10 @@ bool LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
     const Point end = OnAxis(lastPoint, curPoint).end;
     created = store::New<Line>(store::Database::Of(sheet), sheet, lastPoint.x, lastPoint.y, end.x, end.y, nullptr,
                                startTarget);
-    if (created != nullptr) created->flags |= DrawObj::Visible;
+    if (created != nullptr) {
+      created->flags |= DrawObj::Visible;
+      EndSelection();
+    }
   } else if (auto* line = dynamic_cast<Line*>(sheet->current)) {
     const Axis axis = OnAxis(line->start.GetPos(), curPoint);
     line->orientation = axis.orientation;

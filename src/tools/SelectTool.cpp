@@ -95,11 +95,7 @@ DrawObj* SelectTool::PickAt(std::int32_t x, std::int32_t y) {
   DrawObj* hit = sheet->PickObject(x, y, nullptr);
   DrawObj* top = hit != nullptr ? hit->Root() : nullptr;
   if (top != nullptr && sheet->selected.Contains(top)) return nullptr;
-  while (DrawObj* obj = sheet->selected.PopFront()) {
-    obj->SelectAndRedraw(selection);
-    obj->SetFlag(HighlightAndFreeMove, false);
-  }
-  selection.Clear();
+  EndSelection();
   if (top != nullptr) {
     sheet->RemoveObject(top);
     sheet->PlaceInFront(top);

@@ -10,6 +10,7 @@ namespace virlo {
 
 bool StrBoxTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   const bool result = DrawTool::LButtonUp(flags, x, y);
+  EndSelection();
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
   const Point p = curPoint;

@@ -27,9 +27,9 @@ TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
   Line* line = HLine(4, 76, 200);
   Canvas canvas(78, 64);
   canvas.Write(2, 12, "ab");
-  canvas.Write(5, 12, "\x83\x7C");  // only single bytes are tested, so the trailing 0x7C counts as a line cell
+  canvas.Write(5, 12, "\x83\x7C");  // "ポ": its second byte is "|", but it is text
   line->RenderText(canvas);
-  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83---+ ");
+  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83\x7C--+ ");
 }
 
 TEST_F(LineTest, VerticalAndSlantedLines) {
@@ -84,24 +84,19 @@ TEST_F(LineTest, FindTargetAndHitRectangle) {
   for (const auto& h : hits) EXPECT_EQ(line->HitTest(h.at.x, h.at.y), h.hit) << h.at.x << "," << h.at.y;
 }
 
-TEST_F(LineTest, SelectWalkSkipsTheDotBehindOneThatResettles) {
+TEST_F(LineTest, SelectWalkSettlesEveryRestingDotThoughEachRejoinsAtTheBack) {
   Line* line = HLine(12, 92, 24);
   Dot* d1 = DotOn(36, 24);
   Dot* d2 = DotOn(60, 24);
   Dot* d3 = DotOn(76, 24);
 
-  // d1 settles back onto the line and moves to the back of the list; the
-  // cursor, moved on to d2 by the removal, then steps past it to d3, which
-  // settles behind d1 in turn; the walk ends meeting d3 again.
   Selection s;
   EXPECT_TRUE(line->Select(s));
-  EXPECT_EQ(d1->selection, &s);
-  EXPECT_EQ(d2->selection, nullptr);
-  EXPECT_EQ(d3->selection, &s);
-  EXPECT_EQ(s.list.Count(), 5);  // the line, its ends, d1 and d3
+  for (const Dot* dot : {d1, d2, d3}) EXPECT_EQ(dot->selection, &s);
+  EXPECT_EQ(s.list.Count(), 6);  // the line, its ends and the three dots
   s.Clear();
 
-  EXPECT_EQ(Items(line->attached), (std::vector<DrawObj*>{d2, d1, d3}));
+  EXPECT_EQ(Items(line->attached), (std::vector<DrawObj*>{d1, d2, d3}));
 }
 
 }  // namespace
