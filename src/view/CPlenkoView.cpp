@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSvgGenerator>
@@ -158,7 +159,8 @@ void CPlenkoView::paintEvent(QPaintEvent* event) {
   painter.fillRect(viewport()->rect(), Qt::white);
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
   painter.translate(-scroll.x(), -scroll.y());
-  painter.scale(Scale(), Scale());
+  // Text at actual size is drawn untransformed, as a picture of the sheet draws it.
+  if (zoom_ != ActualSize) painter.scale(Scale(), Scale());
   if (artShown_) {
     const QRectF shown = QRectF(event->region().boundingRect().translated(scroll));
     PaintArt(painter, QRectF(shown.topLeft() / Scale(), shown.size() / Scale()).toAlignedRect());
@@ -200,8 +202,11 @@ void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
   const QFont font = textFont != nullptr ? QtDeviceContext::ToQFont(*textFont) : painter.font();
   painter.setFont(font);
   const QFontMetrics metrics(font);
-  // The characters stand in their cells as a text box's lines stand in its rows.
+  // The characters stand in their cells as a text box's lines stand in its rows,
+  // moved by a fraction of a pixel so that line strokes fall on whole pixels.
   const int baseline = (sheet->cellHeight - metrics.height()) / 2 + metrics.ascent();
+  const QPointF aligned = GlyphAlignment(font, baseline, Scale());
+  painter.translate(aligned);
   const ScreenArt art(*sheet);
   for (std::int32_t row = 0; row < art.Rows(); ++row) {
     const int top = row * sheet->cellHeight;
@@ -216,6 +221,18 @@ void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
     }
   }
   painter.restore();
+}
+
+QPointF CPlenkoView::GlyphAlignment(const QFont& font, int baseline, double scale) {
+  // A stroke one pixel wide centred between two pixels paints both grey: put
+  // the left edge of "|" and the top edge of "-" on pixel boundaries.
+  QPainterPath bar;
+  bar.addText(0, 0, font, QStringLiteral("|"));
+  QPainterPath dash;
+  dash.addText(0, baseline, font, QStringLiteral("-"));
+  const double left = bar.boundingRect().left() * scale;
+  const double top = dash.boundingRect().top() * scale;
+  return {(std::round(left) - left) / scale, (std::round(top) - top) / scale};
 }
 
 void CPlenkoView::SetArtShown(bool shown) {

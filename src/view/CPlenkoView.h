@@ -54,6 +54,10 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
 
   // Shows the sheet as its character art, in the text font, in place of the shapes.
   void SetArtShown(bool shown);
+  // How far the characters of the art move, in drawing units, so that the
+  // strokes of "|", "-" and "+" cover whole pixels at the given scale;
+  // baseline: where a row's characters stand below its top.
+  static QPointF GlyphAlignment(const QFont& font, int baseline, double scale);
   bool ArtShown() const { return artShown_; }
   // The sheet with its border as shapes, at scale pixels per drawing unit,
   // on white: what an exported picture holds.

@@ -92,6 +92,7 @@ class EnglishTest : public QObject, private test::AppFixture {
                              }));
     QCOMPARE(title, QStringLiteral("About Plenko"));
     QCOMPARE(texts, (QStringList{"VIRLO Version 1.7", "OK"}));
+    QCOMPARE(test::OpenDialogFilters(app_), QStringList{"VIRLO Files (*.vrl)"});
   }
 
   // The save question with Qt's own buttons, a message of the core and a
