@@ -69,6 +69,11 @@ Point CPlenkoView::SheetPoint(const QPoint& client) const {
           FloorOf((client.y() + verticalScrollBar()->value()) / Scale())};
 }
 
+QPoint CPlenkoView::ViewportPoint(Point sheet) const {
+  return QPoint(RoundOf(sheet.x * Scale()), RoundOf(sheet.y * Scale())) -
+         QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
 QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
   const Rect area = sheetArea.Normalized();
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());

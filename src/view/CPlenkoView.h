@@ -77,6 +77,9 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   QSize sizeHint() const override { return {MinScrollWidth, MinScrollHeight}; }
   // The drawing units the view scrolls over: the sheet with its border line.
   QSize ScrollSize() const;
+  // The sheet point under a viewport position, and the viewport position of a sheet point.
+  Point SheetPoint(const QPoint& client) const;
+  QPoint ViewportPoint(Point sheet) const;
   // Where an area of the sheet lies in the viewport, in pixels at the zoom.
   QRect ViewportRect(const Rect& sheetArea) const;
 
@@ -96,7 +99,6 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
-  Point SheetPoint(const QPoint& client) const;
   static std::uint32_t Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   void UpdateScrollBars();
   // Paints the sheet's border and its character art cell by cell.

@@ -229,6 +229,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   // Every test starts from no document, in a window of one size.
   void init() {
+    app_.SetZoom(CPlenkoView::ActualSize);
     app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     app_.fileQuestion = [](bool) { return QString(); };
     reports_.clear();
@@ -580,8 +581,10 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     const std::string arts = Art(first) + Art(second);
     QStringList asked;
     Answers answers;
+    // Each question is asked with its document in front.
     app_.saveQuestion = [&](const QString& question) {
       asked.append(question);
+      if (!question.contains(Title(Frame()->ActiveDocument()))) asked.append(QStringLiteral("behind"));
       return int(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
     };
     app_.fileQuestion = [](bool) { return QString(); };  // the file dialog of a Yes is cancelled
@@ -830,6 +833,56 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(View()->ArtShown() && toggle->isChecked());
     QVERIFY(Frame()->Dispatch(CommandId::ViewArt));
     QVERIFY(!app_.ArtShown());
+  }
+  // Zoom steps from 50% to 400% by menu, keys and Ctrl+wheel, per window,
+  // the last chosen kept in the INI file for new windows. Gestures land on
+  // the sheet point under the pointer at any zoom, and the picture scales.
+  void zoom() {
+    CPlenkoDoc* doc = NewDocument();
+    const char* drawing = "tool box\ndrag 20 24 52 56\ntool line\ndrag 52 40 100 40";
+    QVERIFY(Play(drawing));
+    const std::string actual = Art(doc);
+    QList<int> zooms;
+    for (int i = 0; i < 6; ++i) {
+      Frame()->Dispatch(CommandId::ViewZoomIn);
+      zooms.append(View()->Zoom());
+    }
+    QCOMPARE(zooms, (QList<int>{125, 150, 200, 300, 400, 400}));
+    QVERIFY(!Frame()->StateOf(CommandId::ViewZoomIn).enabled && Frame()->StateOf(CommandId::ViewZoomOut).enabled);
+    QTest::keyClick(Frame(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(View()->Zoom(), 100);
+    QVERIFY(!Frame()->StateOf(CommandId::ViewZoomActual).enabled);
+    for (const int expected : {75, 50, 50}) {
+      QTest::keyClick(Frame(), Qt::Key_Minus, Qt::ControlModifier);
+      QCOMPARE(View()->Zoom(), expected);
+    }
+    QTest::keyClick(Frame(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(View()->Zoom(), 75);
+    QCOMPARE(QSettings(app_.SettingsPath(), QSettings::IniFormat).value("Settings/Zoom").toInt(), 75);
+    // Ctrl+wheel keeps the sheet point under the pointer where it is.
+    const QPoint at(150, 90);
+    const Point under = View()->SheetPoint(at);
+    QWheelEvent wheel(at, View()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(View()->viewport(), &wheel);
+    QCOMPARE(View()->Zoom(), 100);
+    QVERIFY(std::abs(View()->SheetPoint(at).x - under.x) <= 1 && std::abs(View()->SheetPoint(at).y - under.y) <= 1);
+    // At 200% the same gestures draw the same art, and a line of the box's
+    // left side covers two pixels where it covered one.
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
+    QCOMPARE(View()->Zoom(), 100);
+    CPlenkoDoc* zoomed = NewDocument();
+    View()->SetZoom(200);
+    View()->horizontalScrollBar()->setValue(0);
+    View()->verticalScrollBar()->setValue(0);
+    QVERIFY(Play(drawing));
+    QCOMPARE(Art(zoomed), actual);
+    QVERIFY(Play("tool select\ndrag 300 300 300 300"));
+    const QImage picture = Grab(View());
+    QVERIFY(qGray(picture.pixel(39, 70)) < 128 && qGray(picture.pixel(40, 70)) < 128);
+    QVERIFY(qGray(picture.pixel(38, 70)) > 200 && qGray(picture.pixel(41, 70)) > 200);
+    QCOMPARE(Frame()->Action(CommandId::ViewZoomActual)->isEnabled(), true);
+    QCOMPARE(app_.Zoom(), 200);
   }
   // Arrows on the view move the selection a cell, Shift+arrows eight, the
   // joined line following as in a drag; each is one step for Ctrl+Z. With

@@ -1,6 +1,5 @@
 #include "app/GuiScript.h"
 
-#include <QScrollBar>
 #include <QTest>
 
 #include "app/CMainFrame.h"
@@ -21,9 +20,7 @@ Qt::KeyboardModifiers Modifiers(std::uint32_t mods) {
   return result;
 }
 
-QPoint Client(CPlenkoView* view, std::int32_t x, std::int32_t y) {
-  return {x - view->horizontalScrollBar()->value(), y - view->verticalScrollBar()->value()};
-}
+QPoint Client(CPlenkoView* view, std::int32_t x, std::int32_t y) { return view->ViewportPoint({x, y}); }
 
 void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   // QTest::mouseMove cannot carry held buttons; send the event itself.
