@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -314,6 +315,10 @@ class DialogsTest : public QObject, private test::AppFixture {
         Type(edit, added);
       }
       QCOMPARE(edit->toPlainText(), kept);
+      // Nothing on the clipboard pastes nothing.
+      QApplication::clipboard()->setMimeData(new QMimeData);
+      edit->paste();
+      QCOMPARE(edit->toPlainText(), kept);
       QCOMPARE(ClickOk(dialog), QString());
       edit->undo();
       if (paste) QCOMPARE(edit->toPlainText(), start);
@@ -488,6 +493,8 @@ class DialogsTest : public QObject, private test::AppFixture {
     for (const CommandInfo& info : CommandTable::All()) {
       keys += QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);
     }
+    // Nothing on the clipboard: Qt's paste of it crashed the text edits.
+    QApplication::clipboard()->setMimeData(new QMimeData);
     auto pressAllThen = [keys](QKeyCombination end) {
       return [keys, end](QDialog& dialog) {
         auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
