@@ -439,6 +439,9 @@ int FromEnvironment(const char* name) {
   return value != nullptr ? std::max(std::atoi(value), 0) : 0;
 }
 
+// A short run by default; VIRLO_LONG_TESTS=1 plays ten times as many, for a release.
+int RunLength(int usual) { return FromEnvironment("VIRLO_LONG_TESTS") > 0 ? usual * 10 : usual; }
+
 void ClearClipboard() { clipboardSheet->DeleteObjects(); }
 
 // What a run of random sessions came to.
@@ -479,7 +482,7 @@ SessionTotals PlaySessions(int count, int seedBase, bool prove) {
 }
 
 TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAndRedoesToTheEnd) {
-  const SessionTotals totals = PlaySessions(200, 0, false);
+  const SessionTotals totals = PlaySessions(RunLength(60), 0, false);
   EXPECT_GE(totals.undone, totals.played * 5) << "steps undone at the ends of the sessions";
 }
 
@@ -487,9 +490,10 @@ TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAnd
 void PlayBesideOldHistory(store::Arena::Watch watch) {
   const store::Arena::Watch previous = store::Arena::DefaultMode();
   store::Arena::SetDefaultMode(watch);
-  const SessionTotals totals = PlaySessions(20, 1000, true);
+  const int count = RunLength(6);
+  const SessionTotals totals = PlaySessions(count, 1000, true);
   store::Arena::SetDefaultMode(previous);
-  EXPECT_GT(totals.compared, 1000) << "kept states compared";
+  EXPECT_GT(totals.compared, 50 * count) << "kept states compared";
 }
 
 TEST(UndoProofTest, EveryKeptStateIsTheOldFullCopyWithPagesWatchedByTraps) {
