@@ -15,8 +15,8 @@ if [ "${CI:-}" = "true" ] || [ "${VIRLO_WERROR:-}" = "ON" ]; then
   werror=ON
 fi
 
-cmake -S . -B build-sanitize -DVIRLO_SANITIZE=ON -DVIRLO_WERROR="$werror" -DVIRLO_BUILD_BENCHMARKS=OFF \
-  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+cmake -S . -B build-sanitize -DVIRLO_SANITIZE=ON -DVIRLO_WERROR="$werror" -DVIRLO_BUILD_DESKTOP=ON \
+  -DVIRLO_BUILD_BENCHMARKS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6=OFF -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
 cmake --build build-sanitize --parallel "$(nproc)"
 # The desktop suites set their own: see tests/app/CMakeLists.txt.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
