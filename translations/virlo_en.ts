@@ -460,10 +460,6 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <translation>&amp;About Plenko...</translation>
     </message>
     <message>
-        <source>ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&amp;A)...</source>
-        <translation>&amp;About Plenko...</translation>
-    </message>
-    <message>
         <source>ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示</source>
         <translation>Show the program&apos;s information, version and copyright</translation>
     </message>

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "app/CommandTable.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 
 namespace virlo {
 namespace {

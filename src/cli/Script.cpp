@@ -4,6 +4,7 @@
 #include <map>
 
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "control/ViewController.h"
 #include "objects/MarkerTable.h"
 #include "platform/TextCodec.h"
@@ -83,23 +84,6 @@ bool ParseInt(const Token& token, std::int32_t& value) {
   return ec == std::errc() && ptr == end;
 }
 
-const std::map<std::string, std::int32_t>& ToolCommands() {
-  static const std::map<std::string, std::int32_t> tools = {
-      {"select", CommandId::ToolSelect}, {"dot", CommandId::ToolDot},       {"line", CommandId::ToolLine},
-      {"box", CommandId::ToolBox},       {"strbox", CommandId::ToolStrBox},
-  };
-  return tools;
-}
-
-const std::map<std::string, std::int32_t>& EditCommands() {
-  static const std::map<std::string, std::int32_t> edits = {
-      {"copy", CommandId::EditCopy},           {"cut", CommandId::EditCut},        {"paste", CommandId::EditPaste},
-      {"delete", CommandId::EditDelete},       {"front", CommandId::BringToFront}, {"back", CommandId::SendToBack},
-      {"selectall", CommandId::EditSelectAll},
-  };
-  return edits;
-}
-
 // Parses one command line; false with error set when it is malformed.
 bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std::string& error) {
   const std::string& word = tokens[0].text;
@@ -165,17 +149,21 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
   }
   if (word == "tool") {
     command.kind = Kind::Tool;
-    const auto it = argc == 1 ? ToolCommands().find(tokens[1].text) : ToolCommands().end();
-    if (it == ToolCommands().end() || tokens[1].quoted) {
-      error = "'tool' needs one of select, dot, line, box, strbox";
+    const CommandInfo* tool = argc == 1 && !tokens[1].quoted ? CommandTable::FindWord(tokens[1].text, true) : nullptr;
+    if (tool == nullptr) {
+      error = "'tool' needs one of " + Script::Words(Script::WordKind::Tools, ", ");
       return false;
     }
-    command.commandId = it->second;
+    command.commandId = tool->id;
     return true;
   }
-  if (auto it = EditCommands().find(word); it != EditCommands().end()) {
-    command.kind = Kind::Edit;
-    command.commandId = it->second;
+  if (const CommandInfo* edit = CommandTable::FindWord(word, false)) {
+    // The document's history and the text print report on their own.
+    command.kind = edit->id == CommandId::EditUndo    ? Kind::Undo
+                   : edit->id == CommandId::EditRedo  ? Kind::Redo
+                   : edit->id == CommandId::FilePrint ? Kind::TextPrint
+                                                      : Kind::Edit;
+    command.commandId = edit->id;
     return noArguments();
   }
   if (word == "show") {
@@ -190,14 +178,6 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     }
     command.text = tokens[1].text;
     return true;
-  }
-  if (word == "textprint") {
-    command.kind = Kind::TextPrint;
-    return noArguments();
-  }
-  if (word == "undo" || word == "redo") {
-    command.kind = word == "undo" ? Kind::Undo : Kind::Redo;
-    return noArguments();
   }
   if (word != "answer") {
     error = "unknown command '" + word + "'";
@@ -272,6 +252,16 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
 }
 
 }  // namespace
+
+std::string Script::Words(WordKind kind, std::string_view separator) {
+  std::string words;
+  for (const CommandInfo& info : CommandTable::All()) {
+    if (*info.word == '\0' || CommandTable::IsTool(info.id) != (kind == WordKind::Tools)) continue;
+    if (!words.empty()) words += separator;
+    words += info.word;
+  }
+  return words;
+}
 
 bool Script::Parse(const std::string& source, std::vector<ScriptCommand>& commands, std::string& error) {
   commands.clear();

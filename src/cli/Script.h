@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace virlo::cli {
@@ -49,6 +50,9 @@ struct ScriptCommand {
 // A whole script, read and checked before anything runs.
 class Script {
  public:
+  enum class WordKind { Tools, Commands };
+  // The words that name commands in scripts, as the command table has them.
+  static std::string Words(WordKind kind, std::string_view separator);
   // The commands, or the first error as "line N: ...".
   static bool Parse(const std::string& source, std::vector<ScriptCommand>& commands, std::string& error);
 };

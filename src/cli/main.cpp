@@ -70,14 +70,21 @@ void PrintUsage(std::FILE* out) {
       "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
       "  --help, --version\n"
       "\n"
-      "A script has one command a line ('#' starts a comment):\n"
-      "  tool select|dot|line|box|strbox\n"
+      "A script has one command a line ('#' starts a comment):\n",
+      out);
+  // The words of the commands come from the command table.
+  const std::string tools = virlo::cli::Script::Words(virlo::cli::Script::WordKind::Tools, "|");
+  const std::string commands = virlo::cli::Script::Words(virlo::cli::Script::WordKind::Commands, ", ");
+  std::fprintf(out, "  tool %s\n", tools.c_str());
+  std::fputs(
       "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
-      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n"
-      "  copy, cut, paste, delete, front, back, undo, redo\n"
+      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n",
+      out);
+  std::fprintf(out, "  %s\n", commands.c_str());
+  std::fputs(
       "  answer ok | answer cancel | answer marker N\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
-      "  answer print COLS ROWS \"FILE\", textprint\n"
+      "  answer print COLS ROWS \"FILE\" (for textprint)\n"
       "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n",
       out);

@@ -15,9 +15,9 @@
 #include <QXmlStreamReader>
 
 #include "app/CChildFrame.h"
-#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "control/ScreenArt.h"
 #include "model/String.h"
 #include "objects/DrawObj.h"

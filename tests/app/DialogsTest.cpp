@@ -21,9 +21,9 @@
 #include <QToolButton>
 #include <cmath>
 
-#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "objects/Dot.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"

@@ -8,9 +8,9 @@
 #include <QStatusBar>
 #include <algorithm>
 
-#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "objects/Dot.h"
 #include "objects/DotSelDialog.h"
 #include "objects/MarkerTable.h"
