@@ -11,13 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/ArtExport.h"
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
+#include "export/ArtExport.h"
 #include "export/SvgExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
@@ -27,6 +25,8 @@
 #include "platform/TextCodec.h"
 #include "platform/UiLanguage.h"
 #include "platform/UiText.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 
@@ -39,7 +39,7 @@ constexpr std::uintmax_t MaxScriptBytes = 16 * 1024 * 1024;
 
 // Writes to standard output; false, with a message, when it refused.
 bool WriteStdout(const std::string& bytes) {
-  if (virlo::cli::ScriptRunner::WriteAll(stdout, bytes)) return true;
+  if (virlo::script::ScriptRunner::WriteAll(stdout, bytes)) return true;
   std::fprintf(stderr, "virlo-cli: cannot write to standard output: %s\n", std::strerror(errno));
   return false;
 }
@@ -73,8 +73,8 @@ void PrintUsage(std::FILE* out) {
       "A script has one command a line ('#' starts a comment):\n",
       out);
   // The words of the commands come from the command table.
-  const std::string tools = virlo::cli::Script::Words(virlo::cli::Script::WordKind::Tools, "|");
-  const std::string commands = virlo::cli::Script::Words(virlo::cli::Script::WordKind::Commands, ", ");
+  const std::string tools = virlo::script::Script::Words(virlo::script::Script::WordKind::Tools, "|");
+  const std::string commands = virlo::script::Script::Words(virlo::script::Script::WordKind::Commands, ", ");
   std::fprintf(out, "  tool %s\n", tools.c_str());
   std::fputs(
       "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
@@ -86,7 +86,9 @@ void PrintUsage(std::FILE* out) {
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
       "  answer print COLS ROWS \"FILE\" (for textprint)\n"
       "  save \"FILE\", open \"FILE\"\n"
-      "  show         print the character art\n",
+      "  show         print the character art\n"
+      "  state        print the modified mark, the undo and redo steps, the tool,\n"
+      "               and what is picked and selected\n",
       out);
 }
 
@@ -148,14 +150,14 @@ int Run(const std::vector<std::string_view>& args) {
   std::ostringstream source;
   source << file.rdbuf();
 
-  std::vector<virlo::cli::ScriptCommand> commands;
+  std::vector<virlo::script::ScriptCommand> commands;
   std::string error;
-  if (!virlo::cli::Script::Parse(source.str(), commands, error)) {
+  if (!virlo::script::Script::Parse(source.str(), commands, error)) {
     std::fprintf(stderr, "virlo-cli: %s: %s\n", scriptPath.c_str(), error.c_str());
     return ExitUsage;
   }
   virlo::StartStore();
-  virlo::cli::ScriptRunner runner(stdout, stderr);
+  virlo::script::ScriptRunner runner(stdout, stderr);
   if (!runner.Start(openPath)) return ExitFailure;
   return runner.Run(commands) ? 0 : ExitFailure;
 }
@@ -202,7 +204,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::string format = "text";
   // The options that shape text, as given, for refusing them with SVG.
   std::vector<std::string_view> textOptions;
-  virlo::cli::ArtOptions options;
+  virlo::ArtOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
@@ -243,9 +245,9 @@ int Render(const std::vector<std::string_view>& args) {
     return RenderSvg(path, output, options.crop ? virlo::SvgExport::Area::Drawing : virlo::SvgExport::Area::Sheet);
   }
   options.utf8 = encoding == "utf-8";
-  options.style = style == "unicode" ? virlo::cli::ArtOptions::Style::Unicode : virlo::cli::ArtOptions::Style::Ascii;
+  options.style = style == "unicode" ? virlo::ArtOptions::Style::Unicode : virlo::ArtOptions::Style::Ascii;
   // Box-drawing characters are two columns wide in code page 932.
-  if (options.style == virlo::cli::ArtOptions::Style::Unicode && !options.utf8) {
+  if (options.style == virlo::ArtOptions::Style::Unicode && !options.utf8) {
     return UsageError(RenderUsage, "--style unicode needs --encoding utf-8");
   }
   if (prefix.find_first_of("\r\n") != std::string::npos)
@@ -261,7 +263,7 @@ int Render(const std::vector<std::string_view>& args) {
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
-  const std::string art = virlo::cli::ArtExport::Render(*sheet, options);
+  const std::string art = virlo::ArtExport::Render(*sheet, options);
   if (output.empty() || output == "-" || output == "/dev/stdout") return WriteOutput(output, art);
   // A text file ends every line with CR LF, as the text print does.
   std::string text;

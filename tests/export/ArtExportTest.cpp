@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/ArtExport.h"
+#include "export/ArtExport.h"
 #include "model/Canvas.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
@@ -10,7 +10,7 @@
 #include "platform/TextCodec.h"
 #include "support/SheetFixture.h"
 
-namespace virlo::cli {
+namespace virlo {
 namespace {
 
 using Style = ArtOptions::Style;
@@ -127,4 +127,4 @@ TEST_F(ArtExportSheetTest, LineMarkersOnLinesJoinTheRunOthersStay) {
 }
 
 }  // namespace
-}  // namespace virlo::cli
+}  // namespace virlo

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace virlo::cli {
+namespace virlo::script {
 
 // One command of a session script.
 struct ScriptCommand {
@@ -30,6 +30,7 @@ struct ScriptCommand {
     AnswerPrint,   // x0: columns, y0: rows, text: the file name
     TextPrint,
     Show,
+    State,  // the modified mark, the history, the tool, what is picked and selected
   };
 
   std::int32_t line = 0;
@@ -57,4 +58,4 @@ class Script {
   static bool Parse(const std::string& source, std::vector<ScriptCommand>& commands, std::string& error);
 };
 
-}  // namespace virlo::cli
+}  // namespace virlo::script

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "cli/Script.h"
 #include "control/CommandIds.h"
+#include "script/Script.h"
 #include "tools/DrawTool.h"
 
 // Reading session scripts: the commands, and errors that name their line.
-namespace virlo::cli {
+namespace virlo::script {
 namespace {
 
 using Kind = ScriptCommand::Kind;
@@ -62,4 +62,4 @@ TEST(ScriptTest, ErrorsNameTheLine) {
 }
 
 }  // namespace
-}  // namespace virlo::cli
+}  // namespace virlo::script

@@ -1,4 +1,4 @@
-#include "cli/Script.h"
+#include "script/Script.h"
 
 #include <charconv>
 #include <map>
@@ -10,7 +10,7 @@
 #include "platform/TextCodec.h"
 #include "tools/DrawTool.h"
 
-namespace virlo::cli {
+namespace virlo::script {
 namespace {
 
 struct Token {
@@ -170,6 +170,10 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.kind = Kind::Show;
     return noArguments();
   }
+  if (word == "state") {
+    command.kind = Kind::State;
+    return noArguments();
+  }
   if (word == "save" || word == "open") {
     command.kind = word == "save" ? Kind::Save : Kind::Open;
     if (argc != 1 || !tokens[1].quoted || tokens[1].text.empty()) {
@@ -295,4 +299,4 @@ bool Script::Parse(const std::string& source, std::vector<ScriptCommand>& comman
   return true;
 }
 
-}  // namespace virlo::cli
+}  // namespace virlo::script

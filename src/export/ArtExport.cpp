@@ -1,4 +1,4 @@
-#include "cli/ArtExport.h"
+#include "export/ArtExport.h"
 
 #include <algorithm>
 #include <string_view>
@@ -8,7 +8,7 @@
 #include "model/Sheet.h"
 #include "platform/TextCodec.h"
 
-namespace virlo::cli {
+namespace virlo {
 namespace {
 
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
@@ -141,4 +141,4 @@ std::string ArtExport::Format(const Canvas& canvas, const ArtOptions& options) {
   return out;
 }
 
-}  // namespace virlo::cli
+}  // namespace virlo

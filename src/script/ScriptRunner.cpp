@@ -1,17 +1,20 @@
-#include "cli/ScriptRunner.h"
+#include "script/ScriptRunner.h"
 
 #include <cerrno>
 #include <cstring>
 
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "control/PrintDialog.h"
 #include "model/Sheet.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
 #include "platform/TextCodec.h"
+#include "store/Database.h"
+#include "store/ObjectNumbering.h"
 #include "tools/DrawTool.h"
 
-namespace virlo::cli {
+namespace virlo::script {
 
 ScriptRunner::ScriptRunner(std::FILE* out, std::FILE* err) : out_(out), err_(err), view_(&document_, &window_) {
   dialogs_.SetNoteHandler([this](const std::string& text) { Note(text); });
@@ -167,8 +170,43 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }
+    case Kind::State:
+      if (!WriteAll(out_, State() + "\n")) return Fail("cannot write the state: " + std::string(std::strerror(errno)));
+      break;
   }
   return true;
+}
+
+std::string ScriptRunner::State() {
+  CPlenkoDoc& doc = document_;
+  store::Database* db = doc.GetDatabase();
+  std::string tool = "none";
+  for (const CommandInfo& info : CommandTable::All()) {
+    if (CommandTable::IsTool(info.id) && view_.UpdateCommand(info.id).checked) tool = info.word;
+  }
+  store::ObjectNumbering numbering(*db);
+  std::string error;
+  const bool numbered = numbering.Run(error);
+  auto name = [&](const DrawObj* obj) {
+    std::uint32_t id = 0;
+    std::uint32_t part = 0;
+    if (!numbered || !numbering.Encode(obj, nullptr, id, part)) return std::string("?");
+    const store::Allocation* allocation = db->Find(reinterpret_cast<const void*>(numbering.Order()[id - 1]));
+    std::string text = allocation->type->Name() + "#" + std::to_string(id);
+    if (part != 0) text += "." + std::to_string(part);
+    return text;
+  };
+  const Sheet& sheet = *doc.sheet;
+  std::string selected;
+  List<DrawObj*>::Cursor cursor(sheet.selected);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    if (!selected.empty()) selected += ",";
+    selected += name(obj);
+  }
+  return std::string("state: modified=") + (doc.IsModified() ? "yes" : "no") +
+         " undo=" + std::to_string(db->UndoableSteps()) + " redo=" + std::to_string(db->RedoableSteps()) +
+         " tool=" + tool + " picked=" + (sheet.current != nullptr ? name(sheet.current) : "none") +
+         " selected=" + (selected.empty() ? "none" : selected);
 }
 
 bool ScriptRunner::WriteAll(std::FILE* file, const std::string& bytes) {
@@ -177,4 +215,4 @@ bool ScriptRunner::WriteAll(std::FILE* file, const std::string& bytes) {
   return std::fflush(file) == 0 && written && std::ferror(file) == 0;
 }
 
-}  // namespace virlo::cli
+}  // namespace virlo::script

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/HeadlessWindow.h"
-#include "cli/Script.h"
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "platform/QueuedDialogRunner.h"
+#include "script/HeadlessWindow.h"
+#include "script/Script.h"
 
-namespace virlo::cli {
+namespace virlo::script {
 
 // Plays a script on one document in one view, as a user would in the desktop
 // program, writing the character art of `show` to out and notes to err.
@@ -39,6 +39,10 @@ class ScriptRunner {
   ViewController& View() { return view_; }
 
  private:
+  // One line: the modified mark, the undo and redo steps, the tool, the picked
+  // object and the selected ones, each as the dump numbers it (Type#id, with
+  // .part for a part of it).
+  std::string State();
   bool Execute(const ScriptCommand& command);
   void Note(const std::string& text);
   // Tells why the script stops; false.
@@ -53,4 +57,4 @@ class ScriptRunner {
   ViewController view_;
 };
 
-}  // namespace virlo::cli
+}  // namespace virlo::script

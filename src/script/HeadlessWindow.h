@@ -4,7 +4,7 @@
 
 #include "platform/Window.h"
 
-namespace virlo::cli {
+namespace virlo::script {
 
 // A window that shows nothing: the script runner's view has no screen, so it
 // only counts what it is asked to repaint.
@@ -22,4 +22,4 @@ class HeadlessWindow : public Window {
   std::int64_t invalidations_ = 0;
 };
 
-}  // namespace virlo::cli
+}  // namespace virlo::script

@@ -7,7 +7,7 @@ class Canvas;
 class Sheet;
 }  // namespace virlo
 
-namespace virlo::cli {
+namespace virlo {
 
 // How `render` writes the art.
 struct ArtOptions {
@@ -39,4 +39,4 @@ class ArtExport {
   static const char* Glyph(char ch, unsigned arms);
 };
 
-}  // namespace virlo::cli
+}  // namespace virlo
