@@ -303,12 +303,14 @@ int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
   virlo::ArtGrid::Options options;
+  bool encodingGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
     } else if (args[i] == "--encoding" && hasValue) {
+      encodingGiven = true;
       const std::string_view encoding = args[++i];
       if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
       options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
@@ -339,7 +341,10 @@ int Import(const std::vector<std::string_view>& args) {
     return ExitFailure;
   }
   virlo::ArtGrid grid;
-  if (!grid.Read(text, options, error)) {
+  // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
+  const bool read =
+      encodingGiven ? grid.Read(text, options, error) : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
+  if (!read) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
