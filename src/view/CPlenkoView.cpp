@@ -99,13 +99,20 @@ int CPlenkoView::NextZoom(ZoomStep step) const {
 void CPlenkoView::SetZoom(int percent, const QPoint* anchor) {
   percent = std::clamp(percent, ZoomSteps[0], ZoomSteps[std::size(ZoomSteps) - 1]);
   if (percent == zoom_) return;
-  const QPoint fixed = anchor != nullptr ? *anchor : viewport()->rect().center();
-  const double x = (fixed.x() + horizontalScrollBar()->value()) / Scale();
-  const double y = (fixed.y() + verticalScrollBar()->value()) / Scale();
+  // Zooming in and out again by the keys comes back to the same place: while
+  // the view has not scrolled since, the same sheet point stays at the same
+  // place in the viewport, though a scroll bar came or went meanwhile.
+  const QPoint pixels(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  if (anchor != nullptr || pixels != originPixels_) {
+    zoomFixed_ = anchor != nullptr ? *anchor : viewport()->rect().center();
+    zoomPoint_ = (QPointF(pixels) + QPointF(zoomFixed_)) / Scale();
+  }
   zoom_ = percent;
   UpdateScrollBars();
-  horizontalScrollBar()->setValue(RoundOf(x * Scale()) - fixed.x());
-  verticalScrollBar()->setValue(RoundOf(y * Scale()) - fixed.y());
+  const QPointF origin = zoomPoint_ * Scale() - QPointF(zoomFixed_);
+  horizontalScrollBar()->setValue(RoundOf(origin.x()));
+  verticalScrollBar()->setValue(RoundOf(origin.y()));
+  originPixels_ = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
   viewport()->update();
   emit zoomChanged(zoom_);
 }

@@ -111,6 +111,11 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   CPlenkoDoc* document_;
   ViewController controller_;
   int zoom_ = ActualSize;
+  // The sheet point the last zoom held in place, where in the viewport it
+  // held it, and the scroll bar values that zoom left.
+  QPointF zoomPoint_;
+  QPoint zoomFixed_;
+  QPoint originPixels_{-1, -1};
   QRect band_;  // the rubber band in client coordinates; empty when none
   bool artShown_ = false;
 };

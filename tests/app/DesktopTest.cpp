@@ -851,6 +851,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(!Frame()->StateOf(CommandId::ViewZoomIn).enabled && Frame()->StateOf(CommandId::ViewZoomOut).enabled);
     QTest::keyClick(Frame(), Qt::Key_0, Qt::ControlModifier);
     QCOMPARE(View()->Zoom(), 100);
+    // Back where it started, though a scroll bar came and went.
+    QCOMPARE(QPoint(View()->horizontalScrollBar()->value(), View()->verticalScrollBar()->value()), QPoint(0, 0));
     QVERIFY(!Frame()->StateOf(CommandId::ViewZoomActual).enabled);
     for (const int expected : {75, 50, 50}) {
       QTest::keyClick(Frame(), Qt::Key_Minus, Qt::ControlModifier);
