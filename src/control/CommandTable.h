@@ -47,6 +47,8 @@ struct CommandInfo {
   ToolBar toolBar;
   // Its place on the toolbar, counted from 1; 0 on none.
   std::int32_t toolBarSlot;
+  // The picture of its button: data/icons/toolbar/ICON.svg; "" for none.
+  const char* icon;
   Handler handler;
 
   bool Has(std::uint32_t trait) const { return (traits & trait) == trait; }
