@@ -412,7 +412,7 @@ std::string Ratio(std::int64_t part, std::int64_t whole) {
 
 void PrintRow(const std::string& name, const std::string& exact, const std::string& rects, const std::string& links,
               const std::string& heads, const std::string& invented, const std::string& letters) {
-  std::printf("| %-34s | %-10s | %-10s | %-10s | %-10s | %-8s | %-7s |\n", name.c_str(), exact.c_str(), rects.c_str(),
+  std::printf("| %-38s | %-10s | %-10s | %-10s | %-10s | %-8s | %-7s |\n", name.c_str(), exact.c_str(), rects.c_str(),
               links.c_str(), heads.c_str(), invented.c_str(), letters.c_str());
 }
 
@@ -481,7 +481,7 @@ int main(int argc, char** argv) {
   for (const auto& art : arts) scores.push_back(ScoreFile(art));
   PrintRow("diagram", "exact", "rectangles", "connectors", "arrowheads", "invented", "letters");
   std::printf("|%s|------------|------------|------------|------------|----------|---------|\n",
-              std::string(36, '-').c_str());
+              std::string(40, '-').c_str());
   Score total;
   std::int64_t exact = 0;
   bool failed = false;
