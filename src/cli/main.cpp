@@ -1,6 +1,10 @@
 // virlo-cli: the headless face of VIRLO.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -42,50 +46,54 @@ bool WriteStdout(const std::string& bytes) {
   return false;
 }
 
-void PrintUsage(std::FILE* out) {
-  std::fputs(
-      "Usage: virlo-cli COMMAND [ARGUMENTS]\n"
-      "\n"
-      "Commands:\n"
-      "  run SCRIPT [--open FILE.vrl]\n"
-      "        replay a script of gestures and commands on a new document,\n"
-      "        or on the document given\n"
-      "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
-      "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
-      "        print the document's character art (to OUT with CR LF line ends);\n"
-      "        --trim drops blanks at line ends and empty lines at the end,\n"
-      "        --crop also empty lines at the start and the blank columns all\n"
-      "        lines start with, --style unicode draws lines with box-drawing\n"
-      "        characters (UTF-8 only), --comment starts every line with PREFIX;\n"
-      "        --format svg makes an SVG picture instead (--crop: of the drawing\n"
-      "        alone)\n"
-      "  dump FILE.vrl\n"
-      "        print the document as JSON\n"
-      "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
-      "                              [--tab N]\n"
-      "        read character art (ART, or - for standard input) as a diagram of\n"
-      "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
-      "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
-      "  --help, --version\n"
-      "\n"
-      "A script has one command a line ('#' starts a comment):\n"
-      "  tool select|dot|line|box|strbox\n"
-      "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
-      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n"
-      "  copy, cut, paste, delete, front, back, undo, redo\n"
-      "  answer ok | answer cancel | answer marker N\n"
-      "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
-      "  answer print COLS ROWS \"FILE\", textprint\n"
-      "  save \"FILE\", open \"FILE\"\n"
-      "  show         print the character art\n",
-      out);
-}
+constexpr const char* Usage =
+    "Usage: virlo-cli COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  run SCRIPT [--open FILE.vrl]\n"
+    "        replay a script of gestures and commands on a new document,\n"
+    "        or on the document given\n"
+    "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
+    "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
+    "        print the document's character art (to OUT with CR LF line ends);\n"
+    "        --trim drops blanks at line ends and empty lines at the end,\n"
+    "        --crop also empty lines at the start and the blank columns all\n"
+    "        lines start with, --style unicode draws lines with box-drawing\n"
+    "        characters (UTF-8 only), --comment starts every line with PREFIX;\n"
+    "        --format svg makes an SVG picture instead (--crop: of the drawing\n"
+    "        alone)\n"
+    "  dump FILE.vrl\n"
+    "        print the document as JSON\n"
+    "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
+    "                              [--tab N]\n"
+    "        read character art (ART, or - for standard input) as a diagram of\n"
+    "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
+    "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
+    "  --help, --version\n"
+    "\n"
+    "A script has one command a line ('#' starts a comment):\n"
+    "  tool select|dot|line|box|strbox\n"
+    "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
+    "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n"
+    "  copy, cut, paste, delete, front, back, undo, redo\n"
+    "  answer ok | answer cancel | answer marker N\n"
+    "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
+    "  answer print COLS ROWS \"FILE\", textprint\n"
+    "  save \"FILE\", open \"FILE\"\n"
+    "  show         print the character art\n";
 
 bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
-int Help() {
-  PrintUsage(stdout);
-  return 0;
+// The usage on standard output; a full disk or a closed pipe fails it.
+int Help() { return WriteStdout(Usage) ? 0 : ExitFailure; }
+
+// Whether two paths name one file, links and descriptors followed; "-" is
+// the descriptor given, standard input or output.
+bool SameFile(const std::string& a, int aDescriptor, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  const bool statted = a == "-" ? ::fstat(aDescriptor, &first) == 0 : ::stat(a.c_str(), &first) == 0;
+  return statted && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // Opens and checks a document file; null with a message on standard error.
@@ -162,10 +170,13 @@ int UsageError(const char* usage, const char* why) {
   return ExitUsage;
 }
 
+// "-" and /dev/stdout mean standard output, whatever it is connected to, as
+// no --output does.
+bool IsStdout(const std::string& output) { return output.empty() || output == "-" || output == "/dev/stdout"; }
+
 // Writes a whole output to standard output or, replacing it whole, to the file.
 int WriteOutput(const std::string& output, const std::string& bytes) {
-  // "-" and /dev/stdout mean standard output, whatever it is connected to.
-  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteStdout(bytes) ? 0 : ExitFailure;
+  if (IsStdout(output)) return WriteStdout(bytes) ? 0 : ExitFailure;
   std::string error;
   if (virlo::AtomicFile::Write(output, bytes, error) != virlo::AtomicFile::Result::Written) {
     std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
@@ -174,7 +185,17 @@ int WriteOutput(const std::string& output, const std::string& bytes) {
   return 0;
 }
 
+// The document is never written over with its own art; true, with a
+// message, when the output is the document.
+bool IsOwnInput(const std::string& path, const std::string& output) {
+  if (!SameFile(IsStdout(output) ? "-" : output, STDOUT_FILENO, path)) return false;
+  std::fprintf(stderr, "virlo-cli: cannot write '%s': it is the document being read\n",
+               IsStdout(output) ? "standard output" : output.c_str());
+  return true;
+}
+
 int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExport::Area area) {
+  if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
@@ -187,6 +208,7 @@ int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExpo
 int Render(const std::vector<std::string_view>& args) {
   std::string path;
   std::string output;
+  bool outputGiven = false;
   std::string encoding = "utf-8";
   std::string style = "ascii";
   std::string prefix;
@@ -199,6 +221,7 @@ int Render(const std::vector<std::string_view>& args) {
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
+      outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
       encoding = args[++i];
     } else if (args[i] == "--style" && hasValue) {
@@ -221,6 +244,7 @@ int Render(const std::vector<std::string_view>& args) {
     }
   }
   if (path.empty()) return UsageError(RenderUsage, nullptr);
+  if (outputGiven && output.empty()) return UsageError(RenderUsage, "the output has no name (- is standard output)");
   if (encoding != "utf-8" && encoding != "cp932") return UsageError(RenderUsage, "the encoding is utf-8 or cp932");
   if (style != "ascii" && style != "unicode") return UsageError(RenderUsage, "the style is ascii or unicode");
   if (format != "text" && format != "svg") return UsageError(RenderUsage, "the format is text or svg");
@@ -248,12 +272,13 @@ int Render(const std::vector<std::string_view>& args) {
   } else {
     return UsageError(RenderUsage, "code page 932 cannot hold the comment prefix");
   }
+  if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
   const std::string art = virlo::cli::ArtExport::Render(*sheet, options);
-  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteOutput(output, art);
+  if (IsStdout(output)) return WriteOutput(output, art);
   // A text file ends every line with CR LF, as the text print does.
   std::string text;
   text.reserve(art.size() + art.size() / 64);
@@ -291,12 +316,14 @@ constexpr const char* ImportUsage =
 int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
+  bool outputGiven = false;
   virlo::ArtGrid::Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
+      outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
       const std::string_view encoding = args[++i];
       if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
@@ -317,7 +344,13 @@ int Import(const std::vector<std::string_view>& args) {
       return UsageError(ImportUsage, nullptr);
     }
   }
+  if (outputGiven && output.empty()) return UsageError(ImportUsage, "the output has no name");
   if (art.empty() || output.empty()) return UsageError(ImportUsage, nullptr);
+  // The art is never written over with a document.
+  if (SameFile(art, STDIN_FILENO, output)) {
+    std::fprintf(stderr, "virlo-cli: cannot save '%s': it is the art being read\n", output.c_str());
+    return ExitFailure;
+  }
   if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
     return UsageError(ImportUsage, "the comment prefix is one line");
   }
@@ -345,6 +378,10 @@ int Import(const std::vector<std::string_view>& args) {
   if (grid.UnknownSubstitutes() > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
   }
+  if (grid.LookalikeSubstitutes() > 0) {
+    std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became others like them\n",
+                 grid.LookalikeSubstitutes());
+  }
   if (!document.OnSaveDocument(output)) {
     std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());
     return ExitFailure;
@@ -355,25 +392,18 @@ int Import(const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    PrintUsage(stdout);
-    return 0;
-  }
+  // A reader that goes away is a failed write, told and ended with status 1.
+  std::signal(SIGPIPE, SIG_IGN);
+  if (argc < 2) return Help();
   const std::string_view command = argv[1];
   const std::vector<std::string_view> args(argv + 2, argv + argc);
-  if (command == "--help" || command == "-h" || command == "help") {
-    PrintUsage(stdout);
-    return 0;
-  }
-  if (command == "--version") {
-    std::printf("virlo-cli %s\n", VIRLO_VERSION);
-    return 0;
-  }
+  if (command == "--help" || command == "-h" || command == "help") return Help();
+  if (command == "--version") return WriteStdout(std::string("virlo-cli ") + VIRLO_VERSION + "\n") ? 0 : ExitFailure;
   if (command == "run") return Run(args);
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
   if (command == "import") return Import(args);
   std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
-  PrintUsage(stderr);
+  std::fputs(Usage, stderr);
   return ExitUsage;
 }
