@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace virlo {
 namespace {
@@ -29,18 +30,18 @@ bool FileChecks::OwnFolder(const std::string& path, std::string& error) {
       return false;
     }
     // Missing parents are made private too: they hold nothing of anyone else.
+    std::vector<std::string> missing{path};
     std::error_code ec;
-    const std::string parent = FolderOf(path);
-    if (!std::filesystem::is_directory(parent, ec)) {
-      std::filesystem::create_directories(parent, ec);
-      std::filesystem::permissions(parent, std::filesystem::perms::owner_all, ec);
+    while (!std::filesystem::exists(FolderOf(missing.back()), ec) && FolderOf(missing.back()) != missing.back()) {
+      missing.push_back(FolderOf(missing.back()));
     }
-    if (::mkdir(path.c_str(), PrivateFolderMode) != 0 && errno != EEXIST) {
+    int failure = 0;
+    for (auto folder = missing.rbegin(); folder != missing.rend() && failure == 0; ++folder) {
+      if (::mkdir(folder->c_str(), PrivateFolderMode) != 0 && errno != EEXIST) failure = errno;
+    }
+    if (failure != 0 || ::lstat(path.c_str(), &info) != 0) {
+      if (failure != 0) errno = failure;
       error = Reason("cannot make it");
-      return false;
-    }
-    if (::lstat(path.c_str(), &info) != 0) {
-      error = Reason("cannot look at it");
       return false;
     }
   }

@@ -27,7 +27,9 @@ TEST(FileChecksTest, AnOwnFolderIsMadePrivateAndOneOthersMayWriteOrOwnIsRefused)
   std::string error;
   const std::string made = folder.Path("new/parents/own");
   ASSERT_TRUE(FileChecks::OwnFolder(made, error)) << error;
-  EXPECT_EQ(Mode(made), 0700u);
+  for (const std::string& each : {made, folder.Path("new/parents"), folder.Path("new")}) {
+    EXPECT_EQ(Mode(each), 0700u) << each;
+  }
   fs::create_directory(folder.Path("readable"));
   ::chmod(folder.Path("readable").c_str(), 0755);
   ASSERT_TRUE(FileChecks::OwnFolder(folder.Path("readable"), error)) << error;
