@@ -254,6 +254,40 @@ int main(int argc, char** argv) {
     edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 2"); });
     edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
 
+    // Hostile schemas: the records are a good document's, the tables are not.
+    // Each table rebuilt keeps the rows that fit it.
+    const auto rebuilt = [&](const std::string& name, const std::string& table, const std::string& columns) {
+      edited(name, [=](Doc& d, const Roles&) {
+        d.Exec("CREATE TABLE rebuilt " + table + "; INSERT INTO rebuilt (" + columns + ") SELECT " + columns +
+               " FROM object; DROP TABLE object; ALTER TABLE rebuilt RENAME TO object");
+      });
+    };
+    // Reading this data column the old way asks for 100 MB a row.
+    rebuilt("schema_generated_column.vrl",
+            "(id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL,"
+            " data BLOB GENERATED ALWAYS AS (zeroblob(100000000)) VIRTUAL)",
+            "id, type, count");
+    rebuilt("schema_without_rowid.vrl",
+            "(id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL, data BLOB NOT NULL) WITHOUT ROWID",
+            "id, type, count, data");
+    rebuilt("schema_column_type.vrl", "(id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL, data TEXT)",
+            "id, type, count, data");
+    edited("schema_extra_column.vrl",
+           [](Doc& d, const Roles&) { d.Exec("ALTER TABLE object ADD COLUMN extra INTEGER DEFAULT 7"); });
+    edited("schema_extra_table.vrl", [](Doc& d, const Roles&) { d.Exec("CREATE TABLE note (body TEXT)"); });
+    edited("schema_index.vrl", [](Doc& d, const Roles&) { d.Exec("CREATE INDEX by_type ON object (type)"); });
+    edited("schema_view.vrl", [](Doc& d, const Roles&) { d.Exec("CREATE VIEW objects AS SELECT * FROM object"); });
+    edited("schema_trigger.vrl", [](Doc& d, const Roles&) {
+      d.Exec("CREATE TRIGGER grow AFTER INSERT ON root BEGIN INSERT INTO root VALUES ('x', 0, 0); END");
+    });
+    edited("schema_virtual_table.vrl",
+           [](Doc& d, const Roles&) { d.Exec("CREATE VIRTUAL TABLE about USING fts5(x)"); });
+    // The tables exactly, empty (which a document may be), in UTF-16.
+    made("schema_utf16.vrl",
+         "PRAGMA encoding = 'UTF-16le'; PRAGMA application_id = 1447645772; PRAGMA user_version = 1;"
+         "CREATE TABLE object (id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL, data BLOB NOT NULL);"
+         "CREATE TABLE root (name TEXT PRIMARY KEY, object INTEGER NOT NULL, part INTEGER NOT NULL);");
+
     // Damaged bytes.
     const std::pair<std::string, std::size_t> cuts[] = {
         {"100", 100}, {"1000", 1000}, {"half", good.size() / 2}, {"minus_1", good.size() - 1}};

@@ -124,12 +124,6 @@ Overwriting it loses those changes.</translation>
 Save it under another name?</translation>
     </message>
     <message>
-        <source>VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。
-開く: 変更した文書として開きます。残す: 次に起動するときまで残します。破棄: 変更を捨てます。</source>
-        <translation>Changes to %1 (%2) were not saved before VIRLO ended.
-Open: opens it as a changed document. Keep: keeps it until the next start. Discard: throws the changes away.</translation>
-    </message>
-    <message>
         <source>名前なし</source>
         <translation>untitled</translation>
     </message>
@@ -172,6 +166,18 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
     <message>
         <source>VIRLO ﾌｧｲﾙ (*.vrl)</source>
         <translation>VIRLO Files (*.vrl)</translation>
+    </message>
+    <message>
+        <source>復元用のコピーを %1 に保存できません: %2
+変更した文書の復元用のコピーは作られません。</source>
+        <translation>Recovery copies cannot be kept in %1: %2
+No recovery copies of changed documents will be made.</translation>
+    </message>
+    <message>
+        <source>VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。
+開く: 変更した文書として開きます。残す: 次に起動するときか、この文書を開くときにまた尋ねます。破棄: 変更を捨てます。</source>
+        <translation>Changes to %1 (%2) were not saved before VIRLO ended.
+Open: opens it as a changed document. Keep: asks again at the next start or when the document is opened. Discard: throws the changes away.</translation>
     </message>
 </context>
 <context>

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <algorithm>
+#include <csignal>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -64,6 +65,10 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   dialogs_->SetTypeInPlace(TypeInPlace());
   recoveryTimer_.setInterval(RecoveryInterval);
   connect(&recoveryTimer_, &QTimer::timeout, this, &CPlenkoApp::UpdateRecoveryCopies);
+  // A text print into a pipe whose reader left fails and says so; it never
+  // ends the program, nor does one nobody reads keep the windows waiting.
+  std::signal(SIGPIPE, SIG_IGN);
+  SafeWrite::SetPipePatience(PipePatience);
 }
 
 CPlenkoApp::~CPlenkoApp() {
@@ -91,7 +96,12 @@ bool CPlenkoApp::InitInstance(const QStringList& arguments, Start start) {
   mainFrame_ = std::make_unique<CMainFrame>(*this);
   recovery_ = std::make_unique<RecoveryCopies>(RecoveryCopies::DefaultFolder());
   if (!recovery_->Start()) {
-    qWarning("virlo: no recovery copies can be kept in '%s'", qPrintable(recovery_->Folder()));
+    qWarning("virlo: no recovery copies can be kept in '%s': %s", qPrintable(recovery_->Folder()),
+             recovery_->StartError().c_str());
+    Report(QCoreApplication::translate("CPlenkoApp",
+                                       "復元用のコピーを %1 に保存できません: %2\n"
+                                       "変更した文書の復元用のコピーは作られません。")
+               .arg(recovery_->Folder(), QString::fromStdString(recovery_->StartError())));
   }
   recoveryTimer_.start();
   if (!arguments.isEmpty() && OpenOrImport(arguments.first()) == nullptr) return false;
@@ -357,6 +367,9 @@ CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
       return doc.get();
     }
   }
+  if (locking == Locking::Lock) {
+    if (CPlenkoDoc* recovered = OfferRecoveredCopiesOf(absolute)) return recovered;
+  }
   auto doc = std::make_unique<CPlenkoDoc>();
   if (!doc->OnOpenDocument(absolute.toStdString())) {
     Report(QCoreApplication::translate("CPlenkoApp", "%1 を開けません: %2")
@@ -484,36 +497,51 @@ int CPlenkoApp::OfferRecoveredDocuments() {
   if (recovery_ == nullptr) return 0;
   int opened = 0;
   for (const RecoveryCopies::Orphan& orphan : recovery_->FindOrphans()) {
-    const bool titled = orphan.noteRead && !orphan.note.original.empty();
-    const QString title =
-        orphan.noteRead ? QString::fromStdString(orphan.note.title) : QFileInfo(orphan.copy).fileName();
-    const QString question =
-        QCoreApplication::translate(
-            "CPlenkoApp",
-            "VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。\n"
-            "開く: 変更した文書として開きます。残す: 次に起動するときまで残します。破棄: 変更を捨てます。")
-            .arg(title, titled ? QString::fromStdString(orphan.note.original)
-                               : QCoreApplication::translate("CPlenkoApp", "名前なし"));
-    const RecoveryAnswer answer =
-        recoveryQuestion ? recoveryQuestion(question)
-                         : static_cast<RecoveryAnswer>(Choose(question,
-                                                              {QCoreApplication::translate("CPlenkoApp", "開く"),
-                                                               QCoreApplication::translate("CPlenkoApp", "残す"),
-                                                               QCoreApplication::translate("CPlenkoApp", "破棄")},
-                                                              static_cast<int>(RecoveryAnswer::Keep)));
-    switch (answer) {
-      case RecoveryAnswer::Open:
-        if (OpenRecovered(orphan) != nullptr) ++opened;
-        break;
-      case RecoveryAnswer::Discard:
-        recovery_->Discard(orphan);
-        break;
-      case RecoveryAnswer::Keep:
-        break;
-    }
+    if (OfferCopy(orphan) != nullptr) ++opened;
   }
   recovery_->ReleaseOrphans();
   return opened;
+}
+
+CPlenkoDoc* CPlenkoApp::OfferRecoveredCopiesOf(const QString& path) {
+  if (recovery_ == nullptr) return nullptr;
+  CPlenkoDoc* recovered = nullptr;
+  for (const RecoveryCopies::Orphan& orphan : recovery_->FindOrphans(QFile::encodeName(path).toStdString())) {
+    recovered = OfferCopy(orphan);
+    if (recovered != nullptr) break;
+  }
+  recovery_->ReleaseOrphans();
+  return recovered;
+}
+
+CPlenkoDoc* CPlenkoApp::OfferCopy(const RecoveryCopies::Orphan& orphan) {
+  const bool titled = orphan.noteRead && !orphan.note.original.empty();
+  const QString title = orphan.noteRead ? QString::fromStdString(orphan.note.title) : QFileInfo(orphan.copy).fileName();
+  const QString question =
+      QCoreApplication::translate(
+          "CPlenkoApp",
+          "VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。\n"
+          "開く: 変更した文書として開きます。残す: 次に起動するときか、この文書を開くときにまた尋ねます。破棄: "
+          "変更を捨てます。")
+          .arg(title, titled ? QString::fromStdString(orphan.note.original)
+                             : QCoreApplication::translate("CPlenkoApp", "名前なし"));
+  const RecoveryAnswer answer =
+      recoveryQuestion ? recoveryQuestion(question)
+                       : static_cast<RecoveryAnswer>(Choose(question,
+                                                            {QCoreApplication::translate("CPlenkoApp", "開く"),
+                                                             QCoreApplication::translate("CPlenkoApp", "残す"),
+                                                             QCoreApplication::translate("CPlenkoApp", "破棄")},
+                                                            static_cast<int>(RecoveryAnswer::Keep)));
+  switch (answer) {
+    case RecoveryAnswer::Open:
+      return OpenRecovered(orphan);
+    case RecoveryAnswer::Discard:
+      recovery_->Discard(orphan);
+      break;
+    case RecoveryAnswer::Keep:
+      break;
+  }
+  return nullptr;
 }
 
 CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {

@@ -34,6 +34,8 @@ class CPlenkoApp : public QApplication, public Application {
  public:
   static constexpr int RecentFileCount = 4;
   static constexpr std::chrono::milliseconds RecoveryInterval{30000};
+  // How long a text print waits for a pipe's reader to take what it writes.
+  static constexpr std::chrono::milliseconds PipePatience{2000};
 
   // What the start does with the recovery copies of a VIRLO that was killed.
   enum class Start { Plain, OfferRecovery };
@@ -90,8 +92,8 @@ class CPlenkoApp : public QApplication, public Application {
   const std::vector<std::unique_ptr<CPlenkoDoc>>& Documents() const { return documents_; }
 
   // Offers each recovery copy that a VIRLO no longer running left: open it
-  // as a modified document, keep it for a later start, or discard it.
-  // Returns how many were opened.
+  // as a modified document, keep it for a later start (or until its file is
+  // opened, which offers it again), or discard it. Returns how many were opened.
   int OfferRecoveredDocuments();
   // Writes or removes the recovery copies as the documents now need; runs
   // every RecoveryInterval.
@@ -155,6 +157,11 @@ class CPlenkoApp : public QApplication, public Application {
   // Opens a recovery copy as its document; null when it cannot be read or
   // the user cancels, the copy then kept.
   CPlenkoDoc* OpenRecovered(const RecoveryCopies::Orphan& orphan);
+  // Offers the copies kept of the document file about to be opened; the
+  // recovered document when the user opens one.
+  CPlenkoDoc* OfferRecoveredCopiesOf(const QString& path);
+  // Asks what to do with a copy, and does it; the document when it was opened.
+  CPlenkoDoc* OfferCopy(const RecoveryCopies::Orphan& orphan);
   // A question with buttons of our own; the index of the one chosen, safe's on Escape.
   int Choose(const QString& question, const QStringList& buttons, int safe);
   void AddRecentFile(const QString& path);

@@ -2,10 +2,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 
+#include "platform/FileChecks.h"
+
 namespace virlo {
+namespace {
+
+// A lock file holds a process number, a program and a host: a few lines.
+constexpr std::int64_t MaxLockBytes = 4096;
+
+}  // namespace
 
 DocumentLock::DocumentLock() = default;
 DocumentLock::~DocumentLock() = default;
@@ -28,6 +37,11 @@ QString DocumentLock::LockPathFor(const QString& document) {
 DocumentLock::Result DocumentLock::Take(const QString& document) {
   Release();
   const QString path = LockPathFor(document);
+  // Looked at before Qt reads it: a pipe or a link to a device in its place
+  // would block or never end. Anything but a small file means no lock.
+  if (!FileChecks::AbsentOrSmallRegular(QFile::encodeName(path).toStdString(), MaxLockBytes)) {
+    return Result::NotPossible;
+  }
   auto file = std::make_unique<QLockFile>(path);
   // Never stale by age: only when its process is gone, which tryLock sees.
   file->setStaleLockTime(0);

@@ -10,7 +10,8 @@ namespace virlo {
 // Marks a document file as open in this VIRLO with a lock file beside it,
 // ".NAME.vrl.lock" (a QLockFile naming the process, its program and host).
 // A lock whose process is gone is taken over at once; one that cannot be
-// made, in a folder the user may not write, is simply not there.
+// made (a folder the user may not write, something other than a small
+// regular file in its place) is simply not there.
 class DocumentLock {
  public:
   enum class Result {

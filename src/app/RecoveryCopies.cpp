@@ -1,5 +1,7 @@
 #include "app/RecoveryCopies.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -10,6 +12,7 @@
 
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentContent.h"
+#include "platform/FileChecks.h"
 #include "store/DocumentFile.h"
 
 namespace virlo {
@@ -17,6 +20,8 @@ namespace {
 
 constexpr int SessionDigits = 16;
 constexpr int SessionAttempts = 4;
+// A session's lock names a process, a program and a host: a few lines.
+constexpr std::int64_t MaxLockBytes = 4096;
 
 const QRegularExpression& CopyName() {
   static const QRegularExpression name(QStringLiteral("^([0-9a-f]{16})-([1-9][0-9]{0,8})\\.vrl$"));
@@ -30,9 +35,16 @@ const QRegularExpression& SessionLockName() {
 
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+bool IsRegularFile(const QFileInfo& entry) {
+  struct stat info {};
+  return ::lstat(Native(entry.absoluteFilePath()).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // The lock of a session, when no running VIRLO holds it: a lock whose
 // process is gone is taken over, whatever its age.
 std::unique_ptr<QLockFile> LockSession(const QString& path) {
+  // Nothing but a small file of its own is read as a lock: a pipe would block.
+  if (!FileChecks::AbsentOrSmallRegular(Native(path), MaxLockBytes)) return nullptr;
   auto lock = std::make_unique<QLockFile>(path);
   lock->setStaleLockTime(0);
   if (!lock->tryLock(0)) return nullptr;
@@ -56,9 +68,14 @@ QString RecoveryCopies::DefaultFolder() {
 
 bool RecoveryCopies::Start() {
   if (Started()) return true;
-  if (folder_.isEmpty() || !QDir().mkpath(folder_)) return false;
-  // Diagrams may be private; their copies are the user's alone.
-  QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  startError_.clear();
+  // Diagrams may be private: their copies live only in a folder of the
+  // user's alone, which nobody else can read or plant anything in.
+  if (folder_.isEmpty()) {
+    startError_ = "there is no folder for user data";
+    return false;
+  }
+  if (!FileChecks::OwnFolder(Native(folder_), startError_)) return false;
   const QDir dir(folder_);
   for (int attempt = 0; attempt < SessionAttempts && lock_ == nullptr; ++attempt) {
     const QString session =
@@ -68,6 +85,7 @@ bool RecoveryCopies::Start() {
     lock_ = LockSession(dir.filePath(session + QStringLiteral(".lock")));
     if (lock_ != nullptr) session_ = session;
   }
+  if (!Started()) startError_ = "no session of its own can be locked there";
   return Started();
 }
 
@@ -116,7 +134,8 @@ void RecoveryCopies::Update(const CPlenkoDoc& document) {
     copy.note = note;
   }
   // The database only: the document keeps its own file, name and modified mark.
-  if (!store::DocumentFile::Save(*document.GetDatabase(), Native(CopyPath(session_, copy.number)), lastError_)) {
+  if (!store::DocumentFile::Save(*document.GetDatabase(), Native(CopyPath(session_, copy.number)), lastError_, nullptr,
+                                 SafeWrite::Kind::Private)) {
     return;  // tried again at the next update
   }
   lastError_.clear();
@@ -138,7 +157,7 @@ QString RecoveryCopies::CopyOf(const CPlenkoDoc* document) const {
   return CopyPath(session_, it->second.number);
 }
 
-std::vector<RecoveryCopies::Orphan> RecoveryCopies::FindOrphans() {
+std::vector<RecoveryCopies::Orphan> RecoveryCopies::FindOrphans(const std::string& original) {
   std::vector<Orphan> orphans;
   if (folder_.isEmpty()) return orphans;
   QDir dir(folder_);
@@ -159,8 +178,8 @@ std::vector<RecoveryCopies::Orphan> RecoveryCopies::FindOrphans() {
   std::set<QString> withCopies;
   for (const QFileInfo& entry : entries) {
     const QRegularExpressionMatch match = CopyName().match(entry.fileName());
-    // A link is no copy of ours, and is never followed.
-    if (!match.hasMatch() || entry.isSymLink()) continue;
+    // Only a regular file is a copy of ours: a link is never followed, a pipe never opened.
+    if (!match.hasMatch() || !IsRegularFile(entry)) continue;
     const QString session = match.captured(1);
     withCopies.insert(session);
     if (!held(session)) continue;
@@ -169,6 +188,7 @@ std::vector<RecoveryCopies::Orphan> RecoveryCopies::FindOrphans() {
     orphan.notePath = NotePath(session, match.captured(2).toInt());
     std::string error;
     orphan.noteRead = RecoveryNote::Read(Native(orphan.notePath), orphan.note, error);
+    if (!original.empty() && (!orphan.noteRead || orphan.note.original != original)) continue;
     orphans.push_back(std::move(orphan));
   }
   // Sessions that ended without a copy left only their lock and notes: tidy them away.

@@ -15,7 +15,10 @@ namespace virlo {
 class CPlenkoDoc;
 
 // Recovery copies of the modified documents of this VIRLO, in one folder of
-// the user's data (never beside a document). Each running VIRLO is a session
+// the user's data (never beside a document) that is the user's alone: one
+// that belongs to another user or that others may write is not used. Copies
+// and notes are private (0600); nothing in the folder but regular files is
+// ever opened, and no link is followed. Each running VIRLO is a session
 // with a random name of 16 hexadecimal digits and holds SESSION.lock (a
 // QLockFile) while it runs; its copies are SESSION-N.vrl, each with
 // SESSION-N.note (a RecoveryNote: which document it belongs to). Copies are
@@ -43,9 +46,10 @@ class RecoveryCopies {
   static QString DefaultFolder();
 
   // Makes the folder (private to the user) and takes this session's lock;
-  // false, writing nothing ever, when that is not possible.
+  // false, writing nothing ever, when that is not possible (StartError says why).
   bool Start();
   bool Started() const { return lock_ != nullptr; }
+  const std::string& StartError() const { return startError_; }
   const QString& Folder() const { return folder_; }
 
   // Writes the document's copy when it is modified and differs from its last
@@ -58,10 +62,11 @@ class RecoveryCopies {
   // Why the last copy could not be written; empty when it was.
   const std::string& LastError() const { return lastError_; }
 
-  // The copies of sessions that are no longer running, oldest first. Their
-  // sessions stay locked here until ReleaseOrphans, so that a VIRLO started
-  // meanwhile does not offer them too.
-  std::vector<Orphan> FindOrphans();
+  // The copies of sessions that are no longer running, oldest first; with an
+  // original, only the copies of that document file. Their sessions stay
+  // locked here until ReleaseOrphans, so that a VIRLO started meanwhile does
+  // not offer them too.
+  std::vector<Orphan> FindOrphans(const std::string& original = {});
   // Makes an orphan the copy of a document just opened from it.
   void Adopt(const Orphan& orphan, const CPlenkoDoc& document);
   void Discard(const Orphan& orphan);
@@ -87,6 +92,7 @@ class RecoveryCopies {
   std::map<const CPlenkoDoc*, Copy> copies_;
   int nextNumber_ = 1;
   std::string lastError_;
+  std::string startError_;
   // The locks of orphaned sessions, held while their copies are offered.
   std::map<QString, std::unique_ptr<QLockFile>> orphanLocks_;
 };

@@ -1,6 +1,10 @@
 // virlo-cli: the headless face of VIRLO.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -44,8 +48,9 @@ bool WriteStdout(const std::string& bytes) {
   return false;
 }
 
-void PrintUsage(std::FILE* out) {
-  std::fputs(
+// The usage text; the words of the script commands come from the command table.
+std::string Usage() {
+  std::string text =
       "Usage: virlo-cli COMMAND [ARGUMENTS]\n"
       "\n"
       "Commands:\n"
@@ -70,33 +75,35 @@ void PrintUsage(std::FILE* out) {
       "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
       "  --help, --version\n"
       "\n"
-      "A script has one command a line ('#' starts a comment):\n",
-      out);
-  // The words of the commands come from the command table.
-  const std::string tools = virlo::script::Script::Words(virlo::script::Script::WordKind::Tools, "|");
-  const std::string commands = virlo::script::Script::Words(virlo::script::Script::WordKind::Commands, ", ");
-  std::fprintf(out, "  tool %s\n", tools.c_str());
-  std::fputs(
+      "A script has one command a line ('#' starts a comment):\n";
+  text += "  tool " + virlo::script::Script::Words(virlo::script::Script::WordKind::Tools, "|") + "\n";
+  text +=
       "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
-      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n",
-      out);
-  std::fprintf(out, "  %s\n", commands.c_str());
-  std::fputs(
+      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n";
+  text += "  " + virlo::script::Script::Words(virlo::script::Script::WordKind::Commands, ", ") + "\n";
+  text +=
       "  answer ok | answer cancel | answer marker N\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
       "  answer print COLS ROWS \"FILE\" (for textprint)\n"
       "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n"
       "  state        print the modified mark, the undo and redo steps, the tool,\n"
-      "               and what is picked and selected\n",
-      out);
+      "               and what is picked and selected\n";
+  return text;
 }
 
 bool IsHelp(std::string_view arg) { return arg == "--help" || arg == "-h"; }
 
-int Help() {
-  PrintUsage(stdout);
-  return 0;
+// The usage on standard output; a full disk or a closed pipe fails it.
+int Help() { return WriteStdout(Usage()) ? 0 : ExitFailure; }
+
+// Whether two paths name one file, links and descriptors followed; "-" is
+// the descriptor given, standard input or output.
+bool SameFile(const std::string& a, int aDescriptor, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  const bool statted = a == "-" ? ::fstat(aDescriptor, &first) == 0 : ::stat(a.c_str(), &first) == 0;
+  return statted && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 // Opens and checks a document file; null with a message on standard error.
@@ -173,10 +180,13 @@ int UsageError(const char* usage, const char* why) {
   return ExitUsage;
 }
 
+// "-" and /dev/stdout mean standard output, whatever it is connected to, as
+// no --output does.
+bool IsStdout(const std::string& output) { return output.empty() || output == "-" || output == "/dev/stdout"; }
+
 // Writes a whole output to standard output or, replacing it whole, to the file.
 int WriteOutput(const std::string& output, const std::string& bytes) {
-  // "-" and /dev/stdout mean standard output, whatever it is connected to.
-  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteStdout(bytes) ? 0 : ExitFailure;
+  if (IsStdout(output)) return WriteStdout(bytes) ? 0 : ExitFailure;
   std::string error;
   if (virlo::AtomicFile::Write(output, bytes, error) != virlo::AtomicFile::Result::Written) {
     std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
@@ -185,7 +195,17 @@ int WriteOutput(const std::string& output, const std::string& bytes) {
   return 0;
 }
 
+// The document is never written over with its own art; true, with a
+// message, when the output is the document.
+bool IsOwnInput(const std::string& path, const std::string& output) {
+  if (!SameFile(IsStdout(output) ? "-" : output, STDOUT_FILENO, path)) return false;
+  std::fprintf(stderr, "virlo-cli: cannot write '%s': it is the document being read\n",
+               IsStdout(output) ? "standard output" : output.c_str());
+  return true;
+}
+
 int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExport::Area area) {
+  if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
@@ -198,6 +218,7 @@ int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExpo
 int Render(const std::vector<std::string_view>& args) {
   std::string path;
   std::string output;
+  bool outputGiven = false;
   std::string encoding = "utf-8";
   std::string style = "ascii";
   std::string prefix;
@@ -210,6 +231,7 @@ int Render(const std::vector<std::string_view>& args) {
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
+      outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
       encoding = args[++i];
     } else if (args[i] == "--style" && hasValue) {
@@ -232,6 +254,7 @@ int Render(const std::vector<std::string_view>& args) {
     }
   }
   if (path.empty()) return UsageError(RenderUsage, nullptr);
+  if (outputGiven && output.empty()) return UsageError(RenderUsage, "the output has no name (- is standard output)");
   if (encoding != "utf-8" && encoding != "cp932") return UsageError(RenderUsage, "the encoding is utf-8 or cp932");
   if (style != "ascii" && style != "unicode") return UsageError(RenderUsage, "the style is ascii or unicode");
   if (format != "text" && format != "svg") return UsageError(RenderUsage, "the format is text or svg");
@@ -259,12 +282,13 @@ int Render(const std::vector<std::string_view>& args) {
   } else {
     return UsageError(RenderUsage, "code page 932 cannot hold the comment prefix");
   }
+  if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
   const std::string art = virlo::ArtExport::Render(*sheet, options);
-  if (output.empty() || output == "-" || output == "/dev/stdout") return WriteOutput(output, art);
+  if (IsStdout(output)) return WriteOutput(output, art);
   // A text file ends every line with CR LF, as the text print does.
   std::string text;
   text.reserve(art.size() + art.size() / 64);
@@ -302,6 +326,7 @@ constexpr const char* ImportUsage =
 int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
+  bool outputGiven = false;
   virlo::ArtGrid::Options options;
   bool encodingGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -309,6 +334,7 @@ int Import(const std::vector<std::string_view>& args) {
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
+      outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
       encodingGiven = true;
       const std::string_view encoding = args[++i];
@@ -330,7 +356,13 @@ int Import(const std::vector<std::string_view>& args) {
       return UsageError(ImportUsage, nullptr);
     }
   }
+  if (outputGiven && output.empty()) return UsageError(ImportUsage, "the output has no name");
   if (art.empty() || output.empty()) return UsageError(ImportUsage, nullptr);
+  // The art is never written over with a document.
+  if (SameFile(art, STDIN_FILENO, output)) {
+    std::fprintf(stderr, "virlo-cli: cannot save '%s': it is the art being read\n", output.c_str());
+    return ExitFailure;
+  }
   if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
     return UsageError(ImportUsage, "the comment prefix is one line");
   }
@@ -361,6 +393,10 @@ int Import(const std::vector<std::string_view>& args) {
   if (grid.UnknownSubstitutes() > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
   }
+  if (grid.LookalikeSubstitutes() > 0) {
+    std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became others like them\n",
+                 grid.LookalikeSubstitutes());
+  }
   if (!document.OnSaveDocument(output)) {
     std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());
     return ExitFailure;
@@ -373,25 +409,18 @@ int Import(const std::vector<std::string_view>& args) {
 int main(int argc, char** argv) {
   // Messages of the core (dialog refusals, failed prints) speak the desktop's language.
   virlo::UiText::SetLanguage(virlo::UiLanguageOfEnvironment());
-  if (argc < 2) {
-    PrintUsage(stdout);
-    return 0;
-  }
+  // A reader that goes away is a failed write, told and ended with status 1.
+  std::signal(SIGPIPE, SIG_IGN);
+  if (argc < 2) return Help();
   const std::string_view command = argv[1];
   const std::vector<std::string_view> args(argv + 2, argv + argc);
-  if (command == "--help" || command == "-h" || command == "help") {
-    PrintUsage(stdout);
-    return 0;
-  }
-  if (command == "--version") {
-    std::printf("virlo-cli %s\n", VIRLO_VERSION);
-    return 0;
-  }
+  if (command == "--help" || command == "-h" || command == "help") return Help();
+  if (command == "--version") return WriteStdout(std::string("virlo-cli ") + VIRLO_VERSION + "\n") ? 0 : ExitFailure;
   if (command == "run") return Run(args);
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
   if (command == "import") return Import(args);
   std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
-  PrintUsage(stderr);
+  std::fputs(Usage().c_str(), stderr);
   return ExitUsage;
 }

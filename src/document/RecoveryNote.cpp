@@ -1,6 +1,7 @@
 #include "document/RecoveryNote.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,9 +71,16 @@ bool Number(std::string_view text, T& value) {
 }
 
 bool ReadAll(const std::string& path, std::string& bytes, std::string& error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // Notes lie in a folder of the user's own: a link or a pipe there is none.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) {
     error = std::string("cannot read it: ") + std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    error = "it is not a regular file";
     return false;
   }
   bytes.clear();
@@ -112,7 +120,7 @@ bool RecoveryNote::Write(const std::string& path, std::string& error) const {
     text += "size=" + std::to_string(identity.Size()) + "\nmodified=" + std::to_string(identity.Modified()) +
             "\nhash=" + hash + "\n";
   }
-  return AtomicFile::Write(path, text, error) == AtomicFile::Result::Written;
+  return AtomicFile::Write(path, text, error, SafeWrite::Kind::Private) == AtomicFile::Result::Written;
 }
 
 bool RecoveryNote::Read(const std::string& path, RecoveryNote& note, std::string& error) {

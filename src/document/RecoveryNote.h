@@ -25,10 +25,11 @@ struct RecoveryNote {
   std::string title;
   FileIdentity identity;
 
-  // Writes the note safely (SafeWrite); false with the reason.
+  // Writes the note safely and privately (SafeWrite, 0600, no link
+  // followed); false with the reason.
   bool Write(const std::string& path, std::string& error) const;
   // Reads and checks a note; false with the reason, the note then unchanged.
-  // The file is only read.
+  // The file is only read, and only a regular file: no link, no pipe.
   static bool Read(const std::string& path, RecoveryNote& note, std::string& error);
 
   bool operator==(const RecoveryNote&) const = default;

@@ -158,6 +158,7 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
   glyphs_ = 0;
   markerSubstitutes_ = 0;
   unknownSubstitutes_ = 0;
+  lookalikeSubstitutes_ = 0;
   std::int32_t number = 0;
   std::size_t start = 0;
   // A byte order mark is no part of the art.
@@ -240,9 +241,12 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
       ++markerSubstitutes_;
       continue;
     }
-    const std::optional<std::string> bytes = encoder.Encode(EncodeUtf8(*code));
+    const std::string utf8 = EncodeUtf8(*code);
+    const std::optional<std::string> bytes = encoder.Encode(utf8);
     if (bytes && !bytes->empty()) {
       put(*bytes, bytes->size() > 1 ? Wide : Plain);
+      // Encoded one way only: the document will show another character.
+      if (*code >= 0x80 && TextCodec::Cp932ToUtf8(*bytes) != utf8) ++lookalikeSubstitutes_;
     } else {
       put("?", Plain);
       ++unknownSubstitutes_;

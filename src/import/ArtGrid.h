@@ -48,6 +48,9 @@ class ArtGrid {
   // arrow) or by "?" (anything else).
   std::int32_t MarkerSubstitutes() const { return markerSubstitutes_; }
   std::int32_t UnknownSubstitutes() const { return unknownSubstitutes_; }
+  // Characters code page 932 holds only as others like them ("¥" as "\\",
+  // "‾" as "~"), so the art does not come back as it was.
+  std::int32_t LookalikeSubstitutes() const { return lookalikeSubstitutes_; }
 
  private:
   bool ReadLine(std::string_view line, std::int32_t number, const Options& options, std::string& error);
@@ -58,6 +61,7 @@ class ArtGrid {
   std::int32_t glyphs_ = 0;
   std::int32_t markerSubstitutes_ = 0;
   std::int32_t unknownSubstitutes_ = 0;
+  std::int32_t lookalikeSubstitutes_ = 0;
 };
 
 }  // namespace virlo

@@ -1,12 +1,11 @@
 #include "platform/AtomicFile.h"
 
-#include "platform/SafeWrite.h"
-
 namespace virlo {
 
-AtomicFile::Result AtomicFile::Write(const std::string& path, std::string_view bytes, std::string& error) {
+AtomicFile::Result AtomicFile::Write(const std::string& path, std::string_view bytes, std::string& error,
+                                     SafeWrite::Kind kind) {
   SafeWrite write;
-  if (!write.Begin(path, SafeWrite::Kind::Text, error)) return Result::NotOpened;
+  if (!write.Begin(path, kind, error)) return Result::NotOpened;
   if (!write.Write(bytes, error) || !write.Commit(error)) return Result::NotWritten;
   return Result::Written;
 }

@@ -1,12 +1,15 @@
 #include "store/DocumentFile.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "platform/SafeWrite.h"
@@ -25,9 +28,26 @@ namespace {
 constexpr std::int64_t MaxRecords = 10'000'000;
 constexpr std::int64_t MaxCharacters = 16 * 1024 * 1024;
 
-const char* const Schema =
-    "CREATE TABLE object (id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL, data BLOB NOT NULL);"
-    "CREATE TABLE root (name TEXT PRIMARY KEY, object INTEGER NOT NULL, part INTEGER NOT NULL);";
+// A document file is larger than this only if it is hostile.
+constexpr std::int64_t MaxFileBytes = 256 * 1024 * 1024;
+
+// The schema, as SQLite keeps it: what a file must hold, exactly.
+constexpr const char* ObjectTable =
+    "CREATE TABLE object (id INTEGER PRIMARY KEY, type TEXT NOT NULL, count INTEGER NOT NULL, data BLOB NOT NULL)";
+constexpr const char* RootTable =
+    "CREATE TABLE root (name TEXT PRIMARY KEY, object INTEGER NOT NULL, part INTEGER NOT NULL)";
+struct SchemaEntry {
+  const char* type;
+  const char* name;
+  const char* table;
+  const char* sql;  // null for the index SQLite makes for a primary key
+};
+// In the order of their names.
+constexpr SchemaEntry Schema[] = {
+    {"table", "object", "object", ObjectTable},
+    {"table", "root", "root", RootTable},
+    {"index", "sqlite_autoindex_root_1", "root", nullptr},
+};
 
 class Connection {
  public:
@@ -115,7 +135,7 @@ bool WriteFile(const Database& db, const ObjectNumbering& numbering, const std::
   const std::string pragmas = "PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL; PRAGMA application_id=" +
                               std::to_string(DocumentFile::ApplicationId) +
                               "; PRAGMA user_version=" + std::to_string(DocumentFile::FormatVersion) + ";";
-  if (!out.Exec(pragmas.c_str()) || !out.Exec("BEGIN") || !out.Exec(Schema)) {
+  if (!out.Exec(pragmas.c_str()) || !out.Exec("BEGIN") || !out.Exec(ObjectTable) || !out.Exec(RootTable)) {
     error = "cannot write the file: " + out.Error();
     return false;
   }
@@ -185,12 +205,13 @@ bool WriteFile(const Database& db, const ObjectNumbering& numbering, const std::
 
 }  // namespace
 
-bool DocumentFile::Save(const Database& db, const std::string& path, std::string& error, SafeWrite::Refusal* refusal) {
+bool DocumentFile::Save(const Database& db, const std::string& path, std::string& error, SafeWrite::Refusal* refusal,
+                        SafeWrite::Kind kind) {
   ObjectNumbering numbering(db);
   if (!numbering.Run(error)) return false;
   SafeWrite write;
-  const bool saved = write.Begin(path, SafeWrite::Kind::Document, error) &&
-                     WriteFile(db, numbering, write.WritePath(), error) && write.Commit(error);
+  const bool saved =
+      write.Begin(path, kind, error) && WriteFile(db, numbering, write.WritePath(), error) && write.Commit(error);
   if (refusal != nullptr) *refusal = write.Refused();
   return saved;
 }
@@ -268,49 +289,186 @@ class Decoder : public FieldVisitor {
   std::string error_;
 };
 
-bool ReadHeader(const std::string& path, std::string& error) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
+std::uint32_t BigEndian32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+         static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+// Where the header of an SQLite file keeps what is checked before SQLite sees it.
+namespace HeaderAt {
+constexpr std::size_t writeVersion = 18;
+constexpr std::size_t readVersion = 19;
+constexpr std::size_t textEncoding = 56;
+constexpr std::size_t userVersion = 60;
+constexpr std::size_t applicationId = 68;
+constexpr std::size_t size = 100;
+}  // namespace HeaderAt
+constexpr unsigned char RollbackJournal = 1;
+constexpr unsigned char WriteAheadLog = 2;
+constexpr std::uint32_t Utf8Text = 1;
+constexpr std::uint32_t NoTextYet = 0;  // a file without tables
+
+// The whole file, read without blocking on anything that is no regular file.
+// The buffer is SQLite's, for sqlite3_deserialize.
+struct FileBytes {
+  unsigned char* data = nullptr;
+  std::int64_t size = 0;
+  FileBytes() = default;
+  ~FileBytes() { sqlite3_free(data); }
+  FileBytes(const FileBytes&) = delete;
+  FileBytes& operator=(const FileBytes&) = delete;
+  unsigned char* Release() { return std::exchange(data, nullptr); }
+};
+
+bool ReadWhole(const std::string& path, FileBytes& bytes, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
     error = errno == ENOENT ? "there is no such file" : SystemError("cannot read it");
     return false;
   }
-  if (S_ISDIR(info.st_mode)) {
-    error = "it is a folder, not a document";
-    return false;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = "it is not a regular file";
-    return false;
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0;
+  if (!ok) {
     error = SystemError("cannot read it");
+  } else if (S_ISDIR(info.st_mode)) {
+    error = "it is a folder, not a document";
+    ok = false;
+  } else if (!S_ISREG(info.st_mode)) {
+    error = "it is not a regular file";
+    ok = false;
+  } else if (info.st_size > MaxFileBytes) {
+    error = "it is not a VIRLO document: it is larger than any (" + std::to_string(info.st_size) + " bytes)";
+    ok = false;
+  }
+  if (ok) {
+    bytes.size = info.st_size;
+    bytes.data =
+        static_cast<unsigned char*>(sqlite3_malloc64(static_cast<sqlite3_uint64>(std::max<off_t>(1, info.st_size))));
+    ok = bytes.data != nullptr;
+    if (!ok) error = "there is not enough memory to open it";
+  }
+  std::int64_t got = 0;
+  while (ok) {
+    unsigned char extra = 0;
+    unsigned char* into = got < bytes.size ? bytes.data + got : &extra;
+    const std::size_t room = got < bytes.size ? static_cast<std::size_t>(bytes.size - got) : 1;
+    const ssize_t count = ::read(fd, into, room);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      error = SystemError("cannot read it");
+      ok = false;
+    } else if (count == 0) {
+      break;
+    } else if (got >= bytes.size) {
+      error = "it changed while it was read";
+      ok = false;
+    } else {
+      got += count;
+    }
+  }
+  ::close(fd);
+  if (ok && got != bytes.size) {
+    error = "it changed while it was read";
+    ok = false;
+  }
+  return ok;
+}
+
+// What the header says before SQLite reads anything: an SQLite file, ours,
+// a version this program reads, text in UTF-8. A file kept with a
+// write-ahead log is read as its main file alone.
+bool CheckHeader(FileBytes& bytes, std::string& error) {
+  if (bytes.size < static_cast<std::int64_t>(HeaderAt::size) || std::memcmp(bytes.data, "SQLite format 3", 16) != 0 ||
+      BigEndian32(bytes.data + HeaderAt::applicationId) != static_cast<std::uint32_t>(DocumentFile::ApplicationId)) {
+    error = "it is not a VIRLO document";
     return false;
   }
-  char header[16] = {};
-  file.read(header, sizeof header);
-  if (file.gcount() != sizeof header || std::memcmp(header, "SQLite format 3", 16) != 0) {
-    error = "it is not a VIRLO document";
+  const auto version = static_cast<std::int32_t>(BigEndian32(bytes.data + HeaderAt::userVersion));
+  if (version > DocumentFile::FormatVersion) {
+    error = "it was made by a newer version of VIRLO (file format " + std::to_string(version) +
+            "; this version reads format " + std::to_string(DocumentFile::FormatVersion) + ")";
+    return false;
+  }
+  if (version < 1) {
+    error = "it has no file format version";
+    return false;
+  }
+  const std::uint32_t encoding = BigEndian32(bytes.data + HeaderAt::textEncoding);
+  if (encoding != Utf8Text && encoding != NoTextYet) {
+    error = "it is not a VIRLO document: its text is not UTF-8";
+    return false;
+  }
+  for (const std::size_t at : {HeaderAt::writeVersion, HeaderAt::readVersion}) {
+    if (bytes.data[at] == WriteAheadLog) bytes.data[at] = RollbackJournal;
+  }
+  return true;
+}
+
+// The schema must be exactly the one a save writes: no other table, column,
+// type, index, view, trigger or virtual table, nothing generated or hidden.
+bool CheckSchema(Connection& in, std::string& error) {
+  Statement rows(in, "SELECT type, name, tbl_name, sql FROM sqlite_schema ORDER BY name");
+  if (!rows.Ok()) {
+    error = "it is damaged: " + in.Error();
+    return false;
+  }
+  const auto text = [&](int column) {
+    const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(*rows, column));
+    return value != nullptr ? std::string(value) : std::string();
+  };
+  std::size_t next = 0;
+  int step;
+  while ((step = sqlite3_step(*rows)) == SQLITE_ROW) {
+    const std::string name = text(1);
+    while (next < std::size(Schema) && name > Schema[next].name) {
+      error =
+          std::string("it is not a VIRLO document: it has no ") + Schema[next].type + " '" + Schema[next].name + "'";
+      return false;
+    }
+    if (next == std::size(Schema) || name != Schema[next].name) {
+      error = "it is not a VIRLO document: it holds the " + text(0) + " '" + name + "', which no document has";
+      return false;
+    }
+    const SchemaEntry& entry = Schema[next++];
+    const bool sqlMatches = entry.sql == nullptr ? sqlite3_column_type(*rows, 3) == SQLITE_NULL : text(3) == entry.sql;
+    if (text(0) != entry.type || text(2) != entry.table || !sqlMatches) {
+      error =
+          std::string("it is not a VIRLO document: its ") + entry.type + " '" + entry.name + "' is not a document's";
+      return false;
+    }
+  }
+  if (step != SQLITE_DONE) {
+    error = "it is damaged: " + in.Error();
+    return false;
+  }
+  if (next < std::size(Schema)) {
+    error = std::string("it is not a VIRLO document: it has no ") + Schema[next].type + " '" + Schema[next].name + "'";
     return false;
   }
   return true;
 }
 
-// A path as the path of a file: URI, with the characters a URI gives a
-// meaning to escaped.
-std::string UriPath(const std::string& path) {
-  std::string uri;
-  for (const char ch : path) {
-    if (ch == '%' || ch == '?' || ch == '#') {
-      static constexpr char Hex[] = "0123456789ABCDEF";
-      uri += '%';
-      uri += Hex[static_cast<unsigned char>(ch) >> 4];
-      uri += Hex[static_cast<unsigned char>(ch) & 0x0F];
-    } else {
-      uri += ch;
-    }
-  }
-  return uri;
+// SQLite's settings for a file that may be hostile: nothing in its schema
+// trusted or run, small limits on what a statement may ask for.
+void Defend(Connection& in) {
+  sqlite3* db = in.Handle();
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_limit(db, SQLITE_LIMIT_LENGTH, static_cast<int>(2 * MaxCharacters));
+  sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 100'000);
+  sqlite3_limit(db, SQLITE_LIMIT_COLUMN, 100);
+  sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 100);
+  sqlite3_limit(db, SQLITE_LIMIT_COMPOUND_SELECT, 4);
+  sqlite3_limit(db, SQLITE_LIMIT_VDBE_OP, 100'000);
+  sqlite3_limit(db, SQLITE_LIMIT_FUNCTION_ARG, 8);
+  sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+  sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, 100);
+  sqlite3_limit(db, SQLITE_LIMIT_VARIABLE_NUMBER, 16);
+  sqlite3_limit(db, SQLITE_LIMIT_TRIGGER_DEPTH, 1);
 }
 
 bool QueryInt(Connection& in, const char* sql, std::int64_t& value) {
@@ -320,49 +478,23 @@ bool QueryInt(Connection& in, const char* sql, std::int64_t& value) {
   return true;
 }
 
-}  // namespace
-
-std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::string& error) {
-  if (!ReadHeader(path, error)) return nullptr;
+std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
+  FileBytes bytes;
+  if (!ReadWhole(path, bytes, error) || !CheckHeader(bytes, error)) return nullptr;
 
   Connection in;
-  // Without a log beside it, the file is all there is: reading it as
-  // immutable makes SQLite leave no file of its own beside it.
-  std::error_code noLog;
-  const bool hasLog = std::filesystem::exists(path + "-wal", noLog);
-  // "file://localhost" keeps a path that starts with two slashes from naming a host.
-  const std::string uri =
-      "file://localhost" + UriPath(std::filesystem::absolute(path, noLog).string()) + "?immutable=1";
-  if (!in.Open(hasLog ? path : uri, SQLITE_OPEN_READONLY | (hasLog ? 0 : SQLITE_OPEN_URI))) {
+  if (!in.Open(":memory:", SQLITE_OPEN_READWRITE)) {
     error = "it cannot be opened as a database: " + in.Error();
     return nullptr;
   }
-  // The file may be hostile: trust nothing in its schema, map nothing.
-  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-  sqlite3_db_config(in.Handle(), SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-  in.Exec("PRAGMA mmap_size=0");
-
-  std::int64_t application = 0;
-  std::int64_t version = 0;
-  if (!QueryInt(in, "PRAGMA application_id", application) || !QueryInt(in, "PRAGMA user_version", version)) {
-    error = "it is damaged: " + in.Error();
+  Defend(in);
+  const auto fileSize = static_cast<sqlite3_int64>(bytes.size);
+  if (sqlite3_deserialize(in.Handle(), "main", bytes.Release(), fileSize, fileSize,
+                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
+    error = "it cannot be opened as a database: " + in.Error();
     return nullptr;
   }
-  if (application != ApplicationId) {
-    error = "it is not a VIRLO document";
-    return nullptr;
-  }
-  if (version > FormatVersion) {
-    error = "it was made by a newer version of VIRLO (file format " + std::to_string(version) +
-            "; this version reads format " + std::to_string(FormatVersion) + ")";
-    return nullptr;
-  }
-  if (version < 1) {
-    error = "it has no file format version";
-    return nullptr;
-  }
+  if (!CheckSchema(in, error)) return nullptr;
   {
     Statement check(in, "PRAGMA quick_check");
     if (!check.Ok() || sqlite3_step(*check) != SQLITE_ROW) {
@@ -384,14 +516,12 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
     // A file cut short reads as zeros past its end; its size gives it away.
     std::int64_t pageSize = 0;
     std::int64_t pageCount = 0;
-    std::error_code ec;
-    const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path, ec));
-    if (!QueryInt(in, "PRAGMA page_size", pageSize) || !QueryInt(in, "PRAGMA page_count", pageCount) || ec) {
+    if (!QueryInt(in, "PRAGMA page_size", pageSize) || !QueryInt(in, "PRAGMA page_count", pageCount)) {
       error = "it is damaged: " + in.Error();
       return nullptr;
     }
-    if (size != pageSize * pageCount) {
-      error = "it is damaged: it is cut short or padded (" + std::to_string(size) + " bytes where its pages need " +
+    if (fileSize != pageSize * pageCount) {
+      error = "it is damaged: it is cut short or padded (" + std::to_string(fileSize) + " bytes where its pages need " +
               std::to_string(pageSize * pageCount) + ")";
       return nullptr;
     }
@@ -503,6 +633,17 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
     error = "it is damaged: " + in.Error();
     return nullptr;
   }
+  return db;
+}
+
+}  // namespace
+
+std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::string& error) {
+  // A save into the file itself that was cut short is finished first.
+  std::string unfinished;
+  const bool recovered = SafeWrite::Recover(path, unfinished);
+  std::unique_ptr<Database> db = Read(path, error);
+  if (db == nullptr && !recovered) error += " (" + unfinished + ")";
   return db;
 }
 

@@ -21,15 +21,18 @@ class DocumentFile {
   // Writes the file safely (SafeWrite): links followed, the old file's
   // rights kept, nothing of an older database left beside it; a failure
   // leaves the old file as it was. False with the reason in error, and why
-  // the file could not be written at all in refusal when asked.
+  // the file could not be written at all in refusal when asked. A private
+  // kind writes a recovery copy.
   static bool Save(const Database& db, const std::string& path, std::string& error,
-                   SafeWrite::Refusal* refusal = nullptr);
+                   SafeWrite::Refusal* refusal = nullptr, SafeWrite::Kind kind = SafeWrite::Kind::Document);
 
-  // Reads and checks a file: the format, the integrity, every record and
-  // every reference (in range, of the expected type). The objects come back
-  // blank-built with their fields set, no object logic run; the caller checks
-  // what the objects mean before using them. Null with the reason in error.
-  // The file is only read, and nothing is left beside it.
+  // Reads and checks a file: the format, the schema (exactly ours), the
+  // integrity, every record and every reference (in range, of the expected
+  // type). The objects come back blank-built with their fields set, no object
+  // logic run; the caller checks what the objects mean before using them.
+  // Null with the reason in error. The file is read whole into memory and
+  // only that is handed to SQLite: no file beside it is read or made. Only a
+  // save of it that a kill cut short is finished first (SafeWrite::Recover).
   static std::unique_ptr<Database> Open(const std::string& path, std::string& error);
 };
 

@@ -1,11 +1,16 @@
-// The desktop program and its documents' files: recovery copies, written
-// while a document is modified, removed when it is saved or closed or the
-// program ends, offered at the next start when the program was killed and
-// never taken from a VIRLO still running; the lock beside an open document,
-// the question when another VIRLO holds it, the question before a save
-// overwrites what another program wrote, and Save As offered for a file that
-// may not be written.
+// The desktop program and its documents' files: recovery copies, private,
+// written while a document is modified, removed when it is saved or closed
+// or the program ends, offered at the next start when the program was killed
+// and when their document is opened, never taken from a VIRLO still running,
+// kept only in a folder of the user's alone; the lock beside an open
+// document, the question when another VIRLO holds it, the question before a
+// save overwrites what another program wrote, Save As offered for a file
+// that may not be written, and text prints into pipes that never stop the
+// program.
+#include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #include "app/DesktopFixture.h"
@@ -94,6 +100,11 @@ RecoveryNote Note(const QString& original, const std::string& title) {
 QByteArray Bytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
+
+unsigned Mode(const QString& path) {
+  struct stat info {};
+  return ::lstat(Native(path).c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 // The process a document's lock file names; 0 when there is none.
@@ -236,6 +247,9 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QTRY_VERIFY_WITH_TIMEOUT(!app_.RecoveryCopyOf(doc).isEmpty(), Patience);
     const QString copy = app_.RecoveryCopyOf(doc);
     QCOMPARE(ArtOfFile(copy), doc->sheet->MakeText());
+    // Private, whatever the umask gives other files.
+    QCOMPARE(Mode(copy), 0600u);
+    QCOMPARE(Mode(copy.chopped(4) + ".note"), 0600u);
     QVERIFY(doc->IsModified() && doc->IsUntitled() && doc->GetPathName() == path);
     QCOMPARE(doc->GetDatabase()->PathName(), path);
     QCOMPARE(Play(LineScript), std::string());
@@ -443,6 +457,92 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QCOMPARE(app_.SaveDocument(doc, false), answer != Changed::Keep);
     QCOMPARE(asked_.size(), qsizetype{answer == Changed::Keep ? 2 : 1});
   }
+  // A copy kept at start is offered again when its document is opened, by
+  // name or from the recent files: opened in place of the file, kept, or
+  // discarded. Copies of other files are not asked about.
+  void keptCopyIsOfferedWhenItsDocumentOpens() {
+    const QString a = Path("a.vrl");
+    QVERIFY(!WriteDocument(a, LineScript).empty() && !WriteDocument(Path("b.vrl"), LineScript).empty());
+    QVERIFY(LeaveOrphan("00000000000000f1-1", BoxScript, Note(a, "a")));
+    QVERIFY(LeaveOrphan("00000000000000f2-1", DotScript, Note(Path("b.vrl"), "b")));
+    AnswerOffers({{"a", Offer::Keep}});
+    CPlenkoDoc* doc = app_.OpenDocumentFile(a);
+    QVERIFY(doc != nullptr && asked_.size() == 1 && asked_[0].contains(a));
+    QVERIFY(!doc->IsModified() && doc->sheet->MakeText() == WriteDocument({}, LineScript));
+    QVERIFY(app_.CloseDocument(doc));
+    AnswerOffers({{"a", Offer::Open}});
+    doc = app_.OpenRecentFile(a);
+    QVERIFY(doc != nullptr && asked_.size() == 1);
+    QVERIFY(doc->IsModified() && doc->GetPathName() == Native(a) && Holder(a) == self_);
+    QCOMPARE(doc->sheet->MakeText(), WriteDocument({}, BoxScript));
+    QCOMPARE(FolderFiles("00000000000000f1*"), QStringList());
+    QVERIFY(app_.CloseDocument(doc));
+    QVERIFY(LeaveOrphan("00000000000000f3-1", BoxScript, Note(a, "a")));
+    AnswerOffers({{"a", Offer::Discard}});
+    doc = app_.OpenDocumentFile(a);
+    QVERIFY(doc != nullptr && asked_.size() == 1 && !doc->IsModified());
+    QCOMPARE(FolderFiles("00000000000000f3*"), QStringList());
+    AnswerOffers({{"b", Offer::Discard}});
+    QVERIFY(app_.OfferRecoveredDocuments() == 0 && asked_.size() == 1);
+  }
+  // Copies are kept only in a folder of the user's alone; in the folder and
+  // beside documents, nothing but a small regular file is read as a copy, a
+  // note or a lock: a pipe or a link to a device there never blocks.
+  void nothingButPlainFilesIsRead() {
+    QVERIFY(QDir().mkpath(Path("open")) && QFile::setPermissions(Path("open"), QFileDevice::Permissions(0x7777)));
+    QVERIFY(QFile::link(folder_, Path("link")));
+    for (const char* name : {"open", "link"}) {
+      RecoveryCopies copies(Path(QString::fromLatin1(name)));
+      QVERIFY2(!copies.Start() && !copies.StartError().empty(), name);
+    }
+    QCOMPARE(QDir(Path("open")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    for (const char* name : {"00000000000000e5-1.vrl", "00000000000000e5-1.note", "00000000000000e6.lock"}) {
+      QVERIFY(::mkfifo(Native(InFolder(QString::fromLatin1(name))).c_str(), 0600) == 0);
+    }
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), InFolder("00000000000000e7.lock")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), InFolder("00000000000000e7-1.vrl")));
+    AnswerOffers({});
+    QVERIFY(app_.OfferRecoveredDocuments() == 0 && asked_.isEmpty());
+    for (const QString& name : QDir(folder_).entryList({"00000000000000e*"}, QDir::Files | QDir::System)) {
+      QFile::remove(InFolder(name));
+    }
+
+    const QString a = Path("a.vrl");
+    QVERIFY(!WriteDocument(a, DotScript).empty());
+    QVERIFY(::mkfifo(Native(Path(".a.vrl.lock")).c_str(), 0600) == 0);
+    CPlenkoDoc* doc = app_.OpenDocumentFile(a);
+    QVERIFY(doc != nullptr && asked_.isEmpty() && Mode(Path(".a.vrl.lock")) != 0);
+    QVERIFY(app_.CloseDocument(doc) && QFile::remove(Path(".a.vrl.lock")));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), Path(".a.vrl.lock")));
+    QVERIFY(app_.OpenDocumentFile(a) != nullptr && asked_.isEmpty());
+  }
+  // A text print into a pipe fails with a message, and the program goes on:
+  // nobody reading, a reader that stops, a reader that goes away.
+  void textPrintIntoAPipeNeverStopsTheProgram() {
+    const std::string pipe = Native(Path("pipe"));
+    QVERIFY(::mkfifo(pipe.c_str(), 0600) == 0);
+    app_.FileNew();
+    const std::string print = "answer print 256 256 \"" + pipe + "\"\ntextprint";
+    const auto printFails = [&](const char* why) {
+      const std::size_t before = dialogs_.Messages().size();
+      QCOMPARE(Play(print), std::string());
+      QCOMPARE(dialogs_.Messages().size(), before + 1);
+      QVERIFY2(dialogs_.Messages().back().find(pipe) != std::string::npos, why);
+    };
+    printFails("nobody reads");
+    int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    printFails("a reader that takes nothing");
+    ::close(reader);
+    reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    std::thread leaving([reader] {
+      pollfd wait{reader, POLLIN, 0};
+      ::poll(&wait, 1, Patience);
+      ::close(reader);
+    });
+    printFails("a reader that goes away");
+    leaving.join();
+  }
   // A file the user may not write: the program says why and offers Save As;
   // No saves nothing, Yes asks for a name and saves there.
   void readOnlyFileOffersSaveAs() {
@@ -476,6 +576,8 @@ int main(int argc, char** argv) {
                                          std::pair{"XDG_CONFIG_HOME", "/config"}, std::pair{"XDG_RUNTIME_DIR", ""}}) {
     qputenv(variable, QFile::encodeName(home.path()) + folder);
   }
+  // Copies are private whatever the umask; files the test makes are not.
+  ::umask(022);
   StartStore();
   CPlenkoApp app(argc, argv);
   FileSafetyTest test(app, home.path() + QStringLiteral("/data"));

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # virlo-cli reports every failure to read or write with status 1, and refuses
-# scripts it must not read with status 2; disabled commands stay notes.
+# scripts it must not read with status 2; disabled commands stay notes. It
+# never writes over what it reads, never waits for a pipe nobody reads, and
+# a reader that goes away is a failed write, not a signal.
 #   check-failures.sh VIRLO_CLI SCRATCH_FOLDER
 set -u
 cli=$1
@@ -72,4 +74,40 @@ expect 1 "svg into a missing folder" "$cli" render doc.vrl --format svg --output
 expect 1 "svg of a missing document" "$cli" render nothing.vrl --format svg
 expect 0 "svg to standard output by name" sh -c "'$cli' render doc.vrl --format svg --output - | grep -q '<svg '"
 expect 1 "cropped art into a full disk" sh -c "'$cli' render doc.vrl --crop >/dev/full"
+# Help and version are writes like any other.
+expect 1 "help into a full disk" sh -c "'$cli' --help >/dev/full"
+expect 1 "version into a full disk" sh -c "'$cli' --version >/dev/full"
+expect 2 "render to an output without a name" "$cli" render doc.vrl --output ""
+expect 2 "import to an output without a name" "$cli" import art.txt --output ""
+grep -q "no name" "$work/err" || { echo "FAIL: an output without a name is not told"; failed=1; }
+# The output is never the input, under any of its names.
+cp doc.vrl doc.copy
+ln -s doc.vrl alias.vrl
+expect 1 "render over its own document" "$cli" render doc.vrl --output doc.vrl
+expect 1 "render over its own document through a link" "$cli" render doc.vrl --output alias.vrl --format svg
+expect 1 "render appended to its own document" sh -c "'$cli' render doc.vrl >>doc.vrl"
+cmp -s doc.vrl doc.copy || { echo "FAIL: rendering changed the document"; failed=1; }
+cp art.txt art.copy
+expect 1 "import over its own art" "$cli" import art.txt --output art.txt
+expect 1 "import over its own art from standard input" sh -c "'$cli' import - --output art.txt <art.txt"
+cmp -s art.txt art.copy || { echo "FAIL: importing changed the art"; failed=1; }
+# Pipes: a reader that goes away, one that never comes, descriptors' names.
+printf 'answer print 256 256 "big.txt"\ntextprint\nsave "big.vrl"\n' >big.script
+expect 0 "a sheet larger than a pipe holds" "$cli" run big.script
+expect 1 "render into a pipe whose reader left" bash -c "'$cli' render big.vrl | true; exit \${PIPESTATUS[0]}"
+grep -q "cannot write" "$work/err" || { echo "FAIL: a closed pipe is not told"; failed=1; }
+mkfifo unread
+expect 1 "render into a pipe nobody reads" timeout 10 "$cli" render doc.vrl --output unread
+grep -q "nobody reads" "$work/err" || { echo "FAIL: a pipe nobody reads is not told"; failed=1; }
+expect 1 "render into a full device" "$cli" render doc.vrl --output /dev/full
+expect 0 "render into a descriptor's file" bash -c "{ '$cli' render doc.vrl --output /dev/fd/3 && echo tail >&3; } 3>fd.txt"
+{ grep -q '+----+' fd.txt && [ "$(tail -n 1 fd.txt)" = tail ]; } ||
+  { echo "FAIL: /dev/fd/3 was not written where its descriptor stands"; failed=1; }
+expect 0 "render into standard error by name" bash -c "'$cli' render doc.vrl --output /dev/stderr 2>stderr.txt"
+grep -q '+----+' stderr.txt || { echo "FAIL: /dev/stderr holds no art"; failed=1; }
+# Characters that come back as others are counted with the other substitutions.
+printf '\xc2\xa5 \xe2\x80\xbe\n' >yen.txt
+expect 0 "import of a yen sign and an overline" "$cli" import yen.txt --output yen.vrl
+grep -q "2 characters a document cannot hold became others like them" "$work/err" ||
+  { echo "FAIL: the yen sign and the overline are not counted"; failed=1; }
 exit $failed

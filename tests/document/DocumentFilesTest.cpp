@@ -3,8 +3,7 @@
 // holds such a file), a text print in place of the document itself, and
 // the document and its file on disk: whether another program changed the file
 // since it was opened or saved, a recovery copy that changes nothing of the
-// document and opens as it, the note that says whose copy it is, and saves
-// that leave lock files alone.
+// document and opens as it, and the note that says whose copy it is.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -191,19 +190,6 @@ TEST_F(DocumentOnDiskTest, ANoteKeepsAnyNameAndRefusesWhatIsDamaged) {
   Put(path, good + identity);
   ASSERT_TRUE(RecoveryNote::Read(path, read, error)) << error;
   EXPECT_EQ(read.identity, FileIdentity(1, 2, 0x0123456789abcdefULL));
-}
-
-// A save removes what killed writes left in the folder, but never a lock
-// file, whatever its name looks like.
-TEST_F(DocumentOnDiskTest, SavingBesideLockFilesLeavesThem) {
-  const std::string locks[] = {".plan.vrl.lock", ".virlo-a.lock", "0123456789abcdef.lock"};
-  for (const std::string& name : locks) Put(folder.Path(name), "1\nvirlo\nhost\n");
-  Put(folder.Path(".virlo-Ab12Cd"), "left by a killed save");
-  const timespec old[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
-  for (const auto& entry : fs::directory_iterator(folder.Folder())) ::utimensat(AT_FDCWD, entry.path().c_str(), old, 0);
-  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("plan.vrl"))) << doc.LastError();
-  EXPECT_FALSE(fs::exists(folder.Path(".virlo-Ab12Cd")));
-  for (const std::string& name : locks) EXPECT_TRUE(fs::exists(folder.Path(name))) << name;
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 // Document files on disk: what a save leaves beside the file, and what
-// reading leaves there (nothing).
+// reading reads and leaves there: the file alone, nothing.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 
 #include "model/Sheet.h"
@@ -13,6 +14,7 @@
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 #include "store/Store.h"
+#include "support/OtherUser.h"
 #include "support/TempFolder.h"
 
 namespace virlo {
@@ -45,17 +47,59 @@ TEST_F(DocumentFileTest, ASaveOverAStaleJournalLeavesADocumentThatReadsBack) {
   EXPECT_EQ(Entries(), 1u);
 }
 
-TEST_F(DocumentFileTest, ReadingLeavesNothingBesideTheFileEvenInLogMode) {
+// A log beside the file (garbage, empty, a pipe, or a valid one that
+// another program left, which would change what is read) is neither read
+// nor made nor waited for, even where the reader may not write.
+TEST_F(DocumentFileTest, ReadingReadsTheFileAloneAndLeavesNothingBesideIt) {
   std::string error;
   ASSERT_TRUE(store::DocumentFile::Save(*db, path, error)) << error;
-  // Another program switched the file to a write-ahead log.
+  const std::string saved = folder.Read("doc.vrl");
+  // Another program switched the file to a write-ahead log and removed the
+  // sheet's root there; its log is kept as a killed program leaves it.
   sqlite3* handle = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &handle), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(handle, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(handle, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; DELETE FROM root", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  const std::string main = folder.Read("doc.vrl");
+  const std::string log = folder.Read("doc.vrl-wal");
   sqlite3_close(handle);
-  ASSERT_EQ(Entries(), 1u);
-  EXPECT_NE(store::DocumentFile::Open(path, error), nullptr) << error;
-  EXPECT_EQ(Entries(), 1u);
+  ASSERT_NE(main, saved);  // the header says: a log
+  ASSERT_FALSE(log.empty());
+  const auto put = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(folder.Path(name), std::ios::binary | std::ios::trunc) << bytes;
+  };
+  put("doc.vrl", main);
+  const auto readsTheFileAlone = [&](const char* what) {
+    const std::map<std::string, std::string> before = folder.Contents();
+    const std::unique_ptr<store::Database> read = store::DocumentFile::Open(path, error);
+    EXPECT_TRUE(read != nullptr && read->FindRoot("Sheet") != nullptr) << what << ": " << error;
+    EXPECT_EQ(folder.Contents(), before) << what;
+  };
+  put("doc.vrl-wal", log);
+  readsTheFileAlone("a valid log");
+  put("doc.vrl-wal", "garbage, not a log");
+  readsTheFileAlone("garbage");
+  put("doc.vrl-wal", "");
+  readsTheFileAlone("an empty log");
+  fs::remove(path + "-wal");
+  ASSERT_EQ(::mkfifo((path + "-wal").c_str(), 0600), 0);
+  readsTheFileAlone("a pipe");
+  fs::remove(path + "-wal");
+  put("doc.vrl-wal", log);
+  ::chmod(folder.Folder().c_str(), 0555);
+  ::chmod(path.c_str(), 0644);
+  ::chmod((path + "-wal").c_str(), 0644);
+  EXPECT_EQ(test::RunAs(test::OrdinaryUser(),
+                        [&] {
+                          std::string why;
+                          const std::unique_ptr<store::Database> read = store::DocumentFile::Open(path, why);
+                          return read != nullptr && read->FindRoot("Sheet") != nullptr ? 0 : 1;
+                        }),
+            0)
+      << "in a folder the reader may not write";
+  ::chmod(folder.Folder().c_str(), 0755);
+  EXPECT_EQ(Entries(), 2u);
 }
 
 }  // namespace
