@@ -7,6 +7,5 @@ scripts/setup.sh
 scripts/check-format.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"
-# The same core tests again under the sanitizers, and the fuzz corpora replayed.
+# The same tests again under the sanitizers, the fuzz targets' seeds among them.
 scripts/test-sanitized.sh
-fuzz/run.sh --replay
