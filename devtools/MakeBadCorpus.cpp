@@ -251,7 +251,7 @@ int main(int argc, char** argv) {
          "PRAGMA application_id = 1179402827; PRAGMA user_version = 1;"
          "CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT); INSERT INTO note VALUES (1, 'hello');");
     made("no_tables.vrl", "PRAGMA application_id = 1447645772; PRAGMA user_version = 1;");
-    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 2"); });
+    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 3"); });
     edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
 
     // Damaged bytes.

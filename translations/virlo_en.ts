@@ -740,6 +740,18 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <source>関連属性</source>
         <translation>association attribute</translation>
     </message>
+    <message>
+        <source>端点にする文字を 1 文字入力してください。</source>
+        <translation>Type the one character the marker is to be.</translation>
+    </message>
+    <message>
+        <source>%1 は端点に使えない文字です (空白、制御文字、結合文字など)。</source>
+        <translation>%1 cannot be a marker (it is a blank, a control character, a combining mark or the like).</translation>
+    </message>
+    <message>
+        <source>文字</source>
+        <translation>character</translation>
+    </message>
 </context>
 <context>
     <name>PrintDialog</name>

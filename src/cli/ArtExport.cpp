@@ -6,7 +6,6 @@
 
 #include "model/Canvas.h"
 #include "model/Sheet.h"
-#include "platform/TextCodec.h"
 
 namespace virlo::cli {
 namespace {
@@ -17,8 +16,8 @@ bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x8
 // The box-drawing characters of a row's line cells, by column; empty where the
 // byte stays. A double-byte character is never split, even where a line ran
 // over its second byte, so every other cell converts as in the plain form.
-std::vector<const char*> RowGlyphs(const Canvas& canvas, std::int32_t row, std::string_view cells) {
-  std::vector<const char*> glyphs(cells.size(), "");
+std::vector<std::string_view> RowGlyphs(const Canvas& canvas, std::int32_t row, std::string_view cells) {
+  std::vector<std::string_view> glyphs(cells.size());
   std::size_t i = 0;
   while (i < cells.size()) {
     const auto b = static_cast<unsigned char>(cells[i]);
@@ -35,47 +34,11 @@ std::vector<const char*> RowGlyphs(const Canvas& canvas, std::int32_t row, std::
 
 // One row as the output's text.
 std::string RowText(const Canvas& canvas, std::int32_t row, std::string_view cells, const ArtOptions& options) {
-  const bool unicode = options.utf8 && options.style == ArtOptions::Style::Unicode && canvas.HasLineLayer();
-  if (!unicode) return options.utf8 ? TextCodec::Cp932ToUtf8(cells) : std::string(cells);
-  const std::vector<const char*> glyphs = RowGlyphs(canvas, row, cells);
-  // One conversion a row: each line cell becomes a control byte that converts
-  // to itself and is then replaced by its glyph. A row that holds that byte
-  // already converts piece by piece instead.
-  constexpr char Slot = '\x01';
-  std::string out;
-  if (cells.find(Slot) == std::string_view::npos) {
-    std::string marked(cells);
-    std::size_t slots = 0;
-    for (std::size_t i = 0; i < marked.size(); ++i) {
-      if (*glyphs[i] != '\0') {
-        marked[i] = Slot;
-        ++slots;
-      }
-    }
-    const std::string text = TextCodec::Cp932ToUtf8(marked);
-    std::size_t next = 0;
-    for (char ch : text) {
-      if (ch != Slot) {
-        out += ch;
-        continue;
-      }
-      while (next < glyphs.size() && *glyphs[next] == '\0') ++next;
-      if (next == glyphs.size()) break;
-      out += glyphs[next++];
-      --slots;
-    }
-    if (slots == 0) return out;
-    out.clear();
-  }
-  std::size_t textStart = 0;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    if (*glyphs[i] == '\0') continue;
-    out += TextCodec::Cp932ToUtf8(cells.substr(textStart, i - textStart));
-    out += glyphs[i];
-    textStart = i + 1;
-  }
-  out += TextCodec::Cp932ToUtf8(cells.substr(textStart));
-  return out;
+  if (!options.utf8) return std::string(cells);
+  const bool unicode = options.style == ArtOptions::Style::Unicode && canvas.HasLineLayer();
+  if (!unicode) return canvas.RowUtf8(row);
+  const std::vector<std::string_view> glyphs = RowGlyphs(canvas, row, cells);
+  return canvas.RowUtf8(row, &glyphs);
 }
 
 }  // namespace
@@ -100,10 +63,11 @@ const char* ArtExport::Glyph(char ch, unsigned arms) {
   return down ? "┐" : "┘";
 }
 
-std::string ArtExport::Render(const Sheet& sheet, const ArtOptions& options) {
+std::string ArtExport::Render(const Sheet& sheet, const ArtOptions& options, std::int32_t* substitutes) {
   const bool unicode = options.utf8 && options.style == ArtOptions::Style::Unicode;
   Canvas canvas = sheet.NewCanvas(unicode);
   sheet.RenderText(canvas);
+  if (substitutes != nullptr) *substitutes = options.utf8 ? 0 : canvas.Substitutes();
   return Format(canvas, options);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace virlo {
@@ -29,8 +30,10 @@ struct ArtOptions {
 class ArtExport {
  public:
   // Each line ends with a line feed. The Unicode style needs UTF-8; with code
-  // page 932 output it is drawn as the plain style would be.
-  static std::string Render(const Sheet& sheet, const ArtOptions& options);
+  // page 932 output it is drawn as the plain style would be, and a marker's
+  // character the code page cannot hold as its substitute, counted in
+  // substitutes when given.
+  static std::string Render(const Sheet& sheet, const ArtOptions& options, std::int32_t* substitutes = nullptr);
   // The same for a canvas already rendered (with a line layer for the Unicode style).
   static std::string Format(const Canvas& canvas, const ArtOptions& options);
   // The box-drawing character for a line's cell, in UTF-8: "-" and "|" become

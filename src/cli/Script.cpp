@@ -6,7 +6,9 @@
 #include "control/CommandIds.h"
 #include "control/ViewController.h"
 #include "objects/MarkerTable.h"
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 #include "tools/DrawTool.h"
 
 namespace virlo::cli {
@@ -213,8 +215,19 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
   }
   if (argc >= 1 && !tokens[1].quoted && what == "marker") {
     command.kind = Kind::AnswerMarker;
+    if (argc == 2 && tokens[2].quoted) {
+      // A character of the user's own, as the dialog's last entry takes it.
+      const std::optional<char32_t> code = Utf8::Single(tokens[2].text);
+      if (!code || CharacterCell::MarkerWidth(*code) == 0) {
+        error = "'answer marker' takes one character that prints (no blank, control character or combining mark)";
+        return false;
+      }
+      command.marker = MarkerTable::Character;
+      command.text = tokens[2].text;
+      return true;
+    }
     if (argc != 2 || !ParseInt(tokens[2], command.marker) || !MarkerTable::IsValid(command.marker)) {
-      error = "'answer marker' needs one marker number from 0 to 15";
+      error = "'answer marker' needs one marker number from 0 to 15, or one character in double quotes";
       return false;
     }
     return true;
@@ -267,7 +280,7 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.text = tokens[4].text;
     return true;
   }
-  error = "'answer' needs ok, cancel, marker N, text \"TEXT\" or print COLS ROWS \"FILE\"";
+  error = "'answer' needs ok, cancel, marker N, marker \"C\", text \"TEXT\" or print COLS ROWS \"FILE\"";
   return false;
 }
 

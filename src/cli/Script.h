@@ -24,7 +24,7 @@ struct ScriptCommand {
     Open,  // text: the file
     AnswerOk,
     AnswerCancel,
-    AnswerMarker,  // marker
+    AnswerMarker,  // marker; for MarkerTable::Character, text: the character (UTF-8)
     AnswerText,    // text, alignment, frame
     AnswerPrint,   // x0: columns, y0: rows, text: the file name
     TextPrint,

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cli/ArtExport.h"
 #include "control/CommandIds.h"
 #include "control/PrintDialog.h"
 #include "model/Sheet.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
-#include "platform/TextCodec.h"
 #include "tools/DrawTool.h"
 
 namespace virlo::cli {
@@ -53,8 +53,13 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
       return true;
     case Kind::AnswerMarker: {
       const std::int32_t marker = command.marker;
-      dialogs.Confirm([marker](Dialog& dialog) { dialog.Control(DotSelDialog::MarkerList).value = marker; },
-                      DotSelDialog::TemplateId);
+      const std::string character = command.text;
+      dialogs.Confirm(
+          [marker, character](Dialog& dialog) {
+            dialog.Control(DotSelDialog::MarkerList).value = marker;
+            if (!character.empty()) dialog.Control(DotSelDialog::CharacterEdit).text = character;
+          },
+          DotSelDialog::TemplateId);
       return true;
     }
     case Kind::AnswerText: {
@@ -81,6 +86,17 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
     }
     default:
       return false;
+  }
+}
+
+void ScriptRunner::NoteSubstitutes() {
+  std::int32_t substitutes = 0;
+  ArtOptions cp932;
+  cp932.utf8 = false;
+  ArtExport::Render(*document_.sheet, cp932, &substitutes);
+  if (substitutes > 0) {
+    Note("the text print wrote " + std::to_string(substitutes) +
+         " marker characters that code page 932 cannot hold as their substitutes");
   }
 }
 
@@ -161,9 +177,10 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnCommand(CommandId::FilePrint);
       // The message has told why; a print that could not be written is a failure.
       if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
+      if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
       break;
     case Kind::Show: {
-      const std::string art = TextCodec::Cp932ToUtf8(document_.sheet->MakeText());
+      const std::string art = ArtExport::Render(*document_.sheet, ArtOptions{});
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }

@@ -254,7 +254,13 @@ int Render(const std::vector<std::string_view>& args) {
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
-  const std::string art = virlo::cli::ArtExport::Render(*sheet, options);
+  std::int32_t substitutes = 0;
+  const std::string art = virlo::cli::ArtExport::Render(*sheet, options, &substitutes);
+  if (substitutes > 0) {
+    std::fprintf(stderr,
+                 "virlo-cli: %d marker characters that code page 932 cannot hold were written as their substitutes\n",
+                 substitutes);
+  }
   if (output.empty() || output == "-" || output == "/dev/stdout") return WriteOutput(output, art);
   // A text file ends every line with CR LF, as the text print does.
   std::string text;

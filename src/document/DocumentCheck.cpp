@@ -18,6 +18,7 @@
 #include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/TypeDescription.h"
@@ -226,7 +227,14 @@ class Checker {
         return Fail(what + " has a parent it cannot have");
       }
       if (auto* dot = dynamic_cast<Dot*>(obj)) {
-        if (!MarkerTable::IsValid(dot->marker)) return Fail(what + " has an unknown marker");
+        const bool character = dot->HasCharacter() && dot->character != 0;
+        if (!character && (!MarkerTable::IsValid(dot->marker) || dot->character != 0)) {
+          return Fail(what + " has an unknown marker");
+        }
+        // Its character reaches terminals and fonts: one that prints, in a cell or two.
+        if (character && CharacterCell::MarkerWidth(static_cast<char32_t>(dot->character)) == 0) {
+          return Fail(what + " has a marker character that cannot be shown");
+        }
         if (std::abs(std::int64_t{dot->x}) > Sheet::MaxCoordinate ||
             std::abs(std::int64_t{dot->y}) > Sheet::MaxCoordinate) {
           return Fail(what + " lies too far outside the sheet");

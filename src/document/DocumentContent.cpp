@@ -79,6 +79,7 @@ class ContentWriter {
     Int(dot.x);
     Int(dot.y);
     Int(dot.marker);
+    Int(dot.character);
   }
 
   void LineBody(const Line& line) {
@@ -151,8 +152,8 @@ Role RoleOf(const store::TypeLayout::Field& field, bool sheet) {
     return Role::Unknown;
   }
   if (last == "flags") return Role::Flags;
-  if (last == "parent" || last == "x" || last == "y" || last == "marker" || last == "partner" || last == "hostLine" ||
-      last == "orientation" || last == "frame" || last == "alignment") {
+  if (last == "parent" || last == "x" || last == "y" || last == "marker" || last == "character" || last == "partner" ||
+      last == "hostLine" || last == "orientation" || last == "frame" || last == "alignment") {
     return Role::Content;
   }
   if (last == "sheet" || last == "reserved") return Role::Neutral;

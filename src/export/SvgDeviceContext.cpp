@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace virlo {
 namespace {
@@ -138,8 +141,17 @@ Color SvgDeviceContext::SetTextColor(Color color) { return std::exchange(textCol
 
 BackgroundMode SvgDeviceContext::SetBackgroundMode(BackgroundMode mode) { return std::exchange(background_, mode); }
 
-void SvgDeviceContext::TextOut(Point p, std::string_view text) {
-  const GlyphRow row = Glyphs(text, DefaultTabCells);
+void SvgDeviceContext::TextOut(Point p, std::string_view text) { PlaceRow(Glyphs(text, DefaultTabCells), p); }
+
+void SvgDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
+  std::size_t i = 0;
+  const std::optional<char32_t> code = Utf8::Decode(utf8, i);
+  if (!code) return;
+  const std::int32_t cells = std::max(CharacterCell::MarkerWidth(*code), std::int32_t{1});
+  PlaceRow(GlyphRow{{std::string(utf8.substr(0, i)), 0, cells}}, p);
+}
+
+void SvgDeviceContext::PlaceRow(const GlyphRow& row, Point p) {
   if (row.empty()) return;
   if (background_ == BackgroundMode::Opaque) {
     const double end = std::ceil(p.x + Cells(row) * CellAdvance());

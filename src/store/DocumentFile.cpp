@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "platform/SafeWrite.h"
@@ -201,8 +202,8 @@ namespace {
 class Decoder : public FieldVisitor {
  public:
   Decoder(const std::vector<void*>& addresses, const std::vector<const TypeDescription*>& types,
-          const std::vector<std::int64_t>& counts)
-      : addresses_(addresses), types_(types), counts_(counts) {}
+          const std::vector<std::int64_t>& counts, std::int32_t version)
+      : addresses_(addresses), types_(types), counts_(counts), version_(version) {}
 
   void Start(const unsigned char* data) {
     data_ = data;
@@ -210,9 +211,17 @@ class Decoder : public FieldVisitor {
   }
   const std::string& Error() const { return error_; }
 
-  void Int32(const char*, std::int32_t& value) override { value = static_cast<std::int32_t>(Next()); }
-  void UInt32(const char*, std::uint32_t& value) override { value = Next(); }
+  // A field newer than the file is not in its record.
+  void Since(std::int32_t version) override { absent_ = version > version_; }
+  void Int32(const char*, std::int32_t& value) override {
+    value = std::exchange(absent_, false) ? 0 : static_cast<std::int32_t>(Next());
+  }
+  void UInt32(const char*, std::uint32_t& value) override { value = std::exchange(absent_, false) ? 0 : Next(); }
   void Reference(const char* name, void*& target, const TypeDescription* expected) override {
+    if (std::exchange(absent_, false)) {
+      target = nullptr;
+      return;
+    }
     const std::uint32_t id = Next();
     const std::uint32_t part = Next();
     target = nullptr;
@@ -263,6 +272,8 @@ class Decoder : public FieldVisitor {
   const std::vector<void*>& addresses_;
   const std::vector<const TypeDescription*>& types_;
   const std::vector<std::int64_t>& counts_;
+  std::int32_t version_;
+  bool absent_ = false;
   const unsigned char* data_ = nullptr;
   std::string prefix_;
   std::string error_;
@@ -433,8 +444,9 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
       }
       const auto* blob = static_cast<const char*>(sqlite3_column_blob(*rows, 3));
       const auto size = static_cast<std::size_t>(sqlite3_column_bytes(*rows, 3));
-      const std::size_t expected =
-          IsChars(type) ? static_cast<std::size_t>(count) : TypeLayout::Of(*type).EncodedSize();
+      const std::size_t expected = IsChars(type)
+                                       ? static_cast<std::size_t>(count)
+                                       : TypeLayout::Of(*type).EncodedSize(static_cast<std::int32_t>(version));
       if (size != expected || (size > 0 && blob == nullptr)) {
         error = "it is damaged: " + where + " (" + type->Name() + ") holds " + std::to_string(size) +
                 " bytes instead of " + std::to_string(expected);
@@ -469,7 +481,7 @@ std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::strin
     counts.push_back(record.count);
   }
 
-  Decoder decoder(addresses, types, counts);
+  Decoder decoder(addresses, types, counts, static_cast<std::int32_t>(version));
   for (std::size_t i = 0; i < records.size(); ++i) {
     if (IsChars(records[i].type)) continue;
     decoder.Start(reinterpret_cast<const unsigned char*>(records[i].data.data()));

@@ -127,8 +127,13 @@ BackgroundMode QtDeviceContext::SetBackgroundMode(BackgroundMode mode) {
   return previous;
 }
 
-void QtDeviceContext::TextOut(Point p, std::string_view text) {
-  const QString qtext = ToQString(text);
+void QtDeviceContext::TextOut(Point p, std::string_view text) { DrawString(p, ToQString(text)); }
+
+void QtDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
+  DrawString(p, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void QtDeviceContext::DrawString(Point p, const QString& qtext) {
   const QFontMetrics metrics(painter_.font());
   const QRect box(p.x, p.y, metrics.horizontalAdvance(qtext), metrics.height());
   if (background_ == BackgroundMode::Opaque) painter_.fillRect(box, Qt::white);

@@ -92,7 +92,7 @@ QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(
     QT_TRANSLATE_NOOP("DotSelDialog", "左矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "右矢"),
     QT_TRANSLATE_NOOP("DotSelDialog", "上矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "下矢"),
     QT_TRANSLATE_NOOP("DotSelDialog", "派生"),     QT_TRANSLATE_NOOP("DotSelDialog", "集約"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"), QT_TRANSLATE_NOOP("DotSelDialog", "文字"),
 };
 
 // A marker entry ("<  左矢"): its marker as it is, its description translated.
@@ -314,8 +314,19 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
     for (const std::string& item : control.items) list->addItem(MarkerEntry(item));
     list->setCurrentRow(control.value);
+    // The last entry's character: typing one chooses that entry.
+    auto* character =
+        new QLineEdit(QString::fromStdString(dialog.Control(DotSelDialog::CharacterEdit).text), window.get());
+    character->setObjectName(QStringLiteral("markerCharacter"));
+    character->setMaximumWidth(48);
+    const int characterRow = list->count() - 1;
+    QObject::connect(character, &QLineEdit::textEdited, list,
+                     [list, characterRow](const QString&) { list->setCurrentRow(characterRow); });
     auto* layout = new QHBoxLayout(window.get());
-    layout->addWidget(list);
+    auto* left = new QVBoxLayout();
+    left->addWidget(list);
+    left->addWidget(character);
+    layout->addLayout(left);
     auto* buttons = new QVBoxLayout();
     buttons->addWidget(window->ok);
     buttons->addWidget(window->cancel);
@@ -324,11 +335,19 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     QObject::connect(list, &QListWidget::itemDoubleClicked, window->ok, &QPushButton::click);
     // The arrow keys move in the list at once.
     list->setFocus();
-    collect = [&dialog, list] {
+    collect = [&dialog, list, character] {
       dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
+      dialog.Control(DotSelDialog::CharacterEdit).text = character->text().toStdString();
       return true;
     };
-    focus = [list](std::int32_t) { list->setFocus(); };
+    focus = [list, character](std::int32_t id) {
+      if (id == DotSelDialog::CharacterEdit) {
+        character->setFocus();
+        character->selectAll();
+      } else {
+        list->setFocus();
+      }
+    };
   } else if (dialog.TemplateId() == CTextDialog::TemplateId) {
     window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
     // The text comes first in the tab order and has the focus: typing goes

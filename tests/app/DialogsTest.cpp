@@ -157,11 +157,12 @@ class DialogsTest : public QObject, private test::AppFixture {
     Dot* dot = store::New<Dot>(Doc()->GetDatabase(), Doc()->sheet, 40, 48, 9, nullptr);
     OnShown([](QDialog& dialog) {
       auto* list = Child<QListWidget>(dialog, "markerList");
-      QCOMPARE(list->count(), MarkerTable::Count);
-      for (int i = 0; i < list->count(); ++i) {
+      QCOMPARE(list->count(), MarkerTable::Count + 1);
+      for (int i = 0; i < MarkerTable::Count; ++i) {
         QCOMPARE(list->item(i)->text(), QtDeviceContext::ToQString(MarkerTable::Entry(i)));
       }
       QCOMPARE(list->item(9)->text(), QStringLiteral("<  左矢"));
+      QCOMPARE(list->item(MarkerTable::Count)->text(), QStringLiteral("   文字"));
       QCOMPARE(list->currentRow(), 9);
       QVERIFY2(QFontInfo(list->font()).fixedPitch(), qPrintable(QFontInfo(list->font()).family()));
       QCOMPARE(dialog.focusWidget(), list);
@@ -181,6 +182,22 @@ class DialogsTest : public QObject, private test::AppFixture {
     });
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
     QCOMPARE(dot->marker, 8);
+    // Typing in the character field chooses the last entry; OK refuses two
+    // characters on the field, and takes one.
+    OnShown([](QDialog& dialog) {
+      auto* list = Child<QListWidget>(dialog, "markerList");
+      auto* character = Child<QLineEdit>(dialog, "markerCharacter");
+      QVERIFY(character->text().isEmpty());
+      Type(character, QStringLiteral("▼▼"));
+      QCOMPARE(list->currentRow(), MarkerTable::Character);
+      QVERIFY(ClickOk(dialog).contains(QStringLiteral("1 文字")));
+      QCOMPARE(dialog.focusWidget(), character);
+      Type(character, QStringLiteral("v"));
+      QVERIFY(ClickOk(dialog).isEmpty());
+    });
+    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(dot->marker, MarkerTable::Character);
+    QCOMPARE(dot->character, U'v');
   }
   // A centred framed box opens with centre and frame pressed and the focus in
   // its text, first in the tab order: typing goes there at once, Enter starts

@@ -50,6 +50,9 @@ class RecordingDeviceContext : public DeviceContext {
   void TextOut(Point p, std::string_view text) override {
     Record("TextOut(" + Text(p) + "," + std::string(text) + ")");
   }
+  void TextOutUtf8(Point p, std::string_view utf8) override {
+    Record("TextOutUtf8(" + Text(p) + "," + std::string(utf8) + ")");
+  }
   void DrawText(std::string_view text, const Rect& rect, unsigned format) override {
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%04X", format);
