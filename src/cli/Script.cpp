@@ -5,6 +5,8 @@
 
 #include "control/CommandIds.h"
 #include "control/ViewController.h"
+#include "model/Stroke.h"
+#include "objects/Box.h"
 #include "objects/MarkerTable.h"
 #include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
@@ -196,6 +198,25 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
   if (word == "textprint") {
     command.kind = Kind::TextPrint;
     return noArguments();
+  }
+  if (word == "stroke" || word == "corners") {
+    static const std::map<std::string, std::int32_t> strokes = {
+        {"solid", static_cast<std::int32_t>(Stroke::Solid)},   {"heavy", static_cast<std::int32_t>(Stroke::Heavy)},
+        {"double", static_cast<std::int32_t>(Stroke::Double)}, {"dashed", static_cast<std::int32_t>(Stroke::Dashed)},
+        {"dotted", static_cast<std::int32_t>(Stroke::Dotted)},
+    };
+    static const std::map<std::string, std::int32_t> corners = {{"square", Box::Square}, {"rounded", Box::Rounded}};
+    const bool stroke = word == "stroke";
+    command.kind = stroke ? Kind::Stroke : Kind::Corners;
+    const auto& names = stroke ? strokes : corners;
+    const auto it = argc == 1 && !tokens[1].quoted ? names.find(tokens[1].text) : names.end();
+    if (it == names.end()) {
+      error =
+          stroke ? "'stroke' needs one of solid, heavy, double, dashed, dotted" : "'corners' needs square or rounded";
+      return false;
+    }
+    command.style = it->second;
+    return true;
   }
   if (word == "undo" || word == "redo") {
     command.kind = word == "undo" ? Kind::Undo : Kind::Redo;

@@ -7,6 +7,7 @@
 #include "control/CommandIds.h"
 #include "control/PrintDialog.h"
 #include "model/Sheet.h"
+#include "model/Stroke.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
 #include "tools/DrawTool.h"
@@ -179,6 +180,20 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
       if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
       break;
+    case Kind::Stroke:
+    case Kind::Corners: {
+      // As the Format command: for what is picked or selected, one undo step.
+      if (!view_.UpdateCommand(CommandId::Format).enabled) {
+        Note("'" + command.word + "' is disabled now: nothing picked or selected is a line or a box");
+        break;
+      }
+      document_.SetUndoMarker();
+      const bool stroke = command.kind == Kind::Stroke;
+      view_.CurrentTool()->ApplyFormat(stroke ? std::optional(static_cast<Stroke>(command.style)) : std::nullopt,
+                                       stroke ? std::nullopt : std::optional(command.style));
+      document_.UpdateModifiedFlag();
+      break;
+    }
     case Kind::Show: {
       const std::string art = ArtExport::Render(*document_.sheet, ArtOptions{});
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));

@@ -262,6 +262,7 @@ bool ViewController::Handles(std::int32_t id) {
     case CommandId::SendToBack:
     case CommandId::FilePrint:
     case CommandId::ClipboardPrint:
+    case CommandId::Format:
       return true;
     default:
       return false;
@@ -295,6 +296,8 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
     case CommandId::FilePrint:
     case CommandId::ClipboardPrint:
       return {true, false};
+    case CommandId::Format:
+      return {!capture_ && currentTool_ != nullptr && !currentTool_->FormatTargets().empty(), false};
     default:
       return {};
   }
@@ -348,6 +351,14 @@ bool ViewController::OnCommand(std::int32_t id) {
     case CommandId::ClipboardPrint:
       TextOutput::ClipboardPrint(*document_);
       break;
+    case CommandId::Format: {
+      // One undo step, as a right press opens it.
+      document_->SetUndoMarker();
+      const std::uint64_t dialogs = DialogRunner::ModalCount();
+      currentTool_->Format();
+      EndCaptureIfDialogShown(dialogs);
+      break;
+    }
     default:
       return false;
   }

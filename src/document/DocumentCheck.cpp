@@ -226,6 +226,10 @@ class Checker {
                  !(part.type == &Dot::Type() && dynamic_cast<Line*>(obj->parent) != nullptr)) {
         return Fail(what + " has a parent it cannot have");
       }
+      if (auto* box = dynamic_cast<Box*>(obj);
+          box != nullptr && box->corners != Box::Square && box->corners != Box::Rounded) {
+        return Fail("a box has unknown corners");
+      }
       if (auto* dot = dynamic_cast<Dot*>(obj)) {
         const bool character = dot->HasCharacter() && dot->character != 0;
         if (!character && (!MarkerTable::IsValid(dot->marker) || dot->character != 0)) {
@@ -257,6 +261,7 @@ class Checker {
         if (line->orientation != Line::Horizontal && line->orientation != Line::Vertical) {
           return Fail("a line has an unknown direction");
         }
+        if (line->stroke < 0 || line->stroke >= StrokeCount) return Fail("a line has an unknown stroke");
         List<DrawObj*>::Cursor cursor(line->attached);
         for (DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) {
           auto* point = dynamic_cast<LinkPoint*>(item);

@@ -85,6 +85,18 @@ void SvgDeviceContext::LineTo(Point p) {
     x2 += 0.5;
     y2 += 0.5;
     cap = "square";
+    if (pen_.style != PenStyle::Solid) {
+      // Square caps would lengthen every dash; the line takes the half pixel
+      // at either end instead.
+      const double length = std::hypot(x2 - x1, y2 - y1);
+      const double ux = length > 0 ? (x2 - x1) / length / 2 : 0;
+      const double uy = length > 0 ? (y2 - y1) / length / 2 : 0;
+      x1 -= ux;
+      y1 -= uy;
+      x2 += ux;
+      y2 += uy;
+      cap = "butt";
+    }
   }
   elements_ += "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) + "\" y2=\"" +
                Number(y2) + "\" " + StrokeAttributes() + " stroke-linecap=\"" + cap + "\"/>\n";
@@ -359,8 +371,11 @@ void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t 
 }
 
 std::string SvgDeviceContext::StrokeAttributes() const {
+  std::string dashes;
+  if (pen_.style == PenStyle::Dash) dashes = " stroke-dasharray=\"4 4\"";
+  if (pen_.style == PenStyle::Dot) dashes = " stroke-dasharray=\"1 2\"";
   return "stroke=\"" + ColorText(pen_.color) + "\" stroke-width=\"" + Number(std::max(pen_.width, std::int32_t{1})) +
-         "\"";
+         "\"" + dashes;
 }
 
 std::string SvgDeviceContext::FillAttribute() const {

@@ -40,13 +40,23 @@ void Canvas::Set(std::int32_t column, std::int32_t row, char ch, Half half, bool
   // half of a wide one has been blanked through Split.
   if ((halves_[i] & CharacterHead) != 0) characters_.erase(i);
   cells_[i] = ch;
-  halves_[i] = half;
+  halves_[i] = static_cast<std::uint8_t>(half | (line ? LineByte : 0));
   if (layer_.empty()) return;
   if (line) {
     layer_[i] |= LineOwned;
   } else {
-    layer_[i] &= static_cast<std::uint8_t>(~LineOwned);
+    layer_[i] &= static_cast<std::uint16_t>(~(LineOwned | RoundedCorner));
   }
+}
+
+bool Canvas::IsLineByte(std::int32_t column, std::int32_t row) const {
+  return Holds(column, row) && (halves_[Index(column, row)] & LineByte) != 0;
+}
+
+Canvas::Weight Canvas::WeightOf(Stroke stroke) {
+  if (stroke == Stroke::Heavy) return Heavy;
+  if (stroke == Stroke::Double) return Double;
+  return Light;
 }
 
 void Canvas::Put(std::int32_t column, std::int32_t row, char ch) {
@@ -112,29 +122,59 @@ std::int32_t Canvas::CharacterWidth(std::int32_t column, std::int32_t row) const
   return characters_.at(Index(column, row)).width;
 }
 
-void Canvas::PutLine(std::int32_t column, std::int32_t row, char ch) {
+void Canvas::PutLine(std::int32_t column, std::int32_t row, char ch, Stroke stroke) {
   if (!Holds(column, row)) return;
   Split(column, row);
   Set(column, row, ch, Whole, true);
+  if (layer_.empty()) return;
+  std::uint16_t& cell = layer_[Index(column, row)];
+  cell = static_cast<std::uint16_t>((cell & ~RunBits) | (static_cast<std::uint16_t>(stroke) << RunShift));
 }
 
-void Canvas::MarkLine(std::int32_t column, std::int32_t row) {
+void Canvas::MarkLine(std::int32_t column, std::int32_t row, bool rounded) {
   if (layer_.empty() || !Holds(column, row)) return;
-  layer_[Index(column, row)] |= LineOwned;
+  layer_[Index(column, row)] |= static_cast<std::uint16_t>(LineOwned | (rounded ? RoundedCorner : 0));
 }
 
-void Canvas::AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms) {
+void Canvas::AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms, Stroke stroke) {
   if (layer_.empty() || !Holds(column, row)) return;
-  layer_[Index(column, row)] |= static_cast<std::uint8_t>(arms & (ArmLeft | ArmRight | ArmUp | ArmDown));
+  const std::size_t i = Index(column, row);
+  std::uint16_t& cell = layer_[i];
+  // A cell no run wrote (a line's end) continues the stroke of its line.
+  if ((halves_[i] & LineByte) == 0) {
+    cell = static_cast<std::uint16_t>((cell & ~RunBits) | (static_cast<std::uint16_t>(stroke) << RunShift));
+  }
+  const Weight weight = WeightOf(stroke);
+  const Arm order[] = {ArmLeft, ArmRight, ArmUp, ArmDown};
+  for (int k = 0; k < 4; ++k) {
+    if ((arms & order[k]) == 0) continue;
+    const int shift = 2 * k;
+    const auto now = static_cast<Weight>((cell >> shift) & 3);
+    if (weight > now) cell = static_cast<std::uint16_t>((cell & ~(3 << shift)) | (weight << shift));
+  }
 }
 
 bool Canvas::IsLine(std::int32_t column, std::int32_t row) const {
   return !layer_.empty() && Holds(column, row) && (layer_[Index(column, row)] & LineOwned) != 0;
 }
 
+Canvas::LineCell Canvas::LineAt(std::int32_t column, std::int32_t row) const {
+  LineCell line;
+  if (layer_.empty() || !Holds(column, row)) return line;
+  const std::uint16_t cell = layer_[Index(column, row)];
+  line.left = static_cast<Weight>(cell & 3);
+  line.right = static_cast<Weight>((cell >> 2) & 3);
+  line.up = static_cast<Weight>((cell >> 4) & 3);
+  line.down = static_cast<Weight>((cell >> 6) & 3);
+  line.run = static_cast<Stroke>((cell & RunBits) >> RunShift);
+  line.rounded = (cell & RoundedCorner) != 0;
+  return line;
+}
+
 std::uint8_t Canvas::Arms(std::int32_t column, std::int32_t row) const {
-  if (layer_.empty() || !Holds(column, row)) return 0;
-  return static_cast<std::uint8_t>(layer_[Index(column, row)] & (ArmLeft | ArmRight | ArmUp | ArmDown));
+  const LineCell line = LineAt(column, row);
+  return static_cast<std::uint8_t>((line.left != NoArm ? ArmLeft : 0) | (line.right != NoArm ? ArmRight : 0) |
+                                   (line.up != NoArm ? ArmUp : 0) | (line.down != NoArm ? ArmDown : 0));
 }
 
 std::string_view Canvas::Row(std::int32_t row) const {

@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/Stroke.h"
+
 namespace virlo {
 
 // The character canvas objects render into: rows of single bytes in code page
@@ -27,6 +29,21 @@ class Canvas {
  public:
   // Directions a line leaves a cell in.
   enum Arm : std::uint8_t { ArmLeft = 1, ArmRight = 2, ArmUp = 4, ArmDown = 8 };
+  // How heavy an arm is drawn: dashed and dotted lines join as light ones.
+  enum Weight : std::uint8_t { NoArm = 0, Light = 1, Heavy = 2, Double = 3 };
+  // What the line layer knows of a cell.
+  struct LineCell {
+    Weight left = NoArm;
+    Weight right = NoArm;
+    Weight up = NoArm;
+    Weight down = NoArm;
+    // The stroke of the line whose byte the cell shows, or at a line's end
+    // the stroke of the line that ends there.
+    Stroke run = Stroke::Solid;
+    // The byte is a rounded corner ("." or "'").
+    bool rounded = false;
+  };
+  static Weight WeightOf(Stroke stroke);
 
   Canvas(std::int32_t columns, std::int32_t rows, bool lineLayer = false);
 
@@ -55,15 +72,23 @@ class Canvas {
   // How many characters stand as substitutes in the code page 932 text.
   std::int32_t Substitutes() const { return static_cast<std::int32_t>(characters_.size()); }
 
-  // Line layer: a byte a line writes (its "-", "|" or a joined end's "+") is
-  // marked as the line's until anything else writes the cell. Without the layer
-  // these only write, or do nothing.
+  // A line's own byte ("-", "|", "=", "." or ":" of its run): other lines
+  // may write over it, as over a blank, where they leave text alone.
+  bool IsLineByte(std::int32_t column, std::int32_t row) const;
+
+  // Line layer: a byte a line writes (its run, a joined end's "+", a rounded
+  // corner) is marked as the line's until anything else writes the cell.
+  // Without the layer these only write, or do nothing.
   bool HasLineLayer() const { return !layer_.empty(); }
-  void PutLine(std::int32_t column, std::int32_t row, char ch);
-  void MarkLine(std::int32_t column, std::int32_t row);
-  void AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms);
+  void PutLine(std::int32_t column, std::int32_t row, char ch, Stroke stroke = Stroke::Solid);
+  void MarkLine(std::int32_t column, std::int32_t row, bool rounded = false);
+  // Adds arms of a line with the given stroke; where two lines leave a cell
+  // the same way, the heavier arm stays.
+  void AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms, Stroke stroke = Stroke::Solid);
   bool IsLine(std::int32_t column, std::int32_t row) const;
+  // The directions lines leave a cell in, as Arm bits.
   std::uint8_t Arms(std::int32_t column, std::int32_t row) const;
+  LineCell LineAt(std::int32_t column, std::int32_t row) const;
 
   std::string_view Row(std::int32_t row) const;
   // The rows top to bottom, each followed by a line feed.
@@ -85,6 +110,7 @@ class Canvas {
   enum Half : std::uint8_t { Whole = 0, First = 1, Second = 2 };
   static constexpr std::uint8_t HalfBits = 3;
   static constexpr std::uint8_t CharacterHead = 4;
+  static constexpr std::uint8_t LineByte = 8;
   struct Kept {
     std::string utf8;
     std::int32_t width = 1;
@@ -94,18 +120,23 @@ class Canvas {
   // Writes a byte into a cell inside the canvas as the given part of a character.
   void Set(std::int32_t column, std::int32_t row, char ch, Half half, bool line);
 
-  static constexpr std::uint8_t LineOwned = 16;
+  // A line layer cell: two bits of Weight an arm (left, right, up, down),
+  // whether the byte is the line's, whether it is a rounded corner, and the
+  // stroke of the run that wrote it.
+  static constexpr std::uint16_t LineOwned = 1 << 8;
+  static constexpr std::uint16_t RoundedCorner = 1 << 9;
+  static constexpr int RunShift = 10;
+  static constexpr std::uint16_t RunBits = 7 << RunShift;
 
   std::int32_t columns_;
   std::int32_t rows_;
   std::vector<char> cells_;
-  // Per cell, a Half and CharacterHead.
+  // Per cell, a Half, CharacterHead and LineByte.
   std::vector<std::uint8_t> halves_;
   // The characters kept, by the index of their first cell.
   std::unordered_map<std::size_t, Kept> characters_;
-  // Per cell: the arms, and LineOwned while the byte is a line's. Empty when
-  // the canvas keeps no line layer.
-  std::vector<std::uint8_t> layer_;
+  // Per cell, as above. Empty when the canvas keeps no line layer.
+  std::vector<std::uint16_t> layer_;
 };
 
 }  // namespace virlo

@@ -165,10 +165,12 @@ void Dot::RenderText(Canvas& canvas) const {
   if (HasCharacter()) {
     canvas.WriteCharacter(x / sheet->cellWidth, y / sheet->cellHeight, static_cast<char32_t>(character));
   } else {
-    canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, MarkerText(marker));
+    canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, ArtText());
   }
-  // A line marker on a line is part of that line.
-  if (canvas.HasLineLayer() && GetLine() != nullptr) MarkAsLine(canvas, false);
+  // A line marker on a line is part of that line, and so is the join of a
+  // line's end resting there.
+  if (canvas.HasLineLayer() && GetLine() != nullptr)
+    MarkAsLine(canvas, dynamic_cast<const LinkPoint*>(this) != nullptr);
 }
 
 void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
@@ -176,12 +178,13 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
   // A dot off the sheet draws nothing, so the cell is not its.
   if (x < 0 || y < 0 || x >= sheet->width || y >= sheet->height) return;
   char shown = '\0';
-  if (marker == MarkerTable::Join && isLineEnd) shown = '+';
+  if (marker == MarkerTable::Join && isLineEnd) shown = ArtText().front();
   if (marker == MarkerTable::HorizontalLine) shown = '-';
   if (marker == MarkerTable::VerticalLine) shown = '|';
   const std::int32_t column = x / sheet->cellWidth;
   const std::int32_t row = y / sheet->cellHeight;
-  if (shown != '\0' && canvas.At(column, row) == shown) canvas.MarkLine(column, row);
+  if (shown != '\0' && canvas.At(column, row) == shown)
+    canvas.MarkLine(column, row, shown != '+' && isLineEnd && marker == MarkerTable::Join);
 }
 
 std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<DotSelDialog>(this); }

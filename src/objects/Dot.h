@@ -52,8 +52,11 @@ class Dot : public DrawObj {
   bool HasCharacter() const { return marker == MarkerTable::Character; }
   // In a canvas with a line layer, marks the dot's marker as a piece of line
   // while its cell still shows it: a "-" or "|", and for a line's end also the
-  // join "+" (which can become a corner or a tee).
+  // join "+" (which can become a corner or a tee) or a rounded corner.
   void MarkAsLine(Canvas& canvas, bool isLineEnd) const;
+  // What the marker writes in the art, in code page 932, when it is no
+  // character of the dot's own: its table entry's characters.
+  virtual std::string_view ArtText() const { return MarkerText(marker); }
 
   // The persistent layout, in declaration order.
   std::int32_t x = 0;

@@ -111,6 +111,13 @@ Line* LinkPoint::Facing() {
   return facing;
 }
 
+std::string_view LinkPoint::ArtText() const {
+  const auto* side = dynamic_cast<const Line*>(parent);
+  const auto* box = side != nullptr ? dynamic_cast<const Box*>(side->parent) : nullptr;
+  if (marker != MarkerTable::Join || box == nullptr || box->corners != Box::Rounded) return Dot::ArtText();
+  return y == box->Frame().top ? "." : "'";
+}
+
 void LinkPoint::SetLine(Line* line) {
   if (hostLine != nullptr) hostLine->attached.Remove(this);
   hostLine = line;

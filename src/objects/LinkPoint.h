@@ -31,6 +31,8 @@ class LinkPoint : public Dot {
   void SetLine(Line* line) override;
   // Its parent is the line it ends, which it is part of.
   bool RestsOnParent() const override { return false; }
+  // A join at a rounded corner of a box is "." above and "'" below.
+  std::string_view ArtText() const override;
 
   // Joins two free points, or with null frees this point and its partner. An
   // existing join is never replaced.

@@ -43,6 +43,10 @@ void QtDeviceContext::ApplyPen() {
   const bool magnified = painter_.worldTransform().m11() > 1.0;
   pen.setWidth(pen_.width <= 1 ? (magnified ? 1 : 0) : pen_.width);
   pen.setCapStyle(Qt::FlatCap);
+  // Dashes are measured in pen widths; a thin pen's width is one unit.
+  const qreal width = std::max(1, pen_.width);
+  if (pen_.style == PenStyle::Dash) pen.setDashPattern({4 / width, 4 / width});
+  if (pen_.style == PenStyle::Dot) pen.setDashPattern({1 / width, 2 / width});
   painter_.setPen(pen);
 }
 

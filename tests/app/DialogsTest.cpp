@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -22,7 +23,9 @@
 #include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "objects/Box.h"
 #include "objects/Dot.h"
+#include "objects/FormatDialog.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
@@ -198,6 +201,34 @@ class DialogsTest : public QObject, private test::AppFixture {
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
     QCOMPARE(dot->marker, MarkerTable::Character);
     QCOMPARE(dot->character, U'v');
+  }
+  // The format dialog opens on what the objects share: a box's stroke and
+  // corners; for a box and a line of another stroke, no stroke. OK writes the
+  // choices made, and only those.
+  void formatDialog() {
+    Box* box = store::New<Box>(Doc()->GetDatabase(), Doc()->sheet, 20, 24, 100, 88, nullptr);
+    OnShown([](QDialog& dialog) {
+      QVERIFY(Child<QRadioButton>(dialog, "stroke0")->isChecked());
+      QVERIFY(Child<QRadioButton>(dialog, "corners0")->isChecked());
+      Click(dialog, "stroke1");
+      Click(dialog, "corners1");
+      Click(dialog, "ok");
+    });
+    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(box->left.GetStroke(), Stroke::Heavy);
+    QCOMPARE(box->corners, static_cast<std::int32_t>(Box::Rounded));
+    Line* line = store::New<Line>(Doc()->GetDatabase(), Doc()->sheet, 20, 120, 100, 120, nullptr, nullptr);
+    OnShown([](QDialog& dialog) {
+      for (int i = 0; i < StrokeCount; ++i)
+        QVERIFY(!Child<QRadioButton>(dialog, ("stroke" + std::to_string(i)).c_str())->isChecked());
+      QVERIFY(Child<QRadioButton>(dialog, "corners1")->isChecked());
+      Click(dialog, "corners0");
+      Click(dialog, "ok");
+    });
+    QCOMPARE(FormatDialog({box, line}).DoModal(), DialogResult::Ok);
+    QCOMPARE(box->top.GetStroke(), Stroke::Heavy);
+    QCOMPARE(line->GetStroke(), Stroke::Solid);
+    QCOMPARE(box->corners, static_cast<std::int32_t>(Box::Square));
   }
   // A centred framed box opens with centre and frame pressed and the focus in
   // its text, first in the tab order: typing goes there at once, Enter starts

@@ -7,6 +7,7 @@
 #include "cli/Script.h"
 #include "cli/ScriptRunner.h"
 #include "control/CommandIds.h"
+#include "objects/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "tools/DrawTool.h"
 #include "view/CPlenkoView.h"
@@ -82,6 +83,16 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
       case Kind::TextPrint:
         frame.Dispatch(CommandId::FilePrint);
         break;
+      case Kind::Stroke:
+      case Kind::Corners: {
+        // The Format command, its dialog answered with the one choice.
+        const std::int32_t first = c.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
+        const std::int32_t style = c.style;
+        dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
+                        FormatDialog::TemplateId);
+        frame.Dispatch(CommandId::Format);
+        break;
+      }
       case Kind::Show:
       case Kind::Save:
       case Kind::Open:

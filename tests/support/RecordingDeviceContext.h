@@ -15,7 +15,8 @@ namespace virlo::test {
 class RecordingDeviceContext : public DeviceContext {
  public:
   Pen SelectPen(const Pen& pen) override {
-    Record("SelectPen(" + std::to_string(pen.width) + "," + Text(pen.color) + ")");
+    const char* style = pen.style == PenStyle::Dash ? ",dash" : pen.style == PenStyle::Dot ? ",dot" : "";
+    Record("SelectPen(" + std::to_string(pen.width) + "," + Text(pen.color) + style + ")");
     return std::exchange(pen_, pen);
   }
   Brush SelectBrush(const Brush& brush) override {
