@@ -119,14 +119,18 @@ Line::~Line() {
 }
 
 Rect Line::GetRect(Area area) const {
-  // What is painted reaches a unit beyond the segment; a heavy or double line
-  // one more, and a rounded corner's arc as far as its radius.
-  std::int32_t margin = GetStroke() == Stroke::Heavy || GetStroke() == Stroke::Double ? 2 : 1;
-  if (const auto* box = dynamic_cast<const Box*>(parent); box != nullptr && box->corners == Box::Rounded) {
-    margin = std::max({margin, sheet->cellWidth / 2 + 1, sheet->cellHeight / 2 + 1});
+  std::int32_t hx = sheet->cellWidth / 2;
+  std::int32_t hy = sheet->cellHeight / 2;
+  if (area != Area::Hit) {
+    // What is painted reaches a unit beyond the segment; a heavy or double
+    // line one more, and a rounded corner's arc as far as its radius.
+    hx = GetStroke() == Stroke::Heavy || GetStroke() == Stroke::Double ? 2 : 1;
+    hy = hx;
+    if (const auto* box = dynamic_cast<const Box*>(parent); box != nullptr && box->corners == Box::Rounded) {
+      hx = std::max(hx, sheet->cellWidth / 2 + 1);
+      hy = std::max(hy, sheet->cellHeight / 2 + 1);
+    }
   }
-  const std::int32_t hx = area == Area::Hit ? sheet->cellWidth / 2 : margin;
-  const std::int32_t hy = area == Area::Hit ? sheet->cellHeight / 2 : margin;
   Point p = start.GetPos();
   Point q = end.GetPos();
   if ((orientation == Horizontal && p.x > q.x) || (orientation == Vertical && p.y > q.y)) std::swap(p, q);

@@ -399,12 +399,14 @@ TEST_F(ScreenArtTest, MarksWhatTheSelectedSetAndTheCurrentObjectWrite) {
   DrawBox({20, 24}, {60, 56});
   ASSERT_TRUE(view->OnCommand(CommandId::ToolLine));
   Drag({100, 104}, {196, 104});
+  Drag({196, 40}, {68, 40});  // ending beside the box's right side: docked there
   ASSERT_TRUE(view->OnCommand(CommandId::ToolSelect));
   EXPECT_EQ(Marks(ScreenArt(*doc.sheet), 1, 0, 30), std::string(30, '.'));
   Drag({4, 8}, {68, 72});  // the band takes the box
   ScreenArt selected(*doc.sheet);
   EXPECT_EQ(Marks(selected, 1, 0, 10), "..ssssss..");
-  EXPECT_EQ(Marks(selected, 2, 0, 10), "..s....s..");  // its blank inside stays unmarked
+  // Its blank inside stays unmarked; the docked end is marked as a resting one is.
+  EXPECT_EQ(Marks(selected, 2, 0, 10), "..s....ss.");
   EXPECT_EQ(Marks(selected, 6, 10, 26), std::string(16, '.'));
   Pick({140, 104});  // the line alone
   ScreenArt current(*doc.sheet);

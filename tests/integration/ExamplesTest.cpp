@@ -85,7 +85,8 @@ TEST_P(ExampleTest, EveryLineEndAtABoxSideFollowsTheBox) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleTest, ::testing::Values("architecture", "class_diagram", "flowchart", "japanese"));
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleTest,
+                         ::testing::Values("architecture", "class_diagram", "flowchart", "japanese"));
 
 }  // namespace
 }  // namespace virlo
