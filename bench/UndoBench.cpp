@@ -15,9 +15,6 @@
 #include <vector>
 
 #include "bench/BenchDiagram.h"
-#include "cli/HeadlessWindow.h"
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
@@ -25,6 +22,9 @@
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
+#include "script/HeadlessWindow.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "store/Database.h"
 #include "store/Store.h"
 #include "tools/SelectTool.h"
@@ -170,13 +170,13 @@ void BM_FiftyDrags(benchmark::State& state) {
 // Plays a script as virlo-cli run plays it, timing only the run; counter MB
 // is how much the process grew.
 void PlayScript(benchmark::State& state, const std::string& source, int objects) {
-  std::vector<cli::ScriptCommand> commands;
+  std::vector<script::ScriptCommand> commands;
   std::string error;
-  if (!cli::Script::Parse(source, commands, error)) state.SkipWithError(error.c_str());
+  if (!script::Script::Parse(source, commands, error)) state.SkipWithError(error.c_str());
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::fopen("/dev/null", "w"), &std::fclose);
   for (auto _ : state) {
     state.PauseTiming();
-    auto runner = std::make_unique<cli::ScriptRunner>(sink.get(), sink.get());
+    auto runner = std::make_unique<script::ScriptRunner>(sink.get(), sink.get());
     runner->Start();
     const std::int64_t before = ResidentBytes();
     state.ResumeTiming();
@@ -295,7 +295,7 @@ void BM_CopyEverything(benchmark::State& state) {
 void BM_GesturePhases(benchmark::State& state) {
   Diagram& d = Shared(static_cast<int>(state.range(0)));
   const bool box = state.range(1) != 0;
-  cli::HeadlessWindow window;
+  script::HeadlessWindow window;
   double press = 0;
   double move = 0;
   double release = 0;

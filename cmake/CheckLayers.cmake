@@ -4,7 +4,8 @@
 #
 # Each folder may include its own headers and those of the folders listed
 # for it here; model/ and objects/ are one layer; tools/, document/,
-# import/ and export/ stand side by side on it. cli/ and view/ do not see each other;
+# import/ and export/ stand side by side on it; script/ replays sessions over
+# control/. cli/ and view/ do not see each other;
 # app/ is the desktop program on top of view/.
 cmake_minimum_required(VERSION 3.25)
 
@@ -17,10 +18,11 @@ set(allowed_document document ${allowed_model})
 set(allowed_import import ${allowed_model})
 set(allowed_export export ${allowed_model})
 set(allowed_control control document import tools ${allowed_model})
-set(allowed_cli cli export ${allowed_control})
+set(allowed_script script ${allowed_control})
+set(allowed_cli cli script export ${allowed_control})
 set(allowed_view view export ${allowed_control})
 set(allowed_app app ${allowed_view})
-set(layers platform store model objects tools document import export control cli view app)
+set(layers platform store model objects tools document import export control script cli view app)
 
 set(faults "")
 foreach(layer IN LISTS layers)

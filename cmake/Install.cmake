@@ -21,6 +21,8 @@ set(VIRLO_MIME_TYPE "application/x-virlo-document")
 string(REPLACE "/" "-" virlo_mime_icon "${VIRLO_MIME_TYPE}")
 
 install(TARGETS virlo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The licence, where Debian keeps a package's copyright.
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/virlo)
 
 # Manual pages, compressed as Debian wants them; -n keeps the bytes
 # independent of the build time.

@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "cli/ArtExport.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
+#include "export/ArtExport.h"
 #include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
 #include "store/Database.h"
@@ -71,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // renders no rows at all), and it saves and reopens unchanged.
   rendered_bytes = sheet->MakeText().size();
   // The export forms read the same canvas with a line layer beside it.
-  virlo::cli::ArtOptions options;
-  options.style = virlo::cli::ArtOptions::Style::Unicode;
+  virlo::ArtOptions options;
+  options.style = virlo::ArtOptions::Style::Unicode;
   options.trim = true;
   options.prefix = "# ";
-  rendered_bytes = rendered_bytes + virlo::cli::ArtExport::Render(*sheet, options).size();
+  rendered_bytes = rendered_bytes + virlo::ArtExport::Render(*sheet, options).size();
   std::string json, again;
   if (!virlo::DocumentDump::Write(*db, json, error)) std::abort();
   if (!virlo::store::DocumentFile::Save(*db, path, error)) std::abort();

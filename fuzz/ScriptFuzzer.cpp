@@ -15,19 +15,19 @@
 #include <string>
 #include <vector>
 
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "document/CPlenkoDoc.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "store/Store.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using virlo::cli::ScriptCommand;
+using virlo::script::ScriptCommand;
 
 constexpr std::size_t MaxCommands = 200;
 
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<ScriptCommand> commands;
   std::string error;
-  if (!virlo::cli::Script::Parse(std::string(reinterpret_cast<const char*>(data), size), commands, error)) {
+  if (!virlo::script::Script::Parse(std::string(reinterpret_cast<const char*>(data), size), commands, error)) {
     if (error.empty()) std::abort();  // a refusal always gives its reason
     return 0;
   }
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (::chdir(folder.c_str()) != 0) std::abort();
   {
-    virlo::cli::ScriptRunner runner(sink, sink);
+    virlo::script::ScriptRunner runner(sink, sink);
     if (!runner.Start()) std::abort();
     runner.Run(commands);
     // Whatever a session built, once saved, opens again.

@@ -23,6 +23,8 @@ packages=(
   fonts-dejavu-core
   xvfb
   xauth
+  # real key events for the program under Xvfb
+  xdotool
   clang
   libclang-rt-14-dev
   clang-format

@@ -169,6 +169,10 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
         <source>%1 に書き出せません: %2</source>
         <translation>Cannot export to %1: %2</translation>
     </message>
+    <message>
+        <source>VIRLO ﾌｧｲﾙ (*.vrl)</source>
+        <translation>VIRLO Files (*.vrl)</translation>
+    </message>
 </context>
 <context>
     <name>CTextDialog</name>
@@ -453,10 +457,6 @@ Open: opens it as a changed document. Keep: keeps it until the next start. Disca
     </message>
     <message>
         <source>ﾊﾞｰｼﾞｮﾝ情報(Plenko)(&amp;A)...</source>
-        <translation>&amp;About Plenko...</translation>
-    </message>
-    <message>
-        <source>ﾊﾞｰｼﾞｮﾝ情報(Plenko) (&amp;A)...</source>
         <translation>&amp;About Plenko...</translation>
     </message>
     <message>

@@ -11,13 +11,15 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
+#include <vector>
 
 #include "app/CAboutDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CPlenkoApp.h"
-#include "app/CommandTable.h"
 #include "app/Icons.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "control/ViewController.h"
 #include "document/CPlenkoDoc.h"
 #include "view/CPlenkoView.h"
@@ -26,52 +28,42 @@
 namespace virlo {
 namespace {
 
-constexpr int Separator = 0;
-
 QString Tr(const char* source) { return Translations::Of("CMainFrame", source); }
 
 // A text of the command table in the program's language.
 QString CommandText(const char* source) { return Translations::Of("CommandTable", source); }
 
-struct MenuLayout {
+// The menus of the menu bar, in their order, with their titles.
+struct MenuTitle {
+  Menu menu;
   const char* title;
-  std::vector<int> items;
+};
+constexpr MenuTitle MenuTitles[] = {
+    {Menu::File, QT_TRANSLATE_NOOP("CMainFrame", "ﾌｧｲﾙ(&F)")},
+    {Menu::Edit, QT_TRANSLATE_NOOP("CMainFrame", "編集(&E)")},
+    {Menu::View, QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)")},
+    {Menu::Window, QT_TRANSLATE_NOOP("CMainFrame", "ｳｨﾝﾄﾞｳ(&W)")},
+    {Menu::Help, QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)")},
 };
 
-// The menu while no document is open.
-const std::vector<MenuLayout>& NoDocumentMenu() {
-  static const std::vector<MenuLayout> menu = {
-      {QT_TRANSLATE_NOOP("CMainFrame", "ﾌｧｲﾙ(&F)"),
-       {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, Separator, CommandId::FileMru1, Separator,
-        CommandId::AppExit}},
-      {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
-       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace}},
-      {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
-  };
-  return menu;
+// The commands a menu shows, in order; without a document, only those marked so.
+std::vector<const CommandInfo*> MenuItems(Menu menu, bool document) {
+  std::vector<const CommandInfo*> items;
+  for (const CommandInfo& info : CommandTable::All()) {
+    if (info.menu == menu && (document || info.Has(CommandTrait::WithoutDocument))) items.push_back(&info);
+  }
+  return items;
 }
 
-// The menu while a document window is active.
-const std::vector<MenuLayout>& DocumentMenu() {
-  static const std::vector<MenuLayout> menu = {
-      {QT_TRANSLATE_NOOP("CMainFrame", "ﾌｧｲﾙ(&F)"),
-       {CommandId::FileNew, CommandId::FileOpen, CommandId::FileImportArt, CommandId::FileClose, CommandId::FileSave,
-        CommandId::FileSaveAs, Separator, CommandId::FilePrint, CommandId::ClipboardPrint, Separator,
-        CommandId::FileExportSvg, CommandId::FileExportPng, CommandId::FileExportPng2x, Separator, CommandId::FileMru1,
-        Separator, CommandId::AppExit}},
-      {QT_TRANSLATE_NOOP("CMainFrame", "編集(&E)"),
-       {CommandId::EditUndo, CommandId::EditRedo, Separator, CommandId::EditCut, CommandId::EditCopy,
-        CommandId::EditPaste, CommandId::EditPasteArt, CommandId::EditDelete, CommandId::EditSelectAll, Separator,
-        CommandId::BringToFront, CommandId::SendToBack, CommandId::Format, Separator, CommandId::ToolSelect,
-        CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox, CommandId::ToolStrBox}},
-      {QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)"),
-       {CommandId::ViewToolbar, CommandId::ViewStatusBar, Separator, CommandId::ViewArt, CommandId::ViewTypeInPlace,
-        Separator, CommandId::ViewZoomIn, CommandId::ViewZoomOut, CommandId::ViewZoomActual}},
-      {QT_TRANSLATE_NOOP("CMainFrame", "ｳｨﾝﾄﾞｳ(&W)"),
-       {CommandId::WindowNew, CommandId::WindowCascade, CommandId::WindowTile, CommandId::WindowArrange}},
-      {QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)"), {CommandId::AppAbout}},
-  };
-  return menu;
+// The buttons of a toolbar, in the order of their places.
+std::vector<const CommandInfo*> ToolBarItems(ToolBar bar) {
+  std::vector<const CommandInfo*> items;
+  for (const CommandInfo& info : CommandTable::All()) {
+    if (info.toolBar == bar) items.push_back(&info);
+  }
+  std::sort(items.begin(), items.end(),
+            [](const CommandInfo* a, const CommandInfo* b) { return a->toolBarSlot < b->toolBarSlot; });
+  return items;
 }
 
 // A command's keys, the first of them the one its caption shows.
@@ -123,14 +115,10 @@ void CMainFrame::CreateActions() {
     auto* action = new QAction(CaptionOf(info, info.caption), this);
     action->setStatusTip(CommandText(info.prompt));
     if (*info.tooltip != '\0') action->setToolTip(CommandText(info.tooltip));
+    action->setCheckable(info.Has(CommandTrait::Checkable));
     const int id = info.id;
     connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
     actions_.insert(id, action);
-  }
-  for (int id :
-       {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox, CommandId::ToolStrBox,
-        CommandId::ViewToolbar, CommandId::ViewStatusBar, CommandId::ViewArt, CommandId::ViewTypeInPlace}) {
-    actions_[id]->setCheckable(true);
   }
 }
 
@@ -142,34 +130,31 @@ void CMainFrame::RebuildMenus() {
   windowMenu_ = nullptr;
   windowSeparator_ = nullptr;
   windowActions_.clear();
-  for (const MenuLayout& layout : document ? DocumentMenu() : NoDocumentMenu()) {
-    QMenu* menu = menuBar()->addMenu(Tr(layout.title));
+  for (const MenuTitle& title : MenuTitles) {
+    const std::vector<const CommandInfo*> items = MenuItems(title.menu, document);
+    if (items.empty()) continue;
+    QMenu* menu = menuBar()->addMenu(Tr(title.title));
     // The Window menu lists the open windows after its commands.
-    if (layout.items.front() == CommandId::WindowNew) windowMenu_ = menu;
-    for (int id : layout.items) {
-      if (id == Separator) {
-        menu->addSeparator();
-      } else if (id == CommandId::FileMru1) {
-        const QStringList files = app_.RecentFiles();
-        if (files.isEmpty()) {
-          QAction* placeholder = menu->addAction(actions_[id]->text());
-          placeholder->setEnabled(false);
-          placeholder->setStatusTip(actions_[id]->statusTip());
-        }
-        for (int i = 0; i < files.size(); ++i) {
-          const QString path = files[i];
-          QAction* recent = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
-          recent->setStatusTip(actions_[id]->statusTip());
-          connect(recent, &QAction::triggered, this, [this, path] { app_.OpenRecentFile(path); });
-          recentActions_.append(recent);
-        }
-      } else {
-        QAction* action = actions_[id];
-        if (id == CommandId::AppAbout) {
-          const CommandInfo* info = CommandTable::Find(id);
-          action->setText(CaptionOf(*info, document ? info->documentCaption : info->caption));
-        }
-        menu->addAction(action);
+    if (title.menu == Menu::Window) windowMenu_ = menu;
+    for (const CommandInfo* info : items) {
+      if (info->Has(CommandTrait::SeparatorBefore) && !menu->isEmpty()) menu->addSeparator();
+      if (info->id != CommandId::FileMru1) {
+        menu->addAction(actions_[info->id]);
+        continue;
+      }
+      QAction* recentFiles = actions_[info->id];
+      const QStringList files = app_.RecentFiles();
+      if (files.isEmpty()) {
+        QAction* placeholder = menu->addAction(recentFiles->text());
+        placeholder->setEnabled(false);
+        placeholder->setStatusTip(recentFiles->statusTip());
+      }
+      for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction* recent = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        recent->setStatusTip(recentFiles->statusTip());
+        connect(recent, &QAction::triggered, this, [this, path] { app_.OpenRecentFile(path); });
+        recentActions_.append(recent);
       }
     }
   }
@@ -231,27 +216,19 @@ void CMainFrame::TileTopToBottom() {
 void CMainFrame::CreateToolBars() {
   fileBar_ = addToolBar(QStringLiteral("File"));
   fileBar_->setObjectName(QStringLiteral("FileToolBar"));
-  fileBar_->setIconSize(QSize(16, 15));
-  for (int id : {CommandId::FileNew, CommandId::FileOpen, CommandId::FileSave, Separator, CommandId::EditCut,
-                 CommandId::EditCopy, CommandId::EditPaste, Separator, CommandId::FilePrint, CommandId::ClipboardPrint,
-                 static_cast<int>(CommandId::AppAbout)}) {
-    if (id == Separator) {
-      fileBar_->addSeparator();
-      continue;
-    }
-    actions_[id]->setIcon(Icons::ForCommand(id, QSize(16, 15)));
-    fileBar_->addAction(actions_[id]);
-  }
   drawingBar_ = new QToolBar(QStringLiteral("Drawing"), this);
   drawingBar_->setObjectName(QStringLiteral("DrawingToolBar"));
-  drawingBar_->setIconSize(QSize(15, 15));
   addToolBar(Qt::LeftToolBarArea, drawingBar_);
-  for (int id : {CommandId::ToolSelect, CommandId::ToolDot, CommandId::ToolLine, CommandId::ToolBox,
-                 CommandId::ToolStrBox, CommandId::EditUndo, CommandId::EditRedo, CommandId::BringToFront,
-                 CommandId::SendToBack, CommandId::EditDelete}) {
-    // A command on both bars keeps the file bar's picture size in the menus.
-    if (actions_[id]->icon().isNull()) actions_[id]->setIcon(Icons::ForCommand(id, QSize(15, 15)));
-    drawingBar_->addAction(actions_[id]);
+  const std::pair<ToolBar, QToolBar*> bars[] = {{ToolBar::File, fileBar_}, {ToolBar::Drawing, drawingBar_}};
+  for (const auto& [place, bar] : bars) {
+    const QSize size = place == ToolBar::File ? QSize(16, 15) : QSize(15, 15);
+    bar->setIconSize(size);
+    for (const CommandInfo* info : ToolBarItems(place)) {
+      if (info->Has(CommandTrait::ToolBarSeparatorBefore)) bar->addSeparator();
+      QAction* action = actions_[info->id];
+      action->setIcon(Icons::ForCommand(info->id, size));
+      bar->addAction(action);
+    }
   }
 }
 

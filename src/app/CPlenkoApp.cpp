@@ -30,7 +30,8 @@
 namespace virlo {
 namespace {
 
-const QString FileFilter = QStringLiteral("VIRLO Files (*.vrl)");
+// The file dialogs' filter, in the program's language.
+QString FileFilter() { return QCoreApplication::translate("CPlenkoApp", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
 const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
 const QString ZoomKey = QStringLiteral("Settings/Zoom");
 
@@ -215,18 +216,32 @@ void CPlenkoApp::SetArtShown(bool shown) {
   }
 }
 
+QString CPlenkoApp::PictureName(const CPlenkoDoc& document, Picture picture) {
+  const QString stem = document.IsUntitled()
+                           ? QString::fromStdString(document.GetTitle())
+                           : QFileInfo(QString::fromStdString(document.GetPathName())).completeBaseName();
+  switch (picture) {
+    case Picture::Svg:
+      return stem + QStringLiteral(".svg");
+    case Picture::Png:
+      return stem + QStringLiteral(".png");
+    case Picture::Png2x:
+      // The name screens and sites take for a picture of twice the pixels.
+      return stem + QStringLiteral("@2x.png");
+  }
+  return stem;
+}
+
 bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
   if (view == nullptr || view->GetDocument()->sheet == nullptr || view->Controller().HasCapture()) return false;
   const bool svg = picture == Picture::Svg;
   const QString suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
   CPlenkoDoc* document = view->GetDocument();
-  const QString stem = document->IsUntitled()
-                           ? QString::fromStdString(document->GetTitle())
-                           : QFileInfo(QString::fromStdString(document->GetPathName())).completeBaseName();
   const QString filter = svg ? QCoreApplication::translate("CPlenkoApp", "SVG ﾌｧｲﾙ (*.svg)")
                              : QCoreApplication::translate("CPlenkoApp", "PNG ﾌｧｲﾙ (*.png)");
-  QString path = fileQuestion ? fileQuestion(true)
-                              : QFileDialog::getSaveFileName(mainFrame_.get(), QString(), stem + '.' + suffix, filter);
+  QString path =
+      fileQuestion ? fileQuestion(true)
+                   : QFileDialog::getSaveFileName(mainFrame_.get(), QString(), PictureName(*document, picture), filter);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += '.' + suffix;
   document->sheet->ClearSelection();
@@ -278,8 +293,9 @@ CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFi
 }
 
 void CPlenkoApp::FileOpen() {
-  const QString path = fileQuestion ? fileQuestion(false)
-                                    : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), FileFilter);
+  const QString path = fileQuestion
+                           ? fileQuestion(false)
+                           : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), FileFilter());
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -395,7 +411,7 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
   if (saveAs || document->IsUntitled() || file.readOnly) {
     path = fileQuestion ? fileQuestion(true)
                         : QFileDialog::getSaveFileName(mainFrame_.get(), QString(),
-                                                       QString::fromStdString(document->GetTitle()), FileFilter);
+                                                       QString::fromStdString(document->GetTitle()), FileFilter());
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vrl");
     path = QFileInfo(path).absoluteFilePath();

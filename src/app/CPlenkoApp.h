@@ -115,6 +115,8 @@ class CPlenkoApp : public QApplication, public Application {
   // selection ends first, so no mark of it lands in the picture. False when
   // nothing was written.
   bool ExportPicture(CPlenkoView* view, Picture picture);
+  // The name the export proposes: the document's, with "@2x" for the picture of twice the size.
+  static QString PictureName(const CPlenkoDoc& document, Picture picture);
 
   QtDialogRunner& Dialogs() { return *dialogs_; }
   // Whether a text box's text is typed on the sheet rather than in the text

@@ -4,8 +4,8 @@
 
 namespace virlo {
 
-// The pictures of the toolbar buttons, the application icon and the about
-// box, drawn in code so that they stay crisp and consistent.
+// The pictures of the toolbar buttons (data/icons/toolbar/, as the command
+// table names them), the application icon and the about box.
 class Icons {
  public:
   // The button picture of a command; a null icon for commands without one.

@@ -11,13 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/ArtExport.h"
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
+#include "export/ArtExport.h"
 #include "export/SvgExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
@@ -27,6 +25,8 @@
 #include "platform/TextCodec.h"
 #include "platform/UiLanguage.h"
 #include "platform/UiText.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 
@@ -39,7 +39,7 @@ constexpr std::uintmax_t MaxScriptBytes = 16 * 1024 * 1024;
 
 // Writes to standard output; false, with a message, when it refused.
 bool WriteStdout(const std::string& bytes) {
-  if (virlo::cli::ScriptRunner::WriteAll(stdout, bytes)) return true;
+  if (virlo::script::ScriptRunner::WriteAll(stdout, bytes)) return true;
   std::fprintf(stderr, "virlo-cli: cannot write to standard output: %s\n", std::strerror(errno));
   return false;
 }
@@ -70,16 +70,26 @@ void PrintUsage(std::FILE* out) {
       "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
       "  --help, --version\n"
       "\n"
-      "A script has one command a line ('#' starts a comment):\n"
-      "  tool select|dot|line|box|strbox\n"
+      "A script has one command a line ('#' starts a comment):\n",
+      out);
+  // The words of the commands come from the command table.
+  const std::string tools = virlo::script::Script::Words(virlo::script::Script::WordKind::Tools, "|");
+  const std::string commands = virlo::script::Script::Words(virlo::script::Script::WordKind::Commands, ", ");
+  std::fprintf(out, "  tool %s\n", tools.c_str());
+  std::fputs(
       "  press X Y, move X Y, release X Y, rpress X Y, rrelease X Y   [shift] [ctrl]\n"
-      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n"
-      "  copy, cut, paste, delete, front, back, undo, redo\n"
-      "  answer ok | answer cancel | answer marker N\n"
+      "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n",
+      out);
+  std::fprintf(out, "  %s\n", commands.c_str());
+  std::fputs(
+      "  answer ok | answer cancel | answer marker N | answer marker \"C\"\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
-      "  answer print COLS ROWS \"FILE\", textprint\n"
+      "  answer print COLS ROWS \"FILE\" (for textprint)\n"
+      "  stroke solid|heavy|double|dashed|dotted, corners square|rounded\n"
       "  save \"FILE\", open \"FILE\"\n"
-      "  show         print the character art\n",
+      "  show         print the character art\n"
+      "  state        print the modified mark, the undo and redo steps, the tool,\n"
+      "               and what is picked and selected\n",
       out);
 }
 
@@ -141,14 +151,14 @@ int Run(const std::vector<std::string_view>& args) {
   std::ostringstream source;
   source << file.rdbuf();
 
-  std::vector<virlo::cli::ScriptCommand> commands;
+  std::vector<virlo::script::ScriptCommand> commands;
   std::string error;
-  if (!virlo::cli::Script::Parse(source.str(), commands, error)) {
+  if (!virlo::script::Script::Parse(source.str(), commands, error)) {
     std::fprintf(stderr, "virlo-cli: %s: %s\n", scriptPath.c_str(), error.c_str());
     return ExitUsage;
   }
   virlo::StartStore();
-  virlo::cli::ScriptRunner runner(stdout, stderr);
+  virlo::script::ScriptRunner runner(stdout, stderr);
   if (!runner.Start(openPath)) return ExitFailure;
   return runner.Run(commands) ? 0 : ExitFailure;
 }
@@ -195,7 +205,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::string format = "text";
   // The options that shape text, as given, for refusing them with SVG.
   std::vector<std::string_view> textOptions;
-  virlo::cli::ArtOptions options;
+  virlo::ArtOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
@@ -236,9 +246,9 @@ int Render(const std::vector<std::string_view>& args) {
     return RenderSvg(path, output, options.crop ? virlo::SvgExport::Area::Drawing : virlo::SvgExport::Area::Sheet);
   }
   options.utf8 = encoding == "utf-8";
-  options.style = style == "unicode" ? virlo::cli::ArtOptions::Style::Unicode : virlo::cli::ArtOptions::Style::Ascii;
+  options.style = style == "unicode" ? virlo::ArtOptions::Style::Unicode : virlo::ArtOptions::Style::Ascii;
   // Box-drawing characters are two columns wide in code page 932.
-  if (options.style == virlo::cli::ArtOptions::Style::Unicode && !options.utf8) {
+  if (options.style == virlo::ArtOptions::Style::Unicode && !options.utf8) {
     return UsageError(RenderUsage, "--style unicode needs --encoding utf-8");
   }
   if (prefix.find_first_of("\r\n") != std::string::npos)
@@ -255,7 +265,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
   std::int32_t substitutes = 0;
-  const std::string art = virlo::cli::ArtExport::Render(*sheet, options, &substitutes);
+  const std::string art = virlo::ArtExport::Render(*sheet, options, &substitutes);
   if (substitutes > 0) {
     std::fprintf(stderr,
                  "virlo-cli: %d marker characters that code page 932 cannot hold were written as their substitutes\n",
@@ -300,12 +310,14 @@ int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
   virlo::ArtGrid::Options options;
+  bool encodingGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--output" && hasValue) {
       output = args[++i];
     } else if (args[i] == "--encoding" && hasValue) {
+      encodingGiven = true;
       const std::string_view encoding = args[++i];
       if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
       options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
@@ -336,7 +348,10 @@ int Import(const std::vector<std::string_view>& args) {
     return ExitFailure;
   }
   virlo::ArtGrid grid;
-  if (!grid.Read(text, options, error)) {
+  // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
+  const bool read =
+      encodingGiven ? grid.Read(text, options, error) : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
+  if (!read) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }

@@ -44,11 +44,12 @@ bool ArtInput::ReadFile(const std::string& path, std::string& bytes, std::string
   return true;
 }
 
-bool ArtInput::ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error) {
-  ArtGrid::Options options;
+bool ArtInput::ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error,
+                               const ArtGrid::Options& options) {
+  ArtGrid::Options chosen = options;
   // What is not UTF-8 is read in the other encoding diagrams are written in.
-  if (!ArtGrid::IsUtf8(bytes)) options.encoding = ArtGrid::Encoding::Cp932;
-  return grid.Read(bytes, options, error);
+  chosen.encoding = ArtGrid::IsUtf8(bytes) ? ArtGrid::Encoding::Utf8 : ArtGrid::Encoding::Cp932;
+  return grid.Read(bytes, chosen, error);
 }
 
 bool ArtInput::IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error) {

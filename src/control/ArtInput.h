@@ -4,9 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "import/ArtGrid.h"
+
 namespace virlo {
 
-class ArtGrid;
 class CPlenkoDoc;
 
 // Character art from outside: a text file read whole, its encoding found,
@@ -19,8 +20,10 @@ class ArtInput {
   // The whole of a regular file, or of standard input for "-"; false with
   // the reason.
   static bool ReadFile(const std::string& path, std::string& bytes, std::string& error);
-  // Reads the bytes as UTF-8 or, when they are not, as code page 932.
-  static bool ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error);
+  // Reads the bytes as UTF-8 or, when they are not, as code page 932, with
+  // the other options given.
+  static bool ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error,
+                              const ArtGrid::Options& options = {});
   // Builds the art on a new document's empty sheet; the document is then
   // modified: it has no file to match.
   static bool IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "control/TextOutput.h"
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
@@ -250,23 +251,8 @@ bool ViewController::HasCurrent() const {
 }
 
 bool ViewController::Handles(std::int32_t id) {
-  if (ToolKindOf(id) != 0) return true;
-  switch (id) {
-    case CommandId::EditCopy:
-    case CommandId::EditCut:
-    case CommandId::EditPaste:
-    case CommandId::EditPasteArt:
-    case CommandId::EditDelete:
-    case CommandId::EditSelectAll:
-    case CommandId::BringToFront:
-    case CommandId::SendToBack:
-    case CommandId::FilePrint:
-    case CommandId::ClipboardPrint:
-    case CommandId::Format:
-      return true;
-    default:
-      return false;
-  }
+  const CommandInfo* info = CommandTable::Find(id);
+  return info != nullptr && info->handler == Handler::View;
 }
 
 CommandState ViewController::UpdateCommand(std::int32_t id) const {

@@ -223,10 +223,4 @@ bool ArtGrid::IsWide(std::int32_t column, std::int32_t row) const {
   return static_cast<std::size_t>(column) < kinds.size() && kinds[static_cast<std::size_t>(column)] == Wide;
 }
 
-bool ArtGrid::IsGlyph(std::int32_t column, std::int32_t row) const {
-  if (row < 0 || row >= Rows() || column < 0) return false;
-  const auto& kinds = kinds_[static_cast<std::size_t>(row)];
-  return static_cast<std::size_t>(column) < kinds.size() && kinds[static_cast<std::size_t>(column)] == Glyph;
-}
-
 }  // namespace virlo

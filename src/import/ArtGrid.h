@@ -40,8 +40,6 @@ class ArtGrid {
   // True for both cells of a double-byte character: they are text, whatever
   // their bytes look like.
   bool IsWide(std::int32_t column, std::int32_t row) const;
-  // True where the art drew with a box-drawing character.
-  bool IsGlyph(std::int32_t column, std::int32_t row) const;
   bool HasGlyphs() const { return glyphs_ > 0; }
   // A row as the canvas would hold it, without trailing blanks.
   std::string_view Row(std::int32_t row) const { return rows_[static_cast<std::size_t>(row)]; }

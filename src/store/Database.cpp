@@ -76,6 +76,10 @@ bool Database::IsUndoable() const { return history_ != nullptr && history_->IsUn
 
 bool Database::IsRedoable() const { return history_ != nullptr && history_->IsRedoable(); }
 
+std::size_t Database::UndoableSteps() const { return history_ != nullptr ? history_->UndoableSteps() : 0; }
+
+std::size_t Database::RedoableSteps() const { return history_ != nullptr ? history_->RedoableSteps() : 0; }
+
 bool Database::Undo() { return history_ != nullptr && history_->Undo(); }
 
 bool Database::Redo() { return history_ != nullptr && history_->Redo(); }

@@ -70,6 +70,9 @@ class Database {
   void SetUndoMarker();
   bool IsUndoable() const;
   bool IsRedoable() const;
+  // How many undos, and redos, would each change something now.
+  std::size_t UndoableSteps() const;
+  std::size_t RedoableSteps() const;
   bool Undo();
   bool Redo();
   // Decides what counts as a change that ends the redo steps (see UndoHistory).

@@ -1,5 +1,6 @@
 #include "store/UndoHistory.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -254,6 +255,18 @@ bool UndoHistory::IsUndoable() {
   if (undo_.size() >= 2) return true;
   // One step undoes something only when the present has moved away from it.
   return undo_.size() == 1 && !undo_.back().Empty();
+}
+
+std::size_t UndoHistory::UndoableSteps() {
+  Sync();
+  // A step with nothing in it is the present itself; undo skips it.
+  return static_cast<std::size_t>(
+      std::count_if(undo_.begin(), undo_.end(), [](const Delta& step) { return !step.Empty(); }));
+}
+
+std::size_t UndoHistory::RedoableSteps() {
+  Sync();
+  return Unchanged() ? redo_.size() : 0;
 }
 
 bool UndoHistory::IsRedoable() {

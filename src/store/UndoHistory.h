@@ -42,6 +42,9 @@ class UndoHistory {
   void SetMarker();
   bool IsUndoable();
   bool IsRedoable();
+  // How many undos, and redos, would each change something now.
+  std::size_t UndoableSteps();
+  std::size_t RedoableSteps();
   bool Undo();
   bool Redo();
 

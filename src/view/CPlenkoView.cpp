@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSvgGenerator>
@@ -68,6 +69,11 @@ Point CPlenkoView::SheetPoint(const QPoint& client) const {
           FloorOf((client.y() + verticalScrollBar()->value()) / Scale())};
 }
 
+QPoint CPlenkoView::ViewportPoint(Point sheet) const {
+  return QPoint(RoundOf(sheet.x * Scale()), RoundOf(sheet.y * Scale())) -
+         QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
 QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
   const Rect area = sheetArea.Normalized();
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
@@ -93,13 +99,20 @@ int CPlenkoView::NextZoom(ZoomStep step) const {
 void CPlenkoView::SetZoom(int percent, const QPoint* anchor) {
   percent = std::clamp(percent, ZoomSteps[0], ZoomSteps[std::size(ZoomSteps) - 1]);
   if (percent == zoom_) return;
-  const QPoint fixed = anchor != nullptr ? *anchor : viewport()->rect().center();
-  const double x = (fixed.x() + horizontalScrollBar()->value()) / Scale();
-  const double y = (fixed.y() + verticalScrollBar()->value()) / Scale();
+  // Zooming in and out again by the keys comes back to the same place: while
+  // the view has not scrolled since, the same sheet point stays at the same
+  // place in the viewport, though a scroll bar came or went meanwhile.
+  const QPoint pixels(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  if (anchor != nullptr || pixels != originPixels_) {
+    zoomFixed_ = anchor != nullptr ? *anchor : viewport()->rect().center();
+    zoomPoint_ = (QPointF(pixels) + QPointF(zoomFixed_)) / Scale();
+  }
   zoom_ = percent;
   UpdateScrollBars();
-  horizontalScrollBar()->setValue(RoundOf(x * Scale()) - fixed.x());
-  verticalScrollBar()->setValue(RoundOf(y * Scale()) - fixed.y());
+  const QPointF origin = zoomPoint_ * Scale() - QPointF(zoomFixed_);
+  horizontalScrollBar()->setValue(RoundOf(origin.x()));
+  verticalScrollBar()->setValue(RoundOf(origin.y()));
+  originPixels_ = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
   viewport()->update();
   emit zoomChanged(zoom_);
 }
@@ -158,7 +171,8 @@ void CPlenkoView::paintEvent(QPaintEvent* event) {
   painter.fillRect(viewport()->rect(), Qt::white);
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
   painter.translate(-scroll.x(), -scroll.y());
-  painter.scale(Scale(), Scale());
+  // Text at actual size is drawn untransformed, as a picture of the sheet draws it.
+  if (zoom_ != ActualSize) painter.scale(Scale(), Scale());
   if (artShown_) {
     const QRectF shown = QRectF(event->region().boundingRect().translated(scroll));
     PaintArt(painter, QRectF(shown.topLeft() / Scale(), shown.size() / Scale()).toAlignedRect());
@@ -200,8 +214,11 @@ void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
   const QFont font = textFont != nullptr ? QtDeviceContext::ToQFont(*textFont) : painter.font();
   painter.setFont(font);
   const QFontMetrics metrics(font);
-  // The characters stand in their cells as a text box's lines stand in its rows.
+  // The characters stand in their cells as a text box's lines stand in its rows,
+  // moved by a fraction of a pixel so that line strokes fall on whole pixels.
   const int baseline = (sheet->cellHeight - metrics.height()) / 2 + metrics.ascent();
+  const QPointF aligned = GlyphAlignment(font, baseline, Scale());
+  painter.translate(aligned);
   const ScreenArt art(*sheet);
   for (std::int32_t row = 0; row < art.Rows(); ++row) {
     const int top = row * sheet->cellHeight;
@@ -216,6 +233,18 @@ void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
     }
   }
   painter.restore();
+}
+
+QPointF CPlenkoView::GlyphAlignment(const QFont& font, int baseline, double scale) {
+  // A stroke one pixel wide centred between two pixels paints both grey: put
+  // the left edge of "|" and the top edge of "-" on pixel boundaries.
+  QPainterPath bar;
+  bar.addText(0, 0, font, QStringLiteral("|"));
+  QPainterPath dash;
+  dash.addText(0, baseline, font, QStringLiteral("-"));
+  const double left = bar.boundingRect().left() * scale;
+  const double top = dash.boundingRect().top() * scale;
+  return {(std::round(left) - left) / scale, (std::round(top) - top) / scale};
 }
 
 void CPlenkoView::SetArtShown(bool shown) {

@@ -54,6 +54,10 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
 
   // Shows the sheet as its character art, in the text font, in place of the shapes.
   void SetArtShown(bool shown);
+  // How far the characters of the art move, in drawing units, so that the
+  // strokes of "|", "-" and "+" cover whole pixels at the given scale;
+  // baseline: where a row's characters stand below its top.
+  static QPointF GlyphAlignment(const QFont& font, int baseline, double scale);
   bool ArtShown() const { return artShown_; }
   // The sheet with its border as shapes, at scale pixels per drawing unit,
   // on white: what an exported picture holds.
@@ -73,6 +77,9 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   QSize sizeHint() const override { return {MinScrollWidth, MinScrollHeight}; }
   // The drawing units the view scrolls over: the sheet with its border line.
   QSize ScrollSize() const;
+  // The sheet point under a viewport position, and the viewport position of a sheet point.
+  Point SheetPoint(const QPoint& client) const;
+  QPoint ViewportPoint(Point sheet) const;
   // Where an area of the sheet lies in the viewport, in pixels at the zoom.
   QRect ViewportRect(const Rect& sheetArea) const;
 
@@ -92,7 +99,6 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
-  Point SheetPoint(const QPoint& client) const;
   static std::uint32_t Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   void UpdateScrollBars();
   // Paints the sheet's border and its character art cell by cell.
@@ -105,6 +111,11 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   CPlenkoDoc* document_;
   ViewController controller_;
   int zoom_ = ActualSize;
+  // The sheet point the last zoom held in place, where in the viewport it
+  // held it, and the scroll bar values that zoom left.
+  QPointF zoomPoint_;
+  QPoint zoomFixed_;
+  QPoint originPixels_{-1, -1};
   QRect band_;  // the rubber band in client coordinates; empty when none
   bool artShown_ = false;
 };

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "view/TextPaste.h"
+
 namespace virlo {
 namespace {
 
@@ -42,7 +44,7 @@ double BaselineInRow(const QFont& font, int rowPitch) {
 
 InPlaceEditor::InPlaceEditor(QWidget* over, const QRect& area, const QFont& font, int rowPitch, Qt::Alignment alignment)
     : QDialog(over, Qt::Popup | Qt::FramelessWindowHint),
-      edit_(new QTextEdit(this)),
+      edit_(new TextPaste<QTextEdit>(this)),
       problem_(new QLabel(this)),
       least_(area.size()),
       rowPitch_(std::max(1, rowPitch)),

@@ -37,6 +37,7 @@
 #include "platform/TextCodec.h"
 #include "view/InPlaceEditor.h"
 #include "view/QtDeviceContext.h"
+#include "view/TextPaste.h"
 #include "view/Translations.h"
 
 namespace virlo {
@@ -355,7 +356,7 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
     // The text comes first in the tab order and has the focus: typing goes
     // there at once, and Tab leads on to the buttons.
-    auto* edit = new QPlainTextEdit(window.get());
+    QPlainTextEdit* edit = new TextPaste<QPlainTextEdit>(window.get());
     edit->setObjectName(QStringLiteral("text"));
     edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setTabChangesFocus(true);

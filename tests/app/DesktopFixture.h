@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -110,6 +111,20 @@ inline QStringList SaveQuestionShown(CPlenkoApp& app, CPlenkoDoc* doc) {
         box.button(QMessageBox::Cancel)->click();
       });
   return seen;
+}
+
+// The file types the real open dialog offers; it is then cancelled.
+inline QStringList OpenDialogFilters(CPlenkoApp& app) {
+  const auto answer = app.fileQuestion;
+  app.fileQuestion = nullptr;
+  QStringList filters;
+  WhileModal<QFileDialog>([&app] { app.FileOpen(); },
+                          [&filters](QFileDialog& dialog) {
+                            filters = dialog.nameFilters();
+                            dialog.reject();
+                          });
+  app.fileQuestion = answer;
+  return filters;
 }
 
 // The tooltip a toolbar button shows under the mouse, "" when none.

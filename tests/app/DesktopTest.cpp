@@ -15,9 +15,10 @@
 #include <QXmlStreamReader>
 
 #include "app/CChildFrame.h"
-#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
+#include "control/ScreenArt.h"
 #include "model/String.h"
 #include "objects/DrawObj.h"
 #include "platform/Font.h"
@@ -54,16 +55,27 @@ constexpr char Diagram[] =
     "tool box\ndrag 20 24 100 88\ntool line\ndrag 100 56 196 56\n"
     "tool strbox\nanswer text \"日本語 ok\" left frame\npress 228 120\nrelease 228 120\ntool select";
 
-// Which pixels carry ink, whatever its colour.
-QImage Ink(const QImage& image) {
-  QImage ink(image.size(), QImage::Format_Mono);
-  ink.fill(0);
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      if (image.pixel(x, y) != qRgb(255, 255, 255)) ink.setPixel(x, y, 1);
+// Whether two drawings carry ink at the same places, whatever its colour,
+// give or take a pixel: glyphs drawn at fractions of a pixel land on either
+// side of it on different paint devices.
+bool SameInkNearly(const QImage& a, const QImage& b) {
+  auto inked = [](const QImage& image, int x, int y) {
+    return image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 160;
+  };
+  auto covered = [&inked](const QImage& from, const QImage& to) {
+    for (int y = 0; y < from.height(); ++y) {
+      for (int x = 0; x < from.width(); ++x) {
+        if (!inked(from, x, y)) continue;
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy) {
+          for (int dx = -1; dx <= 1 && !near; ++dx) near = inked(to, x + dx, y + dy);
+        }
+        if (!near) return false;
+      }
     }
-  }
-  return ink;
+    return true;
+  };
+  return a.size() == b.size() && covered(a, b) && covered(b, a);
 }
 
 }  // namespace
@@ -142,7 +154,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // The art as a reader would paint it: each row of the sheet's text as one
   // string in the text font, on white, in a picture the size of the view.
   QImage PaintedText(const CPlenkoDoc* doc) const {
-    QImage image(View()->viewport()->size(), QImage::Format_RGB32);
+    QImage image(View()->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
     QtDeviceContext dc(painter);
@@ -156,12 +168,34 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     painter.setFont(font);
     painter.setPen(Qt::black);
     const QFontMetrics metrics(font);
-    const QStringList rows = QString::fromStdString(TextCodec::Cp932ToUtf8(Art(doc))).split('\n');
-    for (int row = 0; row < rows.size(); ++row) {
-      const int top = row * doc->sheet->cellHeight;
-      painter.drawText(QPointF(0, top + (doc->sheet->cellHeight - metrics.height()) / 2 + metrics.ascent()), rows[row]);
+    const int baseline = (doc->sheet->cellHeight - metrics.height()) / 2 + metrics.ascent();
+    painter.translate(CPlenkoView::GlyphAlignment(font, baseline, 1.0));
+    // Each character in its cell, as the view draws them.
+    const ScreenArt cells(*doc->sheet);
+    for (std::int32_t row = 0; row < cells.Rows(); ++row) {
+      for (const ScreenArt::Cell& cell : cells.Row(row)) {
+        const QPointF at(cell.column * doc->sheet->cellWidth, row * doc->sheet->cellHeight + baseline);
+        painter.drawText(at, QString::fromStdString(cell.text));
+      }
     }
-    return image;
+    painter.end();
+    return image.convertToFormat(QImage::Format_RGB32);
+  }
+  // Whether a cell holds a stroke of black pixels at least half its length,
+  // whole pixels wide: one column (or row) dark, with no grey on both sides.
+  static bool SolidRun(const QImage& image, const QRect& cell, Qt::Orientation along) {
+    const bool vertical = along == Qt::Vertical;
+    const int lines = vertical ? cell.width() : cell.height();
+    const int length = vertical ? cell.height() : cell.width();
+    for (int line = 0; line < lines; ++line) {
+      int dark = 0;
+      for (int step = 0; step < length; ++step) {
+        const QPoint at = vertical ? cell.topLeft() + QPoint(line, step) : cell.topLeft() + QPoint(step, line);
+        if (qGray(image.pixel(at)) < 64) ++dark;
+      }
+      if (dark * 2 >= length) return true;
+    }
+    return false;
   }
   enum class Hue { Red, Blue, Grey };
   // Whether any pixel of the cells from a column on one row is of this hue
@@ -195,6 +229,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   // Every test starts from no document, in a window of one size.
   void init() {
+    app_.SetZoom(CPlenkoView::ActualSize);
     app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     app_.fileQuestion = [](bool) { return QString(); };
     reports_.clear();
@@ -546,8 +581,10 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     const std::string arts = Art(first) + Art(second);
     QStringList asked;
     Answers answers;
+    // Each question is asked with its document in front.
     app_.saveQuestion = [&](const QString& question) {
       asked.append(question);
+      if (!question.contains(Title(Frame()->ActiveDocument()))) asked.append(QStringLiteral("behind"));
       return int(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
     };
     app_.fileQuestion = [](bool) { return QString(); };  // the file dialog of a Yes is cancelled
@@ -599,6 +636,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     const auto title = [&seen](QWidget& about) { seen = QStringList{about.windowTitle()}; };
     QVERIFY(test::WhileModal([this] { QVERIFY(Frame()->Dispatch(CommandId::AppAbout)); }, title));
     QCOMPARE(seen, QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko)"});
+    QCOMPARE(test::OpenDialogFilters(app_), QStringList{"VIRLO ﾌｧｲﾙ (*.vrl)"});
   }
   // The main window names the document shown, once, also while the program is
   // inactive. The Window menu lists the windows, checks the one shown and
@@ -756,18 +794,21 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(SavedArtSetting(), QVariant(true));
     const QImage art = Grab(View());
     QVERIFY(art != shapes);
-    QCOMPARE(art, PaintedText(doc));
+    QVERIFY(SameInkNearly(art, PaintedText(doc)));
+    // The box's left side, "|" in column 2, is one column of solid pixels, as "-" is one row.
+    QVERIFY(SolidRun(art, QRect(2 * 8, 2 * 16, 8, 16), Qt::Vertical));
+    QVERIFY(SolidRun(art, QRect(3 * 8, 1 * 16, 8, 16), Qt::Horizontal));
 
     // A drag of the box's left side: the art of every step, the side picked in red.
     QVERIFY(Play("press 20 40\nmove 36 40"));
     const std::string step = Art(doc);
     const QImage dragged = Grab(View());
-    QCOMPARE(Ink(dragged), Ink(PaintedText(doc)));
+    QVERIFY(SameInkNearly(dragged, PaintedText(doc)));
     QVERIFY(CellsShow(dragged, 4, 2, 1, Hue::Red));  // the side, now in column 4
     QVERIFY(!CellsShow(dragged, 12, 2, 1, Hue::Red));
     QVERIFY(Play("move 44 40\nrelease 44 40"));
     QVERIFY(Art(doc) != step);
-    QCOMPARE(Ink(Grab(View())), Ink(PaintedText(doc)));
+    QVERIFY(SameInkNearly(Grab(View()), PaintedText(doc)));
     // A band round the box and its line: both in blue, the text box not.
     QVERIFY(Play("drag 300 300 300 300\ndrag 4 8 204 100"));
     const QImage selected = Grab(View());
@@ -792,6 +833,58 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(View()->ArtShown() && toggle->isChecked());
     QVERIFY(Frame()->Dispatch(CommandId::ViewArt));
     QVERIFY(!app_.ArtShown());
+  }
+  // Zoom steps from 50% to 400% by menu, keys and Ctrl+wheel, per window,
+  // the last chosen kept in the INI file for new windows. Gestures land on
+  // the sheet point under the pointer at any zoom, and the picture scales.
+  void zoom() {
+    CPlenkoDoc* doc = NewDocument();
+    const char* drawing = "tool box\ndrag 20 24 52 56\ntool line\ndrag 52 40 100 40";
+    QVERIFY(Play(drawing));
+    const std::string actual = Art(doc);
+    QList<int> zooms;
+    for (int i = 0; i < 6; ++i) {
+      Frame()->Dispatch(CommandId::ViewZoomIn);
+      zooms.append(View()->Zoom());
+    }
+    QCOMPARE(zooms, (QList<int>{125, 150, 200, 300, 400, 400}));
+    QVERIFY(!Frame()->StateOf(CommandId::ViewZoomIn).enabled && Frame()->StateOf(CommandId::ViewZoomOut).enabled);
+    QTest::keyClick(Frame(), Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(View()->Zoom(), 100);
+    // Back where it started, though a scroll bar came and went.
+    QCOMPARE(QPoint(View()->horizontalScrollBar()->value(), View()->verticalScrollBar()->value()), QPoint(0, 0));
+    QVERIFY(!Frame()->StateOf(CommandId::ViewZoomActual).enabled);
+    for (const int expected : {75, 50, 50}) {
+      QTest::keyClick(Frame(), Qt::Key_Minus, Qt::ControlModifier);
+      QCOMPARE(View()->Zoom(), expected);
+    }
+    QTest::keyClick(Frame(), Qt::Key_Equal, Qt::ControlModifier);
+    QCOMPARE(View()->Zoom(), 75);
+    QCOMPARE(QSettings(app_.SettingsPath(), QSettings::IniFormat).value("Settings/Zoom").toInt(), 75);
+    // Ctrl+wheel keeps the sheet point under the pointer where it is.
+    const QPoint at(150, 90);
+    const Point under = View()->SheetPoint(at);
+    QWheelEvent wheel(at, View()->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(View()->viewport(), &wheel);
+    QCOMPARE(View()->Zoom(), 100);
+    QVERIFY(std::abs(View()->SheetPoint(at).x - under.x) <= 1 && std::abs(View()->SheetPoint(at).y - under.y) <= 1);
+    // At 200% the same gestures draw the same art, and a line of the box's
+    // left side covers two pixels where it covered one.
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
+    QCOMPARE(View()->Zoom(), 100);
+    CPlenkoDoc* zoomed = NewDocument();
+    View()->SetZoom(200);
+    View()->horizontalScrollBar()->setValue(0);
+    View()->verticalScrollBar()->setValue(0);
+    QVERIFY(Play(drawing));
+    QCOMPARE(Art(zoomed), actual);
+    QVERIFY(Play("tool select\ndrag 300 300 300 300"));
+    const QImage picture = Grab(View());
+    QVERIFY(qGray(picture.pixel(39, 70)) < 128 && qGray(picture.pixel(40, 70)) < 128);
+    QVERIFY(qGray(picture.pixel(38, 70)) > 200 && qGray(picture.pixel(41, 70)) > 200);
+    QCOMPARE(Frame()->Action(CommandId::ViewZoomActual)->isEnabled(), true);
+    QCOMPARE(app_.Zoom(), 200);
   }
   // Arrows on the view move the selection a cell, Shift+arrows eight, the
   // joined line following as in a drag; each is one step for Ctrl+Z. With
@@ -832,6 +925,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QString target;
     app_.fileQuestion = [&target](bool save) { return save ? target : QString(); };
 
+    QCOMPARE(CPlenkoApp::PictureName(*doc, CPlenkoApp::Picture::Png2x), QStringLiteral("pictures@2x.png"));
+    QCOMPARE(CPlenkoApp::PictureName(*doc, CPlenkoApp::Picture::Png), QStringLiteral("pictures.png"));
     target = Path(QStringLiteral("one"));
     QVERIFY(Frame()->Dispatch(CommandId::FileExportPng));
     QVERIFY(doc->sheet->selected.Empty() && doc->sheet->current == nullptr);

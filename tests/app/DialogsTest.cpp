@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -20,9 +22,9 @@
 #include <QToolButton>
 #include <cmath>
 
-#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/FormatDialog.h"
@@ -362,6 +364,10 @@ class DialogsTest : public QObject, private test::AppFixture {
         Type(edit, added);
       }
       QCOMPARE(edit->toPlainText(), kept);
+      // Nothing on the clipboard pastes nothing.
+      QApplication::clipboard()->setMimeData(new QMimeData);
+      edit->paste();
+      QCOMPARE(edit->toPlainText(), kept);
       QCOMPARE(ClickOk(dialog), QString());
       edit->undo();
       if (paste) QCOMPARE(edit->toPlainText(), start);
@@ -457,9 +463,19 @@ class DialogsTest : public QObject, private test::AppFixture {
   // The editor stands where the text will land: each line at the baseline
   // and left edge the sheet gives it, one row apart. A band dragged with the
   // tool gives the editor its size, inside a frame.
+  void editorStandsWhereTheTextLands_data() {
+    QTest::addColumn<int>("zoom");
+    QTest::newRow("actual size") << 100;
+    QTest::newRow("200%") << 200;
+  }
   void editorStandsWhereTheTextLands() {
+    QFETCH(int, zoom);
+    Frame()->ActiveView()->SetZoom(zoom);
+    Frame()->ActiveView()->horizontalScrollBar()->setValue(0);
+    Frame()->ActiveView()->verticalScrollBar()->setValue(0);
+    const int pitch = 16 * zoom / 100;
     QRect band;
-    act_ = [this, &band](QDialog& dialog) {
+    act_ = [this, &band, pitch](QDialog& dialog) {
       auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
       QTest::keyClicks(edit, QStringLiteral("ab"));
       QTest::keyClick(edit, Qt::Key_Return);
@@ -475,17 +491,22 @@ class DialogsTest : public QObject, private test::AppFixture {
         const QTextLine line = block.layout()->lineAt(0);
         const QPointF at = QPointF(edit->viewport()->mapToGlobal(QPoint())) + area.topLeft() +
                            QPointF(line.x(), line.y() + line.ascent());
-        const double sheet = origin.y() + row * 16 + (16 - metrics.height()) / 2 + metrics.ascent();
+        const double sheet = origin.y() + row * pitch + (pitch - metrics.height()) / 2 + metrics.ascent();
         QVERIFY2(std::abs(at.y() - sheet) < 1, qPrintable(QStringLiteral("%1 %2").arg(at.y()).arg(sheet)));
         QCOMPARE(qRound(at.x()), origin.x());
         ++row;
       }
       QCOMPARE(row, 2);
+      QCOMPARE(edit->font().pixelSize(), pitch);
       if (!band.isEmpty()) QVERIFY(edit->width() >= band.width() && edit->height() >= band.height());
       QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
     };
-    Click({44, 40});
+    const QPoint at = Frame()->ActiveView()->ViewportPoint({44, 40});
+    QTest::mousePress(Paper(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(Paper(), Qt::LeftButton, {}, at);
     QCOMPARE(TypedRow(3), QStringLiteral("     cd"));
+    Frame()->ActiveView()->SetZoom(100);
+    if (zoom != 100) return;
     // A band from cell (20, 6) to (40, 12), its frame: the text goes in the cells inside it.
     band = QRect(QPoint(21 * 8, 7 * 16), QPoint(40 * 8 - 1, 12 * 16 - 1));
     QTest::mousePress(Paper(), Qt::LeftButton, {}, QPoint(164, 104));
@@ -536,6 +557,8 @@ class DialogsTest : public QObject, private test::AppFixture {
     for (const CommandInfo& info : CommandTable::All()) {
       keys += QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);
     }
+    // Nothing on the clipboard: Qt's paste of it crashed the text edits.
+    QApplication::clipboard()->setMimeData(new QMimeData);
     auto pressAllThen = [keys](QKeyCombination end) {
       return [keys, end](QDialog& dialog) {
         auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));

@@ -8,9 +8,9 @@
 #include <QStatusBar>
 #include <algorithm>
 
-#include "app/CommandTable.h"
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
+#include "control/CommandTable.h"
 #include "objects/Dot.h"
 #include "objects/DotSelDialog.h"
 #include "objects/MarkerTable.h"
@@ -92,6 +92,7 @@ class EnglishTest : public QObject, private test::AppFixture {
                              }));
     QCOMPARE(title, QStringLiteral("About Plenko"));
     QCOMPARE(texts, (QStringList{"VIRLO Version 1.7", "OK"}));
+    QCOMPARE(test::OpenDialogFilters(app_), QStringList{"VIRLO Files (*.vrl)"});
   }
 
   // The save question with Qt's own buttons, a message of the core and a

@@ -21,11 +21,11 @@
 #include <utility>
 
 #include "app/DesktopFixture.h"
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "control/CommandIds.h"
 #include "document/DocumentCheck.h"
 #include "document/RecoveryNote.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 
@@ -48,10 +48,10 @@ inline std::string Native(const QString& path) { return QFile::encodeName(path).
 // Writes the document a script draws, as another program (or VIRLO) would; an
 // empty path only plays it. The art drawn, or "" when the script failed.
 inline std::string WriteDocument(const QString& path, const std::string& script) {
-  std::vector<cli::ScriptCommand> commands;
+  std::vector<script::ScriptCommand> commands;
   std::string error;
-  cli::ScriptRunner runner(stdout, stderr);
-  if (!cli::Script::Parse(script, commands, error) || !runner.Start() || !runner.Run(commands)) return {};
+  script::ScriptRunner runner(stdout, stderr);
+  if (!script::Script::Parse(script, commands, error) || !runner.Start() || !runner.Run(commands)) return {};
   if (!path.isEmpty() && !runner.Document().OnSaveDocument(Native(path))) return {};
   return runner.Document().sheet->MakeText();
 }

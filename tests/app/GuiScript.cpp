@@ -1,14 +1,13 @@
 #include "app/GuiScript.h"
 
-#include <QScrollBar>
 #include <QTest>
 
 #include "app/CMainFrame.h"
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "control/CommandIds.h"
 #include "objects/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "tools/DrawTool.h"
 #include "view/CPlenkoView.h"
 
@@ -22,9 +21,7 @@ Qt::KeyboardModifiers Modifiers(std::uint32_t mods) {
   return result;
 }
 
-QPoint Client(CPlenkoView* view, std::int32_t x, std::int32_t y) {
-  return {x - view->horizontalScrollBar()->value(), y - view->verticalScrollBar()->value()};
-}
+QPoint Client(CPlenkoView* view, std::int32_t x, std::int32_t y) { return view->ViewportPoint({x, y}); }
 
 void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   // QTest::mouseMove cannot carry held buttons; send the event itself.
@@ -35,11 +32,11 @@ void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModi
 }  // namespace
 
 std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std::string& source) {
-  std::vector<cli::ScriptCommand> commands;
+  std::vector<script::ScriptCommand> commands;
   std::string error;
-  if (!cli::Script::Parse(source, commands, error)) return error;
-  using Kind = cli::ScriptCommand::Kind;
-  for (const cli::ScriptCommand& c : commands) {
+  if (!script::Script::Parse(source, commands, error)) return error;
+  using Kind = script::ScriptCommand::Kind;
+  for (const script::ScriptCommand& c : commands) {
     CPlenkoView* view = frame.ActiveView();
     if (view == nullptr) return "line " + std::to_string(c.line) + ": no view";
     QWidget* target = view->viewport();
@@ -78,7 +75,7 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
       case Kind::AnswerMarker:
       case Kind::AnswerText:
       case Kind::AnswerPrint:
-        cli::ScriptRunner::QueueAnswer(c, dialogs);
+        script::ScriptRunner::QueueAnswer(c, dialogs);
         break;
       case Kind::TextPrint:
         frame.Dispatch(CommandId::FilePrint);
@@ -94,6 +91,7 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
         break;
       }
       case Kind::Show:
+      case Kind::State:
       case Kind::Save:
       case Kind::Open:
         break;

@@ -14,7 +14,7 @@
 #define VIRLO_GOLDEN_DIR "tests/golden"
 #endif
 
-namespace virlo::cli {
+namespace virlo {
 namespace {
 
 using test::XmlDocument;
@@ -73,4 +73,4 @@ TEST(RenderSvgGoldenTest, RendersAreWellFormedPicturesOfTheirDiagrams) {
 }
 
 }  // namespace
-}  // namespace virlo::cli
+}  // namespace virlo

@@ -47,6 +47,11 @@ expect 0 "an imported document renders its art" sh -c "'$cli' render piped.vrl -
 expect 2 "import without an output" "$cli" import art.txt
 expect 2 "import with a tab of 0" "$cli" import art.txt --output a.vrl --tab 0
 expect 2 "import in an unknown encoding" "$cli" import art.txt --output a.vrl --encoding latin1
+# Code page 932 art is read as the editor reads it, unless UTF-8 is asked for.
+printf '+----+\n|\x93\xfa\x96\x7b|\n+----+\n' >sjis.txt
+expect 0 "import of code page 932 art" "$cli" import sjis.txt --output sjis.vrl
+expect 0 "the code page 932 art comes back" sh -c "'$cli' render sjis.vrl --trim --encoding cp932 | cmp -s - sjis.txt"
+expect 1 "import of code page 932 art as UTF-8" "$cli" import sjis.txt --output utf8.vrl --encoding utf-8
 expect 1 "import of a missing file" "$cli" import missing.txt --output a.vrl
 expect 1 "import of a folder" "$cli" import "$work" --output a.vrl
 head -c 257 /dev/zero | tr '\0' '-' >wide.txt

@@ -5,12 +5,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "cli/ArtExport.h"
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
+#include "export/ArtExport.h"
 #include "import/ImportRoundTrip.h"
 #include "objects/MarkerTable.h"
 #include "objects/PersistentTypes.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -20,9 +20,9 @@ namespace fs = std::filesystem;
 
 // The art of a sheet with trailing blanks and empty rows dropped, in UTF-8.
 std::string Trimmed(const Sheet& sheet) {
-  cli::ArtOptions options;
+  ArtOptions options;
   options.trim = true;
-  return cli::ArtExport::Render(sheet, options);
+  return ArtExport::Render(sheet, options);
 }
 
 class ImportTest : public ::testing::Test {
@@ -122,9 +122,9 @@ TEST_F(ImportTest, AnImportedBoxMovesWithWhatIsJoinedToItAsADrawnOneDoes) {
   // first box's corner drag takes the line resting on its right side along.
   const std::string drag = "tool select\ndrag 116 8 132 40 shift\ndrag 28 40 44 56\n";
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::tmpfile(), &std::fclose);
-  std::vector<cli::ScriptCommand> commands;
-  ASSERT_TRUE(cli::Script::Parse(drawing, commands, error)) << error;
-  cli::ScriptRunner drawn(sink.get(), sink.get());
+  std::vector<script::ScriptCommand> commands;
+  ASSERT_TRUE(script::Script::Parse(drawing, commands, error)) << error;
+  script::ScriptRunner drawn(sink.get(), sink.get());
   ASSERT_TRUE(drawn.Start());
   drawn.Run(commands);
   ASSERT_TRUE(Import(TextCodec::Cp932ToUtf8(drawn.Document().sheet->MakeText()))) << error;
@@ -137,9 +137,9 @@ TEST_F(ImportTest, AnImportedBoxMovesWithWhatIsJoinedToItAsADrawnOneDoes) {
 
   const fs::path file = fs::temp_directory_path() / "virlo-import-drag.vrl";
   ASSERT_TRUE(doc.OnSaveDocument(file.string())) << doc.LastError();
-  cli::ScriptRunner imported(sink.get(), sink.get());
+  script::ScriptRunner imported(sink.get(), sink.get());
   ASSERT_TRUE(imported.Start(file.string()));
-  ASSERT_TRUE(cli::Script::Parse(drag, commands, error)) << error;
+  ASSERT_TRUE(script::Script::Parse(drag, commands, error)) << error;
   drawn.Run(commands);
   imported.Run(commands);
   EXPECT_EQ(Trimmed(*imported.Document().sheet), Trimmed(*drawn.Document().sheet));

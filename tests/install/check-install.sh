@@ -55,6 +55,7 @@ expected=(
   bin/virlo
   bin/virlo-cli
   share/applications/virlo.desktop
+  share/doc/virlo/copyright
   share/icons/hicolor/256x256/apps/virlo.png
   "share/icons/hicolor/256x256/mimetypes/$mime_icon.png"
   share/icons/hicolor/48x48/apps/virlo.png

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/Script.h"
-#include "cli/ScriptRunner.h"
 #include "model/Selection.h"
 #include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/PersistentTypes.h"
 #include "objects/StrBox.h"
+#include "script/Script.h"
+#include "script/ScriptRunner.h"
 #include "support/TempFolder.h"
 
 // The examples are drawn as people draw: every line end on a box's side, or
@@ -32,11 +32,11 @@ TEST_P(ExampleTest, EveryLineEndAtABoxSideFollowsTheBox) {
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(folder.Folder());
   std::ifstream in(std::string(VIRLO_EXAMPLES_DIR "/") + GetParam() + ".script", std::ios::binary);
-  std::vector<cli::ScriptCommand> commands;
+  std::vector<script::ScriptCommand> commands;
   std::string error;
-  ASSERT_TRUE(cli::Script::Parse({std::istreambuf_iterator<char>(in), {}}, commands, error)) << error;
+  ASSERT_TRUE(script::Script::Parse({std::istreambuf_iterator<char>(in), {}}, commands, error)) << error;
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink(std::tmpfile(), &std::fclose);
-  cli::ScriptRunner runner(sink.get(), sink.get());
+  script::ScriptRunner runner(sink.get(), sink.get());
   ASSERT_TRUE(runner.Start());
   ASSERT_TRUE(runner.Run(commands));
   std::filesystem::current_path(previous);

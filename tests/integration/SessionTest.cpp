@@ -24,7 +24,6 @@
 #include <random>
 #include <string_view>
 
-#include "cli/ScriptRunner.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
 #include "import/ImportRoundTrip.h"
@@ -32,6 +31,7 @@
 #include "model/Sheet.h"
 #include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
+#include "script/ScriptRunner.h"
 #include "store/Arena.h"
 #include "store/DocumentFile.h"
 #include "store/Store.h"
@@ -204,11 +204,11 @@ class Session {
 
   // One command at a time, each followed by the checks.
   std::string Play(const std::string& lines) {
-    std::vector<cli::ScriptCommand> commands;
+    std::vector<script::ScriptCommand> commands;
     std::string error;
-    if (!cli::Script::Parse(lines, commands, error)) return "a bad line: " + error + "\n" + lines;
+    if (!script::Script::Parse(lines, commands, error)) return "a bad line: " + error + "\n" + lines;
     script += lines + "\n";
-    for (const cli::ScriptCommand& command : commands) {
+    for (const script::ScriptCommand& command : commands) {
       seen_.push_back(Hash());
       std::string fault;
       if (prove) {
@@ -232,8 +232,8 @@ class Session {
 
   // One command, with the old history taking the same markers, undos and
   // redos; then every state kept is compared with the old one's copy.
-  std::string RunBesideOldHistory(const cli::ScriptCommand& command) {
-    using Kind = cli::ScriptCommand::Kind;
+  std::string RunBesideOldHistory(const script::ScriptCommand& command) {
+    using Kind = script::ScriptCommand::Kind;
     const OldHistory::State before = Now();
     const std::int32_t markers = Doc().GetDatabase()->UndoMarkerCount();
     const bool dragging = Doc().IsDragging();
@@ -262,9 +262,9 @@ class Session {
     // The mark is brought up to date after every command but moves, tool
     // choices and answers (which only wait for a dialog).
     const bool marks = command.kind != Kind::Move && command.kind != Kind::Tool && command.kind != Kind::Show &&
-                       command.kind != Kind::AnswerOk && command.kind != Kind::AnswerCancel &&
-                       command.kind != Kind::AnswerMarker && command.kind != Kind::AnswerText &&
-                       command.kind != Kind::AnswerPrint;
+                       command.kind != Kind::State && command.kind != Kind::AnswerOk &&
+                       command.kind != Kind::AnswerCancel && command.kind != Kind::AnswerMarker &&
+                       command.kind != Kind::AnswerText && command.kind != Kind::AnswerPrint;
     if (marks && Doc().IsModified() != (after.content != saved_))
       return "the modified mark is not what the content says";
     return CompareKeptStates(after);
@@ -426,7 +426,7 @@ class Session {
   std::string file_;
   std::string print_;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> sink_{std::fopen("/dev/null", "w"), &std::fclose};
-  cli::ScriptRunner runner_{sink_.get(), sink_.get()};
+  script::ScriptRunner runner_{sink_.get(), sink_.get()};
   std::vector<std::size_t> seen_;  // hashes before every command, in order
   std::vector<Point> targets_;     // places on the objects
   OldHistory old_;
@@ -438,6 +438,9 @@ int FromEnvironment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::max(std::atoi(value), 0) : 0;
 }
+
+// A short run by default; VIRLO_LONG_TESTS=1 plays ten times as many, for a release.
+int RunLength(int usual) { return FromEnvironment("VIRLO_LONG_TESTS") > 0 ? usual * 10 : usual; }
 
 void ClearClipboard() { clipboardSheet->DeleteObjects(); }
 
@@ -479,7 +482,7 @@ SessionTotals PlaySessions(int count, int seedBase, bool prove) {
 }
 
 TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAndRedoesToTheEnd) {
-  const SessionTotals totals = PlaySessions(200, 0, false);
+  const SessionTotals totals = PlaySessions(RunLength(60), 0, false);
   EXPECT_GE(totals.undone, totals.played * 5) << "steps undone at the ends of the sessions";
 }
 
@@ -487,9 +490,10 @@ TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAnd
 void PlayBesideOldHistory(store::Arena::Watch watch) {
   const store::Arena::Watch previous = store::Arena::DefaultMode();
   store::Arena::SetDefaultMode(watch);
-  const SessionTotals totals = PlaySessions(20, 1000, true);
+  const int count = RunLength(6);
+  const SessionTotals totals = PlaySessions(count, 1000, true);
   store::Arena::SetDefaultMode(previous);
-  EXPECT_GT(totals.compared, 1000) << "kept states compared";
+  EXPECT_GT(totals.compared, 50 * count) << "kept states compared";
 }
 
 TEST(UndoProofTest, EveryKeptStateIsTheOldFullCopyWithPagesWatchedByTraps) {

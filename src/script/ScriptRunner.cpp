@@ -1,0 +1,250 @@
+#include "script/ScriptRunner.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "control/CommandIds.h"
+#include "control/CommandTable.h"
+#include "control/PrintDialog.h"
+#include "model/Canvas.h"
+#include "model/Sheet.h"
+#include "model/Stroke.h"
+#include "objects/CTextDialog.h"
+#include "objects/DotSelDialog.h"
+#include "platform/TextCodec.h"
+#include "store/Database.h"
+#include "store/ObjectNumbering.h"
+#include "tools/DrawTool.h"
+
+namespace virlo::script {
+
+ScriptRunner::ScriptRunner(std::FILE* out, std::FILE* err) : out_(out), err_(err), view_(&document_, &window_) {
+  dialogs_.SetNoteHandler([this](const std::string& text) { Note(text); });
+}
+
+ScriptRunner::~ScriptRunner() { document_.OnCloseDocument(); }
+
+bool ScriptRunner::Start(const std::string& path) {
+  if (path.empty() ? !document_.OnNewDocument() : !document_.OnOpenDocument(path)) {
+    if (path.empty()) {
+      std::fprintf(err_, "virlo-cli: cannot make a new document\n");
+    } else {
+      std::fprintf(err_, "virlo-cli: cannot open '%s': %s\n", path.c_str(), document_.LastError().c_str());
+    }
+    return false;
+  }
+  view_.OnActivateView();
+  return true;
+}
+
+bool ScriptRunner::Run(const std::vector<ScriptCommand>& commands) {
+  for (const ScriptCommand& command : commands) {
+    line_ = command.line;
+    // A file that could not be read or written ends the script: what follows
+    // would work on something else than the script means.
+    if (!Execute(command)) return false;
+  }
+  return true;
+}
+
+bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs) {
+  using Kind = ScriptCommand::Kind;
+  switch (command.kind) {
+    case Kind::AnswerOk:
+      dialogs.Confirm();
+      return true;
+    case Kind::AnswerCancel:
+      dialogs.Cancel();
+      return true;
+    case Kind::AnswerMarker: {
+      const std::int32_t marker = command.marker;
+      const std::string character = command.text;
+      dialogs.Confirm(
+          [marker, character](Dialog& dialog) {
+            dialog.Control(DotSelDialog::MarkerList).value = marker;
+            if (!character.empty()) dialog.Control(DotSelDialog::CharacterEdit).text = character;
+          },
+          DotSelDialog::TemplateId);
+      return true;
+    }
+    case Kind::AnswerText: {
+      const ScriptCommand text = command;
+      dialogs.Confirm(
+          [text](Dialog& dialog) {
+            dialog.Control(CTextDialog::TextEdit).text = text.text;
+            if (text.alignment) dialog.Control(CTextDialog::LeftButton).value = *text.alignment;
+            if (text.frame) dialog.Control(CTextDialog::FrameButton).value = *text.frame;
+          },
+          CTextDialog::TemplateId);
+      return true;
+    }
+    case Kind::AnswerPrint: {
+      const ScriptCommand print = command;
+      dialogs.Confirm(
+          [print](Dialog& dialog) {
+            dialog.Control(PrintDialog::ColumnsEdit).text = std::to_string(print.x0);
+            dialog.Control(PrintDialog::RowsEdit).text = std::to_string(print.y0);
+            dialog.Control(PrintDialog::FileNameEdit).text = print.text;
+          },
+          PrintDialog::TemplateId);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void ScriptRunner::NoteSubstitutes() {
+  Canvas canvas = document_.sheet->NewCanvas();
+  document_.sheet->RenderText(canvas);
+  const std::int32_t substitutes = canvas.Substitutes();
+  if (substitutes > 0) {
+    Note("the text print wrote " + std::to_string(substitutes) +
+         " marker characters that code page 932 cannot hold as their substitutes");
+  }
+}
+
+void ScriptRunner::Note(const std::string& text) {
+  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
+}
+
+bool ScriptRunner::Fail(const std::string& text) {
+  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, text.c_str());
+  return false;
+}
+
+bool ScriptRunner::Execute(const ScriptCommand& command) {
+  using Kind = ScriptCommand::Kind;
+  const std::uint32_t mods = command.modifiers;
+  const Point p0{command.x0, command.y0};
+  const Point p1{command.x1, command.y1};
+  switch (command.kind) {
+    case Kind::Tool:
+      view_.OnCommand(command.commandId);
+      break;
+    case Kind::Press:
+      view_.OnLButtonDown(mods | MouseKeys::LeftButton, p0);
+      break;
+    case Kind::Move:
+      view_.OnMouseMove(mods | MouseKeys::LeftButton, p0);
+      break;
+    case Kind::Release:
+      view_.OnLButtonUp(mods, p0);
+      break;
+    case Kind::RightPress:
+      view_.OnRButtonDown(mods | MouseKeys::RightButton, p0);
+      break;
+    case Kind::RightRelease:
+      view_.OnRButtonUp(mods, p0);
+      break;
+    case Kind::Drag:
+      view_.OnLButtonDown(mods | MouseKeys::LeftButton, p0);
+      view_.OnMouseMove(mods | MouseKeys::LeftButton, p1);
+      view_.OnLButtonUp(mods, p1);
+      break;
+    case Kind::Edit:
+      if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
+      break;
+    case Kind::Undo:
+      if (document_.IsDragging()) {
+        Note("'undo' is disabled now: a drag holds the mouse");
+      } else if (!document_.OnEditUndo()) {
+        Note("'undo' is disabled now: nothing to undo");
+      }
+      break;
+    case Kind::Redo:
+      if (document_.IsDragging()) {
+        Note("'redo' is disabled now: a drag holds the mouse");
+      } else if (!document_.OnEditRedo()) {
+        Note("'redo' is disabled now: nothing to redo");
+      }
+      break;
+    case Kind::Save:
+      if (!document_.OnSaveDocument(command.text)) {
+        return Fail("cannot save '" + command.text + "': " + document_.LastError());
+      }
+      break;
+    case Kind::Open: {
+      const bool opened = document_.OnOpenDocument(command.text);
+      view_.OnActivateView();
+      if (!opened) return Fail("cannot open '" + command.text + "': " + document_.LastError());
+      break;
+    }
+    case Kind::AnswerOk:
+    case Kind::AnswerCancel:
+    case Kind::AnswerMarker:
+    case Kind::AnswerText:
+    case Kind::AnswerPrint:
+      QueueAnswer(command, dialogs_);
+      break;
+    case Kind::TextPrint:
+      view_.OnCommand(CommandId::FilePrint);
+      // The message has told why; a print that could not be written is a failure.
+      if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
+      if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
+      break;
+    case Kind::Stroke:
+    case Kind::Corners: {
+      // As the Format command: for what is picked or selected, one undo step.
+      if (!view_.UpdateCommand(CommandId::Format).enabled) {
+        Note("'" + command.word + "' is disabled now: nothing picked or selected is a line or a box");
+        break;
+      }
+      document_.SetUndoMarker();
+      const bool stroke = command.kind == Kind::Stroke;
+      view_.CurrentTool()->ApplyFormat(stroke ? std::optional(static_cast<Stroke>(command.style)) : std::nullopt,
+                                       stroke ? std::nullopt : std::optional(command.style));
+      document_.UpdateModifiedFlag();
+      break;
+    }
+    case Kind::Show: {
+      const std::string art = document_.sheet->MakeUtf8Text();
+      if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
+      break;
+    }
+    case Kind::State:
+      if (!WriteAll(out_, State() + "\n")) return Fail("cannot write the state: " + std::string(std::strerror(errno)));
+      break;
+  }
+  return true;
+}
+
+std::string ScriptRunner::State() {
+  CPlenkoDoc& doc = document_;
+  store::Database* db = doc.GetDatabase();
+  std::string tool = "none";
+  for (const CommandInfo& info : CommandTable::All()) {
+    if (CommandTable::IsTool(info.id) && view_.UpdateCommand(info.id).checked) tool = info.word;
+  }
+  store::ObjectNumbering numbering(*db);
+  std::string error;
+  const bool numbered = numbering.Run(error);
+  auto name = [&](const DrawObj* obj) {
+    std::uint32_t id = 0;
+    std::uint32_t part = 0;
+    if (!numbered || !numbering.Encode(obj, nullptr, id, part)) return std::string("?");
+    const store::Allocation* allocation = db->Find(reinterpret_cast<const void*>(numbering.Order()[id - 1]));
+    std::string text = allocation->type->Name() + "#" + std::to_string(id);
+    if (part != 0) text += "." + std::to_string(part);
+    return text;
+  };
+  const Sheet& sheet = *doc.sheet;
+  std::string selected;
+  List<DrawObj*>::Cursor cursor(sheet.selected);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    if (!selected.empty()) selected += ",";
+    selected += name(obj);
+  }
+  return std::string("state: modified=") + (doc.IsModified() ? "yes" : "no") +
+         " undo=" + std::to_string(db->UndoableSteps()) + " redo=" + std::to_string(db->RedoableSteps()) +
+         " tool=" + tool + " picked=" + (sheet.current != nullptr ? name(sheet.current) : "none") +
+         " selected=" + (selected.empty() ? "none" : selected);
+}
+
+bool ScriptRunner::WriteAll(std::FILE* file, const std::string& bytes) {
+  errno = 0;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fflush(file) == 0 && written && std::ferror(file) == 0;
+}
+
+}  // namespace virlo::script
