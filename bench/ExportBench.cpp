@@ -39,6 +39,7 @@ class NullDeviceContext : public DeviceContext {
   Color SetTextColor(Color color) override { return color; }
   BackgroundMode SetBackgroundMode(BackgroundMode mode) override { return mode; }
   void TextOut(Point, std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
+  void TextOutUtf8(Point, std::string_view utf8) override { benchmark::DoNotOptimize(utf8.data()); }
   void DrawText(std::string_view text, const Rect&, unsigned) override { benchmark::DoNotOptimize(text.data()); }
 };
 

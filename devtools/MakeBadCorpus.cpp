@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::string;
 
-// Byte offsets of the fields in the records, as the file stores them:
+// Byte offsets of the fields in the records, as file format 2 stores them:
 // 4 bytes per integer, 8 per reference (object id, then part number).
 namespace DrawObjAt {
 constexpr std::size_t sheet = 4;
@@ -29,11 +29,12 @@ constexpr std::size_t parent = 12;
 namespace DotAt {
 constexpr std::size_t x = 20;
 constexpr std::size_t marker = 28;
-constexpr std::size_t size = 32;
+constexpr std::size_t character = 32;
+constexpr std::size_t size = 36;
 }  // namespace DotAt
 namespace LinkPointAt {
-constexpr std::size_t partner = 32;
-constexpr std::size_t hostLine = 40;
+constexpr std::size_t partner = 36;
+constexpr std::size_t hostLine = 44;
 }  // namespace LinkPointAt
 // A list's fields, from where the list lies.
 namespace ListAt {
@@ -43,12 +44,14 @@ constexpr std::size_t count = 16;
 }  // namespace ListAt
 namespace LineAt {
 constexpr std::size_t start = 20;
-constexpr std::size_t end = 68;
-constexpr std::size_t attached = 116;
+constexpr std::size_t end = 72;
+constexpr std::size_t attached = 124;
 constexpr std::size_t attachedHead = attached + ListAt::head;
 constexpr std::size_t attachedTail = attached + ListAt::tail;
 constexpr std::size_t attachedCount = attached + ListAt::count;
-constexpr std::size_t orientation = 140;
+constexpr std::size_t orientation = 148;
+constexpr std::size_t stroke = 152;
+constexpr std::size_t size = 156;
 constexpr std::uint32_t parts = 4;  // the line, its two ends and its list
 }  // namespace LineAt
 namespace NodeAt {
@@ -66,8 +69,11 @@ constexpr std::size_t cellWidth = 76;
 constexpr std::size_t originX = 84;
 constexpr std::uint32_t textFileNamePart = 3;
 }  // namespace SheetAt
+namespace BoxAt {
+constexpr std::size_t corners = 20 + 4 * LineAt::size;  // after the box's four lines
+}  // namespace BoxAt
 namespace StrBoxAt {
-constexpr std::size_t text = 20 + 4 * 144;  // str.text, after the box's four lines
+constexpr std::size_t text = BoxAt::corners + 4;  // str.text, after the box's fields
 constexpr std::size_t length = text + 8;
 }  // namespace StrBoxAt
 constexpr std::int32_t MaxCoordinate = 1 << 24;
@@ -251,7 +257,7 @@ int main(int argc, char** argv) {
          "PRAGMA application_id = 1179402827; PRAGMA user_version = 1;"
          "CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT); INSERT INTO note VALUES (1, 'hello');");
     made("no_tables.vrl", "PRAGMA application_id = 1447645772; PRAGMA user_version = 1;");
-    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 2"); });
+    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 3"); });
     edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
 
     // Hostile schemas: the records are a good document's, the tables are not.
@@ -395,7 +401,18 @@ int main(int argc, char** argv) {
     edited("box_with_parent.vrl",
            [](Doc& d, const Roles& r) { d.Edit(r.box, [&](Bytes& b) { PutRef(b, DrawObjAt::parent, r.strBox, 0); }); });
     edited("unknown_marker.vrl",
-           [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { PutU32(b, DotAt::marker, 16); }); });
+           [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { PutU32(b, DotAt::marker, 17); }); });
+    // The marker is a character of the dot's own: an escape, which would act in a terminal.
+    edited("marker_character_control.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.dots[0], [](Bytes& b) {
+        PutU32(b, DotAt::marker, 16);
+        PutU32(b, DotAt::character, 0x1B);
+      });
+    });
+    edited("unknown_stroke.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.host, [](Bytes& b) { PutU32(b, LineAt::stroke, 5); }); });
+    edited("unknown_corners.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.box, [](Bytes& b) { PutU32(b, BoxAt::corners, 2); }); });
     edited("dot_too_far.vrl",
            [](Doc& d, const Roles& r) { d.Edit(r.dots[0], [](Bytes& b) { PutU32(b, DotAt::x, MaxCoordinate + 1); }); });
     edited("dot_not_carried.vrl", [](Doc& d, const Roles& r) {

@@ -661,6 +661,18 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>実際の大きさ</source>
         <translation>Actual Size</translation>
     </message>
+    <message>
+        <source>書式(&amp;M)...</source>
+        <translation>For&amp;mat...</translation>
+    </message>
+    <message>
+        <source>選んだ線や枠の線種と角を設定する</source>
+        <translation>Set the stroke and the corners of the picked or selected lines and boxes</translation>
+    </message>
+    <message>
+        <source>書式</source>
+        <translation>Format</translation>
+    </message>
 </context>
 <context>
     <name>DataExchange</name>
@@ -746,6 +758,18 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>関連属性</source>
         <translation>association attribute</translation>
     </message>
+    <message>
+        <source>端点にする文字を 1 文字入力してください。</source>
+        <translation>Type the one character the marker is to be.</translation>
+    </message>
+    <message>
+        <source>%1 は端点に使えない文字です (空白、制御文字、結合文字など)。</source>
+        <translation>%1 cannot be a marker (it is a blank, a control character, a combining mark or the like).</translation>
+    </message>
+    <message>
+        <source>文字</source>
+        <translation>character</translation>
+    </message>
 </context>
 <context>
     <name>PrintDialog</name>
@@ -807,6 +831,46 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>文字は %1 バイトまでです。それより後は入りません。</source>
         <translation>The text holds at most %1 bytes; no more fits.</translation>
+    </message>
+    <message>
+        <source>書式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>線種</source>
+        <translation>Stroke</translation>
+    </message>
+    <message>
+        <source>実線</source>
+        <translation>Solid</translation>
+    </message>
+    <message>
+        <source>太線</source>
+        <translation>Heavy</translation>
+    </message>
+    <message>
+        <source>二重線</source>
+        <translation>Double</translation>
+    </message>
+    <message>
+        <source>破線</source>
+        <translation>Dashed</translation>
+    </message>
+    <message>
+        <source>点線</source>
+        <translation>Dotted</translation>
+    </message>
+    <message>
+        <source>枠の角</source>
+        <translation>Box corners</translation>
+    </message>
+    <message>
+        <source>角</source>
+        <translation>Square</translation>
+    </message>
+    <message>
+        <source>丸</source>
+        <translation>Rounded</translation>
     </message>
 </context>
 <context>

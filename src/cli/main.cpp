@@ -82,9 +82,10 @@ std::string Usage() {
       "  drag X0 Y0 X1 Y1 [shift] [ctrl]\n";
   text += "  " + virlo::script::Script::Words(virlo::script::Script::WordKind::Commands, ", ") + "\n";
   text +=
-      "  answer ok | answer cancel | answer marker N\n"
+      "  answer ok | answer cancel | answer marker N | answer marker \"C\"\n"
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
       "  answer print COLS ROWS \"FILE\" (for textprint)\n"
+      "  stroke solid|heavy|double|dashed|dotted, corners square|rounded\n"
       "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n"
       "  state        print the modified mark, the undo and redo steps, the tool,\n"
@@ -287,7 +288,13 @@ int Render(const std::vector<std::string_view>& args) {
   virlo::Sheet* sheet = nullptr;
   std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
   if (db == nullptr) return ExitFailure;
-  const std::string art = virlo::ArtExport::Render(*sheet, options);
+  std::int32_t substitutes = 0;
+  const std::string art = virlo::ArtExport::Render(*sheet, options, &substitutes);
+  if (substitutes > 0) {
+    std::fprintf(stderr,
+                 "virlo-cli: %d marker characters that code page 932 cannot hold were written as their substitutes\n",
+                 substitutes);
+  }
   if (IsStdout(output)) return WriteOutput(output, art);
   // A text file ends every line with CR LF, as the text print does.
   std::string text;

@@ -26,6 +26,7 @@ inline constexpr std::int32_t ViewTypeInPlace = 32808;
 inline constexpr std::int32_t ViewZoomIn = 32809;
 inline constexpr std::int32_t ViewZoomOut = 32810;
 inline constexpr std::int32_t ViewZoomActual = 32811;
+inline constexpr std::int32_t Format = 32812;
 inline constexpr std::int32_t FileNew = 57600;
 inline constexpr std::int32_t FileOpen = 57601;
 inline constexpr std::int32_t FilePrint = 57607;

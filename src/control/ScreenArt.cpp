@@ -48,6 +48,11 @@ ScreenArt::ScreenArt(const Sheet& sheet) {
       cell.width = pair ? 2 : 1;
       // Bytes no character holds come back as one '?' each, so columns stay.
       cell.text = TextCodec::Cp932ToUtf8(bytes.substr(i, static_cast<std::size_t>(cell.width)));
+      // A marker's character shows as itself, not as its substitute.
+      if (const std::string_view kept = art.Character(cell.column, row); !kept.empty()) {
+        cell.text = kept;
+        cell.width = art.CharacterWidth(cell.column, row);
+      }
       if (Written(current, cell.column, row, cell.width)) {
         cell.mark = Mark::Current;
       } else if (Written(selected, cell.column, row, cell.width)) {

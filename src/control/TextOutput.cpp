@@ -6,7 +6,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
 #include "platform/DialogRunner.h"
-#include "platform/TextCodec.h"
 #include "platform/Window.h"
 
 namespace virlo {
@@ -56,7 +55,7 @@ void TextOutput::ClipboardPrint(CPlenkoDoc& document) {
   std::string error;
   if (clipboard == nullptr) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "クリップボードが開けません")));
-  } else if (!clipboard->SetText(TextCodec::Cp932ToUtf8(document.sheet->MakeText()), error)) {
+  } else if (!clipboard->SetText(document.sheet->MakeUtf8Text(), error)) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "クリップボードにデータをセットできません")));
   }
 }

@@ -282,6 +282,8 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
     case CommandId::FilePrint:
     case CommandId::ClipboardPrint:
       return {true, false};
+    case CommandId::Format:
+      return {!capture_ && currentTool_ != nullptr && !currentTool_->FormatTargets().empty(), false};
     default:
       return {};
   }
@@ -335,6 +337,14 @@ bool ViewController::OnCommand(std::int32_t id) {
     case CommandId::ClipboardPrint:
       TextOutput::ClipboardPrint(*document_);
       break;
+    case CommandId::Format: {
+      // One undo step, as a right press opens it.
+      document_->SetUndoMarker();
+      const std::uint64_t dialogs = DialogRunner::ModalCount();
+      currentTool_->Format();
+      EndCaptureIfDialogShown(dialogs);
+      break;
+    }
     default:
       return false;
   }

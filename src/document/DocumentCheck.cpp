@@ -18,6 +18,7 @@
 #include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/TypeDescription.h"
@@ -225,8 +226,19 @@ class Checker {
                  !(part.type == &Dot::Type() && dynamic_cast<Line*>(obj->parent) != nullptr)) {
         return Fail(what + " has a parent it cannot have");
       }
+      if (auto* box = dynamic_cast<Box*>(obj);
+          box != nullptr && box->corners != Box::Square && box->corners != Box::Rounded) {
+        return Fail("a box has unknown corners");
+      }
       if (auto* dot = dynamic_cast<Dot*>(obj)) {
-        if (!MarkerTable::IsValid(dot->marker)) return Fail(what + " has an unknown marker");
+        const bool character = dot->HasCharacter() && dot->character != 0;
+        if (!character && (!MarkerTable::IsValid(dot->marker) || dot->character != 0)) {
+          return Fail(what + " has an unknown marker");
+        }
+        // Its character reaches terminals and fonts: one that prints, in a cell or two.
+        if (character && CharacterCell::MarkerWidth(static_cast<char32_t>(dot->character)) == 0) {
+          return Fail(what + " has a marker character that cannot be shown");
+        }
         if (std::abs(std::int64_t{dot->x}) > Sheet::MaxCoordinate ||
             std::abs(std::int64_t{dot->y}) > Sheet::MaxCoordinate) {
           return Fail(what + " lies too far outside the sheet");
@@ -249,6 +261,7 @@ class Checker {
         if (line->orientation != Line::Horizontal && line->orientation != Line::Vertical) {
           return Fail("a line has an unknown direction");
         }
+        if (line->stroke < 0 || line->stroke >= StrokeCount) return Fail("a line has an unknown stroke");
         List<DrawObj*>::Cursor cursor(line->attached);
         for (DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) {
           auto* point = dynamic_cast<LinkPoint*>(item);

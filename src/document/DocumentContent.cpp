@@ -79,6 +79,7 @@ class ContentWriter {
     Int(dot.x);
     Int(dot.y);
     Int(dot.marker);
+    Int(dot.character);
   }
 
   void LineBody(const Line& line) {
@@ -86,6 +87,7 @@ class ContentWriter {
     Object(line.start);
     Object(line.end);
     Int(line.orientation);
+    Int(line.stroke);
     Int(line.attached.Count());
     List<DrawObj*>::Cursor cursor(line.attached);
     for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) Ref(obj);
@@ -93,6 +95,7 @@ class ContentWriter {
 
   void BoxSides(const Box& box) {
     for (const Line* side : {&box.top, &box.left, &box.bottom, &box.right}) LineBody(*side);
+    Int(box.corners);
   }
 
   void Int(std::int64_t value) { out_.append(reinterpret_cast<const char*>(&value), sizeof value); }
@@ -151,8 +154,9 @@ Role RoleOf(const store::TypeLayout::Field& field, bool sheet) {
     return Role::Unknown;
   }
   if (last == "flags") return Role::Flags;
-  if (last == "parent" || last == "x" || last == "y" || last == "marker" || last == "partner" || last == "hostLine" ||
-      last == "orientation" || last == "frame" || last == "alignment") {
+  if (last == "parent" || last == "x" || last == "y" || last == "marker" || last == "character" || last == "partner" ||
+      last == "hostLine" || last == "orientation" || last == "stroke" || last == "corners" || last == "frame" ||
+      last == "alignment") {
     return Role::Content;
   }
   if (last == "sheet" || last == "reserved") return Role::Neutral;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "model/Canvas.h"
+
 namespace virlo {
-class Canvas;
 class Sheet;
 }  // namespace virlo
 
@@ -29,14 +31,24 @@ struct ArtOptions {
 class ArtExport {
  public:
   // Each line ends with a line feed. The Unicode style needs UTF-8; with code
-  // page 932 output it is drawn as the plain style would be.
-  static std::string Render(const Sheet& sheet, const ArtOptions& options);
+  // page 932 output it is drawn as the plain style would be, and a marker's
+  // character the code page cannot hold as its substitute, counted in
+  // substitutes when given.
+  static std::string Render(const Sheet& sheet, const ArtOptions& options, std::int32_t* substitutes = nullptr);
   // The same for a canvas already rendered (with a line layer for the Unicode style).
   static std::string Format(const Canvas& canvas, const ArtOptions& options);
-  // The box-drawing character for a line's cell, in UTF-8: "-" and "|" become
-  // runs, a joined end's "+" the corner, tee or cross its arms call for; empty
-  // when the byte stays as it is.
-  static const char* Glyph(char ch, unsigned arms);
+  // The box-drawing character for a line's cell, in UTF-8: a run's byte
+  // becomes the run of its stroke, a joined end's "+" (or a rounded corner)
+  // the corner, tee or cross its arms call for, in their weights; empty when
+  // the byte stays as it is.
+  static std::string Glyph(char ch, const Canvas::LineCell& cell);
+  // The same for light arms (Canvas::Arm bits) and a solid run.
+  static std::string Glyph(char ch, unsigned arms);
+  // A run's character across or down, a straight join of two arms, and the
+  // corner, tee or cross of four (the nearest Unicode has).
+  static char32_t Run(Stroke stroke, bool across);
+  static char32_t Straight(Canvas::Weight a, Canvas::Weight b, bool across);
+  static char32_t Joint(Canvas::Weight left, Canvas::Weight right, Canvas::Weight up, Canvas::Weight down);
 };
 
 }  // namespace virlo

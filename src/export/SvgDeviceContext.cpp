@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace virlo {
 namespace {
@@ -82,6 +85,18 @@ void SvgDeviceContext::LineTo(Point p) {
     x2 += 0.5;
     y2 += 0.5;
     cap = "square";
+    if (pen_.style != PenStyle::Solid) {
+      // Square caps would lengthen every dash; the line takes the half pixel
+      // at either end instead.
+      const double length = std::hypot(x2 - x1, y2 - y1);
+      const double ux = length > 0 ? (x2 - x1) / length / 2 : 0;
+      const double uy = length > 0 ? (y2 - y1) / length / 2 : 0;
+      x1 -= ux;
+      y1 -= uy;
+      x2 += ux;
+      y2 += uy;
+      cap = "butt";
+    }
   }
   elements_ += "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) + "\" y2=\"" +
                Number(y2) + "\" " + StrokeAttributes() + " stroke-linecap=\"" + cap + "\"/>\n";
@@ -138,8 +153,17 @@ Color SvgDeviceContext::SetTextColor(Color color) { return std::exchange(textCol
 
 BackgroundMode SvgDeviceContext::SetBackgroundMode(BackgroundMode mode) { return std::exchange(background_, mode); }
 
-void SvgDeviceContext::TextOut(Point p, std::string_view text) {
-  const GlyphRow row = Glyphs(text, DefaultTabCells);
+void SvgDeviceContext::TextOut(Point p, std::string_view text) { PlaceRow(Glyphs(text, DefaultTabCells), p); }
+
+void SvgDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
+  std::size_t i = 0;
+  const std::optional<char32_t> code = Utf8::Decode(utf8, i);
+  if (!code) return;
+  const std::int32_t cells = std::max(CharacterCell::MarkerWidth(*code), std::int32_t{1});
+  PlaceRow(GlyphRow{{std::string(utf8.substr(0, i)), 0, cells}}, p);
+}
+
+void SvgDeviceContext::PlaceRow(const GlyphRow& row, Point p) {
   if (row.empty()) return;
   if (background_ == BackgroundMode::Opaque) {
     const double end = std::ceil(p.x + Cells(row) * CellAdvance());
@@ -347,8 +371,11 @@ void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t 
 }
 
 std::string SvgDeviceContext::StrokeAttributes() const {
+  std::string dashes;
+  if (pen_.style == PenStyle::Dash) dashes = " stroke-dasharray=\"4 4\"";
+  if (pen_.style == PenStyle::Dot) dashes = " stroke-dasharray=\"1 2\"";
   return "stroke=\"" + ColorText(pen_.color) + "\" stroke-width=\"" + Number(std::max(pen_.width, std::int32_t{1})) +
-         "\"";
+         "\"" + dashes;
 }
 
 std::string SvgDeviceContext::FillAttribute() const {

@@ -32,6 +32,7 @@ class SvgDeviceContext : public DeviceContext {
   Color SetTextColor(Color color) override;
   BackgroundMode SetBackgroundMode(BackgroundMode mode) override;
   void TextOut(Point p, std::string_view text) override;
+  void TextOutUtf8(Point p, std::string_view utf8) override;
   void DrawText(std::string_view text, const Rect& rect, unsigned format) override;
 
   // The elements painted so far, one a line, back to front.
@@ -66,6 +67,8 @@ class SvgDeviceContext : public DeviceContext {
   // Breaks a row into rows of at most maxCells, after a blank where one fits.
   static std::vector<GlyphRow> Wrap(const GlyphRow& row, std::int32_t maxCells);
   void WriteText(const GlyphRow& row, double left, std::int64_t top);
+  // A row at a reference point, on a white box unless the background is transparent.
+  void PlaceRow(const GlyphRow& row, Point p);
   std::string StrokeAttributes() const;
   std::string FillAttribute() const;
   void Include(double left, double top, double right, double bottom);

@@ -40,6 +40,13 @@ class Builder {
       }
     }
     for (std::size_t i = 0; i < plan_.lines.size(); ++i) LinkLine(i);
+    // An end left free that points at a line in the next cell docks on it,
+    // as the line tool docks it.
+    for (Line* line : lines_) {
+      if (line == nullptr) continue;
+      line->start.Dock();
+      line->end.Dock();
+    }
     for (const ArtPlan::Dot& dot : plan_.dots) MakeDot(dot);
     for (const ArtPlan::Text& text : plan_.texts) {
       if (text.inFront) MakeText(text);

@@ -8,64 +8,12 @@
 #include <string_view>
 
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace virlo {
 namespace {
 
 enum CellKind : std::uint8_t { Plain = 0, Wide = 1, Glyph = 2 };
-
-// Decodes one UTF-8 character at text[i]; nothing for a malformed one.
-std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  std::size_t length = 0;
-  char32_t code = 0;
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  }
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2;
-    code = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3;
-    code = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4;
-    code = lead & 0x07;
-  } else {
-    return std::nullopt;
-  }
-  if (i + length > text.size()) return std::nullopt;
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    code = (code << 6) | (next & 0x3F);
-  }
-  const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
-  i += length;
-  return code;
-}
-
-std::string EncodeUtf8(char32_t code) {
-  std::string out;
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-  return out;
-}
 
 // Box-drawing characters that run only across, and only down; every other
 // character of the block is a corner, tee or crossing.
@@ -146,7 +94,7 @@ class Cp932Encoder {
 bool ArtGrid::IsUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
-    if (!DecodeUtf8(text, i)) return false;
+    if (!Utf8::Decode(text, i)) return false;
   }
   return true;
 }
@@ -219,7 +167,7 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
       ++i;
       continue;
     }
-    const std::optional<char32_t> code = DecodeUtf8(line, i);
+    const std::optional<char32_t> code = Utf8::Decode(line, i);
     if (!code) {
       error = "line " + std::to_string(number) + " is not UTF-8 (give --encoding cp932 for Shift JIS)";
       return false;
@@ -241,7 +189,7 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
       ++markerSubstitutes_;
       continue;
     }
-    const std::string utf8 = EncodeUtf8(*code);
+    const std::string utf8 = Utf8::Encode(*code);
     const std::optional<std::string> bytes = encoder.Encode(utf8);
     if (bytes && !bytes->empty()) {
       put(*bytes, bytes->size() > 1 ? Wide : Plain);

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "model/Stroke.h"
 
 namespace virlo {
 
@@ -15,6 +18,10 @@ namespace virlo {
 // over one half of it blanks the other, and a character cut at either end of
 // a row leaves a blank, so the rows always hold valid text.
 //
+// A marker's character that code page 932 cannot hold in its cells is written
+// as its substitute, and the canvas keeps the character itself for output in
+// UTF-8 until anything else writes over it.
+//
 // A canvas may also keep a line layer, for output that draws lines with
 // box-drawing characters: which cells still show what a line wrote there, and in
 // which directions lines leave each cell.
@@ -22,6 +29,21 @@ class Canvas {
  public:
   // Directions a line leaves a cell in.
   enum Arm : std::uint8_t { ArmLeft = 1, ArmRight = 2, ArmUp = 4, ArmDown = 8 };
+  // How heavy an arm is drawn: dashed and dotted lines join as light ones.
+  enum Weight : std::uint8_t { NoArm = 0, Light = 1, Heavy = 2, Double = 3 };
+  // What the line layer knows of a cell.
+  struct LineCell {
+    Weight left = NoArm;
+    Weight right = NoArm;
+    Weight up = NoArm;
+    Weight down = NoArm;
+    // The stroke of the line whose byte the cell shows, or at a line's end
+    // the stroke of the line that ends there.
+    Stroke run = Stroke::Solid;
+    // The byte is a rounded corner ("." or "'").
+    bool rounded = false;
+  };
+  static Weight WeightOf(Stroke stroke);
 
   Canvas(std::int32_t columns, std::int32_t rows, bool lineLayer = false);
 
@@ -41,43 +63,80 @@ class Canvas {
   // one byte a cell, cut at both ends of the row. A lead byte without its
   // second byte, in the text or at a cut, is written as a blank.
   void Write(std::int32_t column, std::int32_t row, std::string_view bytes);
+  // Writes a marker's character at a cell, in the one or two cells it takes.
+  void WriteCharacter(std::int32_t column, std::int32_t row, char32_t code);
+  // The character (UTF-8) a cell shows in place of its substitute, and the
+  // cells it takes; empty where the cell shows its own byte.
+  std::string_view Character(std::int32_t column, std::int32_t row) const;
+  std::int32_t CharacterWidth(std::int32_t column, std::int32_t row) const;
+  // How many characters stand as substitutes in the code page 932 text.
+  std::int32_t Substitutes() const { return static_cast<std::int32_t>(characters_.size()); }
 
-  // Line layer: a byte a line writes (its "-", "|" or a joined end's "+") is
-  // marked as the line's until anything else writes the cell. Without the layer
-  // these only write, or do nothing.
+  // A line's own byte ("-", "|", "=", "." or ":" of its run): other lines
+  // may write over it, as over a blank, where they leave text alone.
+  bool IsLineByte(std::int32_t column, std::int32_t row) const;
+
+  // Line layer: a byte a line writes (its run, a joined end's "+", a rounded
+  // corner) is marked as the line's until anything else writes the cell.
+  // Without the layer these only write, or do nothing.
   bool HasLineLayer() const { return !layer_.empty(); }
-  void PutLine(std::int32_t column, std::int32_t row, char ch);
-  void MarkLine(std::int32_t column, std::int32_t row);
-  void AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms);
+  void PutLine(std::int32_t column, std::int32_t row, char ch, Stroke stroke = Stroke::Solid);
+  void MarkLine(std::int32_t column, std::int32_t row, bool rounded = false);
+  // Adds arms of a line with the given stroke; where two lines leave a cell
+  // the same way, the heavier arm stays.
+  void AddArms(std::int32_t column, std::int32_t row, std::uint8_t arms, Stroke stroke = Stroke::Solid);
   bool IsLine(std::int32_t column, std::int32_t row) const;
+  // The directions lines leave a cell in, as Arm bits.
   std::uint8_t Arms(std::int32_t column, std::int32_t row) const;
+  LineCell LineAt(std::int32_t column, std::int32_t row) const;
 
   std::string_view Row(std::int32_t row) const;
   // The rows top to bottom, each followed by a line feed.
   std::string Text() const;
+  // One row in UTF-8, up to its first NUL: the characters that stand as
+  // substitutes come back, and a cell with an entry in replace (UTF-8, one
+  // entry a cell, empty for none) shows that entry in place of its byte.
+  std::string RowUtf8(std::int32_t row, const std::vector<std::string_view>* replace = nullptr) const;
+  // The rows in UTF-8, each followed by a line feed.
+  std::string Utf8Text() const;
 
  private:
   std::size_t Index(std::int32_t column, std::int32_t row) const {
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
   }
 
-  // What a cell holds of a character.
+  // What a cell holds of a character, and whether a character kept for
+  // UTF-8 output starts there.
   enum Half : std::uint8_t { Whole = 0, First = 1, Second = 2 };
+  static constexpr std::uint8_t HalfBits = 3;
+  static constexpr std::uint8_t CharacterHead = 4;
+  static constexpr std::uint8_t LineByte = 8;
+  struct Kept {
+    std::string utf8;
+    std::int32_t width = 1;
+  };
   // Blanks the other half of the character at a cell about to be written.
   void Split(std::int32_t column, std::int32_t row);
   // Writes a byte into a cell inside the canvas as the given part of a character.
   void Set(std::int32_t column, std::int32_t row, char ch, Half half, bool line);
 
-  static constexpr std::uint8_t LineOwned = 16;
+  // A line layer cell: two bits of Weight an arm (left, right, up, down),
+  // whether the byte is the line's, whether it is a rounded corner, and the
+  // stroke of the run that wrote it.
+  static constexpr std::uint16_t LineOwned = 1 << 8;
+  static constexpr std::uint16_t RoundedCorner = 1 << 9;
+  static constexpr int RunShift = 10;
+  static constexpr std::uint16_t RunBits = 7 << RunShift;
 
   std::int32_t columns_;
   std::int32_t rows_;
   std::vector<char> cells_;
-  // Per cell, a Half.
+  // Per cell, a Half, CharacterHead and LineByte.
   std::vector<std::uint8_t> halves_;
-  // Per cell: the arms, and LineOwned while the byte is a line's. Empty when
-  // the canvas keeps no line layer.
-  std::vector<std::uint8_t> layer_;
+  // The characters kept, by the index of their first cell.
+  std::unordered_map<std::size_t, Kept> characters_;
+  // Per cell, as above. Empty when the canvas keeps no line layer.
+  std::vector<std::uint16_t> layer_;
 };
 
 }  // namespace virlo

@@ -78,6 +78,12 @@ std::string Sheet::MakeText() const {
   return canvas.Text();
 }
 
+std::string Sheet::MakeUtf8Text() const {
+  Canvas canvas = NewCanvas();
+  RenderText(canvas);
+  return canvas.Utf8Text();
+}
+
 Canvas Sheet::NewCanvas(bool lineLayer) const {
   // A sheet without a usable grid has no rows.
   if (cellWidth <= 0 || cellHeight <= 0) return Canvas(0, 0, lineLayer);

@@ -42,6 +42,9 @@ class Sheet {
   void DrawObjects(DeviceContext& dc) const;
   // The character art: one line per grid row, each ended by a line feed.
   virtual std::string MakeText() const;
+  // The same in UTF-8, where a marker's character stands as itself rather
+  // than as its code page 932 substitute.
+  std::string MakeUtf8Text() const;
   // Renders every object from the back to the front into a canvas of the
   // sheet's grid (NewCanvas), as MakeText does.
   void RenderText(Canvas& canvas) const;

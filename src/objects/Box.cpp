@@ -2,7 +2,9 @@
 
 #include "model/Selection.h"
 #include "model/Sheet.h"
+#include "objects/FormatDialog.h"
 #include "platform/DeviceContext.h"
+#include "store/FormatVersion.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -18,6 +20,8 @@ void Box::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Member("left", left);
   visitor.Member("bottom", bottom);
   visitor.Member("right", right);
+  visitor.Since(store::StrokesFormat);
+  visitor.Int32("corners", corners);
 }
 
 Box::Box(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, DrawObj* parent)
@@ -39,7 +43,8 @@ Box::Box(const Box& source, Sheet* sheet, DrawObj* parent)
       top(source.top, sheet, this),
       left(source.left, sheet, this),
       bottom(source.bottom, sheet, this),
-      right(source.right, sheet, this) {
+      right(source.right, sheet, this),
+      corners(source.corners) {
   JoinCorners();
 }
 
@@ -127,6 +132,8 @@ DrawObj* Box::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude)
   }
   return this;
 }
+
+std::unique_ptr<Dialog> Box::Edit() { return std::make_unique<FormatDialog>(std::vector<DrawObj*>{this}); }
 
 void Box::Resize(const Rect& rect) {
   const Rect r = rect.Normalized();

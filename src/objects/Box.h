@@ -10,6 +10,9 @@ namespace virlo {
 // a corner or a side resizes it; moving the box moves all four sides freely.
 class Box : public DrawObj {
  public:
+  // Its corners: "+" in the art, or rounded: "." above and "'" below.
+  enum Corners : std::int32_t { Square = 0, Rounded = 1 };
+
   Box(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, DrawObj* parent);
   Box(const Box& source, Sheet* sheet, DrawObj* parent);
   explicit Box(store::Blank b);
@@ -29,6 +32,8 @@ class Box : public DrawObj {
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
+  // The format dialog: the stroke of its sides and its corners.
+  std::unique_ptr<Dialog> Edit() override;
 
   // Makes the box occupy rect, moving the first corner and then the opposite one.
   void Resize(const Rect& rect);
@@ -44,6 +49,7 @@ class Box : public DrawObj {
   Line left;
   Line bottom;
   Line right;
+  std::int32_t corners = Square;
 
  protected:
   // The sides in clockwise order: top, right, bottom, left.

@@ -8,7 +8,10 @@
 #include "objects/DotSelDialog.h"
 #include "objects/Line.h"
 #include "objects/MarkerTable.h"
+#include "platform/CharacterCell.h"
 #include "platform/DeviceContext.h"
+#include "platform/Utf8.h"
+#include "store/FormatVersion.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -23,13 +26,15 @@ void Dot::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Int32("x", x);
   visitor.Int32("y", y);
   visitor.Int32("marker", marker);
+  visitor.Since(store::StrokesFormat);
+  visitor.Int32("character", character);
 }
 
 Dot::Dot(Sheet* sheet, std::int32_t x, std::int32_t y, std::int32_t type, DrawObj* parent)
     : DrawObj(sheet, parent), x(x), y(y), marker(type < 0 ? MarkerTable::WhiteCircle : type) {}
 
 Dot::Dot(const Dot& source, Sheet* sheet, DrawObj* parent)
-    : DrawObj(source, sheet, parent), x(source.x), y(source.y), marker(source.marker) {}
+    : DrawObj(source, sheet, parent), x(source.x), y(source.y), marker(source.marker), character(source.character) {}
 
 Dot::~Dot() { SetDotLine(nullptr); }
 
@@ -37,6 +42,10 @@ Rect Dot::GetRect(Area area) const {
   const std::int32_t cw = sheet->cellWidth;
   const std::int32_t ch = sheet->cellHeight;
   if (area == Area::Hit) return {x - cw / 2, y - ch / 2, x + cw / 2, y + ch / 2};
+  // A wide character reaches into the next cell.
+  if (HasCharacter() && CharacterCell::MarkerWidth(static_cast<char32_t>(character)) > 1) {
+    return {x - cw, y - ch / 2, x + 2 * cw, y + ch / 2};
+  }
   if (marker != MarkerTable::Join) return {x - cw, y - ch / 2, x + cw, y + ch / 2};
   if (Has(Highlighted)) return {x - cw / 2, y - ch / 4, x + cw / 2, y + ch / 4};
   return {x - 1, y - 1, x + 1, y + 1};
@@ -97,7 +106,9 @@ void Dot::Draw(DeviceContext& dc) const {
     if (highlighted) highlightSquare();
   };
 
-  switch (marker) {
+  // A character that is an arrow is drawn as the arrow picture.
+  const std::int32_t shape = HasCharacter() ? MarkerTable::ArrowOf(static_cast<char32_t>(character)) : marker;
+  switch (shape) {
     case MarkerTable::BlackCircle:
     case MarkerTable::WhiteCircle: {
       const Pen pen = dc.SelectPen(Pen{1, Color::Black()});
@@ -136,7 +147,11 @@ void Dot::Draw(DeviceContext& dc) const {
       const BackgroundMode mode = dc.SetBackgroundMode(BackgroundMode::Transparent);
       // White characters would vanish on the white sheet though they print.
       const Color text = dc.SetTextColor(c == Color::White() ? Color::Black() : c);
-      dc.TextOut({X - cw / 2, Y - hh}, MarkerText(marker));
+      if (HasCharacter()) {
+        dc.TextOutUtf8({X - cw / 2, Y - hh}, Utf8::Encode(static_cast<char32_t>(character)));
+      } else {
+        dc.TextOut({X - cw / 2, Y - hh}, MarkerText(marker));
+      }
       dc.SetTextColor(text);
       dc.SetBackgroundMode(mode);
       break;
@@ -147,9 +162,15 @@ void Dot::Draw(DeviceContext& dc) const {
 void Dot::RenderText(Canvas& canvas) const {
   if (x < 0 || x >= sheet->width || y < 0 || y >= sheet->height) return;
   // A two-character marker in the last column keeps only its first character.
-  canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, MarkerText(marker));
-  // A line marker on a line is part of that line.
-  if (canvas.HasLineLayer() && GetLine() != nullptr) MarkAsLine(canvas, false);
+  if (HasCharacter()) {
+    canvas.WriteCharacter(x / sheet->cellWidth, y / sheet->cellHeight, static_cast<char32_t>(character));
+  } else {
+    canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, ArtText());
+  }
+  // A line marker on a line is part of that line, and so is the join of a
+  // line's end resting there.
+  if (canvas.HasLineLayer() && GetLine() != nullptr)
+    MarkAsLine(canvas, dynamic_cast<const LinkPoint*>(this) != nullptr);
 }
 
 void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
@@ -157,12 +178,13 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
   // A dot off the sheet draws nothing, so the cell is not its.
   if (x < 0 || y < 0 || x >= sheet->width || y >= sheet->height) return;
   char shown = '\0';
-  if (marker == MarkerTable::Join && isLineEnd) shown = '+';
+  if (marker == MarkerTable::Join && isLineEnd) shown = ArtText().front();
   if (marker == MarkerTable::HorizontalLine) shown = '-';
   if (marker == MarkerTable::VerticalLine) shown = '|';
   const std::int32_t column = x / sheet->cellWidth;
   const std::int32_t row = y / sheet->cellHeight;
-  if (shown != '\0' && canvas.At(column, row) == shown) canvas.MarkLine(column, row);
+  if (shown != '\0' && canvas.At(column, row) == shown)
+    canvas.MarkLine(column, row, shown != '+' && isLineEnd && marker == MarkerTable::Join);
 }
 
 std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<DotSelDialog>(this); }
@@ -189,5 +211,12 @@ bool Dot::PlaceAt(std::int32_t px, std::int32_t py, Selection& s) {
 }
 
 std::string_view Dot::MarkerText(std::int32_t type) { return MarkerTable::MarkerText(type); }
+
+bool Dot::SetCharacter(char32_t code) {
+  if (CharacterCell::MarkerWidth(code) == 0) return false;
+  marker = MarkerTable::Character;
+  character = static_cast<std::int32_t>(code);
+  return true;
+}
 
 }  // namespace virlo

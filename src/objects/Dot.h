@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "objects/DrawObj.h"
+#include "objects/MarkerTable.h"
 
 namespace virlo {
 
@@ -45,15 +46,25 @@ class Dot : public DrawObj {
   // Moves the dot to a position by the difference to where it is.
   bool PlaceAt(std::int32_t px, std::int32_t py, Selection& selection);
   static std::string_view MarkerText(std::int32_t type);
+  // A character as the marker (MarkerTable::Character), in place of a
+  // table entry; false, changing nothing, for one that cannot be a marker.
+  bool SetCharacter(char32_t code);
+  bool HasCharacter() const { return marker == MarkerTable::Character; }
   // In a canvas with a line layer, marks the dot's marker as a piece of line
   // while its cell still shows it: a "-" or "|", and for a line's end also the
-  // join "+" (which can become a corner or a tee).
+  // join "+" (which can become a corner or a tee) or a rounded corner.
   void MarkAsLine(Canvas& canvas, bool isLineEnd) const;
+  // What the marker writes in the art, in code page 932, when it is no
+  // character of the dot's own: its table entry's characters.
+  virtual std::string_view ArtText() const { return MarkerText(marker); }
 
   // The persistent layout, in declaration order.
   std::int32_t x = 0;
   std::int32_t y = 0;
   std::int32_t marker = 0;
+  // The marker's character (a Unicode code point) while marker is
+  // MarkerTable::Character, else 0.
+  std::int32_t character = 0;
 
  protected:
   // The Dot's own SetLine, which a line end's destructor still needs.

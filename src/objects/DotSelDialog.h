@@ -6,12 +6,17 @@ namespace virlo {
 
 class Dot;
 
-// The marker picker ("端点選択"): a list of the sixteen marker table entries;
-// the selected entry becomes the dot's marker.
+// The marker picker ("端点選択"): a list of the sixteen marker table entries
+// and, last, the entry for a character of the user's own, typed into a field
+// of one character. The selected entry becomes the dot's marker.
 class DotSelDialog : public Dialog {
  public:
   static constexpr std::int32_t TemplateId = 140;
   static constexpr std::int32_t MarkerList = 1016;
+  // The character, in UTF-8; it counts while the last entry is selected.
+  static constexpr std::int32_t CharacterEdit = 1017;
+  // The last entry's text, in code page 932: blanks and "文字" (character).
+  static constexpr char CharacterEntry[] = "   \x95\xB6\x8E\x9A";
 
   explicit DotSelDialog(Dot* dot) : Dialog(TemplateId), dot_(dot) {}
 

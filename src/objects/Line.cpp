@@ -1,13 +1,18 @@
 #include "objects/Line.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "model/Canvas.h"
 #include "model/Selection.h"
 #include "model/Sheet.h"
+#include "objects/Box.h"
+#include "objects/FormatDialog.h"
+#include "objects/MarkerTable.h"
 #include "platform/DeviceContext.h"
+#include "store/FormatVersion.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -32,12 +37,12 @@ void Run(std::int32_t from, std::int32_t to, std::int32_t limit, PutAt put) {
 // whatever its byte.
 bool IsLineCell(const Canvas& canvas, std::int32_t column, std::int32_t row) {
   const char ch = canvas.At(column, row);
-  return (ch == ' ' || ch == '-' || ch == '|') && !canvas.IsHalf(column, row);
+  return (ch == ' ' || ch == '-' || ch == '|' || canvas.IsLineByte(column, row)) && !canvas.IsHalf(column, row);
 }
 
 // Records in the canvas's line layer the directions this line leaves its cells
 // in: both ways between its ends, one way at each end.
-void AddArms(Canvas& canvas, bool horizontal, std::int32_t fixed, std::int32_t from, std::int32_t to) {
+void AddArms(Canvas& canvas, bool horizontal, std::int32_t fixed, std::int32_t from, std::int32_t to, Stroke stroke) {
   if (from == to) return;
   const bool forward = from < to;
   const std::uint8_t towardsTo =
@@ -46,9 +51,9 @@ void AddArms(Canvas& canvas, bool horizontal, std::int32_t fixed, std::int32_t f
       horizontal ? (forward ? Canvas::ArmLeft : Canvas::ArmRight) : (forward ? Canvas::ArmUp : Canvas::ArmDown);
   auto add = [&](std::int32_t i, std::uint8_t arms) {
     if (horizontal) {
-      canvas.AddArms(i, fixed, arms);
+      canvas.AddArms(i, fixed, arms, stroke);
     } else {
-      canvas.AddArms(fixed, i, arms);
+      canvas.AddArms(fixed, i, arms, stroke);
     }
   };
   const std::int32_t limit = horizontal ? canvas.Columns() : canvas.Rows();
@@ -70,6 +75,8 @@ void Line::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Member("end", end);
   visitor.Member("attached", attached);
   visitor.Int32("orientation", orientation);
+  visitor.Since(store::StrokesFormat);
+  visitor.Int32("stroke", stroke);
 }
 
 Line::Line(Sheet* sheet, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1, DrawObj* parent,
@@ -88,7 +95,8 @@ Line::Line(const Line& source, Sheet* sheet, DrawObj* parent)
     : DrawObj(source, sheet, parent),
       start(source.start, sheet, this),
       end(source.end, sheet, this),
-      orientation(source.orientation) {}
+      orientation(source.orientation),
+      stroke(source.stroke) {}
 
 Line::Line(store::Blank b) : DrawObj(b), start(b), end(b), attached(b) {}
 
@@ -111,8 +119,18 @@ Line::~Line() {
 }
 
 Rect Line::GetRect(Area area) const {
-  const std::int32_t hx = area == Area::Hit ? sheet->cellWidth / 2 : 1;
-  const std::int32_t hy = area == Area::Hit ? sheet->cellHeight / 2 : 1;
+  std::int32_t hx = sheet->cellWidth / 2;
+  std::int32_t hy = sheet->cellHeight / 2;
+  if (area != Area::Hit) {
+    // What is painted reaches a unit beyond the segment; a heavy or double
+    // line one more, and a rounded corner's arc as far as its radius.
+    hx = GetStroke() == Stroke::Heavy || GetStroke() == Stroke::Double ? 2 : 1;
+    hy = hx;
+    if (const auto* box = dynamic_cast<const Box*>(parent); box != nullptr && box->corners == Box::Rounded) {
+      hx = std::max(hx, sheet->cellWidth / 2 + 1);
+      hy = std::max(hy, sheet->cellHeight / 2 + 1);
+    }
+  }
   Point p = start.GetPos();
   Point q = end.GetPos();
   if ((orientation == Horizontal && p.x > q.x) || (orientation == Vertical && p.y > q.y)) std::swap(p, q);
@@ -187,9 +205,13 @@ bool Line::SetFlag(std::uint32_t bits, bool on) {
 
 void Line::Draw(DeviceContext& dc) const {
   if (!Has(Visible)) return;
-  const Pen previous = dc.SelectPen(Pen{1, sheet->current == this ? Color::Red() : Color::Black()});
-  dc.MoveTo({start.x + sheet->originX, start.y + sheet->originY});
-  dc.LineTo({end.x + sheet->originX, end.y + sheet->originY});
+  const Stroke kind = GetStroke();
+  const PenStyle style = kind == Stroke::Dashed   ? PenStyle::Dash
+                         : kind == Stroke::Dotted ? PenStyle::Dot
+                                                  : PenStyle::Solid;
+  const Pen previous = dc.SelectPen(
+      Pen{kind == Stroke::Heavy ? HeavyWidth : 1, sheet->current == this ? Color::Red() : Color::Black(), style});
+  DrawRun(dc);
   start.Draw(dc);
   end.Draw(dc);
   dc.SelectPen(previous);
@@ -204,16 +226,24 @@ void Line::RenderText(Canvas& canvas) const {
   const Point to = sheet->CellOf(end.x, end.y);
   const std::int32_t c = from.x;
   const std::int32_t r = from.y;
+  const Stroke kind = GetStroke();
+  const char across = kind == Stroke::Double ? '=' : kind == Stroke::Dotted ? '.' : '-';
+  const char down = kind == Stroke::Dotted ? ':' : '|';
+  // A dashed line leaves every other cell blank, counted from its upper or
+  // left end, so that the two sides of a box match.
+  auto gap = [&](std::int32_t i, std::int32_t a, std::int32_t b) {
+    return kind == Stroke::Dashed && (std::int64_t{i} - std::min(a, b)) % 2 != 0;
+  };
   if (orientation == Horizontal && r >= 0 && r < canvas.Rows()) {
     Run(c, to.x, canvas.Columns(), [&](std::int32_t col) {
-      if (IsLineCell(canvas, col, r)) canvas.PutLine(col, r, '-');
+      if (!gap(col, c, to.x) && IsLineCell(canvas, col, r)) canvas.PutLine(col, r, across, kind);
     });
-    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, to.x);
+    if (canvas.HasLineLayer()) AddArms(canvas, true, r, c, to.x, kind);
   } else if (orientation == Vertical && c >= 0 && c < canvas.Columns()) {
     Run(r, to.y, canvas.Rows(), [&](std::int32_t row) {
-      if (IsLineCell(canvas, c, row)) canvas.PutLine(c, row, '|');
+      if (!gap(row, r, to.y) && IsLineCell(canvas, c, row)) canvas.PutLine(c, row, down, kind);
     });
-    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, to.y);
+    if (canvas.HasLineLayer()) AddArms(canvas, false, c, r, to.y, kind);
   }
   start.RenderText(canvas);
   end.RenderText(canvas);
@@ -221,6 +251,92 @@ void Line::RenderText(Canvas& canvas) const {
   end.MarkAsLine(canvas, true);
   List<DrawObj*>::Cursor cursor(attached);
   for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->RenderText(canvas);
+}
+
+std::unique_ptr<Dialog> Line::Edit() { return std::make_unique<FormatDialog>(std::vector<DrawObj*>{Root()}); }
+
+Stroke Line::GetStroke() const {
+  return stroke >= 0 && stroke < StrokeCount ? static_cast<Stroke>(stroke) : Stroke::Solid;
+}
+
+std::int32_t Line::CornerRadius(const LinkPoint& corner) const {
+  const auto* box = dynamic_cast<const Box*>(parent);
+  const LinkPoint* other = corner.partner;
+  if (box == nullptr || box->corners != Box::Rounded || other == nullptr) return 0;
+  // A corner with a marker of its own shows that marker.
+  if (corner.marker != MarkerTable::Join || other->marker != MarkerTable::Join) return 0;
+  const auto* next = dynamic_cast<const Line*>(other->parent);
+  if (next == nullptr) return 0;
+  auto length = [](const Line& side) -> std::int64_t {
+    return std::max(std::llabs(std::int64_t{side.end.x} - side.start.x),
+                    std::llabs(std::int64_t{side.end.y} - side.start.y));
+  };
+  const std::int64_t radius = std::min(
+      {std::int64_t{sheet->cellWidth / 2}, std::int64_t{sheet->cellHeight / 2}, length(*this) / 2, length(*next) / 2});
+  // Too small a corner stays square.
+  return radius >= 2 ? static_cast<std::int32_t>(radius) : 0;
+}
+
+void Line::DrawRun(DeviceContext& dc) const {
+  const Point a{start.x + sheet->originX, start.y + sheet->originY};
+  const Point b{end.x + sheet->originX, end.y + sheet->originY};
+  const bool straight = a.x == b.x || a.y == b.y;
+  const auto* box = dynamic_cast<const Box*>(parent);
+  const Stroke kind = GetStroke();
+  if (!straight || a == b || (kind != Stroke::Double && box == nullptr)) {
+    // A slanted line, a point, or a plain line on its own.
+    dc.MoveTo(a);
+    dc.LineTo(b);
+    if (kind == Stroke::Double && a != b) {
+      // Two lines one unit either side across its main direction.
+      const bool flat = std::llabs(std::int64_t{b.x} - a.x) >= std::llabs(std::int64_t{b.y} - a.y);
+      for (const std::int32_t o : {-1, 1}) {
+        dc.MoveTo({a.x + (flat ? 0 : o), a.y + (flat ? o : 0)});
+        dc.LineTo({b.x + (flat ? 0 : o), b.y + (flat ? o : 0)});
+      }
+    }
+    return;
+  }
+  auto sign = [](std::int64_t v) { return static_cast<std::int32_t>(v > 0 ? 1 : (v < 0 ? -1 : 0)); };
+  // Along the line, and across it towards the inside of its box.
+  const Point along{sign(std::int64_t{b.x} - a.x), sign(std::int64_t{b.y} - a.y)};
+  Point inside{0, 0};
+  if (box != nullptr) {
+    const Rect frame = box->Frame();
+    const std::int64_t cx = (std::int64_t{frame.left} + frame.right) / 2 + sheet->originX;
+    const std::int64_t cy = (std::int64_t{frame.top} + frame.bottom) / 2 + sheet->originY;
+    inside = along.x != 0 ? Point{0, sign(cy - a.y)} : Point{sign(cx - a.x), 0};
+  }
+  if (inside == Point{0, 0}) inside = along.x != 0 ? Point{0, 1} : Point{1, 0};
+  const std::int32_t radiusStart = CornerRadius(start);
+  const std::int32_t radiusEnd = CornerRadius(end);
+  const std::vector<std::int32_t> offsets =
+      kind == Stroke::Double ? std::vector<std::int32_t>{-1, 1} : std::vector<std::int32_t>{0};
+  for (const std::int32_t o : offsets) {
+    // At a square corner of a box the inner line of a double side stops
+    // short and the outer one reaches out, so the two frames close; a heavy
+    // side reaches out by half its width.
+    std::int32_t square = o;
+    if (kind == Stroke::Heavy) square = -HeavyWidth / 2;
+    const std::int32_t fromStart = radiusStart > 0 ? radiusStart : (box != nullptr ? square : 0);
+    const std::int32_t fromEnd = radiusEnd > 0 ? radiusEnd : (box != nullptr ? square : 0);
+    const Point p{a.x + along.x * fromStart + inside.x * o, a.y + along.y * fromStart + inside.y * o};
+    const Point q{b.x - along.x * fromEnd + inside.x * o, b.y - along.y * fromEnd + inside.y * o};
+    dc.MoveTo(p);
+    dc.LineTo(q);
+    if (radiusEnd == 0) continue;
+    // The quarter circle to the next side, whose line leaves the corner
+    // towards the inside of this one.
+    const double r = radiusEnd - o;
+    const double cx = b.x - along.x * radiusEnd + inside.x * radiusEnd;
+    const double cy = b.y - along.y * radiusEnd + inside.y * radiusEnd;
+    constexpr int Steps = 4;
+    for (int k = 1; k <= Steps; ++k) {
+      const double t = 1.5707963267948966 * k / Steps;
+      dc.LineTo({static_cast<std::int32_t>(std::lround(cx - inside.x * r * std::cos(t) + along.x * r * std::sin(t))),
+                 static_cast<std::int32_t>(std::lround(cy - inside.y * r * std::cos(t) + along.y * r * std::sin(t)))});
+    }
+  }
 }
 
 DrawObj* Line::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/List.h"
+#include "model/Stroke.h"
 #include "objects/LinkPoint.h"
 
 namespace virlo {
@@ -11,6 +12,8 @@ namespace virlo {
 class Line : public DrawObj {
  public:
   enum Orientation : std::int32_t { Horizontal = 0, Vertical = 1 };
+  // The pen width of a heavy line, in drawing units.
+  static constexpr std::int32_t HeavyWidth = 3;
 
   // The start is joined to target when that is a line end, or rests on it when
   // it is a line.
@@ -34,6 +37,14 @@ class Line : public DrawObj {
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
+  // The format dialog of its whole object: the line, or the box it is a side of.
+  std::unique_ptr<Dialog> Edit() override;
+
+  // The stroke, Solid for a number no stroke has.
+  Stroke GetStroke() const;
+  // The radius of the rounded corner a box side's end makes, in drawing
+  // units; 0 where the corner is square.
+  std::int32_t CornerRadius(const LinkPoint& corner) const;
 
   // The persistent layout, in declaration order.
   LinkPoint start;
@@ -41,6 +52,12 @@ class Line : public DrawObj {
   // Dots resting on the line and ends of lines meeting it, in arrival order.
   List<DrawObj*> attached;
   std::int32_t orientation = Horizontal;
+  // A Stroke.
+  std::int32_t stroke = static_cast<std::int32_t>(Stroke::Solid);
+
+ private:
+  // The segment and, at a box's rounded corners, the arcs, in the stroke.
+  void DrawRun(DeviceContext& dc) const;
 };
 
 }  // namespace virlo

@@ -5,6 +5,7 @@
 #include "objects/Box.h"
 #include "objects/Line.h"
 #include "objects/MarkerTable.h"
+#include "objects/StrBox.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -71,10 +72,50 @@ void LinkPoint::Draw(DeviceContext& dc) const {
 }
 
 void LinkPoint::LinkToLine() {
-  if (dynamic_cast<Box*>(Root()) == nullptr) Dot::LinkToLine();
+  // Box corners are joined to each other and to nothing else.
+  const bool corner = dynamic_cast<Box*>(Root()) != nullptr;
+  if (!corner) Dot::LinkToLine();
   DrawObj* hit = sheet->PickObject(x, y, Root());
-  if (partner != nullptr && partner->GetPos() == GetPos()) return;
-  Join(dynamic_cast<LinkPoint*>(hit));
+  if (partner == nullptr || partner->GetPos() != GetPos()) Join(dynamic_cast<LinkPoint*>(hit));
+  if (!corner) Dock();
+}
+
+bool LinkPoint::Dock() {
+  if (partner != nullptr || hostLine != nullptr) return false;
+  Line* host = Facing();
+  if (host == nullptr) return false;
+  SetLine(host);
+  return true;
+}
+
+Line* LinkPoint::Facing() {
+  const auto* line = dynamic_cast<const Line*>(parent);
+  if (line == nullptr) return nullptr;
+  const LinkPoint& other = this == &line->start ? line->end : line->start;
+  const Point here = sheet->CellOf(x, y);
+  const Point there = sheet->CellOf(other.x, other.y);
+  auto sign = [](std::int32_t v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); };
+  const std::int32_t dx = line->orientation == Line::Horizontal ? sign(here.x - there.x) : 0;
+  const std::int32_t dy = line->orientation == Line::Vertical ? sign(here.y - there.y) : 0;
+  // A line of one cell points nowhere.
+  if (dx == 0 && dy == 0) return nullptr;
+  DrawObj* hit = sheet->PickObject(x + dx * sheet->cellWidth, y + dy * sheet->cellHeight, Root());
+  // A dot resting on the line there (a marker on a box side) stands for its line.
+  Line* facing = dynamic_cast<Line*>(hit);
+  if (auto* dot = dynamic_cast<Dot*>(hit); dot != nullptr) facing = dot->GetLine();
+  // Only a line across the end's own is pointed at: `--->|`, not `---> ---`;
+  // and a side that shows: not the frame of a text box without one.
+  if (facing == nullptr || facing->orientation == line->orientation) return nullptr;
+  if (const auto* text = dynamic_cast<const StrBox*>(facing->parent); text != nullptr && text->frame == 0)
+    return nullptr;
+  return facing;
+}
+
+std::string_view LinkPoint::ArtText() const {
+  const auto* side = dynamic_cast<const Line*>(parent);
+  const auto* box = side != nullptr ? dynamic_cast<const Box*>(side->parent) : nullptr;
+  if (marker != MarkerTable::Join || box == nullptr || box->corners != Box::Rounded) return Dot::ArtText();
+  return y == box->Frame().top ? "." : "'";
 }
 
 void LinkPoint::SetLine(Line* line) {

@@ -6,7 +6,9 @@ namespace virlo {
 
 // One end of a line. It can be joined to exactly one other end at the same
 // place (its partner: a corner of two lines) and can rest on another line (its
-// host line: a T-junction).
+// host line: a T-junction). A free end that points at a line in the next cell
+// (an arrow stopping one cell before a box side) is docked on it: the line is
+// its host line as for a T-junction, so it follows that line's moves.
 class LinkPoint : public Dot {
  public:
   LinkPoint(Sheet* sheet, std::int32_t x, std::int32_t y, Line* line);
@@ -29,12 +31,20 @@ class LinkPoint : public Dot {
   void SetLine(Line* line) override;
   // Its parent is the line it ends, which it is part of.
   bool RestsOnParent() const override { return false; }
+  // A join at a rounded corner of a box is "." above and "'" below.
+  std::string_view ArtText() const override;
 
   // Joins two free points, or with null frees this point and its partner. An
   // existing join is never replaced.
   LinkPoint* Join(LinkPoint* other);
   // Leaves the host line and the partner; what the destructor does.
   void Unlink();
+  // Docks a free end (no partner, no host line) on the line it points at in
+  // the next cell; true when it did.
+  bool Dock();
+  // The line across the next cell in the direction the end's line runs
+  // towards it, or null: what the end would dock on.
+  Line* Facing();
 
   // The persistent layout, in declaration order.
   LinkPoint* partner = nullptr;

@@ -27,6 +27,23 @@ const std::array<std::string_view, MarkerTable::Count> MarkerTable::entries_ = {
 };
 // clang-format on
 
+std::int32_t MarkerTable::ArrowOf(char32_t code) {
+  struct Arrow {
+    std::int32_t type;
+    std::u32string_view codes;
+  };
+  static constexpr Arrow arrows[] = {
+      {LeftArrow, U"<\u2190\u21D0\u25C0\u25C1\u25C2\u25C3\u25C4\u25C5\u2B05\u27F5"},
+      {RightArrow, U">\u2192\u21D2\u25B6\u25B7\u25B8\u25B9\u25BA\u25BB\u27A1\u2794\u27F6\u2B95"},
+      {UpArrow, U"^\u2191\u21D1\u25B2\u25B3\u25B4\u25B5\u2B06"},
+      {DownArrow, U"vV\u2193\u21D3\u25BC\u25BD\u25BE\u25BF\u2B07"},
+  };
+  for (const Arrow& arrow : arrows) {
+    if (arrow.codes.find(code) != std::u32string_view::npos) return arrow.type;
+  }
+  return Character;
+}
+
 std::string_view MarkerTable::Entry(std::int32_t type) {
   if (!IsValid(type)) return {};
   return entries_[static_cast<std::size_t>(type)];

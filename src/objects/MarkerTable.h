@@ -25,6 +25,8 @@ class MarkerTable {
     DownArrow = 12,
     Derivation = 13,
     Aggregation = 14,
+    // Not a table entry: the dot's own character is its marker.
+    Character = 16,
   };
 
   // The whole entry of a type (0 to 15).
@@ -32,6 +34,10 @@ class MarkerTable {
   // The marker characters of a type: the entry up to its first blank.
   static std::string_view MarkerText(std::int32_t type);
   static bool IsValid(std::int32_t type) { return type >= 0 && type < Count; }
+  // The arrow a character marker stands for on screen (LeftArrow, RightArrow,
+  // UpArrow, DownArrow: "<", "v", "\u25BC" and the like), or Character for one
+  // drawn as text.
+  static std::int32_t ArrowOf(char32_t code);
 
  private:
   static const std::array<std::string_view, Count> entries_;

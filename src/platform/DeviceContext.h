@@ -50,6 +50,9 @@ class DeviceContext {
   virtual BackgroundMode SetBackgroundMode(BackgroundMode mode) = 0;
   // Text at a reference point (its top-left corner), unclipped.
   virtual void TextOut(Point p, std::string_view text) = 0;
+  // The same for one character in UTF-8, which code page 932 may lack (a
+  // marker's character), taking the cells of the character art it takes there.
+  virtual void TextOutUtf8(Point p, std::string_view utf8) = 0;
   // Text laid out in a rectangle with the TextFormat bits.
   virtual void DrawText(std::string_view text, const Rect& rect, unsigned format) = 0;
 

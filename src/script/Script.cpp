@@ -6,8 +6,12 @@
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
 #include "control/ViewController.h"
+#include "model/Stroke.h"
+#include "objects/Box.h"
 #include "objects/MarkerTable.h"
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 #include "tools/DrawTool.h"
 
 namespace virlo::script {
@@ -183,6 +187,25 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.text = tokens[1].text;
     return true;
   }
+  if (word == "stroke" || word == "corners") {
+    static const std::map<std::string, std::int32_t> strokes = {
+        {"solid", static_cast<std::int32_t>(Stroke::Solid)},   {"heavy", static_cast<std::int32_t>(Stroke::Heavy)},
+        {"double", static_cast<std::int32_t>(Stroke::Double)}, {"dashed", static_cast<std::int32_t>(Stroke::Dashed)},
+        {"dotted", static_cast<std::int32_t>(Stroke::Dotted)},
+    };
+    static const std::map<std::string, std::int32_t> corners = {{"square", Box::Square}, {"rounded", Box::Rounded}};
+    const bool stroke = word == "stroke";
+    command.kind = stroke ? Kind::Stroke : Kind::Corners;
+    const auto& names = stroke ? strokes : corners;
+    const auto it = argc == 1 && !tokens[1].quoted ? names.find(tokens[1].text) : names.end();
+    if (it == names.end()) {
+      error =
+          stroke ? "'stroke' needs one of solid, heavy, double, dashed, dotted" : "'corners' needs square or rounded";
+      return false;
+    }
+    command.style = it->second;
+    return true;
+  }
   if (word != "answer") {
     error = "unknown command '" + word + "'";
     return false;
@@ -197,8 +220,19 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
   }
   if (argc >= 1 && !tokens[1].quoted && what == "marker") {
     command.kind = Kind::AnswerMarker;
+    if (argc == 2 && tokens[2].quoted) {
+      // A character of the user's own, as the dialog's last entry takes it.
+      const std::optional<char32_t> code = Utf8::Single(tokens[2].text);
+      if (!code || CharacterCell::MarkerWidth(*code) == 0) {
+        error = "'answer marker' takes one character that prints (no blank, control character or combining mark)";
+        return false;
+      }
+      command.marker = MarkerTable::Character;
+      command.text = tokens[2].text;
+      return true;
+    }
     if (argc != 2 || !ParseInt(tokens[2], command.marker) || !MarkerTable::IsValid(command.marker)) {
-      error = "'answer marker' needs one marker number from 0 to 15";
+      error = "'answer marker' needs one marker number from 0 to 15, or one character in double quotes";
       return false;
     }
     return true;
@@ -251,7 +285,7 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.text = tokens[4].text;
     return true;
   }
-  error = "'answer' needs ok, cancel, marker N, text \"TEXT\" or print COLS ROWS \"FILE\"";
+  error = "'answer' needs ok, cancel, marker N, marker \"C\", text \"TEXT\" or print COLS ROWS \"FILE\"";
   return false;
 }
 

@@ -25,10 +25,12 @@ struct ScriptCommand {
     Open,  // text: the file
     AnswerOk,
     AnswerCancel,
-    AnswerMarker,  // marker
+    AnswerMarker,  // marker; for MarkerTable::Character, text: the character (UTF-8)
     AnswerText,    // text, alignment, frame
     AnswerPrint,   // x0: columns, y0: rows, text: the file name
     TextPrint,
+    Stroke,   // style: the stroke of the picked or selected lines and boxes
+    Corners,  // style: the corners of the picked or selected boxes
     Show,
     State,  // the modified mark, the history, the tool, what is picked and selected
   };
@@ -43,6 +45,7 @@ struct ScriptCommand {
   std::int32_t y1 = 0;
   std::uint32_t modifiers = 0;
   std::int32_t marker = 0;
+  std::int32_t style = 0;
   std::string text;  // code page 932, line breaks as CR LF
   std::optional<std::int32_t> alignment;
   std::optional<std::int32_t> frame;

@@ -6,7 +6,9 @@
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
 #include "control/PrintDialog.h"
+#include "model/Canvas.h"
 #include "model/Sheet.h"
+#include "model/Stroke.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
 #include "platform/TextCodec.h"
@@ -56,8 +58,13 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
       return true;
     case Kind::AnswerMarker: {
       const std::int32_t marker = command.marker;
-      dialogs.Confirm([marker](Dialog& dialog) { dialog.Control(DotSelDialog::MarkerList).value = marker; },
-                      DotSelDialog::TemplateId);
+      const std::string character = command.text;
+      dialogs.Confirm(
+          [marker, character](Dialog& dialog) {
+            dialog.Control(DotSelDialog::MarkerList).value = marker;
+            if (!character.empty()) dialog.Control(DotSelDialog::CharacterEdit).text = character;
+          },
+          DotSelDialog::TemplateId);
       return true;
     }
     case Kind::AnswerText: {
@@ -84,6 +91,16 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
     }
     default:
       return false;
+  }
+}
+
+void ScriptRunner::NoteSubstitutes() {
+  Canvas canvas = document_.sheet->NewCanvas();
+  document_.sheet->RenderText(canvas);
+  const std::int32_t substitutes = canvas.Substitutes();
+  if (substitutes > 0) {
+    Note("the text print wrote " + std::to_string(substitutes) +
+         " marker characters that code page 932 cannot hold as their substitutes");
   }
 }
 
@@ -164,9 +181,24 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnCommand(CommandId::FilePrint);
       // The message has told why; a print that could not be written is a failure.
       if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
+      if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
       break;
+    case Kind::Stroke:
+    case Kind::Corners: {
+      // As the Format command: for what is picked or selected, one undo step.
+      if (!view_.UpdateCommand(CommandId::Format).enabled) {
+        Note("'" + command.word + "' is disabled now: nothing picked or selected is a line or a box");
+        break;
+      }
+      document_.SetUndoMarker();
+      const bool stroke = command.kind == Kind::Stroke;
+      view_.CurrentTool()->ApplyFormat(stroke ? std::optional(static_cast<Stroke>(command.style)) : std::nullopt,
+                                       stroke ? std::nullopt : std::optional(command.style));
+      document_.UpdateModifiedFlag();
+      break;
+    }
     case Kind::Show: {
-      const std::string art = TextCodec::Cp932ToUtf8(document_.sheet->MakeText());
+      const std::string art = document_.sheet->MakeUtf8Text();
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }

@@ -222,8 +222,8 @@ namespace {
 class Decoder : public FieldVisitor {
  public:
   Decoder(const std::vector<void*>& addresses, const std::vector<const TypeDescription*>& types,
-          const std::vector<std::int64_t>& counts)
-      : addresses_(addresses), types_(types), counts_(counts) {}
+          const std::vector<std::int64_t>& counts, std::int32_t version)
+      : addresses_(addresses), types_(types), counts_(counts), version_(version) {}
 
   void Start(const unsigned char* data) {
     data_ = data;
@@ -231,9 +231,17 @@ class Decoder : public FieldVisitor {
   }
   const std::string& Error() const { return error_; }
 
-  void Int32(const char*, std::int32_t& value) override { value = static_cast<std::int32_t>(Next()); }
-  void UInt32(const char*, std::uint32_t& value) override { value = Next(); }
+  // A field newer than the file is not in its record.
+  void Since(std::int32_t version) override { absent_ = version > version_; }
+  void Int32(const char*, std::int32_t& value) override {
+    value = std::exchange(absent_, false) ? 0 : static_cast<std::int32_t>(Next());
+  }
+  void UInt32(const char*, std::uint32_t& value) override { value = std::exchange(absent_, false) ? 0 : Next(); }
   void Reference(const char* name, void*& target, const TypeDescription* expected) override {
+    if (std::exchange(absent_, false)) {
+      target = nullptr;
+      return;
+    }
     const std::uint32_t id = Next();
     const std::uint32_t part = Next();
     target = nullptr;
@@ -284,6 +292,8 @@ class Decoder : public FieldVisitor {
   const std::vector<void*>& addresses_;
   const std::vector<const TypeDescription*>& types_;
   const std::vector<std::int64_t>& counts_;
+  std::int32_t version_;
+  bool absent_ = false;
   const unsigned char* data_ = nullptr;
   std::string prefix_;
   std::string error_;
@@ -375,15 +385,15 @@ bool ReadWhole(const std::string& path, FileBytes& bytes, std::string& error) {
 }
 
 // What the header says before SQLite reads anything: an SQLite file, ours,
-// a version this program reads, text in UTF-8. A file kept with a
-// write-ahead log is read as its main file alone.
-bool CheckHeader(FileBytes& bytes, std::string& error) {
+// a version this program reads (given back), text in UTF-8. A file kept
+// with a write-ahead log is read as its main file alone.
+bool CheckHeader(FileBytes& bytes, std::int32_t& version, std::string& error) {
   if (bytes.size < static_cast<std::int64_t>(HeaderAt::size) || std::memcmp(bytes.data, "SQLite format 3", 16) != 0 ||
       BigEndian32(bytes.data + HeaderAt::applicationId) != static_cast<std::uint32_t>(DocumentFile::ApplicationId)) {
     error = "it is not a VIRLO document";
     return false;
   }
-  const auto version = static_cast<std::int32_t>(BigEndian32(bytes.data + HeaderAt::userVersion));
+  version = static_cast<std::int32_t>(BigEndian32(bytes.data + HeaderAt::userVersion));
   if (version > DocumentFile::FormatVersion) {
     error = "it was made by a newer version of VIRLO (file format " + std::to_string(version) +
             "; this version reads format " + std::to_string(DocumentFile::FormatVersion) + ")";
@@ -480,7 +490,8 @@ bool QueryInt(Connection& in, const char* sql, std::int64_t& value) {
 
 std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
   FileBytes bytes;
-  if (!ReadWhole(path, bytes, error) || !CheckHeader(bytes, error)) return nullptr;
+  std::int32_t version = 0;
+  if (!ReadWhole(path, bytes, error) || !CheckHeader(bytes, version, error)) return nullptr;
 
   Connection in;
   if (!in.Open(":memory:", SQLITE_OPEN_READWRITE)) {
@@ -564,7 +575,7 @@ std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
       const auto* blob = static_cast<const char*>(sqlite3_column_blob(*rows, 3));
       const auto size = static_cast<std::size_t>(sqlite3_column_bytes(*rows, 3));
       const std::size_t expected =
-          IsChars(type) ? static_cast<std::size_t>(count) : TypeLayout::Of(*type).EncodedSize();
+          IsChars(type) ? static_cast<std::size_t>(count) : TypeLayout::Of(*type).EncodedSize(version);
       if (size != expected || (size > 0 && blob == nullptr)) {
         error = "it is damaged: " + where + " (" + type->Name() + ") holds " + std::to_string(size) +
                 " bytes instead of " + std::to_string(expected);
@@ -599,7 +610,7 @@ std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
     counts.push_back(record.count);
   }
 
-  Decoder decoder(addresses, types, counts);
+  Decoder decoder(addresses, types, counts, version);
   for (std::size_t i = 0; i < records.size(); ++i) {
     if (IsChars(records[i].type)) continue;
     decoder.Start(reinterpret_cast<const unsigned char*>(records[i].data.data()));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/SafeWrite.h"
+#include "store/FormatVersion.h"
 
 namespace virlo::store {
 
@@ -16,7 +17,7 @@ class Database;
 class DocumentFile {
  public:
   static constexpr std::int32_t ApplicationId = 0x5649524C;  // "VIRL"
-  static constexpr std::int32_t FormatVersion = 1;
+  static constexpr std::int32_t FormatVersion = CurrentFormat;
 
   // Writes the file safely (SafeWrite): links followed, the old file's
   // rights kept, nothing of an older database left beside it; a failure
@@ -26,13 +27,15 @@ class DocumentFile {
   static bool Save(const Database& db, const std::string& path, std::string& error,
                    SafeWrite::Refusal* refusal = nullptr, SafeWrite::Kind kind = SafeWrite::Kind::Document);
 
-  // Reads and checks a file: the format, the schema (exactly ours), the
-  // integrity, every record and every reference (in range, of the expected
-  // type). The objects come back blank-built with their fields set, no object
-  // logic run; the caller checks what the objects mean before using them.
-  // Null with the reason in error. The file is read whole into memory and
-  // only that is handed to SQLite: no file beside it is read or made. Only a
-  // save of it that a kill cut short is finished first (SafeWrite::Recover).
+  // Reads and checks a file of this format version or an older one (whose
+  // records lack the fields added since; they read as zero): the format, the
+  // schema (exactly ours), the integrity, every record and every reference (in
+  // range, of the expected type). The objects come back blank-built with their
+  // fields set, no object logic run; the caller checks what the objects mean
+  // before using them. Null with the reason in error. The file is read whole
+  // into memory and only that is handed to SQLite: no file beside it is read or
+  // made. Only a save of it that a kill cut short is finished first
+  // (SafeWrite::Recover).
   static std::unique_ptr<Database> Open(const std::string& path, std::string& error);
 };
 

@@ -33,6 +33,7 @@ class LayoutVisitor : public FieldVisitor {
   void TransientReferenceAt(const char* name, void*&, const void* field) override {
     Add(TypeLayout::FieldKind::Transient, name, nullptr, field);
   }
+  void Since(std::int32_t version) override { since_ = version; }
   void Embedded(const char* name, void* member, const TypeDescription& type) override {
     const std::string saved = prefix_;
     prefix_ += std::string(name) + ".";
@@ -45,13 +46,15 @@ class LayoutVisitor : public FieldVisitor {
  private:
   void Add(TypeLayout::FieldKind kind, const char* name, const TypeDescription* expected, const void* field) {
     const auto offset = static_cast<std::size_t>(static_cast<const char*>(field) - base_);
-    fields_.push_back({kind, prefix_ + name, expected, offset});
+    fields_.push_back({kind, prefix_ + name, expected, offset, since_});
+    since_ = 1;
   }
 
   const char* base_;
   std::vector<TypeLayout::Part>& parts_;
   std::vector<TypeLayout::Field>& fields_;
   std::string prefix_;
+  std::int32_t since_ = 1;
 };
 
 }  // namespace
@@ -65,10 +68,16 @@ TypeLayout::TypeLayout(const TypeDescription& type) {
   LayoutVisitor visitor(static_cast<const char*>(memory), parts_, fields_);
   type.DescribeFields(memory, visitor);
   ::operator delete(memory);
+}
+
+std::size_t TypeLayout::EncodedSize(std::int32_t version) const {
+  std::size_t size = 0;
   for (const Field& field : fields_) {
-    if (field.kind == FieldKind::Reference) encodedSize_ += ReferenceBytes;
-    if (field.kind == FieldKind::Int32 || field.kind == FieldKind::UInt32) encodedSize_ += IntBytes;
+    if (field.since > version) continue;
+    if (field.kind == FieldKind::Reference) size += ReferenceBytes;
+    if (field.kind == FieldKind::Int32 || field.kind == FieldKind::UInt32) size += IntBytes;
   }
+  return size;
 }
 
 const TypeLayout& TypeLayout::Of(const TypeDescription& type) {

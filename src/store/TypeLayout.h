@@ -26,14 +26,15 @@ class TypeLayout {
     std::string name;  // dotted path, e.g. "start.x"
     const TypeDescription* expected = nullptr;
     std::size_t offset = 0;  // where the field lies in an instance, in this build
+    std::int32_t since = 1;  // the first file format version that stores it
   };
 
   static const TypeLayout& Of(const TypeDescription& type);
 
   const std::vector<Part>& Parts() const { return parts_; }
   const std::vector<Field>& Fields() const { return fields_; }
-  // Bytes one instance takes in a file.
-  std::size_t EncodedSize() const { return encodedSize_; }
+  // Bytes one instance takes in a file of the given format version.
+  std::size_t EncodedSize(std::int32_t version) const;
   // The part at a byte offset that is, or derives from, expected (null: any); -1 if none.
   long PartAt(std::size_t offset, const TypeDescription* expected) const;
 
@@ -45,7 +46,6 @@ class TypeLayout {
 
   std::vector<Part> parts_;
   std::vector<Field> fields_;
-  std::size_t encodedSize_ = 0;
 };
 
 }  // namespace virlo::store

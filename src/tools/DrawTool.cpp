@@ -5,7 +5,9 @@
 
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
+#include "objects/Box.h"
 #include "objects/Dot.h"
+#include "objects/FormatDialog.h"
 #include "objects/StrBox.h"
 #include "platform/Dialog.h"
 #include "platform/Window.h"
@@ -292,6 +294,35 @@ void DrawTool::SelectOnly(const std::vector<DrawObj*>& objects) {
     obj->SelectAndRedraw(selection);
   }
   selection.Clear();
+}
+
+std::vector<DrawObj*> DrawTool::FormatTargets() const {
+  std::vector<DrawObj*> targets;
+  auto take = [&](DrawObj* obj) {
+    if (dynamic_cast<Line*>(obj) != nullptr || dynamic_cast<Box*>(obj) != nullptr) targets.push_back(obj);
+  };
+  if (sheet->current != nullptr) {
+    take(sheet->current->Root());
+    return targets;
+  }
+  List<DrawObj*>::Cursor cursor(sheet->selected);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) take(obj);
+  return targets;
+}
+
+bool DrawTool::Format() {
+  const std::vector<DrawObj*> targets = FormatTargets();
+  if (targets.empty()) return false;
+  FormatDialog dialog(targets);
+  const bool ok = dialog.DoModal() == DialogResult::Ok;
+  Redraw();
+  return ok;
+}
+
+bool DrawTool::ApplyFormat(std::optional<Stroke> stroke, std::optional<std::int32_t> corners) {
+  const bool changed = FormatDialog::Apply(FormatTargets(), stroke, corners);
+  if (changed) Redraw();
+  return changed;
 }
 
 void DrawTool::EndSelection() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "model/Selection.h"
+#include "model/Stroke.h"
 #include "platform/Point.h"
 #include "platform/Rect.h"
 
@@ -75,6 +77,13 @@ class DrawTool {
   // Makes the given top-level objects the selection, in place of what was
   // selected or current.
   void SelectOnly(const std::vector<DrawObj*>& objects);
+  // What a format applies to: the whole object of the picked part, or else
+  // the selected objects, where they are lines or boxes.
+  std::vector<DrawObj*> FormatTargets() const;
+  // Opens the format dialog for them; true when it ended with OK.
+  bool Format();
+  // Sets their stroke and, of the boxes, the corners; true when anything changed.
+  bool ApplyFormat(std::optional<Stroke> stroke, std::optional<std::int32_t> corners);
 
   Sheet* GetSheet() const { return sheet; }
   const Rect& GetDragRect() const { return dragRect; }

@@ -66,7 +66,11 @@ bool LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
 bool LineTool::LButtonUp(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   DrawTool::LButtonUp(flags, x, y);
   if (sheet->current == nullptr) return false;
-  if (auto* line = dynamic_cast<Line*>(sheet->current)) line->end.LinkToLine();
+  if (auto* line = dynamic_cast<Line*>(sheet->current)) {
+    line->end.LinkToLine();
+    // A start left free next to a side it points at docks as the end does.
+    line->start.Dock();
+  }
   return true;
 }
 

@@ -43,6 +43,10 @@ void QtDeviceContext::ApplyPen() {
   const bool magnified = painter_.worldTransform().m11() > 1.0;
   pen.setWidth(pen_.width <= 1 ? (magnified ? 1 : 0) : pen_.width);
   pen.setCapStyle(Qt::FlatCap);
+  // Dashes are measured in pen widths; a thin pen's width is one unit.
+  const qreal width = std::max(1, pen_.width);
+  if (pen_.style == PenStyle::Dash) pen.setDashPattern({4 / width, 4 / width});
+  if (pen_.style == PenStyle::Dot) pen.setDashPattern({1 / width, 2 / width});
   painter_.setPen(pen);
 }
 
@@ -127,8 +131,13 @@ BackgroundMode QtDeviceContext::SetBackgroundMode(BackgroundMode mode) {
   return previous;
 }
 
-void QtDeviceContext::TextOut(Point p, std::string_view text) {
-  const QString qtext = ToQString(text);
+void QtDeviceContext::TextOut(Point p, std::string_view text) { DrawString(p, ToQString(text)); }
+
+void QtDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
+  DrawString(p, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void QtDeviceContext::DrawString(Point p, const QString& qtext) {
   const QFontMetrics metrics(painter_.font());
   const QRect box(p.x, p.y, metrics.horizontalAdvance(qtext), metrics.height());
   if (background_ == BackgroundMode::Opaque) painter_.fillRect(box, Qt::white);

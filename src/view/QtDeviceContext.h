@@ -28,6 +28,7 @@ class QtDeviceContext : public DeviceContext {
   Color SetTextColor(Color color) override;
   BackgroundMode SetBackgroundMode(BackgroundMode mode) override;
   void TextOut(Point p, std::string_view text) override;
+  void TextOutUtf8(Point p, std::string_view utf8) override;
   void DrawText(std::string_view text, const Rect& rect, unsigned format) override;
 
   // The Qt font that stands for a core font: fixed-pitch faces become a
@@ -38,6 +39,8 @@ class QtDeviceContext : public DeviceContext {
  private:
   void ApplyPen();
   void ApplyBrush();
+  // Text at a reference point, on a white box unless the background is transparent.
+  void DrawString(Point p, const QString& text);
 
   QPainter& painter_;
   Pen pen_{1, Color::Black()};

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -31,6 +33,7 @@
 #include "control/PrintDialog.h"
 #include "objects/CTextDialog.h"
 #include "objects/DotSelDialog.h"
+#include "objects/FormatDialog.h"
 #include "platform/TextCodec.h"
 #include "view/InPlaceEditor.h"
 #include "view/QtDeviceContext.h"
@@ -93,7 +96,7 @@ QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(
     QT_TRANSLATE_NOOP("DotSelDialog", "左矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "右矢"),
     QT_TRANSLATE_NOOP("DotSelDialog", "上矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "下矢"),
     QT_TRANSLATE_NOOP("DotSelDialog", "派生"),     QT_TRANSLATE_NOOP("DotSelDialog", "集約"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"),
+    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"), QT_TRANSLATE_NOOP("DotSelDialog", "文字"),
 };
 
 // A marker entry ("<  左矢"): its marker as it is, its description translated.
@@ -315,8 +318,19 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
     for (const std::string& item : control.items) list->addItem(MarkerEntry(item));
     list->setCurrentRow(control.value);
+    // The last entry's character: typing one chooses that entry.
+    auto* character =
+        new QLineEdit(QString::fromStdString(dialog.Control(DotSelDialog::CharacterEdit).text), window.get());
+    character->setObjectName(QStringLiteral("markerCharacter"));
+    character->setMaximumWidth(48);
+    const int characterRow = list->count() - 1;
+    QObject::connect(character, &QLineEdit::textEdited, list,
+                     [list, characterRow](const QString&) { list->setCurrentRow(characterRow); });
     auto* layout = new QHBoxLayout(window.get());
-    layout->addWidget(list);
+    auto* left = new QVBoxLayout();
+    left->addWidget(list);
+    left->addWidget(character);
+    layout->addLayout(left);
     auto* buttons = new QVBoxLayout();
     buttons->addWidget(window->ok);
     buttons->addWidget(window->cancel);
@@ -325,11 +339,19 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
     QObject::connect(list, &QListWidget::itemDoubleClicked, window->ok, &QPushButton::click);
     // The arrow keys move in the list at once.
     list->setFocus();
-    collect = [&dialog, list] {
+    collect = [&dialog, list, character] {
       dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
+      dialog.Control(DotSelDialog::CharacterEdit).text = character->text().toStdString();
       return true;
     };
-    focus = [list](std::int32_t) { list->setFocus(); };
+    focus = [list, character](std::int32_t id) {
+      if (id == DotSelDialog::CharacterEdit) {
+        character->setFocus();
+        character->selectAll();
+      } else {
+        list->setFocus();
+      }
+    };
   } else if (dialog.TemplateId() == CTextDialog::TemplateId) {
     window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
     // The text comes first in the tab order and has the focus: typing goes
@@ -395,6 +417,55 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
       return true;
     };
     focus = [edit](std::int32_t) { edit->setFocus(); };
+  } else if (dialog.TemplateId() == FormatDialog::TemplateId) {
+    window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "書式"), false);
+    // One group of choices a row: a group the objects differ in opens with none.
+    auto choices = [&](const char* title, std::int32_t first, std::initializer_list<const char*> captions,
+                       const char* name) {
+      auto* box = new QGroupBox(QCoreApplication::translate("QtDialogRunner", title), window.get());
+      auto* row = new QHBoxLayout(box);
+      auto* group = new QButtonGroup(box);
+      int index = 0;
+      for (const char* caption : captions) {
+        auto* button = new QRadioButton(QCoreApplication::translate("QtDialogRunner", caption), box);
+        button->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index));
+        group->addButton(button, index++);
+        row->addWidget(button);
+      }
+      row->addStretch();
+      if (QAbstractButton* chosen = group->button(dialog.Control(first).value)) chosen->setChecked(true);
+      return std::pair{box, group};
+    };
+    const auto [strokes, strokeGroup] =
+        choices(QT_TRANSLATE_NOOP("QtDialogRunner", "線種"), FormatDialog::StrokeButton,
+                {QT_TRANSLATE_NOOP("QtDialogRunner", "実線"), QT_TRANSLATE_NOOP("QtDialogRunner", "太線"),
+                 QT_TRANSLATE_NOOP("QtDialogRunner", "二重線"), QT_TRANSLATE_NOOP("QtDialogRunner", "破線"),
+                 QT_TRANSLATE_NOOP("QtDialogRunner", "点線")},
+                "stroke");
+    const auto [corners, cornerGroup] =
+        choices(QT_TRANSLATE_NOOP("QtDialogRunner", "枠の角"), FormatDialog::CornersButton,
+                {
+                    QT_TRANSLATE_NOOP("QtDialogRunner", "角"),
+                    QT_TRANSLATE_NOOP("QtDialogRunner", "丸"),
+                },
+                "corners");
+    window->AddButtons();
+    auto* grid = new QGridLayout(window.get());
+    grid->addWidget(strokes, 0, 0);
+    grid->addWidget(corners, 1, 0);
+    auto* buttons = new QVBoxLayout();
+    buttons->addWidget(window->ok);
+    buttons->addWidget(window->cancel);
+    buttons->addStretch();
+    grid->addLayout(buttons, 0, 1, 2, 1);
+    QButtonGroup* strokeChoice = strokeGroup;
+    QButtonGroup* cornerChoice = cornerGroup;
+    collect = [&dialog, strokeChoice, cornerChoice] {
+      dialog.Control(FormatDialog::StrokeButton).value = strokeChoice->checkedId();
+      dialog.Control(FormatDialog::CornersButton).value = cornerChoice->checkedId();
+      return true;
+    };
+    focus = [](std::int32_t) {};
   } else if (dialog.TemplateId() == PrintDialog::TemplateId) {
     window =
         std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "テキストへ印刷"), false);

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
@@ -24,7 +25,9 @@
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "objects/Box.h"
 #include "objects/Dot.h"
+#include "objects/FormatDialog.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
@@ -159,11 +162,12 @@ class DialogsTest : public QObject, private test::AppFixture {
     Dot* dot = store::New<Dot>(Doc()->GetDatabase(), Doc()->sheet, 40, 48, 9, nullptr);
     OnShown([](QDialog& dialog) {
       auto* list = Child<QListWidget>(dialog, "markerList");
-      QCOMPARE(list->count(), MarkerTable::Count);
-      for (int i = 0; i < list->count(); ++i) {
+      QCOMPARE(list->count(), MarkerTable::Count + 1);
+      for (int i = 0; i < MarkerTable::Count; ++i) {
         QCOMPARE(list->item(i)->text(), QtDeviceContext::ToQString(MarkerTable::Entry(i)));
       }
       QCOMPARE(list->item(9)->text(), QStringLiteral("<  左矢"));
+      QCOMPARE(list->item(MarkerTable::Count)->text(), QStringLiteral("   文字"));
       QCOMPARE(list->currentRow(), 9);
       QVERIFY2(QFontInfo(list->font()).fixedPitch(), qPrintable(QFontInfo(list->font()).family()));
       QCOMPARE(dialog.focusWidget(), list);
@@ -183,6 +187,50 @@ class DialogsTest : public QObject, private test::AppFixture {
     });
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
     QCOMPARE(dot->marker, 8);
+    // Typing in the character field chooses the last entry; OK refuses two
+    // characters on the field, and takes one.
+    OnShown([](QDialog& dialog) {
+      auto* list = Child<QListWidget>(dialog, "markerList");
+      auto* character = Child<QLineEdit>(dialog, "markerCharacter");
+      QVERIFY(character->text().isEmpty());
+      Type(character, QStringLiteral("▼▼"));
+      QCOMPARE(list->currentRow(), MarkerTable::Character);
+      QVERIFY(ClickOk(dialog).contains(QStringLiteral("1 文字")));
+      QCOMPARE(dialog.focusWidget(), character);
+      Type(character, QStringLiteral("v"));
+      QVERIFY(ClickOk(dialog).isEmpty());
+    });
+    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(dot->marker, MarkerTable::Character);
+    QCOMPARE(dot->character, U'v');
+  }
+  // The format dialog opens on what the objects share: a box's stroke and
+  // corners; for a box and a line of another stroke, no stroke. OK writes the
+  // choices made, and only those.
+  void formatDialog() {
+    Box* box = store::New<Box>(Doc()->GetDatabase(), Doc()->sheet, 20, 24, 100, 88, nullptr);
+    OnShown([](QDialog& dialog) {
+      QVERIFY(Child<QRadioButton>(dialog, "stroke0")->isChecked());
+      QVERIFY(Child<QRadioButton>(dialog, "corners0")->isChecked());
+      Click(dialog, "stroke1");
+      Click(dialog, "corners1");
+      Click(dialog, "ok");
+    });
+    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(box->left.GetStroke(), Stroke::Heavy);
+    QCOMPARE(box->corners, static_cast<std::int32_t>(Box::Rounded));
+    Line* line = store::New<Line>(Doc()->GetDatabase(), Doc()->sheet, 20, 120, 100, 120, nullptr, nullptr);
+    OnShown([](QDialog& dialog) {
+      for (int i = 0; i < StrokeCount; ++i)
+        QVERIFY(!Child<QRadioButton>(dialog, ("stroke" + std::to_string(i)).c_str())->isChecked());
+      QVERIFY(Child<QRadioButton>(dialog, "corners1")->isChecked());
+      Click(dialog, "corners0");
+      Click(dialog, "ok");
+    });
+    QCOMPARE(FormatDialog({box, line}).DoModal(), DialogResult::Ok);
+    QCOMPARE(box->top.GetStroke(), Stroke::Heavy);
+    QCOMPARE(line->GetStroke(), Stroke::Solid);
+    QCOMPARE(box->corners, static_cast<std::int32_t>(Box::Square));
   }
   // A centred framed box opens with centre and frame pressed and the focus in
   // its text, first in the tab order: typing goes there at once, Enter starts

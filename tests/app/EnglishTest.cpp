@@ -157,8 +157,9 @@ class EnglishTest : public QObject, private test::AppFixture {
     QCOMPARE(dot->Edit()->DoModal(), DialogResult::Cancel);
     app_.Dialogs().SetShownHook(nullptr);
     QCOMPARE(title, QStringLiteral("End Marker"));
-    QCOMPARE(entries.size(), MarkerTable::Count);
+    QCOMPARE(entries.size(), MarkerTable::Count + 1);
     QCOMPARE(entries.at(0), QStringLiteral("+  join"));
+    QCOMPARE(entries.at(MarkerTable::Count), QStringLiteral("   character"));
     QCOMPARE(entries.at(9), QStringLiteral("<  left arrow"));
     QCOMPARE(entries.at(14), QStringLiteral("<> aggregation"));
     for (const QString& entry : entries) QVERIFY2(IsAscii(entry), qPrintable(entry));

@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "control/CommandIds.h"
+#include "objects/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
@@ -79,6 +80,16 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
       case Kind::TextPrint:
         frame.Dispatch(CommandId::FilePrint);
         break;
+      case Kind::Stroke:
+      case Kind::Corners: {
+        // The Format command, its dialog answered with the one choice.
+        const std::int32_t first = c.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
+        const std::int32_t style = c.style;
+        dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
+                        FormatDialog::TemplateId);
+        frame.Dispatch(CommandId::Format);
+        break;
+      }
       case Kind::Show:
       case Kind::State:
       case Kind::Save:

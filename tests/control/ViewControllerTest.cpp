@@ -103,24 +103,28 @@ TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
     EXPECT_EQ(CheckedTools(), (std::vector<std::int32_t>{id}));
   }
   const std::int32_t m0 = Markers();
-  const std::int32_t edits[] = {EditCopy, EditCut, EditDelete, BringToFront, SendToBack, EditPaste};
+  const std::int32_t edits[] = {EditCopy, EditCut, EditDelete, BringToFront, SendToBack, EditPaste, Format};
   auto enabled = [&] {
     std::vector<bool> on;
     for (std::int32_t id : edits) on.push_back(view->UpdateCommand(id).enabled);
     return on;
   };
-  EXPECT_EQ(enabled(), std::vector<bool>(6, false));
+  EXPECT_EQ(enabled(), std::vector<bool>(7, false));
   for (std::int32_t id : edits) EXPECT_FALSE(view->OnCommand(id)) << id;
   EXPECT_TRUE(Markers() == m0 && !doc.IsModified());
 
   Dot* dot = store::New<Dot>(doc.GetDatabase(), doc.sheet, 20, 40, 8, nullptr);
   doc.sheet->selected.PushBack(dot);
-  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, false, false, false}));
+  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, false, false, false, false}));
   doc.sheet->selected.Remove(dot);
   doc.sheet->current = dot;
-  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, false}));
+  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, false, false}));
   EXPECT_TRUE(view->OnCommand(EditCopy));
   EXPECT_TRUE(view->UpdateCommand(EditPaste).enabled);
+  // Format takes a line or a box, or any part of one.
+  Box* box = store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
+  doc.sheet->current = &box->top.end;
+  EXPECT_TRUE(view->UpdateCommand(Format).enabled);
 }
 
 // A runner that types text boxes in place, as the desktop does when asked:
@@ -196,9 +200,9 @@ TEST_F(ViewControllerTest, NothingOvertakesTheDialogOfATool) {
   ViewController other(&doc, &otherWindow);
   other.OnActivateView();
   ASSERT_TRUE(other.OnCommand(ToolDot));
-  const std::int32_t commands[] = {ToolSelect,   ToolDot,    ToolLine,  ToolBox,       ToolStrBox,
-                                   EditCopy,     EditCut,    EditPaste, EditDelete,    EditSelectAll,
-                                   BringToFront, SendToBack, FilePrint, ClipboardPrint};
+  const std::int32_t commands[] = {ToolSelect,   ToolDot,    ToolLine,  ToolBox,        ToolStrBox,
+                                   EditCopy,     EditCut,    EditPaste, EditDelete,     EditSelectAll,
+                                   BringToFront, SendToBack, FilePrint, ClipboardPrint, Format};
   int dialogs = 0;
   runner.during = [&] {
     ++dialogs;
@@ -395,12 +399,14 @@ TEST_F(ScreenArtTest, MarksWhatTheSelectedSetAndTheCurrentObjectWrite) {
   DrawBox({20, 24}, {60, 56});
   ASSERT_TRUE(view->OnCommand(CommandId::ToolLine));
   Drag({100, 104}, {196, 104});
+  Drag({196, 40}, {68, 40});  // ending beside the box's right side: docked there
   ASSERT_TRUE(view->OnCommand(CommandId::ToolSelect));
   EXPECT_EQ(Marks(ScreenArt(*doc.sheet), 1, 0, 30), std::string(30, '.'));
   Drag({4, 8}, {68, 72});  // the band takes the box
   ScreenArt selected(*doc.sheet);
   EXPECT_EQ(Marks(selected, 1, 0, 10), "..ssssss..");
-  EXPECT_EQ(Marks(selected, 2, 0, 10), "..s....s..");  // its blank inside stays unmarked
+  // Its blank inside stays unmarked; the docked end is marked as a resting one is.
+  EXPECT_EQ(Marks(selected, 2, 0, 10), "..s....ss.");
   EXPECT_EQ(Marks(selected, 6, 10, 26), std::string(16, '.'));
   Pick({140, 104});  // the line alone
   ScreenArt current(*doc.sheet);

@@ -33,9 +33,9 @@ TEST(ArtExportTest, EveryArmCombinationOfAJoinedEndHasItsCharacter) {
   };
   for (const auto& c : cases) EXPECT_EQ(ArtExport::Glyph('+', c.arms), c.glyph) << "arms " << c.arms;
   // Runs keep their direction whatever crosses them; other bytes stay.
-  EXPECT_STREQ(ArtExport::Glyph('-', U | D), "─");
-  EXPECT_STREQ(ArtExport::Glyph('|', L | R), "│");
-  EXPECT_STREQ(ArtExport::Glyph('>', L), "");
+  EXPECT_EQ(ArtExport::Glyph('-', U | D), "─");
+  EXPECT_EQ(ArtExport::Glyph('|', L | R), "│");
+  EXPECT_EQ(ArtExport::Glyph('>', L), "");
 }
 
 TEST(ArtExportTest, PlainFormIsTheSheetTextConverted) {

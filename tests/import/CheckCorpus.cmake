@@ -41,7 +41,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "${name}: dump failed with status ${status}:\n${err}")
 endif()
 
-# Counted as the art shows structure: line ends are those of free lines;
+# Counted as the art shows structure: line ends are those of free lines, and
+# an end with a host line rests on it or is docked beside it;
 # a box's own sides are inside the box's record; a dot rests on the line
 # that is its parent.
 foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts)

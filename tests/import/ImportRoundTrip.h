@@ -56,6 +56,12 @@ inline std::int32_t VisibleBoxes(const Sheet& sheet) {
     const auto* box = dynamic_cast<const Box*>(obj);
     const auto* text = dynamic_cast<const StrBox*>(obj);
     if (box == nullptr || (text != nullptr && text->frame == 0)) continue;
+    // The import reads boxes drawn with "-", "|" and "+" only.
+    bool plain = box->corners == Box::Square;
+    for (const Line* side : {&box->top, &box->left, &box->bottom, &box->right}) {
+      plain = plain && (side->GetStroke() == Stroke::Solid || side->GetStroke() == Stroke::Heavy);
+    }
+    if (!plain) continue;
     const Rect frame = box->Frame();
     const std::int32_t c0 = frame.left / sheet.cellWidth;
     const std::int32_t r0 = frame.top / sheet.cellHeight;

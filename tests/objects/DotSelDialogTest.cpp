@@ -21,9 +21,9 @@ using DotSelDialogTest = test::SheetFixture;
 // here in UTF-8 so a mistyped byte in the table cannot hide behind an equally
 // mistyped expectation.
 TEST_F(DotSelDialogTest, ListsTheMarkersOpensOnTheDotsAndOkStoresTheChoiceWhileCancelKeepsIt) {
-  const std::string_view utf8[] = {"+  結合",   "-  横線", "|  縦線", "/  斜線",    "\\  斜線", ".  横点線",
-                                   ":  縦点線", "*  黒丸", "O  白丸", "<  左矢",    ">  右矢",  "^  上矢",
-                                   "V  下矢",   "A  派生", "<> 集約", "U  関連属性"};
+  const std::string_view utf8[] = {"+  結合",   "-  横線", "|  縦線", "/  斜線",     "\\  斜線", ".  横点線",
+                                   ":  縦点線", "*  黒丸", "O  白丸", "<  左矢",     ">  右矢",  "^  上矢",
+                                   "V  下矢",   "A  派生", "<> 集約", "U  関連属性", "   文字"};
   std::vector<std::string> entries;
   for (std::string_view entry : utf8) entries.push_back(TextCodec::Utf8ToCp932(std::string(entry)).value_or("?"));
   QueuedDialogRunner runner;
@@ -42,6 +42,30 @@ TEST_F(DotSelDialogTest, ListsTheMarkersOpensOnTheDotsAndOkStoresTheChoiceWhileC
   EXPECT_EQ(shown.value, MarkerTable::LeftArrow);
   EXPECT_EQ(dot->marker, MarkerTable::WhiteCircle);
   EXPECT_EQ(Row(1), "  O");
+}
+
+// The last entry takes the character in its field: one that prints, alone; a
+// table entry chosen later lets it go.
+TEST_F(DotSelDialogTest, TheCharacterEntryTakesOnePrintingCharacterAndATableEntryLetsItGo) {
+  Dot* dot = Make<Dot>(sheet, 20, 24, MarkerTable::LeftArrow, nullptr);
+  auto answer = [&](std::int32_t entry, std::string text) {
+    QueuedDialogRunner runner;
+    runner.Confirm([=](Dialog& d) {
+      d.Control(DotSelDialog::MarkerList).value = entry;
+      d.Control(DotSelDialog::CharacterEdit).text = text;
+    });
+    return dot->Edit()->DoModal() == DialogResult::Ok ? "ok" : runner.Refusals().at(0);
+  };
+  for (const char* refused : {"", "vv", " ", "\u0301", "\x1b"}) {
+    EXPECT_NE(answer(MarkerTable::Character, refused), "ok") << refused;
+    EXPECT_EQ(dot->marker, MarkerTable::LeftArrow) << refused;
+  }
+  EXPECT_EQ(answer(MarkerTable::Character, "\u25BC"), "ok");
+  EXPECT_EQ(dot->marker, MarkerTable::Character);
+  EXPECT_EQ(dot->character, 0x25BC);
+  EXPECT_EQ(answer(MarkerTable::UpArrow, "x"), "ok");
+  EXPECT_EQ(dot->marker, MarkerTable::UpArrow);
+  EXPECT_EQ(dot->character, 0);
 }
 
 }  // namespace

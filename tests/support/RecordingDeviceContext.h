@@ -15,7 +15,8 @@ namespace virlo::test {
 class RecordingDeviceContext : public DeviceContext {
  public:
   Pen SelectPen(const Pen& pen) override {
-    Record("SelectPen(" + std::to_string(pen.width) + "," + Text(pen.color) + ")");
+    const char* style = pen.style == PenStyle::Dash ? ",dash" : pen.style == PenStyle::Dot ? ",dot" : "";
+    Record("SelectPen(" + std::to_string(pen.width) + "," + Text(pen.color) + style + ")");
     return std::exchange(pen_, pen);
   }
   Brush SelectBrush(const Brush& brush) override {
@@ -49,6 +50,9 @@ class RecordingDeviceContext : public DeviceContext {
   }
   void TextOut(Point p, std::string_view text) override {
     Record("TextOut(" + Text(p) + "," + std::string(text) + ")");
+  }
+  void TextOutUtf8(Point p, std::string_view utf8) override {
+    Record("TextOutUtf8(" + Text(p) + "," + std::string(utf8) + ")");
   }
   void DrawText(std::string_view text, const Rect& rect, unsigned format) override {
     char hex[16];

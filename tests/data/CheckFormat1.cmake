@@ -1,0 +1,73 @@
+# A document of file format 1 opens unchanged and saves in the present
+# format. format1.vrl was made by format1.script with a VIRLO that wrote
+# format 1; format1.txt is the art that VIRLO rendered of it.
+#   Its art is format1.txt; its dump shows the fields added since as 0;
+#   the file read stays as it was; a save writes format 2 with the same art,
+#   and what format 2 adds is saved and dumped.
+# Called as: cmake -DCLI=... -DDIR=<tests/data> -DWORK=<dir> -P CheckFormat1.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+file(COPY "${DIR}/format1.vrl" DESTINATION "${WORK}")
+set(document "${WORK}/format1.vrl")
+file(MD5 "${document}" before)
+file(READ "${DIR}/format1.txt" art)
+
+function(expect_art file)
+  execute_process(COMMAND "${CLI}" render "${file}" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0 OR NOT out STREQUAL art)
+    file(WRITE "${WORK}/rendered.txt" "${out}")
+    message(FATAL_ERROR "${file} does not render as format1.txt (status ${status}); "
+                        "diff ${DIR}/format1.txt ${WORK}/rendered.txt\n${err}")
+  endif()
+endfunction()
+
+# The format version a document file holds: SQLite's user_version, at byte 60.
+function(expect_version file version)
+  file(READ "${file}" found OFFSET 60 LIMIT 4 HEX)
+  math(EXPR found "0x${found}")
+  if(NOT found EQUAL version)
+    message(FATAL_ERROR "${file} holds file format ${found}, not ${version}")
+  endif()
+endfunction()
+
+expect_version("${document}" 1)
+expect_art("${document}")
+
+# Markers are the table's, strokes solid, corners square: 26 line ends and
+# dots, 12 lines and box sides, 2 boxes.
+execute_process(COMMAND "${CLI}" dump "${document}" RESULT_VARIABLE status OUTPUT_VARIABLE dump)
+foreach(field_count IN ITEMS "character:26" "stroke:12" "corners:2")
+  string(REPLACE ":" ";" pair "${field_count}")
+  list(GET pair 0 field)
+  list(GET pair 1 count)
+  string(REGEX MATCHALL "\"([a-z.]*\\.)?${field}\": -?[0-9]+" all "${dump}")
+  string(REGEX MATCHALL "\"([a-z.]*\\.)?${field}\": 0[,\n]" zeros "${dump}\n")
+  list(LENGTH all n)
+  list(LENGTH zeros z)
+  if(NOT status EQUAL 0 OR NOT n EQUAL count OR NOT z EQUAL count)
+    message(FATAL_ERROR "the dump of format1.vrl shows ${n} '${field}' fields, ${z} of them 0, not ${count}:\n${dump}")
+  endif()
+endforeach()
+
+# Saved again: the new file is format 2, the one read is untouched.
+file(WRITE "${WORK}/resave.script"
+     "save \"saved.vrl\"\ntool select\npress 20 24\nrelease 20 24\nstroke double\ncorners rounded\n"
+     "save \"formatted.vrl\"\n")
+execute_process(COMMAND "${CLI}" run resave.script --open "${document}" WORKING_DIRECTORY "${WORK}"
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "format1.vrl could not be saved again (status ${status}):\n${err}")
+endif()
+file(MD5 "${document}" after)
+if(NOT before STREQUAL after)
+  message(FATAL_ERROR "opening and saving elsewhere changed format1.vrl")
+endif()
+expect_version("${WORK}/saved.vrl" 2)
+expect_art("${WORK}/saved.vrl")
+execute_process(COMMAND "${CLI}" dump "${WORK}/formatted.vrl" OUTPUT_VARIABLE dump)
+foreach(field IN ITEMS "\"top.stroke\": 2" "\"left.stroke\": 2" "\"corners\": 1")
+  string(FIND "${dump}" "${field}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the box formatted after opening format1.vrl does not dump ${field}:\n${dump}")
+  endif()
+endforeach()
