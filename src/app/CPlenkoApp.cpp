@@ -35,6 +35,9 @@ namespace {
 QString FileFilter() { return QCoreApplication::translate("CPlenkoApp", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
 const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
 const QString ZoomKey = QStringLiteral("Settings/Zoom");
+const QString PrintStyleKey = QStringLiteral("Settings/PrintStyle");
+const QString PrintCropKey = QStringLiteral("Settings/PrintCrop");
+const QString PrintPrefixKey = QStringLiteral("Settings/PrintPrefix");
 
 QString TextFilter() { return QCoreApplication::translate("CPlenkoApp", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
 
@@ -202,6 +205,28 @@ void CPlenkoApp::ReadSettings() {
   if (mainFrame_ == nullptr) return;
   for (auto& doc : documents_) {
     for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(artShown_);
+  }
+}
+
+ArtOptions CPlenkoApp::OutputOptions() const {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  ArtOptions options;
+  if (settings.value(PrintStyleKey).toString() == QStringLiteral("unicode")) options.style = ArtOptions::Style::Unicode;
+  options.crop = settings.value(PrintCropKey, false).toBool();
+  options.trim = options.crop;
+  options.prefix = settings.value(PrintPrefixKey).toString().toStdString();
+  return options;
+}
+
+void CPlenkoApp::SetOutputOptions(const ArtOptions& options) {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(PrintStyleKey,
+                    options.style == ArtOptions::Style::Unicode ? QStringLiteral("unicode") : QStringLiteral("ascii"));
+  settings.setValue(PrintCropKey, options.crop);
+  settings.setValue(PrintPrefixKey, QString::fromStdString(options.prefix));
+  settings.sync();
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->Controller().SetOutputOptions(options);
   }
 }
 

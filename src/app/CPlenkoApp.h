@@ -11,6 +11,7 @@
 
 #include "app/DocumentLock.h"
 #include "app/RecoveryCopies.h"
+#include "export/ArtExport.h"
 #include "platform/Application.h"
 #include "platform/Font.h"
 
@@ -108,6 +109,9 @@ class CPlenkoApp : public QApplication, public Application {
   // Whether the views show the character art in place of the shapes; kept in the INI file.
   bool ArtShown() const { return artShown_; }
   void SetArtShown(bool shown);
+  // How text print and clipboard print shape the art, for every view; kept in the INI file.
+  ArtOptions OutputOptions() const;
+  void SetOutputOptions(const ArtOptions& options);
   // The zoom a new window starts at: the one last chosen in any, kept in the INI file.
   int Zoom() const;
   void SetZoom(int percent);

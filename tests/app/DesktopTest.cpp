@@ -18,6 +18,7 @@
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "control/PrintDialog.h"
 #include "control/ScreenArt.h"
 #include "model/String.h"
 #include "objects/DrawObj.h"
@@ -915,6 +916,39 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // PNG at 1x is the view's own paint, pixel for pixel, at 2x twice the size
   // with the shapes in the same places; SVG is XML holding the text. Exporting
   // ends the selection and leaves the document unmodified; a file that cannot
+  // The print options (box-drawing lines, no margins, a comment prefix) shape
+  // both the clipboard print and the text print, are kept in the INI file and
+  // reach every window; off again, the art is the sheet's own.
+  void printOptions() {
+    CPlenkoDoc* doc = NewDocument();
+    QVERIFY(Play("tool box\ndrag 20 24 52 56"));
+    Frame()->prefixQuestion = [] { return QStringLiteral("// "); };
+    for (const int id : {CommandId::PrintUnicodeLines, CommandId::PrintCropped, CommandId::PrintAsComment}) {
+      QVERIFY(Frame()->Dispatch(id));
+      QVERIFY(Frame()->StateOf(id).checked);
+    }
+    const QString shaped =
+        QStringLiteral("// \u250C\u2500\u2500\u2500\u2510\n// \u2502   \u2502\n// \u2514\u2500\u2500\u2500\u2518\n");
+    QVERIFY(Frame()->Dispatch(CommandId::ClipboardPrint));
+    QCOMPARE(QApplication::clipboard()->text(), shaped);
+    const QString path = Path(QStringLiteral("shaped.txt"));
+    dialogs_.Confirm([&path](Dialog& dialog) { dialog.Control(PrintDialog::FileNameEdit).text = path.toStdString(); });
+    QVERIFY(Frame()->Dispatch(CommandId::FilePrint));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()), QString(shaped).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
+    QCOMPARE(QSettings(app_.SettingsPath(), QSettings::IniFormat).value("Settings/PrintPrefix").toString(),
+             QStringLiteral("// "));
+    QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
+    QCOMPARE(View()->Controller().OutputOptions().prefix, std::string("// "));
+    for (const int id : {CommandId::PrintUnicodeLines, CommandId::PrintCropped, CommandId::PrintAsComment}) {
+      QVERIFY(Frame()->Dispatch(id));
+      QVERIFY(!Frame()->StateOf(id).checked);
+    }
+    QVERIFY(Frame()->Dispatch(CommandId::ClipboardPrint));
+    QCOMPARE(QApplication::clipboard()->text().toStdString(), TextCodec::Cp932ToUtf8(Art(doc)));
+    Frame()->prefixQuestion = nullptr;
+  }
   // be written is reported.
   void exportPictures() {
     CPlenkoDoc* doc = NewDocument();
