@@ -87,18 +87,6 @@ QIcon ButtonImage(std::int32_t bitmap) {
 
 QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(bytes); }
 
-// The marker table's descriptions, as its entries (in code page 932) name them.
-[[maybe_unused]] constexpr const char* MarkerDescriptions[] = {
-    QT_TRANSLATE_NOOP("DotSelDialog", "結合"),     QT_TRANSLATE_NOOP("DotSelDialog", "横線"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "縦線"),     QT_TRANSLATE_NOOP("DotSelDialog", "斜線"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "横点線"),   QT_TRANSLATE_NOOP("DotSelDialog", "縦点線"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "黒丸"),     QT_TRANSLATE_NOOP("DotSelDialog", "白丸"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "左矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "右矢"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "上矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "下矢"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "派生"),     QT_TRANSLATE_NOOP("DotSelDialog", "集約"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"), QT_TRANSLATE_NOOP("DotSelDialog", "文字"),
-};
-
 // A marker entry ("<  左矢"): its marker as it is, its description translated.
 QString MarkerEntry(const std::string& entry) {
   const QString text = FromCp932(entry);
