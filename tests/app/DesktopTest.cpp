@@ -218,16 +218,16 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   // Nothing stays open, or locked, in the folder that goes with the test.
   void cleanupTestCase() {
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     QVERIFY(app_.CloseAllDocuments());
   }
   // Every test starts from no document, in a window of one size.
   void init() {
     app_.SetZoom(CPlenkoView::ActualSize);
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
-    app_.fileQuestion = [](bool) { return QString(); };
+    questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    questions_.fileQuestion = [](bool) { return QString(); };
     reports_.clear();
-    app_.report = [this](const QString& message) { reports_.append(message); };
+    questions_.report = [this](const QString& message) { reports_.append(message); };
     QVERIFY(app_.CloseAllDocuments());
     Frame()->resize(520, 420);
     Frame()->SetPositionText(QStringLiteral("-"));
@@ -390,9 +390,9 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     CPlenkoDoc* doc = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
     // Modified, so Exit and Close ask and are cancelled; file dialogs answer nothing.
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::Cancel); };
+    questions_.saveQuestion = [](const QString&) { return int(QMessageBox::Cancel); };
     int fileAsks = 0;
-    app_.fileQuestion = [&fileAsks](bool) {
+    questions_.fileQuestion = [&fileAsks](bool) {
       ++fileAsks;
       return QString();
     };
@@ -432,8 +432,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // no longer opens leaves the list, one that opens comes first.
   void saveReopenAndRecentFiles() {
     QString name;
-    app_.fileQuestion = [&name, this](bool save) { return save ? Path(name) : QString(); };
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::Cancel); };
+    questions_.fileQuestion = [&name, this](bool save) { return save ? Path(name) : QString(); };
+    questions_.saveQuestion = [](const QString&) { return int(QMessageBox::Cancel); };
     QStringList paths;
     for (const char* stem : {"r1", "r2", "r3", "kept", "gone"}) {
       name = QString::fromLatin1(stem);
@@ -474,7 +474,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     const std::vector<std::string> art = {"+--+", "|ab+--->", "+--+"};
     const QString text = WriteFile(QStringLiteral("art.txt"), "+--+\n|ab+--->\n+--+\n");
     QVERIFY(!text.isEmpty());
-    app_.fileQuestion = [text](bool) { return text; };
+    questions_.fileQuestion = [text](bool) { return text; };
     QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
     CPlenkoDoc* imported = Frame()->ActiveDocument();
     QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
@@ -482,7 +482,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
 
     // Dropped: a text file is imported, a document still opens as one.
     const QString document = Path(QStringLiteral("dropped.vrl"));
-    app_.fileQuestion = [document](bool) { return document; };
+    questions_.fileQuestion = [document](bool) { return document; };
     QVERIFY(app_.SaveDocument(imported, true));
     QVERIFY(app_.CloseAllDocuments());
     QMimeData files;
@@ -517,7 +517,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
 
     // Nothing readable: a message, no document.
     const std::size_t open = app_.Documents().size();
-    app_.fileQuestion = [this](bool) { return Path(QStringLiteral("missing.txt")); };
+    questions_.fileQuestion = [this](bool) { return Path(QStringLiteral("missing.txt")); };
     QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
     QCOMPARE(app_.Documents().size(), open);
     QCOMPARE(reports_.size(), 1);
@@ -536,12 +536,12 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QStringList asked;
     Answers answers;
     // Each question is asked with its document in front.
-    app_.saveQuestion = [&](const QString& question) {
+    questions_.saveQuestion = [&](const QString& question) {
       asked.append(question);
       if (!question.contains(Title(Frame()->ActiveDocument()))) asked.append(QStringLiteral("behind"));
       return int(answers.isEmpty() ? QMessageBox::Cancel : answers.takeFirst());
     };
-    app_.fileQuestion = [](bool) { return QString(); };  // the file dialog of a Yes is cancelled
+    questions_.fileQuestion = [](bool) { return QString(); };  // the file dialog of a Yes is cancelled
     const QList<Answers> refusals = {{QMessageBox::No, QMessageBox::Cancel},
                                      {QMessageBox::Cancel},
                                      {QMessageBox::Yes},
@@ -584,13 +584,13 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   void japaneseDesktop() {
     QCOMPARE(Translations::Installed(), UiLanguage::Japanese);
     CPlenkoDoc* doc = NewDocument();
-    QCOMPARE(test::SaveQuestionShown(app_, doc),
+    QCOMPARE(test::SaveQuestionShown(app_, questions_, doc),
              (QStringList{Title(doc) + " への変更を保存しますか?", "はい(&Y)", "いいえ(&N)", "キャンセル"}));
     QStringList seen;
     const auto title = [&seen](QWidget& about) { seen = QStringList{about.windowTitle()}; };
     QVERIFY(test::WhileModal([this] { QVERIFY(Frame()->Dispatch(CommandId::AppAbout)); }, title));
     QCOMPARE(seen, QStringList{"ﾊﾞｰｼﾞｮﾝ情報(Plenko)"});
-    QCOMPARE(test::OpenDialogFilters(app_), QStringList{"VIRLO ﾌｧｲﾙ (*.vrl)"});
+    QCOMPARE(test::OpenDialogFilters(app_, questions_), QStringList{"VIRLO ﾌｧｲﾙ (*.vrl)"});
   }
   // The main window names the document shown, once, also while the program is
   // inactive. The Window menu lists the windows, checks the one shown and
@@ -890,7 +890,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(Play("drag 4 8 108 100"));
     QVERIFY(!doc->sheet->selected.Empty());
     QString target;
-    app_.fileQuestion = [&target](bool save) { return save ? target : QString(); };
+    questions_.fileQuestion = [&target](bool save) { return save ? target : QString(); };
 
     QCOMPARE(CPlenkoApp::PictureName(*doc, CPlenkoApp::Picture::Png2x), QStringLiteral("pictures@2x.png"));
     QCOMPARE(CPlenkoApp::PictureName(*doc, CPlenkoApp::Picture::Png), QStringLiteral("pictures.png"));
