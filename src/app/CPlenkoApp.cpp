@@ -31,8 +31,6 @@
 namespace virlo {
 namespace {
 
-// The file dialogs' filter, in the program's language.
-QString FileFilter() { return QCoreApplication::translate("CPlenkoApp", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
 const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
 const QString ZoomKey = QStringLiteral("Settings/Zoom");
 const QString PrintStyleKey = QStringLiteral("Settings/PrintStyle");
@@ -57,6 +55,7 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
   ownQuestions_ = std::make_unique<FileQuestions>([this]() -> QWidget* { return mainFrame_.get(); });
   questions_ = ownQuestions_.get();
+  fileSafety_.SetQuestions(questions_);
   dialogs_->SetInPlaceHost(
       [this](const Rect& area, QtDialogRunner::InPlaceSpot& spot) {
         CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
@@ -90,7 +89,7 @@ CPlenkoApp::~CPlenkoApp() {
   mainFrame_.reset();
   recoveryTimer_.stop();
   // The program ends normally: the locks go, and so do the recovery copies.
-  files_.clear();
+  fileSafety_.ForgetAll();
   recovery_.reset();
   for (auto& doc : documents_) doc->OnCloseDocument();
   documents_.clear();
@@ -308,25 +307,26 @@ void CPlenkoApp::Report(const QString& text) { questions_->Report(text); }
 
 void CPlenkoApp::SetFileQuestions(FileQuestions* questions) {
   questions_ = questions != nullptr ? questions : ownQuestions_.get();
+  fileSafety_.SetQuestions(questions_);
 }
 
 CPlenkoDoc* CPlenkoApp::FileNew() {
   auto doc = std::make_unique<CPlenkoDoc>();
   doc->SetTitle("Plenko" + std::to_string(++untitledCount_));
   if (!doc->OnNewDocument()) return nullptr;
-  return AddDocument(std::move(doc), OpenFile());
+  return AddDocument(std::move(doc), FileSafety::OpenFile());
 }
 
-CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFile file) {
+CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, FileSafety::OpenFile file) {
   CPlenkoDoc* raw = document.get();
   documents_.push_back(std::move(document));
-  files_[raw] = std::move(file);
+  fileSafety_.Keep(raw, std::move(file));
   mainFrame_->AddFrame(raw);
   return raw;
 }
 
 void CPlenkoApp::FileOpen() {
-  const QString path = questions_->AskFileName(false, QString(), FileFilter());
+  const QString path = questions_->AskFileName(false, QString(), FileSafety::DocumentFilter());
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -395,86 +395,16 @@ CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
                .arg(path, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
-  OpenFile file;
-  if (locking == Locking::Lock && !LockForOpening(absolute, file)) return nullptr;
+  FileSafety::OpenFile file;
+  if (locking == Locking::Lock && !fileSafety_.LockForOpening(absolute, file)) return nullptr;
   CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
   AddRecentFile(absolute);
   return raw;
 }
 
-bool CPlenkoApp::LockForOpening(const QString& path, OpenFile& file) {
-  if (file.lock.Take(path) != DocumentLock::Result::HeldElsewhere) return true;
-  const QString question =
-      QCoreApplication::translate(
-          "CPlenkoApp",
-          "%1 はほかの VIRLO (%2) で開かれています。\n"
-          "読み取り専用で開くと、保存するときに別の名前を付けます。そのまま開くと、両方で保存したときに一方の変更が"
-          "失われることがあります。")
-          .arg(path, file.lock.Holder());
-  const FileQuestions::LockedFile answer = questions_->AskLockedFile(question);
-  file.readOnly = answer == FileQuestions::LockedFile::ReadOnly;
-  return answer != FileQuestions::LockedFile::Cancel;
-}
-
 bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
-  OpenFile& file = files_[document];
-  const QString own = QFileInfo(QString::fromStdString(document->GetPathName())).absoluteFilePath();
-  QString path = own;
-  if (saveAs || document->IsUntitled() || file.readOnly) {
-    path = questions_->AskFileName(true, QString::fromStdString(document->GetTitle()), FileFilter());
-    if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vrl");
-    path = QFileInfo(path).absoluteFilePath();
-  }
-  const bool ownFile = !document->IsUntitled() && path == own;
-  if (ownFile) {
-    const FileIdentity::Change change = document->DiskChange();
-    if (change == FileIdentity::Change::Changed || change == FileIdentity::Change::Removed) {
-      const QString question =
-          (change == FileIdentity::Change::Changed
-               ? QCoreApplication::translate(
-                     "CPlenkoApp",
-                     "%1 は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。\n"
-                     "上書きすると、その変更は失われます。")
-               : QCoreApplication::translate(
-                     "CPlenkoApp",
-                     "%1 は、開いた後か最後に保存した後に、ほかのプログラムで削除されたか移動されています。"))
-              .arg(path);
-      const FileQuestions::ChangedFile answer = questions_->AskChangedFile(question);
-      if (answer == FileQuestions::ChangedFile::Keep) return false;
-      if (answer == FileQuestions::ChangedFile::SaveAs) return SaveDocument(document, true);
-    }
-  }
-  // A file that another window or VIRLO has open is not written over: its
-  // lock is taken first. A document opened anyway keeps writing its own file.
-  const bool relock = !file.lock.Holds(path) && (!ownFile || file.readOnly);
-  DocumentLock next;
-  if (relock && next.Take(path) == DocumentLock::Result::HeldElsewhere) {
-    Report(QCoreApplication::translate(
-               "CPlenkoApp",
-               "%1 はほかのウィンドウか VIRLO (%2) で開かれているため、保存できません。別の名前を付けてください。")
-               .arg(path, next.Holder()));
-    return false;
-  }
-  if (!document->OnSaveDocument(path.toStdString())) {
-    const QString reason = QCoreApplication::translate("CPlenkoApp", "%1 を保存できません: %2")
-                               .arg(path, QString::fromStdString(document->LastError()));
-    if (document->LastRefusal() == SafeWrite::Refusal::ReadOnly) {
-      const QString question =
-          QCoreApplication::translate("CPlenkoApp", "%1\n別の名前を付けて保存しますか?").arg(reason);
-      const int answer = questions_->AskSaveElsewhere(question);
-      return answer == QMessageBox::Yes && SaveDocument(document, true);
-    }
-    Report(reason);
-    return false;
-  }
-  if (relock) {
-    file.lock = std::move(next);
-    file.readOnly = false;
-  } else if (!file.lock.Holds(path)) {
-    // Opened anyway: the file is ours once the other VIRLO lets go of it.
-    file.lock.Take(path);
-  }
+  const QString path = fileSafety_.Save(*document, saveAs);
+  if (path.isEmpty()) return false;
   if (recovery_ != nullptr) recovery_->Remove(document);
   AddRecentFile(path);
   mainFrame_->UpdateCommandUi();
@@ -539,7 +469,7 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
                .arg(orphan.copy, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
-  OpenFile file;
+  FileSafety::OpenFile file;
   if (doc->IsUntitled()) {
     // New documents made later do not take its name.
     static const QRegularExpression untitled(QStringLiteral("^Plenko([0-9]{1,6})$"));
@@ -556,7 +486,7 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
       }
     }
     if (same != nullptr) CloseDocumentNow(same);
-    if (!LockForOpening(original, file)) return nullptr;
+    if (!fileSafety_.LockForOpening(original, file)) return nullptr;
   }
   CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
   recovery_->Adopt(orphan, *raw);
@@ -574,10 +504,7 @@ QString CPlenkoApp::RecoveryCopyOf(const CPlenkoDoc* document) const {
   return recovery_ != nullptr ? recovery_->CopyOf(document) : QString();
 }
 
-bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const {
-  const auto it = files_.find(document);
-  return it != files_.end() && it->second.readOnly;
-}
+bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const { return fileSafety_.IsReadOnly(document); }
 
 bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
   if (!document->IsModified()) return true;
@@ -622,7 +549,7 @@ void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
     delete frame;
   }
   // Closed without saving, or saved: its lock and its recovery copy go.
-  files_.erase(document);
+  fileSafety_.Forget(document);
   if (recovery_ != nullptr) recovery_->Remove(document);
   document->OnCloseDocument();
   for (auto it = documents_.begin(); it != documents_.end(); ++it) {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/DocumentLock.h"
 #include "app/FileQuestions.h"
+#include "app/FileSafety.h"
 #include "app/RecoveryCopies.h"
 #include "export/ArtExport.h"
 #include "platform/Application.h"
@@ -135,19 +135,11 @@ class CPlenkoApp : public QApplication, public Application {
   void SetFileQuestions(FileQuestions* questions);
 
  private:
-  // What the application keeps about a document's file.
-  struct OpenFile {
-    DocumentLock lock;
-    bool readOnly = false;
-  };
   enum class Locking { Lock, None };
 
   CPlenkoDoc* OpenDocument(const QString& path, Locking locking);
-  // Locks a document's file; when another VIRLO holds it, asks how to open
-  // it. False when the user cancels.
-  bool LockForOpening(const QString& path, OpenFile& file);
   // Adds an opened document with its window.
-  CPlenkoDoc* AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFile file);
+  CPlenkoDoc* AddDocument(std::unique_ptr<CPlenkoDoc> document, FileSafety::OpenFile file);
   // Opens a recovery copy as its document; null when it cannot be read or
   // the user cancels, the copy then kept.
   CPlenkoDoc* OpenRecovered(const RecoveryCopies::Orphan& orphan);
@@ -170,7 +162,7 @@ class CPlenkoApp : public QApplication, public Application {
   FileQuestions* questions_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
-  std::map<const CPlenkoDoc*, OpenFile> files_;
+  FileSafety fileSafety_{nullptr};
   std::unique_ptr<RecoveryCopies> recovery_;
   QTimer recoveryTimer_;
   // Made at once, so that text boxes never paint in another font.
