@@ -826,15 +826,12 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(Frame()->Action(CommandId::ViewZoomActual)->isEnabled(), true);
     QCOMPARE(app_.Zoom(), 200);
   }
-  // Arrows on the view move the selection a cell, Shift+arrows eight, as
-  // the controller's tests tell; each is one step for Ctrl+Z. With nothing
-  // selected they change nothing.
+  // Arrows on the view reach the controller, whose tests tell the rest:
+  // Right moves the selection a cell, Shift+Down eight rows, each one step
+  // for Ctrl+Z.
   void arrowKeys() {
     CPlenkoDoc* doc = NewDocument();
     QVERIFY(Play(Diagram));
-    const std::string drawn = Art(doc);
-    QTest::keyClick(View(), Qt::Key_Right);
-    QCOMPARE(Art(doc), drawn);
     QVERIFY(Play("drag 4 8 108 100"));  // the band takes the box alone
     QTest::keyClick(View(), Qt::Key_Right);
     const std::string right = Art(doc);
@@ -843,8 +840,6 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(Row(doc, 9).substr(3, 11), std::string("+---------+"));  // the top, eight rows lower
     QTest::keyClick(Frame(), Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(Art(doc), right);
-    QTest::keyClick(Frame(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(Art(doc), drawn);
   }
   // The print options (box-drawing lines, no margins, a comment prefix) shape
   // both the clipboard print and the text print, are kept in the INI file and

@@ -414,14 +414,6 @@ class DialogsTest : public QObject, private test::AppFixture {
     QCOMPARE(Doc()->sheet->objects.Count(), 0);
     QVERIFY(!Doc()->CanUndo());
   }
-  // Escape leaves nothing behind: no box, no undo step, the art unchanged.
-  void escapeCreatesNothing() {
-    Typing({QStringLiteral("zz")}, {QKeyCombination(Qt::Key_Escape)});
-    Click({44, 40});
-    QCOMPARE(shown_.size(), 1);
-    QCOMPARE(Doc()->sheet->objects.Count(), 0);
-    QVERIFY(!Doc()->CanUndo() && !Doc()->IsModified());
-  }
   // A character the document cannot hold is named, with its place, under the
   // text as soon as it is typed, and so is the limit when the text reaches
   // it; the editing goes on until the text can be taken.
@@ -533,8 +525,9 @@ class DialogsTest : public QObject, private test::AppFixture {
     QVERIFY(shown_[0] != QStringLiteral("inPlaceEditor"));
   }
   // Every key of the main window pressed while a text is typed on the sheet,
-  // on a new box and on an existing one, then committed or cancelled: none
-  // reaches a command, and the box holds what was typed or what it held.
+  // on a new box and on an existing one, then committed or cancelled (Escape
+  // leaves no new box): none reaches a command, and the box holds what was
+  // typed or what it held.
   void keysWhileTypingInPlaceRunNoCommand() {
     app_.SetTypeInPlace(true);
     QList<int> fired;

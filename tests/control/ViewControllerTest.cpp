@@ -61,6 +61,7 @@ TEST_F(ViewControllerTest, ThePointAndCellOfThePressAndEachDragStepAreShown) {
   EXPECT_EQ(shown,
             (std::vector<std::string>{" 300, 300", "  37,  18", " 100,  47", "  12,   2", "  -1, -17", "  -1,  -2"}));
   EXPECT_EQ(ViewController::FormatPosition({1000, 5}), "1000,   5");
+  EXPECT_EQ(ViewController::CellOf({-8, -16}, 8, 16), (Point{-1, -1}));
   EXPECT_EQ(ViewController::CellOf({5, 5}, 0, 0), (Point{0, 0}));  // a sheet without a grid
 }
 
@@ -188,20 +189,6 @@ TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAl
     EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand) << replaceTool;
     EXPECT_FALSE(view->HasCapture());
   }
-}
-
-TEST_F(ViewControllerTest, TheCellOfThePressAndEachDragPositionIsShownBesideIt) {
-  std::vector<std::string> cells;
-  view->SetCellDisplay([&](const std::string& text) { cells.push_back(text); });
-  view->OnMouseMove(kLeft, {50, 50});  // no drag: nothing shown
-  view->OnLButtonDown(kLeft, {300, 300});
-  view->OnMouseMove(kLeft, {100, 47});
-  view->OnMouseMove(kLeft, {7, 16});
-  view->OnMouseMove(kLeft, {-1, -17});
-  view->OnLButtonUp(0, {-1, -17});
-  EXPECT_EQ(cells, (std::vector<std::string>{"  37,  18", "  12,   2", "   0,   1", "  -1,  -2"}));
-  EXPECT_EQ(ViewController::CellOf({-8, -16}, 8, 16), (Point{-1, -1}));
-  EXPECT_EQ(ViewController::CellOf({5, 5}, 0, 0), (Point{0, 0}));  // a sheet without a grid
 }
 
 TEST_F(ViewControllerTest, ArrowKeysMoveWhatADragFromTheSelectionMovesInOneUndoStep) {

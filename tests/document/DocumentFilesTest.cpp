@@ -1,6 +1,5 @@
-// What a document refuses to read or write (roots it does not know, text a
-// terminal would act on, typed in the dialog; the damaged-document corpus
-// holds such a file), and the document and its file on disk: whether another
+// What a document refuses to keep (roots it does not know; the
+// damaged-document corpus holds text a terminal would act on), and the document and its file on disk: whether another
 // program changed the file since it was opened or saved, a recovery copy that
 // changes nothing of the document and opens as it, and the note that says
 // whose copy it is.
@@ -16,9 +15,6 @@
 #include "document/RecoveryNote.h"
 #include "model/Sheet.h"
 #include "objects/Box.h"
-#include "objects/CTextDialog.h"
-#include "objects/StrBox.h"
-#include "platform/QueuedDialogRunner.h"
 #include "store/DocumentFile.h"
 #include "support/ViewFixture.h"
 
@@ -53,20 +49,6 @@ TEST_F(DocumentFilesTest, ARootTheProgramDoesNotKnowIsLeftBehindSoLaterSavesWork
   EXPECT_EQ(opened.GetDatabase()->FindRoot("Extra"), nullptr);
   store::Delete(opened.sheet->objects.Front());  // what the root pointed at
   EXPECT_TRUE(opened.OnSaveDocument(folder.Path("extra.vrl"))) << opened.LastError();
-}
-
-TEST_F(DocumentFilesTest, TextThatATerminalWouldActOnIsRefusedInTheDialog) {
-  StrBox* box = store::New<StrBox>(doc.GetDatabase(), doc.sheet, 20, 24, 0, 0, String("ok"), nullptr);
-  QueuedDialogRunner dialogs;
-  for (const char* text : {"bell\a", "escape\x1B[2J", "bare\rcarriage", "one\r\ntwo\nthree"}) {
-    dialogs.Confirm([text](Dialog& dialog) { dialog.Control(CTextDialog::TextEdit).text = text; },
-                    CTextDialog::TemplateId);
-    const std::size_t refused = dialogs.Refusals().size();
-    box->Edit()->DoModal();
-    const bool lineBreaksOnly = std::string(text).find("three") != std::string::npos;
-    EXPECT_EQ(dialogs.Refusals().size(), refused + (lineBreaksOnly ? 0u : 1u)) << text;
-    EXPECT_EQ(box->GetText(), lineBreaksOnly ? text : "ok") << text;
-  }
 }
 
 TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {

@@ -92,16 +92,5 @@ TEST(ArtExportTest, CropLeavesTheArtReadyToPaste) {
   EXPECT_EQ(ArtExport::Format(Canvas(4, 3), options), "");
 }
 
-TEST(ArtExportTest, CropWithBoxDrawingLines) {
-  Canvas canvas(8, 3, true);
-  canvas.PutLine(2, 1, '+');
-  canvas.AddArms(2, 1, Canvas::ArmRight);
-  canvas.PutLine(3, 1, '-');
-  canvas.Write(5, 2, "a");
-  ArtOptions options = Unicode();
-  options.crop = true;
-  EXPECT_EQ(ArtExport::Format(canvas, options), "──\n   a\n");
-}
-
 }  // namespace
 }  // namespace virlo
