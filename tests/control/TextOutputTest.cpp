@@ -320,6 +320,24 @@ TEST_F(PasteArtTest, ArtThatWouldPassTheLargestSheetMovesBackAndWhatCannotBeRead
   EXPECT_TRUE(view->UpdateCommand(CommandId::EditPasteArt).enabled);
 }
 
+// Art copied out of source code goes back in as it came: the comment prefix
+// and indentation stripped on the way in and given back by clipboard print,
+// cropped, in the style the art was drawn in; the program is told once.
+TEST_F(PasteArtTest, ArtFromACommentComesBackIntoItByClipboardPrint) {
+  for (const std::string art : {"/// +--+\n///    |\n/// +--+--->\n", "    ┌──┐\n    │ab├──>\n    └──┘\n"}) {
+    SCOPED_TRACE(art);
+    ASSERT_TRUE(Paste(art));
+    EXPECT_EQ(Rows(*doc.sheet).front().substr(0, 1), "+");
+    const std::optional<ArtOptions> kept = view->TakePastedOptions();
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_FALSE(view->TakePastedOptions().has_value());
+    EXPECT_TRUE(kept->crop);
+    ASSERT_TRUE(view->OnCommand(CommandId::ClipboardPrint));
+    EXPECT_EQ(clipboard.text, art);
+    ASSERT_TRUE(doc.OnEditUndo());
+  }
+}
+
 class ArtInputTest : public test::ViewFixture {
  protected:
   std::string Write(const char* name, const std::string& bytes) {
