@@ -35,6 +35,9 @@ namespace {
 QString FileFilter() { return QCoreApplication::translate("CPlenkoApp", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
 const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
 const QString ZoomKey = QStringLiteral("Settings/Zoom");
+const QString PrintStyleKey = QStringLiteral("Settings/PrintStyle");
+const QString PrintCropKey = QStringLiteral("Settings/PrintCrop");
+const QString PrintPrefixKey = QStringLiteral("Settings/PrintPrefix");
 
 QString TextFilter() { return QCoreApplication::translate("CPlenkoApp", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
 
@@ -52,6 +55,8 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
                                               : "virlo: the English translation is missing from the program");
   }
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
+  ownQuestions_ = std::make_unique<FileQuestions>([this]() -> QWidget* { return mainFrame_.get(); });
+  questions_ = ownQuestions_.get();
   dialogs_->SetInPlaceHost(
       [this](const Rect& area, QtDialogRunner::InPlaceSpot& spot) {
         CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
@@ -205,6 +210,28 @@ void CPlenkoApp::ReadSettings() {
   }
 }
 
+ArtOptions CPlenkoApp::OutputOptions() const {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  ArtOptions options;
+  if (settings.value(PrintStyleKey).toString() == QStringLiteral("unicode")) options.style = ArtOptions::Style::Unicode;
+  options.crop = settings.value(PrintCropKey, false).toBool();
+  options.trim = options.crop;
+  options.prefix = settings.value(PrintPrefixKey).toString().toStdString();
+  return options;
+}
+
+void CPlenkoApp::SetOutputOptions(const ArtOptions& options) {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(PrintStyleKey,
+                    options.style == ArtOptions::Style::Unicode ? QStringLiteral("unicode") : QStringLiteral("ascii"));
+  settings.setValue(PrintCropKey, options.crop);
+  settings.setValue(PrintPrefixKey, QString::fromStdString(options.prefix));
+  settings.sync();
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->Controller().SetOutputOptions(options);
+  }
+}
+
 int CPlenkoApp::Zoom() const {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   return settings.value(ZoomKey, CPlenkoView::ActualSize).toInt();
@@ -249,9 +276,7 @@ bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
   CPlenkoDoc* document = view->GetDocument();
   const QString filter = svg ? QCoreApplication::translate("CPlenkoApp", "SVG ﾌｧｲﾙ (*.svg)")
                              : QCoreApplication::translate("CPlenkoApp", "PNG ﾌｧｲﾙ (*.png)");
-  QString path =
-      fileQuestion ? fileQuestion(true)
-                   : QFileDialog::getSaveFileName(mainFrame_.get(), QString(), PictureName(*document, picture), filter);
+  QString path = questions_->AskFileName(true, PictureName(*document, picture), filter);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += '.' + suffix;
   document->sheet->ClearSelection();
@@ -279,12 +304,10 @@ bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
   return false;
 }
 
-void CPlenkoApp::Report(const QString& text) {
-  if (report) {
-    report(text);
-    return;
-  }
-  QMessageBox::warning(mainFrame_.get(), QStringLiteral("VIRLO"), text);
+void CPlenkoApp::Report(const QString& text) { questions_->Report(text); }
+
+void CPlenkoApp::SetFileQuestions(FileQuestions* questions) {
+  questions_ = questions != nullptr ? questions : ownQuestions_.get();
 }
 
 CPlenkoDoc* CPlenkoApp::FileNew() {
@@ -303,9 +326,7 @@ CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFi
 }
 
 void CPlenkoApp::FileOpen() {
-  const QString path = fileQuestion
-                           ? fileQuestion(false)
-                           : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), FileFilter());
+  const QString path = questions_->AskFileName(false, QString(), FileFilter());
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -315,9 +336,7 @@ CPlenkoDoc* CPlenkoApp::OpenOrImport(const QString& path) {
 }
 
 void CPlenkoApp::FileImportArt() {
-  const QString path = fileQuestion
-                           ? fileQuestion(false)
-                           : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), TextFilter());
+  const QString path = questions_->AskFileName(false, QString(), TextFilter());
   if (!path.isEmpty()) ImportArtFile(path);
 }
 
@@ -392,29 +411,9 @@ bool CPlenkoApp::LockForOpening(const QString& path, OpenFile& file) {
           "読み取り専用で開くと、保存するときに別の名前を付けます。そのまま開くと、両方で保存したときに一方の変更が"
           "失われることがあります。")
           .arg(path, file.lock.Holder());
-  // The buttons in the order of the answers.
-  const LockedFileAnswer answer =
-      lockedFileQuestion
-          ? lockedFileQuestion(question)
-          : static_cast<LockedFileAnswer>(Choose(question,
-                                                 {QCoreApplication::translate("CPlenkoApp", "読み取り専用で開く"),
-                                                  QCoreApplication::translate("CPlenkoApp", "そのまま開く"),
-                                                  QCoreApplication::translate("CPlenkoApp", "キャンセル")},
-                                                 static_cast<int>(LockedFileAnswer::Cancel)));
-  file.readOnly = answer == LockedFileAnswer::ReadOnly;
-  return answer != LockedFileAnswer::Cancel;
-}
-
-int CPlenkoApp::Choose(const QString& question, const QStringList& buttons, int safe) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), question, QMessageBox::NoButton, mainFrame_.get());
-  QList<QPushButton*> added;
-  for (const QString& text : buttons) added.append(box.addButton(text, QMessageBox::AcceptRole));
-  // Enter and Escape both take the answer that loses nothing.
-  box.setDefaultButton(added.value(safe));
-  box.setEscapeButton(added.value(safe));
-  box.exec();
-  const qsizetype chosen = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
-  return chosen < 0 ? safe : static_cast<int>(chosen);
+  const FileQuestions::LockedFile answer = questions_->AskLockedFile(question);
+  file.readOnly = answer == FileQuestions::LockedFile::ReadOnly;
+  return answer != FileQuestions::LockedFile::Cancel;
 }
 
 bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
@@ -422,9 +421,7 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
   const QString own = QFileInfo(QString::fromStdString(document->GetPathName())).absoluteFilePath();
   QString path = own;
   if (saveAs || document->IsUntitled() || file.readOnly) {
-    path = fileQuestion ? fileQuestion(true)
-                        : QFileDialog::getSaveFileName(mainFrame_.get(), QString(),
-                                                       QString::fromStdString(document->GetTitle()), FileFilter());
+    path = questions_->AskFileName(true, QString::fromStdString(document->GetTitle()), FileFilter());
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vrl");
     path = QFileInfo(path).absoluteFilePath();
@@ -443,16 +440,9 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
                      "CPlenkoApp",
                      "%1 は、開いた後か最後に保存した後に、ほかのプログラムで削除されたか移動されています。"))
               .arg(path);
-      const ChangedFileAnswer answer = changedFileQuestion
-                                           ? changedFileQuestion(question)
-                                           : static_cast<ChangedFileAnswer>(Choose(
-                                                 question,
-                                                 {QCoreApplication::translate("CPlenkoApp", "保存しない"),
-                                                  QCoreApplication::translate("CPlenkoApp", "上書き保存"),
-                                                  QCoreApplication::translate("CPlenkoApp", "名前を付けて保存...")},
-                                                 static_cast<int>(ChangedFileAnswer::Keep)));
-      if (answer == ChangedFileAnswer::Keep) return false;
-      if (answer == ChangedFileAnswer::SaveAs) return SaveDocument(document, true);
+      const FileQuestions::ChangedFile answer = questions_->AskChangedFile(question);
+      if (answer == FileQuestions::ChangedFile::Keep) return false;
+      if (answer == FileQuestions::ChangedFile::SaveAs) return SaveDocument(document, true);
     }
   }
   // A file that another window or VIRLO has open is not written over: its
@@ -472,9 +462,7 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
     if (document->LastRefusal() == SafeWrite::Refusal::ReadOnly) {
       const QString question =
           QCoreApplication::translate("CPlenkoApp", "%1\n別の名前を付けて保存しますか?").arg(reason);
-      const int answer = readOnlyQuestion ? readOnlyQuestion(question)
-                                          : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
-                                                                  QMessageBox::Yes | QMessageBox::No);
+      const int answer = questions_->AskSaveElsewhere(question);
       return answer == QMessageBox::Yes && SaveDocument(document, true);
     }
     Report(reason);
@@ -525,20 +513,14 @@ CPlenkoDoc* CPlenkoApp::OfferCopy(const RecoveryCopies::Orphan& orphan) {
           "変更を捨てます。")
           .arg(title, titled ? QString::fromStdString(orphan.note.original)
                              : QCoreApplication::translate("CPlenkoApp", "名前なし"));
-  const RecoveryAnswer answer =
-      recoveryQuestion ? recoveryQuestion(question)
-                       : static_cast<RecoveryAnswer>(Choose(question,
-                                                            {QCoreApplication::translate("CPlenkoApp", "開く"),
-                                                             QCoreApplication::translate("CPlenkoApp", "残す"),
-                                                             QCoreApplication::translate("CPlenkoApp", "破棄")},
-                                                            static_cast<int>(RecoveryAnswer::Keep)));
+  const FileQuestions::Recovery answer = questions_->AskRecovery(question);
   switch (answer) {
-    case RecoveryAnswer::Open:
+    case FileQuestions::Recovery::Open:
       return OpenRecovered(orphan);
-    case RecoveryAnswer::Discard:
+    case FileQuestions::Recovery::Discard:
       recovery_->Discard(orphan);
       break;
-    case RecoveryAnswer::Keep:
+    case FileQuestions::Recovery::Keep:
       break;
   }
   return nullptr;
@@ -601,9 +583,7 @@ bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
   if (!document->IsModified()) return true;
   const QString question = QCoreApplication::translate("CPlenkoApp", "%1 への変更を保存しますか?")
                                .arg(QString::fromStdString(document->GetTitle()));
-  const int answer = saveQuestion ? saveQuestion(question)
-                                  : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
-                                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  const int answer = questions_->AskSaveChanges(question);
   if (answer == QMessageBox::Cancel) return false;
   if (answer == QMessageBox::Yes) return SaveDocument(document, false);
   return true;
