@@ -141,7 +141,7 @@ void BM_BoxBlockScriptBaseline(benchmark::State& state) {
 
 BENCHMARK(BM_PasteBoxes)->Arg(128)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PasteBoxesBaseline)->Arg(128)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_BoxBlockScript)->Arg(256)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_BoxBlockScript)->Arg(128)->Arg(256)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_BoxBlockScriptBaseline)->Arg(256)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -49,7 +49,10 @@ bool ArtInput::ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::strin
                                const ArtGrid::Options& options) {
   ArtGrid::Options chosen = options;
   // What is not UTF-8 is read in the other encoding diagrams are written in.
-  chosen.encoding = ArtGrid::IsUtf8(bytes) ? ArtGrid::Encoding::Utf8 : ArtGrid::Encoding::Cp932;
+  // ASCII, the most of art, is UTF-8 at a glance.
+  const bool ascii =
+      std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  chosen.encoding = ascii || ArtGrid::IsUtf8(bytes) ? ArtGrid::Encoding::Utf8 : ArtGrid::Encoding::Cp932;
   return ReadArt(bytes, grid, error, chosen);
 }
 
