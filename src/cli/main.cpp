@@ -410,8 +410,8 @@ int Import(const std::vector<std::string_view>& args) {
   }
   virlo::ArtGrid grid;
   // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
-  const bool read =
-      encodingGiven ? grid.Read(text, options, error) : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
+  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(text, grid, error, options)
+                                  : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
   if (!read) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
