@@ -53,6 +53,23 @@ Diagram::Diagram(int objects) {
   for (DrawObj* obj : made) s->objects.PushFront(obj);
 }
 
+BoxBlock::BoxBlock(int side) {
+  doc.OnNewDocument();
+  Sheet* s = doc.sheet;
+  s->width = 256 * 8;
+  s->height = 256 * 16;
+  store::Database* db = doc.GetDatabase();
+  // Listed in the end in the same order, as Diagram does for large sizes.
+  std::vector<DrawObj*> made;
+  for (int r = 0; r + 2 < side; ++r) {
+    for (int c = 0; c + 1 < side; ++c) {
+      store::New<Box>(db, s, Cell(c), Row(r), Cell(c + 1), Row(r + 1), nullptr)->SetFlag(DrawObj::Visible, true);
+      made.push_back(s->objects.PopFront());
+    }
+  }
+  for (DrawObj* obj : made) s->objects.PushFront(obj);
+}
+
 Diagram& Shared(int objects) {
   static std::map<int, std::unique_ptr<Diagram>> diagrams;
   auto& d = diagrams[objects];

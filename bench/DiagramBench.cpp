@@ -104,6 +104,17 @@ void BM_PickPress(benchmark::State& state) {
   }
 }
 
+// Baseline: the same press and release on a diagram of one tile (8
+// objects), where no search can be shorter.
+void BM_PickPressBaseline(benchmark::State& state) {
+  Diagram& d = Shared(8);
+  SelectTool tool(d.doc.sheet, nullptr);
+  for (auto _ : state) {
+    tool.LButtonDown(1, Cell(5), Row(0));
+    tool.LButtonUp(0, Cell(5), Row(0));
+  }
+}
+
 void BM_DragNetworkStep(benchmark::State& state) {
   Diagram& d = Shared(static_cast<int>(state.range(0)));
   // A 100-line network: horizontal lines joined end to end, so a vertical
@@ -231,6 +242,7 @@ BENCHMARK(BM_MakeTextBaseline)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextFinalCells)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextVisitOnly)->VIRLO_SIZES;
 BENCHMARK(BM_PickPress)->VIRLO_SIZES;
+BENCHMARK(BM_PickPressBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DragNetworkStep)->VIRLO_SIZES;
 BENCHMARK(BM_DeleteAll)->VIRLO_SIZES->Iterations(3);
 BENCHMARK(BM_UndoMarker)->VIRLO_SIZES;

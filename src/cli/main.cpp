@@ -23,6 +23,7 @@
 #include "export/SvgExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
+#include "import/CommentPrefix.h"
 #include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
 #include "platform/AtomicFile.h"
@@ -74,7 +75,9 @@ std::string Usage() {
       "                              [--tab N]\n"
       "        read character art (ART, or - for standard input) as a diagram of\n"
       "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
-      "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
+      "        --comment strips PREFIX from every line (without it, a comment\n"
+      "        marker and indentation every line starts with are stripped and\n"
+      "        named), --tab sets tab stops (8)\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -346,6 +349,7 @@ int Import(const std::vector<std::string_view>& args) {
   bool outputGiven = false;
   virlo::ArtGrid::Options options;
   bool encodingGiven = false;
+  bool commentGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
@@ -359,6 +363,7 @@ int Import(const std::vector<std::string_view>& args) {
       options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
     } else if (args[i] == "--comment" && hasValue) {
       options.commentPrefix = args[++i];
+      commentGiven = true;
     } else if (args[i] == "--tab" && hasValue) {
       const std::string_view tab = args[++i];
       std::int32_t size = 0;
@@ -389,10 +394,24 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
+  if (!commentGiven) {
+    // Art copied out of a comment block: its prefix is left out, and said.
+    const virlo::CommentPrefix::Found found = virlo::CommentPrefix::Find(text);
+    if (found.marker) {
+      options.commentPrefix = found.prefix;
+      std::fprintf(stderr,
+                   "virlo-cli: every line starts with the comment prefix \"%s\", left out; render --comment \"%s\" "
+                   "puts it back\n",
+                   found.prefix.c_str(), found.prefix.c_str());
+    }
+  } else if (!virlo::CommentPrefix::AnyLineHas(text, options.commentPrefix)) {
+    std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
+                 options.commentPrefix.c_str());
+  }
   virlo::ArtGrid grid;
   // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
-  const bool read =
-      encodingGiven ? grid.Read(text, options, error) : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
+  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(text, grid, error, options)
+                                  : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
   if (!read) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/CommandState.h"
@@ -82,6 +84,9 @@ class ViewController : public DocumentView {
   // How text print and clipboard print shape the art.
   void SetOutputOptions(const ArtOptions& options) { outputOptions_ = options; }
   const ArtOptions& OutputOptions() const { return outputOptions_; }
+  // The print options a paste of art took on since last asked (its style,
+  // cropped, its comment prefix), for the program to keep; nothing when none.
+  std::optional<ArtOptions> TakePastedOptions() { return std::exchange(pastedOptions_, std::nullopt); }
   // How the last text print ended.
   TextOutput::Result LastTextPrint() const { return lastTextPrint_; }
 
@@ -92,6 +97,16 @@ class ViewController : public DocumentView {
  private:
   // Counts a tool's handler (or a command) under way for as long as it lives.
   class Handling;
+  // A command of the view besides the tools: its rule and what it does.
+  struct ViewCommand {
+    std::int32_t id;
+    bool (*enabled)(const ViewController& view);
+    void (*run)(ViewController& view);
+  };
+  // Null for a command the view does not run (the tools are not listed).
+  static const ViewCommand* FindCommand(std::int32_t id);
+  // PasteArt, once the view knows it may.
+  bool PasteArtNow(const std::string& utf8);
 
   void ChooseTool(std::int32_t kind);
   // Shows a pointer position and its cell.
@@ -121,6 +136,7 @@ class ViewController : public DocumentView {
   bool dropRelease_ = false;
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
   ArtOptions outputOptions_;
+  std::optional<ArtOptions> pastedOptions_;
   std::function<void(const std::string&)> positionDisplay_;
   std::function<void(const std::string&)> cellDisplay_;
 };

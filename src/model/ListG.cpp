@@ -74,6 +74,7 @@ void ListG::PushFront(void* item) {
   head_ = node;
   if (tail_ == nullptr) tail_ = node;
   ++count_;
+  if (watcher_ != nullptr) watcher_->Added(node, true);
 }
 
 void ListG::PushBack(void* item) {
@@ -84,9 +85,11 @@ void ListG::PushBack(void* item) {
   tail_ = node;
   if (head_ == nullptr) head_ = node;
   ++count_;
+  if (watcher_ != nullptr) watcher_->Added(node, false);
 }
 
 void ListG::Unlink(Node* node) {
+  if (watcher_ != nullptr) watcher_->Removed(node);
   for (ListCursor* cursor = cursors_; cursor != nullptr; cursor = cursor->nextCursor_) {
     if (cursor->currentNode_ == node) cursor->currentNode_ = node->next_;
   }

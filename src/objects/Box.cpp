@@ -106,6 +106,13 @@ bool Box::HitTest(std::int32_t x, std::int32_t y) const {
   return hit;
 }
 
+std::size_t Box::HitAreas(HitAreaList& areas) const {
+  if (Has(Filled)) return DrawObj::HitAreas(areas);
+  std::size_t count = 0;
+  for (const Line* side : Clockwise()) areas[count++] = side->GetRect(Area::Hit);
+  return count;
+}
+
 bool Box::SetFlag(std::uint32_t bits, bool on) {
   if (!UpdateFlags(bits, on)) return false;
   top.SetFlag(bits, on);

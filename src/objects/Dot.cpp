@@ -56,6 +56,7 @@ bool Dot::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
   if (s.moving == Selection::Moving::Shift) {
     x += dx;
     y += dy;
+    sheet->Moved(this);
   }
   InvalidateRedrawArea(s);
   return true;

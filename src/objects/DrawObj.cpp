@@ -20,7 +20,7 @@ void DrawObj::DescribeFields(store::FieldVisitor& visitor) {
 }
 
 DrawObj::DrawObj(Sheet* sheet, DrawObj* parent) : sheet(sheet), parent(parent) {
-  if (parent == nullptr && !sheet->objects.Contains(this)) sheet->PlaceInFront(this);
+  if (parent == nullptr && !sheet->Lists(this)) sheet->PlaceInFront(this);
 }
 
 DrawObj::DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent)
@@ -61,6 +61,11 @@ bool DrawObj::Select(Selection& s) { return Join(s); }
 bool DrawObj::SelectAndRedraw(Selection& s) {
   InvalidateRedrawArea(s);
   return Join(s);
+}
+
+std::size_t DrawObj::HitAreas(HitAreaList& areas) const {
+  areas[0] = GetRect(Area::Hit);
+  return 1;
 }
 
 DrawObj* DrawObj::FindTarget(std::int32_t, std::int32_t, const DrawObj*) { return nullptr; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -54,6 +56,10 @@ class DrawObj {
   virtual bool SetFlag(std::uint32_t bits, bool on) = 0;
   virtual void Draw(DeviceContext& dc) const = 0;
   virtual void RenderText(Canvas& canvas) const = 0;
+  // Rectangles that together hold every point where HitTest is true, for
+  // the sheet's hit index: how many it wrote, by default the hit rectangle.
+  using HitAreaList = std::array<Rect, 4>;
+  virtual std::size_t HitAreas(HitAreaList& areas) const;
   // The part of this object at a point, for picking; null by default.
   virtual DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude);
   // The object's property dialog, or null when it has none.

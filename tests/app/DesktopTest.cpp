@@ -375,7 +375,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     }
     QCOMPARE(pieces, full);
   }
-  // Every key of the command table reaches the main window as its command
+  // Every command of the table has its handler. Every key of the table reaches the main window as its command
   // and no other, whichever state the command is in; the caption shows the
   // first of them; no key is bound twice. What the commands do is the
   // golden sessions' to show, and which keys there are the menus' golden's.
@@ -394,6 +394,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
         connect(Frame(), &CMainFrame::commandRequested, this, [&fired](int id) { fired.append(id); });
     QStringList bound;
     for (const CommandInfo& info : CommandTable::All()) {
+      QVERIFY2(Frame()->Runs(info.id), info.caption);
       const QStringList keys = QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);
       if (!keys.isEmpty() && Frame()->Action(info.id) != nullptr && *info.caption != '\0') {
         QCOMPARE(Frame()->Action(info.id)->text().section(QLatin1Char('\t'), 1), keys.front());
@@ -504,6 +505,20 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(doc->sheet->selected.Count(), 1);
     QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
     QCOMPARE(Art(doc), before);
+    // From a comment, it goes back into the comment: every window prints it so, the menu says so.
+    const QString commented = QStringLiteral("// +--+\n// |  |--->\n// +--+\n");
+    NewDocument();
+    QGuiApplication::clipboard()->setText(commented);
+    Settle();
+    QVERIFY(Frame()->Dispatch(CommandId::EditPasteArt));
+    QCOMPARE(app_.OutputOptions().prefix, std::string("// "));
+    QVERIFY(Frame()->Action(CommandId::PrintAsComment)->isChecked());
+    QVERIFY(Frame()->Action(CommandId::PrintCropped)->isChecked());
+    QVERIFY(Frame()->Dispatch(CommandId::ClipboardPrint));
+    QCOMPARE(QGuiApplication::clipboard()->text(), commented);
+    QVERIFY(Frame()->Dispatch(CommandId::PrintAsComment));
+    QVERIFY(Frame()->Dispatch(CommandId::PrintCropped));
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
     QGuiApplication::clipboard()->clear();
     Settle();
     QVERIFY(!Frame()->Action(CommandId::EditPasteArt)->isEnabled());
@@ -868,9 +883,9 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     Frame()->prefixQuestion = nullptr;
   }
   // PNG at 1x is the view's own paint, pixel for pixel, at 2x twice the size
-  // with the shapes in the same places; SVG is XML holding the text. Exporting
-  // ends the selection and leaves the document unmodified; a file that cannot
-  // be written is reported.
+  // with the shapes in the same places; SVG is the core's picture with the
+  // sheet's border. Exporting ends the selection and leaves the document
+  // unmodified; a file that cannot be written is reported.
   void exportPictures() {
     CPlenkoDoc* doc = NewDocument();
     QVERIFY(Play(Diagram));

@@ -92,3 +92,28 @@ string(FIND "${expected}" "${found}" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "${name}: the document holds\n${found}which is not what ${EXPECT} lists")
 endif()
+
+# Art in a comment block is found as such without --comment: the prefix is
+# named, and the document is the same one.
+if(comment_args)
+  set(found_document "${WORK}/${name}.found.vrl")
+  file(REMOVE "${found_document}")
+  execute_process(COMMAND "${CLI}" import "${ART}" --output "${found_document}"
+                  RESULT_VARIABLE status ERROR_VARIABLE err)
+  list(GET comment_args 1 prefix)
+  string(FIND "${err}" "comment prefix \"${prefix}\"" named)
+  if(NOT status EQUAL 0 OR named EQUAL -1)
+    message(FATAL_ERROR "${name}: without --comment the prefix \"${prefix}\" was not found (status ${status}):\n${err}")
+  endif()
+  execute_process(COMMAND "${CLI}" render "${found_document}" --trim ${style_args} ${comment_args}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE again)
+  if(NOT status EQUAL 0 OR NOT again STREQUAL rendered)
+    message(FATAL_ERROR "${name}: the document read without --comment differs from the one read with it")
+  endif()
+else()
+  # Art drawn with "#", "--" or ">" at the start of its lines is no comment.
+  string(FIND "${err}" "comment prefix" named)
+  if(NOT named EQUAL -1)
+    message(FATAL_ERROR "${name}: a comment prefix was found in art that has none:\n${err}")
+  endif()
+endif()
