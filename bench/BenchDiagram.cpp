@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 

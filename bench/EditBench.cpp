@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "bench/BenchDiagram.h"
-#include "model/ClipboardSheet.h"
-#include "model/Sheet.h"
+#include "objects/ClipboardSheet.h"
 #include "objects/DrawObj.h"
+#include "objects/Sheet.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
 #include "store/Store.h"

@@ -8,7 +8,7 @@
 
 #include "bench/BenchDiagram.h"
 #include "export/SvgExport.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/DeviceContext.h"
 #include "store/Store.h"

@@ -13,8 +13,8 @@
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
-#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 
 namespace virlo::bench {
 namespace {

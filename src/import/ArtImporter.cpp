@@ -8,9 +8,9 @@
 #include "import/ArtPlan.h"
 #include "import/ArtRecognizer.h"
 #include "model/Canvas.h"
-#include "model/Sheet.h"
 #include "objects/DrawObj.h"
 #include "objects/MarkerTable.h"
+#include "objects/Sheet.h"
 #include "store/Store.h"
 
 namespace virlo {

@@ -55,6 +55,9 @@ class ListG {
 
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
+  // The type of the items of every list, which the references of nodes read
+  // from a file are checked against; set before any node is described.
+  static void SetItemType(const store::TypeDescription& type);
 
   // Insertions are skipped when the store refuses memory for the node.
   void PushFront(void* item);

@@ -1,8 +1,8 @@
 #include "objects/Box.h"
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/FormatDialog.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "platform/DeviceContext.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"

@@ -1,7 +1,7 @@
 #include "objects/DrawObj.h"
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "platform/Dialog.h"
 #include "store/Database.h"
 
@@ -88,6 +88,12 @@ bool DrawObj::UpdateFlags(std::uint32_t bits, bool on) {
   }
   if (parent != nullptr) parent->SetFlag(bits, on);
   return true;
+}
+
+template <>
+const store::TypeDescription& List<DrawObj*>::Type() {
+  static const auto type = store::TypeDescription::Concrete<List<DrawObj*>>("List<DrawObj*>", &ListG::Type());
+  return type;
 }
 
 }  // namespace virlo

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "model/List.h"
 #include "platform/Point.h"
 #include "platform/Rect.h"
 #include "store/Blank.h"
@@ -89,5 +90,9 @@ class DrawObj {
   // Repaints the redraw area through the Selection.
   void InvalidateRedrawArea(const Selection& selection) const;
 };
+
+// The lists of a document hold drawing objects.
+template <>
+const store::TypeDescription& List<DrawObj*>::Type();
 
 }  // namespace virlo

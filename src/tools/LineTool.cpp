@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "model/Sheet.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "platform/Window.h"
 #include "store/Store.h"
 

@@ -6,10 +6,10 @@
 
 #include "control/CommandTable.h"
 #include "control/ScreenArt.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "platform/TextCodec.h"

@@ -13,8 +13,8 @@
 #include <fstream>
 
 #include "document/RecoveryNote.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
+#include "objects/Sheet.h"
 #include "store/DocumentFile.h"
 #include "support/ViewFixture.h"
 

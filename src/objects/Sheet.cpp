@@ -1,4 +1,4 @@
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 
 #include <memory>
 #include <string_view>
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "model/Canvas.h"
-#include "model/HitIndex.h"
 #include "objects/DrawObj.h"
+#include "objects/HitIndex.h"
 #include "platform/DeviceContext.h"
 #include "store/Database.h"
 #include "store/Store.h"

@@ -1,10 +1,10 @@
-#include "model/HitIndex.h"
+#include "objects/HitIndex.h"
 
 #include <algorithm>
 #include <limits>
 #include <unordered_set>
 
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 
 namespace virlo {
 namespace {
