@@ -129,9 +129,12 @@ Database* Database::Transient() {
 }
 
 Database* Database::Of(const void* address) {
-  if (address != nullptr) {
+  // A document's allocations lie in its arena's pages: an address in no
+  // arena's pages (ordinary memory, the stack) is looked up nowhere.
+  const Arena* arena = address != nullptr ? Arena::Holding(address) : nullptr;
+  if (arena != nullptr) {
     for (Database* db : OpenDatabases()) {
-      if (db->Find(address) != nullptr) return db;
+      if (db->arena_.get() == arena) return db->Find(address) != nullptr ? db : Transient();
     }
   }
   return Transient();
