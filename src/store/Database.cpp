@@ -142,6 +142,12 @@ Database* Database::Of(const void* address) {
 
 const Allocation* Database::Find(const void* address, const void** begin) const {
   const auto key = reinterpret_cast<std::uintptr_t>(address);
+  if (arena_ == nullptr) {
+    auto it = loose_.find(key);
+    if (it == loose_.end()) return nullptr;
+    if (begin != nullptr) *begin = address;
+    return &it->second;
+  }
   auto it = allocations_.upper_bound(key);
   if (it == allocations_.begin()) return nullptr;
   --it;
