@@ -98,6 +98,10 @@ TEST(SvgDeviceContextTest, WordBreakWrapsAndOverflowIsClipped) {
   dc.DrawText("ab cd efghij k", {0, 0, 33, 48}, TextFormat::WordBreak);
   EXPECT_EQ(Parse(dc).Described("text", {"#text"}), (Strings{"#text=ab", "#text=cd", "#text=efgh"}));
   EXPECT_EQ(dc.Elements().find("clipPath"), std::string::npos);
+  // Every blank at a break is left out: the next row starts at its first cell.
+  SvgDeviceContext blanks(CellFont);
+  blanks.DrawText("ab    cd", {0, 0, 33, 48}, TextFormat::WordBreak);
+  EXPECT_EQ(Parse(blanks).Described("text", {"#text", "x"}), (Strings{"#text=ab x=0 8", "#text=cd x=0 8"}));
 
   SvgDeviceContext wide(CellFont);
   wide.DrawText("too long", {0, 0, 33, 8}, 0);
