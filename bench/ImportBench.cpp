@@ -1,8 +1,10 @@
-// Importing a full sheet of dense character art, beside reading the same
-// bytes into cells. Part of build/bin/virlo-bench.
+// Importing full sheets of character art, beside reading the same bytes into
+// cells. Part of build/bin/virlo-bench.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "document/CPlenkoDoc.h"
@@ -14,44 +16,82 @@
 namespace virlo::bench {
 namespace {
 
-// A 256 x 256-cell sheet tiled with boxes holding text, each joined to its
-// right neighbour by an arrow and to the one below by a line from a T on its
-// bottom side: about 700 boxes and 1,400 lines, text in every box.
-std::string DenseArt() {
+constexpr int Side = 256;
+
+// The arts measured, by the benchmark's argument.
+enum class Art : std::int64_t {
+  // Tiles of text boxes, each joined to its right neighbour by an arrow and
+  // to the one below by a line from a T on its bottom side: about 700 boxes
+  // and 1,400 lines, text in every box.
+  Tiles = 0,
+  // 256 x 256 "+": every 2 x 2 square of them a one-cell box, 64,770 of them
+  // if each were read alone.
+  Plus = 1,
+  // Random line and marker characters, letters and blanks.
+  Random = 2,
+};
+
+std::string TiledArt() {
   const char* const tile[] = {
       "+-----------+   ", "| service 1 +-->", "+-----+-----+   ",
       "      |         ", "      V  calls  ", "                ",
   };
   constexpr int TileRows = 6;
-  constexpr int Tiles = 16;
+  constexpr int Tiles = Side / 16;
   std::string art;
-  for (int r = 0; r < 256; ++r) {
+  for (int r = 0; r < Side; ++r) {
     for (int t = 0; t < Tiles; ++t) art += tile[r % TileRows];
     art += '\n';
   }
   return art;
 }
 
-const std::string& Art() {
-  static const std::string art = DenseArt();
+std::string PlusArt() {
+  std::string art;
+  for (int r = 0; r < Side; ++r) art += std::string(Side, '+') + "\n";
   return art;
+}
+
+std::string RandomArt() {
+  // A fixed generator and seed: the same art on every machine.
+  std::mt19937 random(20261207);
+  constexpr std::string_view Alphabet = "+-|+-|<>^vVO*.:'`/\\_=#  aBc";
+  std::string art;
+  for (int r = 0; r < Side; ++r) {
+    for (int c = 0; c < Side; ++c) art += Alphabet[random() % Alphabet.size()];
+    art += '\n';
+  }
+  return art;
+}
+
+const std::string& ArtOf(std::int64_t which) {
+  static const std::string arts[] = {TiledArt(), PlusArt(), RandomArt()};
+  return arts[which];
+}
+
+const char* NameOf(std::int64_t which) {
+  static const char* const names[] = {"tiles", "plus", "random"};
+  return names[which];
 }
 
 // Baseline: reading the bytes into cells, as every import starts.
 void BM_ReadArtBaseline(benchmark::State& state) {
+  const std::string& art = ArtOf(state.range(0));
   ArtGrid grid;
   std::string error;
-  for (auto _ : state) benchmark::DoNotOptimize(grid.Read(Art(), {}, error));
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Art().size()));
+  for (auto _ : state) benchmark::DoNotOptimize(grid.Read(art, {}, error));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(art.size()));
+  state.SetLabel(NameOf(state.range(0)));
 }
 
 // The whole import: reading, recognising, building the objects on a new
 // document's sheet and checking that they render to the art.
-void BM_ImportDenseArt(benchmark::State& state) {
+void BM_ImportArt(benchmark::State& state) {
   StartStore();
+  const std::string& art = ArtOf(state.range(0));
   ArtGrid grid;
   std::string error;
-  if (!grid.Read(Art(), {}, error)) state.SkipWithError(error.c_str());
+  if (!grid.Read(art, {}, error)) state.SkipWithError(error.c_str());
   ArtImporter::Report report;
   for (auto _ : state) {
     state.PauseTiming();
@@ -63,12 +103,23 @@ void BM_ImportDenseArt(benchmark::State& state) {
     document.reset();
     state.ResumeTiming();
   }
-  state.SetLabel(std::to_string(report.boxes + report.framedTexts) + " boxes, " + std::to_string(report.lines) +
-                 " lines, " + std::to_string(report.cellsKeptAsText) + " cells kept as text");
+  state.SetLabel(std::string(NameOf(state.range(0))) + ": " + std::to_string(report.boxes + report.framedTexts) +
+                 " boxes, " + std::to_string(report.lines) + " lines, " + std::to_string(report.texts) + " texts, " +
+                 std::to_string(report.cellsKeptAsText) + " cells kept as text");
 }
 
-BENCHMARK(BM_ReadArtBaseline)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ImportDenseArt)->Unit(benchmark::kMillisecond);
+// Refusing art far larger than a sheet: 16 MiB of line feeds.
+void BM_RefuseHugeArt(benchmark::State& state) {
+  const std::string art(std::size_t{16} << 20, '\n');
+  ArtGrid grid;
+  std::string error;
+  for (auto _ : state) benchmark::DoNotOptimize(grid.Read(art, {}, error));
+  state.SetLabel(error);
+}
+
+BENCHMARK(BM_ReadArtBaseline)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportArt)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseHugeArt)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace virlo::bench
