@@ -176,7 +176,7 @@ class Judge {
     const virlo::Point p = sheet_.CellOf(point.x, point.y);
     return {p.x, p.y};
   }
-  char Art(Cell c) const { return grid_.IsWide(c.column, c.row) ? 'W' : grid_.At(c.column, c.row); }
+  char Art(Cell c) const { return grid_.IsWide(c.column, c.row) ? 'W' : grid_.Byte(c.column, c.row); }
   // What an object writes at a cell when it is rendered alone.
   static char Own(const Canvas& alone, Cell c) {
     return alone.Holds(c.column, c.row) ? alone.At(c.column, c.row) : ' ';

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::int32_t r = 0; r < canvas.Rows(); ++r) {
     std::string_view row = canvas.Row(r);
     row.remove_suffix(row.size() - (row.find_last_not_of(' ') + 1));
-    const std::string_view read = r < grid.Rows() ? grid.Row(r) : std::string_view();
+    const std::string read = r < grid.Rows() ? grid.Row(r) : std::string();
     if (row != read) std::abort();
   }
   virlo::Sheet* sheet = nullptr;

@@ -394,9 +394,6 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
-  if (grid.MarkerSubstitutes() > 0) {
-    std::fprintf(stderr, "virlo-cli: %d arrows a document cannot hold became markers\n", grid.MarkerSubstitutes());
-  }
   if (grid.UnknownSubstitutes() > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
   }
