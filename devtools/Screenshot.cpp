@@ -6,12 +6,14 @@
 #include <QDialog>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
 #include <string>
 
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
+#include "app/FileQuestions.h"
 #include "app/GuiScript.h"
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
@@ -43,14 +45,22 @@ int DialogShot(virlo::CPlenkoApp& app, const std::string& which, const QString& 
   return saved ? 0 : 1;
 }
 
+// Leaves without saving: the pictures are all that is wanted.
+class LeaveUnsaved : public virlo::FileQuestions {
+ public:
+  LeaveUnsaved() : FileQuestions([] { return nullptr; }) {}
+  int AskSaveChanges(const QString&) override { return QMessageBox::No; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  LeaveUnsaved unsaved;
   if (argc == 4 && std::string(argv[1]) == "--dialog") {
     virlo::StartStore();
     virlo::CPlenkoApp app(argc, argv);
     if (!app.InitInstance({})) return 1;
-    app.saveQuestion = [](const QString&) { return 0x00010000; };
+    app.SetFileQuestions(&unsaved);
     return DialogShot(app, argv[2], QString::fromLocal8Bit(argv[3]));
   }
   if ((argc == 4 || argc == 6) && std::string(argv[1]) == "--import") {
@@ -61,7 +71,7 @@ int main(int argc, char** argv) {
     if (argc == 6) frame->resize(std::atoi(argv[4]), std::atoi(argv[5]));
     QApplication::processEvents();
     if (!frame->grab().save(QString::fromLocal8Bit(argv[3]))) return 1;
-    app.saveQuestion = [](const QString&) { return 0x00010000; };  // QMessageBox::No: leave without saving
+    app.SetFileQuestions(&unsaved);
     return 0;
   }
   if (argc != 3 && argc != 5) {
@@ -88,6 +98,6 @@ int main(int argc, char** argv) {
   frame->UpdateCommandUi();
   QApplication::processEvents();
   if (!frame->grab().save(QString::fromLocal8Bit(argv[2]))) return 1;
-  app.saveQuestion = [](const QString&) { return 0x00010000; };  // QMessageBox::No: leave without saving
+  app.SetFileQuestions(&unsaved);
   return 0;
 }

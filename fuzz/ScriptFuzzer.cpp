@@ -46,7 +46,8 @@ std::string Confine(const std::string& written) {
                        ch == '-' || ch == '_';
     name += plain ? ch : '_';
   }
-  if (name == "." || name == "..") name = "_";
+  // "." and ".." would name the folder itself or its parent.
+  if (name == "." || name == "..") return folder + "/_";
   return folder + "/" + name;
 }
 

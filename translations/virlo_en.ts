@@ -50,6 +50,14 @@
         <source>ｾﾙ</source>
         <translation>Cell</translation>
     </message>
+    <message>
+        <source>コメントとして印刷</source>
+        <translation>Print as Comment</translation>
+    </message>
+    <message>
+        <source>各行の頭に付ける文字:</source>
+        <translation>Start every line with:</translation>
+    </message>
 </context>
 <context>
     <name>CPlenkoApp</name>
@@ -672,6 +680,30 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>書式</source>
         <translation>Format</translation>
+    </message>
+    <message>
+        <source>罫線の文字で印刷(&amp;U)</source>
+        <translation>Print &amp;Unicode Lines</translation>
+    </message>
+    <message>
+        <source>テキスト印刷とクリップボード印刷で、線を罫線の文字 (UTF-8) で書く</source>
+        <translation>Text print and clipboard print draw lines with box-drawing characters (UTF-8)</translation>
+    </message>
+    <message>
+        <source>周りの空白を除いて印刷(&amp;M)</source>
+        <translation>Print Without &amp;Margins</translation>
+    </message>
+    <message>
+        <source>テキスト印刷とクリップボード印刷で、図の周りの空白を除く</source>
+        <translation>Text print and clipboard print leave out the blank margins round the drawing</translation>
+    </message>
+    <message>
+        <source>コメントとして印刷(&amp;K)...</source>
+        <translation>Print as Commen&amp;t...</translation>
+    </message>
+    <message>
+        <source>テキスト印刷とクリップボード印刷で、各行の頭にコメントの印を付ける</source>
+        <translation>Text print and clipboard print start every line with a comment prefix</translation>
     </message>
 </context>
 <context>

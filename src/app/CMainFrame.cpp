@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
@@ -299,6 +301,7 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
       [this](const std::string& text) { cellPane_->setText(QString::fromStdString(text)); });
   frame->View()->SetArtShown(app_.ArtShown());
   frame->View()->SetZoom(app_.Zoom());
+  frame->View()->Controller().SetOutputOptions(app_.OutputOptions());
   connect(frame->View(), &CPlenkoView::zoomChanged, this, [this](int percent) {
     app_.SetZoom(percent);
     UpdateCommandUi();
@@ -354,6 +357,12 @@ CommandState CMainFrame::StateOf(int id) const {
       return {true, app_.ArtShown()};
     case CommandId::ViewTypeInPlace:
       return {true, app_.TypeInPlace()};
+    case CommandId::PrintUnicodeLines:
+      return {doc != nullptr, app_.OutputOptions().style == ArtOptions::Style::Unicode};
+    case CommandId::PrintCropped:
+      return {doc != nullptr, app_.OutputOptions().crop};
+    case CommandId::PrintAsComment:
+      return {doc != nullptr, !app_.OutputOptions().prefix.empty()};
     case CommandId::ViewZoomIn:
       return {view != nullptr && view->NextZoom(CPlenkoView::ZoomStep::In) != view->Zoom(), false};
     case CommandId::ViewZoomOut:
@@ -425,6 +434,11 @@ bool CMainFrame::Dispatch(int id) {
       case CommandId::ViewTypeInPlace:
         app_.SetTypeInPlace(!app_.TypeInPlace());
         break;
+      case CommandId::PrintUnicodeLines:
+      case CommandId::PrintCropped:
+      case CommandId::PrintAsComment:
+        ChangeOutputOptions(id);
+        break;
       case CommandId::ViewZoomIn:
         view->SetZoom(view->NextZoom(CPlenkoView::ZoomStep::In));
         break;
@@ -463,6 +477,30 @@ bool CMainFrame::Dispatch(int id) {
   }
   UpdateCommandUi();
   return true;
+}
+
+void CMainFrame::ChangeOutputOptions(int id) {
+  ArtOptions options = app_.OutputOptions();
+  if (id == CommandId::PrintUnicodeLines) {
+    const bool unicode = options.style == ArtOptions::Style::Unicode;
+    options.style = unicode ? ArtOptions::Style::Ascii : ArtOptions::Style::Unicode;
+  } else if (id == CommandId::PrintCropped) {
+    options.crop = !options.crop;
+    options.trim = options.crop;
+  } else if (!options.prefix.empty()) {
+    options.prefix.clear();
+  } else {
+    // What a line of a comment block starts with, such as "// " or " * ".
+    bool ok = true;
+    const QString prefix = prefixQuestion
+                               ? prefixQuestion()
+                               : QInputDialog::getText(this, Tr(QT_TRANSLATE_NOOP("CMainFrame", "コメントとして印刷")),
+                                                       Tr(QT_TRANSLATE_NOOP("CMainFrame", "各行の頭に付ける文字:")),
+                                                       QLineEdit::Normal, QStringLiteral("// "), &ok);
+    if (!ok || prefix.isEmpty() || prefix.contains(QLatin1Char('\n'))) return;
+    options.prefix = prefix.toStdString();
+  }
+  app_.SetOutputOptions(options);
 }
 
 void CMainFrame::UpdateCommandUi() {

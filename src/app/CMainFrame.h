@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QTimer>
+#include <functional>
 
 #include "control/CommandState.h"
 
@@ -55,6 +56,8 @@ class CMainFrame : public QMainWindow {
   QAction* Action(int id) const { return actions_.value(id); }
   QToolBar* FileToolBar() const { return fileBar_; }
   QToolBar* DrawingToolBar() const { return drawingBar_; }
+  // Answers the question for the comment prefix, so tests can drive it: null asks the user.
+  std::function<QString()> prefixQuestion;
 
  signals:
   // A command asked for by a menu, a button or a key, before its rule is asked.
@@ -72,6 +75,8 @@ class CMainFrame : public QMainWindow {
   void CreateAccelerators();
   // The Window menu's entries for the open windows, after its commands.
   void UpdateWindowList();
+  // Turns one of the print options over; the comment prefix is asked for.
+  void ChangeOutputOptions(int id);
   // Stacks the windows top to bottom, each as wide as the area.
   void TileTopToBottom();
 

@@ -31,10 +31,11 @@
 namespace virlo {
 namespace {
 
-// The file dialogs' filter, in the program's language.
-QString FileFilter() { return QCoreApplication::translate("CPlenkoApp", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
 const QString ArtShownKey = QStringLiteral("Settings/ShowArt");
 const QString ZoomKey = QStringLiteral("Settings/Zoom");
+const QString PrintStyleKey = QStringLiteral("Settings/PrintStyle");
+const QString PrintCropKey = QStringLiteral("Settings/PrintCrop");
+const QString PrintPrefixKey = QStringLiteral("Settings/PrintPrefix");
 
 QString TextFilter() { return QCoreApplication::translate("CPlenkoApp", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
 
@@ -52,6 +53,9 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
                                               : "virlo: the English translation is missing from the program");
   }
   dialogs_ = std::make_unique<QtDialogRunner>([this]() -> QWidget* { return mainFrame_.get(); });
+  ownQuestions_ = std::make_unique<FileQuestions>([this]() -> QWidget* { return mainFrame_.get(); });
+  questions_ = ownQuestions_.get();
+  fileSafety_.SetQuestions(questions_);
   dialogs_->SetInPlaceHost(
       [this](const Rect& area, QtDialogRunner::InPlaceSpot& spot) {
         CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
@@ -85,7 +89,7 @@ CPlenkoApp::~CPlenkoApp() {
   mainFrame_.reset();
   recoveryTimer_.stop();
   // The program ends normally: the locks go, and so do the recovery copies.
-  files_.clear();
+  fileSafety_.ForgetAll();
   recovery_.reset();
   for (auto& doc : documents_) doc->OnCloseDocument();
   documents_.clear();
@@ -205,6 +209,28 @@ void CPlenkoApp::ReadSettings() {
   }
 }
 
+ArtOptions CPlenkoApp::OutputOptions() const {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  ArtOptions options;
+  if (settings.value(PrintStyleKey).toString() == QStringLiteral("unicode")) options.style = ArtOptions::Style::Unicode;
+  options.crop = settings.value(PrintCropKey, false).toBool();
+  options.trim = options.crop;
+  options.prefix = settings.value(PrintPrefixKey).toString().toStdString();
+  return options;
+}
+
+void CPlenkoApp::SetOutputOptions(const ArtOptions& options) {
+  QSettings settings(SettingsPath(), QSettings::IniFormat);
+  settings.setValue(PrintStyleKey,
+                    options.style == ArtOptions::Style::Unicode ? QStringLiteral("unicode") : QStringLiteral("ascii"));
+  settings.setValue(PrintCropKey, options.crop);
+  settings.setValue(PrintPrefixKey, QString::fromStdString(options.prefix));
+  settings.sync();
+  for (auto& doc : documents_) {
+    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->Controller().SetOutputOptions(options);
+  }
+}
+
 int CPlenkoApp::Zoom() const {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   return settings.value(ZoomKey, CPlenkoView::ActualSize).toInt();
@@ -249,9 +275,7 @@ bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
   CPlenkoDoc* document = view->GetDocument();
   const QString filter = svg ? QCoreApplication::translate("CPlenkoApp", "SVG ﾌｧｲﾙ (*.svg)")
                              : QCoreApplication::translate("CPlenkoApp", "PNG ﾌｧｲﾙ (*.png)");
-  QString path =
-      fileQuestion ? fileQuestion(true)
-                   : QFileDialog::getSaveFileName(mainFrame_.get(), QString(), PictureName(*document, picture), filter);
+  QString path = questions_->AskFileName(true, PictureName(*document, picture), filter);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += '.' + suffix;
   document->sheet->ClearSelection();
@@ -279,33 +303,30 @@ bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
   return false;
 }
 
-void CPlenkoApp::Report(const QString& text) {
-  if (report) {
-    report(text);
-    return;
-  }
-  QMessageBox::warning(mainFrame_.get(), QStringLiteral("VIRLO"), text);
+void CPlenkoApp::Report(const QString& text) { questions_->Report(text); }
+
+void CPlenkoApp::SetFileQuestions(FileQuestions* questions) {
+  questions_ = questions != nullptr ? questions : ownQuestions_.get();
+  fileSafety_.SetQuestions(questions_);
 }
 
 CPlenkoDoc* CPlenkoApp::FileNew() {
   auto doc = std::make_unique<CPlenkoDoc>();
   doc->SetTitle("Plenko" + std::to_string(++untitledCount_));
   if (!doc->OnNewDocument()) return nullptr;
-  return AddDocument(std::move(doc), OpenFile());
+  return AddDocument(std::move(doc), FileSafety::OpenFile());
 }
 
-CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFile file) {
+CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, FileSafety::OpenFile file) {
   CPlenkoDoc* raw = document.get();
   documents_.push_back(std::move(document));
-  files_[raw] = std::move(file);
+  fileSafety_.Keep(raw, std::move(file));
   mainFrame_->AddFrame(raw);
   return raw;
 }
 
 void CPlenkoApp::FileOpen() {
-  const QString path = fileQuestion
-                           ? fileQuestion(false)
-                           : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), FileFilter());
+  const QString path = questions_->AskFileName(false, QString(), FileSafety::DocumentFilter());
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
@@ -315,9 +336,7 @@ CPlenkoDoc* CPlenkoApp::OpenOrImport(const QString& path) {
 }
 
 void CPlenkoApp::FileImportArt() {
-  const QString path = fileQuestion
-                           ? fileQuestion(false)
-                           : QFileDialog::getOpenFileName(mainFrame_.get(), QString(), QString(), TextFilter());
+  const QString path = questions_->AskFileName(false, QString(), TextFilter());
   if (!path.isEmpty()) ImportArtFile(path);
 }
 
@@ -376,117 +395,16 @@ CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
                .arg(path, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
-  OpenFile file;
-  if (locking == Locking::Lock && !LockForOpening(absolute, file)) return nullptr;
+  FileSafety::OpenFile file;
+  if (locking == Locking::Lock && !fileSafety_.LockForOpening(absolute, file)) return nullptr;
   CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
   AddRecentFile(absolute);
   return raw;
 }
 
-bool CPlenkoApp::LockForOpening(const QString& path, OpenFile& file) {
-  if (file.lock.Take(path) != DocumentLock::Result::HeldElsewhere) return true;
-  const QString question =
-      QCoreApplication::translate(
-          "CPlenkoApp",
-          "%1 はほかの VIRLO (%2) で開かれています。\n"
-          "読み取り専用で開くと、保存するときに別の名前を付けます。そのまま開くと、両方で保存したときに一方の変更が"
-          "失われることがあります。")
-          .arg(path, file.lock.Holder());
-  // The buttons in the order of the answers.
-  const LockedFileAnswer answer =
-      lockedFileQuestion
-          ? lockedFileQuestion(question)
-          : static_cast<LockedFileAnswer>(Choose(question,
-                                                 {QCoreApplication::translate("CPlenkoApp", "読み取り専用で開く"),
-                                                  QCoreApplication::translate("CPlenkoApp", "そのまま開く"),
-                                                  QCoreApplication::translate("CPlenkoApp", "キャンセル")},
-                                                 static_cast<int>(LockedFileAnswer::Cancel)));
-  file.readOnly = answer == LockedFileAnswer::ReadOnly;
-  return answer != LockedFileAnswer::Cancel;
-}
-
-int CPlenkoApp::Choose(const QString& question, const QStringList& buttons, int safe) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), question, QMessageBox::NoButton, mainFrame_.get());
-  QList<QPushButton*> added;
-  for (const QString& text : buttons) added.append(box.addButton(text, QMessageBox::AcceptRole));
-  // Enter and Escape both take the answer that loses nothing.
-  box.setDefaultButton(added.value(safe));
-  box.setEscapeButton(added.value(safe));
-  box.exec();
-  const qsizetype chosen = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
-  return chosen < 0 ? safe : static_cast<int>(chosen);
-}
-
 bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
-  OpenFile& file = files_[document];
-  const QString own = QFileInfo(QString::fromStdString(document->GetPathName())).absoluteFilePath();
-  QString path = own;
-  if (saveAs || document->IsUntitled() || file.readOnly) {
-    path = fileQuestion ? fileQuestion(true)
-                        : QFileDialog::getSaveFileName(mainFrame_.get(), QString(),
-                                                       QString::fromStdString(document->GetTitle()), FileFilter());
-    if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vrl");
-    path = QFileInfo(path).absoluteFilePath();
-  }
-  const bool ownFile = !document->IsUntitled() && path == own;
-  if (ownFile) {
-    const FileIdentity::Change change = document->DiskChange();
-    if (change == FileIdentity::Change::Changed || change == FileIdentity::Change::Removed) {
-      const QString question =
-          (change == FileIdentity::Change::Changed
-               ? QCoreApplication::translate(
-                     "CPlenkoApp",
-                     "%1 は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。\n"
-                     "上書きすると、その変更は失われます。")
-               : QCoreApplication::translate(
-                     "CPlenkoApp",
-                     "%1 は、開いた後か最後に保存した後に、ほかのプログラムで削除されたか移動されています。"))
-              .arg(path);
-      const ChangedFileAnswer answer = changedFileQuestion
-                                           ? changedFileQuestion(question)
-                                           : static_cast<ChangedFileAnswer>(Choose(
-                                                 question,
-                                                 {QCoreApplication::translate("CPlenkoApp", "保存しない"),
-                                                  QCoreApplication::translate("CPlenkoApp", "上書き保存"),
-                                                  QCoreApplication::translate("CPlenkoApp", "名前を付けて保存...")},
-                                                 static_cast<int>(ChangedFileAnswer::Keep)));
-      if (answer == ChangedFileAnswer::Keep) return false;
-      if (answer == ChangedFileAnswer::SaveAs) return SaveDocument(document, true);
-    }
-  }
-  // A file that another window or VIRLO has open is not written over: its
-  // lock is taken first. A document opened anyway keeps writing its own file.
-  const bool relock = !file.lock.Holds(path) && (!ownFile || file.readOnly);
-  DocumentLock next;
-  if (relock && next.Take(path) == DocumentLock::Result::HeldElsewhere) {
-    Report(QCoreApplication::translate(
-               "CPlenkoApp",
-               "%1 はほかのウィンドウか VIRLO (%2) で開かれているため、保存できません。別の名前を付けてください。")
-               .arg(path, next.Holder()));
-    return false;
-  }
-  if (!document->OnSaveDocument(path.toStdString())) {
-    const QString reason = QCoreApplication::translate("CPlenkoApp", "%1 を保存できません: %2")
-                               .arg(path, QString::fromStdString(document->LastError()));
-    if (document->LastRefusal() == SafeWrite::Refusal::ReadOnly) {
-      const QString question =
-          QCoreApplication::translate("CPlenkoApp", "%1\n別の名前を付けて保存しますか?").arg(reason);
-      const int answer = readOnlyQuestion ? readOnlyQuestion(question)
-                                          : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
-                                                                  QMessageBox::Yes | QMessageBox::No);
-      return answer == QMessageBox::Yes && SaveDocument(document, true);
-    }
-    Report(reason);
-    return false;
-  }
-  if (relock) {
-    file.lock = std::move(next);
-    file.readOnly = false;
-  } else if (!file.lock.Holds(path)) {
-    // Opened anyway: the file is ours once the other VIRLO lets go of it.
-    file.lock.Take(path);
-  }
+  const QString path = fileSafety_.Save(*document, saveAs);
+  if (path.isEmpty()) return false;
   if (recovery_ != nullptr) recovery_->Remove(document);
   AddRecentFile(path);
   mainFrame_->UpdateCommandUi();
@@ -525,20 +443,14 @@ CPlenkoDoc* CPlenkoApp::OfferCopy(const RecoveryCopies::Orphan& orphan) {
           "変更を捨てます。")
           .arg(title, titled ? QString::fromStdString(orphan.note.original)
                              : QCoreApplication::translate("CPlenkoApp", "名前なし"));
-  const RecoveryAnswer answer =
-      recoveryQuestion ? recoveryQuestion(question)
-                       : static_cast<RecoveryAnswer>(Choose(question,
-                                                            {QCoreApplication::translate("CPlenkoApp", "開く"),
-                                                             QCoreApplication::translate("CPlenkoApp", "残す"),
-                                                             QCoreApplication::translate("CPlenkoApp", "破棄")},
-                                                            static_cast<int>(RecoveryAnswer::Keep)));
+  const FileQuestions::Recovery answer = questions_->AskRecovery(question);
   switch (answer) {
-    case RecoveryAnswer::Open:
+    case FileQuestions::Recovery::Open:
       return OpenRecovered(orphan);
-    case RecoveryAnswer::Discard:
+    case FileQuestions::Recovery::Discard:
       recovery_->Discard(orphan);
       break;
-    case RecoveryAnswer::Keep:
+    case FileQuestions::Recovery::Keep:
       break;
   }
   return nullptr;
@@ -557,7 +469,7 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
                .arg(orphan.copy, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
-  OpenFile file;
+  FileSafety::OpenFile file;
   if (doc->IsUntitled()) {
     // New documents made later do not take its name.
     static const QRegularExpression untitled(QStringLiteral("^Plenko([0-9]{1,6})$"));
@@ -574,7 +486,7 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
       }
     }
     if (same != nullptr) CloseDocumentNow(same);
-    if (!LockForOpening(original, file)) return nullptr;
+    if (!fileSafety_.LockForOpening(original, file)) return nullptr;
   }
   CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
   recovery_->Adopt(orphan, *raw);
@@ -592,18 +504,13 @@ QString CPlenkoApp::RecoveryCopyOf(const CPlenkoDoc* document) const {
   return recovery_ != nullptr ? recovery_->CopyOf(document) : QString();
 }
 
-bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const {
-  const auto it = files_.find(document);
-  return it != files_.end() && it->second.readOnly;
-}
+bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const { return fileSafety_.IsReadOnly(document); }
 
 bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
   if (!document->IsModified()) return true;
   const QString question = QCoreApplication::translate("CPlenkoApp", "%1 への変更を保存しますか?")
                                .arg(QString::fromStdString(document->GetTitle()));
-  const int answer = saveQuestion ? saveQuestion(question)
-                                  : QMessageBox::question(mainFrame_.get(), QStringLiteral("VIRLO"), question,
-                                                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  const int answer = questions_->AskSaveChanges(question);
   if (answer == QMessageBox::Cancel) return false;
   if (answer == QMessageBox::Yes) return SaveDocument(document, false);
   return true;
@@ -642,7 +549,7 @@ void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
     delete frame;
   }
   // Closed without saving, or saved: its lock and its recovery copy go.
-  files_.erase(document);
+  fileSafety_.Forget(document);
   if (recovery_ != nullptr) recovery_->Remove(document);
   document->OnCloseDocument();
   for (auto it = documents_.begin(); it != documents_.end(); ++it) {

@@ -9,8 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/DocumentLock.h"
+#include "app/FileQuestions.h"
+#include "app/FileSafety.h"
 #include "app/RecoveryCopies.h"
+#include "export/ArtExport.h"
 #include "platform/Application.h"
 #include "platform/Font.h"
 
@@ -39,10 +41,6 @@ class CPlenkoApp : public QApplication, public Application {
 
   // What the start does with the recovery copies of a VIRLO that was killed.
   enum class Start { Plain, OfferRecovery };
-  // The answers to the questions about files.
-  enum class ChangedFileAnswer { Keep, Overwrite, SaveAs };
-  enum class LockedFileAnswer { ReadOnly, Anyway, Cancel };
-  enum class RecoveryAnswer { Open, Keep, Discard };
   // The pictures a document exports: its shapes as SVG, or as PNG at one or
   // two pixels per drawing unit.
   enum class Picture { Svg, Png, Png2x };
@@ -108,6 +106,9 @@ class CPlenkoApp : public QApplication, public Application {
   // Whether the views show the character art in place of the shapes; kept in the INI file.
   bool ArtShown() const { return artShown_; }
   void SetArtShown(bool shown);
+  // How text print and clipboard print shape the art, for every view; kept in the INI file.
+  ArtOptions OutputOptions() const;
+  void SetOutputOptions(const ArtOptions& options);
   // The zoom a new window starts at: the one last chosen in any, kept in the INI file.
   int Zoom() const;
   void SetZoom(int percent);
@@ -129,31 +130,16 @@ class CPlenkoApp : public QApplication, public Application {
   QStringList RecentFiles() const;
   QString SettingsPath() const;
 
-  // Answers for the modal questions, so tests can drive them: null asks the user.
-  std::function<int(const QString& question)> saveQuestion;
-  std::function<QString(bool save)> fileQuestion;
-  // The file may not be written: QMessageBox::Yes saves under another name.
-  std::function<int(const QString& question)> readOnlyQuestion;
-  std::function<ChangedFileAnswer(const QString& question)> changedFileQuestion;
-  std::function<LockedFileAnswer(const QString& question)> lockedFileQuestion;
-  std::function<RecoveryAnswer(const QString& question)> recoveryQuestion;
-  // Receives the messages that would be shown in a warning box.
-  std::function<void(const QString& message)> report;
+  // Who answers the questions about files and reads the warnings: the user,
+  // in message boxes and file dialogs, unless another is set (null: the user).
+  void SetFileQuestions(FileQuestions* questions);
 
  private:
-  // What the application keeps about a document's file.
-  struct OpenFile {
-    DocumentLock lock;
-    bool readOnly = false;
-  };
   enum class Locking { Lock, None };
 
   CPlenkoDoc* OpenDocument(const QString& path, Locking locking);
-  // Locks a document's file; when another VIRLO holds it, asks how to open
-  // it. False when the user cancels.
-  bool LockForOpening(const QString& path, OpenFile& file);
   // Adds an opened document with its window.
-  CPlenkoDoc* AddDocument(std::unique_ptr<CPlenkoDoc> document, OpenFile file);
+  CPlenkoDoc* AddDocument(std::unique_ptr<CPlenkoDoc> document, FileSafety::OpenFile file);
   // Opens a recovery copy as its document; null when it cannot be read or
   // the user cancels, the copy then kept.
   CPlenkoDoc* OpenRecovered(const RecoveryCopies::Orphan& orphan);
@@ -162,8 +148,6 @@ class CPlenkoApp : public QApplication, public Application {
   CPlenkoDoc* OfferRecoveredCopiesOf(const QString& path);
   // Asks what to do with a copy, and does it; the document when it was opened.
   CPlenkoDoc* OfferCopy(const RecoveryCopies::Orphan& orphan);
-  // A question with buttons of our own; the index of the one chosen, safe's on Escape.
-  int Choose(const QString& question, const QStringList& buttons, int safe);
   void AddRecentFile(const QString& path);
   void RemoveRecentFile(const QString& path);
   void WriteRecentFiles(const QStringList& files);
@@ -174,9 +158,11 @@ class CPlenkoApp : public QApplication, public Application {
   std::vector<CChildFrame*> FramesOf(CPlenkoDoc* document) const;
 
   std::unique_ptr<QtDialogRunner> dialogs_;
+  std::unique_ptr<FileQuestions> ownQuestions_;
+  FileQuestions* questions_;
   std::unique_ptr<CMainFrame> mainFrame_;
   std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
-  std::map<const CPlenkoDoc*, OpenFile> files_;
+  FileSafety fileSafety_{nullptr};
   std::unique_ptr<RecoveryCopies> recovery_;
   QTimer recoveryTimer_;
   // Made at once, so that text boxes never paint in another font.

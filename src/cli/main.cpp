@@ -59,13 +59,15 @@ std::string Usage() {
       "        or on the document given\n"
       "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
       "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
+      "                 [--frame]\n"
       "        print the document's character art (to OUT with CR LF line ends);\n"
       "        --trim drops blanks at line ends and empty lines at the end,\n"
       "        --crop also empty lines at the start and the blank columns all\n"
       "        lines start with, --style unicode draws lines with box-drawing\n"
       "        characters (UTF-8 only), --comment starts every line with PREFIX;\n"
       "        --format svg makes an SVG picture instead (--crop: of the drawing\n"
-      "        alone)\n"
+      "        alone, --frame: of the whole sheet with the green border the\n"
+      "        editor's picture has)\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
@@ -172,7 +174,7 @@ int Run(const std::vector<std::string_view>& args) {
 
 constexpr const char* RenderUsage =
     "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
-    "                  [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n";
+    "                  [--style ascii|unicode] [--comment PREFIX] [--format text|svg] [--frame]\n";
 
 // Wrong usage of a command: the reason when there is one, then the command's usage.
 int UsageError(const char* usage, const char* why) {
@@ -205,7 +207,8 @@ bool IsOwnInput(const std::string& path, const std::string& output) {
   return true;
 }
 
-int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExport::Area area) {
+int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExport::Area area,
+              virlo::SvgExport::Frame frame) {
   if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
@@ -213,7 +216,7 @@ int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExpo
   if (db == nullptr) return ExitFailure;
   // As the editor shows the document when it opens it: nothing picked.
   sheet->ClearSelection();
-  return WriteOutput(output, virlo::SvgExport::Render(*sheet, area));
+  return WriteOutput(output, virlo::SvgExport::Render(*sheet, area, frame));
 }
 
 int Render(const std::vector<std::string_view>& args) {
@@ -224,6 +227,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::string style = "ascii";
   std::string prefix;
   std::string format = "text";
+  bool framed = false;
   // The options that shape text, as given, for refusing them with SVG.
   std::vector<std::string_view> textOptions;
   virlo::ArtOptions options;
@@ -248,6 +252,8 @@ int Render(const std::vector<std::string_view>& args) {
       options.crop = true;
     } else if (args[i] == "--format" && hasValue) {
       format = args[++i];
+    } else if (args[i] == "--frame") {
+      framed = true;
     } else if (path.empty() && !args[i].starts_with("--")) {
       path = args[i];
     } else {
@@ -259,6 +265,7 @@ int Render(const std::vector<std::string_view>& args) {
   if (encoding != "utf-8" && encoding != "cp932") return UsageError(RenderUsage, "the encoding is utf-8 or cp932");
   if (style != "ascii" && style != "unicode") return UsageError(RenderUsage, "the style is ascii or unicode");
   if (format != "text" && format != "svg") return UsageError(RenderUsage, "the format is text or svg");
+  if (framed && format != "svg") return UsageError(RenderUsage, "--frame applies to --format svg only");
   if (format == "svg") {
     // A picture has no lines of text to trim, draw or prefix, and XML here is UTF-8.
     if (!textOptions.empty()) {
@@ -266,7 +273,10 @@ int Render(const std::vector<std::string_view>& args) {
       return UsageError(RenderUsage, why.c_str());
     }
     if (encoding != "utf-8") return UsageError(RenderUsage, "--format svg is UTF-8 only");
-    return RenderSvg(path, output, options.crop ? virlo::SvgExport::Area::Drawing : virlo::SvgExport::Area::Sheet);
+    if (framed && options.crop)
+      return UsageError(RenderUsage, "--frame shows the whole sheet: it does not go with --crop");
+    return RenderSvg(path, output, options.crop ? virlo::SvgExport::Area::Drawing : virlo::SvgExport::Area::Sheet,
+                     framed ? virlo::SvgExport::Frame::Shown : virlo::SvgExport::Frame::Hidden);
   }
   options.utf8 = encoding == "utf-8";
   options.style = style == "unicode" ? virlo::ArtOptions::Style::Unicode : virlo::ArtOptions::Style::Ascii;

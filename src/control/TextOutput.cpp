@@ -6,9 +6,21 @@
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
 #include "platform/DialogRunner.h"
+#include "platform/TextCodec.h"
 #include "platform/Window.h"
 
 namespace virlo {
+namespace {
+
+// The art in UTF-8, marker characters as they are.
+std::string ClipboardArt(const Sheet& sheet, const ArtOptions& options) {
+  if (TextOutput::IsPlain(options)) return sheet.MakeUtf8Text();
+  ArtOptions utf8 = options;
+  utf8.utf8 = true;
+  return ArtExport::Render(sheet, utf8);
+}
+
+}  // namespace
 
 std::string TextOutput::FileBytes(const std::string& art) {
   std::string bytes;
@@ -20,7 +32,11 @@ std::string TextOutput::FileBytes(const std::string& art) {
   return bytes;
 }
 
-TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
+bool TextOutput::IsPlain(const ArtOptions& options) {
+  return options.style == ArtOptions::Style::Ascii && !options.trim && !options.crop && options.prefix.empty();
+}
+
+TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window, const ArtOptions& options) {
   Sheet* sheet = document.sheet;
   if (sheet == nullptr) return Result::Cancelled;
   {
@@ -30,8 +46,16 @@ TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
   if (window != nullptr) window->RedrawWindow(Redraw::Invalidate | Redraw::Erase | Redraw::UpdateNow);
   document.UpdateModifiedFlag();
   const std::string name(sheet->textFileName.View());
+  std::string art = sheet->MakeText();
+  if (!IsPlain(options)) {
+    // Box-drawing characters are UTF-8 only; the rest keeps the file's code page.
+    ArtOptions shaped = options;
+    shaped.utf8 = options.style == ArtOptions::Style::Unicode;
+    if (!shaped.utf8) shaped.prefix = TextCodec::Utf8ToCp932(options.prefix).value_or(std::string());
+    art = ArtExport::Render(*sheet, shaped);
+  }
   std::string error;
-  switch (AtomicFile::Write(name, FileBytes(sheet->MakeText()), error)) {
+  switch (AtomicFile::Write(name, FileBytes(art), error)) {
     case AtomicFile::Result::Written:
       return Result::Written;
     // Each says why, in the words of the system.
@@ -49,13 +73,13 @@ TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window) {
   return Result::NotWritten;
 }
 
-void TextOutput::ClipboardPrint(CPlenkoDoc& document) {
+void TextOutput::ClipboardPrint(CPlenkoDoc& document, const ArtOptions& options) {
   if (document.sheet == nullptr) return;
   Clipboard* clipboard = Clipboard::Current();
   std::string error;
   if (clipboard == nullptr) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "クリップボードが開けません")));
-  } else if (!clipboard->SetText(document.sheet->MakeUtf8Text(), error)) {
+  } else if (!clipboard->SetText(ClipboardArt(*document.sheet, options), error)) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("TextOutput", "クリップボードにデータをセットできません")));
   }
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "export/ArtExport.h"
+
 namespace virlo {
 
 class CPlenkoDoc;
@@ -9,15 +11,20 @@ class Window;
 
 // The two ways a diagram leaves as text: text print (the print dialog, then
 // the art into the sheet's text file with CR LF line ends) and clipboard
-// print (the art on the system clipboard).
+// print (the art on the system clipboard). With the plain options the text
+// print writes the sheet's own bytes (code page 932); the Unicode style
+// writes UTF-8, and crop and a comment prefix shape the lines as `render`
+// does. The clipboard always holds UTF-8.
 class TextOutput {
  public:
   enum class Result { Cancelled, Written, NotWritten };
   // Confirming the dialog stores the sheet's size and text file name,
   // whether or not the file can be written; a file that cannot is told in a
   // message.
-  static Result TextPrint(CPlenkoDoc& document, Window* window);
-  static void ClipboardPrint(CPlenkoDoc& document);
+  static Result TextPrint(CPlenkoDoc& document, Window* window, const ArtOptions& options = {});
+  static void ClipboardPrint(CPlenkoDoc& document, const ArtOptions& options = {});
+  // Whether options print the art as the sheet holds it, untouched.
+  static bool IsPlain(const ArtOptions& options);
 
   // The file's bytes: every line feed of the art becomes CR LF.
   static std::string FileBytes(const std::string& art);

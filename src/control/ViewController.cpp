@@ -330,12 +330,12 @@ bool ViewController::OnCommand(std::int32_t id) {
       break;
     case CommandId::FilePrint: {
       const std::uint64_t dialogs = DialogRunner::ModalCount();
-      lastTextPrint_ = TextOutput::TextPrint(*document_, window_);
+      lastTextPrint_ = TextOutput::TextPrint(*document_, window_, outputOptions_);
       EndCaptureIfDialogShown(dialogs);
       break;
     }
     case CommandId::ClipboardPrint:
-      TextOutput::ClipboardPrint(*document_);
+      TextOutput::ClipboardPrint(*document_, outputOptions_);
       break;
     case CommandId::Format: {
       // One undo step, as a right press opens it.

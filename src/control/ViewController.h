@@ -79,6 +79,9 @@ class ViewController : public DocumentView {
   CommandState UpdateCommand(std::int32_t id) const;
   bool OnCommand(std::int32_t id);
   static bool Handles(std::int32_t id);
+  // How text print and clipboard print shape the art.
+  void SetOutputOptions(const ArtOptions& options) { outputOptions_ = options; }
+  const ArtOptions& OutputOptions() const { return outputOptions_; }
   // How the last text print ended.
   TextOutput::Result LastTextPrint() const { return lastTextPrint_; }
 
@@ -117,6 +120,7 @@ class ViewController : public DocumentView {
   // The release of a double click the tool took belongs to no press.
   bool dropRelease_ = false;
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
+  ArtOptions outputOptions_;
   std::function<void(const std::string&)> positionDisplay_;
   std::function<void(const std::string&)> cellDisplay_;
 };

@@ -21,19 +21,26 @@ std::int32_t CeilTo(std::int32_t value, std::int32_t step) {
 
 }  // namespace
 
-std::string SvgExport::Render(const Sheet& sheet, Area area) {
+std::string SvgExport::Render(const Sheet& sheet, Area area, Frame frame) {
   const bool grid = sheet.cellWidth > 0 && sheet.cellHeight > 0;
-  // The grid's whole cells, as many as the text print writes.
-  const Rect page = grid ? Rect{0, 0, sheet.width / sheet.cellWidth * sheet.cellWidth,
-                                sheet.height / sheet.cellHeight * sheet.cellHeight}
-                         : Rect{};
+  // The grid's whole cells, as many as the text print writes; with the
+  // border, the sheet and the border's line, as the editor shows them.
+  Rect page = grid ? Rect{0, 0, sheet.width / sheet.cellWidth * sheet.cellWidth,
+                          sheet.height / sheet.cellHeight * sheet.cellHeight}
+                   : Rect{};
+  if (frame == Frame::Shown) page = Rect{0, 0, std::max(0, sheet.width) + 1, std::max(0, sheet.height) + 1};
   const Font cellFont{"", grid ? sheet.cellHeight : 16, true};
   // Text boxes select the application's text font when there is one.
   SvgDeviceContext dc(cellFont);
-  sheet.DrawObjects(dc);
+  if (frame == Frame::Shown) {
+    sheet.Draw(dc);
+  } else {
+    sheet.DrawObjects(dc);
+  }
 
   Rect view = page;
-  if (area == Area::Drawing) {
+  // The border frames the sheet: a picture with it is the sheet's.
+  if (area == Area::Drawing && frame == Frame::Hidden) {
     view = Rect{};
     const Rect drawn = dc.Bounds();
     if (dc.Painted() && grid) {

@@ -18,13 +18,21 @@ class SvgExport {
     // The whole cells of that grid that the painted objects touch.
     Drawing,
   };
+  enum class Frame {
+    // The paper alone.
+    Hidden,
+    // The sheet's green border as the editor shows it, on the sheet's right and
+    // bottom edges: the sheet's picture grows by its line, and the picture is
+    // the sheet's whatever the area.
+    Shown,
+  };
 
   // A UTF-8 SVG document: a white page, the objects back to front (not the
   // sheet's border, which only marks the paper's edge on screen), text in a
   // fixed-pitch Japanese face as high as a cell (text boxes in the running
   // application's text font, when it has one). An empty drawing cropped is
   // 0 x 0.
-  static std::string Render(const Sheet& sheet, Area area);
+  static std::string Render(const Sheet& sheet, Area area, Frame frame = Frame::Hidden);
 };
 
 }  // namespace virlo

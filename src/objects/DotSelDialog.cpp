@@ -15,7 +15,7 @@ void DotSelDialog::DoDataExchange(DataExchange& dx) {
     for (std::int32_t type = 0; type < MarkerTable::Count; ++type) {
       list.items.emplace_back(MarkerTable::Entry(type));
     }
-    list.items.emplace_back(CharacterEntry);
+    list.items.emplace_back(MarkerTable::CharacterEntry());
     list.value = dot_->marker;
     DialogControl& edit = dx.Control(CharacterEdit);
     edit.text = dot_->HasCharacter() ? Utf8::Encode(static_cast<char32_t>(dot_->character)) : "";

@@ -15,8 +15,6 @@ class DotSelDialog : public Dialog {
   static constexpr std::int32_t MarkerList = 1016;
   // The character, in UTF-8; it counts while the last entry is selected.
   static constexpr std::int32_t CharacterEdit = 1017;
-  // The last entry's text, in code page 932: blanks and "文字" (character).
-  static constexpr char CharacterEntry[] = "   \x95\xB6\x8E\x9A";
 
   explicit DotSelDialog(Dot* dot) : Dialog(TemplateId), dot_(dot) {}
 

@@ -1,31 +1,49 @@
 #include "objects/MarkerTable.h"
 
+#include <algorithm>
+#include <string>
+
+#include "platform/TextCodec.h"
+#include "platform/UiText.h"
+
 namespace virlo {
 
-// Descriptions in code page 932: join, horizontal line, vertical line, oblique
-// line (twice), horizontal and vertical dotted line, black and white circle,
-// left, right, up and down arrow, derivation, aggregation, association attribute.
-// One entry a line, in index order.
-// clang-format off
-const std::array<std::string_view, MarkerTable::Count> MarkerTable::entries_ = {
-    "+  \x8C\x8B\x8D\x87",
-    "-  \x89\xA1\x90\xFC",
-    "|  \x8F\x63\x90\xFC",
-    "/  \x8E\xCE\x90\xFC",
-    "\\  \x8E\xCE\x90\xFC",
-    ".  \x89\xA1\x93\x5F\x90\xFC",
-    ":  \x8F\x63\x93\x5F\x90\xFC",
-    "*  \x8D\x95\x8A\xDB",
-    "O  \x94\x92\x8A\xDB",
-    "<  \x8D\xB6\x96\xEE",
-    ">  \x89\x45\x96\xEE",
-    "^  \x8F\xE3\x96\xEE",
-    "V  \x89\xBA\x96\xEE",
-    "A  \x94\x68\x90\xB6",
-    "<> \x8F\x57\x96\xF1",
-    "U  \x8A\xD6\x98\x41\x91\xAE\x90\xAB",
+namespace {
+
+// The markers and their descriptions, one a row in index order; the
+// descriptions are also the source texts of the picker's translations.
+struct Row {
+  std::string_view marker;
+  const char* description;
 };
-// clang-format on
+constexpr std::array<Row, MarkerTable::Count> rows = {{
+    {"+", VIRLO_TR_NOOP("DotSelDialog", "結合")},
+    {"-", VIRLO_TR_NOOP("DotSelDialog", "横線")},
+    {"|", VIRLO_TR_NOOP("DotSelDialog", "縦線")},
+    {"/", VIRLO_TR_NOOP("DotSelDialog", "斜線")},
+    {"\\", VIRLO_TR_NOOP("DotSelDialog", "斜線")},
+    {".", VIRLO_TR_NOOP("DotSelDialog", "横点線")},
+    {":", VIRLO_TR_NOOP("DotSelDialog", "縦点線")},
+    {"*", VIRLO_TR_NOOP("DotSelDialog", "黒丸")},
+    {"O", VIRLO_TR_NOOP("DotSelDialog", "白丸")},
+    {"<", VIRLO_TR_NOOP("DotSelDialog", "左矢")},
+    {">", VIRLO_TR_NOOP("DotSelDialog", "右矢")},
+    {"^", VIRLO_TR_NOOP("DotSelDialog", "上矢")},
+    {"V", VIRLO_TR_NOOP("DotSelDialog", "下矢")},
+    {"A", VIRLO_TR_NOOP("DotSelDialog", "派生")},
+    {"<>", VIRLO_TR_NOOP("DotSelDialog", "集約")},
+    {"U", VIRLO_TR_NOOP("DotSelDialog", "関連属性")},
+}};
+
+// An entry as the picker lists it: the marker, blanks to the third column,
+// the description in code page 932.
+std::string MakeEntry(std::string_view marker, const char* description) {
+  std::string entry(marker);
+  entry.resize(std::max<std::size_t>(entry.size() + 1, 3), ' ');
+  return entry + TextCodec::Utf8ToCp932(description).value_or(std::string());
+}
+
+}  // namespace
 
 std::int32_t MarkerTable::ArrowOf(char32_t code) {
   struct Arrow {
@@ -45,15 +63,25 @@ std::int32_t MarkerTable::ArrowOf(char32_t code) {
 }
 
 std::string_view MarkerTable::Entry(std::int32_t type) {
+  static const auto entries = [] {
+    std::array<std::string, Count> made;
+    for (std::size_t i = 0; i < made.size(); ++i) made[i] = MakeEntry(rows[i].marker, rows[i].description);
+    return made;
+  }();
   if (!IsValid(type)) return {};
-  return entries_[static_cast<std::size_t>(type)];
+  return entries[static_cast<std::size_t>(type)];
+}
+
+std::string_view MarkerTable::CharacterEntry() {
+  static const std::string entry = MakeEntry("", VIRLO_TR_NOOP("DotSelDialog", "文字"));
+  return entry;
 }
 
 std::string_view MarkerTable::MarkerText(std::int32_t type) {
   // Every object renders its markers; find each text once.
   static const auto texts = [] {
     std::array<std::string_view, Count> result;
-    for (std::size_t i = 0; i < result.size(); ++i) result[i] = entries_[i].substr(0, entries_[i].find(' '));
+    for (std::size_t i = 0; i < result.size(); ++i) result[i] = rows[i].marker;
     return result;
   }();
   if (!IsValid(type)) return {};

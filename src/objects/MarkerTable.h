@@ -7,7 +7,8 @@
 namespace virlo {
 
 // The sixteen endpoint markers: each entry is the marker characters, blanks and
-// a description, in code page 932 bytes, as the marker picker lists them.
+// a description, in code page 932 bytes, as the marker picker lists them; the
+// descriptions are written once, in UTF-8, as the texts the picker translates.
 class MarkerTable {
  public:
   static constexpr std::int32_t Count = 16;
@@ -31,6 +32,8 @@ class MarkerTable {
 
   // The whole entry of a type (0 to 15).
   static std::string_view Entry(std::int32_t type);
+  // The picker's last entry, for a marker that is any character: blanks and its description.
+  static std::string_view CharacterEntry();
   // The marker characters of a type: the entry up to its first blank.
   static std::string_view MarkerText(std::int32_t type);
   static bool IsValid(std::int32_t type) { return type >= 0 && type < Count; }
@@ -38,9 +41,6 @@ class MarkerTable {
   // UpArrow, DownArrow: "<", "v", "\u25BC" and the like), or Character for one
   // drawn as text.
   static std::int32_t ArrowOf(char32_t code);
-
- private:
-  static const std::array<std::string_view, Count> entries_;
 };
 
 }  // namespace virlo

@@ -1,7 +1,6 @@
 #include "view/CPlenkoView.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,7 +8,6 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QSvgGenerator>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -18,6 +16,7 @@
 
 #include "control/ScreenArt.h"
 #include "document/CPlenkoDoc.h"
+#include "export/SvgExport.h"
 #include "model/Sheet.h"
 #include "platform/Application.h"
 #include "platform/Font.h"
@@ -271,19 +270,11 @@ QImage CPlenkoView::SheetImage(int scale) const {
 }
 
 QByteArray CPlenkoView::SheetSvg() const {
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator generator;
-  generator.setOutputDevice(&buffer);
-  generator.setSize(SheetSize());
-  generator.setViewBox(QRect(QPoint(0, 0), SheetSize()));
-  generator.setTitle(QString::fromStdString(document_->GetTitle()));
-  QPainter painter;
-  if (!painter.begin(&generator)) return {};
-  painter.fillRect(QRect(QPoint(0, 0), SheetSize()), Qt::white);
-  PaintSheet(painter);
-  if (!painter.end()) return {};
-  return buffer.data();
+  const Sheet* sheet = document_->sheet;
+  if (sheet == nullptr) return {};
+  // The core's picture, so the editor and virlo-cli write the same file.
+  const std::string svg = SvgExport::Render(*sheet, SvgExport::Area::Sheet, SvgExport::Frame::Shown);
+  return QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
 }
 
 void CPlenkoView::Print(QPrinter& printer) {

@@ -87,18 +87,6 @@ QIcon ButtonImage(std::int32_t bitmap) {
 
 QString FromCp932(const std::string& bytes) { return QtDeviceContext::ToQString(bytes); }
 
-// The marker table's descriptions, as its entries (in code page 932) name them.
-[[maybe_unused]] constexpr const char* MarkerDescriptions[] = {
-    QT_TRANSLATE_NOOP("DotSelDialog", "結合"),     QT_TRANSLATE_NOOP("DotSelDialog", "横線"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "縦線"),     QT_TRANSLATE_NOOP("DotSelDialog", "斜線"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "横点線"),   QT_TRANSLATE_NOOP("DotSelDialog", "縦点線"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "黒丸"),     QT_TRANSLATE_NOOP("DotSelDialog", "白丸"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "左矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "右矢"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "上矢"),     QT_TRANSLATE_NOOP("DotSelDialog", "下矢"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "派生"),     QT_TRANSLATE_NOOP("DotSelDialog", "集約"),
-    QT_TRANSLATE_NOOP("DotSelDialog", "関連属性"), QT_TRANSLATE_NOOP("DotSelDialog", "文字"),
-};
-
 // A marker entry ("<  左矢"): its marker as it is, its description translated.
 QString MarkerEntry(const std::string& entry) {
   const QString text = FromCp932(entry);
@@ -256,6 +244,244 @@ QString UnusableCharacter(const QString& text) {
   return {};
 }
 
+// A dialog made for one run: the window, how its widgets are copied into the
+// dialog's controls before the closing exchange (false when the input cannot
+// even be put there), and how a refused control takes the focus.
+struct BuiltDialog {
+  std::unique_ptr<FrameDialog> window;
+  std::function<bool()> collect;
+  std::function<void(std::int32_t)> focus;
+};
+
+// The marker picker: the list, the character entry under it, the buttons on the right.
+BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
+  BuiltDialog built;
+  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "端点選択"), true);
+  built.window->AddButtons();
+  auto* list = new QListWidget(built.window.get());
+  list->setObjectName(QStringLiteral("markerList"));
+  DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
+  for (const std::string& item : control.items) list->addItem(MarkerEntry(item));
+  list->setCurrentRow(control.value);
+  // The last entry's character: typing one chooses that entry.
+  auto* character =
+      new QLineEdit(QString::fromStdString(dialog.Control(DotSelDialog::CharacterEdit).text), built.window.get());
+  character->setObjectName(QStringLiteral("markerCharacter"));
+  character->setMaximumWidth(48);
+  const int characterRow = list->count() - 1;
+  QObject::connect(character, &QLineEdit::textEdited, list,
+                   [list, characterRow](const QString&) { list->setCurrentRow(characterRow); });
+  auto* layout = new QHBoxLayout(built.window.get());
+  auto* left = new QVBoxLayout();
+  left->addWidget(list);
+  left->addWidget(character);
+  layout->addLayout(left);
+  auto* buttons = new QVBoxLayout();
+  buttons->addWidget(built.window->ok);
+  buttons->addWidget(built.window->cancel);
+  buttons->addStretch();
+  layout->addLayout(buttons);
+  QObject::connect(list, &QListWidget::itemDoubleClicked, built.window->ok, &QPushButton::click);
+  // The arrow keys move in the list at once.
+  list->setFocus();
+  built.collect = [&dialog, list, character] {
+    dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
+    dialog.Control(DotSelDialog::CharacterEdit).text = character->text().toStdString();
+    return true;
+  };
+  built.focus = [list, character](std::int32_t id) {
+    if (id == DotSelDialog::CharacterEdit) {
+      character->setFocus();
+      character->selectAll();
+    } else {
+      list->setFocus();
+    }
+  };
+  return built;
+}
+
+// The text dialog: alignment and frame buttons over the text.
+BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
+  BuiltDialog built;
+  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
+  // The text comes first in the tab order and has the focus: typing goes
+  // there at once, and Tab leads on to the buttons.
+  QPlainTextEdit* edit = new TextPaste<QPlainTextEdit>(built.window.get());
+  edit->setObjectName(QStringLiteral("text"));
+  edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+  edit->setTabChangesFocus(true);
+  QString opening = FromCp932(dialog.Control(CTextDialog::TextEdit).text);
+  edit->setPlainText(opening.remove(QLatin1Char('\r')));
+  LimitText(edit, dialog.Control(CTextDialog::TextEdit));
+  edit->setMinimumSize(260, 180);
+  edit->setFocus();
+  auto* grid = new QGridLayout(built.window.get());
+  auto* buttons = new QHBoxLayout();
+  auto* group = new QButtonGroup(built.window.get());
+  const std::pair<std::int32_t, const char*> alignments[] = {
+      {CTextDialog::LeftButton, QT_TRANSLATE_NOOP("QtDialogRunner", "左")},
+      {CTextDialog::CentreButton, QT_TRANSLATE_NOOP("QtDialogRunner", "中")},
+      {CTextDialog::RightButton, QT_TRANSLATE_NOOP("QtDialogRunner", "右")}};
+  std::vector<QToolButton*> radios;
+  for (const auto& [id, text] : alignments) {
+    auto* button = new QToolButton(built.window.get());
+    button->setText(QCoreApplication::translate("QtDialogRunner", text));
+    button->setToolTip(button->text());
+    button->setCheckable(true);
+    button->setIcon(ButtonImage(dialog.Control(id).image));
+    button->setObjectName(QStringLiteral("align%1").arg(id));
+    group->addButton(button, static_cast<int>(radios.size()));
+    buttons->addWidget(button);
+    radios.push_back(button);
+  }
+  group->setExclusive(true);
+  const std::int32_t alignment = dialog.Control(CTextDialog::LeftButton).value;
+  if (alignment >= 0 && alignment < 3) radios[static_cast<std::size_t>(alignment)]->setChecked(true);
+  auto* frame = new QToolButton(built.window.get());
+  frame->setText(QCoreApplication::translate("QtDialogRunner", "枠"));
+  frame->setToolTip(frame->text());
+  frame->setCheckable(true);
+  frame->setIcon(ButtonImage(dialog.Control(CTextDialog::FrameButton).image));
+  frame->setObjectName(QStringLiteral("frame"));
+  frame->setChecked(dialog.Control(CTextDialog::FrameButton).value != 0);
+  buttons->addSpacing(8);
+  buttons->addWidget(frame);
+  buttons->addStretch();
+  built.window->AddButtons();
+  buttons->addWidget(built.window->ok);
+  buttons->addWidget(built.window->cancel);
+  grid->addLayout(buttons, 0, 0);
+  grid->addWidget(edit, 1, 0);
+  QDialog* raw = built.window.get();
+  built.collect = [&dialog, edit, group, frame, raw] {
+    const std::optional<std::string> bytes = BoxText(edit->toPlainText());
+    if (!bytes) {
+      QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"),
+                           UnusableCharacter(edit->toPlainText()));
+      edit->setFocus();
+      return false;
+    }
+    dialog.Control(CTextDialog::TextEdit).text = *bytes;
+    dialog.Control(CTextDialog::LeftButton).value = group->checkedId();
+    dialog.Control(CTextDialog::FrameButton).value = frame->isChecked() ? 1 : 0;
+    return true;
+  };
+  built.focus = [edit](std::int32_t) { edit->setFocus(); };
+  return built;
+}
+
+// The format dialog: one row of choices for the stroke, one for the corners.
+BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
+  BuiltDialog built;
+  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "書式"), false);
+  // One group of choices a row: a group the objects differ in opens with none.
+  auto choices = [&](const char* title, std::int32_t first, std::initializer_list<const char*> captions,
+                     const char* name) {
+    auto* box = new QGroupBox(QCoreApplication::translate("QtDialogRunner", title), built.window.get());
+    auto* row = new QHBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    int index = 0;
+    for (const char* caption : captions) {
+      auto* button = new QRadioButton(QCoreApplication::translate("QtDialogRunner", caption), box);
+      button->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index));
+      group->addButton(button, index++);
+      row->addWidget(button);
+    }
+    row->addStretch();
+    if (QAbstractButton* chosen = group->button(dialog.Control(first).value)) chosen->setChecked(true);
+    return std::pair{box, group};
+  };
+  const auto [strokes, strokeGroup] =
+      choices(QT_TRANSLATE_NOOP("QtDialogRunner", "線種"), FormatDialog::StrokeButton,
+              {QT_TRANSLATE_NOOP("QtDialogRunner", "実線"), QT_TRANSLATE_NOOP("QtDialogRunner", "太線"),
+               QT_TRANSLATE_NOOP("QtDialogRunner", "二重線"), QT_TRANSLATE_NOOP("QtDialogRunner", "破線"),
+               QT_TRANSLATE_NOOP("QtDialogRunner", "点線")},
+              "stroke");
+  const auto [corners, cornerGroup] =
+      choices(QT_TRANSLATE_NOOP("QtDialogRunner", "枠の角"), FormatDialog::CornersButton,
+              {
+                  QT_TRANSLATE_NOOP("QtDialogRunner", "角"),
+                  QT_TRANSLATE_NOOP("QtDialogRunner", "丸"),
+              },
+              "corners");
+  built.window->AddButtons();
+  auto* grid = new QGridLayout(built.window.get());
+  grid->addWidget(strokes, 0, 0);
+  grid->addWidget(corners, 1, 0);
+  auto* buttons = new QVBoxLayout();
+  buttons->addWidget(built.window->ok);
+  buttons->addWidget(built.window->cancel);
+  buttons->addStretch();
+  grid->addLayout(buttons, 0, 1, 2, 1);
+  QButtonGroup* strokeChoice = strokeGroup;
+  QButtonGroup* cornerChoice = cornerGroup;
+  built.collect = [&dialog, strokeChoice, cornerChoice] {
+    dialog.Control(FormatDialog::StrokeButton).value = strokeChoice->checkedId();
+    dialog.Control(FormatDialog::CornersButton).value = cornerChoice->checkedId();
+    return true;
+  };
+  built.focus = [](std::int32_t) {};
+  return built;
+}
+
+// The print dialog: the size of the sheet and the file name.
+BuiltDialog BuildPrintDialog(Dialog& dialog, QWidget* owner) {
+  BuiltDialog built;
+  built.window =
+      std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "テキストへ印刷"), false);
+  built.window->AddButtons();
+  auto* grid = new QGridLayout(built.window.get());
+  auto spin = [&](std::int32_t id, const char* name) {
+    auto* box = new QSpinBox(built.window.get());
+    box->setObjectName(QString::fromUtf8(name));
+    // Only the check on OK binds; the spin box itself takes any count.
+    box->setRange(0, 99999);
+    box->setAlignment(Qt::AlignRight);
+    box->setValue(QString::fromStdString(dialog.Control(id).text).toInt());
+    return box;
+  };
+  QSpinBox* columns = spin(PrintDialog::ColumnsEdit, "columns");
+  QSpinBox* rows = spin(PrintDialog::RowsEdit, "rows");
+  auto* name =
+      new QLineEdit(QString::fromStdString(dialog.Control(PrintDialog::FileNameEdit).text), built.window.get());
+  name->setObjectName(QStringLiteral("fileName"));
+  name->setMaxLength(dialog.Control(PrintDialog::FileNameEdit).textLimit);
+  name->setMinimumWidth(280);
+  grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "横："), built.window.get()), 0, 0);
+  grid->addWidget(columns, 0, 1);
+  grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "縦："), built.window.get()), 0, 2);
+  grid->addWidget(rows, 0, 3);
+  grid->addWidget(built.window->ok, 0, 4);
+  grid->addWidget(built.window->cancel, 0, 5);
+  grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "ファイル名："), built.window.get()), 1, 0,
+                  1, 2);
+  grid->addWidget(name, 1, 2, 1, 4);
+  built.collect = [&dialog, columns, rows, name] {
+    dialog.Control(PrintDialog::ColumnsEdit).text = columns->text().toStdString();
+    dialog.Control(PrintDialog::RowsEdit).text = rows->text().toStdString();
+    dialog.Control(PrintDialog::FileNameEdit).text = name->text().toStdString();
+    return true;
+  };
+  built.focus = [columns, rows, name](std::int32_t id) {
+    QWidget* field = id == PrintDialog::ColumnsEdit ? static_cast<QWidget*>(columns)
+                     : id == PrintDialog::RowsEdit  ? static_cast<QWidget*>(rows)
+                                                    : static_cast<QWidget*>(name);
+    field->setFocus();
+    if (auto* box = qobject_cast<QSpinBox*>(field)) box->selectAll();
+  };
+  return built;
+}
+
+using DialogBuilder = BuiltDialog (*)(Dialog& dialog, QWidget* owner);
+
+// The builder of each dialog template this runner shows.
+constexpr std::pair<std::int32_t, DialogBuilder> Builders[] = {
+    {DotSelDialog::TemplateId, &BuildMarkerDialog},
+    {CTextDialog::TemplateId, &BuildTextDialog},
+    {FormatDialog::TemplateId, &BuildFormatDialog},
+    {PrintDialog::TemplateId, &BuildPrintDialog},
+};
+
 }  // namespace
 
 QtDialogRunner::QtDialogRunner(std::function<QWidget*()> owner)
@@ -303,227 +529,23 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
       inPlaceHost_(dialog.InPlaceArea(), spot)) {
     return RunInPlace(dialog, spot);
   }
-  QWidget* owner = owner_ ? owner_() : nullptr;
-  // Copies the widgets into the controls before the closing exchange; false
-  // when the input cannot even be put there.
-  std::function<bool()> collect;
-  std::function<void(std::int32_t)> focus;
-  std::unique_ptr<FrameDialog> window;
+  const auto* builder = std::find_if(std::begin(Builders), std::end(Builders),
+                                     [&dialog](const auto& entry) { return entry.first == dialog.TemplateId(); });
+  if (builder == std::end(Builders)) return DialogResult::Cancel;
+  BuiltDialog built = builder->second(dialog, owner_ ? owner_() : nullptr);
 
-  if (dialog.TemplateId() == DotSelDialog::TemplateId) {
-    window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "端点選択"), true);
-    window->AddButtons();
-    auto* list = new QListWidget(window.get());
-    list->setObjectName(QStringLiteral("markerList"));
-    DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
-    for (const std::string& item : control.items) list->addItem(MarkerEntry(item));
-    list->setCurrentRow(control.value);
-    // The last entry's character: typing one chooses that entry.
-    auto* character =
-        new QLineEdit(QString::fromStdString(dialog.Control(DotSelDialog::CharacterEdit).text), window.get());
-    character->setObjectName(QStringLiteral("markerCharacter"));
-    character->setMaximumWidth(48);
-    const int characterRow = list->count() - 1;
-    QObject::connect(character, &QLineEdit::textEdited, list,
-                     [list, characterRow](const QString&) { list->setCurrentRow(characterRow); });
-    auto* layout = new QHBoxLayout(window.get());
-    auto* left = new QVBoxLayout();
-    left->addWidget(list);
-    left->addWidget(character);
-    layout->addLayout(left);
-    auto* buttons = new QVBoxLayout();
-    buttons->addWidget(window->ok);
-    buttons->addWidget(window->cancel);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, window->ok, &QPushButton::click);
-    // The arrow keys move in the list at once.
-    list->setFocus();
-    collect = [&dialog, list, character] {
-      dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
-      dialog.Control(DotSelDialog::CharacterEdit).text = character->text().toStdString();
-      return true;
-    };
-    focus = [list, character](std::int32_t id) {
-      if (id == DotSelDialog::CharacterEdit) {
-        character->setFocus();
-        character->selectAll();
-      } else {
-        list->setFocus();
-      }
-    };
-  } else if (dialog.TemplateId() == CTextDialog::TemplateId) {
-    window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
-    // The text comes first in the tab order and has the focus: typing goes
-    // there at once, and Tab leads on to the buttons.
-    QPlainTextEdit* edit = new TextPaste<QPlainTextEdit>(window.get());
-    edit->setObjectName(QStringLiteral("text"));
-    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit->setTabChangesFocus(true);
-    QString opening = FromCp932(dialog.Control(CTextDialog::TextEdit).text);
-    edit->setPlainText(opening.remove(QLatin1Char('\r')));
-    LimitText(edit, dialog.Control(CTextDialog::TextEdit));
-    edit->setMinimumSize(260, 180);
-    edit->setFocus();
-    auto* grid = new QGridLayout(window.get());
-    auto* buttons = new QHBoxLayout();
-    auto* group = new QButtonGroup(window.get());
-    const std::pair<std::int32_t, const char*> alignments[] = {
-        {CTextDialog::LeftButton, QT_TRANSLATE_NOOP("QtDialogRunner", "左")},
-        {CTextDialog::CentreButton, QT_TRANSLATE_NOOP("QtDialogRunner", "中")},
-        {CTextDialog::RightButton, QT_TRANSLATE_NOOP("QtDialogRunner", "右")}};
-    std::vector<QToolButton*> radios;
-    for (const auto& [id, text] : alignments) {
-      auto* button = new QToolButton(window.get());
-      button->setText(QCoreApplication::translate("QtDialogRunner", text));
-      button->setToolTip(button->text());
-      button->setCheckable(true);
-      button->setIcon(ButtonImage(dialog.Control(id).image));
-      button->setObjectName(QStringLiteral("align%1").arg(id));
-      group->addButton(button, static_cast<int>(radios.size()));
-      buttons->addWidget(button);
-      radios.push_back(button);
-    }
-    group->setExclusive(true);
-    const std::int32_t alignment = dialog.Control(CTextDialog::LeftButton).value;
-    if (alignment >= 0 && alignment < 3) radios[static_cast<std::size_t>(alignment)]->setChecked(true);
-    auto* frame = new QToolButton(window.get());
-    frame->setText(QCoreApplication::translate("QtDialogRunner", "枠"));
-    frame->setToolTip(frame->text());
-    frame->setCheckable(true);
-    frame->setIcon(ButtonImage(dialog.Control(CTextDialog::FrameButton).image));
-    frame->setObjectName(QStringLiteral("frame"));
-    frame->setChecked(dialog.Control(CTextDialog::FrameButton).value != 0);
-    buttons->addSpacing(8);
-    buttons->addWidget(frame);
-    buttons->addStretch();
-    window->AddButtons();
-    buttons->addWidget(window->ok);
-    buttons->addWidget(window->cancel);
-    grid->addLayout(buttons, 0, 0);
-    grid->addWidget(edit, 1, 0);
-    QDialog* raw = window.get();
-    collect = [&dialog, edit, group, frame, raw] {
-      const std::optional<std::string> bytes = BoxText(edit->toPlainText());
-      if (!bytes) {
-        QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"),
-                             UnusableCharacter(edit->toPlainText()));
-        edit->setFocus();
-        return false;
-      }
-      dialog.Control(CTextDialog::TextEdit).text = *bytes;
-      dialog.Control(CTextDialog::LeftButton).value = group->checkedId();
-      dialog.Control(CTextDialog::FrameButton).value = frame->isChecked() ? 1 : 0;
-      return true;
-    };
-    focus = [edit](std::int32_t) { edit->setFocus(); };
-  } else if (dialog.TemplateId() == FormatDialog::TemplateId) {
-    window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "書式"), false);
-    // One group of choices a row: a group the objects differ in opens with none.
-    auto choices = [&](const char* title, std::int32_t first, std::initializer_list<const char*> captions,
-                       const char* name) {
-      auto* box = new QGroupBox(QCoreApplication::translate("QtDialogRunner", title), window.get());
-      auto* row = new QHBoxLayout(box);
-      auto* group = new QButtonGroup(box);
-      int index = 0;
-      for (const char* caption : captions) {
-        auto* button = new QRadioButton(QCoreApplication::translate("QtDialogRunner", caption), box);
-        button->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(name)).arg(index));
-        group->addButton(button, index++);
-        row->addWidget(button);
-      }
-      row->addStretch();
-      if (QAbstractButton* chosen = group->button(dialog.Control(first).value)) chosen->setChecked(true);
-      return std::pair{box, group};
-    };
-    const auto [strokes, strokeGroup] =
-        choices(QT_TRANSLATE_NOOP("QtDialogRunner", "線種"), FormatDialog::StrokeButton,
-                {QT_TRANSLATE_NOOP("QtDialogRunner", "実線"), QT_TRANSLATE_NOOP("QtDialogRunner", "太線"),
-                 QT_TRANSLATE_NOOP("QtDialogRunner", "二重線"), QT_TRANSLATE_NOOP("QtDialogRunner", "破線"),
-                 QT_TRANSLATE_NOOP("QtDialogRunner", "点線")},
-                "stroke");
-    const auto [corners, cornerGroup] =
-        choices(QT_TRANSLATE_NOOP("QtDialogRunner", "枠の角"), FormatDialog::CornersButton,
-                {
-                    QT_TRANSLATE_NOOP("QtDialogRunner", "角"),
-                    QT_TRANSLATE_NOOP("QtDialogRunner", "丸"),
-                },
-                "corners");
-    window->AddButtons();
-    auto* grid = new QGridLayout(window.get());
-    grid->addWidget(strokes, 0, 0);
-    grid->addWidget(corners, 1, 0);
-    auto* buttons = new QVBoxLayout();
-    buttons->addWidget(window->ok);
-    buttons->addWidget(window->cancel);
-    buttons->addStretch();
-    grid->addLayout(buttons, 0, 1, 2, 1);
-    QButtonGroup* strokeChoice = strokeGroup;
-    QButtonGroup* cornerChoice = cornerGroup;
-    collect = [&dialog, strokeChoice, cornerChoice] {
-      dialog.Control(FormatDialog::StrokeButton).value = strokeChoice->checkedId();
-      dialog.Control(FormatDialog::CornersButton).value = cornerChoice->checkedId();
-      return true;
-    };
-    focus = [](std::int32_t) {};
-  } else if (dialog.TemplateId() == PrintDialog::TemplateId) {
-    window =
-        std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "テキストへ印刷"), false);
-    window->AddButtons();
-    auto* grid = new QGridLayout(window.get());
-    auto spin = [&](std::int32_t id, const char* name) {
-      auto* box = new QSpinBox(window.get());
-      box->setObjectName(QString::fromUtf8(name));
-      // Only the check on OK binds; the spin box itself takes any count.
-      box->setRange(0, 99999);
-      box->setAlignment(Qt::AlignRight);
-      box->setValue(QString::fromStdString(dialog.Control(id).text).toInt());
-      return box;
-    };
-    QSpinBox* columns = spin(PrintDialog::ColumnsEdit, "columns");
-    QSpinBox* rows = spin(PrintDialog::RowsEdit, "rows");
-    auto* name = new QLineEdit(QString::fromStdString(dialog.Control(PrintDialog::FileNameEdit).text), window.get());
-    name->setObjectName(QStringLiteral("fileName"));
-    name->setMaxLength(dialog.Control(PrintDialog::FileNameEdit).textLimit);
-    name->setMinimumWidth(280);
-    grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "横："), window.get()), 0, 0);
-    grid->addWidget(columns, 0, 1);
-    grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "縦："), window.get()), 0, 2);
-    grid->addWidget(rows, 0, 3);
-    grid->addWidget(window->ok, 0, 4);
-    grid->addWidget(window->cancel, 0, 5);
-    grid->addWidget(new QLabel(QCoreApplication::translate("QtDialogRunner", "ファイル名："), window.get()), 1, 0, 1,
-                    2);
-    grid->addWidget(name, 1, 2, 1, 4);
-    collect = [&dialog, columns, rows, name] {
-      dialog.Control(PrintDialog::ColumnsEdit).text = columns->text().toStdString();
-      dialog.Control(PrintDialog::RowsEdit).text = rows->text().toStdString();
-      dialog.Control(PrintDialog::FileNameEdit).text = name->text().toStdString();
-      return true;
-    };
-    focus = [columns, rows, name](std::int32_t id) {
-      QWidget* field = id == PrintDialog::ColumnsEdit ? static_cast<QWidget*>(columns)
-                       : id == PrintDialog::RowsEdit  ? static_cast<QWidget*>(rows)
-                                                      : static_cast<QWidget*>(name);
-      field->setFocus();
-      if (auto* box = qobject_cast<QSpinBox*>(field)) box->selectAll();
-    };
-  } else {
-    return DialogResult::Cancel;
-  }
-
-  QDialog* raw = window.get();
-  QObject::connect(window->ok, &QPushButton::clicked, raw, [&dialog, &collect, &focus, raw] {
-    if (!collect()) return;
+  QDialog* raw = built.window.get();
+  QObject::connect(built.window->ok, &QPushButton::clicked, raw, [&dialog, &built, raw] {
+    if (!built.collect()) return;
     if (dialog.UpdateData(true)) {
       raw->accept();
       return;
     }
     QMessageBox::warning(raw, raw->windowTitle(), Translations::Of(dialog.LastFailureText()));
-    focus(dialog.LastFailedControl());
+    built.focus(dialog.LastFailedControl());
   });
   if (shown_) QTimer::singleShot(0, raw, [this, raw] { shown_(*raw); });
-  return window->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
+  return built.window->exec() == QDialog::Accepted ? DialogResult::Ok : DialogResult::Cancel;
 }
 
 DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot) {

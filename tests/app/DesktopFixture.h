@@ -31,14 +31,62 @@
 
 namespace virlo::test {
 
-// What every suite of the desktop program shares: the application, a folder
-// of its own for files, and the warnings the program showed.
+// Answers the questions about files where a test gave an answer, and asks
+// the user (the real message box or file dialog) where it gave none.
+class AnsweredQuestions : public FileQuestions {
+ public:
+  using FileQuestions::FileQuestions;
+
+  std::function<int(const QString& question)> saveQuestion;
+  std::function<QString(bool save)> fileQuestion;
+  std::function<int(const QString& question)> readOnlyQuestion;
+  std::function<ChangedFile(const QString& question)> changedFileQuestion;
+  std::function<LockedFile(const QString& question)> lockedFileQuestion;
+  std::function<Recovery(const QString& question)> recoveryQuestion;
+  std::function<void(const QString& message)> report;
+
+  int AskSaveChanges(const QString& question) override {
+    return saveQuestion ? saveQuestion(question) : FileQuestions::AskSaveChanges(question);
+  }
+  QString AskFileName(bool save, const QString& proposed, const QString& filter) override {
+    return fileQuestion ? fileQuestion(save) : FileQuestions::AskFileName(save, proposed, filter);
+  }
+  int AskSaveElsewhere(const QString& question) override {
+    return readOnlyQuestion ? readOnlyQuestion(question) : FileQuestions::AskSaveElsewhere(question);
+  }
+  ChangedFile AskChangedFile(const QString& question) override {
+    return changedFileQuestion ? changedFileQuestion(question) : FileQuestions::AskChangedFile(question);
+  }
+  LockedFile AskLockedFile(const QString& question) override {
+    return lockedFileQuestion ? lockedFileQuestion(question) : FileQuestions::AskLockedFile(question);
+  }
+  Recovery AskRecovery(const QString& question) override {
+    return recoveryQuestion ? recoveryQuestion(question) : FileQuestions::AskRecovery(question);
+  }
+  void Report(const QString& message) override {
+    if (report) {
+      report(message);
+      return;
+    }
+    FileQuestions::Report(message);
+  }
+};
+
+// What every suite of the desktop program shares: the application, the
+// answers to its questions about files, a folder of its own for files, and
+// the warnings the program showed.
 class AppFixture {
  public:
-  explicit AppFixture(CPlenkoApp& app) : app_(app) {}
+  explicit AppFixture(CPlenkoApp& app) : app_(app), questions_([&app]() -> QWidget* { return app.MainFrame(); }) {
+    app_.SetFileQuestions(&questions_);
+  }
+  ~AppFixture() { app_.SetFileQuestions(nullptr); }
+  AppFixture(const AppFixture&) = delete;
+  AppFixture& operator=(const AppFixture&) = delete;
 
  protected:
   CPlenkoApp& app_;
+  AnsweredQuestions questions_;
   QTemporaryDir dir_;
   QStringList reports_;
 
@@ -54,8 +102,8 @@ class AppFixture {
   // Warnings are written down; questions about saving are answered No.
   void AnswerNoAndKeepReports() {
     reports_.clear();
-    app_.report = [this](const QString& message) { reports_.append(message); };
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    questions_.report = [this](const QString& message) { reports_.append(message); };
+    questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
   }
 };
 
@@ -96,10 +144,10 @@ bool WhileModal(const std::function<void()>& show, const std::function<void(std:
 // Widens a document's sheet and closes it with the real save question up,
 // answered Cancel: the question and its Yes, No and Cancel buttons as shown.
 // The document stays open.
-inline QStringList SaveQuestionShown(CPlenkoApp& app, CPlenkoDoc* doc) {
+inline QStringList SaveQuestionShown(CPlenkoApp& app, AnsweredQuestions& questions, CPlenkoDoc* doc) {
   doc->sheet->width += doc->sheet->cellWidth;
   doc->UpdateModifiedFlag();
-  app.saveQuestion = nullptr;
+  questions.saveQuestion = nullptr;
   QStringList seen;
   WhileModal<QMessageBox>(
       [&app, doc] { QVERIFY(!app.CloseDocument(doc)); },
@@ -114,16 +162,16 @@ inline QStringList SaveQuestionShown(CPlenkoApp& app, CPlenkoDoc* doc) {
 }
 
 // The file types the real open dialog offers; it is then cancelled.
-inline QStringList OpenDialogFilters(CPlenkoApp& app) {
-  const auto answer = app.fileQuestion;
-  app.fileQuestion = nullptr;
+inline QStringList OpenDialogFilters(CPlenkoApp& app, AnsweredQuestions& questions) {
+  const auto answer = questions.fileQuestion;
+  questions.fileQuestion = nullptr;
   QStringList filters;
   WhileModal<QFileDialog>([&app] { app.FileOpen(); },
                           [&filters](QFileDialog& dialog) {
                             filters = dialog.nameFilters();
                             dialog.reject();
                           });
-  app.fileQuestion = answer;
+  questions.fileQuestion = answer;
   return filters;
 }
 

@@ -92,7 +92,7 @@ class EnglishTest : public QObject, private test::AppFixture {
                              }));
     QCOMPARE(title, QStringLiteral("About Plenko"));
     QCOMPARE(texts, (QStringList{"VIRLO Version 1.7", "OK"}));
-    QCOMPARE(test::OpenDialogFilters(app_), QStringList{"VIRLO Files (*.vrl)"});
+    QCOMPARE(test::OpenDialogFilters(app_, questions_), QStringList{"VIRLO Files (*.vrl)"});
   }
 
   // The save question with Qt's own buttons, a message of the core and a
@@ -100,7 +100,7 @@ class EnglishTest : public QObject, private test::AppFixture {
   void messageBoxes() {
     CPlenkoDoc* doc = NewDocument();
     const QString title = QString::fromStdString(doc->GetTitle());
-    QCOMPARE(test::SaveQuestionShown(app_, doc),
+    QCOMPARE(test::SaveQuestionShown(app_, questions_, doc),
              (QStringList{"Save changes to " + title + "?", "&Yes", "&No", "Cancel"}));
     QVERIFY(Frame()->ActiveDocument() == doc);
     AnswerNoAndKeepReports();

@@ -37,9 +37,9 @@
 
 using namespace virlo;
 using namespace std::chrono_literals;
-using Offer = CPlenkoApp::RecoveryAnswer;
-using Locked = CPlenkoApp::LockedFileAnswer;
-using Changed = CPlenkoApp::ChangedFileAnswer;
+using Offer = FileQuestions::Recovery;
+using Locked = FileQuestions::LockedFile;
+using Changed = FileQuestions::ChangedFile;
 
 namespace {
 
@@ -140,7 +140,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
   // Answers the offers by the title they name (Keep for the others), and writes them down.
   void AnswerOffers(const std::map<QString, Offer>& answers) {
     asked_.clear();
-    app_.recoveryQuestion = [this, answers](const QString& question) {
+    questions_.recoveryQuestion = [this, answers](const QString& question) {
       asked_.append(question);
       for (const auto& [title, answer] : answers) {
         if (question.contains(QStringLiteral("なかった %1 (").arg(title))) return answer;
@@ -181,7 +181,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
   }
   // The names the Save As dialog gives, one per question; then it is cancelled.
   void Names(QStringList names) {
-    app_.fileQuestion = [this, names](bool) mutable {
+    questions_.fileQuestion = [this, names](bool) mutable {
       ++fileAsks_;
       return names.isEmpty() ? QString() : names.takeFirst();
     };
@@ -202,7 +202,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QCOMPARE(RecoveryCopies::DefaultFolder(), folder_);
     QVERIFY(dir_.isValid() && QDir().mkpath(folder_));
     QVERIFY(LeaveOrphan("00000000000000a1-1", BoxScript, Note({}, "Plenko3")));
-    app_.fileQuestion = [](bool) { return QString(); };
+    questions_.fileQuestion = [](bool) { return QString(); };
     AnswerOffers({{"Plenko3", Offer::Open}});
     QVERIFY(app_.InitInstance({}, CPlenkoApp::Start::OfferRecovery));
     QVERIFY(asked_.size() == 1 && asked_[0].contains(QStringLiteral("Plenko3 (名前なし)")));
@@ -220,13 +220,13 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     AnswerNoAndKeepReports();
     fileAsks_ = 0;
     Names({});
-    app_.lockedFileQuestion = Answering(Locked::Cancel);
-    app_.changedFileQuestion = Answering(Changed::Keep);
-    app_.readOnlyQuestion = Answering(int(QMessageBox::No));
+    questions_.lockedFileQuestion = Answering(Locked::Cancel);
+    questions_.changedFileQuestion = Answering(Changed::Keep);
+    questions_.readOnlyQuestion = Answering(int(QMessageBox::No));
   }
   void cleanup() {
     app_.SetRecoveryInterval(CPlenkoApp::RecoveryInterval);
-    app_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     QVERIFY(app_.CloseAllDocuments());
     // Closed without saving: no copy is left.
     QCOMPARE(FolderFiles("*.vrl") + FolderFiles("*.note"), QStringList());
@@ -255,7 +255,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QCOMPARE(Play(LineScript), std::string());
     QTRY_COMPARE_WITH_TIMEOUT(ArtOfFile(copy), doc->sheet->MakeText(), Patience);
 
-    app_.fileQuestion = [this](bool) { return Path("saved.vrl"); };
+    questions_.fileQuestion = [this](bool) { return Path("saved.vrl"); };
     QVERIFY(app_.SaveDocument(doc, false));
     QVERIFY(!QFile::exists(copy) && app_.RecoveryCopyOf(doc).isEmpty());
     // Changed again: the note names the file as it was saved.
@@ -297,10 +297,10 @@ class FileSafetyTest : public QObject, private test::AppFixture {
 
     // The original changed after the VIRLO was killed: saving asks first.
     QVERIFY(!WriteDocument(a, "tool dot\ndrag 28 120 28 120").empty());
-    QList<CPlenkoApp::ChangedFileAnswer> answers = {CPlenkoApp::ChangedFileAnswer::Keep,
-                                                    CPlenkoApp::ChangedFileAnswer::Overwrite};
-    app_.changedFileQuestion = [&answers](const QString&) { return answers.takeFirst(); };
-    app_.fileQuestion = [this](bool) { return Path("named.vrl"); };
+    QList<FileQuestions::ChangedFile> answers = {FileQuestions::ChangedFile::Keep,
+                                                 FileQuestions::ChangedFile::Overwrite};
+    questions_.changedFileQuestion = [&answers](const QString&) { return answers.takeFirst(); };
+    questions_.fileQuestion = [this](bool) { return Path("named.vrl"); };
     QVERIFY(!app_.SaveDocument(recovered, false) && recovered->IsModified());
     QVERIFY(app_.SaveDocument(recovered, false) && answers.isEmpty());
     QCOMPARE(ArtOfFile(a), WriteDocument({}, BoxScript));
@@ -385,7 +385,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QVERIFY(!WriteDocument(a, DotScript).empty());
     QLockFile other(DocumentLock::LockPathFor(a));
     QVERIFY(other.tryLock(0));
-    app_.lockedFileQuestion = Answering(answer);
+    questions_.lockedFileQuestion = Answering(answer);
     CPlenkoDoc* doc = OpenAndEdit(a);
     QCOMPARE(asked_.size(), qsizetype{1});
     QVERIFY(asked_[0].contains(a) && asked_[0].contains(QStringLiteral("プロセス %1").arg(self_)));
@@ -437,7 +437,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     if (outside == "copied back") QVERIFY(QFile::copy(a, b) && QFile::remove(a) && QFile::rename(b, a));
     const QByteArray theirs = Bytes(a);
     const bool asks = outside == "changed" || outside == "removed";
-    app_.changedFileQuestion = Answering(answer);
+    questions_.changedFileQuestion = Answering(answer);
     Names({b});
     QVERIFY(app_.MainFrame()->Dispatch(CommandId::FileSave));
     QCOMPARE(asked_.size(), qsizetype{asks ? 1 : 0});
@@ -555,7 +555,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QVERIFY(!app_.SaveDocument(doc, false));
     QVERIFY(asked_.size() == 1 && asked_[0].contains(a) && asked_[0].contains(QStringLiteral("別の名前")));
     QVERIFY(fileAsks_ == 0 && doc->IsModified() && Bytes(a) == before);
-    app_.readOnlyQuestion = Answering(int(QMessageBox::Yes));
+    questions_.readOnlyQuestion = Answering(int(QMessageBox::Yes));
     QVERIFY(app_.SaveDocument(doc, false));
     QVERIFY(asked_.size() == 2 && fileAsks_ == 1 && !doc->IsModified() && Bytes(a) == before);
     QVERIFY(doc->GetPathName() == Native(Path("b.vrl")) && Holder(Path("b.vrl")) == self_ && Holder(a) == 0);

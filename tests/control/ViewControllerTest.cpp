@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 
+#include "control/CommandTable.h"
 #include "control/ScreenArt.h"
 #include "model/ClipboardSheet.h"
 #include "model/Sheet.h"
@@ -36,6 +38,19 @@ class ViewControllerTest : public test::ViewFixture {
     return checked;
   }
 };
+
+// Menus, keys and scripts find a command by its id and its word: each names one.
+TEST(CommandTableTest, EveryCommandHasItsOwnIdAndWord) {
+  std::set<std::int32_t> ids;
+  std::set<std::string> words;
+  for (const CommandInfo& info : CommandTable::All()) {
+    EXPECT_TRUE(ids.insert(info.id).second) << info.id;
+    if (*info.word != '\0') {
+      EXPECT_TRUE(words.insert(info.word).second) << info.word;
+    }
+    EXPECT_EQ(CommandTable::Find(info.id), &info);
+  }
+}
 
 TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModifiedAndToolSwitchReleases) {
   std::vector<std::string> shown;
