@@ -90,6 +90,7 @@ CMainFrame::CMainFrame(CPlenkoApp& app) : app_(app), mdiArea_(new QMdiArea(this)
   setWindowIcon(Icons::Application());
   setCentralWidget(mdiArea_);
   setAcceptDrops(true);
+  AddCommands();
   CreateActions();
   CreateToolBars();
   CreateStatusBar();
@@ -318,62 +319,119 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
   return frame;
 }
 
+void CMainFrame::AddCommands() {
+  const auto always = [] { return CommandState{true, false}; };
+  const auto withDocument = [this] { return CommandState{ActiveDocument() != nullptr, false}; };
+  const auto zoomTo = [this](CPlenkoView::ZoomStep step) {
+    return [this, step] {
+      CPlenkoView* view = ActiveView();
+      return CommandState{view != nullptr && view->NextZoom(step) != view->Zoom(), false};
+    };
+  };
+  const auto picture = [this](CPlenkoApp::Picture kind) {
+    return [this, kind] { app_.ExportPicture(ActiveView(), kind); };
+  };
+  const auto output = [this](std::int32_t id) { return [this, id] { ChangeOutputOptions(id); }; };
+  commands_ = {
+      {CommandId::FileNew, {always, [this] { app_.FileNew(); }}},
+      {CommandId::FileOpen, {always, [this] { app_.FileOpen(); }}},
+      {CommandId::FileImportArt, {always, [this] { app_.FileImportArt(); }}},
+      {CommandId::FileClose, {withDocument, [this] { app_.CloseDocument(ActiveDocument()); }}},
+      {CommandId::FileSave, {withDocument, [this] { app_.SaveDocument(ActiveDocument(), false); }}},
+      {CommandId::FileSaveAs, {withDocument, [this] { app_.SaveDocument(ActiveDocument(), true); }}},
+      {CommandId::FileExportSvg, {withDocument, picture(CPlenkoApp::Picture::Svg)}},
+      {CommandId::FileExportPng, {withDocument, picture(CPlenkoApp::Picture::Png)}},
+      {CommandId::FileExportPng2x, {withDocument, picture(CPlenkoApp::Picture::Png2x)}},
+      // Only places the recent files in the menu: each entry opens its file.
+      {CommandId::FileMru1, {[] { return CommandState{}; }, [] {}}},
+      {CommandId::AppExit, {always, [this] { close(); }}},
+      {CommandId::AppAbout,
+       {always,
+        [this] {
+          CAboutDlg about(this);
+          about.exec();
+        }}},
+      // The document's rules: they also wait until a drag is over.
+      {CommandId::EditUndo,
+       {[this] {
+          return CommandState{ActiveDocument() != nullptr && ActiveDocument()->CanUndo(), false};
+        },
+        [this] { ActiveDocument()->OnEditUndo(); }}},
+      {CommandId::EditRedo,
+       {[this] {
+          return CommandState{ActiveDocument() != nullptr && ActiveDocument()->CanRedo(), false};
+        },
+        [this] { ActiveDocument()->OnEditRedo(); }}},
+      {CommandId::ViewToolbar,
+       {[this] {
+          return CommandState{true, fileBar_->isVisible()};
+        },
+        [this] {
+          const bool show = !fileBar_->isVisible();
+          fileBar_->setVisible(show);
+          drawingBar_->setVisible(show);
+        }}},
+      {CommandId::ViewStatusBar,
+       {[this] {
+          return CommandState{true, statusBar()->isVisible()};
+        },
+        [this] { statusBar()->setVisible(!statusBar()->isVisible()); }}},
+      {CommandId::ViewArt,
+       {[this] {
+          return CommandState{true, app_.ArtShown()};
+        },
+        [this] { app_.SetArtShown(!app_.ArtShown()); }}},
+      {CommandId::ViewTypeInPlace,
+       {[this] {
+          return CommandState{true, app_.TypeInPlace()};
+        },
+        [this] { app_.SetTypeInPlace(!app_.TypeInPlace()); }}},
+      {CommandId::PrintUnicodeLines,
+       {[this] {
+          return CommandState{ActiveDocument() != nullptr, app_.OutputOptions().style == ArtOptions::Style::Unicode};
+        },
+        output(CommandId::PrintUnicodeLines)}},
+      {CommandId::PrintCropped,
+       {[this] {
+          return CommandState{ActiveDocument() != nullptr, app_.OutputOptions().crop};
+        },
+        output(CommandId::PrintCropped)}},
+      {CommandId::PrintAsComment,
+       {[this] {
+          return CommandState{ActiveDocument() != nullptr, !app_.OutputOptions().prefix.empty()};
+        },
+        output(CommandId::PrintAsComment)}},
+      {CommandId::ViewZoomIn,
+       {zoomTo(CPlenkoView::ZoomStep::In),
+        [this] { ActiveView()->SetZoom(ActiveView()->NextZoom(CPlenkoView::ZoomStep::In)); }}},
+      {CommandId::ViewZoomOut,
+       {zoomTo(CPlenkoView::ZoomStep::Out),
+        [this] { ActiveView()->SetZoom(ActiveView()->NextZoom(CPlenkoView::ZoomStep::Out)); }}},
+      {CommandId::ViewZoomActual,
+       {[this] {
+          const CPlenkoView* view = ActiveView();
+          return CommandState{view != nullptr && view->Zoom() != CPlenkoView::ActualSize, false};
+        },
+        [this] { ActiveView()->SetZoom(CPlenkoView::ActualSize); }}},
+      {CommandId::WindowNew, {withDocument, [this] { AddFrame(ActiveDocument()); }}},
+      {CommandId::WindowCascade, {withDocument, [this] { mdiArea_->cascadeSubWindows(); }}},
+      {CommandId::WindowTile, {withDocument, [this] { TileTopToBottom(); }}},
+      {CommandId::WindowArrange, {withDocument, [] {}}},
+      {CommandId::NextPane, {withDocument, [this] { mdiArea_->activateNextSubWindow(); }}},
+  };
+}
+
 CommandState CMainFrame::StateOf(int id) const {
-  CPlenkoView* view = ActiveView();
-  CPlenkoDoc* doc = ActiveDocument();
   if (ViewController::Handles(id)) {
+    CPlenkoView* view = ActiveView();
     if (view == nullptr) return {};
     return view->Controller().UpdateCommand(id);
   }
-  switch (id) {
-    case CommandId::FileNew:
-    case CommandId::FileOpen:
-    case CommandId::FileImportArt:
-    case CommandId::AppExit:
-    case CommandId::AppAbout:
-      return {true, false};
-    case CommandId::FileClose:
-    case CommandId::FileSave:
-    case CommandId::FileSaveAs:
-    case CommandId::FileExportSvg:
-    case CommandId::FileExportPng:
-    case CommandId::FileExportPng2x:
-    case CommandId::WindowNew:
-    case CommandId::WindowCascade:
-    case CommandId::WindowTile:
-    case CommandId::WindowArrange:
-    case CommandId::NextPane:
-      return {doc != nullptr, false};
-    // The document's rules: they also wait until a drag is over.
-    case CommandId::EditUndo:
-      return {doc != nullptr && doc->CanUndo(), false};
-    case CommandId::EditRedo:
-      return {doc != nullptr && doc->CanRedo(), false};
-    case CommandId::ViewToolbar:
-      return {true, fileBar_->isVisible()};
-    case CommandId::ViewStatusBar:
-      return {true, statusBar()->isVisible()};
-    case CommandId::ViewArt:
-      return {true, app_.ArtShown()};
-    case CommandId::ViewTypeInPlace:
-      return {true, app_.TypeInPlace()};
-    case CommandId::PrintUnicodeLines:
-      return {doc != nullptr, app_.OutputOptions().style == ArtOptions::Style::Unicode};
-    case CommandId::PrintCropped:
-      return {doc != nullptr, app_.OutputOptions().crop};
-    case CommandId::PrintAsComment:
-      return {doc != nullptr, !app_.OutputOptions().prefix.empty()};
-    case CommandId::ViewZoomIn:
-      return {view != nullptr && view->NextZoom(CPlenkoView::ZoomStep::In) != view->Zoom(), false};
-    case CommandId::ViewZoomOut:
-      return {view != nullptr && view->NextZoom(CPlenkoView::ZoomStep::Out) != view->Zoom(), false};
-    case CommandId::ViewZoomActual:
-      return {view != nullptr && view->Zoom() != CPlenkoView::ActualSize, false};
-    default:
-      // Text and clipboard print arrive with the text output.
-      return {};
-  }
+  const auto command = commands_.find(id);
+  return command != commands_.end() ? command->second.state() : CommandState{};
 }
+
+bool CMainFrame::Runs(int id) const { return ViewController::Handles(id) || commands_.contains(id); }
 
 bool CMainFrame::Dispatch(int id) {
   emit commandRequested(id);
@@ -381,99 +439,12 @@ bool CMainFrame::Dispatch(int id) {
   // typed on the sheet: what they run holds pointers into the document.
   if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
   if (!StateOf(id).enabled) return false;
-  CPlenkoView* view = ActiveView();
-  CPlenkoDoc* doc = ActiveDocument();
   if (ViewController::Handles(id)) {
-    view->Command(id);
+    ActiveView()->Command(id);
   } else {
-    switch (id) {
-      case CommandId::FileNew:
-        app_.FileNew();
-        break;
-      case CommandId::FileOpen:
-        app_.FileOpen();
-        break;
-      case CommandId::FileImportArt:
-        app_.FileImportArt();
-        break;
-      case CommandId::FileClose:
-        app_.CloseDocument(doc);
-        break;
-      case CommandId::FileSave:
-        app_.SaveDocument(doc, false);
-        break;
-      case CommandId::FileSaveAs:
-        app_.SaveDocument(doc, true);
-        break;
-      case CommandId::AppExit:
-        close();
-        break;
-      case CommandId::AppAbout: {
-        CAboutDlg about(this);
-        about.exec();
-        break;
-      }
-      case CommandId::EditUndo:
-        doc->OnEditUndo();
-        break;
-      case CommandId::EditRedo:
-        doc->OnEditRedo();
-        break;
-      case CommandId::ViewToolbar: {
-        const bool show = !fileBar_->isVisible();
-        fileBar_->setVisible(show);
-        drawingBar_->setVisible(show);
-        break;
-      }
-      case CommandId::ViewStatusBar:
-        statusBar()->setVisible(!statusBar()->isVisible());
-        break;
-      case CommandId::ViewArt:
-        app_.SetArtShown(!app_.ArtShown());
-        break;
-      case CommandId::ViewTypeInPlace:
-        app_.SetTypeInPlace(!app_.TypeInPlace());
-        break;
-      case CommandId::PrintUnicodeLines:
-      case CommandId::PrintCropped:
-      case CommandId::PrintAsComment:
-        ChangeOutputOptions(id);
-        break;
-      case CommandId::ViewZoomIn:
-        view->SetZoom(view->NextZoom(CPlenkoView::ZoomStep::In));
-        break;
-      case CommandId::ViewZoomOut:
-        view->SetZoom(view->NextZoom(CPlenkoView::ZoomStep::Out));
-        break;
-      case CommandId::ViewZoomActual:
-        view->SetZoom(CPlenkoView::ActualSize);
-        break;
-      case CommandId::FileExportSvg:
-        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Svg);
-        break;
-      case CommandId::FileExportPng:
-        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Png);
-        break;
-      case CommandId::FileExportPng2x:
-        app_.ExportPicture(ActiveView(), CPlenkoApp::Picture::Png2x);
-        break;
-      case CommandId::WindowNew:
-        AddFrame(doc);
-        break;
-      case CommandId::WindowCascade:
-        mdiArea_->cascadeSubWindows();
-        break;
-      case CommandId::WindowTile:
-        TileTopToBottom();
-        break;
-      case CommandId::WindowArrange:
-        break;
-      case CommandId::NextPane:
-        mdiArea_->activateNextSubWindow();
-        break;
-      default:
-        return false;
-    }
+    const auto command = commands_.find(id);
+    if (command == commands_.end()) return false;
+    command->second.run();
   }
   UpdateCommandUi();
   return true;

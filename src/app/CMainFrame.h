@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 #include "control/CommandState.h"
 
@@ -46,6 +47,8 @@ class CMainFrame : public QMainWindow {
   bool Dispatch(int id);
   // Whether a command may run now and whether it is checked, by its rule.
   CommandState StateOf(int id) const;
+  // Whether the view or the frames have a handler for the command.
+  bool Runs(int id) const;
   // Brings menus, toolbars and titles in line with the present state.
   void UpdateCommandUi();
   void RebuildMenus();
@@ -69,6 +72,14 @@ class CMainFrame : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // A command the frames run: its rule and what it does, side by side.
+  struct FrameCommand {
+    std::function<CommandState()> state;
+    std::function<void()> run;
+  };
+  // Every command the frames handle, one entry each (the view's are the
+  // view controller's).
+  void AddCommands();
   void CreateActions();
   void CreateToolBars();
   void CreateStatusBar();
@@ -82,6 +93,7 @@ class CMainFrame : public QMainWindow {
 
   CPlenkoApp& app_;
   QMdiArea* mdiArea_;
+  std::map<std::int32_t, FrameCommand> commands_;
   QMap<int, QAction*> actions_;
   QToolBar* fileBar_ = nullptr;
   QToolBar* drawingBar_ = nullptr;

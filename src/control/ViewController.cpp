@@ -252,7 +252,71 @@ bool ViewController::HasCurrent() const {
 
 bool ViewController::Handles(std::int32_t id) {
   const CommandInfo* info = CommandTable::Find(id);
-  return info != nullptr && info->handler == Handler::View;
+  return info != nullptr && info->handler == Handler::View && (ToolKindOf(id) != 0 || FindCommand(id) != nullptr);
+}
+
+// The view's commands besides the tools: the rule of each and what it does,
+// side by side. No edit may arrive while a tool holds the mouse: the tool
+// keeps pointers to what it is dragging.
+const ViewController::ViewCommand* ViewController::FindCommand(std::int32_t id) {
+  using Self = ViewController;
+  static const ViewCommand Commands[] = {
+      {CommandId::EditCopy, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+       [](Self& view) { view.currentTool_->Copy(); }},
+      {CommandId::EditCut, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+       [](Self& view) {
+         view.document_->SetUndoMarker();
+         view.currentTool_->Cut();
+       }},
+      {CommandId::EditDelete, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+       [](Self& view) {
+         view.document_->SetUndoMarker();
+         view.currentTool_->DeleteSelected();
+       }},
+      {CommandId::BringToFront, [](const Self& view) { return !view.capture_ && view.HasCurrent(); },
+       [](Self& view) { view.currentTool_->BringToFront(); }},
+      {CommandId::SendToBack, [](const Self& view) { return !view.capture_ && view.HasCurrent(); },
+       [](Self& view) { view.currentTool_->SendToBack(); }},
+      {CommandId::EditPaste, [](const Self& view) { return !view.capture_ && !clipboardSheet->objects.Empty(); },
+       [](Self& view) {
+         if (view.currentTool_ == nullptr) return;
+         view.document_->SetUndoMarker();
+         view.currentTool_->Paste();
+       }},
+      {CommandId::EditSelectAll,
+       [](const Self& view) {
+         return !view.capture_ && view.document_->sheet != nullptr && !view.document_->sheet->objects.Empty();
+       },
+       [](Self& view) { view.SelectAll(); }},
+      {CommandId::EditPasteArt,
+       [](const Self& view) {
+         return !view.capture_ && view.currentTool_ != nullptr && Clipboard::Current() != nullptr &&
+                Clipboard::Current()->HasText();
+       },
+       [](Self& view) { view.PasteArtNow(Clipboard::Current()->Text()); }},
+      {CommandId::FilePrint, [](const Self&) { return true; },
+       [](Self& view) {
+         const std::uint64_t dialogs = DialogRunner::ModalCount();
+         view.lastTextPrint_ = TextOutput::TextPrint(*view.document_, view.window_, view.outputOptions_);
+         view.EndCaptureIfDialogShown(dialogs);
+       }},
+      {CommandId::ClipboardPrint, [](const Self&) { return true; },
+       [](Self& view) { TextOutput::ClipboardPrint(*view.document_, view.outputOptions_); }},
+      {CommandId::Format,
+       [](const Self& view) {
+         return !view.capture_ && view.currentTool_ != nullptr && !view.currentTool_->FormatTargets().empty();
+       },
+       [](Self& view) {
+         // One undo step, as a right press opens it.
+         view.document_->SetUndoMarker();
+         const std::uint64_t dialogs = DialogRunner::ModalCount();
+         view.currentTool_->Format();
+         view.EndCaptureIfDialogShown(dialogs);
+       }},
+  };
+  const auto* found = std::find_if(std::begin(Commands), std::end(Commands),
+                                   [id](const ViewCommand& command) { return command.id == id; });
+  return found != std::end(Commands) ? found : nullptr;
 }
 
 CommandState ViewController::UpdateCommand(std::int32_t id) const {
@@ -261,93 +325,20 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
   }
   // A dialog a tool or command runs may not be overtaken by another command.
   if (Blocked()) return {};
-  switch (id) {
-    // No edit may arrive while a tool holds the mouse: the tool keeps
-    // pointers to what it is dragging.
-    case CommandId::EditCopy:
-    case CommandId::EditCut:
-    case CommandId::EditDelete:
-      return {!capture_ && HasSelection(), false};
-    case CommandId::BringToFront:
-    case CommandId::SendToBack:
-      return {!capture_ && HasCurrent(), false};
-    case CommandId::EditPaste:
-      return {!capture_ && !clipboardSheet->objects.Empty(), false};
-    case CommandId::EditSelectAll:
-      return {!capture_ && document_->sheet != nullptr && !document_->sheet->objects.Empty(), false};
-    case CommandId::EditPasteArt:
-      return {
-          !capture_ && currentTool_ != nullptr && Clipboard::Current() != nullptr && Clipboard::Current()->HasText(),
-          false};
-    case CommandId::FilePrint:
-    case CommandId::ClipboardPrint:
-      return {true, false};
-    case CommandId::Format:
-      return {!capture_ && currentTool_ != nullptr && !currentTool_->FormatTargets().empty(), false};
-    default:
-      return {};
-  }
+  const ViewCommand* command = FindCommand(id);
+  return {command != nullptr && command->enabled(*this), false};
 }
 
 bool ViewController::OnCommand(std::int32_t id) {
   if (!Handles(id) || !UpdateCommand(id).enabled) return false;
-  if (id == CommandId::EditPasteArt) {
-    PasteArt(Clipboard::Current()->Text());
-    return true;
-  }
   const Handling handling(*this);
   if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
     ChooseTool(kind);
     return true;
   }
-  switch (id) {
-    case CommandId::EditCopy:
-      if (currentTool_ != nullptr) currentTool_->Copy();
-      break;
-    case CommandId::EditCut:
-      if (currentTool_ == nullptr) break;
-      document_->SetUndoMarker();
-      currentTool_->Cut();
-      break;
-    case CommandId::EditPaste:
-      if (currentTool_ == nullptr) break;
-      document_->SetUndoMarker();
-      currentTool_->Paste();
-      break;
-    case CommandId::EditDelete:
-      if (currentTool_ == nullptr) break;
-      document_->SetUndoMarker();
-      currentTool_->DeleteSelected();
-      break;
-    case CommandId::EditSelectAll:
-      SelectAll();
-      break;
-    case CommandId::BringToFront:
-      currentTool_->BringToFront();
-      break;
-    case CommandId::SendToBack:
-      currentTool_->SendToBack();
-      break;
-    case CommandId::FilePrint: {
-      const std::uint64_t dialogs = DialogRunner::ModalCount();
-      lastTextPrint_ = TextOutput::TextPrint(*document_, window_, outputOptions_);
-      EndCaptureIfDialogShown(dialogs);
-      break;
-    }
-    case CommandId::ClipboardPrint:
-      TextOutput::ClipboardPrint(*document_, outputOptions_);
-      break;
-    case CommandId::Format: {
-      // One undo step, as a right press opens it.
-      document_->SetUndoMarker();
-      const std::uint64_t dialogs = DialogRunner::ModalCount();
-      currentTool_->Format();
-      EndCaptureIfDialogShown(dialogs);
-      break;
-    }
-    default:
-      return false;
-  }
+  const ViewCommand* command = FindCommand(id);
+  if (command == nullptr) return false;
+  command->run(*this);
   UpdateModified();
   return true;
 }
@@ -355,6 +346,11 @@ bool ViewController::OnCommand(std::int32_t id) {
 bool ViewController::PasteArt(const std::string& utf8) {
   if (capture_ || Blocked() || currentTool_ == nullptr || document_->sheet == nullptr) return false;
   const Handling handling(*this);
+  return PasteArtNow(utf8);
+}
+
+bool ViewController::PasteArtNow(const std::string& utf8) {
+  if (currentTool_ == nullptr || document_->sheet == nullptr) return false;
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   ArtGrid grid;
   std::string error;

@@ -92,6 +92,16 @@ class ViewController : public DocumentView {
  private:
   // Counts a tool's handler (or a command) under way for as long as it lives.
   class Handling;
+  // A command of the view besides the tools: its rule and what it does.
+  struct ViewCommand {
+    std::int32_t id;
+    bool (*enabled)(const ViewController& view);
+    void (*run)(ViewController& view);
+  };
+  // Null for a command the view does not run (the tools are not listed).
+  static const ViewCommand* FindCommand(std::int32_t id);
+  // PasteArt, once the view knows it may.
+  bool PasteArtNow(const std::string& utf8);
 
   void ChooseTool(std::int32_t kind);
   // Shows a pointer position and its cell.

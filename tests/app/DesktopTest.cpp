@@ -395,7 +395,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     }
     QCOMPARE(pieces, full);
   }
-  // Every key of the command table reaches the main window as its command
+  // Every command of the table has its handler. Every key of the table reaches the main window as its command
   // and no other, whichever state the command is in; the caption shows the
   // first of them; no key is bound twice. Then what the keys everyone knows do.
   void keys() {
@@ -413,6 +413,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
         connect(Frame(), &CMainFrame::commandRequested, this, [&fired](int id) { fired.append(id); });
     QStringList bound;
     for (const CommandInfo& info : CommandTable::All()) {
+      QVERIFY2(Frame()->Runs(info.id), info.caption);
       const QStringList keys = QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);
       if (!keys.isEmpty() && Frame()->Action(info.id) != nullptr && *info.caption != '\0') {
         QCOMPARE(Frame()->Action(info.id)->text().section(QLatin1Char('\t'), 1), keys.front());

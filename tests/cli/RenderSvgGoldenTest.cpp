@@ -41,8 +41,10 @@ TEST(RenderSvgGoldenTest, RendersAreWellFormedPicturesOfTheirDiagrams) {
   for (const auto& [name, svg] : svgs) {
     EXPECT_EQ(svg.name, "svg") << name;
     EXPECT_EQ(svg.Attribute("xmlns"), "http://www.w3.org/2000/svg") << name;
-    // Black on white: the sheet's green border and the colours of what is
-    // picked or selected stay on screen.
+    // Black on white, and the sheet's green border when it was asked for:
+    // the colours of what is picked or selected stay on screen.
+    std::set<std::string> expected{"#000000", "#ffffff"};
+    if (name.find("frame") != std::string::npos) expected.insert("#00ff00");
     std::set<std::string> colours;
     for (const char* element : {"line", "rect", "text", "ellipse", "polygon"}) {
       for (const auto* e : svg.FindAll(element)) {
@@ -50,7 +52,7 @@ TEST(RenderSvgGoldenTest, RendersAreWellFormedPicturesOfTheirDiagrams) {
         if (!e->Attribute("fill").empty()) colours.insert(e->Attribute("fill"));
       }
     }
-    EXPECT_EQ(colours, (std::set<std::string>{"#000000", "#ffffff"})) << name;
+    EXPECT_EQ(colours, expected) << name;
   }
 
   // The whole sheet; two framed text boxes filled white on the page, their
@@ -70,6 +72,10 @@ TEST(RenderSvgGoldenTest, RendersAreWellFormedPicturesOfTheirDiagrams) {
   EXPECT_EQ(network.Attribute("viewBox"), "16 16 248 160");
   EXPECT_EQ(network.Described("text", {"#text"}), (std::vector<std::string>{"#text=-", "#text=a+b-c|d"}));
   EXPECT_EQ(network.FindAll("line").size(), 8u + 6u + 2u);
+
+  // The sheet with its border on the right and bottom edges, as large as the editor's picture.
+  const XmlDocument::Element& framed = svgs.at("markers.svg-frame.txt");
+  EXPECT_EQ(framed.Attribute("viewBox"), "0 0 625 1025");
 }
 
 }  // namespace

@@ -482,7 +482,7 @@ SessionTotals PlaySessions(int count, int seedBase, bool prove) {
 }
 
 TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAndRedoesToTheEnd) {
-  const SessionTotals totals = PlaySessions(RunLength(60), 0, false);
+  const SessionTotals totals = PlaySessions(RunLength(30), 0, false);
   EXPECT_GE(totals.undone, totals.played * 5) << "steps undone at the ends of the sessions";
 }
 
@@ -490,7 +490,7 @@ TEST(RandomSessionTest, EverySessionKeepsItsLinksSavesFaithfullyAndUndoesBackAnd
 void PlayBesideOldHistory(store::Arena::Watch watch) {
   const store::Arena::Watch previous = store::Arena::DefaultMode();
   store::Arena::SetDefaultMode(watch);
-  const int count = RunLength(6);
+  const int count = RunLength(3);
   const SessionTotals totals = PlaySessions(count, 1000, true);
   store::Arena::SetDefaultMode(previous);
   EXPECT_GT(totals.compared, 50 * count) << "kept states compared";
