@@ -220,7 +220,13 @@ class Judge {
         const char art = Art(cell);
         const bool corner = (c == f.first.column || c == f.last.column) && (r == f.first.row || r == f.last.row);
         const char seen = whole_.Holds(c, r) ? whole_.At(c, r) : ' ';
-        if (art != own && (corner || art != seen || seen == ' ')) return false;
+        // A blank counts only inside a label written over the side ("16 px").
+        const bool across = r == f.first.row || r == f.last.row;
+        const Cell before = across ? Cell{c - 1, r} : Cell{c, r - 1};
+        const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
+        const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
+                             Art(after) != Own(alone, after);
+        if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
       }
     }
     return true;

@@ -111,6 +111,8 @@ bool ArtRecognizer::IsCorner(std::int32_t c, std::int32_t r) const {
   const char32_t code = Shape(c, r);
   if (ArtCharacter::IsCorner(code)) return true;
   if (ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false)) return false;
+  // An arrowhead ends a run; it is no corner where two meet (nor a box's).
+  if (ArtCharacter::HeadOf(code)) return false;
   const std::optional<Marker> marker = MarkerAt(c, r);
   return marker && marker->type != Aggregation && marker->type != MarkerTable::Character;
 }
