@@ -273,6 +273,17 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
         sides = SideCell(c, *r1, true) && !(c + 1 < *c1 && pair(c, *r1, 1, 0));
       }
       if (!sides) continue;
+      // A frame inside another that shares one of its sides is one of its
+      // compartments (a table's row, a header's field): its other sides are
+      // lines dividing the box. A frame clear of the sides is a box inside.
+      const bool inside = std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& other) {
+        const bool within = c0 >= other.topLeft.column && r0 >= other.topLeft.row && *c1 <= other.bottomRight.column &&
+                            *r1 <= other.bottomRight.row;
+        const bool sharing = c0 == other.topLeft.column || r0 == other.topLeft.row || *c1 == other.bottomRight.column ||
+                             *r1 == other.bottomRight.row;
+        return within && sharing;
+      });
+      if (inside) return false;
       ArtPlan::Box box;
       box.topLeft = {c0, r0};
       box.bottomRight = {*c1, *r1};
@@ -554,10 +565,10 @@ void ArtRecognizer::FindLines(bool across) {
                                             : ArtPlan::Cell{e.cell.column, e.cell.row + outward};
         return ArtCharacter::IsWordCharacter(Shape(beyond.column, beyond.row));
       };
-      // An end on a box is no word's, whatever the box holds beyond it.
+      // An end on a box or a line is no word's, whatever lies beyond it.
       auto onBox = [&](const ArtPlan::End& e) {
         const Use use = At(e.cell.column, e.cell.row).use;
-        return use == Use::BoxSide || use == Use::BoxCorner;
+        return use == Use::BoxSide || use == Use::BoxCorner || use == Use::Line;
       };
       const bool tooShort =
           (!onBox(start) && worded(start, -1) && firstPiece < ShortestWordedRun) ||
