@@ -570,9 +570,10 @@ void ArtRecognizer::FindLines(bool across) {
         const Use use = At(e.cell.column, e.cell.row).use;
         return use == Use::BoxSide || use == Use::BoxCorner || use == Use::Line;
       };
+      // Down, a word above or below is a node the run connects.
       const bool tooShort =
-          (!onBox(start) && worded(start, -1) && firstPiece < ShortestWordedRun) ||
-          (!onBox(end) && worded(end, end.marker.type == Aggregation ? 2 : 1) && piece < ShortestWordedRun);
+          across && ((!onBox(start) && worded(start, -1) && firstPiece < ShortestWordedRun) ||
+                     (!onBox(end) && worded(end, end.marker.type == Aggregation ? 2 : 1) && piece < ShortestWordedRun));
       // A box side across the run just beyond an end: the run stops at the box.
       auto beside = [&](const ArtPlan::End& e, std::int32_t outward) {
         const ArtPlan::Cell beyond = across ? ArtPlan::Cell{e.cell.column + outward, e.cell.row}
@@ -663,10 +664,19 @@ void ArtRecognizer::LinkEnds() {
       const std::int32_t dr = horizontal ? 0 : (end.cell.row >= other.row ? 1 : -1);
       if (end.cell == other) continue;
       const std::int32_t reach = end.marker.type == Aggregation && dc > 0 ? 2 : 1;
-      if (const std::optional<ArtPlan::Host> host =
-              hostAt({end.cell.column + dc * reach, end.cell.row + dr}, horizontal)) {
+      const ArtPlan::Cell target{end.cell.column + dc * reach, end.cell.row + dr};
+      if (const std::optional<ArtPlan::Host> host = hostAt(target, horizontal)) {
         end.host = *host;
         end.docked = true;
+        continue;
+      }
+      // Or at the last cell of a line across this one ("-->+" where a run turns up).
+      if (!Inside(target.column, target.row)) continue;
+      for (const auto& [across, unused] : endsAt[key(target)]) {
+        if (plan_.lines[static_cast<std::size_t>(across)].horizontal == horizontal) continue;
+        end.host = ArtPlan::Host{Element::Line(across), Side::Top};
+        end.docked = true;
+        break;
       }
     }
   }
