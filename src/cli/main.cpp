@@ -71,10 +71,12 @@ std::string Usage() {
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
-      "                              [--tab N]\n"
+      "                              [--tab N] [--quiet]\n"
       "        read character art (ART, or - for standard input) as a diagram of\n"
       "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
-      "        --comment strips PREFIX from every line, --tab sets tab stops (8)\n"
+      "        --comment strips PREFIX from every line (without it, a prefix all\n"
+      "        lines share), --tab sets tab stops (8), --quiet leaves out the\n"
+      "        report of what was made and what stayed text\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -338,7 +340,32 @@ int Dump(const std::vector<std::string_view>& args) {
 
 constexpr const char* ImportUsage =
     "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
-    "                  [--tab N]\n";
+    "                  [--tab N] [--quiet]\n";
+
+// Whether any line of the text starts with the prefix.
+bool AnyLineStartsWith(std::string_view text, std::string_view prefix) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    if (text.substr(start, end - start).starts_with(prefix)) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// What an import made, and the line art it left as text, on standard error.
+void PrintImportReport(const virlo::ArtImporter::Report& report) {
+  std::fprintf(stderr,
+               "virlo-cli: imported %d boxes, %d framed text boxes, %d lines (%d joined, %d resting, %d docked ends), "
+               "%d arrowheads, %d dots, %d labels, %d text boxes\n",
+               report.boxes, report.framedTexts, report.lines, report.joins * 2, report.rests, report.docks,
+               report.arrowheads, report.dots, report.labels, report.texts);
+  for (const virlo::ArtPlan::Piece& piece : report.leftAsText) {
+    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s\n", piece.cell.row + 1,
+                 piece.cell.column + 1, piece.text.c_str());
+  }
+}
 
 int Import(const std::vector<std::string_view>& args) {
   std::string art;
@@ -346,10 +373,14 @@ int Import(const std::vector<std::string_view>& args) {
   bool outputGiven = false;
   virlo::ArtGrid::Options options;
   bool encodingGiven = false;
+  bool commentGiven = false;
+  bool quiet = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
-    if (args[i] == "--output" && hasValue) {
+    if (args[i] == "--quiet") {
+      quiet = true;
+    } else if (args[i] == "--output" && hasValue) {
       output = args[++i];
       outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
@@ -359,6 +390,7 @@ int Import(const std::vector<std::string_view>& args) {
       options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
     } else if (args[i] == "--comment" && hasValue) {
       options.commentPrefix = args[++i];
+      commentGiven = true;
     } else if (args[i] == "--tab" && hasValue) {
       const std::string_view tab = args[++i];
       std::int32_t size = 0;
@@ -389,6 +421,20 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
+  if (commentGiven && !options.commentPrefix.empty() && !AnyLineStartsWith(text, options.commentPrefix)) {
+    std::fprintf(stderr, "virlo-cli: warning: no line of '%s' starts with the comment prefix '%s'\n", art.c_str(),
+                 options.commentPrefix.c_str());
+  }
+  if (!commentGiven) {
+    // A prefix every line shares is a comment's: stripped, and said how to give it back.
+    options.commentPrefix = virlo::ArtGrid::FindCommentPrefix(text);
+    if (!options.commentPrefix.empty()) {
+      std::fprintf(stderr,
+                   "virlo-cli: every line starts with the comment prefix '%s'; it was left out, and render "
+                   "--comment '%s' gives it back\n",
+                   options.commentPrefix.c_str(), options.commentPrefix.c_str());
+    }
+  }
   virlo::ArtGrid grid;
   // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
   const bool read =
@@ -404,6 +450,7 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
+  if (!quiet) PrintImportReport(report);
   if (grid.UnknownSubstitutes() > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
   }

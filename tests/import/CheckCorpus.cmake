@@ -3,7 +3,10 @@
 #   and the document's objects, counted from `virlo-cli dump`, are those
 #   NAME.expect lists.
 # NAME.expect holds the counts, one "kind: N" a line, and optionally
-#   comment: "PREFIX"   the art sits in a comment block with this prefix.
+#   comment: "PREFIX"   the art sits in a comment block with this prefix,
+#                       given with --comment;
+#   detected: "PREFIX"  the same, found by the import without --comment;
+#   stderr: "TEXT"      the import says TEXT on standard error (any number).
 # Run as: cmake -DCLI=... -DART=NAME.txt -DEXPECT=NAME.expect -DWORK=DIR -P CheckCorpus.cmake
 get_filename_component(name "${ART}" NAME_WE)
 file(READ "${ART}" art)
@@ -13,14 +16,27 @@ set(document "${WORK}/${name}.vrl")
 file(REMOVE "${document}")
 
 set(comment_args "")
+set(import_args "")
 if(expected MATCHES "comment: \"([^\"]*)\"")
   set(comment_args --comment "${CMAKE_MATCH_1}")
+  set(import_args ${comment_args})
+elseif(expected MATCHES "detected: \"([^\"]*)\"")
+  set(comment_args --comment "${CMAKE_MATCH_1}")
+  string(APPEND expected "stderr: \"comment prefix '${CMAKE_MATCH_1}'\"\n")
 endif()
-execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${comment_args}
+execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${import_args}
                 RESULT_VARIABLE status ERROR_VARIABLE err)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${name}: import failed with status ${status}:\n${err}")
 endif()
+string(REGEX MATCHALL "stderr: \"[^\"]*\"" said "${expected}")
+foreach(line IN LISTS said)
+  string(REGEX REPLACE "^stderr: \"(.*)\"$" "\\1" text "${line}")
+  string(FIND "${err}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${name}: the import does not say \"${text}\"; it says:\n${err}")
+  endif()
+endforeach()
 
 set(style_args "")
 string(FIND "${art}" "─" across)
