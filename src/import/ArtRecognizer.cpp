@@ -121,7 +121,15 @@ bool ArtRecognizer::SideCell(std::int32_t c, std::int32_t r, bool across) const 
   if (!Inside(c, r)) return false;
   if (across && At(c, r).labelled) return true;
   const char32_t code = Shape(c, r);
-  if (code == 0 || code == U' ') return false;
+  if (code == U' ') {
+    // A dashed side: a blank between a run's cell and a cell of the side.
+    const std::int32_t dc = across ? 1 : 0;
+    const std::int32_t dr = across ? 0 : 1;
+    const bool before = RunAt(c - dc, r - dr, across) || IsCorner(c - dc, r - dr);
+    const bool after = RunAt(c + dc, r + dr, across) || IsCorner(c + dc, r + dr);
+    return before && after && (RunAt(c - dc, r - dr, across) || RunAt(c + dc, r + dr, across));
+  }
+  if (code == 0) return false;
   // The side's own run, a line crossing it or ending on it, a corner or tee,
   // a marker on it.
   return RunAt(c, r, across) || RunAt(c, r, !across) || IsCorner(c, r) || MarkerAt(c, r).has_value();
@@ -231,7 +239,9 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
       if (arms.Any()) return arms[along] != 0 && arms[down] != 0;
       // A character with no arms of its own is a corner where both of its
       // sides go on from it: a tee on one side is not.
-      return SideCell(c + (along == Way::Left ? -1 : 1), r, true) && SideCell(c, r + (down == Way::Up ? -1 : 1), false);
+      const std::int32_t ac = c + (along == Way::Left ? -1 : 1);
+      const std::int32_t dr = r + (down == Way::Up ? -1 : 1);
+      return SideCell(ac, r, true) && SideCell(c, dr, false);
     }
     return RunAt(c, r, true).has_value() && RunAt(c, r + (down == Way::Down ? 1 : -1), false).has_value();
   };
@@ -322,6 +332,12 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
         }
         const auto most = std::max_element(std::begin(counts), std::end(counts));
         box.strokes[static_cast<std::size_t>(side)] = static_cast<Stroke>(most - std::begin(counts));
+        // Blanks between its cells make a side dashed.
+        for (std::int32_t k = from; k < to; ++k) {
+          const std::int32_t c = across ? k : (side == Side::Left ? c0 : *c1);
+          const std::int32_t r = across ? (side == Side::Top ? r0 : *r1) : k;
+          if (Shape(c, r) == U' ' && !At(c, r).labelled) box.strokes[static_cast<std::size_t>(side)] = Stroke::Dashed;
+        }
       }
       ClaimBox(box);
       plan_.boxes.push_back(std::move(box));
@@ -726,14 +742,16 @@ void ArtRecognizer::FindDots() {
       if (cell.use != Use::BoxSide || ends[index({c, r})] != 0) continue;
       const ArtPlan::Box& box = plan_.boxes[static_cast<std::size_t>(cell.box)];
       const bool across = cell.side == Side::Top || cell.side == Side::Bottom;
-      if (RunAt(c, r, across) == box.strokes[static_cast<std::size_t>(cell.side)]) continue;
+      const Stroke stroke = box.strokes[static_cast<std::size_t>(cell.side)];
+      if (RunAt(c, r, across) == stroke || (stroke == Stroke::Dashed && RunAt(c, r, across))) continue;
       // A line across the side that shows here.
       if (RunAt(c, r, !across) && (across ? cell.down : cell.across)) continue;
       const char32_t code = Shape(c, r);
       std::optional<Marker> marker = MarkerAt(c, r);
       if (!marker && code != 0 && code != U' ') marker = ArtCharacter::MarkerOf(code);
       if (!marker) continue;
-      const Marker shown = code == U'+' || ArtCharacter::ArmsOf(code).Any() ? Table(MarkerTable::Join) : *marker;
+      // A tee no line leaves shows as itself: a join would draw the cross.
+      const Marker shown = code == U'+' ? Table(MarkerTable::Join) : *marker;
       plan_.dots.push_back({{c, r}, shown, {Element::Box(cell.box), cell.side}});
       if (marker->type == Aggregation) ++c;
     }
