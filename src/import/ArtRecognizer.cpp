@@ -282,6 +282,19 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
       for (std::int32_t c = c0 + 1; c < *c1 && sides; ++c) {
         sides = SideCell(c, *r1, true) && !(c + 1 < *c1 && pair(c, *r1, 1, 0));
       }
+      // Each side shows a run of its own somewhere: a column of "/" or "*"
+      // (a comment's margin) frames nothing.
+      auto shows = [&](bool across, std::int32_t fixed, std::int32_t from, std::int32_t to) {
+        if (to - from < 2) return true;
+        for (std::int32_t k = from + 1; k < to; ++k) {
+          const std::int32_t c = across ? k : fixed;
+          const std::int32_t r = across ? fixed : k;
+          if (RunAt(c, r, across) || (across && At(c, r).labelled)) return true;
+        }
+        return false;
+      };
+      sides = sides && shows(true, r0, c0, *c1) && shows(true, *r1, c0, *c1) && shows(false, c0, r0, *r1) &&
+              shows(false, *c1, r0, *r1);
       if (!sides) continue;
       // A frame inside another that shares one of its sides is one of its
       // compartments (a table's row, a header's field): its other sides are
