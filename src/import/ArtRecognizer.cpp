@@ -282,14 +282,18 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
       for (std::int32_t c = c0 + 1; c < *c1 && sides; ++c) {
         sides = SideCell(c, *r1, true) && !(c + 1 < *c1 && pair(c, *r1, 1, 0));
       }
-      // Each side shows a run of its own somewhere: a column of "/" or "*"
-      // (a comment's margin) frames nothing.
+      // Each side shows a run or a junction somewhere: a column of "/" or
+      // "*" (a comment's margin) frames nothing.
       auto shows = [&](bool across, std::int32_t fixed, std::int32_t from, std::int32_t to) {
         if (to - from < 2) return true;
         for (std::int32_t k = from + 1; k < to; ++k) {
           const std::int32_t c = across ? k : fixed;
           const std::int32_t r = across ? fixed : k;
-          if (RunAt(c, r, across) || (across && At(c, r).labelled)) return true;
+          const char32_t code = Shape(c, r);
+          if (RunAt(c, r, across) || code == U'+' || ArtCharacter::ArmsOf(code).Any() ||
+              (across && At(c, r).labelled)) {
+            return true;
+          }
         }
         return false;
       };
