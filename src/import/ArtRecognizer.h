@@ -70,7 +70,13 @@ class ArtRecognizer {
   };
 
   bool Inside(std::int32_t c, std::int32_t r) const { return c >= 0 && r >= 0 && c < columns_ && r < rows_; }
+  // A cell to write; outside the art a blank scratch cell, so a step past
+  // the edge reads nothing and writes nowhere that matters.
   Cell& At(std::int32_t c, std::int32_t r) {
+    if (!Inside(c, r)) {
+      scratch_ = Cell{};
+      return scratch_;
+    }
     return cells_[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(c)];
   }
   const Cell& At(std::int32_t c, std::int32_t r) const;
@@ -124,6 +130,7 @@ class ArtRecognizer {
   // The art is given back in box drawing.
   bool unicode_ = false;
   std::vector<Cell> cells_;
+  Cell scratch_;
   ArtPlan plan_;
 };
 
