@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 
@@ -48,6 +48,23 @@ Diagram::Diagram(int objects) {
       std::vector<DrawObj*> tile;
       while (DrawObj* obj = s->objects.PopFront()) tile.push_back(obj);
       made.insert(made.end(), tile.rbegin(), tile.rend());
+    }
+  }
+  for (DrawObj* obj : made) s->objects.PushFront(obj);
+}
+
+BoxBlock::BoxBlock(int side) {
+  doc.OnNewDocument();
+  Sheet* s = doc.sheet;
+  s->width = 256 * 8;
+  s->height = 256 * 16;
+  store::Database* db = doc.GetDatabase();
+  // Listed in the end in the same order, as Diagram does for large sizes.
+  std::vector<DrawObj*> made;
+  for (int r = 0; r + 2 < side; ++r) {
+    for (int c = 0; c + 1 < side; ++c) {
+      store::New<Box>(db, s, Cell(c), Row(r), Cell(c + 1), Row(r + 1), nullptr)->SetFlag(DrawObj::Visible, true);
+      made.push_back(s->objects.PopFront());
     }
   }
   for (DrawObj* obj : made) s->objects.PushFront(obj);

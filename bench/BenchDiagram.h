@@ -21,6 +21,15 @@ struct Diagram {
 // One diagram of each size, made on first use and kept for the whole run.
 Diagram& Shared(int objects);
 
+// What importing a square block of "+" characters `side` a side makes: the
+// one-cell boxes between neighbouring corners, (side - 1) x (side - 2) of
+// them (127 x 126 = 16,002 for 128, 255 x 254 = 64,770 for 256), on a
+// 256 x 256-cell sheet; neighbours' sides lie on each other, unjoined.
+struct BoxBlock {
+  explicit BoxBlock(int side);
+  CPlenkoDoc doc;
+};
+
 }  // namespace virlo::bench
 
 // The sizes every benchmark runs at.

@@ -1,13 +1,17 @@
 // The SVG picture of large generated diagrams, beside two baselines measured
 // in the same run. Run: build/bin/virlo-bench --benchmark_filter=Svg
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <string>
 
 #include "bench/BenchDiagram.h"
 #include "export/SvgExport.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
+#include "objects/StrBox.h"
 #include "platform/DeviceContext.h"
+#include "store/Store.h"
 
 namespace virlo::bench {
 namespace {
@@ -64,7 +68,68 @@ void BM_SvgExportBaseline(benchmark::State& state) {
   }
 }
 
+// A text of 16 million characters: 16,000 lines of 1,000 (argument 0), or
+// one line (1); the words are seven letters and a blank.
+std::string HugeText(bool oneLine) {
+  std::string text;
+  text.reserve(16'000'000 + 32'000);
+  for (int line = 0; line < (oneLine ? 1 : 16'000); ++line) {
+    const int length = oneLine ? 16'000'000 : 1'000;
+    for (int i = 0; i < length; ++i) text += i % 8 == 7 ? ' ' : static_cast<char>('a' + (line + i) % 26);
+    if (!oneLine) text += "\r\n";
+  }
+  return text;
+}
+
+// What the sheet shows of it: the rows and columns that fall on a new
+// document's 78 x 64 cells from the box's place.
+std::string ShownPart(const std::string& text, int columns, int rows) {
+  std::string shown;
+  std::size_t start = 0;
+  for (int row = 0; row < rows && start <= text.size(); ++row) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    shown += text.substr(start, std::min<std::size_t>(end - start, static_cast<std::size_t>(columns))) + "\r\n";
+    start = end + 1;
+  }
+  return shown;
+}
+
+// The SVG picture of a new document holding one framed text box, at the
+// sheet's second cell, with that text; the counter MB is how much the
+// process's peak grew (run alone for that).
+void SvgOfTextBox(benchmark::State& state, const std::string& text) {
+  CPlenkoDoc doc;
+  doc.OnNewDocument();
+  Sheet* s = doc.sheet;
+  auto* box = store::New<StrBox>(doc.GetDatabase(), s, 12, 24, 0, 0, String(text.c_str()), nullptr);
+  box->frame = 1;
+  box->SyncFilled();
+  box->SetFlag(DrawObj::Visible, true);
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const long before = usage.ru_maxrss;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const std::string svg = SvgExport::Render(*s, SvgExport::Area::Sheet);
+    bytes = svg.size();
+    benchmark::DoNotOptimize(svg.data());
+  }
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["MB"] = static_cast<double>(usage.ru_maxrss - before) / 1024;
+  state.SetLabel(std::to_string(bytes / 1024) + " KiB");
+}
+
+void BM_SvgHugeText(benchmark::State& state) { SvgOfTextBox(state, HugeText(state.range(0) != 0)); }
+
+// Baseline: the same picture of the box holding only what the sheet shows.
+void BM_SvgHugeTextBaseline(benchmark::State& state) {
+  SvgOfTextBox(state, ShownPart(HugeText(state.range(0) != 0), 76, 62));
+}
+
 BENCHMARK(BM_SvgExport)->VIRLO_SIZES;
+BENCHMARK(BM_SvgHugeText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SvgHugeTextBaseline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SvgExportVisitOnly)->VIRLO_SIZES;
 BENCHMARK(BM_SvgExportBaseline)->VIRLO_SIZES;
 

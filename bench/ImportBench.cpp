@@ -1,17 +1,20 @@
 // Importing full sheets of character art, beside reading the same bytes into
 // cells. Part of build/bin/virlo-bench.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
 
+#include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
-#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 
 namespace virlo::bench {
 namespace {
@@ -117,7 +120,45 @@ void BM_RefuseHugeArt(benchmark::State& state) {
   state.SetLabel(error);
 }
 
+// The largest files art is read from, as the editor and virlo-cli read them
+// (ArtInput): 16 MiB of line feeds (argument 0, blank art), the same with a
+// character at the end (1, past the last row), one line of 16 MiB (2, wider
+// than a sheet). The counter MB is how much the process's peak grew: run one
+// argument alone for it.
+std::string HugeArt(std::int64_t which) {
+  constexpr std::size_t Bytes = std::size_t{16} << 20;
+  if (which == 2) return std::string(Bytes, 'x');
+  std::string art(Bytes, '\n');
+  if (which == 1) art.back() = 'x';
+  return art;
+}
+
+void BM_ReadHugeArt(benchmark::State& state) {
+  const std::string art = HugeArt(state.range(0));
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const long before = usage.ru_maxrss;
+  ArtGrid grid;
+  std::string error;
+  bool read = false;
+  for (auto _ : state) {
+    read = ArtInput::ReadAnyEncoding(art, grid, error);
+    benchmark::DoNotOptimize(read);
+  }
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["MB"] = static_cast<double>(usage.ru_maxrss - before) / 1024;
+  state.SetLabel(read ? std::to_string(grid.Rows()) + " rows" : error);
+}
+
+// Baseline: one look at every byte, counting the line feeds.
+void BM_ReadHugeArtBaseline(benchmark::State& state) {
+  const std::string art = HugeArt(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(std::count(art.begin(), art.end(), '\n'));
+}
+
 BENCHMARK(BM_ReadArtBaseline)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadHugeArt)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadHugeArtBaseline)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportArt)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefuseHugeArt)->Unit(benchmark::kMillisecond);
 

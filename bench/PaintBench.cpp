@@ -7,8 +7,8 @@
 #include <QPainter>
 
 #include "bench/BenchDiagram.h"
-#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "view/QtDeviceContext.h"
 
 namespace virlo::bench {

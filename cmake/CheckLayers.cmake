@@ -3,22 +3,23 @@
 # test:  cmake -DSRC=.../src -P CheckLayers.cmake
 #
 # Each folder may include its own headers and those of the folders listed
-# for it here; model/ and objects/ are one layer; tools/, document/ and
-# export/ stand side by side on it, and import/ on export/ (an import is
-# held to the art as render gives it); script/ replays sessions over
+# for it here; objects/ (the diagram) stands on model/ (the canvas,
+# strings and lists); tools/, document/ and export/ stand side by side on
+# objects/, and import/ on export/ (an import is held to the art as render
+# gives it); script/ replays sessions over
 # control/. cli/ and view/ do not see each other;
 # app/ is the desktop program on top of view/.
 cmake_minimum_required(VERSION 3.25)
 
 set(allowed_platform platform)
 set(allowed_store store platform)
-set(allowed_model model objects store platform)
-set(allowed_objects ${allowed_model})
-set(allowed_tools tools ${allowed_model})
-set(allowed_document document ${allowed_model})
-set(allowed_export export ${allowed_model})
-set(allowed_import import export ${allowed_model})
-set(allowed_control control document import tools export ${allowed_model})
+set(allowed_model model store platform)
+set(allowed_objects objects ${allowed_model})
+set(allowed_tools tools ${allowed_objects})
+set(allowed_document document ${allowed_objects})
+set(allowed_export export ${allowed_objects})
+set(allowed_import import export ${allowed_objects})
+set(allowed_control control document import tools export ${allowed_objects})
 set(allowed_script script ${allowed_control})
 set(allowed_cli cli script export ${allowed_control})
 set(allowed_view view export ${allowed_control})

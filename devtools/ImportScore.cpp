@@ -21,13 +21,13 @@
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "model/Canvas.h"
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "model/Canvas.h"
-#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "store/Database.h"
 
 namespace {

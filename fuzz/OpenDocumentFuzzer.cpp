@@ -15,8 +15,8 @@
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
 #include "export/ArtExport.h"
-#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 

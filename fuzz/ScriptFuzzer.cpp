@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "document/CPlenkoDoc.h"
-#include "model/ClipboardSheet.h"
-#include "model/Sheet.h"
+#include "objects/ClipboardSheet.h"
 #include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
 #include "store/Store.h"

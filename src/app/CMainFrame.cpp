@@ -440,7 +440,10 @@ bool CMainFrame::Dispatch(int id) {
   if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
   if (!StateOf(id).enabled) return false;
   if (ViewController::Handles(id)) {
-    ActiveView()->Command(id);
+    CPlenkoView* view = ActiveView();
+    view->Command(id);
+    // Pasted art's own print options are kept for every window, and shown in the menu.
+    if (std::optional<ArtOptions> pasted = view->Controller().TakePastedOptions()) app_.SetOutputOptions(*pasted);
   } else {
     const auto command = commands_.find(id);
     if (command == commands_.end()) return false;

@@ -21,7 +21,7 @@
 #include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
 #include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"

@@ -23,8 +23,9 @@
 #include "export/SvgExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
-#include "model/Sheet.h"
+#include "import/CommentPrefix.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "platform/AtomicFile.h"
 #include "platform/TextCodec.h"
 #include "platform/UiLanguage.h"
@@ -74,9 +75,10 @@ std::string Usage() {
       "                              [--tab N] [--quiet]\n"
       "        read character art (ART, or - for standard input) as a diagram of\n"
       "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
-      "        --comment strips PREFIX from every line (without it, a prefix all\n"
-      "        lines share), --tab sets tab stops (8), --quiet leaves out the\n"
-      "        report of what was made and what stayed text\n"
+      "        --comment strips PREFIX from every line (without it, a comment\n"
+      "        marker and indentation every line starts with are stripped and\n"
+      "        named), --tab sets tab stops (8), --quiet leaves out the report\n"
+      "        of what was made and what stayed text\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -342,18 +344,6 @@ constexpr const char* ImportUsage =
     "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
     "                  [--tab N] [--quiet]\n";
 
-// Whether any line of the text starts with the prefix.
-bool AnyLineStartsWith(std::string_view text, std::string_view prefix) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    if (text.substr(start, end - start).starts_with(prefix)) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
 // What an import made, and the line art it left as text, on standard error.
 void PrintImportReport(const virlo::ArtImporter::Report& report) {
   std::fprintf(stderr,
@@ -421,24 +411,24 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
-  if (commentGiven && !options.commentPrefix.empty() && !AnyLineStartsWith(text, options.commentPrefix)) {
-    std::fprintf(stderr, "virlo-cli: warning: no line of '%s' starts with the comment prefix '%s'\n", art.c_str(),
-                 options.commentPrefix.c_str());
-  }
   if (!commentGiven) {
-    // A prefix every line shares is a comment's: stripped, and said how to give it back.
-    options.commentPrefix = virlo::ArtGrid::FindCommentPrefix(text);
-    if (!options.commentPrefix.empty()) {
+    // Art copied out of a comment block: its prefix is left out, and said.
+    const virlo::CommentPrefix::Found found = virlo::CommentPrefix::Find(text);
+    if (found.marker) {
+      options.commentPrefix = found.prefix;
       std::fprintf(stderr,
-                   "virlo-cli: every line starts with the comment prefix '%s'; it was left out, and render "
-                   "--comment '%s' gives it back\n",
-                   options.commentPrefix.c_str(), options.commentPrefix.c_str());
+                   "virlo-cli: every line starts with the comment prefix \"%s\", left out; render --comment \"%s\" "
+                   "puts it back\n",
+                   found.prefix.c_str(), found.prefix.c_str());
     }
+  } else if (!virlo::CommentPrefix::AnyLineHas(text, options.commentPrefix)) {
+    std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
+                 options.commentPrefix.c_str());
   }
   virlo::ArtGrid grid;
   // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
-  const bool read =
-      encodingGiven ? grid.Read(text, options, error) : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
+  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(text, grid, error, options)
+                                  : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
   if (!read) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;

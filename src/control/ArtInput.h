@@ -24,6 +24,13 @@ class ArtInput {
   // the other options given.
   static bool ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error,
                               const ArtGrid::Options& options = {});
+  // Reads the bytes in the encoding the options give. Only what a sheet can
+  // hold reaches the grid: reading stops at the first line that is surely
+  // wider than a sheet and at the first line past its last row that is not
+  // blank, and blanks at the ends of lines are left behind, so the grid
+  // never holds more than a sheet's rows of a sheet's width, whatever the
+  // file.
+  static bool ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error, const ArtGrid::Options& options);
   // Builds the art on a new document's empty sheet; the document is then
   // modified: it has no file to match.
   static bool IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error);

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "store/Database.h"
 
 namespace virlo {

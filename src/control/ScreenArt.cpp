@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "model/Canvas.h"
-#include "model/Sheet.h"
 #include "objects/DrawObj.h"
+#include "objects/Sheet.h"
 #include "platform/TextCodec.h"
 
 namespace virlo {

@@ -2,7 +2,7 @@
 
 #include "control/PrintDialog.h"
 #include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
 #include "platform/DialogRunner.h"

@@ -12,8 +12,9 @@
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
-#include "model/ClipboardSheet.h"
-#include "model/Sheet.h"
+#include "import/CommentPrefix.h"
+#include "objects/ClipboardSheet.h"
+#include "objects/Sheet.h"
 #include "platform/Clipboard.h"
 #include "platform/DialogRunner.h"
 #include "platform/Window.h"
@@ -352,9 +353,14 @@ bool ViewController::PasteArt(const std::string& utf8) {
 bool ViewController::PasteArtNow(const std::string& utf8) {
   if (currentTool_ == nullptr || document_->sheet == nullptr) return false;
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
+  // Art copied out of source code: its comment prefix and indentation go,
+  // and come back when the art is printed.
+  const CommentPrefix::Found comment = CommentPrefix::Find(utf8);
+  ArtGrid::Options readOptions;
+  readOptions.commentPrefix = comment.prefix;
   ArtGrid grid;
   std::string error;
-  if (!grid.Read(utf8, {}, error)) {
+  if (!grid.Read(utf8, readOptions, error)) {
     DialogRunner::ShowMessage(
         UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
@@ -386,6 +392,13 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   currentTool_->SelectOnly(made);
   document_->UpdateAllViews();
   UpdateModified();
+  // Printed again, the art goes back where it came from: cropped, behind
+  // its prefix, in the style it was drawn in.
+  outputOptions_.style = grid.HasGlyphs() ? ArtOptions::Style::Unicode : ArtOptions::Style::Ascii;
+  outputOptions_.crop = true;
+  outputOptions_.trim = true;
+  outputOptions_.prefix = comment.prefix;
+  pastedOptions_ = outputOptions_;
   if (grid.UnknownSubstitutes() > 0) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "文書に入らない文字 %1 個を \"?\" にしました"),
                                      {std::to_string(grid.UnknownSubstitutes())}),

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "control/CommandState.h"
@@ -82,6 +84,9 @@ class ViewController : public DocumentView {
   // How text print and clipboard print shape the art.
   void SetOutputOptions(const ArtOptions& options) { outputOptions_ = options; }
   const ArtOptions& OutputOptions() const { return outputOptions_; }
+  // The print options a paste of art took on since last asked (its style,
+  // cropped, its comment prefix), for the program to keep; nothing when none.
+  std::optional<ArtOptions> TakePastedOptions() { return std::exchange(pastedOptions_, std::nullopt); }
   // How the last text print ended.
   TextOutput::Result LastTextPrint() const { return lastTextPrint_; }
 
@@ -131,6 +136,7 @@ class ViewController : public DocumentView {
   bool dropRelease_ = false;
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
   ArtOptions outputOptions_;
+  std::optional<ArtOptions> pastedOptions_;
   std::function<void(const std::string&)> positionDisplay_;
   std::function<void(const std::string&)> cellDisplay_;
 };

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "model/ListG.h"
-#include "model/Sheet.h"
 #include "model/String.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"

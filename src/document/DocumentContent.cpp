@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "model/ListG.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Delta.h"
 #include "store/TypeDescription.h"

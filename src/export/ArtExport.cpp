@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/Canvas.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "platform/Utf8.h"
 
 namespace virlo {

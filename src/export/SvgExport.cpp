@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "export/SvgDeviceContext.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 
 namespace virlo {
 namespace {

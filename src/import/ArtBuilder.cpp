@@ -2,13 +2,13 @@
 
 #include <string>
 
-#include "model/Sheet.h"
 #include "model/String.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Database.h"
 #include "store/Store.h"

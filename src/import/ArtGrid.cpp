@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <array>
 #include <optional>
 #include <unordered_map>
 
@@ -104,6 +103,19 @@ std::int32_t ExpandedWidth(std::string_view text, std::int32_t tab) {
   return width;
 }
 
+// A line with nothing but blanks after the comment prefix (or the prefix
+// without its trailing blanks).
+bool IsBlankLine(std::string_view line, std::string_view prefix) {
+  std::string_view trimmed = prefix;
+  while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.remove_suffix(1);
+  if (!prefix.empty() && line.starts_with(prefix)) {
+    line.remove_prefix(prefix.size());
+  } else if (!prefix.empty() && line == trimmed) {
+    return true;
+  }
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 }  // namespace
 
 bool ArtGrid::IsUtf8(std::string_view text) {
@@ -155,7 +167,12 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++number;
-    // The first line past the sheet ends the reading, whatever follows.
+    // Blank lines past the sheet are no part of the art; the first other
+    // one ends the reading, whatever follows.
+    if (number > MaxRows && IsBlankLine(line, options.commentPrefix)) {
+      start = end + 1;
+      continue;
+    }
     if (number > MaxRows) {
       error = "the art is more than " + std::to_string(MaxRows) + " rows high; a sheet holds at most " +
               std::to_string(MaxRows);
@@ -260,52 +277,6 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
   }
   columns_ = std::max(columns_, width);
   return true;
-}
-
-std::string ArtGrid::FindCommentPrefix(std::string_view text) {
-  // Comment markers, longer ones first where one starts another.
-  constexpr std::array<std::string_view, 11> Markers = {"///", "//!", "//", "##", "#", "**", "*", "--", ";;", ";", ">"};
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size() && lines.size() <= static_cast<std::size_t>(MaxRows)) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.find_first_not_of(" \t") != std::string_view::npos) lines.push_back(line);
-    start = end + 1;
-  }
-  if (lines.empty()) return "";
-  const std::string_view first = lines.front();
-  const std::size_t indent = first.find_first_not_of(" \t");
-  for (const std::string_view marker : Markers) {
-    if (first.substr(indent, marker.size()) != marker) continue;
-    const std::string_view head = first.substr(0, indent + marker.size());
-    // Every line starts with the same indentation and marker, and the
-    // marker stands alone: a blank or the line's end follows it. The blank
-    // after it belongs to the prefix when every line with more has it; the
-    // art keeps its own indentation.
-    std::optional<std::string_view> blanks;
-    bool all = true;
-    for (const std::string_view line : lines) {
-      const std::string_view rest = line.substr(std::min(head.size(), line.size()));
-      if (line.substr(0, head.size()) != head || (!rest.empty() && rest.front() != ' ' && rest.front() != '\t')) {
-        all = false;
-        break;
-      }
-      if (rest.empty()) continue;
-      const std::string_view own = rest.substr(0, std::min(rest.find_first_not_of(" \t"), rest.size()));
-      if (!blanks) {
-        blanks = own;
-        continue;
-      }
-      std::size_t same = 0;
-      while (same < blanks->size() && same < own.size() && (*blanks)[same] == own[same]) ++same;
-      blanks = blanks->substr(0, same);
-    }
-    if (all) return std::string(head) + std::string(blanks.value_or(std::string_view{}).substr(0, 1));
-  }
-  return "";
 }
 
 }  // namespace virlo

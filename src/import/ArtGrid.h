@@ -54,11 +54,6 @@ class ArtGrid {
   bool Read(std::string_view text, const Options& options, std::string& error);
   // Whether the text is well-formed UTF-8.
   static bool IsUtf8(std::string_view text);
-  // The comment prefix every line that is not blank starts with ("///",
-  // "//", "#", " * " with the " *" lines of a block comment, "--", ";",
-  // ">", with the blanks after it that they all share), or "" when they
-  // share none.
-  static std::string FindCommentPrefix(std::string_view text);
 
   std::int32_t Columns() const { return columns_; }
   std::int32_t Rows() const { return rows_; }

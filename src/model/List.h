@@ -44,8 +44,4 @@ class List : public ListG {
   static void* ToVoid(T item) { return const_cast<void*>(static_cast<const void*>(item)); }
 };
 
-class DrawObj;
-template <>
-const store::TypeDescription& List<DrawObj*>::Type();
-
 }  // namespace virlo

@@ -1,10 +1,16 @@
 #include "model/ListG.h"
 
 #include "model/ListCursor.h"
-#include "objects/DrawObj.h"
 #include "store/Store.h"
 
 namespace virlo {
+namespace {
+
+// What every list's items are, which the nodes read from a file must refer
+// to; set by the layer whose objects the lists hold.
+const store::TypeDescription* itemType = nullptr;
+
+}  // namespace
 
 const store::TypeDescription& ListG::Node::Type() {
   static const auto type = store::TypeDescription::Concrete<Node>("ListG::Node");
@@ -14,9 +20,10 @@ const store::TypeDescription& ListG::Node::Type() {
 void ListG::Node::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Ref("next", next_);
   visitor.Ref("prev", prev_);
-  // Every list of the program holds drawing objects.
-  visitor.Reference("item", item_, &DrawObj::Type());
+  visitor.Reference("item", item_, itemType);
 }
+
+void ListG::SetItemType(const store::TypeDescription& type) { itemType = &type; }
 
 const store::TypeDescription& ListG::Type() {
   static const auto type = store::TypeDescription::Concrete<ListG>("ListG");
@@ -74,6 +81,7 @@ void ListG::PushFront(void* item) {
   head_ = node;
   if (tail_ == nullptr) tail_ = node;
   ++count_;
+  if (watcher_ != nullptr) watcher_->Added(node, true);
 }
 
 void ListG::PushBack(void* item) {
@@ -84,9 +92,11 @@ void ListG::PushBack(void* item) {
   tail_ = node;
   if (head_ == nullptr) head_ = node;
   ++count_;
+  if (watcher_ != nullptr) watcher_->Added(node, false);
 }
 
 void ListG::Unlink(Node* node) {
+  if (watcher_ != nullptr) watcher_->Removed(node);
   for (ListCursor* cursor = cursors_; cursor != nullptr; cursor = cursor->nextCursor_) {
     if (cursor->currentNode_ == node) cursor->currentNode_ = node->next_;
   }

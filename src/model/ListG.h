@@ -21,12 +21,30 @@ class ListG {
     static const store::TypeDescription& Type();
     void DescribeFields(store::FieldVisitor& visitor);
 
+    Node* Next() const { return next_; }
+    Node* Prev() const { return prev_; }
+    void* Item() const { return item_; }
+
    private:
     friend class ListG;
     friend class ListCursor;
     Node* next_ = nullptr;
     Node* prev_ = nullptr;
     void* item_ = nullptr;
+  };
+
+  // Told of every node a list takes in and lets go, by an index kept beside
+  // it. Undo and loading write the described fields alone, so they tell it
+  // nothing: the store tells the index of an undo instead.
+  class Watcher {
+   public:
+    // After the node was linked in at the front or at the back.
+    virtual void Added(Node* node, bool atFront) = 0;
+    // Before the node is unlinked and freed.
+    virtual void Removed(Node* node) = 0;
+
+   protected:
+    ~Watcher() = default;
   };
 
   explicit ListG(std::int32_t reserved = 0) : reserved_(reserved) {}
@@ -37,6 +55,9 @@ class ListG {
 
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
+  // The type of the items of every list, which the references of nodes read
+  // from a file are checked against; set before any node is described.
+  static void SetItemType(const store::TypeDescription& type);
 
   // Insertions are skipped when the store refuses memory for the node.
   void PushFront(void* item);
@@ -62,6 +83,11 @@ class ListG {
     return removed;
   }
   void* Front() const { return head_ != nullptr ? head_->item_ : nullptr; }
+  Node* FirstNode() const { return head_; }
+  // Takes off a node of this list.
+  void Erase(Node* node) { Unlink(node); }
+  // One watcher at most; null for none.
+  void Watch(Watcher* watcher) { watcher_ = watcher; }
   std::int32_t Count() const { return count_; }
   bool Empty() const { return head_ == nullptr; }
 
@@ -81,6 +107,8 @@ class ListG {
   std::int32_t count_ = 0;
   std::int32_t reserved_ = 0;
   ListCursor* cursors_ = nullptr;
+  // Not described: never stored, and left as it is by undo.
+  Watcher* watcher_ = nullptr;
 };
 
 }  // namespace virlo

@@ -1,8 +1,8 @@
 #include "objects/Box.h"
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/FormatDialog.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "platform/DeviceContext.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"
@@ -104,6 +104,13 @@ bool Box::HitTest(std::int32_t x, std::int32_t y) const {
   bool hit = false;
   for (const Line* side : Clockwise()) hit = side->HitTest(x, y) || hit;
   return hit;
+}
+
+std::size_t Box::HitAreas(HitAreaList& areas) const {
+  if (Has(Filled)) return DrawObj::HitAreas(areas);
+  std::size_t count = 0;
+  for (const Line* side : Clockwise()) areas[count++] = side->GetRect(Area::Hit);
+  return count;
 }
 
 bool Box::SetFlag(std::uint32_t bits, bool on) {

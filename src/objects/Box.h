@@ -28,6 +28,8 @@ class Box : public DrawObj {
   DrawObj* Clone(Sheet* target) const override;
   Point GetPos() const override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
+  // The four sides, or the whole rectangle when it is filled.
+  std::size_t HitAreas(HitAreaList& areas) const override;
   bool SetFlag(std::uint32_t bits, bool on) override;
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;

@@ -3,11 +3,11 @@
 #include <array>
 
 #include "model/Canvas.h"
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/DotSelDialog.h"
 #include "objects/Line.h"
 #include "objects/MarkerTable.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "platform/CharacterCell.h"
 #include "platform/DeviceContext.h"
 #include "platform/Utf8.h"
@@ -56,6 +56,7 @@ bool Dot::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
   if (s.moving == Selection::Moving::Shift) {
     x += dx;
     y += dy;
+    sheet->Moved(this);
   }
   InvalidateRedrawArea(s);
   return true;

@@ -1,7 +1,7 @@
 #include "objects/DrawObj.h"
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "platform/Dialog.h"
 #include "store/Database.h"
 
@@ -20,7 +20,7 @@ void DrawObj::DescribeFields(store::FieldVisitor& visitor) {
 }
 
 DrawObj::DrawObj(Sheet* sheet, DrawObj* parent) : sheet(sheet), parent(parent) {
-  if (parent == nullptr && !sheet->objects.Contains(this)) sheet->PlaceInFront(this);
+  if (parent == nullptr && !sheet->Lists(this)) sheet->PlaceInFront(this);
 }
 
 DrawObj::DrawObj(const DrawObj& source, Sheet* sheet, DrawObj* parent)
@@ -63,6 +63,11 @@ bool DrawObj::SelectAndRedraw(Selection& s) {
   return Join(s);
 }
 
+std::size_t DrawObj::HitAreas(HitAreaList& areas) const {
+  areas[0] = GetRect(Area::Hit);
+  return 1;
+}
+
 DrawObj* DrawObj::FindTarget(std::int32_t, std::int32_t, const DrawObj*) { return nullptr; }
 
 std::unique_ptr<Dialog> DrawObj::Edit() { return nullptr; }
@@ -83,6 +88,12 @@ bool DrawObj::UpdateFlags(std::uint32_t bits, bool on) {
   }
   if (parent != nullptr) parent->SetFlag(bits, on);
   return true;
+}
+
+template <>
+const store::TypeDescription& List<DrawObj*>::Type() {
+  static const auto type = store::TypeDescription::Concrete<List<DrawObj*>>("List<DrawObj*>", &ListG::Type());
+  return type;
 }
 
 }  // namespace virlo

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "model/List.h"
 #include "platform/Point.h"
 #include "platform/Rect.h"
 #include "store/Blank.h"
@@ -54,6 +57,10 @@ class DrawObj {
   virtual bool SetFlag(std::uint32_t bits, bool on) = 0;
   virtual void Draw(DeviceContext& dc) const = 0;
   virtual void RenderText(Canvas& canvas) const = 0;
+  // Rectangles that together hold every point where HitTest is true, for
+  // the sheet's hit index: how many it wrote, by default the hit rectangle.
+  using HitAreaList = std::array<Rect, 4>;
+  virtual std::size_t HitAreas(HitAreaList& areas) const;
   // The part of this object at a point, for picking; null by default.
   virtual DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude);
   // The object's property dialog, or null when it has none.
@@ -83,5 +90,9 @@ class DrawObj {
   // Repaints the redraw area through the Selection.
   void InvalidateRedrawArea(const Selection& selection) const;
 };
+
+// The lists of a document hold drawing objects.
+template <>
+const store::TypeDescription& List<DrawObj*>::Type();
 
 }  // namespace virlo

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "model/Canvas.h"
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/FormatDialog.h"
 #include "objects/MarkerTable.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "platform/DeviceContext.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"

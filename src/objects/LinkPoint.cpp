@@ -1,10 +1,10 @@
 #include "objects/LinkPoint.h"
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Line.h"
 #include "objects/MarkerTable.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 

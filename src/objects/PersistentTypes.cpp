@@ -4,12 +4,12 @@
 
 #include "model/List.h"
 #include "model/ListG.h"
-#include "model/Sheet.h"
 #include "model/String.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 #include "store/TypeRegistry.h"
@@ -25,6 +25,8 @@ std::array<const store::TypeDescription*, 10> Types() {
 }  // namespace
 
 void RegisterPersistentTypes() {
+  // Every list of the program holds drawing objects.
+  ListG::SetItemType(DrawObj::Type());
   for (const store::TypeDescription* type : Types()) store::TypeRegistry::Register(*type);
 }
 

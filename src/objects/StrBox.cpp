@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "model/Canvas.h"
-#include "model/Sheet.h"
 #include "objects/CTextDialog.h"
+#include "objects/Sheet.h"
 #include "platform/Application.h"
 #include "platform/DeviceContext.h"
 #include "store/Store.h"

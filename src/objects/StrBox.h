@@ -26,6 +26,7 @@ class StrBox : public Box {
   bool SelectAndRedraw(Selection& selection) override;
   DrawObj* Clone(Sheet* target) const override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
+  std::size_t HitAreas(HitAreaList& areas) const override { return DrawObj::HitAreas(areas); }
   void Draw(DeviceContext& dc) const override;
   // Where the text is drawn: half a cell inside the corners.
   Rect TextRect() const;

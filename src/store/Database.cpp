@@ -28,6 +28,7 @@ Database::~Database() {
   auto& open = OpenDatabases();
   open.erase(std::remove(open.begin(), open.end(), this), open.end());
   history_.reset();
+  attachments_.clear();
   // Closing a database drops its memory without running destructors: the
   // objects' links are part of the database's own state. A document's pages
   // go with its arena.
@@ -83,6 +84,23 @@ std::size_t Database::RedoableSteps() const { return history_ != nullptr ? histo
 bool Database::Undo() { return history_ != nullptr && history_->Undo(); }
 
 bool Database::Redo() { return history_ != nullptr && history_->Redo(); }
+
+Database::Attachment* Database::Attach(const void* key, std::unique_ptr<Attachment> attachment) {
+  auto& kept = attachments_[key];
+  kept = std::move(attachment);
+  return kept.get();
+}
+
+Database::Attachment* Database::Attached(const void* key) const {
+  auto it = attachments_.find(key);
+  return it != attachments_.end() ? it->second.get() : nullptr;
+}
+
+void Database::Detach(const void* key) { attachments_.erase(key); }
+
+void Database::TellRestored(const std::vector<std::uintptr_t>& addresses) {
+  for (auto& [key, attachment] : attachments_) attachment->Restored(addresses);
+}
 
 void Database::Bury(std::uintptr_t address) {
   auto node = allocations_.extract(address);

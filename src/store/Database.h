@@ -96,6 +96,21 @@ class Database {
   // How many markers were set, for diagnostics.
   std::int32_t UndoMarkerCount() const { return undoMarkers_; }
 
+  // Something kept beside the database for as long as it is open (an index
+  // of its objects): ordinary memory, never stored or undone. An undo or
+  // redo writes allocations back in place without a word to their objects,
+  // so it tells every attachment which it wrote, made again or took away.
+  class Attachment {
+   public:
+    virtual ~Attachment() = default;
+    virtual void Restored(const std::vector<std::uintptr_t>& addresses) = 0;
+  };
+  // Keeps the attachment under a key (the object it serves), replacing one
+  // kept there before; returns it.
+  Attachment* Attach(const void* key, std::unique_ptr<Attachment> attachment);
+  Attachment* Attached(const void* key) const;
+  void Detach(const void* key);
+
   // The allocation that begins at or contains the address, or null.
   const Allocation* Find(const void* address, const void** begin = nullptr) const;
   std::size_t AllocationCount() const { return allocations_.size(); }
@@ -116,6 +131,8 @@ class Database {
   bool Revive(std::uintptr_t address);
   // Gives an allocation's memory back for good.
   void ReleaseMemory(std::uintptr_t address, const Allocation& allocation);
+  // Tells the attachments what an undo or redo wrote back.
+  void TellRestored(const std::vector<std::uintptr_t>& addresses);
 
   std::string pathName_;
   std::vector<std::unique_ptr<Root>> roots_;
@@ -124,6 +141,7 @@ class Database {
   // A document's memory, in pages of its own; null for the transient database.
   std::unique_ptr<Arena> arena_;
   std::unique_ptr<UndoHistory> history_;
+  std::map<const void*, std::unique_ptr<Attachment>> attachments_;
   ContentKey contentKey_;
   ContentJudge contentJudge_;
   std::int32_t undoMarkers_ = 0;

@@ -206,6 +206,12 @@ void UndoHistory::Apply(const Delta& state) {
     db_.roots_.clear();
     for (const auto& [name, value] : *state.Roots()) db_.CreateRoot(name)->SetValue(value);
   }
+  if (!db_.attachments_.empty()) {
+    std::vector<std::uintptr_t> written;
+    written.reserve(state.Records().size());
+    for (const auto& [address, record] : state.Records()) written.push_back(address);
+    db_.TellRestored(written);
+  }
 }
 
 std::string UndoHistory::KeyOf(const Delta& state) {

@@ -1,7 +1,7 @@
 #include "tools/BoxTool.h"
 
-#include "model/Sheet.h"
 #include "objects/Box.h"
+#include "objects/Sheet.h"
 #include "platform/Window.h"
 #include "store/Store.h"
 

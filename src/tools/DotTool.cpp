@@ -1,7 +1,7 @@
 #include "tools/DotTool.h"
 
-#include "model/Sheet.h"
 #include "objects/Dot.h"
+#include "objects/Sheet.h"
 #include "platform/Window.h"
 #include "store/Store.h"
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "model/ClipboardSheet.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
+#include "objects/ClipboardSheet.h"
 #include "objects/Dot.h"
 #include "objects/FormatDialog.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/Dialog.h"
 #include "platform/Window.h"

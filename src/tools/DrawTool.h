@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "model/Selection.h"
 #include "model/Stroke.h"
+#include "objects/Selection.h"
 #include "platform/Point.h"
 #include "platform/Rect.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "model/Sheet.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "platform/Window.h"
 #include "store/Store.h"
 
@@ -54,6 +54,7 @@ bool LineTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
     // Written directly: whatever is joined to the end must not follow.
     line->end.x = axis.end.x;
     line->end.y = axis.end.y;
+    sheet->Moved(line);
     line->SelectAndRedraw(selection);
     selection.Clear();
   }

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "model/Sheet.h"
 #include "objects/DrawObj.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/Dialog.h"
 #include "platform/Window.h"

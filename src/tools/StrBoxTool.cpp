@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 

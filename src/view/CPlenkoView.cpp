@@ -17,7 +17,7 @@
 #include "control/ScreenArt.h"
 #include "document/CPlenkoDoc.h"
 #include "export/SvgExport.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "platform/Application.h"
 #include "platform/Font.h"
 #include "platform/Pen.h"

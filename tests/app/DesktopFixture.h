@@ -24,8 +24,8 @@
 #include "app/CPlenkoApp.h"
 #include "app/GuiScript.h"
 #include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "platform/QueuedDialogRunner.h"
 #include "view/CPlenkoView.h"
 

@@ -559,6 +559,20 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(doc->sheet->selected.Count(), 1);
     QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
     QCOMPARE(TopRows(doc, 8), before);
+    // From a comment, it goes back into the comment: every window prints it so, the menu says so.
+    const QString commented = QStringLiteral("// +--+\n// |  |--->\n// +--+\n");
+    NewDocument();
+    QGuiApplication::clipboard()->setText(commented);
+    Settle();
+    QVERIFY(Frame()->Dispatch(CommandId::EditPasteArt));
+    QCOMPARE(app_.OutputOptions().prefix, std::string("// "));
+    QVERIFY(Frame()->Action(CommandId::PrintAsComment)->isChecked());
+    QVERIFY(Frame()->Action(CommandId::PrintCropped)->isChecked());
+    QVERIFY(Frame()->Dispatch(CommandId::ClipboardPrint));
+    QCOMPARE(QGuiApplication::clipboard()->text(), commented);
+    QVERIFY(Frame()->Dispatch(CommandId::PrintAsComment));
+    QVERIFY(Frame()->Dispatch(CommandId::PrintCropped));
+    QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
     QGuiApplication::clipboard()->clear();
     Settle();
     QVERIFY(!Frame()->Action(CommandId::EditPasteArt)->isEnabled());
@@ -914,9 +928,6 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(Play("drag 28 56 28 184"));
     QCOMPARE(Art(doc), down);
   }
-  // PNG at 1x is the view's own paint, pixel for pixel, at 2x twice the size
-  // with the shapes in the same places; SVG is XML holding the text. Exporting
-  // ends the selection and leaves the document unmodified; a file that cannot
   // The print options (box-drawing lines, no margins, a comment prefix) shape
   // both the clipboard print and the text print, are kept in the INI file and
   // reach every window; off again, the art is the sheet's own.
@@ -950,7 +961,10 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(QApplication::clipboard()->text().toStdString(), TextCodec::Cp932ToUtf8(Art(doc)));
     Frame()->prefixQuestion = nullptr;
   }
-  // be written is reported.
+  // PNG at 1x is the view's own paint, pixel for pixel, at 2x twice the size
+  // with the shapes in the same places; SVG is the core's picture with the
+  // sheet's border. Exporting ends the selection and leaves the document
+  // unmodified; a file that cannot be written is reported.
   void exportPictures() {
     CPlenkoDoc* doc = NewDocument();
     QVERIFY(Play(Diagram));

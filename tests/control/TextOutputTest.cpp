@@ -9,8 +9,8 @@
 #include "control/PrintDialog.h"
 #include "control/TextOutput.h"
 #include "import/ArtGrid.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/Clipboard.h"
 #include "platform/QueuedDialogRunner.h"
@@ -320,6 +320,24 @@ TEST_F(PasteArtTest, ArtThatWouldPassTheLargestSheetMovesBackAndWhatCannotBeRead
   EXPECT_TRUE(view->UpdateCommand(CommandId::EditPasteArt).enabled);
 }
 
+// Art copied out of source code goes back in as it came: the comment prefix
+// and indentation stripped on the way in and given back by clipboard print,
+// cropped, in the style the art was drawn in; the program is told once.
+TEST_F(PasteArtTest, ArtFromACommentComesBackIntoItByClipboardPrint) {
+  for (const std::string art : {"/// +--+\n///    |\n/// +--+--->\n", "    ┌──┐\n    │ab├──>\n    └──┘\n"}) {
+    SCOPED_TRACE(art);
+    ASSERT_TRUE(Paste(art));
+    EXPECT_EQ(Rows(*doc.sheet).front().substr(0, 1), "+");
+    const std::optional<ArtOptions> kept = view->TakePastedOptions();
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_FALSE(view->TakePastedOptions().has_value());
+    EXPECT_TRUE(kept->crop);
+    ASSERT_TRUE(view->OnCommand(CommandId::ClipboardPrint));
+    EXPECT_EQ(clipboard.text, art);
+    ASSERT_TRUE(doc.OnEditUndo());
+  }
+}
+
 class ArtInputTest : public test::ViewFixture {
  protected:
   std::string Write(const char* name, const std::string& bytes) {
@@ -351,6 +369,49 @@ TEST_F(ArtInputTest, FilesAreReadWholeInEitherEncodingAndBecomeAModifiedDocument
   EXPECT_EQ(error, "it is not a regular file");
   EXPECT_FALSE(ArtInput::ReadFile(Write("big.txt", std::string(ArtInput::MaxBytes + 1, 'x')), bytes, error));
   EXPECT_NE(error.find("longer than"), std::string::npos) << error;
+}
+
+// Whatever reaches the grid reads as the whole text would: blanks at the
+// ends of lines, CRs, the comment prefix, a byte order mark, blank lines
+// past the last row. What no sheet holds is refused where it shows.
+TEST_F(ArtInputTest, OnlyWhatASheetHoldsReachesTheGridAndItReadsAsTheWholeText) {
+  const std::string texts[] = {
+      "+-+\n| |   \t \n+-+",
+      "x\r\r\ny \r\n\r\n \r",
+      "# a\n#\n#   \n#x  \n # b\n#\t\tc\t\n",
+      "\xEF\xBB\xBF  +\t\t\n\n\xEF\xBB\xBF\n",
+      std::string(255, '\n') + "z \n  \n\t\n" + std::string(1000, '\n'),
+      "a" + std::string(5000, ' ') + "b\n",
+      "a" + std::string(5000, ' ') + "\n# " + std::string(1020, 'c') + std::string(9000, '\t') + "\n",
+      std::string(300, '\n') + "x",
+      std::string(200, 'w') + "\n" + std::string(257, 'w'),
+  };
+  ArtGrid::Options prefixed;
+  prefixed.commentPrefix = "# ";
+  for (const std::string& text : texts) {
+    for (const ArtGrid::Options& options : {ArtGrid::Options{}, prefixed}) {
+      ArtGrid whole;
+      std::string wholeError;
+      ArtGrid bounded;
+      const bool read = whole.Read(text, options, wholeError);
+      ASSERT_EQ(ArtInput::ReadArt(text, bounded, error, options), read) << text.substr(0, 40) << ": " << error;
+      if (!read) continue;
+      ASSERT_EQ(bounded.Rows(), whole.Rows()) << text.substr(0, 40);
+      EXPECT_EQ(bounded.Columns(), whole.Columns());
+      for (std::int32_t row = 0; row < whole.Rows(); ++row) EXPECT_EQ(bounded.Row(row), whole.Row(row)) << row;
+      EXPECT_EQ(bounded.UnknownSubstitutes(), whole.UnknownSubstitutes());
+    }
+  }
+  ArtGrid grid;
+  EXPECT_FALSE(ArtInput::ReadAnyEncoding(std::string(ArtInput::MaxBytes - 1, '\n') + "x", grid, error));
+  EXPECT_EQ(error,
+            "the art is at least " + std::to_string(ArtInput::MaxBytes) + " rows high; a sheet holds at most 256");
+  EXPECT_FALSE(ArtInput::ReadAnyEncoding("ab\n" + std::string(ArtInput::MaxBytes - 4, 'x'), grid, error));
+  EXPECT_EQ(error, "line 2 of the art is more than 256 columns wide; a sheet holds at most 256");
+  EXPECT_FALSE(ArtInput::ReadAnyEncoding(std::string(300, '\n') + "x", grid, error));
+  EXPECT_EQ(error, "the art is at least 301 rows high; a sheet holds at most 256");
+  ASSERT_TRUE(ArtInput::ReadAnyEncoding(std::string(ArtInput::MaxBytes, '\n'), grid, error)) << error;
+  EXPECT_EQ(grid.Rows(), 0);
 }
 
 }  // namespace

@@ -6,11 +6,11 @@
 
 #include "control/CommandTable.h"
 #include "control/ScreenArt.h"
-#include "model/ClipboardSheet.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
+#include "objects/ClipboardSheet.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "platform/TextCodec.h"

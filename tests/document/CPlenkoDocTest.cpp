@@ -10,8 +10,8 @@
 
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentContent.h"
-#include "model/Sheet.h"
 #include "objects/Line.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/DocumentFile.h"
 #include "store/TypeLayout.h"

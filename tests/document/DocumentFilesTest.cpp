@@ -15,9 +15,9 @@
 
 #include "control/PrintDialog.h"
 #include "document/RecoveryNote.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "store/DocumentFile.h"

@@ -3,9 +3,8 @@
 #   and the document's objects, counted from `virlo-cli dump`, are those
 #   NAME.expect lists.
 # NAME.expect holds the counts, one "kind: N" a line, and optionally
-#   comment: "PREFIX"   the art sits in a comment block with this prefix,
-#                       given with --comment;
-#   detected: "PREFIX"  the same, found by the import without --comment;
+#   comment: "PREFIX"   the art sits in a comment block with this prefix
+#                       (read with --comment, and found without it);
 #   stderr: "TEXT"      the import says TEXT on standard error (any number).
 # Run as: cmake -DCLI=... -DART=NAME.txt -DEXPECT=NAME.expect -DWORK=DIR -P CheckCorpus.cmake
 get_filename_component(name "${ART}" NAME_WE)
@@ -16,16 +15,12 @@ set(document "${WORK}/${name}.vrl")
 file(REMOVE "${document}")
 
 set(comment_args "")
-set(import_args "")
 if(expected MATCHES "comment: \"([^\"]*)\"")
   set(comment_args --comment "${CMAKE_MATCH_1}")
-  set(import_args ${comment_args})
-elseif(expected MATCHES "detected: \"([^\"]*)\"")
-  set(comment_args --comment "${CMAKE_MATCH_1}")
-  string(APPEND expected "stderr: \"comment prefix '${CMAKE_MATCH_1}'\"\n")
 endif()
-execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${import_args}
+execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${comment_args}
                 RESULT_VARIABLE status ERROR_VARIABLE err)
+set(import_err "${err}")
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${name}: import failed with status ${status}:\n${err}")
 endif()
@@ -107,4 +102,29 @@ endforeach()
 string(FIND "${expected}" "${found}" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "${name}: the document holds\n${found}which is not what ${EXPECT} lists")
+endif()
+
+# Art in a comment block is found as such without --comment: the prefix is
+# named, and the document is the same one.
+if(comment_args)
+  set(found_document "${WORK}/${name}.found.vrl")
+  file(REMOVE "${found_document}")
+  execute_process(COMMAND "${CLI}" import "${ART}" --output "${found_document}"
+                  RESULT_VARIABLE status ERROR_VARIABLE err)
+  list(GET comment_args 1 prefix)
+  string(FIND "${err}" "comment prefix \"${prefix}\"" named)
+  if(NOT status EQUAL 0 OR named EQUAL -1)
+    message(FATAL_ERROR "${name}: without --comment the prefix \"${prefix}\" was not found (status ${status}):\n${err}")
+  endif()
+  execute_process(COMMAND "${CLI}" render "${found_document}" --trim ${style_args} ${comment_args}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE again)
+  if(NOT status EQUAL 0 OR NOT again STREQUAL rendered)
+    message(FATAL_ERROR "${name}: the document read without --comment differs from the one read with it")
+  endif()
+else()
+  # Art drawn with "#", "--" or ">" at the start of its lines is no comment.
+  string(FIND "${import_err}" "comment prefix" named)
+  if(NOT named EQUAL -1)
+    message(FATAL_ERROR "${name}: a comment prefix was found in art that has none:\n${err}")
+  endif()
 endif()

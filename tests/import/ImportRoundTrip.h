@@ -9,11 +9,11 @@
 #include "document/CPlenkoDoc.h"
 #include "import/ArtImporter.h"
 #include "model/Canvas.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/TextCodec.h"
 

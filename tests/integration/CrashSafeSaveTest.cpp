@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
 #include "objects/Line.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
 #include "support/DocumentState.h"

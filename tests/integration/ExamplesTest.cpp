@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"

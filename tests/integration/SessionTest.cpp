@@ -5,7 +5,8 @@
 // through states seen before, in order, and redo retraces them. Wherever a
 // session saves so, its art is imported again and must come back the same;
 // a golden session's or example's also with the boxes and links it shows.
-// The proof sessions play the same way beside the undo history as it was
+// After every command the sheet's hit index must answer as a walk of its
+// list does. The proof sessions play the same way beside the undo history as it was
 // before it kept only what changed: full copies of the whole database at
 // every marker, kept, dropped, compared and restored by the old rules. After
 // every command each state the history keeps is restored and compared with
@@ -27,10 +28,11 @@
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
 #include "import/ImportRoundTrip.h"
-#include "model/ClipboardSheet.h"
-#include "model/Sheet.h"
+#include "objects/ClipboardSheet.h"
 #include "objects/DrawObj.h"
+#include "objects/HitIndex.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "script/ScriptRunner.h"
 #include "store/Arena.h"
 #include "store/DocumentFile.h"
@@ -225,7 +227,36 @@ class Session {
   std::string Check() {
     std::string error;
     if (DocumentCheck::Run(*Doc().GetDatabase(), error) == nullptr) return "the document check fails: " + error;
-    return FullCopy(Doc()).leftOver ? "an object is still in a Selection, or a list keeps a cursor" : "";
+    const FullCopy copy(Doc());
+    if (copy.leftOver) return "an object is still in a Selection, or a list keeps a cursor";
+    return HitsFault(copy.points);
+  }
+
+  // The hit index answers as a walk of the list from the front does, at
+  // every point of the drawing and at the edges of its cell; and again with
+  // that answer excluded, which asks for the one behind it.
+  std::string HitsFault(const std::vector<Point>& points) {
+    const Sheet& sheet = *Doc().sheet;
+    if (!sheet.Index().Agrees()) return "the hit index does not hold what the list holds, where it lies now";
+    const auto walk = [&](Point p, const DrawObj* exclude) -> DrawObj* {
+      List<DrawObj*>::Cursor cursor(sheet.objects);
+      for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+        if (obj != exclude && obj->HitTest(p.x, p.y)) return obj;
+      }
+      return nullptr;
+    };
+    const std::int32_t hx = sheet.cellWidth / 2;
+    const std::int32_t hy = sheet.cellHeight / 2;
+    for (const Point& at : points) {
+      for (const Point& p : {at, Point{at.x - hx, at.y - hy}, Point{at.x + hx - 1, at.y + hy - 1},
+                             Point{at.x + hx, at.y + hy}, Point{at.x + 3 * hx, at.y}}) {
+        DrawObj* front = walk(p, nullptr);
+        if (sheet.HitObject(p.x, p.y, nullptr) != front || sheet.HitObject(p.x, p.y, front) != walk(p, front)) {
+          return "the hit index answers otherwise than the list at " + std::to_string(p.x) + " " + std::to_string(p.y);
+        }
+      }
+    }
+    return "";
   }
 
   OldHistory::State Now() { return {FullCopy(Doc()), DocumentContent::Of(*Doc().sheet)}; }

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/Selection.h"
 #include "objects/Box.h"
+#include "objects/Selection.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/SheetFixture.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "model/Selection.h"
 #include "objects/Dot.h"
+#include "objects/Selection.h"
 #include "support/RecordingWindow.h"
 #include "support/SheetFixture.h"
 

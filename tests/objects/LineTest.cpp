@@ -3,9 +3,9 @@
 #include <string>
 
 #include "model/Canvas.h"
-#include "model/Selection.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
+#include "objects/Selection.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/SheetFixture.h"
 

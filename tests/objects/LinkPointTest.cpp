@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "model/Selection.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/Selection.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/SheetFixture.h"
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "model/Selection.h"
+#include "objects/Selection.h"
 #include "objects/StrBox.h"
 #include "platform/Application.h"
 #include "support/RecordingDeviceContext.h"

@@ -8,9 +8,9 @@
 #include <map>
 #include <memory>
 
-#include "model/Sheet.h"
 #include "objects/Dot.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 #include "store/Store.h"

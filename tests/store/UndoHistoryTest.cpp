@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "document/CPlenkoDoc.h"
-#include "model/Sheet.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Sheet.h"
 #include "store/Store.h"
 #include "support/DocumentState.h"
 

@@ -6,7 +6,7 @@
 
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentDump.h"
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 #include "store/Database.h"
 
 namespace virlo::test {

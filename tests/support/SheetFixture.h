@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Database.h"
 #include "store/Store.h"

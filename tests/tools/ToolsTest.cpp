@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/ClipboardSheet.h"
+#include "objects/ClipboardSheet.h"
 #include "objects/MarkerTable.h"
 #include "support/RecordingWindow.h"
 #include "support/SheetFixture.h"

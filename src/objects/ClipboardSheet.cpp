@@ -1,6 +1,6 @@
-#include "model/ClipboardSheet.h"
+#include "objects/ClipboardSheet.h"
 
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 
 namespace virlo {
 namespace {

@@ -1,4 +1,4 @@
-#include "model/Selection.h"
+#include "objects/Selection.h"
 
 #include "objects/DrawObj.h"
 #include "platform/Window.h"

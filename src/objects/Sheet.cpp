@@ -1,11 +1,13 @@
-#include "model/Sheet.h"
+#include "objects/Sheet.h"
 
+#include <memory>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
+#include "objects/HitIndex.h"
 #include "platform/DeviceContext.h"
 #include "store/Database.h"
 #include "store/Store.h"
@@ -41,6 +43,26 @@ Sheet::Sheet(store::Blank) : selected(store::blank), objects(store::blank), text
 Sheet::~Sheet() {
   DeleteObjects();
   textFileName.Clear();
+  if (hitIndex_ != nullptr) {
+    objects.Watch(nullptr);
+    hitIndex_ = nullptr;
+    store::Database::Of(this)->Detach(this);
+  }
+}
+
+HitIndex& Sheet::Index() const {
+  if (hitIndex_ == nullptr) {
+    auto* self = const_cast<Sheet*>(this);
+    hitIndex_ = static_cast<HitIndex*>(store::Database::Of(this)->Attach(this, std::make_unique<HitIndex>(*self)));
+    self->objects.Watch(hitIndex_);
+  }
+  return *hitIndex_;
+}
+
+bool Sheet::Lists(const DrawObj* obj) const { return Index().Lists(obj); }
+
+void Sheet::Moved(DrawObj* obj) const {
+  if (hitIndex_ != nullptr) hitIndex_->Moved(obj->Root());
 }
 
 void Sheet::Draw(DeviceContext& dc) const {
@@ -117,11 +139,7 @@ String Sheet::TextFileNameFor(const String& path) {
 }
 
 DrawObj* Sheet::HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {
-  List<DrawObj*>::Cursor cursor(objects);
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    if (obj != exclude && PickOnly::Allows(*this, obj) && obj->HitTest(x, y)) return obj;
-  }
-  return nullptr;
+  return Index().Hit(x, y, exclude);
 }
 
 DrawObj* Sheet::PickObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const {
@@ -187,9 +205,10 @@ void Sheet::DeleteObjects() {
 }
 
 std::int32_t Sheet::RemoveObject(DrawObj* obj) {
-  std::int32_t removed = 0;
-  while (objects.Remove(obj)) ++removed;
-  return removed;
+  // The index knows the nodes: no walk of the list.
+  const std::vector<ListG::Node*> nodes = Index().NodesOf(obj);
+  for (ListG::Node* node : nodes) objects.Erase(node);
+  return static_cast<std::int32_t>(nodes.size());
 }
 
 Point Sheet::SnapToGrid(std::int32_t x, std::int32_t y) const {

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "model/Selection.h"
-#include "model/Sheet.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
+#include "objects/Selection.h"
+#include "objects/Sheet.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/RecordingWindow.h"
 #include "support/SheetFixture.h"

@@ -16,6 +16,7 @@ namespace virlo {
 class Canvas;
 class DeviceContext;
 class DrawObj;
+class HitIndex;
 
 // The root of a diagram: the drawing area with its character grid, the
 // top-level objects in stacking order (front first), and the name of the text
@@ -62,6 +63,9 @@ class Sheet {
   // "notes.txt" prints to "notes.txt.txt".
   static String TextFileNameFor(const String& path);
 
+  // The front-most listed object other than exclude whose HitTest holds at
+  // the point, as a walk of the list from the front finds it; the hit index
+  // finds it among the few objects near the point.
   DrawObj* HitObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const;
   DrawObj* PickObject(std::int32_t x, std::int32_t y, const DrawObj* exclude) const;
   // Appends to selected every object whose hit area lies within rect.
@@ -70,6 +74,13 @@ class Sheet {
   void PlaceAtBack(DrawObj* obj);
   // Removes every occurrence; returns how many there were.
   std::int32_t RemoveObject(DrawObj* obj);
+  // Whether obj stands in the list.
+  bool Lists(const DrawObj* obj) const;
+  // obj, or the object it is part of, may lie elsewhere now: what moves an
+  // object's points without Dot::Move tells the hit index so.
+  void Moved(DrawObj* obj) const;
+  // The hit index, made on first use (see HitIndex).
+  HitIndex& Index() const;
   // Frees every listed object, front to back, once each, and empties the list.
   void DeleteObjects();
 
@@ -122,6 +133,11 @@ class Sheet {
   std::int32_t cellHeight = 0;
   std::int32_t originX = 0;
   std::int32_t originY = 0;
+
+ private:
+  // Not described: never stored, and left as it is by undo. The index
+  // belongs to the sheet's database, which lets it go when it closes.
+  mutable HitIndex* hitIndex_ = nullptr;
 };
 
 }  // namespace virlo
