@@ -360,7 +360,12 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   }
   doc->UpdateAllViews();
   mainFrame_->UpdateCommandUi();
-  // What the import made, as virlo-cli import reports it.
+  ShowImportSummary(report, grid.UnknownSubstitutes());
+  return doc;
+}
+
+void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report, std::int32_t unknownSubstitutes) {
+  // The counts virlo-cli import reports.
   QString summary = QCoreApplication::translate("CPlenkoApp",
                                                 "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"
                                                 "寄せた端 %6)、矢じり %7、点 %8、文字列 %9、文字のままの線 %10")
@@ -374,14 +379,13 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
                         .arg(report.dots)
                         .arg(report.texts + report.labels)
                         .arg(static_cast<int>(report.leftAsText.size()));
-  if (grid.UnknownSubstitutes() > 0) {
+  if (unknownSubstitutes > 0) {
     summary +=
         QStringLiteral("; ") + QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
-                                   .arg(grid.UnknownSubstitutes());
+                                   .arg(unknownSubstitutes);
   }
   constexpr int ShownMilliseconds = 10'000;
   mainFrame_->statusBar()->showMessage(summary, ShownMilliseconds);
-  return doc;
 }
 
 CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {
