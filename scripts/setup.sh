@@ -9,7 +9,7 @@ packages=(
   make
   libgtest-dev
   # reading the exported SVG in the tests
-  libtinyxml2-dev
+  libexpat1-dev
   libbenchmark-dev
   libsqlite3-dev
   qt6-base-dev

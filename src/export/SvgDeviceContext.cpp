@@ -180,32 +180,35 @@ void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigne
   const std::int32_t lineHeight = CurrentFont().pixelHeight;
   const unsigned tabCells = (format & TextFormat::TabStop) != 0 ? (format >> 8) & 0xFF : 0;
   const auto maxCells = static_cast<std::int32_t>(std::max(1.0, std::floor(width / advance)));
+  const bool wrap = (format & TextFormat::WordBreak) != 0;
 
-  std::vector<GlyphRow> rows;
+  // Rows that begin below the rectangle, or below where text is cut, show
+  // nothing and are never made.
+  std::int64_t bottom = r.bottom;
+  if (textArea_) bottom = std::min<std::int64_t>(bottom, textArea_->bottom);
+  std::size_t limit = 0;
+  if (bottom > r.top) {
+    limit = lineHeight > 0 ? static_cast<std::size_t>((bottom - r.top + lineHeight - 1) / lineHeight)
+                           : std::numeric_limits<std::size_t>::max();
+  }
+  std::vector<RowSpan> rows;
   std::size_t start = 0;
-  while (start <= text.size()) {
+  while (start <= text.size() && rows.size() < limit) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
     // The text edit supplies CR LF.
     std::string_view line = text.substr(start, end - start);
     if (line.ends_with('\r')) line.remove_suffix(1);
-    const GlyphRow row = Glyphs(line, tabCells != 0 ? static_cast<std::int32_t>(tabCells) : DefaultTabCells);
-    if ((format & TextFormat::WordBreak) != 0) {
-      for (GlyphRow& part : Wrap(row, maxCells)) rows.push_back(std::move(part));
-    } else {
-      rows.push_back(row);
-    }
+    const std::int32_t tab = tabCells != 0 ? static_cast<std::int32_t>(tabCells) : DefaultTabCells;
+    for (const RowSpan& span : Rows(line, tab, wrap ? maxCells : 0, limit - rows.size())) rows.push_back(span);
     start = end + 1;
   }
 
   // What would stick out of the rectangle is cut off at its edges.
   bool overflow = false;
-  std::size_t shown = 0;
-  for (const GlyphRow& row : rows) {
-    const double top = r.top + static_cast<double>(lineHeight) * static_cast<double>(shown);
-    if (top >= r.bottom) break;
-    overflow = overflow || top + lineHeight > r.bottom || Cells(row) * advance > width;
-    ++shown;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const double top = r.top + static_cast<double>(lineHeight) * static_cast<double>(i);
+    overflow = overflow || top + lineHeight > r.bottom || rows[i].cells * advance > width;
   }
   if (overflow) {
     const std::string id = "clip" + std::to_string(++clipPaths_);
@@ -213,15 +216,24 @@ void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigne
                  Number(width) + "\" height=\"" + Number(static_cast<double>(r.bottom) - r.top) +
                  "\"/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
   }
-  for (std::size_t i = 0; i < shown; ++i) {
-    const double rowWidth = Cells(rows[i]) * advance;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const double rowWidth = rows[i].cells * advance;
     double left = r.left;
     if ((format & TextFormat::Right) != 0) {
       left = r.right - rowWidth;
     } else if ((format & TextFormat::Center) != 0) {
       left = r.left + (width - rowWidth) / 2;
     }
-    WriteText(rows[i], left, r.top + std::int64_t{lineHeight} * static_cast<std::int64_t>(i));
+    // The cells of the row that can show: a glyph two cells wide may begin
+    // one cell before the area.
+    std::int64_t from = std::numeric_limits<std::int64_t>::min();
+    std::int64_t to = std::numeric_limits<std::int64_t>::max();
+    if (textArea_) {
+      constexpr double Reach = 1e15;
+      from = static_cast<std::int64_t>(std::clamp(std::floor((textArea_->left - left) / advance) - 2, -Reach, Reach));
+      to = static_cast<std::int64_t>(std::clamp(std::ceil((textArea_->right - left) / advance) + 1, -Reach, Reach));
+    }
+    WriteText(RowGlyphs(rows[i], from, to), left, r.top + std::int64_t{lineHeight} * static_cast<std::int64_t>(i));
   }
   if (overflow) elements_ += "</g>\n";
 }
@@ -272,40 +284,51 @@ double SvgDeviceContext::CellAdvance() const {
   return std::max(1, CurrentFont().pixelHeight) / 2.0;
 }
 
-SvgDeviceContext::GlyphRow SvgDeviceContext::Glyphs(std::string_view line, std::int32_t tabCells) {
-  GlyphRow row;
-  std::int32_t cell = 0;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const auto b = static_cast<unsigned char>(line[i]);
+bool SvgDeviceContext::GlyphReader::Next(Glyph& glyph) {
+  if (pending_ >= 0) {
+    glyph = {"?", pending_, 1};
+    pending_ = -1;
+    return true;
+  }
+  while (at_ < line_.size()) {
+    const auto b = static_cast<unsigned char>(line_[at_]);
     if (b == '\t') {
-      cell = (cell / tabCells + 1) * tabCells;
-      ++i;
+      cell_ = (cell_ / tabCells_ + 1) * tabCells_;
+      ++at_;
       continue;
     }
-    if (IsLeadByte(b) && i + 1 < line.size() && IsTrailByte(static_cast<unsigned char>(line[i + 1]))) {
-      std::string utf8 = TextCodec::Cp932ToUtf8(line.substr(i, 2));
+    if (IsLeadByte(b) && at_ + 1 < line_.size() && IsTrailByte(static_cast<unsigned char>(line_[at_ + 1]))) {
+      std::string utf8 = TextCodec::Cp932ToUtf8(line_.substr(at_, 2));
       if (CodePoints(utf8) == 1) {
-        row.push_back({std::move(utf8), cell, 2});
+        glyph = {std::move(utf8), cell_, 2};
       } else {
         // A pair no character stands for: one '?' a byte, as the art shows it.
-        row.push_back({"?", cell, 1});
-        row.push_back({"?", cell + 1, 1});
+        glyph = {"?", cell_, 1};
+        pending_ = cell_ + 1;
       }
-      cell += 2;
-      i += 2;
-      continue;
+      cell_ += 2;
+      at_ += 2;
+      return true;
     }
     std::string utf8(1, '?');
     if (b >= 0x20 && b < 0x7F) {
       utf8[0] = static_cast<char>(b);
     } else if (b >= 0x80) {
-      utf8 = TextCodec::Cp932ToUtf8(line.substr(i, 1));
+      utf8 = TextCodec::Cp932ToUtf8(line_.substr(at_, 1));
     }
-    row.push_back({std::move(utf8), cell, 1});
-    ++cell;
-    ++i;
+    glyph = {std::move(utf8), cell_, 1};
+    ++cell_;
+    ++at_;
+    return true;
   }
+  return false;
+}
+
+SvgDeviceContext::GlyphRow SvgDeviceContext::Glyphs(std::string_view line, std::int32_t tabCells) {
+  GlyphRow row;
+  GlyphReader reader(line, tabCells);
+  Glyph glyph;
+  while (reader.Next(glyph)) row.push_back(std::move(glyph));
   return row;
 }
 
@@ -313,34 +336,75 @@ std::int32_t SvgDeviceContext::Cells(const GlyphRow& row) {
   return row.empty() ? 0 : row.back().cell + row.back().cells;
 }
 
-std::vector<SvgDeviceContext::GlyphRow> SvgDeviceContext::Wrap(const GlyphRow& row, std::int32_t maxCells) {
-  std::vector<GlyphRow> rows;
-  std::size_t begin = 0;
-  while (Cells(row) - (begin < row.size() ? row[begin].cell : Cells(row)) > maxCells) {
-    const std::int32_t origin = row[begin].cell;
-    // The first glyph that no longer fits, then the last blank before it.
-    std::size_t end = begin;
-    while (end < row.size() && row[end].cell + row[end].cells - origin <= maxCells) ++end;
-    std::size_t breakAt = end;
-    for (std::size_t i = end; i > begin + 1; --i) {
-      if (row[i - 1].utf8 == " ") {
-        breakAt = i;
+std::vector<SvgDeviceContext::RowSpan> SvgDeviceContext::Rows(std::string_view line, std::int32_t tabCells,
+                                                              std::int32_t maxCells, std::size_t limit) {
+  // The glyphs are read again for every row rather than kept: a line may be
+  // far longer than what shows of it.
+  std::vector<RowSpan> rows;
+  Glyph glyph;
+  GlyphReader end(line, tabCells);
+  std::int32_t total = 0;
+  while (end.Next(glyph)) total = glyph.cell + glyph.cells;
+  GlyphReader at(line, tabCells);
+  if (maxCells <= 0) {
+    if (limit > 0) rows.push_back({at, end, 0, total});
+    return rows;
+  }
+  while (rows.size() < limit) {
+    GlyphReader probe = at;
+    const bool any = probe.Next(glyph);
+    const std::int32_t origin = any ? glyph.cell : 0;
+    if (!any || total - origin <= maxCells) {
+      rows.push_back({at, end, origin, any ? total - origin : 0});
+      break;
+    }
+    // Up to the first glyph that no longer fits, then back to just after the
+    // last blank before it, the row's first glyph aside.
+    RowSpan span{at, at, origin, 0};
+    std::optional<GlyphReader> afterBlank;
+    std::int32_t blankEnd = 0;
+    std::int32_t count = 0;
+    GlyphReader reader = at;
+    while (true) {
+      const GlyphReader before = reader;
+      if (!reader.Next(glyph) || glyph.cell + glyph.cells - origin > maxCells) {
+        span.end = before;
         break;
       }
+      if (count > 0 && glyph.utf8 == " ") {
+        afterBlank = reader;
+        blankEnd = glyph.cell + glyph.cells;
+      }
+      span.cells = glyph.cell + glyph.cells - origin;
+      ++count;
     }
-    if (breakAt == begin) breakAt = begin + 1;
-    GlyphRow part;
-    for (std::size_t i = begin; i < breakAt; ++i) part.push_back({row[i].utf8, row[i].cell - origin, row[i].cells});
-    rows.push_back(std::move(part));
-    begin = breakAt;
+    if (afterBlank) {
+      span.end = *afterBlank;
+      span.cells = blankEnd - origin;
+    } else if (count == 0) {
+      // Not even the first glyph fits: it has a row of its own.
+      span.end = at;
+      span.end.Next(glyph);
+      span.cells = glyph.cells;
+    }
+    rows.push_back(span);
+    at = span.end;
     // Blanks at a break belong to neither line.
-    while (begin < row.size() && row[begin].utf8 == " ") ++begin;
+    for (GlyphReader next = at; next.Next(glyph) && glyph.utf8 == " ";) at = next;
   }
-  GlyphRow rest;
-  const std::int32_t origin = begin < row.size() ? row[begin].cell : 0;
-  for (std::size_t i = begin; i < row.size(); ++i) rest.push_back({row[i].utf8, row[i].cell - origin, row[i].cells});
-  rows.push_back(std::move(rest));
   return rows;
+}
+
+SvgDeviceContext::GlyphRow SvgDeviceContext::RowGlyphs(const RowSpan& span, std::int64_t from, std::int64_t to) {
+  GlyphRow row;
+  GlyphReader reader = span.begin;
+  Glyph glyph;
+  while (!(reader == span.end) && reader.Next(glyph)) {
+    const std::int64_t cell = std::int64_t{glyph.cell} - span.origin;
+    if (cell >= to) break;
+    if (cell + glyph.cells > from) row.push_back({std::move(glyph.utf8), static_cast<std::int32_t>(cell), glyph.cells});
+  }
+  return row;
 }
 
 void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t top) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,11 @@ class SvgDeviceContext : public DeviceContext {
   void TextOutUtf8(Point p, std::string_view utf8) override;
   void DrawText(std::string_view text, const Rect& rect, unsigned format) override;
 
+  // Text is written only as far as it shows within the area: rows that
+  // begin below it and characters past its left or right edge are left out,
+  // so a text far larger than the picture costs what the picture shows.
+  void CutTextAt(const Rect& area) { textArea_ = area; }
+
   // The elements painted so far, one a line, back to front.
   const std::string& Elements() const { return elements_; }
   // Whether anything was painted, and the smallest rectangle holding it all.
@@ -58,14 +64,45 @@ class SvgDeviceContext : public DeviceContext {
   };
   using GlyphRow = std::vector<Glyph>;
 
+  // Reads the glyphs of one line of code page 932 text one at a time, as
+  // Glyphs lists them; a copy remembers where it stood.
+  class GlyphReader {
+   public:
+    GlyphReader(std::string_view line, std::int32_t tabCells) : line_(line), tabCells_(tabCells) {}
+    // False at the end of the line.
+    bool Next(Glyph& glyph);
+    bool operator==(const GlyphReader& other) const { return at_ == other.at_ && pending_ == other.pending_; }
+
+   private:
+    std::string_view line_;
+    std::int32_t tabCells_;
+    std::size_t at_ = 0;
+    std::int32_t cell_ = 0;
+    // The cell of the second '?' of a pair no character stands for, or -1.
+    std::int32_t pending_ = -1;
+  };
+  // One row of DrawText: where its glyphs begin and end in the line, the
+  // cell of its first glyph, and how many cells it spans.
+  struct RowSpan {
+    GlyphReader begin;
+    GlyphReader end;
+    std::int32_t origin = 0;
+    std::int32_t cells = 0;
+  };
+
   const Font& CurrentFont() const { return font_ != nullptr ? *font_ : defaultFont_; }
   double CellAdvance() const;
   // The characters of one line of code page 932 text; tabs advance to the next
   // multiple of tabCells.
   static GlyphRow Glyphs(std::string_view line, std::int32_t tabCells);
   static std::int32_t Cells(const GlyphRow& row);
-  // Breaks a row into rows of at most maxCells, after a blank where one fits.
-  static std::vector<GlyphRow> Wrap(const GlyphRow& row, std::int32_t maxCells);
+  // The rows of a line, broken when maxCells is positive into rows of at
+  // most that many cells, after a blank where one fits; at most limit rows.
+  static std::vector<RowSpan> Rows(std::string_view line, std::int32_t tabCells, std::int32_t maxCells,
+                                   std::size_t limit);
+  // The glyphs of a row whose cells, counted from its first, fall within
+  // [from, to).
+  static GlyphRow RowGlyphs(const RowSpan& span, std::int64_t from, std::int64_t to);
   void WriteText(const GlyphRow& row, double left, std::int64_t top);
   // A row at a reference point, on a white box unless the background is transparent.
   void PlaceRow(const GlyphRow& row, Point p);
@@ -82,6 +119,7 @@ class SvgDeviceContext : public DeviceContext {
   Color textColor_ = Color::Black();
   BackgroundMode background_ = BackgroundMode::Opaque;
   std::string elements_;
+  std::optional<Rect> textArea_;
   int clipPaths_ = 0;
   bool painted_ = false;
   Rect bounds_;

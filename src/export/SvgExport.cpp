@@ -32,6 +32,8 @@ std::string SvgExport::Render(const Sheet& sheet, Area area, Frame frame) {
   const Font cellFont{"", grid ? sheet.cellHeight : 16, true};
   // Text boxes select the application's text font when there is one.
   SvgDeviceContext dc(cellFont);
+  // Text beyond the picture is never written, however much a box holds.
+  if (grid) dc.CutTextAt(page);
   if (frame == Frame::Shown) {
     sheet.Draw(dc);
   } else {

@@ -256,6 +256,11 @@ void Arena::Release(void* memory, std::size_t bytes) {
   }
 }
 
+const Arena* Arena::Holding(const void* address) {
+  const Chunk* chunk = ChunkAt(reinterpret_cast<std::uintptr_t>(address));
+  return chunk != nullptr ? chunk->arena : nullptr;
+}
+
 void Arena::Poison(void* memory, std::size_t bytes) { VIRLO_POISON(memory, bytes); }
 
 void Arena::Unpoison(void* memory, std::size_t bytes) { VIRLO_UNPOISON(memory, bytes); }

@@ -57,6 +57,8 @@ class Arena {
 
   // The address sanitizer's marks on blocks that may not be touched (no-ops
   // in other builds): free blocks, and memory kept for undo.
+  // The arena whose pages hold the address, or null.
+  static const Arena* Holding(const void* address);
   static void Poison(void* memory, std::size_t bytes);
   static void Unpoison(void* memory, std::size_t bytes);
 

@@ -129,9 +129,12 @@ Database* Database::Transient() {
 }
 
 Database* Database::Of(const void* address) {
-  if (address != nullptr) {
+  // A document's allocations lie in its arena's pages: an address in no
+  // arena's pages (ordinary memory, the stack) is looked up nowhere.
+  const Arena* arena = address != nullptr ? Arena::Holding(address) : nullptr;
+  if (arena != nullptr) {
     for (Database* db : OpenDatabases()) {
-      if (db->Find(address) != nullptr) return db;
+      if (db->arena_.get() == arena) return db->Find(address) != nullptr ? db : Transient();
     }
   }
   return Transient();
@@ -139,6 +142,12 @@ Database* Database::Of(const void* address) {
 
 const Allocation* Database::Find(const void* address, const void** begin) const {
   const auto key = reinterpret_cast<std::uintptr_t>(address);
+  if (arena_ == nullptr) {
+    auto it = loose_.find(key);
+    if (it == loose_.end()) return nullptr;
+    if (begin != nullptr) *begin = address;
+    return &it->second;
+  }
   auto it = allocations_.upper_bound(key);
   if (it == allocations_.begin()) return nullptr;
   --it;

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace virlo::store {
@@ -111,9 +112,10 @@ class Database {
   Attachment* Attached(const void* key) const;
   void Detach(const void* key);
 
-  // The allocation that begins at or contains the address, or null.
+  // The allocation that begins at or contains the address, or null; in the
+  // transient database, only one that begins there.
   const Allocation* Find(const void* address, const void** begin = nullptr) const;
-  std::size_t AllocationCount() const { return allocations_.size(); }
+  std::size_t AllocationCount() const { return allocations_.size() + loose_.size(); }
   const std::map<std::uintptr_t, Allocation>& Allocations() const { return allocations_; }
 
  private:
@@ -138,6 +140,10 @@ class Database {
   std::vector<std::unique_ptr<Root>> roots_;
   std::map<std::uintptr_t, Allocation> allocations_;
   std::map<std::uintptr_t, Allocation> buried_;
+  // The transient database's allocations, by their first address only: no
+  // address of ordinary memory is ever looked up inside one (see Of), and
+  // a selection's list nodes come and go by the hundred thousand.
+  std::unordered_map<std::uintptr_t, Allocation> loose_;
   // A document's memory, in pages of its own; null for the transient database.
   std::unique_ptr<Arena> arena_;
   std::unique_ptr<UndoHistory> history_;

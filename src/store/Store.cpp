@@ -46,6 +46,10 @@ void* Allocate(Database* db, const TypeDescription& type, std::size_t count) {
   void* memory = db->arena_ != nullptr ? db->arena_->Allocate(bytes) : ::operator new(bytes, std::nothrow);
   if (memory == nullptr) return nullptr;
   const auto address = reinterpret_cast<std::uintptr_t>(memory);
+  if (db->arena_ == nullptr) {
+    db->loose_.emplace(address, Allocation{type.Size(), count, &type});
+    return memory;
+  }
   db->allocations_.emplace(address, Allocation{type.Size(), count, &type});
   if (db->history_ != nullptr) db->history_->Made(address);
   return memory;
@@ -66,6 +70,13 @@ void Free(void* memory) {
   if (db->history_ != nullptr) {
     db->Bury(address);
     db->history_->Freed(address);
+    return;
+  }
+  if (db->arena_ == nullptr) {
+    auto it = db->loose_.find(address);
+    const Allocation allocation = it->second;
+    db->loose_.erase(it);
+    db->ReleaseMemory(address, allocation);
     return;
   }
   auto it = db->allocations_.find(address);

@@ -23,10 +23,12 @@
 #include "app/CMainFrame.h"
 #include "app/CPlenkoApp.h"
 #include "app/GuiScript.h"
+#include "control/CommandTable.h"
 #include "document/CPlenkoDoc.h"
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
 #include "platform/QueuedDialogRunner.h"
+#include "support/ArtRows.h"
 #include "view/CPlenkoView.h"
 
 namespace virlo::test {
@@ -94,6 +96,13 @@ class AppFixture {
   CPlenkoView* View() const { return Frame()->ActiveView(); }
   QString Path(const QString& name) const { return QDir(dir_.path()).filePath(name); }
   static std::string Art(const CPlenkoDoc* doc) { return doc->sheet->MakeText(); }
+  // Row r of a document's art, and its first rows, trailing blanks dropped.
+  static std::string Row(const CPlenkoDoc* doc, std::size_t r) { return ArtRows(Art(doc)).at(r); }
+  static std::vector<std::string> TopRows(const CPlenkoDoc* doc, std::size_t count) {
+    std::vector<std::string> rows = ArtRows(Art(doc));
+    rows.resize(count);
+    return rows;
+  }
   CPlenkoDoc* NewDocument() {
     CPlenkoDoc* doc = app_.FileNew();
     QApplication::processEvents();
@@ -189,14 +198,21 @@ inline QString ShownTooltip(QWidget* button) {
 
 // The menus and toolbars as the user finds them once the idle update has
 // run: each menu's title, then its items in order (caption with its key, "-"
-// for a separator, whether it is off or checked, its status tip), then each
-// toolbar's buttons with their tooltips.
+// for a separator, the other keys it takes, whether it is off or checked, its
+// status tip), then each toolbar's buttons with their tooltips.
 inline QStringList DescribeMenus(CMainFrame& frame) {
   QApplication::processEvents();
   frame.UpdateCommandUi();
   QStringList lines;
-  const auto describe = [&lines](const QAction* action, const QString& tip) {
+  const auto moreKeys = [&frame](const QAction* action) {
+    for (const CommandInfo& info : CommandTable::All()) {
+      if (frame.Action(info.id) == action) return QString::fromLatin1(info.keys).section(QStringLiteral("; "), 1);
+    }
+    return QString();
+  };
+  const auto describe = [&lines, &moreKeys](const QAction* action, const QString& tip) {
     QString line = QStringLiteral("  ") + (action->isSeparator() ? QStringLiteral("-") : action->text());
+    if (!moreKeys(action).isEmpty()) line += QStringLiteral(" [also ") + moreKeys(action) + QLatin1Char(']');
     if (!action->isEnabled()) line += QStringLiteral(" [off]");
     if (action->isChecked()) line += QStringLiteral(" [checked]");
     if (!tip.isEmpty()) line += QStringLiteral(" | ") + tip;

@@ -108,11 +108,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   static QPoint Corner(const StrBox* box) { return {box->OppositeCorner().x, box->OppositeCorner().y}; }
   QWidget* Paper() const { return Frame()->ActiveView()->viewport(); }
   // The row of the sheet where the tests type, trailing blanks dropped.
-  QString TypedRow(int row = 2) const {
-    QString text = QString::fromStdString(Art(Doc())).section(QLatin1Char('\n'), row, row);
-    while (text.endsWith(QLatin1Char(' '))) text.chop(1);
-    return text;
-  }
+  QString TypedRow(std::size_t row = 2) const { return QString::fromStdString(Row(Doc(), row)); }
   // Each showing types its text into the editor and ends it with its key.
   void Typing(QStringList texts, QList<QKeyCombination> ends) {
     act_ = [texts, ends](QDialog& dialog) mutable {
@@ -287,74 +283,60 @@ class DialogsTest : public QObject, private test::AppFixture {
     QVERIFY(box->frame == 0 && !box->Has(DrawObj::Filled));
     QCOMPARE(box->GetText(), std::string("abc"));
   }
-  // OK refuses, with a warning, a character code page 932 lacks, and a text
-  // opened longer than the limit (from a file), which takes nothing more; the
-  // dialog stays open with what was typed, and the box keeps its text.
-  void textDialogRefuses_data() {
+  // The text dialog holds its text to what a box takes. Typing and pasting
+  // stop at 256 bytes of code page 932, a line break counting as CR LF; what
+  // goes beyond is cut from the end of the insertion, never inside a
+  // character, and one undo takes the whole paste back. OK refuses, with a
+  // warning, a character code page 932 lacks and a text opened longer than the
+  // limit (from a file): the dialog stays open and the box keeps its text.
+  void textDialogLimits_data() {
     QTest::addColumn<QString>("opened");
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<bool>("atHome");
     QTest::addColumn<QString>("kept");
     QTest::addColumn<QString>("warning");
+    const QString a257(257, QLatin1Char('a'));
+    const QString a255(255, QLatin1Char('a'));
+    const QString a254(254, QLatin1Char('a'));
+    const QString a250(250, QLatin1Char('a'));
+    const QString kana255 = QStringLiteral("a") + QString(127, QChar(0x3042));  // 1 + 127 x 2 bytes
     const QString emoji = QStringLiteral("ab\U0001F600cd");
-    const QString overlong(257, QLatin1Char('a'));
-    QTest::newRow("not in code page 932") << QString() << emoji << emoji << QStringLiteral("JIS");
-    QTest::newRow("over 256 bytes") << overlong << QStringLiteral("b") << overlong << QStringLiteral("256");
+    const QString none;
+    QTest::newRow("typed letters") << none << a255 << QStringLiteral("bc") << false << false << a255 + "b" << none;
+    QTest::newRow("typed kana") << none << kana255 << QStringLiteral("\u3044b") << false << false << kana255 + "b"
+                                << none;
+    QTest::newRow("typed half-width kana")
+        << none << a255 << QStringLiteral("\uFF71") << false << false << a255 + QStringLiteral("\uFF71") << none;
+    QTest::newRow("line break too long") << none << a255 << QStringLiteral("\n") << false << false << a255 << none;
+    QTest::newRow("line break fits") << none << a254 << QStringLiteral("\n") << false << false << a254 + "\n" << none;
+    QTest::newRow("typed at the start") << none << a254 << QStringLiteral("bcd") << false << true << "bc" + a254
+                                        << none;
+    QTest::newRow("pasted kana") << none << a250 << QStringLiteral("bcd\u3042\u3044\u3046") << true << false
+                                 << a250 + QStringLiteral("bcd\u3042") << none;
+    QTest::newRow("pasted lines") << none << a250 << QStringLiteral("b\nc\nd") << true << false << a250 + "b\nc\n"
+                                  << none;
+    QTest::newRow("pasted pair") << none << a254 << QStringLiteral("b\U0001F600") << true << false << a254 + "b"
+                                 << none;
+    QTest::newRow("pasted at the start") << none << a254 << QStringLiteral("xyz") << true << true << "xy" + a254
+                                         << none;
+    QTest::newRow("not in code page 932") << none << none << emoji << false << false << emoji << QStringLiteral("JIS");
+    QTest::newRow("opened over 256 bytes")
+        << a257 << none << QStringLiteral("b") << false << false << a257 << QStringLiteral("256");
   }
-  void textDialogRefuses() {
+  void textDialogLimits() {
     QFETCH(QString, opened);
-    QFETCH(QString, typed);
+    QFETCH(QString, start);
+    QFETCH(QString, added);
+    QFETCH(bool, paste);
+    QFETCH(bool, atHome);
     QFETCH(QString, kept);
     QFETCH(QString, warning);
     StrBox* box = NewTextBox(opened.toStdString());
     OnShown([&](QDialog& dialog) {
       auto* edit = Child<QPlainTextEdit>(dialog, "text");
       QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
-      Type(edit, typed);
-      QCOMPARE(edit->toPlainText(), kept);
-      const QString refusal = ClickOk(dialog);
-      QVERIFY2(refusal.contains(warning), qPrintable(refusal));
-      QVERIFY(dialog.isVisible() && dialog.result() == 0);
-    });
-    QCOMPARE(box->Edit()->DoModal(), DialogResult::Cancel);
-    QCOMPARE(shown_.size(), 1);
-    QCOMPARE(QString::fromStdString(box->GetText()), opened);
-    QCOMPARE(box->frame, 1);
-  }
-  // Typing and pasting stop at 256 bytes of code page 932, a line break
-  // counting as CR LF; what goes beyond is cut from the end of the insertion,
-  // never inside a character, and one undo takes the whole paste back.
-  void textDialogTakesAtMost256Bytes_data() {
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("added");
-    QTest::addColumn<bool>("paste");
-    QTest::addColumn<bool>("atHome");
-    QTest::addColumn<QString>("kept");
-    const QString a255(255, QLatin1Char('a'));
-    const QString a254(254, QLatin1Char('a'));
-    const QString a250(250, QLatin1Char('a'));
-    const QString kana255 = QStringLiteral("a") + QString(127, QChar(0x3042));  // 1 + 127 x 2 bytes
-    QTest::newRow("typed letters") << a255 << QStringLiteral("bc") << false << false << a255 + "b";
-    QTest::newRow("typed kana") << kana255 << QStringLiteral("\u3044b") << false << false << kana255 + "b";
-    QTest::newRow("typed half-width kana")
-        << a255 << QStringLiteral("\uFF71") << false << false << a255 + QStringLiteral("\uFF71");
-    QTest::newRow("line break too long") << a255 << QStringLiteral("\n") << false << false << a255;
-    QTest::newRow("line break fits") << a254 << QStringLiteral("\n") << false << false << a254 + "\n";
-    QTest::newRow("typed at the start") << a254 << QStringLiteral("bcd") << false << true << "bc" + a254;
-    QTest::newRow("pasted kana") << a250 << QStringLiteral("bcd\u3042\u3044\u3046") << true << false
-                                 << a250 + QStringLiteral("bcd\u3042");
-    QTest::newRow("pasted lines") << a250 << QStringLiteral("b\nc\nd") << true << false << a250 + "b\nc\n";
-    QTest::newRow("pasted pair") << a254 << QStringLiteral("b\U0001F600") << true << false << a254 + "b";
-    QTest::newRow("pasted at the start") << a254 << QStringLiteral("xyz") << true << true << "xy" + a254;
-  }
-  void textDialogTakesAtMost256Bytes() {
-    QFETCH(QString, start);
-    QFETCH(QString, added);
-    QFETCH(bool, paste);
-    QFETCH(bool, atHome);
-    QFETCH(QString, kept);
-    StrBox* box = NewTextBox("");
-    OnShown([&](QDialog& dialog) {
-      auto* edit = Child<QPlainTextEdit>(dialog, "text");
       edit->insertPlainText(start);
       if (atHome) QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
       if (paste) {
@@ -368,12 +350,17 @@ class DialogsTest : public QObject, private test::AppFixture {
       QApplication::clipboard()->setMimeData(new QMimeData);
       edit->paste();
       QCOMPARE(edit->toPlainText(), kept);
-      QCOMPARE(ClickOk(dialog), QString());
+      const QString refusal = ClickOk(dialog);
+      QVERIFY2(warning.isEmpty() ? refusal.isEmpty() : refusal.contains(warning), qPrintable(refusal));
+      QCOMPARE(dialog.isVisible(), !warning.isEmpty());
       edit->undo();
       if (paste) QCOMPARE(edit->toPlainText(), start);
     });
-    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
-    QCOMPARE(QtDeviceContext::ToQString(box->GetText()), QString(kept).replace("\n", "\r\n"));
+    QCOMPARE(box->Edit()->DoModal(), warning.isEmpty() ? DialogResult::Ok : DialogResult::Cancel);
+    QCOMPARE(shown_.size(), 1);
+    QCOMPARE(QtDeviceContext::ToQString(box->GetText()),
+             warning.isEmpty() ? QString(kept).replace("\n", "\r\n") : opened);
+    QCOMPARE(box->frame, 1);
   }
   // Text print: the fields show the sheet in their order; 19 columns are
   // refused on their field; 20 x 20 writes 440 bytes.
@@ -426,14 +413,6 @@ class DialogsTest : public QObject, private test::AppFixture {
     QVERIFY(Frame()->Dispatch(CommandId::EditUndo));
     QCOMPARE(Doc()->sheet->objects.Count(), 0);
     QVERIFY(!Doc()->CanUndo());
-  }
-  // Escape leaves nothing behind: no box, no undo step, the art unchanged.
-  void escapeCreatesNothing() {
-    Typing({QStringLiteral("zz")}, {QKeyCombination(Qt::Key_Escape)});
-    Click({44, 40});
-    QCOMPARE(shown_.size(), 1);
-    QCOMPARE(Doc()->sheet->objects.Count(), 0);
-    QVERIFY(!Doc()->CanUndo() && !Doc()->IsModified());
   }
   // A character the document cannot hold is named, with its place, under the
   // text as soon as it is typed, and so is the limit when the text reaches
@@ -546,8 +525,9 @@ class DialogsTest : public QObject, private test::AppFixture {
     QVERIFY(shown_[0] != QStringLiteral("inPlaceEditor"));
   }
   // Every key of the main window pressed while a text is typed on the sheet,
-  // on a new box and on an existing one, then committed or cancelled: none
-  // reaches a command, and the box holds what was typed or what it held.
+  // on a new box and on an existing one, then committed or cancelled (Escape
+  // leaves no new box): none reaches a command, and the box holds what was
+  // typed or what it held.
   void keysWhileTypingInPlaceRunNoCommand() {
     app_.SetTypeInPlace(true);
     QList<int> fired;

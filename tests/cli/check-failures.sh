@@ -40,6 +40,18 @@ printf 'delete\nundo\nshow\n' >notes.script
 expect 0 "disabled commands are notes" "$cli" run notes.script
 expect 2 "a folder as the script" "$cli" run "$work"
 expect 2 "a device as the script" "$cli" run /dev/zero
+# A malformed script is refused before anything runs, with the line that is wrong.
+while IFS='|' read -r line source; do
+  printf '%b' "$source" >bad.script
+  expect 2 "a script wrong on line $line: $source" "$cli" run bad.script
+  grep -q "bad.script: line $line: " "$work/err" || { echo "FAIL: $source: the line is not named"; failed=1; }
+done <<'END'
+1|press 1\n
+1|move 1 2 alt\n
+2|\nanswer text "a\\tb"\n
+1|answer marker 16\n
+3|show\n# an emoji, which code page 932 lacks\nanswer text "\xf0\x9f\x98\x80"\n
+END
 expect 0 "render to standard output by name" sh -c "'$cli' render doc.vrl --output - | grep -q '+----+'"
 expect 0 "render to /dev/stdout" sh -c "'$cli' render doc.vrl --output /dev/stdout | grep -q '+----+'"
 # import: unreadable or oversized art is a failure to read, bad options are usage.
@@ -87,6 +99,10 @@ expect 1 "render over its own document" "$cli" render doc.vrl --output doc.vrl
 expect 1 "render over its own document through a link" "$cli" render doc.vrl --output alias.vrl --format svg
 expect 1 "render appended to its own document" sh -c "'$cli' render doc.vrl >>doc.vrl"
 cmp -s doc.vrl doc.copy || { echo "FAIL: rendering changed the document"; failed=1; }
+ln doc.vrl linked.txt
+printf 'answer print 20 20 "linked.txt"\ntextprint\n' >print-over.script
+expect 0 "a text print refused over another name of its document" "$cli" run print-over.script --open doc.vrl
+cmp -s doc.vrl doc.copy || { echo "FAIL: a text print wrote over its document"; failed=1; }
 cp art.txt art.copy
 expect 1 "import over its own art" "$cli" import art.txt --output art.txt
 expect 1 "import over its own art from standard input" sh -c "'$cli' import - --output art.txt <art.txt"

@@ -16,6 +16,7 @@
 #include "platform/QueuedDialogRunner.h"
 #include "platform/TextCodec.h"
 #include "store/Store.h"
+#include "support/ArtRows.h"
 #include "support/ViewFixture.h"
 
 // Text print through the print dialog, and clipboard print, on a new document;
@@ -47,18 +48,7 @@ struct FakeClipboard : Clipboard {
 };
 
 // The art of a sheet's rows, trailing blanks dropped, in UTF-8.
-Strings Rows(const Sheet& sheet) {
-  Strings rows;
-  const std::string art = TextCodec::Cp932ToUtf8(sheet.MakeText());
-  std::size_t begin = 0;
-  for (std::size_t end = art.find('\n'); end != std::string::npos; end = art.find('\n', begin)) {
-    std::string row = art.substr(begin, end - begin);
-    row.erase(row.find_last_not_of(' ') + 1);
-    rows.push_back(row);
-    begin = end + 1;
-  }
-  return rows;
-}
+Strings Rows(const Sheet& sheet) { return test::ArtRows(TextCodec::Cp932ToUtf8(sheet.MakeText())); }
 
 class TextOutputTest : public test::ViewFixture {
  protected:
@@ -122,48 +112,6 @@ TEST_F(TextOutputTest, ANewSheetPrintsAsIsWithCrLfAndTheTypedNameIsOfferedUntilT
   EXPECT_FALSE(doc.IsModified());
 }
 
-TEST_F(TextOutputTest, LimitsOfTheEntriesAreCheckedOnOk) {
-  struct Case {
-    std::string cols;
-    std::string rows;
-    std::string name;
-    std::string mentions;
-  };
-  const std::string r = Path("r.txt");
-  const std::string range = "20 256";
-  const std::string long128 = r + std::string(128 - r.size(), 'n');
-  const Case refused[] = {
-      {"19", "20", r, range}, {"20", "257", r, range}, {"257", "20", r, range},           {"20", "19", r, range},
-      {"2x", "20", r, ""},    {"20", " ", r, ""},      {"20", "20", long128 + "x", "128"}};
-  for (const Case& c : refused) {
-    const std::size_t before = runner.Refusals().size();
-    ASSERT_TRUE(PrintAs(c.cols, c.rows, c.name));
-    ASSERT_EQ(runner.Refusals().size(), before + 1) << c.cols << "x" << c.rows;
-    const std::string& why = runner.Refusals().back();
-    for (const char* part : {"20", "256", "128"}) {
-      EXPECT_TRUE(c.mentions.find(part) == std::string::npos || why.find(part) != why.npos) << why;
-    }
-    EXPECT_TRUE(SheetIs(624, 1024) && !doc.IsModified()) << c.cols;
-    EXPECT_FALSE(fs::exists(c.name));
-  }
-  EXPECT_TRUE(window.redraws.empty() && runner.Messages().empty());
-
-  ASSERT_TRUE(PrintAs("20", "256", long128));
-  EXPECT_EQ(folder.Read(long128), Lines(256, std::string(20, ' ')));
-  ASSERT_TRUE(PrintAs("256", "20", Path("wide.txt")));
-  EXPECT_TRUE(SheetIs(2048, 320));
-  EXPECT_EQ(folder.Read("wide.txt"), Lines(20, std::string(256, ' ')));
-
-  // The limit counts characters: fewer than 128 of them in more than 128 bytes pass.
-  std::string kanji = Path("");
-  ASSERT_LT(kanji.size(), 128u - 54u);
-  for (int i = 0; i < 50; ++i) kanji += "\xE5\x9B\xB3";
-  kanji += ".txt";
-  ASSERT_TRUE(PrintAs("20", "20", kanji));
-  EXPECT_EQ(runner.Refusals().size(), 7u);
-  EXPECT_TRUE(fs::exists(kanji));
-}
-
 TEST_F(TextOutputTest, CancelWritesNothingButCutsTheSheetToWholeCells) {
   doc.sheet->SetTextFileName(String(Path("cancel.txt").c_str()));
   doc.sheet->width = 627;
@@ -177,16 +125,13 @@ TEST_F(TextOutputTest, CancelWritesNothingButCutsTheSheetToWholeCells) {
   EXPECT_FALSE(fs::exists(Path("cancel.txt")));
 }
 
-TEST_F(TextOutputTest, UnopenableNamesShowTheOpenErrorYetKeepTheNewSize) {
+TEST_F(TextOutputTest, AFolderShowsTheOpenErrorYetKeepsTheNewSize) {
   fs::create_directory(Path("dir"));
   PrintAs("20", "20", Path("dir"));
   EXPECT_EQ(runner.Messages(), (Strings{OpenError(Path("dir"), "it is a folder")}));
   EXPECT_EQ(notes, (Strings{kCaption + ": " + OpenError(Path("dir"), "it is a folder")}));
   EXPECT_TRUE(doc.IsModified() && SheetIs(160, 320) && window.redraws.size() == 1);
   EXPECT_TRUE(fs::is_directory(Path("dir")) && fs::is_empty(Path("dir")));
-  PrintAs("", "", Path("missing/x.txt"));
-  EXPECT_EQ(runner.Messages().back(), OpenError(Path("missing/x.txt"), "its folder does not exist"));
-  EXPECT_EQ(runner.Messages().size(), 2u);
 }
 
 TEST_F(TextOutputTest, FullOrReadOnlyPlaceKeepsTheExistingFile) {

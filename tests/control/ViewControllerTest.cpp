@@ -8,7 +8,6 @@
 #include "control/ScreenArt.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
-#include "objects/ClipboardSheet.h"
 #include "objects/Line.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
@@ -24,19 +23,10 @@ namespace {
 
 using namespace CommandId;
 constexpr std::uint32_t kLeft = MouseKeys::LeftButton;
-constexpr std::int32_t kTools[] = {ToolSelect, ToolDot, ToolLine, ToolBox, ToolStrBox};
 
 class ViewControllerTest : public test::ViewFixture {
  protected:
   std::int32_t Markers() const { return doc.GetDatabase()->UndoMarkerCount(); }
-  std::vector<std::int32_t> CheckedTools() const {
-    std::vector<std::int32_t> checked;
-    for (std::int32_t id : kTools) {
-      EXPECT_TRUE(view->UpdateCommand(id).enabled) << id;
-      if (view->UpdateCommand(id).checked) checked.push_back(id);
-    }
-    return checked;
-  }
 };
 
 // Menus, keys and scripts find a command by its id and its word: each names one.
@@ -52,94 +42,27 @@ TEST(CommandTableTest, EveryCommandHasItsOwnIdAndWord) {
   }
 }
 
-TEST_F(ViewControllerTest, PressesSetMarkersLeftPressCapturesChangesMarkModifiedAndToolSwitchReleases) {
+// The sheet point and the cell of a press and of each drag step are shown,
+// not those of a release, of a right press or of moves without a press.
+TEST_F(ViewControllerTest, ThePointAndCellOfThePressAndEachDragStepAreShown) {
   std::vector<std::string> shown;
   view->SetPositionDisplay([&](const std::string& text) { shown.push_back(text); });
-  ASSERT_TRUE(view->OnCommand(ToolLine));
-  const std::int32_t m0 = Markers();
-  view->OnMouseMove(kLeft, {44, 40});  // not captured: a line tool would start a line here
+  view->SetCellDisplay([&](const std::string& text) { shown.push_back(text); });
+  view->OnMouseMove(kLeft, {50, 50});
   view->OnRButtonDown(0, {100, 100});
   EXPECT_FALSE(view->HasCapture());
-  view->OnMouseMove(kLeft, {60, 72});
-  view->OnRButtonUp(0, {100, 100});
-  EXPECT_TRUE(Markers() == m0 + 1 && doc.sheet->objects.Empty());
-
-  view->OnLButtonDown(kLeft, {20, 40});
-  EXPECT_TRUE(view->HasCapture() && Markers() == m0 + 2);
-  view->OnMouseMove(kLeft, {22, 42});
-  view->OnMouseMove(kLeft, {44, 40});
-  EXPECT_FALSE(doc.IsModified());  // the mark follows at the release
-  view->OnLButtonUp(0, {44, 40});
-  EXPECT_TRUE(doc.IsModified());
-  view->OnMouseMove(kLeft, {44, 120});
-  EXPECT_TRUE(!view->HasCapture() && Markers() == m0 + 2);
-  auto* line = dynamic_cast<Line*>(doc.sheet->current);
-  ASSERT_TRUE(line != nullptr && line->end.GetPos() == (Point{44, 40}));
-  EXPECT_EQ(shown, (std::vector<std::string>{"  20,  40", "  22,  42", "  44,  40"}));
-  ASSERT_TRUE(view->OnCommand(ToolSelect));  // the old tool lets its current object go
-  EXPECT_EQ(doc.sheet->current, nullptr);
-  Drag({32, 40}, {32, 40});
-  EXPECT_TRUE(doc.sheet->current == line && line->Has(DrawObj::Highlighted));
-  ASSERT_TRUE(view->OnCommand(ToolDot));
-  EXPECT_TRUE(doc.sheet->current == nullptr && !line->Has(DrawObj::Highlighted));
-  EXPECT_EQ(ViewController::FormatPosition({16, 32}), "  16,  32");
+  view->OnLButtonDown(kLeft, {300, 300});
+  EXPECT_TRUE(view->HasCapture());
+  view->OnMouseMove(kLeft, {100, 47});
+  view->OnMouseMove(kLeft, {-1, -17});
+  view->OnLButtonUp(0, {-1, -17});
+  view->OnMouseMove(kLeft, {7, 16});
+  EXPECT_FALSE(view->HasCapture());
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{" 300, 300", "  37,  18", " 100,  47", "  12,   2", "  -1, -17", "  -1,  -2"}));
   EXPECT_EQ(ViewController::FormatPosition({1000, 5}), "1000,   5");
-}
-
-TEST_F(ViewControllerTest, EditCommandsSetMarkersByTheirRulesAndModifiedFollowsTheContent) {
-  store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
-  store::New<Dot>(doc.GetDatabase(), doc.sheet, 200, 200, 8, nullptr);
-  struct Step {
-    std::int32_t id;
-    std::int32_t markers;
-    bool modified;
-    std::int32_t objects;
-  };
-  // The picked box is already in front, so bringing it there changes nothing.
-  const Step steps[] = {{EditCopy, 0, false, 2}, {BringToFront, 0, false, 2}, {SendToBack, 0, true, 2},
-                        {EditPaste, 1, true, 3}, {EditDelete, 1, true, 2},    {ToolSelect, 0, false, 2},
-                        {EditCut, 1, true, 1}};
-  for (const Step& s : steps) {
-    if (doc.sheet->current == nullptr) Drag({36, 40}, {36, 40});  // pick the top side
-    ASSERT_TRUE(doc.OnSaveDocument(folder.Path("view.vrl"))) << doc.LastError();
-    const std::int32_t before = Markers();
-    EXPECT_TRUE(view->OnCommand(s.id)) << s.id;
-    EXPECT_EQ(Markers() - before, s.markers) << s.id;
-    EXPECT_EQ(doc.IsModified(), s.modified) << s.id;
-    EXPECT_EQ(doc.sheet->objects.Count(), s.objects) << s.id;
-  }
-}
-
-TEST_F(ViewControllerTest, CommandRulesEnableByToolSelectionAndClipboard) {
-  clipboardSheet->DeleteObjects();
-  EXPECT_EQ(CheckedTools(), (std::vector<std::int32_t>{ToolSelect}));
-  for (std::int32_t id : kTools) {
-    EXPECT_TRUE(view->OnCommand(id));
-    EXPECT_EQ(CheckedTools(), (std::vector<std::int32_t>{id}));
-  }
-  const std::int32_t m0 = Markers();
-  const std::int32_t edits[] = {EditCopy, EditCut, EditDelete, BringToFront, SendToBack, EditPaste, Format};
-  auto enabled = [&] {
-    std::vector<bool> on;
-    for (std::int32_t id : edits) on.push_back(view->UpdateCommand(id).enabled);
-    return on;
-  };
-  EXPECT_EQ(enabled(), std::vector<bool>(7, false));
-  for (std::int32_t id : edits) EXPECT_FALSE(view->OnCommand(id)) << id;
-  EXPECT_TRUE(Markers() == m0 && !doc.IsModified());
-
-  Dot* dot = store::New<Dot>(doc.GetDatabase(), doc.sheet, 20, 40, 8, nullptr);
-  doc.sheet->selected.PushBack(dot);
-  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, false, false, false, false}));
-  doc.sheet->selected.Remove(dot);
-  doc.sheet->current = dot;
-  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, false, false}));
-  EXPECT_TRUE(view->OnCommand(EditCopy));
-  EXPECT_TRUE(view->UpdateCommand(EditPaste).enabled);
-  // Format takes a line or a box, or any part of one.
-  Box* box = store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
-  doc.sheet->current = &box->top.end;
-  EXPECT_TRUE(view->UpdateCommand(Format).enabled);
+  EXPECT_EQ(ViewController::CellOf({-8, -16}, 8, 16), (Point{-1, -1}));
+  EXPECT_EQ(ViewController::CellOf({5, 5}, 0, 0), (Point{0, 0}));  // a sheet without a grid
 }
 
 // A runner that types text boxes in place, as the desktop does when asked:
@@ -171,44 +94,13 @@ struct InPlaceRunner : DialogRunner {
   bool nested = false;
 };
 
-TEST_F(ViewControllerTest, TypingInPlaceLeavesNoBoxWhenCancelledAndADoubleClickEditsTheTextUnderIt) {
-  InPlaceRunner runner;
-  DialogRunner* const previous = DialogRunner::Install(&runner);
-  ASSERT_TRUE(view->OnCommand(ToolStrBox));
-  Drag({44, 40}, {44, 40});
-  EXPECT_EQ(doc.sheet->objects.Count(), 0);  // cancelled: no box left
-  EXPECT_FALSE(doc.CanUndo());
-  runner.answer = DialogResult::Ok;
-  Drag({44, 40}, {44, 40});
-  ASSERT_EQ(doc.sheet->objects.Count(), 1);
-  EXPECT_EQ(runner.offered, (std::vector<bool>{true, true}));
-
-  // The select tool's double click opens the text under it once, and the
-  // release that ends the click belongs to no drag.
-  ASSERT_TRUE(view->OnCommand(ToolSelect));
-  const std::int32_t markers = Markers();
-  view->OnLButtonDblClk(kLeft, {44, 40});
-  EXPECT_EQ(runner.offered.size(), 3U);
-  EXPECT_EQ(Markers(), markers + 1);
-  EXPECT_FALSE(view->HasCapture());
-  view->OnLButtonUp(0, {44, 40});
-  // Elsewhere, and with any other tool, a double click is a second press.
-  view->OnLButtonDblClk(kLeft, {300, 300});
-  EXPECT_TRUE(view->HasCapture());
-  view->OnLButtonUp(0, {300, 300});
-  ASSERT_TRUE(view->OnCommand(ToolBox));
-  view->OnLButtonDblClk(kLeft, {200, 200});
-  view->OnMouseMove(kLeft, {240, 232});
-  view->OnLButtonUp(0, {240, 232});
-  EXPECT_EQ(doc.sheet->objects.Count(), 2);
-  EXPECT_EQ(runner.offered.size(), 3U);
-  DialogRunner::Install(previous);
-}
-
-// While a tool's dialog is open nothing else reaches the document: every
-// command of its view and of a second view is off and refused, and so are
-// undo, their mouse and keys; the tool lives on, and the answer is taken.
-TEST_F(ViewControllerTest, NothingOvertakesTheDialogOfATool) {
+// While a tool's text dialog is open, typed in place or not, nothing else
+// reaches the document: every command of its view and of a second view is
+// off and refused, and so are undo, their mouse and keys; the tool lives on,
+// and the answer is taken. A cancelled new box leaves nothing; the select
+// tool's double click opens the text under it, as one undo step, and the
+// release that ends the click belongs to no drag.
+TEST_F(ViewControllerTest, NothingOvertakesATextDialogAndADoubleClickEditsTheTextUnderIt) {
   InPlaceRunner runner;
   DialogRunner* const previous = DialogRunner::Install(&runner);
   test::RecordingWindow otherWindow;
@@ -236,21 +128,35 @@ TEST_F(ViewControllerTest, NothingOvertakesTheDialogOfATool) {
   ASSERT_TRUE(view->OnCommand(ToolStrBox));
   Drag({44, 40}, {44, 40});  // a new box, cancelled
   EXPECT_EQ(doc.sheet->objects.Count(), 0);
+  EXPECT_FALSE(doc.CanUndo());
   runner.answer = DialogResult::Ok;
   Drag({44, 40}, {44, 40});  // a new box, taken
   ASSERT_TRUE(view->OnCommand(ToolSelect));
   runner.text = "cd";
+  const std::int32_t markers = Markers();
   view->OnLButtonDblClk(kLeft, {44, 40});  // the box again, taken
+  EXPECT_EQ(Markers(), markers + 1);
+  EXPECT_FALSE(view->HasCapture());
   view->OnLButtonUp(0, {44, 40});
   runner.answer = DialogResult::Cancel;
   view->OnLButtonDblClk(kLeft, {44, 40});  // and cancelled
   view->OnLButtonUp(0, {44, 40});
-  EXPECT_EQ(dialogs, 4);
+  EXPECT_EQ(runner.offered, (std::vector<bool>{true, true, true, true}));
   EXPECT_FALSE(runner.nested);
   ASSERT_EQ(doc.sheet->objects.Count(), 1);
   auto* box = dynamic_cast<StrBox*>(doc.sheet->objects.Front());
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->GetText(), "cd");
+  // Elsewhere, and with any other tool, a double click is a second press.
+  view->OnLButtonDblClk(kLeft, {300, 300});
+  EXPECT_TRUE(view->HasCapture());
+  view->OnLButtonUp(0, {300, 300});
+  ASSERT_TRUE(view->OnCommand(ToolBox));
+  view->OnLButtonDblClk(kLeft, {200, 200});
+  view->OnMouseMove(kLeft, {240, 232});
+  view->OnLButtonUp(0, {240, 232});
+  EXPECT_EQ(doc.sheet->objects.Count(), 2);
+  EXPECT_EQ(dialogs, 4);
   DialogRunner::Install(previous);
 }
 
@@ -283,20 +189,6 @@ TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAl
     EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand) << replaceTool;
     EXPECT_FALSE(view->HasCapture());
   }
-}
-
-TEST_F(ViewControllerTest, TheCellOfThePressAndEachDragPositionIsShownBesideIt) {
-  std::vector<std::string> cells;
-  view->SetCellDisplay([&](const std::string& text) { cells.push_back(text); });
-  view->OnMouseMove(kLeft, {50, 50});  // no drag: nothing shown
-  view->OnLButtonDown(kLeft, {300, 300});
-  view->OnMouseMove(kLeft, {100, 47});
-  view->OnMouseMove(kLeft, {7, 16});
-  view->OnMouseMove(kLeft, {-1, -17});
-  view->OnLButtonUp(0, {-1, -17});
-  EXPECT_EQ(cells, (std::vector<std::string>{"  37,  18", "  12,   2", "   0,   1", "  -1,  -2"}));
-  EXPECT_EQ(ViewController::CellOf({-8, -16}, 8, 16), (Point{-1, -1}));
-  EXPECT_EQ(ViewController::CellOf({5, 5}, 0, 0), (Point{0, 0}));  // a sheet without a grid
 }
 
 TEST_F(ViewControllerTest, ArrowKeysMoveWhatADragFromTheSelectionMovesInOneUndoStep) {

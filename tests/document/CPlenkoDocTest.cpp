@@ -128,77 +128,18 @@ TEST_F(CPlenkoDocTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocument
   ExpectSaveFails(folder.Path("small/dia.vrl"), "small");
 }
 
-TEST_F(CPlenkoDocTest, ModifiedMeansTheContentDiffersFromTheFile) {
-  Pick({100, 100});  // a click on empty paper changes nothing
-  EXPECT_FALSE(doc.IsModified());
-  DrawBox({20, 40}, {60, 88});
-  EXPECT_TRUE(doc.IsModified());
-  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("m.vrl"))) << doc.LastError();
-  EXPECT_FALSE(doc.IsModified());
-  Pick({20, 40});  // picking is no change
-  EXPECT_FALSE(doc.IsModified());
-  ASSERT_TRUE(doc.OnEditUndo());  // the pick
-  EXPECT_FALSE(doc.IsModified());
-  ASSERT_TRUE(doc.OnEditUndo());  // the box, which the file holds: closing now would lose it
-  EXPECT_TRUE(doc.IsModified());
-  ASSERT_TRUE(doc.OnEditRedo());
-  EXPECT_FALSE(doc.IsModified());
-  Pick({20, 40});
-  ASSERT_TRUE(view->OnCommand(CommandId::EditDelete));
-  EXPECT_TRUE(doc.IsModified());
-  ASSERT_TRUE(doc.OnEditUndo());  // back to what the file holds
-  EXPECT_FALSE(doc.IsModified());
-}
-
-// Undo and redo repaint every view of the document; redo lasts until the
-// content changes, whatever tool is chosen or picked meanwhile.
-TEST_F(CPlenkoDocTest, UndoAndRedoRepaintEveryViewAndRedoLastsUntilTheContentChanges) {
+// Undo and redo repaint every view of the document (how long redo lasts is
+// a golden session's to show).
+TEST_F(CPlenkoDocTest, UndoAndRedoRepaintEveryView) {
   test::RecordingWindow otherWindow;
   ViewController other(&doc, &otherWindow);
   EXPECT_FALSE(doc.OnEditUndo() || doc.OnEditRedo());
   DrawBox({20, 40}, {60, 88});
-  DrawBox({100, 40}, {140, 88});
   ASSERT_TRUE(doc.OnEditUndo());
   EXPECT_EQ(otherWindow.redraws.size(), 1u);
-  EXPECT_TRUE(doc.CanRedo());
-  ASSERT_TRUE(view->OnCommand(CommandId::ToolSelect));
-  EXPECT_TRUE(doc.CanRedo());
-  Pick({20, 40});
-  EXPECT_TRUE(doc.CanRedo());
   ASSERT_TRUE(doc.OnEditRedo());
   EXPECT_EQ(otherWindow.redraws.size(), 2u);
-  EXPECT_EQ(doc.sheet->objects.Count(), 2);
-  ASSERT_TRUE(doc.OnEditUndo());
-  Drag({20, 40}, {28, 56});  // moving the picked corner is a change
-  EXPECT_FALSE(doc.CanRedo());
-  EXPECT_FALSE(doc.OnEditRedo());
-}
-
-TEST_F(CPlenkoDocTest, AnOpenedDocumentHasNothingPicked) {
-  DrawBox({20, 40}, {60, 88});
-  DrawBox({100, 40}, {140, 88});
-  Pick({100, 40});
-  ASSERT_TRUE(view->OnCommand(CommandId::EditCopy));
-  ASSERT_TRUE(view->OnCommand(CommandId::EditPaste));  // the pasted copy is selected, the corner still current
-  ASSERT_TRUE(doc.sheet->current != nullptr && !doc.sheet->selected.Empty());
-  const std::string path = folder.Path("picked.vrl");
-  ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
-
-  CPlenkoDoc opened;
-  ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
-  EXPECT_EQ(opened.sheet->current, nullptr);
-  EXPECT_TRUE(opened.sheet->selected.Empty());
-  List<DrawObj*>::Cursor cursor(opened.sheet->objects);
-  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    EXPECT_FALSE(obj->Has(DrawObj::Highlighted | DrawObj::FreeMove));
-    if (const auto* box = dynamic_cast<const Box*>(obj)) {
-      EXPECT_FALSE(box->top.start.Has(DrawObj::Highlighted | DrawObj::FreeMove));
-    }
-  }
-  ViewController openedView(&opened, &window);
-  openedView.OnActivateView();
-  EXPECT_FALSE(openedView.UpdateCommand(CommandId::EditDelete).enabled);
-  EXPECT_FALSE(opened.IsModified());
+  EXPECT_EQ(doc.sheet->objects.Count(), 1);
 }
 
 // The content judge against the content itself: every number a document

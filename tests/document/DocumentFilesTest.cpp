@@ -1,9 +1,8 @@
-// What a document refuses to read or write (roots it does not know, text a
-// terminal would act on, typed in the dialog; the damaged-document corpus
-// holds such a file), a text print in place of the document itself, and
-// the document and its file on disk: whether another program changed the file
-// since it was opened or saved, a recovery copy that changes nothing of the
-// document and opens as it, and the note that says whose copy it is.
+// What a document refuses to keep (roots it does not know; the
+// damaged-document corpus holds text a terminal would act on), and the document and its file on disk: whether another
+// program changed the file since it was opened or saved, a recovery copy that
+// changes nothing of the document and opens as it, and the note that says
+// whose copy it is.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,13 +12,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "control/PrintDialog.h"
 #include "document/RecoveryNote.h"
 #include "objects/Box.h"
-#include "objects/CTextDialog.h"
 #include "objects/Sheet.h"
-#include "objects/StrBox.h"
-#include "platform/QueuedDialogRunner.h"
 #include "store/DocumentFile.h"
 #include "support/ViewFixture.h"
 
@@ -54,39 +49,6 @@ TEST_F(DocumentFilesTest, ARootTheProgramDoesNotKnowIsLeftBehindSoLaterSavesWork
   EXPECT_EQ(opened.GetDatabase()->FindRoot("Extra"), nullptr);
   store::Delete(opened.sheet->objects.Front());  // what the root pointed at
   EXPECT_TRUE(opened.OnSaveDocument(folder.Path("extra.vrl"))) << opened.LastError();
-}
-
-TEST_F(DocumentFilesTest, TextThatATerminalWouldActOnIsRefusedInTheDialog) {
-  StrBox* box = store::New<StrBox>(doc.GetDatabase(), doc.sheet, 20, 24, 0, 0, String("ok"), nullptr);
-  QueuedDialogRunner dialogs;
-  for (const char* text : {"bell\a", "escape\x1B[2J", "bare\rcarriage", "one\r\ntwo\nthree"}) {
-    dialogs.Confirm([text](Dialog& dialog) { dialog.Control(CTextDialog::TextEdit).text = text; },
-                    CTextDialog::TemplateId);
-    const std::size_t refused = dialogs.Refusals().size();
-    box->Edit()->DoModal();
-    const bool lineBreaksOnly = std::string(text).find("three") != std::string::npos;
-    EXPECT_EQ(dialogs.Refusals().size(), refused + (lineBreaksOnly ? 0u : 1u)) << text;
-    EXPECT_EQ(box->GetText(), lineBreaksOnly ? text : "ok") << text;
-  }
-}
-
-TEST_F(DocumentFilesTest, TheTextPrintNeverTakesTheDocumentsPlace) {
-  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("notes.txt"))) << doc.LastError();
-  EXPECT_EQ(doc.sheet->textFileName.View(), folder.Path("notes.txt.txt"));
-
-  // Nor under another name of the same file.
-  fs::create_hard_link(folder.Path("notes.txt"), folder.Path("other-name.txt"));
-  QueuedDialogRunner dialogs;
-  for (const std::string& name :
-       {folder.Path("notes.txt"), folder.Path("./notes.txt"), folder.Path("other-name.txt")}) {
-    dialogs.Confirm([name](Dialog& dialog) { dialog.Control(PrintDialog::FileNameEdit).text = name; },
-                    PrintDialog::TemplateId);
-    const std::size_t refused = dialogs.Refusals().size();
-    ASSERT_TRUE(view->OnCommand(CommandId::FilePrint));
-    EXPECT_EQ(dialogs.Refusals().size(), refused + 1) << name;
-  }
-  CPlenkoDoc reopened;
-  EXPECT_TRUE(reopened.OnOpenDocument(folder.Path("notes.txt"))) << "the document was overwritten";
 }
 
 TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {

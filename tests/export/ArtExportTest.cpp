@@ -4,11 +4,7 @@
 
 #include "export/ArtExport.h"
 #include "model/Canvas.h"
-#include "objects/Dot.h"
-#include "objects/Line.h"
-#include "objects/MarkerTable.h"
 #include "platform/TextCodec.h"
-#include "support/SheetFixture.h"
 
 namespace virlo {
 namespace {
@@ -94,36 +90,6 @@ TEST(ArtExportTest, CropLeavesTheArtReadyToPaste) {
   EXPECT_EQ(ArtExport::Format(canvas, options), "//  +-+\n// \x93\xFC x\n//\n//   x\n");
   // Nothing drawn: nothing at all.
   EXPECT_EQ(ArtExport::Format(Canvas(4, 3), options), "");
-}
-
-TEST(ArtExportTest, CropWithBoxDrawingLines) {
-  Canvas canvas(8, 3, true);
-  canvas.PutLine(2, 1, '+');
-  canvas.AddArms(2, 1, Canvas::ArmRight);
-  canvas.PutLine(3, 1, '-');
-  canvas.Write(5, 2, "a");
-  ArtOptions options = Unicode();
-  options.crop = true;
-  EXPECT_EQ(ArtExport::Format(canvas, options), "──\n   a\n");
-}
-
-class ArtExportSheetTest : public test::SheetFixture {};
-
-TEST_F(ArtExportSheetTest, LineMarkersOnLinesJoinTheRunOthersStay) {
-  // Ends with "-" and "|", a "-" dot on the line, a free "-" dot, an arrow.
-  Line* line = Make<Line>(sheet, 8 * 1 + 4, 16 * 1 + 8, 8 * 8 + 4, 16 * 1 + 8, nullptr, nullptr);
-  line->start.marker = MarkerTable::HorizontalLine;
-  line->end.marker = MarkerTable::VerticalLine;
-  Make<Dot>(sheet, 8 * 4 + 4, 16 * 1 + 8, MarkerTable::HorizontalLine, nullptr)->LinkToLine();
-  Make<Dot>(sheet, 8 * 6 + 4, 16 * 1 + 8, MarkerTable::RightArrow, nullptr)->LinkToLine();
-  Make<Dot>(sheet, 8 * 1 + 4, 16 * 2 + 8, MarkerTable::HorizontalLine, nullptr)->LinkToLine();
-  ASSERT_EQ(line->attached.Count(), 2);
-  ArtOptions options = Unicode();
-  options.trim = true;
-  EXPECT_EQ(ArtExport::Render(*sheet, options),
-            "\n"
-            " ─────>─│\n"
-            " -\n");
 }
 
 }  // namespace

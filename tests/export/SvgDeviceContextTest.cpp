@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "export/SvgDeviceContext.h"
@@ -96,6 +98,10 @@ TEST(SvgDeviceContextTest, WordBreakWrapsAndOverflowIsClipped) {
   dc.DrawText("ab cd efghij k", {0, 0, 33, 48}, TextFormat::WordBreak);
   EXPECT_EQ(Parse(dc).Described("text", {"#text"}), (Strings{"#text=ab", "#text=cd", "#text=efgh"}));
   EXPECT_EQ(dc.Elements().find("clipPath"), std::string::npos);
+  // Every blank at a break is left out: the next row starts at its first cell.
+  SvgDeviceContext blanks(CellFont);
+  blanks.DrawText("ab    cd", {0, 0, 33, 48}, TextFormat::WordBreak);
+  EXPECT_EQ(Parse(blanks).Described("text", {"#text", "x"}), (Strings{"#text=ab x=0 8", "#text=cd x=0 8"}));
 
   SvgDeviceContext wide(CellFont);
   wide.DrawText("too long", {0, 0, 33, 8}, 0);
@@ -107,6 +113,48 @@ TEST(SvgDeviceContextTest, WordBreakWrapsAndOverflowIsClipped) {
   EXPECT_EQ(groups[0]->Attribute("clip-path"), "url(#" + clips[0]->Attribute("id") + ")");
   ASSERT_EQ(groups[0]->children.size(), 1u);
   EXPECT_EQ(groups[0]->children[0]->text, "too long");
+}
+
+// Each character but blanks (which show nothing) a context wrote, as
+// "x y character", that lies within [left, right) across and whose row
+// begins above bottom.
+std::set<std::string> CharactersWithin(const SvgDeviceContext& dc, double left, double right, double bottom) {
+  std::set<std::string> shown;
+  const XmlDocument::Element svg = Parse(dc);
+  for (const auto* text : svg.FindAll("text")) {
+    std::istringstream xs(text->Attribute("x"));
+    const double baseline = std::stod(text->Attribute("y"));
+    double x = 0;
+    for (std::size_t i = 0; i < text->text.size() && xs >> x; ++i) {
+      if (x >= left && x < right && baseline - 14.08 < bottom && text->text[i] != ' ') {
+        shown.insert(std::to_string(x) + " " + text->Attribute("y") + " " + text->text[i]);
+      }
+    }
+  }
+  return shown;
+}
+
+TEST(SvgDeviceContextTest, TextIsCutWhereThePictureEndsAndShowsThereWhatTheWholeTextShows) {
+  // Forty rows far wider and longer than a picture of 10 x 3 cells.
+  std::string text;
+  for (int row = 0; row < 40; ++row) {
+    text += "r" + std::to_string(row) + " " + std::string(600, static_cast<char>('0' + row % 10)) + " x\r\n";
+  }
+  for (const unsigned format :
+       {0u, TextFormat::Right, TextFormat::Center, TextFormat::WordBreak, TextFormat::WordBreak | TextFormat::Right,
+        TextFormat::WordBreak | TextFormat::Center}) {
+    for (const Rect& rect : {Rect{-16, 0, 4000, 1000}, Rect{-16, 0, 200, 1000}, Rect{-4900, 0, 60, 1000}}) {
+      SvgDeviceContext whole(CellFont);
+      SvgDeviceContext cut(CellFont);
+      cut.CutTextAt({0, 0, 80, 48});
+      whole.DrawText(text, rect, format);
+      cut.DrawText(text, rect, format);
+      const std::set<std::string> shown = CharactersWithin(cut, -16, 80, 48);
+      EXPECT_EQ(shown, CharactersWithin(whole, -16, 80, 48)) << format << " " << rect.left << " " << rect.right;
+      EXPECT_LE(CharactersWithin(cut, -1e9, 1e9, 1e9).size(), 3u * 16u) << format;
+      EXPECT_LE(Parse(cut).Described("text", {"y"}).size(), 3u);
+    }
+  }
 }
 
 TEST(SvgDeviceContextTest, FontsAndEscapes) {

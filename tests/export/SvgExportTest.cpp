@@ -120,7 +120,7 @@ TEST_F(SvgExportTest, WhatIsPickedShowsUntilTheSelectionIsCleared) {
 }
 
 TEST(XmlDocumentTest, RefusesWhatIsNotWellFormed) {
-  // The checks above rely on this reader finding faults, beyond what tinyxml2 finds.
+  // The checks above rely on this reader finding faults.
   for (const char* bad : {"<a>&</a>", "<a b=\"<\"/>", "<a><b></a></b>", "<a>\x01</a>", "<a/><b/>", "<a b='1' b='2'/>",
                           "<a>&nbsp;</a>", "<a>\xC3</a>", "<a>", "text"}) {
     std::string error;

@@ -8,13 +8,11 @@
 #include "platform/QueuedDialogRunner.h"
 #include "support/SheetFixture.h"
 
-// The text box dialog, by the control ids of its template.
+// The text box dialog, by the named ids of its template.
 namespace virlo {
 namespace {
 
-constexpr std::int32_t kText = 1002;
-constexpr std::int32_t kAlignment = 1003;  // the radio group's first button holds the choice
-constexpr std::int32_t kFrame = 1009;
+using Ids = CTextDialog;
 
 class CTextDialogTest : public test::SheetFixture {
  protected:
@@ -27,12 +25,13 @@ TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   box->frame = 1;
   std::vector<DialogControl> seen;
   runner.Confirm([&](Dialog& d) {
-    for (std::int32_t id : {kText, kAlignment, 1004, 1005, kFrame}) seen.push_back(d.Control(id));
-    d.Control(kText).text = "ab\r\ncd";
-    d.Control(kAlignment).value = StrBox::AlignRight;
+    for (std::int32_t id : {Ids::TextEdit, Ids::LeftButton, Ids::CentreButton, Ids::RightButton, Ids::FrameButton})
+      seen.push_back(d.Control(id));
+    d.Control(Ids::TextEdit).text = "ab\r\ncd";
+    d.Control(Ids::LeftButton).value = StrBox::AlignRight;  // the group's first button holds the choice
   });
   EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
-  EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{135}));
+  EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{Ids::TemplateId}));
   ASSERT_EQ(seen.size(), 5u);
   EXPECT_EQ(seen[0].text, "hello");
   EXPECT_EQ(seen[0].textLimit, 256);
@@ -45,14 +44,14 @@ TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   EXPECT_EQ(box->OppositeCorner(), (Point{44, 72}));
   EXPECT_EQ(Row(3), "  |cd|");
 
-  runner.Confirm([](Dialog& d) { d.Control(kFrame).value = 0; });
+  runner.Confirm([](Dialog& d) { d.Control(Ids::FrameButton).value = 0; });
   EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
   EXPECT_EQ(box->frame, 0);
   EXPECT_FALSE(box->Has(DrawObj::Filled));
   EXPECT_EQ(Row(3), "   cd");
 }
 
-TEST_F(CTextDialogTest, CancelRefitsAndOverLongTextIsRefused) {
+TEST_F(CTextDialogTest, CancelRefitsTheBox) {
   StrBox* box = Text(20, 24, "abc");
   box->Resize({20, 24, 100, 120});
   box->frame = 1;
@@ -60,16 +59,30 @@ TEST_F(CTextDialogTest, CancelRefitsAndOverLongTextIsRefused) {
   EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Cancel);
   EXPECT_EQ(box->OppositeCorner(), (Point{52, 56}));
   EXPECT_TRUE(box->Has(DrawObj::Filled));
+}
 
-  // The limit counts bytes: 129 double-byte characters are too many.
+// What OK refuses, with a message, keeping the box's text: more than 256
+// bytes (129 double-byte characters are too many), and characters a terminal
+// would act on, which line breaks are not.
+TEST_F(CTextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
   std::string wide;
   for (int i = 0; i < 129; ++i) wide += "\x82\xA0";
-  for (const std::string& text : {std::string(257, 'x'), wide, std::string(256, 'y')}) {
-    runner.Confirm([&](Dialog& d) { d.Control(kText).text = text; });
-    EXPECT_EQ(box->Edit()->DoModal(), text.size() > 256 ? DialogResult::Cancel : DialogResult::Ok);
-    EXPECT_EQ(box->GetText(), text.size() > 256 ? "abc" : text);
+  const std::pair<std::string, bool> rows[] = {{std::string(257, 'x'), false},
+                                               {wide, false},
+                                               {"bell\a", false},
+                                               {"escape\x1B[2J", false},
+                                               {"bare\rcarriage", false},
+                                               {std::string(256, 'y'), true},
+                                               {"one\r\ntwo\nthree", true}};
+  StrBox* box = Text(20, 24, "abc");
+  for (const auto& [text, taken] : rows) {
+    const std::string before = box->GetText();
+    const std::size_t refusals = runner.Refusals().size();
+    runner.Confirm([&text](Dialog& d) { d.Control(Ids::TextEdit).text = text; });
+    EXPECT_EQ(box->Edit()->DoModal(), taken ? DialogResult::Ok : DialogResult::Cancel) << text;
+    EXPECT_EQ(runner.Refusals().size(), refusals + (taken ? 0U : 1U)) << text;
+    EXPECT_EQ(box->GetText(), taken ? text : before) << text;
   }
-  ASSERT_EQ(runner.Refusals().size(), 2u);
   EXPECT_FALSE(runner.Refusals().front().empty());
 }
 

@@ -35,6 +35,10 @@ TEST(UiTextTest, DialogRefusalsKeepTheirSourceText) {
   EXPECT_EQ(save.FailureMessage().Text(), "20 から 256 までの整数を入力してください。");
   EXPECT_EQ(save.FailureMessage().SourceText(), "%1 から %2 までの整数を入力してください。");
   EXPECT_EQ(save.FailureMessage().Context(), "DataExchange");
+  for (const char* notANumber : {"2x", " "}) {
+    controls[7].text = notANumber;
+    EXPECT_FALSE(save.Int(7, value, 20, 256)) << notANumber;
+  }
   EXPECT_FALSE(save.MaxChars(8, "123456789", 8));
   EXPECT_EQ(save.FailureMessage().Text(), "8 文字以内で入力してください。");
 }

@@ -4,7 +4,7 @@
 #include "script/Script.h"
 #include "tools/DrawTool.h"
 
-// Reading session scripts: the commands, and errors that name their line.
+// Reading session scripts (their errors are rows of tests/cli/check-failures.sh).
 namespace virlo::script {
 namespace {
 
@@ -39,26 +39,6 @@ TEST(ScriptTest, ReadsCommandsSkippingCommentsAndBlankLines) {
   EXPECT_EQ(c[4].marker, 15);
   EXPECT_EQ(c[5].text, "a\r\nb");
   EXPECT_FALSE(c[5].alignment.has_value() || c[5].frame.has_value());
-}
-
-TEST(ScriptTest, ErrorsNameTheLine) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"show\n# note\nfly 1 2\n", "line 3:"},
-      {"show\npress 1 x\n", "line 2:"},                   // not a coordinate
-      {"press 1\n", "line 1:"},                           // a coordinate missing
-      {"move 1 2 alt\n", "line 1:"},                      // not a modifier
-      {"\nanswer text \"open\n", "line 2:"},              // quote not closed
-      {"answer text \"a\\tb\"\n", "line 1:"},             // unknown escape
-      {"answer marker 16\n", "line 1:"},                  // markers are 0 to 15
-      {"answer text \"\xF0\x9F\x98\x80\"\n", "line 1:"},  // an emoji: not in code page 932
-  };
-  for (const auto& [source, prefix] : cases) {
-    std::vector<ScriptCommand> commands;
-    std::string error;
-    EXPECT_FALSE(Script::Parse(source, commands, error)) << source;
-    EXPECT_EQ(error.rfind(prefix, 0), 0u) << source << " -> " << error;
-    EXPECT_GT(error.size(), prefix.size() + 1) << source;
-  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "objects/StrBox.h"
 #include "store/Database.h"
 #include "store/Store.h"
+#include "support/ArtRows.h"
 
 namespace virlo::test {
 
@@ -69,21 +70,12 @@ class SheetFixture : public ::testing::Test {
     return items;
   }
   // One row of the art with its trailing blanks removed.
-  std::string Row(std::size_t r) const {
-    const std::string text = sheet->MakeText();
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < r; ++i) start = text.find('\n', start) + 1;
-    std::string row = text.substr(start, text.find('\n', start) - start);
-    row.erase(row.find_last_not_of(' ') + 1);
-    return row;
-  }
+  std::string Row(std::size_t r) const { return ArtRows(sheet->MakeText()).at(r); }
   // Rows from..to as Row gives them, joined by '/'.
   std::string Art(std::size_t from, std::size_t to) const {
-    std::string art = Row(from);
-    while (from < to) {
-      ++from;
-      art += "/" + Row(from);
-    }
+    const std::vector<std::string> rows = ArtRows(sheet->MakeText());
+    std::string art = rows.at(from);
+    for (std::size_t r = from + 1; r <= to; ++r) art += "/" + rows.at(r);
     return art;
   }
 

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <expat.h>
 #include <gtest/gtest.h>
-#include <tinyxml2.h>
 
-#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -14,10 +13,9 @@
 
 namespace virlo::test {
 
-// Reads what the exporters write with tinyxml2, and adds the checks of XML 1.0
-// that tinyxml2 leaves out, so a document that passes is well-formed: valid
-// UTF-8 of allowed characters, one root element, no "<" in attribute values,
-// and every "&" one of the five predefined entities or a character reference.
+// Reads what the exporters write with expat, which takes only well-formed
+// XML 1.0: valid UTF-8 of allowed characters, one root element, no "<" in
+// attribute values, and every "&" a predefined entity or a character reference.
 class XmlDocument {
  public:
   struct Element {
@@ -66,87 +64,46 @@ class XmlDocument {
 
   // The root element, or nothing with the first fault.
   static std::optional<Element> Parse(std::string_view xml, std::string& error) {
-    error = CharacterFault(xml);
-    tinyxml2::XMLDocument resolved;
-    tinyxml2::XMLDocument raw(false);  // references left as written
-    if (error.empty() && resolved.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) error = resolved.ErrorStr();
-    if (error.empty() && raw.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) error = raw.ErrorStr();
-    if (error.empty() && resolved.RootElement()->NextSiblingElement() != nullptr) error = "a second root element";
-    if (error.empty()) error = MarkupFault(*raw.RootElement());
-    if (!error.empty()) return std::nullopt;
-    return Read(*resolved.RootElement());
+    Reader reader;
+    const XML_Parser parser = XML_ParserCreate("UTF-8");
+    XML_SetUserData(parser, &reader);
+    XML_SetElementHandler(parser, Reader::Start, Reader::End);
+    XML_SetCharacterDataHandler(parser, Reader::Text);
+    const bool parsed = XML_Parse(parser, xml.data(), static_cast<int>(xml.size()), XML_TRUE) == XML_STATUS_OK;
+    if (!parsed) {
+      error = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+              std::to_string(XML_GetCurrentLineNumber(parser));
+    }
+    XML_ParserFree(parser);
+    if (!parsed) return std::nullopt;
+    return std::move(*reader.root);
   }
 
  private:
-  static Element Read(const tinyxml2::XMLElement& from) {
-    Element element;
-    element.name = from.Name();
-    for (const tinyxml2::XMLAttribute* a = from.FirstAttribute(); a != nullptr; a = a->Next()) {
-      element.attributes.emplace(a->Name(), a->Value());
-    }
-    for (const tinyxml2::XMLNode* node = from.FirstChild(); node != nullptr; node = node->NextSibling()) {
-      if (node->ToText() != nullptr) element.text += node->Value();
-      if (node->ToElement() != nullptr) element.children.push_back(std::make_unique<Element>(Read(*node->ToElement())));
-    }
-    return element;
-  }
+  // Builds the elements as expat reports them.
+  struct Reader {
+    std::unique_ptr<Element> root;
+    std::vector<Element*> open;
 
-  // Attribute values and text as written: no "<", and no "&" but a reference.
-  static std::string MarkupFault(const tinyxml2::XMLElement& element) {
-    std::vector<std::string> written;
-    for (const tinyxml2::XMLAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
-      written.emplace_back(a->Value());
-    }
-    for (const tinyxml2::XMLNode* node = element.FirstChild(); node != nullptr; node = node->NextSibling()) {
-      if (node->ToText() != nullptr) written.emplace_back(node->Value());
-      const tinyxml2::XMLElement* child = node->ToElement();
-      const std::string fault = child != nullptr ? MarkupFault(*child) : "";
-      if (!fault.empty()) return fault;
-    }
-    for (const std::string& value : written) {
-      if (value.find('<') != std::string::npos) return "'<' in <" + std::string(element.Name()) + ">: " + value;
-      if (HasBareAmpersand(value)) return "a bare '&' in <" + std::string(element.Name()) + ">: " + value;
-    }
-    return "";
-  }
-
-  // An "&" that does not start a reference XML knows: a named one or a number.
-  static bool HasBareAmpersand(const std::string& value) {
-    for (std::size_t at = value.find('&'); at != std::string::npos; at = value.find('&', at + 1)) {
-      const std::size_t end = value.find(';', at);
-      if (end == std::string::npos) return true;
-      const std::string name = value.substr(at + 1, end - at - 1);
-      const bool named = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
-      const bool hex =
-          name.size() > 2 && name[1] == 'x' && name.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos;
-      const bool decimal = name.size() > 1 && name.find_first_not_of("0123456789", 1) == std::string::npos;
-      const bool number = !name.empty() && name[0] == '#' && (hex || decimal);
-      if (!named && !number) return true;
-    }
-    return false;
-  }
-
-  // Every character valid UTF-8 and one XML 1.0 allows.
-  static std::string CharacterFault(std::string_view xml) {
-    std::size_t i = 0;
-    while (i < xml.size()) {
-      const auto b = static_cast<unsigned char>(xml[i]);
-      const std::size_t length = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
-      if (length == 0 || i + length > xml.size()) return "invalid UTF-8 at byte " + std::to_string(i);
-      const std::uint32_t lead = b;
-      std::uint32_t cp = length == 1 ? lead : lead & (0xFFu >> (length + 1));
-      for (std::size_t k = 1; k < length; ++k) {
-        const auto c = static_cast<unsigned char>(xml[i + k]);
-        if ((c & 0xC0) != 0x80) return "invalid UTF-8 at byte " + std::to_string(i);
-        cp = (cp << 6) | (c & 0x3F);
+    static void Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+      auto* reader = static_cast<Reader*>(data);
+      auto element = std::make_unique<Element>();
+      element->name = name;
+      for (const XML_Char** a = attributes; *a != nullptr; a += 2) element->attributes.emplace(a[0], a[1]);
+      Element* made = element.get();
+      if (reader->open.empty()) {
+        reader->root = std::move(element);
+      } else {
+        reader->open.back()->children.push_back(std::move(element));
       }
-      const bool allowed = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
-                           (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
-      if (!allowed) return "a character XML does not allow at byte " + std::to_string(i);
-      i += length;
+      reader->open.push_back(made);
     }
-    return "";
-  }
+    static void End(void* data, const XML_Char*) { static_cast<Reader*>(data)->open.pop_back(); }
+    static void Text(void* data, const XML_Char* text, int length) {
+      auto* reader = static_cast<Reader*>(data);
+      if (!reader->open.empty()) reader->open.back()->text.append(text, static_cast<std::size_t>(length));
+    }
+  };
 };
 
 }  // namespace virlo::test
