@@ -26,6 +26,7 @@
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "objects/PersistentTypes.h"
+#include "objects/Selection.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 
@@ -77,6 +78,8 @@ struct Score {
   std::int32_t arrowheads = 0;
   std::int32_t invented = 0;
   std::int32_t letters = 0;
+  // Line ends on a box's side that a move of the box left behind.
+  std::int32_t torn = 0;
   std::string error;
 };
 
@@ -87,6 +90,7 @@ struct Targets {
   std::optional<double> connectors;
   std::optional<std::int32_t> invented;
   std::optional<std::int32_t> letters;
+  std::optional<std::int32_t> torn;
 };
 
 bool ReadCounts(const std::filesystem::path& path, HandCounts& counts, std::string& error) {
@@ -176,7 +180,7 @@ class Judge {
     const virlo::Point p = sheet_.CellOf(point.x, point.y);
     return {p.x, p.y};
   }
-  char Art(Cell c) const { return grid_.IsWide(c.column, c.row) ? 'W' : grid_.At(c.column, c.row); }
+  char Art(Cell c) const { return grid_.IsWide(c.column, c.row) ? 'W' : grid_.Byte(c.column, c.row); }
   // What an object writes at a cell when it is rendered alone.
   static char Own(const Canvas& alone, Cell c) {
     return alone.Holds(c.column, c.row) ? alone.At(c.column, c.row) : ' ';
@@ -220,7 +224,13 @@ class Judge {
         const char art = Art(cell);
         const bool corner = (c == f.first.column || c == f.last.column) && (r == f.first.row || r == f.last.row);
         const char seen = whole_.Holds(c, r) ? whole_.At(c, r) : ' ';
-        if (art != own && (corner || art != seen || seen == ' ')) return false;
+        // A blank counts only inside a label written over the side ("16 px").
+        const bool across = r == f.first.row || r == f.last.row;
+        const Cell before = across ? Cell{c - 1, r} : Cell{c, r - 1};
+        const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
+        const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
+                             Art(after) != Own(alone, after);
+        if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
       }
     }
     return true;
@@ -372,6 +382,39 @@ class Judge {
   std::vector<Dot*> dots_;
 };
 
+// Moves each box a cell right and a cell down, as a drag of it does, and
+// counts the line ends resting or docked on its sides that did not come
+// along. A line from side to side of one box divides it and only follows it
+// across itself.
+std::int32_t TornByMoves(Sheet& sheet) {
+  std::vector<Box*> boxes;
+  std::vector<Line*> lines;
+  virlo::List<DrawObj*>::Cursor cursor(sheet.objects);
+  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    if (auto* box = dynamic_cast<Box*>(obj)) boxes.push_back(box);
+    if (auto* line = dynamic_cast<Line*>(obj)) lines.push_back(line);
+  }
+  std::int32_t torn = 0;
+  for (Box* box : boxes) {
+    std::vector<std::pair<LinkPoint*, virlo::Point>> linked;
+    auto on = [box](const LinkPoint& end) { return end.hostLine != nullptr && end.hostLine->parent == box; };
+    for (Line* line : lines) {
+      if (on(line->start) && on(line->end)) continue;
+      for (LinkPoint* end : {&line->start, &line->end}) {
+        if (on(*end)) linked.emplace_back(end, end->GetPos());
+      }
+    }
+    virlo::Selection selection;
+    selection.moving = virlo::Selection::Moving::Shift;
+    box->Move(selection, sheet.cellWidth, sheet.cellHeight);
+    selection.Clear();
+    for (const auto& [end, was] : linked) {
+      torn += end->GetPos() == virlo::Point{was.x + sheet.cellWidth, was.y + sheet.cellHeight} ? 0 : 1;
+    }
+  }
+  return torn;
+}
+
 Score ScoreFile(const std::filesystem::path& art) {
   Score score;
   score.name = art.stem().string();
@@ -397,6 +440,7 @@ Score ScoreFile(const std::filesystem::path& art) {
   render.prefix = score.hand.prefix;
   score.exact = virlo::ArtExport::Render(*document.sheet, render) == bytes;
   Judge(grid, *document.sheet).Measure(score);
+  score.torn = TornByMoves(*document.sheet);
   return score;
 }
 
@@ -429,7 +473,7 @@ bool ParseCount(std::string_view text, std::int32_t& value) {
 int Usage() {
   std::fputs(
       "usage: virlo-import-score DIR [--exact PCT] [--rectangles PCT] [--connectors PCT]\n"
-      "                          [--invented N] [--letters N]\n"
+      "                          [--invented N] [--letters N] [--torn N]\n"
       "  imports every DIR/NAME.txt beside its NAME.counts and prints the measures;\n"
       "  each option given is a target: the status is 1 when the corpus misses it\n",
       stderr);
@@ -456,6 +500,8 @@ int main(int argc, char** argv) {
       targets.invented = count;
     } else if (arg == "--letters" && hasValue && ParseCount(argv[i + 1], count)) {
       targets.letters = count;
+    } else if (arg == "--torn" && hasValue && ParseCount(argv[i + 1], count)) {
+      targets.torn = count;
     } else if (dir.empty() && !arg.starts_with("--")) {
       dir = arg;
       continue;
@@ -503,6 +549,9 @@ int main(int argc, char** argv) {
     total.hand.arrowheads += s.hand.arrowheads;
     total.invented += s.invented;
     total.letters += s.letters;
+    total.torn += s.torn;
+    if (s.torn > 0)
+      std::fprintf(stderr, "virlo-import-score: %s: %d ends left behind by a move\n", s.name.c_str(), s.torn);
   }
   if (failed) return ExitUsage;
   const double exactPercent = Percent(exact, static_cast<std::int64_t>(scores.size()));
@@ -517,6 +566,7 @@ int main(int argc, char** argv) {
            percent(linkPercent), percent(Percent(total.arrowheads, total.hand.arrowheads)),
            std::to_string(total.invented), std::to_string(total.letters));
   std::printf("\ndocked ends count as attached: %s\n", CountDockedEnds ? "yes" : "no (the model has no docks)");
+  std::printf("line ends left behind when each box moves a cell right and down: %d\n", total.torn);
 
   std::vector<std::string> missed;
   if (targets.exact && exactPercent < *targets.exact) missed.push_back("byte-exact " + percent(exactPercent));
@@ -527,6 +577,9 @@ int main(int argc, char** argv) {
   }
   if (targets.letters && total.letters > *targets.letters) {
     missed.push_back(std::to_string(total.letters) + " letters read as markers");
+  }
+  if (targets.torn && total.torn > *targets.torn) {
+    missed.push_back(std::to_string(total.torn) + " line ends left behind by moves");
   }
   for (const std::string& what : missed) std::fprintf(stderr, "virlo-import-score: target missed: %s\n", what.c_str());
   return missed.empty() ? 0 : ExitMissed;

@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes, read as character art, are refused with a
-// reason or imported; an import renders back to exactly the art read, and
+// reason or imported; an import renders back to exactly the art read (in
+// the Unicode style where the art has box drawing), and
 // the document it makes passes the checks a document file must pass.
 // A first byte below 8 picks the reading and is not art: bit 0 code page 932
 // instead of UTF-8, bit 1 a "// " comment prefix, bit 2 tabs of 4 instead of
@@ -13,6 +14,7 @@
 
 #include "document/CPlenkoDoc.h"
 #include "document/DocumentCheck.h"
+#include "export/ArtExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "model/Canvas.h"
@@ -53,14 +55,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Art that reads is always a document: at worst all of it is text.
   if (!virlo::ArtImporter::Import(grid, *document.sheet, report, error)) std::abort();
 
+  if (grid.HasGlyphs()) {
+    // Box-drawing art comes back exactly in its own style, the Unicode one.
+    virlo::ArtOptions style;
+    style.utf8 = true;
+    style.style = virlo::ArtOptions::Style::Unicode;
+    style.trim = true;
+    std::string art;
+    for (std::int32_t r = 0; r < grid.Rows(); ++r) art += grid.RowUtf8(r) + "\n";
+    if (virlo::ArtExport::Render(*document.sheet, style) != art) std::abort();
+  }
   virlo::Canvas canvas = document.sheet->NewCanvas();
   document.sheet->RenderText(canvas);
   if (canvas.Columns() < grid.Columns() || canvas.Rows() < grid.Rows()) std::abort();
   for (std::int32_t r = 0; r < canvas.Rows(); ++r) {
     std::string_view row = canvas.Row(r);
     row.remove_suffix(row.size() - (row.find_last_not_of(' ') + 1));
-    const std::string_view read = r < grid.Rows() ? grid.Row(r) : std::string_view();
-    if (row != read) std::abort();
+    const std::string read = r < grid.Rows() ? grid.Row(r) : std::string();
+    // Code page 932 output gives ASCII art back exactly; box-drawing art
+    // there is only as like as its substitutes allow.
+    if (!grid.HasGlyphs() && row != read) std::abort();
   }
   virlo::Sheet* sheet = nullptr;
   const auto verdict = virlo::DocumentCheck::Check(*virlo::store::Database::Of(document.sheet), sheet, error);

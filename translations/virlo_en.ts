@@ -74,6 +74,10 @@
         <translation>Replaced %1 characters that a document cannot hold with &quot;?&quot;</translation>
     </message>
     <message>
+        <source>箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、寄せた端 %6)、矢じり %7、点 %8、文字列 %9、文字のままの線 %10</source>
+        <translation>%1 boxes, %2 framed text boxes, %3 lines (%4 joined, %5 resting, %6 docked ends), %7 arrowheads, %8 dots, %9 text boxes, %10 pieces of line art left as text</translation>
+    </message>
+    <message>
         <source>%1 を開けません: %2</source>
         <translation>Cannot open %1: %2</translation>
     </message>

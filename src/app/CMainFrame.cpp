@@ -444,6 +444,9 @@ bool CMainFrame::Dispatch(int id) {
     view->Command(id);
     // Pasted art's own print options are kept for every window, and shown in the menu.
     if (std::optional<ArtOptions> pasted = view->Controller().TakePastedOptions()) app_.SetOutputOptions(*pasted);
+    if (std::optional<ArtImporter::Report> made = view->Controller().TakePastedReport()) {
+      app_.ShowImportSummary(*made, 0);
+    }
   } else {
     const auto command = commands_.find(id);
     if (command == commands_.end()) return false;

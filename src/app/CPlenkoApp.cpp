@@ -351,7 +351,8 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   }
   CPlenkoDoc* doc = FileNew();
   if (doc == nullptr) return nullptr;
-  if (!ArtInput::IntoNewDocument(grid, *doc, error)) {
+  ArtImporter::Report report;
+  if (!ArtInput::IntoNewDocument(grid, *doc, error, &report)) {
     CloseDocumentNow(doc);
     Report(
         QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
@@ -359,14 +360,32 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   }
   doc->UpdateAllViews();
   mainFrame_->UpdateCommandUi();
-  if (grid.UnknownSubstitutes() > 0) {
-    constexpr int ShownMilliseconds = 10'000;
-    mainFrame_->statusBar()->showMessage(
-        QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
-            .arg(grid.UnknownSubstitutes()),
-        ShownMilliseconds);
-  }
+  ShowImportSummary(report, grid.UnknownSubstitutes());
   return doc;
+}
+
+void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report, std::int32_t unknownSubstitutes) {
+  // The counts virlo-cli import reports.
+  QString summary = QCoreApplication::translate("CPlenkoApp",
+                                                "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"
+                                                "寄せた端 %6)、矢じり %7、点 %8、文字列 %9、文字のままの線 %10")
+                        .arg(report.boxes)
+                        .arg(report.framedTexts)
+                        .arg(report.lines)
+                        .arg(report.joins * 2)
+                        .arg(report.rests)
+                        .arg(report.docks)
+                        .arg(report.arrowheads)
+                        .arg(report.dots)
+                        .arg(report.texts + report.labels)
+                        .arg(static_cast<int>(report.leftAsText.size()));
+  if (unknownSubstitutes > 0) {
+    summary +=
+        QStringLiteral("; ") + QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
+                                   .arg(unknownSubstitutes);
+  }
+  constexpr int ShownMilliseconds = 10'000;
+  mainFrame_->statusBar()->showMessage(summary, ShownMilliseconds);
 }
 
 CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {

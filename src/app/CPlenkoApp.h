@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "app/FileSafety.h"
 #include "app/RecoveryCopies.h"
 #include "export/ArtExport.h"
+#include "import/ArtImporter.h"
 #include "platform/Application.h"
 #include "platform/Font.h"
 
@@ -70,6 +72,9 @@ class CPlenkoApp : public QApplication, public Application {
   // A new, unsaved document holding the art of a text file; null, with the
   // reason shown, when the file cannot be read as art.
   CPlenkoDoc* ImportArtFile(const QString& path);
+  // Shows in the status bar what an import or a paste of art made, and how
+  // many characters became "?".
+  void ShowImportSummary(const ArtImporter::Report& report, std::int32_t unknownSubstitutes);
   // A text file (".txt") is art to bring in; anything else should be a document.
   CPlenkoDoc* OpenOrImport(const QString& path);
   // Opens an entry of the recent-file list; one that no longer opens leaves the list.

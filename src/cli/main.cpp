@@ -72,12 +72,13 @@ std::string Usage() {
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
-      "                              [--tab N]\n"
+      "                              [--tab N] [--quiet]\n"
       "        read character art (ART, or - for standard input) as a diagram of\n"
       "        boxes, lines, markers and text, and save it as FILE.vrl;\n"
       "        --comment strips PREFIX from every line (without it, a comment\n"
       "        marker and indentation every line starts with are stripped and\n"
-      "        named), --tab sets tab stops (8)\n"
+      "        named), --tab sets tab stops (8), --quiet leaves out the report\n"
+      "        of what was made and what stayed text\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -341,7 +342,20 @@ int Dump(const std::vector<std::string_view>& args) {
 
 constexpr const char* ImportUsage =
     "virlo-cli: usage: virlo-cli import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
-    "                  [--tab N]\n";
+    "                  [--tab N] [--quiet]\n";
+
+// What an import made, and the line art it left as text, on standard error.
+void PrintImportReport(const virlo::ArtImporter::Report& report) {
+  std::fprintf(stderr,
+               "virlo-cli: imported %d boxes, %d framed text boxes, %d lines (%d joined, %d resting, %d docked ends), "
+               "%d arrowheads, %d dots, %d labels, %d text boxes\n",
+               report.boxes, report.framedTexts, report.lines, report.joins * 2, report.rests, report.docks,
+               report.arrowheads, report.dots, report.labels, report.texts);
+  for (const virlo::ArtPlan::Piece& piece : report.leftAsText) {
+    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s\n", piece.cell.row + 1,
+                 piece.cell.column + 1, piece.text.c_str());
+  }
+}
 
 int Import(const std::vector<std::string_view>& args) {
   std::string art;
@@ -350,10 +364,13 @@ int Import(const std::vector<std::string_view>& args) {
   virlo::ArtGrid::Options options;
   bool encodingGiven = false;
   bool commentGiven = false;
+  bool quiet = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
     if (IsHelp(args[i])) return Help();
-    if (args[i] == "--output" && hasValue) {
+    if (args[i] == "--quiet") {
+      quiet = true;
+    } else if (args[i] == "--output" && hasValue) {
       output = args[++i];
       outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
@@ -423,9 +440,7 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
-  if (grid.MarkerSubstitutes() > 0) {
-    std::fprintf(stderr, "virlo-cli: %d arrows a document cannot hold became markers\n", grid.MarkerSubstitutes());
-  }
+  if (!quiet) PrintImportReport(report);
   if (grid.UnknownSubstitutes() > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
   }

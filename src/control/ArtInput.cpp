@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
@@ -124,14 +125,16 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
   return grid.Read(kept, options, error);
 }
 
-bool ArtInput::IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error) {
+bool ArtInput::IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error,
+                               ArtImporter::Report* report) {
   if (document.sheet == nullptr) {
     error = "the document has no sheet";
     return false;
   }
-  ArtImporter::Report report;
-  if (!ArtImporter::Import(grid, *document.sheet, report, error)) return false;
+  ArtImporter::Report made;
+  if (!ArtImporter::Import(grid, *document.sheet, made, error)) return false;
   document.UpdateModifiedFlag();
+  if (report != nullptr) *report = std::move(made);
   return true;
 }
 

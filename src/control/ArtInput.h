@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "import/ArtGrid.h"
+#include "import/ArtImporter.h"
 
 namespace virlo {
 
@@ -33,7 +34,9 @@ class ArtInput {
   static bool ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error, const ArtGrid::Options& options);
   // Builds the art on a new document's empty sheet; the document is then
   // modified: it has no file to match.
-  static bool IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error);
+  // What was made goes to report when one is given.
+  static bool IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error,
+                              ArtImporter::Report* report = nullptr);
 };
 
 }  // namespace virlo

@@ -399,6 +399,7 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   outputOptions_.trim = true;
   outputOptions_.prefix = comment.prefix;
   pastedOptions_ = outputOptions_;
+  pastedReport_ = std::move(report);
   if (grid.UnknownSubstitutes() > 0) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "文書に入らない文字 %1 個を \"?\" にしました"),
                                      {std::to_string(grid.UnknownSubstitutes())}),

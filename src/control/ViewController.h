@@ -11,6 +11,7 @@
 #include "control/CommandState.h"
 #include "control/TextOutput.h"
 #include "document/DocumentView.h"
+#include "import/ArtImporter.h"
 #include "platform/Point.h"
 
 namespace virlo {
@@ -87,6 +88,8 @@ class ViewController : public DocumentView {
   // The print options a paste of art took on since last asked (its style,
   // cropped, its comment prefix), for the program to keep; nothing when none.
   std::optional<ArtOptions> TakePastedOptions() { return std::exchange(pastedOptions_, std::nullopt); }
+  // What the last paste of art made, since last asked, for the program to show.
+  std::optional<ArtImporter::Report> TakePastedReport() { return std::exchange(pastedReport_, std::nullopt); }
   // How the last text print ended.
   TextOutput::Result LastTextPrint() const { return lastTextPrint_; }
 
@@ -137,6 +140,7 @@ class ViewController : public DocumentView {
   TextOutput::Result lastTextPrint_ = TextOutput::Result::Cancelled;
   ArtOptions outputOptions_;
   std::optional<ArtOptions> pastedOptions_;
+  std::optional<ArtImporter::Report> pastedReport_;
   std::function<void(const std::string&)> positionDisplay_;
   std::function<void(const std::string&)> cellDisplay_;
 };

@@ -7,6 +7,7 @@
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/MarkerTable.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "store/Database.h"
@@ -14,6 +15,12 @@
 
 namespace virlo {
 namespace {
+
+void SetMarker(Dot& point, const ArtPlan::Marker& marker) {
+  if (marker.type == MarkerTable::Character && point.SetCharacter(marker.character)) return;
+  point.marker = marker.type == MarkerTable::Character ? MarkerTable::Join : marker.type;
+  point.character = 0;
+}
 
 class Builder {
  public:
@@ -23,9 +30,20 @@ class Builder {
         db_(store::Database::Of(&sheet)),
         origin_(origin),
         cw_(sheet.cellWidth),
-        ch_(sheet.cellHeight) {}
+        ch_(sheet.cellHeight),
+        scratch_(sheet.width, sheet.height, sheet.cellWidth, sheet.cellHeight) {}
 
   std::vector<DrawObj*> Run() {
+    // The objects are copies of blank ones made on a sheet of their own, as
+    // pasted objects are copies: a new object looks through its sheet's
+    // whole list for itself, a copy does not, and the import stays linear.
+    store::Database* transient = store::Database::Of(&scratch_);
+    line_ = store::New<Line>(transient, &scratch_, 0, 0, 0, 0, nullptr, nullptr);
+    box_ = store::New<Box>(transient, &scratch_, 0, 0, 0, 0, nullptr);
+    text_ = store::New<StrBox>(transient, &scratch_, 0, 0, 0, 0, String(""), nullptr);
+    dot_ = store::New<Dot>(transient, &scratch_, 0, 0, MarkerTable::Join, nullptr);
+    if (line_ == nullptr || box_ == nullptr || text_ == nullptr || dot_ == nullptr) return {};
+
     for (const ArtPlan::Text& text : plan_.texts) {
       if (!text.inFront) MakeText(text);
     }
@@ -40,17 +58,11 @@ class Builder {
       }
     }
     for (std::size_t i = 0; i < plan_.lines.size(); ++i) LinkLine(i);
-    // An end left free that points at a line in the next cell docks on it,
-    // as the line tool docks it.
-    for (Line* line : lines_) {
-      if (line == nullptr) continue;
-      line->start.Dock();
-      line->end.Dock();
-    }
     for (const ArtPlan::Dot& dot : plan_.dots) MakeDot(dot);
     for (const ArtPlan::Text& text : plan_.texts) {
       if (text.inFront) MakeText(text);
     }
+    for (const ArtPlan::Dot& character : plan_.characters) MakeDot(character);
     std::vector<DrawObj*> front;
     front.reserve(made_.size());
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) front.push_back(*it);
@@ -70,15 +82,40 @@ class Builder {
     return text;
   }
 
+  // Lists a new top-level object in front of what the sheet holds.
+  void Made(DrawObj* obj) {
+    obj->SetFlag(DrawObj::Visible, true);
+    sheet_.PlaceInFront(obj);
+    made_.push_back(obj);
+  }
+
+  static void Place(Box& box, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) {
+    const std::pair<LinkPoint*, Point> points[] = {
+        {&box.top.start, {x0, y0}},   {&box.top.end, {x1, y0}},      {&box.left.start, {x0, y1}},
+        {&box.left.end, {x0, y0}},    {&box.bottom.start, {x1, y1}}, {&box.bottom.end, {x0, y1}},
+        {&box.right.start, {x1, y0}}, {&box.right.end, {x1, y1}},
+    };
+    for (const auto& [point, at] : points) {
+      point->x = at.x;
+      point->y = at.y;
+    }
+  }
+
+  StrBox* NewText(std::int32_t x, std::int32_t y, const std::vector<std::string>& lines) {
+    auto* box = store::New<StrBox>(db_, *text_, &sheet_, nullptr);
+    if (box == nullptr) return nullptr;
+    Place(*box, x, y, x, y);
+    box->SetText(Joined(lines).c_str());
+    return box;
+  }
+
   void MakeText(const ArtPlan::Text& text) {
     // A text box's text starts one cell right of and below its first corner.
-    auto* box = store::New<StrBox>(db_, &sheet_, X(text.first.column - 1), Y(text.first.row - 1), 0, 0,
-                                   String(Joined(text.lines).c_str()), nullptr);
+    StrBox* box = NewText(X(text.first.column - 1), Y(text.first.row - 1), text.lines);
     if (box == nullptr) return;
     box->alignment = static_cast<std::int32_t>(text.alignment);
     box->SyncFilled();
-    box->SetFlag(DrawObj::Visible, true);
-    made_.push_back(box);
+    Made(box);
   }
 
   void MakeBox(std::size_t index) {
@@ -89,7 +126,7 @@ class Builder {
     const std::int32_t y1 = Y(plan.bottomRight.row);
     Box* box = nullptr;
     if (plan.framedText) {
-      auto* text = store::New<StrBox>(db_, &sheet_, x0, y0, x1, y1, String(Joined(plan.lines).c_str()), nullptr);
+      StrBox* text = NewText(x0, y0, plan.lines);
       if (text != nullptr) {
         // The box may be larger than its text: set its frame after the fit.
         text->Resize({x0, y0, x1, y1});
@@ -99,46 +136,52 @@ class Builder {
       }
       box = text;
     } else {
-      box = store::New<Box>(db_, &sheet_, x0, y0, x1, y1, nullptr);
+      box = store::New<Box>(db_, *box_, &sheet_, nullptr);
+      if (box != nullptr) Place(*box, x0, y0, x1, y1);
     }
     boxes_[index] = box;
     if (box == nullptr) return;
+    box->corners = plan.rounded ? Box::Rounded : Box::Square;
+    Line* const sides[] = {&box->top, &box->left, &box->bottom, &box->right};
+    for (std::size_t k = 0; k < 4; ++k) sides[k]->stroke = static_cast<std::int32_t>(plan.strokes[k]);
     // Both points of a corner carry its marker: the side drawn later shows it.
     LinkPoint* const corners[4][2] = {{&box->top.start, &box->left.end},
                                       {&box->top.end, &box->right.start},
                                       {&box->right.end, &box->bottom.start},
                                       {&box->bottom.end, &box->left.start}};
-    for (int k = 0; k < 4; ++k) {
-      for (LinkPoint* point : corners[k]) point->marker = plan.corners[k];
+    for (std::size_t k = 0; k < 4; ++k) {
+      for (LinkPoint* point : corners[k]) SetMarker(*point, plan.corners[k]);
     }
-    box->SetFlag(DrawObj::Visible, true);
-    made_.push_back(box);
+    Made(box);
   }
 
   void MakeLine(std::size_t i) {
     const ArtPlan::Line& plan = plan_.lines[i];
-    auto* line = store::New<Line>(db_, &sheet_, X(plan.start.cell.column), Y(plan.start.cell.row),
-                                  X(plan.end.cell.column), Y(plan.end.cell.row), nullptr, nullptr);
+    auto* line = store::New<Line>(db_, *line_, &sheet_, nullptr);
     lines_[i] = line;
     if (line == nullptr) return;
+    line->start.x = X(plan.start.cell.column);
+    line->start.y = Y(plan.start.cell.row);
+    line->end.x = X(plan.end.cell.column);
+    line->end.y = Y(plan.end.cell.row);
     line->orientation = plan.horizontal ? Line::Horizontal : Line::Vertical;
-    line->start.marker = plan.start.marker;
-    line->end.marker = plan.end.marker;
-    line->flags |= DrawObj::Visible;
-    made_.push_back(line);
+    line->stroke = static_cast<std::int32_t>(plan.stroke);
+    SetMarker(line->start, plan.start.marker);
+    SetMarker(line->end, plan.end.marker);
+    Made(line);
   }
 
   Line* HostLine(const ArtPlan::Host& host) const {
-    switch (host.kind) {
-      case ArtPlan::Host::Kind::Line:
-        return lines_[static_cast<std::size_t>(host.index)];
-      case ArtPlan::Host::Kind::BoxSide: {
-        Box* box = boxes_[static_cast<std::size_t>(host.index)];
+    switch (host.element.kind) {
+      case ArtPlan::Element::Kind::Line:
+        return lines_[static_cast<std::size_t>(host.element.index)];
+      case ArtPlan::Element::Kind::Box: {
+        Box* box = boxes_[static_cast<std::size_t>(host.element.index)];
         if (box == nullptr) return nullptr;
         Line* sides[] = {&box->top, &box->left, &box->bottom, &box->right};
         return sides[static_cast<std::size_t>(host.side)];
       }
-      case ArtPlan::Host::Kind::None:
+      case ArtPlan::Element::Kind::None:
         break;
     }
     return nullptr;
@@ -151,6 +194,8 @@ class Builder {
     for (const bool atEnd : {false, true}) {
       const ArtPlan::End& end = atEnd ? plan.end : plan.start;
       LinkPoint& point = atEnd ? line->end : line->start;
+      // Resting on the host, or docked on it from the next cell: the host
+      // carries the end either way, and the geometry tells which.
       if (Line* host = HostLine(end.host)) point.SetLine(host);
       if (end.joinLine >= 0) {
         Line* other = lines_[static_cast<std::size_t>(end.joinLine)];
@@ -160,11 +205,14 @@ class Builder {
   }
 
   void MakeDot(const ArtPlan::Dot& plan) {
-    auto* dot = store::New<Dot>(db_, &sheet_, X(plan.cell.column), Y(plan.cell.row), plan.marker, nullptr);
+    auto* dot = store::New<Dot>(db_, *dot_, &sheet_, nullptr);
     if (dot == nullptr) return;
-    dot->flags |= DrawObj::Visible;
+    dot->x = X(plan.cell.column);
+    dot->y = Y(plan.cell.row);
+    SetMarker(*dot, plan.marker);
+    // Listed while it rests on nothing, as the dot tool lists its dots.
+    Made(dot);
     if (Line* host = HostLine(plan.host)) dot->SetLine(host);
-    made_.push_back(dot);
   }
 
   const ArtPlan& plan_;
@@ -173,6 +221,12 @@ class Builder {
   ArtPlan::Cell origin_;
   std::int32_t cw_;
   std::int32_t ch_;
+  // The blank objects the built ones are copies of.
+  Sheet scratch_;
+  Line* line_ = nullptr;
+  Box* box_ = nullptr;
+  StrBox* text_ = nullptr;
+  Dot* dot_ = nullptr;
   std::vector<Box*> boxes_;
   std::vector<Line*> lines_;
   std::vector<DrawObj*> made_;

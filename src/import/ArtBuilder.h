@@ -9,9 +9,10 @@ namespace virlo {
 class DrawObj;
 class Sheet;
 
-// Makes the objects of a plan on a sheet, through the constructors and links
-// the tools use, back to front: text, boxes and lines in the plan's order,
-// dots, and labels over box sides last.
+// Makes the objects of a plan on a sheet, listed in front of what it holds,
+// linked as the tools link them, back to front: text, boxes and lines in the
+// plan's order, dots, text over lines and sides, and last the characters a
+// text box cannot hold.
 class ArtBuilder {
  public:
   // The top-level objects made, front first, with the plan's cell (0, 0) at

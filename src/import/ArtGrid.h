@@ -7,11 +7,13 @@
 
 namespace virlo {
 
-// Character art read into cells as a sheet's canvas holds them: one byte of
-// code page 932 per cell, a double-byte character in two cells. Box-drawing
-// characters become the line characters VIRLO draws with ("-", "|", "+") and
-// arrows the markers that stand for them; the cells remember which were
-// drawn that way, so the art can be given back in the same style.
+// Character art read into cells as a sheet's canvas holds them, one record
+// a cell: the character the art shows there and the code page 932 byte a
+// text box holds for it. A character code page 932 holds in as many cells
+// as the art gives it is held as itself (a double-byte one in two cells);
+// any other character that prints (box drawing, arrows, symbols) only as a
+// character of its own, with its substitute as the text's byte, so the art
+// can still be given back exactly in UTF-8.
 class ArtGrid {
  public:
   // The largest art a sheet holds, in cells.
@@ -27,39 +29,72 @@ class ArtGrid {
     std::int32_t tabSize = 8;
   };
 
+  // How a cell's character stands in a document.
+  enum class Held : std::uint8_t {
+    // As itself, in one cell.
+    Byte,
+    // As itself, a double-byte character in two cells (both cells say so).
+    Wide,
+    // Only as a character of its own, its substitute in the text; both
+    // cells of a two-cell one say so.
+    Character,
+  };
+  struct Cell {
+    // The character; 0 in the second cell of a two-cell one.
+    char32_t code = U' ';
+    // What a text box holds in the cell, in code page 932.
+    char byte = ' ';
+    Held held = Held::Byte;
+  };
+
   // Reads the art; false with the reason when it cannot be read (not valid
-  // UTF-8, larger than a sheet).
+  // UTF-8, larger than a sheet). Reading stops at the first line that
+  // reaches past the sheet's last column (read to its end, to say how wide
+  // it is) or the first line past its last row, whatever follows.
   bool Read(std::string_view text, const Options& options, std::string& error);
   // Whether the text is well-formed UTF-8.
   static bool IsUtf8(std::string_view text);
 
   std::int32_t Columns() const { return columns_; }
-  std::int32_t Rows() const { return static_cast<std::int32_t>(rows_.size()); }
-  // The byte of a cell; a blank outside the art.
-  char At(std::int32_t column, std::int32_t row) const;
-  // True for both cells of a double-byte character: they are text, whatever
-  // their bytes look like.
-  bool IsWide(std::int32_t column, std::int32_t row) const;
+  std::int32_t Rows() const { return rows_; }
+  // A cell; a blank outside the art.
+  const Cell& At(std::int32_t column, std::int32_t row) const;
+  char Byte(std::int32_t column, std::int32_t row) const { return At(column, row).byte; }
+  char32_t Code(std::int32_t column, std::int32_t row) const { return At(column, row).code; }
+  // True for both cells of a double-byte character: they are text,
+  // whatever their bytes look like.
+  bool IsWide(std::int32_t column, std::int32_t row) const { return At(column, row).held == Held::Wide; }
+  // The art holds box-drawing characters: it is given back in the Unicode style.
   bool HasGlyphs() const { return glyphs_ > 0; }
-  // A row as the canvas would hold it, without trailing blanks.
-  std::string_view Row(std::int32_t row) const { return rows_[static_cast<std::size_t>(row)]; }
+  // A row as a text box would hold it, without trailing blanks.
+  std::string Row(std::int32_t row) const;
+  // A row as the art shows it, in UTF-8, without trailing blanks.
+  std::string RowUtf8(std::int32_t row) const;
 
-  // Characters a document cannot hold that were replaced: by a marker (an
-  // arrow) or by "?" (anything else).
-  std::int32_t MarkerSubstitutes() const { return markerSubstitutes_; }
+  // Characters a document holds only as characters of their own: code
+  // page 932 output shows their substitutes.
+  std::int32_t HeldAsCharacters() const { return characters_; }
+  // Characters a document cannot hold at all (controls, bytes that are no
+  // character of code page 932, characters that take no cell) became "?".
   std::int32_t UnknownSubstitutes() const { return unknownSubstitutes_; }
   // Characters code page 932 holds only as others like them ("¥" as "\\",
   // "‾" as "~"), so the art does not come back as it was.
   std::int32_t LookalikeSubstitutes() const { return lookalikeSubstitutes_; }
 
  private:
-  bool ReadLine(std::string_view line, std::int32_t number, const Options& options, std::string& error);
+  class Encoder;
+  bool ReadLine(std::string_view line, std::int32_t number, const Options& options, Encoder& encoder,
+                std::string& error);
+  Cell& Mutable(std::int32_t column, std::int32_t row) {
+    return cells_[static_cast<std::size_t>(row) * MaxColumns + static_cast<std::size_t>(column)];
+  }
 
-  std::vector<std::string> rows_;
-  std::vector<std::vector<std::uint8_t>> kinds_;
+  // MaxColumns cells a row, blank beyond the row's end.
+  std::vector<Cell> cells_;
   std::int32_t columns_ = 0;
+  std::int32_t rows_ = 0;
   std::int32_t glyphs_ = 0;
-  std::int32_t markerSubstitutes_ = 0;
+  std::int32_t characters_ = 0;
   std::int32_t unknownSubstitutes_ = 0;
   std::int32_t lookalikeSubstitutes_ = 0;
 };

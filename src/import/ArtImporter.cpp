@@ -2,15 +2,21 @@
 
 #include <algorithm>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "export/ArtExport.h"
 #include "import/ArtBuilder.h"
-#include "import/ArtPlan.h"
+#include "import/ArtCharacter.h"
 #include "import/ArtRecognizer.h"
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
 #include "objects/MarkerTable.h"
 #include "objects/Sheet.h"
+#include "objects/StrBox.h"
+#include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -18,89 +24,177 @@ namespace {
 
 // After this many readings with more and more text, everything is text.
 constexpr int MaxReadings = 8;
-constexpr std::int32_t Aggregation = MarkerTable::Aggregation;
+// How far an object may write beyond its own rectangle, in cells: a docked
+// end its line carries, a marker two cells wide.
+constexpr std::int32_t Reach = 2;
 
-class Footprint {
+// Cells of the sheet's canvas, one flag each.
+class CellSet {
  public:
-  Footprint(std::int32_t columns, std::int32_t rows) : columns_(columns), rows_(rows) {}
-
-  // Every cell an element of the plan writes, with the element's number.
-  void Add(std::int32_t element, std::int32_t c, std::int32_t r) {
-    if (c < 0 || r < 0 || c >= columns_ || r >= rows_) return;
-    cells_.push_back({element, c, r});
+  CellSet(std::int32_t columns, std::int32_t rows)
+      : columns_(columns), rows_(rows), flags_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0) {}
+  bool Holds(std::int32_t c, std::int32_t r) const { return c >= 0 && r >= 0 && c < columns_ && r < rows_; }
+  void Set(std::int32_t c, std::int32_t r) {
+    if (Holds(c, r)) flags_[Index(c, r)] = 1;
   }
-  void Of(const ArtPlan& plan) {
-    std::int32_t element = 0;
-    for (const ArtPlan::Box& box : plan.boxes) {
-      for (std::int32_t c = box.topLeft.column; c <= box.bottomRight.column; ++c) {
-        for (std::int32_t r = box.topLeft.row; r <= box.bottomRight.row; ++r) {
-          const bool edge = c == box.topLeft.column || c == box.bottomRight.column || r == box.topLeft.row ||
-                            r == box.bottomRight.row;
-          if (edge || box.framedText) Add(element, c, r);
-        }
+  bool Has(std::int32_t c, std::int32_t r) const { return Holds(c, r) && flags_[Index(c, r)] != 0; }
+  bool Empty() const { return std::find(flags_.begin(), flags_.end(), 1) == flags_.end(); }
+  // Whether any cell of the rectangle (clipped) is set, in constant time
+  // once Sum has been called.
+  void Sum() {
+    sums_.assign(static_cast<std::size_t>(columns_ + 1) * static_cast<std::size_t>(rows_ + 1), 0);
+    for (std::int32_t r = 0; r < rows_; ++r) {
+      for (std::int32_t c = 0; c < columns_; ++c) {
+        SumAt(c + 1, r + 1) = SumAt(c, r + 1) + SumAt(c + 1, r) - SumAt(c, r) + flags_[Index(c, r)];
       }
-      ++element;
-    }
-    for (const ArtPlan::Line& line : plan.lines) {
-      const ArtPlan::Cell a = line.start.cell;
-      const ArtPlan::Cell b = line.end.cell;
-      for (std::int32_t c = std::min(a.column, b.column); c <= std::max(a.column, b.column); ++c) {
-        for (std::int32_t r = std::min(a.row, b.row); r <= std::max(a.row, b.row); ++r) Add(element, c, r);
-      }
-      for (const ArtPlan::End* end : {&line.start, &line.end}) {
-        if (end->marker == Aggregation) Add(element, end->cell.column + 1, end->cell.row);
-      }
-      ++element;
-    }
-    for (const ArtPlan::Dot& dot : plan.dots) {
-      Add(element, dot.cell.column, dot.cell.row);
-      if (dot.marker == Aggregation) Add(element, dot.cell.column + 1, dot.cell.row);
-      ++element;
-    }
-    for (const ArtPlan::Text& text : plan.texts) {
-      std::int32_t longest = 0;
-      for (const std::string& line : text.lines) longest = std::max(longest, static_cast<std::int32_t>(line.size()));
-      for (std::size_t k = 0; k < text.lines.size(); ++k) {
-        const auto length = static_cast<std::int32_t>(text.lines[k].size());
-        std::int32_t start = text.first.column;
-        if (text.alignment == ArtPlan::Alignment::Centre) start += (longest - length) / 2;
-        if (text.alignment == ArtPlan::Alignment::Right) start += longest - length;
-        for (std::int32_t c = start; c < start + length; ++c) {
-          Add(element, c, text.first.row + static_cast<std::int32_t>(k));
-        }
-      }
-      ++element;
     }
   }
-
-  struct Entry {
-    std::int32_t element;
-    std::int32_t column;
-    std::int32_t row;
-  };
-  const std::vector<Entry>& Cells() const { return cells_; }
+  bool Any(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+    c0 = std::max(c0, 0);
+    r0 = std::max(r0, 0);
+    c1 = std::min(c1, columns_ - 1);
+    r1 = std::min(r1, rows_ - 1);
+    if (c0 > c1 || r0 > r1) return false;
+    const std::int32_t total = sums_[SumIndex(c1 + 1, r1 + 1)] - sums_[SumIndex(c0, r1 + 1)] -
+                               sums_[SumIndex(c1 + 1, r0)] + sums_[SumIndex(c0, r0)];
+    return total > 0;
+  }
 
  private:
+  std::size_t Index(std::int32_t c, std::int32_t r) const {
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(c);
+  }
+  std::size_t SumIndex(std::int32_t c, std::int32_t r) const {
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_ + 1) + static_cast<std::size_t>(c);
+  }
+  std::int32_t& SumAt(std::int32_t c, std::int32_t r) { return sums_[SumIndex(c, r)]; }
+
   std::int32_t columns_;
   std::int32_t rows_;
-  std::vector<Entry> cells_;
+  std::vector<std::uint8_t> flags_;
+  std::vector<std::int32_t> sums_;
 };
 
 // The cells where what the objects made render differs from the art read
-// with its first cell at origin.
-std::vector<std::pair<std::int32_t, std::int32_t>> Differences(const std::vector<DrawObj*>& made, const Sheet& sheet,
-                                                               const ArtGrid& grid, ArtPlan::Cell origin) {
-  std::vector<std::pair<std::int32_t, std::int32_t>> cells;
-  Canvas canvas = sheet.NewCanvas();
+// with its first cell at origin, in the sheet's cells: each cell compared as
+// `render` shows it in the art's style, in UTF-8, the second cell of a
+// two-cell character as nothing.
+CellSet Differences(const std::vector<DrawObj*>& made, const Sheet& sheet, const ArtGrid& grid, ArtPlan::Cell origin) {
+  const bool unicode = grid.HasGlyphs();
+  // Each character of code page 932 converted once.
+  std::unordered_map<std::uint16_t, std::string> decoded;
+  auto decode = [&](char lead, char trail) -> const std::string& {
+    const auto key =
+        static_cast<std::uint16_t>((static_cast<unsigned char>(lead) << 8) | static_cast<unsigned char>(trail));
+    auto found = decoded.find(key);
+    if (found == decoded.end()) {
+      const std::string bytes = trail == '\0' ? std::string(1, lead) : std::string{lead, trail};
+      found = decoded.emplace(key, TextCodec::Cp932ToUtf8(bytes)).first;
+    }
+    return found->second;
+  };
+  Canvas canvas = sheet.NewCanvas(unicode);
   for (auto it = made.rbegin(); it != made.rend(); ++it) (*it)->RenderText(canvas);
+  CellSet wrong(canvas.Columns(), canvas.Rows());
   for (std::int32_t r = 0; r < canvas.Rows(); ++r) {
-    const std::string_view row = canvas.Row(r);
+    std::int32_t covered = 0;
     for (std::int32_t c = 0; c < canvas.Columns(); ++c) {
-      const char expected = grid.At(c - origin.column, r - origin.row);
-      if (row[static_cast<std::size_t>(c)] != expected) cells.emplace_back(c - origin.column, r - origin.row);
+      std::string shown;
+      if (covered > 0) {
+        --covered;
+      } else if (const std::string_view kept = canvas.Character(c, r); !kept.empty()) {
+        shown = kept;
+        covered = canvas.CharacterWidth(c, r) - 1;
+      } else if (canvas.IsHalf(c, r)) {
+        shown = decode(canvas.At(c, r), canvas.At(c + 1, r));
+        covered = 1;
+      } else {
+        if (unicode && canvas.IsLine(c, r)) shown = ArtExport::Glyph(canvas.At(c, r), canvas.LineAt(c, r));
+        const char byte = canvas.At(c, r);
+        if (shown.empty()) shown = static_cast<unsigned char>(byte) < 0x80 ? std::string(1, byte) : decode(byte, '\0');
+      }
+      // The art's character where a document holds it only as itself,
+      // else what its bytes show (a look-alike where code page 932 has one).
+      const std::int32_t ac = c - origin.column;
+      const std::int32_t ar = r - origin.row;
+      const ArtGrid::Cell& art = grid.At(ac, ar);
+      std::string expected;
+      if (art.code == 0) {
+      } else if (art.held == ArtGrid::Held::Character) {
+        expected = Utf8::Encode(art.code);
+      } else if (art.held == ArtGrid::Held::Wide) {
+        expected = decode(art.byte, grid.Byte(ac + 1, ar));
+      } else {
+        expected = static_cast<unsigned char>(art.byte) < 0x80 ? std::string(1, art.byte) : decode(art.byte, '\0');
+      }
+      if (shown != expected) wrong.Set(c, r);
     }
   }
-  return cells;
+  return wrong;
+}
+
+// The cells an object writes, rendered alone: every cell of a text box's
+// text, the cells it leaves marked for anything else.
+void Footprint(const DrawObj& obj, Canvas& scratch, std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1,
+               std::vector<std::pair<std::int32_t, std::int32_t>>& cells) {
+  cells.clear();
+  obj.RenderText(scratch);
+  const auto* text = dynamic_cast<const StrBox*>(&obj);
+  const bool whole = text != nullptr && text->frame == 0;
+  for (std::int32_t r = std::max(r0, 0); r <= std::min(r1, scratch.Rows() - 1); ++r) {
+    for (std::int32_t c = std::max(c0, 0); c <= std::min(c1, scratch.Columns() - 1); ++c) {
+      if (whole || scratch.At(c, r) != ' ' || !scratch.Character(c, r).empty()) cells.emplace_back(c, r);
+      scratch.Put(c, r, ' ');
+    }
+  }
+}
+
+// Takes the objects of a reading out of the sheet in one walk (they stand
+// at the front of its list) and frees them.
+void Discard(std::vector<DrawObj*>& made, Sheet& sheet) {
+  std::unordered_set<const void*> gone(made.begin(), made.end());
+  for (std::size_t k = 0; k < made.size(); ++k) {
+    DrawObj* front = sheet.objects.PopFront();
+    if (gone.count(front) == 0) {
+      // Not one of them: put it back and take them out one by one.
+      sheet.objects.PushFront(front);
+      for (DrawObj* obj : made) sheet.RemoveObject(obj);
+      break;
+    }
+  }
+  {
+    const Sheet::Unlisted unlisted(gone);
+    for (DrawObj* obj : made) store::Delete(obj);
+  }
+  made.clear();
+}
+
+void Count(const ArtPlan& plan, const std::vector<std::uint8_t>& forced, ArtImporter::Report& report) {
+  report = {};
+  for (const ArtPlan::Box& box : plan.boxes) ++(box.framedText ? report.framedTexts : report.boxes);
+  report.lines = static_cast<std::int32_t>(plan.lines.size());
+  for (const ArtPlan::Line& line : plan.lines) {
+    for (const ArtPlan::End* end : {&line.start, &line.end}) {
+      report.joins += end->joinLine >= 0 ? 1 : 0;
+      if (end->host.element) ++(end->docked ? report.docks : report.rests);
+      const std::int32_t type = end->marker.type;
+      const bool head = (type >= MarkerTable::LeftArrow && type <= MarkerTable::DownArrow) ||
+                        (type == MarkerTable::Character && ArtCharacter::HeadOf(end->marker.character));
+      report.arrowheads += head ? 1 : 0;
+    }
+  }
+  report.joins /= 2;
+  report.dots = static_cast<std::int32_t>(plan.dots.size());
+  for (const ArtPlan::Text& text : plan.texts) {
+    if (text.label) {
+      ++report.labels;
+    } else if (!text.inFront) {
+      ++report.texts;
+    }
+  }
+  report.characters = static_cast<std::int32_t>(plan.characters.size());
+  report.cellsKeptAsText = static_cast<std::int32_t>(std::count(forced.begin(), forced.end(), 1));
+  report.leftAsText = plan.leftAsText;
 }
 
 }  // namespace
@@ -125,67 +219,64 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
   sheet.width = std::max(sheet.width / sheet.cellWidth, column + grid.Columns()) * sheet.cellWidth;
   sheet.height = std::max(sheet.height / sheet.cellHeight, row + grid.Rows()) * sheet.cellHeight;
   report = {};
-  std::vector<std::uint8_t> forced;
-  if (grid.Columns() > 0 && grid.Rows() > 0) {
-    forced.assign(static_cast<std::size_t>(grid.Columns()) * static_cast<std::size_t>(grid.Rows()), 0);
-  }
+  std::vector<std::uint8_t> forced(static_cast<std::size_t>(grid.Columns()) * static_cast<std::size_t>(grid.Rows()), 0);
+  // Makes an art cell text; true when that is news.
   auto force = [&](std::int32_t c, std::int32_t r) {
+    const std::int32_t ac = c - origin.column;
+    const std::int32_t ar = r - origin.row;
+    if (ac < 0 || ar < 0 || ac >= grid.Columns() || ar >= grid.Rows()) return false;
     std::uint8_t& cell =
-        forced[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.Columns()) + static_cast<std::size_t>(c)];
-    const bool fresh = cell == 0 && grid.At(c, r) != ' ';
+        forced[static_cast<std::size_t>(ar) * static_cast<std::size_t>(grid.Columns()) + static_cast<std::size_t>(ac)];
+    const bool fresh = cell == 0 && grid.Code(ac, ar) != U' ';
     cell = 1;
     return fresh;
   };
   for (int reading = 1; reading <= MaxReadings + 1; ++reading) {
     if (reading > MaxReadings) {
       // The last resort, which matches by construction: all of it is text.
-      for (std::int32_t r = 0; r < grid.Rows(); ++r) {
-        for (std::int32_t c = 0; c < grid.Columns(); ++c) force(c, r);
-      }
+      std::fill(forced.begin(), forced.end(), 1);
     }
     const ArtPlan plan = ArtRecognizer(grid, forced).Recognize();
     made = ArtBuilder::Build(plan, sheet, origin);
-    const auto differences = Differences(made, sheet, grid, origin);
-    if (differences.empty()) {
-      for (const ArtPlan::Box& box : plan.boxes) ++(box.framedText ? report.framedTexts : report.boxes);
-      report.lines = static_cast<std::int32_t>(plan.lines.size());
-      for (const ArtPlan::Line& line : plan.lines) {
-        for (const ArtPlan::End* end : {&line.start, &line.end}) {
-          report.joins += end->joinLine >= 0 ? 1 : 0;
-          report.rests += end->host.kind != ArtPlan::Host::Kind::None ? 1 : 0;
-        }
-      }
-      report.joins /= 2;
-      report.dots = static_cast<std::int32_t>(plan.dots.size());
-      report.texts = static_cast<std::int32_t>(plan.texts.size());
-      report.cellsKeptAsText = static_cast<std::int32_t>(std::count(forced.begin(), forced.end(), 1));
+    CellSet wrong = Differences(made, sheet, grid, origin);
+    if (wrong.Empty()) {
+      Count(plan, forced, report);
       return true;
     }
-    for (DrawObj* obj : made) store::Delete(obj);
-    made.clear();
-    if (reading > MaxReadings) break;
-    // What drew a wrong cell is read as text next time.
-    Footprint footprint(grid.Columns(), grid.Rows());
-    footprint.Of(plan);
-    std::vector<std::uint8_t> wrong(forced.size(), 0);
-    for (const auto& [c, r] : differences) {
-      if (c >= 0 && r >= 0 && c < grid.Columns() && r < grid.Rows()) {
-        wrong[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid.Columns()) + static_cast<std::size_t>(c)] = 1;
-      }
+    if (reading > MaxReadings) {
+      Discard(made, sheet);
+      break;
     }
-    std::vector<std::uint8_t> blamed;
-    for (const Footprint::Entry& entry : footprint.Cells()) {
-      const std::size_t cell = static_cast<std::size_t>(entry.row) * static_cast<std::size_t>(grid.Columns()) +
-                               static_cast<std::size_t>(entry.column);
-      if (wrong[cell] == 0) continue;
-      if (blamed.size() <= static_cast<std::size_t>(entry.element))
-        blamed.resize(static_cast<std::size_t>(entry.element) + 1, 0);
-      blamed[static_cast<std::size_t>(entry.element)] = 1;
-    }
+    // What wrote a wrong cell is read as text next time: every cell it
+    // writes, as it renders them.
+    wrong.Sum();
     bool progress = false;
-    for (const Footprint::Entry& entry : footprint.Cells()) {
-      const auto element = static_cast<std::size_t>(entry.element);
-      if (element < blamed.size() && blamed[element] != 0) progress = force(entry.column, entry.row) || progress;
+    Canvas scratch = sheet.NewCanvas();
+    std::vector<std::pair<std::int32_t, std::int32_t>> cells;
+    for (const DrawObj* obj : made) {
+      const Rect rect = obj->GetRect(DrawObj::Area::Redraw);
+      const Point first = sheet.CellOf(rect.left, rect.top);
+      const Point last = sheet.CellOf(rect.right, rect.bottom);
+      const std::int32_t c0 = first.x - Reach;
+      const std::int32_t r0 = first.y - Reach;
+      const std::int32_t c1 = last.x + Reach;
+      const std::int32_t r1 = last.y + Reach;
+      if (!wrong.Any(c0, r0, c1, r1)) continue;
+      Footprint(*obj, scratch, c0, r0, c1, r1, cells);
+      const bool blamed =
+          std::any_of(cells.begin(), cells.end(), [&](const auto& cell) { return wrong.Has(cell.first, cell.second); });
+      if (!blamed) continue;
+      for (const auto& [c, r] : cells) progress = force(c, r) || progress;
+    }
+    Discard(made, sheet);
+    if (!progress) {
+      // Nothing that was built wrote there: what the art shows there is text.
+      for (std::int32_t r = 0; r < grid.Rows(); ++r) {
+        for (std::int32_t c = 0; c < grid.Columns(); ++c) {
+          if (wrong.Has(c + origin.column, r + origin.row))
+            progress = force(c + origin.column, r + origin.row) || progress;
+        }
+      }
     }
     if (!progress) reading = MaxReadings;
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "import/ArtGrid.h"
+#include "import/ArtPlan.h"
 
 namespace virlo {
 
@@ -12,20 +13,34 @@ class DrawObj;
 class Sheet;
 
 // Brings character art into a sheet as live objects. The art wins: whatever
-// is built renders to exactly the art's characters, and a part that cannot be
-// read as objects that do so is kept as text.
+// is built renders to exactly the art's characters (in box drawing where the
+// art has it), and a part that cannot be read as objects that do so is kept
+// as text.
 class ArtImporter {
  public:
+  // What an import made.
   struct Report {
     std::int32_t boxes = 0;
     std::int32_t framedTexts = 0;
     std::int32_t lines = 0;
+    // Pairs of line ends joined at a corner.
     std::int32_t joins = 0;
+    // Line ends resting on a line or a side, and docked one cell before one.
     std::int32_t rests = 0;
+    std::int32_t docks = 0;
+    // Line ends whose marker is an arrowhead.
+    std::int32_t arrowheads = 0;
+    // Markers resting on lines and sides.
     std::int32_t dots = 0;
+    // Text over a line or a side.
+    std::int32_t labels = 0;
+    // Text boxes of their own, and the characters kept in front of them.
     std::int32_t texts = 0;
+    std::int32_t characters = 0;
     // Cells first read as structure that had to become text.
     std::int32_t cellsKeptAsText = 0;
+    // Pieces of line art that stayed text.
+    std::vector<ArtPlan::Piece> leftAsText;
   };
 
   // Sizes the sheet to hold the art (at least its size now) and builds the

@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "model/Stroke.h"
+
 namespace virlo {
 
 // The objects character art was read as, in cells, before any is built:
 // boxes, lines with their ends' markers and links, dots resting on lines,
-// and text. Cells are (column, row) of the art.
+// text, and the characters a text box cannot hold. Cells are (column, row)
+// of the art.
 struct ArtPlan {
   struct Cell {
     std::int32_t column = 0;
@@ -19,17 +22,36 @@ struct ArtPlan {
   // A box's sides, in the order the box holds them.
   enum class Side : std::int32_t { Top = 0, Left = 1, Bottom = 2, Right = 3 };
 
+  // A box or a line of the plan, by its own index among the boxes or the lines.
+  struct Element {
+    enum class Kind : std::uint8_t { None, Box, Line } kind = Kind::None;
+    std::int32_t index = -1;
+    static Element Box(std::int32_t index) { return {Kind::Box, index}; }
+    static Element Line(std::int32_t index) { return {Kind::Line, index}; }
+    explicit operator bool() const { return kind != Kind::None; }
+    friend bool operator==(const Element&, const Element&) = default;
+  };
+
   // What a line end or a dot rests on: a line of the plan, or a side of a box.
   struct Host {
-    enum class Kind { None, Line, BoxSide } kind = Kind::None;
-    std::int32_t index = -1;
+    Element element;
     Side side = Side::Top;
+  };
+
+  // A marker: a type of the marker table, or MarkerTable::Character with
+  // the character itself.
+  struct Marker {
+    std::int32_t type = 0;
+    char32_t character = 0;
+    friend bool operator==(const Marker&, const Marker&) = default;
   };
 
   struct End {
     Cell cell;
-    std::int32_t marker = 0;
+    Marker marker;
     Host host;
+    // The host lies in the next cell, which the line runs towards.
+    bool docked = false;
     // The end of another line this end is joined to: line index, and true for its end.
     std::int32_t joinLine = -1;
     bool joinAtEnd = false;
@@ -37,6 +59,7 @@ struct ArtPlan {
 
   struct Line {
     bool horizontal = true;
+    Stroke stroke = Stroke::Solid;
     End start;
     End end;
   };
@@ -49,16 +72,22 @@ struct ArtPlan {
     Cell first;
     std::vector<std::string> lines;
     Alignment alignment = Alignment::Left;
-    // Text written over a box side must lie in front of the box.
+    // Written over a line or a box side (a label, or what a line shows in
+    // the art's own characters): it lies in front.
     bool inFront = false;
+    // A label of a line or a box side (for the report).
+    bool label = false;
   };
 
   struct Box {
     Cell topLeft;
     Cell bottomRight;
-    // The markers at the corners, clockwise from the top left; "+" unless
-    // the art shows another.
-    std::int32_t corners[4] = {0, 0, 0, 0};
+    // The markers at the corners, clockwise from the top left; a join
+    // unless the art shows another.
+    Marker corners[4];
+    bool rounded = false;
+    // The strokes of the sides, in Side order.
+    Stroke strokes[4] = {Stroke::Solid, Stroke::Solid, Stroke::Solid, Stroke::Solid};
     // A framed text box: its text and alignment.
     bool framedText = false;
     std::vector<std::string> lines;
@@ -67,14 +96,8 @@ struct ArtPlan {
 
   struct Dot {
     Cell cell;
-    std::int32_t marker = 0;
+    Marker marker;
     Host host;
-  };
-
-  // A box or a line, by its index: what is stacked.
-  struct Element {
-    enum class Kind { Box, Line } kind = Kind::Box;
-    std::int32_t index = 0;
   };
 
   std::vector<Box> boxes;
@@ -84,6 +107,16 @@ struct ArtPlan {
   std::vector<Element> order;
   std::vector<Dot> dots;
   std::vector<Text> texts;
+  // Characters a text box cannot hold, each over the substitute its text
+  // holds, in front of everything.
+  std::vector<Dot> characters;
+
+  // A piece of line art read as text: its first cell and its characters (UTF-8).
+  struct Piece {
+    Cell cell;
+    std::string text;
+  };
+  std::vector<Piece> leftAsText;
 };
 
 }  // namespace virlo

@@ -58,20 +58,24 @@ TEST_F(ImportTest, ArtIsReadAsTheCanvasHoldsItOrRefusedWithAReason) {
   EXPECT_TRUE(grid.IsWide(0, 1) && grid.IsWide(1, 1) && !grid.IsWide(2, 1));
 
   ASSERT_TRUE(grid.Read("\xE2\x96\xB6 \xE2\x86\x92 \xE2\x98\x83 \xE2\x94\x80\xE2\x94\xBC", options, error));
+  // Characters code page 932 lacks are kept as themselves, over a substitute
+  // in the text's bytes.
+  EXPECT_EQ(grid.RowUtf8(0), "\xE2\x96\xB6 \xE2\x86\x92 \xE2\x98\x83 \xE2\x94\x80\xE2\x94\xBC");
   EXPECT_EQ(grid.Row(0), "> > ? -+");
-  EXPECT_TRUE(grid.MarkerSubstitutes() == 2 && grid.UnknownSubstitutes() == 1 && grid.HasGlyphs());
+  EXPECT_TRUE(grid.HeldAsCharacters() == 5 && grid.UnknownSubstitutes() == 0 && grid.HasGlyphs());
 
   options.tabSize = 4;
   options.commentPrefix = "// ";
+  // A tab after the prefix keeps the columns the line shows.
   ASSERT_TRUE(grid.Read("// \tx\n//\n// y", options, error));
-  EXPECT_EQ(grid.Row(0), "    x");
+  EXPECT_EQ(grid.Row(0), " x");
   EXPECT_EQ(grid.Row(1), "");
   EXPECT_EQ(grid.Row(2), "y");
 
   options = {};
   options.encoding = ArtGrid::Encoding::Cp932;
   ASSERT_TRUE(grid.Read("\x83\x7C+", options, error));  // the second byte of this katakana is "|"
-  EXPECT_TRUE(grid.IsWide(1, 0) && grid.At(1, 0) == '|' && !grid.IsWide(2, 0));
+  EXPECT_TRUE(grid.IsWide(1, 0) && grid.Byte(1, 0) == '|' && !grid.IsWide(2, 0));
   // Bytes that are no character of the code page, and control characters in
   // either encoding, have no cell of their own: each is a counted "?".
   ASSERT_TRUE(

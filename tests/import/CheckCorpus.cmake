@@ -3,7 +3,9 @@
 #   and the document's objects, counted from `virlo-cli dump`, are those
 #   NAME.expect lists.
 # NAME.expect holds the counts, one "kind: N" a line, and optionally
-#   comment: "PREFIX"   the art sits in a comment block with this prefix.
+#   comment: "PREFIX"   the art sits in a comment block with this prefix
+#                       (read with --comment, and found without it);
+#   stderr: "TEXT"      the import says TEXT on standard error (any number).
 # Run as: cmake -DCLI=... -DART=NAME.txt -DEXPECT=NAME.expect -DWORK=DIR -P CheckCorpus.cmake
 get_filename_component(name "${ART}" NAME_WE)
 file(READ "${ART}" art)
@@ -18,9 +20,26 @@ if(expected MATCHES "comment: \"([^\"]*)\"")
 endif()
 execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${comment_args}
                 RESULT_VARIABLE status ERROR_VARIABLE err)
+set(import_err "${err}")
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${name}: import failed with status ${status}:\n${err}")
 endif()
+# The report of what was made is on standard error, and --quiet drops it.
+string(FIND "${err}" "virlo-cli: imported " reported)
+execute_process(COMMAND "${CLI}" import "${ART}" --output "${document}" ${comment_args} --quiet
+                RESULT_VARIABLE status ERROR_VARIABLE quiet_err)
+string(FIND "${quiet_err}" "virlo-cli: imported " reported_quietly)
+if(reported EQUAL -1 OR NOT status EQUAL 0 OR NOT reported_quietly EQUAL -1)
+  message(FATAL_ERROR "${name}: the import reports what it made only without --quiet:\n${err}\n--quiet:\n${quiet_err}")
+endif()
+string(REGEX MATCHALL "stderr: \"[^\"]*\"" said "${expected}")
+foreach(line IN LISTS said)
+  string(REGEX REPLACE "^stderr: \"(.*)\"$" "\\1" text "${line}")
+  string(FIND "${err}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${name}: the import does not say \"${text}\"; it says:\n${err}")
+  endif()
+endforeach()
 
 set(style_args "")
 string(FIND "${art}" "─" across)
@@ -112,7 +131,7 @@ if(comment_args)
   endif()
 else()
   # Art drawn with "#", "--" or ">" at the start of its lines is no comment.
-  string(FIND "${err}" "comment prefix" named)
+  string(FIND "${import_err}" "comment prefix" named)
   if(NOT named EQUAL -1)
     message(FATAL_ERROR "${name}: a comment prefix was found in art that has none:\n${err}")
   endif()
