@@ -21,6 +21,7 @@
 #include "control/ArtInput.h"
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
+#include "import/CommentPrefix.h"
 #include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
 #include "view/CPlenkoView.h"
@@ -344,7 +345,16 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   std::string bytes;
   std::string error;
   ArtGrid grid;
-  if (!ArtInput::ReadFile(path.toStdString(), bytes, error) || !ArtInput::ReadAnyEncoding(bytes, grid, error)) {
+  if (!ArtInput::ReadFile(path.toStdString(), bytes, error)) {
+    Report(
+        QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+    return nullptr;
+  }
+  // A comment block's prefix is left out, as virlo-cli import leaves it out.
+  ArtGrid::Options options;
+  const CommentPrefix::Found comment = CommentPrefix::Find(bytes);
+  if (comment.marker) options.commentPrefix = comment.prefix;
+  if (!ArtInput::ReadAnyEncoding(bytes, grid, error, options)) {
     Report(
         QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
@@ -385,7 +395,14 @@ void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report, std::int32
                                    .arg(unknownSubstitutes);
   }
   constexpr int ShownMilliseconds = 10'000;
-  mainFrame_->statusBar()->showMessage(summary, ShownMilliseconds);
+  QStatusBar* bar = mainFrame_->statusBar();
+  // A message given before the window shows would not hide the bar's own
+  // text, and both would be drawn over each other: it waits until then.
+  if (bar->isVisible()) {
+    bar->showMessage(summary, ShownMilliseconds);
+  } else {
+    QTimer::singleShot(0, bar, [bar, summary] { bar->showMessage(summary, ShownMilliseconds); });
+  }
 }
 
 CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {

@@ -466,7 +466,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // What cannot be read says why and makes nothing.
   void importArt() {
     const std::vector<std::string> art = {"+--+", "|ab+--->", "+--+"};
-    const QString text = WriteFile(QStringLiteral("art.txt"), "+--+\n|ab+--->\n+--+\n");
+    // Out of a comment block: the prefix is left out, as virlo-cli import leaves it out.
+    const QString text = WriteFile(QStringLiteral("art.txt"), "# +--+\n# |ab+--->\n# +--+\n");
     QVERIFY(!text.isEmpty());
     questions_.fileQuestion = [text](bool) { return text; };
     QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
