@@ -170,6 +170,24 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     command.commandId = edit->id;
     return noArguments();
   }
+  if (word == "key") {
+    static const std::map<std::string, ViewController::ArrowKey> arrows = {
+        {"left", ViewController::ArrowKey::Left},
+        {"right", ViewController::ArrowKey::Right},
+        {"up", ViewController::ArrowKey::Up},
+        {"down", ViewController::ArrowKey::Down},
+    };
+    command.kind = Kind::Key;
+    const auto arrow = argc >= 1 && !tokens[1].quoted ? arrows.find(tokens[1].text) : arrows.end();
+    const bool shift = argc == 2 && !tokens[2].quoted && tokens[2].text == "shift";
+    if (arrow == arrows.end() || argc > 2 || (argc == 2 && !shift)) {
+      error = "'key' needs left, right, up or down, and may take shift";
+      return false;
+    }
+    command.x0 = static_cast<std::int32_t>(arrow->second);
+    if (shift) command.modifiers = MouseKeys::Shift;
+    return true;
+  }
   if (word == "show") {
     command.kind = Kind::Show;
     return noArguments();

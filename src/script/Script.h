@@ -31,6 +31,7 @@ struct ScriptCommand {
     TextPrint,
     Stroke,   // style: the stroke of the picked or selected lines and boxes
     Corners,  // style: the corners of the picked or selected boxes
+    Key,      // x0: the arrow (ViewController::ArrowKey), modifiers: shift for eight cells
     Show,
     State,  // the modified mark, the history, the tool, what is picked and selected
   };

@@ -202,6 +202,11 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }
+    case Kind::Key:
+      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0), command.modifiers != 0)) {
+        Note("'key' moved nothing: nothing picked or selected with the select tool, or a drag holds the mouse");
+      }
+      break;
     case Kind::State:
       if (!WriteAll(out_, State() + "\n")) return Fail("cannot write the state: " + std::string(std::strerror(errno)));
       break;

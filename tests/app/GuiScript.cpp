@@ -90,6 +90,11 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
         frame.Dispatch(CommandId::Format);
         break;
       }
+      case Kind::Key: {
+        static constexpr Qt::Key Arrows[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
+        QTest::keyClick(view, Arrows[c.x0], mods);
+        break;
+      }
       case Kind::Show:
       case Kind::State:
       case Kind::Save:

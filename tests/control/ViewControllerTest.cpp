@@ -8,7 +8,6 @@
 #include "control/ScreenArt.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
-#include "objects/Line.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
@@ -189,71 +188,6 @@ TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAl
     EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand) << replaceTool;
     EXPECT_FALSE(view->HasCapture());
   }
-}
-
-TEST_F(ViewControllerTest, ArrowKeysMoveWhatADragFromTheSelectionMovesInOneUndoStep) {
-  using Arrow = ViewController::ArrowKey;
-  DrawBox({20, 40}, {100, 104});
-  ASSERT_TRUE(view->OnCommand(ToolLine));
-  Drag({100, 72}, {196, 72});  // from the box's right side: joined to it
-  auto* line = dynamic_cast<Line*>(doc.sheet->objects.Front());
-  ASSERT_NE(line, nullptr);
-  const Point joinedEnd = line->start.GetPos();
-  ASSERT_TRUE(view->OnCommand(ToolSelect));
-  const std::string drawn = doc.sheet->MakeText();
-  const std::int32_t m0 = Markers();
-  EXPECT_FALSE(view->OnArrowKey(Arrow::Right, false));  // nothing picked or selected
-  EXPECT_TRUE(Markers() == m0 && doc.sheet->MakeText() == drawn);
-
-  Drag({4, 20}, {108, 112});  // the band takes the box, not the line that leaves it
-  ASSERT_EQ(doc.sheet->selected.Count(), 1);
-  struct Case {
-    Arrow key;
-    bool large;
-    Point drag;  // the drag from the box's left side that moves the same
-  };
-  const Case cases[] = {{Arrow::Right, false, {8, 0}}, {Arrow::Down, false, {0, 16}}, {Arrow::Right, true, {64, 0}},
-                        {Arrow::Left, false, {-8, 0}}, {Arrow::Down, true, {0, 128}}, {Arrow::Up, false, {0, -16}}};
-  for (const Case& c : cases) {
-    const std::string before = doc.sheet->MakeText();
-    const std::int32_t markers = Markers();
-    ASSERT_TRUE(view->OnArrowKey(c.key, c.large));
-    EXPECT_EQ(Markers(), markers + 1);
-    const std::string moved = doc.sheet->MakeText();
-    EXPECT_NE(moved, before);
-    if (c.drag.y == 0) {  // the joined end follows the box sideways
-      EXPECT_EQ(line->start.GetPos().x, joinedEnd.x + c.drag.x);
-    }
-    ASSERT_TRUE(doc.OnEditUndo());
-    EXPECT_EQ(doc.sheet->MakeText(), before);
-    EXPECT_EQ(line->start.GetPos(), joinedEnd);
-    // The selection comes back with the undo; a drag from it moves the same.
-    Drag({20, 72}, {20 + c.drag.x, 72 + c.drag.y});
-    EXPECT_EQ(doc.sheet->MakeText(), moved);
-    ASSERT_TRUE(doc.OnEditUndo());
-  }
-
-  // A picked side moves as its drag moves it: the box grows.
-  Pick({300, 300});
-  Pick({100, 56});
-  ASSERT_NE(doc.sheet->current, nullptr);
-  ASSERT_TRUE(view->OnArrowKey(Arrow::Right, false));
-  const std::string widened = doc.sheet->MakeText();
-  ASSERT_TRUE(doc.OnEditUndo());
-  Pick({100, 56});
-  Drag({100, 56}, {108, 56});
-  EXPECT_EQ(doc.sheet->MakeText(), widened);
-  EXPECT_EQ(line->start.GetPos().x, joinedEnd.x + 8);
-
-  // Not while a drag holds the mouse, nor with another tool.
-  const std::string now = doc.sheet->MakeText();
-  view->OnLButtonDown(kLeft, {108, 56});
-  EXPECT_FALSE(view->OnArrowKey(Arrow::Left, false));
-  view->OnLButtonUp(0, {108, 56});
-  ASSERT_TRUE(view->OnCommand(ToolBox));
-  doc.sheet->selected.PushBack(line);
-  EXPECT_FALSE(view->OnArrowKey(Arrow::Left, true));
-  EXPECT_EQ(doc.sheet->MakeText(), now);
 }
 
 // The character art a view shows in place of the shapes, with what is picked marked.
