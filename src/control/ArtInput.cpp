@@ -10,6 +10,7 @@
 #include "document/CPlenkoDoc.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
+#include "import/CommentPrefix.h"
 
 namespace virlo {
 
@@ -74,9 +75,7 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
   // only as far as the grid would read it: up to the first blank after its
   // last character. A blank line is kept empty; past the last row only
   // blank lines may follow, and they are left out.
-  std::string_view prefix = options.commentPrefix;
-  std::string_view trimmedPrefix = prefix;
-  while (!trimmedPrefix.empty() && trimmedPrefix.back() == ' ') trimmedPrefix.remove_suffix(1);
+  const std::string_view prefix = options.commentPrefix;
   constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
   std::string kept;
   std::size_t start = 0;
@@ -88,11 +87,9 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::string_view rest = line;
-    if (!prefix.empty() && line.starts_with(prefix)) {
-      rest.remove_prefix(prefix.size());
-    } else if (!prefix.empty() && line == trimmedPrefix) {
-      rest = {};
-    }
+    const CommentPrefix::Line kind = CommentPrefix::Classify(line, prefix);
+    if (kind == CommentPrefix::Line::Prefixed) rest.remove_prefix(prefix.size());
+    if (kind == CommentPrefix::Line::Bare) rest = {};
     std::size_t content = rest.size();
     while (content > 0 && IsBlank(rest[content - 1])) --content;
     if (content == 0) {
@@ -113,7 +110,10 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
     // with the prefix, or not, as the whole line does, and is never the
     // prefix alone where the line was not.
     std::size_t length = std::min(line.size(), line.size() - rest.size() + content + 1);
-    while (length < line.size() && line.substr(0, length) == trimmedPrefix) ++length;
+    while (length < line.size() &&
+           CommentPrefix::Classify(line.substr(0, length), prefix) == CommentPrefix::Line::Bare) {
+      ++length;
+    }
     kept.append(line.substr(0, length));
     // The grid drops one CR at the end of a line: a CR kept there stays.
     if (kept.back() == '\r') kept += '\r';

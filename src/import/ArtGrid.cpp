@@ -6,6 +6,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "import/CommentPrefix.h"
 #include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
 #include "platform/Utf8.h"
@@ -106,13 +107,9 @@ std::int32_t ExpandedWidth(std::string_view text, std::int32_t tab) {
 // A line with nothing but blanks after the comment prefix (or the prefix
 // without its trailing blanks).
 bool IsBlankLine(std::string_view line, std::string_view prefix) {
-  std::string_view trimmed = prefix;
-  while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\t')) trimmed.remove_suffix(1);
-  if (!prefix.empty() && line.starts_with(prefix)) {
-    line.remove_prefix(prefix.size());
-  } else if (!prefix.empty() && line == trimmed) {
-    return true;
-  }
+  const CommentPrefix::Line kind = CommentPrefix::Classify(line, prefix);
+  if (kind == CommentPrefix::Line::Bare) return true;
+  if (kind == CommentPrefix::Line::Prefixed) line.remove_prefix(prefix.size());
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
@@ -201,17 +198,16 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
   // The prefix's own cells, tabs expanded where the line has them, so a
   // prefix ending in a tab keeps the columns of what follows it.
   std::int32_t skip = 0;
-  if (!options.commentPrefix.empty()) {
-    std::string_view trimmedPrefix = options.commentPrefix;
-    while (!trimmedPrefix.empty() && (trimmedPrefix.back() == ' ' || trimmedPrefix.back() == '\t')) {
-      trimmedPrefix.remove_suffix(1);
-    }
-    if (line.substr(0, options.commentPrefix.size()) == options.commentPrefix) {
+  switch (CommentPrefix::Classify(line, options.commentPrefix)) {
+    case CommentPrefix::Line::Prefixed:
       skip = ExpandedWidth(options.commentPrefix, tab);
-    } else if (line == trimmedPrefix) {
+      break;
+    case CommentPrefix::Line::Bare:
       // An empty line of the art, its trailing blanks trimmed with the prefix's.
       line = {};
-    }
+      break;
+    case CommentPrefix::Line::Other:
+      break;
   }
   // Code page 932 is read through its Unicode characters, as UTF-8 is: bytes
   // that are no character of it become "?".

@@ -66,11 +66,17 @@ CommentPrefix::Found CommentPrefix::Find(std::string_view text) {
   return {std::string(indentation), false};
 }
 
-bool CommentPrefix::AnyLineHas(std::string_view text, std::string_view prefix) {
+CommentPrefix::Line CommentPrefix::Classify(std::string_view line, std::string_view prefix) {
+  if (prefix.empty()) return Line::Other;
+  if (line.starts_with(prefix)) return Line::Prefixed;
   std::string_view bare = prefix;
   while (!bare.empty() && IsBlank(bare.back())) bare.remove_suffix(1);
+  return line == bare ? Line::Bare : Line::Other;
+}
+
+bool CommentPrefix::AnyLineHas(std::string_view text, std::string_view prefix) {
   for (std::string_view line : LinesWithText(text)) {
-    if (line.starts_with(prefix) || line == bare) return true;
+    if (Classify(line, prefix) != Line::Other) return true;
   }
   return false;
 }

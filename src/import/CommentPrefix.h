@@ -11,6 +11,10 @@ namespace virlo {
 // before the art is read and given back when the art is printed.
 class CommentPrefix {
  public:
+  // How a line stands to a prefix: it starts with it, or it is the prefix
+  // without its trailing blanks (an empty line of the art), or neither.
+  enum class Line { Prefixed, Bare, Other };
+
   struct Found {
     // The blanks and marker every line that is not blank starts with, and
     // the blank after the marker when every such line has one; the shared
@@ -25,6 +29,7 @@ class CommentPrefix {
   // of the line follows it on every line, so art drawn with "#" or "--" is
   // not taken for a comment.
   static Found Find(std::string_view text);
+  static Line Classify(std::string_view line, std::string_view prefix);
   // Whether some line of the text starts with the prefix or is the prefix
   // without its trailing blanks.
   static bool AnyLineHas(std::string_view text, std::string_view prefix);
