@@ -40,8 +40,10 @@ done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(cat "$work/display")"
 
-HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" LANGUAGE=en_US LC_ALL= LANG=C.UTF-8 "$virlo" \
-  >"$work/virlo.log" 2>&1 &
+# Started in its work folder, where the save dialog opens: the file name is
+# typed bare, so the dialog's completer has no folder names to offer midway.
+(cd "$work" && exec env HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" LANGUAGE=en_US LC_ALL= LANG=C.UTF-8 \
+  "$virlo" >"$work/virlo.log" 2>&1) &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^VIRLO' | head -1)
 [ -n "$window" ] || fail "no main window"
@@ -81,7 +83,7 @@ sleep 0.3
 press ctrl+s
 dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -1)
 [ -n "$dialog" ] || fail "no save dialog"
-xdotool type "$work/typed.vrl"
+xdotool type "typed.vrl"
 press Return
 sleep 0.5
 # Without a window manager nothing gives the focus back when a dialog closes.
