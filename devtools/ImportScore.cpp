@@ -81,6 +81,10 @@ struct Score {
   // Line ends on a box's side that a move of the box left behind.
   std::int32_t torn = 0;
   std::string error;
+  // With --details: what was counted as invented, one line each.
+  std::vector<std::string> inventions;
+  // With --details: the chains that are not intact connectors.
+  std::vector<std::string> broken;
 };
 
 // Thresholds the corpus must reach; unset ones are only reported.
@@ -126,6 +130,7 @@ bool ReadCounts(const std::filesystem::path& path, HandCounts& counts, std::stri
 
 bool IsRun(char ch, bool across) { return across ? (ch == '-' || ch == '=') : (ch == '|' || ch == ':'); }
 bool IsCorner(char ch) { return std::string_view("+.,'`/\\").find(ch) != std::string_view::npos; }
+bool IsDiagonal(char ch) { return ch == '/' || ch == '\\'; }
 bool IsHead(char ch, Cell d) {
   if (d.column > 0) return ch == '>';
   if (d.column < 0) return ch == '<';
@@ -158,15 +163,43 @@ class Judge {
   void Measure(Score& score) const {
     std::int32_t inArt = 0;
     std::int32_t notInArt = 0;
-    for (const Box* box : boxes_) ++(BoxInArt(*box) ? inArt : notInArt);
+    std::vector<std::string> boxesInArt;
+    for (const Box* box : boxes_) {
+      const bool shown = BoxInArt(*box);
+      ++(shown ? inArt : notInArt);
+      const Frame f = FrameOf(*box);
+      const std::string where = "box " + Where(f.first) + " to " + Where(f.last);
+      if (shown) boxesInArt.push_back(where);
+      if (!shown) score.inventions.push_back(where + " not in the art");
+    }
+    if (inArt > score.hand.rectangles) {
+      for (const std::string& where : boxesInArt) score.inventions.push_back(where + " (boxes beyond the count)");
+    }
     std::int32_t intact = 0;
-    for (const auto& chain : Chains()) intact += ChainCounts(chain) ? 1 : 0;
+    std::vector<std::string> chains;
+    for (const auto& chain : Chains()) {
+      std::string where = "chain";
+      for (const Line* line : chain) where += " " + Where(CellOf(line->start)) + "-" + Where(CellOf(line->end));
+      if (!ChainCounts(chain)) {
+        score.broken.push_back(where);
+        continue;
+      }
+      ++intact;
+      chains.push_back(where);
+    }
+    if (intact > score.hand.connectors) {
+      for (const std::string& where : chains) score.inventions.push_back(where + " (chains beyond the count)");
+    }
     std::int32_t heads = 0;
     for (const Line* line : lines_) {
       for (const LinkPoint* end : {&line->start, &line->end}) heads += ShowsHead(*line, *end) ? 1 : 0;
     }
     std::int32_t freeDots = 0;
-    for (const Dot* dot : dots_) freeDots += dot->parent == nullptr ? 1 : 0;
+    for (const Dot* dot : dots_) {
+      if (dot->parent != nullptr) continue;
+      ++freeDots;
+      score.inventions.push_back("dot " + Where(CellOf(*dot)) + " on no line");
+    }
     score.rectangles = std::min(inArt, score.hand.rectangles);
     score.connectors = std::min(intact, score.hand.connectors);
     score.arrowheads = std::min(heads, score.hand.arrowheads);
@@ -176,6 +209,7 @@ class Judge {
   }
 
  private:
+  static std::string Where(Cell c) { return "(" + std::to_string(c.column) + "," + std::to_string(c.row) + ")"; }
   Cell CellOf(const Dot& point) const {
     const virlo::Point p = sheet_.CellOf(point.x, point.y);
     return {p.x, p.y};
@@ -312,8 +346,13 @@ class Judge {
     if (attached) return true;
     const char next = Art(beyond);
     if (IsRun(next, true) || IsRun(next, false) || IsCorner(next) || IsHead(next, d)) return false;
-    // A corner or tee whose other run leaves sideways, unjoined.
+    // A diagonal run going on from the end: the connector goes on where no
+    // line of the model can follow, so this is a piece of it.
     const Cell side{d.row, d.column};
+    for (const Cell diagonal : {beyond.Step(side), beyond.Step(side, -1)}) {
+      if (IsDiagonal(Art(diagonal))) return false;
+    }
+    // A corner or tee whose other run leaves sideways, unjoined.
     if (IsCorner(Art(at)) && (IsRun(Art(at.Step(side)), !across) || IsRun(Art(at.Step(side, -1)), !across))) {
       return false;
     }
@@ -473,8 +512,9 @@ bool ParseCount(std::string_view text, std::int32_t& value) {
 int Usage() {
   std::fputs(
       "usage: virlo-import-score DIR [--exact PCT] [--rectangles PCT] [--connectors PCT]\n"
-      "                          [--invented N] [--letters N] [--torn N]\n"
+      "                          [--invented N] [--letters N] [--torn N] [--details]\n"
       "  imports every DIR/NAME.txt beside its NAME.counts and prints the measures;\n"
+      "  --details lists, per diagram, what may be invented (cells are column,row);\n"
       "  each option given is a target: the status is 1 when the corpus misses it\n",
       stderr);
   return ExitUsage;
@@ -485,8 +525,13 @@ int Usage() {
 int main(int argc, char** argv) {
   std::filesystem::path dir;
   Targets targets;
+  bool details = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--details") {
+      details = true;
+      continue;
+    }
     const bool hasValue = i + 1 < argc;
     double percent = 0;
     std::int32_t count = 0;
@@ -550,6 +595,13 @@ int main(int argc, char** argv) {
     total.invented += s.invented;
     total.letters += s.letters;
     total.torn += s.torn;
+    if (details && s.invented > 0) {
+      for (const std::string& what : s.inventions) std::fprintf(stderr, "%s: %s\n", s.name.c_str(), what.c_str());
+    }
+    if (details && s.connectors < s.hand.connectors) {
+      for (const std::string& what : s.broken)
+        std::fprintf(stderr, "%s: %s not intact\n", s.name.c_str(), what.c_str());
+    }
     if (s.torn > 0)
       std::fprintf(stderr, "virlo-import-score: %s: %d ends left behind by a move\n", s.name.c_str(), s.torn);
   }

@@ -575,6 +575,13 @@ void ArtRecognizer::FindLines(bool across) {
         }
         const std::int32_t skip = Passable(track, k);
         const ArtPlan::Cell after = cell(o, k + skip);
+        // A label just before a box side the run crosses ("(B)" over "+--|--+"):
+        // the run goes through the label and ends on the side.
+        if (skip > 0 && k + skip < inner && At(after.column, after.row).use == Use::BoxSide &&
+            RunAt(after.column, after.row, across) == *stroke && Passable(track, k + skip) > 0) {
+          track.last = k + skip - 1;
+          break;
+        }
         if (skip > 0 && IsFree(after.column, after.row) && RunAt(after.column, after.row, across) == *stroke) {
           if (firstPiece == 0) firstPiece = piece;
           piece = 1;
@@ -709,6 +716,33 @@ void ArtRecognizer::LinkEnds() {
         if (plan_.lines[static_cast<std::size_t>(across)].horizontal == horizontal) continue;
         end.host = ArtPlan::Host{Element::Line(across), Side::Top};
         end.docked = true;
+        break;
+      }
+    }
+  }
+  // Two pieces of one run meeting where it crosses a box side ("-+---" out
+  // of a box): the author drew one connector, so the pieces are joined there,
+  // each still resting on the side so that both follow the box.
+  for (std::int32_t i = 0; i < count; ++i) {
+    for (const bool atEnd : {false, true}) {
+      ArtPlan::End& end = endOf(i, atEnd);
+      if (!end.host.element || end.docked || end.joinLine >= 0) continue;
+      const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(i)];
+      for (const auto& [o, otherAtEnd] : endsAt[key(end.cell)]) {
+        const ArtPlan::Line& across = plan_.lines[static_cast<std::size_t>(o)];
+        ArtPlan::End& other = endOf(o, otherAtEnd);
+        const bool sameHost = other.host.element == end.host.element && other.host.side == end.host.side;
+        const bool onBox = end.host.element.kind == Element::Kind::Box;
+        if (o == i || !onBox || across.horizontal != line.horizontal || !sameHost || other.docked ||
+            other.joinLine >= 0) {
+          continue;
+        }
+        // The pieces lie on either side of the crossing.
+        if (atEnd == otherAtEnd) continue;
+        end.joinLine = o;
+        end.joinAtEnd = otherAtEnd;
+        other.joinLine = i;
+        other.joinAtEnd = atEnd;
         break;
       }
     }
