@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/Stroke.h"
+#include "objects/MarkerTable.h"
 
 namespace virlo {
 
@@ -43,6 +44,9 @@ struct ArtPlan {
   struct Marker {
     std::int32_t type = 0;
     char32_t character = 0;
+    // The cells the marker takes across: "<>" two, any other one. The end
+    // or dot stands at the first.
+    std::int32_t Width() const { return type == MarkerTable::Aggregation ? 2 : 1; }
     friend bool operator==(const Marker&, const Marker&) = default;
   };
 

@@ -21,7 +21,6 @@ constexpr std::int32_t MaxBoxTries = 1 << 12;
 constexpr std::int32_t MaxLabel = 64;
 // Shorter runs standing against a word are part of the text ("a-b", "--all", "p->next").
 constexpr std::int32_t ShortestWordedRun = 3;
-constexpr std::int32_t Aggregation = MarkerTable::Aggregation;
 
 Marker Table(std::int32_t type) { return Marker{type, 0}; }
 
@@ -86,7 +85,7 @@ std::optional<Marker> ArtRecognizer::MarkerAt(std::int32_t c, std::int32_t r) co
   const char32_t code = Shape(c, r);
   if (code == 0 || code == U' ') return std::nullopt;
   // "<>" is one marker in two cells: at its "<" the aggregation, at its ">" none.
-  if (code == U'<' && Shape(c + 1, r) == U'>') return Table(Aggregation);
+  if (code == U'<' && Shape(c + 1, r) == U'>') return Table(MarkerTable::Aggregation);
   if (code == U'>' && Shape(c - 1, r) == U'<') return std::nullopt;
   if (ArtCharacter::IsLetter(code)) {
     // A capital letter with letters or brackets beside it is a word's.
@@ -104,7 +103,7 @@ std::optional<Marker> ArtRecognizer::MarkerAt(std::int32_t c, std::int32_t r) co
 
 std::int32_t ArtRecognizer::MarkerCells(std::int32_t c, std::int32_t r) const {
   const std::optional<Marker> marker = MarkerAt(c, r);
-  return marker && marker->type == Aggregation ? 2 : 1;
+  return marker ? marker->Width() : 1;
 }
 
 bool ArtRecognizer::IsCorner(std::int32_t c, std::int32_t r) const {
@@ -114,7 +113,7 @@ bool ArtRecognizer::IsCorner(std::int32_t c, std::int32_t r) const {
   // An arrowhead ends a run; it is no corner where two meet (nor a box's).
   if (ArtCharacter::HeadOf(code)) return false;
   const std::optional<Marker> marker = MarkerAt(c, r);
-  return marker && marker->type != Aggregation && marker->type != MarkerTable::Character;
+  return marker && marker->Width() == 1 && marker->type != MarkerTable::Character;
 }
 
 bool ArtRecognizer::SideCell(std::int32_t c, std::int32_t r, bool across) const {
@@ -458,10 +457,11 @@ ArtPlan::End ArtRecognizer::EndOf(const Track& track, bool atStart) const {
   const Cell& cell = At(next.column, next.row);
   const char32_t code = Shape(next.column, next.row);
   if (code == 0 || code == U' ') return end;
-  // "<>" left of a run: the end is its "<", a cell further.
-  if (track.across && atStart && code == U'>' && Shape(next.column - 1, next.row) == U'<' && cell.use == Use::Free) {
+  // A two-cell marker left of a run ("<>"): the end is its first cell.
+  if (const std::optional<Marker> wide = MarkerAt(next.column - 1, next.row);
+      track.across && atStart && wide && wide->Width() == 2 && cell.use == Use::Free) {
     end.cell = {next.column - 1, next.row};
-    end.marker = Table(Aggregation);
+    end.marker = *wide;
     return end;
   }
   // What the next cell shows as this end's marker: a join at a corner or
@@ -476,7 +476,8 @@ ArtPlan::End ArtRecognizer::EndOf(const Track& track, bool atStart) const {
   }
   const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);
   if (run && cell.use == Use::Free) marker.reset();
-  if (marker && marker->type == Aggregation && !track.across) marker.reset();
+  // A marker wider than a cell ends runs across only.
+  if (marker && marker->Width() > 1 && !track.across) marker.reset();
   switch (cell.use) {
     case Use::BoxSide:
     case Use::BoxCorner: {
@@ -532,10 +533,10 @@ void ArtRecognizer::AddLine(const Track& track, ArtPlan::End start, ArtPlan::End
       cell.use = Use::Line;
     }
   }
-  // The second cell of "<>".
+  // The further cells of a two-cell marker ("<>").
   for (const ArtPlan::End* e : {&start, &end}) {
-    if (e->marker.type == Aggregation && IsFree(e->cell.column + 1, e->cell.row)) {
-      At(e->cell.column + 1, e->cell.row).use = Use::End;
+    for (std::int32_t k = 1; k < e->marker.Width(); ++k) {
+      if (IsFree(e->cell.column + k, e->cell.row)) At(e->cell.column + k, e->cell.row).use = Use::End;
     }
   }
   ArtPlan::Line line;
@@ -611,9 +612,8 @@ void ArtRecognizer::FindLines(bool across) {
         return use == Use::BoxSide || use == Use::BoxCorner || use == Use::Line;
       };
       // Down, a word above or below is a node the run connects.
-      const bool tooShort =
-          across && ((!onBox(start) && worded(start, -1) && firstPiece < ShortestWordedRun) ||
-                     (!onBox(end) && worded(end, end.marker.type == Aggregation ? 2 : 1) && piece < ShortestWordedRun));
+      const bool tooShort = across && ((!onBox(start) && worded(start, -1) && firstPiece < ShortestWordedRun) ||
+                                       (!onBox(end) && worded(end, end.marker.Width()) && piece < ShortestWordedRun));
       // A box side across the run just beyond an end: the run stops at the box.
       auto beside = [&](const ArtPlan::End& e, std::int32_t outward) {
         const ArtPlan::Cell beyond = across ? ArtPlan::Cell{e.cell.column + outward, e.cell.row}
@@ -703,7 +703,7 @@ void ArtRecognizer::LinkEnds() {
       const std::int32_t dc = horizontal ? (end.cell.column >= other.column ? 1 : -1) : 0;
       const std::int32_t dr = horizontal ? 0 : (end.cell.row >= other.row ? 1 : -1);
       if (end.cell == other) continue;
-      const std::int32_t reach = end.marker.type == Aggregation && dc > 0 ? 2 : 1;
+      const std::int32_t reach = dc > 0 ? end.marker.Width() : 1;
       const ArtPlan::Cell target{end.cell.column + dc * reach, end.cell.row + dr};
       if (const std::optional<ArtPlan::Host> host = hostAt(target, horizontal)) {
         end.host = *host;
@@ -756,9 +756,8 @@ void ArtRecognizer::FindDots() {
   };
   for (const ArtPlan::Line& line : plan_.lines) {
     for (const ArtPlan::End* end : {&line.start, &line.end}) {
-      ends[index(end->cell)] = 1;
-      if (end->marker.type == Aggregation && Inside(end->cell.column + 1, end->cell.row)) {
-        ends[index({end->cell.column + 1, end->cell.row})] = 1;
+      for (std::int32_t k = 0; k < end->marker.Width(); ++k) {
+        if (Inside(end->cell.column + k, end->cell.row)) ends[index({end->cell.column + k, end->cell.row})] = 1;
       }
     }
   }
@@ -783,7 +782,7 @@ void ArtRecognizer::FindDots() {
       const Marker shown = code == U'+' || ArtCharacter::ArmsOf(code).Any() ? Table(MarkerTable::Join) : *marker;
       plan_.dots.push_back({at, shown, {Element::Line(i), Side::Top}});
       ends[index(at)] = 1;
-      if (marker->type == Aggregation) ++k;
+      k += marker->Width() - 1;
     }
   }
   // Junctions and markers on a box's side that no line ends at: dots on the side.
@@ -804,7 +803,7 @@ void ArtRecognizer::FindDots() {
       // A tee no line leaves shows as itself: a join would draw the cross.
       const Marker shown = code == U'+' ? Table(MarkerTable::Join) : *marker;
       plan_.dots.push_back({{c, r}, shown, {Element::Box(cell.box), cell.side}});
-      if (marker->type == Aggregation) ++c;
+      c += marker->Width() - 1;
     }
   }
 }
