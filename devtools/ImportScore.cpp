@@ -356,16 +356,30 @@ class Judge {
     if (IsCorner(Art(at)) && (IsRun(Art(at.Step(side)), !across) || IsRun(Art(at.Step(side, -1)), !across))) {
       return false;
     }
-    // A label inside the run: the run goes on after it.
+    // A label inside the run: the run goes on after it. A word that a run
+    // leaves sideways ("V" over "READER", "|" under it) is a node the run
+    // ends at, not a label.
     if (!IsRun(Art(at), across)) return true;
     const std::int32_t reach = across ? MaxLabelAcross : MaxLabelDown;
     std::int32_t blanks = 0;
     for (std::int32_t k = 1; k <= reach && blanks < 2; ++k) {
-      const char ch = Art(at.Step(d, k));
+      const Cell here = at.Step(d, k);
+      const char ch = Art(here);
       if (k > 1 && IsRun(ch, across)) return false;
+      if (ch != ' ' && !IsRun(ch, across) &&
+          (LeavesSideways(here, side) || LeavesSideways(here, {-side.column, -side.row}))) {
+        return true;
+      }
       blanks = ch == ' ' ? blanks + 1 : 0;
     }
     return true;
+  }
+
+  // A run or an arrowhead of the other way next to a cell, going away from it.
+  bool LeavesSideways(Cell c, Cell way) const {
+    const char ch = Art(c.Step(way));
+    const bool across = way.row == 0;
+    return IsRun(ch, across) || IsHead(ch, way) || IsHead(ch, {-way.column, -way.row}) || ch == '+';
   }
 
   // An intact connector: one chain whose free ends all hold. A lone straight
