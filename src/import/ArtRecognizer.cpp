@@ -452,8 +452,18 @@ ArtPlan::End ArtRecognizer::EndOf(const Track& track, bool atStart) const {
   } else {
     end.marker = ArtCharacter::MarkerOf(own).value_or(Table(MarkerTable::HorizontalLine));
   }
-  const ArtPlan::Cell next = cellAt(runEnd + step);
+  ArtPlan::Cell next = cellAt(runEnd + step);
   if (!Inside(next.column, next.row)) return end;
+  // A dashed run leaves a gap before what it ends at, as it does between its
+  // dashes.
+  if (track.stroke == Stroke::Dashed && Shape(next.column, next.row) == U' ' && IsFree(next.column, next.row)) {
+    const ArtPlan::Cell beyond = cellAt(runEnd + 2 * step);
+    const char32_t code = Inside(beyond.column, beyond.row) ? Shape(beyond.column, beyond.row) : U' ';
+    if (code != U' ' && code != 0 && !RunAt(beyond.column, beyond.row, track.across) &&
+        MarkerAt(beyond.column, beyond.row)) {
+      next = beyond;
+    }
+  }
   const Cell& cell = At(next.column, next.row);
   const char32_t code = Shape(next.column, next.row);
   if (code == 0 || code == U' ') return end;
@@ -565,6 +575,24 @@ void ArtRecognizer::FindLines(bool across) {
       std::int32_t k = i + 1;
       std::int32_t firstPiece = 0;
       std::int32_t piece = 1;
+      // A dashed run ("- - -"): its character in every other cell.
+      auto dash = [&](std::int32_t along) {
+        const ArtPlan::Cell gap = cell(o, along);
+        const ArtPlan::Cell next = cell(o, along + 1);
+        return along + 1 < inner && IsFree(gap.column, gap.row) && Shape(gap.column, gap.row) == U' ' &&
+               !At(gap.column, gap.row).labelled && IsFree(next.column, next.row) &&
+               RunAt(next.column, next.row, across) == *stroke;
+      };
+      if (*stroke == Stroke::Solid && dash(k) && dash(k + 2)) {
+        track.stroke = Stroke::Dashed;
+        while (dash(k)) {
+          track.last = k + 1;
+          ++track.runCells;
+          ++piece;
+          k += 2;
+        }
+        k = inner;
+      }
       while (k < inner) {
         const ArtPlan::Cell next = cell(o, k);
         if (IsFree(next.column, next.row) && RunAt(next.column, next.row, across) == *stroke) {
@@ -697,6 +725,29 @@ void ArtRecognizer::LinkEnds() {
         other.joinAtEnd = atEnd;
         continue;
       }
+      // Three ends at a tee, where a run changes its stroke (a divider drawn
+      // solid, then dashed): the stem and one piece turn the corner joined,
+      // and the other piece rests on the stem. Joining the two pieces
+      // instead would carry one piece's move across into the other, and tear
+      // an end off the side it rests on.
+      if (others.size() == 2) {
+        const std::pair<std::int32_t, bool> ends[3] = {{i, atEnd}, others[0], others[1]};
+        auto across = [&](std::int32_t k) { return plan_.lines[static_cast<std::size_t>(ends[k].first)].horizontal; };
+        for (std::int32_t stem = 0; stem < 3; ++stem) {
+          const std::int32_t a = (stem + 1) % 3;
+          const std::int32_t b = (stem + 2) % 3;
+          if (across(a) != across(b) || across(stem) == across(a) || ends[a].second == ends[b].second) continue;
+          ArtPlan::End& corner = endOf(ends[stem].first, ends[stem].second);
+          ArtPlan::End& piece = endOf(ends[a].first, ends[a].second);
+          corner.joinLine = ends[a].first;
+          corner.joinAtEnd = ends[a].second;
+          piece.joinLine = ends[stem].first;
+          piece.joinAtEnd = ends[stem].second;
+          endOf(ends[b].first, ends[b].second).host = ArtPlan::Host{Element::Line(ends[stem].first), Side::Top};
+          break;
+        }
+        if (end.joinLine >= 0 || end.host.element) continue;
+      }
       // Pointing at a side or a line across it in the next cell: docked.
       const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(i)];
       const ArtPlan::Cell other = atEnd ? line.start.cell : line.end.cell;
@@ -772,7 +823,8 @@ void ArtRecognizer::FindDots() {
       const ArtPlan::Cell at = line.horizontal ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k};
       const Cell& cell = At(at.column, at.row);
       if (ends[index(at)] != 0 || cell.text || cell.use == Use::Label) continue;
-      if (RunAt(at.column, at.row, line.horizontal) == line.stroke) continue;
+      const std::optional<Stroke> run = RunAt(at.column, at.row, line.horizontal);
+      if (run == line.stroke || (run && line.stroke == Stroke::Dashed)) continue;
       if (cell.use == Use::BoxSide || cell.use == Use::BoxCorner) continue;
       // A run across this one that shows here is that line's, where there is one.
       if (RunAt(at.column, at.row, !line.horizontal) && (line.horizontal ? cell.down : cell.across)) continue;
