@@ -1132,11 +1132,12 @@ void ArtRecognizer::FindLeftovers() {
   // Line art read as text: two or more line characters in a row or a
   // column (a hyphen inside a word is no line art), or one box-drawing
   // character.
-  auto lineArt = [&](std::int32_t c, std::int32_t r) {
+  // Only a run of the way looked along counts: "==" over "--" in two lines
+  // of text is no line down.
+  auto lineArt = [&](std::int32_t c, std::int32_t r, bool across) {
     if (!Inside(c, r) || At(c, r).use != Use::Free) return false;
     const char32_t code = At(c, r).code;
-    return ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false) || code == U'+' ||
-           ArtCharacter::IsBoxDrawing(code);
+    return ArtCharacter::Run(code, across) || code == U'+' || ArtCharacter::IsBoxDrawing(code);
   };
   std::vector<std::uint8_t> reported(cells_.size(), 0);
   auto index = [&](std::int32_t c, std::int32_t r) {
@@ -1149,9 +1150,9 @@ void ArtRecognizer::FindLeftovers() {
       for (std::int32_t i = 0; i < inner; ++i) {
         const std::int32_t c = across ? i : o;
         const std::int32_t r = across ? o : i;
-        if (!lineArt(c, r) || reported[index(c, r)] != 0) continue;
+        if (!lineArt(c, r, across) || reported[index(c, r)] != 0) continue;
         std::int32_t last = i;
-        while (lineArt(across ? last + 1 : o, across ? o : last + 1)) ++last;
+        while (lineArt(across ? last + 1 : o, across ? o : last + 1, across)) ++last;
         const std::int32_t length = last - i + 1;
         bool glyph = false;
         std::string text;
@@ -1162,7 +1163,12 @@ void ArtRecognizer::FindLeftovers() {
         }
         const bool word = ArtCharacter::IsWordCharacter(Shape(across ? i - 1 : o, across ? o : i - 1)) ||
                           ArtCharacter::IsWordCharacter(Shape(across ? last + 1 : o, across ? o : last + 1));
-        if (!glyph && (length < 2 || (word && length < ShortestWordedRun))) continue;
+        // Between words, a blank either side ("len == 127"): an operator.
+        auto wordPast = [&](std::int32_t k, std::int32_t step) {
+          return across && Shape(k + step, o) == U' ' && ArtCharacter::IsWordCharacter(Shape(k + 2 * step, o));
+        };
+        const bool between = wordPast(i, -1) && wordPast(last, 1);
+        if (!glyph && (length < 2 || ((word || between) && length < ShortestWordedRun))) continue;
         for (std::int32_t k = i; k <= last; ++k) reported[index(across ? k : o, across ? o : k)] = 1;
         plan_.leftAsText.push_back({{c, r}, std::move(text)});
         i = last;

@@ -40,6 +40,17 @@ foreach(line IN LISTS said)
     message(FATAL_ERROR "${name}: the import does not say \"${text}\"; it says:\n${err}")
   endif()
 endforeach()
+# Where the expected report is given, its list of line art left as text is whole.
+if(said)
+  string(REGEX MATCHALL "left as text" listed "${said}")
+  string(REGEX MATCHALL "left as text" reported_pieces "${err}")
+  list(LENGTH listed listed_count)
+  list(LENGTH reported_pieces reported_count)
+  if(NOT listed_count EQUAL reported_count)
+    message(FATAL_ERROR "${name}: the import lists ${reported_count} pieces of line art left as text, "
+                        "not ${listed_count}:\n${err}")
+  endif()
+endif()
 
 set(style_args "")
 string(FIND "${art}" "─" across)
