@@ -139,6 +139,7 @@ ArtPlan ArtRecognizer::Recognize() {
   FindBoxes();
   FindLines(true);
   FindLines(false);
+  FindSteps();
   LinkEnds();
   FindDots();
   if (unicode_) CoverAscii();
@@ -657,6 +658,47 @@ void ArtRecognizer::FindLines(bool across) {
       const std::int32_t shortest = 3;
       if ((length >= shortest || ((structural || touches) && length >= 2)) && !tooShort) AddLine(track, start, end);
       i = track.last + 1;
+    }
+  }
+}
+
+void ArtRecognizer::FindSteps() {
+  // The ends of the lines across, by their cells.
+  std::unordered_map<std::size_t, Marker> endMarkers;
+  auto key = [&](std::int32_t c, std::int32_t r) {
+    return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(c);
+  };
+  for (const ArtPlan::Line& line : plan_.lines) {
+    if (!line.horizontal) continue;
+    endMarkers[key(line.start.cell.column, line.start.cell.row)] = line.start.marker;
+    endMarkers[key(line.end.cell.column, line.end.cell.row)] = line.end.marker;
+  }
+  // A corner right over a corner, each the end of a run across ("──╮" over
+  // "╰──", "--." over "`--"): the run steps down a row, a line down of two
+  // cells joins them.
+  auto turnsDown = [](char32_t code) {
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+    return arms.Any() ? arms[ArtCharacter::Way::Down] > 0 : code == U'.' || code == U',';
+  };
+  auto turnsUp = [](char32_t code) {
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+    return arms.Any() ? arms[ArtCharacter::Way::Up] > 0 : code == U'\'' || code == U'`';
+  };
+  for (std::int32_t r = 0; r + 1 < rows_; ++r) {
+    for (std::int32_t c = 0; c < columns_; ++c) {
+      const auto upper = endMarkers.find(key(c, r));
+      const auto lower = endMarkers.find(key(c, r + 1));
+      if (upper == endMarkers.end() || lower == endMarkers.end()) continue;
+      if (At(c, r).use != Use::End || At(c, r + 1).use != Use::End || At(c, r).down || At(c, r + 1).down) continue;
+      if (!turnsDown(Shape(c, r)) || !turnsUp(Shape(c, r + 1))) continue;
+      ArtPlan::Line line;
+      line.horizontal = false;
+      // Box drawing weighs its arm down: the stroke the step shows.
+      const std::uint8_t weight = ArtCharacter::ArmsOf(Shape(c, r))[ArtCharacter::Way::Down];
+      line.stroke = weight == 2 ? Stroke::Heavy : weight == 3 ? Stroke::Double : Stroke::Solid;
+      line.start = {{c, r}, upper->second, {}};
+      line.end = {{c, r + 1}, lower->second, {}};
+      plan_.lines.push_back(line);
     }
   }
 }

@@ -113,6 +113,8 @@ class ArtRecognizer {
   std::int32_t Passable(const Track& track, std::int32_t along) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;
   void AddLine(const Track& track, ArtPlan::End start, ArtPlan::End end);
+  // Two-cell lines down between a corner and the corner right under it.
+  void FindSteps();
   void LinkEnds();
   void FindDots();
   void CoverAscii();
