@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QWheelEvent>
 
 #include "app/CChildFrame.h"
@@ -474,6 +475,10 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     CPlenkoDoc* imported = Frame()->ActiveDocument();
     QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
     QVERIFY(TopRows(imported, 3) == art);
+    // The status bar says what the art became, once the window shows.
+    Settle();
+    QVERIFY(Frame()->statusBar()->currentMessage().startsWith(
+        QStringLiteral("箱 0、枠付き文字列 1、線 1 (つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1")));
 
     // Dropped: a text file is imported, a document still opens as one.
     const QString document = Path(QStringLiteral("dropped.vrl"));
