@@ -92,6 +92,7 @@ struct Targets {
   std::optional<double> exact;
   std::optional<double> rectangles;
   std::optional<double> connectors;
+  std::optional<double> arrowheads;
   std::optional<std::int32_t> invented;
   std::optional<std::int32_t> letters;
   std::optional<std::int32_t> torn;
@@ -193,6 +194,15 @@ class Judge {
     std::int32_t heads = 0;
     for (const Line* line : lines_) {
       for (const LinkPoint* end : {&line->start, &line->end}) heads += ShowsHead(*line, *end) ? 1 : 0;
+    }
+    // An arrowhead on a run ("--->---"): a dot on the line, showing it.
+    for (const Dot* dot : dots_) {
+      const Line* on = dot->GetLine();
+      if (on == nullptr) continue;
+      const Cell at = CellOf(*dot);
+      const Cell way = on->orientation == Line::Horizontal ? Cell{1, 0} : Cell{0, 1};
+      const bool head = IsHead(Art(at), way) || IsHead(Art(at), {-way.column, -way.row});
+      heads += head && Own(Alone(*dot), at) == Art(at) ? 1 : 0;
     }
     std::int32_t freeDots = 0;
     for (const Dot* dot : dots_) {
@@ -321,9 +331,13 @@ class Judge {
   }
 
   // The arrowhead the art shows at an end is the end's own marker.
+  // Pointing out of the line or, as some authors draw the way a connector
+  // goes at its tail ("|>---", "---<|"), into it.
   bool ShowsHead(const Line& line, const LinkPoint& end) const {
     const Cell at = CellOf(end);
-    return IsHead(Art(at), Outward(line, end)) && Own(Alone(line), at) == Art(at);
+    const Cell out = Outward(line, end);
+    const bool head = IsHead(Art(at), out) || IsHead(Art(at), {-out.column, -out.row});
+    return head && Own(Alone(line), at) == Art(at);
   }
 
   // A free end of a chain ends where its art ends: attached to the side it
@@ -526,7 +540,8 @@ bool ParseCount(std::string_view text, std::int32_t& value) {
 int Usage() {
   std::fputs(
       "usage: virlo-import-score DIR [--exact PCT] [--rectangles PCT] [--connectors PCT]\n"
-      "                          [--invented N] [--letters N] [--torn N] [--details]\n"
+      "                          [--arrowheads PCT] [--invented N] [--letters N] [--torn N]\n"
+      "                          [--details]\n"
       "  imports every DIR/NAME.txt beside its NAME.counts and prints the measures;\n"
       "  --details lists, per diagram, what may be invented (cells are column,row);\n"
       "  each option given is a target: the status is 1 when the corpus misses it\n",
@@ -555,6 +570,8 @@ int main(int argc, char** argv) {
       targets.rectangles = percent;
     } else if (arg == "--connectors" && hasValue && ParsePercent(argv[i + 1], percent)) {
       targets.connectors = percent;
+    } else if (arg == "--arrowheads" && hasValue && ParsePercent(argv[i + 1], percent)) {
+      targets.arrowheads = percent;
     } else if (arg == "--invented" && hasValue && ParseCount(argv[i + 1], count)) {
       targets.invented = count;
     } else if (arg == "--letters" && hasValue && ParseCount(argv[i + 1], count)) {
@@ -628,9 +645,9 @@ int main(int argc, char** argv) {
     std::snprintf(line, sizeof line, "%.1f%%", value);
     return std::string(line);
   };
+  const double headPercent = Percent(total.arrowheads, total.hand.arrowheads);
   PrintRow("total (" + std::to_string(scores.size()) + " diagrams)", percent(exactPercent), percent(rectPercent),
-           percent(linkPercent), percent(Percent(total.arrowheads, total.hand.arrowheads)),
-           std::to_string(total.invented), std::to_string(total.letters));
+           percent(linkPercent), percent(headPercent), std::to_string(total.invented), std::to_string(total.letters));
   std::printf("\ndocked ends count as attached: %s\n", CountDockedEnds ? "yes" : "no (the model has no docks)");
   std::printf("line ends left behind when each box moves a cell right and down: %d\n", total.torn);
 
@@ -638,6 +655,7 @@ int main(int argc, char** argv) {
   if (targets.exact && exactPercent < *targets.exact) missed.push_back("byte-exact " + percent(exactPercent));
   if (targets.rectangles && rectPercent < *targets.rectangles) missed.push_back("rectangles " + percent(rectPercent));
   if (targets.connectors && linkPercent < *targets.connectors) missed.push_back("connectors " + percent(linkPercent));
+  if (targets.arrowheads && headPercent < *targets.arrowheads) missed.push_back("arrowheads " + percent(headPercent));
   if (targets.invented && total.invented > *targets.invented) {
     missed.push_back(std::to_string(total.invented) + " invented objects");
   }

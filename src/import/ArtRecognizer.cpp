@@ -532,8 +532,10 @@ void ArtRecognizer::AddLine(const Track& track, ArtPlan::End start, ArtPlan::End
       cell.use = Use::End;
     } else if (cell.text || (track.across && cell.labelled)) {
       cell.use = Use::Label;
-    } else if (!track.across && ArtCharacter::IsWordCharacter(cell.code)) {
-      // A word written across the run: all of it is the line's label.
+    } else if (!track.across && ArtCharacter::IsWordCharacter(cell.code) &&
+               !(ArtCharacter::HeadOf(cell.code) && MarkerAt(c, r))) {
+      // A word written across the run: all of it is the line's label. A lone
+      // "V" on the run is no word: it is the run's arrowhead, a dot on it.
       std::int32_t left = c;
       std::int32_t right = c;
       while (IsFree(left - 1, r) && Shape(left - 1, r) != U' ') --left;
