@@ -379,6 +379,8 @@ class Judge {
     for (std::int32_t k = 1; k <= reach && blanks < 2; ++k) {
       const Cell here = at.Step(d, k);
       const char ch = Art(here);
+      // A box between: the run beyond it is another connector.
+      if (BoxTouched(here, here) != nullptr) return true;
       if (k > 1 && IsRun(ch, across)) return false;
       if (ch != ' ' && !IsRun(ch, across) &&
           (LeavesSideways(here, side) || LeavesSideways(here, {-side.column, -side.row}))) {
