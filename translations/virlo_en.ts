@@ -191,6 +191,10 @@ No recovery copies of changed documents will be made.</translation>
         <translation>Changes to %1 (%2) were not saved before VIRLO ended.
 Open: opens it as a changed document. Keep: asks again at the next start or when the document is opened. Discard: throws the changes away.</translation>
     </message>
+    <message>
+        <source>文書に入らない文字 %1 個を似た文字にしました</source>
+        <translation>Replaced %1 characters that a document cannot hold with others like them</translation>
+    </message>
 </context>
 <context>
     <name>CTextDialog</name>

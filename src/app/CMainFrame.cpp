@@ -445,7 +445,7 @@ bool CMainFrame::Dispatch(int id) {
     // Pasted art's own print options are kept for every window, and shown in the menu.
     if (std::optional<ArtOptions> pasted = view->Controller().TakePastedOptions()) app_.SetOutputOptions(*pasted);
     if (std::optional<ArtImporter::Report> made = view->Controller().TakePastedReport()) {
-      app_.ShowImportSummary(*made, 0);
+      app_.ShowImportSummary(*made);
     }
   } else {
     const auto command = commands_.find(id);

@@ -370,11 +370,11 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   }
   doc->UpdateAllViews();
   mainFrame_->UpdateCommandUi();
-  ShowImportSummary(report, grid.UnknownSubstitutes());
+  ShowImportSummary(report);
   return doc;
 }
 
-void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report, std::int32_t unknownSubstitutes) {
+void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report) {
   // The counts virlo-cli import reports.
   QString summary = QCoreApplication::translate("CPlenkoApp",
                                                 "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"
@@ -389,10 +389,15 @@ void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report, std::int32
                         .arg(report.dots)
                         .arg(report.texts + report.labels)
                         .arg(static_cast<int>(report.leftAsText.size()));
-  if (unknownSubstitutes > 0) {
+  if (report.unknownSubstitutes > 0) {
     summary +=
         QStringLiteral("; ") + QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
-                                   .arg(unknownSubstitutes);
+                                   .arg(report.unknownSubstitutes);
+  }
+  if (report.lookalikeSubstitutes > 0) {
+    summary +=
+        QStringLiteral("; ") + QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を似た文字にしました")
+                                   .arg(report.lookalikeSubstitutes);
   }
   constexpr int ShownMilliseconds = 10'000;
   QStatusBar* bar = mainFrame_->statusBar();

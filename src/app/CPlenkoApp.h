@@ -73,8 +73,8 @@ class CPlenkoApp : public QApplication, public Application {
   // reason shown, when the file cannot be read as art.
   CPlenkoDoc* ImportArtFile(const QString& path);
   // Shows in the status bar what an import or a paste of art made, and how
-  // many characters became "?".
-  void ShowImportSummary(const ArtImporter::Report& report, std::int32_t unknownSubstitutes);
+  // many characters became "?" or others like them.
+  void ShowImportSummary(const ArtImporter::Report& report);
   // A text file (".txt") is art to bring in; anything else should be a document.
   CPlenkoDoc* OpenOrImport(const QString& path);
   // Opens an entry of the recent-file list; one that no longer opens leaves the list.

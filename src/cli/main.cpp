@@ -442,12 +442,12 @@ int Import(const std::vector<std::string_view>& args) {
     return ExitFailure;
   }
   if (!quiet) PrintImportReport(report);
-  if (grid.UnknownSubstitutes() > 0) {
-    std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", grid.UnknownSubstitutes());
+  if (report.unknownSubstitutes > 0) {
+    std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", report.unknownSubstitutes);
   }
-  if (grid.LookalikeSubstitutes() > 0) {
+  if (report.lookalikeSubstitutes > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became others like them\n",
-                 grid.LookalikeSubstitutes());
+                 report.lookalikeSubstitutes);
   }
   if (!document.OnSaveDocument(output)) {
     std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());

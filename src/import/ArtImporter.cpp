@@ -241,6 +241,8 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
     CellSet wrong = Differences(made, sheet, grid, origin);
     if (wrong.Empty()) {
       Count(plan, forced, report);
+      report.unknownSubstitutes = grid.UnknownSubstitutes();
+      report.lookalikeSubstitutes = grid.LookalikeSubstitutes();
       return true;
     }
     if (reading > MaxReadings) {

@@ -41,6 +41,9 @@ class ArtImporter {
     std::int32_t cellsKeptAsText = 0;
     // Pieces of line art that stayed text.
     std::vector<ArtPlan::Piece> leftAsText;
+    // Characters a document cannot hold: become "?", or others like them.
+    std::int32_t unknownSubstitutes = 0;
+    std::int32_t lookalikeSubstitutes = 0;
   };
 
   // Sizes the sheet to hold the art (at least its size now) and builds the
