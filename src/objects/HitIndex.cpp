@@ -207,9 +207,15 @@ DrawObj* HitIndex::Hit(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
     auto it = cells_.find(
         CellKey(levelX, levelY, std::int64_t{x} >> (BaseShift + levelX), std::int64_t{y} >> (BaseShift + levelY)));
     if (it == cells_.end()) continue;
-    for (const Entry& entry : it->second) {
+    // Newest first: what was placed last tends to lie in front, and once
+    // the best is found the rest fail on their rank.
+    for (auto entryIt = it->second.rbegin(); entryIt != it->second.rend(); ++entryIt) {
+      const Entry& entry = *entryIt;
+      // The area lies in the entry itself: asked first, it spares most
+      // candidates a look at their object.
+      if (!entry.area.Contains(x, y) || entry.placed->front >= bestRank) continue;
       DrawObj* obj = entry.placed->obj;
-      if (entry.placed->front >= bestRank || !entry.area.Contains(x, y) || obj == exclude) continue;
+      if (obj == exclude) continue;
       if (!Sheet::PickOnly::Allows(sheet_, obj) || !obj->HitTest(x, y)) continue;
       best = obj;
       bestRank = entry.placed->front;
