@@ -426,7 +426,7 @@ int Import(const std::vector<std::string_view>& args) {
   }
   std::string text;
   std::string error;
-  if (!virlo::ArtInput::ReadFile(art, text, error)) {
+  if (!virlo::ArtInput::ReadFile(art, text, error, commentGiven ? &options.commentPrefix : nullptr)) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
