@@ -27,6 +27,25 @@ void BM_SvgExport(benchmark::State& state) {
   state.SetLabel(std::to_string(bytes / 1024) + " KiB");
 }
 
+// The same picture written as it is painted, to a sink that only counts:
+// the counter KiB is the largest piece the picture ever waited in memory as.
+void BM_SvgWrite(benchmark::State& state) {
+  const Sheet* s = Shared(static_cast<int>(state.range(0))).doc.sheet;
+  std::size_t bytes = 0;
+  std::size_t largest = 0;
+  for (auto _ : state) {
+    bytes = 0;
+    SvgExport::Write(*s, SvgExport::Area::Sheet, SvgExport::Frame::Hidden, [&](std::string_view piece) {
+      bytes += piece.size();
+      largest = std::max(largest, piece.size());
+      benchmark::DoNotOptimize(piece.data());
+      return true;
+    });
+  }
+  state.counters["KiB"] = static_cast<double>(largest) / 1024;
+  state.SetLabel(std::to_string(bytes / 1024) + " KiB");
+}
+
 // A device context that keeps nothing, so painting through it is visiting the
 // objects and their drawing calls.
 class NullDeviceContext : public DeviceContext {
@@ -128,6 +147,7 @@ void BM_SvgHugeTextBaseline(benchmark::State& state) {
 }
 
 BENCHMARK(BM_SvgExport)->VIRLO_SIZES;
+BENCHMARK(BM_SvgWrite)->VIRLO_SIZES;
 BENCHMARK(BM_SvgHugeText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_SvgHugeTextBaseline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SvgExportVisitOnly)->VIRLO_SIZES;

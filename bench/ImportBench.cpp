@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -156,9 +159,52 @@ void BM_ReadHugeArtBaseline(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(std::count(art.begin(), art.end(), '\n'));
 }
 
+// The same art as a file, read as import reads it (ArtInput::ReadFile, then
+// the art), and one more: a row past the last at the top (3). The label
+// tells how many bytes were read.
+std::string HugeArtFile(std::int64_t which) {
+  std::string art =
+      which == 3 ? std::string(300, '\n') + "x" + std::string(std::size_t{16} << 20, '\n') : HugeArt(which);
+  art.resize(std::min(art.size(), ArtInput::MaxBytes));
+  const std::string path = (std::filesystem::temp_directory_path() / "virlo-bench-huge-art.txt").string();
+  std::ofstream(path, std::ios::binary) << art;
+  return path;
+}
+
+void BM_ReadHugeArtFile(benchmark::State& state) {
+  const std::string path = HugeArtFile(state.range(0));
+  ArtGrid grid;
+  std::string bytes;
+  std::string error;
+  bool read = false;
+  for (auto _ : state) {
+    read = ArtInput::ReadFile(path, bytes, error) && ArtInput::ReadAnyEncoding(bytes, grid, error);
+    benchmark::DoNotOptimize(read);
+  }
+  state.SetLabel(std::to_string(bytes.size() / 1024) + " KiB read; " +
+                 (read ? std::to_string(grid.Rows()) + " rows" : error));
+  std::filesystem::remove(path);
+}
+
+// Baseline: the whole file read into memory in the same pieces, nothing looked at.
+void BM_ReadHugeArtFileBaseline(benchmark::State& state) {
+  const std::string path = HugeArtFile(state.range(0));
+  for (auto _ : state) {
+    std::string bytes;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while (file != nullptr && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  std::filesystem::remove(path);
+}
+
 BENCHMARK(BM_ReadArtBaseline)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadHugeArt)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadHugeArtBaseline)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadHugeArtFile)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadHugeArtFileBaseline)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportArt)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefuseHugeArt)->Unit(benchmark::kMillisecond);
 

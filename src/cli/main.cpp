@@ -221,7 +221,25 @@ int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExpo
   if (db == nullptr) return ExitFailure;
   // As the editor shows the document when it opens it: nothing picked.
   sheet->ClearSelection();
-  return WriteOutput(output, virlo::SvgExport::Render(*sheet, area, frame));
+  // Written as it is painted, never whole in memory.
+  if (IsStdout(output)) {
+    const bool written = virlo::SvgExport::Write(*sheet, area, frame, [](std::string_view piece) {
+      return virlo::script::ScriptRunner::WriteAll(stdout, std::string(piece));
+    });
+    if (written) return 0;
+    std::fprintf(stderr, "virlo-cli: cannot write to standard output: %s\n", std::strerror(errno));
+    return ExitFailure;
+  }
+  std::string error;
+  virlo::SafeWrite file;
+  const bool written =
+      file.Begin(output, virlo::SafeWrite::Kind::Text, error) &&
+      virlo::SvgExport::Write(*sheet, area, frame,
+                              [&file, &error](std::string_view piece) { return file.Write(piece, error); }) &&
+      file.Commit(error);
+  if (written) return 0;
+  std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+  return ExitFailure;
 }
 
 int Render(const std::vector<std::string_view>& args) {
@@ -408,7 +426,7 @@ int Import(const std::vector<std::string_view>& args) {
   }
   std::string text;
   std::string error;
-  if (!virlo::ArtInput::ReadFile(art, text, error)) {
+  if (!virlo::ArtInput::ReadFile(art, text, error, commentGiven ? &options.commentPrefix : nullptr)) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }

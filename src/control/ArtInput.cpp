@@ -14,7 +14,103 @@
 
 namespace virlo {
 
-bool ArtInput::ReadFile(const std::string& path, std::string& bytes, std::string& error) {
+namespace {
+
+// Every character takes at least one column, and none is longer than this
+// in either encoding: a line with more bytes than this many times a sheet's
+// columns, blanks at its end aside, is wider than the sheet.
+constexpr std::size_t MaxBytesPerColumn = 4;
+constexpr std::size_t MaxLineBytes = MaxBytesPerColumn * static_cast<std::size_t>(ArtGrid::MaxColumns);
+// The longest comment prefix found in a text beyond its indentation: a
+// marker of three characters and a blank.
+constexpr std::size_t MaxMarkerBytes = 4;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+// The characters comment markers are made of.
+constexpr const char* Markers = "/!#*-;>";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Whether the line, blanks at its end aside, could be a comment prefix
+// alone, which reads as a blank line: blanks and a few marker characters.
+bool MayBePrefixAlone(std::string_view line) {
+  std::size_t lead = 0;
+  while (lead < line.size() && IsBlank(line[lead])) ++lead;
+  const std::string_view rest = line.substr(lead);
+  return rest.size() <= MaxMarkerBytes - 1 && rest.find_first_not_of(Markers) == std::string_view::npos;
+}
+
+// Watches lines as a file is read, to tell where reading it further cannot
+// change how its art is read: at a line that every prefix the art may be
+// read with (the one given, or whichever the text shows) refuses, in
+// either encoding, when no line before it is refused with any.
+class ReadingStop {
+ public:
+  explicit ReadingStop(const std::string* prefix) : prefix_(prefix) {}
+
+  // A whole line, its line feed left out; true to stop after it.
+  bool Line(std::string_view line) {
+    ++number_;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const bool stop = SurelyRefused(line);
+    if (!stop && MayBeRefused(line)) undecided_ = true;
+    return stop;
+  }
+  // Empty lines, which no reading refuses.
+  void EmptyLines(std::size_t count) { number_ += static_cast<std::int64_t>(count); }
+  // The line being read, not ended yet: true when what is read of it
+  // already makes it surely too wide.
+  bool Partial(std::string_view line) const { return !undecided_ && Content(line, number_ + 1).least > MaxLineBytes; }
+
+ private:
+  struct Width {
+    std::size_t least = 0;  // with the prefix that leaves the fewest bytes
+    std::size_t most = 0;   // with none
+  };
+
+  // The bytes of the line up to its last character, with and without a prefix.
+  Width Content(std::string_view line, std::int64_t number) const {
+    // The first line's byte order mark goes in one encoding and stays in the other.
+    if (number == 1 && line.starts_with(ByteOrderMark)) return {0, line.size()};
+    std::size_t end = line.size();
+    while (end > 0 && IsBlank(line[end - 1])) --end;
+    if (prefix_ == nullptr) {
+      // A prefix the text shows is its indentation and a marker: only a
+      // line with a marker after its blanks may lose bytes to one.
+      std::size_t lead = 0;
+      while (lead < end && IsBlank(line[lead])) ++lead;
+      if (MayBePrefixAlone(line.substr(0, end))) return {0, end};
+      if (std::string_view(Markers).find(line[lead]) == std::string_view::npos) return {end, end};
+      return {end > lead + MaxMarkerBytes ? end - lead - MaxMarkerBytes : 0, end};
+    }
+    std::string_view rest = line;
+    const CommentPrefix::Line kind = CommentPrefix::Classify(line, *prefix_);
+    if (kind == CommentPrefix::Line::Prefixed) rest.remove_prefix(prefix_->size());
+    if (kind == CommentPrefix::Line::Bare) rest = {};
+    std::size_t content = rest.size();
+    while (content > 0 && IsBlank(rest[content - 1])) --content;
+    return {content, content};
+  }
+
+  bool SurelyRefused(std::string_view line) const {
+    if (undecided_) return false;
+    const Width width = Content(line, number_);
+    return number_ > ArtGrid::MaxRows ? width.least > 0 : width.least > MaxLineBytes;
+  }
+
+  bool MayBeRefused(std::string_view line) const {
+    const Width width = Content(line, number_);
+    return number_ > ArtGrid::MaxRows ? width.most > 0 : width.most > MaxLineBytes;
+  }
+
+  const std::string* prefix_;
+  std::int64_t number_ = 0;
+  // A line was read that some prefix or encoding refuses and another not.
+  bool undecided_ = false;
+};
+
+}  // namespace
+
+bool ArtInput::ReadFile(const std::string& path, std::string& bytes, std::string& error, const std::string* prefix) {
   bytes.clear();
   const bool standardInput = path == "-";
   if (!standardInput) {
@@ -30,9 +126,32 @@ bool ArtInput::ReadFile(const std::string& path, std::string& bytes, std::string
     error = std::strerror(errno);
     return false;
   }
+  // Read in pieces, each line looked at as it ends: at a line no reading of
+  // the art gets past, the rest is never read.
+  ReadingStop stop(prefix);
+  std::size_t lineStart = 0;
+  bool stopped = false;
   char buffer[1 << 16];
   std::size_t got = 0;
-  while (bytes.size() <= MaxBytes && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+  while (!stopped && bytes.size() <= MaxBytes && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    bytes.append(buffer, got);
+    for (;;) {
+      // Runs of line feeds go by at once: a file of them is the common huge input.
+      const std::size_t text = std::min(bytes.find_first_not_of('\n', lineStart), bytes.size());
+      stop.EmptyLines(text - lineStart);
+      lineStart = text;
+      const std::size_t end = bytes.find('\n', lineStart);
+      if (end == std::string::npos) break;
+      const std::string_view line(bytes.data() + lineStart, end - lineStart);
+      lineStart = end + 1;
+      if (stop.Line(line)) {
+        bytes.resize(lineStart);
+        stopped = true;
+        break;
+      }
+    }
+    if (!stopped && stop.Partial(std::string_view(bytes).substr(lineStart))) stopped = true;
+  }
   const bool failed = std::ferror(file) != 0;
   const int readError = errno;
   if (!standardInput) std::fclose(file);
@@ -40,7 +159,7 @@ bool ArtInput::ReadFile(const std::string& path, std::string& bytes, std::string
     error = std::strerror(readError);
     return false;
   }
-  if (bytes.size() > MaxBytes) {
+  if (!stopped && bytes.size() > MaxBytes) {
     error = "it is longer than " + std::to_string(MaxBytes) + " bytes";
     return false;
   }
@@ -58,17 +177,6 @@ bool ArtInput::ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::strin
   return ReadArt(bytes, grid, error, chosen);
 }
 
-namespace {
-
-// Every character takes at least one column, and none is longer than this
-// in either encoding: a line with more bytes than this many times a sheet's
-// columns, blanks at its end aside, is wider than the sheet.
-constexpr std::size_t MaxBytesPerColumn = 4;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-}  // namespace
-
 bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error, const ArtGrid::Options& options) {
   // The lines are looked at as the grid reads them (one CR dropped at the
   // end, the comment prefix, a byte order mark in UTF-8), and each is kept
@@ -76,7 +184,6 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
   // last character. A blank line is kept empty; past the last row only
   // blank lines may follow, and they are left out.
   const std::string_view prefix = options.commentPrefix;
-  constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
   std::string kept;
   std::size_t start = 0;
   if (options.encoding == ArtGrid::Encoding::Utf8 && bytes.starts_with(ByteOrderMark)) start = ByteOrderMark.size();
@@ -101,7 +208,7 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
               std::to_string(ArtGrid::MaxRows);
       return false;
     }
-    if (content > MaxBytesPerColumn * static_cast<std::size_t>(ArtGrid::MaxColumns)) {
+    if (content > MaxLineBytes) {
       error = "line " + std::to_string(number) + " of the art is more than " + std::to_string(ArtGrid::MaxColumns) +
               " columns wide; a sheet holds at most " + std::to_string(ArtGrid::MaxColumns);
       return false;

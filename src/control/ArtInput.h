@@ -18,9 +18,13 @@ class ArtInput {
   // Larger files are refused before they are read to the end.
   static constexpr std::size_t MaxBytes = std::size_t{16} << 20;
 
-  // The whole of a regular file, or of standard input for "-"; false with
-  // the reason.
-  static bool ReadFile(const std::string& path, std::string& bytes, std::string& error);
+  // A regular file, or standard input for "-"; false with the reason.
+  // Reading stops after a line that makes ReadArt refuse the art whatever
+  // the encoding and the comment prefix (the one given, or else any the
+  // text may show), when no line before it could: what follows would not
+  // change that. Otherwise the whole file.
+  static bool ReadFile(const std::string& path, std::string& bytes, std::string& error,
+                       const std::string* prefix = nullptr);
   // Reads the bytes as UTF-8 or, when they are not, as code page 932, with
   // the other options given.
   static bool ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::string& error,

@@ -50,6 +50,23 @@ std::size_t CodePoints(std::string_view utf8) {
 
 SvgDeviceContext::SvgDeviceContext(const Font& defaultFont) : defaultFont_(defaultFont) {}
 
+void SvgDeviceContext::Spill() {
+  // A piece large enough that the sink is called seldom, small enough that
+  // the picture never waits whole in memory.
+  constexpr std::size_t Piece = std::size_t{1} << 16;
+  if (!sink_ || elements_.size() < Piece) return;
+  if (!failed_ && !sink_(elements_)) failed_ = true;
+  elements_.clear();
+}
+
+bool SvgDeviceContext::Finish() {
+  if (sink_ && !elements_.empty()) {
+    if (!failed_ && !sink_(elements_)) failed_ = true;
+    elements_.clear();
+  }
+  return !failed_;
+}
+
 Pen SvgDeviceContext::SelectPen(const Pen& pen) { return std::exchange(pen_, pen); }
 
 Brush SvgDeviceContext::SelectBrush(const Brush& brush) { return std::exchange(brush_, brush); }
@@ -98,6 +115,7 @@ void SvgDeviceContext::LineTo(Point p) {
       cap = "butt";
     }
   }
+  Spill();
   elements_ += "<line x1=\"" + Number(x1) + "\" y1=\"" + Number(y1) + "\" x2=\"" + Number(x2) + "\" y2=\"" +
                Number(y2) + "\" " + StrokeAttributes() + " stroke-linecap=\"" + cap + "\"/>\n";
   const double half = std::max(pen_.width, std::int32_t{1}) / 2.0;
@@ -112,6 +130,7 @@ void SvgDeviceContext::Ellipse(const Rect& bounds) {
   const double ry = std::max(0.0, (static_cast<double>(r.bottom) - r.top - 1) / 2);
   const double cx = (static_cast<double>(r.left) + r.right) / 2;
   const double cy = (static_cast<double>(r.top) + r.bottom) / 2;
+  Spill();
   elements_ += "<ellipse cx=\"" + Number(cx) + "\" cy=\"" + Number(cy) + "\" rx=\"" + Number(rx) + "\" ry=\"" +
                Number(ry) + "\" " + FillAttribute() + " " + StrokeAttributes() + "/>\n";
   Include(r.left, r.top, r.right, r.bottom);
@@ -133,6 +152,7 @@ void SvgDeviceContext::Polygon(std::span<const Point> points) {
     bottom = std::max<double>(bottom, p.y);
   }
   const char* rule = fillMode_ == PolygonFillMode::Alternate ? "evenodd" : "nonzero";
+  Spill();
   elements_ += "<polygon points=\"" + corners + "\" " + FillAttribute() + " fill-rule=\"" + rule + "\" " +
                StrokeAttributes() + "/>\n";
   Include(left, top, right + 1, bottom + 1);
@@ -143,6 +163,7 @@ PolygonFillMode SvgDeviceContext::SetPolygonFillMode(PolygonFillMode mode) { ret
 void SvgDeviceContext::FillRect(const Rect& rect, Color color) {
   const Rect r = rect.Normalized();
   if (r.left == r.right || r.top == r.bottom) return;
+  Spill();
   elements_ += "<rect x=\"" + Number(r.left) + "\" y=\"" + Number(r.top) + "\" width=\"" +
                Number(std::int64_t{r.right} - r.left) + "\" height=\"" + Number(std::int64_t{r.bottom} - r.top) +
                "\" fill=\"" + ColorText(color) + "\"/>\n";
@@ -212,6 +233,7 @@ void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigne
   }
   if (overflow) {
     const std::string id = "clip" + std::to_string(++clipPaths_);
+    Spill();
     elements_ += "<clipPath id=\"" + id + "\"><rect x=\"" + Number(r.left) + "\" y=\"" + Number(r.top) + "\" width=\"" +
                  Number(width) + "\" height=\"" + Number(static_cast<double>(r.bottom) - r.top) +
                  "\"/></clipPath>\n<g clip-path=\"url(#" + id + ")\">\n";
@@ -428,6 +450,7 @@ void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t 
       static_cast<double>(top * AscentWhole + AscentPart * font.pixelHeight) / static_cast<double>(AscentWhole);
   // The default font is the document's, given once on its root.
   const std::string fontAttributes = font == defaultFont_ ? "" : " " + FontAttributes(font);
+  Spill();
   elements_ += "<text xml:space=\"preserve\" x=\"" + xs + "\" y=\"" + Number(baseline) + "\"" + fontAttributes +
                " fill=\"" + ColorText(textColor_) + "\">" + content + "</text>\n";
   Include(left + row[first].cell * advance, static_cast<double>(top),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,16 @@ class SvgDeviceContext : public DeviceContext {
   // so a text far larger than the picture costs what the picture shows.
   void CutTextAt(const Rect& area) { textArea_ = area; }
 
-  // The elements painted so far, one a line, back to front.
+  // Takes the elements as they are painted, in pieces of many; false stops
+  // it being called again.
+  using Sink = std::function<bool(std::string_view)>;
+  // From now on the elements go to the sink as they are painted, and only
+  // those not handed on yet are kept.
+  void WriteTo(Sink sink) { sink_ = std::move(sink); }
+  // Hands on what is kept; false when the sink refused a piece.
+  bool Finish();
+
+  // The elements painted so far and kept, one a line, back to front.
   const std::string& Elements() const { return elements_; }
   // Whether anything was painted, and the smallest rectangle holding it all.
   bool Painted() const { return painted_; }
@@ -106,6 +116,8 @@ class SvgDeviceContext : public DeviceContext {
   void WriteText(const GlyphRow& row, double left, std::int64_t top);
   // A row at a reference point, on a white box unless the background is transparent.
   void PlaceRow(const GlyphRow& row, Point p);
+  // Hands the kept elements on once they are many.
+  void Spill();
   std::string StrokeAttributes() const;
   std::string FillAttribute() const;
   void Include(double left, double top, double right, double bottom);
@@ -119,6 +131,8 @@ class SvgDeviceContext : public DeviceContext {
   Color textColor_ = Color::Black();
   BackgroundMode background_ = BackgroundMode::Opaque;
   std::string elements_;
+  Sink sink_;
+  bool failed_ = false;
   std::optional<Rect> textArea_;
   int clipPaths_ = 0;
   bool painted_ = false;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace virlo {
 
@@ -33,6 +35,12 @@ class SvgExport {
   // application's text font, when it has one). An empty drawing cropped is
   // 0 x 0.
   static std::string Render(const Sheet& sheet, Area area, Frame frame = Frame::Hidden);
+
+  // The same picture handed to the sink piece by piece as it is painted, so
+  // that it never lies whole in memory; false as soon as the sink refuses
+  // a piece. A cropped picture is painted twice: its size comes first.
+  using Sink = std::function<bool(std::string_view)>;
+  static bool Write(const Sheet& sheet, Area area, Frame frame, const Sink& sink);
 };
 
 }  // namespace virlo

@@ -9,10 +9,12 @@
 namespace virlo {
 namespace {
 
-// The finest grid's cells are 2^6 = 64 units a side (8 cells of 8 x 16
-// across, 4 down); level l doubles that l times. At the top level any area
-// of 32-bit coordinates spans two cells at most.
-constexpr int BaseShift = 6;
+// The finest grid's cells are 2^4 = 16 units a side (two cells of 8 x 16
+// across, one down), so that a search among small objects packed close
+// looks at few; level l doubles that l times. At the top level any area of
+// 32-bit coordinates spans two cells at most. Cells far apart may share a
+// key: a search asks every candidate's area, so that costs only time.
+constexpr int BaseShift = 4;
 // Room between the ranks of nodes added at either end, for nodes an undo
 // brings back between two of them.
 constexpr std::int64_t RankGap = std::int64_t{1} << 20;
@@ -207,9 +209,15 @@ DrawObj* HitIndex::Hit(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
     auto it = cells_.find(
         CellKey(levelX, levelY, std::int64_t{x} >> (BaseShift + levelX), std::int64_t{y} >> (BaseShift + levelY)));
     if (it == cells_.end()) continue;
-    for (const Entry& entry : it->second) {
+    // Newest first: what was placed last tends to lie in front, and once
+    // the best is found the rest fail on their rank.
+    for (auto entryIt = it->second.rbegin(); entryIt != it->second.rend(); ++entryIt) {
+      const Entry& entry = *entryIt;
+      // The area lies in the entry itself: asked first, it spares most
+      // candidates a look at their object.
+      if (!entry.area.Contains(x, y) || entry.placed->front >= bestRank) continue;
       DrawObj* obj = entry.placed->obj;
-      if (entry.placed->front >= bestRank || !entry.area.Contains(x, y) || obj == exclude) continue;
+      if (obj == exclude) continue;
       if (!Sheet::PickOnly::Allows(sheet_, obj) || !obj->HitTest(x, y)) continue;
       best = obj;
       bestRank = entry.placed->front;

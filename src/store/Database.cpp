@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/Arena.h"
+#include "store/LooseMemory.h"
 #include "store/Store.h"
 #include "store/UndoHistory.h"
 
@@ -22,7 +23,7 @@ Database::Database(std::string pathName) : pathName_(std::move(pathName)), arena
   OpenDatabases().push_back(this);
 }
 
-Database::Database(TransientTag) {}
+Database::Database(TransientTag) : loose_(std::make_unique<LooseMemory>()) {}
 
 Database::~Database() {
   auto& open = OpenDatabases();
@@ -31,11 +32,11 @@ Database::~Database() {
   attachments_.clear();
   // Closing a database drops its memory without running destructors: the
   // objects' links are part of the database's own state. A document's pages
-  // go with its arena.
-  if (arena_ == nullptr) {
-    for (auto& [begin, allocation] : allocations_) ::operator delete(reinterpret_cast<void*>(begin));
-    for (auto& [begin, allocation] : buried_) ::operator delete(reinterpret_cast<void*>(begin));
-  }
+  // go with its arena, the transient database's with its loose memory.
+}
+
+std::size_t Database::AllocationCount() const {
+  return allocations_.size() + (loose_ != nullptr ? loose_->Count() : 0);
 }
 
 UndoHistory& Database::StartHistory() {
@@ -103,23 +104,24 @@ void Database::TellRestored(const std::vector<std::uintptr_t>& addresses) {
 }
 
 void Database::Bury(std::uintptr_t address) {
-  auto node = allocations_.extract(address);
-  if (!node.empty()) buried_.insert(std::move(node));
+  const auto* entry = allocations_.Find(address);
+  if (entry == nullptr) return;
+  const Allocation allocation = entry->second;
+  allocations_.Erase(address);
+  buried_.Insert(address, allocation);
 }
 
 bool Database::Revive(std::uintptr_t address) {
-  auto node = buried_.extract(address);
-  if (node.empty()) return false;
-  allocations_.insert(std::move(node));
+  const Allocation* buried = buried_.Find(address);
+  if (buried == nullptr) return false;
+  const Allocation allocation = *buried;
+  buried_.Erase(address);
+  allocations_.Insert(address, allocation, allocation.size * allocation.count);
   return true;
 }
 
 void Database::ReleaseMemory(std::uintptr_t address, const Allocation& allocation) {
-  if (arena_ != nullptr) {
-    arena_->Release(reinterpret_cast<void*>(address), allocation.size * allocation.count);
-  } else {
-    ::operator delete(reinterpret_cast<void*>(address));
-  }
+  arena_->Release(reinterpret_cast<void*>(address), allocation.size * allocation.count);
 }
 
 Database* Database::Transient() {
@@ -142,19 +144,16 @@ Database* Database::Of(const void* address) {
 
 const Allocation* Database::Find(const void* address, const void** begin) const {
   const auto key = reinterpret_cast<std::uintptr_t>(address);
-  if (arena_ == nullptr) {
-    auto it = loose_.find(key);
-    if (it == loose_.end()) return nullptr;
-    if (begin != nullptr) *begin = address;
-    return &it->second;
+  if (loose_ != nullptr) {
+    const Allocation* found = loose_->Find(address);
+    if (found != nullptr && begin != nullptr) *begin = address;
+    return found;
   }
-  auto it = allocations_.upper_bound(key);
-  if (it == allocations_.begin()) return nullptr;
-  --it;
-  const std::size_t bytes = it->second.size * it->second.count;
-  if (key >= it->first + std::max<std::size_t>(bytes, 1)) return nullptr;
-  if (begin != nullptr) *begin = reinterpret_cast<const void*>(it->first);
-  return &it->second;
+  const auto* entry =
+      allocations_.Containing(key, [](const Allocation& allocation) { return allocation.size * allocation.count; });
+  if (entry == nullptr) return nullptr;
+  if (begin != nullptr) *begin = reinterpret_cast<const void*>(entry->first);
+  return &entry->second;
 }
 
 Database::Root* Database::FindRoot(const std::string& name) {

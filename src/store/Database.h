@@ -6,12 +6,15 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+#include "store/AddressTable.h"
+#include "store/AllocationMap.h"
 
 namespace virlo::store {
 
 class Arena;
+class LooseMemory;
 class Delta;
 class TypeDescription;
 class UndoHistory;
@@ -115,8 +118,8 @@ class Database {
   // The allocation that begins at or contains the address, or null; in the
   // transient database, only one that begins there.
   const Allocation* Find(const void* address, const void** begin = nullptr) const;
-  std::size_t AllocationCount() const { return allocations_.size() + loose_.size(); }
-  const std::map<std::uintptr_t, Allocation>& Allocations() const { return allocations_; }
+  std::size_t AllocationCount() const;
+  const AllocationMap<Allocation>& Allocations() const { return allocations_; }
 
  private:
   struct TransientTag {};
@@ -138,12 +141,12 @@ class Database {
 
   std::string pathName_;
   std::vector<std::unique_ptr<Root>> roots_;
-  std::map<std::uintptr_t, Allocation> allocations_;
-  std::map<std::uintptr_t, Allocation> buried_;
-  // The transient database's allocations, by their first address only: no
-  // address of ordinary memory is ever looked up inside one (see Of), and
-  // a selection's list nodes come and go by the hundred thousand.
-  std::unordered_map<std::uintptr_t, Allocation> loose_;
+  AllocationMap<Allocation> allocations_;
+  AddressTable<Allocation> buried_;
+  // The transient database's memory and records: by their first address
+  // only, since no address of ordinary memory is ever looked up inside an
+  // allocation (see Of); null for a document.
+  std::unique_ptr<LooseMemory> loose_;
   // A document's memory, in pages of its own; null for the transient database.
   std::unique_ptr<Arena> arena_;
   std::unique_ptr<UndoHistory> history_;

@@ -34,7 +34,7 @@ const RecordRef& Record::Absent() {
 
 Delta::Delta(Delta&& other) noexcept
     : holds_(other.holds_), records_(std::move(other.records_)), roots_(std::move(other.roots_)) {
-  other.records_.clear();
+  other.records_.Clear();
   other.roots_.reset();
 }
 
@@ -44,15 +44,15 @@ Delta& Delta::operator=(Delta&& other) noexcept {
     holds_ = other.holds_;
     records_ = std::move(other.records_);
     roots_ = std::move(other.roots_);
-    other.records_.clear();
+    other.records_.Clear();
     other.roots_.reset();
   }
   return *this;
 }
 
 const Record* Delta::Find(std::uintptr_t address) const {
-  auto it = records_.find(address);
-  return it != records_.end() ? it->second.get() : nullptr;
+  const RecordRef* record = records_.Find(address);
+  return record != nullptr ? record->get() : nullptr;
 }
 
 void Delta::Hold(std::uintptr_t address, const RecordRef& record) {
@@ -64,32 +64,36 @@ void Delta::Release(std::uintptr_t address, const RecordRef& record) {
 }
 
 void Delta::Set(std::uintptr_t address, RecordRef record) {
-  auto [it, inserted] = records_.try_emplace(address, nullptr);
-  if (!inserted) Release(address, it->second);
+  if (RecordRef* kept = records_.Find(address)) {
+    Release(address, *kept);
+    Hold(address, record);
+    *kept = std::move(record);
+    return;
+  }
   Hold(address, record);
-  it->second = std::move(record);
+  records_.Insert(address, std::move(record));
 }
 
 void Delta::Erase(std::uintptr_t address) {
-  auto it = records_.find(address);
-  if (it == records_.end()) return;
-  Release(address, it->second);
-  records_.erase(it);
+  const RecordRef* kept = records_.Find(address);
+  if (kept == nullptr) return;
+  Release(address, *kept);
+  records_.Erase(address);
 }
 
 void Delta::Clear() {
   for (const auto& [address, record] : records_) Release(address, record);
-  records_.clear();
+  records_.Clear();
   roots_.reset();
 }
 
 void Delta::Follow(const Delta& change, const Database& db) {
   for (const auto& [address, before] : change.records_) {
-    auto it = records_.find(address);
-    if (it == records_.end()) {
+    const RecordRef* kept = records_.Find(address);
+    if (kept == nullptr) {
       // This state had what the present had before the change.
       Set(address, before);
-    } else if (SameAsPresent(*it->second, db, address)) {
+    } else if (SameAsPresent(**kept, db, address)) {
       Erase(address);
     }
   }

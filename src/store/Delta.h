@@ -4,10 +4,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "store/AddressTable.h"
 #include "store/Database.h"
 #include "store/Holds.h"
 
@@ -45,9 +45,9 @@ class Delta {
   Delta(const Delta&) = delete;
   Delta& operator=(const Delta&) = delete;
 
-  bool Empty() const { return records_.empty() && !roots_.has_value(); }
-  std::size_t Size() const { return records_.size(); }
-  const std::unordered_map<std::uintptr_t, RecordRef>& Records() const { return records_; }
+  bool Empty() const { return records_.Empty() && !roots_.has_value(); }
+  std::size_t Size() const { return records_.Size(); }
+  const AddressTable<RecordRef>& Records() const { return records_; }
   const std::optional<RootValues>& Roots() const { return roots_; }
   // The record at the address, or null when the state has what the present has.
   const Record* Find(std::uintptr_t address) const;
@@ -68,7 +68,7 @@ class Delta {
   void Release(std::uintptr_t address, const RecordRef& record);
 
   Holds* holds_;
-  std::unordered_map<std::uintptr_t, RecordRef> records_;
+  AddressTable<RecordRef> records_;
   std::optional<RootValues> roots_;
 };
 

@@ -3,10 +3,10 @@
 namespace virlo::store {
 
 void Holds::Drop(std::uintptr_t address) {
-  auto it = counts_.find(address);
-  if (it == counts_.end()) return;
-  if (--it->second == 0) {
-    counts_.erase(it);
+  std::int32_t* count = counts_.Find(address);
+  if (count == nullptr) return;
+  if (--*count == 0) {
+    counts_.Erase(address);
     dropped_.push_back(address);
   }
 }

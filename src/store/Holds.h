@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "store/AddressTable.h"
 
 namespace virlo::store {
 
@@ -11,14 +12,14 @@ namespace virlo::store {
 // them is kept: a count per address of the records that hold it.
 class Holds {
  public:
-  void Add(std::uintptr_t address) { ++counts_[address]; }
+  void Add(std::uintptr_t address) { ++counts_.FindOrInsert(address, 0); }
   void Drop(std::uintptr_t address);
-  bool Held(std::uintptr_t address) const { return counts_.count(address) != 0; }
+  bool Held(std::uintptr_t address) const { return counts_.Contains(address); }
   // Addresses whose last hold went since the last call.
   std::vector<std::uintptr_t> TakeDropped() { return std::exchange(dropped_, {}); }
 
  private:
-  std::unordered_map<std::uintptr_t, std::int32_t> counts_;
+  AddressTable<std::int32_t> counts_;
   std::vector<std::uintptr_t> dropped_;
 };
 

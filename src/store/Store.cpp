@@ -4,6 +4,7 @@
 #include <new>
 
 #include "store/Arena.h"
+#include "store/LooseMemory.h"
 #include "store/UndoHistory.h"
 
 namespace virlo::store {
@@ -17,13 +18,6 @@ bool AllocationRefused() {
   if (allocationsBeforeFailure == 0) return true;
   --allocationsBeforeFailure;
   return false;
-}
-
-Database* Owner(const void* memory) {
-  Database* db = Database::Of(memory);
-  const void* begin = nullptr;
-  if (db->Find(memory, &begin) != nullptr && begin == memory) return db;
-  return nullptr;
 }
 
 }  // namespace
@@ -42,15 +36,12 @@ void* Allocate(Database* db, const TypeDescription& type, std::size_t count) {
   if (db == nullptr) db = Database::Transient();
   if (count == 0 || type.Size() == 0 || AllocationRefused()) return nullptr;
   if (count > static_cast<std::size_t>(-1) / type.Size()) return nullptr;
-  const std::size_t bytes = type.Size() * count;
-  void* memory = db->arena_ != nullptr ? db->arena_->Allocate(bytes) : ::operator new(bytes, std::nothrow);
+  const Allocation allocation{type.Size(), count, &type};
+  if (db->loose_ != nullptr) return db->loose_->Allocate(allocation);
+  void* memory = db->arena_->Allocate(type.Size() * count);
   if (memory == nullptr) return nullptr;
   const auto address = reinterpret_cast<std::uintptr_t>(memory);
-  if (db->arena_ == nullptr) {
-    db->loose_.emplace(address, Allocation{type.Size(), count, &type});
-    return memory;
-  }
-  db->allocations_.emplace(address, Allocation{type.Size(), count, &type});
+  db->allocations_.Insert(address, allocation, allocation.size * allocation.count);
   if (db->history_ != nullptr) db->history_->Made(address);
   return memory;
 }
@@ -61,9 +52,16 @@ char* AllocateChars(Database* db, std::size_t n) {
 
 void Free(void* memory) {
   if (memory == nullptr) return;
-  Database* db = Owner(memory);
-  assert(db != nullptr && "released memory the store did not allocate");
-  if (db == nullptr) return;
+  Database* db = Database::Of(memory);
+  if (db->loose_ != nullptr) {
+    [[maybe_unused]] const bool released = db->loose_->Release(memory);
+    assert(released && "released memory the store did not allocate");
+    return;
+  }
+  const void* begin = nullptr;
+  const bool owned = db->Find(memory, &begin) != nullptr && begin == memory;
+  assert(owned && "released memory the store did not allocate");
+  if (!owned) return;
   const auto address = reinterpret_cast<std::uintptr_t>(memory);
   // While the history watches, freed memory keeps its address until the
   // history knows whether some state may bring it back.
@@ -72,16 +70,8 @@ void Free(void* memory) {
     db->history_->Freed(address);
     return;
   }
-  if (db->arena_ == nullptr) {
-    auto it = db->loose_.find(address);
-    const Allocation allocation = it->second;
-    db->loose_.erase(it);
-    db->ReleaseMemory(address, allocation);
-    return;
-  }
-  auto it = db->allocations_.find(address);
-  const Allocation allocation = it->second;
-  db->allocations_.erase(it);
+  const Allocation allocation = db->allocations_.Find(address)->second;
+  db->allocations_.Erase(address);
   db->ReleaseMemory(address, allocation);
 }
 

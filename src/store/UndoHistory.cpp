@@ -64,19 +64,19 @@ UndoHistory::~UndoHistory() = default;
 
 void UndoHistory::Freed(std::uintptr_t address) {
   // Made and freed since the mark: nothing at the mark had it.
-  if (born_.erase(address) == 0) died_.insert(address);
+  if (!born_.Erase(address)) died_.Insert(address, true);
   buried_.push_back(address);
 }
 
 void UndoHistory::Revived(std::uintptr_t address) {
-  if (died_.erase(address) == 0) born_.insert(address);
+  if (!died_.Erase(address)) born_.Insert(address, true);
 }
 
 Delta UndoHistory::Changes() {
   Delta changes;
-  for (std::uintptr_t address : born_) {
+  born_.ForEach([&](std::uintptr_t address, bool) {
     if (db_.allocations_.count(address) != 0) changes.Set(address, Record::Absent());
-  }
+  });
   auto readAtMark = [this](std::uintptr_t address, const Allocation& allocation) {
     auto record = std::make_shared<Record>();
     record->allocation = allocation;
@@ -88,33 +88,28 @@ Delta UndoHistory::Changes() {
     }
     return RecordRef(std::move(record));
   };
-  for (std::uintptr_t address : died_) {
-    auto it = db_.buried_.find(address);
-    assert(it != db_.buried_.end());
-    if (it != db_.buried_.end()) changes.Set(address, readAtMark(address, it->second));
-  }
+  died_.ForEach([&](std::uintptr_t address, bool) {
+    const Allocation* buried = db_.buried_.Find(address);
+    assert(buried != nullptr);
+    if (buried != nullptr) changes.Set(address, readAtMark(address, *buried));
+  });
   if (db_.arena_ != nullptr) {
     std::string scratch;
     std::uintptr_t visited = 0;  // the last allocation looked at, which may span pages
     for (const std::uintptr_t page : db_.arena_->WrittenPages()) {
-      auto it = db_.allocations_.upper_bound(page);
-      if (it != db_.allocations_.begin()) {
-        auto before = std::prev(it);
-        if (before->first + Bytes(before->second) > page) it = before;
-      }
-      for (; it != db_.allocations_.end() && it->first < page + Arena::PageSize; ++it) {
-        const std::uintptr_t address = it->first;
-        if ((visited != 0 && address <= visited) || born_.count(address) != 0) continue;
+      db_.allocations_.ForEachOnPage(page, Bytes, [&](const std::pair<std::uintptr_t, Allocation>& entry) {
+        const std::uintptr_t address = entry.first;
+        if ((visited != 0 && address <= visited) || born_.Contains(address)) return;
         visited = address;
-        const Allocation& allocation = it->second;
+        const Allocation& allocation = entry.second;
         scratch.resize(Bytes(allocation));
         db_.arena_->ReadAtMark(address, scratch.size(), scratch.data());
-        if (SameFields(scratch.data(), reinterpret_cast<const char*>(address), allocation)) continue;
+        if (SameFields(scratch.data(), reinterpret_cast<const char*>(address), allocation)) return;
         auto record = std::make_shared<Record>();
         record->allocation = allocation;
         record->bytes = scratch;
         changes.Set(address, std::move(record));
-      }
+      });
     }
   }
   if (!SameRoots(rootsAtMark_, db_)) changes.SetRoots(rootsAtMark_);
@@ -125,11 +120,11 @@ void UndoHistory::Mark() {
   if (db_.arena_ != nullptr) db_.arena_->Mark();
   // Memory buried since the last mark is read no more until it comes back.
   for (std::uintptr_t address : buried_) {
-    auto it = db_.buried_.find(address);
-    if (it != db_.buried_.end()) Arena::Poison(reinterpret_cast<void*>(address), Bytes(it->second));
+    const Allocation* buried = db_.buried_.Find(address);
+    if (buried != nullptr) Arena::Poison(reinterpret_cast<void*>(address), Bytes(*buried));
   }
-  born_.clear();
-  died_.clear();
+  born_.Clear();
+  died_.Clear();
   rootsAtMark_ = RootsOf(db_);
 }
 
@@ -138,10 +133,10 @@ void UndoHistory::ReleaseUnheld() {
   for (std::uintptr_t address : holds_.TakeDropped()) candidates.push_back(address);
   for (std::uintptr_t address : candidates) {
     if (holds_.Held(address)) continue;
-    auto it = db_.buried_.find(address);
-    if (it == db_.buried_.end()) continue;
-    db_.ReleaseMemory(address, it->second);
-    db_.buried_.erase(it);
+    const Allocation* buried = db_.buried_.Find(address);
+    if (buried == nullptr) continue;
+    db_.ReleaseMemory(address, *buried);
+    db_.buried_.Erase(address);
   }
 }
 
@@ -208,7 +203,7 @@ void UndoHistory::Apply(const Delta& state) {
   }
   if (!db_.attachments_.empty()) {
     std::vector<std::uintptr_t> written;
-    written.reserve(state.Records().size());
+    written.reserve(state.Records().Size());
     for (const auto& [address, record] : state.Records()) written.push_back(address);
     db_.TellRestored(written);
   }

@@ -4,9 +4,9 @@
 #include <deque>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "store/AddressTable.h"
 #include "store/Database.h"
 #include "store/Delta.h"
 
@@ -66,7 +66,7 @@ class UndoHistory {
   bool VisitStep(int steps, const std::function<void()>& visit);
 
   // The store's calls: an allocation made, and one freed (already buried).
-  void Made(std::uintptr_t address) { born_.insert(address); }
+  void Made(std::uintptr_t address) { born_.Insert(address, true); }
   void Freed(std::uintptr_t address);
 
  private:
@@ -102,8 +102,8 @@ class UndoHistory {
 
   // Since the mark: allocations made (and still there), allocations freed
   // that were there at the mark, memory buried.
-  std::unordered_set<std::uintptr_t> born_;
-  std::unordered_set<std::uintptr_t> died_;
+  AddressTable<bool> born_;
+  AddressTable<bool> died_;
   std::vector<std::uintptr_t> buried_;
   RootValues rootsAtMark_;
 

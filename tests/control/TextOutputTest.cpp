@@ -9,6 +9,7 @@
 #include "control/PrintDialog.h"
 #include "control/TextOutput.h"
 #include "import/ArtGrid.h"
+#include "import/CommentPrefix.h"
 #include "objects/Box.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
@@ -312,8 +313,51 @@ TEST_F(ArtInputTest, FilesAreReadWholeInEitherEncodingAndBecomeAModifiedDocument
   EXPECT_FALSE(ArtInput::ReadFile(folder.Path("missing.txt"), bytes, error));
   EXPECT_FALSE(ArtInput::ReadFile(folder.Folder().string(), bytes, error));
   EXPECT_EQ(error, "it is not a regular file");
-  EXPECT_FALSE(ArtInput::ReadFile(Write("big.txt", std::string(ArtInput::MaxBytes + 1, 'x')), bytes, error));
+  EXPECT_FALSE(ArtInput::ReadFile(Write("big.txt", std::string(ArtInput::MaxBytes + 1, '\n')), bytes, error));
   EXPECT_NE(error.find("longer than"), std::string::npos) << error;
+}
+
+// A file is read only up to a line that every reading of the art refuses,
+// when none before it may be refused: the art then reads as from the whole
+// file, with the prefix the text shows or the one given.
+TEST_F(ArtInputTest, AFileIsReadUpToTheLineThatDecidesAndReadsAsTheWholeFile) {
+  const std::string wide(2000, 'w');
+  const std::string hash = "# ";
+  // Whether reading stops early, with the prefix the text shows and with "# " given.
+  const struct {
+    std::string text;
+    bool cut;
+    bool cutGiven;
+  } cases[] = {
+      {wide + std::string(ArtInput::MaxBytes, 'x'), true, true},
+      {"+-+\n" + std::string(300, '\n') + "x\n" + wide, true, true},
+      {std::string(1100, ' ') + "\n" + wide + "\ntail", true, true},
+      // "#" may be a prefix alone, a blank line; the second line is too wide
+      // only without the prefix; the mark goes in one encoding only.
+      {"# a\n" + std::string(300, '\n') + "#\nx\n" + wide, false, true},
+      {"# a\n# " + std::string(1023, 'b') + "\n" + wide + "\ntail", false, true},
+      {"\xEF\xBB\xBF" + std::string(1023, 'c') + "\n" + wide, false, false},
+  };
+  for (const auto& [text, cut, cutGiven] : cases) {
+    const std::string path = Write("art.txt", text);
+    for (const std::string* given : {static_cast<const std::string*>(nullptr), &hash}) {
+      ASSERT_TRUE(ArtInput::ReadFile(path, bytes, error, given)) << error;
+      EXPECT_EQ(bytes.size() < text.size(), given != nullptr ? cutGiven : cut) << text.substr(0, 20);
+      EXPECT_TRUE(text.starts_with(bytes));
+      // As the programs read it: the prefix given, or the one the text shows.
+      auto read = [given](std::string_view art, ArtGrid& grid, std::string& why) {
+        ArtGrid::Options options;
+        const CommentPrefix::Found found = CommentPrefix::Find(art);
+        options.commentPrefix = given != nullptr ? *given : found.marker ? found.prefix : "";
+        return ArtInput::ReadAnyEncoding(art, grid, why, options);
+      };
+      ArtGrid fromFile;
+      ArtGrid fromWhole;
+      std::string wholeError;
+      ASSERT_EQ(read(bytes, fromFile, error), read(text, fromWhole, wholeError));
+      EXPECT_EQ(error, wholeError);
+    }
+  }
 }
 
 // Whatever reaches the grid reads as the whole text would: blanks at the

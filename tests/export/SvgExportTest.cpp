@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "export/SvgDeviceContext.h"
 #include "export/SvgExport.h"
 #include "objects/Box.h"
 #include "objects/MarkerTable.h"
@@ -133,6 +135,31 @@ TEST(XmlDocumentTest, RefusesWhatIsNotWellFormed) {
   ASSERT_TRUE(good.has_value()) << error;
   EXPECT_EQ(good->Attribute("x"), "<");
   EXPECT_EQ(good->FindAll("b").at(0)->text, "&A");
+}
+
+// A large picture is handed on in pieces as it is painted; joined, they are
+// the whole picture, cropped or not, and a piece refused ends the writing.
+TEST_F(SvgExportTest, APictureWrittenInPiecesIsTheWholePicture) {
+  for (int i = 0; i < 1000; ++i)
+    Shown(Make<Box>(sheet, i % 40 * 16, i / 40 * 32, i % 40 * 16 + 16, i / 40 * 32 + 32, nullptr));
+  SvgDeviceContext whole(Font{"", sheet->cellHeight, true});
+  sheet->DrawObjects(whole);
+  for (const SvgExport::Area area : {SvgExport::Area::Sheet, SvgExport::Area::Drawing}) {
+    std::vector<std::string> pieces;
+    ASSERT_TRUE(SvgExport::Write(*sheet, area, SvgExport::Frame::Hidden, [&pieces](std::string_view piece) {
+      pieces.emplace_back(piece);
+      return true;
+    }));
+    EXPECT_GT(pieces.size(), 3U);
+    std::string joined;
+    for (const std::string& piece : pieces) joined += piece;
+    EXPECT_TRUE(joined.ends_with(whole.Elements() + "</svg>\n"));
+    XmlDocument::Checked(joined);
+  }
+  int calls = 0;
+  EXPECT_FALSE(SvgExport::Write(*sheet, SvgExport::Area::Sheet, SvgExport::Frame::Hidden,
+                                [&calls](std::string_view) { return ++calls < 2; }));
+  EXPECT_EQ(calls, 2);
 }
 
 }  // namespace
