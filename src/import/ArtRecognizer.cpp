@@ -245,8 +245,10 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
     }
     return RunAt(c, r, true).has_value() && RunAt(c, r + (down == Way::Down ? 1 : -1), false).has_value();
   };
-  // Two corners side by side close two frames: a side goes no further.
+  // Two corners side by side close two frames: a side goes no further. A
+  // dotted side across is a row of "." and goes on.
   auto pair = [&](std::int32_t c, std::int32_t r, std::int32_t dc, std::int32_t dr) {
+    if (dr == 0 && Shape(c + dc, r) == U'.' && (Shape(c, r) == U'.' || Shape(c, r) == U'+')) return false;
     return IsCorner(c, r) && IsCorner(c + dc, r + dr);
   };
   std::vector<std::int32_t> rights;
@@ -291,7 +293,7 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
           const std::int32_t r = across ? fixed : k;
           const char32_t code = Shape(c, r);
           if (RunAt(c, r, across) || code == U'+' || ArtCharacter::ArmsOf(code).Any() ||
-              (across && At(c, r).labelled)) {
+              (across && (At(c, r).labelled || code == U'.'))) {
             return true;
           }
         }
@@ -346,6 +348,8 @@ bool ArtRecognizer::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budge
           const std::int32_t c = across ? k : (side == Side::Left ? c0 : *c1);
           const std::int32_t r = across ? (side == Side::Top ? r0 : *r1) : k;
           if (const std::optional<Stroke> stroke = RunAt(c, r, across)) ++counts[static_cast<std::size_t>(*stroke)];
+          // A row of "." is a dotted side.
+          if (across && Shape(c, r) == U'.') ++counts[static_cast<std::size_t>(Stroke::Dotted)];
         }
         const auto most = std::max_element(std::begin(counts), std::end(counts));
         box.strokes[static_cast<std::size_t>(side)] = static_cast<Stroke>(most - std::begin(counts));
@@ -890,6 +894,7 @@ void ArtRecognizer::FindDots() {
       const bool across = cell.side == Side::Top || cell.side == Side::Bottom;
       const Stroke stroke = box.strokes[static_cast<std::size_t>(cell.side)];
       if (RunAt(c, r, across) == stroke || (stroke == Stroke::Dashed && RunAt(c, r, across))) continue;
+      if (stroke == Stroke::Dotted && across && Shape(c, r) == U'.') continue;
       // A line across the side that shows here.
       if (RunAt(c, r, !across) && (across ? cell.down : cell.across)) continue;
       const char32_t code = Shape(c, r);
