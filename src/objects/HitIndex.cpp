@@ -9,12 +9,13 @@
 namespace virlo {
 namespace {
 
-// The finest grid's cells are 2^4 = 16 units a side (two cells of 8 x 16
-// across, one down), so that a search among small objects packed close
-// looks at few; level l doubles that l times. At the top level any area of
-// 32-bit coordinates spans two cells at most. Cells far apart may share a
-// key: a search asks every candidate's area, so that costs only time.
-constexpr int BaseShift = 4;
+// The finest grid's cells are 2^5 = 32 units a side (four cells of 8 x 16
+// across, two down), so that a search among small objects packed close
+// looks at few; finer still, the index of a large diagram grows more than
+// its searches gain. Level l doubles that l times. At the top level any
+// area of 32-bit coordinates spans two cells at most. Cells far apart may
+// share a key: a search asks every candidate's area, so that costs only time.
+constexpr int BaseShift = 5;
 // Room between the ranks of nodes added at either end, for nodes an undo
 // brings back between two of them.
 constexpr std::int64_t RankGap = std::int64_t{1} << 20;

@@ -26,7 +26,7 @@ class Sheet;
 // only marked; the next search places them again.
 //
 // Each hit area lies in a grid whose cells suit its size: the smallest
-// power-of-two multiple of 16 units, across and down separately, for which
+// power-of-two multiple of 32 units, across and down separately, for which
 // it spans at most two cells each way. A search looks in the one cell of
 // each grid in use. The stacking order is a rank per list node: nodes are
 // only ever added at either end and never move, so ranks taken from a
@@ -78,7 +78,7 @@ class HitIndex : public ListG::Watcher, public store::Database::Attachment {
     std::size_t operator()(std::uint64_t key) const;
   };
   // The grids, by level across and down.
-  static constexpr int Levels = 29;
+  static constexpr int Levels = 28;
 
   void Build();
   void Add(ListG::Node* node, std::int64_t rank);

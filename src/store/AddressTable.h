@@ -56,11 +56,14 @@ class AddressTable {
     }
     slots_[i] = Entry{};
     --size_;
+    // A table emptied by most of its keys shrinks: its memory, and every
+    // walk of it, follow what it holds.
+    if (slots_.size() > MinCapacity && size_ * 8 < slots_.size()) Rehash(slots_.size() / 4);
     return true;
   }
 
   void Clear() {
-    slots_.clear();
+    std::vector<Entry>().swap(slots_);
     mask_ = 0;
     size_ = 0;
   }
@@ -126,8 +129,11 @@ class AddressTable {
     return static_cast<std::size_t>(h) & mask_;
   }
 
-  void Grow() {
-    const std::size_t capacity = slots_.empty() ? 64 : slots_.size() * 2;
+  static constexpr std::size_t MinCapacity = 64;
+
+  void Grow() { Rehash(slots_.empty() ? MinCapacity : slots_.size() * 2); }
+
+  void Rehash(std::size_t capacity) {
     std::vector<Entry> old = std::exchange(slots_, std::vector<Entry>(capacity));
     mask_ = capacity - 1;
     size_ = 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -39,7 +40,8 @@ class AllocationMap {
     using reference = const Entry&;
 
     Iterator() = default;
-    Iterator(const Entry* at, const Entry* last) : at_(at), last_(last) {}
+    Iterator(const Entry* at, const Entry* last, std::shared_ptr<const std::vector<Entry>> walk = nullptr)
+        : at_(at), last_(last), walk_(std::move(walk)) {}
     reference operator*() const { return *at_; }
     pointer operator->() const { return at_; }
     Iterator& operator++() {
@@ -51,6 +53,8 @@ class AllocationMap {
    private:
     const Entry* at_ = nullptr;
     const Entry* last_ = nullptr;
+    // The copy a walk goes over, for as long as the walk lasts.
+    std::shared_ptr<const std::vector<Entry>> walk_;
   };
 
   std::size_t size() const { return table_.Size(); }
@@ -58,14 +62,16 @@ class AllocationMap {
   std::size_t count(std::uintptr_t address) const { return table_.FindEntry(address) != nullptr ? 1 : 0; }
   Iterator find(std::uintptr_t address) const { return Iterator(table_.FindEntry(address), nullptr); }
   Iterator end() const { return Iterator(); }
-  // Every entry in address order, from a copy made now.
+  // Every entry in address order, from a copy made now and kept by the walk.
   Iterator begin() const {
-    ordered_.clear();
-    ordered_.reserve(table_.Size());
-    table_.ForEach([this](std::uintptr_t address, const Value& value) { ordered_.emplace_back(address, value); });
-    std::sort(ordered_.begin(), ordered_.end(), [](const Entry& a, const Entry& b) { return a.first < b.first; });
-    if (ordered_.empty()) return end();
-    return Iterator(ordered_.data(), ordered_.data() + ordered_.size());
+    auto ordered = std::make_shared<std::vector<Entry>>();
+    ordered->reserve(table_.Size());
+    table_.ForEach([&ordered](std::uintptr_t address, const Value& value) { ordered->emplace_back(address, value); });
+    std::sort(ordered->begin(), ordered->end(), [](const Entry& a, const Entry& b) { return a.first < b.first; });
+    if (ordered->empty()) return end();
+    const Entry* first = ordered->data();
+    const Entry* last = first + ordered->size();
+    return Iterator(first, last, std::move(ordered));
   }
 
   const Entry* Find(std::uintptr_t address) const { return table_.FindEntry(address); }
@@ -148,7 +154,6 @@ class AllocationMap {
   AddressTable<Value> table_;
   AddressTable<Bitmap> pages_;
   std::map<std::uintptr_t, std::size_t> long_;  // allocations longer than a page: bytes
-  mutable std::vector<Entry> ordered_;
 };
 
 }  // namespace virlo::store
