@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "model/Canvas.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "support/RecordingDeviceContext.h"
@@ -13,7 +12,7 @@ namespace {
 
 using LineTest = test::SheetFixture;
 
-TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
+TEST_F(LineTest, RendersRunsBetweenEndMarkersAndPaintsOnlyOnceShown) {
   test::RecordingDeviceContext dc;
   HLine(20, 52, 24)->Draw(dc);
   EXPECT_TRUE(dc.Calls().empty());                      // not Visible: paints nothing, but still renders
@@ -22,13 +21,6 @@ TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
   EXPECT_EQ(Row(1), "  +---+");
   EXPECT_EQ(Row(5), " +");
   EXPECT_EQ(Row(7), "----+");
-
-  Line* line = HLine(4, 76, 200);
-  Canvas canvas(78, 64);
-  canvas.Write(2, 12, "ab");
-  canvas.Write(5, 12, "\x83\x7C");  // "ポ": its second byte is "|", but it is text
-  line->RenderText(canvas);
-  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83\x7C--+ ");
 }
 
 TEST_F(LineTest, VerticalAndSlantedLines) {
