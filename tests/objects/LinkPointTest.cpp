@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "support/RecordingDeviceContext.h"
@@ -9,22 +8,13 @@
 namespace virlo {
 namespace {
 
-class LinkPointTest : public test::SheetFixture {
- protected:
-  // A corner: the start of a vertical line joins the end of a horizontal one.
-  void SetUp() override {
-    test::SheetFixture::SetUp();
-    across = HLine(12, 52, 24);
-    down = Make<Line>(sheet, 52, 24, 52, 88, nullptr, &across->end);
-  }
-
-  Line* across = nullptr;
-  Line* down = nullptr;
-};
+using LinkPointTest = test::SheetFixture;
 
 // A joined end is painted by itself, unless its partner is current: then it
 // hides behind the partner's red.
 TEST_F(LinkPointTest, AJoinedEndHidesBehindItsCurrentPartner) {
+  Line* across = HLine(12, 52, 24);
+  Line* down = Make<Line>(sheet, 52, 24, 52, 88, nullptr, &across->end);
   across->end.marker = 9;
   test::RecordingDeviceContext dc;
   across->end.Draw(dc);
