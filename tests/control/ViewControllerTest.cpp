@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <set>
 #include <string>
 
-#include "control/CommandTable.h"
 #include "control/ScreenArt.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
-#include "platform/QueuedDialogRunner.h"
+#include "platform/DialogRunner.h"
 #include "platform/TextCodec.h"
 #include "store/Store.h"
 #include "support/RecordingWindow.h"
@@ -27,19 +25,6 @@ class ViewControllerTest : public test::ViewFixture {
  protected:
   std::int32_t Markers() const { return doc.GetDatabase()->UndoMarkerCount(); }
 };
-
-// Menus, keys and scripts find a command by its id and its word: each names one.
-TEST(CommandTableTest, EveryCommandHasItsOwnIdAndWord) {
-  std::set<std::int32_t> ids;
-  std::set<std::string> words;
-  for (const CommandInfo& info : CommandTable::All()) {
-    EXPECT_TRUE(ids.insert(info.id).second) << info.id;
-    if (*info.word != '\0') {
-      EXPECT_TRUE(words.insert(info.word).second) << info.word;
-    }
-    EXPECT_EQ(CommandTable::Find(info.id), &info);
-  }
-}
 
 // The sheet point and the cell of a press and of each drag step are shown,
 // not those of a release, of a right press or of moves without a press.
@@ -159,52 +144,21 @@ TEST_F(ViewControllerTest, NothingOvertakesATextDialogAndADoubleClickEditsTheTex
   DialogRunner::Install(previous);
 }
 
-TEST_F(ViewControllerTest, AModalDialogEndsTheDragAndAReplacedToolTakesItsBandAlong) {
-  QueuedDialogRunner dialogs;
-  store::New<Dot>(doc.GetDatabase(), doc.sheet, 100, 104, 8, nullptr);
-  view->OnLButtonDown(kLeft, {20, 40});
-  view->OnMouseMove(kLeft, {60, 72});
-  EXPECT_TRUE(view->HasCapture());
-  EXPECT_FALSE(doc.CanUndo());
-  view->OnRButtonDown(kLeft, {20, 20});  // nothing under it: no dialog, the drag goes on
-  EXPECT_TRUE(view->HasCapture());
-  dialogs.Cancel();
-  view->OnRButtonDown(kLeft, {100, 104});  // the dot's marker dialog takes the mouse
-  EXPECT_EQ(dialogs.Opened().size(), 1U);
+// A replaced tool takes its rubber band off the screen (a golden session shows
+// a dialog ending the drag).
+TEST_F(ViewControllerTest, AReplacedToolTakesItsBandAlong) {
+  view->OnLButtonDown(kLeft, {200, 200});
+  view->OnMouseMove(kLeft, {260, 280});
+  ASSERT_FALSE(window.dragRects.empty());
+  EXPECT_NE(window.dragRects.back().newRect, DrawTool::NoBand);
+  ASSERT_TRUE(view->OnCommand(ToolLine));
+  EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand);
   EXPECT_FALSE(view->HasCapture());
-
-  // A rubber band goes with the drag the dialog ended, and with a replaced tool.
-  for (const bool replaceTool : {false, true}) {
-    view->OnLButtonDown(kLeft, {200, 200});
-    view->OnMouseMove(kLeft, {260, 280});
-    ASSERT_FALSE(window.dragRects.empty());
-    EXPECT_NE(window.dragRects.back().newRect, DrawTool::NoBand);
-    if (replaceTool) {
-      ASSERT_TRUE(view->OnCommand(ToolLine));
-    } else {
-      dialogs.Cancel();
-      view->OnRButtonDown(kLeft, {100, 104});
-    }
-    EXPECT_EQ(window.dragRects.back().newRect, DrawTool::NoBand) << replaceTool;
-    EXPECT_FALSE(view->HasCapture());
-  }
 }
 
-// The character art a view shows in place of the shapes, with what is picked marked.
-using Mark = ScreenArt::Mark;
-
-class ScreenArtTest : public test::ViewFixture {
- protected:
-  // The marks of a row's characters, one letter each: '.' none, 's' selected, 'c' current.
-  static std::string Marks(const ScreenArt& art, std::int32_t row, std::int32_t from, std::int32_t to) {
-    std::string marks;
-    for (const ScreenArt::Cell& cell : art.Row(row)) {
-      if (cell.column < from || cell.column >= to) continue;
-      marks += cell.mark == Mark::Current ? 'c' : cell.mark == Mark::Selected ? 's' : '.';
-    }
-    return marks;
-  }
-};
+// The character art a view shows in place of the shapes (the desktop suite
+// checks how what is picked is marked in it).
+using ScreenArtTest = test::ViewFixture;
 
 TEST_F(ScreenArtTest, ShowsTheSheetsTextCellForCellWithDoubleByteCharactersTakingTwo) {
   DrawBox({20, 24}, {100, 88});
@@ -234,25 +188,6 @@ TEST_F(ScreenArtTest, ShowsTheSheetsTextCellForCellWithDoubleByteCharactersTakin
   EXPECT_EQ(art.Row(10).back().text, " ");  // a character cut at the row's end leaves a blank
   EXPECT_EQ(art.Row(10).back().column, 77);
   EXPECT_EQ(art.Row(3).at(12).text, "+");  // the line joined to the box's side
-}
-
-TEST_F(ScreenArtTest, MarksWhatTheSelectedSetAndTheCurrentObjectWrite) {
-  DrawBox({20, 24}, {60, 56});
-  ASSERT_TRUE(view->OnCommand(CommandId::ToolLine));
-  Drag({100, 104}, {196, 104});
-  Drag({196, 40}, {68, 40});  // ending beside the box's right side: docked there
-  ASSERT_TRUE(view->OnCommand(CommandId::ToolSelect));
-  EXPECT_EQ(Marks(ScreenArt(*doc.sheet), 1, 0, 30), std::string(30, '.'));
-  Drag({4, 8}, {68, 72});  // the band takes the box
-  ScreenArt selected(*doc.sheet);
-  EXPECT_EQ(Marks(selected, 1, 0, 10), "..ssssss..");
-  // Its blank inside stays unmarked; the docked end is marked as a resting one is.
-  EXPECT_EQ(Marks(selected, 2, 0, 10), "..s....ss.");
-  EXPECT_EQ(Marks(selected, 6, 10, 26), std::string(16, '.'));
-  Pick({140, 104});  // the line alone
-  ScreenArt current(*doc.sheet);
-  EXPECT_EQ(Marks(current, 1, 0, 10), "..........");
-  EXPECT_EQ(Marks(current, 6, 11, 26), ".ccccccccccccc.");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "objects/Box.h"
-#include "objects/Selection.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/SheetFixture.h"
 
@@ -73,44 +72,6 @@ TEST_F(BoxTest, UnnormalisedCornersGiveTheSameRectArtHitsTargetsAndFill) {
   EXPECT_EQ(box->FindTarget(36, 40, nullptr), box);
   EXPECT_EQ(box->FindTarget(36, 56, nullptr), &box->top);
   EXPECT_EQ(sheet->PickObject(36, 40, nullptr), box);
-}
-
-TEST_F(BoxTest, MovesAndDragsKeepARectangle) {
-  Box* box = Make<Box>(sheet, 20, 24, 52, 56, nullptr);
-  Selection s;
-  EXPECT_TRUE(box->Move(s, 16, 32));
-  EXPECT_FALSE(box->Move(s, 16, 32));  // already in the selection
-  s.Clear();
-  ExpectCorners(*box, {36, 56}, {68, 88});
-  EXPECT_FALSE(box->Has(DrawObj::FreeMove) || box->top.Has(DrawObj::FreeMove));
-  box->SetFlag(DrawObj::FreeMove, true);
-  EXPECT_TRUE(box->Move(s, -16, 16));
-  s.Clear();
-  ExpectCorners(*box, {20, 72}, {52, 104});
-  EXPECT_TRUE(box->Has(DrawObj::FreeMove) && box->top.Has(DrawObj::FreeMove));
-
-  // A corner drag keeps the opposite corner fixed; a side drag moves only that side.
-  Box* other = Make<Box>(sheet, 100, 24, 132, 56, nullptr);
-  Drag(&other->right.end, 16, 32);
-  ExpectCorners(*other, {100, 24}, {148, 88});
-  Drag(&other->top, 16, -16);
-  ExpectCorners(*other, {100, 8}, {148, 88});
-}
-
-// A side carries what rests on it by the whole drag, though it follows only
-// across itself; a corner dropped on a line is joined to its sides only.
-TEST_F(BoxTest, SidesCarryRestingDotsByTheWholeDragAndCornersRestOnNothing) {
-  Box* box = Make<Box>(sheet, 100, 24, 132, 56, nullptr);
-  Dot* dot = DotOn(116, 24);
-  ASSERT_EQ(dot->GetLine(), &box->top);
-  Drag(&box->top, 8, -16);
-  EXPECT_EQ(dot->GetPos(), (Point{124, 8}));
-  EXPECT_EQ(dot->GetLine(), &box->top);
-
-  Line* line = HLine(20, 200, 88);
-  Drag(&box->right.end, 0, 32);
-  ExpectCorners(*box, {100, 8}, {132, 88});
-  EXPECT_TRUE(line->attached.Empty());
 }
 
 }  // namespace

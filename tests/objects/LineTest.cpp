@@ -2,10 +2,8 @@
 
 #include <string>
 
-#include "model/Canvas.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
-#include "objects/Selection.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/SheetFixture.h"
 
@@ -14,7 +12,7 @@ namespace {
 
 using LineTest = test::SheetFixture;
 
-TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
+TEST_F(LineTest, RendersRunsBetweenEndMarkersAndPaintsOnlyOnceShown) {
   test::RecordingDeviceContext dc;
   HLine(20, 52, 24)->Draw(dc);
   EXPECT_TRUE(dc.Calls().empty());                      // not Visible: paints nothing, but still renders
@@ -23,13 +21,6 @@ TEST_F(LineTest, RendersRunsBetweenEndMarkersOverBlanksAndOtherRunsOnly) {
   EXPECT_EQ(Row(1), "  +---+");
   EXPECT_EQ(Row(5), " +");
   EXPECT_EQ(Row(7), "----+");
-
-  Line* line = HLine(4, 76, 200);
-  Canvas canvas(78, 64);
-  canvas.Write(2, 12, "ab");
-  canvas.Write(5, 12, "\x83\x7C");  // "ポ": its second byte is "|", but it is text
-  line->RenderText(canvas);
-  EXPECT_EQ(canvas.Row(12).substr(0, 11), "+-ab-\x83\x7C--+ ");
 }
 
 TEST_F(LineTest, VerticalAndSlantedLines) {
@@ -40,29 +31,6 @@ TEST_F(LineTest, VerticalAndSlantedLines) {
   Line* slant = Make<Line>(sheet, 20, 104, 52, 136, nullptr, nullptr);
   EXPECT_EQ(Art(6, 8), "  +---//      +");
   EXPECT_EQ(slant->GetRect(DrawObj::Area::Hit), (Rect{16, 96, 56, 144}));
-}
-
-TEST_F(LineTest, MoveFollowsOnlyTheCrossDirectionUnlessFree) {
-  Selection s;
-  Line* line = HLine(20, 52, 24);
-  Dot* dot = DotOn(36, 24);
-  EXPECT_TRUE(line->Move(s, 5, 0));
-  EXPECT_EQ(line->start.GetPos(), (Point{20, 24}));
-  EXPECT_EQ(line->selection, nullptr);
-  EXPECT_TRUE(line->Move(s, 5, 16));
-  EXPECT_EQ(line->start.GetPos(), (Point{20, 40}));
-  EXPECT_EQ(dot->GetPos(), (Point{36, 40}));
-  s.Clear();
-
-  Line* free = HLine(12, 92, 200);
-  Dot* rider = DotOn(36, 200);
-  Line* leg = Make<Line>(sheet, 60, 200, 60, 264, nullptr, free);
-  free->SetFlag(DrawObj::FreeMove, true);
-  EXPECT_TRUE(free->Move(s, 5, 16));
-  s.Clear();
-  EXPECT_EQ(free->start.GetPos(), (Point{17, 216}));
-  EXPECT_EQ(rider->GetPos(), (Point{41, 216}));
-  EXPECT_EQ(leg->start.GetPos(), (Point{65, 216}));
 }
 
 TEST_F(LineTest, FindTargetAndHitRectangle) {
@@ -82,21 +50,6 @@ TEST_F(LineTest, FindTargetAndHitRectangle) {
   } hits[] = {{{16, 16}, true},  {{55, 31}, true},  {{15, 24}, false},
               {{56, 24}, false}, {{36, 15}, false}, {{36, 32}, false}};
   for (const auto& h : hits) EXPECT_EQ(line->HitTest(h.at.x, h.at.y), h.hit) << h.at.x << "," << h.at.y;
-}
-
-TEST_F(LineTest, SelectWalkSettlesEveryRestingDotThoughEachRejoinsAtTheBack) {
-  Line* line = HLine(12, 92, 24);
-  Dot* d1 = DotOn(36, 24);
-  Dot* d2 = DotOn(60, 24);
-  Dot* d3 = DotOn(76, 24);
-
-  Selection s;
-  EXPECT_TRUE(line->Select(s));
-  for (const Dot* dot : {d1, d2, d3}) EXPECT_EQ(dot->selection, &s);
-  EXPECT_EQ(s.list.Count(), 6);  // the line, its ends and the three dots
-  s.Clear();
-
-  EXPECT_EQ(Items(line->attached), (std::vector<DrawObj*>{d1, d2, d3}));
 }
 
 }  // namespace

@@ -32,25 +32,6 @@ TEST_F(SheetTest, TheTextFileIsNamedAfterTheDocumentAndTheGridSnapsToCellCentres
   for (const auto& c : cases) EXPECT_EQ(sheet->SnapToGrid(c.in.x, c.in.y), c.out) << c.in.x << "," << c.in.y;
 }
 
-TEST_F(SheetTest, HitAndPickHonourOrderAndExclusion) {
-  Dot* back = Make<Dot>(sheet, 20, 40, 7, nullptr);
-  Dot* front = Make<Dot>(sheet, 20, 40, 7, nullptr);
-  Line* line = Make<Line>(sheet, 100, 40, 140, 40, nullptr, nullptr);
-  ASSERT_NE(line, nullptr);
-  EXPECT_EQ(sheet->HitObject(23, 47, nullptr), front);
-  EXPECT_EQ(sheet->HitObject(20, 40, front), back);
-  EXPECT_EQ(sheet->HitObject(24, 40, nullptr), nullptr);
-  EXPECT_EQ(sheet->HitObject(100, 40, &line->start), line);  // the line answers for its ends
-  // A dot has no parts: its own pick without exclusion, nothing with one.
-  EXPECT_EQ(sheet->PickObject(20, 40, nullptr), front);
-  EXPECT_EQ(sheet->PickObject(20, 40, line), nullptr);
-  EXPECT_EQ(sheet->PickObject(140, 40, nullptr), &line->end);
-  EXPECT_EQ(sheet->PickObject(120, 40, nullptr), line);
-  EXPECT_EQ(sheet->PickObject(100, 40, back), &line->start);
-  EXPECT_EQ(sheet->PickObject(100, 40, &line->start), line);
-  EXPECT_EQ(sheet->PickObject(120, 40, line), nullptr);
-}
-
 TEST_F(SheetTest, RemoveObjectTakesEveryOccurrenceAndCollectInRectWholeOnes) {
   Dot* dot = Make<Dot>(sheet, 20, 40, 7, nullptr);
   Dot* other = Make<Dot>(sheet, 60, 40, 7, nullptr);

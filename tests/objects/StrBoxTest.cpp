@@ -44,19 +44,6 @@ TEST_F(StrBoxTest, EmptyTextLineBreaksLongLinesAndDoubleByteText) {
   EXPECT_EQ(Art(8, 9), "   abcdef    \x93\xFA\x96\x7B/   ab" + std::string(10, ' ') + "ab");
 }
 
-TEST_F(StrBoxTest, TextIsClippedToTheCanvas) {
-  // The first corner lies in cell -3, so "a" and "b" fall left of the sheet.
-  Text(-20, 24, "abcd\r\nxy");
-  EXPECT_EQ(Art(2, 3), "cd/");
-  Text(596, 88, "abcdefgh");
-  EXPECT_EQ(Art(6, 7), std::string(75, ' ') + "abc/");  // never wraps
-  Text(20, 1000, "a\r\nb\r\nc");
-  EXPECT_EQ(Row(63), "   a");
-  // The first inner rows are rows -2 and -1: they take "a" and "b" without showing them.
-  Text(100, -40, "a\r\nb\r\nc");
-  EXPECT_EQ(Row(0), std::string(13, ' ') + "c");
-}
-
 TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {
   StrBox* box = Text(20, 24, "abc\r\nde");
   box->SetFlag(DrawObj::Visible, true);

@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "objects/ClipboardSheet.h"
-#include "objects/MarkerTable.h"
 #include "support/RecordingWindow.h"
 #include "support/SheetFixture.h"
-#include "tools/BoxTool.h"
-#include "tools/LineTool.h"
 #include "tools/SelectTool.h"
 #include "tools/StrBoxTool.h"
 
@@ -14,22 +10,9 @@ namespace virlo {
 namespace {
 
 constexpr std::uint32_t kLeft = MouseKeys::LeftButton;
-constexpr std::uint32_t kSelectionFlags = DrawObj::Highlighted | DrawObj::FreeMove;
 
 class ToolTest : public test::SheetFixture {
  protected:
-  // Press, one move and release with the left button.
-  static void Gesture(DrawTool& tool, Point from, Point to) {
-    tool.LButtonDown(kLeft, from.x, from.y);
-    tool.MouseMove(kLeft, to.x, to.y);
-    tool.LButtonUp(0, to.x, to.y);
-  }
-  Line* DrawLine(Point from, Point to) {
-    LineTool tool(sheet, &window);
-    Gesture(tool, from, to);
-    return dynamic_cast<Line*>(sheet->current);
-  }
-
   test::RecordingWindow window;
 };
 
@@ -71,58 +54,6 @@ TEST_F(ToolTest, MovesStopAtTheSheetsCoordinateLimitsAndKeepShapesWhole) {
   EXPECT_EQ(far->GetPos(), (Point{400, 40}));
 }
 
-// Nothing begins inside the press cell; where a line's end is let go it rests
-// on a line or joins a free end.
-TEST_F(ToolTest, LineBeginsOutsideThePressCellAndItsEndRestsOrJoinsWhereLetGo) {
-  LineTool tool(sheet, &window);
-  tool.LButtonDown(kLeft, 20, 40);
-  tool.MouseMove(kLeft, 23, 47);
-  tool.LButtonUp(0, 22, 44);
-  EXPECT_TRUE(sheet->objects.Empty());
-
-  Line* host = HLine(20, 60, 40);
-  Line* onLine = DrawLine({36, 120}, {36, 40});
-  Line* onEnd = DrawLine({60, 120}, {60, 40});
-  ASSERT_TRUE(onLine != nullptr && onEnd != nullptr);
-  EXPECT_TRUE(onLine->end.hostLine == host && onLine->end.partner == nullptr);
-  EXPECT_TRUE(onEnd->end.partner == &host->end && host->end.partner == &onEnd->end);
-}
-
-TEST_F(ToolTest, CopyTakesThePickedPartAsAFreeStandingPointRatherThanTheSet) {
-  Box* box = Make<Box>(sheet, 20, 40, 60, 88, nullptr);
-  SelectTool tool(sheet, &window);
-  Gesture(tool, {20, 40}, {20, 40});
-  ASSERT_TRUE(dynamic_cast<LinkPoint*>(sheet->current) != nullptr && sheet->current->Root() == box);
-  sheet->selected.PushBack(Make<Dot>(sheet, 200, 200, 8, nullptr));
-  EXPECT_EQ(tool.Copy(), 1);
-  auto* copy = dynamic_cast<LinkPoint*>(clipboardSheet->objects.Front());
-  ASSERT_TRUE(clipboardSheet->objects.Count() == 1 && copy != nullptr);
-  EXPECT_TRUE(copy->parent == nullptr && copy->partner == nullptr && copy->hostLine == nullptr);
-  EXPECT_EQ(copy->GetPos(), (Point{20, 40}));
-}
-
-// The flags spread through joins while the set is picked; none may stay on what is left.
-TEST_F(ToolTest, WhatADeleteOrCutLeavesBehindCarriesNoSelectionFlags) {
-  for (const bool cut : {false, true}) {
-    Line* banded = HLine(20, 100, 40);
-    Line* joined = Make<Line>(sheet, 100, 40, 100, 104, nullptr, &banded->end);
-    Dot* picked = Make<Dot>(sheet, 200, 200, 8, nullptr);
-    SelectTool tool(sheet, &window);
-    Gesture(tool, {4, 8}, {108, 56});  // the band holds the horizontal line only
-    ASSERT_EQ(sheet->selected.Count(), 1);
-    ASSERT_TRUE(joined->Has(kSelectionFlags));
-    sheet->current = picked;
-    picked->SetFlag(DrawObj::Highlighted, true);
-    EXPECT_EQ(cut ? tool.Cut() : tool.DeleteSelected(), 1);
-    EXPECT_EQ(sheet->current, nullptr);
-    for (const DrawObj* obj : std::vector<const DrawObj*>{joined, &joined->start, &joined->end, picked}) {
-      EXPECT_FALSE(obj->Has(kSelectionFlags)) << (cut ? "cut" : "delete");
-    }
-    store::Delete(joined);
-    store::Delete(picked);
-  }
-}
-
 // Kept and doomed objects alternate in the sheet's list; one doomed object is listed twice in the set.
 TEST_F(ToolTest, DeleteSelectedDeletesEachObjectOnceAndKeepsTheOthersInOrder) {
   std::vector<DrawObj*> kept;
@@ -139,32 +70,6 @@ TEST_F(ToolTest, DeleteSelectedDeletesEachObjectOnceAndKeepsTheOthersInOrder) {
   EXPECT_EQ(tool.DeleteSelected(), 3);
   EXPECT_TRUE(sheet->selected.Empty());
   EXPECT_EQ(Items(sheet->objects), kept);
-}
-
-// Pasted copies stack as the copied objects did.
-TEST_F(ToolTest, CutAndPasteKeepTheStackingOrder) {
-  Make<Dot>(sheet, 20, 24, MarkerTable::LeftArrow, nullptr);
-  Make<Dot>(sheet, 20, 24, MarkerTable::WhiteCircle, nullptr);
-  ASSERT_EQ(Row(1), "  O");
-  SelectTool tool(sheet, &window);
-  Gesture(tool, {60, 56}, {4, 8});  // a band drawn up and left holds them too
-  ASSERT_EQ(tool.Cut(), 2);
-  ASSERT_EQ(Row(1), "");
-  EXPECT_EQ(tool.Paste(), 2);
-  EXPECT_EQ(Row(1), "  O");
-}
-
-TEST_F(ToolTest, BoxFromAClickIsAPointAndTheBandIsNormalised) {
-  BoxTool tool(sheet, &window);
-  std::vector<Rect> corners;
-  const std::pair<Point, Point> drags[] = {{{100, 200}, {101, 201}}, {{60, 88}, {20, 40}}, {{20, 40}, {60, 88}}};
-  for (auto [from, to] : drags) {
-    Gesture(tool, from, to);
-    auto* box = dynamic_cast<Box*>(sheet->current);
-    ASSERT_NE(box, nullptr);
-    corners.push_back({box->FirstCorner().x, box->FirstCorner().y, box->OppositeCorner().x, box->OppositeCorner().y});
-  }
-  EXPECT_EQ(corners, (std::vector<Rect>{{100, 200, 100, 200}, {20, 40, 60, 88}, {20, 40, 60, 88}}));
 }
 
 }  // namespace
