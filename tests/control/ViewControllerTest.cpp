@@ -6,6 +6,7 @@
 #include "control/ScreenArt.h"
 #include "objects/Box.h"
 #include "objects/CTextDialog.h"
+#include "objects/Dot.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/DialogRunner.h"
@@ -188,6 +189,9 @@ TEST_F(ScreenArtTest, ShowsTheSheetsTextCellForCellWithDoubleByteCharactersTakin
   EXPECT_EQ(art.Row(10).back().text, " ");  // a character cut at the row's end leaves a blank
   EXPECT_EQ(art.Row(10).back().column, 77);
   EXPECT_EQ(art.Row(3).at(12).text, "+");  // the line joined to the box's side
+  // A marker's own character that code page 932 lacks shows as itself.
+  ASSERT_TRUE(store::New<Dot>(doc.GetDatabase(), doc.sheet, 500, 200, 0, nullptr)->SetCharacter(U'\u256D'));
+  EXPECT_EQ(ScreenArt(*doc.sheet).Row(12).at(62).text, "\u256D");
 }
 
 }  // namespace
