@@ -375,30 +375,31 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
 }
 
 void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report) {
-  // The counts virlo-cli import reports.
-  QString summary = QCoreApplication::translate("CPlenkoApp",
-                                                "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"
-                                                "寄せた端 %6)、矢じり %7、点 %8、文字列 %9、文字のままの線 %10")
-                        .arg(report.boxes)
-                        .arg(report.framedTexts)
-                        .arg(report.lines)
-                        .arg(report.joins * 2)
-                        .arg(report.rests)
-                        .arg(report.docks)
-                        .arg(report.arrowheads)
-                        .arg(report.dots)
-                        .arg(report.texts + report.labels)
-                        .arg(static_cast<int>(report.leftAsText.size()));
+  // Characters that changed come first: a narrow window cuts the end off.
+  QStringList parts;
   if (report.unknownSubstitutes > 0) {
-    summary +=
-        QStringLiteral("; ") + QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
-                                   .arg(report.unknownSubstitutes);
+    parts.append(QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
+                     .arg(report.unknownSubstitutes));
   }
   if (report.lookalikeSubstitutes > 0) {
-    summary +=
-        QStringLiteral("; ") + QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を似た文字にしました")
-                                   .arg(report.lookalikeSubstitutes);
+    parts.append(QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を似た文字にしました")
+                     .arg(report.lookalikeSubstitutes));
   }
+  // The counts virlo-cli import reports.
+  parts.append(QCoreApplication::translate("CPlenkoApp",
+                                           "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"
+                                           "寄せた端 %6)、矢じり %7、点 %8、文字列 %9、文字のままの線 %10")
+                   .arg(report.boxes)
+                   .arg(report.framedTexts)
+                   .arg(report.lines)
+                   .arg(report.joins * 2)
+                   .arg(report.rests)
+                   .arg(report.docks)
+                   .arg(report.arrowheads)
+                   .arg(report.dots)
+                   .arg(report.texts + report.labels)
+                   .arg(static_cast<int>(report.leftAsText.size())));
+  const QString summary = parts.join(QStringLiteral("; "));
   constexpr int ShownMilliseconds = 10'000;
   QStatusBar* bar = mainFrame_->statusBar();
   // A message given before the window shows would not hide the bar's own
