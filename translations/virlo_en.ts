@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>CAboutDlg</name>
+    <name>AboutDialog</name>
     <message>
         <source>ﾊﾞｰｼﾞｮﾝ情報(Plenko)</source>
         <translation>About Plenko</translation>
@@ -13,7 +13,7 @@
     </message>
 </context>
 <context>
-    <name>CMainFrame</name>
+    <name>MainWindow</name>
     <message>
         <source>ﾌｧｲﾙ(&amp;F)</source>
         <translation>&amp;File</translation>
@@ -60,7 +60,7 @@
     </message>
 </context>
 <context>
-    <name>CPlenkoApp</name>
+    <name>Application</name>
     <message>
         <source>ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)</source>
         <translation>Text Files (*.txt);;All Files (*)</translation>
@@ -197,7 +197,7 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     </message>
 </context>
 <context>
-    <name>CTextDialog</name>
+    <name>TextDialog</name>
     <message>
         <source>文字列に制御文字は使えません。</source>
         <translation>The text cannot hold control characters.</translation>
@@ -737,7 +737,7 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     </message>
 </context>
 <context>
-    <name>DotSelDialog</name>
+    <name>MarkerDialog</name>
     <message>
         <source>結合</source>
         <translation>join</translation>

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "model/Canvas.h"
-#include "objects/DotSelDialog.h"
 #include "objects/Line.h"
+#include "objects/MarkerDialog.h"
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
@@ -188,7 +188,7 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
     canvas.MarkLine(column, row, shown != '+' && isLineEnd && marker == MarkerTable::Join);
 }
 
-std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<DotSelDialog>(this); }
+std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<MarkerDialog>(this); }
 
 void Dot::LinkToLine() {
   SetLine(nullptr);

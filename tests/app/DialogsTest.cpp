@@ -48,7 +48,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   std::function<void(QDialog&)> act_;
   QStringList shown_;
 
-  CPlenkoDoc* Doc() const { return Frame()->ActiveDocument(); }
+  Document* Doc() const { return Frame()->ActiveDocument(); }
   // The next dialogs shown are handed to act, which checks them as the user
   // sees them and acts; whatever it leaves open is cancelled.
   void OnShown(const std::function<void(QDialog&)>& act) {
@@ -365,7 +365,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   // Text print: the fields show the sheet in their order; 19 columns are
   // refused on their field; 20 x 20 writes 440 bytes.
   void printDialogWritesTheFile() {
-    CPlenkoDoc* doc = Doc();
+    Document* doc = Doc();
     doc->sheet->SetTextFileName(String("shown.txt"));
     const QString path = Path(QStringLiteral("print.txt"));
     OnShown([&path](QDialog& dialog) {
@@ -532,7 +532,7 @@ class DialogsTest : public QObject, private test::AppFixture {
     app_.SetTypeInPlace(true);
     QList<int> fired;
     const QMetaObject::Connection spy =
-        connect(Frame(), &CMainFrame::commandRequested, this, [&fired](int id) { fired.append(id); });
+        connect(Frame(), &MainWindow::commandRequested, this, [&fired](int id) { fired.append(id); });
     QStringList keys;
     for (const CommandInfo& info : CommandTable::All()) {
       keys += QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);

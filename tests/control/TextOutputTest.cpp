@@ -173,7 +173,7 @@ TEST_F(TextOutputTest, TheOfferedNameFollowsTheDocumentsFileThroughUndoMovesAndR
   // A file copied elsewhere prints beside its new place.
   fs::create_directory(Path("moved"));
   fs::copy_file(Path("relative.vrl"), Path("moved/copy.vrl"));
-  CPlenkoDoc moved;
+  Document moved;
   ASSERT_TRUE(moved.OnOpenDocument(Path("moved/copy.vrl"))) << moved.LastError();
   EXPECT_EQ(moved.sheet->textFileName.View(), Path("moved/copy.txt"));
 }

@@ -5,10 +5,10 @@
 
 #include "control/ScreenArt.h"
 #include "objects/Box.h"
-#include "objects/CTextDialog.h"
 #include "objects/Dot.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
+#include "objects/TextDialog.h"
 #include "platform/DialogRunner.h"
 #include "platform/TextCodec.h"
 #include "store/Store.h"
@@ -65,7 +65,7 @@ struct InPlaceRunner : DialogRunner {
     if (during) during();
     open = false;
     if (answer == DialogResult::Ok) {
-      dialog.Control(CTextDialog::TextEdit).text = text;
+      dialog.Control(TextDialog::TextEdit).text = text;
       dialog.UpdateData(true);
     }
     return answer;

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "objects/CTextDialog.h"
 #include "objects/StrBox.h"
+#include "objects/TextDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "support/SheetFixture.h"
 
@@ -12,14 +12,14 @@
 namespace virlo {
 namespace {
 
-using Ids = CTextDialog;
+using Ids = TextDialog;
 
-class CTextDialogTest : public test::SheetFixture {
+class TextDialogTest : public test::SheetFixture {
  protected:
   QueuedDialogRunner runner;
 };
 
-TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
+TEST_F(TextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   StrBox* box = Text(20, 24, "hello");
   box->alignment = StrBox::AlignCentre;
   box->frame = 1;
@@ -51,7 +51,7 @@ TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   EXPECT_EQ(Row(3), "   cd");
 }
 
-TEST_F(CTextDialogTest, CancelRefitsTheBox) {
+TEST_F(TextDialogTest, CancelRefitsTheBox) {
   StrBox* box = Text(20, 24, "abc");
   box->Resize({20, 24, 100, 120});
   box->frame = 1;
@@ -64,7 +64,7 @@ TEST_F(CTextDialogTest, CancelRefitsTheBox) {
 // What OK refuses, with a message, keeping the box's text: more than 256
 // bytes (129 double-byte characters are too many), and characters a terminal
 // would act on, which line breaks are not.
-TEST_F(CTextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
+TEST_F(TextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
   std::string wide;
   for (int i = 0; i < 129; ++i) wide += "\x82\xA0";
   const std::pair<std::string, bool> rows[] = {{std::string(257, 'x'), false},
