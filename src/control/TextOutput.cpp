@@ -1,6 +1,6 @@
 #include "control/TextOutput.h"
 
-#include "control/PrintDialog.h"
+#include "dialogs/PrintDialog.h"
 #include "document/Document.h"
 #include "objects/Sheet.h"
 #include "platform/AtomicFile.h"

@@ -4,7 +4,6 @@
 
 #include "model/Canvas.h"
 #include "objects/Line.h"
-#include "objects/MarkerDialog.h"
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
@@ -187,8 +186,6 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
   if (shown != '\0' && canvas.At(column, row) == shown)
     canvas.MarkLine(column, row, shown != '+' && isLineEnd && marker == MarkerTable::Join);
 }
-
-std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<MarkerDialog>(this); }
 
 void Dot::LinkToLine() {
   SetLine(nullptr);

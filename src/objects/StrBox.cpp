@@ -4,7 +4,6 @@
 
 #include "model/Canvas.h"
 #include "objects/Sheet.h"
-#include "objects/TextDialog.h"
 #include "platform/AppServices.h"
 #include "platform/DeviceContext.h"
 #include "store/Store.h"
@@ -150,7 +149,5 @@ void StrBox::RenderText(Canvas& canvas) const {
   }
   if (frame != 0) Box::RenderText(canvas);
 }
-
-std::unique_ptr<Dialog> StrBox::Edit() { return std::make_unique<TextDialog>(this); }
 
 }  // namespace virlo

@@ -30,10 +30,10 @@
 #include <optional>
 #include <utility>
 
-#include "control/PrintDialog.h"
-#include "objects/FormatDialog.h"
-#include "objects/MarkerDialog.h"
-#include "objects/TextDialog.h"
+#include "dialogs/FormatDialog.h"
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/PrintDialog.h"
+#include "dialogs/TextDialog.h"
 #include "platform/TextCodec.h"
 #include "view/InPlaceEditor.h"
 #include "view/QtDeviceContext.h"
@@ -256,7 +256,7 @@ struct BuiltDialog {
 // The marker picker: the list, the character entry under it, the buttons on the right.
 BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "端点選択"), true);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), true);
   built.window->AddButtons();
   auto* list = new QListWidget(built.window.get());
   list->setObjectName(QStringLiteral("markerList"));
@@ -303,7 +303,7 @@ BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
 // The text dialog: alignment and frame buttons over the text.
 BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), false);
   // The text comes first in the tab order and has the focus: typing goes
   // there at once, and Tab leads on to the buttons.
   QPlainTextEdit* edit = new TextPaste<QPlainTextEdit>(built.window.get());
@@ -356,8 +356,7 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
   built.collect = [&dialog, edit, group, frame, raw] {
     const std::optional<std::string> bytes = BoxText(edit->toPlainText());
     if (!bytes) {
-      QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"),
-                           UnusableCharacter(edit->toPlainText()));
+      QMessageBox::warning(raw, Translations::Of(dialog.Title()), UnusableCharacter(edit->toPlainText()));
       edit->setFocus();
       return false;
     }
@@ -373,7 +372,7 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
 // The format dialog: one row of choices for the stroke, one for the corners.
 BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "書式"), false);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), false);
   // One group of choices a row: a group the objects differ in opens with none.
   auto choices = [&](const char* title, std::int32_t first, std::initializer_list<const char*> captions,
                      const char* name) {
@@ -427,8 +426,7 @@ BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
 // The print dialog: the size of the sheet and the file name.
 BuiltDialog BuildPrintDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window =
-      std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "テキストへ印刷"), false);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), false);
   built.window->AddButtons();
   auto* grid = new QGridLayout(built.window.get());
   auto spin = [&](std::int32_t id, const char* name) {
@@ -549,7 +547,6 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
 }
 
 DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot) {
-  dialog.SetShownInPlace();
   static constexpr Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
   const std::int32_t choice = dialog.Control(TextDialog::LeftButton).value;
   const Qt::Alignment alignment = choice >= 0 && choice < 3 ? Alignments[choice] : Qt::AlignLeft;

@@ -11,8 +11,9 @@
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/ObjectDialogs.h"
 #include "objects/Dot.h"
-#include "objects/MarkerDialog.h"
 #include "objects/MarkerTable.h"
 #include "store/Store.h"
 #include "view/QtDialogRunner.h"
@@ -154,7 +155,7 @@ class EnglishTest : public QObject, private test::AppFixture {
       for (int i = 0; i < list->count(); ++i) entries.append(list->item(i)->text());
       dialog.reject();
     });
-    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Cancel);
+    QCOMPARE(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Cancel);
     app_.Dialogs().SetShownHook(nullptr);
     QCOMPARE(title, QStringLiteral("End Marker"));
     QCOMPARE(entries.size(), MarkerTable::Count + 1);

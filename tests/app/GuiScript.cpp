@@ -4,7 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "control/CommandIds.h"
-#include "objects/FormatDialog.h"
+#include "dialogs/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"

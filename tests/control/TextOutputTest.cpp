@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "control/ArtInput.h"
-#include "control/PrintDialog.h"
 #include "control/TextOutput.h"
+#include "dialogs/PrintDialog.h"
 #include "import/ArtGrid.h"
 #include "import/CommentPrefix.h"
 #include "objects/Box.h"

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "control/ScreenArt.h"
+#include "dialogs/TextDialog.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
-#include "objects/TextDialog.h"
 #include "platform/DialogRunner.h"
 #include "platform/TextCodec.h"
 #include "store/Store.h"
@@ -60,7 +60,6 @@ struct InPlaceRunner : DialogRunner {
       return DialogResult::Cancel;
     }
     offered.push_back(dialog.InPlaceOffered());
-    dialog.SetShownInPlace();
     open = true;
     if (during) during();
     open = false;

@@ -28,8 +28,6 @@ class TextDialog : public Dialog {
 
   explicit TextDialog(StrBox* strBox);
 
-  StrBox* GetStrBox() const { return strBox_; }
-
  protected:
   void DoDataExchange(DataExchange& dx) override;
 

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/ObjectDialogs.h"
+#include "dialogs/TextDialog.h"
 #include "objects/StrBox.h"
-#include "objects/TextDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "support/SheetFixture.h"
 
@@ -30,7 +31,7 @@ TEST_F(TextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
     d.Control(Ids::TextEdit).text = "ab\r\ncd";
     d.Control(Ids::LeftButton).value = StrBox::AlignRight;  // the group's first button holds the choice
   });
-  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
   EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{Ids::TemplateId}));
   ASSERT_EQ(seen.size(), 5u);
   EXPECT_EQ(seen[0].text, "hello");
@@ -45,7 +46,7 @@ TEST_F(TextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   EXPECT_EQ(Row(3), "  |cd|");
 
   runner.Confirm([](Dialog& d) { d.Control(Ids::FrameButton).value = 0; });
-  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
   EXPECT_EQ(box->frame, 0);
   EXPECT_FALSE(box->Has(DrawObj::Filled));
   EXPECT_EQ(Row(3), "   cd");
@@ -56,7 +57,7 @@ TEST_F(TextDialogTest, CancelRefitsTheBox) {
   box->Resize({20, 24, 100, 120});
   box->frame = 1;
   runner.Cancel();
-  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Cancel);
+  EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), DialogResult::Cancel);
   EXPECT_EQ(box->OppositeCorner(), (Point{52, 56}));
   EXPECT_TRUE(box->Has(DrawObj::Filled));
 }
@@ -79,7 +80,7 @@ TEST_F(TextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
     const std::string before = box->GetText();
     const std::size_t refusals = runner.Refusals().size();
     runner.Confirm([&text](Dialog& d) { d.Control(Ids::TextEdit).text = text; });
-    EXPECT_EQ(box->Edit()->DoModal(), taken ? DialogResult::Ok : DialogResult::Cancel) << text;
+    EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), taken ? DialogResult::Ok : DialogResult::Cancel) << text;
     EXPECT_EQ(runner.Refusals().size(), refusals + (taken ? 0U : 1U)) << text;
     EXPECT_EQ(box->GetText(), taken ? text : before) << text;
   }

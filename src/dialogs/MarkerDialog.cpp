@@ -1,4 +1,4 @@
-#include "objects/MarkerDialog.h"
+#include "dialogs/MarkerDialog.h"
 
 #include <cstdio>
 #include <optional>

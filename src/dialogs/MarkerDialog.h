@@ -16,9 +16,7 @@ class MarkerDialog : public Dialog {
   // The character, in UTF-8; it counts while the last entry is selected.
   static constexpr std::int32_t CharacterEdit = 1017;
 
-  explicit MarkerDialog(Dot* dot) : Dialog(TemplateId), dot_(dot) {}
-
-  Dot* GetDot() const { return dot_; }
+  explicit MarkerDialog(Dot* dot) : Dialog(TemplateId, UiText(VIRLO_UI_TEXT("MarkerDialog", "端点選択"))), dot_(dot) {}
 
  protected:
   void DoDataExchange(DataExchange& dx) override;

@@ -1,4 +1,4 @@
-#include "objects/TextDialog.h"
+#include "dialogs/TextDialog.h"
 
 #include "objects/StrBox.h"
 #include "platform/TextCodec.h"
@@ -6,7 +6,7 @@
 namespace virlo {
 
 TextDialog::TextDialog(StrBox* strBox)
-    : Dialog(TemplateId),
+    : Dialog(TemplateId, UiText(VIRLO_UI_TEXT("TextDialog", "文字入力"))),
       frameOn_(strBox->frame),
       editText_(strBox->GetText()),
       alignmentChoice_(strBox->alignment),

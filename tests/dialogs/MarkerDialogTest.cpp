@@ -4,8 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/ObjectDialogs.h"
 #include "objects/Dot.h"
-#include "objects/MarkerDialog.h"
 #include "objects/MarkerTable.h"
 #include "platform/QueuedDialogRunner.h"
 #include "platform/TextCodec.h"
@@ -34,9 +35,9 @@ TEST_F(MarkerDialogTest, ListsTheMarkersOpensOnTheDotsAndOkStoresTheChoiceWhileC
     shown = d.Control(1016);
     d.Control(1016).value = MarkerTable::WhiteCircle;
   });
-  EXPECT_EQ(dot->Edit()->DoModal(), DialogResult::Cancel);
+  EXPECT_EQ(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Cancel);
   EXPECT_EQ(dot->marker, MarkerTable::LeftArrow);
-  EXPECT_EQ(dot->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Ok);
   EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{140, 140}));
   EXPECT_EQ(shown.items, entries);
   EXPECT_EQ(shown.value, MarkerTable::LeftArrow);
@@ -54,7 +55,7 @@ TEST_F(MarkerDialogTest, TheCharacterEntryTakesOnePrintingCharacterAndATableEntr
       d.Control(MarkerDialog::MarkerList).value = entry;
       d.Control(MarkerDialog::CharacterEdit).text = text;
     });
-    return dot->Edit()->DoModal() == DialogResult::Ok ? "ok" : runner.Refusals().at(0);
+    return ObjectDialogs::For(*dot)->DoModal() == DialogResult::Ok ? "ok" : runner.Refusals().at(0);
   };
   for (const char* refused : {"", "vv", " ", "\u0301", "\x1b"}) {
     EXPECT_NE(answer(MarkerTable::Character, refused), "ok") << refused;
