@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "control/ArtInput.h"
+#include "control/CommandDocs.h"
 #include "document/Document.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
@@ -79,6 +80,8 @@ std::string Usage() {
       "        marker and indentation every line starts with are stripped and\n"
       "        named), --tab sets tab stops (8), --quiet leaves out the report\n"
       "        of what was made and what stayed text\n"
+      "  help commands [--markdown|--man]\n"
+      "        the menus, keys and script words of the editor, as tables\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -484,6 +487,15 @@ int main(int argc, char** argv) {
   if (argc < 2) return Help();
   const std::string_view command = argv[1];
   const std::vector<std::string_view> args(argv + 2, argv + argc);
+  if (command == "help" && args.size() == 2 && args[0] == "commands") {
+    if (args[1] == "--markdown")
+      return WriteStdout(virlo::CommandDocs::Tables(virlo::CommandDocs::Format::Markdown)) ? 0 : ExitFailure;
+    if (args[1] == "--man")
+      return WriteStdout(virlo::CommandDocs::Tables(virlo::CommandDocs::Format::Man)) ? 0 : ExitFailure;
+  }
+  if (command == "help" && args.size() == 1 && args[0] == "commands") {
+    return WriteStdout(virlo::CommandDocs::Tables(virlo::CommandDocs::Format::Markdown)) ? 0 : ExitFailure;
+  }
   if (command == "--help" || command == "-h" || command == "help") return Help();
   if (command == "--version") return WriteStdout(std::string("virlo-cli ") + VIRLO_VERSION + "\n") ? 0 : ExitFailure;
   if (command == "run") return Run(args);

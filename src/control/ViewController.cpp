@@ -28,24 +28,6 @@
 namespace virlo {
 namespace {
 
-struct ToolCommand {
-  std::int32_t id;
-  std::int32_t kind;
-};
-constexpr ToolCommand ToolCommands[] = {
-    {CommandId::ToolSelect, DrawTool::SelectKind}, {CommandId::ToolDot, DrawTool::DotKind},
-    {CommandId::ToolLine, DrawTool::LineKind},     {CommandId::ToolBox, DrawTool::BoxKind},
-    {CommandId::ToolStrBox, DrawTool::StrBoxKind},
-};
-
-// The tool kind a command chooses; 0 for other commands.
-std::int32_t ToolKindOf(std::int32_t id) {
-  for (const ToolCommand& command : ToolCommands) {
-    if (command.id == id) return command.kind;
-  }
-  return 0;
-}
-
 std::unique_ptr<DrawTool> MakeTool(std::int32_t kind, Sheet* sheet, Window* window) {
   switch (kind) {
     case DrawTool::SelectKind:
@@ -253,79 +235,93 @@ bool ViewController::HasCurrent() const {
 
 bool ViewController::Handles(std::int32_t id) {
   const CommandInfo* info = CommandTable::Find(id);
-  return info != nullptr && info->handler == Handler::View && (ToolKindOf(id) != 0 || FindCommand(id) != nullptr);
+  return info != nullptr && info->handler == Handler::View && (info->tool != 0 || FindCommand(id) != nullptr);
 }
 
-// The view's commands besides the tools: the rule of each and what it does,
-// side by side. No edit may arrive while a tool holds the mouse: the tool
-// keeps pointers to what it is dragging.
+// The view's commands besides the tools: the rule of each, what it does, and
+// why it is disabled when its rule says no. None may arrive while a tool holds
+// the mouse (the tool keeps pointers to what it is dragging, and a file
+// written then would hold a half-finished move): UpdateCommand says so first.
 const ViewController::ViewCommand* ViewController::FindCommand(std::int32_t id) {
   using Self = ViewController;
   static const ViewCommand Commands[] = {
-      {CommandId::EditCopy, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
-       [](Self& view) { view.currentTool_->Copy(); }},
-      {CommandId::EditCut, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+      {CommandId::EditUndo, [](const Self& view) { return view.document_->CanUndo(); },
+       [](Self& view) { view.document_->Undo(); }, "nothing to undo"},
+      {CommandId::EditRedo, [](const Self& view) { return view.document_->CanRedo(); },
+       [](Self& view) { view.document_->Redo(); }, "nothing to redo"},
+      {CommandId::EditCopy, [](const Self& view) { return view.HasSelection(); },
+       [](Self& view) { view.currentTool_->Copy(); }, "nothing is picked or selected"},
+      {CommandId::EditCut, [](const Self& view) { return view.HasSelection(); },
        [](Self& view) {
          view.document_->SetUndoMarker();
          view.currentTool_->Cut();
-       }},
-      {CommandId::EditDelete, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+       },
+       "nothing is picked or selected"},
+      {CommandId::EditDelete, [](const Self& view) { return view.HasSelection(); },
        [](Self& view) {
          view.document_->SetUndoMarker();
          view.currentTool_->DeleteSelected();
-       }},
-      {CommandId::BringToFront, [](const Self& view) { return !view.capture_ && view.HasCurrent(); },
-       [](Self& view) { view.currentTool_->BringToFront(); }},
-      {CommandId::SendToBack, [](const Self& view) { return !view.capture_ && view.HasCurrent(); },
-       [](Self& view) { view.currentTool_->SendToBack(); }},
-      {CommandId::EditPaste, [](const Self& view) { return !view.capture_ && !clipboardSheet->objects.Empty(); },
+       },
+       "nothing is picked or selected"},
+      {CommandId::BringToFront, [](const Self& view) { return view.HasCurrent(); },
+       [](Self& view) { view.currentTool_->BringToFront(); }, "nothing is picked"},
+      {CommandId::SendToBack, [](const Self& view) { return view.HasCurrent(); },
+       [](Self& view) { view.currentTool_->SendToBack(); }, "nothing is picked"},
+      {CommandId::EditPaste,
+       [](const Self& view) { return view.currentTool_ != nullptr && !clipboardSheet->objects.Empty(); },
        [](Self& view) {
-         if (view.currentTool_ == nullptr) return;
          view.document_->SetUndoMarker();
          view.currentTool_->Paste();
-       }},
-      {CommandId::EditSelectAll,
-       [](const Self& view) {
-         return !view.capture_ && view.document_->sheet != nullptr && !view.document_->sheet->objects.Empty();
        },
-       [](Self& view) { view.SelectAll(); }},
+       "nothing was copied"},
+      {CommandId::EditSelectAll,
+       [](const Self& view) { return view.document_->sheet != nullptr && !view.document_->sheet->objects.Empty(); },
+       [](Self& view) { view.SelectAll(); }, "the sheet is empty"},
       {CommandId::EditPasteArt,
        [](const Self& view) {
-         return !view.capture_ && view.currentTool_ != nullptr && Clipboard::Current() != nullptr &&
-                Clipboard::Current()->HasText();
+         return view.currentTool_ != nullptr && Clipboard::Current() != nullptr && Clipboard::Current()->HasText();
        },
-       [](Self& view) { view.PasteArtNow(Clipboard::Current()->Text()); }},
+       [](Self& view) { view.PasteArtNow(Clipboard::Current()->Text()); }, "the clipboard holds no text"},
       {CommandId::FilePrint, [](const Self&) { return true; },
        [](Self& view) {
          const std::uint64_t dialogs = DialogRunner::ModalCount();
          view.lastTextPrint_ = TextOutput::TextPrint(*view.document_, view.window_, view.outputOptions_);
          view.EndCaptureIfDialogShown(dialogs);
-       }},
-      {CommandId::ClipboardPrint, [](const Self&) { return true; },
-       [](Self& view) { TextOutput::ClipboardPrint(*view.document_, view.outputOptions_); }},
-      {CommandId::Format,
-       [](const Self& view) {
-         return !view.capture_ && view.currentTool_ != nullptr && !view.currentTool_->FormatTargets().empty();
        },
+       ""},
+      {CommandId::ClipboardPrint, [](const Self&) { return true; },
+       [](Self& view) { TextOutput::ClipboardPrint(*view.document_, view.outputOptions_); }, ""},
+      {CommandId::Format,
+       [](const Self& view) { return view.currentTool_ != nullptr && !view.currentTool_->FormatTargets().empty(); },
        [](Self& view) {
          // One undo step, as a right press opens it.
          view.document_->SetUndoMarker();
          const std::uint64_t dialogs = DialogRunner::ModalCount();
          view.currentTool_->Format();
          view.EndCaptureIfDialogShown(dialogs);
-       }},
+       },
+       "nothing picked or selected is a line or a box"},
   };
   const auto* found = std::find_if(std::begin(Commands), std::end(Commands),
                                    [id](const ViewCommand& command) { return command.id == id; });
   return found != std::end(Commands) ? found : nullptr;
 }
 
+std::string ViewController::WhyDisabled(std::int32_t id) const {
+  if (capture_ || document_->IsDragging()) return "a drag holds the mouse";
+  if (handling_ > 0) return "a dialog is open";
+  const ViewCommand* command = FindCommand(id);
+  if (command == nullptr) return "the view does not run it";
+  return command->whyDisabled;
+}
+
 CommandState ViewController::UpdateCommand(std::int32_t id) const {
-  if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
+  if (const std::int32_t kind = CommandTable::ToolOf(id); kind != 0) {
     return {!Blocked(), currentTool_ != nullptr && currentTool_->GetKind() == kind};
   }
-  // A dialog a tool or command runs may not be overtaken by another command.
-  if (Blocked()) return {};
+  // A dialog a tool or command runs may not be overtaken by another command,
+  // nor a drag under way.
+  if (Blocked() || capture_) return {};
   const ViewCommand* command = FindCommand(id);
   return {command != nullptr && command->enabled(*this), false};
 }
@@ -333,7 +329,7 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
 bool ViewController::OnCommand(std::int32_t id) {
   if (!Handles(id) || !UpdateCommand(id).enabled) return false;
   const Handling handling(*this);
-  if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
+  if (const std::int32_t kind = CommandTable::ToolOf(id); kind != 0) {
     ChooseTool(kind);
     return true;
   }

@@ -5,6 +5,7 @@
 
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "dialogs/FormatDialog.h"
 #include "dialogs/MarkerDialog.h"
 #include "dialogs/PrintDialog.h"
 #include "dialogs/TextDialog.h"
@@ -89,6 +90,15 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
           PrintDialog::TemplateId);
       return true;
     }
+    case Kind::Stroke:
+    case Kind::Corners: {
+      const std::int32_t first =
+          command.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
+      const std::int32_t style = command.style;
+      dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
+                      FormatDialog::TemplateId);
+      return true;
+    }
     default:
       return false;
   }
@@ -142,21 +152,9 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnMouseMove(mods | MouseKeys::LeftButton, p1);
       view_.OnLButtonUp(mods, p1);
       break;
-    case Kind::Edit:
-      if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
-      break;
-    case Kind::Undo:
-      if (document_.IsDragging()) {
-        Note("'undo' is disabled now: a drag holds the mouse");
-      } else if (!document_.OnEditUndo()) {
-        Note("'undo' is disabled now: nothing to undo");
-      }
-      break;
-    case Kind::Redo:
-      if (document_.IsDragging()) {
-        Note("'redo' is disabled now: a drag holds the mouse");
-      } else if (!document_.OnEditRedo()) {
-        Note("'redo' is disabled now: nothing to redo");
+    case Kind::Command:
+      if (!view_.OnCommand(command.commandId)) {
+        Note("'" + command.word + "' is disabled now: " + view_.WhyDisabled(command.commandId));
       }
       break;
     case Kind::Save:
@@ -184,19 +182,16 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
       break;
     case Kind::Stroke:
-    case Kind::Corners: {
-      // As the Format command: for what is picked or selected, one undo step.
+    case Kind::Corners:
+      // The Format command, its dialog answered with the one choice; the
+      // answer waits only for a command that will open the dialog.
       if (!view_.UpdateCommand(CommandId::Format).enabled) {
-        Note("'" + command.word + "' is disabled now: nothing picked or selected is a line or a box");
+        Note("'" + command.word + "' is disabled now: " + view_.WhyDisabled(CommandId::Format));
         break;
       }
-      document_.SetUndoMarker();
-      const bool stroke = command.kind == Kind::Stroke;
-      view_.CurrentTool()->ApplyFormat(stroke ? std::optional(static_cast<Stroke>(command.style)) : std::nullopt,
-                                       stroke ? std::nullopt : std::optional(command.style));
-      document_.UpdateModifiedFlag();
+      QueueAnswer(command, dialogs_);
+      view_.OnCommand(CommandId::Format);
       break;
-    }
     case Kind::Show: {
       const std::string art = document_.sheet->MakeUtf8Text();
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
@@ -219,7 +214,7 @@ std::string ScriptRunner::State() {
   store::Database* db = doc.GetDatabase();
   std::string tool = "none";
   for (const CommandInfo& info : CommandTable::All()) {
-    if (CommandTable::IsTool(info.id) && view_.UpdateCommand(info.id).checked) tool = info.word;
+    if (info.tool != 0 && view_.UpdateCommand(info.id).checked) tool = info.word;
   }
   store::ObjectNumbering numbering(*db);
   std::string error;
