@@ -88,8 +88,9 @@ bool CheckedPath::Restart(bool absolute, std::string& error) {
 bool CheckedPath::Enter(const std::string& part, std::string& error) {
   const int next = ::openat(folder_, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (next < 0) {
-    error = errno == ENOENT || errno == ENOTDIR || errno == ELOOP ? std::string("a folder on its way changed while it was looked at")
-                                                                  : Reason("cannot enter a folder on its way");
+    error = errno == ENOENT || errno == ENOTDIR || errno == ELOOP
+                ? std::string("a folder on its way changed while it was looked at")
+                : Reason("cannot enter a folder on its way");
     return false;
   }
   ::close(folder_);

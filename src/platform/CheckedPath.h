@@ -28,8 +28,8 @@ class CheckedPath {
     Failed,      // the system would not tell (the reason says why)
   };
   struct Options {
-    bool followLast = true;   // false: a last part that is a link is refused (PlainLink)
-    bool descriptors = false; // a path naming a descriptor of this process (/dev/fd/N...) ends the walk there
+    bool followLast = true;    // false: a last part that is a link is refused (PlainLink)
+    bool descriptors = false;  // a path naming a descriptor of this process (/dev/fd/N...) ends the walk there
   };
 
   CheckedPath() = default;

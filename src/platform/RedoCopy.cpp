@@ -23,7 +23,17 @@ constexpr char Magic[] = {'V', 'I', 'R', 'L', 'O', 'R', 'D', '1'};
 constexpr std::uint64_t BlockSize = 512;
 constexpr std::size_t NumberSize = 8;
 // Magic, device, inode, old size, block size, new size, new hash, check.
-enum Field : std::size_t { MagicField, DeviceField, InodeField, OldSizeField, BlockSizeField, NewSizeField, NewHashField, CheckField, FieldCount };
+enum Field : std::size_t {
+  MagicField,
+  DeviceField,
+  InodeField,
+  OldSizeField,
+  BlockSizeField,
+  NewSizeField,
+  NewHashField,
+  CheckField,
+  FieldCount
+};
 constexpr std::size_t RecordSize = FieldCount * NumberSize;
 // Bytes read at a time: whole blocks.
 constexpr std::size_t Chunk = 1 << 16;
@@ -275,7 +285,9 @@ bool SettleOne(int target, const struct stat& file, bool writable, const RedoCop
     std::string reason;
     if (!HashOf(copy, record.newSize, hash) || hash != record.newHash) {
       reason = "the copy is damaged";
-    } else if (RedoCopy::CopyInto(copy, static_cast<off_t>(record.newSize), target, reason)) {
+    } else if (!RedoCopy::Reserve(target, static_cast<off_t>(record.newSize))) {
+      reason = "there is no room for it on its disk";
+    } else if (CopyOver(copy, target, static_cast<off_t>(record.newSize), reason)) {
       RedoCopy::Retire(place.folder, name);
     }
     if (!reason.empty()) {
@@ -377,10 +389,6 @@ bool RedoCopy::Reserve(int target, off_t size) {
 }
 
 bool RedoCopy::CopyInto(int copy, off_t size, int target, std::string& error) {
-  if (!Reserve(target, size)) {
-    error = "there is no room for it on its disk";
-    return false;
-  }
   return CopyOver(copy, target, size, error);
 }
 

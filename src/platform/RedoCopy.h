@@ -55,7 +55,7 @@ class RedoCopy {
   static bool Reserve(int target, off_t size);
 
   // Copies the first size bytes of copy into target from its start and cuts
-  // it there, flushed, room reserved first. False with the reason.
+  // it there, flushed (room reserved beforehand). False with the reason.
   static bool CopyInto(int copy, off_t size, int target, std::string& error);
 
   // Settles every copy of the file open at target (locked by the caller: no

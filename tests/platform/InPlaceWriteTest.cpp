@@ -102,7 +102,8 @@ class InPlaceWriteTest : public ::testing::Test {
     const pid_t child = ::fork();
     if (child == 0) {
       ::setenv("XDG_STATE_HOME", State(user).c_str(), 1);
-      if (user != ::geteuid() && (::setgroups(0, nullptr) != 0 || ::setgid(test::NoGroup) != 0 || ::setuid(user) != 0)) {
+      if (user != ::geteuid() &&
+          (::setgroups(0, nullptr) != 0 || ::setgid(test::NoGroup) != 0 || ::setuid(user) != 0)) {
         ::_exit(4);
       }
       std::string error;
@@ -312,8 +313,7 @@ TEST_F(InPlaceWriteTest, ACopyPlantedByAUserWhoMayNotWriteTheFileIsNeverPutIn) {
     const std::string bytes = Read(genuine);
     fs::remove(genuine);
     const std::string forged = genuine.substr(0, genuine.rfind('-') + 1) + std::to_string(test::Nobody);
-    ASSERT_EQ(test::RunAs(test::Nobody, [&] { return (std::ofstream(forged, std::ios::binary) << bytes) ? 0 : 1; }),
-              0);
+    ASSERT_EQ(test::RunAs(test::Nobody, [&] { return (std::ofstream(forged, std::ios::binary) << bytes) ? 0 : 1; }), 0);
     const std::string held = Read(path);
     std::string message;
     EXPECT_EQ(RecoverAs(0, path, message), 0) << message;
@@ -344,8 +344,8 @@ TEST_F(InPlaceWriteTest, TwoWritesIntoOneFileAtOnceLeaveOneWholeVersion) {
       int start[2];
       ASSERT_EQ(::pipe(start), 0);
       std::vector<pid_t> writers;
-      for (const auto& [user, name, bytes] : {std::tuple{uid_t{0}, path, &first},
-                                              std::tuple{other, Path("second.vrl"), &second}}) {
+      for (const auto& [user, name, bytes] :
+           {std::tuple{uid_t{0}, path, &first}, std::tuple{other, Path("second.vrl"), &second}}) {
         const pid_t child = ::fork();
         if (child == 0) {
           if (user != ::geteuid() &&
