@@ -19,9 +19,11 @@ constexpr int MaxLinkHops = 40;
 
 std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-// The parts of a path, last first, so the next is taken from the back.
+// The parts of a path, last first, so the next is taken from the back. A
+// path that ends in "/" names a folder, as if it ended in "/.".
 std::vector<std::string> PartsReversed(const std::string& path) {
   std::vector<std::string> parts;
+  if (!path.empty() && path.back() == '/') parts.emplace_back(".");
   std::size_t end = path.size();
   while (end > 0) {
     const std::size_t slash = path.rfind('/', end - 1);

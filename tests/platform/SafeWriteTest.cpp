@@ -79,6 +79,9 @@ TEST_F(SafeWriteTest, LinksAreFollowedToTheFileTheyNameButAPrivateFileIsNoLink) 
   EXPECT_EQ(Read(Path("real.txt")), "new");
   EXPECT_EQ(Read(Path("new.txt")), "made");
   EXPECT_EQ(Write(Path("link.txt"), "private", error, SafeWrite::Kind::Private), Result::NotOpened);
+  // A name ending in "/" names a folder, which neither is.
+  EXPECT_EQ(Write(Path("link.txt/"), "folder", error), Result::NotOpened);
+  EXPECT_EQ(Write(Path("absent/"), "folder", error), Result::NotOpened);
   EXPECT_EQ(Read(Path("real.txt")), "new");
   EXPECT_TRUE(Others({"real.txt", "link.txt", "dangling.txt", "new.txt"}).empty());
 
