@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/Line.h"
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
@@ -45,7 +45,7 @@ int Rounds(int normal) {
 }
 
 // Thousands of lines, boxes and text boxes over the sheet; extra adds more of each.
-void Draw(CPlenkoDoc& doc, std::int32_t extra) {
+void Draw(Document& doc, std::int32_t extra) {
   for (std::int32_t i = 0; i < 1000 + extra; ++i) {
     const std::int32_t x = 4 + 8 * (i % 70);
     const std::int32_t y = 8 + 16 * ((i / 70) % 60);
@@ -57,7 +57,7 @@ void Draw(CPlenkoDoc& doc, std::int32_t extra) {
 }
 
 // A child process that saves doc to path as user and ends, with status 0 when it saved.
-pid_t SaveInChild(CPlenkoDoc& doc, const std::string& path, uid_t user = ::geteuid()) {
+pid_t SaveInChild(Document& doc, const std::string& path, uid_t user = ::geteuid()) {
   const pid_t child = ::fork();
   if (child == 0) {
     if (user != ::geteuid() && (::setgid(test::NoGroup) != 0 || ::setuid(user) != 0)) ::_exit(4);
@@ -109,7 +109,7 @@ class CrashSafeSaveTest : public ::testing::Test {
     constexpr int OpenedElsewhere = 3;
     const int status = test::RunAs(user, [&] {
       if (!state.empty()) ::setenv("XDG_STATE_HOME", state.c_str(), 1);
-      CPlenkoDoc opened;
+      Document opened;
       if (!opened.OnOpenDocument(name.empty() ? path : name)) return 0;
       // Under another name it names other files beside it: its bytes tell it.
       if (!name.empty() && name != path) return OpenedElsewhere;
@@ -197,8 +197,8 @@ class CrashSafeSaveTest : public ::testing::Test {
 
   test::TempFolder folder;
   std::string path = folder.Path("doc.vrl");
-  CPlenkoDoc oldDoc;
-  CPlenkoDoc newDoc;
+  Document oldDoc;
+  Document newDoc;
   std::string fileA;
   std::string fileB;
   std::string dumpA;
