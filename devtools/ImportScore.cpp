@@ -327,8 +327,8 @@ class Judge {
   bool TextHolds(const StrBox& text, Cell c) const;
   Touch TouchAt(Cell c, const Chain* chain) const;
   // What an end at from, pointing along d, touches: what lies on its cell,
-  // in the next, or a box side past one blank (an arrow stopping a blank
-  // before a box still points at it).
+  // or in the next; past one blank, a box side (an arrow stopping a blank
+  // before a box still points at it) and anything an arrowhead points at.
   Touch Touched(Cell from, Cell d, const Chain* chain) const;
   bool AttachedTo(const LinkPoint& end, Cell d, const Touch& touch) const;
   // How near an end is to a counted end: 1 on it, 0 a cell before or past it
