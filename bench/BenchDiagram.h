@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 
 namespace virlo::bench {
 
@@ -15,7 +15,7 @@ constexpr int Row(int r) { return r * 16 + 8; }
 // large as they need (1,250 x 400 cells for 100,000 objects).
 struct Diagram {
   explicit Diagram(int objects);
-  CPlenkoDoc doc;
+  Document doc;
 };
 
 // One diagram of each size, made on first use and kept for the whole run.
@@ -27,7 +27,7 @@ Diagram& Shared(int objects);
 // 256 x 256-cell sheet; neighbours' sides lie on each other, unjoined.
 struct BoxBlock {
   explicit BoxBlock(int side);
-  CPlenkoDoc doc;
+  Document doc;
 };
 
 }  // namespace virlo::bench

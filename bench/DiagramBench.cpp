@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench/BenchDiagram.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "model/Canvas.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
@@ -202,7 +202,7 @@ void BM_Open(benchmark::State& state) {
   const std::string path = TempPath("virlo-bench-open.vrl");
   d.doc.OnSaveDocument(path);
   for (auto _ : state) {
-    CPlenkoDoc doc;
+    Document doc;
     if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
   }
 }

@@ -104,7 +104,7 @@ void BM_BoxBlockScript(benchmark::State& state) {
       spent[i] += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     state.PauseTiming();
-    objects = runner->Document().sheet->objects.Count();
+    objects = runner->GetDocument().sheet->objects.Count();
     runner.reset();
     clipboardSheet->DeleteObjects();
     state.ResumeTiming();

@@ -118,7 +118,7 @@ std::string ShownPart(const std::string& text, int columns, int rows) {
 // sheet's second cell, with that text; the counter MB is how much the
 // process's peak grew (run alone for that).
 void SvgOfTextBox(benchmark::State& state, const std::string& text) {
-  CPlenkoDoc doc;
+  Document doc;
   doc.OnNewDocument();
   Sheet* s = doc.sheet;
   auto* box = store::New<StrBox>(doc.GetDatabase(), s, 12, 24, 0, 0, String(text.c_str()), nullptr);

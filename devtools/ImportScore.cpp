@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "control/ArtInput.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "export/ArtExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
@@ -872,7 +872,7 @@ Score ScoreFile(const std::filesystem::path& art) {
   virlo::ArtGrid::Options options;
   options.commentPrefix = score.hand.prefix;
   virlo::ArtGrid grid;
-  virlo::CPlenkoDoc document;
+  virlo::Document document;
   virlo::ArtImporter::Report report;
   if (!virlo::ArtInput::ReadAnyEncoding(bytes, grid, score.error, options) || !document.OnNewDocument() ||
       !virlo::ArtImporter::Import(grid, *document.sheet, report, score.error)) {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "control/ArtInput.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentDump.h"
 #include "export/ArtExport.h"
@@ -121,7 +121,7 @@ std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, vi
   virlo::DocumentCheck::Verdict verdict = virlo::DocumentCheck::Verdict::Refused;
   if (db != nullptr) verdict = virlo::DocumentCheck::Check(*db, sheet, error);
   // A document with nothing in it shows the sheet the editor would give it.
-  if (verdict == virlo::DocumentCheck::Verdict::Sheetless) sheet = virlo::CPlenkoDoc::AttachNewSheet(*db);
+  if (verdict == virlo::DocumentCheck::Verdict::Sheetless) sheet = virlo::Document::AttachNewSheet(*db);
   if (db == nullptr || sheet == nullptr) {
     std::fprintf(stderr, "virlo-cli: cannot open '%s': %s\n", path.c_str(), error.c_str());
     return nullptr;
@@ -453,7 +453,7 @@ int Import(const std::vector<std::string_view>& args) {
     return ExitFailure;
   }
   virlo::StartStore();
-  virlo::CPlenkoDoc document;
+  virlo::Document document;
   virlo::ArtImporter::Report report;
   if (!document.OnNewDocument() || !virlo::ArtImporter::Import(grid, *document.sheet, report, error)) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "import/CommentPrefix.h"
@@ -232,7 +232,7 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
   return grid.Read(kept, options, error);
 }
 
-bool ArtInput::IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error,
+bool ArtInput::IntoNewDocument(const ArtGrid& grid, Document& document, std::string& error,
                                ArtImporter::Report* report) {
   if (document.sheet == nullptr) {
     error = "the document has no sheet";

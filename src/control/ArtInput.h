@@ -9,7 +9,7 @@
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 
 // Character art from outside: a text file read whole, its encoding found,
 // and brought in as a document's content.
@@ -39,7 +39,7 @@ class ArtInput {
   // Builds the art on a new document's empty sheet; the document is then
   // modified: it has no file to match.
   // What was made goes to report when one is given.
-  static bool IntoNewDocument(const ArtGrid& grid, CPlenkoDoc& document, std::string& error,
+  static bool IntoNewDocument(const ArtGrid& grid, Document& document, std::string& error,
                               ArtImporter::Report* report = nullptr);
 };
 

@@ -9,7 +9,7 @@
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
 #include "control/TextOutput.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "import/CommentPrefix.h"
@@ -83,7 +83,7 @@ class ViewController::Handling {
   ViewController& view_;
 };
 
-ViewController::ViewController(CPlenkoDoc* document, Window* window) : document_(document), window_(window) {
+ViewController::ViewController(Document* document, Window* window) : document_(document), window_(window) {
   document_->AddView(this);
 }
 

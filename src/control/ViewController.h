@@ -16,7 +16,7 @@
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 class DrawTool;
 class Window;
 
@@ -36,12 +36,12 @@ class ViewController : public DocumentView {
 
   enum class ArrowKey : std::int32_t { Left, Right, Up, Down };
 
-  ViewController(CPlenkoDoc* document, Window* window);
+  ViewController(Document* document, Window* window);
   ~ViewController() override;
   ViewController(const ViewController&) = delete;
   ViewController& operator=(const ViewController&) = delete;
 
-  CPlenkoDoc* GetDocument() const { return document_; }
+  Document* GetDocument() const { return document_; }
   Window* GetWindow() const override { return window_; }
   DrawTool* CurrentTool() const { return currentTool_.get(); }
   void ReleaseTool() override;
@@ -129,7 +129,7 @@ class ViewController : public DocumentView {
   bool HasSelection() const;
   bool HasCurrent() const;
 
-  CPlenkoDoc* document_;
+  Document* document_;
   Window* window_;
   std::unique_ptr<DrawTool> currentTool_;
   bool capture_ = false;

@@ -5,11 +5,11 @@
 
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
-#include "control/PrintDialog.h"
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/PrintDialog.h"
+#include "dialogs/TextDialog.h"
 #include "model/Canvas.h"
 #include "model/Stroke.h"
-#include "objects/CTextDialog.h"
-#include "objects/DotSelDialog.h"
 #include "objects/Sheet.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
@@ -61,21 +61,21 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
       const std::string character = command.text;
       dialogs.Confirm(
           [marker, character](Dialog& dialog) {
-            dialog.Control(DotSelDialog::MarkerList).value = marker;
-            if (!character.empty()) dialog.Control(DotSelDialog::CharacterEdit).text = character;
+            dialog.Control(MarkerDialog::MarkerList).value = marker;
+            if (!character.empty()) dialog.Control(MarkerDialog::CharacterEdit).text = character;
           },
-          DotSelDialog::TemplateId);
+          MarkerDialog::TemplateId);
       return true;
     }
     case Kind::AnswerText: {
       const ScriptCommand text = command;
       dialogs.Confirm(
           [text](Dialog& dialog) {
-            dialog.Control(CTextDialog::TextEdit).text = text.text;
-            if (text.alignment) dialog.Control(CTextDialog::LeftButton).value = *text.alignment;
-            if (text.frame) dialog.Control(CTextDialog::FrameButton).value = *text.frame;
+            dialog.Control(TextDialog::TextEdit).text = text.text;
+            if (text.alignment) dialog.Control(TextDialog::LeftButton).value = *text.alignment;
+            if (text.frame) dialog.Control(TextDialog::FrameButton).value = *text.frame;
           },
-          CTextDialog::TemplateId);
+          TextDialog::TemplateId);
       return true;
     }
     case Kind::AnswerPrint: {
@@ -215,7 +215,7 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
 }
 
 std::string ScriptRunner::State() {
-  CPlenkoDoc& doc = document_;
+  Document& doc = document_;
   store::Database* db = doc.GetDatabase();
   std::string tool = "none";
   for (const CommandInfo& info : CommandTable::All()) {

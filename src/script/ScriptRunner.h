@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/HeadlessWindow.h"
 #include "script/Script.h"
@@ -35,7 +35,7 @@ class ScriptRunner {
   // Writes all the bytes and flushes them; false when the file refused any.
   static bool WriteAll(std::FILE* file, const std::string& bytes);
 
-  CPlenkoDoc& Document() { return document_; }
+  Document& GetDocument() { return document_; }
   ViewController& View() { return view_; }
 
  private:
@@ -54,7 +54,7 @@ class ScriptRunner {
   std::FILE* err_;
   std::int32_t line_ = 0;
   QueuedDialogRunner dialogs_;
-  CPlenkoDoc document_;
+  Document document_;
   HeadlessWindow window_;
   ViewController view_;
 };

@@ -86,7 +86,6 @@ class DrawTool {
   bool ApplyFormat(std::optional<Stroke> stroke, std::optional<std::int32_t> corners);
 
   Sheet* GetSheet() const { return sheet; }
-  const Rect& GetDragRect() const { return dragRect; }
 
  protected:
   // Repaints the whole view at once.

@@ -2,14 +2,14 @@
 
 #include <QTest>
 
-#include "app/CMainFrame.h"
+#include "app/MainWindow.h"
 #include "control/CommandIds.h"
-#include "objects/FormatDialog.h"
+#include "dialogs/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
 #include "tools/DrawTool.h"
-#include "view/CPlenkoView.h"
+#include "view/SheetView.h"
 
 namespace virlo::test {
 namespace {
@@ -21,7 +21,7 @@ Qt::KeyboardModifiers Modifiers(std::uint32_t mods) {
   return result;
 }
 
-QPoint Client(CPlenkoView* view, std::int32_t x, std::int32_t y) { return view->ViewportPoint({x, y}); }
+QPoint Client(SheetView* view, std::int32_t x, std::int32_t y) { return view->ViewportPoint({x, y}); }
 
 void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   // QTest::mouseMove cannot carry held buttons; send the event itself.
@@ -31,13 +31,13 @@ void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModi
 
 }  // namespace
 
-std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std::string& source) {
+std::string PlayScript(MainWindow& frame, QueuedDialogRunner& dialogs, const std::string& source) {
   std::vector<script::ScriptCommand> commands;
   std::string error;
   if (!script::Script::Parse(source, commands, error)) return error;
   using Kind = script::ScriptCommand::Kind;
   for (const script::ScriptCommand& c : commands) {
-    CPlenkoView* view = frame.ActiveView();
+    SheetView* view = frame.ActiveView();
     if (view == nullptr) return "line " + std::to_string(c.line) + ": no view";
     QWidget* target = view->viewport();
     const Qt::KeyboardModifiers mods = Modifiers(c.modifiers);

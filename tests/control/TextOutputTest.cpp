@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "control/ArtInput.h"
-#include "control/PrintDialog.h"
 #include "control/TextOutput.h"
+#include "dialogs/PrintDialog.h"
 #include "import/ArtGrid.h"
 #include "import/CommentPrefix.h"
 #include "objects/Box.h"
@@ -173,7 +173,7 @@ TEST_F(TextOutputTest, TheOfferedNameFollowsTheDocumentsFileThroughUndoMovesAndR
   // A file copied elsewhere prints beside its new place.
   fs::create_directory(Path("moved"));
   fs::copy_file(Path("relative.vrl"), Path("moved/copy.vrl"));
-  CPlenkoDoc moved;
+  Document moved;
   ASSERT_TRUE(moved.OnOpenDocument(Path("moved/copy.vrl"))) << moved.LastError();
   EXPECT_EQ(moved.sheet->textFileName.View(), Path("moved/copy.txt"));
 }

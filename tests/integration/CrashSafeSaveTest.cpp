@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/Line.h"
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
@@ -43,7 +43,7 @@ int Rounds(int normal) {
 }
 
 // Thousands of lines, boxes and text boxes over the sheet; extra adds more of each.
-void Draw(CPlenkoDoc& doc, std::int32_t extra) {
+void Draw(Document& doc, std::int32_t extra) {
   for (std::int32_t i = 0; i < 1000 + extra; ++i) {
     const std::int32_t x = 4 + 8 * (i % 70);
     const std::int32_t y = 8 + 16 * ((i / 70) % 60);
@@ -55,7 +55,7 @@ void Draw(CPlenkoDoc& doc, std::int32_t extra) {
 }
 
 // A child process that saves doc to path as user and ends, with status 0 when it saved.
-pid_t SaveInChild(CPlenkoDoc& doc, const std::string& path, uid_t user = ::geteuid()) {
+pid_t SaveInChild(Document& doc, const std::string& path, uid_t user = ::geteuid()) {
   const pid_t child = ::fork();
   if (child == 0) {
     if (user != ::geteuid() && (::setgid(test::NoGroup) != 0 || ::setuid(user) != 0)) ::_exit(4);
@@ -100,7 +100,7 @@ class CrashSafeSaveTest : public ::testing::Test {
   int Opened(uid_t user, const std::string& state = {}) {
     return test::RunAs(user, [&] {
       if (!state.empty()) ::setenv("XDG_STATE_HOME", state.c_str(), 1);
-      CPlenkoDoc opened;
+      Document opened;
       if (!opened.OnOpenDocument(path)) return 0;
       const std::string dump = DocumentState::Dump(*opened.GetDatabase());
       return dump == dumpA ? 1 : (dump == dumpB ? 2 : 0);
@@ -180,8 +180,8 @@ class CrashSafeSaveTest : public ::testing::Test {
 
   test::TempFolder folder;
   std::string path = folder.Path("doc.vrl");
-  CPlenkoDoc oldDoc;
-  CPlenkoDoc newDoc;
+  Document oldDoc;
+  Document newDoc;
   std::string fileA;
   std::string fileB;
   std::string dumpA;

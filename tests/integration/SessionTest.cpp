@@ -60,7 +60,7 @@ struct FullCopy {
   std::vector<Point> points;  // of every dot and line end
   bool leftOver = false;
 
-  explicit FullCopy(const CPlenkoDoc& doc) {
+  explicit FullCopy(const Document& doc) {
     const void* name = doc.sheet->textFileName.Text();
     for (const auto& [begin, allocation] : doc.GetDatabase()->Allocations()) {
       Writer writer;
@@ -201,7 +201,7 @@ class Session {
 
  private:
   int Pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
-  CPlenkoDoc& Doc() { return runner_.Document(); }
+  Document& Doc() { return runner_.GetDocument(); }
   std::size_t Hash() { return std::hash<std::string>()(FullCopy(Doc()).content); }
 
   // One command at a time, each followed by the checks.
@@ -344,7 +344,7 @@ class Session {
     if (raw == nullptr) return "the saved file cannot be read: " + error;
     const std::string read = DocumentState::Dump(*raw);
     if (read != saved) return "the file reads as\n" + read + "\nnot\n" + saved;
-    CPlenkoDoc opened;
+    Document opened;
     if (!opened.OnOpenDocument(file_)) return "the saved file does not open: " + opened.LastError();
     if (opened.sheet->MakeText() != Doc().sheet->MakeText()) return "the file opens to other art";
     if (opened.sheet->current != nullptr || !opened.sheet->selected.Empty()) return "an opened document has a pick";

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/PersistentTypes.h"
@@ -21,7 +21,7 @@ using test::DocumentState;
 TEST(UndoTest, AtMostThirtyTwoStepsBackThenUndoIsRefused) {
   RegisterPersistentTypes();
   store::SetMaximumUndoOperations(32);
-  CPlenkoDoc doc;
+  Document doc;
   ASSERT_TRUE(doc.OnNewDocument());
   store::Database* db = doc.GetDatabase();
   std::vector<DocumentState> states{DocumentState::Of(doc)};

@@ -16,16 +16,16 @@ class QToolBar;
 
 namespace virlo {
 
-class CChildFrame;
-class CPlenkoApp;
-class CPlenkoDoc;
-class CPlenkoView;
+class DocumentWindow;
+class Application;
+class Document;
+class SheetView;
 
 // The main window: document windows in an MDI area, the menus of "no
 // document" and "a document window active", the file and drawing toolbars,
 // the status bar with the coordinate and cell panes, and the accelerator keys. Every
 // command goes through Dispatch, which asks its rule first.
-class CMainFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -34,14 +34,14 @@ class CMainFrame : public QMainWindow {
   // The cell pane's width in pixels, for "column,row" up to "1000,1000".
   static constexpr int CellPaneWidth = 54;
 
-  explicit CMainFrame(CPlenkoApp& app);
-  ~CMainFrame() override;
+  explicit MainWindow(Application& app);
+  ~MainWindow() override;
 
   QMdiArea* MdiArea() const { return mdiArea_; }
-  CChildFrame* ActiveFrame() const;
-  CPlenkoView* ActiveView() const;
-  CPlenkoDoc* ActiveDocument() const;
-  CChildFrame* AddFrame(CPlenkoDoc* document);
+  DocumentWindow* ActiveFrame() const;
+  SheetView* ActiveView() const;
+  Document* ActiveDocument() const;
+  DocumentWindow* AddFrame(Document* document);
 
   // Runs a command when its rule enables it; false when it was not delivered.
   bool Dispatch(int id);
@@ -91,7 +91,7 @@ class CMainFrame : public QMainWindow {
   // Stacks the windows top to bottom, each as wide as the area.
   void TileTopToBottom();
 
-  CPlenkoApp& app_;
+  Application& app_;
   QMdiArea* mdiArea_;
   std::map<std::int32_t, FrameCommand> commands_;
   QMap<int, QAction*> actions_;

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "document/DocumentContent.h"
 #include "objects/Line.h"
 #include "objects/Sheet.h"
@@ -25,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::DocumentState;
 
-class CPlenkoDocTest : public test::ViewFixture {
+class DocumentTest : public test::ViewFixture {
  protected:
   // A joined corner, a line resting on another, a box and a framed text box.
   void Draw() {
@@ -49,7 +49,7 @@ class CPlenkoDocTest : public test::ViewFixture {
   }
 };
 
-TEST_F(CPlenkoDocTest, ANewSheetSavesAndOpensAgainWhileFilesThatDoNotOpenChangeNothing) {
+TEST_F(DocumentTest, ANewSheetSavesAndOpensAgainWhileFilesThatDoNotOpenChangeNothing) {
   const Sheet& sheet = *doc.sheet;
   EXPECT_EQ(doc.GetPathName(), (fs::current_path() / "Plenko1.vrl").string());
   EXPECT_TRUE(doc.GetDatabase()->FindRoot("Sheet")->GetValue() == doc.sheet && sheet.objects.Empty());
@@ -60,7 +60,7 @@ TEST_F(CPlenkoDocTest, ANewSheetSavesAndOpensAgainWhileFilesThatDoNotOpenChangeN
   EXPECT_EQ(doc.sheet->textFileName.View(), folder.Path("dia.txt"));
   EXPECT_TRUE(!doc.IsModified() && doc.GetPathName() == path && doc.GetTitle() == "dia");
   EXPECT_EQ(folder.Contents().size(), 1u) << "a stray file beside the document";
-  CPlenkoDoc opened;
+  Document opened;
   ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
   const DocumentState saved = DocumentState::Of(doc);
   EXPECT_EQ(DocumentState::Of(opened), saved);
@@ -81,14 +81,14 @@ TEST_F(CPlenkoDocTest, ANewSheetSavesAndOpensAgainWhileFilesThatDoNotOpenChangeN
 }
 
 // A file may hold no sheet at all: it opens as a new sheet, named after it.
-TEST_F(CPlenkoDocTest, ADocumentFileHoldingNothingOpensWithANewSheet) {
+TEST_F(DocumentTest, ADocumentFileHoldingNothingOpensWithANewSheet) {
   const std::string path = folder.Path("nothing.vrl");
   {
     store::Database nothing(path);
     std::string error;
     ASSERT_TRUE(store::DocumentFile::Save(nothing, path, error)) << error;
   }
-  CPlenkoDoc opened;
+  Document opened;
   ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
   const Sheet& sheet = *opened.sheet;
   EXPECT_TRUE(sheet.width == 624 && sheet.height == 1024 && sheet.cellWidth == 8 && sheet.cellHeight == 16);
@@ -97,19 +97,19 @@ TEST_F(CPlenkoDocTest, ADocumentFileHoldingNothingOpensWithANewSheet) {
 }
 
 // The damaged-document corpus holds a dot a step past them (dot_too_far.vrl).
-TEST_F(CPlenkoDocTest, PositionsUpToTheCoordinateLimitsSaveAndOpen) {
+TEST_F(DocumentTest, PositionsUpToTheCoordinateLimitsSaveAndOpen) {
   constexpr std::int32_t kMax = Sheet::MaxCoordinate;
   store::New<Line>(doc.GetDatabase(), doc.sheet, -kMax, kMax, kMax, kMax, nullptr, nullptr);
   store::New<Dot>(doc.GetDatabase(), doc.sheet, kMax, -kMax, 8, nullptr);
   const std::string path = folder.Path("far.vrl");
   ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
-  CPlenkoDoc opened;
+  Document opened;
   ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
   EXPECT_EQ(DocumentState::Of(opened), DocumentState::Of(doc));
 }
 
 // Onto a folder, into a missing folder, onto a full and a read-only file system.
-TEST_F(CPlenkoDocTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocumentModified) {
+TEST_F(DocumentTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocumentModified) {
   Draw();
   ASSERT_TRUE(doc.OnSaveDocument(folder.Path("keep.vrl")));
   fs::create_directories(folder.Path("folder.vrl"));
@@ -130,7 +130,7 @@ TEST_F(CPlenkoDocTest, FailedSavesKeepOldFilesLeaveNoStrayFileAndKeepTheDocument
 
 // Undo and redo repaint every view of the document (how long redo lasts is
 // a golden session's to show).
-TEST_F(CPlenkoDocTest, UndoAndRedoRepaintEveryView) {
+TEST_F(DocumentTest, UndoAndRedoRepaintEveryView) {
   test::RecordingWindow otherWindow;
   ViewController other(&doc, &otherWindow);
   EXPECT_FALSE(doc.OnEditUndo() || doc.OnEditRedo());

@@ -11,7 +11,7 @@ class StrBox;
 // The text dialog ("文字入力"): a text box's text, its alignment (three radio
 // buttons) and its frame switch. Both exchanges write the values into the box,
 // so opening the dialog refits the box even when it is then cancelled.
-class CTextDialog : public Dialog {
+class TextDialog : public Dialog {
  public:
   static constexpr std::int32_t TemplateId = 135;
   static constexpr std::int32_t TextEdit = 1002;
@@ -26,9 +26,7 @@ class CTextDialog : public Dialog {
   // The most bytes of text the box takes.
   static constexpr std::int32_t MaxText = 256;
 
-  explicit CTextDialog(StrBox* strBox);
-
-  StrBox* GetStrBox() const { return strBox_; }
+  explicit TextDialog(StrBox* strBox);
 
  protected:
   void DoDataExchange(DataExchange& dx) override;

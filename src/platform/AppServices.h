@@ -6,20 +6,20 @@ namespace virlo {
 
 // The services the running program offers to the core. The desktop program
 // installs one; headless programs have none.
-class Application {
+class AppServices {
  public:
-  virtual ~Application();
+  virtual ~AppServices();
 
   // The font text boxes draw their text in, or null while there is none yet.
   virtual const Font* GetTextFont() const = 0;
 
   // The running application, or null.
-  static Application* Instance();
+  static AppServices* Instance();
 
  protected:
-  Application();
-  Application(const Application&) = delete;
-  Application& operator=(const Application&) = delete;
+  AppServices();
+  AppServices(const AppServices&) = delete;
+  AppServices& operator=(const AppServices&) = delete;
 };
 
 }  // namespace virlo

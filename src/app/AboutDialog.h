@@ -5,11 +5,11 @@
 namespace virlo {
 
 // The version information box.
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CAboutDlg(QWidget* parent = nullptr);
+  explicit AboutDialog(QWidget* parent = nullptr);
 };
 
 }  // namespace virlo

@@ -1,4 +1,4 @@
-#include "app/CAboutDlg.h"
+#include "app/AboutDialog.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -9,12 +9,12 @@
 
 namespace virlo {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QCoreApplication::translate("CAboutDlg", "ﾊﾞｰｼﾞｮﾝ情報(Plenko)"));
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QCoreApplication::translate("AboutDialog", "ﾊﾞｰｼﾞｮﾝ情報(Plenko)"));
   auto* layout = new QGridLayout(this);
   auto* icon = new QLabel(this);
   icon->setPixmap(Icons::Application().pixmap(32, 32));
-  auto* text = new QLabel(QCoreApplication::translate("CAboutDlg", "VIRLO Version 1.7"), this);
+  auto* text = new QLabel(QCoreApplication::translate("AboutDialog", "VIRLO Version 1.7"), this);
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

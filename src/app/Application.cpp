@@ -1,4 +1,4 @@
-#include "app/CPlenkoApp.h"
+#include "app/Application.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -16,17 +16,17 @@
 #include <algorithm>
 #include <csignal>
 
-#include "app/CChildFrame.h"
-#include "app/CMainFrame.h"
+#include "app/DocumentWindow.h"
+#include "app/MainWindow.h"
 #include "control/ArtInput.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/CommentPrefix.h"
 #include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
-#include "view/CPlenkoView.h"
 #include "view/QtDeviceContext.h"
 #include "view/QtDialogRunner.h"
+#include "view/SheetView.h"
 #include "view/Translations.h"
 
 namespace virlo {
@@ -38,11 +38,11 @@ const QString PrintStyleKey = QStringLiteral("Settings/PrintStyle");
 const QString PrintCropKey = QStringLiteral("Settings/PrintCrop");
 const QString PrintPrefixKey = QStringLiteral("Settings/PrintPrefix");
 
-QString TextFilter() { return QCoreApplication::translate("CPlenkoApp", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
+QString TextFilter() { return QCoreApplication::translate("Application", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
 
 }  // namespace
 
-CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("VIRLO"));
   setOrganizationName(QStringLiteral("VIRLO"));
   // Lets the desktop match the windows to the installed entry and its icon.
@@ -59,29 +59,29 @@ CPlenkoApp::CPlenkoApp(int& argc, char** argv) : QApplication(argc, argv) {
   fileSafety_.SetQuestions(questions_);
   dialogs_->SetInPlaceHost(
       [this](const Rect& area, QtDialogRunner::InPlaceSpot& spot) {
-        CPlenkoView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
+        SheetView* view = mainFrame_ != nullptr ? mainFrame_->ActiveView() : nullptr;
         if (view == nullptr) return false;
         spot.over = view->viewport();
         spot.where = view->ViewportRect(area);
-        spot.scale = view->Zoom() / double{CPlenkoView::ActualSize};
+        spot.scale = view->Zoom() / double{SheetView::ActualSize};
         return true;
       },
       QtDeviceContext::ToQFont(textFont_));
   dialogs_->SetTypeInPlace(TypeInPlace());
   recoveryTimer_.setInterval(RecoveryInterval);
-  connect(&recoveryTimer_, &QTimer::timeout, this, &CPlenkoApp::UpdateRecoveryCopies);
+  connect(&recoveryTimer_, &QTimer::timeout, this, &Application::UpdateRecoveryCopies);
   // A text print into a pipe whose reader left fails and says so; it never
   // ends the program, nor does one nobody reads keep the windows waiting.
   std::signal(SIGPIPE, SIG_IGN);
   SafeWrite::SetPipePatience(PipePatience);
 }
 
-CPlenkoApp::~CPlenkoApp() {
+Application::~Application() {
   // Windows first, while their documents still exist; then the documents.
   if (mainFrame_ != nullptr) {
     for (auto& doc : documents_) {
       doc->ReleaseViewTools();
-      for (CChildFrame* frame : FramesOf(doc.get())) {
+      for (DocumentWindow* frame : FramesOf(doc.get())) {
         frame->blockSignals(true);
         delete frame;
       }
@@ -96,14 +96,14 @@ CPlenkoApp::~CPlenkoApp() {
   documents_.clear();
 }
 
-bool CPlenkoApp::InitInstance(const QStringList& arguments, Start start) {
+bool Application::InitInstance(const QStringList& arguments, Start start) {
   ReadSettings();
-  mainFrame_ = std::make_unique<CMainFrame>(*this);
+  mainFrame_ = std::make_unique<MainWindow>(*this);
   recovery_ = std::make_unique<RecoveryCopies>(RecoveryCopies::DefaultFolder());
   if (!recovery_->Start()) {
     qWarning("virlo: no recovery copies can be kept in '%s': %s", qPrintable(recovery_->Folder()),
              recovery_->StartError().c_str());
-    Report(QCoreApplication::translate("CPlenkoApp",
+    Report(QCoreApplication::translate("Application",
                                        "復元用のコピーを %1 に保存できません: %2\n"
                                        "変更した文書の復元用のコピーは作られません。")
                .arg(recovery_->Folder(), QString::fromStdString(recovery_->StartError())));
@@ -117,21 +117,21 @@ bool CPlenkoApp::InitInstance(const QStringList& arguments, Start start) {
   return true;
 }
 
-bool CPlenkoApp::PrintDocumentFile(const QString& path) {
-  mainFrame_ = std::make_unique<CMainFrame>(*this);
+bool Application::PrintDocumentFile(const QString& path) {
+  mainFrame_ = std::make_unique<MainWindow>(*this);
   // Printing writes nothing: it neither locks the file nor asks who has it open.
-  CPlenkoDoc* doc = OpenDocument(path, Locking::None);
+  Document* doc = OpenDocument(path, Locking::None);
   if (doc == nullptr) return false;
-  CPlenkoView* view = mainFrame_->ActiveView();
+  SheetView* view = mainFrame_->ActiveView();
   QPrinter printer;
   QPrintPreviewDialog preview(&printer, mainFrame_.get());
   connect(&preview, &QPrintPreviewDialog::paintRequested, view, [view](QPrinter* target) { view->Print(*target); });
   return preview.exec() == QDialog::Accepted;
 }
 
-void CPlenkoApp::SetStatusPaneText(const QString& text) { mainFrame_->SetPositionText(text); }
+void Application::SetStatusPaneText(const QString& text) { mainFrame_->SetPositionText(text); }
 
-QString CPlenkoApp::SettingsPath() const {
+QString Application::SettingsPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
   return QDir(folder).filePath(QStringLiteral("VIRLO.ini"));
 }
@@ -151,19 +151,19 @@ bool JapaneseDesktop() {
 
 }  // namespace
 
-bool CPlenkoApp::TypeInPlace() const {
+bool Application::TypeInPlace() const {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   return settings.value(QString::fromLatin1(TypeInPlaceKey), !JapaneseDesktop()).toBool();
 }
 
-void CPlenkoApp::SetTypeInPlace(bool on) {
+void Application::SetTypeInPlace(bool on) {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   settings.setValue(QString::fromLatin1(TypeInPlaceKey), on);
   settings.sync();
   dialogs_->SetTypeInPlace(on);
 }
 
-QStringList CPlenkoApp::RecentFiles() const {
+QStringList Application::RecentFiles() const {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   QStringList files;
   for (int i = 1; i <= RecentFileCount; ++i) {
@@ -173,7 +173,7 @@ QStringList CPlenkoApp::RecentFiles() const {
   return files;
 }
 
-void CPlenkoApp::AddRecentFile(const QString& path) {
+void Application::AddRecentFile(const QString& path) {
   QStringList files = RecentFiles();
   const QString absolute = QFileInfo(path).absoluteFilePath();
   files.removeAll(absolute);
@@ -181,13 +181,13 @@ void CPlenkoApp::AddRecentFile(const QString& path) {
   WriteRecentFiles(files);
 }
 
-void CPlenkoApp::RemoveRecentFile(const QString& path) {
+void Application::RemoveRecentFile(const QString& path) {
   QStringList files = RecentFiles();
   if (files.removeAll(path) == 0) return;
   WriteRecentFiles(files);
 }
 
-void CPlenkoApp::WriteRecentFiles(const QStringList& files) {
+void Application::WriteRecentFiles(const QStringList& files) {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   for (int i = 1; i <= RecentFileCount; ++i) {
     const QString key = QStringLiteral("Recent File List/File%1").arg(i);
@@ -201,16 +201,16 @@ void CPlenkoApp::WriteRecentFiles(const QStringList& files) {
   mainFrame_->RebuildMenus();
 }
 
-void CPlenkoApp::ReadSettings() {
+void Application::ReadSettings() {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   artShown_ = settings.value(ArtShownKey, false).toBool();
   if (mainFrame_ == nullptr) return;
   for (auto& doc : documents_) {
-    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(artShown_);
+    for (DocumentWindow* frame : FramesOf(doc.get())) frame->View()->SetArtShown(artShown_);
   }
 }
 
-ArtOptions CPlenkoApp::OutputOptions() const {
+ArtOptions Application::OutputOptions() const {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   ArtOptions options;
   if (settings.value(PrintStyleKey).toString() == QStringLiteral("unicode")) options.style = ArtOptions::Style::Unicode;
@@ -220,7 +220,7 @@ ArtOptions CPlenkoApp::OutputOptions() const {
   return options;
 }
 
-void CPlenkoApp::SetOutputOptions(const ArtOptions& options) {
+void Application::SetOutputOptions(const ArtOptions& options) {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   settings.setValue(PrintStyleKey,
                     options.style == ArtOptions::Style::Unicode ? QStringLiteral("unicode") : QStringLiteral("ascii"));
@@ -228,32 +228,32 @@ void CPlenkoApp::SetOutputOptions(const ArtOptions& options) {
   settings.setValue(PrintPrefixKey, QString::fromStdString(options.prefix));
   settings.sync();
   for (auto& doc : documents_) {
-    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->Controller().SetOutputOptions(options);
+    for (DocumentWindow* frame : FramesOf(doc.get())) frame->View()->Controller().SetOutputOptions(options);
   }
 }
 
-int CPlenkoApp::Zoom() const {
+int Application::Zoom() const {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
-  return settings.value(ZoomKey, CPlenkoView::ActualSize).toInt();
+  return settings.value(ZoomKey, SheetView::ActualSize).toInt();
 }
 
-void CPlenkoApp::SetZoom(int percent) {
+void Application::SetZoom(int percent) {
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   settings.setValue(ZoomKey, percent);
   settings.sync();
 }
 
-void CPlenkoApp::SetArtShown(bool shown) {
+void Application::SetArtShown(bool shown) {
   artShown_ = shown;
   QSettings settings(SettingsPath(), QSettings::IniFormat);
   settings.setValue(ArtShownKey, shown);
   settings.sync();
   for (auto& doc : documents_) {
-    for (CChildFrame* frame : FramesOf(doc.get())) frame->View()->SetArtShown(shown);
+    for (DocumentWindow* frame : FramesOf(doc.get())) frame->View()->SetArtShown(shown);
   }
 }
 
-QString CPlenkoApp::PictureName(const CPlenkoDoc& document, Picture picture) {
+QString Application::PictureName(const Document& document, Picture picture) {
   const QString stem = document.IsUntitled()
                            ? QString::fromStdString(document.GetTitle())
                            : QFileInfo(QString::fromStdString(document.GetPathName())).completeBaseName();
@@ -269,13 +269,13 @@ QString CPlenkoApp::PictureName(const CPlenkoDoc& document, Picture picture) {
   return stem;
 }
 
-bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
+bool Application::ExportPicture(SheetView* view, Picture picture) {
   if (view == nullptr || view->GetDocument()->sheet == nullptr || view->Controller().HasCapture()) return false;
   const bool svg = picture == Picture::Svg;
   const QString suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
-  CPlenkoDoc* document = view->GetDocument();
-  const QString filter = svg ? QCoreApplication::translate("CPlenkoApp", "SVG ﾌｧｲﾙ (*.svg)")
-                             : QCoreApplication::translate("CPlenkoApp", "PNG ﾌｧｲﾙ (*.png)");
+  Document* document = view->GetDocument();
+  const QString filter = svg ? QCoreApplication::translate("Application", "SVG ﾌｧｲﾙ (*.svg)")
+                             : QCoreApplication::translate("Application", "PNG ﾌｧｲﾙ (*.png)");
   QString path = questions_->AskFileName(true, PictureName(*document, picture), filter);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += '.' + suffix;
@@ -291,7 +291,7 @@ bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
   }
   std::string error;
   if (bytes.isEmpty()) {
-    error = QCoreApplication::translate("CPlenkoApp", "画像を作れません").toStdString();
+    error = QCoreApplication::translate("Application", "画像を作れません").toStdString();
   } else {
     SafeWrite write;
     if (write.Begin(path.toStdString(), SafeWrite::Kind::Document, error) &&
@@ -300,54 +300,55 @@ bool CPlenkoApp::ExportPicture(CPlenkoView* view, Picture picture) {
       return true;
     }
   }
-  Report(QCoreApplication::translate("CPlenkoApp", "%1 に書き出せません: %2").arg(path, QString::fromStdString(error)));
+  Report(
+      QCoreApplication::translate("Application", "%1 に書き出せません: %2").arg(path, QString::fromStdString(error)));
   return false;
 }
 
-void CPlenkoApp::Report(const QString& text) { questions_->Report(text); }
+void Application::Report(const QString& text) { questions_->Report(text); }
 
-void CPlenkoApp::SetFileQuestions(FileQuestions* questions) {
+void Application::SetFileQuestions(FileQuestions* questions) {
   questions_ = questions != nullptr ? questions : ownQuestions_.get();
   fileSafety_.SetQuestions(questions_);
 }
 
-CPlenkoDoc* CPlenkoApp::FileNew() {
-  auto doc = std::make_unique<CPlenkoDoc>();
+Document* Application::FileNew() {
+  auto doc = std::make_unique<Document>();
   doc->SetTitle("Plenko" + std::to_string(++untitledCount_));
   if (!doc->OnNewDocument()) return nullptr;
   return AddDocument(std::move(doc), FileSafety::OpenFile());
 }
 
-CPlenkoDoc* CPlenkoApp::AddDocument(std::unique_ptr<CPlenkoDoc> document, FileSafety::OpenFile file) {
-  CPlenkoDoc* raw = document.get();
+Document* Application::AddDocument(std::unique_ptr<Document> document, FileSafety::OpenFile file) {
+  Document* raw = document.get();
   documents_.push_back(std::move(document));
   fileSafety_.Keep(raw, std::move(file));
   mainFrame_->AddFrame(raw);
   return raw;
 }
 
-void CPlenkoApp::FileOpen() {
+void Application::FileOpen() {
   const QString path = questions_->AskFileName(false, QString(), FileSafety::DocumentFilter());
   if (!path.isEmpty()) OpenDocumentFile(path);
 }
 
-CPlenkoDoc* CPlenkoApp::OpenOrImport(const QString& path) {
+Document* Application::OpenOrImport(const QString& path) {
   const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
   return text ? ImportArtFile(path) : OpenDocumentFile(path);
 }
 
-void CPlenkoApp::FileImportArt() {
+void Application::FileImportArt() {
   const QString path = questions_->AskFileName(false, QString(), TextFilter());
   if (!path.isEmpty()) ImportArtFile(path);
 }
 
-CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
+Document* Application::ImportArtFile(const QString& path) {
   std::string bytes;
   std::string error;
   ArtGrid grid;
   if (!ArtInput::ReadFile(path.toStdString(), bytes, error)) {
     Report(
-        QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+        QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
   // A comment block's prefix is left out, as virlo-cli import leaves it out.
@@ -356,16 +357,16 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   if (comment.marker) options.commentPrefix = comment.prefix;
   if (!ArtInput::ReadAnyEncoding(bytes, grid, error, options)) {
     Report(
-        QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+        QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
-  CPlenkoDoc* doc = FileNew();
+  Document* doc = FileNew();
   if (doc == nullptr) return nullptr;
   ArtImporter::Report report;
   if (!ArtInput::IntoNewDocument(grid, *doc, error, &report)) {
     CloseDocumentNow(doc);
     Report(
-        QCoreApplication::translate("CPlenkoApp", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
+        QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
   doc->UpdateAllViews();
@@ -374,19 +375,19 @@ CPlenkoDoc* CPlenkoApp::ImportArtFile(const QString& path) {
   return doc;
 }
 
-void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report) {
+void Application::ShowImportSummary(const ArtImporter::Report& report) {
   // Characters that changed come first: a narrow window cuts the end off.
   QStringList parts;
   if (report.unknownSubstitutes > 0) {
-    parts.append(QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を \"?\" にしました")
+    parts.append(QCoreApplication::translate("Application", "文書に入らない文字 %1 個を \"?\" にしました")
                      .arg(report.unknownSubstitutes));
   }
   if (report.lookalikeSubstitutes > 0) {
-    parts.append(QCoreApplication::translate("CPlenkoApp", "文書に入らない文字 %1 個を似た文字にしました")
+    parts.append(QCoreApplication::translate("Application", "文書に入らない文字 %1 個を似た文字にしました")
                      .arg(report.lookalikeSubstitutes));
   }
   // The counts virlo-cli import reports.
-  parts.append(QCoreApplication::translate("CPlenkoApp",
+  parts.append(QCoreApplication::translate("Application",
                                            "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"
                                            "寄せた端 %6)、矢じり %7、点 %8、文字列 %9、文字のままの線 %10")
                    .arg(report.boxes)
@@ -411,40 +412,40 @@ void CPlenkoApp::ShowImportSummary(const ArtImporter::Report& report) {
   }
 }
 
-CPlenkoDoc* CPlenkoApp::OpenRecentFile(const QString& path) {
-  CPlenkoDoc* doc = OpenDocumentFile(path);
+Document* Application::OpenRecentFile(const QString& path) {
+  Document* doc = OpenDocumentFile(path);
   if (doc == nullptr) RemoveRecentFile(path);
   return doc;
 }
 
-CPlenkoDoc* CPlenkoApp::OpenDocumentFile(const QString& path) { return OpenDocument(path, Locking::Lock); }
+Document* Application::OpenDocumentFile(const QString& path) { return OpenDocument(path, Locking::Lock); }
 
-CPlenkoDoc* CPlenkoApp::OpenDocument(const QString& path, Locking locking) {
+Document* Application::OpenDocument(const QString& path, Locking locking) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
   for (auto& doc : documents_) {
     if (!doc->IsUntitled() && QFileInfo(QString::fromStdString(doc->GetPathName())).absoluteFilePath() == absolute) {
-      std::vector<CChildFrame*> frames = FramesOf(doc.get());
+      std::vector<DocumentWindow*> frames = FramesOf(doc.get());
       if (!frames.empty()) mainFrame_->MdiArea()->setActiveSubWindow(frames.front());
       return doc.get();
     }
   }
   if (locking == Locking::Lock) {
-    if (CPlenkoDoc* recovered = OfferRecoveredCopiesOf(absolute)) return recovered;
+    if (Document* recovered = OfferRecoveredCopiesOf(absolute)) return recovered;
   }
-  auto doc = std::make_unique<CPlenkoDoc>();
+  auto doc = std::make_unique<Document>();
   if (!doc->OnOpenDocument(absolute.toStdString())) {
-    Report(QCoreApplication::translate("CPlenkoApp", "%1 を開けません: %2")
+    Report(QCoreApplication::translate("Application", "%1 を開けません: %2")
                .arg(path, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
   FileSafety::OpenFile file;
   if (locking == Locking::Lock && !fileSafety_.LockForOpening(absolute, file)) return nullptr;
-  CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
+  Document* raw = AddDocument(std::move(doc), std::move(file));
   AddRecentFile(absolute);
   return raw;
 }
 
-bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
+bool Application::SaveDocument(Document* document, bool saveAs) {
   const QString path = fileSafety_.Save(*document, saveAs);
   if (path.isEmpty()) return false;
   if (recovery_ != nullptr) recovery_->Remove(document);
@@ -453,7 +454,7 @@ bool CPlenkoApp::SaveDocument(CPlenkoDoc* document, bool saveAs) {
   return true;
 }
 
-int CPlenkoApp::OfferRecoveredDocuments() {
+int Application::OfferRecoveredDocuments() {
   if (recovery_ == nullptr) return 0;
   int opened = 0;
   for (const RecoveryCopies::Orphan& orphan : recovery_->FindOrphans()) {
@@ -463,9 +464,9 @@ int CPlenkoApp::OfferRecoveredDocuments() {
   return opened;
 }
 
-CPlenkoDoc* CPlenkoApp::OfferRecoveredCopiesOf(const QString& path) {
+Document* Application::OfferRecoveredCopiesOf(const QString& path) {
   if (recovery_ == nullptr) return nullptr;
-  CPlenkoDoc* recovered = nullptr;
+  Document* recovered = nullptr;
   for (const RecoveryCopies::Orphan& orphan : recovery_->FindOrphans(QFile::encodeName(path).toStdString())) {
     recovered = OfferCopy(orphan);
     if (recovered != nullptr) break;
@@ -474,17 +475,17 @@ CPlenkoDoc* CPlenkoApp::OfferRecoveredCopiesOf(const QString& path) {
   return recovered;
 }
 
-CPlenkoDoc* CPlenkoApp::OfferCopy(const RecoveryCopies::Orphan& orphan) {
+Document* Application::OfferCopy(const RecoveryCopies::Orphan& orphan) {
   const bool titled = orphan.noteRead && !orphan.note.original.empty();
   const QString title = orphan.noteRead ? QString::fromStdString(orphan.note.title) : QFileInfo(orphan.copy).fileName();
   const QString question =
       QCoreApplication::translate(
-          "CPlenkoApp",
+          "Application",
           "VIRLO が終了する前に保存されなかった %1 (%2) の変更が残っています。\n"
           "開く: 変更した文書として開きます。残す: 次に起動するときか、この文書を開くときにまた尋ねます。破棄: "
           "変更を捨てます。")
           .arg(title, titled ? QString::fromStdString(orphan.note.original)
-                             : QCoreApplication::translate("CPlenkoApp", "名前なし"));
+                             : QCoreApplication::translate("Application", "名前なし"));
   const FileQuestions::Recovery answer = questions_->AskRecovery(question);
   switch (answer) {
     case FileQuestions::Recovery::Open:
@@ -498,16 +499,16 @@ CPlenkoDoc* CPlenkoApp::OfferCopy(const RecoveryCopies::Orphan& orphan) {
   return nullptr;
 }
 
-CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
+Document* Application::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
   RecoveryNote note = orphan.note;
   if (!orphan.noteRead) {
     // Whose it was is lost with its note: it opens as a new, untitled document.
     note = RecoveryNote();
     note.title = "Plenko" + std::to_string(++untitledCount_);
   }
-  auto doc = std::make_unique<CPlenkoDoc>();
+  auto doc = std::make_unique<Document>();
   if (!doc->OnOpenRecoveryCopy(QFile::encodeName(orphan.copy).toStdString(), note)) {
-    Report(QCoreApplication::translate("CPlenkoApp", "%1 を復元できません: %2")
+    Report(QCoreApplication::translate("Application", "%1 を復元できません: %2")
                .arg(orphan.copy, QString::fromStdString(doc->LastError())));
     return nullptr;
   }
@@ -520,7 +521,7 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
   } else {
     const QString original = QString::fromStdString(note.original);
     // The recovered edits take the place of the same file opened unchanged here.
-    CPlenkoDoc* same = nullptr;
+    Document* same = nullptr;
     for (const auto& open : documents_) {
       if (!open->IsUntitled() && !open->IsModified() &&
           QFileInfo(QString::fromStdString(open->GetPathName())).absoluteFilePath() == original) {
@@ -530,27 +531,27 @@ CPlenkoDoc* CPlenkoApp::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
     if (same != nullptr) CloseDocumentNow(same);
     if (!fileSafety_.LockForOpening(original, file)) return nullptr;
   }
-  CPlenkoDoc* raw = AddDocument(std::move(doc), std::move(file));
+  Document* raw = AddDocument(std::move(doc), std::move(file));
   recovery_->Adopt(orphan, *raw);
   return raw;
 }
 
-void CPlenkoApp::UpdateRecoveryCopies() {
+void Application::UpdateRecoveryCopies() {
   if (recovery_ == nullptr) return;
   for (const auto& doc : documents_) recovery_->Update(*doc);
 }
 
-QString CPlenkoApp::RecoveryFolder() const { return recovery_ != nullptr ? recovery_->Folder() : QString(); }
+QString Application::RecoveryFolder() const { return recovery_ != nullptr ? recovery_->Folder() : QString(); }
 
-QString CPlenkoApp::RecoveryCopyOf(const CPlenkoDoc* document) const {
+QString Application::RecoveryCopyOf(const Document* document) const {
   return recovery_ != nullptr ? recovery_->CopyOf(document) : QString();
 }
 
-bool CPlenkoApp::IsReadOnly(const CPlenkoDoc* document) const { return fileSafety_.IsReadOnly(document); }
+bool Application::IsReadOnly(const Document* document) const { return fileSafety_.IsReadOnly(document); }
 
-bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
+bool Application::SaveModified(Document* document) {
   if (!document->IsModified()) return true;
-  const QString question = QCoreApplication::translate("CPlenkoApp", "%1 への変更を保存しますか?")
+  const QString question = QCoreApplication::translate("Application", "%1 への変更を保存しますか?")
                                .arg(QString::fromStdString(document->GetTitle()));
   const int answer = questions_->AskSaveChanges(question);
   if (answer == QMessageBox::Cancel) return false;
@@ -558,23 +559,23 @@ bool CPlenkoApp::SaveModified(CPlenkoDoc* document) {
   return true;
 }
 
-std::vector<CChildFrame*> CPlenkoApp::FramesOf(CPlenkoDoc* document) const {
-  std::vector<CChildFrame*> frames;
+std::vector<DocumentWindow*> Application::FramesOf(Document* document) const {
+  std::vector<DocumentWindow*> frames;
   for (QMdiSubWindow* window : mainFrame_->MdiArea()->subWindowList()) {
-    auto* frame = qobject_cast<CChildFrame*>(window);
-    if (frame != nullptr && frame->Document() == document) frames.push_back(frame);
+    auto* frame = qobject_cast<DocumentWindow*>(window);
+    if (frame != nullptr && frame->GetDocument() == document) frames.push_back(frame);
   }
   return frames;
 }
 
-bool CPlenkoApp::IsOpen(const CPlenkoDoc* document) const {
+bool Application::IsOpen(const Document* document) const {
   for (const auto& doc : documents_) {
     if (doc.get() == document) return true;
   }
   return false;
 }
 
-bool CPlenkoApp::CloseDocument(CPlenkoDoc* document) {
+bool Application::CloseDocument(Document* document) {
   // A tool of one of its views is running a dialog over the document.
   if (document->IsHandling()) return false;
   if (!SaveModified(document)) return false;
@@ -582,10 +583,10 @@ bool CPlenkoApp::CloseDocument(CPlenkoDoc* document) {
   return true;
 }
 
-void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
+void Application::CloseDocumentNow(Document* document) {
   // The views drop their tools before the database goes.
   document->ReleaseViewTools();
-  for (CChildFrame* frame : FramesOf(document)) {
+  for (DocumentWindow* frame : FramesOf(document)) {
     frame->blockSignals(true);
     mainFrame_->MdiArea()->removeSubWindow(frame);
     delete frame;
@@ -604,13 +605,13 @@ void CPlenkoApp::CloseDocumentNow(CPlenkoDoc* document) {
   mainFrame_->UpdateCommandUi();
 }
 
-bool CPlenkoApp::CloseAllDocuments() {
+bool Application::CloseAllDocuments() {
   for (const auto& doc : documents_) {
     if (doc->IsHandling()) return false;
   }
   for (const auto& doc : documents_) {
     // The user sees the document the question is about.
-    const std::vector<CChildFrame*> frames = FramesOf(doc.get());
+    const std::vector<DocumentWindow*> frames = FramesOf(doc.get());
     if (doc->IsModified() && !frames.empty()) mainFrame_->MdiArea()->setActiveSubWindow(frames.front());
     if (!SaveModified(doc.get())) return false;
   }
@@ -618,8 +619,8 @@ bool CPlenkoApp::CloseAllDocuments() {
   return true;
 }
 
-bool CPlenkoApp::CanCloseFrame(CChildFrame* frame) {
-  CPlenkoDoc* document = frame->Document();
+bool Application::CanCloseFrame(DocumentWindow* frame) {
+  Document* document = frame->GetDocument();
   if (document->IsHandling()) return false;
   if (FramesOf(document).size() > 1) return true;
   // The last window closes the document; it is deleted there, not by Qt.

@@ -1,4 +1,4 @@
-#include "app/CMainFrame.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,21 +16,21 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/CAboutDlg.h"
-#include "app/CChildFrame.h"
-#include "app/CPlenkoApp.h"
+#include "app/AboutDialog.h"
+#include "app/Application.h"
+#include "app/DocumentWindow.h"
 #include "app/Icons.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
 #include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
-#include "view/CPlenkoView.h"
+#include "document/Document.h"
+#include "view/SheetView.h"
 #include "view/Translations.h"
 
 namespace virlo {
 namespace {
 
-QString Tr(const char* source) { return Translations::Of("CMainFrame", source); }
+QString Tr(const char* source) { return Translations::Of("MainWindow", source); }
 
 // A text of the command table in the program's language.
 QString CommandText(const char* source) { return Translations::Of("CommandTable", source); }
@@ -41,11 +41,11 @@ struct MenuTitle {
   const char* title;
 };
 constexpr MenuTitle MenuTitles[] = {
-    {Menu::File, QT_TRANSLATE_NOOP("CMainFrame", "ﾌｧｲﾙ(&F)")},
-    {Menu::Edit, QT_TRANSLATE_NOOP("CMainFrame", "編集(&E)")},
-    {Menu::View, QT_TRANSLATE_NOOP("CMainFrame", "表示(&V)")},
-    {Menu::Window, QT_TRANSLATE_NOOP("CMainFrame", "ｳｨﾝﾄﾞｳ(&W)")},
-    {Menu::Help, QT_TRANSLATE_NOOP("CMainFrame", "ﾍﾙﾌﾟ(&H)")},
+    {Menu::File, QT_TRANSLATE_NOOP("MainWindow", "ﾌｧｲﾙ(&F)")},
+    {Menu::Edit, QT_TRANSLATE_NOOP("MainWindow", "編集(&E)")},
+    {Menu::View, QT_TRANSLATE_NOOP("MainWindow", "表示(&V)")},
+    {Menu::Window, QT_TRANSLATE_NOOP("MainWindow", "ｳｨﾝﾄﾞｳ(&W)")},
+    {Menu::Help, QT_TRANSLATE_NOOP("MainWindow", "ﾍﾙﾌﾟ(&H)")},
 };
 
 // The commands a menu shows, in order; without a document, only those marked so.
@@ -85,7 +85,7 @@ QString CaptionOf(const CommandInfo& info, const char* caption) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CPlenkoApp& app) : app_(app), mdiArea_(new QMdiArea(this)) {
+MainWindow::MainWindow(Application& app) : app_(app), mdiArea_(new QMdiArea(this)) {
   setWindowTitle(QStringLiteral("VIRLO"));
   setWindowIcon(Icons::Application());
   setCentralWidget(mdiArea_);
@@ -97,23 +97,23 @@ CMainFrame::CMainFrame(CPlenkoApp& app) : app_(app), mdiArea_(new QMdiArea(this)
   CreateAccelerators();
   RebuildMenus();
   connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
-    if (CPlenkoView* view = ActiveView()) view->Controller().OnActivateView();
+    if (SheetView* view = ActiveView()) view->Controller().OnActivateView();
     UpdateCommandUi();
   });
   // Menus and toolbars follow the state whenever the program is idle.
   idle_.setInterval(100);
-  connect(&idle_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
+  connect(&idle_, &QTimer::timeout, this, &MainWindow::UpdateCommandUi);
   idle_.start();
 }
 
-CMainFrame::~CMainFrame() {
+MainWindow::~MainWindow() {
   // The windows that close with us must not call back into a frame that is going.
   idle_.stop();
   disconnect(mdiArea_, nullptr, this, nullptr);
   for (QMdiSubWindow* window : mdiArea_->subWindowList()) window->blockSignals(true);
 }
 
-void CMainFrame::CreateActions() {
+void MainWindow::CreateActions() {
   for (const CommandInfo& info : CommandTable::All()) {
     auto* action = new QAction(CaptionOf(info, info.caption), this);
     action->setStatusTip(CommandText(info.prompt));
@@ -125,7 +125,7 @@ void CMainFrame::CreateActions() {
   }
 }
 
-void CMainFrame::RebuildMenus() {
+void MainWindow::RebuildMenus() {
   const bool document = ActiveDocument() != nullptr;
   hadDocument_ = document;
   menuBar()->clear();
@@ -164,7 +164,7 @@ void CMainFrame::RebuildMenus() {
   UpdateWindowList();
 }
 
-void CMainFrame::UpdateWindowList() {
+void MainWindow::UpdateWindowList() {
   if (windowMenu_ == nullptr) return;
   const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
   if (windowActions_.size() != windows.size()) {
@@ -188,7 +188,7 @@ void CMainFrame::UpdateWindowList() {
   }
   QMdiSubWindow* shown = mdiArea_->currentSubWindow();
   for (qsizetype i = 0; i < windows.size(); ++i) {
-    auto* frame = qobject_cast<CChildFrame*>(windows[i]);
+    auto* frame = qobject_cast<DocumentWindow*>(windows[i]);
     QAction* action = windowActions_[i];
     const QString text =
         QStringLiteral("&%1 %2").arg(i + 1).arg(frame != nullptr ? frame->Title() : windows[i]->windowTitle());
@@ -197,7 +197,7 @@ void CMainFrame::UpdateWindowList() {
   }
 }
 
-void CMainFrame::TileTopToBottom() {
+void MainWindow::TileTopToBottom() {
   QList<QMdiSubWindow*> windows;
   for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
     if (window->isVisible() && !window->isMinimized()) windows.append(window);
@@ -216,7 +216,7 @@ void CMainFrame::TileTopToBottom() {
   }
 }
 
-void CMainFrame::CreateToolBars() {
+void MainWindow::CreateToolBars() {
   fileBar_ = addToolBar(QStringLiteral("File"));
   fileBar_->setObjectName(QStringLiteral("FileToolBar"));
   drawingBar_ = new QToolBar(QStringLiteral("Drawing"), this);
@@ -235,11 +235,11 @@ void CMainFrame::CreateToolBars() {
   }
 }
 
-void CMainFrame::CreateStatusBar() {
+void MainWindow::CreateStatusBar() {
   QStatusBar* bar = statusBar();
-  auto* ready = new QLabel(Tr(QT_TRANSLATE_NOOP("CMainFrame", "ﾚﾃﾞｨ")), bar);
+  auto* ready = new QLabel(Tr(QT_TRANSLATE_NOOP("MainWindow", "ﾚﾃﾞｨ")), bar);
   bar->addWidget(ready, 1);
-  positionPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("CMainFrame", "座標")), bar);
+  positionPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("MainWindow", "座標")), bar);
   positionPane_->setFixedWidth(PositionPaneWidth);
   // Digits of one width, small enough that "1000,1000" fits the pane.
   QFont paneFont(QStringLiteral("Noto Sans Mono CJK JP"));
@@ -248,20 +248,20 @@ void CMainFrame::CreateStatusBar() {
   positionPane_->setFont(paneFont);
   positionPane_->setObjectName(QStringLiteral("PositionPane"));
   bar->addPermanentWidget(positionPane_);
-  cellPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("CMainFrame", "ｾﾙ")), bar);
+  cellPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("MainWindow", "ｾﾙ")), bar);
   cellPane_->setFixedWidth(CellPaneWidth);
   cellPane_->setFont(paneFont);
   cellPane_->setObjectName(QStringLiteral("CellPane"));
   bar->addPermanentWidget(cellPane_);
   // The keyboard lock states are not told by every platform; they stay as labels.
-  for (const char* text : {QT_TRANSLATE_NOOP("CMainFrame", "ｶﾅ"), "CAP", "NUM", "SCRL"}) {
+  for (const char* text : {QT_TRANSLATE_NOOP("MainWindow", "ｶﾅ"), "CAP", "NUM", "SCRL"}) {
     auto* pane = new QLabel(Tr(text), bar);
     pane->setEnabled(false);
     bar->addPermanentWidget(pane);
   }
 }
 
-void CMainFrame::CreateAccelerators() {
+void MainWindow::CreateAccelerators() {
   // Keys work while the main window is the active one, so never past a
   // dialog or the text typed on the sheet.
   for (const CommandInfo& info : CommandTable::All()) {
@@ -274,28 +274,28 @@ void CMainFrame::CreateAccelerators() {
   }
 }
 
-CChildFrame* CMainFrame::ActiveFrame() const {
+DocumentWindow* MainWindow::ActiveFrame() const {
   // The current window stays current while the program is inactive, when
   // the area reports no active one.
   QMdiSubWindow* active = mdiArea_->currentSubWindow();
   if (active == nullptr && !mdiArea_->subWindowList().isEmpty()) active = mdiArea_->subWindowList().last();
-  return qobject_cast<CChildFrame*>(active);
+  return qobject_cast<DocumentWindow*>(active);
 }
 
-CPlenkoView* CMainFrame::ActiveView() const {
-  CChildFrame* frame = ActiveFrame();
+SheetView* MainWindow::ActiveView() const {
+  DocumentWindow* frame = ActiveFrame();
   return frame != nullptr ? frame->View() : nullptr;
 }
 
-CPlenkoDoc* CMainFrame::ActiveDocument() const {
-  CChildFrame* frame = ActiveFrame();
-  return frame != nullptr ? frame->Document() : nullptr;
+Document* MainWindow::ActiveDocument() const {
+  DocumentWindow* frame = ActiveFrame();
+  return frame != nullptr ? frame->GetDocument() : nullptr;
 }
 
-CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
-  auto* frame = new CChildFrame(document);
-  connect(frame, &CChildFrame::closeRequested, this,
-          [this](CChildFrame* closing, bool* accept) { *accept = app_.CanCloseFrame(closing); });
+DocumentWindow* MainWindow::AddFrame(Document* document) {
+  auto* frame = new DocumentWindow(document);
+  connect(frame, &DocumentWindow::closeRequested, this,
+          [this](DocumentWindow* closing, bool* accept) { *accept = app_.CanCloseFrame(closing); });
   frame->View()->SetPositionDisplay(
       [this](const std::string& text) { app_.SetStatusPaneText(QString::fromStdString(text)); });
   frame->View()->Controller().SetCellDisplay(
@@ -303,7 +303,7 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
   frame->View()->SetArtShown(app_.ArtShown());
   frame->View()->SetZoom(app_.Zoom());
   frame->View()->Controller().SetOutputOptions(app_.OutputOptions());
-  connect(frame->View(), &CPlenkoView::zoomChanged, this, [this](int percent) {
+  connect(frame->View(), &SheetView::zoomChanged, this, [this](int percent) {
     app_.SetZoom(percent);
     UpdateCommandUi();
   });
@@ -319,16 +319,16 @@ CChildFrame* CMainFrame::AddFrame(CPlenkoDoc* document) {
   return frame;
 }
 
-void CMainFrame::AddCommands() {
+void MainWindow::AddCommands() {
   const auto always = [] { return CommandState{true, false}; };
   const auto withDocument = [this] { return CommandState{ActiveDocument() != nullptr, false}; };
-  const auto zoomTo = [this](CPlenkoView::ZoomStep step) {
+  const auto zoomTo = [this](SheetView::ZoomStep step) {
     return [this, step] {
-      CPlenkoView* view = ActiveView();
+      SheetView* view = ActiveView();
       return CommandState{view != nullptr && view->NextZoom(step) != view->Zoom(), false};
     };
   };
-  const auto picture = [this](CPlenkoApp::Picture kind) {
+  const auto picture = [this](Application::Picture kind) {
     return [this, kind] { app_.ExportPicture(ActiveView(), kind); };
   };
   const auto output = [this](std::int32_t id) { return [this, id] { ChangeOutputOptions(id); }; };
@@ -339,16 +339,16 @@ void CMainFrame::AddCommands() {
       {CommandId::FileClose, {withDocument, [this] { app_.CloseDocument(ActiveDocument()); }}},
       {CommandId::FileSave, {withDocument, [this] { app_.SaveDocument(ActiveDocument(), false); }}},
       {CommandId::FileSaveAs, {withDocument, [this] { app_.SaveDocument(ActiveDocument(), true); }}},
-      {CommandId::FileExportSvg, {withDocument, picture(CPlenkoApp::Picture::Svg)}},
-      {CommandId::FileExportPng, {withDocument, picture(CPlenkoApp::Picture::Png)}},
-      {CommandId::FileExportPng2x, {withDocument, picture(CPlenkoApp::Picture::Png2x)}},
+      {CommandId::FileExportSvg, {withDocument, picture(Application::Picture::Svg)}},
+      {CommandId::FileExportPng, {withDocument, picture(Application::Picture::Png)}},
+      {CommandId::FileExportPng2x, {withDocument, picture(Application::Picture::Png2x)}},
       // Only places the recent files in the menu: each entry opens its file.
       {CommandId::FileMru1, {[] { return CommandState{}; }, [] {}}},
       {CommandId::AppExit, {always, [this] { close(); }}},
       {CommandId::AppAbout,
        {always,
         [this] {
-          CAboutDlg about(this);
+          AboutDialog about(this);
           about.exec();
         }}},
       // The document's rules: they also wait until a drag is over.
@@ -402,17 +402,17 @@ void CMainFrame::AddCommands() {
         },
         output(CommandId::PrintAsComment)}},
       {CommandId::ViewZoomIn,
-       {zoomTo(CPlenkoView::ZoomStep::In),
-        [this] { ActiveView()->SetZoom(ActiveView()->NextZoom(CPlenkoView::ZoomStep::In)); }}},
+       {zoomTo(SheetView::ZoomStep::In),
+        [this] { ActiveView()->SetZoom(ActiveView()->NextZoom(SheetView::ZoomStep::In)); }}},
       {CommandId::ViewZoomOut,
-       {zoomTo(CPlenkoView::ZoomStep::Out),
-        [this] { ActiveView()->SetZoom(ActiveView()->NextZoom(CPlenkoView::ZoomStep::Out)); }}},
+       {zoomTo(SheetView::ZoomStep::Out),
+        [this] { ActiveView()->SetZoom(ActiveView()->NextZoom(SheetView::ZoomStep::Out)); }}},
       {CommandId::ViewZoomActual,
        {[this] {
-          const CPlenkoView* view = ActiveView();
-          return CommandState{view != nullptr && view->Zoom() != CPlenkoView::ActualSize, false};
+          const SheetView* view = ActiveView();
+          return CommandState{view != nullptr && view->Zoom() != SheetView::ActualSize, false};
         },
-        [this] { ActiveView()->SetZoom(CPlenkoView::ActualSize); }}},
+        [this] { ActiveView()->SetZoom(SheetView::ActualSize); }}},
       {CommandId::WindowNew, {withDocument, [this] { AddFrame(ActiveDocument()); }}},
       {CommandId::WindowCascade, {withDocument, [this] { mdiArea_->cascadeSubWindows(); }}},
       {CommandId::WindowTile, {withDocument, [this] { TileTopToBottom(); }}},
@@ -421,9 +421,9 @@ void CMainFrame::AddCommands() {
   };
 }
 
-CommandState CMainFrame::StateOf(int id) const {
+CommandState MainWindow::StateOf(int id) const {
   if (ViewController::Handles(id)) {
-    CPlenkoView* view = ActiveView();
+    SheetView* view = ActiveView();
     if (view == nullptr) return {};
     return view->Controller().UpdateCommand(id);
   }
@@ -431,16 +431,16 @@ CommandState CMainFrame::StateOf(int id) const {
   return command != commands_.end() ? command->second.state() : CommandState{};
 }
 
-bool CMainFrame::Runs(int id) const { return ViewController::Handles(id) || commands_.contains(id); }
+bool MainWindow::Runs(int id) const { return ViewController::Handles(id) || commands_.contains(id); }
 
-bool CMainFrame::Dispatch(int id) {
+bool MainWindow::Dispatch(int id) {
   emit commandRequested(id);
   // Nothing reaches the documents past an open dialog or the text being
   // typed on the sheet: what they run holds pointers into the document.
   if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
   if (!StateOf(id).enabled) return false;
   if (ViewController::Handles(id)) {
-    CPlenkoView* view = ActiveView();
+    SheetView* view = ActiveView();
     view->Command(id);
     // Pasted art's own print options are kept for every window, and shown in the menu.
     if (std::optional<ArtOptions> pasted = view->Controller().TakePastedOptions()) app_.SetOutputOptions(*pasted);
@@ -456,7 +456,7 @@ bool CMainFrame::Dispatch(int id) {
   return true;
 }
 
-void CMainFrame::ChangeOutputOptions(int id) {
+void MainWindow::ChangeOutputOptions(int id) {
   ArtOptions options = app_.OutputOptions();
   if (id == CommandId::PrintUnicodeLines) {
     const bool unicode = options.style == ArtOptions::Style::Unicode;
@@ -471,8 +471,8 @@ void CMainFrame::ChangeOutputOptions(int id) {
     bool ok = true;
     const QString prefix = prefixQuestion
                                ? prefixQuestion()
-                               : QInputDialog::getText(this, Tr(QT_TRANSLATE_NOOP("CMainFrame", "コメントとして印刷")),
-                                                       Tr(QT_TRANSLATE_NOOP("CMainFrame", "各行の頭に付ける文字:")),
+                               : QInputDialog::getText(this, Tr(QT_TRANSLATE_NOOP("MainWindow", "コメントとして印刷")),
+                                                       Tr(QT_TRANSLATE_NOOP("MainWindow", "各行の頭に付ける文字:")),
                                                        QLineEdit::Normal, QStringLiteral("// "), &ok);
     if (!ok || prefix.isEmpty() || prefix.contains(QLatin1Char('\n'))) return;
     options.prefix = prefix.toStdString();
@@ -480,7 +480,7 @@ void CMainFrame::ChangeOutputOptions(int id) {
   app_.SetOutputOptions(options);
 }
 
-void CMainFrame::UpdateCommandUi() {
+void MainWindow::UpdateCommandUi() {
   if ((ActiveDocument() != nullptr) != hadDocument_) RebuildMenus();
   for (auto it = actions_.begin(); it != actions_.end(); ++it) {
     const CommandState state = StateOf(it.key());
@@ -488,15 +488,15 @@ void CMainFrame::UpdateCommandUi() {
     if (it.value()->isCheckable()) it.value()->setChecked(state.checked);
   }
   for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-    if (auto* frame = qobject_cast<CChildFrame*>(window)) frame->UpdateTitle();
+    if (auto* frame = qobject_cast<DocumentWindow*>(window)) frame->UpdateTitle();
   }
-  CChildFrame* frame = ActiveFrame();
+  DocumentWindow* frame = ActiveFrame();
   const QString title = frame != nullptr ? QStringLiteral("VIRLO - %1").arg(frame->Title()) : QStringLiteral("VIRLO");
   if (windowTitle() != title) setWindowTitle(title);
   UpdateWindowList();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (app_.CloseAllDocuments()) {
     event->accept();
   } else {
@@ -504,11 +504,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
 }
 
-void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void CMainFrame::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls()) {
     if (url.isLocalFile()) app_.OpenOrImport(url.toLocalFile());
   }

@@ -1,25 +1,25 @@
-#include "app/CChildFrame.h"
+#include "app/DocumentWindow.h"
 
 #include <QCloseEvent>
 
 #include "app/Icons.h"
-#include "document/CPlenkoDoc.h"
-#include "view/CPlenkoView.h"
+#include "document/Document.h"
+#include "view/SheetView.h"
 
 namespace virlo {
 
-CChildFrame::CChildFrame(CPlenkoDoc* document, QWidget* parent) : QMdiSubWindow(parent) {
-  view_ = new CPlenkoView(document, this);
+DocumentWindow::DocumentWindow(Document* document, QWidget* parent) : QMdiSubWindow(parent) {
+  view_ = new SheetView(document, this);
   setWidget(view_);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(Icons::Application());
   UpdateTitle();
 }
 
-CPlenkoDoc* CChildFrame::Document() const { return view_->GetDocument(); }
+Document* DocumentWindow::GetDocument() const { return view_->GetDocument(); }
 
-QString CChildFrame::Title() const {
-  CPlenkoDoc* doc = Document();
+QString DocumentWindow::Title() const {
+  Document* doc = GetDocument();
   QString title = QString::fromStdString(doc->GetTitle());
   const auto& views = doc->Views();
   if (views.size() > 1) {
@@ -31,14 +31,14 @@ QString CChildFrame::Title() const {
   return title;
 }
 
-void CChildFrame::UpdateTitle() {
+void DocumentWindow::UpdateTitle() {
   // Qt adds a maximised window's title to the main window's, which names the
   // document already.
   const QString title = isMaximized() ? QString() : Title();
   if (windowTitle() != title) setWindowTitle(title);
 }
 
-void CChildFrame::closeEvent(QCloseEvent* event) {
+void DocumentWindow::closeEvent(QCloseEvent* event) {
   bool accept = true;
   emit closeRequested(this, &accept);
   if (accept) {

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "objects/CTextDialog.h"
+#include "dialogs/ObjectDialogs.h"
+#include "dialogs/TextDialog.h"
 #include "objects/StrBox.h"
 #include "platform/QueuedDialogRunner.h"
 #include "support/SheetFixture.h"
@@ -12,14 +13,14 @@
 namespace virlo {
 namespace {
 
-using Ids = CTextDialog;
+using Ids = TextDialog;
 
-class CTextDialogTest : public test::SheetFixture {
+class TextDialogTest : public test::SheetFixture {
  protected:
   QueuedDialogRunner runner;
 };
 
-TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
+TEST_F(TextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   StrBox* box = Text(20, 24, "hello");
   box->alignment = StrBox::AlignCentre;
   box->frame = 1;
@@ -30,7 +31,7 @@ TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
     d.Control(Ids::TextEdit).text = "ab\r\ncd";
     d.Control(Ids::LeftButton).value = StrBox::AlignRight;  // the group's first button holds the choice
   });
-  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
   EXPECT_EQ(runner.Opened(), (std::vector<std::int32_t>{Ids::TemplateId}));
   ASSERT_EQ(seen.size(), 5u);
   EXPECT_EQ(seen[0].text, "hello");
@@ -45,18 +46,18 @@ TEST_F(CTextDialogTest, OpensWithTheBoxValuesAndOkStoresTheEdits) {
   EXPECT_EQ(Row(3), "  |cd|");
 
   runner.Confirm([](Dialog& d) { d.Control(Ids::FrameButton).value = 0; });
-  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Ok);
+  EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
   EXPECT_EQ(box->frame, 0);
   EXPECT_FALSE(box->Has(DrawObj::Filled));
   EXPECT_EQ(Row(3), "   cd");
 }
 
-TEST_F(CTextDialogTest, CancelRefitsTheBox) {
+TEST_F(TextDialogTest, CancelRefitsTheBox) {
   StrBox* box = Text(20, 24, "abc");
   box->Resize({20, 24, 100, 120});
   box->frame = 1;
   runner.Cancel();
-  EXPECT_EQ(box->Edit()->DoModal(), DialogResult::Cancel);
+  EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), DialogResult::Cancel);
   EXPECT_EQ(box->OppositeCorner(), (Point{52, 56}));
   EXPECT_TRUE(box->Has(DrawObj::Filled));
 }
@@ -64,7 +65,7 @@ TEST_F(CTextDialogTest, CancelRefitsTheBox) {
 // What OK refuses, with a message, keeping the box's text: more than 256
 // bytes (129 double-byte characters are too many), and characters a terminal
 // would act on, which line breaks are not.
-TEST_F(CTextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
+TEST_F(TextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
   std::string wide;
   for (int i = 0; i < 129; ++i) wide += "\x82\xA0";
   const std::pair<std::string, bool> rows[] = {{std::string(257, 'x'), false},
@@ -79,7 +80,7 @@ TEST_F(CTextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
     const std::string before = box->GetText();
     const std::size_t refusals = runner.Refusals().size();
     runner.Confirm([&text](Dialog& d) { d.Control(Ids::TextEdit).text = text; });
-    EXPECT_EQ(box->Edit()->DoModal(), taken ? DialogResult::Ok : DialogResult::Cancel) << text;
+    EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), taken ? DialogResult::Ok : DialogResult::Cancel) << text;
     EXPECT_EQ(runner.Refusals().size(), refusals + (taken ? 0U : 1U)) << text;
     EXPECT_EQ(box->GetText(), taken ? text : before) << text;
   }

@@ -1,4 +1,4 @@
-#include "objects/DotSelDialog.h"
+#include "dialogs/MarkerDialog.h"
 
 #include <cstdio>
 #include <optional>
@@ -9,7 +9,7 @@
 
 namespace virlo {
 
-void DotSelDialog::DoDataExchange(DataExchange& dx) {
+void MarkerDialog::DoDataExchange(DataExchange& dx) {
   DialogControl& list = dx.Control(MarkerList);
   if (list.items.empty()) {
     for (std::int32_t type = 0; type < MarkerTable::Count; ++type) {
@@ -28,14 +28,14 @@ void DotSelDialog::DoDataExchange(DataExchange& dx) {
     if (code && dot_->SetCharacter(*code)) return;
     if (!dx.SaveAndValidate()) return;
     if (!code) {
-      dx.Fail(CharacterEdit, UiText(VIRLO_UI_TEXT("DotSelDialog", "端点にする文字を 1 文字入力してください。")));
+      dx.Fail(CharacterEdit, UiText(VIRLO_UI_TEXT("MarkerDialog", "端点にする文字を 1 文字入力してください。")));
       return;
     }
     // Named by its number: the character itself may not show, or may act.
     char number[16];
     std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(*code));
     dx.Fail(CharacterEdit,
-            UiText(VIRLO_UI_TEXT("DotSelDialog", "%1 は端点に使えない文字です (空白、制御文字、結合文字など)。"),
+            UiText(VIRLO_UI_TEXT("MarkerDialog", "%1 は端点に使えない文字です (空白、制御文字、結合文字など)。"),
                    {number}));
     return;
   }

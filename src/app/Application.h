@@ -15,15 +15,15 @@
 #include "app/RecoveryCopies.h"
 #include "export/ArtExport.h"
 #include "import/ArtImporter.h"
-#include "platform/Application.h"
+#include "platform/AppServices.h"
 #include "platform/Font.h"
 
 namespace virlo {
 
-class CChildFrame;
-class CMainFrame;
-class CPlenkoDoc;
-class CPlenkoView;
+class DocumentWindow;
+class MainWindow;
+class Document;
+class SheetView;
 class QtDialogRunner;
 
 // The application: the main window, the open documents (titled Plenko1,
@@ -32,7 +32,7 @@ class QtDialogRunner;
 // (DocumentLock), a recovery copy of every modified document
 // (RecoveryCopies), and asks before a save would overwrite what another
 // program wrote.
-class CPlenkoApp : public QApplication, public Application {
+class Application : public QApplication, public AppServices {
   Q_OBJECT
 
  public:
@@ -47,8 +47,8 @@ class CPlenkoApp : public QApplication, public Application {
   // two pixels per drawing unit.
   enum class Picture { Svg, Png, Png2x };
 
-  CPlenkoApp(int& argc, char** argv);
-  ~CPlenkoApp() override;
+  Application(int& argc, char** argv);
+  ~Application() override;
 
   // Creates the main window and the first documents: the file named on the
   // command line, then the recovered documents the user chooses to open
@@ -58,41 +58,41 @@ class CPlenkoApp : public QApplication, public Application {
   // from where it prints through its view. False when it could not be opened
   // or the preview was closed without printing.
   bool PrintDocumentFile(const QString& path);
-  CMainFrame* MainFrame() const { return mainFrame_.get(); }
+  MainWindow* MainFrame() const { return mainFrame_.get(); }
 
   // Application
   const Font* GetTextFont() const override { return &textFont_; }
   void SetStatusPaneText(const QString& text);
 
-  CPlenkoDoc* FileNew();
+  Document* FileNew();
   void FileOpen();
-  CPlenkoDoc* OpenDocumentFile(const QString& path);
+  Document* OpenDocumentFile(const QString& path);
   // Asks for a text file and brings its character art in as a new document.
   void FileImportArt();
   // A new, unsaved document holding the art of a text file; null, with the
   // reason shown, when the file cannot be read as art.
-  CPlenkoDoc* ImportArtFile(const QString& path);
+  Document* ImportArtFile(const QString& path);
   // Shows in the status bar what an import or a paste of art made, and how
   // many characters became "?" or others like them.
   void ShowImportSummary(const ArtImporter::Report& report);
   // A text file (".txt") is art to bring in; anything else should be a document.
-  CPlenkoDoc* OpenOrImport(const QString& path);
+  Document* OpenOrImport(const QString& path);
   // Opens an entry of the recent-file list; one that no longer opens leaves the list.
-  CPlenkoDoc* OpenRecentFile(const QString& path);
+  Document* OpenRecentFile(const QString& path);
   // Saves under its own name, or asks for one (always with saveAs, and for a
   // document opened read-only). Asks first when another program changed or
   // removed the file since it was opened or saved, and offers Save As when
   // the file may not be written. False when not saved.
-  bool SaveDocument(CPlenkoDoc* document, bool saveAs);
+  bool SaveDocument(Document* document, bool saveAs);
   // Offers to save a modified document; false when the user cancels.
-  bool SaveModified(CPlenkoDoc* document);
-  bool CloseDocument(CPlenkoDoc* document);
+  bool SaveModified(Document* document);
+  bool CloseDocument(Document* document);
   // Asks about every modified document before it closes any: a Cancel
   // anywhere leaves them all open. False then.
   bool CloseAllDocuments();
   // A window may close when it is not its document's last, or the document may close.
-  bool CanCloseFrame(CChildFrame* frame);
-  const std::vector<std::unique_ptr<CPlenkoDoc>>& Documents() const { return documents_; }
+  bool CanCloseFrame(DocumentWindow* frame);
+  const std::vector<std::unique_ptr<Document>>& Documents() const { return documents_; }
 
   // Offers each recovery copy that a VIRLO no longer running left: open it
   // as a modified document, keep it for a later start (or until its file is
@@ -104,9 +104,9 @@ class CPlenkoApp : public QApplication, public Application {
   void SetRecoveryInterval(std::chrono::milliseconds interval) { recoveryTimer_.setInterval(interval); }
   // The folder of the recovery copies, and a document's copy (empty while it has none).
   QString RecoveryFolder() const;
-  QString RecoveryCopyOf(const CPlenkoDoc* document) const;
+  QString RecoveryCopyOf(const Document* document) const;
   // Opened read-only because another VIRLO held it: saving asks for another name.
-  bool IsReadOnly(const CPlenkoDoc* document) const;
+  bool IsReadOnly(const Document* document) const;
 
   // Whether the views show the character art in place of the shapes; kept in the INI file.
   bool ArtShown() const { return artShown_; }
@@ -122,9 +122,9 @@ class CPlenkoApp : public QApplication, public Application {
   // Asks for a file and writes the view's document there as a picture; the
   // selection ends first, so no mark of it lands in the picture. False when
   // nothing was written.
-  bool ExportPicture(CPlenkoView* view, Picture picture);
+  bool ExportPicture(SheetView* view, Picture picture);
   // The name the export proposes: the document's, with "@2x" for the picture of twice the size.
-  static QString PictureName(const CPlenkoDoc& document, Picture picture);
+  static QString PictureName(const Document& document, Picture picture);
 
   QtDialogRunner& Dialogs() { return *dialogs_; }
   // Whether a text box's text is typed on the sheet rather than in the text
@@ -142,31 +142,31 @@ class CPlenkoApp : public QApplication, public Application {
  private:
   enum class Locking { Lock, None };
 
-  CPlenkoDoc* OpenDocument(const QString& path, Locking locking);
+  Document* OpenDocument(const QString& path, Locking locking);
   // Adds an opened document with its window.
-  CPlenkoDoc* AddDocument(std::unique_ptr<CPlenkoDoc> document, FileSafety::OpenFile file);
+  Document* AddDocument(std::unique_ptr<Document> document, FileSafety::OpenFile file);
   // Opens a recovery copy as its document; null when it cannot be read or
   // the user cancels, the copy then kept.
-  CPlenkoDoc* OpenRecovered(const RecoveryCopies::Orphan& orphan);
+  Document* OpenRecovered(const RecoveryCopies::Orphan& orphan);
   // Offers the copies kept of the document file about to be opened; the
   // recovered document when the user opens one.
-  CPlenkoDoc* OfferRecoveredCopiesOf(const QString& path);
+  Document* OfferRecoveredCopiesOf(const QString& path);
   // Asks what to do with a copy, and does it; the document when it was opened.
-  CPlenkoDoc* OfferCopy(const RecoveryCopies::Orphan& orphan);
+  Document* OfferCopy(const RecoveryCopies::Orphan& orphan);
   void AddRecentFile(const QString& path);
   void RemoveRecentFile(const QString& path);
   void WriteRecentFiles(const QStringList& files);
   // Closes without asking; the views drop their tools before the database goes.
-  void CloseDocumentNow(CPlenkoDoc* document);
-  bool IsOpen(const CPlenkoDoc* document) const;
+  void CloseDocumentNow(Document* document);
+  bool IsOpen(const Document* document) const;
   void Report(const QString& text);
-  std::vector<CChildFrame*> FramesOf(CPlenkoDoc* document) const;
+  std::vector<DocumentWindow*> FramesOf(Document* document) const;
 
   std::unique_ptr<QtDialogRunner> dialogs_;
   std::unique_ptr<FileQuestions> ownQuestions_;
   FileQuestions* questions_;
-  std::unique_ptr<CMainFrame> mainFrame_;
-  std::vector<std::unique_ptr<CPlenkoDoc>> documents_;
+  std::unique_ptr<MainWindow> mainFrame_;
+  std::vector<std::unique_ptr<Document>> documents_;
   FileSafety fileSafety_{nullptr};
   std::unique_ptr<RecoveryCopies> recovery_;
   QTimer recoveryTimer_;

@@ -1,4 +1,4 @@
-#include "view/CPlenkoView.h"
+#include "view/SheetView.h"
 
 #include <QApplication>
 #include <QImage>
@@ -15,10 +15,10 @@
 #include <optional>
 
 #include "control/ScreenArt.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "export/SvgExport.h"
 #include "objects/Sheet.h"
-#include "platform/Application.h"
+#include "platform/AppServices.h"
 #include "platform/Font.h"
 #include "platform/Pen.h"
 #include "tools/DrawTool.h"
@@ -26,7 +26,7 @@
 
 namespace virlo {
 
-CPlenkoView::CPlenkoView(CPlenkoDoc* document, QWidget* parent)
+SheetView::SheetView(Document* document, QWidget* parent)
     : QAbstractScrollArea(parent), document_(document), controller_(document, this) {
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   viewport()->setMouseTracking(true);
@@ -34,19 +34,19 @@ CPlenkoView::CPlenkoView(CPlenkoDoc* document, QWidget* parent)
   UpdateScrollBars();
 }
 
-CPlenkoView::~CPlenkoView() = default;
+SheetView::~SheetView() = default;
 
-void CPlenkoView::SetPositionDisplay(std::function<void(const std::string&)> display) {
+void SheetView::SetPositionDisplay(std::function<void(const std::string&)> display) {
   controller_.SetPositionDisplay(std::move(display));
 }
 
-bool CPlenkoView::Command(std::int32_t id) {
+bool SheetView::Command(std::int32_t id) {
   const bool delivered = controller_.OnCommand(id);
   if (delivered) RepaintDocument();
   return delivered;
 }
 
-void CPlenkoView::RepaintDocument() {
+void SheetView::RepaintDocument() {
   for (DocumentView* view : document_->Views()) {
     if (Window* window = view->GetWindow()) window->RedrawWindow(Redraw::Invalidate);
   }
@@ -59,21 +59,21 @@ int RoundOf(double value) { return static_cast<int>(std::lround(value)); }
 
 }  // namespace
 
-Point CPlenkoView::ScrollPosition() const {
+Point SheetView::ScrollPosition() const {
   return {FloorOf(horizontalScrollBar()->value() / Scale()), FloorOf(verticalScrollBar()->value() / Scale())};
 }
 
-Point CPlenkoView::SheetPoint(const QPoint& client) const {
+Point SheetView::SheetPoint(const QPoint& client) const {
   return {FloorOf((client.x() + horizontalScrollBar()->value()) / Scale()),
           FloorOf((client.y() + verticalScrollBar()->value()) / Scale())};
 }
 
-QPoint CPlenkoView::ViewportPoint(Point sheet) const {
+QPoint SheetView::ViewportPoint(Point sheet) const {
   return QPoint(RoundOf(sheet.x * Scale()), RoundOf(sheet.y * Scale())) -
          QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
 }
 
-QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
+QRect SheetView::ViewportRect(const Rect& sheetArea) const {
   const Rect area = sheetArea.Normalized();
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
   const QPoint topLeft(RoundOf(area.left * Scale()), RoundOf(area.top * Scale()));
@@ -81,7 +81,7 @@ QRect CPlenkoView::ViewportRect(const Rect& sheetArea) const {
   return {topLeft - scroll, QSize(bottomRight.x() - topLeft.x(), bottomRight.y() - topLeft.y())};
 }
 
-int CPlenkoView::NextZoom(ZoomStep step) const {
+int SheetView::NextZoom(ZoomStep step) const {
   if (step == ZoomStep::In) {
     for (const int percent : ZoomSteps) {
       if (percent > zoom_) return percent;
@@ -95,7 +95,7 @@ int CPlenkoView::NextZoom(ZoomStep step) const {
   return result;
 }
 
-void CPlenkoView::SetZoom(int percent, const QPoint* anchor) {
+void SheetView::SetZoom(int percent, const QPoint* anchor) {
   percent = std::clamp(percent, ZoomSteps[0], ZoomSteps[std::size(ZoomSteps) - 1]);
   if (percent == zoom_) return;
   // Zooming in and out again by the keys comes back to the same place: while
@@ -116,7 +116,7 @@ void CPlenkoView::SetZoom(int percent, const QPoint* anchor) {
   emit zoomChanged(zoom_);
 }
 
-std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+std::uint32_t SheetView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   std::uint32_t flags = 0;
   if ((buttons & Qt::LeftButton) != 0) flags |= MouseKeys::LeftButton;
   if ((buttons & Qt::RightButton) != 0) flags |= MouseKeys::RightButton;
@@ -125,7 +125,7 @@ std::uint32_t CPlenkoView::Flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers
   return flags;
 }
 
-void CPlenkoView::InvalidateRect(const Rect& rect, bool) {
+void SheetView::InvalidateRect(const Rect& rect, bool) {
   // A change anywhere may change the characters round it (joins, overwrites).
   if (artShown_) {
     viewport()->update();
@@ -140,15 +140,15 @@ void CPlenkoView::InvalidateRect(const Rect& rect, bool) {
   viewport()->update(QRect(left, top, right - left, bottom - top));
 }
 
-void CPlenkoView::UpdateWindow() { viewport()->update(); }
+void SheetView::UpdateWindow() { viewport()->update(); }
 
-void CPlenkoView::RedrawWindow(unsigned) {
+void SheetView::RedrawWindow(unsigned) {
   // Undo, redo and the print dialog may have resized the sheet.
   UpdateScrollBars();
   viewport()->update();
 }
 
-void CPlenkoView::DrawDragRect(const Rect& newRect, const Rect&) {
+void SheetView::DrawDragRect(const Rect& newRect, const Rect&) {
   if (newRect == Rect{-1, -1, -1, -1}) {
     band_ = QRect();
   } else {
@@ -163,7 +163,7 @@ void CPlenkoView::DrawDragRect(const Rect& newRect, const Rect&) {
   viewport()->update();
 }
 
-void CPlenkoView::paintEvent(QPaintEvent* event) {
+void SheetView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   // Made explicit so the sheet can skip what lies outside the repainted area.
   painter.setClipRegion(event->region());
@@ -188,13 +188,13 @@ void CPlenkoView::paintEvent(QPaintEvent* event) {
   }
 }
 
-void CPlenkoView::PaintSheet(QPainter& painter) const {
+void SheetView::PaintSheet(QPainter& painter) const {
   if (document_->sheet == nullptr) return;
   QtDeviceContext dc(painter);
   document_->sheet->Draw(dc);
 }
 
-void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
+void SheetView::PaintArt(QPainter& painter, const QRect& area) const {
   const Sheet* sheet = document_->sheet;
   if (sheet == nullptr) return;
   painter.save();
@@ -208,7 +208,7 @@ void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
     dc.LineTo({0, sheet->height});
     dc.LineTo({0, 0});
   }
-  const Application* application = Application::Instance();
+  const AppServices* application = AppServices::Instance();
   const Font* textFont = application != nullptr ? application->GetTextFont() : nullptr;
   const QFont font = textFont != nullptr ? QtDeviceContext::ToQFont(*textFont) : painter.font();
   painter.setFont(font);
@@ -234,7 +234,7 @@ void CPlenkoView::PaintArt(QPainter& painter, const QRect& area) const {
   painter.restore();
 }
 
-QPointF CPlenkoView::GlyphAlignment(const QFont& font, int baseline, double scale) {
+QPointF SheetView::GlyphAlignment(const QFont& font, int baseline, double scale) {
   // A stroke one pixel wide centred between two pixels paints both grey: put
   // the left edge of "|" and the top edge of "-" on pixel boundaries.
   QPainterPath bar;
@@ -246,20 +246,20 @@ QPointF CPlenkoView::GlyphAlignment(const QFont& font, int baseline, double scal
   return {(std::round(left) - left) / scale, (std::round(top) - top) / scale};
 }
 
-void CPlenkoView::SetArtShown(bool shown) {
+void SheetView::SetArtShown(bool shown) {
   if (shown == artShown_) return;
   artShown_ = shown;
   viewport()->update();
 }
 
-QSize CPlenkoView::SheetSize() const {
+QSize SheetView::SheetSize() const {
   const Sheet* sheet = document_->sheet;
   if (sheet == nullptr) return {};
   // The border line lies on the sheet's right and bottom edges.
   return {std::max(0, sheet->width) + 1, std::max(0, sheet->height) + 1};
 }
 
-QImage CPlenkoView::SheetImage(int scale) const {
+QImage SheetView::SheetImage(int scale) const {
   QImage image(SheetSize() * scale, QImage::Format_RGB32);
   image.fill(Qt::white);
   if (image.isNull()) return image;
@@ -269,7 +269,7 @@ QImage CPlenkoView::SheetImage(int scale) const {
   return image;
 }
 
-QByteArray CPlenkoView::SheetSvg() const {
+QByteArray SheetView::SheetSvg() const {
   const Sheet* sheet = document_->sheet;
   if (sheet == nullptr) return {};
   // The core's picture, so the editor and virlo-cli write the same file.
@@ -277,7 +277,7 @@ QByteArray CPlenkoView::SheetSvg() const {
   return QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
 }
 
-void CPlenkoView::Print(QPrinter& printer) {
+void SheetView::Print(QPrinter& printer) {
   QPainter painter(&printer);
   if (!painter.isActive() || document_->sheet == nullptr) return;
   // The sheet is drawn in screen pixels; scale them to the printer's dots.
@@ -286,7 +286,7 @@ void CPlenkoView::Print(QPrinter& printer) {
   PaintSheet(painter);
 }
 
-QSize CPlenkoView::ScrollSize() const {
+QSize SheetView::ScrollSize() const {
   const Sheet* sheet = document_->sheet;
   const int width = sheet != nullptr ? std::max(sheet->width, std::int32_t{MinScrollWidth}) : MinScrollWidth;
   const int height = sheet != nullptr ? std::max(sheet->height, std::int32_t{MinScrollHeight}) : MinScrollHeight;
@@ -294,7 +294,7 @@ QSize CPlenkoView::ScrollSize() const {
   return {width + 1, height + 1};
 }
 
-void CPlenkoView::UpdateScrollBars() {
+void SheetView::UpdateScrollBars() {
   const QSize page = viewport()->size();
   const QSize total(static_cast<int>(std::ceil(ScrollSize().width() * Scale())),
                     static_cast<int>(std::ceil(ScrollSize().height() * Scale())));
@@ -306,7 +306,7 @@ void CPlenkoView::UpdateScrollBars() {
   verticalScrollBar()->setSingleStep(std::max(1, total.height() / 100));
 }
 
-void CPlenkoView::wheelEvent(QWheelEvent* event) {
+void SheetView::wheelEvent(QWheelEvent* event) {
   if ((event->modifiers() & Qt::ControlModifier) != 0) {
     // The point under the pointer stays under it.
     const int turn = event->angleDelta().y();
@@ -328,7 +328,7 @@ void CPlenkoView::wheelEvent(QWheelEvent* event) {
   event->setAccepted(sideways.isAccepted());
 }
 
-void CPlenkoView::keyPressEvent(QKeyEvent* event) {
+void SheetView::keyPressEvent(QKeyEvent* event) {
   using Arrow = ViewController::ArrowKey;
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   std::optional<Arrow> arrow;
@@ -358,19 +358,19 @@ void CPlenkoView::keyPressEvent(QKeyEvent* event) {
   QAbstractScrollArea::keyPressEvent(event);
 }
 
-void CPlenkoView::resizeEvent(QResizeEvent* event) {
+void SheetView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollBars();
 }
 
-void CPlenkoView::scrollContentsBy(int, int) { viewport()->update(); }
+void SheetView::scrollContentsBy(int, int) { viewport()->update(); }
 
-void CPlenkoView::focusInEvent(QFocusEvent* event) {
+void SheetView::focusInEvent(QFocusEvent* event) {
   controller_.OnActivateView();
   QAbstractScrollArea::focusInEvent(event);
 }
 
-void CPlenkoView::mousePressEvent(QMouseEvent* event) {
+void SheetView::mousePressEvent(QMouseEvent* event) {
   const std::uint32_t flags = Flags(event->buttons(), event->modifiers());
   const Point p = SheetPoint(event->position().toPoint());
   if (event->button() == Qt::LeftButton) {
@@ -383,13 +383,13 @@ void CPlenkoView::mousePressEvent(QMouseEvent* event) {
   RepaintDocument();
 }
 
-void CPlenkoView::mouseMoveEvent(QMouseEvent* event) {
+void SheetView::mouseMoveEvent(QMouseEvent* event) {
   if (!controller_.HasCapture()) return;
   controller_.OnMouseMove(Flags(event->buttons(), event->modifiers()), SheetPoint(event->position().toPoint()));
   RepaintDocument();
 }
 
-void CPlenkoView::mouseDoubleClickEvent(QMouseEvent* event) {
+void SheetView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) {
     mousePressEvent(event);
     return;
@@ -398,7 +398,7 @@ void CPlenkoView::mouseDoubleClickEvent(QMouseEvent* event) {
   RepaintDocument();
 }
 
-void CPlenkoView::mouseReleaseEvent(QMouseEvent* event) {
+void SheetView::mouseReleaseEvent(QMouseEvent* event) {
   const std::uint32_t flags = Flags(event->buttons(), event->modifiers());
   const Point p = SheetPoint(event->position().toPoint());
   if (event->button() == Qt::LeftButton) {

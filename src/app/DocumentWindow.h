@@ -4,18 +4,18 @@
 
 namespace virlo {
 
-class CPlenkoDoc;
-class CPlenkoView;
+class Document;
+class SheetView;
 
 // The window around one view of a document, opened maximised.
-class CChildFrame : public QMdiSubWindow {
+class DocumentWindow : public QMdiSubWindow {
   Q_OBJECT
 
  public:
-  CChildFrame(CPlenkoDoc* document, QWidget* parent = nullptr);
+  DocumentWindow(Document* document, QWidget* parent = nullptr);
 
-  CPlenkoView* View() const { return view_; }
-  CPlenkoDoc* Document() const;
+  SheetView* View() const { return view_; }
+  Document* GetDocument() const;
   // The title: the document's, with ":2" and so on when it has several
   // windows, and " *" while it is modified.
   QString Title() const;
@@ -26,13 +26,13 @@ class CChildFrame : public QMdiSubWindow {
  signals:
   // Asks whether the window may close; the application answers by closing
   // the document when this is its last window.
-  void closeRequested(CChildFrame* frame, bool* accept);
+  void closeRequested(DocumentWindow* frame, bool* accept);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  CPlenkoView* view_;
+  SheetView* view_;
 };
 
 }  // namespace virlo

@@ -1,4 +1,4 @@
-#include "control/PrintDialog.h"
+#include "dialogs/PrintDialog.h"
 
 #include <filesystem>
 
@@ -8,7 +8,7 @@
 namespace virlo {
 
 PrintDialog::PrintDialog(Sheet* sheet)
-    : Dialog(TemplateId),
+    : Dialog(TemplateId, UiText(VIRLO_UI_TEXT("PrintDialog", "テキストへ印刷"))),
       fileName_(sheet->textFileName.View()),
       columns_(sheet->width / sheet->cellWidth),
       rows_(sheet->height / sheet->cellHeight),

@@ -12,12 +12,12 @@ class QPrinter;
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 
 // The scrolling view of one document's sheet. It paints the sheet and hands
 // every mouse event and view command to its ViewController, in sheet
 // coordinates; as the Window of the core it repaints what the objects report.
-class CPlenkoView : public QAbstractScrollArea, public Window {
+class SheetView : public QAbstractScrollArea, public Window {
   Q_OBJECT
 
  public:
@@ -29,10 +29,10 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
   static constexpr int ActualSize = 100;
   enum class ZoomStep { In, Out };
 
-  explicit CPlenkoView(CPlenkoDoc* document, QWidget* parent = nullptr);
-  ~CPlenkoView() override;
+  explicit SheetView(Document* document, QWidget* parent = nullptr);
+  ~SheetView() override;
 
-  CPlenkoDoc* GetDocument() const { return document_; }
+  Document* GetDocument() const { return document_; }
   ViewController& Controller() { return controller_; }
 
   // Where the pointer position goes during a drag.
@@ -108,7 +108,7 @@ class CPlenkoView : public QAbstractScrollArea, public Window {
 
   double Scale() const { return zoom_ / 100.0; }
 
-  CPlenkoDoc* document_;
+  Document* document_;
   ViewController controller_;
   int zoom_ = ActualSize;
   // The sheet point the last zoom held in place, where in the viewport it

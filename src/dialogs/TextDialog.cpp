@@ -1,18 +1,18 @@
-#include "objects/CTextDialog.h"
+#include "dialogs/TextDialog.h"
 
 #include "objects/StrBox.h"
 #include "platform/TextCodec.h"
 
 namespace virlo {
 
-CTextDialog::CTextDialog(StrBox* strBox)
-    : Dialog(TemplateId),
+TextDialog::TextDialog(StrBox* strBox)
+    : Dialog(TemplateId, UiText(VIRLO_UI_TEXT("TextDialog", "文字入力"))),
       frameOn_(strBox->frame),
       editText_(strBox->GetText()),
       alignmentChoice_(strBox->alignment),
       strBox_(strBox) {}
 
-void CTextDialog::DoDataExchange(DataExchange& dx) {
+void TextDialog::DoDataExchange(DataExchange& dx) {
   if (imagesSet_ == 0) {
     dx.Control(LeftButton).image = LeftImage;
     dx.Control(CentreButton).image = CentreImage;
@@ -26,7 +26,7 @@ void CTextDialog::DoDataExchange(DataExchange& dx) {
   if (!dx.MaxChars(TextEdit, text, MaxText)) return;
   // The art goes to terminals: a control character there would act, not show.
   if (dx.SaveAndValidate() && TextCodec::HasControlCharacters(text)) {
-    dx.Fail(TextEdit, UiText(VIRLO_UI_TEXT("CTextDialog", "文字列に制御文字は使えません。")));
+    dx.Fail(TextEdit, UiText(VIRLO_UI_TEXT("TextDialog", "文字列に制御文字は使えません。")));
     return;
   }
   editText_ = std::move(text);

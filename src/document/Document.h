@@ -20,12 +20,12 @@ class Database;
 
 // A diagram document: a database of the store holding the root "Sheet", the
 // views that show it, and the modified flag.
-class CPlenkoDoc {
+class Document {
  public:
-  CPlenkoDoc();
-  virtual ~CPlenkoDoc();
-  CPlenkoDoc(const CPlenkoDoc&) = delete;
-  CPlenkoDoc& operator=(const CPlenkoDoc&) = delete;
+  Document();
+  virtual ~Document();
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
 
   // Sheet size and grid of a new document.
   static constexpr std::int32_t NewWidth = 624;

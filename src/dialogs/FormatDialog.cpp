@@ -1,4 +1,4 @@
-#include "objects/FormatDialog.h"
+#include "dialogs/FormatDialog.h"
 
 #include "objects/Box.h"
 
@@ -14,7 +14,8 @@ std::vector<Line*> LinesOf(DrawObj* obj) {
 
 }  // namespace
 
-FormatDialog::FormatDialog(std::vector<DrawObj*> objects) : Dialog(TemplateId), objects_(std::move(objects)) {
+FormatDialog::FormatDialog(std::vector<DrawObj*> objects)
+    : Dialog(TemplateId, UiText(VIRLO_UI_TEXT("FormatDialog", "書式"))), objects_(std::move(objects)) {
   // The choice the objects share, or none.
   auto shared = [](std::int32_t& choice, std::int32_t value, bool& first) {
     if (first) choice = value;

@@ -1,4 +1,4 @@
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,11 +15,11 @@
 
 namespace virlo {
 
-std::int32_t CPlenkoDoc::openDocumentCount = 0;
+std::int32_t Document::openDocumentCount = 0;
 
-CPlenkoDoc::CPlenkoDoc() = default;
+Document::Document() = default;
 
-CPlenkoDoc::~CPlenkoDoc() {
+Document::~Document() {
   if (database_ != nullptr) OnCloseDocument();
 }
 
@@ -35,7 +35,7 @@ std::string AbsolutePath(const std::string& path) {
 
 }  // namespace
 
-bool CPlenkoDoc::OnNewDocument() {
+bool Document::OnNewDocument() {
   ReleaseViewTools();
   DeleteContents();
   std::error_code error;
@@ -49,7 +49,7 @@ bool CPlenkoDoc::OnNewDocument() {
   return sheet != nullptr;
 }
 
-bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
+bool Document::OnOpenDocument(const std::string& path) {
   lastError_.clear();
   const std::string absolute = AbsolutePath(path);
   // Taken before reading: a change while it is read shows at the next save.
@@ -67,7 +67,7 @@ bool CPlenkoDoc::OnOpenDocument(const std::string& path) {
   return sheet != nullptr;
 }
 
-bool CPlenkoDoc::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote& note) {
+bool Document::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote& note) {
   lastError_.clear();
   std::unique_ptr<store::Database> opened = Read(AbsolutePath(copy));
   if (opened == nullptr) return false;
@@ -92,7 +92,7 @@ bool CPlenkoDoc::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote&
   return sheet != nullptr;
 }
 
-std::unique_ptr<store::Database> CPlenkoDoc::Read(const std::string& path) {
+std::unique_ptr<store::Database> Document::Read(const std::string& path) {
   std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_);
   if (opened != nullptr) {
     Sheet* found = nullptr;
@@ -102,7 +102,7 @@ std::unique_ptr<store::Database> CPlenkoDoc::Read(const std::string& path) {
   return opened;
 }
 
-void CPlenkoDoc::Attach(std::unique_ptr<store::Database> opened) {
+void Document::Attach(std::unique_ptr<store::Database> opened) {
   ReleaseViewTools();
   DeleteContents();
   database_ = std::move(opened);
@@ -114,12 +114,12 @@ void CPlenkoDoc::Attach(std::unique_ptr<store::Database> opened) {
   if (sheet != nullptr) sheet->ClearSelection();
 }
 
-FileIdentity::Change CPlenkoDoc::DiskChange() const {
+FileIdentity::Change Document::DiskChange() const {
   if (untitled_) return FileIdentity::Change::None;
   return diskIdentity_.Compare(pathName_);
 }
 
-bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
+bool Document::OnSaveDocument(const std::string& path) {
   lastError_.clear();
   lastRefusal_ = SafeWrite::Refusal::None;
   if (database_ == nullptr || sheet == nullptr) {
@@ -145,7 +145,7 @@ bool CPlenkoDoc::OnSaveDocument(const std::string& path) {
   return true;
 }
 
-void CPlenkoDoc::Opened() {
+void Document::Opened() {
   modified_ = false;
   savedContent_.clear();
   if (sheet == nullptr) return;
@@ -158,7 +158,7 @@ void CPlenkoDoc::Opened() {
   database_->MarkSaved();
 }
 
-void CPlenkoDoc::UpdateModifiedFlag() {
+void Document::UpdateModifiedFlag() {
   if (sheet == nullptr) return;
   // What changed since the save mostly tells; else the content is compared.
   switch (savedContent_.empty() ? store::Sameness::Different : database_->CompareWithSaved()) {
@@ -174,20 +174,20 @@ void CPlenkoDoc::UpdateModifiedFlag() {
   }
 }
 
-void CPlenkoDoc::OnCloseDocument() {
+void Document::OnCloseDocument() {
   ReleaseViewTools();
   DeleteContents();
   // The sheet and its objects live in the database and go with it.
   database_.reset();
 }
 
-void CPlenkoDoc::DeleteContents() {
+void Document::DeleteContents() {
   if (sheet == nullptr) return;
   sheet = nullptr;
   if (openDocumentCount > 0) --openDocumentCount;
 }
 
-void CPlenkoDoc::AttachSheet() {
+void Document::AttachSheet() {
   ++openDocumentCount;
   if (store::Database::Root* root = database_->FindRoot("Sheet")) {
     sheet = static_cast<Sheet*>(root->GetValue());
@@ -196,42 +196,42 @@ void CPlenkoDoc::AttachSheet() {
   sheet = AttachNewSheet(*database_);
 }
 
-Sheet* CPlenkoDoc::AttachNewSheet(store::Database& db) {
+Sheet* Document::AttachNewSheet(store::Database& db) {
   store::Database::Root* root = db.CreateRoot("Sheet");
   Sheet* created = store::New<Sheet>(&db, NewWidth, NewHeight, NewCellWidth, NewCellHeight);
   root->SetValue(created);
   return created;
 }
 
-void CPlenkoDoc::SetUndoMarker() {
+void Document::SetUndoMarker() {
   if (database_ != nullptr && store::WhichProduct() == 1) database_->SetUndoMarker();
 }
 
 // Undo and redo wait until a drag is over: the tool holds pointers into the
 // state they would replace.
-bool CPlenkoDoc::CanUndo() const { return database_ != nullptr && !IsDragging() && database_->IsUndoable(); }
+bool Document::CanUndo() const { return database_ != nullptr && !IsDragging() && database_->IsUndoable(); }
 
-bool CPlenkoDoc::CanRedo() const { return database_ != nullptr && !IsDragging() && database_->IsRedoable(); }
+bool Document::CanRedo() const { return database_ != nullptr && !IsDragging() && database_->IsRedoable(); }
 
-bool CPlenkoDoc::IsDragging() const {
+bool Document::IsDragging() const {
   return std::any_of(views_.begin(), views_.end(), [](const DocumentView* view) { return view->HasCapture(); });
 }
 
-bool CPlenkoDoc::IsHandling() const {
+bool Document::IsHandling() const {
   return std::any_of(views_.begin(), views_.end(), [](const DocumentView* view) { return view->IsHandling(); });
 }
 
-bool CPlenkoDoc::OnEditUndo() {
+bool Document::OnEditUndo() {
   if (!CanUndo()) return false;
   return Step([this] { return database_->Undo(); });
 }
 
-bool CPlenkoDoc::OnEditRedo() {
+bool Document::OnEditRedo() {
   if (!CanRedo()) return false;
   return Step([this] { return database_->Redo(); });
 }
 
-bool CPlenkoDoc::Step(const std::function<bool()>& step) {
+bool Document::Step(const std::function<bool()>& step) {
   // The text print's name follows the file, not the history: an undo past a
   // save must not bring back the name of the unsaved document.
   const String name = sheet->textFileName;
@@ -242,19 +242,19 @@ bool CPlenkoDoc::Step(const std::function<bool()>& step) {
   return true;
 }
 
-void CPlenkoDoc::UpdateAllViews() {
+void Document::UpdateAllViews() {
   for (DocumentView* view : views_) view->OnUpdate();
 }
 
-void CPlenkoDoc::AddView(DocumentView* view) {
+void Document::AddView(DocumentView* view) {
   if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
 }
 
-void CPlenkoDoc::RemoveView(DocumentView* view) {
+void Document::RemoveView(DocumentView* view) {
   views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
 }
 
-void CPlenkoDoc::ReleaseViewTools() {
+void Document::ReleaseViewTools() {
   for (DocumentView* view : views_) view->ReleaseTool();
 }
 
