@@ -12,6 +12,7 @@
 #include "model/Canvas.h"
 #include "model/Stroke.h"
 #include "objects/Sheet.h"
+#include "platform/TerminalText.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/ObjectNumbering.h"
@@ -30,7 +31,8 @@ bool ScriptRunner::Start(const std::string& path) {
     if (path.empty()) {
       std::fprintf(err_, "virlo-cli: cannot make a new document\n");
     } else {
-      std::fprintf(err_, "virlo-cli: cannot open '%s': %s\n", path.c_str(), document_.LastError().c_str());
+      std::fprintf(err_, "virlo-cli: cannot open %s: %s\n", TerminalText::Quoted(path).c_str(),
+                   TerminalText::Escaped(document_.LastError()).c_str());
     }
     return false;
   }
@@ -114,12 +116,13 @@ void ScriptRunner::NoteSubstitutes() {
   }
 }
 
+// Messages may quote what a script or a file gave: nothing in them may act on the terminal.
 void ScriptRunner::Note(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, TerminalText::Escaped(text).c_str());
 }
 
 bool ScriptRunner::Fail(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, TerminalText::Escaped(text).c_str());
   return false;
 }
 
