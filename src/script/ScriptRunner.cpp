@@ -9,6 +9,7 @@
 #include "dialogs/MarkerDialog.h"
 #include "dialogs/PrintDialog.h"
 #include "dialogs/TextDialog.h"
+#include "export/ArtExport.h"
 #include "model/Canvas.h"
 #include "model/Stroke.h"
 #include "objects/Sheet.h"
@@ -196,7 +197,11 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnCommand(CommandId::Format);
       break;
     case Kind::Show: {
-      const std::string art = document_.sheet->MakeUtf8Text();
+      // The used part of the sheet: every row down to the last that shows
+      // anything, each up to its last character, as render --trim prints it.
+      ArtOptions used;
+      used.trim = true;
+      const std::string art = ArtExport::Render(*document_.sheet, used);
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }

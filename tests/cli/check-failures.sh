@@ -27,7 +27,7 @@ printf 'tool box\ndrag 20 24 60 56\nsave "doc.vrl"\n' >make.script
 expect 0 "a script that saves" "$cli" run make.script
 expect 1 "render into a full disk" sh -c "'$cli' render doc.vrl >/dev/full"
 expect 1 "dump into a full disk" sh -c "'$cli' dump doc.vrl >/dev/full"
-printf 'show\n' >show.script
+printf 'tool box\ndrag 20 24 60 56\nshow\n' >show.script
 expect 1 "show into a full disk" sh -c "'$cli' run show.script >/dev/full"
 printf 'save "missing/doc.vrl"\nshow\n' >save.script
 expect 1 "a save that fails" "$cli" run save.script
