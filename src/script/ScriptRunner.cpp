@@ -162,11 +162,21 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       }
       break;
     case Kind::Save:
+      // Files are written from a settled document, as the editor's file
+      // commands wait for the release: a drag's half-finished move is no state.
+      if (document_.IsDragging()) {
+        Note("'save' is disabled now: a drag holds the mouse");
+        break;
+      }
       if (!document_.OnSaveDocument(command.text)) {
         return Fail("cannot save '" + command.text + "': " + document_.LastError());
       }
       break;
     case Kind::Open: {
+      if (document_.IsDragging()) {
+        Note("'open' is disabled now: a drag holds the mouse");
+        break;
+      }
       const bool opened = document_.OnOpenDocument(command.text);
       view_.OnActivateView();
       if (!opened) return Fail("cannot open '" + command.text + "': " + document_.LastError());
@@ -180,7 +190,10 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       QueueAnswer(command, dialogs_);
       break;
     case Kind::TextPrint:
-      view_.OnCommand(CommandId::FilePrint);
+      if (!view_.OnCommand(CommandId::FilePrint)) {
+        Note("'textprint' is disabled now: " + view_.WhyDisabled(CommandId::FilePrint));
+        break;
+      }
       // The message has told why; a print that could not be written is a failure.
       if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
       if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
