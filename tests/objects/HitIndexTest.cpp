@@ -54,7 +54,8 @@ class HitIndexTest : public test::SheetFixture {
           made = Make<Box>(sheet, x, y, x + (cell(30) + 2) * 8, y + (cell(10) + 2) * 16, nullptr);
           break;
         case 1:
-          made = cell(2) == 0 ? HLine(x, x + (cell(40) + 1) * 8, y) : Make<Line>(sheet, x, y, x, y + cell(12) * 16, nullptr, nullptr);
+          made = cell(2) == 0 ? HLine(x, x + (cell(40) + 1) * 8, y)
+                              : Make<Line>(sheet, x, y, x, y + cell(12) * 16, nullptr, nullptr);
           break;
         case 2:
           made = DotOn(x, y);
