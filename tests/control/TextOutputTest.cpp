@@ -436,7 +436,9 @@ TEST_F(ArtInputTest, OneRuleForThePrefixWhereverArtComesIn) {
     EXPECT_EQ(art.print.prefix, c.prefix) << c.art;
     EXPECT_EQ(art.print.crop, c.crop) << c.art;
     EXPECT_EQ(art.print.style, c.style) << c.art;
-    if (c.firstRow != nullptr) EXPECT_EQ(art.grid.Row(0), c.firstRow) << c.art;
+    if (c.firstRow != nullptr) {
+      EXPECT_EQ(art.grid.Row(0), c.firstRow) << c.art;
+    }
   }
 }
 

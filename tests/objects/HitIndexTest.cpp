@@ -44,7 +44,7 @@ class HitIndexTest : public test::SheetFixture {
   // text boxes, overlapping, at places drawn from the seed.
   void Layout(std::uint32_t seed) {
     std::mt19937 random(seed);
-    auto cell = [&](std::int32_t cells) { return static_cast<std::int32_t>(random() % cells); };
+    auto cell = [&](std::uint32_t cells) { return static_cast<std::int32_t>(random() % cells); };
     for (int i = 0; i < 40; ++i) {
       const std::int32_t x = cell(70) * 8 + 4;
       const std::int32_t y = cell(22) * 16 + 8;
