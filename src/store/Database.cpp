@@ -165,6 +165,10 @@ Database::Root* Database::FindRoot(const std::string& name) {
 
 Database::Root* Database::CreateRoot(const std::string& name) {
   if (Root* existing = FindRoot(name)) return existing;
+  return AddRoot(name);
+}
+
+Database::Root* Database::AddRoot(const std::string& name) {
   roots_.push_back(std::make_unique<Root>(name));
   return roots_.back().get();
 }
