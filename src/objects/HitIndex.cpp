@@ -54,6 +54,7 @@ void HitIndex::Build() {
   objects_.clear();
   nodes_.clear();
   cells_.clear();
+  mergeCells_.clear();
   levelCounts_.fill(0);
   levelsInUse_.clear();
   dirty_.clear();
@@ -80,7 +81,10 @@ void HitIndex::Add(ListG::Node* node, std::int64_t rank) {
     dirty_.push_back(obj);
   }
   placed.nodes.push_back(node);
-  placed.front = std::min(placed.front, rank);
+  if (rank < placed.front) {
+    placed.front = rank;
+    MarkDirty(placed);
+  }
   nodes_[node] = {&placed, rank};
 }
 
@@ -109,6 +113,7 @@ void HitIndex::Removed(ListG::Node* node) {
   }
   placed.front = std::numeric_limits<std::int64_t>::max();
   for (const ListG::Node* other : placed.nodes) placed.front = std::min(placed.front, nodes_.at(other).rank);
+  MarkDirty(placed);
 }
 
 std::vector<ListG::Node*> HitIndex::NodesOf(const DrawObj* obj) const {
@@ -134,16 +139,34 @@ void HitIndex::Flush() {
     cellHeight_ = sheet_.cellHeight;
     for (auto& [key, placed] : objects_) MarkDirty(placed);
   }
+  if (dirty_.empty()) return;
+  // What changed leaves its stacks first, so that no stack is searched while
+  // entries wait to be merged into it. An object that stays where it was,
+  // at the same rank (a pasted end joined where it lies), stays placed.
+  std::vector<Placed*> changed;
   for (const DrawObj* obj : dirty_) {
     auto it = objects_.find(obj);
     if (it == objects_.end() || !it->second.dirty) continue;
     Placed& placed = it->second;
-    Unplace(placed);
-    placed.areaCount = placed.obj->HitAreas(placed.areas);
-    Place(placed);
     placed.dirty = false;
+    DrawObj::HitAreaList areas{};
+    const std::size_t count = placed.obj->HitAreas(areas);
+    if (placed.rank == placed.front && count == placed.areaCount &&
+        std::equal(areas.begin(), areas.begin() + count, placed.areas.begin())) {
+      continue;
+    }
+    Unplace(placed);
+    placed.areas = areas;
+    placed.areaCount = count;
+    placed.rank = placed.front;
+    changed.push_back(&placed);
   }
   dirty_.clear();
+  // From the back to the front: what comes in front (a paste) goes on the
+  // ends of its stacks, and whatever else is merged in once.
+  std::sort(changed.begin(), changed.end(), [](const Placed* a, const Placed* b) { return a->rank > b->rank; });
+  for (Placed* placed : changed) Place(*placed);
+  MergePlaced();
 }
 
 template <class Visit>
@@ -159,37 +182,99 @@ void HitIndex::ForEachCell(const Rect& area, Visit visit) {
   }
 }
 
-void HitIndex::Place(Placed& placed) {
+template <class Visit>
+void HitIndex::ForEachArea(const Placed& placed, Visit visit) {
+  const auto begin = placed.areas.begin();
   for (std::size_t i = 0; i < placed.areaCount; ++i) {
     const Rect& area = placed.areas[i];
-    if (Empty(area)) continue;
+    // Two equal areas of one object are one entry.
+    if (!Empty(area) && std::find(begin, begin + static_cast<std::ptrdiff_t>(i), area) == begin + i) visit(area);
+  }
+}
+
+void HitIndex::Place(Placed& placed) {
+  ForEachArea(placed, [&](const Rect& area) {
     bool counted = false;
     ForEachCell(area, [&](std::size_t level, std::uint64_t key) {
-      cells_[key].push_back({&placed, area});
+      std::vector<Stack>& stacks = cells_[key];
+      auto stack = std::find_if(stacks.begin(), stacks.end(), [&](const Stack& s) { return s.area == area; });
+      if (stack == stacks.end()) {
+        stacks.push_back({area, {}, 0, NoMerge});
+        stack = stacks.end() - 1;
+      }
+      std::vector<Entry>& entries = stack->entries;
+      // Behind the last entry: the flush merges it in.
+      if (!entries.empty() && placed.rank > entries.back().rank && stack->mergeFrom == NoMerge) {
+        stack->mergeFrom = entries.size();
+        mergeCells_.push_back(key);
+      }
+      entries.push_back({&placed, placed.rank});
       if (!counted) CountLevel(level, 1);
       counted = true;
     });
+  });
+}
+
+void HitIndex::MergePlaced() {
+  for (const std::uint64_t key : mergeCells_) {
+    auto it = cells_.find(key);
+    if (it == cells_.end()) continue;
+    for (Stack& stack : it->second) {
+      if (stack.mergeFrom == NoMerge) continue;
+      // Both runs fall in rank: the old entries, then those placed in this flush.
+      const auto middle = stack.entries.begin() + static_cast<std::ptrdiff_t>(stack.mergeFrom);
+      std::inplace_merge(stack.entries.begin(), middle, stack.entries.end(),
+                         [](const Entry& a, const Entry& b) { return a.rank > b.rank; });
+      stack.mergeFrom = NoMerge;
+    }
+  }
+  mergeCells_.clear();
+}
+
+void HitIndex::TakeOut(Stack& stack, const Placed& placed) {
+  std::vector<Entry>& entries = stack.entries;
+  auto it = std::lower_bound(entries.begin(), entries.end(), placed.rank,
+                             [](const Entry& entry, std::int64_t rank) { return entry.rank > rank; });
+  while (it != entries.end() && it->rank == placed.rank && it->placed != &placed) ++it;
+  if (it == entries.end() || it->placed != &placed) return;
+  if (it + 1 == entries.end()) {
+    // The front one goes, and the holes it leaves in front.
+    entries.pop_back();
+    while (!entries.empty() && entries.back().placed == nullptr) {
+      entries.pop_back();
+      --stack.holes;
+    }
+    return;
+  }
+  it->placed = nullptr;
+  ++stack.holes;
+  if (2 * stack.holes > entries.size()) {
+    std::erase_if(entries, [](const Entry& entry) { return entry.placed == nullptr; });
+    stack.holes = 0;
   }
 }
 
 void HitIndex::Unplace(Placed& placed) {
-  for (std::size_t i = 0; i < placed.areaCount; ++i) {
-    const Rect& area = placed.areas[i];
-    if (Empty(area)) continue;
+  ForEachArea(placed, [&](const Rect& area) {
     bool counted = false;
     ForEachCell(area, [&](std::size_t level, std::uint64_t key) {
       auto it = cells_.find(key);
       if (it != cells_.end()) {
-        std::vector<Entry>& entries = it->second;
-        // Two areas of one object may share a cell: all of its entries go
-        // with the first.
-        std::erase_if(entries, [&](const Entry& entry) { return entry.placed == &placed; });
-        if (entries.empty()) cells_.erase(it);
+        std::vector<Stack>& stacks = it->second;
+        auto stack = std::find_if(stacks.begin(), stacks.end(), [&](const Stack& s) { return s.area == area; });
+        if (stack != stacks.end()) {
+          TakeOut(*stack, placed);
+          if (stack->entries.empty()) {
+            if (stack + 1 != stacks.end()) *stack = std::move(stacks.back());
+            stacks.pop_back();
+          }
+        }
+        if (stacks.empty()) cells_.erase(it);
       }
       if (!counted) CountLevel(level, -1);
       counted = true;
     });
-  }
+  });
   placed.areaCount = 0;
 }
 
@@ -210,18 +295,19 @@ DrawObj* HitIndex::Hit(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
     auto it = cells_.find(
         CellKey(levelX, levelY, std::int64_t{x} >> (BaseShift + levelX), std::int64_t{y} >> (BaseShift + levelY)));
     if (it == cells_.end()) continue;
-    // Newest first: what was placed last tends to lie in front, and once
-    // the best is found the rest fail on their rank.
-    for (auto entryIt = it->second.rbegin(); entryIt != it->second.rend(); ++entryIt) {
-      const Entry& entry = *entryIt;
-      // The area lies in the entry itself: asked first, it spares most
-      // candidates a look at their object.
-      if (!entry.area.Contains(x, y) || entry.placed->front >= bestRank) continue;
-      DrawObj* obj = entry.placed->obj;
-      if (obj == exclude) continue;
-      if (!Sheet::PickOnly::Allows(sheet_, obj) || !obj->HitTest(x, y)) continue;
-      best = obj;
-      bestRank = entry.placed->front;
+    for (const Stack& stack : it->second) {
+      if (!stack.area.Contains(x, y)) continue;
+      // From the front: the first that answers is the stack's answer, and
+      // one behind the best so far ends the look.
+      for (auto entry = stack.entries.rbegin(); entry != stack.entries.rend(); ++entry) {
+        if (entry->rank >= bestRank) break;
+        if (entry->placed == nullptr) continue;
+        DrawObj* obj = entry->placed->obj;
+        if (obj == exclude || !Sheet::PickOnly::Allows(sheet_, obj) || !obj->HitTest(x, y)) continue;
+        best = obj;
+        bestRank = entry->rank;
+        break;
+      }
     }
   }
   return best;
@@ -305,6 +391,8 @@ void HitIndex::Renumber() {
   for (auto& [key, placed] : objects_) {
     placed.front = std::numeric_limits<std::int64_t>::max();
     for (const ListG::Node* node : placed.nodes) placed.front = std::min(placed.front, nodes_.at(node).rank);
+    // Placed again at its new rank.
+    MarkDirty(placed);
   }
 }
 
@@ -320,13 +408,54 @@ bool HitIndex::Agrees() {
     ++listed;
   }
   if (listed != nodes_.size()) return false;
+  std::size_t expected = 0;
+  bool placedOnce = true;
   for (auto& [key, placed] : objects_) {
     DrawObj::HitAreaList areas{};
     const std::size_t count = placed.obj->HitAreas(areas);
-    if (count != placed.areaCount || !std::equal(areas.begin(), areas.begin() + count, placed.areas.begin()))
+    if (count != placed.areaCount || !std::equal(areas.begin(), areas.begin() + count, placed.areas.begin()) ||
+        placed.rank != placed.front) {
       return false;
+    }
+    // Each area once in its stack in every cell it spans.
+    ForEachArea(placed, [&](const Rect& area) {
+      ForEachCell(area, [&](std::size_t, std::uint64_t cell) {
+        ++expected;
+        auto it = cells_.find(cell);
+        const Stack* stack = nullptr;
+        if (it != cells_.end()) {
+          for (const Stack& s : it->second) stack = s.area == area ? &s : stack;
+        }
+        const auto own = [&](const Entry& entry) { return entry.placed == &placed; };
+        placedOnce =
+            placedOnce && stack != nullptr && std::count_if(stack->entries.begin(), stack->entries.end(), own) == 1;
+      });
+    });
   }
-  return true;
+  // Nothing else in the stacks, each from the back to the front.
+  std::size_t entries = 0;
+  for (const auto& [key, stacks] : cells_) {
+    for (const Stack& stack : stacks) {
+      std::size_t holes = 0;
+      for (std::size_t i = 0; i < stack.entries.size(); ++i) {
+        const Entry& entry = stack.entries[i];
+        // A node an undo brings back may take the rank of a hole.
+        const Entry* behind = i > 0 ? &stack.entries[i - 1] : nullptr;
+        if (behind != nullptr && (entry.rank > behind->rank || (entry.rank == behind->rank && entry.placed != nullptr &&
+                                                                behind->placed != nullptr))) {
+          return false;
+        }
+        if (entry.placed == nullptr) {
+          ++holes;
+        } else if (entry.rank != entry.placed->rank) {
+          return false;
+        }
+      }
+      if (holes != stack.holes || stack.entries.empty() || stack.entries.back().placed == nullptr) return false;
+      entries += stack.entries.size() - holes;
+    }
+  }
+  return placedOnce && entries == expected;
 }
 
 }  // namespace virlo
