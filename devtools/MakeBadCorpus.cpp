@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "objects/StrBox.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -420,6 +422,14 @@ int main(int argc, char** argv) {
     edited("text_with_control_character.vrl", [](Doc& d, const Roles& r) {
       const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
       d.Edit(text, [](Bytes& b) { b.at(0) = '\x1B'; });  // ESC: a terminal would obey it
+    });
+    // One byte more than the longest text a box holds.
+    edited("text_too_long.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t length = virlo::StrBox::MaxText + 1;
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Exec("UPDATE object SET count = " + std::to_string(length + 1) + " WHERE id = " + std::to_string(text));
+      d.SetData(text, Bytes(length, 'x') + '\0');
+      d.Edit(r.strBox, [&](Bytes& b) { PutU32(b, StrBoxAt::length, length); });
     });
     edited("texts_share_characters.vrl", [](Doc& d, const Roles& r) {
       const Bytes sheet = d.Data(r.sheet);
