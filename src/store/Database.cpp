@@ -168,8 +168,8 @@ Database::Root* Database::CreateRoot(const std::string& name) {
   return AddRoot(name);
 }
 
-Database::Root* Database::AddRoot(const std::string& name) {
-  roots_.push_back(std::make_unique<Root>(name));
+Database::Root* Database::AddRoot(std::string name) {
+  roots_.push_back(std::make_unique<Root>(std::move(name)));
   return roots_.back().get();
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -557,7 +558,6 @@ bool ReadRoots(Connection& in, std::vector<RootRow>& roots, std::string& error) 
     error = "it is not a VIRLO document: " + in.Error();
     return false;
   }
-  std::unordered_set<std::string> names;
   int step;
   while ((step = sqlite3_step(*rows)) == SQLITE_ROW) {
     const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(*rows, 0));
@@ -567,15 +567,19 @@ bool ReadRoots(Connection& in, std::vector<RootRow>& roots, std::string& error) 
       error = "it is damaged: a root refers to nothing it holds";
       return false;
     }
-    if (!names.insert(name).second) {
-      error = "it is damaged: two of its roots have the same name";
-      return false;
-    }
     roots.push_back({name, static_cast<std::uint32_t>(id), static_cast<std::uint32_t>(part)});
   }
   if (step != SQLITE_DONE) {
     error = "it is damaged: " + in.Error();
     return false;
+  }
+  std::unordered_set<std::string_view> names;
+  names.reserve(roots.size());
+  for (const RootRow& root : roots) {
+    if (!names.insert(root.name).second) {
+      error = "it is damaged: two of its roots have the same name";
+      return false;
+    }
   }
   return true;
 }
@@ -675,7 +679,7 @@ bool MakeObjects(Database& db, const std::vector<Record>& records, Objects& obje
 
 // Sets every object's fields from its record, checking each reference, then
 // points the roots at what they name.
-bool Build(Database& db, const std::vector<Record>& records, const Objects& objects, const std::vector<RootRow>& roots,
+bool Build(Database& db, const std::vector<Record>& records, const Objects& objects, std::vector<RootRow>& roots,
            std::int32_t version, std::string& error) {
   Decoder decoder(objects.addresses, objects.types, objects.counts, version);
   for (std::size_t i = 0; i < records.size(); ++i) {
@@ -688,13 +692,13 @@ bool Build(Database& db, const std::vector<Record>& records, const Objects& obje
       return false;
     }
   }
-  for (const RootRow& root : roots) {
+  for (RootRow& root : roots) {
     void* target = nullptr;
     if (!decoder.Resolve(root.id, root.part, nullptr, target)) {
       error = "it is damaged: a root refers to nothing it holds";
       return false;
     }
-    db.AddRoot(root.name)->SetValue(target);
+    db.AddRoot(std::move(root.name))->SetValue(target);
   }
   return true;
 }
