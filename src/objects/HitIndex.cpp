@@ -164,7 +164,14 @@ void HitIndex::Flush() {
   dirty_.clear();
   // From the back to the front: what comes in front (a paste) goes on the
   // ends of its stacks, and whatever else is merged in once.
-  std::sort(changed.begin(), changed.end(), [](const Placed* a, const Placed* b) { return a->rank > b->rank; });
+  // A whole list placed at once comes in order, or front first: kept or
+  // turned, not sorted.
+  const auto behind = [](const Placed* a, const Placed* b) { return a->rank > b->rank; };
+  if (std::is_sorted(changed.rbegin(), changed.rend(), behind)) {
+    std::reverse(changed.begin(), changed.end());
+  } else if (!std::is_sorted(changed.begin(), changed.end(), behind)) {
+    std::sort(changed.begin(), changed.end(), behind);
+  }
   for (Placed* placed : changed) Place(*placed);
   MergePlaced();
 }
@@ -196,30 +203,45 @@ void HitIndex::Place(Placed& placed) {
   ForEachArea(placed, [&](const Rect& area) {
     bool counted = false;
     ForEachCell(area, [&](std::size_t level, std::uint64_t key) {
-      std::vector<Stack>& stacks = cells_[key];
-      auto stack = std::find_if(stacks.begin(), stacks.end(), [&](const Stack& s) { return s.area == area; });
-      if (stack == stacks.end()) {
-        stacks.push_back({area, {}, 0, NoMerge});
-        stack = stacks.end() - 1;
-      }
-      std::vector<Entry>& entries = stack->entries;
-      // Behind the last entry: the flush merges it in.
-      if (!entries.empty() && placed.rank > entries.back().rank && stack->mergeFrom == NoMerge) {
-        stack->mergeFrom = entries.size();
-        mergeCells_.push_back(key);
-      }
-      entries.push_back({&placed, placed.rank});
+      PlaceIn(cells_[key], key, area, placed);
       if (!counted) CountLevel(level, 1);
       counted = true;
     });
   });
 }
 
+void HitIndex::PlaceIn(Cell& cell, std::uint64_t key, const Rect& area, Placed& placed) {
+  const Entry entry{&placed, placed.rank};
+  auto stack = std::find_if(cell.stacks.begin(), cell.stacks.end(), [&](const Stack& s) { return s.area == area; });
+  if (stack == cell.stacks.end()) {
+    auto single =
+        std::find_if(cell.singles.begin(), cell.singles.end(), [&](const Single& s) { return s.area == area; });
+    if (single == cell.singles.end()) {
+      cell.singles.push_back({area, entry});
+      return;
+    }
+    // A second object on the area: the two become a stack.
+    Stack made{area, {single->entry, entry}, 0, NoMerge};
+    if (made.entries[1].rank > made.entries[0].rank) std::swap(made.entries[0], made.entries[1]);
+    if (single + 1 != cell.singles.end()) *single = cell.singles.back();
+    cell.singles.pop_back();
+    cell.stacks.push_back(std::move(made));
+    return;
+  }
+  std::vector<Entry>& entries = stack->entries;
+  // Behind the last entry: the flush merges it in.
+  if (!entries.empty() && placed.rank > entries.back().rank && stack->mergeFrom == NoMerge) {
+    stack->mergeFrom = entries.size();
+    mergeCells_.push_back(key);
+  }
+  entries.push_back(entry);
+}
+
 void HitIndex::MergePlaced() {
   for (const std::uint64_t key : mergeCells_) {
     auto it = cells_.find(key);
     if (it == cells_.end()) continue;
-    for (Stack& stack : it->second) {
+    for (Stack& stack : it->second.stacks) {
       if (stack.mergeFrom == NoMerge) continue;
       // Both runs fall in rank: the old entries, then those placed in this flush.
       const auto middle = stack.entries.begin() + static_cast<std::ptrdiff_t>(stack.mergeFrom);
@@ -254,22 +276,34 @@ void HitIndex::TakeOut(Stack& stack, const Placed& placed) {
   }
 }
 
+void HitIndex::TakeOut(Cell& cell, const Rect& area, const Placed& placed) {
+  auto single = std::find_if(cell.singles.begin(), cell.singles.end(),
+                             [&](const Single& s) { return s.area == area && s.entry.placed == &placed; });
+  if (single != cell.singles.end()) {
+    if (single + 1 != cell.singles.end()) *single = cell.singles.back();
+    cell.singles.pop_back();
+    return;
+  }
+  auto stack = std::find_if(cell.stacks.begin(), cell.stacks.end(), [&](const Stack& s) { return s.area == area; });
+  if (stack == cell.stacks.end()) return;
+  TakeOut(*stack, placed);
+  if (stack->entries.size() - stack->holes > 1) return;
+  // One object left on the area: a single again.
+  for (const Entry& entry : stack->entries) {
+    if (entry.placed != nullptr) cell.singles.push_back({area, entry});
+  }
+  if (stack + 1 != cell.stacks.end()) *stack = std::move(cell.stacks.back());
+  cell.stacks.pop_back();
+}
+
 void HitIndex::Unplace(Placed& placed) {
   ForEachArea(placed, [&](const Rect& area) {
     bool counted = false;
     ForEachCell(area, [&](std::size_t level, std::uint64_t key) {
       auto it = cells_.find(key);
       if (it != cells_.end()) {
-        std::vector<Stack>& stacks = it->second;
-        auto stack = std::find_if(stacks.begin(), stacks.end(), [&](const Stack& s) { return s.area == area; });
-        if (stack != stacks.end()) {
-          TakeOut(*stack, placed);
-          if (stack->entries.empty()) {
-            if (stack + 1 != stacks.end()) *stack = std::move(stacks.back());
-            stacks.pop_back();
-          }
-        }
-        if (stacks.empty()) cells_.erase(it);
+        TakeOut(it->second, area, placed);
+        if (it->second.singles.empty() && it->second.stacks.empty()) cells_.erase(it);
       }
       if (!counted) CountLevel(level, -1);
       counted = true;
@@ -295,19 +329,32 @@ DrawObj* HitIndex::Hit(std::int32_t x, std::int32_t y, const DrawObj* exclude) {
     auto it = cells_.find(
         CellKey(levelX, levelY, std::int64_t{x} >> (BaseShift + levelX), std::int64_t{y} >> (BaseShift + levelY)));
     if (it == cells_.end()) continue;
-    for (const Stack& stack : it->second) {
-      if (!stack.area.Contains(x, y)) continue;
-      // From the front: the first that answers is the stack's answer, and
-      // one behind the best so far ends the look.
-      for (auto entry = stack.entries.rbegin(); entry != stack.entries.rend(); ++entry) {
-        if (entry->rank >= bestRank) break;
-        if (entry->placed == nullptr) continue;
-        DrawObj* obj = entry->placed->obj;
-        if (obj == exclude || !Sheet::PickOnly::Allows(sheet_, obj) || !obj->HitTest(x, y)) continue;
-        best = obj;
-        bestRank = entry->rank;
-        break;
-      }
+    if (DrawObj* hit = HitIn(it->second, x, y, exclude, bestRank)) best = hit;
+  }
+  return best;
+}
+
+DrawObj* HitIndex::HitIn(const Cell& cell, std::int32_t x, std::int32_t y, const DrawObj* exclude,
+                         std::int64_t& bestRank) const {
+  DrawObj* best = nullptr;
+  const auto answers = [&](const Entry& entry) {
+    DrawObj* obj = entry.placed->obj;
+    if (obj == exclude || !Sheet::PickOnly::Allows(sheet_, obj) || !obj->HitTest(x, y)) return false;
+    best = obj;
+    bestRank = entry.rank;
+    return true;
+  };
+  // The area lies in the entry itself: asked first, it spares most
+  // candidates a look at their object.
+  for (const Single& single : cell.singles) {
+    if (single.area.Contains(x, y) && single.entry.rank < bestRank) answers(single.entry);
+  }
+  for (const Stack& stack : cell.stacks) {
+    if (!stack.area.Contains(x, y)) continue;
+    // From the front: the first that answers is the stack's answer, and one
+    // behind the best so far ends the look.
+    for (auto entry = stack.entries.rbegin(); entry != stack.entries.rend() && entry->rank < bestRank; ++entry) {
+      if (entry->placed != nullptr && answers(*entry)) break;
     }
   }
   return best;
@@ -417,25 +464,30 @@ bool HitIndex::Agrees() {
         placed.rank != placed.front) {
       return false;
     }
-    // Each area once in its stack in every cell it spans.
+    // Each area once in every cell it spans.
     ForEachArea(placed, [&](const Rect& area) {
       ForEachCell(area, [&](std::size_t, std::uint64_t cell) {
         ++expected;
         auto it = cells_.find(cell);
-        const Stack* stack = nullptr;
-        if (it != cells_.end()) {
-          for (const Stack& s : it->second) stack = s.area == area ? &s : stack;
-        }
-        const auto own = [&](const Entry& entry) { return entry.placed == &placed; };
-        placedOnce =
-            placedOnce && stack != nullptr && std::count_if(stack->entries.begin(), stack->entries.end(), own) == 1;
+        placedOnce = placedOnce && it != cells_.end() && CountIn(it->second, area, placed) == 1;
       });
     });
   }
-  // Nothing else in the stacks, each from the back to the front.
+  // Nothing else in the cells; singles alone on their areas, stacks from
+  // the back to the front.
   std::size_t entries = 0;
-  for (const auto& [key, stacks] : cells_) {
-    for (const Stack& stack : stacks) {
+  for (const auto& [key, cell] : cells_) {
+    for (const Single& single : cell.singles) {
+      const auto same = [&](const Single& other) { return other.area == single.area; };
+      const auto stacked = [&](const Stack& stack) { return stack.area == single.area; };
+      if (std::count_if(cell.singles.begin(), cell.singles.end(), same) != 1 ||
+          std::any_of(cell.stacks.begin(), cell.stacks.end(), stacked) ||
+          single.entry.rank != single.entry.placed->rank) {
+        return false;
+      }
+    }
+    entries += cell.singles.size();
+    for (const Stack& stack : cell.stacks) {
       std::size_t holes = 0;
       for (std::size_t i = 0; i < stack.entries.size(); ++i) {
         const Entry& entry = stack.entries[i];
@@ -451,11 +503,26 @@ bool HitIndex::Agrees() {
           return false;
         }
       }
-      if (holes != stack.holes || stack.entries.empty() || stack.entries.back().placed == nullptr) return false;
+      if (holes != stack.holes || stack.entries.size() - holes < 2 || stack.entries.back().placed == nullptr) {
+        return false;
+      }
       entries += stack.entries.size() - holes;
     }
   }
   return placedOnce && entries == expected;
+}
+
+std::size_t HitIndex::CountIn(const Cell& cell, const Rect& area, const Placed& placed) {
+  const auto own = [&](const Entry& entry) { return entry.placed == &placed; };
+  std::size_t count = 0;
+  for (const Single& single : cell.singles) {
+    if (single.area == area && own(single.entry)) ++count;
+  }
+  for (const Stack& stack : cell.stacks) {
+    if (stack.area == area)
+      count += static_cast<std::size_t>(std::count_if(stack.entries.begin(), stack.entries.end(), own));
+  }
+  return count;
 }
 
 }  // namespace virlo
