@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 
 namespace virlo::bench {
 
@@ -17,7 +17,7 @@ constexpr int Row(int r) { return r * 16 + 8; }
 // large as they need (1,250 x 400 cells for 100,000 objects).
 struct Diagram {
   explicit Diagram(int objects);
-  CPlenkoDoc doc;
+  Document doc;
 };
 
 // One diagram of each size, made on first use and kept for the whole run.
@@ -29,7 +29,7 @@ Diagram& Shared(int objects);
 // 256 x 256-cell sheet; neighbours' sides lie on each other, unjoined.
 struct BoxBlock {
   explicit BoxBlock(int side);
-  CPlenkoDoc doc;
+  Document doc;
 };
 
 // A text of `rows` rows of `bytes` bytes of code page 932 with CR LF between
@@ -44,7 +44,7 @@ std::string ShownPart(const std::string& text, int bytes, int rows);
 // A new document holding one framed text box at the sheet's second cell.
 struct TextBoxDocument {
   explicit TextBoxDocument(const std::string& text);
-  CPlenkoDoc doc;
+  Document doc;
 };
 
 }  // namespace virlo::bench

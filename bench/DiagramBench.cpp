@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/BenchDiagram.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "model/Canvas.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
@@ -205,7 +205,7 @@ void BM_Open(benchmark::State& state) {
   const std::string path = TempPath("virlo-bench-open.vrl");
   d.doc.OnSaveDocument(path);
   for (auto _ : state) {
-    CPlenkoDoc doc;
+    Document doc;
     if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
   }
 }
@@ -269,7 +269,7 @@ std::string ManyRootsDocument(int roots) {
 void BM_OpenManyRoots(benchmark::State& state) {
   const std::string path = ManyRootsDocument(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    CPlenkoDoc doc;
+    Document doc;
     if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
   }
   state.SetLabel(std::to_string(std::filesystem::file_size(path) >> 20) + " MiB");

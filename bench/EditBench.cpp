@@ -106,7 +106,7 @@ void BM_BoxBlockScript(benchmark::State& state) {
       spent[i] += std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     state.PauseTiming();
-    objects = runner->Document().sheet->objects.Count();
+    objects = runner->GetDocument().sheet->objects.Count();
     runner.reset();
     clipboardSheet->DeleteObjects();
     state.ResumeTiming();
@@ -187,7 +187,7 @@ void BM_PasteStacked(benchmark::State& state) {
     state.ResumeTiming();
     runner->Run(paste);
     state.PauseTiming();
-    objects = runner->Document().sheet->objects.Count();
+    objects = runner->GetDocument().sheet->objects.Count();
     runner.reset();
     clipboardSheet->DeleteObjects();
     state.ResumeTiming();
@@ -205,9 +205,9 @@ void BM_PasteStackedBaseline(benchmark::State& state) {
     state.PauseTiming();
     auto runner = std::make_unique<script::ScriptRunner>(sink.get(), sink.get());
     if (!runner->Start(path) || !runner->Run(selectAndCopy)) state.SkipWithError("the stacks do not open");
-    Sheet* s = runner->Document().sheet;
+    Sheet* s = runner->GetDocument().sheet;
     s->ClearSelection();
-    runner->Document().SetUndoMarker();
+    runner->GetDocument().SetUndoMarker();
     state.ResumeTiming();
     List<DrawObj*>::Cursor cursor(clipboardSheet->objects);
     for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "control/ArtInput.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "objects/PersistentTypes.h"
@@ -101,7 +101,7 @@ void BM_ImportArt(benchmark::State& state) {
   ArtImporter::Report report;
   for (auto _ : state) {
     state.PauseTiming();
-    auto document = std::make_unique<CPlenkoDoc>();
+    auto document = std::make_unique<Document>();
     document->OnNewDocument();
     state.ResumeTiming();
     if (!ArtImporter::Import(grid, *document->sheet, report, error)) state.SkipWithError(error.c_str());

@@ -16,7 +16,7 @@
 
 #include "bench/BenchDiagram.h"
 #include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/Box.h"
 #include "objects/ClipboardSheet.h"
 #include "objects/Dot.h"
@@ -183,7 +183,7 @@ void PlayScript(benchmark::State& state, const std::string& source, int objects)
     runner->Run(commands);
     state.PauseTiming();
     state.counters["MB"] = static_cast<double>(ResidentBytes() - before) / 1e6;
-    if (runner->Document().sheet->objects.Count() != objects) state.SkipWithError("not every box was drawn");
+    if (runner->GetDocument().sheet->objects.Count() != objects) state.SkipWithError("not every box was drawn");
     runner.reset();
     state.ResumeTiming();
   }
@@ -232,7 +232,7 @@ void BM_OpenLineWithRestingDots(benchmark::State& state) {
   const auto dots = static_cast<int>(state.range(0));
   const std::string path = (std::filesystem::temp_directory_path() / "virlo-bench-dots.vrl").string();
   {
-    CPlenkoDoc doc;
+    Document doc;
     doc.OnNewDocument();
     Sheet* s = doc.sheet;
     s->width = 4000 * 8;
@@ -245,7 +245,7 @@ void BM_OpenLineWithRestingDots(benchmark::State& state) {
     if (!doc.OnSaveDocument(path)) state.SkipWithError(doc.LastError().c_str());
   }
   for (auto _ : state) {
-    CPlenkoDoc doc;
+    Document doc;
     if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
   }
   std::filesystem::remove(path);

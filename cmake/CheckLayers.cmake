@@ -4,8 +4,9 @@
 #
 # Each folder may include its own headers and those of the folders listed
 # for it here; objects/ (the diagram) stands on model/ (the canvas,
-# strings and lists); tools/, document/ and export/ stand side by side on
-# objects/, and import/ on export/ (an import is held to the art as render
+# strings and lists); dialogs/ (the dialogs that edit objects) stands on
+# objects/ and under tools/, which open them; tools/, document/ and export/
+# stand side by side on objects/, and import/ on export/ (an import is held to the art as render
 # gives it); script/ replays sessions over
 # control/. cli/ and view/ do not see each other;
 # app/ is the desktop program on top of view/.
@@ -15,16 +16,17 @@ set(allowed_platform platform)
 set(allowed_store store platform)
 set(allowed_model model store platform)
 set(allowed_objects objects ${allowed_model})
-set(allowed_tools tools ${allowed_objects})
+set(allowed_dialogs dialogs ${allowed_objects})
+set(allowed_tools tools ${allowed_dialogs})
 set(allowed_document document ${allowed_objects})
 set(allowed_export export ${allowed_objects})
 set(allowed_import import export ${allowed_objects})
-set(allowed_control control document import tools export ${allowed_objects})
+set(allowed_control control document import tools dialogs export ${allowed_objects})
 set(allowed_script script ${allowed_control})
 set(allowed_cli cli script export ${allowed_control})
 set(allowed_view view export ${allowed_control})
 set(allowed_app app ${allowed_view})
-set(layers platform store model objects tools document export import control script cli view app)
+set(layers platform store model objects dialogs tools document export import control script cli view app)
 
 set(faults "")
 foreach(layer IN LISTS layers)

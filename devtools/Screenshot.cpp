@@ -11,20 +11,20 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
+#include "app/Application.h"
 #include "app/FileQuestions.h"
 #include "app/GuiScript.h"
+#include "app/MainWindow.h"
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
-#include "view/CPlenkoView.h"
 #include "view/QtDialogRunner.h"
+#include "view/SheetView.h"
 
 namespace {
 
 // Opens one dialog through the real commands and saves its picture.
-int DialogShot(virlo::CPlenkoApp& app, const std::string& which, const QString& out) {
-  virlo::CMainFrame* frame = app.MainFrame();
+int DialogShot(virlo::Application& app, const std::string& which, const QString& out) {
+  virlo::MainWindow* frame = app.MainFrame();
   bool saved = false;
   app.Dialogs().SetShownHook([&](QDialog& dialog) {
     saved = dialog.grab().save(out);
@@ -58,16 +58,16 @@ int main(int argc, char** argv) {
   LeaveUnsaved unsaved;
   if (argc == 4 && std::string(argv[1]) == "--dialog") {
     virlo::StartStore();
-    virlo::CPlenkoApp app(argc, argv);
+    virlo::Application app(argc, argv);
     if (!app.InitInstance({})) return 1;
     app.SetFileQuestions(&unsaved);
     return DialogShot(app, argv[2], QString::fromLocal8Bit(argv[3]));
   }
   if ((argc == 4 || argc == 6) && std::string(argv[1]) == "--import") {
     virlo::StartStore();
-    virlo::CPlenkoApp app(argc, argv);
+    virlo::Application app(argc, argv);
     if (!app.InitInstance({QString::fromLocal8Bit(argv[2])})) return 1;
-    virlo::CMainFrame* frame = app.MainFrame();
+    virlo::MainWindow* frame = app.MainFrame();
     if (argc == 6) frame->resize(std::atoi(argv[4]), std::atoi(argv[5]));
     QApplication::processEvents();
     if (!frame->grab().save(QString::fromLocal8Bit(argv[3]))) return 1;
@@ -79,10 +79,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   virlo::StartStore();
-  virlo::CPlenkoApp app(argc, argv);
+  virlo::Application app(argc, argv);
   virlo::QueuedDialogRunner dialogs;
   if (!app.InitInstance({})) return 1;
-  virlo::CMainFrame* frame = app.MainFrame();
+  virlo::MainWindow* frame = app.MainFrame();
   if (argc == 5) frame->resize(std::atoi(argv[3]), std::atoi(argv[4]));
   QFile script(QString::fromLocal8Bit(argv[1]));
   if (!script.open(QIODevice::ReadOnly)) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "document/DocumentCheck.h"
 #include "export/ArtExport.h"
 #include "import/ArtGrid.h"
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (error.empty()) std::abort();  // a refusal always gives its reason
     return 0;
   }
-  virlo::CPlenkoDoc document;
+  virlo::Document document;
   virlo::ArtImporter::Report report;
   if (!document.OnNewDocument()) std::abort();
   // Art that reads is always a document: at worst all of it is text.

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/ClipboardSheet.h"
 #include "objects/DrawObj.h"
 #include "objects/PersistentTypes.h"
@@ -99,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runner.Run(commands);
     // Whatever a session built, once saved, opens again.
     const std::string final = folder + "/final.vrl";
-    if (!runner.Document().OnSaveDocument(final)) std::abort();
-    virlo::CPlenkoDoc reopened;
+    if (!runner.GetDocument().OnSaveDocument(final)) std::abort();
+    virlo::Document reopened;
     if (!reopened.OnOpenDocument(final)) {
       std::fprintf(stderr, "a saved session does not open: %s\n", reopened.LastError().c_str());
       std::abort();

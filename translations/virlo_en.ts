@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
-    <name>CAboutDlg</name>
+    <name>AboutDialog</name>
     <message>
         <source>ﾊﾞｰｼﾞｮﾝ情報(Plenko)</source>
         <translation>About Plenko</translation>
@@ -13,54 +13,7 @@
     </message>
 </context>
 <context>
-    <name>CMainFrame</name>
-    <message>
-        <source>ﾌｧｲﾙ(&amp;F)</source>
-        <translation>&amp;File</translation>
-    </message>
-    <message>
-        <source>表示(&amp;V)</source>
-        <translation>&amp;View</translation>
-    </message>
-    <message>
-        <source>ﾍﾙﾌﾟ(&amp;H)</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>編集(&amp;E)</source>
-        <translation>&amp;Edit</translation>
-    </message>
-    <message>
-        <source>ｳｨﾝﾄﾞｳ(&amp;W)</source>
-        <translation>&amp;Window</translation>
-    </message>
-    <message>
-        <source>ﾚﾃﾞｨ</source>
-        <translation>Ready</translation>
-    </message>
-    <message>
-        <source>座標</source>
-        <translation>Position</translation>
-    </message>
-    <message>
-        <source>ｶﾅ</source>
-        <translation>KANA</translation>
-    </message>
-    <message>
-        <source>ｾﾙ</source>
-        <translation>Cell</translation>
-    </message>
-    <message>
-        <source>コメントとして印刷</source>
-        <translation>Print as Comment</translation>
-    </message>
-    <message>
-        <source>各行の頭に付ける文字:</source>
-        <translation>Start every line with:</translation>
-    </message>
-</context>
-<context>
-    <name>CPlenkoApp</name>
+    <name>Application</name>
     <message>
         <source>ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)</source>
         <translation>Text Files (*.txt);;All Files (*)</translation>
@@ -194,13 +147,6 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>文書に入らない文字 %1 個を似た文字にしました</source>
         <translation>Replaced %1 characters that a document cannot hold with others like them</translation>
-    </message>
-</context>
-<context>
-    <name>CTextDialog</name>
-    <message>
-        <source>文字列に制御文字は使えません。</source>
-        <translation>The text cannot hold control characters.</translation>
     </message>
 </context>
 <context>
@@ -713,6 +659,30 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>テキスト印刷とクリップボード印刷で、各行の頭にコメントの印を付ける</source>
         <translation>Text print and clipboard print start every line with a comment prefix</translation>
     </message>
+    <message>
+        <source>次のｳｨﾝﾄﾞｳに切り替え</source>
+        <translation>Switch to the next window</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>ｳｨﾝﾄﾞｳ(&amp;W)</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>ﾍﾙﾌﾟ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
 </context>
 <context>
     <name>DataExchange</name>
@@ -737,7 +707,41 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     </message>
 </context>
 <context>
-    <name>DotSelDialog</name>
+    <name>FormatDialog</name>
+    <message>
+        <source>書式</source>
+        <translation>Format</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>ﾚﾃﾞｨ</source>
+        <translation>Ready</translation>
+    </message>
+    <message>
+        <source>座標</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>ｶﾅ</source>
+        <translation>KANA</translation>
+    </message>
+    <message>
+        <source>ｾﾙ</source>
+        <translation>Cell</translation>
+    </message>
+    <message>
+        <source>コメントとして印刷</source>
+        <translation>Print as Comment</translation>
+    </message>
+    <message>
+        <source>各行の頭に付ける文字:</source>
+        <translation>Start every line with:</translation>
+    </message>
+</context>
+<context>
+    <name>MarkerDialog</name>
     <message>
         <source>結合</source>
         <translation>join</translation>
@@ -810,6 +814,10 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>文字</source>
         <translation>character</translation>
     </message>
+    <message>
+        <source>端点選択</source>
+        <translation>End Marker</translation>
+    </message>
 </context>
 <context>
     <name>PrintDialog</name>
@@ -817,20 +825,16 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>出力ファイル &quot;%1&quot; は文書自身です。別の名前を指定してください。</source>
         <translation>The output file &quot;%1&quot; is the document itself. Give another name.</translation>
     </message>
+    <message>
+        <source>テキストへ印刷</source>
+        <translation>Print to Text</translation>
+    </message>
 </context>
 <context>
     <name>QtDialogRunner</name>
     <message>
         <source>ｷｬﾝｾﾙ</source>
         <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>端点選択</source>
-        <translation>End Marker</translation>
-    </message>
-    <message>
-        <source>文字入力</source>
-        <translation>Text</translation>
     </message>
     <message>
         <source>左</source>
@@ -847,10 +851,6 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>枠</source>
         <translation>Frame</translation>
-    </message>
-    <message>
-        <source>テキストへ印刷</source>
-        <translation>Print to Text</translation>
     </message>
     <message>
         <source>横：</source>
@@ -871,10 +871,6 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>文字は %1 バイトまでです。それより後は入りません。</source>
         <translation>The text holds at most %1 bytes; no more fits.</translation>
-    </message>
-    <message>
-        <source>書式</source>
-        <translation>Format</translation>
     </message>
     <message>
         <source>線種</source>
@@ -911,6 +907,17 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>丸</source>
         <translation>Rounded</translation>
+    </message>
+</context>
+<context>
+    <name>TextDialog</name>
+    <message>
+        <source>文字列に制御文字は使えません。</source>
+        <translation>The text cannot hold control characters.</translation>
+    </message>
+    <message>
+        <source>文字入力</source>
+        <translation>Text</translation>
     </message>
 </context>
 <context>

@@ -9,7 +9,7 @@
 namespace virlo {
 namespace {
 
-QString Tr(const char* source) { return QCoreApplication::translate("CPlenkoApp", source); }
+QString Tr(const char* source) { return QCoreApplication::translate("Application", source); }
 
 }  // namespace
 
@@ -35,24 +35,24 @@ int FileQuestions::AskSaveElsewhere(const QString& question) {
 FileQuestions::ChangedFile FileQuestions::AskChangedFile(const QString& question) {
   return static_cast<ChangedFile>(
       Choose(question,
-             {Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "保存しない")), Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "上書き保存")),
-              Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "名前を付けて保存..."))},
+             {Tr(QT_TRANSLATE_NOOP("Application", "保存しない")), Tr(QT_TRANSLATE_NOOP("Application", "上書き保存")),
+              Tr(QT_TRANSLATE_NOOP("Application", "名前を付けて保存..."))},
              static_cast<int>(ChangedFile::Keep)));
 }
 
 FileQuestions::LockedFile FileQuestions::AskLockedFile(const QString& question) {
   return static_cast<LockedFile>(
       Choose(question,
-             {Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "読み取り専用で開く")),
-              Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "そのまま開く")), Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "キャンセル"))},
+             {Tr(QT_TRANSLATE_NOOP("Application", "読み取り専用で開く")),
+              Tr(QT_TRANSLATE_NOOP("Application", "そのまま開く")), Tr(QT_TRANSLATE_NOOP("Application", "キャンセル"))},
              static_cast<int>(LockedFile::Cancel)));
 }
 
 FileQuestions::Recovery FileQuestions::AskRecovery(const QString& question) {
   return static_cast<Recovery>(
       Choose(question,
-             {Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "開く")), Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "残す")),
-              Tr(QT_TRANSLATE_NOOP("CPlenkoApp", "破棄"))},
+             {Tr(QT_TRANSLATE_NOOP("Application", "開く")), Tr(QT_TRANSLATE_NOOP("Application", "残す")),
+              Tr(QT_TRANSLATE_NOOP("Application", "破棄"))},
              static_cast<int>(Recovery::Keep)));
 }
 

@@ -6,20 +6,20 @@
 #include <utility>
 
 #include "app/FileQuestions.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "platform/SafeWrite.h"
 
 namespace virlo {
 
-QString FileSafety::DocumentFilter() { return QCoreApplication::translate("CPlenkoApp", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
+QString FileSafety::DocumentFilter() { return QCoreApplication::translate("Application", "VIRLO ﾌｧｲﾙ (*.vrl)"); }
 
-void FileSafety::Keep(const CPlenkoDoc* document, OpenFile file) { files_[document] = std::move(file); }
+void FileSafety::Keep(const Document* document, OpenFile file) { files_[document] = std::move(file); }
 
-void FileSafety::Forget(const CPlenkoDoc* document) { files_.erase(document); }
+void FileSafety::Forget(const Document* document) { files_.erase(document); }
 
 void FileSafety::ForgetAll() { files_.clear(); }
 
-bool FileSafety::IsReadOnly(const CPlenkoDoc* document) const {
+bool FileSafety::IsReadOnly(const Document* document) const {
   const auto it = files_.find(document);
   return it != files_.end() && it->second.readOnly;
 }
@@ -28,7 +28,7 @@ bool FileSafety::LockForOpening(const QString& path, OpenFile& file) {
   if (file.lock.Take(path) != DocumentLock::Result::HeldElsewhere) return true;
   const QString question =
       QCoreApplication::translate(
-          "CPlenkoApp",
+          "Application",
           "%1 はほかの VIRLO (%2) で開かれています。\n"
           "読み取り専用で開くと、保存するときに別の名前を付けます。そのまま開くと、両方で保存したときに一方の変更が"
           "失われることがあります。")
@@ -38,7 +38,7 @@ bool FileSafety::LockForOpening(const QString& path, OpenFile& file) {
   return answer != FileQuestions::LockedFile::Cancel;
 }
 
-QString FileSafety::Save(CPlenkoDoc& document, bool saveAs) {
+QString FileSafety::Save(Document& document, bool saveAs) {
   OpenFile& file = files_[&document];
   const QString own = QFileInfo(QString::fromStdString(document.GetPathName())).absoluteFilePath();
   QString path = own;
@@ -55,11 +55,11 @@ QString FileSafety::Save(CPlenkoDoc& document, bool saveAs) {
       const QString question =
           (change == FileIdentity::Change::Changed
                ? QCoreApplication::translate(
-                     "CPlenkoApp",
+                     "Application",
                      "%1 は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。\n"
                      "上書きすると、その変更は失われます。")
                : QCoreApplication::translate(
-                     "CPlenkoApp",
+                     "Application",
                      "%1 は、開いた後か最後に保存した後に、ほかのプログラムで削除されたか移動されています。"))
               .arg(path);
       const FileQuestions::ChangedFile answer = questions_->AskChangedFile(question);
@@ -73,18 +73,18 @@ QString FileSafety::Save(CPlenkoDoc& document, bool saveAs) {
   DocumentLock next;
   if (relock && next.Take(path) == DocumentLock::Result::HeldElsewhere) {
     questions_->Report(
-        QCoreApplication::translate("CPlenkoApp",
+        QCoreApplication::translate("Application",
                                     "%1 はほかのウィンドウか VIRLO (%2) で開かれているため、保存できません。"
                                     "別の名前を付けてください。")
             .arg(path, next.Holder()));
     return {};
   }
   if (!document.OnSaveDocument(path.toStdString())) {
-    const QString reason = QCoreApplication::translate("CPlenkoApp", "%1 を保存できません: %2")
+    const QString reason = QCoreApplication::translate("Application", "%1 を保存できません: %2")
                                .arg(path, QString::fromStdString(document.LastError()));
     if (document.LastRefusal() == SafeWrite::Refusal::ReadOnly) {
       const QString question =
-          QCoreApplication::translate("CPlenkoApp", "%1\n別の名前を付けて保存しますか?").arg(reason);
+          QCoreApplication::translate("Application", "%1\n別の名前を付けて保存しますか?").arg(reason);
       const int answer = questions_->AskSaveElsewhere(question);
       return answer == QMessageBox::Yes ? Save(document, true) : QString();
     }

@@ -7,7 +7,7 @@
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 class FileQuestions;
 
 // How the desktop program keeps documents' files safe: each open file is
@@ -31,23 +31,23 @@ class FileSafety {
   // open it. False when the user cancels.
   bool LockForOpening(const QString& path, OpenFile& file);
   // The document opened with its file; it keeps the file's lock until Forget.
-  void Keep(const CPlenkoDoc* document, OpenFile file);
-  void Forget(const CPlenkoDoc* document);
+  void Keep(const Document* document, OpenFile file);
+  void Forget(const Document* document);
   void ForgetAll();
   // Opened read-only because another VIRLO held it: saving asks for another name.
-  bool IsReadOnly(const CPlenkoDoc* document) const;
+  bool IsReadOnly(const Document* document) const;
 
   // Saves under its own name, or under one asked for (always with saveAs,
   // for an untitled document and for one opened read-only). The path saved
   // to; empty when the document was not saved.
-  QString Save(CPlenkoDoc& document, bool saveAs);
+  QString Save(Document& document, bool saveAs);
 
   // The file dialogs' filter for documents, in the program's language.
   static QString DocumentFilter();
 
  private:
   FileQuestions* questions_;
-  std::map<const CPlenkoDoc*, OpenFile> files_;
+  std::map<const Document*, OpenFile> files_;
 };
 
 }  // namespace virlo

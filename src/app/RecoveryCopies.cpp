@@ -10,7 +10,7 @@
 #include <QStandardPaths>
 #include <set>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "document/DocumentContent.h"
 #include "platform/FileChecks.h"
 #include "store/DocumentFile.h"
@@ -97,7 +97,7 @@ QString RecoveryCopies::NotePath(const QString& session, int number) const {
   return QDir(folder_).filePath(QStringLiteral("%1-%2.note").arg(session).arg(number));
 }
 
-RecoveryCopies::Copy& RecoveryCopies::CopyFor(const CPlenkoDoc* document) {
+RecoveryCopies::Copy& RecoveryCopies::CopyFor(const Document* document) {
   auto it = copies_.find(document);
   if (it == copies_.end()) {
     it = copies_.emplace(document, Copy{}).first;
@@ -106,7 +106,7 @@ RecoveryCopies::Copy& RecoveryCopies::CopyFor(const CPlenkoDoc* document) {
   return it->second;
 }
 
-RecoveryNote RecoveryCopies::NoteOf(const CPlenkoDoc& document) {
+RecoveryNote RecoveryCopies::NoteOf(const Document& document) {
   RecoveryNote note;
   note.title = document.GetTitle();
   if (!document.IsUntitled()) {
@@ -116,7 +116,7 @@ RecoveryNote RecoveryCopies::NoteOf(const CPlenkoDoc& document) {
   return note;
 }
 
-void RecoveryCopies::Update(const CPlenkoDoc& document) {
+void RecoveryCopies::Update(const Document& document) {
   if (!Started()) return;
   if (!document.IsModified() || document.sheet == nullptr || document.GetDatabase() == nullptr) {
     Remove(&document);
@@ -143,7 +143,7 @@ void RecoveryCopies::Update(const CPlenkoDoc& document) {
   copy.content = std::move(content);
 }
 
-void RecoveryCopies::Remove(const CPlenkoDoc* document) {
+void RecoveryCopies::Remove(const Document* document) {
   const auto it = copies_.find(document);
   if (it == copies_.end()) return;
   QFile::remove(CopyPath(session_, it->second.number));
@@ -151,7 +151,7 @@ void RecoveryCopies::Remove(const CPlenkoDoc* document) {
   copies_.erase(it);
 }
 
-QString RecoveryCopies::CopyOf(const CPlenkoDoc* document) const {
+QString RecoveryCopies::CopyOf(const Document* document) const {
   const auto it = copies_.find(document);
   if (it == copies_.end() || !it->second.written) return {};
   return CopyPath(session_, it->second.number);
@@ -204,7 +204,7 @@ std::vector<RecoveryCopies::Orphan> RecoveryCopies::FindOrphans(const std::strin
   return orphans;
 }
 
-void RecoveryCopies::Adopt(const Orphan& orphan, const CPlenkoDoc& document) {
+void RecoveryCopies::Adopt(const Orphan& orphan, const Document& document) {
   // Without a session of our own the orphan stays where it is, for the next start.
   if (!Started() || document.sheet == nullptr) return;
   Copy& copy = CopyFor(&document);

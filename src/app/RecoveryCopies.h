@@ -12,7 +12,7 @@ class QLockFile;
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 
 // Recovery copies of the modified documents of this VIRLO, in one folder of
 // the user's data (never beside a document) that is the user's alone: one
@@ -54,11 +54,11 @@ class RecoveryCopies {
 
   // Writes the document's copy when it is modified and differs from its last
   // copy (not in the middle of a drag); removes the copy once it is not modified.
-  void Update(const CPlenkoDoc& document);
+  void Update(const Document& document);
   // Removes the document's copy: it was saved or closed.
-  void Remove(const CPlenkoDoc* document);
+  void Remove(const Document* document);
   // The document's copy, empty while it has none.
-  QString CopyOf(const CPlenkoDoc* document) const;
+  QString CopyOf(const Document* document) const;
   // Why the last copy could not be written; empty when it was.
   const std::string& LastError() const { return lastError_; }
 
@@ -68,7 +68,7 @@ class RecoveryCopies {
   // not offer them too.
   std::vector<Orphan> FindOrphans(const std::string& original = {});
   // Makes an orphan the copy of a document just opened from it.
-  void Adopt(const Orphan& orphan, const CPlenkoDoc& document);
+  void Adopt(const Orphan& orphan, const Document& document);
   void Discard(const Orphan& orphan);
   // Lets go of the orphans' sessions; the copies still there stay for a later start.
   void ReleaseOrphans();
@@ -83,13 +83,13 @@ class RecoveryCopies {
 
   QString CopyPath(const QString& session, int number) const;
   QString NotePath(const QString& session, int number) const;
-  Copy& CopyFor(const CPlenkoDoc* document);
-  static RecoveryNote NoteOf(const CPlenkoDoc& document);
+  Copy& CopyFor(const Document* document);
+  static RecoveryNote NoteOf(const Document& document);
 
   QString folder_;
   QString session_;
   std::unique_ptr<QLockFile> lock_;
-  std::map<const CPlenkoDoc*, Copy> copies_;
+  std::map<const Document*, Copy> copies_;
   int nextNumber_ = 1;
   std::string lastError_;
   std::string startError_;

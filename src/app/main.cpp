@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/CPlenkoApp.h"
+#include "app/Application.h"
 #include "objects/PersistentTypes.h"
 
 namespace {
@@ -160,12 +160,12 @@ int main(int argc, char** argv) {
   // Qt sees only its own options: a document named like one of them stays ours.
   int qtArgc = static_cast<int>(arguments.qtArguments.size());
   arguments.qtArguments.push_back(nullptr);
-  virlo::CPlenkoApp app(qtArgc, arguments.qtArguments.data());
+  virlo::Application app(qtArgc, arguments.qtArguments.data());
   app.setApplicationVersion(QStringLiteral(VIRLO_VERSION));
   const QString file = QString::fromLocal8Bit(arguments.file);
   if (arguments.action == Arguments::Action::Print) return app.PrintDocumentFile(file) ? 0 : 1;
   QStringList files;
   if (!file.isEmpty()) files.append(file);
-  if (!app.InitInstance(files, virlo::CPlenkoApp::Start::OfferRecovery)) return 1;
-  return virlo::CPlenkoApp::exec();
+  if (!app.InitInstance(files, virlo::Application::Start::OfferRecovery)) return 1;
+  return virlo::Application::exec();
 }

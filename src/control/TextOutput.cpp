@@ -1,7 +1,7 @@
 #include "control/TextOutput.h"
 
-#include "control/PrintDialog.h"
-#include "document/CPlenkoDoc.h"
+#include "dialogs/PrintDialog.h"
+#include "document/Document.h"
 #include "objects/Sheet.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clipboard.h"
@@ -36,7 +36,7 @@ bool TextOutput::IsPlain(const ArtOptions& options) {
   return options.style == ArtOptions::Style::Ascii && !options.trim && !options.crop && options.prefix.empty();
 }
 
-TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window, const ArtOptions& options) {
+TextOutput::Result TextOutput::TextPrint(Document& document, Window* window, const ArtOptions& options) {
   Sheet* sheet = document.sheet;
   if (sheet == nullptr) return Result::Cancelled;
   {
@@ -73,7 +73,7 @@ TextOutput::Result TextOutput::TextPrint(CPlenkoDoc& document, Window* window, c
   return Result::NotWritten;
 }
 
-void TextOutput::ClipboardPrint(CPlenkoDoc& document, const ArtOptions& options) {
+void TextOutput::ClipboardPrint(Document& document, const ArtOptions& options) {
   if (document.sheet == nullptr) return;
   Clipboard* clipboard = Clipboard::Current();
   std::string error;

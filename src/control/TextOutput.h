@@ -6,7 +6,7 @@
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 class Window;
 
 // The two ways a diagram leaves as text: text print (the print dialog, then
@@ -21,8 +21,8 @@ class TextOutput {
   // Confirming the dialog stores the sheet's size and text file name,
   // whether or not the file can be written; a file that cannot is told in a
   // message.
-  static Result TextPrint(CPlenkoDoc& document, Window* window, const ArtOptions& options = {});
-  static void ClipboardPrint(CPlenkoDoc& document, const ArtOptions& options = {});
+  static Result TextPrint(Document& document, Window* window, const ArtOptions& options = {});
+  static void ClipboardPrint(Document& document, const ArtOptions& options = {});
   // Whether options print the art as the sheet holds it, untouched.
   static bool IsPlain(const ArtOptions& options);
 

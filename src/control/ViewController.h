@@ -16,7 +16,7 @@
 
 namespace virlo {
 
-class CPlenkoDoc;
+class Document;
 class DrawTool;
 class Window;
 
@@ -36,12 +36,12 @@ class ViewController : public DocumentView {
 
   enum class ArrowKey : std::int32_t { Left, Right, Up, Down };
 
-  ViewController(CPlenkoDoc* document, Window* window);
+  ViewController(Document* document, Window* window);
   ~ViewController() override;
   ViewController(const ViewController&) = delete;
   ViewController& operator=(const ViewController&) = delete;
 
-  CPlenkoDoc* GetDocument() const { return document_; }
+  Document* GetDocument() const { return document_; }
   Window* GetWindow() const override { return window_; }
   DrawTool* CurrentTool() const { return currentTool_.get(); }
   void ReleaseTool() override;
@@ -81,6 +81,8 @@ class ViewController : public DocumentView {
   // the command is unknown to the view or disabled.
   CommandState UpdateCommand(std::int32_t id) const;
   bool OnCommand(std::int32_t id);
+  // Why a command is disabled now, for a script's note, in English.
+  std::string WhyDisabled(std::int32_t id) const;
   static bool Handles(std::int32_t id);
   // How text print and clipboard print shape the art.
   void SetOutputOptions(const ArtOptions& options) { outputOptions_ = options; }
@@ -105,6 +107,7 @@ class ViewController : public DocumentView {
     std::int32_t id;
     bool (*enabled)(const ViewController& view);
     void (*run)(ViewController& view);
+    const char* whyDisabled;
   };
   // Null for a command the view does not run (the tools are not listed).
   static const ViewCommand* FindCommand(std::int32_t id);
@@ -129,7 +132,7 @@ class ViewController : public DocumentView {
   bool HasSelection() const;
   bool HasCurrent() const;
 
-  CPlenkoDoc* document_;
+  Document* document_;
   Window* window_;
   std::unique_ptr<DrawTool> currentTool_;
   bool capture_ = false;

@@ -1,6 +1,5 @@
 #include "objects/Box.h"
 
-#include "objects/FormatDialog.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
 #include "platform/DeviceContext.h"
@@ -139,8 +138,6 @@ DrawObj* Box::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude)
   }
   return this;
 }
-
-std::unique_ptr<Dialog> Box::Edit() { return std::make_unique<FormatDialog>(std::vector<DrawObj*>{this}); }
 
 void Box::Resize(const Rect& rect) {
   const Rect r = rect.Normalized();

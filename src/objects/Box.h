@@ -35,7 +35,6 @@ class Box : public DrawObj {
   void RenderText(Canvas& canvas) const override;
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
   // The format dialog: the stroke of its sides and its corners.
-  std::unique_ptr<Dialog> Edit() override;
 
   // Makes the box occupy rect, moving the first corner and then the opposite one.
   void Resize(const Rect& rect);

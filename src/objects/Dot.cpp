@@ -3,7 +3,6 @@
 #include <array>
 
 #include "model/Canvas.h"
-#include "objects/DotSelDialog.h"
 #include "objects/Line.h"
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
@@ -187,8 +186,6 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
   if (shown != '\0' && canvas.At(column, row) == shown)
     canvas.MarkLine(column, row, shown != '+' && isLineEnd && marker == MarkerTable::Join);
 }
-
-std::unique_ptr<Dialog> Dot::Edit() { return std::make_unique<DotSelDialog>(this); }
 
 void Dot::LinkToLine() {
   SetLine(nullptr);

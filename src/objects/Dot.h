@@ -33,7 +33,6 @@ class Dot : public DrawObj {
   bool SetFlag(std::uint32_t bits, bool on) override;
   void Draw(DeviceContext& dc) const override;
   void RenderText(Canvas& canvas) const override;
-  std::unique_ptr<Dialog> Edit() override;
   // A dot's parent is the line it rests on.
   bool RestsOnParent() const override { return parent != nullptr; }
 

@@ -2,7 +2,6 @@
 
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
-#include "platform/Dialog.h"
 #include "store/Database.h"
 
 namespace virlo {
@@ -69,8 +68,6 @@ std::size_t DrawObj::HitAreas(HitAreaList& areas) const {
 }
 
 DrawObj* DrawObj::FindTarget(std::int32_t, std::int32_t, const DrawObj*) { return nullptr; }
-
-std::unique_ptr<Dialog> DrawObj::Edit() { return nullptr; }
 
 DrawObj* DrawObj::Root() {
   DrawObj* obj = this;

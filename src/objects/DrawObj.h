@@ -15,7 +15,6 @@ namespace virlo {
 
 class Canvas;
 class DeviceContext;
-class Dialog;
 class Selection;
 class Sheet;
 
@@ -63,9 +62,6 @@ class DrawObj {
   virtual std::size_t HitAreas(HitAreaList& areas) const;
   // The part of this object at a point, for picking; null by default.
   virtual DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude);
-  // The object's property dialog, or null when it has none.
-  virtual std::unique_ptr<Dialog> Edit();
-
   // The top-level object this one is part of: parents are followed up to one
   // without a parent, but not past an object that only rests on its parent
   // (a dot on a line), which is top-level itself.

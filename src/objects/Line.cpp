@@ -7,7 +7,6 @@
 
 #include "model/Canvas.h"
 #include "objects/Box.h"
-#include "objects/FormatDialog.h"
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
@@ -252,8 +251,6 @@ void Line::RenderText(Canvas& canvas) const {
   List<DrawObj*>::Cursor cursor(attached);
   for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->RenderText(canvas);
 }
-
-std::unique_ptr<Dialog> Line::Edit() { return std::make_unique<FormatDialog>(std::vector<DrawObj*>{Root()}); }
 
 Stroke Line::GetStroke() const {
   return stroke >= 0 && stroke < StrokeCount ? static_cast<Stroke>(stroke) : Stroke::Solid;

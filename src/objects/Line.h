@@ -38,7 +38,6 @@ class Line : public DrawObj {
   void RenderText(Canvas& canvas) const override;
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
   // The format dialog of its whole object: the line, or the box it is a side of.
-  std::unique_ptr<Dialog> Edit() override;
 
   // The stroke, Solid for a number no stroke has.
   Stroke GetStroke() const;

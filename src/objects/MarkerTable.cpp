@@ -17,22 +17,22 @@ struct Row {
   const char* description;
 };
 constexpr std::array<Row, MarkerTable::Count> rows = {{
-    {"+", VIRLO_TR_NOOP("DotSelDialog", "結合")},
-    {"-", VIRLO_TR_NOOP("DotSelDialog", "横線")},
-    {"|", VIRLO_TR_NOOP("DotSelDialog", "縦線")},
-    {"/", VIRLO_TR_NOOP("DotSelDialog", "斜線")},
-    {"\\", VIRLO_TR_NOOP("DotSelDialog", "斜線")},
-    {".", VIRLO_TR_NOOP("DotSelDialog", "横点線")},
-    {":", VIRLO_TR_NOOP("DotSelDialog", "縦点線")},
-    {"*", VIRLO_TR_NOOP("DotSelDialog", "黒丸")},
-    {"O", VIRLO_TR_NOOP("DotSelDialog", "白丸")},
-    {"<", VIRLO_TR_NOOP("DotSelDialog", "左矢")},
-    {">", VIRLO_TR_NOOP("DotSelDialog", "右矢")},
-    {"^", VIRLO_TR_NOOP("DotSelDialog", "上矢")},
-    {"V", VIRLO_TR_NOOP("DotSelDialog", "下矢")},
-    {"A", VIRLO_TR_NOOP("DotSelDialog", "派生")},
-    {"<>", VIRLO_TR_NOOP("DotSelDialog", "集約")},
-    {"U", VIRLO_TR_NOOP("DotSelDialog", "関連属性")},
+    {"+", VIRLO_TR_NOOP("MarkerDialog", "結合")},
+    {"-", VIRLO_TR_NOOP("MarkerDialog", "横線")},
+    {"|", VIRLO_TR_NOOP("MarkerDialog", "縦線")},
+    {"/", VIRLO_TR_NOOP("MarkerDialog", "斜線")},
+    {"\\", VIRLO_TR_NOOP("MarkerDialog", "斜線")},
+    {".", VIRLO_TR_NOOP("MarkerDialog", "横点線")},
+    {":", VIRLO_TR_NOOP("MarkerDialog", "縦点線")},
+    {"*", VIRLO_TR_NOOP("MarkerDialog", "黒丸")},
+    {"O", VIRLO_TR_NOOP("MarkerDialog", "白丸")},
+    {"<", VIRLO_TR_NOOP("MarkerDialog", "左矢")},
+    {">", VIRLO_TR_NOOP("MarkerDialog", "右矢")},
+    {"^", VIRLO_TR_NOOP("MarkerDialog", "上矢")},
+    {"V", VIRLO_TR_NOOP("MarkerDialog", "下矢")},
+    {"A", VIRLO_TR_NOOP("MarkerDialog", "派生")},
+    {"<>", VIRLO_TR_NOOP("MarkerDialog", "集約")},
+    {"U", VIRLO_TR_NOOP("MarkerDialog", "関連属性")},
 }};
 
 // An entry as the picker lists it: the marker, blanks to the third column,
@@ -73,7 +73,7 @@ std::string_view MarkerTable::Entry(std::int32_t type) {
 }
 
 std::string_view MarkerTable::CharacterEntry() {
-  static const std::string entry = MakeEntry("", VIRLO_TR_NOOP("DotSelDialog", "文字"));
+  static const std::string entry = MakeEntry("", VIRLO_TR_NOOP("MarkerDialog", "文字"));
   return entry;
 }
 

@@ -3,9 +3,8 @@
 #include <algorithm>
 
 #include "model/Canvas.h"
-#include "objects/CTextDialog.h"
 #include "objects/Sheet.h"
-#include "platform/Application.h"
+#include "platform/AppServices.h"
 #include "platform/DeviceContext.h"
 #include "store/Store.h"
 
@@ -113,7 +112,7 @@ void StrBox::Draw(DeviceContext& dc) const {
   if (alignment == AlignRight) format |= TextFormat::Right;
   const Rect textRect = TextRect();
   if (frame != 0 || Has(Highlighted)) Box::Draw(dc);
-  const Application* app = Application::Instance();
+  const AppServices* app = AppServices::Instance();
   const Font* font = app != nullptr ? app->GetTextFont() : nullptr;
   const Font* previous = font != nullptr ? dc.SelectFont(font) : nullptr;
   dc.DrawText(str.View(), textRect, format);
@@ -150,7 +149,5 @@ void StrBox::RenderText(Canvas& canvas) const {
   }
   if (frame != 0) Box::RenderText(canvas);
 }
-
-std::unique_ptr<Dialog> StrBox::Edit() { return std::make_unique<CTextDialog>(this); }
 
 }  // namespace virlo

@@ -40,7 +40,6 @@ class StrBox : public Box {
   // Where the text is drawn: half a cell inside the corners.
   Rect TextRect() const;
   void RenderText(Canvas& canvas) const override;
-  std::unique_ptr<Dialog> Edit() override;
 
   // The line starting at pos; pos moves on to the next line. After the last
   // line every call gives an empty line.

@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "platform/DataExchange.h"
 #include "platform/DialogControl.h"
 #include "platform/Rect.h"
+#include "platform/UiText.h"
 
 namespace virlo {
 
@@ -16,12 +18,14 @@ enum class DialogResult : std::int32_t { Ok = 1, Cancel = 2 };
 // and how the user answers it is the installed DialogRunner's business.
 class Dialog {
  public:
-  explicit Dialog(std::int32_t templateId) : templateId_(templateId) {}
+  // The template tells the runner how to show it; the title names it to the user.
+  Dialog(std::int32_t templateId, UiText title) : templateId_(templateId), title_(std::move(title)) {}
   virtual ~Dialog() = default;
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
 
   std::int32_t TemplateId() const { return templateId_; }
+  const UiText& Title() const { return title_; }
 
   // Runs the dialog through the installed runner; Cancel when there is none.
   DialogResult DoModal();
@@ -34,7 +38,6 @@ class Dialog {
   const UiText& LastFailureText() const { return lastFailureText_; }
   std::int32_t LastFailedControl() const { return lastFailedControl_; }
 
-  std::map<std::int32_t, DialogControl>& Controls() { return controls_; }
   DialogControl& Control(std::int32_t id) { return controls_[id]; }
 
   // Lets a runner show the dialog on the sheet over what it edits (area in
@@ -45,22 +48,19 @@ class Dialog {
   }
   bool InPlaceOffered() const { return inPlaceOffered_; }
   const Rect& InPlaceArea() const { return inPlaceArea_; }
-  // The runner that took the offer says so, before it returns.
-  void SetShownInPlace() { shownInPlace_ = true; }
-  bool ShownInPlace() const { return shownInPlace_; }
 
  protected:
   virtual void DoDataExchange(DataExchange& dx) = 0;
 
  private:
   std::int32_t templateId_;
+  UiText title_;
   std::map<std::int32_t, DialogControl> controls_;
   std::string lastFailure_;
   UiText lastFailureText_;
   std::int32_t lastFailedControl_ = 0;
   Rect inPlaceArea_{};
   bool inPlaceOffered_ = false;
-  bool shownInPlace_ = false;
 };
 
 }  // namespace virlo

@@ -5,12 +5,14 @@
 
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
-#include "control/PrintDialog.h"
+#include "dialogs/FormatDialog.h"
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/PrintDialog.h"
+#include "dialogs/TextDialog.h"
 #include "model/Canvas.h"
 #include "model/Stroke.h"
-#include "objects/CTextDialog.h"
-#include "objects/DotSelDialog.h"
 #include "objects/Sheet.h"
+#include "platform/TerminalText.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/ObjectNumbering.h"
@@ -29,7 +31,8 @@ bool ScriptRunner::Start(const std::string& path) {
     if (path.empty()) {
       std::fprintf(err_, "virlo-cli: cannot make a new document\n");
     } else {
-      std::fprintf(err_, "virlo-cli: cannot open '%s': %s\n", path.c_str(), document_.LastError().c_str());
+      std::fprintf(err_, "virlo-cli: cannot open %s: %s\n", TerminalText::Quoted(path).c_str(),
+                   TerminalText::Escaped(document_.LastError()).c_str());
     }
     return false;
   }
@@ -61,21 +64,21 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
       const std::string character = command.text;
       dialogs.Confirm(
           [marker, character](Dialog& dialog) {
-            dialog.Control(DotSelDialog::MarkerList).value = marker;
-            if (!character.empty()) dialog.Control(DotSelDialog::CharacterEdit).text = character;
+            dialog.Control(MarkerDialog::MarkerList).value = marker;
+            if (!character.empty()) dialog.Control(MarkerDialog::CharacterEdit).text = character;
           },
-          DotSelDialog::TemplateId);
+          MarkerDialog::TemplateId);
       return true;
     }
     case Kind::AnswerText: {
       const ScriptCommand text = command;
       dialogs.Confirm(
           [text](Dialog& dialog) {
-            dialog.Control(CTextDialog::TextEdit).text = text.text;
-            if (text.alignment) dialog.Control(CTextDialog::LeftButton).value = *text.alignment;
-            if (text.frame) dialog.Control(CTextDialog::FrameButton).value = *text.frame;
+            dialog.Control(TextDialog::TextEdit).text = text.text;
+            if (text.alignment) dialog.Control(TextDialog::LeftButton).value = *text.alignment;
+            if (text.frame) dialog.Control(TextDialog::FrameButton).value = *text.frame;
           },
-          CTextDialog::TemplateId);
+          TextDialog::TemplateId);
       return true;
     }
     case Kind::AnswerPrint: {
@@ -87,6 +90,15 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
             dialog.Control(PrintDialog::FileNameEdit).text = print.text;
           },
           PrintDialog::TemplateId);
+      return true;
+    }
+    case Kind::Stroke:
+    case Kind::Corners: {
+      const std::int32_t first =
+          command.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
+      const std::int32_t style = command.style;
+      dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
+                      FormatDialog::TemplateId);
       return true;
     }
     default:
@@ -104,12 +116,13 @@ void ScriptRunner::NoteSubstitutes() {
   }
 }
 
+// Messages may quote what a script or a file gave: nothing in them may act on the terminal.
 void ScriptRunner::Note(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, TerminalText::Escaped(text).c_str());
 }
 
 bool ScriptRunner::Fail(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, TerminalText::Escaped(text).c_str());
   return false;
 }
 
@@ -142,21 +155,9 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnMouseMove(mods | MouseKeys::LeftButton, p1);
       view_.OnLButtonUp(mods, p1);
       break;
-    case Kind::Edit:
-      if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
-      break;
-    case Kind::Undo:
-      if (document_.IsDragging()) {
-        Note("'undo' is disabled now: a drag holds the mouse");
-      } else if (!document_.OnEditUndo()) {
-        Note("'undo' is disabled now: nothing to undo");
-      }
-      break;
-    case Kind::Redo:
-      if (document_.IsDragging()) {
-        Note("'redo' is disabled now: a drag holds the mouse");
-      } else if (!document_.OnEditRedo()) {
-        Note("'redo' is disabled now: nothing to redo");
+    case Kind::Command:
+      if (!view_.OnCommand(command.commandId)) {
+        Note("'" + command.word + "' is disabled now: " + view_.WhyDisabled(command.commandId));
       }
       break;
     case Kind::Save:
@@ -184,19 +185,16 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
       break;
     case Kind::Stroke:
-    case Kind::Corners: {
-      // As the Format command: for what is picked or selected, one undo step.
+    case Kind::Corners:
+      // The Format command, its dialog answered with the one choice; the
+      // answer waits only for a command that will open the dialog.
       if (!view_.UpdateCommand(CommandId::Format).enabled) {
-        Note("'" + command.word + "' is disabled now: nothing picked or selected is a line or a box");
+        Note("'" + command.word + "' is disabled now: " + view_.WhyDisabled(CommandId::Format));
         break;
       }
-      document_.SetUndoMarker();
-      const bool stroke = command.kind == Kind::Stroke;
-      view_.CurrentTool()->ApplyFormat(stroke ? std::optional(static_cast<Stroke>(command.style)) : std::nullopt,
-                                       stroke ? std::nullopt : std::optional(command.style));
-      document_.UpdateModifiedFlag();
+      QueueAnswer(command, dialogs_);
+      view_.OnCommand(CommandId::Format);
       break;
-    }
     case Kind::Show: {
       const std::string art = document_.sheet->MakeUtf8Text();
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
@@ -215,11 +213,11 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
 }
 
 std::string ScriptRunner::State() {
-  CPlenkoDoc& doc = document_;
+  Document& doc = document_;
   store::Database* db = doc.GetDatabase();
   std::string tool = "none";
   for (const CommandInfo& info : CommandTable::All()) {
-    if (CommandTable::IsTool(info.id) && view_.UpdateCommand(info.id).checked) tool = info.word;
+    if (info.tool != 0 && view_.UpdateCommand(info.id).checked) tool = info.word;
   }
   store::ObjectNumbering numbering(*db);
   std::string error;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/HeadlessWindow.h"
 #include "script/Script.h"
@@ -29,13 +29,14 @@ class ScriptRunner {
   // disabled or a dialog without an answer is only told, and the script goes on.
   bool Run(const std::vector<ScriptCommand>& commands);
 
-  // Queues the answer an `answer ...` command gives the next dialog; false
-  // for a command that is no answer.
+  // Queues the answer an `answer ...` command gives the next dialog (for
+  // `stroke` and `corners`, the format dialog's); false for a command that
+  // is no answer.
   static bool QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs);
   // Writes all the bytes and flushes them; false when the file refused any.
   static bool WriteAll(std::FILE* file, const std::string& bytes);
 
-  CPlenkoDoc& Document() { return document_; }
+  Document& GetDocument() { return document_; }
   ViewController& View() { return view_; }
 
  private:
@@ -54,7 +55,7 @@ class ScriptRunner {
   std::FILE* err_;
   std::int32_t line_ = 0;
   QueuedDialogRunner dialogs_;
-  CPlenkoDoc document_;
+  Document document_;
   HeadlessWindow window_;
   ViewController view_;
 };

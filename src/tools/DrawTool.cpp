@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "dialogs/FormatDialog.h"
+#include "dialogs/ObjectDialogs.h"
 #include "objects/Box.h"
 #include "objects/ClipboardSheet.h"
 #include "objects/Dot.h"
-#include "objects/FormatDialog.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 #include "platform/Dialog.h"
@@ -72,7 +73,7 @@ bool DrawTool::RButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
 }
 
 bool DrawTool::RunDialog(DrawObj* obj, const Rect* inPlace) {
-  std::unique_ptr<Dialog> dialog = obj->Edit();
+  std::unique_ptr<Dialog> dialog = ObjectDialogs::For(*obj);
   if (dialog == nullptr) return false;
   if (inPlace != nullptr) dialog->OfferInPlace(*inPlace);
   const DialogResult result = dialog->DoModal();
@@ -317,12 +318,6 @@ bool DrawTool::Format() {
   const bool ok = dialog.DoModal() == DialogResult::Ok;
   Redraw();
   return ok;
-}
-
-bool DrawTool::ApplyFormat(std::optional<Stroke> stroke, std::optional<std::int32_t> corners) {
-  const bool changed = FormatDialog::Apply(FormatTargets(), stroke, corners);
-  if (changed) Redraw();
-  return changed;
 }
 
 void DrawTool::EndSelection() {

@@ -30,10 +30,10 @@
 #include <optional>
 #include <utility>
 
-#include "control/PrintDialog.h"
-#include "objects/CTextDialog.h"
-#include "objects/DotSelDialog.h"
-#include "objects/FormatDialog.h"
+#include "dialogs/FormatDialog.h"
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/PrintDialog.h"
+#include "dialogs/TextDialog.h"
 #include "platform/TextCodec.h"
 #include "view/InPlaceEditor.h"
 #include "view/QtDeviceContext.h"
@@ -60,13 +60,13 @@ QFont DialogFont(bool fixedPitch) {
 
 // The pictures of the text dialog's buttons: black strokes on button grey.
 QIcon ButtonImage(std::int32_t bitmap) {
-  const QSize size = bitmap == CTextDialog::CentreImage ? QSize(17, 16) : QSize(18, 17);
+  const QSize size = bitmap == TextDialog::CentreImage ? QSize(17, 16) : QSize(18, 17);
   QPixmap pixmap(size);
   pixmap.fill(QColor(192, 192, 192));
   QPainter p(&pixmap);
   p.setPen(Qt::black);
   const int w = size.width();
-  if (bitmap == CTextDialog::FrameImage) {
+  if (bitmap == TextDialog::FrameImage) {
     p.drawRect(3, 3, w - 7, size.height() - 7);
     for (const QPoint& corner :
          {QPoint(3, 3), QPoint(w - 4, 3), QPoint(3, size.height() - 4), QPoint(w - 4, size.height() - 4)}) {
@@ -78,8 +78,8 @@ QIcon ButtonImage(std::int32_t bitmap) {
   for (int i = 0; i < 4; ++i) {
     const int length = lengths[i];
     int x = 3;
-    if (bitmap == CTextDialog::CentreImage) x = (w - length) / 2;
-    if (bitmap == CTextDialog::RightImage) x = w - 3 - length;
+    if (bitmap == TextDialog::CentreImage) x = (w - length) / 2;
+    if (bitmap == TextDialog::RightImage) x = w - 3 - length;
     p.drawLine(x, 3 + i * 3, x + length - 1, 3 + i * 3);
   }
   return QIcon(pixmap);
@@ -95,7 +95,7 @@ QString MarkerEntry(const std::string& entry) {
   qsizetype start = space;
   while (start < text.size() && text.at(start) == QLatin1Char(' ')) ++start;
   const QString description = text.mid(start);
-  return text.left(start) + QCoreApplication::translate("DotSelDialog", description.toUtf8().constData());
+  return text.left(start) + QCoreApplication::translate("MarkerDialog", description.toUtf8().constData());
 }
 
 // What one character of an edit costs against its limit. A line break is
@@ -256,16 +256,16 @@ struct BuiltDialog {
 // The marker picker: the list, the character entry under it, the buttons on the right.
 BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "端点選択"), true);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), true);
   built.window->AddButtons();
   auto* list = new QListWidget(built.window.get());
   list->setObjectName(QStringLiteral("markerList"));
-  DialogControl& control = dialog.Control(DotSelDialog::MarkerList);
+  DialogControl& control = dialog.Control(MarkerDialog::MarkerList);
   for (const std::string& item : control.items) list->addItem(MarkerEntry(item));
   list->setCurrentRow(control.value);
   // The last entry's character: typing one chooses that entry.
   auto* character =
-      new QLineEdit(QString::fromStdString(dialog.Control(DotSelDialog::CharacterEdit).text), built.window.get());
+      new QLineEdit(QString::fromStdString(dialog.Control(MarkerDialog::CharacterEdit).text), built.window.get());
   character->setObjectName(QStringLiteral("markerCharacter"));
   character->setMaximumWidth(48);
   const int characterRow = list->count() - 1;
@@ -285,12 +285,12 @@ BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
   // The arrow keys move in the list at once.
   list->setFocus();
   built.collect = [&dialog, list, character] {
-    dialog.Control(DotSelDialog::MarkerList).value = list->currentRow();
-    dialog.Control(DotSelDialog::CharacterEdit).text = character->text().toStdString();
+    dialog.Control(MarkerDialog::MarkerList).value = list->currentRow();
+    dialog.Control(MarkerDialog::CharacterEdit).text = character->text().toStdString();
     return true;
   };
   built.focus = [list, character](std::int32_t id) {
-    if (id == DotSelDialog::CharacterEdit) {
+    if (id == MarkerDialog::CharacterEdit) {
       character->setFocus();
       character->selectAll();
     } else {
@@ -303,25 +303,25 @@ BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
 // The text dialog: alignment and frame buttons over the text.
 BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "文字入力"), false);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), false);
   // The text comes first in the tab order and has the focus: typing goes
   // there at once, and Tab leads on to the buttons.
   QPlainTextEdit* edit = new TextPaste<QPlainTextEdit>(built.window.get());
   edit->setObjectName(QStringLiteral("text"));
   edit->setLineWrapMode(QPlainTextEdit::NoWrap);
   edit->setTabChangesFocus(true);
-  QString opening = FromCp932(dialog.Control(CTextDialog::TextEdit).text);
+  QString opening = FromCp932(dialog.Control(TextDialog::TextEdit).text);
   edit->setPlainText(opening.remove(QLatin1Char('\r')));
-  LimitText(edit, dialog.Control(CTextDialog::TextEdit));
+  LimitText(edit, dialog.Control(TextDialog::TextEdit));
   edit->setMinimumSize(260, 180);
   edit->setFocus();
   auto* grid = new QGridLayout(built.window.get());
   auto* buttons = new QHBoxLayout();
   auto* group = new QButtonGroup(built.window.get());
   const std::pair<std::int32_t, const char*> alignments[] = {
-      {CTextDialog::LeftButton, QT_TRANSLATE_NOOP("QtDialogRunner", "左")},
-      {CTextDialog::CentreButton, QT_TRANSLATE_NOOP("QtDialogRunner", "中")},
-      {CTextDialog::RightButton, QT_TRANSLATE_NOOP("QtDialogRunner", "右")}};
+      {TextDialog::LeftButton, QT_TRANSLATE_NOOP("QtDialogRunner", "左")},
+      {TextDialog::CentreButton, QT_TRANSLATE_NOOP("QtDialogRunner", "中")},
+      {TextDialog::RightButton, QT_TRANSLATE_NOOP("QtDialogRunner", "右")}};
   std::vector<QToolButton*> radios;
   for (const auto& [id, text] : alignments) {
     auto* button = new QToolButton(built.window.get());
@@ -335,15 +335,15 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
     radios.push_back(button);
   }
   group->setExclusive(true);
-  const std::int32_t alignment = dialog.Control(CTextDialog::LeftButton).value;
+  const std::int32_t alignment = dialog.Control(TextDialog::LeftButton).value;
   if (alignment >= 0 && alignment < 3) radios[static_cast<std::size_t>(alignment)]->setChecked(true);
   auto* frame = new QToolButton(built.window.get());
   frame->setText(QCoreApplication::translate("QtDialogRunner", "枠"));
   frame->setToolTip(frame->text());
   frame->setCheckable(true);
-  frame->setIcon(ButtonImage(dialog.Control(CTextDialog::FrameButton).image));
+  frame->setIcon(ButtonImage(dialog.Control(TextDialog::FrameButton).image));
   frame->setObjectName(QStringLiteral("frame"));
-  frame->setChecked(dialog.Control(CTextDialog::FrameButton).value != 0);
+  frame->setChecked(dialog.Control(TextDialog::FrameButton).value != 0);
   buttons->addSpacing(8);
   buttons->addWidget(frame);
   buttons->addStretch();
@@ -356,14 +356,13 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
   built.collect = [&dialog, edit, group, frame, raw] {
     const std::optional<std::string> bytes = BoxText(edit->toPlainText());
     if (!bytes) {
-      QMessageBox::warning(raw, QCoreApplication::translate("QtDialogRunner", "文字入力"),
-                           UnusableCharacter(edit->toPlainText()));
+      QMessageBox::warning(raw, Translations::Of(dialog.Title()), UnusableCharacter(edit->toPlainText()));
       edit->setFocus();
       return false;
     }
-    dialog.Control(CTextDialog::TextEdit).text = *bytes;
-    dialog.Control(CTextDialog::LeftButton).value = group->checkedId();
-    dialog.Control(CTextDialog::FrameButton).value = frame->isChecked() ? 1 : 0;
+    dialog.Control(TextDialog::TextEdit).text = *bytes;
+    dialog.Control(TextDialog::LeftButton).value = group->checkedId();
+    dialog.Control(TextDialog::FrameButton).value = frame->isChecked() ? 1 : 0;
     return true;
   };
   built.focus = [edit](std::int32_t) { edit->setFocus(); };
@@ -373,7 +372,7 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
 // The format dialog: one row of choices for the stroke, one for the corners.
 BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window = std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "書式"), false);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), false);
   // One group of choices a row: a group the objects differ in opens with none.
   auto choices = [&](const char* title, std::int32_t first, std::initializer_list<const char*> captions,
                      const char* name) {
@@ -427,8 +426,7 @@ BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
 // The print dialog: the size of the sheet and the file name.
 BuiltDialog BuildPrintDialog(Dialog& dialog, QWidget* owner) {
   BuiltDialog built;
-  built.window =
-      std::make_unique<FrameDialog>(owner, QCoreApplication::translate("QtDialogRunner", "テキストへ印刷"), false);
+  built.window = std::make_unique<FrameDialog>(owner, Translations::Of(dialog.Title()), false);
   built.window->AddButtons();
   auto* grid = new QGridLayout(built.window.get());
   auto spin = [&](std::int32_t id, const char* name) {
@@ -476,8 +474,8 @@ using DialogBuilder = BuiltDialog (*)(Dialog& dialog, QWidget* owner);
 
 // The builder of each dialog template this runner shows.
 constexpr std::pair<std::int32_t, DialogBuilder> Builders[] = {
-    {DotSelDialog::TemplateId, &BuildMarkerDialog},
-    {CTextDialog::TemplateId, &BuildTextDialog},
+    {MarkerDialog::TemplateId, &BuildMarkerDialog},
+    {TextDialog::TemplateId, &BuildTextDialog},
     {FormatDialog::TemplateId, &BuildFormatDialog},
     {PrintDialog::TemplateId, &BuildPrintDialog},
 };
@@ -525,7 +523,7 @@ std::string QtDialogRunner::Text() const {
 DialogResult QtDialogRunner::Run(Dialog& dialog) {
   dialog.UpdateData(false);
   InPlaceSpot spot;
-  if (dialog.TemplateId() == CTextDialog::TemplateId && dialog.InPlaceOffered() && typeInPlace_ && inPlaceHost_ &&
+  if (dialog.TemplateId() == TextDialog::TemplateId && dialog.InPlaceOffered() && typeInPlace_ && inPlaceHost_ &&
       inPlaceHost_(dialog.InPlaceArea(), spot)) {
     return RunInPlace(dialog, spot);
   }
@@ -549,16 +547,15 @@ DialogResult QtDialogRunner::Run(Dialog& dialog) {
 }
 
 DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot) {
-  dialog.SetShownInPlace();
   static constexpr Qt::Alignment Alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
-  const std::int32_t choice = dialog.Control(CTextDialog::LeftButton).value;
+  const std::int32_t choice = dialog.Control(TextDialog::LeftButton).value;
   const Qt::Alignment alignment = choice >= 0 && choice < 3 ? Alignments[choice] : Qt::AlignLeft;
   // The text font at the view's zoom; its lines stand one font height apart, as on the sheet.
   QFont font = inPlaceFont_;
   const int pixels = std::max(1, static_cast<int>(std::lround(inPlaceFont_.pixelSize() * spot.scale)));
   font.setPixelSize(pixels);
   InPlaceEditor editor(spot.over, spot.where, font, pixels, alignment);
-  DialogControl& text = dialog.Control(CTextDialog::TextEdit);
+  DialogControl& text = dialog.Control(TextDialog::TextEdit);
   QString opening = FromCp932(text.text);
   editor.SetText(opening.remove(QLatin1Char('\r')));
   // What cannot be taken is said as soon as it is typed.

@@ -20,16 +20,16 @@
 #include <string>
 #include <type_traits>
 
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
+#include "app/Application.h"
 #include "app/GuiScript.h"
+#include "app/MainWindow.h"
 #include "control/CommandTable.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
 #include "platform/QueuedDialogRunner.h"
 #include "support/ArtRows.h"
-#include "view/CPlenkoView.h"
+#include "view/SheetView.h"
 
 namespace virlo::test {
 
@@ -79,7 +79,7 @@ class AnsweredQuestions : public FileQuestions {
 // the warnings the program showed.
 class AppFixture {
  public:
-  explicit AppFixture(CPlenkoApp& app) : app_(app), questions_([&app]() -> QWidget* { return app.MainFrame(); }) {
+  explicit AppFixture(Application& app) : app_(app), questions_([&app]() -> QWidget* { return app.MainFrame(); }) {
     app_.SetFileQuestions(&questions_);
   }
   ~AppFixture() { app_.SetFileQuestions(nullptr); }
@@ -87,24 +87,24 @@ class AppFixture {
   AppFixture& operator=(const AppFixture&) = delete;
 
  protected:
-  CPlenkoApp& app_;
+  Application& app_;
   AnsweredQuestions questions_;
   QTemporaryDir dir_;
   QStringList reports_;
 
-  CMainFrame* Frame() const { return app_.MainFrame(); }
-  CPlenkoView* View() const { return Frame()->ActiveView(); }
+  MainWindow* Frame() const { return app_.MainFrame(); }
+  SheetView* View() const { return Frame()->ActiveView(); }
   QString Path(const QString& name) const { return QDir(dir_.path()).filePath(name); }
-  static std::string Art(const CPlenkoDoc* doc) { return doc->sheet->MakeText(); }
+  static std::string Art(const Document* doc) { return doc->sheet->MakeText(); }
   // Row r of a document's art, and its first rows, trailing blanks dropped.
-  static std::string Row(const CPlenkoDoc* doc, std::size_t r) { return ArtRows(Art(doc)).at(r); }
-  static std::vector<std::string> TopRows(const CPlenkoDoc* doc, std::size_t count) {
+  static std::string Row(const Document* doc, std::size_t r) { return ArtRows(Art(doc)).at(r); }
+  static std::vector<std::string> TopRows(const Document* doc, std::size_t count) {
     std::vector<std::string> rows = ArtRows(Art(doc));
     rows.resize(count);
     return rows;
   }
-  CPlenkoDoc* NewDocument() {
-    CPlenkoDoc* doc = app_.FileNew();
+  Document* NewDocument() {
+    Document* doc = app_.FileNew();
     QApplication::processEvents();
     return doc;
   }
@@ -119,7 +119,7 @@ class AppFixture {
 // The suites that play session scripts, with their answers queued.
 class DesktopFixture : public AppFixture {
  public:
-  DesktopFixture(CPlenkoApp& app, QueuedDialogRunner& dialogs) : AppFixture(app), dialogs_(dialogs) {}
+  DesktopFixture(Application& app, QueuedDialogRunner& dialogs) : AppFixture(app), dialogs_(dialogs) {}
 
  protected:
   QueuedDialogRunner& dialogs_;
@@ -153,7 +153,7 @@ bool WhileModal(const std::function<void()>& show, const std::function<void(std:
 // Widens a document's sheet and closes it with the real save question up,
 // answered Cancel: the question and its Yes, No and Cancel buttons as shown.
 // The document stays open.
-inline QStringList SaveQuestionShown(CPlenkoApp& app, AnsweredQuestions& questions, CPlenkoDoc* doc) {
+inline QStringList SaveQuestionShown(Application& app, AnsweredQuestions& questions, Document* doc) {
   doc->sheet->width += doc->sheet->cellWidth;
   doc->UpdateModifiedFlag();
   questions.saveQuestion = nullptr;
@@ -171,7 +171,7 @@ inline QStringList SaveQuestionShown(CPlenkoApp& app, AnsweredQuestions& questio
 }
 
 // The file types the real open dialog offers; it is then cancelled.
-inline QStringList OpenDialogFilters(CPlenkoApp& app, AnsweredQuestions& questions) {
+inline QStringList OpenDialogFilters(Application& app, AnsweredQuestions& questions) {
   const auto answer = questions.fileQuestion;
   questions.fileQuestion = nullptr;
   QStringList filters;
@@ -200,7 +200,7 @@ inline QString ShownTooltip(QWidget* button) {
 // run: each menu's title, then its items in order (caption with its key, "-"
 // for a separator, the other keys it takes, whether it is off or checked, its
 // status tip), then each toolbar's buttons with their tooltips.
-inline QStringList DescribeMenus(CMainFrame& frame) {
+inline QStringList DescribeMenus(MainWindow& frame) {
   QApplication::processEvents();
   frame.UpdateCommandUi();
   QStringList lines;
@@ -253,8 +253,8 @@ int RunSuite(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   StartStore();
   QStandardPaths::setTestModeEnabled(true);
-  CPlenkoApp app(argc, argv);
-  if constexpr (std::is_constructible_v<Suite, CPlenkoApp&, QueuedDialogRunner&>) {
+  Application app(argc, argv);
+  if constexpr (std::is_constructible_v<Suite, Application&, QueuedDialogRunner&>) {
     QueuedDialogRunner dialogs;
     Suite suite(app, dialogs);
     return QTest::qExec(&suite, argc, argv);

@@ -13,12 +13,12 @@
 #include <QStatusBar>
 #include <QWheelEvent>
 
-#include "app/CChildFrame.h"
 #include "app/DesktopFixture.h"
+#include "app/DocumentWindow.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
-#include "control/PrintDialog.h"
 #include "control/ScreenArt.h"
+#include "dialogs/PrintDialog.h"
 #include "export/SvgExport.h"
 #include "model/String.h"
 #include "objects/DrawObj.h"
@@ -88,7 +88,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   using DesktopFixture::DesktopFixture;
 
  private:
-  static QString Title(const CPlenkoDoc* doc) { return QString::fromStdString(doc->GetTitle()); }
+  static QString Title(const Document* doc) { return QString::fromStdString(doc->GetTitle()); }
   QString WriteFile(const QString& name, const QByteArray& bytes) {
     QFile file(Path(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return QString();
@@ -134,7 +134,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   // A document window, in the order they were opened.
   QMdiSubWindow* Window(int index) const { return Frame()->MdiArea()->subWindowList().value(index); }
-  static QImage Grab(const CPlenkoView* view) { return view->viewport()->grab().toImage(); }
+  static QImage Grab(const SheetView* view) { return view->viewport()->grab().toImage(); }
   // Whether the view scrolls exactly over a sheet of this size and its border.
   bool Reaches(int width, int height) const {
     QApplication::processEvents();
@@ -148,7 +148,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   // The art as a reader would paint it: each row of the sheet's text as one
   // string in the text font, on white, in a picture the size of the view.
-  QImage PaintedText(const CPlenkoDoc* doc) const {
+  QImage PaintedText(const Document* doc) const {
     QImage image(View()->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -164,7 +164,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     painter.setPen(Qt::black);
     const QFontMetrics metrics(font);
     const int baseline = (doc->sheet->cellHeight - metrics.height()) / 2 + metrics.ascent();
-    painter.translate(CPlenkoView::GlyphAlignment(font, baseline, 1.0));
+    painter.translate(SheetView::GlyphAlignment(font, baseline, 1.0));
     // Each character in its cell, as the view draws them.
     const ScreenArt cells(*doc->sheet);
     for (std::int32_t row = 0; row < cells.Rows(); ++row) {
@@ -224,7 +224,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   }
   // Every test starts from no document, in a window of one size.
   void init() {
-    app_.SetZoom(CPlenkoView::ActualSize);
+    app_.SetZoom(SheetView::ActualSize);
     questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     questions_.fileQuestion = [](bool) { return QString(); };
     reports_.clear();
@@ -256,7 +256,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(Frame()->PositionText(), QStringLiteral(" 319, 247"));
     QCOMPARE(Frame()->CellText(), QStringLiteral("  39,  15"));
     QCOMPARE(Frame()->findChild<QWidget*>(QStringLiteral("PositionPane"))->width(), 54);
-    QCOMPARE(Frame()->findChild<QWidget*>(QStringLiteral("CellPane"))->width(), CMainFrame::CellPaneWidth);
+    QCOMPARE(Frame()->findChild<QWidget*>(QStringLiteral("CellPane"))->width(), MainWindow::CellPaneWidth);
     QVERIFY(Grab(View()) != before);
     QTest::keyClick(Frame(), Qt::Key_L, Qt::ControlModifier);
     QCOMPARE(Tools(), QStringLiteral("--L--"));
@@ -282,7 +282,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QFETCH(QString, setup);
     QFETCH(QString, gesture);
     // The reference: the same gesture in an unscrolled view.
-    CPlenkoDoc* reference = NewDocument();
+    Document* reference = NewDocument();
     QVERIFY(Play(setup.toStdString()));
     const std::string before = Art(reference);
     QVERIFY(Play(QString(gesture).replace(';', '\n').toStdString()));
@@ -290,7 +290,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(expected != before);
     const std::vector<std::string> rows = test::ArtRows(expected);
     QVERIFY(std::all_of(rows.begin(), rows.begin() + 10, [](const std::string& row) { return row.empty(); }));
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     View()->horizontalScrollBar()->setValue(16);
     View()->verticalScrollBar()->setValue(160);
     QCOMPARE(QPoint(View()->horizontalScrollBar()->value(), View()->verticalScrollBar()->value()), QPoint(16, 160));
@@ -317,7 +317,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // reaches the document by menu, toolbar or key. Runs before anything is
   // copied.
   void editCommandStates() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56\ntool line\ndrag 100 24 140 24"));
     for (int i = 4; i >= 0; --i) {
       Frame()->Action(ToolIds[i])->trigger();
@@ -348,7 +348,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // sheet piece by piece must still give exactly the pixels of one full paint,
   // with two-character markers at line ends, Japanese text and selection marks.
   void partialRepaintsMatchAFullPaint() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(
         Play("tool box\ndrag 20 24 100 88\n"
              "tool line\ndrag 100 56 180 56\nanswer marker 14\nrpress 180 56\n"
@@ -381,7 +381,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // first of them; no key is bound twice. What the commands do is the
   // golden sessions' to show, and which keys there are the menus' golden's.
   void keys() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
     // Modified, so Exit and Close ask and are cancelled; file dialogs answer nothing.
     questions_.saveQuestion = [](const QString&) { return int(QMessageBox::Cancel); };
@@ -392,7 +392,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     };
     QList<int> fired;
     const QMetaObject::Connection spy =
-        connect(Frame(), &CMainFrame::commandRequested, this, [&fired](int id) { fired.append(id); });
+        connect(Frame(), &MainWindow::commandRequested, this, [&fired](int id) { fired.append(id); });
     QStringList bound;
     for (const CommandInfo& info : CommandTable::All()) {
       QVERIFY2(Frame()->Runs(info.id), info.caption);
@@ -417,7 +417,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(dialogs_.Pending(), std::size_t{0});
     QVERIFY(fileAsks >= 3);  // open, save, save as
     // Shift with the mouse takes the whole box: it moves a row down, not its top side alone.
-    CPlenkoDoc* shifted = NewDocument();
+    Document* shifted = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56\ntool select\ndrag 300 300 300 300\ndrag 36 24 36 40 shift"));
     QCOMPARE(Row(shifted, 4), std::string("  +---+"));
   }
@@ -432,14 +432,14 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QStringList paths;
     for (const char* stem : {"r1", "r2", "r3", "kept", "gone"}) {
       name = QString::fromLatin1(stem);
-      CPlenkoDoc* doc = NewDocument();
+      Document* doc = NewDocument();
       QVERIFY(Play("tool box\ndrag 20 24 84 72\ntool line\ndrag 100 40 180 40\ntool dot\ndrag 28 120 28 120"));
       const std::string art = Art(doc);
       QVERIFY(Frame()->Dispatch(CommandId::FileSave));
       paths.prepend(Path(name + ".vrl"));
       QCOMPARE(app_.RecentFiles().value(0), paths.front());
       QVERIFY(app_.CloseAllDocuments());  // saved, so not asked and not cancelled
-      CPlenkoDoc* reopened = app_.OpenDocumentFile(paths.front());
+      Document* reopened = app_.OpenDocumentFile(paths.front());
       QVERIFY(reopened != nullptr && Title(reopened) == name && Frame()->ActiveDocument() == reopened);
       QCOMPARE(Art(reopened), art);
       QVERIFY(app_.CloseAllDocuments());
@@ -473,7 +473,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(!text.isEmpty());
     questions_.fileQuestion = [text](bool) { return text; };
     QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
-    CPlenkoDoc* imported = Frame()->ActiveDocument();
+    Document* imported = Frame()->ActiveDocument();
     QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
     QVERIFY(TopRows(imported, 3) == art);
     // The status bar says what the art became, once the window shows.
@@ -504,7 +504,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(reports_.isEmpty());
 
     // Pasted on the shown document, at the top left of the view, selected.
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play("tool line\ndrag 4 120 60 120"));
     const std::string before = Art(doc);
     QGuiApplication::clipboard()->setText(QStringLiteral("*---*\n"));
@@ -546,9 +546,9 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // every document open with its edits. Closing one document asks about it
   // alone: Cancel keeps it, No closes it.
   void savePrompts() {
-    CPlenkoDoc* first = NewDocument();
+    Document* first = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
-    CPlenkoDoc* second = NewDocument();
+    Document* second = NewDocument();
     QVERIFY(Play("tool box\ndrag 60 24 92 56"));
     const std::string arts = Art(first) + Art(second);
     QStringList asked;
@@ -601,7 +601,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // the save question, the about box.
   void japaneseDesktop() {
     QCOMPARE(Translations::Installed(), UiLanguage::Japanese);
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QCOMPARE(test::SaveQuestionShown(app_, questions_, doc),
              (QStringList{Title(doc) + " への変更を保存しますか?", "はい(&Y)", "いいえ(&N)", "キャンセル"}));
     QStringList seen;
@@ -615,8 +615,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // shows the one chosen; tiling stacks them top to bottom, and every window
   // on a document repaints with it.
   void windows() {
-    CPlenkoDoc* first = NewDocument();
-    CPlenkoDoc* second = NewDocument();
+    Document* first = NewDocument();
+    Document* second = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
     QCOMPARE(MainTitle(), "VIRLO - " + Title(second) + " *");
     Frame()->MdiArea()->setActiveSubWindow(Window(0));
@@ -663,8 +663,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(Window(1)->windowTitle(), Title(second) + " *");
 
     // A box drawn in the first document's second window shows in its first.
-    auto* other = qobject_cast<CChildFrame*>(Window(0))->View();
-    QVERIFY(View() == qobject_cast<CChildFrame*>(Window(2))->View() && other->viewport()->isVisible());
+    auto* other = qobject_cast<DocumentWindow*>(Window(0))->View();
+    QVERIFY(View() == qobject_cast<DocumentWindow*>(Window(2))->View() && other->viewport()->isVisible());
     QApplication::processEvents();  // no paint left over from the tiling
     const QImage before = Grab(other);
     PaintCounter counter;
@@ -699,7 +699,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // through the print dialog, undo, redo and open; a press at the far cells
   // reaches the tool at their sheet point, and Shift turns the wheel sideways.
   void viewScrollsOverTheWholeSheet() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Reaches(624, 1024));
     // A dot and the new size in one undo step; the print keeps the text file's name.
     const QString text = Path(QStringLiteral("large.txt"));
@@ -741,7 +741,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // show it, follows every drag step, marks what is picked, and is kept in
   // the INI file for every window, new ones included.
   void artInPlaceOfTheShapes() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play(Diagram));
     const QImage shapes = Grab(View());
     QAction* toggle = Frame()->Action(CommandId::ViewArt);
@@ -796,7 +796,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // the last chosen kept in the INI file for new windows. Gestures land on
   // the sheet point under the pointer at any zoom, and the picture scales.
   void zoom() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     const char* drawing = "tool box\ndrag 20 24 52 56\ntool line\ndrag 52 40 100 40";
     QVERIFY(Play(drawing));
     const std::string actual = Art(doc);
@@ -831,7 +831,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     // left side covers two pixels where it covered one.
     QVERIFY(Frame()->Dispatch(CommandId::WindowNew));
     QCOMPARE(View()->Zoom(), 100);
-    CPlenkoDoc* zoomed = NewDocument();
+    Document* zoomed = NewDocument();
     View()->SetZoom(200);
     View()->horizontalScrollBar()->setValue(0);
     View()->verticalScrollBar()->setValue(0);
@@ -848,7 +848,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // Right moves the selection a cell, Shift+Down eight rows, each one step
   // for Ctrl+Z.
   void arrowKeys() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play(Diagram));
     QVERIFY(Play("drag 4 8 108 100"));  // the band takes the box alone
     QTest::keyClick(View(), Qt::Key_Right);
@@ -863,7 +863,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // both the clipboard print and the text print, are kept in the INI file and
   // reach every window; off again, the art is the sheet's own.
   void printOptions() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play("tool box\ndrag 20 24 52 56"));
     Frame()->prefixQuestion = [] { return QStringLiteral("// "); };
     for (const int id : {CommandId::PrintUnicodeLines, CommandId::PrintCropped, CommandId::PrintAsComment}) {
@@ -897,7 +897,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   // sheet's border. Exporting ends the selection and leaves the document
   // unmodified; a file that cannot be written is reported.
   void exportPictures() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     QVERIFY(Play(Diagram));
     QVERIFY(doc->OnSaveDocument(Path(QStringLiteral("pictures.vrl")).toStdString()));
     QVERIFY(Play("drag 4 8 108 100"));
@@ -905,8 +905,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QString target;
     questions_.fileQuestion = [&target](bool save) { return save ? target : QString(); };
 
-    QCOMPARE(CPlenkoApp::PictureName(*doc, CPlenkoApp::Picture::Png2x), QStringLiteral("pictures@2x.png"));
-    QCOMPARE(CPlenkoApp::PictureName(*doc, CPlenkoApp::Picture::Png), QStringLiteral("pictures.png"));
+    QCOMPARE(Application::PictureName(*doc, Application::Picture::Png2x), QStringLiteral("pictures@2x.png"));
+    QCOMPARE(Application::PictureName(*doc, Application::Picture::Png), QStringLiteral("pictures.png"));
     target = Path(QStringLiteral("one"));
     QVERIFY(Frame()->Dispatch(CommandId::FileExportPng));
     QVERIFY(doc->sheet->selected.Empty() && doc->sheet->current == nullptr);

@@ -25,9 +25,10 @@
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "dialogs/FormatDialog.h"
+#include "dialogs/ObjectDialogs.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
-#include "objects/FormatDialog.h"
 #include "objects/MarkerTable.h"
 #include "objects/StrBox.h"
 #include "store/Store.h"
@@ -48,7 +49,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   std::function<void(QDialog&)> act_;
   QStringList shown_;
 
-  CPlenkoDoc* Doc() const { return Frame()->ActiveDocument(); }
+  Document* Doc() const { return Frame()->ActiveDocument(); }
   // The next dialogs shown are handed to act, which checks them as the user
   // sees them and acts; whatever it leaves open is cancelled.
   void OnShown(const std::function<void(QDialog&)>& act) {
@@ -171,7 +172,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       QCOMPARE(list->currentRow(), 10);
       Click(dialog, "cancel");
     });
-    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Cancel);
+    QCOMPARE(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Cancel);
     QCOMPARE(shown_.size(), 1);
     QCOMPARE(dot->marker, 9);
     OnShown([](QDialog& dialog) {
@@ -181,7 +182,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
       QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     });
-    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Ok);
     QCOMPARE(dot->marker, 8);
     // Typing in the character field chooses the last entry; OK refuses two
     // characters on the field, and takes one.
@@ -196,7 +197,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       Type(character, QStringLiteral("v"));
       QVERIFY(ClickOk(dialog).isEmpty());
     });
-    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Ok);
     QCOMPARE(dot->marker, MarkerTable::Character);
     QCOMPARE(dot->character, U'v');
   }
@@ -212,7 +213,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       Click(dialog, "corners1");
       Click(dialog, "ok");
     });
-    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
     QCOMPARE(box->left.GetStroke(), Stroke::Heavy);
     QCOMPARE(box->corners, static_cast<std::int32_t>(Box::Rounded));
     Line* line = store::New<Line>(Doc()->GetDatabase(), Doc()->sheet, 20, 120, 100, 120, nullptr, nullptr);
@@ -253,7 +254,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("align1003"));
       QCOMPARE(ClickOk(dialog), QString());
     });
-    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
     QCOMPARE(box->GetText(), std::string("hello\r\nworld!"));
     QCOMPARE(Corner(box), QPoint(24 + 7 * 8, 32 + 3 * 16));  // two lines of at most six characters
     QCOMPARE(box->alignment, std::int32_t{StrBox::AlignCentre});
@@ -270,7 +271,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       Click(dialog, "frame");
       Click(dialog, "cancel");
     });
-    QCOMPARE(box->Edit()->DoModal(), DialogResult::Cancel);
+    QCOMPARE(ObjectDialogs::For(*box)->DoModal(), DialogResult::Cancel);
     QCOMPARE(shown_.size(), 1);
     QCOMPARE(box->GetText(), std::string("abc"));
     QCOMPARE(Corner(box), QPoint(24 + 4 * 8, 32 + 2 * 16));
@@ -279,7 +280,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       Click(dialog, "frame");
       QCOMPARE(ClickOk(dialog), QString());
     });
-    QCOMPARE(box->Edit()->DoModal(), DialogResult::Ok);
+    QCOMPARE(ObjectDialogs::For(*box)->DoModal(), DialogResult::Ok);
     QVERIFY(box->frame == 0 && !box->Has(DrawObj::Filled));
     QCOMPARE(box->GetText(), std::string("abc"));
   }
@@ -356,7 +357,7 @@ class DialogsTest : public QObject, private test::AppFixture {
       edit->undo();
       if (paste) QCOMPARE(edit->toPlainText(), start);
     });
-    QCOMPARE(box->Edit()->DoModal(), warning.isEmpty() ? DialogResult::Ok : DialogResult::Cancel);
+    QCOMPARE(ObjectDialogs::For(*box)->DoModal(), warning.isEmpty() ? DialogResult::Ok : DialogResult::Cancel);
     QCOMPARE(shown_.size(), 1);
     QCOMPARE(QtDeviceContext::ToQString(box->GetText()),
              warning.isEmpty() ? QString(kept).replace("\n", "\r\n") : opened);
@@ -365,7 +366,7 @@ class DialogsTest : public QObject, private test::AppFixture {
   // Text print: the fields show the sheet in their order; 19 columns are
   // refused on their field; 20 x 20 writes 440 bytes.
   void printDialogWritesTheFile() {
-    CPlenkoDoc* doc = Doc();
+    Document* doc = Doc();
     doc->sheet->SetTextFileName(String("shown.txt"));
     const QString path = Path(QStringLiteral("print.txt"));
     OnShown([&path](QDialog& dialog) {
@@ -532,7 +533,7 @@ class DialogsTest : public QObject, private test::AppFixture {
     app_.SetTypeInPlace(true);
     QList<int> fired;
     const QMetaObject::Connection spy =
-        connect(Frame(), &CMainFrame::commandRequested, this, [&fired](int id) { fired.append(id); });
+        connect(Frame(), &MainWindow::commandRequested, this, [&fired](int id) { fired.append(id); });
     QStringList keys;
     for (const CommandInfo& info : CommandTable::All()) {
       keys += QString::fromLatin1(info.keys).split(QStringLiteral("; "), Qt::SkipEmptyParts);

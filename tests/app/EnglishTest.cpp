@@ -11,8 +11,9 @@
 #include "app/DesktopFixture.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "dialogs/MarkerDialog.h"
+#include "dialogs/ObjectDialogs.h"
 #include "objects/Dot.h"
-#include "objects/DotSelDialog.h"
 #include "objects/MarkerTable.h"
 #include "store/Store.h"
 #include "view/QtDialogRunner.h"
@@ -98,7 +99,7 @@ class EnglishTest : public QObject, private test::AppFixture {
   // The save question with Qt's own buttons, a message of the core and a
   // message of the program.
   void messageBoxes() {
-    CPlenkoDoc* doc = NewDocument();
+    Document* doc = NewDocument();
     const QString title = QString::fromStdString(doc->GetTitle());
     QCOMPARE(test::SaveQuestionShown(app_, questions_, doc),
              (QStringList{"Save changes to " + title + "?", "&Yes", "&No", "Cancel"}));
@@ -145,7 +146,7 @@ class EnglishTest : public QObject, private test::AppFixture {
     QCOMPARE(labels, (QStringList{"OK", "Cancel", "Across:", "Down:", "File name:"}));
     QCOMPARE(refusal, QStringLiteral("Print to Text: Enter a whole number from 20 to 256."));
 
-    CPlenkoDoc* doc = Frame()->ActiveDocument();
+    Document* doc = Frame()->ActiveDocument();
     Dot* dot = store::New<Dot>(doc->GetDatabase(), doc->sheet, 40, 48, 9, nullptr);
     QStringList entries;
     app_.Dialogs().SetShownHook([&](QDialog& dialog) {
@@ -154,7 +155,7 @@ class EnglishTest : public QObject, private test::AppFixture {
       for (int i = 0; i < list->count(); ++i) entries.append(list->item(i)->text());
       dialog.reject();
     });
-    QCOMPARE(dot->Edit()->DoModal(), DialogResult::Cancel);
+    QCOMPARE(ObjectDialogs::For(*dot)->DoModal(), DialogResult::Cancel);
     app_.Dialogs().SetShownHook(nullptr);
     QCOMPARE(title, QStringLiteral("End Marker"));
     QCOMPARE(entries.size(), MarkerTable::Count + 1);

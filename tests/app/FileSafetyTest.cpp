@@ -58,8 +58,8 @@ inline std::string WriteDocument(const QString& path, const std::string& script)
   std::string error;
   script::ScriptRunner runner(stdout, stderr);
   if (!script::Script::Parse(script, commands, error) || !runner.Start() || !runner.Run(commands)) return {};
-  if (!path.isEmpty() && !runner.Document().OnSaveDocument(Native(path))) return {};
-  return runner.Document().sheet->MakeText();
+  if (!path.isEmpty() && !runner.GetDocument().OnSaveDocument(Native(path))) return {};
+  return runner.GetDocument().sheet->MakeText();
 }
 
 // The art of a document file as the core reads and checks it, or why it refused it.
@@ -121,7 +121,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
   Q_OBJECT
 
  public:
-  FileSafetyTest(CPlenkoApp& app, QString dataHome) : AppFixture(app), dataHome_(std::move(dataHome)) {}
+  FileSafetyTest(Application& app, QString dataHome) : AppFixture(app), dataHome_(std::move(dataHome)) {}
 
  private:
   const QString dataHome_;
@@ -136,7 +136,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
   QStringList FolderFiles(const QString& pattern) const {
     return QDir(folder_).entryList({pattern}, QDir::Files | QDir::Hidden, QDir::Name);
   }
-  CPlenkoDoc* Active() const { return Frame()->ActiveDocument(); }
+  Document* Active() const { return Frame()->ActiveDocument(); }
   // Answers the offers by the title they name (Keep for the others), and writes them down.
   void AnswerOffers(const std::map<QString, Offer>& answers) {
     asked_.clear();
@@ -187,8 +187,8 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     };
   }
   // Opens a document file (written with a dot first) and draws a line in it.
-  CPlenkoDoc* OpenAndEdit(const QString& path) {
-    CPlenkoDoc* doc = WriteDocument(path, DotScript).empty() ? nullptr : app_.OpenDocumentFile(path);
+  Document* OpenAndEdit(const QString& path) {
+    Document* doc = WriteDocument(path, DotScript).empty() ? nullptr : app_.OpenDocumentFile(path);
     if (doc != nullptr && !Play(LineScript).empty()) return nullptr;
     return doc;
   }
@@ -204,7 +204,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QVERIFY(LeaveOrphan("00000000000000a1-1", BoxScript, Note({}, "Plenko3")));
     questions_.fileQuestion = [](bool) { return QString(); };
     AnswerOffers({{"Plenko3", Offer::Open}});
-    QVERIFY(app_.InitInstance({}, CPlenkoApp::Start::OfferRecovery));
+    QVERIFY(app_.InitInstance({}, Application::Start::OfferRecovery));
     QVERIFY(asked_.size() == 1 && asked_[0].contains(QStringLiteral("Plenko3 (名前なし)")));
     QCOMPARE(app_.Documents().size(), std::size_t{1});
     QVERIFY(Active()->GetTitle() == "Plenko3" && Active()->IsUntitled() && Active()->IsModified());
@@ -225,7 +225,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     questions_.readOnlyQuestion = Answering(int(QMessageBox::No));
   }
   void cleanup() {
-    app_.SetRecoveryInterval(CPlenkoApp::RecoveryInterval);
+    app_.SetRecoveryInterval(Application::RecoveryInterval);
     questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
     QVERIFY(app_.CloseAllDocuments());
     // Closed without saving: no copy is left.
@@ -239,7 +239,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
   // copy goes when the document is saved or undone back to its file.
   void copiesFollowTheDocument() {
     app_.SetRecoveryInterval(20ms);
-    CPlenkoDoc* doc = app_.FileNew();
+    Document* doc = app_.FileNew();
     const std::string path = doc->GetPathName();
     app_.UpdateRecoveryCopies();
     QVERIFY(app_.RecoveryCopyOf(doc).isEmpty());
@@ -284,14 +284,14 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     AnswerOffers({{"a", Offer::Open}, {"Plenko9", Offer::Keep}, {"c", Offer::Discard}});
     QCOMPARE(app_.OfferRecoveredDocuments(), 1);
     QVERIFY(asked_.size() == 3 && asked_.filter(a).size() == 1);
-    CPlenkoDoc* recovered = Active();
+    Document* recovered = Active();
     QVERIFY(recovered->GetTitle() == "a" && recovered->GetPathName() == Native(a) && recovered->IsModified());
     QCOMPARE(recovered->sheet->MakeText(), WriteDocument({}, BoxScript));
     // Only the kept copy and its note are left, and no session stays locked.
     QCOMPARE(FolderFiles("00000000000000*"), (QStringList{"00000000000000b2-2.note", "00000000000000b2-2.vrl"}));
     AnswerOffers({{"Plenko9", Offer::Open}});
     QVERIFY(app_.OfferRecoveredDocuments() == 1 && asked_.size() == 1);
-    CPlenkoDoc* untitled = Active();
+    Document* untitled = Active();
     QVERIFY(untitled->GetTitle() == "Plenko9" && untitled->IsUntitled() && untitled->IsModified());
     QCOMPARE(FolderFiles("00000000000000*"), QStringList());
 
@@ -354,7 +354,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     const QString a = Path("a.vrl");
     QVERIFY(LeaveLockOfEndedProcess(DocumentLock::LockPathFor(a)));
     QVERIFY(Holder(a) > 0 && Holder(a) != self_);
-    CPlenkoDoc* doc = OpenAndEdit(a);
+    Document* doc = OpenAndEdit(a);
     QVERIFY(doc != nullptr && asked_.isEmpty());
     QCOMPARE(DocumentLock::LockPathFor(a), Path(".a.vrl.lock"));
     QCOMPARE(Holder(a), self_);
@@ -386,7 +386,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QLockFile other(DocumentLock::LockPathFor(a));
     QVERIFY(other.tryLock(0));
     questions_.lockedFileQuestion = Answering(answer);
-    CPlenkoDoc* doc = OpenAndEdit(a);
+    Document* doc = OpenAndEdit(a);
     QCOMPARE(asked_.size(), qsizetype{1});
     QVERIFY(asked_[0].contains(a) && asked_[0].contains(QStringLiteral("プロセス %1").arg(self_)));
     QCOMPARE(doc != nullptr, answer != Locked::Cancel);
@@ -428,7 +428,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QFETCH(Changed, answer);
     const QString a = Path("a.vrl");
     const QString b = Path("b.vrl");
-    CPlenkoDoc* doc = OpenAndEdit(a);
+    Document* doc = OpenAndEdit(a);
     QVERIFY(doc != nullptr);
     const std::string art = doc->sheet->MakeText();
     if (outside == "changed") QVERIFY(!WriteDocument(a, BoxScript).empty());
@@ -466,7 +466,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QVERIFY(LeaveOrphan("00000000000000f1-1", BoxScript, Note(a, "a")));
     QVERIFY(LeaveOrphan("00000000000000f2-1", DotScript, Note(Path("b.vrl"), "b")));
     AnswerOffers({{"a", Offer::Keep}});
-    CPlenkoDoc* doc = app_.OpenDocumentFile(a);
+    Document* doc = app_.OpenDocumentFile(a);
     QVERIFY(doc != nullptr && asked_.size() == 1 && asked_[0].contains(a));
     QVERIFY(!doc->IsModified() && doc->sheet->MakeText() == WriteDocument({}, LineScript));
     QVERIFY(app_.CloseDocument(doc));
@@ -510,7 +510,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     const QString a = Path("a.vrl");
     QVERIFY(!WriteDocument(a, DotScript).empty());
     QVERIFY(::mkfifo(Native(Path(".a.vrl.lock")).c_str(), 0600) == 0);
-    CPlenkoDoc* doc = app_.OpenDocumentFile(a);
+    Document* doc = app_.OpenDocumentFile(a);
     QVERIFY(doc != nullptr && asked_.isEmpty() && Mode(Path(".a.vrl.lock")) != 0);
     QVERIFY(app_.CloseDocument(doc) && QFile::remove(Path(".a.vrl.lock")));
     QVERIFY(QFile::link(QStringLiteral("/dev/zero"), Path(".a.vrl.lock")));
@@ -548,7 +548,7 @@ class FileSafetyTest : public QObject, private test::AppFixture {
   void readOnlyFileOffersSaveAs() {
     if (::geteuid() == 0) QSKIP("rights need an ordinary user, and this runs as root");
     const QString a = Path("a.vrl");
-    CPlenkoDoc* doc = OpenAndEdit(a);
+    Document* doc = OpenAndEdit(a);
     QVERIFY(doc != nullptr && QFile::setPermissions(a, QFileDevice::ReadOwner));
     const QByteArray before = Bytes(a);
     Names({Path("b.vrl")});
@@ -579,7 +579,7 @@ int main(int argc, char** argv) {
   // Copies are private whatever the umask; files the test makes are not.
   ::umask(022);
   StartStore();
-  CPlenkoApp app(argc, argv);
+  Application app(argc, argv);
   FileSafetyTest test(app, home.path() + QStringLiteral("/data"));
   return QTest::qExec(&test, argc, argv);
 }

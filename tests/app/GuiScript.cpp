@@ -2,14 +2,13 @@
 
 #include <QTest>
 
-#include "app/CMainFrame.h"
+#include "app/MainWindow.h"
 #include "control/CommandIds.h"
-#include "objects/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
 #include "tools/DrawTool.h"
-#include "view/CPlenkoView.h"
+#include "view/SheetView.h"
 
 namespace virlo::test {
 namespace {
@@ -21,7 +20,7 @@ Qt::KeyboardModifiers Modifiers(std::uint32_t mods) {
   return result;
 }
 
-QPoint Client(CPlenkoView* view, std::int32_t x, std::int32_t y) { return view->ViewportPoint({x, y}); }
+QPoint Client(SheetView* view, std::int32_t x, std::int32_t y) { return view->ViewportPoint({x, y}); }
 
 void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
   // QTest::mouseMove cannot carry held buttons; send the event itself.
@@ -31,13 +30,13 @@ void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModi
 
 }  // namespace
 
-std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std::string& source) {
+std::string PlayScript(MainWindow& frame, QueuedDialogRunner& dialogs, const std::string& source) {
   std::vector<script::ScriptCommand> commands;
   std::string error;
   if (!script::Script::Parse(source, commands, error)) return error;
   using Kind = script::ScriptCommand::Kind;
   for (const script::ScriptCommand& c : commands) {
-    CPlenkoView* view = frame.ActiveView();
+    SheetView* view = frame.ActiveView();
     if (view == nullptr) return "line " + std::to_string(c.line) + ": no view";
     QWidget* target = view->viewport();
     const Qt::KeyboardModifiers mods = Modifiers(c.modifiers);
@@ -45,14 +44,8 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
     const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
     switch (c.kind) {
       case Kind::Tool:
-      case Kind::Edit:
+      case Kind::Command:
         frame.Dispatch(c.commandId);
-        break;
-      case Kind::Undo:
-        frame.Dispatch(CommandId::EditUndo);
-        break;
-      case Kind::Redo:
-        frame.Dispatch(CommandId::EditRedo);
         break;
       case Kind::Press:
       case Kind::RightPress:
@@ -81,15 +74,12 @@ std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std
         frame.Dispatch(CommandId::FilePrint);
         break;
       case Kind::Stroke:
-      case Kind::Corners: {
+      case Kind::Corners:
         // The Format command, its dialog answered with the one choice.
-        const std::int32_t first = c.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
-        const std::int32_t style = c.style;
-        dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
-                        FormatDialog::TemplateId);
+        if (!frame.StateOf(CommandId::Format).enabled) break;
+        script::ScriptRunner::QueueAnswer(c, dialogs);
         frame.Dispatch(CommandId::Format);
         break;
-      }
       case Kind::Key: {
         static constexpr Qt::Key Arrows[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
         QTest::keyClick(view, Arrows[c.x0], mods);

@@ -5,7 +5,7 @@
 
 namespace virlo {
 
-class CMainFrame;
+class MainWindow;
 class QueuedDialogRunner;
 
 namespace test {
@@ -16,7 +16,7 @@ namespace test {
 // window's command dispatch, dialog answers go to the queued dialog runner.
 // `show`, `save` and `open` are not played. Returns an error text, or "" when
 // the whole script ran.
-std::string PlayScript(CMainFrame& frame, QueuedDialogRunner& dialogs, const std::string& source);
+std::string PlayScript(MainWindow& frame, QueuedDialogRunner& dialogs, const std::string& source);
 
 }  // namespace test
 }  // namespace virlo

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/CMainFrame.h"
-#include "app/CPlenkoApp.h"
+#include "app/Application.h"
 #include "app/GuiScript.h"
-#include "document/CPlenkoDoc.h"
+#include "app/MainWindow.h"
+#include "document/Document.h"
 #include "objects/PersistentTypes.h"
 #include "platform/QueuedDialogRunner.h"
 
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   const std::string script = argv[1];
   virlo::StartStore();
   int qtArgc = 1;
-  virlo::CPlenkoApp app(qtArgc, argv);
+  virlo::Application app(qtArgc, argv);
   app.SetRecoveryInterval(std::chrono::milliseconds(50));
   if (!app.InitInstance({})) return 1;
   virlo::QueuedDialogRunner dialogs;
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (end) {
-    const virlo::CPlenkoDoc* doc = app.Documents().front().get();
+    const virlo::Document* doc = app.Documents().front().get();
     auto* waiting = new QTimer(&app);
     QObject::connect(waiting, &QTimer::timeout, &app, [&app, doc] {
       const QString copy = app.RecoveryCopyOf(doc);
@@ -48,5 +48,5 @@ int main(int argc, char** argv) {
   }
   // A test that failed before its kill leaves no program behind for long.
   QTimer::singleShot(std::chrono::minutes(5), &app, &QCoreApplication::quit);
-  return virlo::CPlenkoApp::exec();
+  return virlo::Application::exec();
 }

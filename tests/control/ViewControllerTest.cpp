@@ -4,8 +4,8 @@
 #include <string>
 
 #include "control/ScreenArt.h"
+#include "dialogs/TextDialog.h"
 #include "objects/Box.h"
-#include "objects/CTextDialog.h"
 #include "objects/Dot.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
@@ -60,12 +60,11 @@ struct InPlaceRunner : DialogRunner {
       return DialogResult::Cancel;
     }
     offered.push_back(dialog.InPlaceOffered());
-    dialog.SetShownInPlace();
     open = true;
     if (during) during();
     open = false;
     if (answer == DialogResult::Ok) {
-      dialog.Control(CTextDialog::TextEdit).text = text;
+      dialog.Control(TextDialog::TextEdit).text = text;
       dialog.UpdateData(true);
     }
     return answer;

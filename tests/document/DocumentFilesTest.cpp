@@ -31,7 +31,7 @@ class DocumentFilesTest : public test::ViewFixture {
   }
   // Another program writes a document of its own there.
   void WriteOther(const std::string& path) {
-    CPlenkoDoc other;
+    Document other;
     ASSERT_TRUE(other.OnNewDocument());
     store::New<Box>(other.GetDatabase(), other.sheet, 100, 24, 180, 88, nullptr);
     ASSERT_TRUE(other.OnSaveDocument(path)) << other.LastError();
@@ -44,7 +44,7 @@ TEST_F(DocumentFilesTest, ARootTheProgramDoesNotKnowIsLeftBehindSoLaterSavesWork
   doc.GetDatabase()->CreateRoot("Extra")->SetValue(dot);
   ASSERT_TRUE(doc.OnSaveDocument(folder.Path("extra.vrl"))) << doc.LastError();
 
-  CPlenkoDoc opened;
+  Document opened;
   ASSERT_TRUE(opened.OnOpenDocument(folder.Path("extra.vrl"))) << opened.LastError();
   EXPECT_EQ(opened.GetDatabase()->FindRoot("Extra"), nullptr);
   store::Delete(opened.sheet->objects.Front());  // what the root pointed at
@@ -61,7 +61,7 @@ TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {
   // Saving over it makes the new file the one compared.
   ASSERT_TRUE(doc.OnSaveDocument(path)) << doc.LastError();
   EXPECT_EQ(doc.DiskChange(), Change::None);
-  CPlenkoDoc opened;
+  Document opened;
   ASSERT_TRUE(opened.OnOpenDocument(path)) << opened.LastError();
   EXPECT_EQ(opened.DiskChange(), Change::None);
   WriteOther(path);
@@ -82,7 +82,7 @@ TEST_F(DocumentOnDiskTest, ACopyChangesNothingOfTheDocumentAndOpensAsItModifiedU
   EXPECT_EQ(doc.DiskChange(), Change::None);
 
   const RecoveryNote note{original, "plan", doc.DiskIdentity()};
-  CPlenkoDoc recovered;
+  Document recovered;
   ASSERT_TRUE(recovered.OnOpenRecoveryCopy(copy, note)) << recovered.LastError();
   EXPECT_TRUE(recovered.GetPathName() == original && recovered.GetTitle() == "plan" && !recovered.IsUntitled());
   EXPECT_EQ(recovered.GetDatabase()->PathName(), original);
@@ -96,7 +96,7 @@ TEST_F(DocumentOnDiskTest, ACopyChangesNothingOfTheDocumentAndOpensAsItModifiedU
   EXPECT_EQ(recovered.DiskChange(), Change::Changed);
 
   // Untitled: it keeps its title and asks for a name when saved.
-  CPlenkoDoc untitled;
+  Document untitled;
   ASSERT_TRUE(untitled.OnOpenRecoveryCopy(copy, RecoveryNote{"", "Plenko7", FileIdentity()}));
   EXPECT_TRUE(untitled.IsUntitled() && untitled.IsModified() && untitled.GetTitle() == "Plenko7");
   EXPECT_EQ(fs::path(untitled.GetPathName()).filename(), "Plenko7.vrl");

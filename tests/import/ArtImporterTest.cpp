@@ -38,7 +38,7 @@ class ImportTest : public ::testing::Test {
     return grid.Read(art, options, error) && ArtImporter::Import(grid, *doc.sheet, report, error);
   }
 
-  CPlenkoDoc doc;
+  Document doc;
   std::string error;
 };
 
@@ -131,7 +131,7 @@ TEST_F(ImportTest, AnImportedBoxMovesWithWhatIsJoinedToItAsADrawnOneDoes) {
   script::ScriptRunner drawn(sink.get(), sink.get());
   ASSERT_TRUE(drawn.Start());
   drawn.Run(commands);
-  ASSERT_TRUE(Import(TextCodec::Cp932ToUtf8(drawn.Document().sheet->MakeText()))) << error;
+  ASSERT_TRUE(Import(TextCodec::Cp932ToUtf8(drawn.GetDocument().sheet->MakeText()))) << error;
   const test::Structure s = test::Structure::Of(*doc.sheet);
   EXPECT_EQ(s.framedTexts, 2);
   EXPECT_EQ(s.lines, 3);
@@ -146,8 +146,8 @@ TEST_F(ImportTest, AnImportedBoxMovesWithWhatIsJoinedToItAsADrawnOneDoes) {
   ASSERT_TRUE(script::Script::Parse(drag, commands, error)) << error;
   drawn.Run(commands);
   imported.Run(commands);
-  EXPECT_EQ(Trimmed(*imported.Document().sheet), Trimmed(*drawn.Document().sheet));
-  EXPECT_NE(Trimmed(*imported.Document().sheet), Trimmed(*doc.sheet)) << "nothing moved";
+  EXPECT_EQ(Trimmed(*imported.GetDocument().sheet), Trimmed(*drawn.GetDocument().sheet));
+  EXPECT_NE(Trimmed(*imported.GetDocument().sheet), Trimmed(*doc.sheet)) << "nothing moved";
   fs::remove(file);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "import/ArtImporter.h"
 #include "model/Canvas.h"
 #include "objects/Box.h"
@@ -140,7 +140,7 @@ inline std::int32_t VisibleLinks(const Sheet& sheet) {
 // judge and the importer read differently.
 inline std::string ImportRoundTripFault(const Sheet& original, bool counts) {
   const std::string art = TextCodec::Cp932ToUtf8(original.MakeText());
-  CPlenkoDoc copy;
+  Document copy;
   ArtGrid grid;
   ArtImporter::Report report;
   std::string error;

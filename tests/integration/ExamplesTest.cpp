@@ -41,7 +41,7 @@ TEST_P(ExampleTest, EveryLineEndAtABoxSideFollowsTheBox) {
   ASSERT_TRUE(runner.Run(commands));
   std::filesystem::current_path(previous);
 
-  Sheet& sheet = *runner.Document().sheet;
+  Sheet& sheet = *runner.GetDocument().sheet;
   std::vector<Box*> boxes;
   std::vector<Line*> lines;
   List<DrawObj*>::Cursor cursor(sheet.objects);

@@ -25,6 +25,7 @@
 #include <random>
 #include <string_view>
 
+#include "control/CommandIds.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
 #include "import/ImportRoundTrip.h"
@@ -60,7 +61,7 @@ struct FullCopy {
   std::vector<Point> points;  // of every dot and line end
   bool leftOver = false;
 
-  explicit FullCopy(const CPlenkoDoc& doc) {
+  explicit FullCopy(const Document& doc) {
     const void* name = doc.sheet->textFileName.Text();
     for (const auto& [begin, allocation] : doc.GetDatabase()->Allocations()) {
       Writer writer;
@@ -201,7 +202,7 @@ class Session {
 
  private:
   int Pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
-  CPlenkoDoc& Doc() { return runner_.Document(); }
+  Document& Doc() { return runner_.GetDocument(); }
   std::size_t Hash() { return std::hash<std::string>()(FullCopy(Doc()).content); }
 
   // One command at a time, each followed by the checks.
@@ -268,12 +269,14 @@ class Session {
     const OldHistory::State before = Now();
     const std::int32_t markers = Doc().GetDatabase()->UndoMarkerCount();
     const bool dragging = Doc().IsDragging();
+    const bool undo = command.kind == Kind::Command && command.commandId == CommandId::EditUndo;
+    const bool redo = command.kind == Kind::Command && command.commandId == CommandId::EditRedo;
     bool step = false;
-    if (command.kind == Kind::Undo) {
+    if (undo) {
       step = Doc().CanUndo();
       if (step != (!dragging && old_.IsUndoable(before))) return "undo is enabled where the old history differs";
     }
-    if (command.kind == Kind::Redo) {
+    if (redo) {
       step = Doc().CanRedo();
       if (step != (!dragging && old_.IsRedoable(before))) return "redo is enabled where the old history differs";
     }
@@ -287,7 +290,7 @@ class Session {
     if (Doc().GetDatabase()->UndoMarkerCount() != markers) old_.SetMarker(before);
     const OldHistory::State after = Now();
     if (step) {
-      const OldHistory::State expected = command.kind == Kind::Undo ? old_.Undo(before) : old_.Redo(before);
+      const OldHistory::State expected = undo ? old_.Undo(before) : old_.Redo(before);
       if (after.copy.content != expected.copy.content) return "the step restored another state than the old one";
     }
     // The mark is brought up to date after every command but moves, tool
@@ -344,7 +347,7 @@ class Session {
     if (raw == nullptr) return "the saved file cannot be read: " + error;
     const std::string read = DocumentState::Dump(*raw);
     if (read != saved) return "the file reads as\n" + read + "\nnot\n" + saved;
-    CPlenkoDoc opened;
+    Document opened;
     if (!opened.OnOpenDocument(file_)) return "the saved file does not open: " + opened.LastError();
     if (opened.sheet->MakeText() != Doc().sheet->MakeText()) return "the file opens to other art";
     if (opened.sheet->current != nullptr || !opened.sheet->selected.Empty()) return "an opened document has a pick";

@@ -6,7 +6,7 @@
 
 #include "objects/Selection.h"
 #include "objects/StrBox.h"
-#include "platform/Application.h"
+#include "platform/AppServices.h"
 #include "support/RecordingDeviceContext.h"
 #include "support/SheetFixture.h"
 
@@ -22,7 +22,7 @@ class StrBoxTest : public test::SheetFixture {
   }
 };
 
-struct TextFontApp : Application {
+struct TextFontApp : AppServices {
   const Font* GetTextFont() const override { return font; }
   const Font* font = nullptr;
 };

@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "objects/Dot.h"
@@ -112,7 +112,7 @@ TEST_F(DocumentFileTest, ReadingReadsTheFileAloneAndLeavesNothingBesideIt) {
 // byte longer.
 TEST(TextLimitTest, TheLargestArtAnImportReadsMakesTheLongestTextAFileHolds) {
   StartStore();
-  CPlenkoDoc doc;
+  Document doc;
   ASSERT_TRUE(doc.OnNewDocument());
   std::string art;
   for (int row = 0; row < ArtGrid::MaxRows; ++row) art += std::string(ArtGrid::MaxColumns, 'x') + "\n";
@@ -126,7 +126,7 @@ TEST(TextLimitTest, TheLargestArtAnImportReadsMakesTheLongestTextAFileHolds) {
 
   const test::TempFolder folder;
   ASSERT_TRUE(doc.OnSaveDocument(folder.Path("art.vrl"))) << doc.LastError();
-  CPlenkoDoc opened;
+  Document opened;
   EXPECT_TRUE(opened.OnOpenDocument(folder.Path("art.vrl"))) << opened.LastError();
 }
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
 #include "objects/PersistentTypes.h"
@@ -25,7 +25,7 @@ using test::DocumentState;
 void PlayFortySteps() {
   RegisterPersistentTypes();
   store::SetMaximumUndoOperations(32);
-  CPlenkoDoc doc;
+  Document doc;
   ASSERT_TRUE(doc.OnNewDocument());
   store::Database* db = doc.GetDatabase();
   Dot* first = store::New<Dot>(db, doc.sheet, 4, 8, 1, nullptr);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "document/DocumentDump.h"
 #include "objects/Sheet.h"
 #include "store/Database.h"
@@ -23,7 +23,7 @@ struct DocumentState {
     EXPECT_TRUE(DocumentDump::Write(db, json, error)) << error;
     return json;
   }
-  static DocumentState Of(const CPlenkoDoc& doc) { return {doc.sheet->MakeText(), Dump(*doc.GetDatabase())}; }
+  static DocumentState Of(const Document& doc) { return {doc.sheet->MakeText(), Dump(*doc.GetDatabase())}; }
 
   friend bool operator==(const DocumentState&, const DocumentState&) = default;
 };

@@ -6,7 +6,7 @@
 
 #include "control/CommandIds.h"
 #include "control/ViewController.h"
-#include "document/CPlenkoDoc.h"
+#include "document/Document.h"
 #include "objects/PersistentTypes.h"
 #include "store/Store.h"
 #include "support/RecordingWindow.h"
@@ -46,7 +46,7 @@ class ViewFixture : public ::testing::Test {
 
   TempFolder folder;
   RecordingWindow window;
-  CPlenkoDoc doc;
+  Document doc;
   std::unique_ptr<ViewController> view;
 };
 
