@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "objects/StrBox.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -343,6 +345,38 @@ int main(int argc, char** argv) {
            [](Doc& d, const Roles& r) { d.Exec("UPDATE root SET object = " + std::to_string(r.host)); });
     edited("root_dangling.vrl",
            [](Doc& d, const Roles& r) { d.Exec("UPDATE root SET object = " + std::to_string(r.count + 1)); });
+    // The root table and its index hold the sheet's row twice: their trees
+    // are swapped with those of a twin table without a key, which SQLite's
+    // quick check does not tell apart.
+    edited("root_names_repeat.vrl", [](Doc& d, const Roles&) {
+      d.Exec(
+          "CREATE TABLE twin (name TEXT, object INTEGER NOT NULL, part INTEGER NOT NULL);"
+          "CREATE INDEX twin_name ON twin (name);"
+          "INSERT INTO twin SELECT * FROM root; INSERT INTO twin SELECT * FROM root");
+      const auto page = [&d](const std::string& name) {
+        return std::to_string(d.Ids("SELECT rootpage FROM sqlite_schema WHERE name = '" + name + "'").at(0));
+      };
+      const std::string table = page("root"), index = page("sqlite_autoindex_root_1");
+      const std::string twinTable = page("twin"), twinIndex = page("twin_name");
+      const std::uint32_t version = d.Ids("PRAGMA schema_version").at(0);
+      d.Exec(
+          "PRAGMA writable_schema = ON;"
+          "UPDATE sqlite_schema SET rootpage = " +
+          twinTable +
+          " WHERE name = 'root';"
+          "UPDATE sqlite_schema SET rootpage = " +
+          twinIndex +
+          " WHERE name = 'sqlite_autoindex_root_1';"
+          "UPDATE sqlite_schema SET rootpage = " +
+          table +
+          " WHERE name = 'twin';"
+          "UPDATE sqlite_schema SET rootpage = " +
+          index +
+          " WHERE name = 'twin_name';"
+          "PRAGMA schema_version = " +
+          std::to_string(version + 1) + "; PRAGMA writable_schema = OFF;");
+      d.Exec("DROP TABLE twin");
+    });
     edited("cell_size_zero.vrl",
            [](Doc& d, const Roles& r) { d.Edit(r.sheet, [](Bytes& b) { PutU32(b, SheetAt::cellWidth, 0); }); });
     edited("string_length_mismatch.vrl", [](Doc& d, const Roles& r) {
@@ -388,6 +422,14 @@ int main(int argc, char** argv) {
     edited("text_with_control_character.vrl", [](Doc& d, const Roles& r) {
       const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
       d.Edit(text, [](Bytes& b) { b.at(0) = '\x1B'; });  // ESC: a terminal would obey it
+    });
+    // One byte more than the longest text a box holds.
+    edited("text_too_long.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t length = virlo::StrBox::MaxText + 1;
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Exec("UPDATE object SET count = " + std::to_string(length + 1) + " WHERE id = " + std::to_string(text));
+      d.SetData(text, Bytes(length, 'x') + '\0');
+      d.Edit(r.strBox, [&](Bytes& b) { PutU32(b, StrBoxAt::length, length); });
     });
     edited("texts_share_characters.vrl", [](Doc& d, const Roles& r) {
       const Bytes sheet = d.Data(r.sheet);

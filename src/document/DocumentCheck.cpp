@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -209,10 +210,14 @@ class Checker {
       DrawObj* obj = AsDrawObj(part.address, part.type);
       if (obj == nullptr) continue;
       const std::string what = "a " + part.type->Name();
-      // Its text would reach terminals, where a control character acts.
-      if (auto* text = dynamic_cast<StrBox*>(obj);
-          text != nullptr && TextCodec::HasControlCharacters(text->str.View())) {
-        return Fail("a text holds control characters");
+      if (auto* text = dynamic_cast<StrBox*>(obj); text != nullptr) {
+        // More than the editor makes would only slow every paint of it.
+        if (text->str.Length() > StrBox::MaxText) {
+          return Fail("a text box holds " + std::to_string(text->str.Length()) + " bytes of text, more than the " +
+                      std::to_string(StrBox::MaxText) + " any can");
+        }
+        // Its text would reach terminals, where a control character acts.
+        if (TextCodec::HasControlCharacters(text->str.View())) return Fail("a text holds control characters");
       }
       if (obj->sheet != sheet) return Fail(what + " belongs to no sheet of the document");
       if (!FiniteAncestry(obj, drawObjects)) return Fail(what + " is its own ancestor");

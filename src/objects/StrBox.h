@@ -14,6 +14,15 @@ class StrBox : public Box {
  public:
   enum Alignment : std::int32_t { AlignLeft = 0, AlignCentre = 1, AlignRight = 2 };
 
+  // The limits of a box's text, in bytes of its code page 932 text (a
+  // double-byte character and a line break, CR LF, count two), its NUL aside.
+  // Typed (the text dialog, typing in place): at most this many.
+  static constexpr std::int32_t MaxTypedText = 256;
+  // Held: what an import makes of the largest art it reads, 256 rows of 256
+  // cells (a byte each) with CR LF between them. Documents holding more are
+  // refused, so that no paint or export of a text takes longer than that.
+  static constexpr std::int32_t MaxText = 256 * 256 + 255 * 2;
+
   StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, const String& text,
          DrawObj* parent);
   StrBox(const StrBox& source, Sheet* sheet, DrawObj* parent);
