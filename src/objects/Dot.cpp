@@ -188,9 +188,17 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
 }
 
 void Dot::LinkToLine() {
+  // A dot still on its line stays there, whatever else lies at its cell;
+  // at a line's end cell it would be that end's, so it looks again.
+  const Point cell = sheet->CellOf(x, y);
+  if (const Line* line = GetLine(); line != nullptr && !line->IsHiddenSide() && line->CellsAcross(cell) == 0 &&
+                                    cell != sheet->CellOf(line->start.x, line->start.y) &&
+                                    cell != sheet->CellOf(line->end.x, line->end.y)) {
+    return;
+  }
   SetLine(nullptr);
   DrawObj* hit = sheet->PickObject(x, y, Root());
-  if (auto* line = dynamic_cast<Line*>(hit)) SetLine(line);
+  if (auto* line = dynamic_cast<Line*>(hit); line != nullptr && !line->IsHiddenSide()) SetLine(line);
 }
 
 Line* Dot::GetLine() const { return dynamic_cast<Line*>(parent); }

@@ -179,13 +179,20 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
     };
     command.kind = Kind::Key;
     const auto arrow = argc >= 1 && !tokens[1].quoted ? arrows.find(tokens[1].text) : arrows.end();
-    const bool shift = argc == 2 && !tokens[2].quoted && tokens[2].text == "shift";
-    if (arrow == arrows.end() || argc > 2 || (argc == 2 && !shift)) {
-      error = "'key' needs left, right, up or down, and may take shift";
+    bool known = arrow != arrows.end() && argc <= 3;
+    for (std::size_t i = 2; known && i <= argc; ++i) {
+      const std::uint32_t bit = tokens[i].quoted            ? 0
+                                : tokens[i].text == "shift" ? MouseKeys::Shift
+                                : tokens[i].text == "ctrl"  ? MouseKeys::Control
+                                                            : 0;
+      known = bit != 0 && (command.modifiers & bit) == 0;
+      command.modifiers |= bit;
+    }
+    if (!known) {
+      error = "'key' needs left, right, up or down, and may take shift and ctrl";
       return false;
     }
     command.x0 = static_cast<std::int32_t>(arrow->second);
-    if (shift) command.modifiers = MouseKeys::Shift;
     return true;
   }
   if (word == "show") {
