@@ -455,9 +455,8 @@ int main(int argc, char** argv) {
     // The label rests on the host line: the host no longer lists it, it rests
     // on a box's side, it has a frame, or the host lists it resting on nothing.
     edited("rest_not_carried.vrl", [](Doc& d, const Roles& r) { Unlist(d, r.host, LineAt::attached, r.label, 0); });
-    edited("rest_on_box_side.vrl", [](Doc& d, const Roles& r) {
-      d.Edit(r.label, [&](Bytes& b) { PutRef(b, StrBoxAt::restLine, r.box, 1); });
-    });
+    edited("rest_on_box_side.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.label, [&](Bytes& b) { PutRef(b, StrBoxAt::restLine, r.box, 1); }); });
     edited("framed_text_rests.vrl",
            [](Doc& d, const Roles& r) { d.Edit(r.label, [](Bytes& b) { PutU32(b, StrBoxAt::frame, 1); }); });
     edited("carries_loose_label.vrl",
