@@ -207,8 +207,12 @@ void Dot::SetLine(Line* line) { SetDotLine(line); }
 
 void Dot::SetDotLine(Line* line) {
   if (auto* host = dynamic_cast<Line*>(parent)) host->attached.Remove(this);
-  parent = line;
-  if (line != nullptr) line->attached.PushBack(this);
+  parent = nullptr;
+  if (line == nullptr) return;
+  // Without memory for the line's entry, the dot rests on nothing.
+  const std::int32_t count = line->attached.Count();
+  line->attached.PushBack(this);
+  if (line->attached.Count() != count) parent = line;
 }
 
 bool Dot::PlaceAt(std::int32_t px, std::int32_t py, Selection& s) {

@@ -37,32 +37,28 @@ void PlacePoint(LinkPoint& point, Point at) {
   point.sheet->Moved(&point);
 }
 
-// What makes a line's end the end of the whole bent line: its marker, and
-// what holds it.
-struct Terminal {
-  std::int32_t marker = MarkerTable::Join;
-  std::int32_t character = 0;
-  Line* host = nullptr;
-  std::int32_t gap = 0;
-  LinkPoint* partner = nullptr;
-};
-
-Terminal Take(LinkPoint& end) {
-  Terminal t{end.marker, end.character, end.hostLine, end.gap, end.partner};
-  end.SetLine(nullptr);
-  end.Join(nullptr);
-  end.gap = 0;
-  end.marker = MarkerTable::Join;
-  end.character = 0;
-  return t;
-}
-
-void Give(LinkPoint& end, const Terminal& t) {
-  end.marker = t.marker;
-  end.character = t.character;
-  end.SetLine(t.host);
-  end.gap = t.gap;
-  end.Join(t.partner);
+// Hands what makes a line's end the end of the whole bent line (its marker,
+// what it rests or is docked on, its partner) from one end to another. The
+// new end joins its host's list before the old one leaves it: false, with
+// nothing changed, when there was no memory for that.
+bool HandOver(LinkPoint& from, LinkPoint& to) {
+  if (Line* host = from.hostLine) {
+    to.SetLine(host);
+    if (to.hostLine != host) return false;
+    from.SetLine(nullptr);
+  }
+  to.gap = from.gap;
+  from.gap = 0;
+  to.marker = from.marker;
+  to.character = from.character;
+  from.marker = MarkerTable::Join;
+  from.character = 0;
+  if (LinkPoint* partner = from.partner) {
+    from.Join(nullptr);
+    to.Join(nullptr);
+    to.Join(partner);
+  }
+  return true;
 }
 
 }  // namespace
@@ -265,12 +261,41 @@ void Elbows::Lay(Bent& bent, const std::vector<Point>& corners, Selection& repai
     repaint.Invalidate(line.GetRect(DrawObj::Area::Redraw), true);
     for (const Line* segment : bent.segments) repaint.Invalidate(segment->GetRect(DrawObj::Area::Redraw), true);
   };
-  repaintChain();
-  // The held end is another one when the count of segments changes.
+  // The segments wanted are made first, and the held end handed on: short of
+  // memory for either, what was made goes and the line stays as the step
+  // left it.
+  const std::size_t had = bent.segments.size();
   LinkPoint& oldHeld = HeldEnd(bent);
-  const bool moveTerminal = wanted != bent.segments.size();
-  Terminal terminal;
-  if (moveTerminal) terminal = Take(oldHeld);
+  bool made = true;
+  while (made && bent.segments.size() < wanted) {
+    auto* segment = store::New<Line>(store::Database::Of(sheet_), sheet_, 0, 0, 0, 0, nullptr, nullptr);
+    // A line the sheet could not list (no memory for the entry) goes again.
+    if (segment != nullptr && sheet_->objects.Front() != segment) {
+      store::Delete(segment);
+      segment = nullptr;
+    }
+    made = segment != nullptr;
+    if (!made) break;
+    segment->flags |= DrawObj::Visible;
+    segment->stroke = line.stroke;
+    segment->start.x = oldHeld.x;
+    segment->start.y = oldHeld.y;
+    segment->end.x = oldHeld.x;
+    segment->end.y = oldHeld.y;
+    bent.segments.push_back(segment);
+  }
+  if (made) {
+    LinkPoint& newHeld = wanted == 0 ? OtherEnd(line, *bent.fixed) : bent.segments[wanted - 1]->end;
+    if (&newHeld != &oldHeld) made = HandOver(oldHeld, newHeld);
+  }
+  if (!made) {
+    while (bent.segments.size() > had) {
+      store::Delete(bent.segments.back());
+      bent.segments.pop_back();
+    }
+    return;
+  }
+  repaintChain();
   // What rests on the segments that go comes off them first, to rest again
   // where it lies once the line is laid.
   std::vector<DrawObj*> resting;
@@ -288,19 +313,6 @@ void Elbows::Lay(Bent& bent, const std::vector<Point>& corners, Selection& repai
     }
     bent.segments.pop_back();
     store::Delete(segment);
-  }
-  while (bent.segments.size() < wanted) {
-    auto* segment = store::New<Line>(store::Database::Of(sheet_), sheet_, 0, 0, 0, 0, nullptr, nullptr);
-    if (segment == nullptr) break;
-    segment->flags |= DrawObj::Visible;
-    segment->stroke = line.stroke;
-    bent.segments.push_back(segment);
-  }
-  // Out of memory: the line stays as the step left it.
-  if (bent.segments.size() != wanted) {
-    if (moveTerminal) Give(oldHeld, terminal);
-    repaintChain();
-    return;
   }
   // The line from its fixed end to the first corner, then each segment on.
   PlacePoint(*bent.fixed, corners[0]);
@@ -320,7 +332,6 @@ void Elbows::Lay(Bent& bent, const std::vector<Point>& corners, Selection& repai
     }
     previous = &segment.end;
   }
-  if (moveTerminal) Give(HeldEnd(bent), terminal);
   repaintChain();
   // Dots, labels and line ends that rested on a segment gone rest where
   // the line now runs through them, or on nothing.

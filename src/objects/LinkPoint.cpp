@@ -144,8 +144,12 @@ std::string_view LinkPoint::ArtText() const {
 
 void LinkPoint::SetLine(Line* line) {
   if (hostLine != nullptr) hostLine->attached.Remove(this);
-  hostLine = line;
-  if (line != nullptr) line->attached.PushBack(this);
+  hostLine = nullptr;
+  if (line == nullptr) return;
+  // Without memory for the line's entry, the end rests on nothing.
+  const std::int32_t count = line->attached.Count();
+  line->attached.PushBack(this);
+  if (line->attached.Count() != count) hostLine = line;
 }
 
 LinkPoint* LinkPoint::Join(LinkPoint* other) {

@@ -56,8 +56,12 @@ bool StrBox::Select(Selection& s) {
 void StrBox::SetRest(Line* line) {
   if (restLine == line) return;
   if (restLine != nullptr) restLine->attached.Remove(this);
-  restLine = line;
-  if (line != nullptr) line->attached.PushBack(this);
+  restLine = nullptr;
+  if (line == nullptr) return;
+  // Without memory for the line's entry, the text rests on nothing.
+  const std::int32_t count = line->attached.Count();
+  line->attached.PushBack(this);
+  if (line->attached.Count() != count) restLine = line;
 }
 
 Rect StrBox::TextCells() const {

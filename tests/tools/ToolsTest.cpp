@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "document/DocumentCheck.h"
 #include "objects/Box.h"
 #include "support/RecordingWindow.h"
 #include "support/SheetFixture.h"
@@ -114,6 +115,34 @@ TEST_F(ToolTest, ALineDraggedItselfIsNeverBentButOneWhoseBoxMovesIs) {
     EXPECT_TRUE(segment->start.partner != nullptr);
   }
   EXPECT_EQ(held, 1);
+}
+
+// Short of memory (the store refusing after a few allocations, the moves' own
+// among them), a line that cannot bend stays as the move left it: no line
+// made in part, nothing listed twice or not at all, the document sound.
+TEST_F(ToolTest, ALineThatCannotBendForWantOfMemoryStaysAsTheMoveLeftIt) {
+  db->CreateRoot("Sheet")->SetValue(sheet);
+  for (int allowed = 0; allowed < 80; ++allowed) {
+    Box* left = Make<Box>(sheet, 20, 40, 84, 104, nullptr);
+    Box* right = Make<Box>(sheet, 260, 40, 324, 104, nullptr);
+    Line* line = HLine(84, 252, 72);
+    line->start.LinkToLine();
+    line->end.LinkToLine();
+    const std::int32_t before = sheet->objects.Count();
+    sheet->current = right;
+    {
+      const store::AllocationFailure failure(allowed);
+      StrBoxTool tool(sheet, &window);  // drags the current object alone
+      tool.DragBy(0, -48);
+    }
+    sheet->current = nullptr;
+    const std::int32_t made = sheet->objects.Count() - before;
+    EXPECT_TRUE(made == 0 || made == 2) << allowed;
+    std::string error;
+    EXPECT_NE(DocumentCheck::Run(*db, error), nullptr) << allowed << ": " << error;
+    sheet->DeleteObjects();
+    (void)left;
+  }
 }
 
 }  // namespace
