@@ -82,6 +82,8 @@ class ViewController : public DocumentView {
   // the command is unknown to the view or disabled.
   CommandState UpdateCommand(std::int32_t id) const;
   bool OnCommand(std::int32_t id);
+  // Why a command is disabled now, for a script's note, in English.
+  std::string WhyDisabled(std::int32_t id) const;
   static bool Handles(std::int32_t id);
   // How text print and clipboard print shape the art.
   void SetOutputOptions(const ArtOptions& options) { outputOptions_ = options; }
@@ -106,6 +108,7 @@ class ViewController : public DocumentView {
     std::int32_t id;
     bool (*enabled)(const ViewController& view);
     void (*run)(ViewController& view);
+    const char* whyDisabled;
   };
   // Null for a command the view does not run (the tools are not listed).
   static const ViewCommand* FindCommand(std::int32_t id);

@@ -368,12 +368,6 @@ bool DrawTool::Format() {
   return ok;
 }
 
-bool DrawTool::ApplyFormat(std::optional<Stroke> stroke, std::optional<std::int32_t> corners) {
-  const bool changed = FormatDialog::Apply(FormatTargets(), stroke, corners);
-  if (changed) Redraw();
-  return changed;
-}
-
 void DrawTool::EndSelection() {
   while (DrawObj* obj = sheet->selected.PopFront()) {
     obj->SelectAndRedraw(selection);

@@ -85,8 +85,6 @@ class DrawTool {
   std::vector<DrawObj*> FormatTargets() const;
   // Opens the format dialog for them; true when it ended with OK.
   bool Format();
-  // Sets their stroke and, of the boxes, the corners; true when anything changed.
-  bool ApplyFormat(std::optional<Stroke> stroke, std::optional<std::int32_t> corners);
 
   Sheet* GetSheet() const { return sheet; }
 
