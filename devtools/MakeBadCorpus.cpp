@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::string;
 
-// Byte offsets of the fields in the records, as file format 2 stores them:
+// Byte offsets of the fields in the records, as file format 3 stores them:
 // 4 bytes per integer, 8 per reference (object id, then part number).
 namespace DrawObjAt {
 constexpr std::size_t sheet = 4;
@@ -37,6 +37,7 @@ constexpr std::size_t size = 36;
 namespace LinkPointAt {
 constexpr std::size_t partner = 36;
 constexpr std::size_t hostLine = 44;
+constexpr std::size_t gap = 52;
 }  // namespace LinkPointAt
 // A list's fields, from where the list lies.
 namespace ListAt {
@@ -46,14 +47,14 @@ constexpr std::size_t count = 16;
 }  // namespace ListAt
 namespace LineAt {
 constexpr std::size_t start = 20;
-constexpr std::size_t end = 72;
-constexpr std::size_t attached = 124;
+constexpr std::size_t end = 76;
+constexpr std::size_t attached = 132;
 constexpr std::size_t attachedHead = attached + ListAt::head;
 constexpr std::size_t attachedTail = attached + ListAt::tail;
 constexpr std::size_t attachedCount = attached + ListAt::count;
-constexpr std::size_t orientation = 148;
-constexpr std::size_t stroke = 152;
-constexpr std::size_t size = 156;
+constexpr std::size_t orientation = 156;
+constexpr std::size_t stroke = 160;
+constexpr std::size_t size = 164;
 constexpr std::uint32_t parts = 4;  // the line, its two ends and its list
 }  // namespace LineAt
 namespace NodeAt {
@@ -77,6 +78,8 @@ constexpr std::size_t corners = 20 + 4 * LineAt::size;  // after the box's four 
 namespace StrBoxAt {
 constexpr std::size_t text = BoxAt::corners + 4;  // str.text, after the box's fields
 constexpr std::size_t length = text + 8;
+constexpr std::size_t frame = length + 4;
+constexpr std::size_t restLine = frame + 8;  // after the alignment
 }  // namespace StrBoxAt
 constexpr std::int32_t MaxCoordinate = 1 << 24;
 
@@ -178,6 +181,7 @@ struct Roles {
   std::uint32_t partner = 0;
   std::uint32_t box = 0;
   std::uint32_t strBox = 0;
+  std::uint32_t label = 0;  // a text without a frame resting on the host
   std::vector<std::uint32_t> dots;
 };
 
@@ -188,6 +192,9 @@ Roles FindRoles(Doc& doc) {
   r.dots = doc.Ids("SELECT id FROM object WHERE type = 'Dot'");
   r.box = doc.Ids("SELECT id FROM object WHERE type = 'Box'").at(0);
   r.strBox = doc.Ids("SELECT id FROM object WHERE type = 'StrBox'").at(0);
+  for (std::uint32_t text : doc.Ids("SELECT id FROM object WHERE type = 'StrBox'")) {
+    if (GetU32(doc.Data(text), StrBoxAt::restLine) != 0) r.label = text;
+  }
   for (std::uint32_t line : doc.Ids("SELECT id FROM object WHERE type = 'Line'")) {
     const Bytes data = doc.Data(line);
     if (GetU32(data, LineAt::attachedCount) >= 2) r.host = line;
@@ -198,7 +205,7 @@ Roles FindRoles(Doc& doc) {
       r.partner = GetU32(data, LineAt::end + LinkPointAt::partner);
     }
   }
-  if (r.dots.size() < 2 || r.host == 0 || r.single == 0 || r.tee == 0 || r.joined == 0) {
+  if (r.dots.size() < 2 || r.host == 0 || r.single == 0 || r.tee == 0 || r.joined == 0 || r.label == 0) {
     throw std::runtime_error("the good document lacks a part");
   }
   return r;
@@ -259,7 +266,7 @@ int main(int argc, char** argv) {
          "PRAGMA application_id = 1179402827; PRAGMA user_version = 1;"
          "CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT); INSERT INTO note VALUES (1, 'hello');");
     made("no_tables.vrl", "PRAGMA application_id = 1447645772; PRAGMA user_version = 1;");
-    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 3"); });
+    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 4"); });
     edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
 
     // Hostile schemas: the records are a good document's, the tables are not.
@@ -320,7 +327,13 @@ int main(int argc, char** argv) {
       const std::uint32_t head = GetU32(d.Data(r.host), LineAt::attachedHead);
       d.Edit(head, [&](Bytes& b) { PutRef(b, NodeAt::item, r.sheet, SheetAt::textFileNamePart); });
     });
+    // The two dots rest on each other: their lines list them no more, so the
+    // cycle is all that is wrong, whichever object is looked at first.
     edited("parent_cycle.vrl", [](Doc& d, const Roles& r) {
+      for (const std::uint32_t dot : {r.dots[0], r.dots[1]}) {
+        const std::uint32_t line = GetU32(d.Data(dot), DrawObjAt::parent);
+        if (line != 0) Unlist(d, line, LineAt::attached, dot, 0);
+      }
       d.Edit(r.dots[0], [&](Bytes& b) { PutRef(b, DrawObjAt::parent, r.dots[1], 0); });
       d.Edit(r.dots[1], [&](Bytes& b) { PutRef(b, DrawObjAt::parent, r.dots[0], 0); });
     });
@@ -473,6 +486,23 @@ int main(int argc, char** argv) {
       const std::uint32_t dot = GetU32(d.Data(GetU32(single, LineAt::attachedHead)), NodeAt::item);
       d.Edit(dot, [](Bytes& b) { PutRef(b, DrawObjAt::parent, 0, 0); });
     });
+    // A docked end stands a blank cell or two short of its line, never more,
+    // and only an end that rests or docks keeps a gap.
+    edited("gap_unknown.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.tee, [](Bytes& b) { PutU32(b, LineAt::start + LinkPointAt::gap, 3); });
+    });
+    edited("gap_without_line.vrl", [](Doc& d, const Roles& r) {
+      d.Edit(r.tee, [](Bytes& b) { PutU32(b, LineAt::end + LinkPointAt::gap, 1); });
+    });
+    // The label rests on the host line: the host no longer lists it, it rests
+    // on a box's side, it has a frame, or the host lists it resting on nothing.
+    edited("rest_not_carried.vrl", [](Doc& d, const Roles& r) { Unlist(d, r.host, LineAt::attached, r.label, 0); });
+    edited("rest_on_box_side.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.label, [&](Bytes& b) { PutRef(b, StrBoxAt::restLine, r.box, 1); }); });
+    edited("framed_text_rests.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.label, [](Bytes& b) { PutU32(b, StrBoxAt::frame, 1); }); });
+    edited("carries_loose_label.vrl",
+           [](Doc& d, const Roles& r) { d.Edit(r.label, [](Bytes& b) { PutRef(b, StrBoxAt::restLine, 0, 0); }); });
     edited("sheet_lists_a_part.vrl", [](Doc& d, const Roles& r) {
       const std::uint32_t head = GetU32(d.Data(r.sheet), SheetAt::objects + ListAt::head);
       d.Edit(head, [&](Bytes& b) { PutRef(b, NodeAt::item, r.host, 1); });

@@ -100,7 +100,7 @@ std::string Usage() {
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
       "  answer print COLS ROWS \"FILE\" (for textprint)\n"
       "  stroke solid|heavy|double|dashed|dotted, corners square|rounded\n"
-      "  key left|right|up|down [shift]   an arrow key: moves the selection\n"
+      "  key left|right|up|down [shift] [ctrl]   an arrow key: moves the selection\n"
       "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n"
       "  state        print the modified mark, the undo and redo steps, the tool,\n"

@@ -182,7 +182,7 @@ void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   UpdateModified();
 }
 
-bool ViewController::OnArrowKey(ArrowKey key, bool large) {
+bool ViewController::OnArrowKey(ArrowKey key, bool large, bool frameAlone) {
   auto* tool = dynamic_cast<SelectTool*>(currentTool_.get());
   if (capture_ || Blocked() || tool == nullptr || !HasSelection()) return false;
   const Sheet* sheet = tool->GetSheet();
@@ -203,7 +203,7 @@ bool ViewController::OnArrowKey(ArrowKey key, bool large) {
       break;
   }
   document_->SetUndoMarker();
-  tool->MoveSelectionBy(delta.x, delta.y);
+  tool->MoveSelectionBy(delta.x, delta.y, frameAlone);
   UpdateModified();
   return true;
 }

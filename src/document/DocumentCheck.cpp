@@ -261,6 +261,14 @@ class Checker {
         if (point->hostLine != nullptr && Occurrences(point->hostLine, point) != 1) {
           return Fail("a line end rests on a line that does not carry it");
         }
+        if (point->gap < 0 || point->gap > LinkPoint::MaxGap) return Fail("a line end has an unknown gap");
+        if (point->gap != 0 && point->hostLine == nullptr) return Fail("a line end keeps a gap to no line");
+      }
+      if (auto* text = dynamic_cast<StrBox*>(obj); text != nullptr && text->restLine != nullptr) {
+        // Only a text without a frame rests, and only on a line of its own.
+        if (text->frame != 0) return Fail("a framed text box rests on a line");
+        if (text->restLine->parent != nullptr) return Fail("a text box rests on a part of another object");
+        if (Occurrences(text->restLine, text) != 1) return Fail("a text box rests on a line that does not carry it");
       }
       if (auto* line = dynamic_cast<Line*>(obj)) {
         if (line->orientation != Line::Horizontal && line->orientation != Line::Vertical) {
@@ -271,7 +279,10 @@ class Checker {
         for (DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) {
           auto* point = dynamic_cast<LinkPoint*>(item);
           auto* dot = dynamic_cast<Dot*>(item);
-          const bool rests = point != nullptr ? point->hostLine == line : (dot != nullptr && dot->parent == line);
+          auto* text = dynamic_cast<StrBox*>(item);
+          const bool rests = point != nullptr  ? point->hostLine == line
+                             : text != nullptr ? text->restLine == line
+                                               : (dot != nullptr && dot->parent == line);
           if (!rests || Occurrences(line, item) != 1) return Fail("a line carries what does not rest on it");
         }
       }

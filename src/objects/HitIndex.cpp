@@ -360,6 +360,54 @@ DrawObj* HitIndex::HitIn(const Cell& cell, std::int32_t x, std::int32_t y, const
   return best;
 }
 
+std::vector<DrawObj*> HitIndex::Near(const Rect& area) {
+  Flush();
+  if (Empty(area)) return {};
+  std::vector<const Placed*> found;
+  std::unordered_set<const Placed*> seen;
+  auto meets = [&area](const Rect& r) {
+    return r.left < area.right && area.left < r.right && r.top < area.bottom && area.top < r.bottom;
+  };
+  auto take = [&](const Placed& placed, const Rect& placedArea) {
+    if (meets(placedArea) && Sheet::PickOnly::Allows(sheet_, placed.obj) && seen.insert(&placed).second)
+      found.push_back(&placed);
+  };
+  // The cells the area spans in every grid in use, unless there are more of
+  // them than objects: then every object is looked at once.
+  std::int64_t cellCount = 0;
+  for (const std::size_t level : levelsInUse_) {
+    const int shiftX = BaseShift + static_cast<int>(level) / Levels;
+    const int shiftY = BaseShift + static_cast<int>(level) % Levels;
+    cellCount += (((std::int64_t{area.right} - 1) >> shiftX) - (std::int64_t{area.left} >> shiftX) + 1) *
+                 (((std::int64_t{area.bottom} - 1) >> shiftY) - (std::int64_t{area.top} >> shiftY) + 1);
+  }
+  if (cellCount > static_cast<std::int64_t>(objects_.size())) {
+    for (const auto& [key, placed] : objects_) {
+      for (std::size_t i = 0; i < placed.areaCount; ++i) take(placed, placed.areas[i]);
+    }
+  } else {
+    for (const std::size_t level : levelsInUse_) {
+      const int levelX = static_cast<int>(level) / Levels;
+      const int levelY = static_cast<int>(level) % Levels;
+      const int shiftX = BaseShift + levelX;
+      const int shiftY = BaseShift + levelY;
+      for (std::int64_t cx = std::int64_t{area.left} >> shiftX; cx <= (std::int64_t{area.right} - 1) >> shiftX; ++cx) {
+        for (std::int64_t cy = std::int64_t{area.top} >> shiftY; cy <= (std::int64_t{area.bottom} - 1) >> shiftY;
+             ++cy) {
+          auto it = cells_.find(CellKey(levelX, levelY, cx, cy));
+          if (it == cells_.end()) continue;
+          for (const Entry& entry : it->second) take(*entry.placed, entry.area);
+        }
+      }
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const Placed* a, const Placed* b) { return a->front < b->front; });
+  std::vector<DrawObj*> objects;
+  objects.reserve(found.size());
+  for (const Placed* placed : found) objects.push_back(placed->obj);
+  return objects;
+}
+
 void HitIndex::Restored(const std::vector<std::uintptr_t>& addresses) {
   // Nodes that are gone leave first; their objects' places are known here,
   // so nothing taken away is read.

@@ -48,6 +48,10 @@ class HitIndex : public ListG::Watcher, public store::Database::Attachment {
   // The front-most listed object, other than exclude and allowed by the
   // sheet's PickOnly, whose HitTest holds at the point; null if none.
   DrawObj* Hit(std::int32_t x, std::int32_t y, const DrawObj* exclude);
+  // The listed objects, allowed by the sheet's PickOnly, with a hit area
+  // reaching into the rectangle, front to back, each once: what lies near
+  // a place, for the few exact tests the caller makes.
+  std::vector<DrawObj*> Near(const Rect& area);
   bool Lists(const DrawObj* obj) const { return objects_.count(obj) != 0; }
   // The list's nodes that hold obj.
   std::vector<ListG::Node*> NodesOf(const DrawObj* obj) const;

@@ -196,12 +196,16 @@ bool ParseKey(Parser& p) {
   };
   p.Command().kind = Kind::Key;
   const auto arrow = arrows.find(p.Bare(1));
-  const bool shift = p.Count() == 2 && p.Bare(2) == "shift";
-  if (arrow == arrows.end() || p.Count() > 2 || (p.Count() == 2 && !shift)) {
-    return p.Fail("'key' needs left, right, up or down, and may take shift");
+  // Shift and Ctrl, each at most once.
+  bool known = arrow != arrows.end() && p.Count() <= 3;
+  for (std::size_t i = 2; known && i <= p.Count(); ++i) {
+    const std::string_view modifier = p.Bare(i);
+    const std::uint32_t bit = modifier == "shift" ? MouseKeys::Shift : modifier == "ctrl" ? MouseKeys::Control : 0;
+    known = bit != 0 && (p.Command().modifiers & bit) == 0;
+    p.Command().modifiers |= bit;
   }
+  if (!known) return p.Fail("'key' needs left, right, up or down, and may take shift and ctrl");
   p.Command().x0 = static_cast<std::int32_t>(arrow->second);
-  if (shift) p.Command().modifiers = MouseKeys::Shift;
   return true;
 }
 

@@ -219,7 +219,9 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       break;
     }
     case Kind::Key:
-      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0), command.modifiers != 0)) {
+      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0),
+                            (command.modifiers & MouseKeys::Shift) != 0,
+                            (command.modifiers & MouseKeys::Control) != 0)) {
         Note("'key' moved nothing: nothing picked or selected with the select tool, or a drag holds the mouse");
       }
       break;
