@@ -396,7 +396,13 @@ std::vector<DrawObj*> HitIndex::Near(const Rect& area) {
              ++cy) {
           auto it = cells_.find(CellKey(levelX, levelY, cx, cy));
           if (it == cells_.end()) continue;
-          for (const Entry& entry : it->second) take(*entry.placed, entry.area);
+          for (const Single& single : it->second.singles) take(*single.entry.placed, single.area);
+          for (const Stack& stack : it->second.stacks) {
+            for (const Entry& entry : stack.entries) {
+              // A hole left by an object taken out of the middle.
+              if (entry.placed != nullptr) take(*entry.placed, stack.area);
+            }
+          }
         }
       }
     }
