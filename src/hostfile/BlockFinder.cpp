@@ -210,7 +210,7 @@ DiagramBlock FenceBlock(std::size_t open, std::size_t close, std::size_t lines, 
 void MarkLineArt(const HostFile& file, DiagramBlock& block) {
   const bool cp932 = file.GetEncoding() == HostFile::Encoding::Cp932;
   for (std::size_t line = block.first; line < block.End() && !block.lineArt; ++line) {
-    block.lineArt = LineArt::Of(file.Text(line), cp932) == LineArt::Evidence::Drawn;
+    block.lineArt = LineArt::IsArt(file.Text(line), cp932);
   }
 }
 
@@ -233,7 +233,7 @@ struct Container {
 
 struct LineFacts {
   bool blank = false;
-  LineArt::Evidence art = LineArt::Evidence::None;
+  bool art = false;
   bool prose = false;
 };
 
@@ -270,8 +270,11 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     LineFacts& f = facts[k - begin];
     f.blank = IsBlankLine(items[k].content);
     if (f.blank) continue;
-    f.art = LineArt::Of(items[k].content, container.cp932);
-    f.prose = f.art == LineArt::Evidence::None && LineArt::IsProse(items[k].content, container.cp932);
+    const LineArt::Evidence evidence = LineArt::Of(items[k].content, container.cp932);
+    const bool words = evidence != LineArt::Evidence::Drawn && evidence != LineArt::Evidence::Rule &&
+                       LineArt::IsProse(items[k].content, container.cp932);
+    f.art = evidence == LineArt::Evidence::Drawn || (evidence == LineArt::Evidence::Weak && !words);
+    f.prose = words;
   }
   struct Paragraph {
     std::size_t first;
@@ -285,7 +288,7 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     if (k == 0 || facts[k - 1].blank) paragraphs.push_back({k, k, false, false});
     Paragraph& p = paragraphs.back();
     p.last = k;
-    p.art = p.art || facts[k].art == LineArt::Evidence::Drawn;
+    p.art = p.art || facts[k].art;
     p.prose = p.prose || facts[k].prose;
   }
   std::size_t i = 0;

@@ -142,14 +142,19 @@ LineArt::Evidence LineArt::Of(std::string_view line, bool cp932) {
       std::string_view("-=_~*#+.").find(trimmed.front()) != std::string_view::npos) {
     return Evidence::Rule;
   }
+  bool weak = false;
   for (std::size_t k = 0; k < s.size(); ++k) {
     const auto i = static_cast<std::ptrdiff_t>(k);
     const char c = s[k];
-    const bool drawn = (c == '+' && IsCorner(s, i)) || (c == '|' && IsSide(s, i)) ||
-                       ((c == '>' || c == '<') && IsArrow(s, i)) || IsLongRun(s, k);
-    if (drawn) return Evidence::Drawn;
+    if ((c == '+' && IsCorner(s, i)) || IsLongRun(s, k)) return Evidence::Drawn;
+    weak = weak || (c == '|' && IsSide(s, i)) || ((c == '>' || c == '<') && IsArrow(s, i));
   }
-  return IsHeadsAlone(trimmed) ? Evidence::Drawn : Evidence::None;
+  return weak || IsHeadsAlone(trimmed) ? Evidence::Weak : Evidence::None;
+}
+
+bool LineArt::IsArt(std::string_view line, bool cp932) {
+  const Evidence evidence = Of(line, cp932);
+  return evidence == Evidence::Drawn || (evidence == Evidence::Weak && !IsProse(line, cp932));
 }
 
 bool LineArt::IsProse(std::string_view line, bool cp932) {
