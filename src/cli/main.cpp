@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/BlockCommands.h"
 #include "control/ArtInput.h"
 #include "control/CommandDocs.h"
 #include "document/Document.h"
@@ -64,6 +66,9 @@ std::string Usage() {
       "  run SCRIPT [--open FILE.vrl]\n"
       "        replay a script of gestures and commands on a new document,\n"
       "        or on the document given\n"
+      "  run SCRIPT --edit FILE:LINE [--dry-run]\n"
+      "        replay it on the diagram in the block of FILE that holds LINE,\n"
+      "        and write the diagram back into that block\n"
       "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
       "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
       "                 [--frame]\n"
@@ -75,6 +80,11 @@ std::string Usage() {
       "        --format svg makes an SVG picture instead (--crop: of the drawing\n"
       "        alone, --frame: of the whole sheet with the green border the\n"
       "        editor's picture has)\n"
+      "  render FILE.vrl --into FILE:LINE [--style ascii|unicode] [--dry-run]\n"
+      "        write the document's art into the block of FILE that holds LINE,\n"
+      "        in the block's prefix, encoding and line ends (--style: the\n"
+      "        block's own unless given); lines whose art is unchanged stay\n"
+      "        as they were, and a file that would not change is not written\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
@@ -85,8 +95,18 @@ std::string Usage() {
       "        marker and indentation every line starts with are stripped and\n"
       "        named), --tab sets tab stops (8), --quiet leaves out the report\n"
       "        of what was made and what stayed text\n"
+      "  import FILE:LINE --output FILE.vrl [--quiet]\n"
+      "        read the diagram in the block of FILE that holds LINE\n"
+      "  blocks FILE [--all] [--import]\n"
+      "        list the diagram blocks of a text file (Markdown fences and\n"
+      "        indented blocks, reStructuredText literal blocks, comment runs):\n"
+      "        their lines, kind, prefix, style and what their art draws;\n"
+      "        --import reads each as import does and tells what it makes,\n"
+      "        --all also lists blocks without line art\n"
       "  help commands [--markdown|--man]\n"
       "        the menus, keys and script words of the editor, as tables\n"
+      "  --dry-run prints the file as it would be written and writes nothing.\n"
+      "  A file named FILE:LINE itself is read as that file.\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -140,10 +160,16 @@ std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, vi
 int Run(const std::vector<std::string_view>& args) {
   std::string scriptPath;
   std::string openPath;
+  std::string editPath;
+  bool dryRun = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--open" && i + 1 < args.size()) {
       openPath = args[++i];
+    } else if (args[i] == "--edit" && i + 1 < args.size()) {
+      editPath = args[++i];
+    } else if (args[i] == "--dry-run") {
+      dryRun = true;
     } else if (scriptPath.empty() && !args[i].starts_with("--")) {
       scriptPath = args[i];
     } else {
@@ -151,8 +177,9 @@ int Run(const std::vector<std::string_view>& args) {
       return ExitUsage;
     }
   }
-  if (scriptPath.empty()) {
+  if (scriptPath.empty() || (!editPath.empty() && !openPath.empty()) || (dryRun && editPath.empty())) {
     std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
+    std::fputs("                  virlo-cli run SCRIPT --edit FILE:LINE [--dry-run]\n", stderr);
     return ExitUsage;
   }
   std::error_code ec;
@@ -179,6 +206,7 @@ int Run(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: %s: %s\n", scriptPath.c_str(), error.c_str());
     return ExitUsage;
   }
+  if (!editPath.empty()) return virlo::cli::BlockCommands::RunEdit(commands, editPath, dryRun);
   virlo::StartStore();
   virlo::script::ScriptRunner runner(stdout, stderr);
   if (!runner.Start(openPath)) return ExitFailure;
@@ -494,6 +522,14 @@ int main(int argc, char** argv) {
   }
   if (command == "--help" || command == "-h" || command == "help") return Help();
   if (command == "--version") return WriteStdout(std::string("virlo-cli ") + VIRLO_VERSION + "\n") ? 0 : ExitFailure;
+  // The commands on a diagram in a block of a text file.
+  using virlo::cli::BlockCommands;
+  if (command == "blocks" || (command == "render" && BlockCommands::RendersInto(args)) ||
+      (command == "import" && BlockCommands::NamesBlock(args))) {
+    if (std::any_of(args.begin(), args.end(), IsHelp)) return Help();
+    if (command == "blocks") return BlockCommands::Blocks(args);
+    return command == "render" ? BlockCommands::RenderInto(args) : BlockCommands::Import(args);
+  }
   if (command == "run") return Run(args);
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
