@@ -263,8 +263,8 @@ DiagramBlock ParagraphBlock(const Container& container, const std::vector<Item>&
 // A line of words at the edge of a block's art that belongs to the art: a
 // title set in from the art's left edge, or the name a stem leaves down or
 // up from (a tree's root). A sentence, ending as one, never does.
-bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& facts, std::size_t begin,
-                std::size_t k, std::size_t next) {
+bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& facts, std::size_t begin, std::size_t k,
+                std::size_t next) {
   if (next >= facts.size() || facts[next].blank) return false;
   const std::string_view line = items[begin + k].content;
   const std::string_view art = items[begin + next].content;

@@ -1,12 +1,11 @@
 // Saving a diagram back into its block: the file as it is on disk when the
 // save comes, whatever changed in it since the block was read.
-#include "hostfile/BlockWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "hostfile/BlockEditing.h"
+#include "hostfile/BlockWriter.h"
 #include "support/TempFolder.h"
 
 namespace virlo {
@@ -139,8 +138,7 @@ TEST_F(BlockWriterTest, TheFileKeepsItsLastLineEndAndByteOrderMark) {
   EXPECT_EQ(second.source.block.prefix, "    ");
   second.AddBox(0, 4, 3, 6);
   ASSERT_EQ(BlockWriter::Save(second.source, *second.doc.sheet).outcome, Outcome::Written);
-  EXPECT_EQ(folder.Read(path),
-            "\xEF\xBB\xBF    +--+\n    |  |\n    +--+\n\n    +--+\n    |  |\n    +--+\n\nText.\n");
+  EXPECT_EQ(folder.Read(path), "\xEF\xBB\xBF    +--+\n    |  |\n    +--+\n\n    +--+\n    |  |\n    +--+\n\nText.\n");
 }
 
 }  // namespace
