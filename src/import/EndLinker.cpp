@@ -1,5 +1,6 @@
 #include "import/EndLinker.h"
 
+#include "import/ArmMap.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -34,6 +35,17 @@ void EndLinker::Run() {
   // each still resting on the side so that both follow the box.
   for (std::int32_t i = 0; i < count; ++i) {
     for (const bool atEnd : {false, true}) JoinAcrossSides({i, atEnd});
+  }
+  ShowCharacters();
+}
+
+void EndLinker::ShowCharacters() {
+  const ArmMap arms(cells_, plan_);
+  for (ArtPlan::Line& line : plan_.lines) {
+    for (ArtPlan::End* end : {&line.start, &line.end}) {
+      if (end->marker.type != MarkerTable::Join || arms.Shows(end->cell)) continue;
+      end->marker = ArtPlan::Marker{MarkerTable::Character, cells_.Shape(end->cell.column, end->cell.row)};
+    }
   }
 }
 
@@ -73,7 +85,10 @@ void EndLinker::Link(EndId id) {
   for (const EndId& other : endsAt_[cells_.Index(end.cell)]) {
     if (other.first == id.first) continue;
     const ArtPlan::End& there = EndOf(other);
-    if (there.joinLine < 0 && !IsRunMarker(there.marker) && !IsRunMarker(end.marker)) others.push_back(other);
+    // A run's own character joins only a run across it there ("|--" at
+    // the top of a tree).
+    const bool plain = IsRunMarker(there.marker) || IsRunMarker(end.marker);
+    if (there.joinLine < 0 && (!plain || Horizontal(other.first) != Horizontal(id.first))) others.push_back(other);
   }
   if (others.size() == 1) {
     ArtPlan::End& other = EndOf(others[0]);

@@ -16,7 +16,8 @@ namespace virlo {
 // pointing at it, is docked on it. Where a run changes its stroke at a tee
 // the stem and one piece are joined and the other piece rests on the stem,
 // and the two pieces of a run crossing a box side are joined where they
-// meet, each resting on the side.
+// meet, each resting on the side. Ends at a box-drawing character whose
+// arms the lines do not draw show the character.
 class EndLinker {
  public:
   EndLinker(RecognizerGrid& cells, ArtPlan& plan);
@@ -40,6 +41,10 @@ class EndLinker {
   void Dock(EndId id);
   // Joins the two pieces of a run that crosses a box side where they meet.
   void JoinAcrossSides(EndId id);
+  // Where the ends at a box-drawing character leave it by other arms than
+  // it shows (a tree's "├" whose arm up reaches the name above), the ends
+  // show the character itself.
+  void ShowCharacters();
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;

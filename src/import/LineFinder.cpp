@@ -19,6 +19,12 @@ using Way = ArtCharacter::Way;
 void LineFinder::Run() {
   FindLines(true);
   FindLines(false);
+  // An end on a "|" no run down was read through is the end's own.
+  for (const ArtPlan::Line& line : plan_.lines) {
+    for (const ArtPlan::End* e : {&line.start, &line.end}) {
+      if (cells_.IsFree(e->cell.column, e->cell.row)) cells_.At(e->cell.column, e->cell.row).use = Use::End;
+    }
+  }
 }
 
 void LineFinder::FindLines(bool across) {
@@ -28,8 +34,10 @@ void LineFinder::FindLines(bool across) {
     std::int32_t i = 0;
     while (i < inner) {
       const ArtPlan::Cell at = across ? ArtPlan::Cell{i, o} : ArtPlan::Cell{o, i};
-      const std::optional<Stroke> stroke =
+      std::optional<Stroke> stroke =
           cells_.IsFree(at.column, at.row) ? cells_.RunAt(at.column, at.row, across) : std::nullopt;
+      // Down, a stem may start at a branch's tee ("├──" over "└──").
+      if (!stroke && !across) stroke = StemStart(at);
       if (!stroke) {
         ++i;
         continue;
@@ -58,7 +66,8 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
   }
   while (k < inner) {
     const ArtPlan::Cell next = CellOf(track, k);
-    if (cells_.IsFree(next.column, next.row) && cells_.RunAt(next.column, next.row, across) == stroke) {
+    const bool through = !across && StemAt(next, Way::Up) == stroke && StemAt(next, Way::Down) == stroke;
+    if ((cells_.IsFree(next.column, next.row) && cells_.RunAt(next.column, next.row, across) == stroke) || through) {
       track.last = k;
       ++track.runCells;
       ++track.lastPiece;
@@ -188,6 +197,11 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
   const RecognizerGrid::Cell& cell = cells_.At(next.column, next.row);
   const char32_t code = cells_.Shape(next.column, next.row);
   if (code == 0 || code == U' ') return end;
+  // A stem that ends at a branch's tee ends there: beyond it lies the name
+  // the tree hangs from, or an arrowhead.
+  if (cells_.At(end.cell.column, end.cell.row).use == Use::End && cell.use != Use::End && !ArtCharacter::HeadOf(code)) {
+    return end;
+  }
   // A two-cell marker left of a run ("<>"): the end is its first cell.
   if (const std::optional<Marker> wide = cells_.MarkerAt(next.column - 1, next.row);
       track.across && atStart && wide && wide->Width() == 2 && cell.use == Use::Free) {
@@ -213,6 +227,15 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
       return end;
     }
     case Use::Free:
+      // A run across that starts or stops on an upright run ("|-- a" in a
+      // tree, "|----->" from a lifeline): ASCII has no tee, so the end
+      // takes the "|" and rests on the line drawn there.
+      if (track.across && code == U'|' && Upright(next)) {
+        end.cell = next;
+        end.marker = TableMarker(MarkerTable::VerticalLine);
+        return end;
+      }
+      [[fallthrough]];
     case Use::End:
     case Use::Line:
       if (cell.text || !marker) return end;
@@ -224,8 +247,44 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
   }
 }
 
+std::optional<Stroke> LineFinder::StemAt(const ArtPlan::Cell& at, Way way) const {
+  if (!cells_.Inside(at.column, at.row) || cells_.At(at.column, at.row).use != Use::End) return std::nullopt;
+  const char32_t code = cells_.Shape(at.column, at.row);
+  const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+  if (arms.Any()) {
+    constexpr std::uint8_t Heavy = 2;
+    constexpr std::uint8_t Double = 3;
+    const std::uint8_t weight = arms[way];
+    if (weight == 0) return std::nullopt;
+    return weight == Heavy ? Stroke::Heavy : weight == Double ? Stroke::Double : Stroke::Solid;
+  }
+  // ASCII: "+" goes both ways, a tree's last branch ("`--", "\--") up.
+  const bool up = code == U'`' || code == U'\\' || code == U'\'';
+  return code == U'+' || (way == Way::Up && up) ? std::optional(Stroke::Solid) : std::nullopt;
+}
+
+std::optional<Stroke> LineFinder::StemStart(const ArtPlan::Cell& at) const {
+  const std::optional<Stroke> stroke = StemAt(at, Way::Down);
+  if (!stroke) return std::nullopt;
+  const ArtPlan::Cell below{at.column, at.row + 1};
+  const bool run = cells_.IsFree(below.column, below.row) && cells_.RunAt(below.column, below.row, false) == stroke;
+  // A run down from it is found from the run: only stacked branches start here.
+  return !run && StemAt(below, Way::Up) == stroke ? stroke : std::nullopt;
+}
+
+bool LineFinder::Upright(const ArtPlan::Cell& at) const {
+  for (const std::int32_t dr : {-1, 1}) {
+    if (cells_.RunAt(at.column, at.row + dr, false) || cells_.IsCorner(at.column, at.row + dr)) return true;
+  }
+  return false;
+}
+
 Marker LineFinder::OwnMarker(const Track& track, const ArtPlan::Cell& at) const {
   const char32_t own = cells_.Shape(at.column, at.row);
+  // A stem's end at a branch's tee or corner joins the branch there.
+  if (ArtCharacter::IsBoxDrawing(own) && ArtCharacter::IsCorner(own)) {
+    return ArtCharacter::ArmsOf(own).rounded ? *ArtCharacter::MarkerOf(own) : TableMarker(MarkerTable::Join);
+  }
   if (own == U'-' || own == U'|' || ArtCharacter::IsBoxDrawing(own)) {
     return TableMarker(track.across ? MarkerTable::HorizontalLine : MarkerTable::VerticalLine);
   }
@@ -276,6 +335,12 @@ void LineFinder::AddLine(const Track& track, const ArtPlan::End& start, const Ar
   const std::int32_t from = track.across ? start.cell.column : start.cell.row;
   const std::int32_t to = track.across ? end.cell.column : end.cell.row;
   ClaimRun(track, from, to, index);
+  // An end on a "|" leaves it to the run down through it.
+  for (const ArtPlan::End* e : {&start, &end}) {
+    if (track.across && cells_.Shape(e->cell.column, e->cell.row) == U'|') {
+      cells_.At(e->cell.column, e->cell.row).use = Use::Free;
+    }
+  }
   // The further cells of a two-cell marker ("<>").
   for (const ArtPlan::End* e : {&start, &end}) {
     for (std::int32_t k = 1; k < e->marker.Width(); ++k) {

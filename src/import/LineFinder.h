@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "import/ArtCharacter.h"
 #include "import/ArtPlan.h"
 #include "import/RecognizerGrid.h"
 #include "model/Stroke.h"
@@ -52,6 +54,15 @@ class LineFinder {
   // label; 0 for none.
   std::int32_t Passable(const Track& track, std::int32_t along) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;
+  // The stroke of a stem down through a line's end that leaves it the given
+  // way, up or down: a tee or corner a branch of a tree starts at ("├──",
+  // "+--", "`--"); nothing where it goes no such way.
+  std::optional<Stroke> StemAt(const ArtPlan::Cell& at, ArtCharacter::Way way) const;
+  // The stroke of a stem starting at a branch's tee with another branch
+  // right under it ("├──" over "└──").
+  std::optional<Stroke> StemStart(const ArtPlan::Cell& at) const;
+  // A cell of a run down: a run or a corner above or below it.
+  bool Upright(const ArtPlan::Cell& at) const;
   // The marker a plain end shows: its run's character.
   ArtPlan::Marker OwnMarker(const Track& track, const ArtPlan::Cell& at) const;
   // The cell after a run's end that it ends at: a dashed run leaves a gap

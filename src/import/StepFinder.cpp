@@ -1,6 +1,7 @@
 #include "import/StepFinder.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "import/ArtCharacter.h"
 
@@ -25,8 +26,14 @@ bool TurnsUp(char32_t code) {
 void StepFinder::Run() {
   // The ends of the lines across, by their cells.
   std::unordered_map<std::size_t, ArtPlan::Marker> endMarkers;
+  // The cells a line down already starts or stops at (a tree's stem).
+  std::unordered_set<std::size_t> stems;
   for (const ArtPlan::Line& line : plan_.lines) {
-    if (!line.horizontal) continue;
+    if (!line.horizontal) {
+      stems.insert(cells_.Index(line.start.cell));
+      stems.insert(cells_.Index(line.end.cell));
+      continue;
+    }
     endMarkers[cells_.Index(line.start.cell)] = line.start.marker;
     endMarkers[cells_.Index(line.end.cell)] = line.end.marker;
   }
@@ -38,6 +45,7 @@ void StepFinder::Run() {
       const RecognizerGrid::Cell& above = cells_.At(c, r);
       const RecognizerGrid::Cell& below = cells_.At(c, r + 1);
       if (above.use != Use::End || below.use != Use::End || above.down || below.down) continue;
+      if (stems.count(cells_.Index(c, r)) != 0) continue;
       if (!TurnsDown(cells_.Shape(c, r)) || !TurnsUp(cells_.Shape(c, r + 1))) continue;
       ArtPlan::Line line;
       line.horizontal = false;
