@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "import/ArtCharacter.h"
+#include "import/DottedRun.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -45,7 +46,8 @@ void DotFinder::OnLine(std::int32_t i, std::vector<std::uint8_t>& taken) {
     const ArtPlan::Cell at = line.horizontal ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k};
     const RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
     if (taken[cells_.Index(at)] != 0 || cell.text || cell.use == Use::Label) continue;
-    const std::optional<Stroke> run = cells_.RunAt(at.column, at.row, line.horizontal);
+    const std::optional<Stroke> run =
+        line.horizontal ? DottedRun::Across(cells_, at.column, at.row) : cells_.RunAt(at.column, at.row, false);
     if (run == line.stroke || (run && line.stroke == Stroke::Dashed)) continue;
     if (cell.use == Use::BoxSide || cell.use == Use::BoxCorner) continue;
     // A run across this one that shows here is that line's, where there is one.
@@ -56,6 +58,8 @@ void DotFinder::OnLine(std::int32_t i, std::vector<std::uint8_t>& taken) {
     const Marker shown = code == U'+' || ArtCharacter::ArmsOf(code).Any() ? TableMarker(MarkerTable::Join) : *marker;
     plan_.dots.push_back({at, shown, {ArtPlan::Element::Line(i), Side::Top}});
     taken[cells_.Index(at)] = 1;
+    // A "|" a run across crosses with no line down through it is the dot's.
+    if (cells_.IsFree(at.column, at.row)) cells_.At(at.column, at.row).use = Use::Line;
     k += marker->Width() - 1;
   }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "import/DottedRun.h"
+
 namespace virlo {
 namespace {
 
@@ -27,7 +29,7 @@ void LabelFinder::Run() {
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     std::int32_t c = 0;
     while (c < cells_.Columns()) {
-      if (!cells_.RunAt(c, r, true)) {
+      if (!DottedRun::Across(cells_, c, r)) {
         ++c;
         continue;
       }
@@ -38,7 +40,7 @@ void LabelFinder::Run() {
 
 std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   std::int32_t first = c + 1;
-  while (cells_.RunAt(first, r, true)) ++first;
+  while (DottedRun::Across(cells_, first, r)) ++first;
   std::int32_t last = first;
   bool words = false;
   bool fits = true;
@@ -47,7 +49,7 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   std::int32_t widestGap = 0;
   // The label ends where a run of the same stroke goes on; any blanks may
   // stand round it, and a few between its words.
-  const std::optional<Stroke> stroke = cells_.RunAt(first - 1, r, true);
+  const std::optional<Stroke> stroke = DottedRun::Across(cells_, first - 1, r);
   while (cells_.Inside(last, r) && !Resumes(last, r, stroke) && fits) {
     const bool blank = cells_.Shape(last, r) == U' ';
     if (!blank && words) widestGap = std::max(widestGap, blanks);
@@ -89,7 +91,7 @@ void LabelFinder::MarkWordPunctuation() {
 bool LabelFinder::Resumes(std::int32_t k, std::int32_t r, std::optional<Stroke> stroke) const {
   const bool inWord =
       ArtCharacter::IsWordCharacter(cells_.Shape(k - 1, r)) && ArtCharacter::IsWordCharacter(cells_.Shape(k + 1, r));
-  return cells_.RunAt(k, r, true) == stroke && !inWord;
+  return DottedRun::Across(cells_, k, r) == stroke && !inWord;
 }
 
 bool LabelFinder::IsStructure(std::int32_t c, std::int32_t r) const {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "import/ArtCharacter.h"
+#include "import/DottedRun.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -35,7 +36,7 @@ void LineFinder::FindLines(bool across) {
     while (i < inner) {
       const ArtPlan::Cell at = across ? ArtPlan::Cell{i, o} : ArtPlan::Cell{o, i};
       std::optional<Stroke> stroke =
-          cells_.IsFree(at.column, at.row) ? cells_.RunAt(at.column, at.row, across) : std::nullopt;
+          cells_.IsFree(at.column, at.row) ? RunHere(at.column, at.row, across) : std::nullopt;
       // Down, a stem may start at a branch's tee ("├──" over "└──").
       if (!stroke && !across) stroke = StemStart(at);
       if (!stroke) {
@@ -67,7 +68,7 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
   while (k < inner) {
     const ArtPlan::Cell next = CellOf(track, k);
     const bool through = !across && StemAt(next, Way::Up) == stroke && StemAt(next, Way::Down) == stroke;
-    if ((cells_.IsFree(next.column, next.row) && cells_.RunAt(next.column, next.row, across) == stroke) || through) {
+    if ((cells_.IsFree(next.column, next.row) && RunHere(next.column, next.row, across) == stroke) || through) {
       track.last = k;
       ++track.runCells;
       ++track.lastPiece;
@@ -79,11 +80,11 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     // A label just before a box side the run crosses ("(B)" over "+--|--+"):
     // the run goes through the label and ends on the side.
     if (skip > 0 && k + skip < inner && cells_.At(after.column, after.row).use == Use::BoxSide &&
-        cells_.RunAt(after.column, after.row, across) == stroke && Passable(track, k + skip) > 0) {
+        RunHere(after.column, after.row, across) == stroke && Passable(track, k + skip) > 0) {
       track.last = k + skip - 1;
       break;
     }
-    if (skip > 0 && cells_.IsFree(after.column, after.row) && cells_.RunAt(after.column, after.row, across) == stroke) {
+    if (skip > 0 && cells_.IsFree(after.column, after.row) && RunHere(after.column, after.row, across) == stroke) {
       if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
       track.lastPiece = 1;
       track.last = k + skip;
@@ -142,6 +143,9 @@ void LineFinder::Keep(const Track& track) {
     return there.use == Use::BoxCorner || (there.use == Use::BoxSide && sideAcross != across);
   };
   const bool touches = beside(start, -1) || beside(end, 1);
+  // A run of "." is a line only where it reaches something: "Loading..." is text.
+  const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
+  if (dots && !structural && !touches) return;
   // A run that touches nothing is a line from three cells on, either
   // way; one that reaches or stops at something, from two.
   const std::int32_t shortestAlone = 3;
@@ -221,12 +225,20 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
       if (marker && !(run && cells_.RunAt(next.column, next.row, !track.across))) {
         end.cell = next;
         end.marker = *marker;
-      } else if (cells_.RunAt(next.column, next.row, track.across) == track.stroke) {
+      } else if (RunHere(next.column, next.row, track.across) == track.stroke) {
         end.cell = next;
       }
       return end;
     }
     case Use::Free:
+      // A head of two characters, "|>" or "<|" (a message in a sequence
+      // diagram): the run crosses the "|", a lifeline or the head's own
+      // stroke, and ends at the arrowhead beyond it.
+      if (const std::optional<ArtPlan::Cell> head = BarredHead(track, next, atStart)) {
+        end.cell = *head;
+        end.marker = *cells_.MarkerAt(head->column, head->row);
+        return end;
+      }
       // A run across that starts or stops on an upright run ("|-- a" in a
       // tree, "|----->" from a lifeline): ASCII has no tee, so the end
       // takes the "|" and rests on the line drawn there.
@@ -270,6 +282,25 @@ std::optional<Stroke> LineFinder::StemStart(const ArtPlan::Cell& at) const {
   const bool run = cells_.IsFree(below.column, below.row) && cells_.RunAt(below.column, below.row, false) == stroke;
   // A run down from it is found from the run: only stacked branches start here.
   return !run && StemAt(below, Way::Up) == stroke ? stroke : std::nullopt;
+}
+
+std::optional<ArtPlan::Cell> LineFinder::BarredHead(const Track& track, const ArtPlan::Cell& next, bool atStart) const {
+  if (!track.across || cells_.Shape(next.column, next.row) != U'|') return std::nullopt;
+  const std::int32_t step = atStart ? -1 : 1;
+  const ArtPlan::Cell head{next.column + step, next.row};
+  const ArtPlan::Cell past{next.column + 2 * step, next.row};
+  const Way outward = atStart ? Way::Left : Way::Right;
+  const char32_t code = cells_.Shape(head.column, head.row);
+  if (!cells_.IsFree(head.column, head.row) || code == 0 || ArtCharacter::HeadOf(code) != outward) return std::nullopt;
+  // A mark inside a run ("--|>--") ends nothing; a letter beside it is a word's.
+  if (RunHere(past.column, past.row, true) == track.stroke || !cells_.MarkerAt(head.column, head.row)) {
+    return std::nullopt;
+  }
+  return head;
+}
+
+std::optional<Stroke> LineFinder::RunHere(std::int32_t c, std::int32_t r, bool across) const {
+  return across ? DottedRun::Across(cells_, c, r) : cells_.RunAt(c, r, false);
 }
 
 bool LineFinder::Upright(const ArtPlan::Cell& at) const {

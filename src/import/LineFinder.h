@@ -61,6 +61,11 @@ class LineFinder {
   // The stroke of a stem starting at a branch's tee with another branch
   // right under it ("├──" over "└──").
   std::optional<Stroke> StemStart(const ArtPlan::Cell& at) const;
+  // The arrowhead a run across ends at past a "|" in the next cell ("--|>",
+  // "<|--"), pointing out of the run.
+  std::optional<ArtPlan::Cell> BarredHead(const Track& track, const ArtPlan::Cell& next, bool atStart) const;
+  // The stroke of a run at a cell the given way: a run of "." across too.
+  std::optional<Stroke> RunHere(std::int32_t c, std::int32_t r, bool across) const;
   // A cell of a run down: a run or a corner above or below it.
   bool Upright(const ArtPlan::Cell& at) const;
   // The marker a plain end shows: its run's character.
