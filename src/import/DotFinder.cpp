@@ -17,8 +17,35 @@ using Use = RecognizerGrid::Use;
 
 void DotFinder::Run() {
   std::vector<std::uint8_t> taken = EndCells();
-  for (std::int32_t i = 0; i < static_cast<std::int32_t>(plan_.lines.size()); ++i) OnLine(i, taken);
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(plan_.lines.size()); ++i) {
+    OnLine(i, taken);
+    SlantedSides(i);
+  }
   OnSides(taken);
+}
+
+void DotFinder::SlantedSides(std::int32_t i) {
+  const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(i)];
+  if (line.horizontal) return;
+  const bool downward = line.end.cell.row > line.start.cell.row;
+  for (const bool atEnd : {false, true}) {
+    const ArtPlan::Cell at = atEnd ? line.end.cell : line.start.cell;
+    if (cells_.Shape(at.column, at.row) != U'|' || at == (atEnd ? line.start.cell : line.end.cell)) continue;
+    // The head's sides: "\|/" at a run's lower end, "/|\" at its upper one.
+    const bool down = atEnd == downward;
+    const char32_t left = down ? U'\\' : U'/';
+    const char32_t right = down ? U'/' : U'\\';
+    if (!cells_.IsFree(at.column - 1, at.row) || !cells_.IsFree(at.column + 1, at.row) ||
+        cells_.Shape(at.column - 1, at.row) != left || cells_.Shape(at.column + 1, at.row) != right) {
+      continue;
+    }
+    for (const std::int32_t dc : {-1, 1}) {
+      const ArtPlan::Cell side{at.column + dc, at.row};
+      const std::optional<Marker> marker = ArtCharacter::MarkerOf(cells_.Shape(side.column, side.row));
+      plan_.dots.push_back({side, *marker, {ArtPlan::Element::Line(i), Side::Top}});
+      cells_.At(side.column, side.row).use = Use::Line;
+    }
+  }
 }
 
 std::vector<std::uint8_t> DotFinder::EndCells() const {

@@ -299,6 +299,11 @@ std::optional<ArtPlan::Cell> LineFinder::BarredHead(const Track& track, const Ar
   return head;
 }
 
+bool LineFinder::TailOnSide(const ArtPlan::Cell& head) const {
+  const RecognizerGrid::Cell& above = cells_.At(head.column, head.row - 1);
+  return above.use == Use::BoxSide || above.use == Use::BoxCorner;
+}
+
 std::optional<Stroke> LineFinder::RunHere(std::int32_t c, std::int32_t r, bool across) const {
   return across ? DottedRun::Across(cells_, c, r) : cells_.RunAt(c, r, false);
 }
@@ -351,7 +356,7 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
   if (code == U'+' ||
       (ArtCharacter::IsBoxDrawing(code) && ArtCharacter::IsCorner(code) && !ArtCharacter::ArmsOf(code).rounded)) {
     marker = TableMarker(MarkerTable::Join);
-  } else if (code != U'v' || outward == Way::Down) {
+  } else if (code != U'v' || outward == Way::Down || TailOnSide(next)) {
     marker = cells_.MarkerAt(next.column, next.row);
   }
   const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);

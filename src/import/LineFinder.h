@@ -64,6 +64,9 @@ class LineFinder {
   // The arrowhead a run across ends at past a "|" in the next cell ("--|>",
   // "<|--"), pointing out of the run.
   std::optional<ArtPlan::Cell> BarredHead(const Track& track, const ArtPlan::Cell& next, bool atStart) const;
+  // A "v" over a run down stands under a box: the head at the run's tail,
+  // drawn the way it goes, and no letter.
+  bool TailOnSide(const ArtPlan::Cell& head) const;
   // The stroke of a run at a cell the given way: a run of "." across too.
   std::optional<Stroke> RunHere(std::int32_t c, std::int32_t r, bool across) const;
   // A cell of a run down: a run or a corner above or below it.

@@ -1,5 +1,6 @@
 #include "import/StepFinder.h"
 
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -56,6 +57,36 @@ void StepFinder::Run() {
       line.end = {{c, r + 1}, lower->second, {}};
       plan_.lines.push_back(line);
     }
+  }
+  for (const auto& [index, marker] : endMarkers) {
+    const auto c = static_cast<std::int32_t>(index % static_cast<std::size_t>(cells_.Columns()));
+    const auto r = static_cast<std::int32_t>(index / static_cast<std::size_t>(cells_.Columns()));
+    if (stems.count(index) == 0 && !cells_.At(c, r).down) HeadAtCorner({c, r}, marker);
+  }
+}
+
+void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker) {
+  const char32_t code = cells_.Shape(corner.column, corner.row);
+  if (cells_.At(corner.column, corner.row).use != Use::End) return;
+  for (const std::int32_t dr : {1, -1}) {
+    const bool turns = code == U'+' || (dr > 0 ? TurnsDown(code) : TurnsUp(code));
+    const ArtPlan::Cell at{corner.column, corner.row + dr};
+    const char32_t head = cells_.Shape(at.column, at.row);
+    const std::optional<ArtCharacter::Way> way = head != 0 ? ArtCharacter::HeadOf(head) : std::nullopt;
+    const bool upright = way.has_value() && (*way == Way::Up || *way == Way::Down);
+    if (!turns || !upright || !cells_.IsFree(at.column, at.row)) continue;
+    const std::optional<ArtPlan::Marker> shown = cells_.MarkerAt(at.column, at.row);
+    // A head that starts a run of its own ("v" over "|") is that run's.
+    if (!shown || cells_.RunAt(at.column, at.row + dr, false)) continue;
+    ArtPlan::Line line;
+    line.horizontal = false;
+    const ArtPlan::End atCorner{corner, marker, {}};
+    const ArtPlan::End atHead{at, *shown, {}};
+    line.start = dr > 0 ? atCorner : atHead;
+    line.end = dr > 0 ? atHead : atCorner;
+    plan_.lines.push_back(line);
+    cells_.At(at.column, at.row).use = Use::End;
+    return;
   }
 }
 
