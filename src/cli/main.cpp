@@ -28,6 +28,7 @@
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
 #include "platform/AtomicFile.h"
+#include "platform/TerminalText.h"
 #include "platform/TextCodec.h"
 #include "platform/UiLanguage.h"
 #include "platform/UiText.h"
@@ -42,6 +43,10 @@ constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 // Scripts are read whole; none of a sensible length comes near this.
 constexpr std::uintmax_t MaxScriptBytes = 16 * 1024 * 1024;
+
+// A file name or a text from outside, safe on a terminal.
+std::string Quoted(std::string_view path) { return virlo::TerminalText::Quoted(path); }
+std::string Shown(std::string_view text) { return virlo::TerminalText::Escaped(text); }
 
 // Writes to standard output; false, with a message, when it refused.
 bool WriteStdout(const std::string& bytes) {
@@ -126,7 +131,7 @@ std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, vi
   // A document with nothing in it shows the sheet the editor would give it.
   if (verdict == virlo::DocumentCheck::Verdict::Sheetless) sheet = virlo::Document::AttachNewSheet(*db);
   if (db == nullptr || sheet == nullptr) {
-    std::fprintf(stderr, "virlo-cli: cannot open '%s': %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot open %s: %s\n", Quoted(path).c_str(), Shown(error).c_str());
     return nullptr;
   }
   return db;
@@ -153,16 +158,16 @@ int Run(const std::vector<std::string_view>& args) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(scriptPath, ec);
   if (!ec && !std::filesystem::is_regular_file(status)) {
-    std::fprintf(stderr, "virlo-cli: script '%s' is not a regular file\n", scriptPath.c_str());
+    std::fprintf(stderr, "virlo-cli: script %s is not a regular file\n", Quoted(scriptPath).c_str());
     return ExitUsage;
   }
   if (!ec && std::filesystem::file_size(scriptPath, ec) > MaxScriptBytes) {
-    std::fprintf(stderr, "virlo-cli: script '%s' is longer than %ju bytes\n", scriptPath.c_str(), MaxScriptBytes);
+    std::fprintf(stderr, "virlo-cli: script %s is longer than %ju bytes\n", Quoted(scriptPath).c_str(), MaxScriptBytes);
     return ExitUsage;
   }
   std::ifstream file(scriptPath, std::ios::binary);
   if (!file) {
-    std::fprintf(stderr, "virlo-cli: cannot read script '%s'\n", scriptPath.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot read script %s\n", Quoted(scriptPath).c_str());
     return ExitUsage;
   }
   std::ostringstream source;
@@ -200,7 +205,7 @@ int WriteOutput(const std::string& output, const std::string& bytes) {
   if (IsStdout(output)) return WriteStdout(bytes) ? 0 : ExitFailure;
   std::string error;
   if (virlo::AtomicFile::Write(output, bytes, error) != virlo::AtomicFile::Result::Written) {
-    std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot write %s: %s\n", Quoted(output).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
   return 0;
@@ -210,8 +215,8 @@ int WriteOutput(const std::string& output, const std::string& bytes) {
 // message, when the output is the document.
 bool IsOwnInput(const std::string& path, const std::string& output) {
   if (!SameFile(IsStdout(output) ? "-" : output, STDOUT_FILENO, path)) return false;
-  std::fprintf(stderr, "virlo-cli: cannot write '%s': it is the document being read\n",
-               IsStdout(output) ? "standard output" : output.c_str());
+  std::fprintf(stderr, "virlo-cli: cannot write %s: it is the document being read\n",
+               IsStdout(output) ? "standard output" : Quoted(output).c_str());
   return true;
 }
 
@@ -241,7 +246,7 @@ int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExpo
                               [&file, &error](std::string_view piece) { return file.Write(piece, error); }) &&
       file.Commit(error);
   if (written) return 0;
-  std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+  std::fprintf(stderr, "virlo-cli: cannot write %s: %s\n", Quoted(output).c_str(), Shown(error).c_str());
   return ExitFailure;
 }
 
@@ -356,7 +361,7 @@ int Dump(const std::vector<std::string_view>& args) {
   std::string json;
   std::string error;
   if (!virlo::DocumentDump::Write(*db, json, error)) {
-    std::fprintf(stderr, "virlo-cli: cannot dump '%s': %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot dump %s: %s\n", Quoted(path).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
   return WriteStdout(json) ? 0 : ExitFailure;
@@ -383,9 +388,7 @@ int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
   bool outputGiven = false;
-  virlo::ArtGrid::Options options;
-  bool encodingGiven = false;
-  bool commentGiven = false;
+  virlo::ArtInput::Request request;
   bool quiet = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
@@ -396,13 +399,11 @@ int Import(const std::vector<std::string_view>& args) {
       output = args[++i];
       outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
-      encodingGiven = true;
       const std::string_view encoding = args[++i];
       if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
-      options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
+      request.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
     } else if (args[i] == "--comment" && hasValue) {
-      options.commentPrefix = args[++i];
-      commentGiven = true;
+      request.commentPrefix = std::string(args[++i]);
     } else if (args[i] == "--tab" && hasValue) {
       const std::string_view tab = args[++i];
       std::int32_t size = 0;
@@ -410,7 +411,7 @@ int Import(const std::vector<std::string_view>& args) {
       if (ec != std::errc() || end != tab.data() + tab.size() || size < 1 || size > 32) {
         return UsageError(ImportUsage, "the tab size is a number from 1 to 32");
       }
-      options.tabSize = size;
+      request.tabSize = size;
     } else if (art.empty() && (args[i] == "-" || !args[i].starts_with("--"))) {
       art = args[i];
     } else {
@@ -421,45 +422,39 @@ int Import(const std::vector<std::string_view>& args) {
   if (art.empty() || output.empty()) return UsageError(ImportUsage, nullptr);
   // The art is never written over with a document.
   if (SameFile(art, STDIN_FILENO, output)) {
-    std::fprintf(stderr, "virlo-cli: cannot save '%s': it is the art being read\n", output.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot save %s: it is the art being read\n", Quoted(output).c_str());
     return ExitFailure;
   }
-  if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
+  if (request.commentPrefix && request.commentPrefix->find_first_of("\r\n") != std::string::npos) {
     return UsageError(ImportUsage, "the comment prefix is one line");
   }
   std::string text;
   std::string error;
-  if (!virlo::ArtInput::ReadFile(art, text, error, commentGiven ? &options.commentPrefix : nullptr)) {
-    std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
+  if (!virlo::ArtInput::ReadFile(art, text, error, request.commentPrefix ? &*request.commentPrefix : nullptr)) {
+    std::fprintf(stderr, "virlo-cli: cannot read %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
-  if (!commentGiven) {
+  virlo::ArtInput::Art read;
+  if (!virlo::ArtInput::Read(text, request, read, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
+    return ExitFailure;
+  }
+  if (read.commentFound) {
     // Art copied out of a comment block: its prefix is left out, and said.
-    const virlo::CommentPrefix::Found found = virlo::CommentPrefix::Find(text);
-    if (found.marker) {
-      options.commentPrefix = found.prefix;
-      std::fprintf(stderr,
-                   "virlo-cli: every line starts with the comment prefix \"%s\", left out; render --comment \"%s\" "
-                   "puts it back\n",
-                   found.prefix.c_str(), found.prefix.c_str());
-    }
-  } else if (!virlo::CommentPrefix::AnyLineHas(text, options.commentPrefix)) {
-    std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
-                 options.commentPrefix.c_str());
+    std::fprintf(stderr,
+                 "virlo-cli: every line starts with the comment prefix \"%s\", left out; render --comment \"%s\" "
+                 "puts it back\n",
+                 Shown(read.prefix).c_str(), Shown(read.prefix).c_str());
   }
-  virlo::ArtGrid grid;
-  // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
-  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(text, grid, error, options)
-                                  : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
-  if (!read) {
-    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
-    return ExitFailure;
+  if (read.prefixUnused) {
+    std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
+                 Shown(read.prefix).c_str());
   }
   virlo::StartStore();
   virlo::Document document;
   virlo::ArtImporter::Report report;
-  if (!document.OnNewDocument() || !virlo::ArtImporter::Import(grid, *document.sheet, report, error)) {
-    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
+  if (!document.OnNewDocument() || !virlo::ArtInput::Build(read, *document.sheet, 0, 0, report, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
   if (!quiet) PrintImportReport(report);
@@ -471,7 +466,8 @@ int Import(const std::vector<std::string_view>& args) {
                  report.lookalikeSubstitutes);
   }
   if (!document.OnSaveDocument(output)) {
-    std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());
+    std::fprintf(stderr, "virlo-cli: cannot save %s: %s\n", Quoted(output).c_str(),
+                 Shown(document.LastError()).c_str());
     return ExitFailure;
   }
   return 0;
@@ -502,7 +498,7 @@ int main(int argc, char** argv) {
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
   if (command == "import") return Import(args);
-  std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
+  std::fprintf(stderr, "virlo-cli: unknown command %s\n", Quoted(argv[1]).c_str());
   std::fputs(Usage().c_str(), stderr);
   return ExitUsage;
 }
