@@ -78,7 +78,9 @@ void DotFinder::OnLine(std::int32_t i, std::vector<std::uint8_t>& taken) {
     if (run == line.stroke || (run && line.stroke == Stroke::Dashed)) continue;
     if (cell.use == Use::BoxSide || cell.use == Use::BoxCorner) continue;
     // A run across this one that shows here is that line's, where there is one.
-    if (cells_.RunAt(at.column, at.row, !line.horizontal) && (line.horizontal ? cell.down : cell.across)) continue;
+    const std::optional<Stroke> crossing =
+        line.horizontal ? cells_.RunAt(at.column, at.row, false) : DottedRun::Across(cells_, at.column, at.row);
+    if (crossing && (line.horizontal ? cell.down : cell.across)) continue;
     const std::optional<Marker> marker = cells_.MarkerAt(at.column, at.row);
     const char32_t code = cells_.Shape(at.column, at.row);
     if (!marker) continue;

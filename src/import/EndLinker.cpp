@@ -1,6 +1,7 @@
 #include "import/EndLinker.h"
 
 #include "import/ArmMap.h"
+#include "import/ArtCharacter.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -90,6 +91,18 @@ void EndLinker::Link(EndId id) {
     const bool plain = IsRunMarker(there.marker) || IsRunMarker(end.marker);
     if (there.joinLine < 0 && (!plain || Horizontal(other.first) != Horizontal(id.first))) others.push_back(other);
   }
+  if (others.size() == 1 && Horizontal(others[0].first) != Horizontal(id.first)) {
+    // A tee a run goes through ("├" atop a tree's stem, the "|" a branch or
+    // a message leaves): the other run rests on it, and it stays free there.
+    if (const std::optional<bool> through = ThroughAcross(end.cell)) {
+      if (*through != Horizontal(id.first)) {
+        end.host = ArtPlan::Host{Element::Line(others[0].first), Side::Top};
+      } else {
+        Dock(id);
+      }
+      return;
+    }
+  }
   if (others.size() == 1) {
     ArtPlan::End& other = EndOf(others[0]);
     end.joinLine = others[0].first;
@@ -104,6 +117,16 @@ void EndLinker::Link(EndId id) {
     if (end.joinLine >= 0 || end.host.element) return;
   }
   Dock(id);
+}
+
+std::optional<bool> EndLinker::ThroughAcross(const ArtPlan::Cell& at) const {
+  const char32_t code = cells_.Shape(at.column, at.row);
+  if (code == U'|') return false;
+  const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+  const bool across = arms[ArtCharacter::Way::Left] != 0 && arms[ArtCharacter::Way::Right] != 0;
+  const bool down = arms[ArtCharacter::Way::Up] != 0 && arms[ArtCharacter::Way::Down] != 0;
+  if (across == down) return std::nullopt;
+  return across;
 }
 
 void EndLinker::LinkTee(const EndId (&ends)[3]) {

@@ -35,6 +35,10 @@ class EndLinker {
   // The host a cell of a box's corner or side gives an end of the given way.
   ArtPlan::Host BoxHost(std::int32_t box, const ArtPlan::Cell& at, bool horizontal) const;
   void Link(EndId id);
+  // At a tee one run goes through, whether it is the run across (true) or
+  // the run down (false): "├" and "|" the run down, "┬" the run across;
+  // nothing at a corner or a crossing.
+  std::optional<bool> ThroughAcross(const ArtPlan::Cell& at) const;
   // Three ends at a tee where a run changes its stroke.
   void LinkTee(const EndId (&ends)[3]);
   // Pointing at a side or a line in the next cell: docked.

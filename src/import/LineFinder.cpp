@@ -168,8 +168,9 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
       // The end of a line across this one: it comes to rest on this one.
       return 1;
     case Use::Line:
-      // A line across this one that shows here: they cross.
-      return cells_.RunAt(c, r, !track.across) ? 1 : 0;
+      // A line across this one that shows here (a dotted message over a
+      // lifeline too): they cross.
+      return RunHere(c, r, !track.across) ? 1 : 0;
     case Use::Free:
       break;
     default:
@@ -239,10 +240,11 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
         end.marker = *cells_.MarkerAt(head->column, head->row);
         return end;
       }
-      // A run across that starts or stops on an upright run ("|-- a" in a
-      // tree, "|----->" from a lifeline): ASCII has no tee, so the end
-      // takes the "|" and rests on the line drawn there.
-      if (track.across && code == U'|' && Upright(next)) {
+      // A run across that starts or stops on an upright run ("|----->"
+      // from a lifeline), or leaves the top of one to the right ("|-- a"
+      // at the top of a tree): ASCII has no tee, so the end takes the "|"
+      // and rests on the line drawn there, or joins its top.
+      if (track.across && code == U'|' && Upright(next, atStart)) {
         end.cell = next;
         end.marker = TableMarker(MarkerTable::VerticalLine);
         return end;
@@ -308,11 +310,13 @@ std::optional<Stroke> LineFinder::RunHere(std::int32_t c, std::int32_t r, bool a
   return across ? DottedRun::Across(cells_, c, r) : cells_.RunAt(c, r, false);
 }
 
-bool LineFinder::Upright(const ArtPlan::Cell& at) const {
-  for (const std::int32_t dr : {-1, 1}) {
-    if (cells_.RunAt(at.column, at.row + dr, false) || cells_.IsCorner(at.column, at.row + dr)) return true;
-  }
-  return false;
+bool LineFinder::Upright(const ArtPlan::Cell& at, bool leaving) const {
+  auto goesOn = [&](std::int32_t dr) {
+    return cells_.RunAt(at.column, at.row + dr, false) || cells_.IsCorner(at.column, at.row + dr);
+  };
+  // Where the run down stops here, a message arriving at a lifeline's last
+  // cell would be joined to it: it docks beside it instead.
+  return goesOn(1) && (goesOn(-1) || leaving);
 }
 
 Marker LineFinder::OwnMarker(const Track& track, const ArtPlan::Cell& at) const {

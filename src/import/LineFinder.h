@@ -69,8 +69,9 @@ class LineFinder {
   bool TailOnSide(const ArtPlan::Cell& head) const;
   // The stroke of a run at a cell the given way: a run of "." across too.
   std::optional<Stroke> RunHere(std::int32_t c, std::int32_t r, bool across) const;
-  // A cell of a run down: a run or a corner above or below it.
-  bool Upright(const ArtPlan::Cell& at) const;
+  // A "|" a run across may take as its end: a run down goes on through it,
+  // or starts at it where the run across leaves it.
+  bool Upright(const ArtPlan::Cell& at, bool leaving) const;
   // The marker a plain end shows: its run's character.
   ArtPlan::Marker OwnMarker(const Track& track, const ArtPlan::Cell& at) const;
   // The cell after a run's end that it ends at: a dashed run leaves a gap
