@@ -73,6 +73,8 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
       ++track.runCells;
       ++track.lastPiece;
       ++k;
+      // A head of three characters ("\|/") ends the run down at its "|".
+      if (!across && HeadOfThree(next, true)) break;
       continue;
     }
     const std::int32_t skip = Passable(track, k);
@@ -202,6 +204,8 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
   const RecognizerGrid::Cell& cell = cells_.At(next.column, next.row);
   const char32_t code = cells_.Shape(next.column, next.row);
   if (code == 0 || code == U' ') return end;
+  // A head of three characters ends the run at its "|", pointing on.
+  if (!track.across && HeadOfThree(end.cell, !atStart)) return end;
   // A stem that ends at a branch's tee ends there: beyond it lies the name
   // the tree hangs from, or an arrowhead.
   if (cells_.At(end.cell.column, end.cell.row).use == Use::End && cell.use != Use::End && !ArtCharacter::HeadOf(code)) {
@@ -304,6 +308,13 @@ std::optional<ArtPlan::Cell> LineFinder::BarredHead(const Track& track, const Ar
 bool LineFinder::TailOnSide(const ArtPlan::Cell& head) const {
   const RecognizerGrid::Cell& above = cells_.At(head.column, head.row - 1);
   return above.use == Use::BoxSide || above.use == Use::BoxCorner;
+}
+
+bool LineFinder::HeadOfThree(const ArtPlan::Cell& at, bool down) const {
+  auto free = [&](std::int32_t dc) { return cells_.IsFree(at.column + dc, at.row); };
+  return cells_.Shape(at.column, at.row) == U'|' && free(-1) && free(1) &&
+         cells_.Shape(at.column - 1, at.row) == (down ? U'\\' : U'/') &&
+         cells_.Shape(at.column + 1, at.row) == (down ? U'/' : U'\\');
 }
 
 std::optional<Stroke> LineFinder::RunHere(std::int32_t c, std::int32_t r, bool across) const {

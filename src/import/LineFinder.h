@@ -67,6 +67,9 @@ class LineFinder {
   // A "v" over a run down stands under a box: the head at the run's tail,
   // drawn the way it goes, and no letter.
   bool TailOnSide(const ArtPlan::Cell& head) const;
+  // The "|" between the slanted sides of a head of three characters,
+  // pointing down ("\|/") or up ("/|\").
+  bool HeadOfThree(const ArtPlan::Cell& at, bool down) const;
   // The stroke of a run at a cell the given way: a run of "." across too.
   std::optional<Stroke> RunHere(std::int32_t c, std::int32_t r, bool across) const;
   // A "|" a run across may take as its end: a run down goes on through it,
