@@ -156,9 +156,11 @@ void EndLinker::Dock(EndId id) {
   const bool horizontal = Horizontal(id.first);
   const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(id.first)];
   const ArtPlan::Cell other = id.second ? line.start.cell : line.end.cell;
-  const std::int32_t dc = horizontal ? (end.cell.column >= other.column ? 1 : -1) : 0;
-  const std::int32_t dr = horizontal ? 0 : (end.cell.row >= other.row ? 1 : -1);
-  if (end.cell == other) return;
+  // A line of one cell (a head alone) docks its start before it and its
+  // end after it, left to right or top to bottom.
+  const std::int32_t sign = end.cell == other ? (id.second ? 1 : -1) : 0;
+  const std::int32_t dc = horizontal ? (sign != 0 ? sign : end.cell.column >= other.column ? 1 : -1) : 0;
+  const std::int32_t dr = horizontal ? 0 : (sign != 0 ? sign : end.cell.row >= other.row ? 1 : -1);
   const std::int32_t reach = dc > 0 ? end.marker.Width() : 1;
   const ArtPlan::Cell target{end.cell.column + dc * reach, end.cell.row + dr};
   if (const std::optional<ArtPlan::Host> host = HostAt(target, horizontal)) {

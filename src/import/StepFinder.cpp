@@ -63,6 +63,43 @@ void StepFinder::Run() {
     const auto r = static_cast<std::int32_t>(index / static_cast<std::size_t>(cells_.Columns()));
     if (stems.count(index) == 0 && !cells_.At(c, r).down) HeadAtCorner({c, r}, marker);
   }
+  LoneHeads();
+}
+
+void StepFinder::LoneHeads() {
+  auto structure = [&](std::int32_t c, std::int32_t r) {
+    const Use use = cells_.At(c, r).use;
+    return cells_.Inside(c, r) && (use == Use::BoxSide || use == Use::BoxCorner || use == Use::Line || use == Use::End);
+  };
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (!way || !marker || marker->Width() != 1) continue;
+      const bool horizontal = *way == Way::Left || *way == Way::Right;
+      const std::int32_t dc = *way == Way::Right ? 1 : *way == Way::Left ? -1 : 0;
+      const std::int32_t dr = *way == Way::Down ? 1 : *way == Way::Up ? -1 : 0;
+      // It points at a side or a line next to it; a head of its own
+      // (not ASCII "<" or ">", which stand in text) may also leave one.
+      const bool ahead = structure(c + dc, r + dr);
+      const bool behind = code >= 0x80 && structure(c - dc, r - dr);
+      // Beside it, across its way, no other head and no word: a row of
+      // them ("^^^^ EXCESS ^^^^") marks a span, no arrow.
+      auto clear = [&](std::int32_t k) {
+        const char32_t beside = cells_.Shape(c + dr * k, r + dc * k);
+        return beside != 0 && !ArtCharacter::HeadOf(beside) && !ArtCharacter::IsWordCharacter(beside);
+      };
+      if ((!ahead && !behind) || !clear(-1) || !clear(1)) continue;
+      ArtPlan::Line line;
+      line.horizontal = horizontal;
+      line.start = {{c, r}, *marker, {}};
+      line.end = line.start;
+      plan_.lines.push_back(line);
+      cells_.At(c, r).use = Use::End;
+    }
+  }
 }
 
 void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker) {

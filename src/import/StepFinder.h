@@ -19,6 +19,10 @@ class StepFinder {
   // no run between (".----." with "v" under a "."): a line down of two
   // cells from the corner to the head.
   void HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker);
+  // An arrowhead with no run (a "⇓" over a box, "^" under a mark on a side,
+  // "│⇒ DONE"), next to a side or a line it points at or leaves: a line of
+  // one cell, its ends docked on what lies before and after it.
+  void LoneHeads();
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;
