@@ -92,14 +92,11 @@ void EndLinker::Link(EndId id) {
     if (there.joinLine < 0 && (!plain || Horizontal(other.first) != Horizontal(id.first))) others.push_back(other);
   }
   if (others.size() == 1 && Horizontal(others[0].first) != Horizontal(id.first)) {
-    // A tee a run goes through ("├" atop a tree's stem, the "|" a branch or
-    // a message leaves): the other run rests on it, and it stays free there.
-    if (const std::optional<bool> through = ThroughAcross(end.cell)) {
-      if (*through != Horizontal(id.first)) {
-        end.host = ArtPlan::Host{Element::Line(others[0].first), Side::Top};
-      } else {
-        Dock(id);
-      }
+    // A tee a run starts at ("├" atop a tree's stem, the "|" a branch or a
+    // message leaves): each rests on the other, so either carries the
+    // other's end, and neither run goes on into the other as a join would.
+    if (ThroughAcross(end.cell)) {
+      end.host = ArtPlan::Host{Element::Line(others[0].first), Side::Top};
       return;
     }
   }
