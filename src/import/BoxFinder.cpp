@@ -186,9 +186,10 @@ Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {
   std::int32_t counts[StrokeCount] = {};
   const std::int32_t from = across ? c0 + 1 : r0 + 1;
   const std::int32_t to = across ? c1 : r1;
-  auto cellAt = [&](std::int32_t k) {
-    return across ? ArtPlan::Cell{k, side == Side::Top ? r0 : r1} : ArtPlan::Cell{side == Side::Left ? c0 : c1, k};
-  };
+  // The side's column or row, named apart: clang before 16 lets no lambda
+  // capture a structured binding.
+  const std::int32_t fixed = across ? (side == Side::Top ? r0 : r1) : (side == Side::Left ? c0 : c1);
+  auto cellAt = [&](std::int32_t k) { return across ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k}; };
   for (std::int32_t k = from; k < to; ++k) {
     const auto [c, r] = cellAt(k);
     if (const std::optional<Stroke> stroke = cells_.RunAt(c, r, across)) ++counts[static_cast<std::size_t>(*stroke)];
