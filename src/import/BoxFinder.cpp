@@ -107,6 +107,16 @@ bool BoxFinder::Closes(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::i
   for (std::int32_t c = c0 + 1; c < c1; ++c) {
     if (!cells_.SideCell(c, r1, true) || (c + 1 < c1 && Pair(c, r1, 1, 0))) return false;
   }
+  // Two dotted runs one over the other (stacked dotted messages) are no
+  // frame: a box with no row inside needs more than "." to show it.
+  if (r1 == r0 + 1) {
+    bool dots = true;
+    auto dotted = [&](std::int32_t c, std::int32_t r) {
+      return cells_.Shape(c, r) == U'.' || cells_.At(c, r).labelled;
+    };
+    for (std::int32_t c = c0; c <= c1 && dots; ++c) dots = dotted(c, r0) && dotted(c, r1);
+    if (dots) return false;
+  }
   return Shows(true, r0, c0, c1) && Shows(true, r1, c0, c1) && Shows(false, c0, r0, r1) && Shows(false, c1, r0, r1);
 }
 
@@ -176,9 +186,10 @@ Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {
   std::int32_t counts[StrokeCount] = {};
   const std::int32_t from = across ? c0 + 1 : r0 + 1;
   const std::int32_t to = across ? c1 : r1;
-  auto cellAt = [&](std::int32_t k) {
-    return across ? ArtPlan::Cell{k, side == Side::Top ? r0 : r1} : ArtPlan::Cell{side == Side::Left ? c0 : c1, k};
-  };
+  // The side's column or row, named apart: clang before 16 lets no lambda
+  // capture a structured binding.
+  const std::int32_t fixed = across ? (side == Side::Top ? r0 : r1) : (side == Side::Left ? c0 : c1);
+  auto cellAt = [&](std::int32_t k) { return across ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k}; };
   for (std::int32_t k = from; k < to; ++k) {
     const auto [c, r] = cellAt(k);
     if (const std::optional<Stroke> stroke = cells_.RunAt(c, r, across)) ++counts[static_cast<std::size_t>(*stroke)];

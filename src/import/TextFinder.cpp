@@ -145,6 +145,8 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
       Group& g = groups[open[o]];
       if (g.segments.back().start >= end) break;
       if (std::find(extended.begin(), extended.end(), open[o]) != extended.end()) continue;
+      // Labels of two lines are two text boxes, however they stack.
+      if (inFront && LabelOwner(g.segments.back().start, r - 1) != LabelOwner(segment.start, r)) continue;
       bool left = g.left;
       bool centre = g.centre;
       bool right = g.right;
@@ -168,6 +170,12 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
     return groups[a].segments.back().start < groups[b].segments.back().start;
   });
   return extended;
+}
+
+ArtPlan::Element TextFinder::LabelOwner(std::int32_t c, std::int32_t r) const {
+  const RecognizerGrid::Cell& cell = cells_.At(c, r);
+  if (cell.use != Use::Label) return {};
+  return cell.across ? cell.across : cell.down;
 }
 
 void TextFinder::AddTexts(const std::vector<Group>& groups, bool inFront) {

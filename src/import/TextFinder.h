@@ -50,6 +50,8 @@ class TextFinder {
   // Whether the added segment sits with a group's segments as a text box
   // aligns its lines, narrowing the alignments that still do.
   static bool Fits(const std::vector<Segment>& segments, const Segment& added, bool& left, bool& centre, bool& right);
+  // The line or box a label cell belongs to; none for any other cell.
+  ArtPlan::Element LabelOwner(std::int32_t c, std::int32_t r) const;
   void AddTexts(const std::vector<Group>& groups, bool inFront);
   void KeepCharacters();
 
