@@ -351,11 +351,12 @@ Document* Application::ImportArtFile(const QString& path) {
         QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
-  // A comment block's prefix is left out, as virlo-cli import leaves it out.
+  // A comment block's prefix and its opening and closing lines are left
+  // out, as virlo-cli import leaves them out.
   ArtGrid::Options options;
   const CommentPrefix::Found comment = CommentPrefix::Find(bytes);
   if (comment.marker) options.commentPrefix = comment.prefix;
-  if (!ArtInput::ReadAnyEncoding(bytes, grid, error, options)) {
+  if (!ArtInput::ReadAnyEncoding(comment.Art(bytes), grid, error, options)) {
     Report(
         QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;

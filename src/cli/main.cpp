@@ -433,9 +433,17 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;
   }
+  // Art copied out of a comment block: the comment's opening and closing
+  // lines and its prefix are left out, and said.
+  const virlo::CommentPrefix::Found found = virlo::CommentPrefix::Find(text);
+  if (found.HasBlock()) {
+    std::fprintf(stderr,
+                 "virlo-cli: the comment's opening line \"%s\" and closing line \"%s\" are no part of the art, left "
+                 "out; put them back round what render prints\n",
+                 found.opening.c_str(), found.closing.c_str());
+  }
+  const std::string_view inside = found.Art(text);
   if (!commentGiven) {
-    // Art copied out of a comment block: its prefix is left out, and said.
-    const virlo::CommentPrefix::Found found = virlo::CommentPrefix::Find(text);
     if (found.marker) {
       options.commentPrefix = found.prefix;
       std::fprintf(stderr,
@@ -443,14 +451,14 @@ int Import(const std::vector<std::string_view>& args) {
                    "puts it back\n",
                    found.prefix.c_str(), found.prefix.c_str());
     }
-  } else if (!virlo::CommentPrefix::AnyLineHas(text, options.commentPrefix)) {
+  } else if (!virlo::CommentPrefix::AnyLineHas(inside, options.commentPrefix)) {
     std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
                  options.commentPrefix.c_str());
   }
   virlo::ArtGrid grid;
   // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
-  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(text, grid, error, options)
-                                  : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
+  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(inside, grid, error, options)
+                                  : virlo::ArtInput::ReadAnyEncoding(inside, grid, error, options);
   if (!read) {
     std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
     return ExitFailure;

@@ -350,13 +350,14 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   if (currentTool_ == nullptr || document_->sheet == nullptr) return false;
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   // Art copied out of source code: its comment prefix and indentation go,
-  // and come back when the art is printed.
+  // and come back when the art is printed; the comment's opening and
+  // closing lines are no part of it.
   const CommentPrefix::Found comment = CommentPrefix::Find(utf8);
   ArtGrid::Options readOptions;
   readOptions.commentPrefix = comment.prefix;
   ArtGrid grid;
   std::string error;
-  if (!grid.Read(utf8, readOptions, error)) {
+  if (!grid.Read(comment.Art(utf8), readOptions, error)) {
     DialogRunner::ShowMessage(
         UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
