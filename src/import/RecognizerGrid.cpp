@@ -96,12 +96,18 @@ bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const
   if (across && At(c, r).labelled) return true;
   const char32_t code = Shape(c, r);
   if (code == U' ') {
-    // A dashed side: a blank between a run's cell and a cell of the side.
+    // A dashed side: a blank between a dash and a dash or a corner. A dash
+    // stands alone: a blank between two solid runs ("------ ------") parts
+    // two frames.
     const std::int32_t dc = across ? 1 : 0;
     const std::int32_t dr = across ? 0 : 1;
-    const bool before = RunAt(c - dc, r - dr, across) || IsCorner(c - dc, r - dr);
-    const bool after = RunAt(c + dc, r + dr, across) || IsCorner(c + dc, r + dr);
-    return before && after && (RunAt(c - dc, r - dr, across) || RunAt(c + dc, r + dr, across));
+    auto dash = [&](std::int32_t k) {
+      const char32_t beyond = Shape(c + 2 * k * dc, r + 2 * k * dr);
+      return RunAt(c + k * dc, r + k * dr, across) && (beyond == U' ' || IsCorner(c + 2 * k * dc, r + 2 * k * dr));
+    };
+    const bool before = dash(-1) || IsCorner(c - dc, r - dr);
+    const bool after = dash(1) || IsCorner(c + dc, r + dr);
+    return before && after && (dash(-1) || dash(1));
   }
   if (code == 0) return false;
   // The side's own run, a line crossing it or ending on it, a corner or tee,
