@@ -25,7 +25,7 @@ ArtPlan ArtRecognizer::Recognize() {
   StepFinder(cells_, plan_).Run();
   EndLinker(cells_, plan_).Run();
   DotFinder(cells_, plan_).Run();
-  if (cells_.Unicode()) AsciiCover(cells_, plan_).Run();
+  AsciiCover(cells_, plan_).Run();
   Stacker(cells_, plan_).Run();
   TextFinder(cells_, plan_).Run();
   LeftoverFinder(cells_, plan_).Run();

@@ -48,6 +48,7 @@ bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {
       if (!Corner(*c1, *r1, Way::Left, Way::Up)) continue;
       if (!Closes(c0, r0, *c1, *r1)) continue;
       if (InsideAnother(c0, r0, *c1, *r1)) return false;
+      if (CrossedEdge(c0, r0, *c1, *r1)) continue;
       ArtPlan::Box box = MakeBox(c0, r0, *c1, *r1);
       Claim(box);
       plan_.boxes.push_back(std::move(box));
@@ -83,7 +84,9 @@ std::vector<std::int32_t> BoxFinder::Rights(std::int32_t c0, std::int32_t r0) co
     const bool right = c >= c0 + 2 && Corner(c, r0, Way::Left, Way::Down);
     if (right) rights.push_back(c);
     const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c, r0));
-    if ((right && Pair(c, r0, 1, 0)) || (arms.Any() && arms[Way::Right] == 0)) break;
+    // A box-drawing character that does not go on stops the side, but a line
+    // crossing it ("│" in a dashed side's gap).
+    if ((right && Pair(c, r0, 1, 0)) || (arms.Any() && arms[Way::Right] == 0 && !cells_.RunAt(c, r0, false))) break;
   }
   return rights;
 }
@@ -94,7 +97,7 @@ std::vector<std::int32_t> BoxFinder::Bottoms(std::int32_t c0, std::int32_t r0) c
     const bool bottom = Corner(c0, r, Way::Right, Way::Up);
     if (bottom) bottoms.push_back(r);
     const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c0, r));
-    if ((bottom && Pair(c0, r, 0, 1)) || (arms.Any() && arms[Way::Down] == 0)) break;
+    if ((bottom && Pair(c0, r, 0, 1)) || (arms.Any() && arms[Way::Down] == 0 && !cells_.RunAt(c0, r, true))) break;
   }
   return bottoms;
 }
@@ -137,6 +140,17 @@ bool BoxFinder::InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1,
   });
 }
 
+bool BoxFinder::CrossedEdge(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+  auto crossing = [&](std::int32_t c, std::int32_t r, std::int32_t outward, std::int32_t upward) {
+    return cells_.IsCorner(c, r) && cells_.RunAt(c + outward, r, true) && cells_.RunAt(c, r + upward, false);
+  };
+  const bool topLeft = crossing(c0, r0, -1, -1);
+  const bool topRight = crossing(c1, r0, 1, -1);
+  const bool bottomRight = crossing(c1, r1, 1, 1);
+  const bool bottomLeft = crossing(c0, r1, -1, 1);
+  return (topLeft && bottomLeft) || (topRight && bottomRight) || (topLeft && topRight) || (bottomLeft && bottomRight);
+}
+
 ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
   ArtPlan::Box box;
   box.topLeft = {c0, r0};
@@ -164,9 +178,30 @@ ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c
     }
   }
   for (const Side side : {Side::Top, Side::Left, Side::Bottom, Side::Right}) {
-    box.strokes[static_cast<std::size_t>(side)] = SideStroke(box, side);
+    const auto k = static_cast<std::size_t>(side);
+    box.strokes[k] = SideStroke(box, side);
+    if (box.strokes[k] != Stroke::Dashed || !OffPhase(box, side)) continue;
+    // Dashes the box cannot draw where the art has them are kept in front:
+    // across, the side's cells as text; down, a blank over each gap of a
+    // solid side, which is one text box a side, not a character each.
+    box.shownInFront[k] = true;
+    if (side == Side::Left || side == Side::Right) box.strokes[k] = Stroke::Solid;
   }
   return box;
+}
+
+bool BoxFinder::OffPhase(const ArtPlan::Box& box, Side side) const {
+  const bool across = side == Side::Top || side == Side::Bottom;
+  const std::int32_t from = across ? box.topLeft.column : box.topLeft.row;
+  const std::int32_t to = across ? box.bottomRight.column : box.bottomRight.row;
+  for (std::int32_t k = from + 1; k < to; ++k) {
+    const std::int32_t c = across ? k : (side == Side::Left ? box.topLeft.column : box.bottomRight.column);
+    const std::int32_t r = across ? (side == Side::Top ? box.topLeft.row : box.bottomRight.row) : k;
+    const bool dashHere = (k - from) % 2 == 0;
+    const bool blank = cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled;
+    if ((blank && dashHere) || (cells_.RunAt(c, r, across) && !dashHere)) return true;
+  }
+  return false;
 }
 
 Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {

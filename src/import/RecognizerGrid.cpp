@@ -96,18 +96,19 @@ bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const
   if (across && At(c, r).labelled) return true;
   const char32_t code = Shape(c, r);
   if (code == U' ') {
-    // A dashed side: a blank between a dash and a dash or a corner. A dash
-    // stands alone: a blank between two solid runs ("------ ------") parts
-    // two frames.
+    // A dashed side: a blank between a run and a run or a corner. Between
+    // two solid runs ("------ ------") it parts two frames: one of them
+    // must be a dash standing alone, or a corner.
     const std::int32_t dc = across ? 1 : 0;
     const std::int32_t dr = across ? 0 : 1;
     auto dash = [&](std::int32_t k) {
       const char32_t beyond = Shape(c + 2 * k * dc, r + 2 * k * dr);
       return RunAt(c + k * dc, r + k * dr, across) && (beyond == U' ' || IsCorner(c + 2 * k * dc, r + 2 * k * dr));
     };
-    const bool before = dash(-1) || IsCorner(c - dc, r - dr);
-    const bool after = dash(1) || IsCorner(c + dc, r + dr);
-    return before && after && (dash(-1) || dash(1));
+    auto run = [&](std::int32_t k) { return RunAt(c + k * dc, r + k * dr, across).has_value(); };
+    auto corner = [&](std::int32_t k) { return IsCorner(c + k * dc, r + k * dr); };
+    return (run(-1) || corner(-1)) && (run(1) || corner(1)) && (run(-1) || run(1)) &&
+           (dash(-1) || dash(1) || corner(-1) || corner(1));
   }
   if (code == 0) return false;
   // The side's own run, a line crossing it or ending on it, a corner or tee,

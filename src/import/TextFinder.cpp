@@ -16,7 +16,32 @@ void TextFinder::Run() {
   MakeFramedText();
   AddTexts(Groups(false), false);
   AddTexts(Groups(true), true);
+  AddGaps();
   KeepCharacters();
+}
+
+void TextFinder::AddGaps() {
+  // The gaps of one side down, a dash between each two, are one text box
+  // of blank lines with empty lines between them.
+  for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+    std::int32_t r = 0;
+    while (r < cells_.Rows()) {
+      if (cells_.At(c, r).use != Use::Gap) {
+        ++r;
+        continue;
+      }
+      ArtPlan::Text text;
+      text.first = {c, r};
+      text.inFront = true;
+      std::int32_t last = r;
+      for (std::int32_t k = r; k < cells_.Rows() && k <= last + 2; ++k) {
+        if (cells_.At(c, k).use == Use::Gap) last = k;
+      }
+      for (std::int32_t k = r; k <= last; ++k) text.lines.emplace_back(cells_.At(c, k).use == Use::Gap ? " " : "");
+      plan_.texts.push_back(std::move(text));
+      r = last + 1;
+    }
+  }
 }
 
 void TextFinder::MakeFramedText() {

@@ -51,6 +51,8 @@ class TextFinder {
   // aligns its lines, narrowing the alignments that still do.
   static bool Fits(const std::vector<Segment>& segments, const Segment& added, bool& left, bool& centre, bool& right);
   void AddTexts(const std::vector<Group>& groups, bool inFront);
+  // Blanks in front of the gaps of dashed sides down that the box draws solid.
+  void AddGaps();
   void KeepCharacters();
 
   RecognizerGrid& cells_;
