@@ -22,7 +22,9 @@ void BoxFinder::Run() {
   std::int32_t budget = 0;
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
-      if (cells_.At(c, r).use == Use::BoxCorner) continue;
+      // A box's corner may be another's too (a port under its bottom left
+      // corner), but only one box starts at a corner.
+      if (cells_.At(c, r).use == Use::BoxCorner && StartsBox(c, r)) continue;
       const bool dashCorner =
           cells_.RunAt(c, r, true) && cells_.RunAt(c, r + 1, false) && !cells_.RunAt(c - 1, r, true);
       if (!cells_.IsCorner(c, r) && !dashCorner) continue;
@@ -49,6 +51,8 @@ bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {
       if (!Closes(c0, r0, *c1, *r1)) continue;
       if (InsideAnother(c0, r0, *c1, *r1)) return false;
       if (CrossedEdge(c0, r0, *c1, *r1)) continue;
+      // Two boxes one over the other close no third between them.
+      if (cells_.At(c0, r0).use == Use::BoxCorner && *r1 < r0 + 2) continue;
       ArtPlan::Box box = MakeBox(c0, r0, *c1, *r1);
       Claim(box);
       plan_.boxes.push_back(std::move(box));
@@ -127,16 +131,37 @@ bool BoxFinder::Shows(bool across, std::int32_t fixed, std::int32_t from, std::i
   return false;
 }
 
+bool BoxFinder::StartsBox(std::int32_t c, std::int32_t r) const {
+  return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& box) {
+    return box.topLeft == ArtPlan::Cell{c, r};
+  });
+}
+
 bool BoxFinder::InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
   // A frame inside another that shares one of its sides is one of its
   // compartments (a table's row, a header's field): its other sides are
-  // lines dividing the box. A frame clear of the sides is a box inside.
+  // lines dividing the box, going on beyond its corners inside the box. A
+  // frame clear of the sides is a box inside, and so is one whose corners
+  // inside the box end its sides (a port on the box's edge).
   return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& other) {
     const bool within = c0 >= other.topLeft.column && r0 >= other.topLeft.row && c1 <= other.bottomRight.column &&
                         r1 <= other.bottomRight.row;
     const bool sharing = c0 == other.topLeft.column || r0 == other.topLeft.row || c1 == other.bottomRight.column ||
                          r1 == other.bottomRight.row;
-    return within && sharing;
+    if (!within || !sharing) return false;
+    auto onFrame = [&](std::int32_t c, std::int32_t r) {
+      return c == other.topLeft.column || c == other.bottomRight.column || r == other.topLeft.row ||
+             r == other.bottomRight.row;
+    };
+    // A corner inside the box whose runs go on out of the frame divides the box.
+    auto divides = [&](std::int32_t c, std::int32_t r, std::int32_t outward, std::int32_t upward) {
+      return !onFrame(c, r) && (cells_.RunAt(c + outward, r, true) || cells_.RunAt(c, r + upward, false));
+    };
+    // A standing frame has a corner inside the box, and room inside itself.
+    const bool standing =
+        (!onFrame(c0, r0) || !onFrame(c1, r0) || !onFrame(c1, r1) || !onFrame(c0, r1)) && r1 >= r0 + 2;
+    return !standing || divides(c0, r0, -1, -1) || divides(c1, r0, 1, -1) || divides(c1, r1, 1, 1) ||
+           divides(c0, r1, -1, 1);
   });
 }
 

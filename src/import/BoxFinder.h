@@ -43,7 +43,10 @@ class BoxFinder {
   // A side shows a run or a junction somewhere between from and to: a
   // column of "/" or "*" (a comment's margin) frames nothing.
   bool Shows(bool across, std::int32_t fixed, std::int32_t from, std::int32_t to) const;
-  // The frame lies inside a box found before and shares one of its sides.
+  // A box found before has its top left corner there.
+  bool StartsBox(std::int32_t c, std::int32_t r) const;
+  // The frame lies inside a box found before and shares one of its sides,
+  // and is one of its compartments.
   bool InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const;
   // Both corners of one side are crossings whose runs go on out of the
   // frame: two runs crossing a frame's edge, no box of their own.
