@@ -13,11 +13,6 @@ bool IsAsciiLineArt(char32_t code) { return std::u32string_view(U"-|+=:.'").find
 }  // namespace
 
 void AsciiCover::Run() {
-  CoverDashes();
-  if (cells_.Unicode()) CoverAscii();
-}
-
-void AsciiCover::CoverAscii() {
   for (RecognizerGrid::Cell& cell : cells_.Cells()) {
     const bool structure = cell.use == Use::BoxCorner || cell.use == Use::BoxSide || cell.use == Use::Line;
     if (!structure || cell.text) continue;
@@ -31,7 +26,7 @@ void AsciiCover::CoverAscii() {
   }
 }
 
-void AsciiCover::CoverDashes() {
+void AsciiCover::CoverSides() {
   for (std::int32_t b = 0; b < static_cast<std::int32_t>(plan_.boxes.size()); ++b) {
     const ArtPlan::Box& box = plan_.boxes[static_cast<std::size_t>(b)];
     const auto [c0, r0] = box.topLeft;
@@ -46,9 +41,11 @@ void AsciiCover::CoverDashes() {
         // Only the side's own dashes and gaps: what a line or a dot draws
         // there stays theirs.
         if (cell.use != Use::BoxSide || cell.box != b) continue;
-        const bool blank = cells_.Shape(c, r) == U' ';
+        const char32_t code = cells_.Shape(c, r);
+        const bool blank = code == U' ';
         if (across && (blank || cells_.RunAt(c, r, true))) cell.use = Use::Cover;
         if (!across && blank) cell.use = Use::Gap;
+        if (!across && code == U'#') cell.use = Use::Cover;
       }
     }
   }

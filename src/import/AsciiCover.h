@@ -14,12 +14,13 @@ namespace virlo {
 class AsciiCover {
  public:
   AsciiCover(RecognizerGrid& cells, const ArtPlan& plan) : cells_(cells), plan_(plan) {}
+  // The ASCII of art given back in box drawing, after the dots are found.
   void Run();
+  // The sides the art shows in front, before the dots are found: what they
+  // show is no dot.
+  void CoverSides();
 
  private:
-  void CoverAscii();
-  void CoverDashes();
-
   RecognizerGrid& cells_;
   const ArtPlan& plan_;
 };

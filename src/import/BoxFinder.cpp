@@ -25,6 +25,7 @@ void BoxFinder::Run() {
       // A box's corner may be another's too (a port under its bottom left
       // corner), but only one box starts at a corner.
       if (cells_.At(c, r).use == Use::BoxCorner && StartsBox(c, r)) continue;
+      if (TryQuoted(c, r)) continue;
       const bool dashCorner =
           cells_.RunAt(c, r, true) && cells_.RunAt(c, r + 1, false) && !cells_.RunAt(c - 1, r, true);
       if (!cells_.IsCorner(c, r) && !dashCorner) continue;
@@ -60,6 +61,36 @@ bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {
     }
   }
   return false;
+}
+
+bool BoxFinder::TryQuoted(std::int32_t c0, std::int32_t r0) {
+  auto is = [&](std::int32_t c, std::int32_t r, char32_t code) { return cells_.Shape(c, r) == code; };
+  // Across, "=" or a label written into the side; down, "#".
+  auto across = [&](std::int32_t c, std::int32_t r) { return is(c, r, U'=') || cells_.At(c, r).labelled; };
+  if (!is(c0, r0, U'"') || !is(c0 + 1, r0, U'=') || !is(c0, r0 + 1, U'#')) return false;
+  std::int32_t c1 = c0 + 1;
+  while (across(c1, r0)) ++c1;
+  std::int32_t r1 = r0 + 1;
+  while (is(c0, r1, U'#')) ++r1;
+  if (!is(c1, r0, U'"') || !is(c0, r1, U'"') || !is(c1, r1, U'"')) return false;
+  for (std::int32_t c = c0 + 1; c < c1; ++c) {
+    if (!across(c, r1)) return false;
+  }
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    if (!is(c1, r, U'#')) return false;
+  }
+  if (InsideAnother(c0, r0, c1, r1)) return false;
+  ArtPlan::Box box;
+  box.topLeft = {c0, r0};
+  box.bottomRight = {c1, r1};
+  for (ArtPlan::Marker& corner : box.corners) corner = *ArtCharacter::MarkerOf(U'"');
+  for (Stroke& stroke : box.strokes) stroke = Stroke::Double;
+  // A double side down shows "|": the art's "#" stands in front of it.
+  box.shownInFront[static_cast<std::size_t>(Side::Left)] = true;
+  box.shownInFront[static_cast<std::size_t>(Side::Right)] = true;
+  Claim(box);
+  plan_.boxes.push_back(std::move(box));
+  return true;
 }
 
 bool BoxFinder::Corner(std::int32_t c, std::int32_t r, Way along, Way down) const {

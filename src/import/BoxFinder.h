@@ -24,6 +24,8 @@ class BoxFinder {
   using Way = ArtCharacter::Way;
   using Side = ArtPlan::Side;
 
+  // A double frame drawn with "=" across, "#" down and '"' corners.
+  bool TryQuoted(std::int32_t c0, std::int32_t r0);
   // The largest box with its top left corner at (c0, r0); budget counts
   // down the frames tried.
   bool TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget);
