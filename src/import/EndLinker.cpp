@@ -106,6 +106,8 @@ void EndLinker::Link(EndId id) {
     end.joinAtEnd = others[0].second;
     other.joinLine = id.first;
     other.joinAtEnd = id.second;
+    DockFork(id);
+    DockFork(others[0]);
     return;
   }
   if (others.size() == 2) {
@@ -172,6 +174,16 @@ void EndLinker::Dock(EndId id) {
     end.host = ArtPlan::Host{Element::Line(across.first), Side::Top};
     end.docked = true;
     return;
+  }
+}
+
+void EndLinker::DockFork(EndId id) {
+  ArtPlan::End& end = EndOf(id);
+  if (end.host.element) return;
+  Dock(id);
+  if (end.host.element && end.host.element.kind != Element::Kind::Box) {
+    end.host = {};
+    end.docked = false;
   }
 }
 

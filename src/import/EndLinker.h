@@ -43,6 +43,10 @@ class EndLinker {
   void LinkTee(const EndId (&ends)[3]);
   // Pointing at a side or a line in the next cell: docked.
   void Dock(EndId id);
+  // A joined end at a corner right beside a box side, its line leaving the
+  // side (a fork "+" beside it): docked on the side as well, so the fork
+  // follows the box.
+  void DockFork(EndId id);
   // Joins the two pieces of a run that crosses a box side where they meet.
   void JoinAcrossSides(EndId id);
   // Where the ends at a box-drawing character leave it by other arms than

@@ -43,7 +43,17 @@ void LineFinder::FindLines(bool across) {
         ++i;
         continue;
       }
-      const Track track = Follow(across, o, i, *stroke);
+      Track track = Follow(across, o, i, *stroke);
+      // A box side crossed right after the arrowhead the run starts with:
+      // the run goes over the side to its head.
+      const ArtPlan::Cell side = CellOf(track, track.first - 1);
+      const ArtPlan::Cell head = CellOf(track, track.first - 2);
+      const char32_t code = cells_.Shape(head.column, head.row);
+      if (cells_.At(side.column, side.row).use == Use::BoxSide && Passable(track, track.first - 1) == 1 &&
+          cells_.IsFree(head.column, head.row) && code != 0 &&
+          ArtCharacter::HeadOf(code) == (across ? Way::Left : Way::Up)) {
+        --track.first;
+      }
       Keep(track);
       i = track.last + 1;
     }
@@ -84,6 +94,15 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     if (skip > 0 && k + skip < inner && cells_.At(after.column, after.row).use == Use::BoxSide &&
         RunHere(after.column, after.row, across) == stroke && Passable(track, k + skip) > 0) {
       track.last = k + skip - 1;
+      break;
+    }
+    // A box side crossed right before the arrowhead the run ends in (a run
+    // out of a frame): the run goes over the side to its head.
+    const ArtPlan::Cell here = CellOf(track, k);
+    const char32_t head = cells_.Shape(after.column, after.row);
+    if (skip == 1 && cells_.At(here.column, here.row).use == Use::BoxSide && cells_.IsFree(after.column, after.row) &&
+        head != 0 && ArtCharacter::HeadOf(head) == (across ? Way::Right : Way::Down)) {
+      track.last = k;
       break;
     }
     if (skip > 0 && cells_.IsFree(after.column, after.row) && RunHere(after.column, after.row, across) == stroke) {
