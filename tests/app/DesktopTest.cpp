@@ -229,6 +229,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     questions_.fileQuestion = [](bool) { return QString(); };
     reports_.clear();
     questions_.report = [this](const QString& message) { reports_.append(message); };
+    dialogs_.Clear();
     QVERIFY(app_.CloseAllDocuments());
     Frame()->resize(520, 420);
     Frame()->SetPositionText(QStringLiteral("-"));
@@ -391,8 +392,10 @@ class DesktopTest : public QObject, private test::DesktopFixture {
       return QString();
     };
     QList<int> fired;
-    const QMetaObject::Connection spy =
-        connect(Frame(), &MainWindow::commandRequested, this, [&fired](int id) { fired.append(id); });
+    // Dropped however the test ends: a failed check returns at once, and a
+    // connection left behind would write into this frame in the next test.
+    QObject scope;
+    connect(Frame(), &MainWindow::commandRequested, &scope, [&fired](int id) { fired.append(id); });
     QStringList bound;
     for (const CommandInfo& info : CommandTable::All()) {
       QVERIFY2(Frame()->Runs(info.id), info.caption);
@@ -410,7 +413,6 @@ class DesktopTest : public QObject, private test::DesktopFixture {
         if (info.id == CommandId::FileNew) QVERIFY(app_.CloseDocument(app_.Documents().back().get()));
       }
     }
-    disconnect(spy);
     QVERIFY(bound.size() >= 30);
     QCOMPARE(app_.Documents().size(), std::size_t{1});
     QCOMPARE(View()->GetDocument(), doc);
