@@ -23,7 +23,9 @@ const BlockDocuments::Origin* BlockDocuments::Find(const Document* document) con
 const Document* BlockDocuments::Holding(const QString& path, std::size_t line) const {
   const QString absolute = QFileInfo(path).absoluteFilePath();
   for (const auto& [document, origin] : origins_) {
-    if (origin.insertAt || QFileInfo(QFile::decodeName(QByteArray::fromStdString(origin.source.path))).absoluteFilePath() != absolute) continue;
+    if (origin.insertAt ||
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(origin.source.path))).absoluteFilePath() != absolute)
+      continue;
     if (origin.source.block.Holds(line)) return document;
   }
   return nullptr;

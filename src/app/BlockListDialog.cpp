@@ -12,8 +12,7 @@
 
 namespace virlo {
 
-BlockListDialog::BlockListDialog(const QString& file, const QList<FileQuestions::BlockChoice>& blocks,
-                                 QWidget* parent)
+BlockListDialog::BlockListDialog(const QString& file, const QList<FileQuestions::BlockChoice>& blocks, QWidget* parent)
     : QDialog(parent), blocks_(blocks), list_(new QListWidget), preview_(new QPlainTextEdit) {
   setWindowTitle(tr("ﾌｧｲﾙの中の図を開く"));
   auto* layout = new QVBoxLayout(this);

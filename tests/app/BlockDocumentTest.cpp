@@ -265,7 +265,8 @@ class BlockDocumentTest : public QObject, private test::DesktopFixture {
     QVERIFY(StampOf(Path("notes.md")) == before);
     QVERIFY(Play("tool box\ndrag 4 8 76 40"));
     QVERIFY(app_.SaveDocument(doc, false));
-    QCOMPARE(Bytes(Path("notes.md")), QByteArray("# Notes\n```\n+--------+\n|        |\n+--------+\n```\nSome text.\n"));
+    QCOMPARE(Bytes(Path("notes.md")),
+             QByteArray("# Notes\n```\n+--------+\n|        |\n+--------+\n```\nSome text.\n"));
     QCOMPARE(Title(doc), QStringLiteral("notes.md:2-6"));
     // From then on it is the block: a second save puts in no second block.
     QVERIFY(Play(DotScript));
