@@ -681,4 +681,29 @@ std::string BlockFinder::NoBlockMessage(const std::vector<DiagramBlock>& blocks,
   return message;
 }
 
+DiagramBlock BlockFinder::NewBlock(const HostFile& file, std::size_t line) {
+  DiagramBlock block;
+  block.first = line;
+  block.outerFirst = line;
+  block.outerLast = line;
+  const FileLanguage language = LanguageOfPath(file.Path());
+  if (language.language == Language::Markdown) {
+    block.kind = DiagramBlock::Kind::Fence;
+    block.first = line + 1;
+    block.outerLast = line + 1;
+    return block;
+  }
+  block.kind = DiagramBlock::Kind::Paragraph;
+  if (language.language != Language::Source) return block;
+  // The comment the line stands in: the one it starts, else the one above it ends.
+  for (const std::size_t at : {line, line - 1}) {
+    CommentStart start;
+    if (at >= file.LineCount() || !FindMarker(file.Text(at), language.markers, start)) continue;
+    block.kind = DiagramBlock::Kind::Comment;
+    block.prefix = std::string(file.Text(at).substr(0, start.indent + start.marker.size())) + " ";
+    return block;
+  }
+  return block;
+}
+
 }  // namespace virlo

@@ -449,17 +449,17 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     paths.removeLast();  // the oldest fell off
     QCOMPARE(app_.RecentFiles(), paths);
     QVERIFY(QFile::remove(paths.front()));
-    QCOMPARE(Menu(FileMenu),
-             (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...", "",
-                          "&1 gone.vrl", "&2 kept.vrl", "&3 r3.vrl", "&4 r2.vrl", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)\tCtrl+Q"}));
-    MenuActions(FileMenu).value(4)->trigger();
+    QCOMPARE(Menu(FileMenu), (QStringList{"新規作成(&N)\tCtrl+N", "開く(&O)...\tCtrl+O", "テキストから読み込み(&I)...",
+                                          "ﾌｧｲﾙの中の図を開く(&D)...", "", "&1 gone.vrl", "&2 kept.vrl", "&3 r3.vrl",
+                                          "&4 r2.vrl", "", "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)\tCtrl+Q"}));
+    MenuActions(FileMenu).value(5)->trigger();
     QVERIFY(app_.Documents().empty());
     paths.removeFirst();
     QCOMPARE(app_.RecentFiles(), paths);
     QSettings ini(app_.SettingsPath(), QSettings::IniFormat);
     QCOMPARE(ini.value(QStringLiteral("Recent File List/File1")).toString(), paths.front());
-    QCOMPARE(Menu(FileMenu).mid(4, 4), (QStringList{"&1 kept.vrl", "&2 r3.vrl", "&3 r2.vrl", ""}));
-    MenuActions(FileMenu).value(5)->trigger();
+    QCOMPARE(Menu(FileMenu).mid(5, 4), (QStringList{"&1 kept.vrl", "&2 r3.vrl", "&3 r2.vrl", ""}));
+    MenuActions(FileMenu).value(6)->trigger();
     QCOMPARE(Frame()->ActiveDocument()->GetPathName(), paths[1].toStdString());
     QCOMPARE(app_.RecentFiles(), (QStringList{paths[1], paths[0], paths[2]}));
   }
