@@ -257,7 +257,7 @@ int main(int argc, char** argv) {
          "PRAGMA application_id = 1179402827; PRAGMA user_version = 1;"
          "CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT); INSERT INTO note VALUES (1, 'hello');");
     made("no_tables.vrl", "PRAGMA application_id = 1447645772; PRAGMA user_version = 1;");
-    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 3"); });
+    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 4"); });
     edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
 
     // Hostile schemas: the records are a good document's, the tables are not.
@@ -388,6 +388,15 @@ int main(int argc, char** argv) {
     edited("text_with_control_character.vrl", [](Doc& d, const Roles& r) {
       const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
       d.Edit(text, [](Bytes& b) { b.at(0) = '\x1B'; });  // ESC: a terminal would obey it
+    });
+    // CSI as one character, which some terminals obey as they do ESC [.
+    edited("text_with_c1_control.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Edit(text, [](Bytes& b) { b.replace(1, 2, "\xC2\x9B"); });
+    });
+    edited("text_not_utf8.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Edit(text, [](Bytes& b) { b.at(1) = '\xFF'; });
     });
     edited("texts_share_characters.vrl", [](Doc& d, const Roles& r) {
       const Bytes sheet = d.Data(r.sheet);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/Dialog.h"
 
@@ -23,10 +25,14 @@ class TextDialog : public Dialog {
   static constexpr std::int32_t CentreImage = 137;
   static constexpr std::int32_t RightImage = 138;
   static constexpr std::int32_t FrameImage = 143;
-  // The most bytes of text the box takes.
+  // The most characters of text the box takes; a line break counts two.
   static constexpr std::int32_t MaxText = 256;
 
   explicit TextDialog(StrBox* strBox);
+
+  // Why a box cannot hold the text (UTF-8, CR LF line breaks), in one short
+  // sentence naming the character; nothing when it can.
+  static std::optional<UiText> Refusal(std::string_view text);
 
  protected:
   void DoDataExchange(DataExchange& dx) override;

@@ -42,16 +42,14 @@ class ArtGrid::Encoder {
     Entry entry;
     const std::string utf8 = Utf8::Encode(code);
     const std::optional<std::string> bytes = Cp932(utf8);
-    // Art in code page 932 gives every character as many cells as bytes,
-    // and so does UTF-8 art, as VIRLO writes it, but for the characters
-    // diagrams are drawn with (box drawing, blocks, shapes, arrows): those
-    // take as many as a terminal shows them in.
-    const bool drawing = (code >= 0x2190 && code <= 0x21FF) || (code >= 0x2500 && code <= 0x25FF);
-    const std::int32_t width = bytes && (encoding_ == Encoding::Cp932 || !drawing)
-                                   ? static_cast<std::int32_t>(bytes->size())
-                                   : CharacterCell::MarkerWidth(code);
-    if (width == 0) {
-      entry.bytes = "?";
+    // Art in code page 932 gives every character as many cells as bytes;
+    // UTF-8 art, as VIRLO writes it, as many as a terminal shows it in.
+    const std::int32_t width = bytes && encoding_ == Encoding::Cp932 ? static_cast<std::int32_t>(bytes->size())
+                                                                     : CharacterCell::CellWidth(code);
+    // A character no marker can stand for (a combining mark, a no-break space) has no cell of its own.
+    const bool marker = CharacterCell::MarkerWidth(code) == width;
+    if (width == 0 || (!marker && !(bytes && static_cast<std::int32_t>(bytes->size()) == width))) {
+      entry.bytes = std::string(static_cast<std::size_t>(std::max(width, std::int32_t{1})), '?');
       entry.unknown = true;
     } else if (bytes && static_cast<std::int32_t>(bytes->size()) == width) {
       entry.bytes = *bytes;

@@ -7,9 +7,9 @@
 
 namespace virlo {
 
-// A text box: a box holding multi-line text (code page 932 bytes, lines
-// separated by CR LF) with an alignment and a frame switch. It sizes itself to
-// its text from its first corner.
+// A text box: a box holding multi-line text (UTF-8, lines separated by CR
+// LF) with an alignment and a frame switch. Its characters take the cells
+// CharacterCell gives them. It sizes itself to its text from its first corner.
 class StrBox : public Box {
  public:
   enum Alignment : std::int32_t { AlignLeft = 0, AlignCentre = 1, AlignRight = 2 };
@@ -41,6 +41,8 @@ class StrBox : public Box {
   void FitToText();
   std::string GetText() const { return std::string(str.View()); }
   void SetText(const char* chars);
+  // No text, or only blanks and line breaks: nothing to see, so nothing to keep.
+  bool IsEmpty() const;
   // Sets or clears Filled in the box's own flags to match the frame switch.
   void SyncFilled();
 

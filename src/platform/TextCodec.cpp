@@ -61,6 +61,14 @@ std::string TextCodec::Cp932ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::optional<std::string> TextCodec::Cp932TextToUtf8(std::string_view bytes) {
+  Converter converter("UTF-8", "CP932");
+  if (!converter.Ok()) return std::nullopt;
+  std::string out;
+  if (converter.Convert(bytes, out) != bytes.size()) return std::nullopt;
+  return out;
+}
+
 std::optional<std::string> TextCodec::Utf8ToCp932(std::string_view text) {
   Converter converter("CP932", "UTF-8");
   if (!converter.Ok()) return std::nullopt;

@@ -12,6 +12,8 @@ class TextCodec {
   // Bytes that are no valid code page 932 (a double-byte character cut at the
   // canvas edge, say) become '?', one per byte, so columns stay aligned.
   static std::string Cp932ToUtf8(std::string_view bytes);
+  // Nothing when the bytes hold anything that is no code page 932 character.
+  static std::optional<std::string> Cp932TextToUtf8(std::string_view bytes);
   // Nothing when the text holds a character code page 932 cannot hold or is
   // not valid UTF-8.
   static std::optional<std::string> Utf8ToCp932(std::string_view text);

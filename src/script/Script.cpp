@@ -10,7 +10,6 @@
 #include "objects/Box.h"
 #include "objects/MarkerTable.h"
 #include "platform/CharacterCell.h"
-#include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 #include "tools/DrawTool.h"
 
@@ -266,16 +265,15 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
       if (ch == '\n') withBreaks += '\r';
       withBreaks += ch;
     }
-    if (TextCodec::HasControlCharacters(withBreaks)) {
-      error = "the text holds control characters";
+    if (!Utf8::IsValid(withBreaks)) {
+      error = "the text is not UTF-8";
       return false;
     }
-    std::optional<std::string> bytes = TextCodec::Utf8ToCp932(withBreaks);
-    if (!bytes) {
-      error = "the text holds characters that a diagram cannot hold (code page 932)";
+    if (const std::optional<char32_t> control = Utf8::FirstControl(withBreaks)) {
+      error = "the text holds the control character " + Utf8::CodeName(*control);
       return false;
     }
-    command.text = std::move(*bytes);
+    command.text = std::move(withBreaks);
     for (std::size_t i = 3; i < tokens.size(); ++i) {
       const std::string& option = tokens[i].text;
       const bool isAlignment = option == "left" || option == "center" || option == "right";

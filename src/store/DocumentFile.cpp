@@ -590,6 +590,7 @@ std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
   }
 
   auto db = std::make_unique<Database>(path);
+  db->SetFileFormat(version);
   std::vector<void*> addresses;
   std::vector<const TypeDescription*> types;
   std::vector<std::int64_t> counts;

@@ -12,8 +12,10 @@ enum FormatVersion : std::int32_t {
   FirstFormat = 1,
   // Adds character markers, line strokes and rounded corners.
   StrokesFormat = 2,
+  // Text boxes hold UTF-8 (before, code page 932 bytes).
+  HoldsTogetherFormat = 3,
 };
 
-inline constexpr FormatVersion CurrentFormat = StrokesFormat;
+inline constexpr FormatVersion CurrentFormat = HoldsTogetherFormat;
 
 }  // namespace virlo::store

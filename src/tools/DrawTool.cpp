@@ -78,7 +78,7 @@ bool DrawTool::RunDialog(DrawObj* obj, const Rect* inPlace) {
   if (inPlace != nullptr) dialog->OfferInPlace(*inPlace);
   const DialogResult result = dialog->DoModal();
   dialog.reset();
-  if (auto* box = dynamic_cast<StrBox*>(obj); box != nullptr && box->str.Length() == 0) DeleteEmptyText(box);
+  if (auto* box = dynamic_cast<StrBox*>(obj); box != nullptr && box->IsEmpty()) DeleteEmptyText(box);
   Redraw();
   return result == DialogResult::Ok;
 }

@@ -2,8 +2,8 @@
 # format. format1.vrl was made by format1.script with a VIRLO that wrote
 # format 1; format1.txt is the art that VIRLO rendered of it.
 #   Its art is format1.txt; its dump shows the fields added since as 0;
-#   the file read stays as it was; a save writes format 2 with the same art,
-#   and what format 2 adds is saved and dumped.
+#   the file read stays as it was; a save writes the present format (3) with
+#   the same art, and what format 2 added is saved and dumped.
 # Called as: cmake -DCLI=... -DDIR=<tests/data> -DWORK=<dir> -P CheckFormat1.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -49,7 +49,7 @@ foreach(field_count IN ITEMS "character:26" "stroke:12" "corners:2")
   endif()
 endforeach()
 
-# Saved again: the new file is format 2, the one read is untouched.
+# Saved again: the new file is of the present format, the one read is untouched.
 file(WRITE "${WORK}/resave.script"
      "save \"saved.vrl\"\ntool select\npress 20 24\nrelease 20 24\nstroke double\ncorners rounded\n"
      "save \"formatted.vrl\"\n")
@@ -62,7 +62,7 @@ file(MD5 "${document}" after)
 if(NOT before STREQUAL after)
   message(FATAL_ERROR "opening and saving elsewhere changed format1.vrl")
 endif()
-expect_version("${WORK}/saved.vrl" 2)
+expect_version("${WORK}/saved.vrl" 3)
 expect_art("${WORK}/saved.vrl")
 execute_process(COMMAND "${CLI}" dump "${WORK}/formatted.vrl" OUTPUT_VARIABLE dump)
 foreach(field IN ITEMS "\"top.stroke\": 2" "\"left.stroke\": 2" "\"corners\": 1")
