@@ -1,7 +1,8 @@
 // virlo-import-score: measures the importer on character art published by
 // others (tests/import/published). Each NAME.txt is imported as `virlo-cli
-// import` does, and what was made is held to the counts made by hand in
-// NAME.counts. The measures are defined in tests/import/published/README.md.
+// import` does, and every rectangle, connector and arrowhead counted by hand
+// in NAME.counts, by where it is, is looked for in what was made. The
+// measures are defined in tests/import/published/README.md.
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -39,6 +40,7 @@ using virlo::DrawObj;
 using virlo::Line;
 using virlo::LinkPoint;
 using virlo::Sheet;
+using virlo::StrBox;
 
 // An end that stops one cell before a side, pointing at it, is docked there
 // once the model knows docks (it then reports what an end faces). This is the
@@ -51,22 +53,64 @@ constexpr bool CountDockedEnds = ModelDocks<LinkPoint>;
 
 constexpr int ExitMissed = 1;
 constexpr int ExitUsage = 2;
-// How far a label inside a run may reach, along the run, before it resumes.
-constexpr std::int32_t MaxLabelAcross = 40;
-constexpr std::int32_t MaxLabelDown = 2;
 
 struct Cell {
   std::int32_t column = 0;
   std::int32_t row = 0;
   Cell Step(Cell d, std::int32_t times = 1) const { return {column + d.column * times, row + d.row * times}; }
   friend bool operator==(const Cell&, const Cell&) = default;
+  friend auto operator<=>(const Cell&, const Cell&) = default;
 };
 
+std::string Where(Cell c) { return "(" + std::to_string(c.column) + "," + std::to_string(c.row) + ")"; }
+
+// Two cells: a rectangle's top left and bottom right corners, or a
+// connector's two ends.
+struct Pair {
+  Cell first;
+  Cell last;
+  // As the counts write it: "C,R C,R".
+  std::string Key() const {
+    return std::to_string(first.column) + "," + std::to_string(first.row) + " " + std::to_string(last.column) + "," +
+           std::to_string(last.row);
+  }
+};
+
+struct Frame {
+  Cell first;
+  Cell last;
+  bool OnFrame(Cell c) const {
+    const bool across =
+        (c.row == first.row || c.row == last.row) && c.column >= first.column && c.column <= last.column;
+    const bool down = (c.column == first.column || c.column == last.column) && c.row >= first.row && c.row <= last.row;
+    return across || down;
+  }
+  bool Holds(Cell c) const {
+    return c.column >= first.column && c.column <= last.column && c.row >= first.row && c.row <= last.row;
+  }
+  // Within this frame and sharing one of its sides: a compartment of it.
+  bool Divides(const Frame& inner) const {
+    const bool within = Holds(inner.first) && Holds(inner.last);
+    const bool sharing = inner.first.column == first.column || inner.first.row == first.row ||
+                         inner.last.column == last.column || inner.last.row == last.row;
+    return within && sharing;
+  }
+};
+
+// What was counted by hand, by where it is (README.md).
 struct HandCounts {
-  std::int32_t rectangles = 0;
-  std::int32_t connectors = 0;
-  std::int32_t arrowheads = 0;
   std::string prefix;
+  std::vector<Pair> rectangles;
+  std::vector<Pair> connectors;
+  std::vector<Cell> arrowheads;
+};
+
+// A thing counted by hand and whether the import made it right, for
+// --details and the floors.
+struct Verdict {
+  std::string thing;
+  bool right = false;
+  std::string why;
 };
 
 struct Score {
@@ -76,15 +120,19 @@ struct Score {
   std::int32_t rectangles = 0;
   std::int32_t connectors = 0;
   std::int32_t arrowheads = 0;
+  // Boxes and lines where the art has none.
   std::int32_t invented = 0;
+  // Dots on no line, each standing for one character of text.
+  std::int32_t standIns = 0;
+  // Compartments read as boxes and dividers no hand counted.
+  std::int32_t dividers = 0;
   std::int32_t letters = 0;
-  // Line ends on a box's side that a move of the box left behind.
+  // Ends, labels and texts a move of a box they touch or lie in left behind.
   std::int32_t torn = 0;
   std::string error;
-  // With --details: what was counted as invented, one line each.
-  std::vector<std::string> inventions;
-  // With --details: the chains that are not intact connectors.
-  std::vector<std::string> broken;
+  std::vector<Verdict> verdicts;
+  // What was counted as invented, a stand-in, a divider or left behind, one line each.
+  std::vector<std::string> notes;
 };
 
 // Thresholds the corpus must reach; unset ones are only reported.
@@ -98,128 +146,149 @@ struct Targets {
   std::optional<std::int32_t> torn;
 };
 
+bool ParseCell(std::string_view text, Cell& cell) {
+  const auto comma = text.find(',');
+  if (comma == std::string_view::npos) return false;
+  const std::string_view column = text.substr(0, comma);
+  const std::string_view row = text.substr(comma + 1);
+  const auto [a, ea] = std::from_chars(column.data(), column.data() + column.size(), cell.column);
+  const auto [b, eb] = std::from_chars(row.data(), row.data() + row.size(), cell.row);
+  return ea == std::errc() && eb == std::errc() && a == column.data() + column.size() && b == row.data() + row.size() &&
+         cell.column >= 0 && cell.row >= 0;
+}
+
+// Reads "C,R" or "C,R C,R" after a key; false when the cells are not so written.
+bool ParseCells(const std::string& value, std::vector<Cell>& cells, std::size_t count) {
+  std::istringstream in(value);
+  std::string word;
+  while (in >> word) {
+    Cell cell;
+    if (!ParseCell(word, cell)) return false;
+    cells.push_back(cell);
+  }
+  return cells.size() == count;
+}
+
+// One line of a counts file into the counts; the totals are checked against
+// the positions once all are read.
+bool ReadCountLine(const std::string& key, const std::string& value, HandCounts& counts,
+                   std::map<std::string, std::int32_t>& totals) {
+  std::vector<Cell> cells;
+  if (key == "prefix") {
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
+    counts.prefix = value.substr(1, value.size() - 2);
+    return true;
+  }
+  if (key == "rectangle" || key == "connector") {
+    if (!ParseCells(value, cells, 2)) return false;
+    (key == "rectangle" ? counts.rectangles : counts.connectors).push_back({cells[0], cells[1]});
+    return true;
+  }
+  if (key == "arrowhead") {
+    if (!ParseCells(value, cells, 1)) return false;
+    counts.arrowheads.push_back(cells[0]);
+    return true;
+  }
+  if (key == "rectangles" || key == "connectors" || key == "arrowheads") {
+    std::int32_t total = 0;
+    const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), total);
+    if (ec != std::errc() || end != value.data() + value.size() || total < 0) return false;
+    totals[key] = total;
+    return true;
+  }
+  return false;
+}
+
 bool ReadCounts(const std::filesystem::path& path, HandCounts& counts, std::string& error) {
   std::ifstream in(path);
   if (!in) {
     error = "no counts file " + path.filename().string();
     return false;
   }
-  std::map<std::string, std::int32_t*> numbers = {
-      {"rectangles", &counts.rectangles}, {"connectors", &counts.connectors}, {"arrowheads", &counts.arrowheads}};
+  std::map<std::string, std::int32_t> totals;
   std::string line;
-  std::int32_t found = 0;
+  std::int32_t number = 0;
   while (std::getline(in, line)) {
+    ++number;
+    // A note after "#"; a prefix keeps its own.
+    if (!line.starts_with("prefix:")) line = line.substr(0, line.find('#'));
+    line.erase(line.find_last_not_of(' ') + 1);
+    if (line.empty()) continue;
     const auto colon = line.find(':');
-    if (colon == std::string::npos) continue;
     const std::string key = line.substr(0, colon);
-    std::string value = line.substr(colon + 1);
-    value.erase(0, value.find_first_not_of(' '));
-    if (key == "prefix" && value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-      counts.prefix = value.substr(1, value.size() - 2);
-    } else if (auto it = numbers.find(key); it != numbers.end()) {
-      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), *it->second);
-      if (ec != std::errc() || *it->second < 0) {
-        error = path.filename().string() + ": " + key + " is not a count";
-        return false;
-      }
-      ++found;
+    const std::string value = colon == std::string::npos ? "" : line.substr(line.find_first_not_of(' ', colon + 1));
+    if (colon == std::string::npos || !ReadCountLine(key, value, counts, totals)) {
+      error = path.filename().string() + ":" + std::to_string(number) + ": not a count: " + line;
+      return false;
     }
   }
-  if (found != 3) error = path.filename().string() + " lacks rectangles, connectors or arrowheads";
-  return found == 3;
+  const std::pair<const char*, std::size_t> listed[] = {{"rectangles", counts.rectangles.size()},
+                                                        {"connectors", counts.connectors.size()},
+                                                        {"arrowheads", counts.arrowheads.size()}};
+  for (const auto& [key, size] : listed) {
+    const auto total = totals.find(key);
+    if (total == totals.end() || static_cast<std::size_t>(total->second) != size) {
+      error =
+          path.filename().string() + ": " + key + " does not say how many are listed (" + std::to_string(size) + ")";
+      return false;
+    }
+  }
+  return true;
 }
 
 bool IsRun(char ch, bool across) { return across ? (ch == '-' || ch == '=') : (ch == '|' || ch == ':'); }
-bool IsCorner(char ch) { return std::string_view("+.,'`/\\").find(ch) != std::string_view::npos; }
-bool IsDiagonal(char ch) { return ch == '/' || ch == '\\'; }
+bool IsLineArt(char ch) {
+  return IsRun(ch, true) || IsRun(ch, false) || std::string_view("+.,'`/\\_").find(ch) != std::string_view::npos;
+}
 bool IsHead(char ch, Cell d) {
   if (d.column > 0) return ch == '>';
   if (d.column < 0) return ch == '<';
   if (d.row > 0) return ch == 'v' || ch == 'V';
   return ch == '^';
 }
+bool IsAnyHead(char ch) { return std::string_view("<>^vV").find(ch) != std::string_view::npos; }
 bool IsWordChar(char ch) {
   const auto u = static_cast<unsigned char>(ch);
   return std::isalnum(u) != 0 || std::string_view("()[]{}").find(ch) != std::string_view::npos;
 }
 
-// One imported diagram, read back against its art.
+// Lines joined end to end through their partners, and their free ends: two,
+// or none for a loop.
+struct Chain {
+  std::vector<const Line*> lines;
+  std::vector<std::pair<const Line*, const LinkPoint*>> ends;
+};
+
+// What an end touches or points at: a box's side, another line, or text (a node).
+struct Touch {
+  enum class Kind : std::uint8_t { None, Box, Line, Node } kind = Kind::None;
+  Cell cell;
+  explicit operator bool() const { return kind != Kind::None; }
+  std::string Text() const {
+    switch (kind) {
+      case Kind::Box:
+        return "the box side at " + Where(cell);
+      case Kind::Line:
+        return "the line at " + Where(cell);
+      case Kind::Node:
+        return "the text at " + Where(cell);
+      case Kind::None:
+        break;
+    }
+    return "nothing";
+  }
+};
+
+// One imported diagram, read back against its art and its hand counts.
 class Judge {
  public:
-  Judge(const virlo::ArtGrid& grid, const Sheet& sheet) : grid_(grid), sheet_(sheet), whole_(sheet.NewCanvas()) {
-    sheet.RenderText(whole_);
-    virlo::List<DrawObj*>::Cursor cursor(sheet.objects);
-    for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-      const auto* text = dynamic_cast<const virlo::StrBox*>(obj);
-      if (auto* box = dynamic_cast<Box*>(obj); box != nullptr && (text == nullptr || text->frame != 0)) {
-        boxes_.push_back(box);
-      } else if (auto* line = dynamic_cast<Line*>(obj)) {
-        lines_.push_back(line);
-      } else if (auto* dot = dynamic_cast<Dot*>(obj)) {
-        dots_.push_back(dot);
-      }
-    }
-  }
-
-  void Measure(Score& score) const {
-    std::int32_t inArt = 0;
-    std::int32_t notInArt = 0;
-    std::vector<std::string> boxesInArt;
-    for (const Box* box : boxes_) {
-      const bool shown = BoxInArt(*box);
-      ++(shown ? inArt : notInArt);
-      const Frame f = FrameOf(*box);
-      const std::string where = "box " + Where(f.first) + " to " + Where(f.last);
-      if (shown) boxesInArt.push_back(where);
-      if (!shown) score.inventions.push_back(where + " not in the art");
-    }
-    if (inArt > score.hand.rectangles) {
-      for (const std::string& where : boxesInArt) score.inventions.push_back(where + " (boxes beyond the count)");
-    }
-    std::int32_t intact = 0;
-    std::vector<std::string> chains;
-    for (const auto& chain : Chains()) {
-      std::string where = "chain";
-      for (const Line* line : chain) where += " " + Where(CellOf(line->start)) + "-" + Where(CellOf(line->end));
-      if (!ChainCounts(chain)) {
-        score.broken.push_back(where);
-        continue;
-      }
-      ++intact;
-      chains.push_back(where);
-    }
-    if (intact > score.hand.connectors) {
-      for (const std::string& where : chains) score.inventions.push_back(where + " (chains beyond the count)");
-    }
-    std::int32_t heads = 0;
-    for (const Line* line : lines_) {
-      for (const LinkPoint* end : {&line->start, &line->end}) heads += ShowsHead(*line, *end) ? 1 : 0;
-    }
-    // An arrowhead on a run ("--->---"): a dot on the line, showing it.
-    for (const Dot* dot : dots_) {
-      const Line* on = dot->GetLine();
-      if (on == nullptr) continue;
-      const Cell at = CellOf(*dot);
-      const Cell way = on->orientation == Line::Horizontal ? Cell{1, 0} : Cell{0, 1};
-      const bool head = IsHead(Art(at), way) || IsHead(Art(at), {-way.column, -way.row});
-      heads += head && Own(Alone(*dot), at) == Art(at) ? 1 : 0;
-    }
-    std::int32_t freeDots = 0;
-    for (const Dot* dot : dots_) {
-      if (dot->parent != nullptr) continue;
-      ++freeDots;
-      score.inventions.push_back("dot " + Where(CellOf(*dot)) + " on no line");
-    }
-    score.rectangles = std::min(inArt, score.hand.rectangles);
-    score.connectors = std::min(intact, score.hand.connectors);
-    score.arrowheads = std::min(heads, score.hand.arrowheads);
-    score.invented =
-        std::max(0, inArt - score.hand.rectangles) + notInArt + std::max(0, intact - score.hand.connectors) + freeDots;
-    score.letters = LettersAsMarkers();
-  }
+  Judge(const virlo::ArtGrid& grid, Sheet& sheet, const HandCounts& hand);
+  void Measure(Score& score) const;
+  // Moves each box a cell right and a cell down, as a drag of it does, and
+  // back, counting what it should have taken along and did not.
+  void MoveBoxes(Score& score);
 
  private:
-  static std::string Where(Cell c) { return "(" + std::to_string(c.column) + "," + std::to_string(c.row) + ")"; }
   Cell CellOf(const Dot& point) const {
     const virlo::Point p = sheet_.CellOf(point.x, point.y);
     return {p.x, p.y};
@@ -234,254 +303,562 @@ class Judge {
     obj.RenderText(canvas);
     return canvas;
   }
-
-  struct Frame {
-    Cell first;
-    Cell last;
-    bool OnFrame(Cell c) const {
-      const bool across =
-          (c.row == first.row || c.row == last.row) && c.column >= first.column && c.column <= last.column;
-      const bool down =
-          (c.column == first.column || c.column == last.column) && c.row >= first.row && c.row <= last.row;
-      return across || down;
-    }
-  };
   Frame FrameOf(const Box& box) const {
     const virlo::Rect r = box.Frame();
     const virlo::Point a = sheet_.CellOf(r.left, r.top);
     const virlo::Point b = sheet_.CellOf(r.right, r.bottom);
     return {{a.x, a.y}, {b.x, b.y}};
   }
-
-  // The frame shows in the art: its corners as the box draws them, its sides
-  // as the box draws them or as what lies over them (a label, a joined end).
-  bool BoxInArt(const Box& box) const {
-    Canvas alone = sheet_.NewCanvas();
-    box.Box::RenderText(alone);
-    const Frame f = FrameOf(box);
-    if (f.last.column <= f.first.column || f.last.row <= f.first.row) return false;
-    for (std::int32_t r = f.first.row; r <= f.last.row; ++r) {
-      for (std::int32_t c = f.first.column; c <= f.last.column; ++c) {
-        const Cell cell{c, r};
-        if (!f.OnFrame(cell)) continue;
-        const char own = Own(alone, cell);
-        const char art = Art(cell);
-        const bool corner = (c == f.first.column || c == f.last.column) && (r == f.first.row || r == f.last.row);
-        const char seen = whole_.Holds(c, r) ? whole_.At(c, r) : ' ';
-        // A blank counts only inside a label written over the side ("16 px").
-        const bool across = r == f.first.row || r == f.last.row;
-        const Cell before = across ? Cell{c - 1, r} : Cell{c, r - 1};
-        const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
-        const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
-                             Art(after) != Own(alone, after);
-        if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
-      }
-    }
-    return true;
-  }
-
-  // Lines joined end to end through their partners: one chain each.
-  std::vector<std::vector<const Line*>> Chains() const {
-    std::map<const Line*, std::size_t> index;
-    for (std::size_t i = 0; i < lines_.size(); ++i) index[lines_[i]] = i;
-    std::vector<std::size_t> group(lines_.size());
-    for (std::size_t i = 0; i < group.size(); ++i) group[i] = i;
-    auto root = [&](std::size_t i) {
-      while (group[i] != i) i = group[i];
-      return i;
-    };
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-      for (const LinkPoint* end : {&lines_[i]->start, &lines_[i]->end}) {
-        if (end->partner == nullptr) continue;
-        const auto it = index.find(dynamic_cast<const Line*>(end->partner->parent));
-        if (it != index.end()) group[root(i)] = root(it->second);
-      }
-    }
-    std::map<std::size_t, std::vector<const Line*>> chains;
-    for (std::size_t i = 0; i < lines_.size(); ++i) chains[root(i)].push_back(lines_[i]);
-    std::vector<std::vector<const Line*>> result;
-    for (auto& [key, chain] : chains) result.push_back(std::move(chain));
-    return result;
-  }
-
+  bool BoxInArt(const Box& box) const;
+  std::vector<Chain> Chains() const;
+  std::string ChainText(const Chain& chain) const;
   // The way an end points: from the rest of its line towards it.
-  Cell Outward(const Line& line, const LinkPoint& end) const {
-    const bool across = line.orientation == Line::Horizontal;
-    const LinkPoint& other = &end == &line.start ? line.end : line.start;
-    const Cell here = CellOf(end);
-    const Cell there = CellOf(other);
-    std::int32_t sign = across ? here.column - there.column : here.row - there.row;
-    if (sign == 0) sign = &end == &line.start ? -1 : 1;
-    sign = sign > 0 ? 1 : -1;
-    return across ? Cell{sign, 0} : Cell{0, sign};
+  Cell Outward(const Line& line, const LinkPoint& end) const;
+  bool OnLine(const Line& line, Cell c) const;
+  bool InChain(const Chain* chain, const Line* line) const {
+    return chain != nullptr && std::find(chain->lines.begin(), chain->lines.end(), line) != chain->lines.end();
   }
-  static bool OnLine(const Line& line, Cell c, Cell a, Cell b) {
-    if (line.orientation == Line::Horizontal) {
-      return c.row == a.row && c.column >= std::min(a.column, b.column) && c.column <= std::max(a.column, b.column);
-    }
-    return c.column == a.column && c.row >= std::min(a.row, b.row) && c.row <= std::max(a.row, b.row);
-  }
-  bool OnLine(const Line& line, Cell c) const { return OnLine(line, c, CellOf(line.start), CellOf(line.end)); }
-  const Box* BoxTouched(Cell a, Cell b) const {
-    for (const Box* box : boxes_) {
-      const Frame f = FrameOf(*box);
-      if (f.OnFrame(a) || f.OnFrame(b)) return box;
-    }
-    return nullptr;
-  }
+  // A box made whose frame passes through the cell.
+  const Box* BoxAt(Cell c) const;
+  // A frame the art shows there: a box made, or a rectangle counted.
+  bool OnAnyFrame(Cell c) const;
+  // A line through the cell that is not of the chain.
+  const Line* LineAt(Cell c, const Chain* chain) const;
+  bool TextHolds(const StrBox& text, Cell c) const;
+  Touch TouchAt(Cell c, const Chain* chain) const;
+  // What an end at from, pointing along d, touches: what lies on its cell,
+  // or in the next; past one blank, a box side (an arrow stopping a blank
+  // before a box still points at it) and anything an arrowhead points at.
+  Touch Touched(Cell from, Cell d, const Chain* chain) const;
+  bool AttachedTo(const LinkPoint& end, Cell d, const Touch& touch) const;
+  // How near an end is to a counted end: 1 on it, 0 a cell before or past it
+  // along its line, -1 elsewhere.
+  std::int32_t Nearness(const Line& line, const LinkPoint& end, Cell hand) const;
+  // A free end of the chain on or next to an end of the counted connector.
+  bool EndsAt(const Chain& chain, const Pair& counted) const;
 
-  // The arrowhead the art shows at an end is the end's own marker.
-  // Pointing out of the line or, as some authors draw the way a connector
-  // goes at its tail ("|>---", "---<|"), into it.
-  bool ShowsHead(const Line& line, const LinkPoint& end) const {
-    const Cell at = CellOf(end);
-    const Cell out = Outward(line, end);
-    const bool head = IsHead(Art(at), out) || IsHead(Art(at), {-out.column, -out.row});
-    return head && Own(Alone(line), at) == Art(at);
-  }
-
-  // A free end of a chain ends where its art ends: attached to the side it
-  // touches, or with nothing of its line art going on beyond it.
-  bool EndHolds(const Line& line, const LinkPoint& end, bool& attachedOrMarked) const {
-    const Cell d = Outward(line, end);
-    const Cell at = CellOf(end);
-    const Cell beyond = at.Step(d);
-    const bool across = line.orientation == Line::Horizontal;
-    const Line* host = end.hostLine;
-    const bool resting = host != nullptr && OnLine(*host, at);
-    const bool docked = CountDockedEnds && host != nullptr && !resting && OnLine(*host, beyond);
-    const bool attached = resting || docked;
-    if (IsHead(Art(at), d) && Own(Alone(line), at) != Art(at)) return false;
-    attachedOrMarked = attachedOrMarked || attached || IsHead(Art(at), d);
-    if (const Box* box = BoxTouched(at, beyond)) {
-      attachedOrMarked = true;
-      return attached && host->parent == box;
-    }
-    if (attached) return true;
-    const char next = Art(beyond);
-    if (IsRun(next, true) || IsRun(next, false) || IsCorner(next) || IsHead(next, d)) return false;
-    // A diagonal run going on from the end: the connector goes on where no
-    // line of the model can follow, so this is a piece of it.
-    const Cell side{d.row, d.column};
-    for (const Cell diagonal : {beyond.Step(side), beyond.Step(side, -1)}) {
-      if (IsDiagonal(Art(diagonal))) return false;
-    }
-    // A corner or tee whose other run leaves sideways, unjoined.
-    if (IsCorner(Art(at)) && (IsRun(Art(at.Step(side)), !across) || IsRun(Art(at.Step(side, -1)), !across))) {
-      return false;
-    }
-    // A label inside the run: the run goes on after it. A word that a run
-    // leaves sideways ("V" over "READER", "|" under it) is a node the run
-    // ends at, not a label.
-    if (!IsRun(Art(at), across)) return true;
-    const std::int32_t reach = across ? MaxLabelAcross : MaxLabelDown;
-    std::int32_t blanks = 0;
-    for (std::int32_t k = 1; k <= reach && blanks < 2; ++k) {
-      const Cell here = at.Step(d, k);
-      const char ch = Art(here);
-      // A box between: the run beyond it is another connector.
-      if (BoxTouched(here, here) != nullptr) return true;
-      if (k > 1 && IsRun(ch, across)) return false;
-      if (ch != ' ' && !IsRun(ch, across) &&
-          (LeavesSideways(here, side) || LeavesSideways(here, {-side.column, -side.row}))) {
-        return true;
-      }
-      blanks = ch == ' ' ? blanks + 1 : 0;
-    }
-    return true;
-  }
-
-  // A run or an arrowhead of the other way next to a cell, going away from it.
-  bool LeavesSideways(Cell c, Cell way) const {
-    const char ch = Art(c.Step(way));
-    const bool across = way.row == 0;
-    return IsRun(ch, across) || IsHead(ch, way) || IsHead(ch, {-way.column, -way.row}) || ch == '+';
-  }
-
-  // An intact connector: one chain whose free ends all hold. A lone straight
-  // run that touches nothing and has no arrowhead (an underline, a rule) is
-  // no connector: it counts neither way.
-  bool ChainCounts(const std::vector<const Line*>& chain) const {
-    bool attachedOrMarked = chain.size() > 1;
-    std::int32_t freeEnds = 0;
-    for (const Line* line : chain) {
-      for (const LinkPoint* end : {&line->start, &line->end}) {
-        if (end->partner != nullptr) continue;
-        ++freeEnds;
-        if (!EndHolds(*line, *end, attachedOrMarked)) return false;
-      }
-    }
-    return freeEnds > 0 && attachedOrMarked;
-  }
-
-  // A letter shown as a marker is read wrongly unless it stands at the end of
-  // a run of its line (or on a line, with the run on both sides) and no
-  // letter, digit or bracket stands beside it.
-  std::int32_t LettersAsMarkers() const {
-    std::int32_t wrong = 0;
-    auto judge = [&](Cell at, char shown, const Line* line, bool bothSides, Cell d) {
-      if (std::isalpha(static_cast<unsigned char>(shown)) == 0 || Art(at) != shown) return;
-      const bool word = IsWordChar(Art({at.column - 1, at.row})) || IsWordChar(Art({at.column + 1, at.row}));
-      bool run = line != nullptr;
-      if (line != nullptr) {
-        const bool across = line->orientation == Line::Horizontal;
-        run = IsRun(Art(at.Step(d, -1)), across) && (!bothSides || IsRun(Art(at.Step(d)), across));
-      }
-      wrong += word || !run ? 1 : 0;
-    };
-    for (const Line* line : lines_) {
-      const Canvas alone = Alone(*line);
-      for (const LinkPoint* end : {&line->start, &line->end}) {
-        judge(CellOf(*end), Own(alone, CellOf(*end)), line, false, Outward(*line, *end));
-      }
-    }
-    for (const Dot* dot : dots_) {
-      const Line* on = dot->GetLine();
-      const Cell d = on == nullptr || on->orientation == Line::Horizontal ? Cell{1, 0} : Cell{0, 1};
-      judge(CellOf(*dot), Own(Alone(*dot), CellOf(*dot)), on, true, d);
-    }
-    return wrong;
-  }
+  void MeasureRectangles(Score& score, std::vector<const Box*>& matched) const;
+  // Returns, for each counted connector, whether it is intact.
+  std::vector<bool> MeasureConnectors(Score& score, const std::vector<Chain>& chains, std::vector<bool>& used) const;
+  std::string ConnectorVerdict(const Pair& counted, const std::vector<Chain>& chains, std::vector<bool>& used) const;
+  std::string EndVerdict(const Chain& chain, const Line& line, const LinkPoint& end, Cell hand) const;
+  void MeasureArrowheads(Score& score) const;
+  void CountBoxesBeyond(Score& score, const std::vector<const Box*>& matched) const;
+  void CountChainsBeyond(Score& score, const std::vector<Chain>& chains, const std::vector<bool>& used,
+                         const std::vector<bool>& intact) const;
+  // Why a chain no connector was matched to is not an invention, or "".
+  std::string Uncounted(const Chain& chain, const std::vector<bool>& intact) const;
+  std::int32_t LettersAsMarkers() const;
+  // The ends and texts a move of the box should take along.
+  std::vector<std::pair<const DrawObj*, std::string>> Followers(const Box& box) const;
 
   const virlo::ArtGrid& grid_;
-  const Sheet& sheet_;
+  Sheet& sheet_;
+  const HandCounts& hand_;
   Canvas whole_;
+  // Boxes with a frame (framed text boxes too), texts without one, top-level lines, dots.
   std::vector<Box*> boxes_;
-  std::vector<Line*> lines_;
-  std::vector<Dot*> dots_;
+  std::vector<std::pair<const StrBox*, std::vector<Cell>>> texts_;
+  std::vector<const Line*> lines_;
+  std::vector<const Dot*> dots_;
 };
 
-// Moves each box a cell right and a cell down, as a drag of it does, and
-// counts the line ends resting or docked on its sides that did not come
-// along. A line from side to side of one box divides it and only follows it
-// across itself.
-std::int32_t TornByMoves(Sheet& sheet) {
-  std::vector<Box*> boxes;
-  std::vector<Line*> lines;
+Judge::Judge(const virlo::ArtGrid& grid, Sheet& sheet, const HandCounts& hand)
+    : grid_(grid), sheet_(sheet), hand_(hand), whole_(sheet.NewCanvas()) {
+  sheet.RenderText(whole_);
   virlo::List<DrawObj*>::Cursor cursor(sheet.objects);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    if (auto* box = dynamic_cast<Box*>(obj)) boxes.push_back(box);
-    if (auto* line = dynamic_cast<Line*>(obj)) lines.push_back(line);
+    const auto* text = dynamic_cast<const StrBox*>(obj);
+    if (auto* box = dynamic_cast<Box*>(obj); box != nullptr && (text == nullptr || text->frame != 0)) {
+      boxes_.push_back(box);
+    } else if (text != nullptr) {
+      // The cells a text writes, to tell what lies inside a box and what an end points at.
+      const Canvas alone = Alone(*text);
+      std::vector<Cell> cells;
+      for (std::int32_t r = 0; r < alone.Rows(); ++r) {
+        for (std::int32_t c = 0; c < alone.Columns(); ++c) {
+          if (alone.At(c, r) != ' ') cells.push_back({c, r});
+        }
+      }
+      texts_.emplace_back(text, std::move(cells));
+    } else if (const auto* line = dynamic_cast<const Line*>(obj)) {
+      lines_.push_back(line);
+    } else if (const auto* dot = dynamic_cast<const Dot*>(obj)) {
+      dots_.push_back(dot);
+    }
   }
-  std::int32_t torn = 0;
-  for (Box* box : boxes) {
-    std::vector<std::pair<LinkPoint*, virlo::Point>> linked;
-    auto on = [box](const LinkPoint& end) { return end.hostLine != nullptr && end.hostLine->parent == box; };
-    for (Line* line : lines) {
-      if (on(line->start) && on(line->end)) continue;
-      for (LinkPoint* end : {&line->start, &line->end}) {
-        if (on(*end)) linked.emplace_back(end, end->GetPos());
+}
+
+// The frame shows in the art: its corners as the box draws them, its sides
+// as the box draws them or as what lies over them (a label, a joined end).
+bool Judge::BoxInArt(const Box& box) const {
+  Canvas alone = sheet_.NewCanvas();
+  box.Box::RenderText(alone);
+  const Frame f = FrameOf(box);
+  if (f.last.column <= f.first.column || f.last.row <= f.first.row) return false;
+  for (std::int32_t r = f.first.row; r <= f.last.row; ++r) {
+    for (std::int32_t c = f.first.column; c <= f.last.column; ++c) {
+      const Cell cell{c, r};
+      if (!f.OnFrame(cell)) continue;
+      const char own = Own(alone, cell);
+      const char art = Art(cell);
+      const bool corner = (c == f.first.column || c == f.last.column) && (r == f.first.row || r == f.last.row);
+      const char seen = whole_.Holds(c, r) ? whole_.At(c, r) : ' ';
+      // A blank counts only inside a label written over the side ("16 px").
+      const bool across = r == f.first.row || r == f.last.row;
+      const Cell before = across ? Cell{c - 1, r} : Cell{c, r - 1};
+      const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
+      const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
+                           Art(after) != Own(alone, after);
+      if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
+    }
+  }
+  return true;
+}
+
+std::vector<Chain> Judge::Chains() const {
+  std::map<const Line*, std::size_t> index;
+  for (std::size_t i = 0; i < lines_.size(); ++i) index[lines_[i]] = i;
+  std::vector<std::size_t> group(lines_.size());
+  for (std::size_t i = 0; i < group.size(); ++i) group[i] = i;
+  auto root = [&](std::size_t i) {
+    while (group[i] != i) i = group[i];
+    return i;
+  };
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    for (const LinkPoint* end : {&lines_[i]->start, &lines_[i]->end}) {
+      if (end->partner == nullptr) continue;
+      const auto it = index.find(dynamic_cast<const Line*>(end->partner->parent));
+      if (it != index.end()) group[root(i)] = root(it->second);
+    }
+  }
+  std::map<std::size_t, Chain> chains;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    Chain& chain = chains[root(i)];
+    chain.lines.push_back(lines_[i]);
+    for (const LinkPoint* end : {&lines_[i]->start, &lines_[i]->end}) {
+      if (end->partner == nullptr) chain.ends.emplace_back(lines_[i], end);
+    }
+  }
+  std::vector<Chain> result;
+  for (auto& [key, chain] : chains) result.push_back(std::move(chain));
+  return result;
+}
+
+std::string Judge::ChainText(const Chain& chain) const {
+  std::string text = "chain";
+  for (const Line* line : chain.lines) text += " " + Where(CellOf(line->start)) + "-" + Where(CellOf(line->end));
+  return text;
+}
+
+Cell Judge::Outward(const Line& line, const LinkPoint& end) const {
+  const bool across = line.orientation == Line::Horizontal;
+  const LinkPoint& other = &end == &line.start ? line.end : line.start;
+  const Cell here = CellOf(end);
+  const Cell there = CellOf(other);
+  std::int32_t sign = across ? here.column - there.column : here.row - there.row;
+  if (sign == 0) sign = &end == &line.start ? -1 : 1;
+  sign = sign > 0 ? 1 : -1;
+  return across ? Cell{sign, 0} : Cell{0, sign};
+}
+
+bool Judge::OnLine(const Line& line, Cell c) const {
+  const Cell a = CellOf(line.start);
+  const Cell b = CellOf(line.end);
+  if (line.orientation == Line::Horizontal) {
+    return c.row == a.row && c.column >= std::min(a.column, b.column) && c.column <= std::max(a.column, b.column);
+  }
+  return c.column == a.column && c.row >= std::min(a.row, b.row) && c.row <= std::max(a.row, b.row);
+}
+
+const Box* Judge::BoxAt(Cell c) const {
+  for (const Box* box : boxes_) {
+    if (FrameOf(*box).OnFrame(c)) return box;
+  }
+  return nullptr;
+}
+
+bool Judge::OnAnyFrame(Cell c) const {
+  if (BoxAt(c) != nullptr) return true;
+  return std::any_of(hand_.rectangles.begin(), hand_.rectangles.end(), [&](const Pair& r) {
+    return Frame{r.first, r.last}.OnFrame(c);
+  });
+}
+
+const Line* Judge::LineAt(Cell c, const Chain* chain) const {
+  for (const Line* line : lines_) {
+    if (!InChain(chain, line) && OnLine(*line, c)) return line;
+  }
+  return nullptr;
+}
+
+bool Judge::TextHolds(const StrBox& text, Cell c) const {
+  for (const auto& [box, cells] : texts_) {
+    if (box == &text) return std::find(cells.begin(), cells.end(), c) != cells.end();
+  }
+  return false;
+}
+
+Touch Judge::TouchAt(Cell c, const Chain* chain) const {
+  if (OnAnyFrame(c)) return {Touch::Kind::Box, c};
+  if (LineAt(c, chain) != nullptr) return {Touch::Kind::Line, c};
+  return {};
+}
+
+Touch Judge::Touched(Cell from, Cell d, const Chain* chain) const {
+  if (const Touch touch = TouchAt(from, chain)) return touch;
+  Cell next = from.Step(d);
+  if (Art(next) == ' ') {
+    // Past one blank, a box side; and anything an arrowhead points at.
+    next = from.Step(d, 2);
+    if (!OnAnyFrame(next) && !IsHead(Art(from), d)) return {};
+  }
+  const char ch = Art(next);
+  if (ch == ' ') return {};
+  if (const Touch touch = TouchAt(next, chain)) return touch;
+  // Line art no line of the import holds is still a line of the art; a
+  // character inside a word ("WRITER_LOCKED") is text.
+  const bool inWord = IsWordChar(Art({next.column - 1, next.row})) && IsWordChar(Art({next.column + 1, next.row}));
+  const bool lineArt = (IsLineArt(ch) || IsAnyHead(ch)) && !inWord;
+  return {lineArt ? Touch::Kind::Line : Touch::Kind::Node, next};
+}
+
+bool Judge::AttachedTo(const LinkPoint& end, Cell d, const Touch& touch) const {
+  const Line* host = end.hostLine;
+  if (host == nullptr) return false;
+  const Cell at = CellOf(end);
+  const bool resting = OnLine(*host, at);
+  const bool docked = CountDockedEnds && !resting && OnLine(*host, at.Step(d));
+  if (!resting && !docked) return false;
+  switch (touch.kind) {
+    case Touch::Kind::Box: {
+      const auto* box = dynamic_cast<const Box*>(host->parent);
+      return box != nullptr && FrameOf(*box).OnFrame(touch.cell);
+    }
+    case Touch::Kind::Line:
+      return OnLine(*host, touch.cell);
+    case Touch::Kind::Node: {
+      const auto* text = dynamic_cast<const StrBox*>(host->parent);
+      return text != nullptr && TextHolds(*text, touch.cell);
+    }
+    case Touch::Kind::None:
+      break;
+  }
+  return true;
+}
+
+std::int32_t Judge::Nearness(const Line& line, const LinkPoint& end, Cell hand) const {
+  const Cell at = CellOf(end);
+  if (at == hand) return 1;
+  const Cell d = Outward(line, end);
+  return at.Step(d) == hand || at.Step(d, -1) == hand ? 0 : -1;
+}
+
+bool Judge::EndsAt(const Chain& chain, const Pair& counted) const {
+  const Cell hands[] = {counted.first, counted.last};
+  return std::any_of(chain.ends.begin(), chain.ends.end(), [&](const auto& e) {
+    const Cell at = CellOf(*e.second);
+    return std::any_of(std::begin(hands), std::end(hands),
+                       [&](Cell hand) { return std::abs(at.column - hand.column) + std::abs(at.row - hand.row) <= 1; });
+  });
+}
+
+void Judge::Measure(Score& score) const {
+  std::vector<const Box*> matched;
+  MeasureRectangles(score, matched);
+  const std::vector<Chain> chains = Chains();
+  std::vector<bool> used(chains.size(), false);
+  const std::vector<bool> intact = MeasureConnectors(score, chains, used);
+  MeasureArrowheads(score);
+  CountBoxesBeyond(score, matched);
+  CountChainsBeyond(score, chains, used, intact);
+  for (const Dot* dot : dots_) {
+    if (dot->parent != nullptr) continue;
+    ++score.standIns;
+    score.notes.push_back("stand-in: dot " + Where(CellOf(*dot)) + " on no line");
+  }
+  score.letters = LettersAsMarkers();
+}
+
+// Each counted rectangle is a box made with its corners, whose frame shows in the art.
+void Judge::MeasureRectangles(Score& score, std::vector<const Box*>& matched) const {
+  for (const Pair& counted : hand_.rectangles) {
+    Verdict verdict{"rectangle " + counted.Key(), false, "no box there"};
+    for (const Box* box : boxes_) {
+      const Frame f = FrameOf(*box);
+      if (f.first != counted.first || f.last != counted.last) continue;
+      verdict.right = BoxInArt(*box);
+      verdict.why = verdict.right ? "" : "its box draws other characters";
+      matched.push_back(box);
+      break;
+    }
+    score.rectangles += verdict.right ? 1 : 0;
+    score.verdicts.push_back(verdict);
+  }
+}
+
+std::vector<bool> Judge::MeasureConnectors(Score& score, const std::vector<Chain>& chains,
+                                           std::vector<bool>& used) const {
+  std::vector<bool> intact;
+  for (const Pair& counted : hand_.connectors) {
+    const std::string why = ConnectorVerdict(counted, chains, used);
+    score.connectors += why.empty() ? 1 : 0;
+    score.verdicts.push_back({"connector " + counted.Key(), why.empty(), why});
+    intact.push_back(why.empty());
+  }
+  return intact;
+}
+
+// The chain that draws a counted connector has its two free ends at the
+// connector's ends; it is intact when each end holds (EndVerdict).
+std::string Judge::ConnectorVerdict(const Pair& counted, const std::vector<Chain>& chains,
+                                    std::vector<bool>& used) const {
+  std::int32_t best = -1;
+  std::int32_t bestNearness = -1;
+  bool swapped = false;
+  for (std::size_t i = 0; i < chains.size(); ++i) {
+    const Chain& chain = chains[i];
+    if (used[i] || chain.ends.size() != 2) continue;
+    for (const bool swap : {false, true}) {
+      const Cell a = swap ? counted.last : counted.first;
+      const Cell b = swap ? counted.first : counted.last;
+      const std::int32_t na = Nearness(*chain.ends[0].first, *chain.ends[0].second, a);
+      const std::int32_t nb = Nearness(*chain.ends[1].first, *chain.ends[1].second, b);
+      if (na < 0 || nb < 0 || na + nb <= bestNearness) continue;
+      best = static_cast<std::int32_t>(i);
+      bestNearness = na + nb;
+      swapped = swap;
+    }
+  }
+  if (best < 0) {
+    std::string pieces;
+    for (const Chain& chain : chains) {
+      if (EndsAt(chain, counted)) pieces += "; " + ChainText(chain);
+    }
+    return "no chain from end to end" + (pieces.empty() ? std::string("; nothing ends there") : pieces);
+  }
+  used[static_cast<std::size_t>(best)] = true;
+  const Chain& chain = chains[static_cast<std::size_t>(best)];
+  for (std::size_t k = 0; k < 2; ++k) {
+    const Cell hand = (k == 0) != swapped ? counted.first : counted.last;
+    const std::string why = EndVerdict(chain, *chain.ends[k].first, *chain.ends[k].second, hand);
+    if (!why.empty()) return why + " (" + ChainText(chain) + ")";
+  }
+  return "";
+}
+
+std::string Judge::EndVerdict(const Chain& chain, const Line& line, const LinkPoint& end, Cell hand) const {
+  const Cell at = CellOf(end);
+  const Cell d = Outward(line, end);
+  const std::string name = "end " + Where(hand);
+  // A counted arrowhead at the end is the end's own marker.
+  const bool head = std::find(hand_.arrowheads.begin(), hand_.arrowheads.end(), hand) != hand_.arrowheads.end();
+  if (head && (at != hand || Own(Alone(line), hand) != Art(hand))) return name + ": its arrowhead is not its marker";
+  // An end a cell short of the counted one stops against a side or a line
+  // there, and one a cell past it rests on one; anywhere else it leaves its
+  // own art out or takes other art in.
+  const bool stopsShort = at == hand.Step(d, -1);
+  const Cell against = stopsShort ? hand : at;
+  if (at != hand && BoxAt(against) == nullptr && LineAt(against, &chain) == nullptr) {
+    return name + (stopsShort ? ": stops a cell short" : ": reaches a cell past it");
+  }
+  const Touch touch = Touched(at == hand.Step(d) ? at : hand, d, &chain);
+  if (touch && !AttachedTo(end, d, touch)) return name + " touches " + touch.Text() + " but is not attached to it";
+  return "";
+}
+
+// Each counted arrowhead is the own marker of a line's end at its cell,
+// pointing along the line (out of it, or into it as a tail drawn the way
+// the connector goes: "|>---", "---<|"). A dot on a run is no head.
+void Judge::MeasureArrowheads(Score& score) const {
+  for (const Cell counted : hand_.arrowheads) {
+    bool right = false;
+    for (const Line* line : lines_) {
+      for (const LinkPoint* end : {&line->start, &line->end}) {
+        if (right || CellOf(*end) != counted) continue;
+        const char art = Art(counted);
+        const Cell out = Outward(*line, *end);
+        const bool pointing = !IsAnyHead(art) || IsHead(art, out) || IsHead(art, {-out.column, -out.row});
+        right = pointing && Own(Alone(*line), counted) == art;
       }
     }
-    virlo::Selection selection;
-    selection.moving = virlo::Selection::Moving::Shift;
-    box->Move(selection, sheet.cellWidth, sheet.cellHeight);
-    selection.Clear();
-    for (const auto& [end, was] : linked) {
-      torn += end->GetPos() == virlo::Point{was.x + sheet.cellWidth, was.y + sheet.cellHeight} ? 0 : 1;
+    score.arrowheads += right ? 1 : 0;
+    const std::string key = std::to_string(counted.column) + "," + std::to_string(counted.row);
+    score.verdicts.push_back({"arrowhead " + key, right, right ? "" : "no line end shows it"});
+  }
+}
+
+// Boxes no rectangle was counted for: compartments of a counted rectangle
+// (its dividers read as frames), or inventions.
+void Judge::CountBoxesBeyond(Score& score, const std::vector<const Box*>& matched) const {
+  for (const Box* box : boxes_) {
+    if (std::find(matched.begin(), matched.end(), box) != matched.end()) continue;
+    const Frame f = FrameOf(*box);
+    const std::string where = "box " + Where(f.first) + "-" + Where(f.last);
+    const bool shown = BoxInArt(*box);
+    const bool compartment = shown && std::any_of(hand_.rectangles.begin(), hand_.rectangles.end(), [&](const Pair& r) {
+                               return Frame{r.first, r.last}.Divides(f);
+                             });
+    if (compartment) {
+      ++score.dividers;
+      score.notes.push_back("divider: " + where + ", a compartment of a counted rectangle");
+    } else {
+      ++score.invented;
+      score.notes.push_back("invented: " + where + (shown ? ", no rectangle counted there" : ", not in the art"));
     }
   }
-  return torn;
+}
+
+void Judge::CountChainsBeyond(Score& score, const std::vector<Chain>& chains, const std::vector<bool>& used,
+                              const std::vector<bool>& intact) const {
+  for (std::size_t i = 0; i < chains.size(); ++i) {
+    if (used[i]) continue;
+    const std::string why = Uncounted(chains[i], intact);
+    if (why == "rule") {
+      score.notes.push_back("rule, counted neither way: " + ChainText(chains[i]));
+    } else if (why.starts_with("piece")) {
+      score.notes.push_back(why + ": " + ChainText(chains[i]));
+    } else if (why == "divider") {
+      ++score.dividers;
+      score.notes.push_back("divider: " + ChainText(chains[i]) + ", across a counted rectangle, not counted");
+    } else {
+      ++score.invented;
+      score.notes.push_back("invented: " + ChainText(chains[i]) + ", where no connector was counted");
+    }
+  }
+}
+
+// "rule": one straight line touching nothing, without a head (counted
+// neither way); "piece of ...": it ends at an end of a counted connector not
+// whole, so it is part of that one, or it runs along the frame of a counted
+// rectangle; "divider": it lies across a counted rectangle, its ends on the
+// frame; "" for an invention.
+std::string Judge::Uncounted(const Chain& chain, const std::vector<bool>& intact) const {
+  bool touches = false;
+  bool heads = false;
+  for (const auto& [line, end] : chain.ends) {
+    const Cell at = CellOf(*end);
+    touches = touches || static_cast<bool>(Touched(at, Outward(*line, *end), &chain));
+    heads = heads || IsAnyHead(Own(Alone(*line), at));
+  }
+  if (chain.lines.size() == 1 && !touches && !heads) return "rule";
+  for (std::size_t k = 0; k < hand_.connectors.size(); ++k) {
+    if (!intact[k] && EndsAt(chain, hand_.connectors[k])) return "piece of connector " + hand_.connectors[k].Key();
+  }
+  for (const Pair& r : hand_.rectangles) {
+    const Frame f{r.first, r.last};
+    // The sides of a counted rectangle no box was made for, read as lines.
+    const bool sides = std::all_of(chain.lines.begin(), chain.lines.end(), [&](const Line* line) {
+      const Cell a = CellOf(line->start);
+      const Cell b = CellOf(line->end);
+      const bool along = a.column == b.column ? a.column == f.first.column || a.column == f.last.column
+                                              : a.row == f.first.row || a.row == f.last.row;
+      return along && f.OnFrame(a) && f.OnFrame(b);
+    });
+    if (sides) return "piece of the frame of rectangle " + r.Key();
+    const bool inside = std::all_of(chain.lines.begin(), chain.lines.end(), [&](const Line* line) {
+      return f.Holds(CellOf(line->start)) && f.Holds(CellOf(line->end));
+    });
+    const bool ends = !chain.ends.empty() && std::all_of(chain.ends.begin(), chain.ends.end(), [&](const auto& e) {
+      const Touch touch = Touched(CellOf(*e.second), Outward(*e.first, *e.second), &chain);
+      return touch.kind == Touch::Kind::Box && f.OnFrame(touch.cell);
+    });
+    if (inside && ends) return "divider";
+  }
+  return "";
+}
+
+// A letter shown as a marker is read wrongly unless it stands at the end of
+// a run of its line (or on a line, with the run on both sides) and no
+// letter, digit or bracket stands beside it.
+std::int32_t Judge::LettersAsMarkers() const {
+  std::int32_t wrong = 0;
+  auto judge = [&](Cell at, char shown, const Line* line, bool bothSides, Cell d) {
+    if (std::isalpha(static_cast<unsigned char>(shown)) == 0 || Art(at) != shown) return;
+    const bool word = IsWordChar(Art({at.column - 1, at.row})) || IsWordChar(Art({at.column + 1, at.row}));
+    bool run = line != nullptr;
+    if (line != nullptr) {
+      const bool across = line->orientation == Line::Horizontal;
+      run = IsRun(Art(at.Step(d, -1)), across) && (!bothSides || IsRun(Art(at.Step(d)), across));
+    }
+    wrong += word || !run ? 1 : 0;
+  };
+  for (const Line* line : lines_) {
+    const Canvas alone = Alone(*line);
+    for (const LinkPoint* end : {&line->start, &line->end}) {
+      judge(CellOf(*end), Own(alone, CellOf(*end)), line, false, Outward(*line, *end));
+    }
+  }
+  for (const Dot* dot : dots_) {
+    const Line* on = dot->GetLine();
+    const Cell d = on == nullptr || on->orientation == Line::Horizontal ? Cell{1, 0} : Cell{0, 1};
+    judge(CellOf(*dot), Own(Alone(*dot), CellOf(*dot)), on, true, d);
+  }
+  return wrong;
+}
+
+// What a move of the box should take along: every free line end touching it
+// (on its frame, or pointing at it from the next cell or past one blank, as
+// Touched tells) and every joined end on its frame, attached or not,
+// dividers' too, and every text and stand-in within its frame, labels over
+// its sides too.
+std::vector<std::pair<const DrawObj*, std::string>> Judge::Followers(const Box& box) const {
+  const Frame f = FrameOf(box);
+  std::vector<std::pair<const DrawObj*, std::string>> followers;
+  for (const Line* line : lines_) {
+    const Chain own{{line}, {}};
+    for (const LinkPoint* end : {&line->start, &line->end}) {
+      // A joined end turns a corner or crosses a side: it touches only what it lies on.
+      const Touch touch =
+          end->partner != nullptr ? TouchAt(CellOf(*end), &own) : Touched(CellOf(*end), Outward(*line, *end), &own);
+      if (touch.kind == Touch::Kind::Box && f.OnFrame(touch.cell)) {
+        followers.emplace_back(end, "line end " + Where(CellOf(*end)));
+      }
+    }
+  }
+  for (const auto& [text, cells] : texts_) {
+    if (cells.empty() || !std::all_of(cells.begin(), cells.end(), [&](Cell c) { return f.Holds(c); })) continue;
+    followers.emplace_back(text, "text at " + Where(cells.front()));
+  }
+  for (const Dot* dot : dots_) {
+    if (dot->parent == nullptr && f.Holds(CellOf(*dot))) followers.emplace_back(dot, "stand-in " + Where(CellOf(*dot)));
+  }
+  return followers;
+}
+
+virlo::Point PositionOf(const DrawObj& obj) {
+  if (const auto* box = dynamic_cast<const Box*>(&obj)) {
+    const virlo::Rect frame = box->Frame();
+    return {frame.left, frame.top};
+  }
+  return obj.GetPos();
+}
+
+void Shift(Box& box, std::int32_t dx, std::int32_t dy) {
+  virlo::Selection selection;
+  selection.moving = virlo::Selection::Moving::Shift;
+  box.Move(selection, dx, dy);
+  selection.Clear();
+}
+
+void Judge::MoveBoxes(Score& score) {
+  const std::int32_t dx = sheet_.cellWidth;
+  const std::int32_t dy = sheet_.cellHeight;
+  for (Box* box : boxes_) {
+    const auto followers = Followers(*box);
+    std::vector<virlo::Point> before;
+    for (const auto& [obj, what] : followers) before.push_back(PositionOf(*obj));
+    const Frame f = FrameOf(*box);
+    Shift(*box, dx, dy);
+    for (std::size_t k = 0; k < followers.size(); ++k) {
+      const virlo::Point now = PositionOf(*followers[k].first);
+      if (now == virlo::Point{before[k].x + dx, before[k].y + dy}) continue;
+      ++score.torn;
+      score.notes.push_back("left behind: " + followers[k].second + " by the box " + Where(f.first) + "-" +
+                            Where(f.last));
+    }
+    Shift(*box, -dx, -dy);
+  }
 }
 
 Score ScoreFile(const std::filesystem::path& art) {
@@ -508,25 +885,158 @@ Score ScoreFile(const std::filesystem::path& art) {
   render.trim = true;
   render.prefix = score.hand.prefix;
   score.exact = virlo::ArtExport::Render(*document.sheet, render) == bytes;
-  Judge(grid, *document.sheet).Measure(score);
-  score.torn = TornByMoves(*document.sheet);
+  Judge judge(grid, *document.sheet, score.hand);
+  judge.Measure(score);
+  judge.MoveBoxes(score);
   return score;
+}
+
+// The faults counted per diagram, by their names in the floors.
+const std::pair<const char*, std::int32_t Score::*> Faults[] = {{"invented", &Score::invented},
+                                                                {"stand-ins", &Score::standIns},
+                                                                {"dividers", &Score::dividers},
+                                                                {"letters", &Score::letters},
+                                                                {"left-behind", &Score::torn}};
+
+// The floors: what the importer reads right now, thing by thing, and the
+// most of each fault a diagram may have. One line each: "NAME exact",
+// "NAME rectangle C,R C,R", "NAME connector C,R C,R", "NAME arrowhead C,R",
+// "NAME FAULT N"; a fault not listed may not be found at all.
+struct Floors {
+  std::map<std::string, std::vector<std::string>> right;
+  std::map<std::string, std::map<std::string, std::int32_t>> most;
+};
+
+bool ReadFloors(const std::filesystem::path& path, Floors& floors, std::string& error) {
+  std::ifstream in(path);
+  if (!in) {
+    error = "cannot read the floors " + path.string();
+    return false;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line.front() == '#') continue;
+    const auto space = line.find(' ');
+    if (space == std::string::npos) {
+      error = "not a floor: " + line;
+      return false;
+    }
+    const std::string name = line.substr(0, space);
+    const std::string rest = line.substr(space + 1);
+    const auto kind = rest.substr(0, rest.find(' '));
+    const bool fault =
+        std::any_of(std::begin(Faults), std::end(Faults), [&](const auto& f) { return kind == f.first; });
+    std::int32_t most = 0;
+    const std::string number = rest.substr(std::min(rest.size(), kind.size() + 1));
+    if (fault && std::from_chars(number.data(), number.data() + number.size(), most).ec == std::errc()) {
+      floors.most[name][kind] = most;
+    } else if (kind == "exact" || kind == "rectangle" || kind == "connector" || kind == "arrowhead") {
+      floors.right[name].push_back(rest);
+    } else {
+      error = "not a floor: " + line;
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> RightThings(const Score& s) {
+  std::vector<std::string> things;
+  if (s.exact) things.push_back("exact");
+  for (const Verdict& v : s.verdicts) {
+    if (v.right) things.push_back(v.thing);
+  }
+  return things;
+}
+
+// What falls below the floors; what rose above them is said on standard error.
+std::vector<std::string> CheckFloors(const std::vector<Score>& scores, const Floors& floors) {
+  std::vector<std::string> missed;
+  for (const Score& s : scores) {
+    const std::vector<std::string> now = RightThings(s);
+    const auto right = floors.right.find(s.name);
+    const std::vector<std::string> held = right == floors.right.end() ? std::vector<std::string>{} : right->second;
+    for (const std::string& thing : held) {
+      if (std::find(now.begin(), now.end(), thing) == now.end()) missed.push_back(s.name + " " + thing);
+    }
+    for (const std::string& thing : now) {
+      if (std::find(held.begin(), held.end(), thing) == held.end()) {
+        std::fprintf(stderr, "virlo-import-score: %s: %s is right now; raise the floors\n", s.name.c_str(),
+                     thing.c_str());
+      }
+    }
+    const auto most = floors.most.find(s.name);
+    for (const auto& [kind, member] : Faults) {
+      std::int32_t allowed = 0;
+      if (most != floors.most.end() && most->second.contains(kind)) allowed = most->second.at(kind);
+      if (s.*member > allowed) {
+        missed.push_back(s.name + " " + kind + " " + std::to_string(s.*member) + " (at most " +
+                         std::to_string(allowed) + ")");
+      }
+    }
+  }
+  return missed;
+}
+
+bool WriteFloors(const std::filesystem::path& path, const std::vector<Score>& scores) {
+  std::ofstream out(path);
+  out << "# What the importer reads right now in the published diagrams, thing by thing, and the most of\n"
+         "# each fault a diagram may have (tests/import/published/README.md). The test import_published fails\n"
+         "# when one of them no longer holds. Written by virlo-import-score --write-floors.\n";
+  for (const Score& s : scores) {
+    for (const std::string& thing : RightThings(s)) out << s.name << " " << thing << "\n";
+    for (const auto& [kind, member] : Faults) {
+      if (s.*member > 0) out << s.name << " " << kind << " " << s.*member << "\n";
+    }
+  }
+  return static_cast<bool>(out);
 }
 
 double Percent(std::int64_t part, std::int64_t whole) {
   return whole == 0 ? 100.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);
 }
 
-std::string Ratio(std::int64_t part, std::int64_t whole) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld/%lld", static_cast<long long>(part), static_cast<long long>(whole));
-  return text;
+std::string Ratio(std::int64_t part, std::int64_t whole) { return std::to_string(part) + "/" + std::to_string(whole); }
+
+void PrintRow(const std::vector<std::string>& cells) {
+  static const int widths[] = {38, 6, 10, 10, 10, 8, 9, 8, 7, 11};
+  std::string line = "|";
+  for (std::size_t k = 0; k < cells.size(); ++k) {
+    std::string cell = cells[k];
+    cell.resize(std::max(cell.size(), static_cast<std::size_t>(widths[k])), ' ');
+    line += " " + cell + " |";
+  }
+  std::puts(line.c_str());
 }
 
-void PrintRow(const std::string& name, const std::string& exact, const std::string& rects, const std::string& links,
-              const std::string& heads, const std::string& invented, const std::string& letters) {
-  std::printf("| %-38s | %-10s | %-10s | %-10s | %-10s | %-8s | %-7s |\n", name.c_str(), exact.c_str(), rects.c_str(),
-              links.c_str(), heads.c_str(), invented.c_str(), letters.c_str());
+void PrintTable(const std::vector<Score>& scores, Score& total, std::int64_t& exact) {
+  PrintRow({"diagram", "exact", "rectangles", "connectors", "arrowheads", "invented", "stand-ins", "dividers",
+            "letters", "left behind"});
+  std::puts(
+      "|----------------------------------------|--------|------------|------------|------------|----------|"
+      "-----------|----------|---------|-------------|");
+  for (const Score& s : scores) {
+    PrintRow({s.name, s.exact ? "yes" : "no", Ratio(s.rectangles, static_cast<std::int64_t>(s.hand.rectangles.size())),
+              Ratio(s.connectors, static_cast<std::int64_t>(s.hand.connectors.size())),
+              Ratio(s.arrowheads, static_cast<std::int64_t>(s.hand.arrowheads.size())), std::to_string(s.invented),
+              std::to_string(s.standIns), std::to_string(s.dividers), std::to_string(s.letters),
+              std::to_string(s.torn)});
+    exact += s.exact ? 1 : 0;
+    total.rectangles += s.rectangles;
+    total.hand.rectangles.insert(total.hand.rectangles.end(), s.hand.rectangles.begin(), s.hand.rectangles.end());
+    total.connectors += s.connectors;
+    total.hand.connectors.insert(total.hand.connectors.end(), s.hand.connectors.begin(), s.hand.connectors.end());
+    total.arrowheads += s.arrowheads;
+    total.hand.arrowheads.insert(total.hand.arrowheads.end(), s.hand.arrowheads.begin(), s.hand.arrowheads.end());
+    for (const auto& [kind, member] : Faults) total.*member += s.*member;
+  }
+}
+
+void PrintDetails(const Score& s) {
+  for (const Verdict& v : s.verdicts) {
+    std::fprintf(stderr, "%s: %s: %s\n", s.name.c_str(), v.thing.c_str(), v.right ? "right" : v.why.c_str());
+  }
+  for (const std::string& note : s.notes) std::fprintf(stderr, "%s: %s\n", s.name.c_str(), note.c_str());
 }
 
 bool ParsePercent(std::string_view text, double& value) {
@@ -543,129 +1053,151 @@ int Usage() {
   std::fputs(
       "usage: virlo-import-score DIR [--exact PCT] [--rectangles PCT] [--connectors PCT]\n"
       "                          [--arrowheads PCT] [--invented N] [--letters N] [--torn N]\n"
-      "                          [--details]\n"
+      "                          [--floors FILE] [--write-floors FILE] [--details]\n"
       "  imports every DIR/NAME.txt beside its NAME.counts and prints the measures;\n"
-      "  --details lists, per diagram, what may be invented (cells are column,row);\n"
-      "  each option given is a target: the status is 1 when the corpus misses it\n",
+      "  --details gives every counted thing's verdict and what was invented, a\n"
+      "  stand-in, a divider or left behind (cells are column,row);\n"
+      "  --floors fails when a thing FILE lists is no longer right or a fault is\n"
+      "  found more often than it allows; --write-floors writes what holds now;\n"
+      "  each other option given is a target: the status is 1 when the corpus misses it\n",
       stderr);
   return ExitUsage;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Options {
   std::filesystem::path dir;
   Targets targets;
   bool details = false;
+  std::filesystem::path floors;
+  std::filesystem::path writeFloors;
+};
+
+bool ParseOption(std::string_view arg, const char* value, Options& options) {
+  double percent = 0;
+  std::int32_t count = 0;
+  Targets& t = options.targets;
+  if (arg == "--floors") {
+    options.floors = value;
+  } else if (arg == "--write-floors") {
+    options.writeFloors = value;
+  } else if (arg == "--exact" && ParsePercent(value, percent)) {
+    t.exact = percent;
+  } else if (arg == "--rectangles" && ParsePercent(value, percent)) {
+    t.rectangles = percent;
+  } else if (arg == "--connectors" && ParsePercent(value, percent)) {
+    t.connectors = percent;
+  } else if (arg == "--arrowheads" && ParsePercent(value, percent)) {
+    t.arrowheads = percent;
+  } else if (arg == "--invented" && ParseCount(value, count)) {
+    t.invented = count;
+  } else if (arg == "--letters" && ParseCount(value, count)) {
+    t.letters = count;
+  } else if (arg == "--torn" && ParseCount(value, count)) {
+    t.torn = count;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ParseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--details") {
-      details = true;
-      continue;
-    }
-    const bool hasValue = i + 1 < argc;
-    double percent = 0;
-    std::int32_t count = 0;
-    if (arg == "--exact" && hasValue && ParsePercent(argv[i + 1], percent)) {
-      targets.exact = percent;
-    } else if (arg == "--rectangles" && hasValue && ParsePercent(argv[i + 1], percent)) {
-      targets.rectangles = percent;
-    } else if (arg == "--connectors" && hasValue && ParsePercent(argv[i + 1], percent)) {
-      targets.connectors = percent;
-    } else if (arg == "--arrowheads" && hasValue && ParsePercent(argv[i + 1], percent)) {
-      targets.arrowheads = percent;
-    } else if (arg == "--invented" && hasValue && ParseCount(argv[i + 1], count)) {
-      targets.invented = count;
-    } else if (arg == "--letters" && hasValue && ParseCount(argv[i + 1], count)) {
-      targets.letters = count;
-    } else if (arg == "--torn" && hasValue && ParseCount(argv[i + 1], count)) {
-      targets.torn = count;
-    } else if (dir.empty() && !arg.starts_with("--")) {
-      dir = arg;
-      continue;
+      options.details = true;
+    } else if (options.dir.empty() && !arg.starts_with("--")) {
+      options.dir = arg;
+    } else if (i + 1 >= argc || !ParseOption(arg, argv[i + 1], options)) {
+      return false;
     } else {
-      return Usage();
+      ++i;
     }
-    ++i;
   }
-  if (dir.empty()) return Usage();
-  std::vector<std::filesystem::path> arts;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-    if (entry.path().extension() == ".txt") arts.push_back(entry.path());
-  }
-  if (ec || arts.empty()) {
-    std::fprintf(stderr, "virlo-import-score: no art in '%s'\n", dir.string().c_str());
-    return ExitUsage;
-  }
-  std::sort(arts.begin(), arts.end());
-  virlo::StartStore();
+  return !options.dir.empty();
+}
 
-  std::vector<Score> scores;
-  for (const auto& art : arts) scores.push_back(ScoreFile(art));
-  PrintRow("diagram", "exact", "rectangles", "connectors", "arrowheads", "invented", "letters");
-  std::printf("|%s|------------|------------|------------|------------|----------|---------|\n",
-              std::string(40, '-').c_str());
-  Score total;
-  std::int64_t exact = 0;
-  bool failed = false;
-  for (const Score& s : scores) {
-    if (!s.error.empty()) {
-      std::fprintf(stderr, "virlo-import-score: %s: %s\n", s.name.c_str(), s.error.c_str());
-      failed = true;
-      continue;
-    }
-    PrintRow(s.name, s.exact ? "yes" : "no", Ratio(s.rectangles, s.hand.rectangles),
-             Ratio(s.connectors, s.hand.connectors), Ratio(s.arrowheads, s.hand.arrowheads), std::to_string(s.invented),
-             std::to_string(s.letters));
-    exact += s.exact ? 1 : 0;
-    total.rectangles += s.rectangles;
-    total.hand.rectangles += s.hand.rectangles;
-    total.connectors += s.connectors;
-    total.hand.connectors += s.hand.connectors;
-    total.arrowheads += s.arrowheads;
-    total.hand.arrowheads += s.hand.arrowheads;
-    total.invented += s.invented;
-    total.letters += s.letters;
-    total.torn += s.torn;
-    if (details && s.invented > 0) {
-      for (const std::string& what : s.inventions) std::fprintf(stderr, "%s: %s\n", s.name.c_str(), what.c_str());
-    }
-    if (details && s.connectors < s.hand.connectors) {
-      for (const std::string& what : s.broken)
-        std::fprintf(stderr, "%s: %s not intact\n", s.name.c_str(), what.c_str());
-    }
-    if (s.torn > 0)
-      std::fprintf(stderr, "virlo-import-score: %s: %d ends left behind by a move\n", s.name.c_str(), s.torn);
-  }
-  if (failed) return ExitUsage;
-  const double exactPercent = Percent(exact, static_cast<std::int64_t>(scores.size()));
-  const double rectPercent = Percent(total.rectangles, total.hand.rectangles);
-  const double linkPercent = Percent(total.connectors, total.hand.connectors);
-  char line[64];
-  auto percent = [&](double value) {
-    std::snprintf(line, sizeof line, "%.1f%%", value);
-    return std::string(line);
+std::vector<std::string> MissedTargets(const Targets& targets, const Score& total, double exactPercent) {
+  const auto percent = [](double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f%%", value);
+    return std::string(text);
   };
-  const double headPercent = Percent(total.arrowheads, total.hand.arrowheads);
-  PrintRow("total (" + std::to_string(scores.size()) + " diagrams)", percent(exactPercent), percent(rectPercent),
-           percent(linkPercent), percent(headPercent), std::to_string(total.invented), std::to_string(total.letters));
-  std::printf("\ndocked ends count as attached: %s\n", CountDockedEnds ? "yes" : "no (the model has no docks)");
-  std::printf("line ends left behind when each box moves a cell right and down: %d\n", total.torn);
-
+  const double rects = Percent(total.rectangles, static_cast<std::int64_t>(total.hand.rectangles.size()));
+  const double links = Percent(total.connectors, static_cast<std::int64_t>(total.hand.connectors.size()));
+  const double heads = Percent(total.arrowheads, static_cast<std::int64_t>(total.hand.arrowheads.size()));
   std::vector<std::string> missed;
   if (targets.exact && exactPercent < *targets.exact) missed.push_back("byte-exact " + percent(exactPercent));
-  if (targets.rectangles && rectPercent < *targets.rectangles) missed.push_back("rectangles " + percent(rectPercent));
-  if (targets.connectors && linkPercent < *targets.connectors) missed.push_back("connectors " + percent(linkPercent));
-  if (targets.arrowheads && headPercent < *targets.arrowheads) missed.push_back("arrowheads " + percent(headPercent));
+  if (targets.rectangles && rects < *targets.rectangles) missed.push_back("rectangles " + percent(rects));
+  if (targets.connectors && links < *targets.connectors) missed.push_back("connectors " + percent(links));
+  if (targets.arrowheads && heads < *targets.arrowheads) missed.push_back("arrowheads " + percent(heads));
   if (targets.invented && total.invented > *targets.invented) {
-    missed.push_back(std::to_string(total.invented) + " invented objects");
+    missed.push_back(std::to_string(total.invented) + " invented boxes and lines");
   }
   if (targets.letters && total.letters > *targets.letters) {
     missed.push_back(std::to_string(total.letters) + " letters read as markers");
   }
   if (targets.torn && total.torn > *targets.torn) {
-    missed.push_back(std::to_string(total.torn) + " line ends left behind by moves");
+    missed.push_back(std::to_string(total.torn) + " left behind by moves");
+  }
+  return missed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseArguments(argc, argv, options)) return Usage();
+  std::vector<std::filesystem::path> arts;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(options.dir, ec)) {
+    if (entry.path().extension() == ".txt") arts.push_back(entry.path());
+  }
+  if (ec || arts.empty()) {
+    std::fprintf(stderr, "virlo-import-score: no art in '%s'\n", options.dir.string().c_str());
+    return ExitUsage;
+  }
+  std::sort(arts.begin(), arts.end());
+  virlo::StartStore();
+  std::vector<Score> scores;
+  for (const auto& art : arts) {
+    scores.push_back(ScoreFile(art));
+    if (!scores.back().error.empty()) {
+      std::fprintf(stderr, "virlo-import-score: %s: %s\n", scores.back().name.c_str(), scores.back().error.c_str());
+      return ExitUsage;
+    }
+  }
+  Score total;
+  std::int64_t exact = 0;
+  PrintTable(scores, total, exact);
+  const double exactPercent = Percent(exact, static_cast<std::int64_t>(scores.size()));
+  char percent[4][32];
+  std::snprintf(percent[0], sizeof percent[0], "%.1f%%", exactPercent);
+  std::snprintf(percent[1], sizeof percent[1], "%.1f%%",
+                Percent(total.rectangles, static_cast<std::int64_t>(total.hand.rectangles.size())));
+  std::snprintf(percent[2], sizeof percent[2], "%.1f%%",
+                Percent(total.connectors, static_cast<std::int64_t>(total.hand.connectors.size())));
+  std::snprintf(percent[3], sizeof percent[3], "%.1f%%",
+                Percent(total.arrowheads, static_cast<std::int64_t>(total.hand.arrowheads.size())));
+  PrintRow({"total (" + std::to_string(scores.size()) + " diagrams)", percent[0], percent[1], percent[2], percent[3],
+            std::to_string(total.invented), std::to_string(total.standIns), std::to_string(total.dividers),
+            std::to_string(total.letters), std::to_string(total.torn)});
+  std::printf("\ndocked ends count as attached: %s\n", CountDockedEnds ? "yes" : "no (the model has no docks)");
+  if (options.details) {
+    for (const Score& s : scores) PrintDetails(s);
+  }
+  std::vector<std::string> missed = MissedTargets(options.targets, total, exactPercent);
+  if (!options.floors.empty()) {
+    Floors floors;
+    std::string error;
+    if (!ReadFloors(options.floors, floors, error)) {
+      std::fprintf(stderr, "virlo-import-score: %s\n", error.c_str());
+      return ExitUsage;
+    }
+    for (const std::string& what : CheckFloors(scores, floors)) missed.push_back("below the floors: " + what);
+  }
+  if (!options.writeFloors.empty() && !WriteFloors(options.writeFloors, scores)) {
+    std::fprintf(stderr, "virlo-import-score: cannot write %s\n", options.writeFloors.string().c_str());
+    return ExitUsage;
   }
   for (const std::string& what : missed) std::fprintf(stderr, "virlo-import-score: target missed: %s\n", what.c_str());
   return missed.empty() ? 0 : ExitMissed;

@@ -659,6 +659,30 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>テキスト印刷とクリップボード印刷で、各行の頭にコメントの印を付ける</source>
         <translation>Text print and clipboard print start every line with a comment prefix</translation>
     </message>
+    <message>
+        <source>次のｳｨﾝﾄﾞｳに切り替え</source>
+        <translation>Switch to the next window</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙ(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>ｳｨﾝﾄﾞｳ(&amp;W)</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>ﾍﾙﾌﾟ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
 </context>
 <context>
     <name>DataExchange</name>
@@ -691,26 +715,6 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
 </context>
 <context>
     <name>MainWindow</name>
-    <message>
-        <source>ﾌｧｲﾙ(&amp;F)</source>
-        <translation>&amp;File</translation>
-    </message>
-    <message>
-        <source>表示(&amp;V)</source>
-        <translation>&amp;View</translation>
-    </message>
-    <message>
-        <source>ﾍﾙﾌﾟ(&amp;H)</source>
-        <translation>&amp;Help</translation>
-    </message>
-    <message>
-        <source>編集(&amp;E)</source>
-        <translation>&amp;Edit</translation>
-    </message>
-    <message>
-        <source>ｳｨﾝﾄﾞｳ(&amp;W)</source>
-        <translation>&amp;Window</translation>
-    </message>
     <message>
         <source>ﾚﾃﾞｨ</source>
         <translation>Ready</translation>

@@ -36,18 +36,8 @@ QString Tr(const char* source) { return Translations::Of("MainWindow", source); 
 // A text of the command table in the program's language.
 QString CommandText(const char* source) { return Translations::Of("CommandTable", source); }
 
-// The menus of the menu bar, in their order, with their titles.
-struct MenuTitle {
-  Menu menu;
-  const char* title;
-};
-constexpr MenuTitle MenuTitles[] = {
-    {Menu::File, QT_TRANSLATE_NOOP("MainWindow", "ﾌｧｲﾙ(&F)")},
-    {Menu::Edit, QT_TRANSLATE_NOOP("MainWindow", "編集(&E)")},
-    {Menu::View, QT_TRANSLATE_NOOP("MainWindow", "表示(&V)")},
-    {Menu::Window, QT_TRANSLATE_NOOP("MainWindow", "ｳｨﾝﾄﾞｳ(&W)")},
-    {Menu::Help, QT_TRANSLATE_NOOP("MainWindow", "ﾍﾙﾌﾟ(&H)")},
-};
+// The menus of the menu bar, in their order.
+constexpr Menu MenuBar[] = {Menu::File, Menu::Edit, Menu::View, Menu::Window, Menu::Help};
 
 // The commands a menu shows, in order; without a document, only those marked so.
 std::vector<const CommandInfo*> MenuItems(Menu menu, bool document) {
@@ -134,12 +124,12 @@ void MainWindow::RebuildMenus() {
   windowMenu_ = nullptr;
   windowSeparator_ = nullptr;
   windowActions_.clear();
-  for (const MenuTitle& title : MenuTitles) {
-    const std::vector<const CommandInfo*> items = MenuItems(title.menu, document);
+  for (const Menu shown : MenuBar) {
+    const std::vector<const CommandInfo*> items = MenuItems(shown, document);
     if (items.empty()) continue;
-    QMenu* menu = menuBar()->addMenu(Tr(title.title));
+    QMenu* menu = menuBar()->addMenu(CommandText(CommandTable::MenuTitle(shown)));
     // The Window menu lists the open windows after its commands.
-    if (title.menu == Menu::Window) windowMenu_ = menu;
+    if (shown == Menu::Window) windowMenu_ = menu;
     for (const CommandInfo* info : items) {
       if (info->Has(CommandTrait::SeparatorBefore) && !menu->isEmpty()) menu->addSeparator();
       if (info->id != CommandId::FileMru1) {
@@ -323,6 +313,17 @@ DocumentWindow* MainWindow::AddFrame(Document* document) {
 void MainWindow::AddCommands() {
   const auto always = [] { return CommandState{true, false}; };
   const auto withDocument = [this] { return CommandState{ActiveDocument() != nullptr, false}; };
+  // Files are written from a settled document: not while a drag holds it.
+  const auto settledDocument = [this] {
+    const Document* document = ActiveDocument();
+    return CommandState{document != nullptr && !document->IsDragging(), false};
+  };
+  const auto noDrag = [this] {
+    const auto& documents = app_.Documents();
+    return CommandState{std::none_of(documents.begin(), documents.end(),
+                                     [](const std::unique_ptr<Document>& document) { return document->IsDragging(); }),
+                        false};
+  };
   const auto zoomTo = [this](SheetView::ZoomStep step) {
     return [this, step] {
       SheetView* view = ActiveView();
@@ -337,32 +338,21 @@ void MainWindow::AddCommands() {
       {CommandId::FileNew, {always, [this] { app_.FileNew(); }}},
       {CommandId::FileOpen, {always, [this] { app_.FileOpen(); }}},
       {CommandId::FileImportArt, {always, [this] { app_.FileImportArt(); }}},
-      {CommandId::FileClose, {withDocument, [this] { app_.CloseDocument(ActiveDocument()); }}},
-      {CommandId::FileSave, {withDocument, [this] { app_.SaveDocument(ActiveDocument(), false); }}},
-      {CommandId::FileSaveAs, {withDocument, [this] { app_.SaveDocument(ActiveDocument(), true); }}},
-      {CommandId::FileExportSvg, {withDocument, picture(Application::Picture::Svg)}},
-      {CommandId::FileExportPng, {withDocument, picture(Application::Picture::Png)}},
-      {CommandId::FileExportPng2x, {withDocument, picture(Application::Picture::Png2x)}},
+      {CommandId::FileClose, {settledDocument, [this] { app_.CloseDocument(ActiveDocument()); }}},
+      {CommandId::FileSave, {settledDocument, [this] { app_.SaveDocument(ActiveDocument(), false); }}},
+      {CommandId::FileSaveAs, {settledDocument, [this] { app_.SaveDocument(ActiveDocument(), true); }}},
+      {CommandId::FileExportSvg, {settledDocument, picture(Application::Picture::Svg)}},
+      {CommandId::FileExportPng, {settledDocument, picture(Application::Picture::Png)}},
+      {CommandId::FileExportPng2x, {settledDocument, picture(Application::Picture::Png2x)}},
       // Only places the recent files in the menu: each entry opens its file.
       {CommandId::FileMru1, {[] { return CommandState{}; }, [] {}}},
-      {CommandId::AppExit, {always, [this] { close(); }}},
+      {CommandId::AppExit, {noDrag, [this] { close(); }}},
       {CommandId::AppAbout,
        {always,
         [this] {
           AboutDialog about(this);
           about.exec();
         }}},
-      // The document's rules: they also wait until a drag is over.
-      {CommandId::EditUndo,
-       {[this] {
-          return CommandState{ActiveDocument() != nullptr && ActiveDocument()->CanUndo(), false};
-        },
-        [this] { ActiveDocument()->OnEditUndo(); }}},
-      {CommandId::EditRedo,
-       {[this] {
-          return CommandState{ActiveDocument() != nullptr && ActiveDocument()->CanRedo(), false};
-        },
-        [this] { ActiveDocument()->OnEditRedo(); }}},
       {CommandId::ViewToolbar,
        {[this] {
           return CommandState{true, fileBar_->isVisible()};
@@ -423,7 +413,7 @@ void MainWindow::AddCommands() {
 }
 
 CommandState MainWindow::StateOf(int id) const {
-  if (ViewController::Handles(id)) {
+  if (RunsInView(id)) {
     SheetView* view = ActiveView();
     if (view == nullptr) return {};
     return view->Controller().UpdateCommand(id);
@@ -432,7 +422,12 @@ CommandState MainWindow::StateOf(int id) const {
   return command != commands_.end() ? command->second.state() : CommandState{};
 }
 
-bool MainWindow::Runs(int id) const { return ViewController::Handles(id) || commands_.contains(id); }
+bool MainWindow::RunsInView(int id) {
+  const CommandInfo* info = CommandTable::Find(id);
+  return info != nullptr && info->handler == Handler::View;
+}
+
+bool MainWindow::Runs(int id) const { return RunsInView(id) ? ViewController::Handles(id) : commands_.contains(id); }
 
 bool MainWindow::Dispatch(int id) {
   emit commandRequested(id);
@@ -440,7 +435,7 @@ bool MainWindow::Dispatch(int id) {
   // typed on the sheet: what they run holds pointers into the document.
   if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
   if (!StateOf(id).enabled) return false;
-  if (ViewController::Handles(id)) {
+  if (RunsInView(id)) {
     SheetView* view = ActiveView();
     view->Command(id);
     // Pasted art's own print options are kept for every window, and shown in the menu.
@@ -465,7 +460,8 @@ void MainWindow::ShowSubstitutes(SheetView& view) {
   if (substitutes == 0) return;
   constexpr int ShownMilliseconds = 10'000;
   statusBar()->showMessage(
-      QCoreApplication::translate("MainWindow", "シフト JIS にない文字 %1 個を代わりの文字で書きました").arg(substitutes),
+      QCoreApplication::translate("MainWindow", "シフト JIS にない文字 %1 個を代わりの文字で書きました")
+          .arg(substitutes),
       ShownMilliseconds);
 }
 

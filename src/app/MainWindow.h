@@ -49,6 +49,8 @@ class MainWindow : public QMainWindow {
   CommandState StateOf(int id) const;
   // Whether the view or the frames have a handler for the command.
   bool Runs(int id) const;
+  // Whether the table gives the command to the view controller to run.
+  static bool RunsInView(int id);
   // Brings menus, toolbars and titles in line with the present state.
   void UpdateCommandUi();
   void RebuildMenus();

@@ -24,9 +24,10 @@ inline constexpr std::uint32_t ToolBarSeparatorBefore = 8;
 enum class Menu : std::int32_t { None, File, Edit, View, Window, Help };
 // The toolbar that shows its button.
 enum class ToolBar : std::int32_t { None, File, Drawing };
-// Who runs it: the view (its tool and sheet), the document (its history),
-// or the frames of the desktop program.
-enum class Handler : std::int32_t { View, Document, Frame };
+// Who runs it: the view controller (its tool, its sheet, the document's
+// history), in both programs and scripts alike; or the main window of the
+// desktop program (files, windows, settings).
+enum class Handler : std::int32_t { View, Frame };
 
 // One command of the menus, toolbars, keys and scripts. Its texts are the
 // source texts of the translations in the context "CommandTable": the menu
@@ -50,6 +51,8 @@ struct CommandInfo {
   // The picture of its button: data/icons/toolbar/ICON.svg; "" for none.
   const char* icon;
   Handler handler;
+  // The mouse tool it chooses (DrawTool::Kind); 0 for a command that is no tool.
+  std::int32_t tool = 0;
 
   bool Has(std::uint32_t trait) const { return (traits & trait) == trait; }
 };
@@ -63,8 +66,11 @@ class CommandTable {
   static const CommandInfo* Find(std::int32_t id);
   // The command a script word names; tool words only after "tool". Null for none.
   static const CommandInfo* FindWord(std::string_view word, bool tool);
-  // Whether an id chooses one of the mouse tools.
-  static bool IsTool(std::int32_t id);
+  // A menu's title on the menu bar, a source text in the context "CommandTable".
+  static const char* MenuTitle(Menu menu);
+  // The mouse tool a command chooses (DrawTool::Kind); 0 for other commands.
+  static std::int32_t ToolOf(std::int32_t id);
+  static bool IsTool(std::int32_t id) { return ToolOf(id) != 0; }
 };
 
 // Texts of the string table that belong to no command, in the same context.

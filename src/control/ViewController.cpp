@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "control/ArtInput.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
 #include "control/TextOutput.h"
 #include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
-#include "import/CommentPrefix.h"
 #include "objects/ClipboardSheet.h"
 #include "objects/Sheet.h"
 #include "platform/Clipboard.h"
@@ -27,24 +27,6 @@
 
 namespace virlo {
 namespace {
-
-struct ToolCommand {
-  std::int32_t id;
-  std::int32_t kind;
-};
-constexpr ToolCommand ToolCommands[] = {
-    {CommandId::ToolSelect, DrawTool::SelectKind}, {CommandId::ToolDot, DrawTool::DotKind},
-    {CommandId::ToolLine, DrawTool::LineKind},     {CommandId::ToolBox, DrawTool::BoxKind},
-    {CommandId::ToolStrBox, DrawTool::StrBoxKind},
-};
-
-// The tool kind a command chooses; 0 for other commands.
-std::int32_t ToolKindOf(std::int32_t id) {
-  for (const ToolCommand& command : ToolCommands) {
-    if (command.id == id) return command.kind;
-  }
-  return 0;
-}
 
 std::unique_ptr<DrawTool> MakeTool(std::int32_t kind, Sheet* sheet, Window* window) {
   switch (kind) {
@@ -200,7 +182,7 @@ void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   UpdateModified();
 }
 
-bool ViewController::OnArrowKey(ArrowKey key, bool large) {
+bool ViewController::OnArrowKey(ArrowKey key, bool large, bool frameAlone) {
   auto* tool = dynamic_cast<SelectTool*>(currentTool_.get());
   if (capture_ || Blocked() || tool == nullptr || !HasSelection()) return false;
   const Sheet* sheet = tool->GetSheet();
@@ -221,7 +203,7 @@ bool ViewController::OnArrowKey(ArrowKey key, bool large) {
       break;
   }
   document_->SetUndoMarker();
-  tool->MoveSelectionBy(delta.x, delta.y);
+  tool->MoveSelectionBy(delta.x, delta.y, frameAlone);
   UpdateModified();
   return true;
 }
@@ -253,79 +235,93 @@ bool ViewController::HasCurrent() const {
 
 bool ViewController::Handles(std::int32_t id) {
   const CommandInfo* info = CommandTable::Find(id);
-  return info != nullptr && info->handler == Handler::View && (ToolKindOf(id) != 0 || FindCommand(id) != nullptr);
+  return info != nullptr && info->handler == Handler::View && (info->tool != 0 || FindCommand(id) != nullptr);
 }
 
-// The view's commands besides the tools: the rule of each and what it does,
-// side by side. No edit may arrive while a tool holds the mouse: the tool
-// keeps pointers to what it is dragging.
+// The view's commands besides the tools: the rule of each, what it does, and
+// why it is disabled when its rule says no. None may arrive while a tool holds
+// the mouse (the tool keeps pointers to what it is dragging, and a file
+// written then would hold a half-finished move): UpdateCommand says so first.
 const ViewController::ViewCommand* ViewController::FindCommand(std::int32_t id) {
   using Self = ViewController;
   static const ViewCommand Commands[] = {
-      {CommandId::EditCopy, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
-       [](Self& view) { view.currentTool_->Copy(); }},
-      {CommandId::EditCut, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+      {CommandId::EditUndo, [](const Self& view) { return view.document_->CanUndo(); },
+       [](Self& view) { view.document_->Undo(); }, "nothing to undo"},
+      {CommandId::EditRedo, [](const Self& view) { return view.document_->CanRedo(); },
+       [](Self& view) { view.document_->Redo(); }, "nothing to redo"},
+      {CommandId::EditCopy, [](const Self& view) { return view.HasSelection(); },
+       [](Self& view) { view.currentTool_->Copy(); }, "nothing is picked or selected"},
+      {CommandId::EditCut, [](const Self& view) { return view.HasSelection(); },
        [](Self& view) {
          view.document_->SetUndoMarker();
          view.currentTool_->Cut();
-       }},
-      {CommandId::EditDelete, [](const Self& view) { return !view.capture_ && view.HasSelection(); },
+       },
+       "nothing is picked or selected"},
+      {CommandId::EditDelete, [](const Self& view) { return view.HasSelection(); },
        [](Self& view) {
          view.document_->SetUndoMarker();
          view.currentTool_->DeleteSelected();
-       }},
-      {CommandId::BringToFront, [](const Self& view) { return !view.capture_ && view.HasCurrent(); },
-       [](Self& view) { view.currentTool_->BringToFront(); }},
-      {CommandId::SendToBack, [](const Self& view) { return !view.capture_ && view.HasCurrent(); },
-       [](Self& view) { view.currentTool_->SendToBack(); }},
-      {CommandId::EditPaste, [](const Self& view) { return !view.capture_ && !clipboardSheet->objects.Empty(); },
+       },
+       "nothing is picked or selected"},
+      {CommandId::BringToFront, [](const Self& view) { return view.HasCurrent(); },
+       [](Self& view) { view.currentTool_->BringToFront(); }, "nothing is picked"},
+      {CommandId::SendToBack, [](const Self& view) { return view.HasCurrent(); },
+       [](Self& view) { view.currentTool_->SendToBack(); }, "nothing is picked"},
+      {CommandId::EditPaste,
+       [](const Self& view) { return view.currentTool_ != nullptr && !clipboardSheet->objects.Empty(); },
        [](Self& view) {
-         if (view.currentTool_ == nullptr) return;
          view.document_->SetUndoMarker();
          view.currentTool_->Paste();
-       }},
-      {CommandId::EditSelectAll,
-       [](const Self& view) {
-         return !view.capture_ && view.document_->sheet != nullptr && !view.document_->sheet->objects.Empty();
        },
-       [](Self& view) { view.SelectAll(); }},
+       "nothing was copied"},
+      {CommandId::EditSelectAll,
+       [](const Self& view) { return view.document_->sheet != nullptr && !view.document_->sheet->objects.Empty(); },
+       [](Self& view) { view.SelectAll(); }, "the sheet is empty"},
       {CommandId::EditPasteArt,
        [](const Self& view) {
-         return !view.capture_ && view.currentTool_ != nullptr && Clipboard::Current() != nullptr &&
-                Clipboard::Current()->HasText();
+         return view.currentTool_ != nullptr && Clipboard::Current() != nullptr && Clipboard::Current()->HasText();
        },
-       [](Self& view) { view.PasteArtNow(Clipboard::Current()->Text()); }},
+       [](Self& view) { view.PasteArtNow(Clipboard::Current()->Text()); }, "the clipboard holds no text"},
       {CommandId::FilePrint, [](const Self&) { return true; },
        [](Self& view) {
          const std::uint64_t dialogs = DialogRunner::ModalCount();
          view.lastTextPrint_ = TextOutput::TextPrint(*view.document_, view.window_, view.outputOptions_);
          view.EndCaptureIfDialogShown(dialogs);
-       }},
-      {CommandId::ClipboardPrint, [](const Self&) { return true; },
-       [](Self& view) { TextOutput::ClipboardPrint(*view.document_, view.outputOptions_); }},
-      {CommandId::Format,
-       [](const Self& view) {
-         return !view.capture_ && view.currentTool_ != nullptr && !view.currentTool_->FormatTargets().empty();
        },
+       ""},
+      {CommandId::ClipboardPrint, [](const Self&) { return true; },
+       [](Self& view) { TextOutput::ClipboardPrint(*view.document_, view.outputOptions_); }, ""},
+      {CommandId::Format,
+       [](const Self& view) { return view.currentTool_ != nullptr && !view.currentTool_->FormatTargets().empty(); },
        [](Self& view) {
          // One undo step, as a right press opens it.
          view.document_->SetUndoMarker();
          const std::uint64_t dialogs = DialogRunner::ModalCount();
          view.currentTool_->Format();
          view.EndCaptureIfDialogShown(dialogs);
-       }},
+       },
+       "nothing picked or selected is a line or a box"},
   };
   const auto* found = std::find_if(std::begin(Commands), std::end(Commands),
                                    [id](const ViewCommand& command) { return command.id == id; });
   return found != std::end(Commands) ? found : nullptr;
 }
 
+std::string ViewController::WhyDisabled(std::int32_t id) const {
+  if (capture_ || document_->IsDragging()) return "a drag holds the mouse";
+  if (handling_ > 0) return "a dialog is open";
+  const ViewCommand* command = FindCommand(id);
+  if (command == nullptr) return "the view does not run it";
+  return command->whyDisabled;
+}
+
 CommandState ViewController::UpdateCommand(std::int32_t id) const {
-  if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
+  if (const std::int32_t kind = CommandTable::ToolOf(id); kind != 0) {
     return {!Blocked(), currentTool_ != nullptr && currentTool_->GetKind() == kind};
   }
-  // A dialog a tool or command runs may not be overtaken by another command.
-  if (Blocked()) return {};
+  // A dialog a tool or command runs may not be overtaken by another command,
+  // nor a drag under way.
+  if (Blocked() || capture_) return {};
   const ViewCommand* command = FindCommand(id);
   return {command != nullptr && command->enabled(*this), false};
 }
@@ -333,7 +329,7 @@ CommandState ViewController::UpdateCommand(std::int32_t id) const {
 bool ViewController::OnCommand(std::int32_t id) {
   if (!Handles(id) || !UpdateCommand(id).enabled) return false;
   const Handling handling(*this);
-  if (const std::int32_t kind = ToolKindOf(id); kind != 0) {
+  if (const std::int32_t kind = CommandTable::ToolOf(id); kind != 0) {
     ChooseTool(kind);
     return true;
   }
@@ -355,17 +351,17 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   // Art copied out of source code: its comment prefix and indentation go,
   // and come back when the art is printed.
-  const CommentPrefix::Found comment = CommentPrefix::Find(utf8);
-  ArtGrid::Options readOptions;
-  readOptions.commentPrefix = comment.prefix;
-  ArtGrid grid;
+  ArtInput::Request request;
+  request.encoding = ArtGrid::Encoding::Utf8;
+  request.placement = ArtInput::Placement::AtCell;
+  ArtInput::Art art;
   std::string error;
-  if (!grid.Read(utf8, readOptions, error)) {
+  if (!ArtInput::Read(utf8, request, art, error)) {
     DialogRunner::ShowMessage(
         UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
   }
-  if (grid.Rows() == 0) {
+  if (art.grid.Rows() == 0) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "クリップボードに図がありません")), caption);
     return false;
   }
@@ -373,18 +369,18 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   // The first cell wholly in view, moved back where the art would reach
   // past the largest sheet.
   const Point scroll = window_ != nullptr ? window_->ScrollPosition() : Point{0, 0};
-  auto firstCell = [](std::int32_t position, std::int32_t cell, std::int32_t cells, std::int32_t art) {
+  auto firstCell = [](std::int32_t position, std::int32_t cell, std::int32_t cells, std::int32_t size) {
     const std::int32_t first = std::max(0, (position + cell - 1) / cell);
-    return std::min(first, std::max(0, cells - art));
+    return std::min(first, std::max(0, cells - size));
   };
   const std::int32_t columns = std::max(ArtGrid::MaxColumns, sheet.width / std::max(1, sheet.cellWidth));
   const std::int32_t rows = std::max(ArtGrid::MaxRows, sheet.height / std::max(1, sheet.cellHeight));
-  const std::int32_t column = firstCell(scroll.x, sheet.cellWidth, columns, grid.Columns());
-  const std::int32_t row = firstCell(scroll.y, sheet.cellHeight, rows, grid.Rows());
+  const std::int32_t column = firstCell(scroll.x, sheet.cellWidth, columns, art.grid.Columns());
+  const std::int32_t row = firstCell(scroll.y, sheet.cellHeight, rows, art.grid.Rows());
   document_->SetUndoMarker();
   std::vector<DrawObj*> made;
   ArtImporter::Report report;
-  if (!ArtImporter::ImportAt(grid, sheet, column, row, made, report, error)) {
+  if (!ArtInput::Build(art, sheet, column, row, report, error, &made)) {
     DialogRunner::ShowMessage(
         UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
@@ -394,15 +390,15 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   UpdateModified();
   // Printed again, the art goes back where it came from: cropped, behind
   // its prefix, in the style it was drawn in.
-  outputOptions_.style = grid.HasGlyphs() ? ArtOptions::Style::Unicode : ArtOptions::Style::Ascii;
-  outputOptions_.crop = true;
-  outputOptions_.trim = true;
-  outputOptions_.prefix = comment.prefix;
+  outputOptions_.style = art.print.style;
+  outputOptions_.crop = art.print.crop;
+  outputOptions_.trim = art.print.trim;
+  outputOptions_.prefix = art.print.prefix;
   pastedOptions_ = outputOptions_;
   pastedReport_ = std::move(report);
-  if (grid.UnknownSubstitutes() > 0) {
+  if (art.grid.UnknownSubstitutes() > 0) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "文書に入らない文字 %1 個を \"?\" にしました"),
-                                     {std::to_string(grid.UnknownSubstitutes())}),
+                                     {std::to_string(art.grid.UnknownSubstitutes())}),
                               caption);
   }
   return true;

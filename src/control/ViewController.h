@@ -64,9 +64,10 @@ class ViewController : public DocumentView {
   bool HasCapture() const override { return capture_ || handling_ > 0; }
   bool IsHandling() const override { return handling_ > 0; }
   // Moves what a drag from the selection would move by one cell (large:
-  // LargeArrowStep cells), as one undo step. False, changing nothing, when
-  // the select tool has nothing picked or selected or holds the mouse.
-  bool OnArrowKey(ArrowKey key, bool large);
+  // LargeArrowStep cells), as one undo step; frameAlone (Ctrl): a box moved
+  // whole leaves what lies inside it. False, changing nothing, when the
+  // select tool has nothing picked or selected or holds the mouse.
+  bool OnArrowKey(ArrowKey key, bool large, bool frameAlone = false);
 
   // Receives the pointer position shown at a press and during a drag, e.g. "  16,  32".
   void SetPositionDisplay(std::function<void(const std::string&)> display) { positionDisplay_ = std::move(display); }
@@ -81,6 +82,8 @@ class ViewController : public DocumentView {
   // the command is unknown to the view or disabled.
   CommandState UpdateCommand(std::int32_t id) const;
   bool OnCommand(std::int32_t id);
+  // Why a command is disabled now, for a script's note, in English.
+  std::string WhyDisabled(std::int32_t id) const;
   static bool Handles(std::int32_t id);
   // How text print and clipboard print shape the art.
   void SetOutputOptions(const ArtOptions& options) { outputOptions_ = options; }
@@ -105,6 +108,7 @@ class ViewController : public DocumentView {
     std::int32_t id;
     bool (*enabled)(const ViewController& view);
     void (*run)(ViewController& view);
+    const char* whyDisabled;
   };
   // Null for a command the view does not run (the tools are not listed).
   static const ViewCommand* FindCommand(std::int32_t id);

@@ -17,7 +17,8 @@ std::unique_ptr<Dialog> ObjectDialogs::For(DrawObj& obj) {
   if (auto* text = dynamic_cast<StrBox*>(&obj)) return std::make_unique<TextDialog>(text);
   if (auto* box = dynamic_cast<Box*>(&obj)) return std::make_unique<FormatDialog>(std::vector<DrawObj*>{box});
   if (auto* dot = dynamic_cast<Dot*>(&obj)) return std::make_unique<MarkerDialog>(dot);
-  if (auto* line = dynamic_cast<Line*>(&obj)) return std::make_unique<FormatDialog>(std::vector<DrawObj*>{line->Root()});
+  if (auto* line = dynamic_cast<Line*>(&obj))
+    return std::make_unique<FormatDialog>(std::vector<DrawObj*>{line->Root()});
   return nullptr;
 }
 

@@ -32,7 +32,7 @@ void TextDialog::DoDataExchange(DataExchange& dx) {
   dx.Check(FrameButton, frameOn_);
   std::string text = editText_;
   dx.Text(TextEdit, text);
-  if (!dx.MaxChars(TextEdit, text, MaxText, TextUnit::Characters)) return;
+  if (!dx.MaxChars(TextEdit, text, StrBox::MaxTypedText, TextUnit::Characters)) return;
   if (dx.SaveAndValidate()) {
     if (std::optional<UiText> refusal = Refusal(text)) {
       dx.Fail(TextEdit, std::move(*refusal));

@@ -15,8 +15,6 @@
 
 namespace virlo {
 
-std::int32_t Document::openDocumentCount = 0;
-
 Document::Document() = default;
 
 Document::~Document() {
@@ -184,11 +182,9 @@ void Document::OnCloseDocument() {
 void Document::DeleteContents() {
   if (sheet == nullptr) return;
   sheet = nullptr;
-  if (openDocumentCount > 0) --openDocumentCount;
 }
 
 void Document::AttachSheet() {
-  ++openDocumentCount;
   if (store::Database::Root* root = database_->FindRoot("Sheet")) {
     sheet = static_cast<Sheet*>(root->GetValue());
     return;
@@ -221,14 +217,16 @@ bool Document::IsHandling() const {
   return std::any_of(views_.begin(), views_.end(), [](const DocumentView* view) { return view->IsHandling(); });
 }
 
-bool Document::OnEditUndo() {
-  if (!CanUndo()) return false;
-  return Step([this] { return database_->Undo(); });
+bool Document::OnEditUndo() { return CanUndo() && Undo(); }
+
+bool Document::OnEditRedo() { return CanRedo() && Redo(); }
+
+bool Document::Undo() {
+  return database_ != nullptr && Step([this] { return database_->Undo(); });
 }
 
-bool Document::OnEditRedo() {
-  if (!CanRedo()) return false;
-  return Step([this] { return database_->Redo(); });
+bool Document::Redo() {
+  return database_ != nullptr && Step([this] { return database_->Redo(); });
 }
 
 bool Document::Step(const std::function<bool()>& step) {

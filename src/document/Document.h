@@ -78,11 +78,16 @@ class Document {
   void SetUndoMarker();
 
   // Undo and Redo with their rules: enabled exactly when the store can do
-  // them. A step done repaints every view. False when disabled.
+  // them and no drag holds the document. A step done repaints every view.
+  // False when disabled.
   bool CanUndo() const;
   bool CanRedo() const;
   bool OnEditUndo();
   bool OnEditRedo();
+  // One step back or forth when the history has one, for a caller that has
+  // checked the rules (the view's Undo and Redo commands).
+  bool Undo();
+  bool Redo();
   void UpdateAllViews();
 
   void AddView(DocumentView* view);
@@ -94,9 +99,6 @@ class Document {
   bool IsHandling() const;
   // Every view drops its tool before the database or sheet changes.
   void ReleaseViewTools();
-
-  // The documents that attached a sheet.
-  static std::int32_t OpenDocumentCount() { return openDocumentCount; }
 
   // The root sheet; null while no database is attached.
   Sheet* sheet = nullptr;
@@ -114,8 +116,6 @@ class Document {
   void Attach(std::unique_ptr<store::Database> opened);
   // An undo or redo step, keeping what is not part of the history.
   bool Step(const std::function<bool()>& step);
-
-  static std::int32_t openDocumentCount;
 
   std::unique_ptr<store::Database> database_;
   std::string title_ = "Plenko1";

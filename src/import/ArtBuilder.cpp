@@ -10,7 +10,6 @@
 #include "objects/MarkerTable.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
-#include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/Store.h"
 
@@ -106,8 +105,7 @@ class Builder {
     auto* box = store::New<StrBox>(db_, *text_, &sheet_, nullptr);
     if (box == nullptr) return nullptr;
     Place(*box, x, y, x, y);
-    // The plan reads text as code page 932 bytes, one a cell; a text box holds UTF-8.
-    box->SetText(TextCodec::Cp932ToUtf8(Joined(lines)).c_str());
+    box->SetText(Joined(lines).c_str());
     return box;
   }
 

@@ -1,84 +1,13 @@
 #include "import/ArtGrid.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
 
 #include "import/CommentPrefix.h"
-#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 
 namespace virlo {
-
-// How each character of the art stands in cells, found once a character:
-// code page 932 is asked through one converter for the whole art.
-class ArtGrid::Encoder {
- public:
-  struct Entry {
-    std::string bytes;
-    Held held = Held::Byte;
-    bool lookalike = false;
-    bool unknown = false;
-  };
-
-  explicit Encoder(Encoding encoding) : encoding_(encoding), cd_(iconv_open("CP932", "UTF-8")) {}
-  ~Encoder() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  Encoder(const Encoder&) = delete;
-  Encoder& operator=(const Encoder&) = delete;
-
-  const Entry& Of(char32_t code) {
-    const auto found = entries_.find(code);
-    if (found != entries_.end()) return found->second;
-    return entries_.emplace(code, Make(code)).first->second;
-  }
-
- private:
-  Entry Make(char32_t code) {
-    Entry entry;
-    const std::string utf8 = Utf8::Encode(code);
-    const std::optional<std::string> bytes = Cp932(utf8);
-    // Art in code page 932 gives every character as many cells as bytes;
-    // UTF-8 art, as VIRLO writes it, as many as a terminal shows it in.
-    const std::int32_t width = bytes && encoding_ == Encoding::Cp932 ? static_cast<std::int32_t>(bytes->size())
-                                                                     : CharacterCell::CellWidth(code);
-    // A character no marker can stand for (a combining mark, a no-break space) has no cell of its own.
-    const bool marker = CharacterCell::MarkerWidth(code) == width;
-    if (width == 0 || (!marker && !(bytes && static_cast<std::int32_t>(bytes->size()) == width))) {
-      entry.bytes = std::string(static_cast<std::size_t>(std::max(width, std::int32_t{1})), '?');
-      entry.unknown = true;
-    } else if (bytes && static_cast<std::int32_t>(bytes->size()) == width) {
-      entry.bytes = *bytes;
-      entry.held = width == 2 ? Held::Wide : Held::Byte;
-      entry.lookalike = TextCodec::Cp932ToUtf8(*bytes) != utf8;
-    } else {
-      entry.bytes = CharacterCell::Substitute(code);
-      entry.held = Held::Character;
-    }
-    return entry;
-  }
-
-  std::optional<std::string> Cp932(const std::string& utf8) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    char* in = const_cast<char*>(utf8.data());
-    std::size_t inLeft = utf8.size();
-    char buffer[8];
-    char* out = buffer;
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t result = iconv(cd_, &in, &inLeft, &out, &outLeft);
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    if (result == static_cast<std::size_t>(-1) || inLeft != 0 || outLeft == sizeof buffer) return std::nullopt;
-    return std::string(buffer, sizeof buffer - outLeft);
-  }
-
-  Encoding encoding_;
-  iconv_t cd_;
-  std::unordered_map<char32_t, Entry> entries_;
-};
 
 namespace {
 
@@ -100,6 +29,23 @@ std::int32_t ExpandedWidth(std::string_view text, std::int32_t tab) {
     ++width;
   }
   return width;
+}
+
+// The cells of the comment prefix a line starts with, tabs expanded where
+// the line has them, so a prefix ending in a tab keeps the columns of what
+// follows it. A line that is the prefix alone is an empty line of the art,
+// its trailing blanks trimmed with the prefix's.
+std::int32_t SkipPrefix(std::string_view& line, const std::string& prefix, std::int32_t tab) {
+  switch (CommentPrefix::Classify(line, prefix)) {
+    case CommentPrefix::Line::Prefixed:
+      return ExpandedWidth(prefix, tab);
+    case CommentPrefix::Line::Bare:
+      line = {};
+      return 0;
+    case CommentPrefix::Line::Other:
+      break;
+  }
+  return 0;
 }
 
 // A line with nothing but blanks after the comment prefix (or the prefix
@@ -151,7 +97,7 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
   characters_ = 0;
   unknownSubstitutes_ = 0;
   lookalikeSubstitutes_ = 0;
-  Encoder encoder(options.encoding);
+  Characters characters;
   std::int32_t number = 0;
   std::size_t start = 0;
   // A byte order mark is no part of the art.
@@ -176,7 +122,7 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
       columns_ = 0;
       return false;
     }
-    if (!ReadLine(line, number, options, encoder, error)) {
+    if (!ReadLine(line, number, options, characters, error)) {
       cells_.clear();
       rows_ = 0;
       columns_ = 0;
@@ -190,30 +136,22 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
   return true;
 }
 
-bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options& options, Encoder& encoder,
-                       std::string& error) {
-  const std::int32_t tab = std::max(1, options.tabSize);
-  // The prefix's own cells, tabs expanded where the line has them, so a
-  // prefix ending in a tab keeps the columns of what follows it.
-  std::int32_t skip = 0;
-  switch (CommentPrefix::Classify(line, options.commentPrefix)) {
-    case CommentPrefix::Line::Prefixed:
-      skip = ExpandedWidth(options.commentPrefix, tab);
-      break;
-    case CommentPrefix::Line::Bare:
-      // An empty line of the art, its trailing blanks trimmed with the prefix's.
-      line = {};
-      break;
-    case CommentPrefix::Line::Other:
-      break;
-  }
+std::string ArtGrid::Decode(std::string_view line) {
   // Code page 932 is read through its Unicode characters, as UTF-8 is: bytes
   // that are no character of it become "?".
+  std::string decoded = TextCodec::Cp932ToUtf8(line);
+  unknownSubstitutes_ += static_cast<std::int32_t>(std::count(decoded.begin(), decoded.end(), '?') -
+                                                   std::count(line.begin(), line.end(), '?'));
+  return decoded;
+}
+
+bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options& options, Characters& characters,
+                       std::string& error) {
+  const std::int32_t tab = std::max(1, options.tabSize);
+  const std::int32_t skip = SkipPrefix(line, options.commentPrefix, tab);
   std::string decoded;
   if (options.encoding == Encoding::Cp932) {
-    decoded = TextCodec::Cp932ToUtf8(line);
-    unknownSubstitutes_ += static_cast<std::int32_t>(std::count(decoded.begin(), decoded.end(), '?') -
-                                                     std::count(line.begin(), line.end(), '?'));
+    decoded = Decode(line);
     line = decoded;
   }
   const std::int32_t row = rows_;
@@ -253,7 +191,11 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
       if (control) ++unknownSubstitutes_;
       put(control ? Cell{U'?', '?', Held::Byte} : Cell{*code, static_cast<char>(*code), Held::Byte});
     } else {
-      const Encoder::Entry& entry = encoder.Of(*code);
+      auto found = characters.find(*code);
+      if (found == characters.end()) {
+        found = characters.emplace(*code, TextCodec::CellsOf(*code, options.encoding == Encoding::Cp932)).first;
+      }
+      const TextCodec::Cells& entry = found->second;
       if (entry.unknown) ++unknownSubstitutes_;
       if (entry.lookalike) ++lookalikeSubstitutes_;
       if (entry.held == Held::Character && column >= skip) {

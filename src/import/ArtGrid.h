@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "platform/TextCodec.h"
 
 namespace virlo {
 
@@ -29,16 +32,11 @@ class ArtGrid {
     std::int32_t tabSize = 8;
   };
 
-  // How a cell's character stands in a document.
-  enum class Held : std::uint8_t {
-    // As itself, in one cell.
-    Byte,
-    // As itself, a double-byte character in two cells (both cells say so).
-    Wide,
-    // Only as a character of its own, its substitute in the text; both
-    // cells of a two-cell one say so.
-    Character,
-  };
+  // How a cell's character stands in a document: as itself in one cell,
+  // as a double-byte character in two (both cells say so), or only as a
+  // character of its own over its substitute (both cells of a two-cell one
+  // say so).
+  using Held = TextCodec::Held;
   struct Cell {
     // The character; 0 in the second cell of a two-cell one.
     char32_t code = U' ';
@@ -82,9 +80,12 @@ class ArtGrid {
   std::int32_t LookalikeSubstitutes() const { return lookalikeSubstitutes_; }
 
  private:
-  class Encoder;
-  bool ReadLine(std::string_view line, std::int32_t number, const Options& options, Encoder& encoder,
+  // How each character beyond ASCII stands in cells, asked of the codec once a character.
+  using Characters = std::unordered_map<char32_t, TextCodec::Cells>;
+  bool ReadLine(std::string_view line, std::int32_t number, const Options& options, Characters& characters,
                 std::string& error);
+  // Code page 932 read as UTF-8, counting the bytes that became "?".
+  std::string Decode(std::string_view line);
   Cell& Mutable(std::int32_t column, std::int32_t row) {
     return cells_[static_cast<std::size_t>(row) * MaxColumns + static_cast<std::size_t>(column)];
   }

@@ -131,8 +131,8 @@ void Canvas::WriteText(std::int32_t column, std::int32_t row, std::string_view u
     const bool keep = !exact && Utf8::IsValid(cluster.utf8);
     if (keep) {
       // Marks with nothing to join are shown on a blank, so the row keeps its columns.
-      kept = cluster.lone ? " " : "";
-      kept += cluster.utf8;
+      kept.assign(cluster.lone ? 1 : 0, ' ');
+      kept.append(cluster.utf8.data(), cluster.utf8.size());
     }
     Place(c, row, bytes, keep ? &kept : nullptr);
     c += cluster.cells;

@@ -1,5 +1,7 @@
 #include "platform/FileChecks.h"
 
+#include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +14,8 @@ namespace virlo {
 namespace {
 
 constexpr mode_t PrivateFolderMode = 0700;
+// Room for a user's entry when the system gives no size for it.
+constexpr long DefaultPasswdBuffer = 16384;
 
 std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
@@ -103,11 +107,47 @@ bool FileChecks::AbsentOrSmallRegular(const std::string& path, std::int64_t maxB
   return S_ISREG(info.st_mode) && info.st_size <= maxBytes;
 }
 
-bool FileChecks::MayFollowLink(const std::string& path, const struct stat& link) {
-  struct stat folder {};
-  if (::stat(FolderOf(path).c_str(), &folder) != 0) return false;
+bool FileChecks::MayFollowLink(const struct stat& folder, const struct stat& link) {
   const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
   return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
+bool FileChecks::InGroup(gid_t group) {
+  if (group == ::getegid()) return true;
+  const int count = ::getgroups(0, nullptr);
+  if (count <= 0) return false;
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  const int filled = ::getgroups(count, groups.data());
+  for (int i = 0; i < filled; ++i) {
+    if (groups[static_cast<std::size_t>(i)] == group) return true;
+  }
+  return false;
+}
+
+bool FileChecks::MayWrite(uid_t user, const struct stat& file) {
+  if (user == 0) return true;
+  if (user == file.st_uid) return (file.st_mode & S_IWUSR) != 0;
+  bool member = false;
+  if (user == ::geteuid()) {
+    member = InGroup(file.st_gid);
+  } else {
+    const long asked = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(static_cast<std::size_t>(asked > 0 ? asked : DefaultPasswdBuffer));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr) {
+      int count = 16;
+      std::vector<gid_t> groups(static_cast<std::size_t>(count));
+      if (::getgrouplist(found->pw_name, found->pw_gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<std::size_t>(count));
+        ::getgrouplist(found->pw_name, found->pw_gid, groups.data(), &count);
+      }
+      groups.resize(static_cast<std::size_t>(count));
+      member = found->pw_gid == file.st_gid;
+      for (const gid_t group : groups) member = member || group == file.st_gid;
+    }
+  }
+  return (file.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
 }
 
 }  // namespace virlo

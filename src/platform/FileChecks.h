@@ -29,8 +29,17 @@ class FileChecks {
 
   // The kernel's rule for links in shared folders: a link in a sticky folder
   // that everyone may write is followed only when it belongs to the follower
-  // or to the folder's owner. link is what lstat said of it.
-  static bool MayFollowLink(const std::string& path, const struct stat& link);
+  // or to the folder's owner. folder and link are what stat and lstat said of
+  // them. Held to every part of a path written to (CheckedPath), not only to
+  // the last as the kernel holds it.
+  static bool MayFollowLink(const struct stat& folder, const struct stat& link);
+
+  // Whether this process's effective group or one of its groups is group.
+  static bool InGroup(gid_t group);
+  // Whether user may write the file by its mode bits, as the kernel asks
+  // them: root always; the owner, a member of its group and anyone else each
+  // by their own bits. A user the system does not know is a member of no group.
+  static bool MayWrite(uid_t user, const struct stat& file);
 };
 
 }  // namespace virlo

@@ -36,12 +36,10 @@ GridText::GlyphRow GridText::Glyphs(std::string_view line, std::int32_t tabCells
   return row;
 }
 
-std::int32_t GridText::Cells(const GlyphRow& row) {
-  return row.empty() ? 0 : row.back().cell + row.back().cells;
-}
+std::int32_t GridText::Cells(const GlyphRow& row) { return row.empty() ? 0 : row.back().cell + row.back().cells; }
 
-std::vector<GridText::RowSpan> GridText::Rows(std::string_view line, std::int32_t tabCells,
-                                                              std::int32_t maxCells, std::size_t limit) {
+std::vector<GridText::RowSpan> GridText::Rows(std::string_view line, std::int32_t tabCells, std::int32_t maxCells,
+                                              std::size_t limit) {
   std::vector<RowSpan> rows;
   Glyph glyph;
   Reader end(line, tabCells);

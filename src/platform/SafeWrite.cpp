@@ -12,15 +12,17 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <random>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/FileChecks.h"
+#include "platform/RedoCopy.h"
 
 namespace virlo {
 namespace {
@@ -33,24 +35,19 @@ constexpr std::size_t RandomLength = 12;
 constexpr std::size_t CheckLength = 8;
 constexpr std::size_t TempNameLength = TempPrefix.size() + RandomLength + 1 + CheckLength;
 constexpr int TempAttempts = 16;
-// The redo copy of a file written in place: ".virlo-redo-" and a hash of the
-// file's path and identity, so only that file's writes and opens find it.
-constexpr std::string_view RedoPrefix = ".virlo-redo-";
 // A temporary file nobody holds that is at least this old was left by a
 // write that died; a younger one may be one just being made.
 constexpr std::time_t StaleSeconds = 60;
-// More links than this in a row are taken for a loop.
-constexpr int MaxLinkHops = 40;
-constexpr std::size_t CopyChunk = 1 << 16;
+// How long a write waits for another write into the same file, and how often it looks.
+constexpr std::chrono::seconds LockPatience{10};
+constexpr std::chrono::milliseconds LockPoll{5};
+constexpr const char* DefaultSharedFolder = "/var/tmp/virlo-redo";
+// The shared folder's mode: sticky, everyone may write, as /tmp.
+constexpr mode_t SharedFolderMode = S_ISVTX | S_IRWXU | S_IRWXG | S_IRWXO;
 
 std::atomic<std::int64_t> pipePatienceMs{-1};
 
 std::string Reason(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
-
-std::string FolderOf(const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  return folder.empty() ? "." : folder.string();
-}
 
 // FNV-1a: enough to tell names apart, and needs nothing.
 std::uint64_t Hash(std::string_view bytes, std::uint64_t hash = 14695981039346656037ULL) {
@@ -83,73 +80,42 @@ bool IsTempName(const std::string& name) {
 }
 
 // Makes a new temporary file in folder, private to the user; -1 with errno.
-int CreateTemp(const std::string& folder, std::string& path) {
+int CreateTemp(int folder, std::string& name) {
   static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device device;
   std::uniform_int_distribution<std::size_t> pick(0, sizeof Letters - 2);
   for (int attempt = 0; attempt < TempAttempts; ++attempt) {
     std::string random(RandomLength, 'a');
     for (char& c : random) c = Letters[pick(device)];
-    const std::string name = std::string(TempPrefix) + random + "-" + TempCheck(random);
-    path = folder + "/" + name;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    name = std::string(TempPrefix) + random + "-" + TempCheck(random);
+    const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
 }
 
-// The name of a file's redo copy: its path with the folder's links resolved,
-// its device and inode.
-std::string RedoName(const std::string& target, dev_t device, ino_t inode) {
-  std::error_code ec;
-  std::string folder = std::filesystem::canonical(FolderOf(target), ec).string();
-  if (ec) folder = FolderOf(target);
-  std::string key = folder + "/" + std::filesystem::path(target).filename().string();
-  key += '\0' + std::to_string(device) + '\0' + std::to_string(inode);
-  return std::string(RedoPrefix) + Hex(Hash(key), 16);
-}
-
-// Where redo copies of the target may lie: beside it, or in the user's state
-// folder when its own folder was closed to the writer.
-std::vector<std::string> RedoPlaces(const std::string& target, dev_t device, ino_t inode) {
-  const std::string name = RedoName(target, device, inode);
-  std::vector<std::string> places{FolderOf(target) + "/" + name};
-  std::string ignored;
-  const std::string state = FileChecks::StateFolder(false, ignored);
-  if (!state.empty()) places.push_back(state + "/" + name);
-  return places;
-}
-
-bool InGroup(gid_t group) {
-  if (group == ::getegid()) return true;
-  const int count = ::getgroups(0, nullptr);
-  if (count <= 0) return false;
-  std::vector<gid_t> groups(static_cast<std::size_t>(count));
-  const int filled = ::getgroups(count, groups.data());
-  for (int i = 0; i < filled; ++i) {
-    if (groups[static_cast<std::size_t>(i)] == group) return true;
-  }
-  return false;
-}
-
 // A file of ours that a killed write left: ours by name and owner, no other
 // name, held by nobody, and not made just now.
-void RemoveStaleTemps(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
+void RemoveStaleTemps(int folder) {
+  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listed < 0) return;
+  DIR* dir = ::fdopendir(listed);
+  if (dir == nullptr) {
+    ::close(listed);
+    return;
+  }
   const std::time_t now = std::time(nullptr);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
     if (!IsTempName(name)) continue;
-    const std::string path = folder + "/" + name;
     struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
-        info.st_nlink != 1 || now - info.st_mtime < StaleSeconds) {
+    if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_uid != ::geteuid() || info.st_nlink != 1 || now - info.st_mtime < StaleSeconds) {
       continue;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(folder, name.c_str(), 0);
     ::close(fd);
   }
   ::closedir(dir);
@@ -168,152 +134,106 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-void SyncFolder(const std::string& folder) {
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return;
-  ::fsync(dir);
-  ::close(dir);
+void SyncFolder(int folder) {
+  const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
-// Reserves room for size bytes in the file without changing what it holds,
-// so that a full disk shows before its first byte changes. False only when
-// the disk is full; a file system that cannot reserve is written without.
-bool Reserve(int fd, off_t size) {
+std::string& SharedFolder() {
+  static std::string folder = DefaultSharedFolder;
+  return folder;
+}
+
+// The shared folder, for a writer: made when it is missing, and used only
+// when it is a folder, not a link, sticky and open to all, and root's or the
+// writer's own (another owner could remove the copies in it). -1 when there
+// is none to use.
+int SharedFolderToWrite() {
+  const std::string& path = SharedFolder();
+  if (::mkdir(path.c_str(), SharedFolderMode) == 0) {
+    // mkdir's mode passed through the umask: the folder just made gets it whole.
+    const int made = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info {};
+    if (made >= 0 && ::fstat(made, &info) == 0 && info.st_uid == ::geteuid()) ::fchmod(made, SharedFolderMode);
+    if (made >= 0) ::close(made);
+  }
+  const int folder = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || info.st_size >= size) return true;
-  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0) return true;
-  return errno != ENOSPC && errno != EDQUOT;
-}
-
-// Copies the size bytes of in over out from its start and cuts out there.
-bool CopyOver(int in, int out, off_t size, std::string& error) {
-  std::vector<char> buffer(CopyChunk);
-  off_t offset = 0;
-  while (offset < size) {
-    const ssize_t got = ::pread(in, buffer.data(), buffer.size(), offset);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      error = got == 0 ? std::string("its new content ended early") : Reason("cannot read its new content");
-      return false;
-    }
-    const char* data = buffer.data();
-    std::size_t left = static_cast<std::size_t>(got);
-    off_t at = offset;
-    while (left > 0) {
-      const ssize_t written = ::pwrite(out, data, left, at);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) {
-        error = Reason("cannot write into it");
-        return false;
-      }
-      data += written;
-      at += written;
-      left -= static_cast<std::size_t>(written);
-    }
-    offset += got;
+  if (folder >= 0 && ::fstat(folder, &info) == 0 && (info.st_mode & SharedFolderMode) == SharedFolderMode &&
+      (info.st_uid == 0 || info.st_uid == ::geteuid())) {
+    return folder;
   }
-  if (::ftruncate(out, size) != 0 || ::fsync(out) != 0) {
-    error = Reason("cannot write into it");
-    return false;
-  }
-  return true;
-}
-
-// Puts a redo copy into the file it belongs to and removes it; the file must
-// still be the one (device, inode) it was made for.
-bool ApplyRedo(const std::string& redo, const std::string& target, dev_t device, ino_t inode, std::string& error) {
-  struct stat info {};
-  if (::lstat(redo.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1) {
-    return true;  // none, or none of ours
-  }
-  const int in = ::open(redo.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  const int out = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  struct stat copy {};
-  struct stat file {};
-  bool ok = in >= 0 && out >= 0 && ::fstat(in, &copy) == 0 && ::fstat(out, &file) == 0 && S_ISREG(copy.st_mode) &&
-            S_ISREG(file.st_mode) && file.st_dev == device && file.st_ino == inode;
-  if (!ok) error = in < 0 || out < 0 ? Reason("cannot write into it") : "it is not the file its copy was made for";
-  if (ok && !Reserve(out, copy.st_size)) {
-    error = "there is no room for it on its disk";
-    ok = false;
-  }
-  ok = ok && CopyOver(in, out, copy.st_size, error);
-  if (out >= 0 && ::close(out) != 0 && ok) {
-    error = Reason("cannot write into it");
-    ok = false;
-  }
-  if (in >= 0) ::close(in);
-  if (!ok) {
-    error = "a write into it was cut short and cannot be finished (" + error + "); its complete new content is " + redo;
-    return false;
-  }
-  ::unlink(redo.c_str());
-  SyncFolder(FolderOf(redo));
-  return true;
-}
-
-// The descriptor a path names: /dev/stdin, /dev/stdout, /dev/stderr,
-// /dev/fd/N, /proc/self/fd/N, /proc/thread-self/fd/N or /proc/PID/fd/N of
-// this process; -1 for any other path.
-int DescriptorOf(const std::string& path) {
-  if (path == "/dev/stdin") return STDIN_FILENO;
-  if (path == "/dev/stdout") return STDOUT_FILENO;
-  if (path == "/dev/stderr") return STDERR_FILENO;
-  const std::string own = "/proc/" + std::to_string(::getpid()) + "/fd/";
-  for (const std::string& prefix :
-       {std::string("/dev/fd/"), std::string("/proc/self/fd/"), std::string("/proc/thread-self/fd/"), own}) {
-    if (path.compare(0, prefix.size(), prefix) != 0) continue;
-    const char* first = path.data() + prefix.size();
-    const char* last = path.data() + path.size();
-    int fd = -1;
-    const auto [end, problem] = std::from_chars(first, last, fd);
-    if (first != last && problem == std::errc() && end == last && fd >= 0) return fd;
-  }
+  if (folder >= 0) ::close(folder);
   return -1;
 }
 
-// Follows symbolic links to the name they end at, which may not exist yet,
-// or (for a text) to an open descriptor.
-SafeWrite::Refusal FollowLinks(const std::string& path, SafeWrite::Kind kind, std::string& target, int& descriptor,
-                               std::string& error) {
-  target = path;
-  descriptor = -1;
-  for (int hop = 0; hop < MaxLinkHops; ++hop) {
-    if (kind == SafeWrite::Kind::Text && (descriptor = DescriptorOf(target)) >= 0) return SafeWrite::Refusal::None;
-    struct stat info {};
-    if (::lstat(target.c_str(), &info) != 0) {
-      if (errno == ENOENT) return SafeWrite::Refusal::None;
-      error = Reason("cannot look at it");
-      return SafeWrite::Refusal::Failed;
+// The folders where redo copies of a file in folder may be: beside it, the
+// shared folder and the user's state folder; open while they are looked through.
+class RedoPlaces {
+ public:
+  RedoPlaces(int folder, const std::string& folderPath) {
+    places_.push_back({folder, folderPath});
+    std::string ignored;
+    const std::string state = FileChecks::StateFolder(false, ignored);
+    for (const std::string& path : {SharedFolder(), state}) {
+      if (path.empty()) continue;
+      const int fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd >= 0) places_.push_back({fd, path});
     }
-    if (!S_ISLNK(info.st_mode)) return SafeWrite::Refusal::None;
-    if (kind == SafeWrite::Kind::Private) {
-      error = "it is a link, which this file never is";
-      return SafeWrite::Refusal::Link;
-    }
-    if (!FileChecks::MayFollowLink(target, info)) {
-      error = "it is a link that another user made in a shared folder";
-      return SafeWrite::Refusal::Link;
-    }
-    // The links of /proc name a pipe or socket by no path: only a file is followed.
-    if (DescriptorOf(target) >= 0) {
-      struct stat named {};
-      if (::stat(target.c_str(), &named) != 0 || !S_ISREG(named.st_mode)) {
-        error = "it is not a regular file";
-        return SafeWrite::Refusal::NotRegular;
-      }
-    }
-    std::vector<char> buffer(PATH_MAX + 1);
-    const ssize_t length = ::readlink(target.c_str(), buffer.data(), PATH_MAX);
-    if (length < 0) {
-      error = Reason("cannot read its link");
-      return SafeWrite::Refusal::Failed;
-    }
-    const std::filesystem::path link(std::string(buffer.data(), static_cast<std::size_t>(length)));
-    target = link.is_absolute() ? link.string() : (std::filesystem::path(FolderOf(target)) / link).string();
   }
-  error = "its links lead round in a circle";
-  return SafeWrite::Refusal::Failed;
+  ~RedoPlaces() {
+    for (std::size_t i = 1; i < places_.size(); ++i) ::close(places_[i].folder);
+  }
+  RedoPlaces(const RedoPlaces&) = delete;
+  RedoPlaces& operator=(const RedoPlaces&) = delete;
+
+  const std::vector<RedoCopy::Place>& All() const { return places_; }
+
+ private:
+  std::vector<RedoCopy::Place> places_;
+};
+
+// Takes the lock that writes in place and the settling of redo copies take
+// on the file itself, waiting as long as patience allows. A file system
+// without such locks is written without.
+bool LockFile(int fd) {
+  const auto end = std::chrono::steady_clock::now() + LockPatience;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(LockPoll);
+  }
+  return true;
+}
+
+constexpr const char* Busy = "another program has been writing it for too long";
+
+// Settles the redo copies of the regular file at name in path's folder,
+// under the file's lock.
+bool SettleAt(const CheckedPath& path, std::string& error) {
+  const char* name = path.Name().c_str();
+  bool writable = true;
+  int fd = ::openat(path.Folder(), name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    writable = false;
+    fd = ::openat(path.Folder(), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  }
+  if (fd < 0) return true;
+  struct stat info {};
+  bool settled = true;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    if (LockFile(fd)) {
+      const RedoPlaces places(path.Folder(), path.FolderPath());
+      settled = RedoCopy::Settle(fd, writable, places.All(), error);
+    } else {
+      error = Busy;
+      settled = false;
+    }
+  }
+  ::close(fd);
+  return settled;
 }
 
 // Keeps a SIGPIPE that a write into a closed pipe raises from ending the
@@ -351,10 +271,13 @@ class PipeSignalHeld {
 SafeWrite::~SafeWrite() {
   if (tempFd_ >= 0) ::close(tempFd_);
   if (directFd_ >= 0) ::close(directFd_);
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!tempName_.empty()) ::unlinkat(tempFolder_, tempName_.c_str(), 0);
+  if (tempFolder_ >= 0) ::close(tempFolder_);
 }
 
 void SafeWrite::SetPipePatience(std::chrono::milliseconds patience) { pipePatienceMs = patience.count(); }
+
+std::string SafeWrite::SetSharedFolder(const std::string& path) { return std::exchange(SharedFolder(), path); }
 
 bool SafeWrite::Fail(Refusal refusal, std::string& error, std::string reason) {
   refusal_ = refusal;
@@ -366,24 +289,34 @@ bool SafeWrite::Begin(const std::string& path, Kind kind, std::string& error) {
   kind_ = kind;
   if (path.empty()) return Fail(Refusal::NoName, error, "it has no name");
   std::string reason;
-  int descriptor = -1;
-  const Refusal followed = FollowLinks(path, kind, target_, descriptor, reason);
-  if (followed != Refusal::None) return Fail(followed, error, reason);
-  if (descriptor >= 0) return BeginDirect(path, descriptor, error);
+  const CheckedPath::Options options{kind != Kind::Private, kind == Kind::Text};
+  switch (target_.Walk(path, options, reason)) {
+    case CheckedPath::Problem::None:
+      break;
+    case CheckedPath::Problem::NoFolder:
+      return Fail(Refusal::NoFolder, error, reason);
+    case CheckedPath::Problem::Link:
+    case CheckedPath::Problem::PlainLink:
+      return Fail(Refusal::Link, error, reason);
+    case CheckedPath::Problem::NotRegular:
+      return Fail(Refusal::NotRegular, error, reason);
+    case CheckedPath::Problem::Loop:
+    case CheckedPath::Problem::Failed:
+      return Fail(Refusal::Failed, error, reason);
+  }
+  if (target_.Descriptor() >= 0) return BeginDirect(path, target_.Descriptor(), error);
+  if (target_.Name().empty()) return Fail(Refusal::Folder, error, "it is a folder");
 
+  const char* name = target_.Name().c_str();
   struct stat info {};
-  if (::lstat(target_.c_str(), &info) != 0) {
+  if (::fstatat(target_.Folder(), name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) return Fail(Refusal::Failed, error, Reason("cannot look at it"));
-    struct stat folder {};
-    if (::stat(FolderOf(target_).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-      return Fail(Refusal::NoFolder, error, "its folder does not exist");
-    }
   } else if (S_ISDIR(info.st_mode)) {
     return Fail(Refusal::Folder, error, "it is a folder");
   } else if (S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode)) {
     // A pipe or a terminal cannot be replaced: a text goes straight in.
     if (kind != Kind::Text) return Fail(Refusal::NotRegular, error, "it is not a regular file");
-    return BeginDirect(target_, -1, error);
+    return BeginDirect(target_.Path(), -1, error);
   } else if (!S_ISREG(info.st_mode)) {
     return Fail(Refusal::NotRegular, error,
                 S_ISLNK(info.st_mode) ? "it changed while it was looked at" : "it is not a regular file");
@@ -391,7 +324,7 @@ bool SafeWrite::Begin(const std::string& path, Kind kind, std::string& error) {
     if (kind == Kind::Private && info.st_uid != ::geteuid()) {
       return Fail(Refusal::ReadOnly, error, "it belongs to another user");
     }
-    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+    if (::faccessat(target_.Folder(), name, W_OK, AT_EACCESS) != 0) {
       if (errno == EROFS) return Fail(Refusal::ReadOnly, error, "it lies on a read-only file system");
       return Fail(Refusal::ReadOnly, error, "you may not write to it");
     }
@@ -401,52 +334,74 @@ bool SafeWrite::Begin(const std::string& path, Kind kind, std::string& error) {
     group_ = info.st_gid;
     device_ = info.st_dev;
     inode_ = info.st_ino;
+    links_ = info.st_nlink;
     // A rename would split other links to the file, or give it to us.
     const bool root = ::geteuid() == 0;
-    if (info.st_nlink > 1 || (!root && (owner_ != ::geteuid() || !InGroup(group_)))) mode_ = Mode::InPlace;
+    if (links_ > 1 || (!root && (owner_ != ::geteuid() || !FileChecks::InGroup(group_)))) mode_ = Mode::InPlace;
     // A write an earlier save left unfinished is finished first, so that a
     // failure now still leaves a whole file.
-    redoCopies_ = RedoPlaces(target_, device_, inode_);
-    for (const std::string& redo : redoCopies_) ApplyRedo(redo, target_, device_, inode_, reason);
+    SettleAt(target_, reason);
   }
   return MakeTemp(error);
 }
 
-bool SafeWrite::MakeTemp(std::string& error) {
-  const std::string folder = FolderOf(target_);
+// Makes the temporary file in folder (which it then holds) and holds it
+// until the file is in place, so another write knows it is no leftover.
+// False with errno, the folder closed.
+bool SafeWrite::TempIn(int folder, const std::string& folderPath) {
+  if (folder < 0) return false;
   RemoveStaleTemps(folder);
-  int fd = CreateTemp(folder, temp_);
-  int failure = errno;
-  if (fd < 0 && (failure == EACCES || failure == EPERM) && exists_ && kind_ != Kind::Private) {
-    // The folder is closed to us, the file is not: it is written in place,
-    // its new content kept meanwhile in a folder of the user's own.
-    std::string why;
-    const std::string state = FileChecks::StateFolder(true, why);
-    if (!state.empty()) {
-      RemoveStaleTemps(state);
-      fd = CreateTemp(state, temp_);
-      if (fd >= 0) mode_ = Mode::InPlace;
-    }
-  }
+  std::string name;
+  const int fd = CreateTemp(folder, name);
   if (fd < 0) {
-    temp_.clear();
+    const int failure = errno;
+    ::close(folder);
     errno = failure;
-    if (failure == EACCES || failure == EROFS || failure == EPERM) {
-      return Fail(Refusal::ReadOnly, error, Reason("you may not write in its folder"));
-    }
-    return Fail(Refusal::Failed, error, Reason("cannot create a file in its folder"));
+    return false;
   }
+  tempFolder_ = folder;
+  tempFolderPath_ = folderPath;
+  tempName_ = name;
+  temp_ = (folderPath == "/" ? folderPath : folderPath + "/") + name;
   tempFd_ = fd;
-  // Held until the file is in place, so another write knows it is no leftover.
   ::flock(tempFd_, LOCK_EX);
   return true;
 }
 
+bool SafeWrite::MakeTemp(std::string& error) {
+  // A file with other names keeps its redo copy where the readers of every
+  // name look; the temporary file is made there, to become it by a rename.
+  if (mode_ == Mode::InPlace && links_ > 1 && kind_ != Kind::Private && TempIn(SharedFolderToWrite(), SharedFolder())) {
+    return true;
+  }
+  if (TempIn(::fcntl(target_.Folder(), F_DUPFD_CLOEXEC, 0), target_.FolderPath())) return true;
+  const int failure = errno;
+  if ((failure == EACCES || failure == EPERM) && exists_ && kind_ != Kind::Private) {
+    // The folder is closed to us, the file is not: it is written in place,
+    // its new content kept meanwhile in the shared folder, or else in a
+    // folder of the user's own.
+    mode_ = Mode::InPlace;
+    if (TempIn(SharedFolderToWrite(), SharedFolder())) return true;
+    std::string why;
+    const std::string state = FileChecks::StateFolder(true, why);
+    if (!state.empty() && TempIn(::open(state.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), state)) {
+      return true;
+    }
+  }
+  errno = failure;
+  if (failure == EACCES || failure == EROFS || failure == EPERM) {
+    return Fail(Refusal::ReadOnly, error, Reason("you may not write in its folder"));
+  }
+  return Fail(Refusal::Failed, error, Reason("cannot create a file in its folder"));
+}
+
 bool SafeWrite::BeginDirect(const std::string& path, int descriptor, std::string& error) {
   mode_ = Mode::Direct;
+  directPath_ = path;
   if (descriptor < 0) {
     // Without blocking: a pipe nobody reads is a failure at once, not a wait.
-    directFd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    directFd_ =
+        ::openat(target_.Folder(), target_.Name().c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
     if (directFd_ < 0 && errno == ENXIO) return Fail(Refusal::NoReader, error, "nobody reads from it");
     if (directFd_ < 0) return Fail(Refusal::Failed, error, Reason("cannot open it"));
     struct stat info {};
@@ -455,7 +410,6 @@ bool SafeWrite::BeginDirect(const std::string& path, int descriptor, std::string
     }
     return true;
   }
-  target_ = path;
   struct stat info {};
   const int flags = ::fcntl(descriptor, F_GETFL);
   if (flags < 0 || ::fstat(descriptor, &info) != 0) {
@@ -479,7 +433,7 @@ bool SafeWrite::BeginDirect(const std::string& path, int descriptor, std::string
   return true;
 }
 
-const std::string& SafeWrite::WritePath() const { return mode_ == Mode::Direct ? target_ : temp_; }
+const std::string& SafeWrite::WritePath() const { return mode_ == Mode::Direct ? directPath_ : temp_; }
 
 bool SafeWrite::Write(std::string_view bytes, std::string& error) {
   if (mode_ == Mode::Direct) return WriteDirect(bytes, error);
@@ -521,8 +475,10 @@ bool SafeWrite::Commit(std::string& error) {
   }
   if (tempFd_ < 0) return Fail(Refusal::Failed, error, "nothing was written");
   if (::fsync(tempFd_) != 0) return Fail(Refusal::Failed, error, Reason("cannot flush it to disk"));
-  if (mode_ == Mode::InPlace) return CommitInPlace(error);
+  return mode_ == Mode::InPlace ? CommitInPlace(error) : CommitReplace(error);
+}
 
+bool SafeWrite::CommitReplace(std::string& error) {
   const mode_t privateMode = 0600;
   if (exists_) {
     // The new file takes the old one's place with its rights: group first,
@@ -534,74 +490,120 @@ bool SafeWrite::Commit(std::string& error) {
     ::umask(mask);
     ::fchmod(tempFd_, static_cast<mode_t>(0666) & ~mask);
   }
+  const int folder = target_.Folder();
+  const char* name = target_.Name().c_str();
+  // The file replaced is held meanwhile, so that no write into it is under
+  // way; its redo copies are settled, as they would outlive it.
+  int held = -1;
+  if (exists_) {
+    bool writable = true;
+    held = ::openat(folder, name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (held < 0) {
+      writable = false;
+      held = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    }
+    struct stat info {};
+    if (held >= 0 && (::fstat(held, &info) != 0 || !S_ISREG(info.st_mode))) {
+      ::close(held);
+      held = -1;
+    }
+    if (held >= 0 && !LockFile(held)) {
+      ::close(held);
+      return Fail(Refusal::Failed, error, Busy);
+    }
+    if (held >= 0) {
+      const RedoPlaces places(folder, target_.FolderPath());
+      std::string ignored;
+      RedoCopy::Settle(held, writable, places.All(), ignored);
+    }
+  }
   // A journal or log of an older database beside the target would be read
   // into the new file by the next reader.
   if (kind_ == Kind::Document) {
-    for (const char* suffix : SideFileSuffixes) ::unlink((target_ + suffix).c_str());
+    for (const char* suffix : SideFileSuffixes) ::unlinkat(folder, (target_.Name() + suffix).c_str(), 0);
   }
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+  const bool renamed = ::renameat(tempFolder_, tempName_.c_str(), folder, name) == 0;
+  const int failure = errno;
+  if (held >= 0) ::close(held);
+  if (!renamed) {
+    errno = failure;
     return Fail(Refusal::Failed, error, Reason("cannot put it in place"));
   }
+  tempName_.clear();
   temp_.clear();
   ::close(tempFd_);
   tempFd_ = -1;
-  SyncFolder(FolderOf(target_));
-  // A whole new file is in place: an older redo copy would only take it back.
-  for (const std::string& redo : redoCopies_) ::unlink(redo.c_str());
+  SyncFolder(folder);
   return true;
 }
 
 bool SafeWrite::CommitInPlace(std::string& error) {
-  const int out = ::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (out < 0) return Fail(Refusal::Failed, error, Reason("cannot write into it"));
+  const int folder = target_.Folder();
+  const char* name = target_.Name().c_str();
+  const int out = ::openat(folder, name, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (out < 0) return Fail(Refusal::Failed, error, Reason("cannot open it to write into it"));
+  // Held until the copy is done and its redo copy gone: one write into the file at a time.
+  if (!LockFile(out)) {
+    ::close(out);
+    return Fail(Refusal::Failed, error, Busy);
+  }
   struct stat file {};
+  struct stat named {};
   struct stat copy {};
   if (::fstat(out, &file) != 0 || !S_ISREG(file.st_mode) || file.st_dev != device_ || file.st_ino != inode_ ||
+      ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_dev != device_ || named.st_ino != inode_ ||
       ::fstat(tempFd_, &copy) != 0) {
     ::close(out);
     return Fail(Refusal::Failed, error, "it was replaced while it was being written");
   }
-  if (!Reserve(out, copy.st_size)) {
+  {
+    // A copy an earlier write left is settled first: it must not outlive this one.
+    const RedoPlaces places(folder, target_.FolderPath());
+    std::string ignored;
+    RedoCopy::Settle(out, true, places.All(), ignored);
+  }
+  std::string reason;
+  if (!RedoCopy::Reserve(out, copy.st_size)) {
     ::close(out);
     return Fail(Refusal::Failed, error, "there is no room for it on its disk");
   }
   // From here the file changes: its complete new content first takes the
-  // name that the next open or write of the file looks for.
-  const std::string redo = FolderOf(temp_) + "/" + RedoName(target_, device_, inode_);
-  if (::rename(temp_.c_str(), redo.c_str()) != 0) {
+  // name that every later open or write of the file looks for.
+  const std::string redo = RedoCopy::Name(file, ::geteuid());
+  bool kept = RedoCopy::Seal(tempFd_, copy.st_size, out, reason);
+  if (kept && ::renameat(tempFolder_, tempName_.c_str(), tempFolder_, redo.c_str()) != 0) {
+    reason = Reason("cannot keep its new content");
+    kept = false;
+  }
+  if (!kept) {
     ::close(out);
-    return Fail(Refusal::Failed, error, Reason("cannot keep its new content"));
+    return Fail(Refusal::Failed, error, reason);
   }
+  tempName_.clear();
   temp_.clear();
-  SyncFolder(FolderOf(redo));
-  std::string reason;
-  bool ok = CopyOver(tempFd_, out, copy.st_size, reason);
-  if (::close(out) != 0 && ok) {
-    reason = Reason("cannot write into it");
-    ok = false;
-  }
+  SyncFolder(tempFolder_);
+  const bool copied = RedoCopy::CopyInto(tempFd_, copy.st_size, out, reason);
+  if (copied) RedoCopy::Retire(tempFolder_, redo);
   ::close(tempFd_);
   tempFd_ = -1;
-  if (!ok) {
+  ::close(out);
+  if (!copied) {
     return Fail(Refusal::Failed, error,
-                reason + "; its complete new content is kept in " + redo + " and goes into it when it is next opened");
+                reason + "; its complete new content is kept in " + tempFolderPath_ + "/" + redo +
+                    " and goes into it when it is next opened");
   }
-  ::unlink(redo.c_str());
-  SyncFolder(FolderOf(redo));
   return true;
 }
 
 bool SafeWrite::Recover(const std::string& path, std::string& error) {
-  std::string target;
-  int descriptor = -1;
+  CheckedPath target;
   std::string ignored;
-  if (FollowLinks(path, Kind::Document, target, descriptor, ignored) != Refusal::None) return true;
+  if (target.Walk(path, {}, ignored) != CheckedPath::Problem::None || target.Name().empty()) return true;
   struct stat info {};
-  if (::lstat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
-  for (const std::string& redo : RedoPlaces(target, info.st_dev, info.st_ino)) {
-    if (!ApplyRedo(redo, target, info.st_dev, info.st_ino, error)) return false;
+  if (::fstatat(target.Folder(), target.Name().c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)) {
+    return true;
   }
-  return true;
+  return SettleAt(target, error);
 }
 
 }  // namespace virlo

@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/CharacterCell.h"
+#include "platform/Utf8.h"
+
 namespace virlo {
 namespace {
 
@@ -41,6 +44,7 @@ class Converter {
   iconv_t cd_;
 };
 
+// The characters diagrams are drawn with: arrows, box drawing, blocks and shapes.
 }  // namespace
 
 std::string TextCodec::Cp932ToUtf8(std::string_view bytes) {
@@ -75,6 +79,40 @@ std::optional<std::string> TextCodec::Utf8ToCp932(std::string_view text) {
   std::string out;
   if (converter.Convert(text, out) != text.size()) return std::nullopt;
   return out;
+}
+
+std::optional<std::string> TextCodec::CharacterToCp932(char32_t code) {
+  // Opened once a thread: character art asks for every character it holds.
+  thread_local Converter converter("CP932", "UTF-8");
+  if (!converter.Ok()) return std::nullopt;
+  const std::string utf8 = Utf8::Encode(code);
+  std::string out;
+  if (converter.Convert(utf8, out) != utf8.size() || out.empty()) return std::nullopt;
+  return out;
+}
+
+TextCodec::Cells TextCodec::CellsOf(char32_t code, bool fromCp932) {
+  Cells cells;
+  const std::optional<std::string> bytes = CharacterToCp932(code);
+  const std::int32_t width =
+      bytes && fromCp932 ? static_cast<std::int32_t>(bytes->size()) : CharacterCell::CellWidth(code);
+  const bool fits = bytes && static_cast<std::int32_t>(bytes->size()) == width;
+  // Over its substitute a character stands as a marker does: a blank or an
+  // invisible one cannot.
+  if (width == 0 || (!fits && CharacterCell::MarkerWidth(code) == 0)) {
+    cells.bytes.push_back('?');
+    cells.unknown = true;
+  } else if (fits) {
+    cells.bytes = *bytes;
+    cells.held = width == 2 ? Held::Wide : Held::Byte;
+    cells.lookalike = Cp932ToUtf8(*bytes) != Utf8::Encode(code);
+  } else {
+    const std::string utf8 = Utf8::Encode(code);
+    bool exact = false;
+    cells.bytes = CharacterCell::Cp932(CharacterCell::Cluster{utf8, code, width, false}, exact);
+    cells.held = Held::Character;
+  }
+  return cells;
 }
 
 bool TextCodec::HasControlCharacters(std::string_view text) {

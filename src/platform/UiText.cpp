@@ -40,8 +40,10 @@ void UiText::SetLanguage(UiLanguage chosen) { language = chosen; }
 
 UiLanguage UiText::Language() { return language; }
 
-std::string UiText::Text() const {
-  if (language == UiLanguage::English && !context_.empty()) {
+std::string UiText::Text() const { return In(language); }
+
+std::string UiText::In(UiLanguage chosen) const {
+  if (chosen == UiLanguage::English && !context_.empty()) {
     if (const std::string_view* english = English(context_, source_)) return Format(*english, arguments_);
   }
   return Format(source_, arguments_);

@@ -39,6 +39,8 @@ class UiText {
   // The text in the language set for the core, with the arguments in place;
   // the source text when it has no translation.
   std::string Text() const;
+  // The same in the language given, whatever the core's.
+  std::string In(UiLanguage language) const;
 
   // The language Text() speaks: Japanese, the source language, until set.
   static void SetLanguage(UiLanguage language);

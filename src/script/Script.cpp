@@ -1,5 +1,6 @@
 #include "script/Script.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -87,222 +88,285 @@ bool ParseInt(const Token& token, std::int32_t& value) {
   return ec == std::errc() && ptr == end;
 }
 
-// Parses one command line; false with error set when it is malformed.
-bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std::string& error) {
-  const std::string& word = tokens[0].text;
-  command.word = word;
-  const std::size_t argc = tokens.size() - 1;
-  if (tokens[0].quoted) {
-    error = "a command cannot be a quoted string";
+// Reads the words of one command line into a command, with the error of the
+// first word that does not fit.
+class Parser {
+ public:
+  Parser(const std::vector<Token>& tokens, ScriptCommand& command, std::string& error)
+      : tokens_(tokens), command_(command), error_(error) {}
+
+  ScriptCommand& Command() { return command_; }
+  const std::string& Word() const { return tokens_[0].text; }
+  std::size_t Count() const { return tokens_.size() - 1; }
+  // The argument at i (1 for the first), unquoted; empty when it is quoted or missing.
+  std::string_view Bare(std::size_t i) const {
+    return i < tokens_.size() && !tokens_[i].quoted ? std::string_view(tokens_[i].text) : std::string_view();
+  }
+  const Token& Argument(std::size_t i) const { return tokens_[i]; }
+  bool Fail(std::string error) {
+    error_ = std::move(error);
     return false;
   }
 
-  auto coordinates = [&](std::size_t count) {
-    std::int32_t* targets[] = {&command.x0, &command.y0, &command.x1, &command.y1};
-    if (argc < count) {
-      error = "'" + word + "' needs " + std::to_string(count) + " coordinates";
-      return false;
-    }
+  // count coordinates, then the modifiers shift and ctrl, each at most once.
+  bool Coordinates(std::size_t count) {
+    std::int32_t* targets[] = {&command_.x0, &command_.y0, &command_.x1, &command_.y1};
+    if (Count() < count) return Fail("'" + Word() + "' needs " + std::to_string(count) + " coordinates");
     for (std::size_t i = 0; i < count; ++i) {
-      if (!ParseInt(tokens[i + 1], *targets[i])) {
-        error = "'" + tokens[i + 1].text + "' is not a coordinate (an integer)";
-        return false;
+      if (!ParseInt(tokens_[i + 1], *targets[i])) {
+        return Fail("'" + tokens_[i + 1].text + "' is not a coordinate (an integer)");
       }
       if (*targets[i] < -ViewController::PointerLimit || *targets[i] > ViewController::PointerLimit) {
-        error = "'" + tokens[i + 1].text + "' lies outside the coordinates a script may use (" +
-                std::to_string(-ViewController::PointerLimit) + " to " + std::to_string(ViewController::PointerLimit) +
-                ")";
-        return false;
+        return Fail("'" + tokens_[i + 1].text + "' lies outside the coordinates a script may use (" +
+                    std::to_string(-ViewController::PointerLimit) + " to " +
+                    std::to_string(ViewController::PointerLimit) + ")");
       }
     }
-    for (std::size_t i = count + 1; i < tokens.size(); ++i) {
-      std::uint32_t bit = 0;
-      if (!tokens[i].quoted && tokens[i].text == "shift") bit = MouseKeys::Shift;
-      if (!tokens[i].quoted && tokens[i].text == "ctrl") bit = MouseKeys::Control;
-      if (bit == 0) {
-        error = "'" + tokens[i].text + "' is not a modifier (shift or ctrl)";
-        return false;
-      }
-      if ((command.modifiers & bit) != 0) {
-        error = "modifier '" + tokens[i].text + "' given twice";
-        return false;
-      }
-      command.modifiers |= bit;
+    for (std::size_t i = count + 1; i < tokens_.size(); ++i) {
+      if (!Modifier(tokens_[i])) return false;
     }
     return true;
-  };
-  auto noArguments = [&] {
-    if (argc == 0) return true;
-    error = "'" + word + "' takes no arguments";
-    return false;
-  };
-
-  using Kind = ScriptCommand::Kind;
-  static const std::map<std::string, Kind> mouse = {
-      {"press", Kind::Press},           {"move", Kind::Move}, {"release", Kind::Release}, {"rpress", Kind::RightPress},
-      {"rrelease", Kind::RightRelease},
-  };
-  if (auto it = mouse.find(word); it != mouse.end()) {
-    command.kind = it->second;
-    return coordinates(2);
-  }
-  if (word == "drag") {
-    command.kind = Kind::Drag;
-    return coordinates(4);
-  }
-  if (word == "tool") {
-    command.kind = Kind::Tool;
-    const CommandInfo* tool = argc == 1 && !tokens[1].quoted ? CommandTable::FindWord(tokens[1].text, true) : nullptr;
-    if (tool == nullptr) {
-      error = "'tool' needs one of " + Script::Words(Script::WordKind::Tools, ", ");
-      return false;
-    }
-    command.commandId = tool->id;
-    return true;
-  }
-  if (const CommandInfo* edit = CommandTable::FindWord(word, false)) {
-    // The document's history and the text print report on their own.
-    command.kind = edit->id == CommandId::EditUndo    ? Kind::Undo
-                   : edit->id == CommandId::EditRedo  ? Kind::Redo
-                   : edit->id == CommandId::FilePrint ? Kind::TextPrint
-                                                      : Kind::Edit;
-    command.commandId = edit->id;
-    return noArguments();
-  }
-  if (word == "key") {
-    static const std::map<std::string, ViewController::ArrowKey> arrows = {
-        {"left", ViewController::ArrowKey::Left},
-        {"right", ViewController::ArrowKey::Right},
-        {"up", ViewController::ArrowKey::Up},
-        {"down", ViewController::ArrowKey::Down},
-    };
-    command.kind = Kind::Key;
-    const auto arrow = argc >= 1 && !tokens[1].quoted ? arrows.find(tokens[1].text) : arrows.end();
-    const bool shift = argc == 2 && !tokens[2].quoted && tokens[2].text == "shift";
-    if (arrow == arrows.end() || argc > 2 || (argc == 2 && !shift)) {
-      error = "'key' needs left, right, up or down, and may take shift";
-      return false;
-    }
-    command.x0 = static_cast<std::int32_t>(arrow->second);
-    if (shift) command.modifiers = MouseKeys::Shift;
-    return true;
-  }
-  if (word == "show") {
-    command.kind = Kind::Show;
-    return noArguments();
-  }
-  if (word == "state") {
-    command.kind = Kind::State;
-    return noArguments();
-  }
-  if (word == "save" || word == "open") {
-    command.kind = word == "save" ? Kind::Save : Kind::Open;
-    if (argc != 1 || !tokens[1].quoted || tokens[1].text.empty()) {
-      error = "'" + word + "' needs one file name in double quotes";
-      return false;
-    }
-    command.text = tokens[1].text;
-    return true;
-  }
-  if (word == "stroke" || word == "corners") {
-    static const std::map<std::string, std::int32_t> strokes = {
-        {"solid", static_cast<std::int32_t>(Stroke::Solid)},   {"heavy", static_cast<std::int32_t>(Stroke::Heavy)},
-        {"double", static_cast<std::int32_t>(Stroke::Double)}, {"dashed", static_cast<std::int32_t>(Stroke::Dashed)},
-        {"dotted", static_cast<std::int32_t>(Stroke::Dotted)},
-    };
-    static const std::map<std::string, std::int32_t> corners = {{"square", Box::Square}, {"rounded", Box::Rounded}};
-    const bool stroke = word == "stroke";
-    command.kind = stroke ? Kind::Stroke : Kind::Corners;
-    const auto& names = stroke ? strokes : corners;
-    const auto it = argc == 1 && !tokens[1].quoted ? names.find(tokens[1].text) : names.end();
-    if (it == names.end()) {
-      error =
-          stroke ? "'stroke' needs one of solid, heavy, double, dashed, dotted" : "'corners' needs square or rounded";
-      return false;
-    }
-    command.style = it->second;
-    return true;
-  }
-  if (word != "answer") {
-    error = "unknown command '" + word + "'";
-    return false;
   }
 
-  const std::string what = argc >= 1 ? tokens[1].text : "";
-  if (argc >= 1 && !tokens[1].quoted && (what == "ok" || what == "cancel")) {
-    command.kind = what == "ok" ? Kind::AnswerOk : Kind::AnswerCancel;
-    if (argc == 1) return true;
-    error = "'answer " + what + "' takes nothing more";
-    return false;
-  }
-  if (argc >= 1 && !tokens[1].quoted && what == "marker") {
-    command.kind = Kind::AnswerMarker;
-    if (argc == 2 && tokens[2].quoted) {
-      // A character of the user's own, as the dialog's last entry takes it.
-      const std::optional<char32_t> code = Utf8::Single(tokens[2].text);
-      if (!code || CharacterCell::MarkerWidth(*code) == 0) {
-        error = "'answer marker' takes one character that prints (no blank, control character or combining mark)";
-        return false;
-      }
-      command.marker = MarkerTable::Character;
-      command.text = tokens[2].text;
-      return true;
-    }
-    if (argc != 2 || !ParseInt(tokens[2], command.marker) || !MarkerTable::IsValid(command.marker)) {
-      error = "'answer marker' needs one marker number from 0 to 15, or one character in double quotes";
-      return false;
-    }
+  bool NoArguments() { return Count() == 0 || Fail("'" + Word() + "' takes no arguments"); }
+
+  // One file name in double quotes, in the system's own bytes; empty only where allowed.
+  bool FileName(std::size_t i, std::string& name, bool mayBeEmpty) {
+    if (i >= tokens_.size() || !tokens_[i].quoted || (tokens_[i].text.empty() && !mayBeEmpty)) return false;
+    name = tokens_[i].text;
     return true;
   }
-  if (argc >= 1 && !tokens[1].quoted && what == "text") {
-    command.kind = Kind::AnswerText;
-    if (argc < 2 || !tokens[2].quoted) {
-      error = "'answer text' needs the text in double quotes";
-      return false;
-    }
-    std::string withBreaks;
-    for (char ch : tokens[2].text) {
-      if (ch == '\n') withBreaks += '\r';
-      withBreaks += ch;
-    }
-    if (!Utf8::IsValid(withBreaks)) {
-      error = "the text is not UTF-8";
-      return false;
-    }
-    if (const std::optional<char32_t> control = Utf8::FirstControl(withBreaks)) {
-      error = "the text holds the control character " + Utf8::CodeName(*control);
-      return false;
-    }
-    command.text = std::move(withBreaks);
-    for (std::size_t i = 3; i < tokens.size(); ++i) {
-      const std::string& option = tokens[i].text;
-      const bool isAlignment = option == "left" || option == "center" || option == "right";
-      const bool isFrame = option == "frame" || option == "noframe";
-      if (tokens[i].quoted || (!isAlignment && !isFrame)) {
-        error = "'" + option + "' is neither an alignment (left, center, right) nor frame or noframe";
-        return false;
-      }
-      if ((isAlignment && command.alignment) || (isFrame && command.frame)) {
-        error = "'" + option + "' repeats what the line already says";
-        return false;
-      }
-      if (isAlignment) command.alignment = option == "left" ? 0 : option == "center" ? 1 : 2;
-      if (isFrame) command.frame = option == "frame" ? 1 : 0;
-    }
+
+ private:
+  bool Modifier(const Token& token) {
+    std::uint32_t bit = 0;
+    if (!token.quoted && token.text == "shift") bit = MouseKeys::Shift;
+    if (!token.quoted && token.text == "ctrl") bit = MouseKeys::Control;
+    if (bit == 0) return Fail("'" + token.text + "' is not a modifier (shift or ctrl)");
+    if ((command_.modifiers & bit) != 0) return Fail("modifier '" + token.text + "' given twice");
+    command_.modifiers |= bit;
     return true;
   }
-  if (argc >= 1 && !tokens[1].quoted && what == "print") {
-    command.kind = Kind::AnswerPrint;
-    if (argc != 4 || !ParseInt(tokens[2], command.x0) || !ParseInt(tokens[3], command.y0) || !tokens[4].quoted) {
-      error = "'answer print' needs the columns, the rows and the file name in double quotes";
-      return false;
+
+  const std::vector<Token>& tokens_;
+  ScriptCommand& command_;
+  std::string& error_;
+};
+
+using Kind = ScriptCommand::Kind;
+
+// Whether a file name holds a byte a terminal would act on (C0, DEL; a
+// line break too: no file a script means has one).
+bool HasControlBytes(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+// A file name a script gives must not carry what a terminal acts on.
+bool CheckedFileName(Parser& p, std::size_t i, const std::string& needs, bool mayBeEmpty = false) {
+  std::string name;
+  if (!p.FileName(i, name, mayBeEmpty) || p.Count() != i) return p.Fail(needs);
+  if (HasControlBytes(name)) return p.Fail("the file name holds control characters");
+  p.Command().text = std::move(name);
+  return true;
+}
+
+bool ParseMouse(Parser& p, Kind kind) {
+  p.Command().kind = kind;
+  return p.Coordinates(kind == Kind::Drag ? 4 : 2);
+}
+
+bool ParseTool(Parser& p) {
+  p.Command().kind = Kind::Tool;
+  const CommandInfo* tool = p.Count() == 1 ? CommandTable::FindWord(p.Bare(1), true) : nullptr;
+  if (tool == nullptr) return p.Fail("'tool' needs one of " + Script::Words(Script::WordKind::Tools, ", "));
+  p.Command().commandId = tool->id;
+  return true;
+}
+
+bool ParseKey(Parser& p) {
+  static const std::map<std::string_view, ViewController::ArrowKey> arrows = {
+      {"left", ViewController::ArrowKey::Left},
+      {"right", ViewController::ArrowKey::Right},
+      {"up", ViewController::ArrowKey::Up},
+      {"down", ViewController::ArrowKey::Down},
+  };
+  p.Command().kind = Kind::Key;
+  const auto arrow = arrows.find(p.Bare(1));
+  // Shift and Ctrl, each at most once.
+  bool known = arrow != arrows.end() && p.Count() <= 3;
+  for (std::size_t i = 2; known && i <= p.Count(); ++i) {
+    const std::string_view modifier = p.Bare(i);
+    const std::uint32_t bit = modifier == "shift" ? MouseKeys::Shift : modifier == "ctrl" ? MouseKeys::Control : 0;
+    known = bit != 0 && (p.Command().modifiers & bit) == 0;
+    p.Command().modifiers |= bit;
+  }
+  if (!known) return p.Fail("'key' needs left, right, up or down, and may take shift and ctrl");
+  p.Command().x0 = static_cast<std::int32_t>(arrow->second);
+  return true;
+}
+
+bool ParseFile(Parser& p, Kind kind) {
+  p.Command().kind = kind;
+  return CheckedFileName(p, 1, "'" + p.Word() + "' needs one file name in double quotes");
+}
+
+bool ParseStroke(Parser& p) {
+  static const std::map<std::string_view, Stroke> strokes = {
+      {"solid", Stroke::Solid},   {"heavy", Stroke::Heavy},   {"double", Stroke::Double},
+      {"dashed", Stroke::Dashed}, {"dotted", Stroke::Dotted},
+  };
+  p.Command().kind = Kind::Stroke;
+  const auto it = p.Count() == 1 ? strokes.find(p.Bare(1)) : strokes.end();
+  if (it == strokes.end()) return p.Fail("'stroke' needs one of solid, heavy, double, dashed, dotted");
+  p.Command().style = static_cast<std::int32_t>(it->second);
+  return true;
+}
+
+bool ParseCorners(Parser& p) {
+  static const std::map<std::string_view, std::int32_t> corners = {{"square", Box::Square}, {"rounded", Box::Rounded}};
+  p.Command().kind = Kind::Corners;
+  const auto it = p.Count() == 1 ? corners.find(p.Bare(1)) : corners.end();
+  if (it == corners.end()) return p.Fail("'corners' needs square or rounded");
+  p.Command().style = it->second;
+  return true;
+}
+
+bool ParseAnswerMarker(Parser& p) {
+  ScriptCommand& command = p.Command();
+  command.kind = Kind::AnswerMarker;
+  if (p.Count() == 2 && p.Argument(2).quoted) {
+    // A character of the user's own, as the dialog's last entry takes it.
+    const std::optional<char32_t> code = Utf8::Single(p.Argument(2).text);
+    if (!code || CharacterCell::MarkerWidth(*code) == 0) {
+      return p.Fail("'answer marker' takes one character that prints (no blank, control character or combining mark)");
     }
-    // File names stay in the system's own encoding.
-    command.text = tokens[4].text;
+    command.marker = MarkerTable::Character;
+    command.text = p.Argument(2).text;
     return true;
   }
-  error = "'answer' needs ok, cancel, marker N, marker \"C\", text \"TEXT\" or print COLS ROWS \"FILE\"";
-  return false;
+  if (p.Count() != 2 || !ParseInt(p.Argument(2), command.marker) || !MarkerTable::IsValid(command.marker)) {
+    return p.Fail("'answer marker' needs one marker number from 0 to 15, or one character in double quotes");
+  }
+  return true;
+}
+
+// The options after a text: one alignment and one frame switch, each at most once.
+bool ParseTextOptions(Parser& p) {
+  ScriptCommand& command = p.Command();
+  for (std::size_t i = 3; i <= p.Count(); ++i) {
+    const std::string& option = p.Argument(i).text;
+    const bool isAlignment = option == "left" || option == "center" || option == "right";
+    const bool isFrame = option == "frame" || option == "noframe";
+    if (p.Argument(i).quoted || (!isAlignment && !isFrame)) {
+      return p.Fail("'" + option + "' is neither an alignment (left, center, right) nor frame or noframe");
+    }
+    if ((isAlignment && command.alignment) || (isFrame && command.frame)) {
+      return p.Fail("'" + option + "' repeats what the line already says");
+    }
+    if (isAlignment) command.alignment = option == "left" ? 0 : option == "center" ? 1 : 2;
+    if (isFrame) command.frame = option == "frame" ? 1 : 0;
+  }
+  return true;
+}
+
+bool ParseAnswerText(Parser& p) {
+  ScriptCommand& command = p.Command();
+  command.kind = Kind::AnswerText;
+  if (p.Count() < 2 || !p.Argument(2).quoted) return p.Fail("'answer text' needs the text in double quotes");
+  std::string withBreaks;
+  for (const char ch : p.Argument(2).text) {
+    if (ch == '\n') withBreaks += '\r';
+    withBreaks += ch;
+  }
+  if (!Utf8::IsValid(withBreaks)) return p.Fail("the text is not UTF-8");
+  if (const std::optional<char32_t> control = Utf8::FirstControl(withBreaks)) {
+    return p.Fail("the text holds the control character " + Utf8::CodeName(*control));
+  }
+  command.text = std::move(withBreaks);
+  return ParseTextOptions(p);
+}
+
+bool ParseAnswerPrint(Parser& p) {
+  ScriptCommand& command = p.Command();
+  command.kind = Kind::AnswerPrint;
+  const std::string needs = "'answer print' needs the columns, the rows and the file name in double quotes";
+  if (p.Count() != 4 || !ParseInt(p.Argument(2), command.x0) || !ParseInt(p.Argument(3), command.y0)) {
+    return p.Fail(needs);
+  }
+  // An empty name is the dialog's to refuse, as a user's would be.
+  return CheckedFileName(p, 4, needs, true);
+}
+
+bool ParseAnswer(Parser& p) {
+  using Answer = bool (*)(Parser&);
+  static const std::map<std::string_view, Answer> answers = {
+      {"ok",
+       [](Parser& q) {
+         q.Command().kind = Kind::AnswerOk;
+         return q.Count() == 1 || q.Fail("'answer ok' takes nothing more");
+       }},
+      {"cancel",
+       [](Parser& q) {
+         q.Command().kind = Kind::AnswerCancel;
+         return q.Count() == 1 || q.Fail("'answer cancel' takes nothing more");
+       }},
+      {"marker", ParseAnswerMarker},
+      {"text", ParseAnswerText},
+      {"print", ParseAnswerPrint},
+  };
+  const auto it = answers.find(p.Bare(1));
+  if (it == answers.end()) {
+    return p.Fail("'answer' needs ok, cancel, marker N, marker \"C\", text \"TEXT\" or print COLS ROWS \"FILE\"");
+  }
+  return it->second(p);
+}
+
+// The words of the language besides the command table's, each with its reader.
+using Reader = bool (*)(Parser&);
+const std::map<std::string_view, Reader>& Readers() {
+  static const std::map<std::string_view, Reader> readers = {
+      {"press", [](Parser& p) { return ParseMouse(p, Kind::Press); }},
+      {"move", [](Parser& p) { return ParseMouse(p, Kind::Move); }},
+      {"release", [](Parser& p) { return ParseMouse(p, Kind::Release); }},
+      {"rpress", [](Parser& p) { return ParseMouse(p, Kind::RightPress); }},
+      {"rrelease", [](Parser& p) { return ParseMouse(p, Kind::RightRelease); }},
+      {"drag", [](Parser& p) { return ParseMouse(p, Kind::Drag); }},
+      {"tool", ParseTool},
+      {"key", ParseKey},
+      {"show",
+       [](Parser& p) {
+         p.Command().kind = Kind::Show;
+         return p.NoArguments();
+       }},
+      {"state",
+       [](Parser& p) {
+         p.Command().kind = Kind::State;
+         return p.NoArguments();
+       }},
+      {"save", [](Parser& p) { return ParseFile(p, Kind::Save); }},
+      {"open", [](Parser& p) { return ParseFile(p, Kind::Open); }},
+      {"stroke", ParseStroke},
+      {"corners", ParseCorners},
+      {"answer", ParseAnswer},
+  };
+  return readers;
+}
+
+// Parses one command line; false with error set when it is malformed.
+bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std::string& error) {
+  command.word = tokens[0].text;
+  Parser parser(tokens, command, error);
+  if (tokens[0].quoted) return parser.Fail("a command cannot be a quoted string");
+  if (const auto reader = Readers().find(command.word); reader != Readers().end()) return reader->second(parser);
+  // Every other command of the menus with a word runs as the menu runs it.
+  const CommandInfo* info = CommandTable::FindWord(command.word, false);
+  if (info == nullptr) return parser.Fail("unknown command '" + command.word + "'");
+  command.kind = info->id == CommandId::FilePrint ? Kind::TextPrint : Kind::Command;
+  command.commandId = info->id;
+  return parser.NoArguments();
 }
 
 }  // namespace
@@ -310,7 +374,7 @@ bool ParseCommand(const std::vector<Token>& tokens, ScriptCommand& command, std:
 std::string Script::Words(WordKind kind, std::string_view separator) {
   std::string words;
   for (const CommandInfo& info : CommandTable::All()) {
-    if (*info.word == '\0' || CommandTable::IsTool(info.id) != (kind == WordKind::Tools)) continue;
+    if (*info.word == '\0' || (info.tool != 0) != (kind == WordKind::Tools)) continue;
     if (!words.empty()) words += separator;
     words += info.word;
   }

@@ -17,20 +17,18 @@ struct ScriptCommand {
     Release,  // left button up
     RightPress,
     RightRelease,
-    Drag,  // press (x0, y0), move and release at (x1, y1)
-    Edit,  // commandId: copy, cut, paste, delete, front, back
-    Undo,
-    Redo,
-    Save,  // text: the file, as written (UTF-8)
-    Open,  // text: the file
+    Drag,     // press (x0, y0), move and release at (x1, y1)
+    Command,  // commandId: a command of the table by its word (copy, undo, selectall, ...)
+    Save,     // text: the file, as written (UTF-8)
+    Open,     // text: the file
     AnswerOk,
     AnswerCancel,
     AnswerMarker,  // marker; for MarkerTable::Character, text: the character (UTF-8)
     AnswerText,    // text, alignment, frame
     AnswerPrint,   // x0: columns, y0: rows, text: the file name
     TextPrint,
-    Stroke,   // style: the stroke of the picked or selected lines and boxes
-    Corners,  // style: the corners of the picked or selected boxes
+    Stroke,   // style: the Format command, its dialog answered with this stroke
+    Corners,  // style: the Format command, its dialog answered with these corners
     Key,      // x0: the arrow (ViewController::ArrowKey), modifiers: shift for eight cells
     Show,
     State,  // the modified mark, the history, the tool, what is picked and selected

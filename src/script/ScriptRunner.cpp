@@ -5,12 +5,15 @@
 
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "dialogs/FormatDialog.h"
 #include "dialogs/MarkerDialog.h"
 #include "dialogs/PrintDialog.h"
 #include "dialogs/TextDialog.h"
+#include "export/ArtExport.h"
 #include "model/Canvas.h"
 #include "model/Stroke.h"
 #include "objects/Sheet.h"
+#include "platform/TerminalText.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/ObjectNumbering.h"
@@ -29,7 +32,8 @@ bool ScriptRunner::Start(const std::string& path) {
     if (path.empty()) {
       std::fprintf(err_, "virlo-cli: cannot make a new document\n");
     } else {
-      std::fprintf(err_, "virlo-cli: cannot open '%s': %s\n", path.c_str(), document_.LastError().c_str());
+      std::fprintf(err_, "virlo-cli: cannot open %s: %s\n", TerminalText::Quoted(path).c_str(),
+                   TerminalText::Escaped(document_.LastError()).c_str());
     }
     return false;
   }
@@ -89,6 +93,15 @@ bool ScriptRunner::QueueAnswer(const ScriptCommand& command, QueuedDialogRunner&
           PrintDialog::TemplateId);
       return true;
     }
+    case Kind::Stroke:
+    case Kind::Corners: {
+      const std::int32_t first =
+          command.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
+      const std::int32_t style = command.style;
+      dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
+                      FormatDialog::TemplateId);
+      return true;
+    }
     default:
       return false;
   }
@@ -104,12 +117,13 @@ void ScriptRunner::NoteSubstitutes() {
   }
 }
 
+// Messages may quote what a script or a file gave: nothing in them may act on the terminal.
 void ScriptRunner::Note(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, TerminalText::Escaped(text).c_str());
 }
 
 bool ScriptRunner::Fail(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, TerminalText::Escaped(text).c_str());
   return false;
 }
 
@@ -142,29 +156,27 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnMouseMove(mods | MouseKeys::LeftButton, p1);
       view_.OnLButtonUp(mods, p1);
       break;
-    case Kind::Edit:
-      if (!view_.OnCommand(command.commandId)) Note("'" + command.word + "' is disabled now: not delivered");
-      break;
-    case Kind::Undo:
-      if (document_.IsDragging()) {
-        Note("'undo' is disabled now: a drag holds the mouse");
-      } else if (!document_.OnEditUndo()) {
-        Note("'undo' is disabled now: nothing to undo");
-      }
-      break;
-    case Kind::Redo:
-      if (document_.IsDragging()) {
-        Note("'redo' is disabled now: a drag holds the mouse");
-      } else if (!document_.OnEditRedo()) {
-        Note("'redo' is disabled now: nothing to redo");
+    case Kind::Command:
+      if (!view_.OnCommand(command.commandId)) {
+        Note("'" + command.word + "' is disabled now: " + view_.WhyDisabled(command.commandId));
       }
       break;
     case Kind::Save:
+      // Files are written from a settled document, as the editor's file
+      // commands wait for the release: a drag's half-finished move is no state.
+      if (document_.IsDragging()) {
+        Note("'save' is disabled now: a drag holds the mouse");
+        break;
+      }
       if (!document_.OnSaveDocument(command.text)) {
         return Fail("cannot save '" + command.text + "': " + document_.LastError());
       }
       break;
     case Kind::Open: {
+      if (document_.IsDragging()) {
+        Note("'open' is disabled now: a drag holds the mouse");
+        break;
+      }
       const bool opened = document_.OnOpenDocument(command.text);
       view_.OnActivateView();
       if (!opened) return Fail("cannot open '" + command.text + "': " + document_.LastError());
@@ -178,32 +190,38 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       QueueAnswer(command, dialogs_);
       break;
     case Kind::TextPrint:
-      view_.OnCommand(CommandId::FilePrint);
+      if (!view_.OnCommand(CommandId::FilePrint)) {
+        Note("'textprint' is disabled now: " + view_.WhyDisabled(CommandId::FilePrint));
+        break;
+      }
       // The message has told why; a print that could not be written is a failure.
       if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
       if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
       break;
     case Kind::Stroke:
-    case Kind::Corners: {
-      // As the Format command: for what is picked or selected, one undo step.
+    case Kind::Corners:
+      // The Format command, its dialog answered with the one choice; the
+      // answer waits only for a command that will open the dialog.
       if (!view_.UpdateCommand(CommandId::Format).enabled) {
-        Note("'" + command.word + "' is disabled now: nothing picked or selected is a line or a box");
+        Note("'" + command.word + "' is disabled now: " + view_.WhyDisabled(CommandId::Format));
         break;
       }
-      document_.SetUndoMarker();
-      const bool stroke = command.kind == Kind::Stroke;
-      view_.CurrentTool()->ApplyFormat(stroke ? std::optional(static_cast<Stroke>(command.style)) : std::nullopt,
-                                       stroke ? std::nullopt : std::optional(command.style));
-      document_.UpdateModifiedFlag();
+      QueueAnswer(command, dialogs_);
+      view_.OnCommand(CommandId::Format);
       break;
-    }
     case Kind::Show: {
-      const std::string art = document_.sheet->MakeUtf8Text();
+      // The used part of the sheet: every row down to the last that shows
+      // anything, each up to its last character, as render --trim prints it.
+      ArtOptions used;
+      used.trim = true;
+      const std::string art = ArtExport::Render(*document_.sheet, used);
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }
     case Kind::Key:
-      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0), command.modifiers != 0)) {
+      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0),
+                            (command.modifiers & MouseKeys::Shift) != 0,
+                            (command.modifiers & MouseKeys::Control) != 0)) {
         Note("'key' moved nothing: nothing picked or selected with the select tool, or a drag holds the mouse");
       }
       break;
@@ -219,7 +237,7 @@ std::string ScriptRunner::State() {
   store::Database* db = doc.GetDatabase();
   std::string tool = "none";
   for (const CommandInfo& info : CommandTable::All()) {
-    if (CommandTable::IsTool(info.id) && view_.UpdateCommand(info.id).checked) tool = info.word;
+    if (info.tool != 0 && view_.UpdateCommand(info.id).checked) tool = info.word;
   }
   store::ObjectNumbering numbering(*db);
   std::string error;

@@ -29,8 +29,9 @@ class ScriptRunner {
   // disabled or a dialog without an answer is only told, and the script goes on.
   bool Run(const std::vector<ScriptCommand>& commands);
 
-  // Queues the answer an `answer ...` command gives the next dialog; false
-  // for a command that is no answer.
+  // Queues the answer an `answer ...` command gives the next dialog (for
+  // `stroke` and `corners`, the format dialog's); false for a command that
+  // is no answer.
   static bool QueueAnswer(const ScriptCommand& command, QueuedDialogRunner& dialogs);
   // Writes all the bytes and flushes them; false when the file refused any.
   static bool WriteAll(std::FILE* file, const std::string& bytes);

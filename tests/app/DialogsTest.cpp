@@ -364,8 +364,7 @@ class DialogsTest : public QObject, private test::AppFixture {
     });
     QCOMPARE(ObjectDialogs::For(*box)->DoModal(), warning.isEmpty() ? DialogResult::Ok : DialogResult::Cancel);
     QCOMPARE(shown_.size(), 1);
-    QCOMPARE(QString::fromStdString(box->GetText()),
-             warning.isEmpty() ? QString(kept).replace("\n", "\r\n") : opened);
+    QCOMPARE(QString::fromStdString(box->GetText()), warning.isEmpty() ? QString(kept).replace("\n", "\r\n") : opened);
     QCOMPARE(box->frame, 1);
   }
   // Text print: the fields show the sheet in their order; 19 columns are

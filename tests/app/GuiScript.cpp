@@ -4,7 +4,6 @@
 
 #include "app/MainWindow.h"
 #include "control/CommandIds.h"
-#include "dialogs/FormatDialog.h"
 #include "platform/QueuedDialogRunner.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
@@ -45,14 +44,8 @@ std::string PlayScript(MainWindow& frame, QueuedDialogRunner& dialogs, const std
     const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
     switch (c.kind) {
       case Kind::Tool:
-      case Kind::Edit:
+      case Kind::Command:
         frame.Dispatch(c.commandId);
-        break;
-      case Kind::Undo:
-        frame.Dispatch(CommandId::EditUndo);
-        break;
-      case Kind::Redo:
-        frame.Dispatch(CommandId::EditRedo);
         break;
       case Kind::Press:
       case Kind::RightPress:
@@ -81,15 +74,12 @@ std::string PlayScript(MainWindow& frame, QueuedDialogRunner& dialogs, const std
         frame.Dispatch(CommandId::FilePrint);
         break;
       case Kind::Stroke:
-      case Kind::Corners: {
+      case Kind::Corners:
         // The Format command, its dialog answered with the one choice.
-        const std::int32_t first = c.kind == Kind::Stroke ? FormatDialog::StrokeButton : FormatDialog::CornersButton;
-        const std::int32_t style = c.style;
-        dialogs.Confirm([first, style](Dialog& dialog) { dialog.Control(first).value = style; },
-                        FormatDialog::TemplateId);
+        if (!frame.StateOf(CommandId::Format).enabled) break;
+        script::ScriptRunner::QueueAnswer(c, dialogs);
         frame.Dispatch(CommandId::Format);
         break;
-      }
       case Kind::Key: {
         static constexpr Qt::Key Arrows[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
         QTest::keyClick(view, Arrows[c.x0], mods);

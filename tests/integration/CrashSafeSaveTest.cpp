@@ -1,7 +1,8 @@
 // A save killed at any moment leaves the old document or the new one, never a
 // broken file: killed at random moments, and killed as soon as a file that
 // must be written in place (other hard links, another user's file, a folder
-// the writer may not write) starts to change.
+// the writer may not write) starts to change, then opened by another of its
+// names or by another user.
 //
 // Each loop runs VIRLO_KILL_ROUNDS rounds (by default a few, to keep the
 // suite quick; a long run: VIRLO_KILL_ROUNDS=500).
@@ -26,6 +27,7 @@
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
+#include "platform/SafeWrite.h"
 #include "store/Store.h"
 #include "support/DocumentState.h"
 #include "support/OtherUser.h"
@@ -73,7 +75,12 @@ class CrashSafeSaveTest : public ::testing::Test {
     Draw(oldDoc, 0);
     Draw(newDoc, 100);
     ::chmod(folder.Folder().c_str(), 0777);
+    fs::create_directory(Shared());
+    ::chmod(Shared().c_str(), 01777);
+    sharedBefore = SafeWrite::SetSharedFolder(Shared());
   }
+  void TearDown() override { SafeWrite::SetSharedFolder(sharedBefore); }
+  std::string Shared() const { return folder.Path("shared"); }
   // Both documents saved at path once, their bytes and dumps kept; the old one stays there.
   void SaveBoth(const std::string& at) {
     path = at;
@@ -96,15 +103,22 @@ class CrashSafeSaveTest : public ::testing::Test {
     }
     return names;
   }
-  // Which document the path opens as, for user: 1 the old one, 2 the new one, 0 neither.
-  int Opened(uid_t user, const std::string& state = {}) {
-    return test::RunAs(user, [&] {
+  // Which document name (the path by default) opens as, for user: 1 the old
+  // one, 2 the new one, 0 neither.
+  int Opened(uid_t user, const std::string& state = {}, const std::string& name = {}) {
+    constexpr int OpenedElsewhere = 3;
+    const int status = test::RunAs(user, [&] {
       if (!state.empty()) ::setenv("XDG_STATE_HOME", state.c_str(), 1);
       Document opened;
-      if (!opened.OnOpenDocument(path)) return 0;
+      if (!opened.OnOpenDocument(name.empty() ? path : name)) return 0;
+      // Under another name it names other files beside it: its bytes tell it.
+      if (!name.empty() && name != path) return OpenedElsewhere;
       const std::string dump = DocumentState::Dump(*opened.GetDatabase());
       return dump == dumpA ? 1 : (dump == dumpB ? 2 : 0);
     });
+    if (status != OpenedElsewhere) return status;
+    const std::string bytes = folder.Read(path);
+    return bytes == fileA ? 1 : (bytes == fileB ? 2 : 0);
   }
   // Saves the new document in place as user, killed once the file has
   // changed `changes` times; the file's bytes then.
@@ -150,10 +164,11 @@ class CrashSafeSaveTest : public ::testing::Test {
     return folder.Read(path);
   }
   // The aimed kills for one way of writing in place: some must land while
-  // the file is half written, and every one must open as the old or the new
-  // document (finished from its redo copy), leaving no redo copy behind.
+  // the file is half written, and every one must open, for reader under
+  // name, as the old or the new document (finished from its redo copy),
+  // leaving no redo copy behind.
   static constexpr int MaxAimedRounds = 60;
-  void KillInPlace(uid_t user, const std::string& state = {}) {
+  void KillInPlace(uid_t user, const std::string& state, uid_t reader, const std::string& name) {
     int torn = 0;
     // On a busy machine the writer may outrun the aimed kills for a while:
     // more rounds until one lands.
@@ -166,11 +181,13 @@ class CrashSafeSaveTest : public ::testing::Test {
       const bool old = file == fileA;
       torn += old || file == fileB ? 0 : 1;
       // Killed once its new content was kept, before the file changed, it may open either way.
-      const int opened = Opened(user, state);
+      const int opened = Opened(reader, state, name);
       ASSERT_TRUE(opened == 2 || (opened == 1 && old)) << "opened as " << opened;
       ASSERT_TRUE(folder.Read(path) == (opened == 1 ? fileA : fileB)) << "the file was not finished";
       // A kill before the file changed may leave a temporary file; never a redo copy.
-      for (const std::string& left : Leftovers(state.empty() ? std::vector<std::string>{} : std::vector{state})) {
+      std::vector<std::string> elsewhere{Shared()};
+      if (!state.empty()) elsewhere.push_back(state);
+      for (const std::string& left : Leftovers(elsewhere)) {
         ASSERT_EQ(left.find(".virlo-redo-"), std::string::npos) << left;
         if (left.find(".virlo-tmp-") != std::string::npos) fs::remove(fs::path(path).parent_path() / left);
       }
@@ -186,6 +203,7 @@ class CrashSafeSaveTest : public ::testing::Test {
   std::string fileB;
   std::string dumpA;
   std::string dumpB;
+  std::string sharedBefore;
 };
 
 TEST_F(CrashSafeSaveTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
@@ -234,18 +252,22 @@ TEST_F(CrashSafeSaveTest, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewDocument) {
   EXPECT_GT(foundOld, 0) << "no save was interrupted in " << saveTime << " us";
 }
 
+// Opened by its other name, in another folder.
 TEST_F(CrashSafeSaveTest, AFileWithOtherLinksKilledWhileWrittenInPlaceOpensWhole) {
   SaveBoth(path);
-  fs::create_hard_link(path, folder.Path("other-name.vrl"));
-  KillInPlace(::geteuid());
-  EXPECT_EQ(folder.Read("other-name.vrl"), folder.Read(path));
+  fs::create_directories(folder.Path("elsewhere"));
+  const std::string other = folder.Path("elsewhere/other-name.vrl");
+  fs::create_hard_link(path, other);
+  KillInPlace(::geteuid(), {}, ::geteuid(), other);
+  EXPECT_EQ(folder.Read(other), folder.Read(path));
 }
 
 TEST_F(CrashSafeSaveTest, AnotherUsersFileKilledWhileAnOrdinaryUserWritesItInPlaceOpensWhole) {
   if (!test::CanActAsAnotherUser()) GTEST_SKIP() << "an ordinary user saving another's file needs root to set up";
   SaveBoth(path);
   ::chmod(path.c_str(), 0666);
-  KillInPlace(test::Nobody);
+  // Opened by root, its owner.
+  KillInPlace(test::Nobody, {}, ::geteuid(), path);
   struct stat info {};
   ::stat(path.c_str(), &info);
   EXPECT_EQ(info.st_uid, 0u) << "still root's";
@@ -259,7 +281,8 @@ TEST_F(CrashSafeSaveTest, AFileInAFolderTheWriterMayNotWriteKilledWhileWrittenIn
   ASSERT_EQ(::chown(path.c_str(), user, static_cast<gid_t>(-1)), 0);
   ASSERT_EQ(::chown(folder.Path("state").c_str(), user, static_cast<gid_t>(-1)), 0);
   ::chmod(folder.Path("closed").c_str(), 0555);
-  KillInPlace(user, folder.Path("state"));
+  // Opened by root where nobody writes it.
+  KillInPlace(user, folder.Path("state"), ::geteuid(), path);
   ::chmod(folder.Path("closed").c_str(), 0755);
 }
 

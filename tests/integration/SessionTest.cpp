@@ -25,6 +25,7 @@
 #include <random>
 #include <string_view>
 
+#include "control/CommandIds.h"
 #include "document/DocumentCheck.h"
 #include "document/DocumentContent.h"
 #include "import/ImportRoundTrip.h"
@@ -268,12 +269,14 @@ class Session {
     const OldHistory::State before = Now();
     const std::int32_t markers = Doc().GetDatabase()->UndoMarkerCount();
     const bool dragging = Doc().IsDragging();
+    const bool undo = command.kind == Kind::Command && command.commandId == CommandId::EditUndo;
+    const bool redo = command.kind == Kind::Command && command.commandId == CommandId::EditRedo;
     bool step = false;
-    if (command.kind == Kind::Undo) {
+    if (undo) {
       step = Doc().CanUndo();
       if (step != (!dragging && old_.IsUndoable(before))) return "undo is enabled where the old history differs";
     }
-    if (command.kind == Kind::Redo) {
+    if (redo) {
       step = Doc().CanRedo();
       if (step != (!dragging && old_.IsRedoable(before))) return "redo is enabled where the old history differs";
     }
@@ -287,7 +290,7 @@ class Session {
     if (Doc().GetDatabase()->UndoMarkerCount() != markers) old_.SetMarker(before);
     const OldHistory::State after = Now();
     if (step) {
-      const OldHistory::State expected = command.kind == Kind::Undo ? old_.Undo(before) : old_.Redo(before);
+      const OldHistory::State expected = undo ? old_.Undo(before) : old_.Redo(before);
       if (after.copy.content != expected.copy.content) return "the step restored another state than the old one";
     }
     // The mark is brought up to date after every command but moves, tool

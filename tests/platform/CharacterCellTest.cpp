@@ -1,12 +1,12 @@
 // How text stands in cells: the widths a UTF-8 terminal gives, marks and
 // joiners kept with the character before them, and what code page 932 output
 // writes for each cluster.
-#include "platform/CharacterCell.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "platform/CharacterCell.h"
 
 namespace virlo {
 namespace {
@@ -33,8 +33,14 @@ TEST(CharacterCellTest, ALineFallsIntoClustersOfOneOrTwoCells) {
       // Marks with nothing before them take a cell of their own.
       {"\u0301a", {"\u0301", "a"}, {1, 1}},
       // A byte that is no UTF-8 is one cell, and the next character is read again.
-      {"a\xFF" "b", {"a", "\xFF", "b"}, {1, 1, 1}},
-      {"\xE3\x81" "b", {"\xE3", "\x81", "b"}, {1, 1, 1}},
+      {"a\xFF"
+       "b",
+       {"a", "\xFF", "b"},
+       {1, 1, 1}},
+      {"\xE3\x81"
+       "b",
+       {"\xE3", "\x81", "b"},
+       {1, 1, 1}},
   };
   for (const Split& split : splits) {
     std::vector<std::string> clusters;

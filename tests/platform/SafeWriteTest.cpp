@@ -25,8 +25,15 @@ using Result = AtomicFile::Result;
 
 class SafeWriteTest : public ::testing::Test {
  protected:
-  void SetUp() override { ::chmod(folder.Folder().c_str(), 0777); }
-  void TearDown() override { SafeWrite::SetPipePatience(std::chrono::milliseconds(-1)); }
+  void SetUp() override {
+    ::chmod(folder.Folder().c_str(), 0777);
+    ::chmod(shared.Folder().c_str(), 01777);
+    sharedBefore = SafeWrite::SetSharedFolder(shared.Folder());
+  }
+  void TearDown() override {
+    SafeWrite::SetPipePatience(std::chrono::milliseconds(-1));
+    SafeWrite::SetSharedFolder(sharedBefore);
+  }
 
   std::string Path(const std::string& name) const { return folder.Path(name); }
   std::string Read(const std::string& path) const { return folder.Read(path); }
@@ -56,6 +63,9 @@ class SafeWriteTest : public ::testing::Test {
   }
 
   test::TempFolder folder;
+  // Where copies of files written in place wait, away from the files the tests count.
+  test::TempFolder shared;
+  std::string sharedBefore;
 };
 
 TEST_F(SafeWriteTest, LinksAreFollowedToTheFileTheyNameButAPrivateFileIsNoLink) {
@@ -69,6 +79,9 @@ TEST_F(SafeWriteTest, LinksAreFollowedToTheFileTheyNameButAPrivateFileIsNoLink) 
   EXPECT_EQ(Read(Path("real.txt")), "new");
   EXPECT_EQ(Read(Path("new.txt")), "made");
   EXPECT_EQ(Write(Path("link.txt"), "private", error, SafeWrite::Kind::Private), Result::NotOpened);
+  // A name ending in "/" names a folder, which neither is.
+  EXPECT_EQ(Write(Path("link.txt/"), "folder", error), Result::NotOpened);
+  EXPECT_EQ(Write(Path("absent/"), "folder", error), Result::NotOpened);
   EXPECT_EQ(Read(Path("real.txt")), "new");
   EXPECT_TRUE(Others({"real.txt", "link.txt", "dangling.txt", "new.txt"}).empty());
 
@@ -277,38 +290,43 @@ TEST_F(SafeWriteTest, ADocumentLeavesNoSideFileOfAnOlderDatabase) {
 }
 
 // A write in place (other hard links here) into a disk that fills up at any
-// byte: it fails before the file changes, or the file is whole and new.
+// byte: it fails before the file changes, or the file is whole and new;
+// whether its redo copy waits on that disk (in the shared folder there, or
+// beside the file when there is no shared folder) or on another.
 TEST_F(SafeWriteTest, AnInPlaceWriteIntoAFullDiskLeavesTheOldFileOrTheNew) {
   if (!folder.MountSmall("small")) GTEST_SKIP() << "mounting a small file system needs root";
   const std::string path = Path("small/doc.vrl");
   const std::string oldBytes(12 * 1024, 'o');
   const std::string newBytes(24 * 1024, 'n');
-  int written = 0;
-  for (std::uintmax_t free = 0; free <= 48 * 1024; free += 2048) {
-    SCOPED_TRACE("free " + std::to_string(free));
-    fs::remove(Path("small/filler"));
-    Put(path, oldBytes);
-    fs::remove(Path("small/link.vrl"));
-    fs::create_hard_link(path, Path("small/link.vrl"));
-    std::ofstream filler(Path("small/filler"), std::ios::binary);
-    const std::string block(1024, 'f');
-    while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) && filler.flush()) {
+  for (const std::string& place : {Path("small/shared"), Path("no/folder"), shared.Folder().string()}) {
+    SafeWrite::SetSharedFolder(place);
+    int written = 0;
+    for (std::uintmax_t free = 0; free <= 48 * 1024; free += 2048) {
+      SCOPED_TRACE(place + ", free " + std::to_string(free));
+      fs::remove(Path("small/filler"));
+      Put(path, oldBytes);
+      fs::remove(Path("small/link.vrl"));
+      fs::create_hard_link(path, Path("small/link.vrl"));
+      std::ofstream filler(Path("small/filler"), std::ios::binary);
+      const std::string block(1024, 'f');
+      while (filler.write(block.data(), static_cast<std::streamsize>(block.size())) && filler.flush()) {
+      }
+      filler.close();
+      const std::uintmax_t full = fs::file_size(Path("small/filler"));
+      fs::resize_file(Path("small/filler"), full - std::min(free, full));
+      std::string error;
+      const bool ok = Written(path, newBytes, error);
+      const std::string now = Read(path);
+      EXPECT_TRUE(now == (ok ? newBytes : oldBytes)) << error << " (" << now.size() << " bytes)";
+      EXPECT_EQ(Read(Path("small/link.vrl")), now);
+      written += ok ? 1 : 0;
+      for (const auto& [name, bytes] : folder.Contents("small")) {
+        EXPECT_TRUE(name == "doc.vrl" || name == "link.vrl" || name == "filler" || name == "shared") << name;
+      }
     }
-    filler.close();
-    const std::uintmax_t full = fs::file_size(Path("small/filler"));
-    fs::resize_file(Path("small/filler"), full - std::min(free, full));
-    std::string error;
-    const bool ok = Written(path, newBytes, error);
-    const std::string now = Read(path);
-    EXPECT_TRUE(now == (ok ? newBytes : oldBytes)) << error << " (" << now.size() << " bytes)";
-    EXPECT_EQ(Read(Path("small/link.vrl")), now);
-    written += ok ? 1 : 0;
-    for (const auto& [name, bytes] : folder.Contents("small")) {
-      EXPECT_TRUE(name == "doc.vrl" || name == "link.vrl" || name == "filler") << name;
-    }
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, 25);
   }
-  EXPECT_GT(written, 0);
-  EXPECT_LT(written, 25);
 }
 
 // Rights matter only for an ordinary user: the checks run as one (nobody,

@@ -29,7 +29,7 @@ TEST(ScriptTest, ReadsCommandsSkippingCommentsAndBlankLines) {
     lines.push_back(command.line);
   }
   ASSERT_EQ(kinds, (std::vector<Kind>{Kind::Tool, Kind::Press, Kind::Drag, Kind::AnswerText, Kind::AnswerMarker,
-                                      Kind::AnswerText, Kind::Edit}));
+                                      Kind::AnswerText, Kind::Command}));
   EXPECT_EQ(lines, (std::vector<std::int32_t>{3, 4, 5, 6, 7, 8, 9}));
   EXPECT_TRUE(c[0].commandId == CommandId::ToolLine && c[6].commandId == CommandId::EditCopy);
   EXPECT_TRUE(c[1].x0 == 10 && c[1].y0 == -20 && c[1].modifiers == (MouseKeys::Shift | MouseKeys::Control));

@@ -1,0 +1,232 @@
+#include "import/BoxFinder.h"
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <utility>
+
+#include "objects/MarkerTable.h"
+
+namespace virlo {
+namespace {
+
+using Use = RecognizerGrid::Use;
+
+// Beyond this many candidate corners one top-left corner gives up: only
+// hostile art gets there, and it stays text.
+constexpr std::int32_t MaxBoxTries = 1 << 12;
+
+}  // namespace
+
+void BoxFinder::Run() {
+  std::int32_t budget = 0;
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      if (cells_.At(c, r).use == Use::BoxCorner) continue;
+      const bool dashCorner =
+          cells_.RunAt(c, r, true) && cells_.RunAt(c, r + 1, false) && !cells_.RunAt(c - 1, r, true);
+      if (!cells_.IsCorner(c, r) && !dashCorner) continue;
+      budget = MaxBoxTries;
+      TryBox(c, r, budget);
+    }
+  }
+}
+
+bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {
+  std::vector<std::int32_t> rights = Rights(c0, r0);
+  std::vector<std::int32_t> bottoms = Bottoms(c0, r0);
+  if (Pair(c0, r0, 1, 0) || Pair(c0, r0, 0, 1)) {
+    // The corner itself stands beside another: at most the nearest frame.
+    if (!rights.empty()) rights.resize(1);
+    if (!bottoms.empty()) bottoms.resize(1);
+  }
+  // The largest frame first: a line across it from side to side divides it,
+  // it makes no boxes of its compartments.
+  for (auto r1 = bottoms.rbegin(); r1 != bottoms.rend(); ++r1) {
+    for (auto c1 = rights.rbegin(); c1 != rights.rend(); ++c1) {
+      if (--budget < 0) return false;
+      if (!Corner(*c1, *r1, Way::Left, Way::Up)) continue;
+      if (!Closes(c0, r0, *c1, *r1)) continue;
+      if (InsideAnother(c0, r0, *c1, *r1)) return false;
+      ArtPlan::Box box = MakeBox(c0, r0, *c1, *r1);
+      Claim(box);
+      plan_.boxes.push_back(std::move(box));
+      return true;
+    }
+  }
+  return false;
+}
+
+bool BoxFinder::Corner(std::int32_t c, std::int32_t r, Way along, Way down) const {
+  if (!cells_.Inside(c, r)) return false;
+  if (cells_.IsCorner(c, r)) {
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c, r));
+    if (arms.Any()) return arms[along] != 0 && arms[down] != 0;
+    // A character with no arms of its own is a corner where both of its
+    // sides go on from it: a tee on one side is not.
+    const std::int32_t ac = c + (along == Way::Left ? -1 : 1);
+    const std::int32_t dr = r + (down == Way::Up ? -1 : 1);
+    return cells_.SideCell(ac, r, true) && cells_.SideCell(c, dr, false);
+  }
+  return cells_.RunAt(c, r, true).has_value() && cells_.RunAt(c, r + (down == Way::Down ? 1 : -1), false).has_value();
+}
+
+bool BoxFinder::Pair(std::int32_t c, std::int32_t r, std::int32_t dc, std::int32_t dr) const {
+  const char32_t code = cells_.Shape(c, r);
+  if (dr == 0 && cells_.Shape(c + dc, r) == U'.' && (code == U'.' || code == U'+')) return false;
+  return cells_.IsCorner(c, r) && cells_.IsCorner(c + dc, r + dr);
+}
+
+std::vector<std::int32_t> BoxFinder::Rights(std::int32_t c0, std::int32_t r0) const {
+  std::vector<std::int32_t> rights;
+  for (std::int32_t c = c0 + 1; cells_.SideCell(c, r0, true); ++c) {
+    const bool right = c >= c0 + 2 && Corner(c, r0, Way::Left, Way::Down);
+    if (right) rights.push_back(c);
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c, r0));
+    if ((right && Pair(c, r0, 1, 0)) || (arms.Any() && arms[Way::Right] == 0)) break;
+  }
+  return rights;
+}
+
+std::vector<std::int32_t> BoxFinder::Bottoms(std::int32_t c0, std::int32_t r0) const {
+  std::vector<std::int32_t> bottoms;
+  for (std::int32_t r = r0 + 1; cells_.SideCell(c0, r, false); ++r) {
+    const bool bottom = Corner(c0, r, Way::Right, Way::Up);
+    if (bottom) bottoms.push_back(r);
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c0, r));
+    if ((bottom && Pair(c0, r, 0, 1)) || (arms.Any() && arms[Way::Down] == 0)) break;
+  }
+  return bottoms;
+}
+
+bool BoxFinder::Closes(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+  // A tee beside the far corner is a line leaving the side, not a second frame.
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    if (!cells_.SideCell(c1, r, false) || (r + 1 < r1 && Pair(c1, r, 0, 1))) return false;
+  }
+  for (std::int32_t c = c0 + 1; c < c1; ++c) {
+    if (!cells_.SideCell(c, r1, true) || (c + 1 < c1 && Pair(c, r1, 1, 0))) return false;
+  }
+  return Shows(true, r0, c0, c1) && Shows(true, r1, c0, c1) && Shows(false, c0, r0, r1) && Shows(false, c1, r0, r1);
+}
+
+bool BoxFinder::Shows(bool across, std::int32_t fixed, std::int32_t from, std::int32_t to) const {
+  if (to - from < 2) return true;
+  for (std::int32_t k = from + 1; k < to; ++k) {
+    const std::int32_t c = across ? k : fixed;
+    const std::int32_t r = across ? fixed : k;
+    const char32_t code = cells_.Shape(c, r);
+    if (cells_.RunAt(c, r, across) || code == U'+' || ArtCharacter::ArmsOf(code).Any() ||
+        (across && (cells_.At(c, r).labelled || code == U'.'))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool BoxFinder::InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+  // A frame inside another that shares one of its sides is one of its
+  // compartments (a table's row, a header's field): its other sides are
+  // lines dividing the box. A frame clear of the sides is a box inside.
+  return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& other) {
+    const bool within = c0 >= other.topLeft.column && r0 >= other.topLeft.row && c1 <= other.bottomRight.column &&
+                        r1 <= other.bottomRight.row;
+    const bool sharing = c0 == other.topLeft.column || r0 == other.topLeft.row || c1 == other.bottomRight.column ||
+                         r1 == other.bottomRight.row;
+    return within && sharing;
+  });
+}
+
+ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+  ArtPlan::Box box;
+  box.topLeft = {c0, r0};
+  box.bottomRight = {c1, r1};
+  const ArtPlan::Cell corners[4] = {{c0, r0}, {c1, r0}, {c1, r1}, {c0, r1}};
+  bool rounded = true;
+  for (int k = 0; k < 4; ++k) {
+    const char32_t code = cells_.Shape(corners[k].column, corners[k].row);
+    const bool top = k < 2;
+    // Rounded: "." above and "'" below, or the rounded box-drawing corners.
+    rounded = rounded && ArtCharacter::IsRoundedCorner(code) &&
+              (ArtCharacter::ArmsOf(code).rounded || code == (top ? U'.' : U'\''));
+  }
+  box.rounded = rounded;
+  for (int k = 0; k < 4; ++k) {
+    const ArtPlan::Cell at = corners[k];
+    const char32_t code = cells_.Shape(at.column, at.row);
+    if (rounded || ArtCharacter::ArmsOf(code).Any() || code == U'+') {
+      box.corners[k] = TableMarker(MarkerTable::Join);
+    } else if (cells_.RunAt(at.column, at.row, true)) {
+      box.corners[k] =
+          code == U'-' || code == U'─' ? TableMarker(MarkerTable::HorizontalLine) : *ArtCharacter::MarkerOf(code);
+    } else {
+      box.corners[k] = cells_.MarkerAt(at.column, at.row).value_or(TableMarker(MarkerTable::Join));
+    }
+  }
+  for (const Side side : {Side::Top, Side::Left, Side::Bottom, Side::Right}) {
+    box.strokes[static_cast<std::size_t>(side)] = SideStroke(box, side);
+  }
+  return box;
+}
+
+Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {
+  const auto [c0, r0] = box.topLeft;
+  const auto [c1, r1] = box.bottomRight;
+  const bool across = side == Side::Top || side == Side::Bottom;
+  std::int32_t counts[StrokeCount] = {};
+  const std::int32_t from = across ? c0 + 1 : r0 + 1;
+  const std::int32_t to = across ? c1 : r1;
+  auto cellAt = [&](std::int32_t k) {
+    return across ? ArtPlan::Cell{k, side == Side::Top ? r0 : r1} : ArtPlan::Cell{side == Side::Left ? c0 : c1, k};
+  };
+  for (std::int32_t k = from; k < to; ++k) {
+    const auto [c, r] = cellAt(k);
+    if (const std::optional<Stroke> stroke = cells_.RunAt(c, r, across)) ++counts[static_cast<std::size_t>(*stroke)];
+    // A row of "." is a dotted side.
+    if (across && cells_.Shape(c, r) == U'.') ++counts[static_cast<std::size_t>(Stroke::Dotted)];
+  }
+  const auto most = std::max_element(std::begin(counts), std::end(counts));
+  // Blanks between its cells make a side dashed.
+  for (std::int32_t k = from; k < to; ++k) {
+    const auto [c, r] = cellAt(k);
+    if (cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled) return Stroke::Dashed;
+  }
+  return static_cast<Stroke>(most - std::begin(counts));
+}
+
+void BoxFinder::Claim(const ArtPlan::Box& box) {
+  const auto index = static_cast<std::int32_t>(plan_.boxes.size());
+  const auto [c0, r0] = box.topLeft;
+  const auto [c1, r1] = box.bottomRight;
+  auto claim = [&](std::int32_t c, std::int32_t r, Side side) {
+    RecognizerGrid::Cell& cell = cells_.At(c, r);
+    const bool across = side == Side::Top || side == Side::Bottom;
+    ArtPlan::Element& runner = across ? cell.across : cell.down;
+    if (!runner) runner = ArtPlan::Element::Box(index);
+    // A side two boxes share belongs to the first.
+    if (cell.use != Use::Free) return;
+    // Text written into the top or bottom side is its label.
+    cell.use = across && (cell.labelled || cell.text) ? Use::Label : Use::BoxSide;
+    cell.box = index;
+    cell.side = side;
+  };
+  for (std::int32_t c = c0 + 1; c < c1; ++c) {
+    claim(c, r0, Side::Top);
+    claim(c, r1, Side::Bottom);
+  }
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    claim(c0, r, Side::Left);
+    claim(c1, r, Side::Right);
+  }
+  const std::pair<ArtPlan::Cell, Side> corners[4] = {
+      {{c0, r0}, Side::Left}, {{c1, r0}, Side::Right}, {{c1, r1}, Side::Right}, {{c0, r1}, Side::Left}};
+  for (const auto& [at, side] : corners) {
+    RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
+    if (cell.use != Use::Free && cell.use != Use::BoxSide) continue;
+    cell.use = Use::BoxCorner;
+    cell.box = index;
+    cell.side = side;
+  }
+}
+
+}  // namespace virlo

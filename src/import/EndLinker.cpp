@@ -1,0 +1,162 @@
+#include "import/EndLinker.h"
+
+#include "objects/MarkerTable.h"
+
+namespace virlo {
+namespace {
+
+using Element = ArtPlan::Element;
+using Side = ArtPlan::Side;
+using Use = RecognizerGrid::Use;
+
+bool IsRunMarker(const ArtPlan::Marker& marker) {
+  return marker.type == MarkerTable::HorizontalLine || marker.type == MarkerTable::VerticalLine;
+}
+
+}  // namespace
+
+EndLinker::EndLinker(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan) {
+  const auto count = static_cast<std::int32_t>(plan_.lines.size());
+  for (std::int32_t i = 0; i < count; ++i) {
+    const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(i)];
+    endsAt_[cells_.Index(line.start.cell)].emplace_back(i, false);
+    endsAt_[cells_.Index(line.end.cell)].emplace_back(i, true);
+  }
+}
+
+void EndLinker::Run() {
+  const auto count = static_cast<std::int32_t>(plan_.lines.size());
+  for (std::int32_t i = 0; i < count; ++i) {
+    for (const bool atEnd : {false, true}) Link({i, atEnd});
+  }
+  // Two pieces of one run meeting where it crosses a box side ("-+---" out
+  // of a box): the author drew one connector, so the pieces are joined there,
+  // each still resting on the side so that both follow the box.
+  for (std::int32_t i = 0; i < count; ++i) {
+    for (const bool atEnd : {false, true}) JoinAcrossSides({i, atEnd});
+  }
+}
+
+ArtPlan::End& EndLinker::EndOf(EndId id) {
+  ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(id.first)];
+  return id.second ? line.end : line.start;
+}
+
+std::optional<ArtPlan::Host> EndLinker::HostAt(const ArtPlan::Cell& at, bool horizontal) const {
+  if (!cells_.Inside(at.column, at.row)) return std::nullopt;
+  const RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
+  // A corner: the side across the end's line.
+  if (cell.use == Use::BoxCorner) return BoxHost(cell.box, at, horizontal);
+  const Element runner = horizontal ? cell.down : cell.across;
+  if (!runner) return std::nullopt;
+  if (runner.kind == Element::Kind::Line) return ArtPlan::Host{runner, Side::Top};
+  // The box side the cell lies on, across the end's line.
+  return BoxHost(runner.index, at, horizontal);
+}
+
+ArtPlan::Host EndLinker::BoxHost(std::int32_t box, const ArtPlan::Cell& at, bool horizontal) const {
+  const ArtPlan::Box& frame = plan_.boxes[static_cast<std::size_t>(box)];
+  if (horizontal) return ArtPlan::Host{Element::Box(box), at.column == frame.topLeft.column ? Side::Left : Side::Right};
+  return ArtPlan::Host{Element::Box(box), at.row == frame.topLeft.row ? Side::Top : Side::Bottom};
+}
+
+void EndLinker::Link(EndId id) {
+  ArtPlan::End& end = EndOf(id);
+  if (end.joinLine >= 0) return;
+  // On a side or a line across this one: resting.
+  if (const std::optional<ArtPlan::Host> host = HostAt(end.cell, Horizontal(id.first))) {
+    end.host = *host;
+    return;
+  }
+  // Two ends at a corner are joined.
+  std::vector<EndId> others;
+  for (const EndId& other : endsAt_[cells_.Index(end.cell)]) {
+    if (other.first == id.first) continue;
+    const ArtPlan::End& there = EndOf(other);
+    if (there.joinLine < 0 && !IsRunMarker(there.marker) && !IsRunMarker(end.marker)) others.push_back(other);
+  }
+  if (others.size() == 1) {
+    ArtPlan::End& other = EndOf(others[0]);
+    end.joinLine = others[0].first;
+    end.joinAtEnd = others[0].second;
+    other.joinLine = id.first;
+    other.joinAtEnd = id.second;
+    return;
+  }
+  if (others.size() == 2) {
+    const EndId ends[3] = {id, others[0], others[1]};
+    LinkTee(ends);
+    if (end.joinLine >= 0 || end.host.element) return;
+  }
+  Dock(id);
+}
+
+void EndLinker::LinkTee(const EndId (&ends)[3]) {
+  // Three ends at a tee, where a run changes its stroke (a divider drawn
+  // solid, then dashed): the stem and one piece turn the corner joined,
+  // and the other piece rests on the stem. Joining the two pieces
+  // instead would carry one piece's move across into the other, and tear
+  // an end off the side it rests on.
+  auto across = [&](std::int32_t k) { return Horizontal(ends[k].first); };
+  for (std::int32_t stem = 0; stem < 3; ++stem) {
+    const std::int32_t a = (stem + 1) % 3;
+    const std::int32_t b = (stem + 2) % 3;
+    if (across(a) != across(b) || across(stem) == across(a) || ends[a].second == ends[b].second) continue;
+    ArtPlan::End& corner = EndOf(ends[stem]);
+    ArtPlan::End& piece = EndOf(ends[a]);
+    corner.joinLine = ends[a].first;
+    corner.joinAtEnd = ends[a].second;
+    piece.joinLine = ends[stem].first;
+    piece.joinAtEnd = ends[stem].second;
+    EndOf(ends[b]).host = ArtPlan::Host{Element::Line(ends[stem].first), Side::Top};
+    return;
+  }
+}
+
+void EndLinker::Dock(EndId id) {
+  ArtPlan::End& end = EndOf(id);
+  const bool horizontal = Horizontal(id.first);
+  const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(id.first)];
+  const ArtPlan::Cell other = id.second ? line.start.cell : line.end.cell;
+  const std::int32_t dc = horizontal ? (end.cell.column >= other.column ? 1 : -1) : 0;
+  const std::int32_t dr = horizontal ? 0 : (end.cell.row >= other.row ? 1 : -1);
+  if (end.cell == other) return;
+  const std::int32_t reach = dc > 0 ? end.marker.Width() : 1;
+  const ArtPlan::Cell target{end.cell.column + dc * reach, end.cell.row + dr};
+  if (const std::optional<ArtPlan::Host> host = HostAt(target, horizontal)) {
+    end.host = *host;
+    end.docked = true;
+    return;
+  }
+  // Or at the last cell of a line across this one ("-->+" where a run turns up).
+  if (!cells_.Inside(target.column, target.row)) return;
+  for (const EndId& across : endsAt_[cells_.Index(target)]) {
+    if (Horizontal(across.first) == horizontal) continue;
+    end.host = ArtPlan::Host{Element::Line(across.first), Side::Top};
+    end.docked = true;
+    return;
+  }
+}
+
+void EndLinker::JoinAcrossSides(EndId id) {
+  ArtPlan::End& end = EndOf(id);
+  if (!end.host.element || end.docked || end.joinLine >= 0) return;
+  const bool onBox = end.host.element.kind == Element::Kind::Box;
+  for (const EndId& o : endsAt_[cells_.Index(end.cell)]) {
+    ArtPlan::End& other = EndOf(o);
+    const bool sameHost = other.host.element == end.host.element && other.host.side == end.host.side;
+    if (o.first == id.first || !onBox || Horizontal(o.first) != Horizontal(id.first) || !sameHost || other.docked ||
+        other.joinLine >= 0) {
+      continue;
+    }
+    // The pieces lie on either side of the crossing.
+    if (id.second == o.second) continue;
+    end.joinLine = o.first;
+    end.joinAtEnd = o.second;
+    other.joinLine = id.first;
+    other.joinAtEnd = id.second;
+    return;
+  }
+}
+
+}  // namespace virlo

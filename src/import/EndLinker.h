@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "import/ArtPlan.h"
+#include "import/RecognizerGrid.h"
+
+namespace virlo {
+
+// Links the lines' ends: an end on a side or a line rests on it; two ends
+// at one corner are joined; an end one cell before a side or a line,
+// pointing at it, is docked on it. Where a run changes its stroke at a tee
+// the stem and one piece are joined and the other piece rests on the stem,
+// and the two pieces of a run crossing a box side are joined where they
+// meet, each resting on the side.
+class EndLinker {
+ public:
+  EndLinker(RecognizerGrid& cells, ArtPlan& plan);
+  void Run();
+
+ private:
+  // A line's end: its line's index, and true for its end (false for its start).
+  using EndId = std::pair<std::int32_t, bool>;
+
+  ArtPlan::End& EndOf(EndId id);
+  bool Horizontal(std::int32_t line) const { return plan_.lines[static_cast<std::size_t>(line)].horizontal; }
+  // The side or line running across the given way through a cell: what an
+  // end there rests on, or docks on from the cell before.
+  std::optional<ArtPlan::Host> HostAt(const ArtPlan::Cell& at, bool horizontal) const;
+  // The host a cell of a box's corner or side gives an end of the given way.
+  ArtPlan::Host BoxHost(std::int32_t box, const ArtPlan::Cell& at, bool horizontal) const;
+  void Link(EndId id);
+  // Three ends at a tee where a run changes its stroke.
+  void LinkTee(const EndId (&ends)[3]);
+  // Pointing at a side or a line in the next cell: docked.
+  void Dock(EndId id);
+  // Joins the two pieces of a run that crosses a box side where they meet.
+  void JoinAcrossSides(EndId id);
+
+  RecognizerGrid& cells_;
+  ArtPlan& plan_;
+  // The ends of the lines, by their cells.
+  std::unordered_map<std::size_t, std::vector<EndId>> endsAt_;
+};
+
+}  // namespace virlo

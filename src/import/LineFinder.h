@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+
+#include "import/ArtPlan.h"
+#include "import/RecognizerGrid.h"
+#include "model/Stroke.h"
+
+namespace virlo {
+
+// Finds lines, across then down: runs of one stroke (a dashed run "- - -"
+// has its character in every other cell and a gap before what it ends
+// at), passing over crossings, junctions, markers and labels; an end takes
+// the corner, tee or arrowhead beyond it as its marker. A run touching
+// nothing is a line from three cells; one that reaches or stops at a box,
+// from two. A short run against a word is the word's ("a-b", "--all",
+// "p->next").
+class LineFinder {
+ public:
+  LineFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan) {}
+  void Run();
+
+ private:
+  // A run of a line found in a row (across) or a column (down): its run
+  // cells from first to last along the way, and what lies between them.
+  struct Track {
+    bool across = true;
+    std::int32_t fixed = 0;
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    Stroke stroke = Stroke::Solid;
+    std::int32_t runCells = 0;
+    // The run cells of its first and of its last piece (between labels,
+    // junctions and the like).
+    std::int32_t firstPiece = 0;
+    std::int32_t lastPiece = 1;
+  };
+
+  ArtPlan::Cell CellOf(const Track& track, std::int32_t along) const {
+    return track.across ? ArtPlan::Cell{along, track.fixed} : ArtPlan::Cell{track.fixed, along};
+  }
+  void FindLines(bool across);
+  // The track of the run starting at the given cell: its cells of the
+  // stroke and what it passes over between them.
+  Track Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke) const;
+  // A dashed run's gap at along, and its next dash after it.
+  bool Dash(const Track& track, std::int32_t along, Stroke stroke) const;
+  // Makes the track a line unless it is too short for one.
+  void Keep(const Track& track);
+  // How many cells at along a track may pass over before its run goes on
+  // at the cell after them: a junction, a crossing, a side, a dot or a
+  // label; 0 for none.
+  std::int32_t Passable(const Track& track, std::int32_t along) const;
+  ArtPlan::End EndOf(const Track& track, bool atStart) const;
+  // The marker a plain end shows: its run's character.
+  ArtPlan::Marker OwnMarker(const Track& track, const ArtPlan::Cell& at) const;
+  // The cell after a run's end that it ends at: a dashed run leaves a gap
+  // before what it ends at.
+  ArtPlan::Cell NextCell(const Track& track, bool atStart) const;
+  // The marker the cell after an end shows as the end's, if any.
+  std::optional<ArtPlan::Marker> NextMarker(const Track& track, const ArtPlan::Cell& next, bool atStart) const;
+  void AddLine(const Track& track, const ArtPlan::End& start, const ArtPlan::End& end);
+  // Marks the cells of a line's run from its start to its end.
+  void ClaimRun(const Track& track, std::int32_t from, std::int32_t to, std::int32_t index);
+
+  RecognizerGrid& cells_;
+  ArtPlan& plan_;
+};
+
+}  // namespace virlo

@@ -1,0 +1,112 @@
+#include "import/RecognizerGrid.h"
+
+#include <string_view>
+
+#include "objects/MarkerTable.h"
+
+namespace virlo {
+namespace {
+
+using Marker = ArtPlan::Marker;
+
+// Letters that are markers of the table, and "v", the arrowhead down.
+bool IsMarkerLetter(char32_t code) {
+  return code == U'O' || code == U'V' || code == U'A' || code == U'U' || code == U'v';
+}
+
+// Symbols a marker may be where the table has none of its own: bullets,
+// circles, diamonds, squares and stars.
+bool IsMarkerSymbol(char32_t code) {
+  return std::u32string_view(U"●○◆◇■□★☆•◦◉◎×✕").find(code) != std::u32string_view::npos;
+}
+
+}  // namespace
+
+RecognizerGrid::RecognizerGrid(const ArtGrid& grid, const std::vector<std::uint8_t>& forcedText)
+    : grid_(grid), columns_(grid.Columns()), rows_(grid.Rows()), unicode_(grid.HasGlyphs()) {
+  cells_.resize(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_));
+  for (std::int32_t r = 0; r < rows_; ++r) {
+    for (std::int32_t c = 0; c < columns_; ++c) {
+      const ArtGrid::Cell& source = grid.At(c, r);
+      Cell& cell = At(c, r);
+      cell.code = source.code;
+      const bool forced = !forcedText.empty() && forcedText[Index(c, r)] != 0;
+      // Two-cell characters are text whatever their bytes look like.
+      const bool twoCells = source.held == ArtGrid::Held::Wide || source.code == 0 ||
+                            (source.held == ArtGrid::Held::Character && grid.Code(c + 1, r) == 0 &&
+                             grid.At(c + 1, r).held == ArtGrid::Held::Character && c + 1 < columns_);
+      cell.text = forced || twoCells;
+    }
+  }
+}
+
+const RecognizerGrid::Cell& RecognizerGrid::At(std::int32_t c, std::int32_t r) const {
+  static const Cell outside{};
+  if (!Inside(c, r)) return outside;
+  return cells_[Index(c, r)];
+}
+
+char32_t RecognizerGrid::Shape(std::int32_t c, std::int32_t r) const {
+  if (!Inside(c, r)) return U' ';
+  const Cell& cell = At(c, r);
+  return cell.text ? 0 : cell.code;
+}
+
+bool RecognizerGrid::IsFree(std::int32_t c, std::int32_t r) const {
+  return Inside(c, r) && At(c, r).use == Use::Free && !At(c, r).text;
+}
+
+std::optional<Marker> RecognizerGrid::MarkerAt(std::int32_t c, std::int32_t r) const {
+  const char32_t code = Shape(c, r);
+  if (code == 0 || code == U' ') return std::nullopt;
+  // "<>" is one marker in two cells: at its "<" the aggregation, at its ">" none.
+  if (code == U'<' && Shape(c + 1, r) == U'>') return TableMarker(MarkerTable::Aggregation);
+  if (code == U'>' && Shape(c - 1, r) == U'<') return std::nullopt;
+  if (ArtCharacter::IsLetter(code)) {
+    // A capital letter with letters or brackets beside it is a word's.
+    if (!IsMarkerLetter(code)) return std::nullopt;
+    if (ArtCharacter::IsWordCharacter(Shape(c - 1, r)) || ArtCharacter::IsWordCharacter(Shape(c + 1, r))) {
+      return std::nullopt;
+    }
+    return ArtCharacter::MarkerOf(code);
+  }
+  const bool known = ArtCharacter::IsTableMarker(code) || ArtCharacter::IsCorner(code) ||
+                     ArtCharacter::HeadOf(code).has_value() || ArtCharacter::IsBoxDrawing(code) || IsMarkerSymbol(code);
+  if (!known) return std::nullopt;
+  return ArtCharacter::MarkerOf(code);
+}
+
+std::int32_t RecognizerGrid::MarkerCells(std::int32_t c, std::int32_t r) const {
+  const std::optional<Marker> marker = MarkerAt(c, r);
+  return marker ? marker->Width() : 1;
+}
+
+bool RecognizerGrid::IsCorner(std::int32_t c, std::int32_t r) const {
+  const char32_t code = Shape(c, r);
+  if (ArtCharacter::IsCorner(code)) return true;
+  if (ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false)) return false;
+  // An arrowhead ends a run; it is no corner where two meet (nor a box's).
+  if (ArtCharacter::HeadOf(code)) return false;
+  const std::optional<Marker> marker = MarkerAt(c, r);
+  return marker && marker->Width() == 1 && marker->type != MarkerTable::Character;
+}
+
+bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const {
+  if (!Inside(c, r)) return false;
+  if (across && At(c, r).labelled) return true;
+  const char32_t code = Shape(c, r);
+  if (code == U' ') {
+    // A dashed side: a blank between a run's cell and a cell of the side.
+    const std::int32_t dc = across ? 1 : 0;
+    const std::int32_t dr = across ? 0 : 1;
+    const bool before = RunAt(c - dc, r - dr, across) || IsCorner(c - dc, r - dr);
+    const bool after = RunAt(c + dc, r + dr, across) || IsCorner(c + dc, r + dr);
+    return before && after && (RunAt(c - dc, r - dr, across) || RunAt(c + dc, r + dr, across));
+  }
+  if (code == 0) return false;
+  // The side's own run, a line crossing it or ending on it, a corner or tee,
+  // a marker on it.
+  return RunAt(c, r, across) || RunAt(c, r, !across) || IsCorner(c, r) || MarkerAt(c, r).has_value();
+}
+
+}  // namespace virlo

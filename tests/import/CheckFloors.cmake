@@ -1,0 +1,24 @@
+# The scorer's floors hold each counted thing on its own: floors that claim
+# one connector more than the importer draws whole, or allow a diagram fewer
+# ends left behind than a move leaves, fail and name it, whatever else holds;
+# and counts whose list of positions and number disagree are refused.
+# Run as: cmake -DSCORE=... -DPUBLISHED=DIR -DWORK=DIR -P CheckFloors.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/bad")
+file(READ "${PUBLISHED}/FLOORS" floors)
+# The arrow stops a blank cell before its box and is attached to nothing.
+file(WRITE "${WORK}/FLOORS" "${floors}fsm-cpp-sample connector 18,1 35,1\nfsm-cpp-sample left-behind 3\n")
+execute_process(COMMAND "${SCORE}" "${PUBLISHED}" --floors "${WORK}/FLOORS"
+                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT status EQUAL 1 OR NOT err MATCHES "below the floors: fsm-cpp-sample connector 18,1 35,1\n"
+   OR NOT err MATCHES "below the floors: fsm-cpp-sample left-behind 4 \\(at most 3\\)")
+  message(FATAL_ERROR "floors that claim too much pass (status ${status}):\n${err}")
+endif()
+
+file(COPY "${PUBLISHED}/fsm-cpp-sample.txt" DESTINATION "${WORK}/bad")
+file(READ "${PUBLISHED}/fsm-cpp-sample.counts" counts)
+file(WRITE "${WORK}/bad/fsm-cpp-sample.counts" "${counts}connector: 2,0 2,2\n")
+execute_process(COMMAND "${SCORE}" "${WORK}/bad" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT err MATCHES "connectors does not say how many are listed \\(3\\)")
+  message(FATAL_ERROR "counts that disagree with their list are read (status ${status}):\n${err}")
+endif()
