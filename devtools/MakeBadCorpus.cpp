@@ -436,6 +436,15 @@ int main(int argc, char** argv) {
       const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
       d.Edit(text, [](Bytes& b) { b.at(0) = '\x1B'; });  // ESC: a terminal would obey it
     });
+    // CSI as one character, which some terminals obey as they do ESC [.
+    edited("text_with_c1_control.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Edit(text, [](Bytes& b) { b.replace(1, 2, "\xC2\x9B"); });
+    });
+    edited("text_not_utf8.vrl", [](Doc& d, const Roles& r) {
+      const std::uint32_t text = GetU32(d.Data(r.strBox), StrBoxAt::text);
+      d.Edit(text, [](Bytes& b) { b.at(1) = '\xFF'; });
+    });
     // One byte more than the longest text a box holds.
     edited("text_too_long.vrl", [](Doc& d, const Roles& r) {
       const std::uint32_t length = virlo::StrBox::MaxText + 1;

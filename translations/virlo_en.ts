@@ -785,6 +785,10 @@ Overwriting loses that change.</translation>
         <source>各行の頭に付ける文字:</source>
         <translation>Start every line with:</translation>
     </message>
+    <message>
+        <source>シフト JIS にない文字 %1 個を代わりの文字で書きました</source>
+        <translation>Wrote %1 characters that Shift JIS cannot hold as their substitutes</translation>
+    </message>
 </context>
 <context>
     <name>MarkerDialog</name>
@@ -911,10 +915,6 @@ Overwriting loses that change.</translation>
         <translation>File name:</translation>
     </message>
     <message>
-        <source>%1 行 %2 文字目の「%3」はシフト JIS にないため、図の文字に使えません。</source>
-        <translation>&quot;%3&quot; at line %1, character %2, is not in Shift JIS and cannot be in the diagram.</translation>
-    </message>
-    <message>
         <source>文字は %1 バイトまでです。それより後は入りません。</source>
         <translation>The text holds at most %1 bytes; no more fits.</translation>
     </message>
@@ -954,16 +954,28 @@ Overwriting loses that change.</translation>
         <source>丸</source>
         <translation>Rounded</translation>
     </message>
+    <message>
+        <source>文字は %1 文字までです。それより後は入りません。</source>
+        <translation>The text holds at most %1 characters; no more fits.</translation>
+    </message>
 </context>
 <context>
     <name>TextDialog</name>
     <message>
-        <source>文字列に制御文字は使えません。</source>
-        <translation>The text cannot hold control characters.</translation>
-    </message>
-    <message>
         <source>文字入力</source>
         <translation>Text</translation>
+    </message>
+    <message>
+        <source>文字列が UTF-8 ではありません。</source>
+        <translation>The text is not UTF-8.</translation>
+    </message>
+    <message>
+        <source>文字列にタブは使えません。</source>
+        <translation>The text cannot hold a tab.</translation>
+    </message>
+    <message>
+        <source>文字列に制御文字 %1 は使えません。</source>
+        <translation>The text cannot hold the control character %1.</translation>
     </message>
 </context>
 <context>

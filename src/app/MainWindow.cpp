@@ -22,6 +22,7 @@
 #include "app/Icons.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
+#include "control/TextOutput.h"
 #include "control/ViewController.h"
 #include "document/Document.h"
 #include "view/SheetView.h"
@@ -443,6 +444,7 @@ bool MainWindow::Dispatch(int id) {
     if (std::optional<ArtImporter::Report> made = view->Controller().TakePastedReport()) {
       app_.ShowImportSummary(*made);
     }
+    if (id == CommandId::FilePrint) ShowSubstitutes(*view);
   } else {
     const auto command = commands_.find(id);
     if (command == commands_.end()) return false;
@@ -450,6 +452,18 @@ bool MainWindow::Dispatch(int id) {
   }
   UpdateCommandUi();
   return true;
+}
+
+void MainWindow::ShowSubstitutes(SheetView& view) {
+  const ViewController& controller = view.Controller();
+  if (controller.LastTextPrint() != TextOutput::Result::Written || view.GetDocument()->sheet == nullptr) return;
+  const std::int32_t substitutes = TextOutput::Substitutes(*view.GetDocument()->sheet, controller.OutputOptions());
+  if (substitutes == 0) return;
+  constexpr int ShownMilliseconds = 10'000;
+  statusBar()->showMessage(
+      QCoreApplication::translate("MainWindow", "シフト JIS にない文字 %1 個を代わりの文字で書きました")
+          .arg(substitutes),
+      ShownMilliseconds);
 }
 
 void MainWindow::ChangeOutputOptions(int id) {

@@ -90,6 +90,9 @@ class MainWindow : public QMainWindow {
   void UpdateWindowList();
   // Turns one of the print options over; the comment prefix is asked for.
   void ChangeOutputOptions(int id);
+  // After a text print, how many characters it wrote as their code page 932
+  // substitutes, in the status bar.
+  void ShowSubstitutes(SheetView& view);
   // Stacks the windows top to bottom, each as wide as the area.
   void TileTopToBottom();
 

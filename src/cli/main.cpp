@@ -360,8 +360,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::int32_t substitutes = 0;
   const std::string art = virlo::ArtExport::Render(*sheet, options, &substitutes);
   if (substitutes > 0) {
-    std::fprintf(stderr,
-                 "virlo-cli: %d marker characters that code page 932 cannot hold were written as their substitutes\n",
+    std::fprintf(stderr, "virlo-cli: %d characters that code page 932 cannot hold were written as their substitutes\n",
                  substitutes);
   }
   if (IsStdout(output)) return WriteOutput(output, art);

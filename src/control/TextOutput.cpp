@@ -36,6 +36,14 @@ bool TextOutput::IsPlain(const ArtOptions& options) {
   return options.style == ArtOptions::Style::Ascii && !options.trim && !options.crop && options.prefix.empty();
 }
 
+std::int32_t TextOutput::Substitutes(const Sheet& sheet, const ArtOptions& options) {
+  ArtOptions shaped = options;
+  shaped.utf8 = !IsPlain(options) && options.style == ArtOptions::Style::Unicode;
+  std::int32_t substitutes = 0;
+  ArtExport::Render(sheet, shaped, &substitutes);
+  return substitutes;
+}
+
 TextOutput::Result TextOutput::TextPrint(Document& document, Window* window, const ArtOptions& options) {
   Sheet* sheet = document.sheet;
   if (sheet == nullptr) return Result::Cancelled;

@@ -7,6 +7,7 @@
 namespace virlo {
 
 class Document;
+class Sheet;
 class Window;
 
 // The two ways a diagram leaves as text: text print (the print dialog, then
@@ -25,6 +26,9 @@ class TextOutput {
   static void ClipboardPrint(Document& document, const ArtOptions& options = {});
   // Whether options print the art as the sheet holds it, untouched.
   static bool IsPlain(const ArtOptions& options);
+  // How many characters the text print writes with these options as their
+  // code page 932 substitutes; none when it writes UTF-8.
+  static std::int32_t Substitutes(const Sheet& sheet, const ArtOptions& options = {});
 
   // The file's bytes: every line feed of the art becomes CR LF.
   static std::string FileBytes(const std::string& art);

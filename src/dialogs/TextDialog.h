@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/Dialog.h"
 
@@ -25,6 +27,10 @@ class TextDialog : public Dialog {
   static constexpr std::int32_t FrameImage = 143;
 
   explicit TextDialog(StrBox* strBox);
+
+  // Why a box cannot hold the text (UTF-8, CR LF line breaks), in one short
+  // sentence naming the character; nothing when it can.
+  static std::optional<UiText> Refusal(std::string_view text);
 
  protected:
   void DoDataExchange(DataExchange& dx) override;

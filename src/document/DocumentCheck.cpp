@@ -21,7 +21,9 @@
 #include "objects/StrBox.h"
 #include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 #include "store/Database.h"
+#include "store/FormatVersion.h"
 #include "store/TypeDescription.h"
 #include "store/TypeLayout.h"
 
@@ -70,6 +72,9 @@ class Checker {
     error = error_;
     return DocumentCheck::Verdict::Refused;
   }
+
+  // The texts of an older format in UTF-8, once the check has passed.
+  std::vector<std::pair<StrBox*, std::string>>& Converted() { return converted_; }
 
  private:
   bool Fail(const std::string& why) {
@@ -202,6 +207,22 @@ class Checker {
     return true;
   }
 
+  // A text is UTF-8, or code page 932 in a file of an older format, kept
+  // for converting; it reaches terminals, where a control character acts.
+  bool CheckText(StrBox* text) {
+    const std::string_view bytes = text->str.View();
+    if (db_.FileFormat() >= store::HoldsTogetherFormat) {
+      if (!Utf8::IsValid(bytes)) return Fail("a text is not UTF-8");
+      if (Utf8::FirstControl(bytes)) return Fail("a text holds control characters");
+      return true;
+    }
+    std::optional<std::string> utf8 = TextCodec::Cp932TextToUtf8(bytes);
+    if (!utf8) return Fail("a text is not code page 932, which its file format holds");
+    if (Utf8::FirstControl(*utf8)) return Fail("a text holds control characters");
+    converted_.emplace_back(text, std::move(*utf8));
+    return true;
+  }
+
   bool CheckObjects(const Sheet* sheet) {
     std::int64_t drawObjects = 0;
     for (const Part& part : parts_) drawObjects += AsDrawObj(part.address, part.type) != nullptr ? 1 : 0;
@@ -216,8 +237,7 @@ class Checker {
           return Fail("a text box holds " + std::to_string(text->str.Length()) + " bytes of text, more than the " +
                       std::to_string(StrBox::MaxText) + " any can");
         }
-        // Its text would reach terminals, where a control character acts.
-        if (TextCodec::HasControlCharacters(text->str.View())) return Fail("a text holds control characters");
+        if (!CheckText(text)) return false;
       }
       if (obj->sheet != sheet) return Fail(what + " belongs to no sheet of the document");
       if (!FiniteAncestry(obj, drawObjects)) return Fail(what + " is its own ancestor");
@@ -317,16 +337,30 @@ class Checker {
   std::unordered_map<std::pair<const void*, const void*>, std::int32_t, PairHash> attachedCounts_;
   std::unordered_set<const DrawObj*> finiteAncestry_;  // objects whose parents are known to end
   std::int64_t nodes_ = 0;
+  std::vector<std::pair<StrBox*, std::string>> converted_;
   std::string error_;
 };
 
 }  // namespace
 
-DocumentCheck::Verdict DocumentCheck::Check(const store::Database& db, Sheet*& sheet, std::string& error) {
-  return Checker(db).Run(sheet, error);
+DocumentCheck::Verdict DocumentCheck::Check(store::Database& db, Sheet*& sheet, std::string& error) {
+  Checker checker(db);
+  const Verdict verdict = checker.Run(sheet, error);
+  if (verdict == Verdict::Refused) return verdict;
+  for (auto& [text, utf8] : checker.Converted()) {
+    text->str.Assign(utf8.data(), static_cast<std::int32_t>(utf8.size()));
+    // Out of memory the text would be lost: refuse the document instead.
+    if (text->str.View() != utf8) {
+      sheet = nullptr;
+      error = "there is not enough memory to open it";
+      return Verdict::Refused;
+    }
+  }
+  db.SetFileFormat(store::CurrentFormat);
+  return verdict;
 }
 
-Sheet* DocumentCheck::Run(const store::Database& db, std::string& error) {
+Sheet* DocumentCheck::Run(store::Database& db, std::string& error) {
   Sheet* sheet = nullptr;
   Check(db, sheet, error);
   return sheet;

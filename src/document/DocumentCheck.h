@@ -13,7 +13,9 @@ class Database;
 // work on safely: a root sheet, well-formed lists and strings, and drawing
 // objects whose links agree with each other (joins both ways, resting
 // objects listed by their line, finite parent chains, every top-level object
-// owned by the sheet). Only reads; every walk is bounded.
+// owned by the sheet). Every walk is bounded. It changes nothing but the
+// texts of a file of an older format, code page 932 bytes, which a sound
+// document has converted to UTF-8 as the present format holds them.
 class DocumentCheck {
  public:
   enum class Verdict {
@@ -21,10 +23,10 @@ class DocumentCheck {
     Sheetless,  // nothing at all: the document gets a new sheet
     Refused,    // the reason is in error
   };
-  static Verdict Check(const store::Database& db, Sheet*& sheet, std::string& error);
+  static Verdict Check(store::Database& db, Sheet*& sheet, std::string& error);
   // The root sheet, or null with the reason in error; a sheetless database is
   // refused too ("it holds no sheet").
-  static Sheet* Run(const store::Database& db, std::string& error);
+  static Sheet* Run(store::Database& db, std::string& error);
 };
 
 }  // namespace virlo

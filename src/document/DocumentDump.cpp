@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 #include "store/Database.h"
 #include "store/FieldVisitor.h"
 #include "store/ObjectNumbering.h"
@@ -27,6 +27,22 @@ std::string Quote(std::string_view text) {
     }
   }
   return out + "\"";
+}
+
+// A text as the document holds it, UTF-8; a byte that is no UTF-8 (a file
+// name of another encoding) as "?".
+std::string AsUtf8(std::string_view bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const std::size_t at = i;
+    if (Utf8::Decode(bytes, i)) {
+      out.append(bytes.substr(at, i - at));
+    } else {
+      out += '?';
+      ++i;
+    }
+  }
+  return out;
 }
 
 class FieldWriter : public store::FieldVisitor {
@@ -97,7 +113,7 @@ bool DocumentDump::Write(const store::Database& db, std::string& json, std::stri
         hex += pair;
       }
       json += ", \"count\": " + std::to_string(allocation->count) + ", \"bytes\": \"" + hex +
-              "\", \"text\": " + Quote(TextCodec::Cp932ToUtf8(bytes.substr(0, bytes.find('\0')))) + "}";
+              "\", \"text\": " + Quote(AsUtf8(bytes.substr(0, bytes.find('\0')))) + "}";
       continue;
     }
     json += ", \"fields\": {";

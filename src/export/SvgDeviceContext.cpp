@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "platform/CharacterCell.h"
-#include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 
 namespace virlo {
@@ -36,14 +35,6 @@ std::string ColorText(Color c) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", c.red, c.green, c.blue);
   return text;
-}
-
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
-std::size_t CodePoints(std::string_view utf8) {
-  return static_cast<std::size_t>(
-      std::count_if(utf8.begin(), utf8.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
 }
 
 }  // namespace
@@ -174,7 +165,7 @@ Color SvgDeviceContext::SetTextColor(Color color) { return std::exchange(textCol
 
 BackgroundMode SvgDeviceContext::SetBackgroundMode(BackgroundMode mode) { return std::exchange(background_, mode); }
 
-void SvgDeviceContext::TextOut(Point p, std::string_view text) { PlaceRow(Glyphs(text, DefaultTabCells), p); }
+void SvgDeviceContext::TextOut(Point p, std::string_view text) { PlaceRow(GridText::Glyphs(text, DefaultTabCells), p); }
 
 void SvgDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
   std::size_t i = 0;
@@ -187,7 +178,7 @@ void SvgDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
 void SvgDeviceContext::PlaceRow(const GlyphRow& row, Point p) {
   if (row.empty()) return;
   if (background_ == BackgroundMode::Opaque) {
-    const double end = std::ceil(p.x + Cells(row) * CellAdvance());
+    const double end = std::ceil(p.x + GridText::Cells(row) * CellAdvance());
     const auto right = static_cast<std::int32_t>(std::min(end, double{std::numeric_limits<std::int32_t>::max()}));
     FillRect({p.x, p.y, right, p.y + CurrentFont().pixelHeight}, Color::White());
   }
@@ -212,7 +203,7 @@ void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigne
     limit = lineHeight > 0 ? static_cast<std::size_t>((bottom - r.top + lineHeight - 1) / lineHeight)
                            : std::numeric_limits<std::size_t>::max();
   }
-  std::vector<RowSpan> rows;
+  std::vector<GridText::RowSpan> rows;
   std::size_t start = 0;
   while (start <= text.size() && rows.size() < limit) {
     std::size_t end = text.find('\n', start);
@@ -221,7 +212,8 @@ void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigne
     std::string_view line = text.substr(start, end - start);
     if (line.ends_with('\r')) line.remove_suffix(1);
     const std::int32_t tab = tabCells != 0 ? static_cast<std::int32_t>(tabCells) : DefaultTabCells;
-    for (const RowSpan& span : Rows(line, tab, wrap ? maxCells : 0, limit - rows.size())) rows.push_back(span);
+    for (const GridText::RowSpan& span : GridText::Rows(line, tab, wrap ? maxCells : 0, limit - rows.size()))
+      rows.push_back(span);
     start = end + 1;
   }
 
@@ -255,7 +247,8 @@ void SvgDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigne
       from = static_cast<std::int64_t>(std::clamp(std::floor((textArea_->left - left) / advance) - 2, -Reach, Reach));
       to = static_cast<std::int64_t>(std::clamp(std::ceil((textArea_->right - left) / advance) + 1, -Reach, Reach));
     }
-    WriteText(RowGlyphs(rows[i], from, to), left, r.top + std::int64_t{lineHeight} * static_cast<std::int64_t>(i));
+    WriteText(GridText::RowGlyphs(rows[i], from, to), left,
+              r.top + std::int64_t{lineHeight} * static_cast<std::int64_t>(i));
   }
   if (overflow) elements_ += "</g>\n";
 }
@@ -306,129 +299,6 @@ double SvgDeviceContext::CellAdvance() const {
   return std::max(1, CurrentFont().pixelHeight) / 2.0;
 }
 
-bool SvgDeviceContext::GlyphReader::Next(Glyph& glyph) {
-  if (pending_ >= 0) {
-    glyph = {"?", pending_, 1};
-    pending_ = -1;
-    return true;
-  }
-  while (at_ < line_.size()) {
-    const auto b = static_cast<unsigned char>(line_[at_]);
-    if (b == '\t') {
-      cell_ = (cell_ / tabCells_ + 1) * tabCells_;
-      ++at_;
-      continue;
-    }
-    if (IsLeadByte(b) && at_ + 1 < line_.size() && IsTrailByte(static_cast<unsigned char>(line_[at_ + 1]))) {
-      std::string utf8 = TextCodec::Cp932ToUtf8(line_.substr(at_, 2));
-      if (CodePoints(utf8) == 1) {
-        glyph = {std::move(utf8), cell_, 2};
-      } else {
-        // A pair no character stands for: one '?' a byte, as the art shows it.
-        glyph = {"?", cell_, 1};
-        pending_ = cell_ + 1;
-      }
-      cell_ += 2;
-      at_ += 2;
-      return true;
-    }
-    std::string utf8(1, '?');
-    if (b >= 0x20 && b < 0x7F) {
-      utf8[0] = static_cast<char>(b);
-    } else if (b >= 0x80) {
-      utf8 = TextCodec::Cp932ToUtf8(line_.substr(at_, 1));
-    }
-    glyph = {std::move(utf8), cell_, 1};
-    ++cell_;
-    ++at_;
-    return true;
-  }
-  return false;
-}
-
-SvgDeviceContext::GlyphRow SvgDeviceContext::Glyphs(std::string_view line, std::int32_t tabCells) {
-  GlyphRow row;
-  GlyphReader reader(line, tabCells);
-  Glyph glyph;
-  while (reader.Next(glyph)) row.push_back(std::move(glyph));
-  return row;
-}
-
-std::int32_t SvgDeviceContext::Cells(const GlyphRow& row) {
-  return row.empty() ? 0 : row.back().cell + row.back().cells;
-}
-
-std::vector<SvgDeviceContext::RowSpan> SvgDeviceContext::Rows(std::string_view line, std::int32_t tabCells,
-                                                              std::int32_t maxCells, std::size_t limit) {
-  // The glyphs are read again for every row rather than kept: a line may be
-  // far longer than what shows of it.
-  std::vector<RowSpan> rows;
-  Glyph glyph;
-  GlyphReader end(line, tabCells);
-  std::int32_t total = 0;
-  while (end.Next(glyph)) total = glyph.cell + glyph.cells;
-  GlyphReader at(line, tabCells);
-  if (maxCells <= 0) {
-    if (limit > 0) rows.push_back({at, end, 0, total});
-    return rows;
-  }
-  while (rows.size() < limit) {
-    GlyphReader probe = at;
-    const bool any = probe.Next(glyph);
-    const std::int32_t origin = any ? glyph.cell : 0;
-    if (!any || total - origin <= maxCells) {
-      rows.push_back({at, end, origin, any ? total - origin : 0});
-      break;
-    }
-    // Up to the first glyph that no longer fits, then back to just after the
-    // last blank before it, the row's first glyph aside.
-    RowSpan span{at, at, origin, 0};
-    std::optional<GlyphReader> afterBlank;
-    std::int32_t blankEnd = 0;
-    std::int32_t count = 0;
-    GlyphReader reader = at;
-    while (true) {
-      const GlyphReader before = reader;
-      if (!reader.Next(glyph) || glyph.cell + glyph.cells - origin > maxCells) {
-        span.end = before;
-        break;
-      }
-      if (count > 0 && glyph.utf8 == " ") {
-        afterBlank = reader;
-        blankEnd = glyph.cell + glyph.cells;
-      }
-      span.cells = glyph.cell + glyph.cells - origin;
-      ++count;
-    }
-    if (afterBlank) {
-      span.end = *afterBlank;
-      span.cells = blankEnd - origin;
-    } else if (count == 0) {
-      // Not even the first glyph fits: it has a row of its own.
-      span.end = at;
-      span.end.Next(glyph);
-      span.cells = glyph.cells;
-    }
-    rows.push_back(span);
-    at = span.end;
-    // Blanks at a break belong to neither line.
-    for (GlyphReader next = at; next.Next(glyph) && glyph.utf8 == " ";) at = next;
-  }
-  return rows;
-}
-
-SvgDeviceContext::GlyphRow SvgDeviceContext::RowGlyphs(const RowSpan& span, std::int64_t from, std::int64_t to) {
-  GlyphRow row;
-  GlyphReader reader = span.begin;
-  Glyph glyph;
-  while (!(reader == span.end) && reader.Next(glyph)) {
-    const std::int64_t cell = std::int64_t{glyph.cell} - span.origin;
-    if (cell >= to) break;
-    if (cell + glyph.cells > from) row.push_back({std::move(glyph.utf8), static_cast<std::int32_t>(cell), glyph.cells});
-  }
-  return row;
-}
-
 void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t top) {
   // Blanks at either end show nothing.
   std::size_t first = 0;
@@ -436,11 +306,38 @@ void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t 
   while (first < last && row[first].utf8 == " ") ++first;
   while (last > first && row[last - 1].utf8 == " ") --last;
   if (first == last) return;
+  // Viewers place the positions of a list one a character, and count the
+  // characters of a glyph with marks, a joiner or outside the first plane
+  // differently: such a glyph is a text of its own, at its one position.
+  std::size_t start = first;
+  for (std::size_t i = first; i < last; ++i) {
+    if (IsSimple(row[i].utf8)) continue;
+    WriteRun(row, start, i, left, top);
+    WriteRun(row, i, i + 1, left, top);
+    start = i + 1;
+  }
+  WriteRun(row, start, last, left, top);
+  const Font& font = CurrentFont();
+  const double advance = CellAdvance();
+  Include(left + row[first].cell * advance, static_cast<double>(top),
+          left + (row[last - 1].cell + row[last - 1].cells) * advance, static_cast<double>(top + font.pixelHeight));
+}
+
+bool SvgDeviceContext::IsSimple(std::string_view utf8) {
+  std::size_t at = 0;
+  const std::optional<char32_t> code = Utf8::Decode(utf8, at);
+  return code && *code < 0x10000 && at == utf8.size();
+}
+
+void SvgDeviceContext::WriteRun(const GlyphRow& row, std::size_t from, std::size_t to, double left, std::int64_t top) {
+  while (from < to && row[from].utf8 == " ") ++from;
+  while (to > from && row[to - 1].utf8 == " ") --to;
+  if (from == to) return;
   const Font& font = CurrentFont();
   const double advance = CellAdvance();
   std::string xs;
   std::string content;
-  for (std::size_t i = first; i < last; ++i) {
+  for (std::size_t i = from; i < to; ++i) {
     if (!xs.empty()) xs += ' ';
     xs += Number(left + row[i].cell * advance);
     content += Escape(row[i].utf8);
@@ -453,8 +350,6 @@ void SvgDeviceContext::WriteText(const GlyphRow& row, double left, std::int64_t 
   Spill();
   elements_ += "<text xml:space=\"preserve\" x=\"" + xs + "\" y=\"" + Number(baseline) + "\"" + fontAttributes +
                " fill=\"" + ColorText(textColor_) + "\">" + content + "</text>\n";
-  Include(left + row[first].cell * advance, static_cast<double>(top),
-          left + (row[last - 1].cell + row[last - 1].cells) * advance, static_cast<double>(top + font.pixelHeight));
 }
 
 std::string SvgDeviceContext::StrokeAttributes() const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/DeviceContext.h"
+#include "platform/GridText.h"
 
 namespace virlo {
 
@@ -15,8 +16,8 @@ namespace virlo {
 // desktop view puts them: one-pixel pens cover the same pixels (LineTo leaves
 // out its last point, rectangles their right and bottom edges), and text
 // stands on the character grid, each character at its own column, so it
-// keeps its cells whatever face the viewer finds. Text comes in code page
-// 932 bytes and leaves as UTF-8.
+// keeps its cells whatever face the viewer finds (CharacterCell's, as the
+// art gives them). Text comes and leaves as UTF-8.
 class SvgDeviceContext : public DeviceContext {
  public:
   // Text is drawn in defaultFont while no font is selected.
@@ -66,54 +67,16 @@ class SvgDeviceContext : public DeviceContext {
   static std::string FontAttributes(const Font& font);
 
  private:
-  // One character of a line of text and the cell it starts in.
-  struct Glyph {
-    std::string utf8;
-    std::int32_t cell = 0;
-    std::int32_t cells = 1;
-  };
-  using GlyphRow = std::vector<Glyph>;
-
-  // Reads the glyphs of one line of code page 932 text one at a time, as
-  // Glyphs lists them; a copy remembers where it stood.
-  class GlyphReader {
-   public:
-    GlyphReader(std::string_view line, std::int32_t tabCells) : line_(line), tabCells_(tabCells) {}
-    // False at the end of the line.
-    bool Next(Glyph& glyph);
-    bool operator==(const GlyphReader& other) const { return at_ == other.at_ && pending_ == other.pending_; }
-
-   private:
-    std::string_view line_;
-    std::int32_t tabCells_;
-    std::size_t at_ = 0;
-    std::int32_t cell_ = 0;
-    // The cell of the second '?' of a pair no character stands for, or -1.
-    std::int32_t pending_ = -1;
-  };
-  // One row of DrawText: where its glyphs begin and end in the line, the
-  // cell of its first glyph, and how many cells it spans.
-  struct RowSpan {
-    GlyphReader begin;
-    GlyphReader end;
-    std::int32_t origin = 0;
-    std::int32_t cells = 0;
-  };
+  using Glyph = GridText::Glyph;
+  using GlyphRow = GridText::GlyphRow;
 
   const Font& CurrentFont() const { return font_ != nullptr ? *font_ : defaultFont_; }
   double CellAdvance() const;
-  // The characters of one line of code page 932 text; tabs advance to the next
-  // multiple of tabCells.
-  static GlyphRow Glyphs(std::string_view line, std::int32_t tabCells);
-  static std::int32_t Cells(const GlyphRow& row);
-  // The rows of a line, broken when maxCells is positive into rows of at
-  // most that many cells, after a blank where one fits; at most limit rows.
-  static std::vector<RowSpan> Rows(std::string_view line, std::int32_t tabCells, std::int32_t maxCells,
-                                   std::size_t limit);
-  // The glyphs of a row whose cells, counted from its first, fall within
-  // [from, to).
-  static GlyphRow RowGlyphs(const RowSpan& span, std::int64_t from, std::int64_t to);
   void WriteText(const GlyphRow& row, double left, std::int64_t top);
+  // One text element for the glyphs [from, to) of a row, one position each.
+  void WriteRun(const GlyphRow& row, std::size_t from, std::size_t to, double left, std::int64_t top);
+  // A glyph of one character of the first plane: one position in every viewer.
+  static bool IsSimple(std::string_view utf8);
   // A row at a reference point, on a white box unless the background is transparent.
   void PlaceRow(const GlyphRow& row, Point p);
   // Hands the kept elements on once they are many.

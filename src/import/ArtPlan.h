@@ -70,7 +70,7 @@ struct ArtPlan {
 
   enum class Alignment : std::int32_t { Left = 0, Centre = 1, Right = 2 };
 
-  // Text in code page 932, as a text box holds it: its first character's cell
+  // Text in UTF-8, as a text box holds it: its first character's cell
   // and its lines, placed by the alignment.
   struct Text {
     Cell first;

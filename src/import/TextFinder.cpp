@@ -5,6 +5,8 @@
 
 #include "import/ArtCharacter.h"
 #include "objects/MarkerTable.h"
+#include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace virlo {
 namespace {
@@ -69,7 +71,11 @@ void TextFinder::MakeFramedText() {
     }
     if (!left && !centre && !right) continue;
     box.framedText = true;
-    box.lines = std::move(lines);
+    box.lines.clear();
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      box.lines.push_back(
+          TakeText(box.topLeft.column + 1 + starts[k], box.topLeft.row + 1 + static_cast<std::int32_t>(k), lines[k]));
+    }
     box.alignment = left ? ArtPlan::Alignment::Left : centre ? ArtPlan::Alignment::Centre : ArtPlan::Alignment::Right;
     for (std::int32_t r = box.topLeft.row + 1; r < box.bottomRight.row; ++r) {
       for (std::int32_t c = box.topLeft.column + 1; c < box.bottomRight.column; ++c) {
@@ -252,7 +258,7 @@ void TextFinder::AddTexts(const std::vector<Group>& groups, bool inFront) {
         longest = static_cast<std::int32_t>(s.bytes.size());
         longestStart = s.start;
       }
-      text.lines.push_back(s.bytes);
+      text.lines.push_back(TakeText(s.start, g.row + static_cast<std::int32_t>(text.lines.size()), s.bytes));
     }
     const Segment& first = g.segments.front();
     if (g.left) {
@@ -270,13 +276,36 @@ void TextFinder::AddTexts(const std::vector<Group>& groups, bool inFront) {
   }
 }
 
+std::string TextFinder::TakeText(std::int32_t column, std::int32_t row, const std::string& bytes) {
+  const ArtGrid& grid = cells_.Source();
+  if (taken_.empty()) taken_.assign(static_cast<std::size_t>(cells_.Rows() * cells_.Columns()), false);
+  const auto end = column + static_cast<std::int32_t>(bytes.size());
+  std::string text;
+  std::string held;
+  for (std::int32_t c = column; c < end; ++c) {
+    const ArtGrid::Cell& source = grid.At(c, row);
+    taken_[static_cast<std::size_t>(row * cells_.Columns() + c)] = true;
+    if (source.held != ArtGrid::Held::Character) {
+      held += bytes[static_cast<std::size_t>(c - column)];
+      continue;
+    }
+    if (source.code == 0) continue;
+    text += TextCodec::Cp932ToUtf8(held);
+    held.clear();
+    text += Utf8::Encode(source.code);
+  }
+  return text + TextCodec::Cp932ToUtf8(held);
+}
+
 void TextFinder::KeepCharacters() {
-  // What a text box holds only as a substitute stands in front of it as itself.
+  // A character the code page lacks outside any text (over a line, say)
+  // stands in front as itself; in a text, the text holds it.
   const ArtGrid& grid = cells_.Source();
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
       const ArtGrid::Cell& source = grid.At(c, r);
       if (source.held != ArtGrid::Held::Character || source.code == 0) continue;
+      if (!taken_.empty() && taken_[static_cast<std::size_t>(r * cells_.Columns() + c)]) continue;
       const Use use = cells_.At(c, r).use;
       if (use != Use::Free && use != Use::Label && use != Use::Cover && use != Use::FramedText) continue;
       plan_.characters.push_back({{c, r}, ArtPlan::Marker{MarkerTable::Character, source.code}, {}});

@@ -12,8 +12,8 @@ namespace virlo {
 // Reads what is left as text: a box whose inside is text a text box
 // places as the art shows it becomes a framed text box; free text, and
 // text in front of lines and sides (labels, covered ASCII), is grouped into
-// text boxes; characters a text box holds only as a substitute stand in
-// front of it as themselves.
+// text boxes, which hold every character as itself, those code page 932
+// lacks too.
 class TextFinder {
  public:
   TextFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan) {}
@@ -60,12 +60,17 @@ class TextFinder {
   // The line or box a label cell belongs to; none for any other cell.
   ArtPlan::Element LabelOwner(std::int32_t c, std::int32_t r) const;
   void AddTexts(const std::vector<Group>& groups, bool inFront);
+  // The text (UTF-8) of a segment of bytes from a cell, each character as
+  // the art has it; its cells are marked as taken by a text.
+  std::string TakeText(std::int32_t column, std::int32_t row, const std::string& bytes);
   // Blanks in front of the gaps of dashed sides down that the box draws solid.
   void AddGaps();
   void KeepCharacters();
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;
+  // The cells a text holds, by row.
+  std::vector<bool> taken_;
 };
 
 }  // namespace virlo

@@ -90,6 +90,23 @@ void Canvas::Write(std::int32_t column, std::int32_t row, std::string_view bytes
   }
 }
 
+void Canvas::Place(std::int64_t column, std::int32_t row, std::string_view bytes, const std::string* kept) {
+  const auto width = static_cast<std::int64_t>(bytes.size());
+  // A character stands whole or not at all, as a double-byte one does.
+  const bool fits = column >= 0 && column + width <= columns_;
+  for (std::int64_t k = 0; k < width; ++k) {
+    if (column + k < 0 || column + k >= columns_) continue;
+    const auto col = static_cast<std::int32_t>(column + k);
+    Split(col, row);
+    const Half half = width == 1 ? Whole : (k == 0 ? First : Second);
+    Set(col, row, fits ? bytes[static_cast<std::size_t>(k)] : ' ', fits ? half : Whole, false);
+  }
+  if (!fits || kept == nullptr) return;
+  const std::size_t i = Index(static_cast<std::int32_t>(column), row);
+  halves_[i] |= CharacterHead;
+  characters_[i] = Kept{*kept, static_cast<std::int32_t>(width)};
+}
+
 void Canvas::WriteCharacter(std::int32_t column, std::int32_t row, char32_t code) {
   bool exact = false;
   const std::string bytes = CharacterCell::Cp932(code, exact);
@@ -97,19 +114,29 @@ void Canvas::WriteCharacter(std::int32_t column, std::int32_t row, char32_t code
     Write(column, row, bytes);
     return;
   }
-  const auto width = static_cast<std::int32_t>(bytes.size());
-  // A substitute stands whole or not at all, as a double-byte character does.
-  const bool fits = Holds(column, row) && Holds(column + width - 1, row);
-  for (std::int32_t k = 0; k < width; ++k) {
-    if (!Holds(column + k, row)) continue;
-    Split(column + k, row);
-    const Half half = width == 1 ? Whole : (k == 0 ? First : Second);
-    Set(column + k, row, fits ? bytes[static_cast<std::size_t>(k)] : ' ', fits ? half : Whole, false);
+  if (row < 0 || row >= rows_) return;
+  const std::string kept = Utf8::Encode(code);
+  Place(column, row, bytes, &kept);
+}
+
+void Canvas::WriteText(std::int32_t column, std::int32_t row, std::string_view utf8) {
+  if (row < 0 || row >= rows_) return;
+  std::int64_t c = column;
+  std::string kept;
+  for (std::size_t at = 0; at < utf8.size() && c < columns_;) {
+    const CharacterCell::Cluster cluster = CharacterCell::Next(utf8, at);
+    bool exact = false;
+    const std::string bytes = CharacterCell::Cp932(cluster, exact);
+    // A byte that is no UTF-8 stays its substitute in both outputs.
+    const bool keep = !exact && Utf8::IsValid(cluster.utf8);
+    if (keep) {
+      // Marks with nothing to join are shown on a blank, so the row keeps its columns.
+      kept.assign(cluster.lone ? 1 : 0, ' ');
+      kept.append(cluster.utf8.data(), cluster.utf8.size());
+    }
+    Place(c, row, bytes, keep ? &kept : nullptr);
+    c += cluster.cells;
   }
-  if (!fits) return;
-  const std::size_t i = Index(column, row);
-  halves_[i] |= CharacterHead;
-  characters_[i] = Kept{Utf8::Encode(code), width};
 }
 
 std::string_view Canvas::Character(std::int32_t column, std::int32_t row) const {

@@ -18,9 +18,11 @@ namespace virlo {
 // over one half of it blanks the other, and a character cut at either end of
 // a row leaves a blank, so the rows always hold valid text.
 //
-// A marker's character that code page 932 cannot hold in its cells is written
-// as its substitute, and the canvas keeps the character itself for output in
-// UTF-8 until anything else writes over it.
+// Text comes in UTF-8 and takes the cells CharacterCell gives each of its
+// characters. A character (of text, or a marker's) that code page 932
+// cannot hold in its cells is written as its substitute, and the canvas
+// keeps the character itself for output in UTF-8 until anything else writes
+// over it; so the code page 932 text and the UTF-8 text come from one canvas.
 //
 // A canvas may also keep a line layer, for output that draws lines with
 // box-drawing characters: which cells still show what a line wrote there, and in
@@ -65,11 +67,17 @@ class Canvas {
   void Write(std::int32_t column, std::int32_t row, std::string_view bytes);
   // Writes a marker's character at a cell, in the one or two cells it takes.
   void WriteCharacter(std::int32_t column, std::int32_t row, char32_t code);
+  // Writes a line of UTF-8 text from a cell rightwards (the cell may lie
+  // left of the row), each character in its cells. A character is written
+  // whole or not at all: one cut at either end of the row leaves blanks in
+  // the cells of the row it reaches.
+  void WriteText(std::int32_t column, std::int32_t row, std::string_view utf8);
   // The character (UTF-8) a cell shows in place of its substitute, and the
   // cells it takes; empty where the cell shows its own byte.
   std::string_view Character(std::int32_t column, std::int32_t row) const;
   std::int32_t CharacterWidth(std::int32_t column, std::int32_t row) const;
-  // How many characters stand as substitutes in the code page 932 text.
+  // How many characters (of text or markers) stand as substitutes in the
+  // code page 932 text.
   std::int32_t Substitutes() const { return static_cast<std::int32_t>(characters_.size()); }
 
   // A line's own byte ("-", "|", "=", "." or ":" of its run): other lines
@@ -119,6 +127,9 @@ class Canvas {
   void Split(std::int32_t column, std::int32_t row);
   // Writes a byte into a cell inside the canvas as the given part of a character.
   void Set(std::int32_t column, std::int32_t row, char ch, Half half, bool line);
+  // Writes one character's bytes, one a cell, whole or as blanks where it
+  // does not fit the row; keeps kept (UTF-8) for its first cell when given.
+  void Place(std::int64_t column, std::int32_t row, std::string_view bytes, const std::string* kept);
 
   // A line layer cell: two bits of Weight an arm (left, right, up, down),
   // whether the byte is the line's, whether it is a rounded corner, and the

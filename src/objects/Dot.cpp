@@ -43,7 +43,7 @@ Rect Dot::GetRect(Area area) const {
   if (area == Area::Hit) return {x - cw / 2, y - ch / 2, x + cw / 2, y + ch / 2};
   // A wide character reaches into the next cell.
   if (HasCharacter() && CharacterCell::MarkerWidth(static_cast<char32_t>(character)) > 1) {
-    return {x - cw, y - ch / 2, x + 2 * cw, y + ch / 2};
+    return {x - cw - CharacterLead() * cw, y - ch / 2, x + 2 * cw, y + ch / 2};
   }
   if (marker != MarkerTable::Join) return {x - cw, y - ch / 2, x + cw, y + ch / 2};
   if (Has(Highlighted)) return {x - cw / 2, y - ch / 4, x + cw / 2, y + ch / 4};
@@ -148,7 +148,7 @@ void Dot::Draw(DeviceContext& dc) const {
       // White characters would vanish on the white sheet though they print.
       const Color text = dc.SetTextColor(c == Color::White() ? Color::Black() : c);
       if (HasCharacter()) {
-        dc.TextOutUtf8({X - cw / 2, Y - hh}, Utf8::Encode(static_cast<char32_t>(character)));
+        dc.TextOutUtf8({X - cw / 2 - CharacterLead() * cw, Y - hh}, Utf8::Encode(static_cast<char32_t>(character)));
       } else {
         dc.TextOut({X - cw / 2, Y - hh}, MarkerText(marker));
       }
@@ -163,7 +163,8 @@ void Dot::RenderText(Canvas& canvas) const {
   if (x < 0 || x >= sheet->width || y < 0 || y >= sheet->height) return;
   // A two-character marker in the last column keeps only its first character.
   if (HasCharacter()) {
-    canvas.WriteCharacter(x / sheet->cellWidth, y / sheet->cellHeight, static_cast<char32_t>(character));
+    canvas.WriteCharacter(x / sheet->cellWidth - CharacterLead(), y / sheet->cellHeight,
+                          static_cast<char32_t>(character));
   } else {
     canvas.Write(x / sheet->cellWidth, y / sheet->cellHeight, ArtText());
   }

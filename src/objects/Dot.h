@@ -56,6 +56,9 @@ class Dot : public DrawObj {
   // What the marker writes in the art, in code page 932, when it is no
   // character of the dot's own: its table entry's characters.
   virtual std::string_view ArtText() const { return MarkerText(marker); }
+  // The cells a wide character of the dot's own stands left of the dot's
+  // cell: 0, it takes that cell and the next.
+  virtual std::int32_t CharacterLead() const { return 0; }
 
   // The persistent layout, in declaration order.
   std::int32_t x = 0;

@@ -5,6 +5,8 @@
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
+#include "objects/StrBox.h"
+#include "platform/CharacterCell.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"
 
@@ -140,6 +142,17 @@ std::string_view LinkPoint::ArtText() const {
   const auto* box = side != nullptr ? dynamic_cast<const Box*>(side->parent) : nullptr;
   if (marker != MarkerTable::Join || box == nullptr || box->corners != Box::Rounded) return Dot::ArtText();
   return y == box->Frame().top ? "." : "'";
+}
+
+std::int32_t LinkPoint::CharacterLead() const {
+  if (hostLine == nullptr || !HasCharacter() || CharacterCell::MarkerWidth(static_cast<char32_t>(character)) < 2) {
+    return 0;
+  }
+  const auto* line = dynamic_cast<const Line*>(parent);
+  if (line == nullptr || line->orientation != Line::Horizontal || hostLine->orientation != Line::Vertical) return 0;
+  const Point here = sheet->CellOf(x, y);
+  const Point side = sheet->CellOf(hostLine->start.x, hostLine->start.y);
+  return side.x == here.x + 1 ? 1 : 0;
 }
 
 void LinkPoint::SetLine(Line* line) {

@@ -38,6 +38,9 @@ class LinkPoint : public Dot {
   bool RestsOnParent() const override { return false; }
   // A join at a rounded corner of a box is "." above and "'" below.
   std::string_view ArtText() const override;
+  // A wide character docked before a side on its right takes the two cells
+  // before the side, not the side's.
+  std::int32_t CharacterLead() const override;
 
   // Joins two free points, or with null frees this point and its partner. An
   // existing join is never replaced.

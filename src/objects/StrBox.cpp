@@ -6,6 +6,7 @@
 #include "objects/HitIndex.h"
 #include "objects/Sheet.h"
 #include "platform/AppServices.h"
+#include "platform/CharacterCell.h"
 #include "platform/DeviceContext.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"
@@ -162,7 +163,7 @@ void StrBox::FitToText() {
   do {
     const std::string_view line = TextLineAt(pos);
     ++count;
-    maxLen = std::max(maxLen, static_cast<std::int32_t>(line.size()));
+    maxLen = std::max(maxLen, CharacterCell::Cells(line));
   } while (pos < str.Length());
   const Point corner = FirstCorner();
   // A long text from a file must not carry the frame past the sheet's limits.
@@ -178,6 +179,8 @@ void StrBox::SetText(const char* chars) {
   str.Assign(chars);
   FitToText();
 }
+
+bool StrBox::IsEmpty() const { return CharacterCell::IsBlank(str.View()); }
 
 Rect StrBox::TextRect() const {
   const std::int32_t cw = sheet->cellWidth;
@@ -221,14 +224,14 @@ void StrBox::RenderText(Canvas& canvas) const {
     if (pos > str.Length()) break;
     const std::string_view line = TextLineAt(pos);
     if (r < 0) continue;
-    const auto len = static_cast<std::int32_t>(line.size());
+    const std::int32_t len = CharacterCell::Cells(line);
     std::int32_t c = firstCol;
     if (alignment == AlignCentre && len <= w) c = firstCol + (w - len) / 2;
     // A centred line wider than the box starts at the first inner column.
     if (alignment == AlignRight) c = firstCol + (w - len);
     // What falls left of the sheet is dropped; a character cut there or at
     // the right edge leaves a blank.
-    canvas.Write(c, r, line);
+    canvas.WriteText(c, r, line);
   }
   if (frame != 0) Box::RenderText(canvas);
 }

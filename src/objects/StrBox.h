@@ -7,22 +7,24 @@
 
 namespace virlo {
 
-// A text box: a box holding multi-line text (code page 932 bytes, lines
-// separated by CR LF) with an alignment and a frame switch. It sizes itself to
-// its text from its first corner. A text box without a frame may rest on a
-// line it touches, as a dot does: a label, carried when the line moves.
+// A text box: a box holding multi-line text (UTF-8, lines separated by CR
+// LF) with an alignment and a frame switch. Its characters take the cells
+// CharacterCell gives them. It sizes itself to its text from its first
+// corner. A text box without a frame may rest on a line it touches, as a
+// dot does: a label, carried when the line moves.
 class StrBox : public Box {
  public:
   enum Alignment : std::int32_t { AlignLeft = 0, AlignCentre = 1, AlignRight = 2 };
 
-  // The limits of a box's text, in bytes of its code page 932 text (a
-  // double-byte character and a line break, CR LF, count two), its NUL aside.
-  // Typed (the text dialog, typing in place): at most this many.
+  // The limits of a box's text. Typed (the text dialog, typing in place):
+  // at most this many characters, a line break (CR LF) counting two.
   static constexpr std::int32_t MaxTypedText = 256;
-  // Held: what an import makes of the largest art it reads, 256 rows of 256
-  // cells (a byte each) with CR LF between them. Documents holding more are
-  // refused, so that no paint or export of a text takes longer than that.
-  static constexpr std::int32_t MaxText = 256 * 256 + 255 * 2;
+  // Held, in bytes of UTF-8, its NUL aside: what an import makes of the
+  // largest art it reads, 256 rows of 256 cells, each a character of up to
+  // four bytes, with CR LF between them. The most an older document's code
+  // page 932 text (a byte a cell) becomes stays within it. Documents holding
+  // more are refused, so that no paint or export of a text takes longer.
+  static constexpr std::int32_t MaxText = 4 * 256 * 256 + 255 * 2;
 
   StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, const String& text,
          DrawObj* parent);
@@ -55,6 +57,8 @@ class StrBox : public Box {
   void FitToText();
   std::string GetText() const { return std::string(str.View()); }
   void SetText(const char* chars);
+  // No text, or only blanks and line breaks: nothing to see, so nothing to keep.
+  bool IsEmpty() const;
   // Sets or clears Filled in the box's own flags to match the frame switch.
   void SyncFilled();
 

@@ -28,7 +28,8 @@ inline constexpr unsigned TabStop = 0x80;
 
 // Where objects paint themselves, in drawing units. The conventions are those
 // of the classic Windows GDI: rectangles exclude their right and bottom edges
-// and LineTo excludes its last point. Text is in code page 932 bytes.
+// and LineTo excludes its last point. Text is in UTF-8, each character in
+// the cells of the character grid that CharacterCell gives it.
 class DeviceContext {
  public:
   virtual ~DeviceContext() = default;
@@ -50,8 +51,8 @@ class DeviceContext {
   virtual BackgroundMode SetBackgroundMode(BackgroundMode mode) = 0;
   // Text at a reference point (its top-left corner), unclipped.
   virtual void TextOut(Point p, std::string_view text) = 0;
-  // The same for one character in UTF-8, which code page 932 may lack (a
-  // marker's character), taking the cells of the character art it takes there.
+  // The same for a marker's character, taking the cells it takes there as
+  // a marker.
   virtual void TextOutUtf8(Point p, std::string_view utf8) = 0;
   // Text laid out in a rectangle with the TextFormat bits.
   virtual void DrawText(std::string_view text, const Rect& rect, unsigned format) = 0;

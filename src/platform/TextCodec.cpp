@@ -45,8 +45,6 @@ class Converter {
 };
 
 // The characters diagrams are drawn with: arrows, box drawing, blocks and shapes.
-bool IsDrawing(char32_t code) { return (code >= 0x2190 && code <= 0x21FF) || (code >= 0x2500 && code <= 0x25FF); }
-
 }  // namespace
 
 std::string TextCodec::Cp932ToUtf8(std::string_view bytes) {
@@ -64,6 +62,14 @@ std::string TextCodec::Cp932ToUtf8(std::string_view bytes) {
       bytes.remove_prefix(1);
     }
   }
+  return out;
+}
+
+std::optional<std::string> TextCodec::Cp932TextToUtf8(std::string_view bytes) {
+  Converter converter("UTF-8", "CP932");
+  if (!converter.Ok()) return std::nullopt;
+  std::string out;
+  if (converter.Convert(bytes, out) != bytes.size()) return std::nullopt;
   return out;
 }
 
@@ -88,17 +94,22 @@ std::optional<std::string> TextCodec::CharacterToCp932(char32_t code) {
 TextCodec::Cells TextCodec::CellsOf(char32_t code, bool fromCp932) {
   Cells cells;
   const std::optional<std::string> bytes = CharacterToCp932(code);
-  const std::int32_t width = bytes && (fromCp932 || !IsDrawing(code)) ? static_cast<std::int32_t>(bytes->size())
-                                                                      : CharacterCell::MarkerWidth(code);
-  if (width == 0) {
+  const std::int32_t width =
+      bytes && fromCp932 ? static_cast<std::int32_t>(bytes->size()) : CharacterCell::CellWidth(code);
+  const bool fits = bytes && static_cast<std::int32_t>(bytes->size()) == width;
+  // Over its substitute a character stands as a marker does: a blank or an
+  // invisible one cannot.
+  if (width == 0 || (!fits && CharacterCell::MarkerWidth(code) == 0)) {
     cells.bytes.push_back('?');
     cells.unknown = true;
-  } else if (bytes && static_cast<std::int32_t>(bytes->size()) == width) {
+  } else if (fits) {
     cells.bytes = *bytes;
     cells.held = width == 2 ? Held::Wide : Held::Byte;
     cells.lookalike = Cp932ToUtf8(*bytes) != Utf8::Encode(code);
   } else {
-    cells.bytes = CharacterCell::Substitute(code);
+    const std::string utf8 = Utf8::Encode(code);
+    bool exact = false;
+    cells.bytes = CharacterCell::Cp932(CharacterCell::Cluster{utf8, code, width, false}, exact);
     cells.held = Held::Character;
   }
   return cells;

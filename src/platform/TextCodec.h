@@ -36,6 +36,8 @@ class TextCodec {
   // Bytes that are no valid code page 932 (a double-byte character cut at the
   // canvas edge, say) become '?', one per byte, so columns stay aligned.
   static std::string Cp932ToUtf8(std::string_view bytes);
+  // Nothing when the bytes hold anything that is no code page 932 character.
+  static std::optional<std::string> Cp932TextToUtf8(std::string_view bytes);
   // Nothing when the text holds a character code page 932 cannot hold or is
   // not valid UTF-8.
   static std::optional<std::string> Utf8ToCp932(std::string_view text);
@@ -43,12 +45,10 @@ class TextCodec {
   // such character. One converter serves every call of a thread.
   static std::optional<std::string> CharacterToCp932(char32_t code);
   // How a character of character art stands in cells. Art read in code
-  // page 932 (fromCp932) gives every character as many cells as bytes, and
-  // so does UTF-8 art, as VIRLO writes it, but for the characters diagrams
-  // are drawn with (box drawing, blocks, shapes, arrows): those take as many
-  // as a terminal shows them in. A character the code page holds in as many
-  // bytes as it takes cells is held as itself; any other that prints only
-  // as a character of its own over its substitute.
+  // page 932 (fromCp932) gives every character as many cells as bytes;
+  // UTF-8 art as many as a UTF-8 terminal shows it in (CharacterCell). A
+  // character the code page holds in as many bytes as it takes cells is held
+  // as itself; any other only as a character of its own over its substitute.
   static Cells CellsOf(char32_t code, bool fromCp932);
   // True when the text holds a control character a terminal would act on
   // (escape, bell, a carriage return of its own, ...). Line breaks, LF or

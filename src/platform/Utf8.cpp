@@ -1,5 +1,7 @@
 #include "platform/Utf8.h"
 
+#include <cstdio>
+
 namespace virlo {
 
 std::optional<char32_t> Utf8::Decode(std::string_view text, std::size_t& i) {
@@ -60,6 +62,37 @@ std::optional<char32_t> Utf8::Single(std::string_view text) {
   const std::optional<char32_t> code = Decode(text, i);
   if (!code || i != text.size()) return std::nullopt;
   return code;
+}
+
+bool Utf8::IsValid(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (!Decode(text, i)) return false;
+  }
+  return true;
+}
+
+std::optional<char32_t> Utf8::FirstControl(std::string_view text) {
+  constexpr char32_t Delete = 0x7F;
+  constexpr char32_t LastC1 = 0x9F;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const std::optional<char32_t> code = Decode(text, i);
+    // A byte that is no UTF-8 is no control character; others judge it.
+    if (!code) {
+      ++i;
+      continue;
+    }
+    if (*code == '\n') continue;
+    if (*code == '\r' && at + 1 < text.size() && text[at + 1] == '\n') continue;
+    if (*code < 0x20 || (*code >= Delete && *code <= LastC1)) return code;
+  }
+  return std::nullopt;
+}
+
+std::string Utf8::CodeName(char32_t code) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+  return name;
 }
 
 }  // namespace virlo

@@ -17,6 +17,15 @@ class Utf8 {
   // The one character a text holds; nothing when it holds none, more than
   // one, or is not UTF-8.
   static std::optional<char32_t> Single(std::string_view text);
+  // Whether the whole text is well-formed UTF-8.
+  static bool IsValid(std::string_view text);
+  // The first control character of a UTF-8 text, one a terminal would act
+  // on (escape, bell, a carriage return of its own, a C1 control such as
+  // U+009B); nothing when there is none. Line breaks, LF or CR LF, are no
+  // such character.
+  static std::optional<char32_t> FirstControl(std::string_view text);
+  // A character's code as "U+0009".
+  static std::string CodeName(char32_t code);
 };
 
 }  // namespace virlo

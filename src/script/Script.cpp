@@ -11,7 +11,6 @@
 #include "objects/Box.h"
 #include "objects/MarkerTable.h"
 #include "platform/CharacterCell.h"
-#include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 #include "tools/DrawTool.h"
 
@@ -282,10 +281,11 @@ bool ParseAnswerText(Parser& p) {
     if (ch == '\n') withBreaks += '\r';
     withBreaks += ch;
   }
-  if (TextCodec::HasControlCharacters(withBreaks)) return p.Fail("the text holds control characters");
-  std::optional<std::string> bytes = TextCodec::Utf8ToCp932(withBreaks);
-  if (!bytes) return p.Fail("the text holds characters that a diagram cannot hold (code page 932)");
-  command.text = std::move(*bytes);
+  if (!Utf8::IsValid(withBreaks)) return p.Fail("the text is not UTF-8");
+  if (const std::optional<char32_t> control = Utf8::FirstControl(withBreaks)) {
+    return p.Fail("the text holds the control character " + Utf8::CodeName(*control));
+  }
+  command.text = std::move(withBreaks);
   return ParseTextOptions(p);
 }
 

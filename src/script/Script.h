@@ -45,7 +45,7 @@ struct ScriptCommand {
   std::uint32_t modifiers = 0;
   std::int32_t marker = 0;
   std::int32_t style = 0;
-  std::string text;  // code page 932, line breaks as CR LF
+  std::string text;  // UTF-8, a text's line breaks as CR LF
   std::optional<std::int32_t> alignment;
   std::optional<std::int32_t> frame;
 };

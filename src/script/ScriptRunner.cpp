@@ -113,7 +113,7 @@ void ScriptRunner::NoteSubstitutes() {
   const std::int32_t substitutes = canvas.Substitutes();
   if (substitutes > 0) {
     Note("the text print wrote " + std::to_string(substitutes) +
-         " marker characters that code page 932 cannot hold as their substitutes");
+         " characters that code page 932 cannot hold as their substitutes");
   }
 }
 

@@ -46,7 +46,7 @@ class ScriptRunner {
   std::string State();
   bool Execute(const ScriptCommand& command);
   void Note(const std::string& text);
-  // Tells how many marker characters the text print wrote as substitutes.
+  // Tells how many characters the text print wrote as substitutes.
   void NoteSubstitutes();
   // Tells why the script stops; false.
   bool Fail(const std::string& text);

@@ -10,6 +10,7 @@
 
 #include "store/AddressTable.h"
 #include "store/AllocationMap.h"
+#include "store/FormatVersion.h"
 
 namespace virlo::store {
 
@@ -50,6 +51,11 @@ class Database {
   bool IsTransient() const { return this == Transient(); }
   const std::string& PathName() const { return pathName_; }
   void SetPathName(std::string pathName) { pathName_ = std::move(pathName); }
+  // The file format version the objects are in: the version of the file
+  // they were read from, until they are brought up to date; the present
+  // one for a database made in memory.
+  std::int32_t FileFormat() const { return fileFormat_; }
+  void SetFileFormat(std::int32_t version) { fileFormat_ = version; }
 
   // Named roots: entry points into the database's objects. A root's value is
   // stored without a type check.
@@ -143,6 +149,7 @@ class Database {
   void TellRestored(const std::vector<std::uintptr_t>& addresses);
 
   std::string pathName_;
+  std::int32_t fileFormat_ = CurrentFormat;
   std::vector<std::unique_ptr<Root>> roots_;
   AllocationMap<Allocation> allocations_;
   AddressTable<Allocation> buried_;

@@ -718,6 +718,7 @@ std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
   std::vector<Record> records;
   if (!ReadRoots(in, roots, error) || !ReadRecords(in, version, records, error)) return nullptr;
   auto db = std::make_unique<Database>(path);
+  db->SetFileFormat(version);
   Objects objects;
   if (!MakeObjects(*db, records, objects, error) || !Build(*db, records, objects, roots, version, error)) {
     return nullptr;

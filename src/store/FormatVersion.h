@@ -12,7 +12,8 @@ enum FormatVersion : std::int32_t {
   FirstFormat = 1,
   // Adds character markers, line strokes and rounded corners.
   StrokesFormat = 2,
-  // Adds a text box's rest on a line and the gap a docked end keeps.
+  // Adds a text box's rest on a line and the gap a docked end keeps; text
+  // boxes hold UTF-8 (before, code page 932 bytes).
   HoldsTogetherFormat = 3,
 };
 

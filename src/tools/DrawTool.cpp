@@ -83,7 +83,7 @@ bool DrawTool::RunDialog(DrawObj* obj, const Rect* inPlace) {
   if (auto* box = dynamic_cast<StrBox*>(obj)) {
     // A text made or changed beside a line rests on it; framed, or moved
     // off its line by a longer text, it rests on none.
-    if (box->str.Length() == 0) {
+    if (box->IsEmpty()) {
       DeleteEmptyText(box);
     } else {
       box->SettleRest();

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/CharacterCell.h"
 #include "view/TextPaste.h"
 
 namespace virlo {
@@ -159,11 +160,17 @@ void InPlaceEditor::paintEvent(QPaintEvent* event) {
 }
 
 void InPlaceEditor::FitText() {
-  // Room for the longest line and one more character, never less than the area.
+  // Room for the longest line and one more character, never less than the
+  // area. A line is as long as its cells on the sheet, a cell half as wide as
+  // the font is high; a face that draws it wider must not break it.
   const QFontMetricsF metrics(edit_->font());
+  const double cell = edit_->font().pixelSize() > 0 ? edit_->font().pixelSize() / 2.0 : metrics.averageCharWidth();
   const QStringList lines = edit_->toPlainText().split(QLatin1Char('\n'));
   double longest = 0;
-  for (const QString& line : lines) longest = std::max(longest, metrics.horizontalAdvance(line));
+  for (const QString& line : lines) {
+    const double cells = CharacterCell::Cells(line.toStdString()) * cell;
+    longest = std::max({longest, cells, metrics.horizontalAdvance(line)});
+  }
   const QTextFrameFormat frame = edit_->document()->rootFrame()->frameFormat();
   const int width =
       std::max(static_cast<int>(std::ceil(longest + metrics.horizontalAdvance(QLatin1Char('M')))), least_.width());

@@ -1,15 +1,17 @@
 #include "view/QtDeviceContext.h"
 
 #include <QFontMetrics>
-#include <QTextLayout>
-#include <QTextOption>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <vector>
 
+#include "platform/CharacterCell.h"
+#include "platform/GridText.h"
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace virlo {
 namespace {
@@ -131,10 +133,24 @@ BackgroundMode QtDeviceContext::SetBackgroundMode(BackgroundMode mode) {
   return previous;
 }
 
-void QtDeviceContext::TextOut(Point p, std::string_view text) { DrawString(p, ToQString(text)); }
+void QtDeviceContext::TextOut(Point p, std::string_view text) {
+  DrawString(p, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 void QtDeviceContext::TextOutUtf8(Point p, std::string_view utf8) {
-  DrawString(p, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  std::size_t at = 0;
+  const std::optional<char32_t> code = Utf8::Decode(utf8, at);
+  const QFont font = painter_.font();
+  const QFontMetricsF metrics(font);
+  // The marker's cells, each half as wide as the font is high.
+  const qreal cell = font.pixelSize() > 0 ? font.pixelSize() / 2.0 : metrics.averageCharWidth();
+  const qreal width = std::max(CharacterCell::MarkerWidth(code.value_or(0)), std::int32_t{1}) * cell;
+  if (background_ == BackgroundMode::Opaque) painter_.fillRect(QRectF(p.x, p.y, width, metrics.height()), Qt::white);
+  painter_.save();
+  painter_.setPen(ToQColor(textColor_));
+  DrawInCells(painter_, metrics, QPointF(p.x, p.y + metrics.ascent()), text, width);
+  painter_.restore();
 }
 
 void QtDeviceContext::DrawString(Point p, const QString& qtext) {
@@ -147,41 +163,75 @@ void QtDeviceContext::DrawString(Point p, const QString& qtext) {
   painter_.restore();
 }
 
+void QtDeviceContext::DrawInCells(QPainter& painter, const QFontMetricsF& metrics, QPointF baseline,
+                                  const QString& text, qreal width) {
+  const qreal drawn = metrics.horizontalAdvance(text);
+  // Half a pixel of rounding is no reason to narrow it.
+  if (drawn <= width + 0.5) {
+    painter.drawText(baseline, text);
+    return;
+  }
+  painter.save();
+  painter.translate(baseline);
+  painter.scale(width / drawn, 1);
+  painter.drawText(QPointF(0, 0), text);
+  painter.restore();
+}
+
 void QtDeviceContext::DrawText(std::string_view text, const Rect& rect, unsigned format) {
   const Rect r = rect.Normalized();
   const QRectF box(r.left, r.top, r.right - r.left, r.bottom - r.top);
-  QTextOption option;
-  option.setAlignment(((format & TextFormat::Right) != 0)    ? Qt::AlignRight
-                      : ((format & TextFormat::Center) != 0) ? Qt::AlignHCenter
-                                                             : Qt::AlignLeft);
-  option.setWrapMode((format & TextFormat::WordBreak) != 0 ? QTextOption::WordWrap : QTextOption::NoWrap);
   const QFont font = painter_.font();
-  if ((format & TextFormat::TabStop) != 0) {
-    const unsigned characters = (format >> 8) & 0xFF;
-    option.setTabStopDistance(QFontMetricsF(font).averageCharWidth() * (characters != 0 ? characters : 8));
-  }
-  // Lines stand one font height apart, as the grid the boxes are fitted to
-  // expects; a font's own line spacing may be larger.
-  const qreal lineHeight = font.pixelSize() > 0 ? font.pixelSize() : QFontMetricsF(font).height();
   const QFontMetricsF metrics(font);
+  // Lines stand one font height apart, as the grid the boxes are fitted to
+  // expects; a font's own line spacing may be larger. Every character stands
+  // at its own cell, half as wide as the font is high (a single-byte
+  // character of the fixed-pitch Japanese face), in the cells the art gives
+  // it, whatever advance the face or a fallback face has for it.
+  const qreal lineHeight = font.pixelSize() > 0 ? font.pixelSize() : metrics.height();
+  const qreal advance = std::max<qreal>(1, lineHeight / 2);
+  constexpr std::int32_t DefaultTabCells = 8;
+  const unsigned tabStop = (format & TextFormat::TabStop) != 0 ? (format >> 8) & 0xFF : 0;
+  const std::int32_t tabCells = tabStop != 0 ? static_cast<std::int32_t>(tabStop) : DefaultTabCells;
+  const bool wrap = (format & TextFormat::WordBreak) != 0;
+  const auto maxCells = static_cast<std::int32_t>(std::max<qreal>(1, std::floor(box.width() / advance)));
+  const auto limit = static_cast<std::size_t>(std::max<qreal>(0, std::ceil(box.height() / lineHeight)));
+  // Only the cells the painting can change are drawn.
+  const Rect clip = ClipBox();
   painter_.save();
   painter_.setClipRect(box, Qt::IntersectClip);
   painter_.setPen(ToQColor(textColor_));
-  qreal y = box.top();
-  // The text edit supplies CR LF; each line is laid out on its own.
-  for (QString paragraph : ToQString(text).split(QLatin1Char('\n'))) {
-    paragraph.remove(QLatin1Char('\r'));
-    QTextLayout layout(paragraph, font);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-      line.setLineWidth(box.width());
-      line.setPosition(QPointF(0, y - box.top() + (lineHeight - metrics.height()) / 2));
-      y += lineHeight;
+  std::size_t rows = 0;
+  std::size_t start = 0;
+  while (start <= text.size() && rows < limit) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    // The text edit supplies CR LF; each line is laid out on its own.
+    std::string_view line = text.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    for (const GridText::RowSpan& span : GridText::Rows(line, tabCells, wrap ? maxCells : 0, limit - rows)) {
+      const qreal top = box.top() + lineHeight * static_cast<qreal>(rows++);
+      const qreal width = span.cells * advance;
+      qreal left = box.left();
+      if ((format & TextFormat::Right) != 0) {
+        left = box.right() - width;
+      } else if ((format & TextFormat::Center) != 0) {
+        left = box.left() + (box.width() - width) / 2;
+      }
+      constexpr qreal Reach = 1e15;
+      const auto from =
+          static_cast<std::int64_t>(std::clamp(std::floor((clip.left - left) / advance) - 2, -Reach, Reach));
+      const auto to =
+          static_cast<std::int64_t>(std::clamp(std::ceil((clip.right - left) / advance) + 1, -Reach, Reach));
+      const qreal baseline = top + (lineHeight - metrics.height()) / 2 + metrics.ascent();
+      for (const GridText::Glyph& glyph : GridText::RowGlyphs(span, from, to)) {
+        if (glyph.utf8 == " ") continue;
+        DrawInCells(painter_, metrics, QPointF(left + glyph.cell * advance, baseline),
+                    QString::fromUtf8(glyph.utf8.data(), static_cast<qsizetype>(glyph.utf8.size())),
+                    glyph.cells * advance);
+      }
     }
-    layout.endLayout();
-    layout.draw(&painter_, box.topLeft());
-    if (y > box.bottom()) break;
+    start = end + 1;
   }
   painter_.restore();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include "platform/DeviceContext.h"
@@ -9,8 +10,8 @@ namespace virlo {
 
 // Paints what the objects ask through a QPainter, keeping the classic GDI
 // conventions the objects are written for: LineTo leaves out its last point,
-// rectangles leave out their right and bottom edges, text comes in code page
-// 932 bytes.
+// rectangles leave out their right and bottom edges, text stands on the
+// character grid as the art puts it.
 class QtDeviceContext : public DeviceContext {
  public:
   explicit QtDeviceContext(QPainter& painter);
@@ -34,6 +35,13 @@ class QtDeviceContext : public DeviceContext {
   // The Qt font that stands for a core font: fixed-pitch faces become a
   // fixed-pitch Japanese face.
   static QFont ToQFont(const Font& font);
+  // Draws text from a point on its baseline within the width of its cells:
+  // a face whose glyph is wider than the cells the art gives it (a Japanese
+  // face's full-width circle, where a UTF-8 terminal gives one cell) draws
+  // it narrowed to them, so it covers none of its neighbours.
+  static void DrawInCells(QPainter& painter, const QFontMetricsF& metrics, QPointF baseline, const QString& text,
+                          qreal width);
+  // Code page 932 bytes (the marker picker's entries) as text.
   static QString ToQString(std::string_view cp932);
 
  private:

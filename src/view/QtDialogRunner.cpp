@@ -99,8 +99,8 @@ QString MarkerEntry(const std::string& entry) {
 }
 
 // What one character of an edit costs against its limit. A line break is
-// kept as CR LF; a character code page 932 lacks is refused on OK, and until
-// then counts as a double-byte one.
+// kept as CR LF; counted in code page 932 bytes, a character the code page
+// lacks counts as a double-byte one.
 qsizetype CharacterLength(const QString& character, TextUnit unit) {
   constexpr qsizetype LineBreak = 2;
   constexpr qsizetype DoubleByte = 2;
@@ -216,32 +216,16 @@ class FrameDialog : public QDialog {
   QPushButton* cancel = nullptr;
 };
 
-// The text as a text box keeps it: code page 932 with CR LF line breaks;
-// nothing when it holds a character the code page lacks.
-std::optional<std::string> BoxText(QString typed) {
+// The text as a text box keeps it: UTF-8 with CR LF line breaks.
+std::string BoxText(QString typed) {
   typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return TextCodec::Utf8ToCp932(typed.toStdString());
+  return typed.toStdString();
 }
 
-// Names the first character of text the document cannot hold, with its line
-// and column counted from 1; empty when there is none.
-QString UnusableCharacter(const QString& text) {
-  const QStringList lines = text.split(QLatin1Char('\n'));
-  for (qsizetype row = 0; row < lines.size(); ++row) {
-    const QString& line = lines[row];
-    qsizetype column = 0;
-    for (qsizetype i = 0; i < line.size(); i += CharacterWidth(line, i)) {
-      ++column;
-      const QString character = line.mid(i, CharacterWidth(line, i));
-      if (TextCodec::Utf8ToCp932(character.toStdString())) continue;
-      return QCoreApplication::translate("QtDialogRunner",
-                                         "%1 行 %2 文字目の「%3」はシフト JIS にないため、図の文字に使えません。")
-          .arg(row + 1)
-          .arg(column)
-          .arg(character);
-    }
-  }
-  return {};
+// Why the text cannot be taken, in the core's words; empty when it can.
+QString Refusal(const QString& text) {
+  const std::optional<UiText> refusal = TextDialog::Refusal(BoxText(text));
+  return refusal ? Translations::Of(*refusal) : QString();
 }
 
 // A dialog made for one run: the window, how its widgets are copied into the
@@ -310,7 +294,7 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
   edit->setObjectName(QStringLiteral("text"));
   edit->setLineWrapMode(QPlainTextEdit::NoWrap);
   edit->setTabChangesFocus(true);
-  QString opening = FromCp932(dialog.Control(TextDialog::TextEdit).text);
+  QString opening = QString::fromStdString(dialog.Control(TextDialog::TextEdit).text);
   edit->setPlainText(opening.remove(QLatin1Char('\r')));
   LimitText(edit, dialog.Control(TextDialog::TextEdit));
   edit->setMinimumSize(260, 180);
@@ -352,15 +336,8 @@ BuiltDialog BuildTextDialog(Dialog& dialog, QWidget* owner) {
   buttons->addWidget(built.window->cancel);
   grid->addLayout(buttons, 0, 0);
   grid->addWidget(edit, 1, 0);
-  QDialog* raw = built.window.get();
-  built.collect = [&dialog, edit, group, frame, raw] {
-    const std::optional<std::string> bytes = BoxText(edit->toPlainText());
-    if (!bytes) {
-      QMessageBox::warning(raw, Translations::Of(dialog.Title()), UnusableCharacter(edit->toPlainText()));
-      edit->setFocus();
-      return false;
-    }
-    dialog.Control(TextDialog::TextEdit).text = *bytes;
+  built.collect = [&dialog, edit, group, frame] {
+    dialog.Control(TextDialog::TextEdit).text = BoxText(edit->toPlainText());
     dialog.Control(TextDialog::LeftButton).value = group->checkedId();
     dialog.Control(TextDialog::FrameButton).value = frame->isChecked() ? 1 : 0;
     return true;
@@ -556,21 +533,24 @@ DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot)
   font.setPixelSize(pixels);
   InPlaceEditor editor(spot.over, spot.where, font, pixels, alignment);
   DialogControl& text = dialog.Control(TextDialog::TextEdit);
-  QString opening = FromCp932(text.text);
+  QString opening = QString::fromStdString(text.text);
   editor.SetText(opening.remove(QLatin1Char('\r')));
   // What cannot be taken is said as soon as it is typed.
   auto limitReached = std::make_shared<bool>(false);
   const qsizetype limit = text.textLimit;
   QTextEdit* edit = editor.Edit();
   LimitText(edit, text, [limitReached] { *limitReached = true; });
-  QObject::connect(edit, &QTextEdit::textChanged, &editor, [&editor, edit, limitReached, limit] {
-    const QString unusable = UnusableCharacter(edit->toPlainText());
-    if (!unusable.isEmpty()) {
-      editor.ShowProblem(unusable);
+  const bool bytes = text.textUnit == TextUnit::Bytes;
+  QObject::connect(edit, &QTextEdit::textChanged, &editor, [&editor, edit, limitReached, limit, bytes] {
+    const QString refusal = Refusal(edit->toPlainText());
+    if (!refusal.isEmpty()) {
+      editor.ShowProblem(refusal);
     } else if (std::exchange(*limitReached, false)) {
       editor.ShowProblem(
-          QCoreApplication::translate("QtDialogRunner", "文字は %1 バイトまでです。それより後は入りません。")
-              .arg(limit));
+          bytes ? QCoreApplication::translate("QtDialogRunner", "文字は %1 バイトまでです。それより後は入りません。")
+                      .arg(limit)
+                : QCoreApplication::translate("QtDialogRunner", "文字は %1 文字までです。それより後は入りません。")
+                      .arg(limit));
     } else {
       editor.ClearProblem();
     }
@@ -582,12 +562,7 @@ DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot)
   };
   // Alignment and frame stay as they are; the right button's dialog sets them.
   while (run() == InPlaceEditor::Outcome::Commit) {
-    const std::optional<std::string> bytes = BoxText(edit->toPlainText());
-    if (!bytes) {
-      editor.ShowProblem(UnusableCharacter(edit->toPlainText()));
-      continue;
-    }
-    text.text = *bytes;
+    text.text = BoxText(edit->toPlainText());
     if (dialog.UpdateData(true)) return DialogResult::Ok;
     editor.ShowProblem(Translations::Of(dialog.LastFailureText()));
   }

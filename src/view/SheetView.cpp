@@ -219,6 +219,7 @@ void SheetView::PaintArt(QPainter& painter, const QRect& area) const {
   const QPointF aligned = GlyphAlignment(font, baseline, Scale());
   painter.translate(aligned);
   const ScreenArt art(*sheet);
+  const QFontMetricsF cellMetrics(font);
   for (std::int32_t row = 0; row < art.Rows(); ++row) {
     const int top = row * sheet->cellHeight;
     if (top + 2 * sheet->cellHeight < area.top() || top - sheet->cellHeight > area.bottom()) continue;
@@ -228,7 +229,8 @@ void SheetView::PaintArt(QPainter& painter, const QRect& area) const {
                             : cell.mark == ScreenArt::Mark::Selected ? Qt::blue
                                                                      : Qt::black;
       painter.setPen(colour);
-      painter.drawText(QPointF(cell.column * sheet->cellWidth, top + baseline), QString::fromStdString(cell.text));
+      QtDeviceContext::DrawInCells(painter, cellMetrics, QPointF(cell.column * sheet->cellWidth, top + baseline),
+                                   QString::fromStdString(cell.text), cell.width * sheet->cellWidth);
     }
   }
   painter.restore();

@@ -470,8 +470,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   void importArt() {
     const std::vector<std::string> art = {"+--+", "|ab+--->", "+--+"};
     // Out of a comment block: the prefix is left out, as virlo-cli import leaves it out.
-    // Its last line holds a dash the document holds only as one like it.
-    const QString text = WriteFile(QStringLiteral("art.txt"), "# +--+\n# |ab+--->\n# +--+\n# \xE2\x80\x94\n");
+    // Its last line holds a wave dash the document holds only as one like it.
+    const QString text = WriteFile(QStringLiteral("art.txt"), "# +--+\n# |ab+--->\n# +--+\n# \xE3\x80\x9C\n");
     QVERIFY(!text.isEmpty());
     questions_.fileQuestion = [text](bool) { return text; };
     QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTextLayout>
@@ -109,7 +110,9 @@ class DialogsTest : public QObject, private test::AppFixture {
   static QPoint Corner(const StrBox* box) { return {box->OppositeCorner().x, box->OppositeCorner().y}; }
   QWidget* Paper() const { return Frame()->ActiveView()->viewport(); }
   // The row of the sheet where the tests type, trailing blanks dropped.
-  QString TypedRow(std::size_t row = 2) const { return QString::fromStdString(Row(Doc(), row)); }
+  QString TypedRow(std::size_t row = 2) const {
+    return QString::fromStdString(test::ArtRows(Doc()->sheet->MakeUtf8Text()).at(row));
+  }
   // Each showing types its text into the editor and ends it with its key.
   void Typing(QStringList texts, QList<QKeyCombination> ends) {
     act_ = [texts, ends](QDialog& dialog) mutable {
@@ -302,28 +305,30 @@ class DialogsTest : public QObject, private test::AppFixture {
     const QString a255(255, QLatin1Char('a'));
     const QString a254(254, QLatin1Char('a'));
     const QString a250(250, QLatin1Char('a'));
-    const QString kana255 = QStringLiteral("a") + QString(127, QChar(0x3042));  // 1 + 127 x 2 bytes
-    const QString emoji = QStringLiteral("ab\U0001F600cd");
+    const QString kana255 = QStringLiteral("a") + QString(254, QChar(0x3042));
+    const QString any = QStringLiteral("Gr\u00F6\u00DFe \u2022 \u2192 ab\U0001F600cd");
     const QString none;
     QTest::newRow("typed letters") << none << a255 << QStringLiteral("bc") << false << false << a255 + "b" << none;
-    QTest::newRow("typed kana") << none << kana255 << QStringLiteral("\u3044b") << false << false << kana255 + "b"
-                                << none;
+    QTest::newRow("typed kana") << none << kana255 << QStringLiteral("\u3044b") << false << false
+                                << kana255 + QStringLiteral("\u3044") << none;
     QTest::newRow("typed half-width kana")
         << none << a255 << QStringLiteral("\uFF71") << false << false << a255 + QStringLiteral("\uFF71") << none;
     QTest::newRow("line break too long") << none << a255 << QStringLiteral("\n") << false << false << a255 << none;
     QTest::newRow("line break fits") << none << a254 << QStringLiteral("\n") << false << false << a254 + "\n" << none;
     QTest::newRow("typed at the start") << none << a254 << QStringLiteral("bcd") << false << true << "bc" + a254
                                         << none;
-    QTest::newRow("pasted kana") << none << a250 << QStringLiteral("bcd\u3042\u3044\u3046") << true << false
-                                 << a250 + QStringLiteral("bcd\u3042") << none;
+    QTest::newRow("pasted kana") << none << a250 << QStringLiteral("bcd\u3042\u3044\u3046\u3048") << true << false
+                                 << a250 + QStringLiteral("bcd\u3042\u3044\u3046") << none;
     QTest::newRow("pasted lines") << none << a250 << QStringLiteral("b\nc\nd") << true << false << a250 + "b\nc\n"
                                   << none;
-    QTest::newRow("pasted pair") << none << a254 << QStringLiteral("b\U0001F600") << true << false << a254 + "b"
-                                 << none;
+    QTest::newRow("pasted pair") << none << a254 << QStringLiteral("b\U0001F600c") << true << false
+                                 << a254 + QStringLiteral("b\U0001F600") << none;
     QTest::newRow("pasted at the start") << none << a254 << QStringLiteral("xyz") << true << true << "xy" + a254
                                          << none;
-    QTest::newRow("not in code page 932") << none << none << emoji << false << false << emoji << QStringLiteral("JIS");
-    QTest::newRow("opened over 256 bytes")
+    QTest::newRow("any character") << none << none << any << false << false << any << none;
+    QTest::newRow("a tab") << none << none << QStringLiteral("a\tb") << true << false << QStringLiteral("a\tb")
+                           << QStringLiteral("\u30BF\u30D6");
+    QTest::newRow("opened over 256 characters")
         << a257 << none << QStringLiteral("b") << false << false << a257 << QStringLiteral("256");
   }
   void textDialogLimits() {
@@ -359,8 +364,7 @@ class DialogsTest : public QObject, private test::AppFixture {
     });
     QCOMPARE(ObjectDialogs::For(*box)->DoModal(), warning.isEmpty() ? DialogResult::Ok : DialogResult::Cancel);
     QCOMPARE(shown_.size(), 1);
-    QCOMPARE(QtDeviceContext::ToQString(box->GetText()),
-             warning.isEmpty() ? QString(kept).replace("\n", "\r\n") : opened);
+    QCOMPARE(QString::fromStdString(box->GetText()), warning.isEmpty() ? QString(kept).replace("\n", "\r\n") : opened);
     QCOMPARE(box->frame, 1);
   }
   // Text print: the fields show the sheet in their order; 19 columns are
@@ -398,6 +402,27 @@ class DialogsTest : public QObject, private test::AppFixture {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), (QByteArray(20, ' ') + "\r\n").repeated(20));
   }
+  // The text print in code page 932 says in the status bar how many
+  // characters it wrote as their substitutes ("é", "→"); the one it can
+  // write as itself ("日") is none of them.
+  void printCountsSubstitutesInTheStatusBar() {
+    NewTextBox("caf\u00E9 \u2192 \u65E5");
+    const QString path = Path(QStringLiteral("substitutes.txt"));
+    OnShown([&path](QDialog& dialog) {
+      auto* name = Child<QLineEdit>(dialog, "fileName");
+      name->selectAll();
+      QTest::keyClicks(name, path);
+      QCOMPARE(ClickOk(dialog), QString());
+    });
+    Frame()->statusBar()->clearMessage();
+    QVERIFY(Frame()->Dispatch(CommandId::FilePrint));
+    QCOMPARE(shown_.size(), 1);
+    const QString message = Frame()->statusBar()->currentMessage();
+    QVERIFY2(message.contains(QStringLiteral(" 2 ")), qPrintable(message));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("cafe > \x93\xFA"));
+  }
   // Enter breaks the line, Ctrl+Enter commits: one text box, one undo step.
   void clickTypesInPlaceAndCommits() {
     // On a Japanese desktop the dialog stays the default until the toggle.
@@ -415,9 +440,10 @@ class DialogsTest : public QObject, private test::AppFixture {
     QCOMPARE(Doc()->sheet->objects.Count(), 0);
     QVERIFY(!Doc()->CanUndo());
   }
-  // A character the document cannot hold is named, with its place, under the
-  // text as soon as it is typed, and so is the limit when the text reaches
-  // it; the editing goes on until the text can be taken.
+  // A character the document cannot hold (a control character) is named
+  // under the text as soon as it is typed, and so is the limit when the text
+  // reaches it; the editing goes on until the text can be taken. Any other
+  // character is taken.
   void refusedTextIsNamedAtOnce() {
     int showings = 0;
     act_ = [&showings](QDialog& dialog) {
@@ -426,19 +452,22 @@ class DialogsTest : public QObject, private test::AppFixture {
       ++showings;
       QTest::keyClicks(edit, QStringLiteral("a"));
       QVERIFY(!problem->isVisible());
-      edit->insertPlainText(QStringLiteral("\u20AC"));  // the euro sign is not in code page 932
-      QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("1 行 2 文字目の「\u20AC」")));
+      edit->insertPlainText(QStringLiteral("\u20AC"));  // the euro sign, which code page 932 lacks
+      QVERIFY(!problem->isVisible());
+      edit->insertPlainText(QStringLiteral("\u001B"));
+      QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("U+001B")));
       QVERIFY(problem->geometry().top() >= edit->geometry().bottom());
       QTest::keyClick(edit, Qt::Key_Backspace);
       QVERIFY(!problem->isVisible());
       edit->insertPlainText(QString(300, QLatin1Char('b')));
       QVERIFY(problem->isVisible() && problem->text().contains(QStringLiteral("256")));
       QCOMPARE(edit->toPlainText().size(), 256);
+      QVERIFY(edit->toPlainText().startsWith(QStringLiteral("a\u20ACbbb")));
       QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
     };
     Click({44, 40});
     QCOMPARE(showings, 1);
-    QCOMPARE(TypedRow().left(12), QStringLiteral("     abbbbbb"));
+    QCOMPARE(TypedRow().left(12), QStringLiteral("     a\u20ACbbbbb"));
   }
   // The editor stands where the text will land: each line at the baseline
   // and left edge the sheet gives it, one row apart. A band dragged with the

@@ -52,7 +52,8 @@ done <<'END'
 1|answer marker 16\n
 1|save "a\\nb.vrl"\n
 1|answer print 20 20 "a\\nb.txt"\n
-3|show\n# an emoji, which code page 932 lacks\nanswer text "\xf0\x9f\x98\x80"\n
+3|show\n# a C1 control (CSI), which terminals obey\nanswer text "a\xc2\x9bb"\n
+3|show\n# a byte that is no UTF-8\nanswer text "a\xffb"\n
 END
 expect 0 "render to standard output by name" sh -c "'$cli' render doc.vrl --output - | grep -q '+----+'"
 expect 0 "render to /dev/stdout" sh -c "'$cli' render doc.vrl --output /dev/stdout | grep -q '+----+'"

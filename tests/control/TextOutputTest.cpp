@@ -180,8 +180,7 @@ TEST_F(TextOutputTest, TheOfferedNameFollowsTheDocumentsFileThroughUndoMovesAndR
 
 TEST_F(TextOutputTest, ClipboardGetsTheArtInUtf8WithBareLineFeedsAndDoesNotMarkModified) {
   Clipboard::Install(&clipboard);
-  const std::string text = TextCodec::Utf8ToCp932("日本").value_or("");
-  store::New<StrBox>(doc.GetDatabase(), doc.sheet, 4, 8, 0, 0, String(text.c_str()), nullptr);
+  store::New<StrBox>(doc.GetDatabase(), doc.sheet, 4, 8, 0, 0, String("日本"), nullptr);
   store::New<Box>(doc.GetDatabase(), doc.sheet, 20, 40, 60, 88, nullptr);
   ASSERT_TRUE(doc.OnSaveDocument(Path("clip.vrl"))) << doc.LastError();
   ASSERT_TRUE(view->OnCommand(CommandId::ClipboardPrint));

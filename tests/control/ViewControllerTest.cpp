@@ -165,8 +165,8 @@ TEST_F(ScreenArtTest, ShowsTheSheetsTextCellForCellWithDoubleByteCharactersTakin
   ASSERT_TRUE(view->OnCommand(CommandId::ToolLine));
   Drag({100, 56}, {196, 56});
   // "A" and two double-byte characters (あ, 漢), and one cut at the row's end.
-  store::New<StrBox>(doc.GetDatabase(), doc.sheet, 220, 120, 0, 0, String("A\x82\xA0\x8A\xBF"), nullptr);
-  store::New<StrBox>(doc.GetDatabase(), doc.sheet, 612, 152, 0, 0, String("\x82\xA0"), nullptr);
+  store::New<StrBox>(doc.GetDatabase(), doc.sheet, 220, 120, 0, 0, String("Aあ漢"), nullptr);
+  store::New<StrBox>(doc.GetDatabase(), doc.sheet, 612, 152, 0, 0, String("あ"), nullptr);
   const ScreenArt art(*doc.sheet);
   const std::string text = doc.sheet->MakeText();
   ASSERT_EQ(art.Rows(), 64);

@@ -63,28 +63,37 @@ TEST_F(TextDialogTest, CancelRefitsTheBox) {
 }
 
 // What OK refuses, with a message, keeping the box's text: more than 256
-// bytes (129 double-byte characters are too many), and characters a terminal
-// would act on, which line breaks are not.
+// characters (a line break counts two), text that is no UTF-8, and
+// characters a terminal would act on, which line breaks are not; a refusal
+// names the character.
 TEST_F(TextDialogTest, OkRefusesTooLongTextAndControlCharacters) {
   std::string wide;
-  for (int i = 0; i < 129; ++i) wide += "\x82\xA0";
-  const std::pair<std::string, bool> rows[] = {{std::string(257, 'x'), false},
-                                               {wide, false},
-                                               {"bell\a", false},
-                                               {"escape\x1B[2J", false},
-                                               {"bare\rcarriage", false},
-                                               {std::string(256, 'y'), true},
-                                               {"one\r\ntwo\nthree", true}};
+  for (int i = 0; i < 256; ++i) wide += "あ";
+  const std::pair<std::string, std::string> rows[] = {{std::string(257, 'x'), "256 文字以内で入力してください。"},
+                                                      {wide + "a", "256 文字以内で入力してください。"},
+                                                      {std::string(126, 'x') + "\r\n" + std::string(128, 'y'), ""},
+                                                      {"bell\a", "文字列に制御文字 U+0007 は使えません。"},
+                                                      {"escape\x1B[2J", "文字列に制御文字 U+001B は使えません。"},
+                                                      {"csi\u009B2J", "文字列に制御文字 U+009B は使えません。"},
+                                                      {"bare\rcarriage", "文字列に制御文字 U+000D は使えません。"},
+                                                      {"a\tb", "文字列にタブは使えません。"},
+                                                      {"\x82\xA0", "文字列が UTF-8 ではありません。"},
+                                                      {std::string(256, 'y'), ""},
+                                                      {wide, ""},
+                                                      {"Größe café →\r\n•Head•\n日本", ""}};
   StrBox* box = Text(20, 24, "abc");
-  for (const auto& [text, taken] : rows) {
+  for (const auto& [text, refusal] : rows) {
+    const bool taken = refusal.empty();
     const std::string before = box->GetText();
     const std::size_t refusals = runner.Refusals().size();
     runner.Confirm([&text](Dialog& d) { d.Control(Ids::TextEdit).text = text; });
     EXPECT_EQ(ObjectDialogs::For(*box)->DoModal(), taken ? DialogResult::Ok : DialogResult::Cancel) << text;
-    EXPECT_EQ(runner.Refusals().size(), refusals + (taken ? 0U : 1U)) << text;
+    ASSERT_EQ(runner.Refusals().size(), refusals + (taken ? 0U : 1U)) << text;
+    if (!taken) {
+      EXPECT_EQ(runner.Refusals().back(), refusal) << text;
+    }
     EXPECT_EQ(box->GetText(), taken ? text : before) << text;
   }
-  EXPECT_FALSE(runner.Refusals().front().empty());
 }
 
 }  // namespace

@@ -12,10 +12,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/DocumentCheck.h"
 #include "document/RecoveryNote.h"
 #include "objects/Box.h"
 #include "objects/Sheet.h"
+#include "objects/StrBox.h"
+#include "store/Database.h"
 #include "store/DocumentFile.h"
+#include "store/FormatVersion.h"
 #include "support/ViewFixture.h"
 
 namespace virlo {
@@ -49,6 +53,45 @@ TEST_F(DocumentFilesTest, ARootTheProgramDoesNotKnowIsLeftBehindSoLaterSavesWork
   EXPECT_EQ(opened.GetDatabase()->FindRoot("Extra"), nullptr);
   store::Delete(opened.sheet->objects.Front());  // what the root pointed at
   EXPECT_TRUE(opened.OnSaveDocument(folder.Path("extra.vrl"))) << opened.LastError();
+}
+
+// Texts of a file of format 2 or older are code page 932: checked as such and
+// converted to UTF-8 once the document is sound, so nothing is converted
+// twice; from format 3 on a text must be UTF-8.
+TEST_F(DocumentFilesTest, TextsOfAnOlderFormatAreCheckedAsCodePage932AndConvertedOnce) {
+  store::Database& db = *doc.GetDatabase();
+  StrBox* text = store::New<StrBox>(&db, doc.sheet, 20, 24, 0, 0, String("\x93\xFA\x96\x7B \xB6\r\no"), nullptr);
+  Sheet* sheet = nullptr;
+  std::string error;
+  db.SetFileFormat(store::StrokesFormat);
+  ASSERT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Sound) << error;
+  EXPECT_EQ(text->GetText(), "日本 ｶ\r\no");
+  EXPECT_EQ(db.FileFormat(), store::CurrentFormat);
+  ASSERT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Sound) << error;
+  EXPECT_EQ(text->GetText(), "日本 ｶ\r\no");
+
+  const std::pair<std::string, std::string> refused[] = {
+      {"\x82\xA0", "a text is not UTF-8"},
+      {"\xC2\x9B", "a text holds control characters"},
+  };
+  for (const auto& [bytes, reason] : refused) {
+    text->SetText(bytes.c_str());
+    EXPECT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Refused) << bytes;
+    EXPECT_EQ(error, reason);
+    error.clear();
+  }
+  // A lead byte without its second byte, and a byte the code page leaves unused.
+  for (const char* bytes : {"ab\x82", "\x80", "\xA0x"}) {
+    text->SetText(bytes);
+    db.SetFileFormat(store::FirstFormat);
+    EXPECT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Refused) << bytes;
+    EXPECT_EQ(error, "a text is not code page 932, which its file format holds");
+    EXPECT_EQ(text->GetText(), bytes);
+    error.clear();
+  }
+  text->SetText("\x1B[2J");
+  EXPECT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Refused);
+  EXPECT_EQ(error, "a text holds control characters");
 }
 
 TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {

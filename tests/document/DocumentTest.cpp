@@ -34,7 +34,7 @@ class DocumentTest : public test::ViewFixture {
     auto* side = store::New<Line>(db, doc.sheet, 68, 24, 68, 104, nullptr, &top->end);
     store::New<Line>(db, doc.sheet, 68, 56, 116, 56, nullptr, side);
     store::New<Box>(db, doc.sheet, 164, 24, 244, 88, nullptr);
-    store::New<StrBox>(db, doc.sheet, 324, 40, 0, 0, String("a \"b\"\r\n\x82\xA0"), nullptr)->frame = 1;
+    store::New<StrBox>(db, doc.sheet, 324, 40, 0, 0, String("a \"b\"\r\nあ"), nullptr)->frame = 1;
   }
   // A save that must fail and leave every file under the subfolder as it was.
   void ExpectSaveFails(const fs::path& target, const std::string& under) {

@@ -63,9 +63,9 @@ TEST(SvgDeviceContextTest, ShapesKeepPenBrushAndFillMode) {
 TEST(SvgDeviceContextTest, TextIsEscapedUtf8OnTheGrid) {
   SvgDeviceContext dc(CellFont);
   dc.SetTextColor(Color::Blue());
-  // Markup characters, a control byte, "入力" (double-byte) and a
+  // Markup characters, a control byte, "入力" (two cells each) and a
   // half-width kana, each at its own cell.
-  dc.TextOut({16, 32}, "<a&b\"'>\x01\x93\xFC\x97\xCD\xB1");
+  dc.TextOut({16, 32}, "<a&b\"'>\x01入力ｱ");
   EXPECT_FALSE(dc.Elements().find("<a&") != std::string::npos);
   const XmlDocument::Element root = Parse(dc);
   // No font family: the default font is the document's.

@@ -34,7 +34,7 @@ TEST_F(SvgExportTest, PaintsEveryObjectAsTheViewDoesWithoutTheBorder) {
   Make<Dot>(sheet, 220, 40, MarkerTable::Derivation, nullptr);
   Make<Dot>(sheet, 236, 40, MarkerTable::Aggregation, nullptr);
   Make<Dot>(sheet, 252, 40, 5, nullptr);  // a marker drawn as characters
-  StrBox* label = Shown(Text(20, 88, "A&B <x>\r\n\x93\xFC\x97\xCD"));
+  StrBox* label = Shown(Text(20, 88, "A&B <x>\r\n入力"));
   label->frame = 1;
 
   const XmlDocument::Element svg = XmlDocument::Checked(SvgExport::Render(*sheet, SvgExport::Area::Sheet));

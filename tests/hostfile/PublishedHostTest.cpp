@@ -15,6 +15,7 @@
 #include "hostfile/BlockEditing.h"
 #include "hostfile/BlockWriter.h"
 #include "objects/Selection.h"
+#include "objects/StrBox.h"
 #include "support/TempFolder.h"
 
 namespace virlo {
@@ -105,8 +106,10 @@ TEST_P(PublishedHostTest, EveryPublishedDiagramIsSavedBackIntoItsOwnLinesOnly) {
 
     Box* box = nullptr;
     List<DrawObj*>::Cursor cursor(edit.doc.sheet->objects);
+    // A box drawn as one: a text box of line art moved along the line it
+    // covers may leave the art as it was.
     for (DrawObj* obj = cursor.First(); obj != nullptr && box == nullptr; obj = cursor.Next()) {
-      box = dynamic_cast<Box*>(obj);
+      if (dynamic_cast<StrBox*>(obj) == nullptr) box = dynamic_cast<Box*>(obj);
     }
     if (box == nullptr) continue;
     Selection selection;

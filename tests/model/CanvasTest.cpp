@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "model/Canvas.h"
 
 namespace virlo {
@@ -24,6 +26,48 @@ TEST(CanvasTest, LineLayerKeepsWhatLinesWroteUntilSomethingElseWrites) {
   EXPECT_EQ(canvas.Text(), "--ab\n");
   canvas.AddArms(9, 0, Canvas::ArmUp);  // outside: ignored
   EXPECT_EQ(canvas.Arms(9, 0), 0);
+}
+
+// Text goes in character by character: a character the code page holds in
+// its cells as its bytes, any other as its substitute with the character kept
+// for UTF-8; each whole or not at all, at either end of a row.
+TEST(CanvasTest, TextKeepsEachCharacterWholeAndWhatTheCodePageLacksBesideItsSubstitute) {
+  struct Row {
+    std::int32_t column;
+    std::string text;
+    std::string cp932;
+    std::string utf8;
+    std::int32_t substitutes;
+  };
+  const Row rows[] = {
+      {0, "café", "cafe  ", "café  ", 1},
+      {1, "日本", " \x93\xFA\x96\x7B ", " 日本 ", 0},
+      // Cut at the right end: nothing of it, neither half nor substitute.
+      {4, "x日", "    x ", "    x ", 0},
+      {4, "x😀", "    x ", "    x ", 0},
+      // Cut at the left end.
+      {-1, "日ab", " ab   ", " ab   ", 0},
+      {-1, "→ab", "ab    ", "ab    ", 0},
+      {0, "○→e\u0301", "o>e   ", "○→e\u0301   ", 3},
+      // A mark with nothing to join stands on a blank.
+      {0, "\u0301a", "?a    ", " \u0301a    ", 1},
+      {0, "👩\u200D💻", "????  ", "👩\u200D💻  ", 2},
+  };
+  for (const Row& row : rows) {
+    Canvas canvas(6, 1);
+    canvas.WriteText(row.column, 0, row.text);
+    EXPECT_EQ(canvas.Text(), row.cp932 + "\n") << row.text;
+    EXPECT_EQ(canvas.Utf8Text(), row.utf8 + "\n") << row.text;
+    EXPECT_EQ(canvas.Substitutes(), row.substitutes) << row.text;
+  }
+  // Whatever writes over either half of a kept wide character ends it whole.
+  for (const std::int32_t half : {0, 1}) {
+    Canvas canvas(4, 1);
+    canvas.WriteText(0, 0, "😀α");
+    canvas.Put(half, 0, '|');
+    EXPECT_EQ(canvas.Utf8Text(), (half == 0 ? "| α \n" : " |α \n")) << half;
+    EXPECT_EQ(canvas.Substitutes(), 1) << half;
+  }
 }
 
 }  // namespace

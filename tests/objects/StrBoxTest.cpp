@@ -28,7 +28,7 @@ struct TextFontApp : AppServices {
   const Font* font = nullptr;
 };
 
-TEST_F(StrBoxTest, EmptyTextLineBreaksLongLinesAndDoubleByteText) {
+TEST_F(StrBoxTest, EmptyTextLineBreaksLongLinesAndWideText) {
   EXPECT_EQ(Text(20, 24, "")->OppositeCorner(), (Point{28, 56}));
   EXPECT_EQ(sheet->MakeText().find_first_not_of(" \n"), std::string::npos);
   // A final line break starts no further line; a bare line feed keeps the byte before it.
@@ -39,10 +39,11 @@ TEST_F(StrBoxTest, EmptyTextLineBreaksLongLinesAndDoubleByteText) {
   StrBox* box = Text(20, 120, "abcdef\r\nab");
   box->Resize({20, 120, 52, 168});
   box->alignment = StrBox::AlignCentre;
-  StrBox* wide = Text(100, 120, "\x93\xFA\x96\x7B\r\nab");
-  EXPECT_EQ(wide->OppositeCorner(), (Point{140, 168}));
+  // Two cells for each of "日本", one for "○" (written "o" in code page 932).
+  StrBox* wide = Text(100, 120, "日本○\r\nab");
+  EXPECT_EQ(wide->OppositeCorner(), (Point{148, 168}));
   wide->alignment = StrBox::AlignRight;
-  EXPECT_EQ(Art(8, 9), "   abcdef    \x93\xFA\x96\x7B/   ab" + std::string(10, ' ') + "ab");
+  EXPECT_EQ(Art(8, 9), "   abcdef    \x93\xFA\x96\x7Bo/   ab" + std::string(11, ' ') + "ab");
 }
 
 TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {

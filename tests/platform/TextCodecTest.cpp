@@ -23,10 +23,20 @@ TEST(TextCodecTest, ACharacterOfArtStandsInCellsAsItselfOrOverASubstitute) {
   const TextCodec::Cells kanji = TextCodec::CellsOf(U'日', false);
   EXPECT_EQ(kanji.bytes, "\x93\xFA");
   EXPECT_EQ(kanji.held, TextCodec::Held::Wide);
-  // The code page holds "—" only as "―", which it reads back.
+  // "—" and "α" take one cell, as a terminal shows them, where the code
+  // page's forms take two: kept as characters over a substitute.
   const TextCodec::Cells dash = TextCodec::CellsOf(U'—', false);
-  EXPECT_EQ(dash.bytes, "\x81\x5C");
-  EXPECT_TRUE(dash.lookalike);
+  EXPECT_EQ(dash.bytes, "-");
+  EXPECT_EQ(dash.held, TextCodec::Held::Character);
+  const TextCodec::Cells alpha = TextCodec::CellsOf(U'α', false);
+  EXPECT_EQ(alpha.bytes, "?");
+  EXPECT_EQ(alpha.held, TextCodec::Held::Character);
+  // In code page 932 art "—" is the code page's "―", which it reads back.
+  const TextCodec::Cells cp932Dash = TextCodec::CellsOf(U'—', true);
+  EXPECT_EQ(cp932Dash.bytes, "\x81\x5C");
+  EXPECT_TRUE(cp932Dash.lookalike);
+  // A no-break space can stand over no substitute: nothing a document holds.
+  EXPECT_TRUE(TextCodec::CellsOf(U'\u00A0', false).unknown);
   // The code page lacks a snowman: one cell, "?", kept as a character.
   const TextCodec::Cells snowman = TextCodec::CellsOf(U'☃', false);
   EXPECT_EQ(snowman.bytes, "?");

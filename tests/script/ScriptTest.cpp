@@ -34,7 +34,7 @@ TEST(ScriptTest, ReadsCommandsSkippingCommentsAndBlankLines) {
   EXPECT_TRUE(c[0].commandId == CommandId::ToolLine && c[6].commandId == CommandId::EditCopy);
   EXPECT_TRUE(c[1].x0 == 10 && c[1].y0 == -20 && c[1].modifiers == (MouseKeys::Shift | MouseKeys::Control));
   EXPECT_EQ(std::vector<std::int32_t>({c[2].x0, c[2].y0, c[2].x1, c[2].y1}), std::vector<std::int32_t>({1, 2, 3, 4}));
-  EXPECT_EQ(c[3].text, "say \"hi\" \\ # x\r\ny \x82\xA0");  // ends in hiragana a
+  EXPECT_EQ(c[3].text, "say \"hi\" \\ # x\r\ny \xE3\x81\x82");  // ends in hiragana a
   EXPECT_TRUE(c[3].alignment == 1 && c[3].frame == 1);
   EXPECT_EQ(c[4].marker, 15);
   EXPECT_EQ(c[5].text, "a\r\nb");

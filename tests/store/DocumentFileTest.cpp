@@ -108,14 +108,17 @@ TEST_F(DocumentFileTest, ReadingReadsTheFileAloneAndLeavesNothingBesideIt) {
 }
 
 // A file may hold the longest text a box holds (what an import makes of the
-// largest art it reads), and no more: the damaged-file corpus holds one a
-// byte longer.
+// largest art it reads, every cell a character of four bytes in UTF-8), and
+// no more: the damaged-file corpus holds one a byte longer.
 TEST(TextLimitTest, TheLargestArtAnImportReadsMakesTheLongestTextAFileHolds) {
   StartStore();
   Document doc;
   ASSERT_TRUE(doc.OnNewDocument());
+  std::string row;
+  // MATHEMATICAL BOLD CAPITAL A: one cell, four bytes, not in code page 932.
+  for (int column = 0; column < ArtGrid::MaxColumns; ++column) row += "\xF0\x9D\x90\x80";
   std::string art;
-  for (int row = 0; row < ArtGrid::MaxRows; ++row) art += std::string(ArtGrid::MaxColumns, 'x') + "\n";
+  for (int r = 0; r < ArtGrid::MaxRows; ++r) art += row + "\n";
   ArtGrid grid;
   ArtImporter::Report report;
   std::string error;

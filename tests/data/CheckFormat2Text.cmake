@@ -1,0 +1,68 @@
+# A document of file format 2, whose texts are code page 932 bytes, opens
+# unchanged and saves in the present format, its texts in UTF-8.
+# format2_text.vrl was made by format2_text.script with a VIRLO that wrote format 2.
+#   Its art is format2_text.txt: kanji, kana and half-width kana as they were;
+#   ○ → ■ α, two bytes in the code page, take one cell each as a UTF-8
+#   terminal shows them (the boxes keep their size, the lines their place
+#   in them). In code page 932 it is format2_text.cp932.txt, those four written
+#   as substitutes and counted; the dump shows the texts in UTF-8; the file
+#   read stays as it was; a save writes the present format with the same art
+#   and texts, and reads back the same.
+# Called as: cmake -DCLI=... -DDIR=<tests/data> -DWORK=<dir> -P CheckFormat2Text.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+file(COPY "${DIR}/format2_text.vrl" DESTINATION "${WORK}")
+set(document "${WORK}/format2_text.vrl")
+file(MD5 "${document}" before)
+
+function(expect_output file expected)
+  execute_process(COMMAND "${CLI}" render "${file}" ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  file(READ "${DIR}/${expected}" art)
+  if(NOT status EQUAL 0 OR NOT out STREQUAL art)
+    file(WRITE "${WORK}/rendered.txt" "${out}")
+    message(FATAL_ERROR "${file} does not render as ${expected} (status ${status}); "
+                        "diff ${DIR}/${expected} ${WORK}/rendered.txt\n${err}")
+  endif()
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_version file version)
+  file(READ "${file}" found OFFSET 60 LIMIT 4 HEX)
+  math(EXPR found "0x${found}")
+  if(NOT found EQUAL version)
+    message(FATAL_ERROR "${file} holds file format ${found}, not ${version}")
+  endif()
+endfunction()
+
+function(expect_texts file)
+  execute_process(COMMAND "${CLI}" dump "${file}" RESULT_VARIABLE status OUTPUT_VARIABLE dump)
+  foreach(text IN ITEMS "開始 ｶﾅ" "○→■ α\\\\u000d\\\\u000a日本語" "済み\\\\u000d\\\\u000a○ 完了")
+    if(NOT status EQUAL 0 OR NOT dump MATCHES "\"text\": \"${text}\"")
+      message(FATAL_ERROR "the dump of ${file} does not show the text '${text}' in UTF-8:\n${dump}")
+    endif()
+  endforeach()
+endfunction()
+
+expect_version("${document}" 2)
+expect_output("${document}" format2_text.txt)
+expect_output("${document}" format2_text.cp932.txt --encoding cp932)
+if(NOT err STREQUAL "virlo-cli: 6 characters that code page 932 cannot hold were written as their substitutes\n")
+  message(FATAL_ERROR "the code page 932 art of format2_text.vrl does not count its 6 substitutes:\n${err}")
+endif()
+expect_texts("${document}")
+
+# Saved again: the new file is of the present format, the one read is untouched.
+file(WRITE "${WORK}/resave.script" "save \"saved.vrl\"\n")
+execute_process(COMMAND "${CLI}" run resave.script --open "${document}" WORKING_DIRECTORY "${WORK}"
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "format2_text.vrl could not be saved again (status ${status}):\n${err}")
+endif()
+file(MD5 "${document}" after)
+if(NOT before STREQUAL after)
+  message(FATAL_ERROR "opening and saving elsewhere changed format2_text.vrl")
+endif()
+expect_version("${WORK}/saved.vrl" 3)
+expect_output("${WORK}/saved.vrl" format2_text.txt)
+expect_texts("${WORK}/saved.vrl")
