@@ -27,6 +27,7 @@
 #include "hostfile/BlockListing.h"
 #include "hostfile/BlockWriter.h"
 #include "hostfile/HostFile.h"
+#include "import/LeftoverFinder.h"
 #include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
 #include "platform/TextCodec.h"
@@ -420,6 +421,13 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
                    .arg(report.dots)
                    .arg(report.texts + report.labels)
                    .arg(static_cast<int>(report.leftAsText.size())));
+  // Each piece as virlo-cli import lists it: row:column, characters, why.
+  for (const ArtPlan::Piece& piece : report.leftAsText) {
+    parts.append(QStringLiteral("%1:%2 %3 (%4)")
+                     .arg(piece.cell.row + 1)
+                     .arg(piece.cell.column + 1)
+                     .arg(QString::fromStdString(piece.text), QString::fromUtf8(LeftoverFinder::Reason(piece.why))));
+  }
   const QString summary = parts.join(QStringLiteral("; "));
   constexpr int ShownMilliseconds = 10'000;
   QStatusBar* bar = mainFrame_->statusBar();

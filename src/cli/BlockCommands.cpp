@@ -15,6 +15,7 @@
 #include "hostfile/BlockWriter.h"
 #include "hostfile/HostFile.h"
 #include "import/ArtImporter.h"
+#include "import/LeftoverFinder.h"
 #include "objects/PersistentTypes.h"
 #include "script/ScriptRunner.h"
 
@@ -98,8 +99,8 @@ void PrintReport(const ArtImporter::Report& report) {
                report.boxes, report.framedTexts, report.lines, report.joins * 2, report.rests, report.docks,
                report.arrowheads, report.dots, report.labels, report.texts);
   for (const ArtPlan::Piece& piece : report.leftAsText) {
-    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s\n", piece.cell.row + 1,
-                 piece.cell.column + 1, piece.text.c_str());
+    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s (%s)\n", piece.cell.row + 1,
+                 piece.cell.column + 1, piece.text.c_str(), LeftoverFinder::Reason(piece.why));
   }
   if (report.unknownSubstitutes > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", report.unknownSubstitutes);

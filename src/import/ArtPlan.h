@@ -118,10 +118,24 @@ struct ArtPlan {
   // holds, in front of everything.
   std::vector<Dot> characters;
 
-  // A piece of line art read as text: its first cell and its characters (UTF-8).
+  // Why a piece of line art stays text.
+  enum class Why : std::uint8_t {
+    // Read as structure, it did not give the art back.
+    GivenUp,
+    TooShort,
+    NoLine,
+    // An arrowhead at no line's end.
+    LoneHead,
+    DottedRun,
+    SlantedRun,
+    UnderscoreRun,
+  };
+  // A piece of line art read as text: its first cell, its characters (UTF-8)
+  // and why it is text.
   struct Piece {
     Cell cell;
     std::string text;
+    Why why = Why::NoLine;
   };
   std::vector<Piece> leftAsText;
 };

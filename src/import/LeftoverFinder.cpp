@@ -8,10 +8,39 @@
 #include "platform/Utf8.h"
 
 namespace virlo {
+namespace {
+
+using Way = ArtCharacter::Way;
+
+using Why = ArtPlan::Why;
+
+// Runs of "." and "_" listed are at least this long.
+constexpr std::int32_t ShortestRun = 3;
+
+}  // namespace
+
+const char* LeftoverFinder::Reason(Why why) {
+  switch (why) {
+    case Why::GivenUp:
+      return "read as lines, it did not come back as drawn";
+    case Why::TooShort:
+      return "too short for a line";
+    case Why::NoLine:
+      return "no line reads it";
+    case Why::LoneHead:
+      return "an arrowhead at no line's end";
+    case Why::DottedRun:
+      return "a dotted run is no line";
+    case Why::SlantedRun:
+      return "slanted lines stay text";
+    case Why::UnderscoreRun:
+      return "a run of underscores is no line";
+  }
+  return "";
+}
 
 void LeftoverFinder::Run() {
-  std::vector<std::uint8_t> reported(
-      static_cast<std::size_t>(cells_.Columns()) * static_cast<std::size_t>(cells_.Rows()), 0);
+  reported_.assign(static_cast<std::size_t>(cells_.Columns()) * static_cast<std::size_t>(cells_.Rows()), 0);
   for (const bool across : {true, false}) {
     const std::int32_t outer = across ? cells_.Rows() : cells_.Columns();
     const std::int32_t inner = across ? cells_.Columns() : cells_.Rows();
@@ -19,8 +48,29 @@ void LeftoverFinder::Run() {
       for (std::int32_t i = 0; i < inner; ++i) {
         const std::int32_t c = across ? i : o;
         const std::int32_t r = across ? o : i;
-        if (!LineArt(c, r, across) || reported[cells_.Index(c, r)] != 0) continue;
-        i = Piece(across, o, i, reported);
+        if (!LineArt(c, r, across) || reported_[cells_.Index(c, r)] != 0) continue;
+        i = Piece(across, o, i);
+      }
+    }
+  }
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      if (!Free(c, r) || reported_[cells_.Index(c, r)] != 0) continue;
+      const char32_t code = cells_.At(c, r).code;
+      if (code == U'.') {
+        c = Dotted(c, r);
+      } else if (code == U'_') {
+        c = Underscores(c, r);
+      } else if (code == U'/' || code == U'\\') {
+        Slanted(c, r);
+      }
+    }
+  }
+  // Heads last: one that ends a dotted run is the run's.
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      if (Free(c, r) && reported_[cells_.Index(c, r)] == 0 && Head(c, r)) {
+        Add({{c, r}}, WhyOf({{c, r}}, Why::LoneHead));
       }
     }
   }
@@ -29,38 +79,196 @@ void LeftoverFinder::Run() {
   });
 }
 
+bool LeftoverFinder::Free(std::int32_t c, std::int32_t r) const {
+  return cells_.Inside(c, r) && cells_.At(c, r).use == RecognizerGrid::Use::Free;
+}
+
 bool LeftoverFinder::LineArt(std::int32_t c, std::int32_t r, bool across) const {
-  if (!cells_.Inside(c, r) || cells_.At(c, r).use != RecognizerGrid::Use::Free) return false;
+  if (!Free(c, r)) return false;
   const char32_t code = cells_.At(c, r).code;
   return ArtCharacter::Run(code, across) || code == U'+' || ArtCharacter::IsBoxDrawing(code);
 }
 
-std::int32_t LeftoverFinder::Piece(bool across, std::int32_t o, std::int32_t i, std::vector<std::uint8_t>& reported) {
+bool LeftoverFinder::NearWord(std::int32_t c, std::int32_t r) const {
+  auto word = [&](std::int32_t k) {
+    return cells_.Inside(k, r) && ArtCharacter::IsWordCharacter(cells_.At(k, r).code);
+  };
+  auto blank = [&](std::int32_t k) { return cells_.Inside(k, r) && cells_.At(k, r).code == U' '; };
+  return word(c - 1) || word(c + 1) || (blank(c - 1) && word(c - 2)) || (blank(c + 1) && word(c + 2));
+}
+
+bool LeftoverFinder::Head(std::int32_t c, std::int32_t r) const {
+  const char32_t code = cells_.At(c, r).code;
+  const std::optional<Way> way = ArtCharacter::HeadOf(code);
+  if (!way || NearWord(c, r)) return false;
+  // A row of them ("^^^^ EXCESS ^^^^") marks text, and a column of them
+  // lines quoted: they point nowhere.
+  if (cells_.At(c - 1, r).code == code || cells_.At(c + 1, r).code == code || cells_.At(c, r - 1).code == code ||
+      cells_.At(c, r + 1).code == code) {
+    return false;
+  }
+  // "<>" is a marker of its own, no arrowhead.
+  if ((code == U'<' && cells_.At(c + 1, r).code == U'>') || (code == U'>' && cells_.At(c - 1, r).code == U'<')) {
+    return false;
+  }
+  // Where its line would come from: line art, or a blank for a head whose
+  // line is lost. Anything else makes it a bracket ("<?>") or a sign.
+  const std::int32_t tc = *way == Way::Right ? c - 1 : *way == Way::Left ? c + 1 : c;
+  const std::int32_t tr = *way == Way::Down ? r - 1 : *way == Way::Up ? r + 1 : r;
+  const char32_t tail = cells_.At(tc, tr).code;
+  const bool art = ArtCharacter::Run(tail, true) || ArtCharacter::Run(tail, false) || ArtCharacter::IsCorner(tail) ||
+                   ArtCharacter::IsBoxDrawing(tail);
+  // A letter is a head only where it ends line art ("v" under a run or a corner).
+  if (ArtCharacter::IsLetter(code)) return art;
+  return art || tail == U' ';
+}
+
+std::int32_t LeftoverFinder::Piece(bool across, std::int32_t o, std::int32_t i) {
   auto cellAt = [&](std::int32_t k) { return across ? ArtPlan::Cell{k, o} : ArtPlan::Cell{o, k}; };
-  auto shape = [&](std::int32_t k) {
+  auto code = [&](std::int32_t k) {
     const ArtPlan::Cell at = cellAt(k);
-    return cells_.Shape(at.column, at.row);
+    return cells_.At(at.column, at.row).code;
   };
   std::int32_t last = i;
   while (LineArt(cellAt(last + 1).column, cellAt(last + 1).row, across)) ++last;
   const std::int32_t length = last - i + 1;
   bool glyph = false;
-  std::string text;
-  for (std::int32_t k = i; k <= last; ++k) {
-    const char32_t code = cells_.At(cellAt(k).column, cellAt(k).row).code;
-    glyph = glyph || ArtCharacter::IsBoxDrawing(code);
-    text += Utf8::Encode(code);
-  }
-  const bool word = ArtCharacter::IsWordCharacter(shape(i - 1)) || ArtCharacter::IsWordCharacter(shape(last + 1));
+  for (std::int32_t k = i; k <= last; ++k) glyph = glyph || ArtCharacter::IsBoxDrawing(code(k));
+  const bool word = ArtCharacter::IsWordCharacter(code(i - 1)) || ArtCharacter::IsWordCharacter(code(last + 1));
   // Between words, a blank either side ("len == 127"): an operator.
   auto wordPast = [&](std::int32_t k, std::int32_t step) {
-    return across && cells_.Shape(k + step, o) == U' ' && ArtCharacter::IsWordCharacter(cells_.Shape(k + 2 * step, o));
+    return across && code(k + step) == U' ' && ArtCharacter::IsWordCharacter(code(k + 2 * step));
   };
   const bool between = wordPast(i, -1) && wordPast(last, 1);
   if (!glyph && (length < 2 || ((word || between) && length < RecognizerGrid::ShortestWordedRun))) return i;
-  for (std::int32_t k = i; k <= last; ++k) reported[cells_.Index(cellAt(k))] = 1;
-  plan_.leftAsText.push_back({cellAt(i), std::move(text)});
+  // A column of marks each against a word in its row: "send:" over
+  // "recv:", bullets "+" before their lines.
+  bool marks = !across;
+  for (std::int32_t k = i; k <= last && marks; ++k) marks = NearWord(cellAt(k).column, cellAt(k).row);
+  if (marks) return last;
+  std::vector<ArtPlan::Cell> cells;
+  // The arrowhead the run ends in, either way, is the piece's.
+  const ArtPlan::Cell before = cellAt(i - 1);
+  const ArtPlan::Cell after = cellAt(last + 1);
+  const bool backHead =
+      Free(before.column, before.row) && ArtCharacter::HeadOf(code(i - 1)) == (across ? Way::Left : Way::Up);
+  const bool foreHead =
+      Free(after.column, after.row) && ArtCharacter::HeadOf(code(last + 1)) == (across ? Way::Right : Way::Down);
+  if (backHead) cells.push_back(before);
+  for (std::int32_t k = i; k <= last; ++k) cells.push_back(cellAt(k));
+  if (foreHead) cells.push_back(after);
+  Add(cells, WhyOf(cells, length < ShortestRun ? Why::TooShort : Why::NoLine));
+  return foreHead ? last + 1 : last;
+}
+
+std::int32_t LeftoverFinder::Dotted(std::int32_t c, std::int32_t r) {
+  // Dots one after another, or a blank between each two (". . ."), with an
+  // arrowhead at either end: a dotted message left as text. Dots alone are
+  // an ellipsis.
+  std::int32_t last = c;
+  std::int32_t dots = 1;
+  bool spaced = false;
+  for (;;) {
+    if (Free(last + 1, r) && cells_.At(last + 1, r).code == U'.') {
+      ++last;
+    } else if (Free(last + 2, r) && cells_.At(last + 1, r).code == U' ' && cells_.At(last + 2, r).code == U'.') {
+      last += 2;
+      spaced = true;
+    } else {
+      break;
+    }
+    ++dots;
+  }
+  if (dots < ShortestRun) return last;
+  // The head, right at the run's end or a blank past it where the dots
+  // stand a blank apart.
+  auto head = [&](std::int32_t k, Way way) {
+    return Free(k, r) && reported_[cells_.Index(k, r)] == 0 && ArtCharacter::HeadOf(cells_.At(k, r).code) == way;
+  };
+  auto blank = [&](std::int32_t k) { return cells_.At(k, r).code == U' '; };
+  std::int32_t from = c;
+  if (head(c - 1, Way::Left)) {
+    from = c - 1;
+  } else if (spaced && blank(c - 1) && head(c - 2, Way::Left)) {
+    from = c - 2;
+  }
+  std::int32_t to = last;
+  if (head(last + 1, Way::Right)) {
+    to = last + 1;
+  } else if (spaced && blank(last + 1) && head(last + 2, Way::Right)) {
+    to = last + 2;
+  }
+  if (from == c && to == last) return last;
+  std::vector<ArtPlan::Cell> cells;
+  for (std::int32_t k = from; k <= to; ++k) cells.push_back({k, r});
+  Add(cells, WhyOf(cells, Why::DottedRun));
+  return to;
+}
+
+std::int32_t LeftoverFinder::Underscores(std::int32_t c, std::int32_t r) {
+  std::int32_t last = c;
+  while (Free(last + 1, r) && cells_.At(last + 1, r).code == U'_') ++last;
+  // "snake_case" is a word's.
+  auto word = [&](std::int32_t k) {
+    return cells_.Inside(k, r) && ArtCharacter::IsWordCharacter(cells_.At(k, r).code);
+  };
+  if (last - c + 1 < ShortestRun || word(c - 1) || word(last + 1)) return last;
+  std::vector<ArtPlan::Cell> cells;
+  for (std::int32_t k = c; k <= last; ++k) cells.push_back({k, r});
+  Add(cells, WhyOf(cells, Why::UnderscoreRun));
   return last;
+}
+
+void LeftoverFinder::Slanted(std::int32_t c, std::int32_t r) {
+  const char32_t code = cells_.At(c, r).code;
+  // "//" is a comment's marker or an address's, no slanted line.
+  auto doubled = [&](std::int32_t k, std::int32_t row) {
+    return cells_.At(k - 1, row).code == code || cells_.At(k + 1, row).code == code;
+  };
+  if (doubled(c, r)) return;
+  const std::int32_t dc = code == U'/' ? -1 : 1;
+  // Down a row, one column aside or two (a flatter slope).
+  auto next = [&](const ArtPlan::Cell& at, std::int32_t step) {
+    const ArtPlan::Cell below{at.column + step * dc, at.row + 1};
+    return Free(below.column, below.row) && cells_.At(below.column, below.row).code == code &&
+           !doubled(below.column, below.row);
+  };
+  auto previous = [&](std::int32_t step) {
+    return Free(c - step * dc, r - 1) && cells_.At(c - step * dc, r - 1).code == code;
+  };
+  if (previous(1) || previous(2)) return;
+  std::vector<ArtPlan::Cell> cells{{c, r}};
+  for (;;) {
+    const ArtPlan::Cell at = cells.back();
+    if (next(at, 1)) {
+      cells.push_back({at.column + dc, at.row + 1});
+    } else if (next(at, 2)) {
+      cells.push_back({at.column + 2 * dc, at.row + 1});
+    } else {
+      break;
+    }
+  }
+  // A word's where each of its cells stands against a word ("and/or",
+  // "TCP / IP", "send ES /" over "send R /").
+  if (std::all_of(cells.begin(), cells.end(), [&](const ArtPlan::Cell& at) { return NearWord(at.column, at.row); })) {
+    return;
+  }
+  Add(cells, WhyOf(cells, Why::SlantedRun));
+}
+
+ArtPlan::Why LeftoverFinder::WhyOf(const std::vector<ArtPlan::Cell>& cells, Why shape) const {
+  const bool givenUp = std::any_of(cells.begin(), cells.end(),
+                                   [&](const ArtPlan::Cell& at) { return cells_.At(at.column, at.row).text; });
+  return givenUp ? Why::GivenUp : shape;
+}
+
+void LeftoverFinder::Add(const std::vector<ArtPlan::Cell>& cells, Why why) {
+  std::string text;
+  for (const ArtPlan::Cell& at : cells) {
+    reported_[cells_.Index(at)] = 1;
+    text += Utf8::Encode(cells_.At(at.column, at.row).code);
+  }
+  plan_.leftAsText.push_back({cells.front(), std::move(text), why});
 }
 
 }  // namespace virlo
