@@ -50,6 +50,10 @@ bool Document::OnNewDocument() {
 bool Document::OnOpenDocument(const std::string& path) {
   lastError_.clear();
   const std::string absolute = AbsolutePath(path);
+  // A save into the file cut short is finished first, so the file as it
+  // then is, with that save in it, is the one later saves compare with.
+  std::string unfinished;
+  SafeWrite::Recover(absolute, unfinished);
   // Taken before reading: a change while it is read shows at the next save.
   const FileIdentity identity = FileIdentity::Of(absolute);
   std::unique_ptr<store::Database> opened = Read(absolute);
