@@ -42,8 +42,10 @@ export DISPLAY=":$(cat "$work/display")"
 
 # Started in its work folder, where the save dialog opens: the file name is
 # typed bare, so the dialog's completer has no folder names to offer midway.
+# On the X display whatever platform the caller's environment names: the
+# keys need a window xdotool can find.
 (cd "$work" && exec env HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" LANGUAGE=en_US LC_ALL= LANG=C.UTF-8 \
-  "$virlo" >"$work/virlo.log" 2>&1) &
+  QT_QPA_PLATFORM=xcb "$virlo" >"$work/virlo.log" 2>&1) &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^VIRLO' | head -1)
 [ -n "$window" ] || fail "no main window"
