@@ -244,6 +244,24 @@ QString UnusableCharacter(const QString& text) {
   return {};
 }
 
+// Names the first control character of text other than a line break, with
+// its line and column counted from 1; empty when there is none.
+QString ControlCharacter(const QString& text) {
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  for (qsizetype row = 0; row < lines.size(); ++row) {
+    const QString& line = lines[row];
+    qsizetype column = 0;
+    for (qsizetype i = 0; i < line.size(); i += CharacterWidth(line, i)) {
+      ++column;
+      if (line.at(i).category() != QChar::Other_Control) continue;
+      return QCoreApplication::translate("QtDialogRunner", "%1 行 %2 文字目は制御文字のため、図の文字に使えません。")
+          .arg(row + 1)
+          .arg(column);
+    }
+  }
+  return {};
+}
+
 // A dialog made for one run: the window, how its widgets are copied into the
 // dialog's controls before the closing exchange (false when the input cannot
 // even be put there), and how a refused control takes the focus.
@@ -271,10 +289,18 @@ BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
   const int characterRow = list->count() - 1;
   QObject::connect(character, &QLineEdit::textEdited, list,
                    [list, characterRow](const QString&) { list->setCurrentRow(characterRow); });
+  // Labelled, so a user finds where a marker of his own character is typed.
+  auto* label = new QLabel(QCoreApplication::translate("QtDialogRunner", "文字:"), built.window.get());
+  label->setObjectName(QStringLiteral("markerCharacterLabel"));
+  label->setBuddy(character);
+  auto* characterLine = new QHBoxLayout();
+  characterLine->addWidget(label);
+  characterLine->addWidget(character);
+  characterLine->addStretch();
   auto* layout = new QHBoxLayout(built.window.get());
   auto* left = new QVBoxLayout();
   left->addWidget(list);
-  left->addWidget(character);
+  left->addLayout(characterLine);
   layout->addLayout(left);
   auto* buttons = new QVBoxLayout();
   buttons->addWidget(built.window->ok);
@@ -388,6 +414,7 @@ BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
     }
     row->addStretch();
     if (QAbstractButton* chosen = group->button(dialog.Control(first).value)) chosen->setChecked(true);
+    box->setEnabled(dialog.Control(first).enabled);
     return std::pair{box, group};
   };
   const auto [strokes, strokeGroup] =
@@ -564,8 +591,11 @@ DialogResult QtDialogRunner::RunInPlace(Dialog& dialog, const InPlaceSpot& spot)
   QTextEdit* edit = editor.Edit();
   LimitText(edit, text, [limitReached] { *limitReached = true; });
   QObject::connect(edit, &QTextEdit::textChanged, &editor, [&editor, edit, limitReached, limit] {
+    const QString control = ControlCharacter(edit->toPlainText());
     const QString unusable = UnusableCharacter(edit->toPlainText());
-    if (!unusable.isEmpty()) {
+    if (!control.isEmpty()) {
+      editor.ShowProblem(control);
+    } else if (!unusable.isEmpty()) {
       editor.ShowProblem(unusable);
     } else if (std::exchange(*limitReached, false)) {
       editor.ShowProblem(
