@@ -329,7 +329,8 @@ Document* Application::AddDocument(std::unique_ptr<Document> document, FileSafet
 
 void Application::FileOpen() {
   const QString path = questions_->AskFileName(false, QString(), FileSafety::DocumentFilter());
-  if (!path.isEmpty()) OpenDocumentFile(path);
+  // A text file named here is art to bring in, as on the command line or dropped.
+  if (!path.isEmpty()) OpenOrImport(path);
 }
 
 Document* Application::OpenOrImport(const QString& path) {
@@ -586,11 +587,7 @@ bool Application::CloseDocument(Document* document) {
 void Application::CloseDocumentNow(Document* document) {
   // The views drop their tools before the database goes.
   document->ReleaseViewTools();
-  for (DocumentWindow* frame : FramesOf(document)) {
-    frame->blockSignals(true);
-    mainFrame_->MdiArea()->removeSubWindow(frame);
-    delete frame;
-  }
+  for (DocumentWindow* frame : FramesOf(document)) mainFrame_->RemoveFrame(frame);
   // Closed without saving, or saved: its lock and its recovery copy go.
   fileSafety_.Forget(document);
   if (recovery_ != nullptr) recovery_->Remove(document);

@@ -309,6 +309,17 @@ DocumentWindow* MainWindow::AddFrame(Document* document) {
   return frame;
 }
 
+void MainWindow::RemoveFrame(DocumentWindow* frame) {
+  const bool maximised = frame->isMaximized();
+  frame->blockSignals(true);
+  mdiArea_->removeSubWindow(frame);
+  delete frame;
+  // The area forgets how the window it lost was shown: the next one keeps
+  // the room it had.
+  DocumentWindow* next = ActiveFrame();
+  if (maximised && next != nullptr && !next->isMaximized()) next->showMaximized();
+}
+
 void MainWindow::AddCommands() {
   const auto always = [] { return CommandState{true, false}; };
   const auto withDocument = [this] { return CommandState{ActiveDocument() != nullptr, false}; };

@@ -42,6 +42,9 @@ class MainWindow : public QMainWindow {
   SheetView* ActiveView() const;
   Document* ActiveDocument() const;
   DocumentWindow* AddFrame(Document* document);
+  // Takes a window out and deletes it; the window shown next is maximised
+  // when the one taken out was.
+  void RemoveFrame(DocumentWindow* frame);
 
   // Runs a command when its rule enables it; false when it was not delivered.
   bool Dispatch(int id);

@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
@@ -502,6 +503,13 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(app_.Documents()[1]->GetPathName() == document.toStdString() && !app_.Documents()[1]->IsModified());
     QVERIFY(TopRows(app_.Documents()[0].get(), 3) == art);
     QVERIFY(reports_.isEmpty());
+    // Named to File > Open: imported too, where a document opens as one.
+    questions_.fileQuestion = [text](bool) { return text; };
+    QVERIFY(Frame()->Dispatch(CommandId::FileOpen));
+    QCOMPARE(app_.Documents().size(), std::size_t{3});
+    QVERIFY(Frame()->ActiveDocument() == app_.Documents()[2].get() && Frame()->ActiveDocument()->IsUntitled());
+    QVERIFY(TopRows(Frame()->ActiveDocument(), 3) == art);
+    QVERIFY(reports_.isEmpty());
 
     // Pasted on the shown document, at the top left of the view, selected.
     Document* doc = NewDocument();
@@ -694,6 +702,61 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(app_.CloseDocument(second));
     QCOMPARE(Menu(WindowMenu).mid(WindowCommands), (QStringList{"", one, "&2 " + Title(first) + ":2"}));
     QCOMPARE(WindowChecks(), QStringLiteral("10"));
+  }
+  // Closing the document shown, by menu, key or the window's own button,
+  // leaves the one shown next maximised as it was; so does closing one in
+  // the background.
+  void closingADocumentKeepsTheNextMaximised_data() {
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"menu", "key", "button", "background"}) QTest::newRow(how) << how;
+  }
+  void closingADocumentKeepsTheNextMaximised() {
+    QFETCH(QString, how);
+    Document* first = NewDocument();
+    NewDocument();
+    Document* third = NewDocument();
+    QVERIFY(Window(2)->isMaximized());
+    if (how == "menu") QVERIFY(Frame()->Dispatch(CommandId::FileClose));
+    if (how == "key") QTest::keyClick(Frame(), Qt::Key_W, Qt::ControlModifier);
+    if (how == "button") Frame()->ActiveFrame()->close();
+    if (how == "background") QVERIFY(app_.CloseDocument(first));
+    QTRY_COMPARE(app_.Documents().size(), std::size_t{2});
+    QVERIFY(Frame()->ActiveFrame() != nullptr);
+    QVERIFY(Frame()->ActiveFrame()->isMaximized());
+    QCOMPARE(Frame()->ActiveDocument() == third, how == "background");
+    QCOMPARE(MainTitle(), "VIRLO - " + Title(Frame()->ActiveDocument()));
+  }
+  // Ctrl+W closes the document shown, asking once about its changes: the
+  // menu's command, never the window's own close as well.
+  void ctrlWClosesOnce() {
+    Document* kept = NewDocument();
+    NewDocument();
+    QVERIFY(Play("tool box\ndrag 20 24 52 56"));
+    QCOMPARE(Frame()->Action(CommandId::FileClose)->text(), QStringLiteral("閉じる(&C)\tCtrl+W"));
+    int asked = 0;
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    questions_.saveQuestion = [&asked, &answer](const QString&) {
+      ++asked;
+      return int(answer);
+    };
+    QList<int> fired;
+    const QMetaObject::Connection spy =
+        connect(Frame(), &MainWindow::commandRequested, this, [&fired](int id) { fired.append(id); });
+    // Nothing that outlives the test calls back into it, however it ends.
+    const auto done = qScopeGuard([this, spy] {
+      disconnect(spy);
+      questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    });
+    QTest::keyClick(View(), Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(asked, 1);
+    QCOMPARE(app_.Documents().size(), std::size_t{2});
+    answer = QMessageBox::No;
+    QTest::keyClick(View(), Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(asked, 2);
+    QCOMPARE(fired, (QList<int>{CommandId::FileClose, CommandId::FileClose}));
+    QVERIFY(app_.Documents().size() == 1 && Frame()->ActiveDocument() == kept);
   }
   // The view scrolls over the whole sheet with its border, following its size
   // through the print dialog, undo, redo and open; a press at the far cells

@@ -60,7 +60,7 @@ press() {
 xdotool windowfocus --sync "$window"
 sleep 0.3
 
-command_keys=(ctrl+n ctrl+o ctrl+s ctrl+shift+s ctrl+p ctrl+shift+c ctrl+q ctrl+z ctrl+u ctrl+y ctrl+shift+z
+command_keys=(ctrl+n ctrl+o ctrl+w ctrl+s ctrl+shift+s ctrl+p ctrl+shift+c ctrl+q ctrl+z ctrl+u ctrl+y ctrl+shift+z
   ctrl+r ctrl+x ctrl+c ctrl+v ctrl+shift+v Delete ctrl+g ctrl+a ctrl+t ctrl+k ctrl+e ctrl+d ctrl+l ctrl+b
   ctrl+f ctrl+plus ctrl+equal ctrl+minus ctrl+0 F6)
 
