@@ -9,10 +9,14 @@
 #include <QPainter>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QSvgRenderer>
 #include <QWheelEvent>
+#include <cmath>
+#include <numbers>
 
 #include "app/DesktopFixture.h"
 #include "app/DocumentWindow.h"
@@ -190,6 +194,26 @@ class DesktopTest : public QObject, private test::DesktopFixture {
         if (qGray(image.pixel(at)) < 64) ++dark;
       }
       if (dark * 2 >= length) return true;
+    }
+    return false;
+  }
+  // Whether ink joins two inked pixels without a break (pixels touching at a corner count).
+  static bool Connected(const QImage& image, QPoint from, QPoint to) {
+    const auto inked = [&image](QPoint at) { return image.rect().contains(at) && qGray(image.pixel(at)) < 128; };
+    if (!inked(from) || !inked(to)) return false;
+    QSet<std::pair<int, int>> seen{{from.x(), from.y()}};
+    QList<QPoint> next{from};
+    while (!next.isEmpty()) {
+      const QPoint at = next.takeLast();
+      if (at == to) return true;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const QPoint near = at + QPoint(dx, dy);
+          if (!inked(near) || seen.contains({near.x(), near.y()})) continue;
+          seen.insert({near.x(), near.y()});
+          next.append(near);
+        }
+      }
     }
     return false;
   }
@@ -758,9 +782,90 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(fired, (QList<int>{CommandId::FileClose, CommandId::FileClose}));
     QVERIFY(app_.Documents().size() == 1 && Frame()->ActiveDocument() == kept);
   }
-  // The view scrolls over the whole sheet with its border, following its size
-  // through the print dialog, undo, redo and open; a press at the far cells
-  // reaches the tool at their sheet point, and Shift turns the wheel sideways.
+  // Rounded corners are quarter circles running on from the sides, on the
+  // screen at 100% and 300% and in the SVG picture drawn at 300%: every point
+  // of the arc (of both arcs of a double stroke) is inked, and the ink runs
+  // unbroken from the left side round to the top; a dashed corner shows a
+  // dash along the arc, not a dot.
+  void roundedCornersAreQuarterCircles_data() {
+    QTest::addColumn<QString>("stroke");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("scale");
+    for (const char* stroke : {"solid", "heavy", "double", "dashed"}) {
+      QTest::addRow("%s, screen 100%%", stroke) << stroke << "screen" << 1;
+      QTest::addRow("%s, screen 300%%", stroke) << stroke << "screen" << 3;
+      QTest::addRow("%s, svg 300%%", stroke) << stroke << "svg" << 3;
+    }
+  }
+  void roundedCornersAreQuarterCircles() {
+    QFETCH(QString, stroke);
+    QFETCH(QString, picture);
+    QFETCH(int, scale);
+    NewDocument();
+    QVERIFY(Play("tool box\ndrag 20 24 100 88\ntool select\npress 20 56\nrelease 20 56\nstroke " +
+                 stroke.toStdString() + "\ncorners rounded\ndrag 300 300 300 300"));
+    // The corner's cells, and the sheet's top left at the scale.
+    const QSize part(48 * scale, 48 * scale);
+    QImage image;
+    if (picture == "screen") {
+      View()->SetZoom(100 * scale);
+      View()->horizontalScrollBar()->setValue(0);
+      View()->verticalScrollBar()->setValue(0);
+      QApplication::processEvents();
+      image = Grab(View()).copy(QRect(QPoint(0, 0), part));
+      View()->SetZoom(SheetView::ActualSize);
+    } else {
+      QSvgRenderer svg(View()->SheetSvg());
+      svg.setViewBox(QRectF(0, 0, 48, 48));
+      image = QImage(part, QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      svg.render(&painter);
+    }
+    // A one-pixel pen in the picture runs through the middle of its pixels.
+    const double middle = picture == "svg" && stroke != "heavy" ? 0.5 : 0;
+    const auto inkedNear = [&image, scale, middle](double x, double y) {
+      const QPoint at(static_cast<int>(std::floor((x + middle) * scale)),
+                      static_cast<int>(std::floor((y + middle) * scale)));
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const QPoint near = at + QPoint(dx, dy);
+          if (image.rect().contains(near) && qGray(image.pixel(near)) < 128) return true;
+        }
+      }
+      return false;
+    };
+    // The top-left corner turns about (24, 28), radius 4, from the left side
+    // at (20, 28) to the top side at (24, 24); a double's two lines lie one
+    // unit either side.
+    const std::vector<double> radii = stroke == "double" ? std::vector<double>{3, 5} : std::vector<double>{4};
+    constexpr int Samples = 90;
+    for (const double radius : radii) {
+      int run = 0;
+      int longest = 0;
+      for (int i = 0; i <= Samples; ++i) {
+        const double angle = std::numbers::pi / 2 * i / Samples;
+        const bool inked = inkedNear(24 - radius * std::cos(angle), 28 - radius * std::sin(angle));
+        run = inked ? run + 1 : 0;
+        longest = std::max(longest, run);
+      }
+      // A dash is 4 units long: at least half the arc's 6.
+      const int wanted = stroke == "dashed" ? Samples / 3 : Samples + 1;
+      QVERIFY2(longest >= wanted,
+               qPrintable(QStringLiteral("radius %1: %2 of %3").arg(radius).arg(longest).arg(wanted)));
+    }
+    if (stroke == "dashed") return;
+    // One stroke of ink from the left side, well below the corner, to the top side well right of it.
+    const double outer = 28 - radii.back();
+    const auto toPixel = [scale, middle](double x, double y) {
+      return QPoint(static_cast<int>(std::floor((x + middle) * scale)),
+                    static_cast<int>(std::floor((y + middle) * scale)));
+    };
+    QVERIFY(Connected(image, toPixel(outer - 4, 40), toPixel(36, outer)));
+  }
+  // The view scrolls over the whole sheet with its border, following its size  // The view scrolls over the whole sheet
+  // with its border, following its size through the print dialog, undo, redo and open; a press at the far cells reaches
+  // the tool at their sheet point, and Shift turns the wheel sideways.
   void viewScrollsOverTheWholeSheet() {
     Document* doc = NewDocument();
     QVERIFY(Reaches(624, 1024));
