@@ -70,6 +70,47 @@ BoxBlock::BoxBlock(int side) {
   for (DrawObj* obj : made) s->objects.PushFront(obj);
 }
 
+std::string BlockText(int rows, int bytes, bool kana) {
+  std::string text;
+  text.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(bytes + 2));
+  for (int row = 0; row < rows; ++row) {
+    if (row > 0) text += "\r\n";
+    for (int i = 0; i < bytes; i += kana ? 2 : 1) {
+      if (kana) {
+        // Hiragana: 0x82 0x9F to 0x82 0xF1.
+        text += '\x82';
+        text += static_cast<char>(0x9F + (row + i / 2) % 83);
+      } else {
+        text += i % 8 == 7 ? ' ' : static_cast<char>('a' + (row + i) % 26);
+      }
+    }
+  }
+  return text;
+}
+
+std::string ShownPart(const std::string& text, int bytes, int rows) {
+  std::string shown;
+  std::size_t start = 0;
+  for (int row = 0; row < rows && start <= text.size(); ++row) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::size_t length = end - start;
+    if (length > 0 && text[end - 1] == '\r') --length;
+    shown += text.substr(start, std::min<std::size_t>(length, static_cast<std::size_t>(bytes))) + "\r\n";
+    start = end + 1;
+  }
+  return shown;
+}
+
+TextBoxDocument::TextBoxDocument(const std::string& text) {
+  doc.OnNewDocument();
+  Sheet* s = doc.sheet;
+  auto* box = store::New<StrBox>(doc.GetDatabase(), s, 12, 24, 0, 0, String(text.c_str()), nullptr);
+  box->frame = 1;
+  box->SyncFilled();
+  box->SetFlag(DrawObj::Visible, true);
+}
+
 Diagram& Shared(int objects) {
   static std::map<int, std::unique_ptr<Diagram>> diagrams;
   auto& d = diagrams[objects];

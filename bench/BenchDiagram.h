@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "document/Document.h"
 
 namespace virlo::bench {
@@ -27,6 +29,21 @@ Diagram& Shared(int objects);
 // 256 x 256-cell sheet; neighbours' sides lie on each other, unjoined.
 struct BoxBlock {
   explicit BoxBlock(int side);
+  Document doc;
+};
+
+// A text of `rows` rows of `bytes` bytes of code page 932 with CR LF between
+// them: words of seven letters and a blank, or kana without a blank (two
+// bytes each; `bytes` even).
+std::string BlockText(int rows, int bytes, bool kana);
+
+// What a new document's 78 x 64-cell sheet shows of a text in a box at its
+// second cell: its first `rows` lines cut to `bytes` bytes each.
+std::string ShownPart(const std::string& text, int bytes, int rows);
+
+// A new document holding one framed text box at the sheet's second cell.
+struct TextBoxDocument {
+  explicit TextBoxDocument(const std::string& text);
   Document doc;
 };
 

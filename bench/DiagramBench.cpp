@@ -6,7 +6,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "bench/BenchDiagram.h"
@@ -237,6 +240,64 @@ void BM_SqliteBaseline(benchmark::State& state) {
   }
 }
 
+// A document of 1,000 objects whose root table holds `roots` more rows, with
+// names of 150 bytes: a file no VIRLO writes, but one that opens (the other
+// roots are forgotten). Made once a size for the run; the path of the file.
+std::string ManyRootsDocument(int roots) {
+  const std::string path = TempPath(("virlo-bench-roots-" + std::to_string(roots) + ".vrl").c_str());
+  if (std::filesystem::exists(path)) return path;
+  Shared(1000).doc.OnSaveDocument(path);
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_prepare_v2(db, "INSERT INTO root (name, object, part) VALUES (?, 1, 0)", -1, &insert, nullptr);
+  for (int i = 0; i < roots; ++i) {
+    std::string name = "Extra" + std::to_string(i);
+    name.resize(150, '.');
+    sqlite3_bind_text(insert, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(insert);
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  return path;
+}
+
+// Opening it, all checks included.
+void BM_OpenManyRoots(benchmark::State& state) {
+  const std::string path = ManyRootsDocument(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    Document doc;
+    if (!doc.OnOpenDocument(path)) state.SkipWithError(doc.LastError().c_str());
+  }
+  state.SetLabel(std::to_string(std::filesystem::file_size(path) >> 20) + " MiB");
+}
+
+// Baseline: the least a reader of it does: its bytes read and handed to
+// SQLite, SQLite's quick check, and every root row read in the order of
+// their names.
+void BM_OpenManyRootsBaseline(benchmark::State& state) {
+  const std::string path = ManyRootsDocument(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(bytes.size()));
+    std::memcpy(copy, bytes.data(), bytes.size());
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    const auto size = static_cast<sqlite3_int64>(bytes.size());
+    sqlite3_deserialize(db, "main", copy, size, size, SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY);
+    sqlite3_exec(db, "PRAGMA quick_check", nullptr, nullptr, nullptr);
+    sqlite3_stmt* read = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name, object, part FROM root ORDER BY name", -1, &read, nullptr);
+    while (sqlite3_step(read) == SQLITE_ROW) benchmark::DoNotOptimize(sqlite3_column_text(read, 0));
+    sqlite3_finalize(read);
+    sqlite3_close(db);
+  }
+}
+
 BENCHMARK(BM_MakeText)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextBaseline)->VIRLO_SIZES;
 BENCHMARK(BM_MakeTextFinalCells)->VIRLO_SIZES;
@@ -251,6 +312,8 @@ BENCHMARK(BM_Undo)->VIRLO_SIZES;
 BENCHMARK(BM_Save)->VIRLO_SIZES;
 BENCHMARK(BM_Open)->VIRLO_SIZES;
 BENCHMARK(BM_SqliteBaseline)->VIRLO_SIZES;
+BENCHMARK(BM_OpenManyRoots)->Arg(100'000)->Arg(200'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenManyRootsBaseline)->Arg(100'000)->Arg(200'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace virlo::bench

@@ -100,31 +100,12 @@ std::string HugeText(bool oneLine) {
   return text;
 }
 
-// What the sheet shows of it: the rows and columns that fall on a new
-// document's 78 x 64 cells from the box's place.
-std::string ShownPart(const std::string& text, int columns, int rows) {
-  std::string shown;
-  std::size_t start = 0;
-  for (int row = 0; row < rows && start <= text.size(); ++row) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    shown += text.substr(start, std::min<std::size_t>(end - start, static_cast<std::size_t>(columns))) + "\r\n";
-    start = end + 1;
-  }
-  return shown;
-}
-
 // The SVG picture of a new document holding one framed text box, at the
 // sheet's second cell, with that text; the counter MB is how much the
 // process's peak grew (run alone for that).
 void SvgOfTextBox(benchmark::State& state, const std::string& text) {
-  Document doc;
-  doc.OnNewDocument();
-  Sheet* s = doc.sheet;
-  auto* box = store::New<StrBox>(doc.GetDatabase(), s, 12, 24, 0, 0, String(text.c_str()), nullptr);
-  box->frame = 1;
-  box->SyncFilled();
-  box->SetFlag(DrawObj::Visible, true);
+  TextBoxDocument box(text);
+  const Sheet* s = box.doc.sheet;
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   const long before = usage.ru_maxrss;
@@ -146,10 +127,40 @@ void BM_SvgHugeTextBaseline(benchmark::State& state) {
   SvgOfTextBox(state, ShownPart(HugeText(state.range(0) != 0), 76, 62));
 }
 
+// A text box of the arguments' rows, bytes a row and kana (1) or letters
+// (0): the longest text a box holds (256 x 256, or on one line), or one of
+// 16 MiB that a file could hold before the document check refused more.
+void BM_SvgLongText(benchmark::State& state) {
+  SvgOfTextBox(state,
+               BlockText(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), state.range(2) != 0));
+}
+
+// Baseline: the box holding only what the sheet shows.
+void BM_SvgLongTextBaseline(benchmark::State& state) {
+  SvgOfTextBox(state, ShownPart(BlockText(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                                          state.range(2) != 0),
+                                76, 62));
+}
+
 BENCHMARK(BM_SvgExport)->VIRLO_SIZES;
 BENCHMARK(BM_SvgWrite)->VIRLO_SIZES;
 BENCHMARK(BM_SvgHugeText)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_SvgHugeTextBaseline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SvgLongText)
+    ->Args({256, 256, 0})
+    ->Args({256, 256, 1})
+    ->Args({1, 66'046, 1})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SvgLongText)
+    ->Args({16'000, 1'048, 1})
+    ->Args({1, 16 << 20, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK(BM_SvgLongTextBaseline)
+    ->Args({256, 256, 0})
+    ->Args({256, 256, 1})
+    ->Args({1, 66'046, 1})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SvgExportVisitOnly)->VIRLO_SIZES;
 BENCHMARK(BM_SvgExportBaseline)->VIRLO_SIZES;
 

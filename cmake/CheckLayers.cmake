@@ -7,7 +7,8 @@
 # strings and lists); dialogs/ (the dialogs that edit objects) stands on
 # objects/ and under tools/, which open them; tools/, document/ and export/
 # stand side by side on objects/, and import/ on export/ (an import is held to the art as render
-# gives it); script/ replays sessions over
+# gives it); hostfile/ (diagrams in the blocks of text files) on import/;
+# script/ replays sessions over
 # control/. cli/ and view/ do not see each other;
 # app/ is the desktop program on top of view/.
 cmake_minimum_required(VERSION 3.25)
@@ -21,12 +22,13 @@ set(allowed_tools tools ${allowed_dialogs})
 set(allowed_document document ${allowed_objects})
 set(allowed_export export ${allowed_objects})
 set(allowed_import import export ${allowed_objects})
-set(allowed_control control document import tools dialogs export ${allowed_objects})
+set(allowed_hostfile hostfile ${allowed_import})
+set(allowed_control control document hostfile import tools dialogs export ${allowed_objects})
 set(allowed_script script ${allowed_control})
 set(allowed_cli cli script export ${allowed_control})
 set(allowed_view view export ${allowed_control})
 set(allowed_app app ${allowed_view})
-set(layers platform store model objects dialogs tools document export import control script cli view app)
+set(layers platform store model objects dialogs tools document export import hostfile control script cli view app)
 
 set(faults "")
 foreach(layer IN LISTS layers)

@@ -20,7 +20,7 @@ esac
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DVIRLO_FUZZ=ON -DVIRLO_SANITIZE=ON \
   -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target open_document_fuzzer script_fuzzer import_fuzzer
+cmake --build "$build" -j"$(nproc)" --target open_document_fuzzer script_fuzzer import_fuzzer host_file_fuzzer
 
 # Each input becomes a file: keep them in memory when the machine allows, so the
 # runs measure the program and not the disk.
@@ -38,9 +38,10 @@ seeds_of() {
     open) ls "$here"/corpus/open/* "$root"/tests/data/bad/*.vrl ;;
     script) ls "$here"/corpus/script/* "$root"/tests/golden/*.script ;;
     import) ls "$here"/corpus/import/* "$root"/tests/import/corpus/*.txt "$root"/examples/*.txt ;;
+    hostfile) ls "$root"/tests/hostfile/cases/* "$root"/tests/hostfile/finder/* | grep -v -e '\.line$' -e '\.blocks$' -e '\.script$' ;;
   esac
 }
-for pair in open_document_fuzzer:open script_fuzzer:script import_fuzzer:import; do
+for pair in open_document_fuzzer:open script_fuzzer:script import_fuzzer:import host_file_fuzzer:hostfile; do
   target=${pair%%:*}
   kind=${pair#*:}
   dict=""

@@ -20,8 +20,6 @@
 #include "app/MainWindow.h"
 #include "control/ArtInput.h"
 #include "document/Document.h"
-#include "import/ArtGrid.h"
-#include "import/CommentPrefix.h"
 #include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
 #include "view/QtDeviceContext.h"
@@ -346,17 +344,10 @@ void Application::FileImportArt() {
 Document* Application::ImportArtFile(const QString& path) {
   std::string bytes;
   std::string error;
-  ArtGrid grid;
-  if (!ArtInput::ReadFile(path.toStdString(), bytes, error)) {
-    Report(
-        QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
-    return nullptr;
-  }
-  // A comment block's prefix is left out, as virlo-cli import leaves it out.
-  ArtGrid::Options options;
-  const CommentPrefix::Found comment = CommentPrefix::Find(bytes);
-  if (comment.marker) options.commentPrefix = comment.prefix;
-  if (!ArtInput::ReadAnyEncoding(bytes, grid, error, options)) {
+  ArtInput::Art art;
+  // The one reading of art: a comment block's prefix left out, as virlo-cli
+  // import and a paste leave it out.
+  if (!ArtInput::ReadFile(path.toStdString(), bytes, error) || !ArtInput::Read(bytes, {}, art, error)) {
     Report(
         QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
@@ -364,13 +355,17 @@ Document* Application::ImportArtFile(const QString& path) {
   Document* doc = FileNew();
   if (doc == nullptr) return nullptr;
   ArtImporter::Report report;
-  if (!ArtInput::IntoNewDocument(grid, *doc, error, &report)) {
+  if (!ArtInput::Build(art, *doc->sheet, 0, 0, report, error)) {
     CloseDocumentNow(doc);
     Report(
         QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, QString::fromStdString(error)));
     return nullptr;
   }
+  doc->UpdateModifiedFlag();
   doc->UpdateAllViews();
+  // Printed again, the art goes back as the file held it: behind its
+  // prefix, in its style.
+  SetOutputOptions(art.print);
   mainFrame_->UpdateCommandUi();
   ShowImportSummary(report);
   return doc;

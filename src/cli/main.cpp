@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/BlockCommands.h"
 #include "control/ArtInput.h"
 #include "control/CommandDocs.h"
 #include "document/Document.h"
@@ -28,6 +30,7 @@
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
 #include "platform/AtomicFile.h"
+#include "platform/TerminalText.h"
 #include "platform/TextCodec.h"
 #include "platform/UiLanguage.h"
 #include "platform/UiText.h"
@@ -42,6 +45,10 @@ constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 // Scripts are read whole; none of a sensible length comes near this.
 constexpr std::uintmax_t MaxScriptBytes = 16 * 1024 * 1024;
+
+// A file name or a text from outside, safe on a terminal.
+std::string Quoted(std::string_view path) { return virlo::TerminalText::Quoted(path); }
+std::string Shown(std::string_view text) { return virlo::TerminalText::Escaped(text); }
 
 // Writes to standard output; false, with a message, when it refused.
 bool WriteStdout(const std::string& bytes) {
@@ -59,6 +66,9 @@ std::string Usage() {
       "  run SCRIPT [--open FILE.vrl]\n"
       "        replay a script of gestures and commands on a new document,\n"
       "        or on the document given\n"
+      "  run SCRIPT --edit FILE:LINE [--dry-run]\n"
+      "        replay it on the diagram in the block of FILE that holds LINE,\n"
+      "        and write the diagram back into that block\n"
       "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
       "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
       "                 [--frame]\n"
@@ -70,6 +80,11 @@ std::string Usage() {
       "        --format svg makes an SVG picture instead (--crop: of the drawing\n"
       "        alone, --frame: of the whole sheet with the green border the\n"
       "        editor's picture has)\n"
+      "  render FILE.vrl --into FILE:LINE [--style ascii|unicode] [--dry-run]\n"
+      "        write the document's art into the block of FILE that holds LINE,\n"
+      "        in the block's prefix, encoding and line ends (--style: the\n"
+      "        block's own unless given); lines whose art is unchanged stay\n"
+      "        as they were, and a file that would not change is not written\n"
       "  dump FILE.vrl\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
@@ -80,8 +95,18 @@ std::string Usage() {
       "        marker and indentation every line starts with are stripped and\n"
       "        named), --tab sets tab stops (8), --quiet leaves out the report\n"
       "        of what was made and what stayed text\n"
+      "  import FILE:LINE --output FILE.vrl [--quiet]\n"
+      "        read the diagram in the block of FILE that holds LINE\n"
+      "  blocks FILE [--all] [--import]\n"
+      "        list the diagram blocks of a text file (Markdown fences and\n"
+      "        indented blocks, reStructuredText literal blocks, comment runs):\n"
+      "        their lines, kind, prefix, style and what their art draws;\n"
+      "        --import reads each as import does and tells what it makes,\n"
+      "        --all also lists blocks without line art\n"
       "  help commands [--markdown|--man]\n"
       "        the menus, keys and script words of the editor, as tables\n"
+      "  --dry-run prints the file as it would be written and writes nothing.\n"
+      "  A file named FILE:LINE itself is read as that file.\n"
       "  --help, --version\n"
       "\n"
       "A script has one command a line ('#' starts a comment):\n";
@@ -95,7 +120,7 @@ std::string Usage() {
       "  answer text \"TEXT\" [left|center|right] [frame|noframe]\n"
       "  answer print COLS ROWS \"FILE\" (for textprint)\n"
       "  stroke solid|heavy|double|dashed|dotted, corners square|rounded\n"
-      "  key left|right|up|down [shift]   an arrow key: moves the selection\n"
+      "  key left|right|up|down [shift] [ctrl]   an arrow key: moves the selection\n"
       "  save \"FILE\", open \"FILE\"\n"
       "  show         print the character art\n"
       "  state        print the modified mark, the undo and redo steps, the tool,\n"
@@ -126,7 +151,7 @@ std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, vi
   // A document with nothing in it shows the sheet the editor would give it.
   if (verdict == virlo::DocumentCheck::Verdict::Sheetless) sheet = virlo::Document::AttachNewSheet(*db);
   if (db == nullptr || sheet == nullptr) {
-    std::fprintf(stderr, "virlo-cli: cannot open '%s': %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot open %s: %s\n", Quoted(path).c_str(), Shown(error).c_str());
     return nullptr;
   }
   return db;
@@ -135,10 +160,16 @@ std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, vi
 int Run(const std::vector<std::string_view>& args) {
   std::string scriptPath;
   std::string openPath;
+  std::string editPath;
+  bool dryRun = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (IsHelp(args[i])) return Help();
     if (args[i] == "--open" && i + 1 < args.size()) {
       openPath = args[++i];
+    } else if (args[i] == "--edit" && i + 1 < args.size()) {
+      editPath = args[++i];
+    } else if (args[i] == "--dry-run") {
+      dryRun = true;
     } else if (scriptPath.empty() && !args[i].starts_with("--")) {
       scriptPath = args[i];
     } else {
@@ -146,23 +177,24 @@ int Run(const std::vector<std::string_view>& args) {
       return ExitUsage;
     }
   }
-  if (scriptPath.empty()) {
+  if (scriptPath.empty() || (!editPath.empty() && !openPath.empty()) || (dryRun && editPath.empty())) {
     std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
+    std::fputs("                  virlo-cli run SCRIPT --edit FILE:LINE [--dry-run]\n", stderr);
     return ExitUsage;
   }
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(scriptPath, ec);
   if (!ec && !std::filesystem::is_regular_file(status)) {
-    std::fprintf(stderr, "virlo-cli: script '%s' is not a regular file\n", scriptPath.c_str());
+    std::fprintf(stderr, "virlo-cli: script %s is not a regular file\n", Quoted(scriptPath).c_str());
     return ExitUsage;
   }
   if (!ec && std::filesystem::file_size(scriptPath, ec) > MaxScriptBytes) {
-    std::fprintf(stderr, "virlo-cli: script '%s' is longer than %ju bytes\n", scriptPath.c_str(), MaxScriptBytes);
+    std::fprintf(stderr, "virlo-cli: script %s is longer than %ju bytes\n", Quoted(scriptPath).c_str(), MaxScriptBytes);
     return ExitUsage;
   }
   std::ifstream file(scriptPath, std::ios::binary);
   if (!file) {
-    std::fprintf(stderr, "virlo-cli: cannot read script '%s'\n", scriptPath.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot read script %s\n", Quoted(scriptPath).c_str());
     return ExitUsage;
   }
   std::ostringstream source;
@@ -174,6 +206,7 @@ int Run(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: %s: %s\n", scriptPath.c_str(), error.c_str());
     return ExitUsage;
   }
+  if (!editPath.empty()) return virlo::cli::BlockCommands::RunEdit(commands, editPath, dryRun);
   virlo::StartStore();
   virlo::script::ScriptRunner runner(stdout, stderr);
   if (!runner.Start(openPath)) return ExitFailure;
@@ -200,7 +233,7 @@ int WriteOutput(const std::string& output, const std::string& bytes) {
   if (IsStdout(output)) return WriteStdout(bytes) ? 0 : ExitFailure;
   std::string error;
   if (virlo::AtomicFile::Write(output, bytes, error) != virlo::AtomicFile::Result::Written) {
-    std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot write %s: %s\n", Quoted(output).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
   return 0;
@@ -210,8 +243,8 @@ int WriteOutput(const std::string& output, const std::string& bytes) {
 // message, when the output is the document.
 bool IsOwnInput(const std::string& path, const std::string& output) {
   if (!SameFile(IsStdout(output) ? "-" : output, STDOUT_FILENO, path)) return false;
-  std::fprintf(stderr, "virlo-cli: cannot write '%s': it is the document being read\n",
-               IsStdout(output) ? "standard output" : output.c_str());
+  std::fprintf(stderr, "virlo-cli: cannot write %s: it is the document being read\n",
+               IsStdout(output) ? "standard output" : Quoted(output).c_str());
   return true;
 }
 
@@ -241,7 +274,7 @@ int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExpo
                               [&file, &error](std::string_view piece) { return file.Write(piece, error); }) &&
       file.Commit(error);
   if (written) return 0;
-  std::fprintf(stderr, "virlo-cli: cannot write '%s': %s\n", output.c_str(), error.c_str());
+  std::fprintf(stderr, "virlo-cli: cannot write %s: %s\n", Quoted(output).c_str(), Shown(error).c_str());
   return ExitFailure;
 }
 
@@ -356,7 +389,7 @@ int Dump(const std::vector<std::string_view>& args) {
   std::string json;
   std::string error;
   if (!virlo::DocumentDump::Write(*db, json, error)) {
-    std::fprintf(stderr, "virlo-cli: cannot dump '%s': %s\n", path.c_str(), error.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot dump %s: %s\n", Quoted(path).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
   return WriteStdout(json) ? 0 : ExitFailure;
@@ -383,9 +416,7 @@ int Import(const std::vector<std::string_view>& args) {
   std::string art;
   std::string output;
   bool outputGiven = false;
-  virlo::ArtGrid::Options options;
-  bool encodingGiven = false;
-  bool commentGiven = false;
+  virlo::ArtInput::Request request;
   bool quiet = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const bool hasValue = i + 1 < args.size();
@@ -396,13 +427,11 @@ int Import(const std::vector<std::string_view>& args) {
       output = args[++i];
       outputGiven = true;
     } else if (args[i] == "--encoding" && hasValue) {
-      encodingGiven = true;
       const std::string_view encoding = args[++i];
       if (encoding != "utf-8" && encoding != "cp932") return UsageError(ImportUsage, "the encoding is utf-8 or cp932");
-      options.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
+      request.encoding = encoding == "utf-8" ? virlo::ArtGrid::Encoding::Utf8 : virlo::ArtGrid::Encoding::Cp932;
     } else if (args[i] == "--comment" && hasValue) {
-      options.commentPrefix = args[++i];
-      commentGiven = true;
+      request.commentPrefix = std::string(args[++i]);
     } else if (args[i] == "--tab" && hasValue) {
       const std::string_view tab = args[++i];
       std::int32_t size = 0;
@@ -410,7 +439,7 @@ int Import(const std::vector<std::string_view>& args) {
       if (ec != std::errc() || end != tab.data() + tab.size() || size < 1 || size > 32) {
         return UsageError(ImportUsage, "the tab size is a number from 1 to 32");
       }
-      options.tabSize = size;
+      request.tabSize = size;
     } else if (art.empty() && (args[i] == "-" || !args[i].starts_with("--"))) {
       art = args[i];
     } else {
@@ -421,45 +450,39 @@ int Import(const std::vector<std::string_view>& args) {
   if (art.empty() || output.empty()) return UsageError(ImportUsage, nullptr);
   // The art is never written over with a document.
   if (SameFile(art, STDIN_FILENO, output)) {
-    std::fprintf(stderr, "virlo-cli: cannot save '%s': it is the art being read\n", output.c_str());
+    std::fprintf(stderr, "virlo-cli: cannot save %s: it is the art being read\n", Quoted(output).c_str());
     return ExitFailure;
   }
-  if (options.commentPrefix.find_first_of("\r\n") != std::string::npos) {
+  if (request.commentPrefix && request.commentPrefix->find_first_of("\r\n") != std::string::npos) {
     return UsageError(ImportUsage, "the comment prefix is one line");
   }
   std::string text;
   std::string error;
-  if (!virlo::ArtInput::ReadFile(art, text, error, commentGiven ? &options.commentPrefix : nullptr)) {
-    std::fprintf(stderr, "virlo-cli: cannot read '%s': %s\n", art.c_str(), error.c_str());
+  if (!virlo::ArtInput::ReadFile(art, text, error, request.commentPrefix ? &*request.commentPrefix : nullptr)) {
+    std::fprintf(stderr, "virlo-cli: cannot read %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
-  if (!commentGiven) {
+  virlo::ArtInput::Art read;
+  if (!virlo::ArtInput::Read(text, request, read, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
+    return ExitFailure;
+  }
+  if (read.commentFound) {
     // Art copied out of a comment block: its prefix is left out, and said.
-    const virlo::CommentPrefix::Found found = virlo::CommentPrefix::Find(text);
-    if (found.marker) {
-      options.commentPrefix = found.prefix;
-      std::fprintf(stderr,
-                   "virlo-cli: every line starts with the comment prefix \"%s\", left out; render --comment \"%s\" "
-                   "puts it back\n",
-                   found.prefix.c_str(), found.prefix.c_str());
-    }
-  } else if (!virlo::CommentPrefix::AnyLineHas(text, options.commentPrefix)) {
-    std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
-                 options.commentPrefix.c_str());
+    std::fprintf(stderr,
+                 "virlo-cli: every line starts with the comment prefix \"%s\", left out; render --comment \"%s\" "
+                 "puts it back\n",
+                 Shown(read.prefix).c_str(), Shown(read.prefix).c_str());
   }
-  virlo::ArtGrid grid;
-  // Without --encoding, as the editor reads art: UTF-8 when it is, else code page 932.
-  const bool read = encodingGiven ? virlo::ArtInput::ReadArt(text, grid, error, options)
-                                  : virlo::ArtInput::ReadAnyEncoding(text, grid, error, options);
-  if (!read) {
-    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
-    return ExitFailure;
+  if (read.prefixUnused) {
+    std::fprintf(stderr, "virlo-cli: warning: no line starts with the comment prefix \"%s\"\n",
+                 Shown(read.prefix).c_str());
   }
   virlo::StartStore();
   virlo::Document document;
   virlo::ArtImporter::Report report;
-  if (!document.OnNewDocument() || !virlo::ArtImporter::Import(grid, *document.sheet, report, error)) {
-    std::fprintf(stderr, "virlo-cli: cannot import '%s': %s\n", art.c_str(), error.c_str());
+  if (!document.OnNewDocument() || !virlo::ArtInput::Build(read, *document.sheet, 0, 0, report, error)) {
+    std::fprintf(stderr, "virlo-cli: cannot import %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
   if (!quiet) PrintImportReport(report);
@@ -471,7 +494,8 @@ int Import(const std::vector<std::string_view>& args) {
                  report.lookalikeSubstitutes);
   }
   if (!document.OnSaveDocument(output)) {
-    std::fprintf(stderr, "virlo-cli: cannot save '%s': %s\n", output.c_str(), document.LastError().c_str());
+    std::fprintf(stderr, "virlo-cli: cannot save %s: %s\n", Quoted(output).c_str(),
+                 Shown(document.LastError()).c_str());
     return ExitFailure;
   }
   return 0;
@@ -498,11 +522,19 @@ int main(int argc, char** argv) {
   }
   if (command == "--help" || command == "-h" || command == "help") return Help();
   if (command == "--version") return WriteStdout(std::string("virlo-cli ") + VIRLO_VERSION + "\n") ? 0 : ExitFailure;
+  // The commands on a diagram in a block of a text file.
+  using virlo::cli::BlockCommands;
+  if (command == "blocks" || (command == "render" && BlockCommands::RendersInto(args)) ||
+      (command == "import" && BlockCommands::NamesBlock(args))) {
+    if (std::any_of(args.begin(), args.end(), IsHelp)) return Help();
+    if (command == "blocks") return BlockCommands::Blocks(args);
+    return command == "render" ? BlockCommands::RenderInto(args) : BlockCommands::Import(args);
+  }
   if (command == "run") return Run(args);
   if (command == "render") return Render(args);
   if (command == "dump") return Dump(args);
   if (command == "import") return Import(args);
-  std::fprintf(stderr, "virlo-cli: unknown command '%s'\n", argv[1]);
+  std::fprintf(stderr, "virlo-cli: unknown command %s\n", Quoted(argv[1]).c_str());
   std::fputs(Usage().c_str(), stderr);
   return ExitUsage;
 }

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <utility>
 
-#include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 #include "import/CommentPrefix.h"
@@ -232,16 +231,42 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
   return grid.Read(kept, options, error);
 }
 
-bool ArtInput::IntoNewDocument(const ArtGrid& grid, Document& document, std::string& error,
-                               ArtImporter::Report* report) {
-  if (document.sheet == nullptr) {
-    error = "the document has no sheet";
-    return false;
+bool ArtInput::Read(std::string_view bytes, const Request& request, Art& art, std::string& error) {
+  ArtGrid::Options options;
+  options.tabSize = request.tabSize;
+  if (request.commentPrefix) {
+    options.commentPrefix = *request.commentPrefix;
+    art.prefixUnused = !options.commentPrefix.empty() && !CommentPrefix::AnyLineHas(bytes, options.commentPrefix);
+  } else {
+    // A comment block's prefix always goes; indentation alone only where
+    // the art is placed anew, since a document holds it as its file does.
+    const CommentPrefix::Found found = CommentPrefix::Find(bytes);
+    art.commentFound = found.marker;
+    if (found.marker || request.placement == Placement::AtCell) options.commentPrefix = found.prefix;
   }
-  ArtImporter::Report made;
-  if (!ArtImporter::Import(grid, *document.sheet, made, error)) return false;
-  document.UpdateModifiedFlag();
-  if (report != nullptr) *report = std::move(made);
+  art.prefix = options.commentPrefix;
+  bool read = false;
+  if (request.encoding) {
+    options.encoding = *request.encoding;
+    read = ReadArt(bytes, art.grid, error, options);
+  } else {
+    read = ReadAnyEncoding(bytes, art.grid, error, options);
+  }
+  if (!read) return false;
+  art.print.style = art.grid.HasGlyphs() ? ArtOptions::Style::Unicode : ArtOptions::Style::Ascii;
+  art.print.prefix = art.prefix;
+  // Placed art starts at its own first column: printed without margins, it
+  // starts there again; a file's art keeps the columns it stood in.
+  art.print.crop = request.placement == Placement::AtCell;
+  art.print.trim = art.print.crop;
+  return true;
+}
+
+bool ArtInput::Build(const Art& art, Sheet& sheet, std::int32_t column, std::int32_t row, ArtImporter::Report& report,
+                     std::string& error, std::vector<DrawObj*>* made) {
+  std::vector<DrawObj*> objects;
+  if (!ArtImporter::ImportAt(art.grid, sheet, column, row, objects, report, error)) return false;
+  if (made != nullptr) *made = std::move(objects);
   return true;
 }
 

@@ -1,15 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "export/ArtExport.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
 
 namespace virlo {
 
-class Document;
+class DrawObj;
+class Sheet;
 
 // Character art from outside: a text file read whole, its encoding found,
 // and brought in as a document's content.
@@ -36,11 +40,43 @@ class ArtInput {
   // never holds more than a sheet's rows of a sheet's width, whatever the
   // file.
   static bool ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error, const ArtGrid::Options& options);
-  // Builds the art on a new document's empty sheet; the document is then
-  // modified: it has no file to match.
-  // What was made goes to report when one is given.
-  static bool IntoNewDocument(const ArtGrid& grid, Document& document, std::string& error,
-                              ArtImporter::Report* report = nullptr);
+
+  // Where the art goes. A new document holds it where it stands in its file,
+  // columns included; art placed at a cell of a sheet (a paste) leaves the
+  // indentation its lines share out, as it leaves a comment prefix out.
+  enum class Placement { AsInFile, AtCell };
+  // How art is to be read; what is not given is found.
+  struct Request {
+    // None: UTF-8 when the bytes are, else code page 932.
+    std::optional<ArtGrid::Encoding> encoding;
+    // None: the comment prefix every line shares (see CommentPrefix).
+    std::optional<std::string> commentPrefix;
+    std::int32_t tabSize = ArtGrid::Options{}.tabSize;
+    Placement placement = Placement::AsInFile;
+  };
+  // Art read and ready to build, with how to print it back where it came from.
+  struct Art {
+    ArtGrid grid;
+    // What every line started with and was left out: the prefix given or found.
+    std::string prefix;
+    // The prefix was found, holding a comment marker (not given).
+    bool commentFound = false;
+    // A prefix was given that no line starts with.
+    bool prefixUnused = false;
+    // The print options that give the art back: its style (box drawing where
+    // it had it), its prefix, and without margins where it was placed anew.
+    ArtOptions print;
+  };
+
+  // The one way art comes in, for a file, a drop, a paste, the command line
+  // and a block of a text file: the prefix left out, the bytes read into a
+  // grid, the print options taken from them. False with the reason.
+  static bool Read(std::string_view bytes, const Request& request, Art& art, std::string& error);
+  // Builds read art on a sheet with its first cell at (column, row), as the
+  // tools would have drawn it; what was made, top-level objects in stacking
+  // order, goes to made when given.
+  static bool Build(const Art& art, Sheet& sheet, std::int32_t column, std::int32_t row, ArtImporter::Report& report,
+                    std::string& error, std::vector<DrawObj*>* made = nullptr);
 };
 
 }  // namespace virlo

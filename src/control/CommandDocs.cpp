@@ -131,7 +131,8 @@ void KeyTable(Writer& writer) {
   writer.Header({"Key", "Command"});
   for (const CommandInfo& info : CommandTable::All()) {
     if (*info.keys == '\0') continue;
-    const std::string what = *info.caption != '\0' ? In(info.caption, UiLanguage::English) : In(info.prompt, UiLanguage::English);
+    const std::string what =
+        *info.caption != '\0' ? In(info.caption, UiLanguage::English) : In(info.prompt, UiLanguage::English);
     writer.Row({Keys(info.keys), what});
   }
 }

@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "control/ArtInput.h"
 #include "control/CommandIds.h"
 #include "control/CommandTable.h"
 #include "control/TextOutput.h"
 #include "document/Document.h"
 #include "import/ArtGrid.h"
 #include "import/ArtImporter.h"
-#include "import/CommentPrefix.h"
 #include "objects/ClipboardSheet.h"
 #include "objects/Sheet.h"
 #include "platform/Clipboard.h"
@@ -182,7 +182,7 @@ void ViewController::OnRButtonUp(std::uint32_t flags, Point pointer) {
   UpdateModified();
 }
 
-bool ViewController::OnArrowKey(ArrowKey key, bool large) {
+bool ViewController::OnArrowKey(ArrowKey key, bool large, bool frameAlone) {
   auto* tool = dynamic_cast<SelectTool*>(currentTool_.get());
   if (capture_ || Blocked() || tool == nullptr || !HasSelection()) return false;
   const Sheet* sheet = tool->GetSheet();
@@ -203,7 +203,7 @@ bool ViewController::OnArrowKey(ArrowKey key, bool large) {
       break;
   }
   document_->SetUndoMarker();
-  tool->MoveSelectionBy(delta.x, delta.y);
+  tool->MoveSelectionBy(delta.x, delta.y, frameAlone);
   UpdateModified();
   return true;
 }
@@ -351,17 +351,17 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   // Art copied out of source code: its comment prefix and indentation go,
   // and come back when the art is printed.
-  const CommentPrefix::Found comment = CommentPrefix::Find(utf8);
-  ArtGrid::Options readOptions;
-  readOptions.commentPrefix = comment.prefix;
-  ArtGrid grid;
+  ArtInput::Request request;
+  request.encoding = ArtGrid::Encoding::Utf8;
+  request.placement = ArtInput::Placement::AtCell;
+  ArtInput::Art art;
   std::string error;
-  if (!grid.Read(utf8, readOptions, error)) {
+  if (!ArtInput::Read(utf8, request, art, error)) {
     DialogRunner::ShowMessage(
         UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
   }
-  if (grid.Rows() == 0) {
+  if (art.grid.Rows() == 0) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "クリップボードに図がありません")), caption);
     return false;
   }
@@ -369,18 +369,18 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   // The first cell wholly in view, moved back where the art would reach
   // past the largest sheet.
   const Point scroll = window_ != nullptr ? window_->ScrollPosition() : Point{0, 0};
-  auto firstCell = [](std::int32_t position, std::int32_t cell, std::int32_t cells, std::int32_t art) {
+  auto firstCell = [](std::int32_t position, std::int32_t cell, std::int32_t cells, std::int32_t size) {
     const std::int32_t first = std::max(0, (position + cell - 1) / cell);
-    return std::min(first, std::max(0, cells - art));
+    return std::min(first, std::max(0, cells - size));
   };
   const std::int32_t columns = std::max(ArtGrid::MaxColumns, sheet.width / std::max(1, sheet.cellWidth));
   const std::int32_t rows = std::max(ArtGrid::MaxRows, sheet.height / std::max(1, sheet.cellHeight));
-  const std::int32_t column = firstCell(scroll.x, sheet.cellWidth, columns, grid.Columns());
-  const std::int32_t row = firstCell(scroll.y, sheet.cellHeight, rows, grid.Rows());
+  const std::int32_t column = firstCell(scroll.x, sheet.cellWidth, columns, art.grid.Columns());
+  const std::int32_t row = firstCell(scroll.y, sheet.cellHeight, rows, art.grid.Rows());
   document_->SetUndoMarker();
   std::vector<DrawObj*> made;
   ArtImporter::Report report;
-  if (!ArtImporter::ImportAt(grid, sheet, column, row, made, report, error)) {
+  if (!ArtInput::Build(art, sheet, column, row, report, error, &made)) {
     DialogRunner::ShowMessage(
         UiText(VIRLO_UI_TEXT("ViewController", "クリップボードの文字を図にできません: %1"), {error}), caption);
     return false;
@@ -390,15 +390,15 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   UpdateModified();
   // Printed again, the art goes back where it came from: cropped, behind
   // its prefix, in the style it was drawn in.
-  outputOptions_.style = grid.HasGlyphs() ? ArtOptions::Style::Unicode : ArtOptions::Style::Ascii;
-  outputOptions_.crop = true;
-  outputOptions_.trim = true;
-  outputOptions_.prefix = comment.prefix;
+  outputOptions_.style = art.print.style;
+  outputOptions_.crop = art.print.crop;
+  outputOptions_.trim = art.print.trim;
+  outputOptions_.prefix = art.print.prefix;
   pastedOptions_ = outputOptions_;
   pastedReport_ = std::move(report);
-  if (grid.UnknownSubstitutes() > 0) {
+  if (art.grid.UnknownSubstitutes() > 0) {
     DialogRunner::ShowMessage(UiText(VIRLO_UI_TEXT("ViewController", "文書に入らない文字 %1 個を \"?\" にしました"),
-                                     {std::to_string(grid.UnknownSubstitutes())}),
+                                     {std::to_string(art.grid.UnknownSubstitutes())}),
                               caption);
   }
   return true;

@@ -64,9 +64,10 @@ class ViewController : public DocumentView {
   bool HasCapture() const override { return capture_ || handling_ > 0; }
   bool IsHandling() const override { return handling_ > 0; }
   // Moves what a drag from the selection would move by one cell (large:
-  // LargeArrowStep cells), as one undo step. False, changing nothing, when
-  // the select tool has nothing picked or selected or holds the mouse.
-  bool OnArrowKey(ArrowKey key, bool large);
+  // LargeArrowStep cells), as one undo step; frameAlone (Ctrl): a box moved
+  // whole leaves what lies inside it. False, changing nothing, when the
+  // select tool has nothing picked or selected or holds the mouse.
+  bool OnArrowKey(ArrowKey key, bool large, bool frameAlone = false);
 
   // Receives the pointer position shown at a press and during a drag, e.g. "  16,  32".
   void SetPositionDisplay(std::function<void(const std::string&)> display) { positionDisplay_ = std::move(display); }

@@ -23,7 +23,7 @@ void TextDialog::DoDataExchange(DataExchange& dx) {
   dx.Check(FrameButton, frameOn_);
   std::string text = editText_;
   dx.Text(TextEdit, text);
-  if (!dx.MaxChars(TextEdit, text, MaxText)) return;
+  if (!dx.MaxChars(TextEdit, text, StrBox::MaxTypedText)) return;
   // The art goes to terminals: a control character there would act, not show.
   if (dx.SaveAndValidate() && TextCodec::HasControlCharacters(text)) {
     dx.Fail(TextEdit, UiText(VIRLO_UI_TEXT("TextDialog", "文字列に制御文字は使えません。")));

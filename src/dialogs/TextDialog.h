@@ -23,8 +23,6 @@ class TextDialog : public Dialog {
   static constexpr std::int32_t CentreImage = 137;
   static constexpr std::int32_t RightImage = 138;
   static constexpr std::int32_t FrameImage = 143;
-  // The most bytes of text the box takes.
-  static constexpr std::int32_t MaxText = 256;
 
   explicit TextDialog(StrBox* strBox);
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -209,10 +210,14 @@ class Checker {
       DrawObj* obj = AsDrawObj(part.address, part.type);
       if (obj == nullptr) continue;
       const std::string what = "a " + part.type->Name();
-      // Its text would reach terminals, where a control character acts.
-      if (auto* text = dynamic_cast<StrBox*>(obj);
-          text != nullptr && TextCodec::HasControlCharacters(text->str.View())) {
-        return Fail("a text holds control characters");
+      if (auto* text = dynamic_cast<StrBox*>(obj); text != nullptr) {
+        // More than the editor makes would only slow every paint of it.
+        if (text->str.Length() > StrBox::MaxText) {
+          return Fail("a text box holds " + std::to_string(text->str.Length()) + " bytes of text, more than the " +
+                      std::to_string(StrBox::MaxText) + " any can");
+        }
+        // Its text would reach terminals, where a control character acts.
+        if (TextCodec::HasControlCharacters(text->str.View())) return Fail("a text holds control characters");
       }
       if (obj->sheet != sheet) return Fail(what + " belongs to no sheet of the document");
       if (!FiniteAncestry(obj, drawObjects)) return Fail(what + " is its own ancestor");
@@ -256,6 +261,14 @@ class Checker {
         if (point->hostLine != nullptr && Occurrences(point->hostLine, point) != 1) {
           return Fail("a line end rests on a line that does not carry it");
         }
+        if (point->gap < 0 || point->gap > LinkPoint::MaxGap) return Fail("a line end has an unknown gap");
+        if (point->gap != 0 && point->hostLine == nullptr) return Fail("a line end keeps a gap to no line");
+      }
+      if (auto* text = dynamic_cast<StrBox*>(obj); text != nullptr && text->restLine != nullptr) {
+        // Only a text without a frame rests, and only on a line of its own.
+        if (text->frame != 0) return Fail("a framed text box rests on a line");
+        if (text->restLine->parent != nullptr) return Fail("a text box rests on a part of another object");
+        if (Occurrences(text->restLine, text) != 1) return Fail("a text box rests on a line that does not carry it");
       }
       if (auto* line = dynamic_cast<Line*>(obj)) {
         if (line->orientation != Line::Horizontal && line->orientation != Line::Vertical) {
@@ -266,7 +279,10 @@ class Checker {
         for (DrawObj* item = cursor.First(); item != nullptr; item = cursor.Next()) {
           auto* point = dynamic_cast<LinkPoint*>(item);
           auto* dot = dynamic_cast<Dot*>(item);
-          const bool rests = point != nullptr ? point->hostLine == line : (dot != nullptr && dot->parent == line);
+          auto* text = dynamic_cast<StrBox*>(item);
+          const bool rests = point != nullptr  ? point->hostLine == line
+                             : text != nullptr ? text->restLine == line
+                                               : (dot != nullptr && dot->parent == line);
           if (!rests || Occurrences(line, item) != 1) return Fail("a line carries what does not rest on it");
         }
       }

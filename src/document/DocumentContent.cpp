@@ -51,6 +51,7 @@ class ContentWriter {
       Text(text->str.View());
       Int(text->frame);
       Int(text->alignment);
+      Ref(text->restLine);
     } else if (const auto* box = dynamic_cast<const Box*>(&obj)) {
       Header(Kind::Box, obj);
       BoxSides(*box);
@@ -61,6 +62,7 @@ class ContentWriter {
       DotBody(*point);
       Ref(point->partner);
       Ref(point->hostLine);
+      Int(point->gap);
     } else if (const auto* dot = dynamic_cast<const Dot*>(&obj)) {
       Header(Kind::Dot, obj);
       DotBody(*dot);
@@ -156,7 +158,7 @@ Role RoleOf(const store::TypeLayout::Field& field, bool sheet) {
   if (last == "flags") return Role::Flags;
   if (last == "parent" || last == "x" || last == "y" || last == "marker" || last == "character" || last == "partner" ||
       last == "hostLine" || last == "orientation" || last == "stroke" || last == "corners" || last == "frame" ||
-      last == "alignment") {
+      last == "alignment" || last == "gap" || last == "restLine") {
     return Role::Content;
   }
   if (last == "sheet" || last == "reserved") return Role::Neutral;

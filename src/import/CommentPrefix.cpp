@@ -6,7 +6,8 @@
 namespace virlo {
 namespace {
 
-// Longer markers first, so "///" is not read as "//" and a third "/".
+// A marker stands before the shorter ones it starts with, so "///" is not read
+// as "//" and a third "/", nor ";;" as ";".
 constexpr std::string_view Markers[] = {"///", "//!", "//", "#", "*", "--", ";;", ";", ">"};
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }

@@ -1,5 +1,6 @@
 #include "objects/Box.h"
 
+#include "objects/Contents.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
 #include "platform/DeviceContext.h"
@@ -75,6 +76,17 @@ bool Box::Move(Selection& s, std::int32_t dx, std::int32_t dy) {
   SetFlag(FreeMove, true);
   for (Line* side : Clockwise()) side->Move(s, dx, dy);
   if (!wasFree) SetFlag(FreeMove, false);
+  if (s.contents != nullptr && CarriesContents()) {
+    for (DrawObj* obj : s.contents->Of(*this)) {
+      // A line inside moves whole, as the box does. The flag is set on it
+      // alone, not spread through its joins: a line outside joined to it
+      // follows across itself, as joined lines do.
+      const bool line = dynamic_cast<Line*>(obj) != nullptr && !obj->Has(FreeMove);
+      if (line) obj->flags |= FreeMove;
+      obj->Move(s, dx, dy);
+      if (line) obj->flags &= ~std::uint32_t{FreeMove};
+    }
+  }
   InvalidateRedrawArea(s);
   return true;
 }

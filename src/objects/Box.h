@@ -7,7 +7,8 @@
 namespace virlo {
 
 // A rectangle made of four lines whose ends are joined at the corners. Moving
-// a corner or a side resizes it; moving the box moves all four sides freely.
+// a corner or a side resizes it; moving the box moves all four sides freely,
+// and what lies inside them when the move carries contents.
 class Box : public DrawObj {
  public:
   // Its corners: "+" in the art, or rounded: "." above and "'" below.
@@ -35,6 +36,9 @@ class Box : public DrawObj {
   void RenderText(Canvas& canvas) const override;
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
   // The format dialog: the stroke of its sides and its corners.
+
+  // Whether a move of the whole box carries what lies inside its frame.
+  virtual bool CarriesContents() const { return true; }
 
   // Makes the box occupy rect, moving the first corner and then the opposite one.
   void Resize(const Rect& rect);

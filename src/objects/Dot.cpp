@@ -188,9 +188,17 @@ void Dot::MarkAsLine(Canvas& canvas, bool isLineEnd) const {
 }
 
 void Dot::LinkToLine() {
+  // A dot still on its line stays there, whatever else lies at its cell;
+  // at a line's end cell it would be that end's, so it looks again.
+  const Point cell = sheet->CellOf(x, y);
+  if (const Line* line = GetLine(); line != nullptr && !line->IsHiddenSide() && line->CellsAcross(cell) == 0 &&
+                                    cell != sheet->CellOf(line->start.x, line->start.y) &&
+                                    cell != sheet->CellOf(line->end.x, line->end.y)) {
+    return;
+  }
   SetLine(nullptr);
   DrawObj* hit = sheet->PickObject(x, y, Root());
-  if (auto* line = dynamic_cast<Line*>(hit)) SetLine(line);
+  if (auto* line = dynamic_cast<Line*>(hit); line != nullptr && !line->IsHiddenSide()) SetLine(line);
 }
 
 Line* Dot::GetLine() const { return dynamic_cast<Line*>(parent); }
@@ -199,8 +207,12 @@ void Dot::SetLine(Line* line) { SetDotLine(line); }
 
 void Dot::SetDotLine(Line* line) {
   if (auto* host = dynamic_cast<Line*>(parent)) host->attached.Remove(this);
-  parent = line;
-  if (line != nullptr) line->attached.PushBack(this);
+  parent = nullptr;
+  if (line == nullptr) return;
+  // Without memory for the line's entry, the dot rests on nothing.
+  const std::int32_t count = line->attached.Count();
+  line->attached.PushBack(this);
+  if (line->attached.Count() != count) parent = line;
 }
 
 bool Dot::PlaceAt(std::int32_t px, std::int32_t py, Selection& s) {

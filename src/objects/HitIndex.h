@@ -32,6 +32,12 @@ class Sheet;
 // only ever added at either end and never move, so ranks taken from a
 // counter that falls at the front and rises at the back keep the order;
 // nodes an undo brings back take ranks between their neighbours'.
+//
+// In a cell, objects with one same hit area form a stack kept in stacking
+// order, so that objects pasted on top of each other cost a search no more
+// than one: an area without the point is passed over whole, and in one with
+// it the search stops at the front-most object that answers. An area only
+// one object has in the cell is kept as a single entry, without a stack.
 class HitIndex : public ListG::Watcher, public store::Database::Attachment {
  public:
   explicit HitIndex(Sheet& sheet);
@@ -42,6 +48,10 @@ class HitIndex : public ListG::Watcher, public store::Database::Attachment {
   // The front-most listed object, other than exclude and allowed by the
   // sheet's PickOnly, whose HitTest holds at the point; null if none.
   DrawObj* Hit(std::int32_t x, std::int32_t y, const DrawObj* exclude);
+  // The listed objects, allowed by the sheet's PickOnly, with a hit area
+  // reaching into the rectangle, front to back, each once: what lies near
+  // a place, for the few exact tests the caller makes.
+  std::vector<DrawObj*> Near(const Rect& area);
   bool Lists(const DrawObj* obj) const { return objects_.count(obj) != 0; }
   // The list's nodes that hold obj.
   std::vector<ListG::Node*> NodesOf(const DrawObj* obj) const;
@@ -64,11 +74,32 @@ class HitIndex : public ListG::Watcher, public store::Database::Attachment {
     std::int64_t front = 0;
     DrawObj::HitAreaList areas{};
     std::size_t areaCount = 0;
+    std::int64_t rank = 0;  // front as it was when placed
     bool dirty = true;
   };
+  // One object in a stack; placed null for one taken out (a hole).
   struct Entry {
     Placed* placed;
+    std::int64_t rank;
+  };
+  // The entries of one cell with one hit area, from the back to the front.
+  // One taken out from the middle leaves a hole, until holes are half of it.
+  struct Stack {
     Rect area;
+    std::vector<Entry> entries;
+    std::size_t holes = 0;
+    // Where entries placed out of order begin, to be merged in; NoMerge if none.
+    std::size_t mergeFrom = NoMerge;
+  };
+  static constexpr std::size_t NoMerge = static_cast<std::size_t>(-1);
+  // An object whose area no other object in the cell has.
+  struct Single {
+    Rect area;
+    Entry entry;
+  };
+  struct Cell {
+    std::vector<Single> singles;
+    std::vector<Stack> stacks;
   };
   struct NodeRank {
     Placed* placed;
@@ -85,8 +116,22 @@ class HitIndex : public ListG::Watcher, public store::Database::Attachment {
   void MarkDirty(Placed& placed);
   // Places again everything marked.
   void Flush();
+  // Places every area in its stacks; entries out of order are merged by
+  // Flush, whose keys of cells to merge are kept in mergeCells_.
   void Place(Placed& placed);
+  void PlaceIn(Cell& cell, std::uint64_t key, const Rect& area, Placed& placed);
   void Unplace(Placed& placed);
+  static void TakeOut(Cell& cell, const Rect& area, const Placed& placed);
+  static void TakeOut(Stack& stack, const Placed& placed);
+  void MergePlaced();
+  // The front-most object of the cell, in front of bestRank, that answers.
+  DrawObj* HitIn(const Cell& cell, std::int32_t x, std::int32_t y, const DrawObj* exclude,
+                 std::int64_t& bestRank) const;
+  // How many entries the cell gives the object for the area: 1 where all is well.
+  static std::size_t CountIn(const Cell& cell, const Rect& area, const Placed& placed);
+  // Every area of the object that is not empty and not one of its earlier areas.
+  template <class Visit>
+  static void ForEachArea(const Placed& placed, Visit visit);
   // Calls visit(key) for every cell of its grid the area spans.
   template <class Visit>
   static void ForEachCell(const Rect& area, Visit visit);
@@ -98,7 +143,8 @@ class HitIndex : public ListG::Watcher, public store::Database::Attachment {
   store::Database& db_;
   std::unordered_map<const void*, Placed> objects_;
   std::unordered_map<const ListG::Node*, NodeRank> nodes_;
-  std::unordered_map<std::uint64_t, std::vector<Entry>, CellHash> cells_;
+  std::unordered_map<std::uint64_t, Cell, CellHash> cells_;
+  std::vector<std::uint64_t> mergeCells_;
   std::array<std::int32_t, Levels * Levels> levelCounts_{};
   std::vector<std::size_t> levelsInUse_;
   std::vector<DrawObj*> dirty_;

@@ -10,6 +10,7 @@
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
+#include "objects/StrBox.h"
 #include "platform/DeviceContext.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"
@@ -108,6 +109,8 @@ Line::~Line() {
   while (DrawObj* obj = attached.PopFront()) resting.push_back(obj);
   for (DrawObj* obj : resting) {
     if (auto* dot = dynamic_cast<Dot*>(obj)) dot->SetLine(nullptr);
+    // A label stays where it is, resting on nothing.
+    if (auto* text = dynamic_cast<StrBox*>(obj)) text->restLine = nullptr;
   }
   // The ends are members and die after this body, when the line's own lists
   // are gone; unlink them now, end first, and leave them nothing to touch.
@@ -214,8 +217,12 @@ void Line::Draw(DeviceContext& dc) const {
   start.Draw(dc);
   end.Draw(dc);
   dc.SelectPen(previous);
+  // A label paints itself where it stands among the sheet's objects: its
+  // text painted twice would look heavier.
   List<DrawObj*>::Cursor cursor(attached);
-  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->Draw(dc);
+  for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
+    if (dynamic_cast<const StrBox*>(obj) == nullptr) obj->Draw(dc);
+  }
 }
 
 void Line::RenderText(Canvas& canvas) const {
@@ -250,6 +257,23 @@ void Line::RenderText(Canvas& canvas) const {
   end.MarkAsLine(canvas, true);
   List<DrawObj*>::Cursor cursor(attached);
   for (const DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->RenderText(canvas);
+}
+
+std::int32_t Line::CellsAcross(Point cell) const {
+  const Point from = sheet->CellOf(start.x, start.y);
+  const Point to = sheet->CellOf(end.x, end.y);
+  const bool horizontal = orientation == Horizontal;
+  const std::int32_t along = horizontal ? cell.x : cell.y;
+  const std::int32_t a = horizontal ? from.x : from.y;
+  const std::int32_t b = horizontal ? to.x : to.y;
+  if (along < std::min(a, b) || along > std::max(a, b)) return NotBeside;
+  const std::int64_t across = horizontal ? std::int64_t{cell.y} - from.y : std::int64_t{cell.x} - from.x;
+  return static_cast<std::int32_t>(std::min<std::int64_t>(std::llabs(across), Sheet::MaxCoordinate));
+}
+
+bool Line::IsHiddenSide() const {
+  const auto* text = dynamic_cast<const StrBox*>(parent);
+  return text != nullptr && text->frame == 0;
 }
 
 Stroke Line::GetStroke() const {
@@ -342,7 +366,13 @@ DrawObj* Line::FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude
   if (&end != exclude && end.HitTest(x, y)) return &end;
   List<DrawObj*>::Cursor cursor(attached);
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    if (obj != exclude && obj->HitTest(x, y)) return obj;
+    if (obj == exclude) continue;
+    // A label is found on its text, not on the blank frame round it.
+    if (const auto* text = dynamic_cast<const StrBox*>(obj)) {
+      if (text->TextCells().Contains(sheet->CellOf(x, y))) return obj;
+      continue;
+    }
+    if (obj->HitTest(x, y)) return obj;
   }
   return this;
 }

@@ -39,6 +39,15 @@ class Line : public DrawObj {
   DrawObj* FindTarget(std::int32_t x, std::int32_t y, const DrawObj* exclude) override;
   // The format dialog of its whole object: the line, or the box it is a side of.
 
+  // How many cells a cell lies off the line's run, across it, where it lies
+  // level with the run (between the ends' cells, both included): 0 on it,
+  // NotBeside anywhere else.
+  static constexpr std::int32_t NotBeside = -1;
+  std::int32_t CellsAcross(Point cell) const;
+  // A side of a text box without a frame: shown nowhere, so nothing rests
+  // or docks on it.
+  bool IsHiddenSide() const;
+
   // The stroke, Solid for a number no stroke has.
   Stroke GetStroke() const;
   // The radius of the rounded corner a box side's end makes, in drawing

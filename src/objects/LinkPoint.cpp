@@ -5,7 +5,7 @@
 #include "objects/MarkerTable.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
-#include "objects/StrBox.h"
+#include "store/FormatVersion.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -19,6 +19,8 @@ void LinkPoint::DescribeFields(store::FieldVisitor& visitor) {
   Dot::DescribeFields(visitor);
   visitor.Ref("partner", partner);
   visitor.Ref("hostLine", hostLine);
+  visitor.Since(store::HoldsTogetherFormat);
+  visitor.Int32("gap", gap);
 }
 
 LinkPoint::LinkPoint(Sheet* sheet, std::int32_t x, std::int32_t y, Line* line)
@@ -74,7 +76,15 @@ void LinkPoint::Draw(DeviceContext& dc) const {
 void LinkPoint::LinkToLine() {
   // Box corners are joined to each other and to nothing else.
   const bool corner = dynamic_cast<Box*>(Root()) != nullptr;
-  if (!corner) Dot::LinkToLine();
+  if (!corner) {
+    if (!Holds()) {
+      gap = 0;
+      Dot::LinkToLine();
+    } else if (hostLine->CellsAcross(sheet->CellOf(x, y)) == 0) {
+      // Resting on its host now, not short of it.
+      gap = 0;
+    }
+  }
   DrawObj* hit = sheet->PickObject(x, y, Root());
   if (partner == nullptr || partner->GetPos() != GetPos()) Join(dynamic_cast<LinkPoint*>(hit));
   if (!corner) Dock();
@@ -105,10 +115,24 @@ Line* LinkPoint::Facing() {
   if (auto* dot = dynamic_cast<Dot*>(hit); dot != nullptr) facing = dot->GetLine();
   // Only a line across the end's own is pointed at: `--->|`, not `---> ---`;
   // and a side that shows: not the frame of a text box without one.
-  if (facing == nullptr || facing->orientation == line->orientation) return nullptr;
-  if (const auto* text = dynamic_cast<const StrBox*>(facing->parent); text != nullptr && text->frame == 0)
-    return nullptr;
+  if (facing == nullptr || facing->orientation == line->orientation || facing->IsHiddenSide()) return nullptr;
   return facing;
+}
+
+bool LinkPoint::Holds() const { return HoldsAt({x, y}); }
+
+bool LinkPoint::HoldsAt(Point position) const {
+  if (hostLine == nullptr || hostLine->IsHiddenSide()) return false;
+  const Point cell = sheet->CellOf(position.x, position.y);
+  const std::int32_t across = hostLine->CellsAcross(cell);
+  if (across == 0) {
+    // At a free line's end cell the end meets that end rather than the run.
+    return hostLine->parent != nullptr || (cell != sheet->CellOf(hostLine->start.x, hostLine->start.y) &&
+                                           cell != sheet->CellOf(hostLine->end.x, hostLine->end.y));
+  }
+  // Docked: beside the host, the end's own line running across it.
+  const auto* own = dynamic_cast<const Line*>(parent);
+  return own != nullptr && own->orientation != hostLine->orientation && across == gap + 1;
 }
 
 std::string_view LinkPoint::ArtText() const {
@@ -120,8 +144,12 @@ std::string_view LinkPoint::ArtText() const {
 
 void LinkPoint::SetLine(Line* line) {
   if (hostLine != nullptr) hostLine->attached.Remove(this);
-  hostLine = line;
-  if (line != nullptr) line->attached.PushBack(this);
+  hostLine = nullptr;
+  if (line == nullptr) return;
+  // Without memory for the line's entry, the end rests on nothing.
+  const std::int32_t count = line->attached.Count();
+  line->attached.PushBack(this);
+  if (line->attached.Count() != count) hostLine = line;
 }
 
 LinkPoint* LinkPoint::Join(LinkPoint* other) {

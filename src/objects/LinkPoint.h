@@ -8,9 +8,14 @@ namespace virlo {
 // place (its partner: a corner of two lines) and can rest on another line (its
 // host line: a T-junction). A free end that points at a line in the next cell
 // (an arrow stopping one cell before a box side) is docked on it: the line is
-// its host line as for a T-junction, so it follows that line's moves.
+// its host line as for a T-junction, so it follows that line's moves. A
+// docked end may stand a blank cell or two short of its host (its gap), as
+// published art draws `---->  |`.
 class LinkPoint : public Dot {
  public:
+  // The most blank cells a docked end stands short of its host.
+  static constexpr std::int32_t MaxGap = 2;
+
   LinkPoint(Sheet* sheet, std::int32_t x, std::int32_t y, Line* line);
   // Copies carry no links.
   LinkPoint(const LinkPoint& source, Sheet* sheet, DrawObj* parent);
@@ -45,10 +50,20 @@ class LinkPoint : public Dot {
   // The line across the next cell in the direction the end's line runs
   // towards it, or null: what the end would dock on.
   Line* Facing();
+  // Whether the host line still holds the end where it lies: the end's cell
+  // on the host's run, or, docked, gap + 1 cells off it across the end's own
+  // line. Settling keeps a link that holds, so an end whose box moved stays
+  // on that box whatever else now lies at its cell or beside it.
+  bool Holds() const;
+  // The same for a place the end may be put at.
+  bool HoldsAt(Point position) const;
 
   // The persistent layout, in declaration order.
   LinkPoint* partner = nullptr;
   Line* hostLine = nullptr;
+  // The blank cells between a docked end and its host, 0 to MaxGap; 0 for
+  // an end that is not docked.
+  std::int32_t gap = 0;
 };
 
 }  // namespace virlo

@@ -30,10 +30,6 @@ void RegisterPersistentTypes() {
   for (const store::TypeDescription* type : Types()) store::TypeRegistry::Register(*type);
 }
 
-void DeregisterPersistentTypes() {
-  for (const store::TypeDescription* type : Types()) store::TypeRegistry::Deregister(*type);
-}
-
 void StartStore() {
   store::Initialize();
   RegisterPersistentTypes();

@@ -7,6 +7,7 @@
 
 namespace virlo {
 
+class Contents;
 class DrawObj;
 class Window;
 
@@ -32,6 +33,9 @@ class Selection {
   List<DrawObj*> list;
   Window* window;
   Moving moving;
+  // What a box moved whole carries along, when it carries anything: a move
+  // of the frame alone has none.
+  Contents* contents = nullptr;
 };
 
 }  // namespace virlo

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "model/Canvas.h"
+#include "objects/HitIndex.h"
 #include "objects/Sheet.h"
 #include "platform/AppServices.h"
 #include "platform/DeviceContext.h"
+#include "store/FormatVersion.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -19,6 +21,8 @@ void StrBox::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Member("str", str);
   visitor.Int32("frame", frame);
   visitor.Int32("alignment", alignment);
+  visitor.Since(store::HoldsTogetherFormat);
+  visitor.Ref("restLine", restLine);
 }
 
 StrBox::StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, const String& text,
@@ -30,7 +34,10 @@ StrBox::StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, 
 StrBox::StrBox(const StrBox& source, Sheet* sheet, DrawObj* parent)
     : Box(source, sheet, parent), str(source.str), frame(source.frame), alignment(source.alignment) {}
 
-StrBox::~StrBox() { str.Clear(); }
+StrBox::~StrBox() {
+  SetRest(nullptr);
+  str.Clear();
+}
 
 void StrBox::SyncFilled() {
   if (frame != 0) {
@@ -38,6 +45,80 @@ void StrBox::SyncFilled() {
   } else {
     flags &= ~std::uint32_t{Filled};
   }
+}
+
+bool StrBox::Select(Selection& s) {
+  if (!Box::Select(s)) return false;
+  SettleRest();
+  return true;
+}
+
+void StrBox::SetRest(Line* line) {
+  if (restLine == line) return;
+  if (restLine != nullptr) restLine->attached.Remove(this);
+  restLine = nullptr;
+  if (line == nullptr) return;
+  // Without memory for the line's entry, the text rests on nothing.
+  const std::int32_t count = line->attached.Count();
+  line->attached.PushBack(this);
+  if (line->attached.Count() != count) restLine = line;
+}
+
+Rect StrBox::TextCells() const {
+  const Point a = sheet->CellOf(FirstCorner().x, FirstCorner().y);
+  const Point b = sheet->CellOf(OppositeCorner().x, OppositeCorner().y);
+  return Rect{std::min(a.x, b.x) + 1, std::min(a.y, b.y) + 1, std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+std::int32_t StrBox::Touching(const Line& line) const {
+  const Rect cells = TextCells();
+  const Point from = sheet->CellOf(line.start.x, line.start.y);
+  const Point to = sheet->CellOf(line.end.x, line.end.y);
+  const bool horizontal = line.orientation == Line::Horizontal;
+  // Along the line: its span must meet the text's.
+  const std::int32_t first = horizontal ? std::min(from.x, to.x) : std::min(from.y, to.y);
+  const std::int32_t last = horizontal ? std::max(from.x, to.x) : std::max(from.y, to.y);
+  const std::int32_t textFirst = horizontal ? cells.left : cells.top;
+  const std::int32_t textLast = (horizontal ? cells.right : cells.bottom) - 1;
+  if (last < textFirst || first > textLast) return Line::NotBeside;
+  // Across it: through the text, or in the row or column beside it.
+  const std::int64_t at = horizontal ? from.y : from.x;
+  const std::int64_t low = horizontal ? cells.top : cells.left;
+  const std::int64_t high = (horizontal ? cells.bottom : cells.right) - 1;
+  if (at >= low && at <= high) return 0;
+  if (at == low - 1 || at == high + 1) return 1;
+  return Line::NotBeside;
+}
+
+void StrBox::SettleRest() {
+  auto restsHere = [this](const Line* line) { return line->parent == nullptr && Touching(*line) != Line::NotBeside; };
+  if (frame != 0) {
+    SetRest(nullptr);
+    return;
+  }
+  if (restLine != nullptr && restsHere(restLine)) return;
+  // The lines near the text, front first: one running through it before one beside it.
+  const Rect cells = TextCells();
+  const std::int64_t cw = sheet->cellWidth;
+  const std::int64_t ch = sheet->cellHeight;
+  auto clamp = [](std::int64_t v) {
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(v, -2 * std::int64_t{Sheet::MaxCoordinate}, 2 * std::int64_t{Sheet::MaxCoordinate}));
+  };
+  const Rect near{clamp((cells.left - 1) * cw), clamp((cells.top - 1) * ch), clamp((cells.right + 1) * cw),
+                  clamp((cells.bottom + 1) * ch)};
+  Line* best = nullptr;
+  std::int32_t bestTouch = 2;
+  for (DrawObj* obj : sheet->Index().Near(near)) {
+    auto* line = dynamic_cast<Line*>(obj);
+    if (line == nullptr || !restsHere(line)) continue;
+    const std::int32_t touch = Touching(*line);
+    if (touch < bestTouch) {
+      best = line;
+      bestTouch = touch;
+    }
+  }
+  SetRest(best);
 }
 
 bool StrBox::SelectAndRedraw(Selection& s) {
@@ -111,7 +192,9 @@ void StrBox::Draw(DeviceContext& dc) const {
   if (alignment == AlignCentre) format |= TextFormat::Center;
   if (alignment == AlignRight) format |= TextFormat::Right;
   const Rect textRect = TextRect();
-  if (frame != 0 || Has(Highlighted)) Box::Draw(dc);
+  // Unframed, the outline shows while the text is picked, or the line it
+  // rests on is: the mark of a label.
+  if (frame != 0 || Has(Highlighted) || (restLine != nullptr && restLine->Has(Highlighted))) Box::Draw(dc);
   const AppServices* app = AppServices::Instance();
   const Font* font = app != nullptr ? app->GetTextFont() : nullptr;
   const Font* previous = font != nullptr ? dc.SelectFont(font) : nullptr;

@@ -9,10 +9,20 @@ namespace virlo {
 
 // A text box: a box holding multi-line text (code page 932 bytes, lines
 // separated by CR LF) with an alignment and a frame switch. It sizes itself to
-// its text from its first corner.
+// its text from its first corner. A text box without a frame may rest on a
+// line it touches, as a dot does: a label, carried when the line moves.
 class StrBox : public Box {
  public:
   enum Alignment : std::int32_t { AlignLeft = 0, AlignCentre = 1, AlignRight = 2 };
+
+  // The limits of a box's text, in bytes of its code page 932 text (a
+  // double-byte character and a line break, CR LF, count two), its NUL aside.
+  // Typed (the text dialog, typing in place): at most this many.
+  static constexpr std::int32_t MaxTypedText = 256;
+  // Held: what an import makes of the largest art it reads, 256 rows of 256
+  // cells (a byte each) with CR LF between them. Documents holding more are
+  // refused, so that no paint or export of a text takes longer than that.
+  static constexpr std::int32_t MaxText = 256 * 256 + 255 * 2;
 
   StrBox(Sheet* sheet, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, const String& text,
          DrawObj* parent);
@@ -23,7 +33,11 @@ class StrBox : public Box {
   static const store::TypeDescription& Type();
   void DescribeFields(store::FieldVisitor& visitor);
 
+  // Settles the rest on a line as a dot settles: what joins now looks again.
+  bool Select(Selection& selection) override;
   bool SelectAndRedraw(Selection& selection) override;
+  // Only a framed text box carries what lies inside its frame.
+  bool CarriesContents() const override { return frame != 0; }
   DrawObj* Clone(Sheet* target) const override;
   bool HitTest(std::int32_t x, std::int32_t y) const override;
   std::size_t HitAreas(HitAreaList& areas) const override { return DrawObj::HitAreas(areas); }
@@ -44,10 +58,27 @@ class StrBox : public Box {
   // Sets or clears Filled in the box's own flags to match the frame switch.
   void SyncFilled();
 
+  // Rests the text on a line it touches, keeping the line it rests on while
+  // it touches it, or lets go of one it no longer touches. Only a free line
+  // is rested on, never a box's side, and a framed text box rests on none.
+  void SettleRest();
+  // Rests on the line (null: on none), standing in its list of what rests on it.
+  void SetRest(Line* line);
+  // The cells the text is written in: the frame's inside, in cell columns
+  // and rows (right and bottom outside, as for every Rect).
+  Rect TextCells() const;
+  // How the text lies by the line: 0 when the line runs through its cells,
+  // 1 when it runs in the row just above or below them (a horizontal line)
+  // or the column just left or right of them (a vertical one), within their
+  // span; Line::NotBeside otherwise.
+  std::int32_t Touching(const Line& line) const;
+
   // The persistent layout, after the box's, in declaration order.
   String str;
   std::int32_t frame = 0;
   std::int32_t alignment = AlignLeft;
+  // The line the text rests on, or null.
+  Line* restLine = nullptr;
 };
 
 }  // namespace virlo

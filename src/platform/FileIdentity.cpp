@@ -29,6 +29,13 @@ std::optional<Stat> StatOf(const std::string& path) {
               static_cast<std::int64_t>(info.st_mtim.tv_sec) * NanosPerSecond + info.st_mtim.tv_nsec};
 }
 
+void AddToHash(std::uint64_t& hash, const unsigned char* bytes, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    hash ^= bytes[i];
+    hash *= HashPrime;
+  }
+}
+
 // The hash of the file's bytes; nothing when it cannot be read to the end.
 std::optional<std::uint64_t> HashOf(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -43,10 +50,7 @@ std::optional<std::uint64_t> HashOf(const std::string& path) {
       ok = got == 0;
       break;
     }
-    for (ssize_t i = 0; i < got; ++i) {
-      hash ^= buffer[static_cast<std::size_t>(i)];
-      hash *= HashPrime;
-    }
+    AddToHash(hash, buffer.data(), static_cast<std::size_t>(got));
   }
   ::close(fd);
   if (!ok) return std::nullopt;
@@ -64,6 +68,12 @@ FileIdentity FileIdentity::Of(const std::string& path) {
   const std::optional<std::uint64_t> hash = HashOf(path);
   if (!hash) return {};
   return {stat->size, stat->modified, *hash};
+}
+
+FileIdentity FileIdentity::Of(std::string_view bytes, std::int64_t modified) {
+  std::uint64_t hash = HashStart;
+  AddToHash(hash, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  return {bytes.size(), modified, hash};
 }
 
 FileIdentity::Change FileIdentity::Compare(const std::string& path) const {

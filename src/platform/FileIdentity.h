@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace virlo {
 
@@ -22,6 +23,8 @@ class FileIdentity {
   FileIdentity(std::uint64_t size, std::int64_t modified, std::uint64_t hash);
   // The file as it is now; unknown when it cannot be read.
   static FileIdentity Of(const std::string& path);
+  // A file's bytes as read, with its modification time then.
+  static FileIdentity Of(std::string_view bytes, std::int64_t modified);
 
   bool Known() const { return known_; }
   std::uint64_t Size() const { return size_; }

@@ -1,5 +1,6 @@
 #include "script/Script.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 
@@ -155,11 +156,20 @@ class Parser {
 
 using Kind = ScriptCommand::Kind;
 
+// Whether a file name holds a byte a terminal would act on (C0, DEL; a
+// line break too: no file a script means has one).
+bool HasControlBytes(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
 // A file name a script gives must not carry what a terminal acts on.
 bool CheckedFileName(Parser& p, std::size_t i, const std::string& needs, bool mayBeEmpty = false) {
   std::string name;
   if (!p.FileName(i, name, mayBeEmpty) || p.Count() != i) return p.Fail(needs);
-  if (TextCodec::HasControlCharacters(name)) return p.Fail("the file name holds control characters");
+  if (HasControlBytes(name)) return p.Fail("the file name holds control characters");
   p.Command().text = std::move(name);
   return true;
 }
@@ -186,12 +196,16 @@ bool ParseKey(Parser& p) {
   };
   p.Command().kind = Kind::Key;
   const auto arrow = arrows.find(p.Bare(1));
-  const bool shift = p.Count() == 2 && p.Bare(2) == "shift";
-  if (arrow == arrows.end() || p.Count() > 2 || (p.Count() == 2 && !shift)) {
-    return p.Fail("'key' needs left, right, up or down, and may take shift");
+  // Shift and Ctrl, each at most once.
+  bool known = arrow != arrows.end() && p.Count() <= 3;
+  for (std::size_t i = 2; known && i <= p.Count(); ++i) {
+    const std::string_view modifier = p.Bare(i);
+    const std::uint32_t bit = modifier == "shift" ? MouseKeys::Shift : modifier == "ctrl" ? MouseKeys::Control : 0;
+    known = bit != 0 && (p.Command().modifiers & bit) == 0;
+    p.Command().modifiers |= bit;
   }
+  if (!known) return p.Fail("'key' needs left, right, up or down, and may take shift and ctrl");
   p.Command().x0 = static_cast<std::int32_t>(arrow->second);
-  if (shift) p.Command().modifiers = MouseKeys::Shift;
   return true;
 }
 

@@ -9,9 +9,11 @@
 #include "dialogs/MarkerDialog.h"
 #include "dialogs/PrintDialog.h"
 #include "dialogs/TextDialog.h"
+#include "export/ArtExport.h"
 #include "model/Canvas.h"
 #include "model/Stroke.h"
 #include "objects/Sheet.h"
+#include "platform/TerminalText.h"
 #include "platform/TextCodec.h"
 #include "store/Database.h"
 #include "store/ObjectNumbering.h"
@@ -30,7 +32,8 @@ bool ScriptRunner::Start(const std::string& path) {
     if (path.empty()) {
       std::fprintf(err_, "virlo-cli: cannot make a new document\n");
     } else {
-      std::fprintf(err_, "virlo-cli: cannot open '%s': %s\n", path.c_str(), document_.LastError().c_str());
+      std::fprintf(err_, "virlo-cli: cannot open %s: %s\n", TerminalText::Quoted(path).c_str(),
+                   TerminalText::Escaped(document_.LastError()).c_str());
     }
     return false;
   }
@@ -114,12 +117,13 @@ void ScriptRunner::NoteSubstitutes() {
   }
 }
 
+// Messages may quote what a script or a file gave: nothing in them may act on the terminal.
 void ScriptRunner::Note(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s\n", line_, TerminalText::Escaped(text).c_str());
 }
 
 bool ScriptRunner::Fail(const std::string& text) {
-  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, text.c_str());
+  std::fprintf(err_, "virlo-cli: line %d: %s; the script stops here\n", line_, TerminalText::Escaped(text).c_str());
   return false;
 }
 
@@ -158,11 +162,21 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       }
       break;
     case Kind::Save:
+      // Files are written from a settled document, as the editor's file
+      // commands wait for the release: a drag's half-finished move is no state.
+      if (document_.IsDragging()) {
+        Note("'save' is disabled now: a drag holds the mouse");
+        break;
+      }
       if (!document_.OnSaveDocument(command.text)) {
         return Fail("cannot save '" + command.text + "': " + document_.LastError());
       }
       break;
     case Kind::Open: {
+      if (document_.IsDragging()) {
+        Note("'open' is disabled now: a drag holds the mouse");
+        break;
+      }
       const bool opened = document_.OnOpenDocument(command.text);
       view_.OnActivateView();
       if (!opened) return Fail("cannot open '" + command.text + "': " + document_.LastError());
@@ -176,7 +190,10 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       QueueAnswer(command, dialogs_);
       break;
     case Kind::TextPrint:
-      view_.OnCommand(CommandId::FilePrint);
+      if (!view_.OnCommand(CommandId::FilePrint)) {
+        Note("'textprint' is disabled now: " + view_.WhyDisabled(CommandId::FilePrint));
+        break;
+      }
       // The message has told why; a print that could not be written is a failure.
       if (view_.LastTextPrint() == TextOutput::Result::NotWritten) return Fail("the text print was not written");
       if (view_.LastTextPrint() == TextOutput::Result::Written) NoteSubstitutes();
@@ -193,12 +210,18 @@ bool ScriptRunner::Execute(const ScriptCommand& command) {
       view_.OnCommand(CommandId::Format);
       break;
     case Kind::Show: {
-      const std::string art = document_.sheet->MakeUtf8Text();
+      // The used part of the sheet: every row down to the last that shows
+      // anything, each up to its last character, as render --trim prints it.
+      ArtOptions used;
+      used.trim = true;
+      const std::string art = ArtExport::Render(*document_.sheet, used);
       if (!WriteAll(out_, art)) return Fail("cannot write the art: " + std::string(std::strerror(errno)));
       break;
     }
     case Kind::Key:
-      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0), command.modifiers != 0)) {
+      if (!view_.OnArrowKey(static_cast<ViewController::ArrowKey>(command.x0),
+                            (command.modifiers & MouseKeys::Shift) != 0,
+                            (command.modifiers & MouseKeys::Control) != 0)) {
         Note("'key' moved nothing: nothing picked or selected with the select tool, or a drag holds the mouse");
       }
       break;

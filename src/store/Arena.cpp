@@ -109,6 +109,22 @@ struct sigaction previousAction;
 bool trapInstalled = false;
 bool trapFailed = false;
 
+// The page the proof of protection writes to, while it does, and whether
+// that write trapped.
+volatile std::uintptr_t probePage = 0;
+volatile sig_atomic_t probeTrapped = 0;
+
+enum class Proof { NotYet, Traps, Fails };
+Proof proof = Proof::NotYet;
+bool hollowProtection = false;
+
+// mprotect, unless a test asks for protection that reports success and
+// protects nothing.
+int Protect(void* address, std::size_t bytes, int protection) {
+  if (hollowProtection && protection == PROT_READ) return 0;
+  return mprotect(address, bytes, protection);
+}
+
 // Hands a fault that is not ours to whoever had the signal before.
 void PassOn(int signal, siginfo_t* info, void* context) {
   if ((previousAction.sa_flags & SA_SIGINFO) != 0 && previousAction.sa_sigaction != nullptr) {
@@ -129,6 +145,10 @@ void PassOn(int signal, siginfo_t* info, void* context) {
 
 void Trap(int signal, siginfo_t* info, void* context) {
   const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  if (probePage != 0 && address >= probePage && address < probePage + Arena::PageSize) {
+    probeTrapped = 1;
+    if (mprotect(reinterpret_cast<void*>(probePage), Arena::PageSize, PROT_READ | PROT_WRITE) == 0) return;
+  }
   Arena::Chunk* chunk = ChunkAt(address);
   if (chunk != nullptr && chunk->arena->Watching() && chunk->arena->Mode() == Arena::Watch::Protect) {
     const std::size_t index = (address - chunk->begin) / Arena::PageSize;
@@ -168,6 +188,28 @@ bool InstallTrap() {
   return true;
 }
 
+// Whether a write to a page made read-only traps: a system may report
+// success without protecting anything (Emscripten does), and then every
+// write would pass unseen and undo keep nothing. Proved once, on a page of
+// its own: protected, written, and the trap expected.
+bool ProtectionTraps() {
+  if (proof != Proof::NotYet) return proof == Proof::Traps;
+  void* page = mmap(nullptr, Arena::PageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (page == MAP_FAILED) return false;
+  auto* byte = static_cast<volatile unsigned char*>(page);
+  probeTrapped = 0;
+  probePage = reinterpret_cast<std::uintptr_t>(page);
+  bool trapped = false;
+  if (Protect(page, Arena::PageSize, PROT_READ) == 0) {
+    *byte = 1;
+    trapped = probeTrapped != 0 && *byte == 1;
+  }
+  probePage = 0;
+  munmap(page, Arena::PageSize);
+  proof = trapped ? Proof::Traps : Proof::Fails;
+  return trapped;
+}
+
 }  // namespace
 
 Arena::Arena() : free_(LargeBlock / 16 + 1) {}
@@ -185,6 +227,11 @@ Arena::~Arena() {
 Arena::Watch Arena::DefaultMode() { return DefaultModeSetting(); }
 
 void Arena::SetDefaultMode(Watch mode) { DefaultModeSetting() = mode; }
+
+void Arena::SimulateHollowProtection(bool hollow) {
+  hollowProtection = hollow;
+  proof = Proof::NotYet;
+}
 
 Arena::Chunk* Arena::NewChunk(std::size_t atLeast) {
   const std::size_t size = RoundUp(std::max(atLeast, nextChunkSize_), PageSize);
@@ -268,7 +315,7 @@ void Arena::Unpoison(void* memory, std::size_t bytes) { VIRLO_UNPOISON(memory, b
 void Arena::StartWatching() {
   if (watching_) return;
   mode_ = DefaultMode();
-  if (mode_ == Watch::Protect && !InstallTrap()) mode_ = Watch::Compare;
+  if (mode_ == Watch::Protect && (!InstallTrap() || !ProtectionTraps())) mode_ = Watch::Compare;
   watching_ = true;
   written_.clear();
   for (auto& chunk : chunks_) chunk->open = true;
@@ -277,7 +324,7 @@ void Arena::StartWatching() {
 
 bool Arena::ProtectChunk(Chunk& chunk) {
   if (mode_ == Watch::Protect) {
-    if (mprotect(reinterpret_cast<void*>(chunk.begin), chunk.size, PROT_READ) != 0) return false;
+    if (Protect(reinterpret_cast<void*>(chunk.begin), chunk.size, PROT_READ) != 0) return false;
   } else {
     CopyRaw(chunk.shadow, reinterpret_cast<const void*>(chunk.begin), RoundUp(chunk.used, PageSize));
   }
@@ -346,7 +393,7 @@ void Arena::Mark() {
       while (j < written_.size() && written_[j] == written_[j - 1] + PageSize && chunk->Contains(written_[j])) ++j;
       const std::uintptr_t begin = written_[i];
       const std::uintptr_t end = written_[j - 1] + PageSize;
-      failed = failed || mprotect(reinterpret_cast<void*>(begin), end - begin, PROT_READ) != 0;
+      failed = failed || Protect(reinterpret_cast<void*>(begin), end - begin, PROT_READ) != 0;
       for (std::size_t k = i; k < j; ++k) chunk->pages[(written_[k] - chunk->begin) / PageSize] = Chunk::Page::Clean;
       // Many copies at once: give their memory back.
       if (written_.size() > 256) madvise(chunk->shadow + (begin - chunk->begin), end - begin, MADV_DONTNEED);

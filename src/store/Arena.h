@@ -19,6 +19,10 @@ namespace virlo::store {
 // - Compare: a full copy of the pages is kept and compared at each mark.
 //   No traps, twice the memory and a pass over all of it; for systems or
 //   debuggers where the traps are unwelcome (VIRLO_WATCH_WRITES=compare).
+// Protecting is proved before it is trusted: the first arena to watch
+// protects a page of its own, writes to it and expects the trap; where none
+// comes (a system whose mprotect reports success without protecting), every
+// arena compares.
 class Arena {
  public:
   enum class Watch { Protect, Compare };
@@ -52,6 +56,10 @@ class Arena {
   // environment's VIRLO_WATCH_WRITES (protect or compare) until set here.
   static Watch DefaultMode();
   static void SetDefaultMode(Watch mode);
+  // For tests: protecting reports success and protects nothing, as on a
+  // system without page protection; the proof is made again at the next
+  // start of watching.
+  static void SimulateHollowProtection(bool hollow);
 
   static constexpr std::size_t PageSize = 4096;
 

@@ -165,7 +165,11 @@ Database::Root* Database::FindRoot(const std::string& name) {
 
 Database::Root* Database::CreateRoot(const std::string& name) {
   if (Root* existing = FindRoot(name)) return existing;
-  roots_.push_back(std::make_unique<Root>(name));
+  return AddRoot(name);
+}
+
+Database::Root* Database::AddRoot(std::string name) {
+  roots_.push_back(std::make_unique<Root>(std::move(name)));
   return roots_.back().get();
 }
 

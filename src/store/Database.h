@@ -66,6 +66,9 @@ class Database {
   };
   Root* FindRoot(const std::string& name);
   Root* CreateRoot(const std::string& name);
+  // A root the caller knows is not there yet, added without looking: a
+  // reader of many names keeps to linear time.
+  Root* AddRoot(std::string name);
   // Forgets every root but the one named.
   void KeepOnlyRoot(const std::string& name);
   const std::vector<std::unique_ptr<Root>>& Roots() const { return roots_; }

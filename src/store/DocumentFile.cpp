@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -488,29 +490,34 @@ bool QueryInt(Connection& in, const char* sql, std::int64_t& value) {
   return true;
 }
 
-std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
+// The file's bytes handed to SQLite, once the header says they are a
+// document of a version this program reads.
+bool OpenFile(const std::string& path, Connection& in, std::int32_t& version, std::int64_t& fileSize,
+              std::string& error) {
   FileBytes bytes;
-  std::int32_t version = 0;
-  if (!ReadWhole(path, bytes, error) || !CheckHeader(bytes, version, error)) return nullptr;
-
-  Connection in;
+  if (!ReadWhole(path, bytes, error) || !CheckHeader(bytes, version, error)) return false;
   if (!in.Open(":memory:", SQLITE_OPEN_READWRITE)) {
     error = "it cannot be opened as a database: " + in.Error();
-    return nullptr;
+    return false;
   }
   Defend(in);
-  const auto fileSize = static_cast<sqlite3_int64>(bytes.size);
+  fileSize = bytes.size;
   if (sqlite3_deserialize(in.Handle(), "main", bytes.Release(), fileSize, fileSize,
                           SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) != SQLITE_OK) {
     error = "it cannot be opened as a database: " + in.Error();
-    return nullptr;
+    return false;
   }
-  if (!CheckSchema(in, error)) return nullptr;
+  return true;
+}
+
+// SQLite's own check of its pages, and the size they need: a file cut short
+// reads as zeros past its end, and only its size gives it away.
+bool CheckIntegrity(Connection& in, std::int64_t fileSize, std::string& error) {
   {
     Statement check(in, "PRAGMA quick_check");
     if (!check.Ok() || sqlite3_step(*check) != SQLITE_ROW) {
       error = "it is damaged: " + in.Error();
-      return nullptr;
+      return false;
     }
     const auto* result = reinterpret_cast<const char*>(sqlite3_column_text(*check, 0));
     if (result == nullptr || std::strcmp(result, "ok") != 0) {
@@ -519,129 +526,200 @@ std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
       const std::string schemaLine = "*** in database main ***\n";
       if (problem.compare(0, schemaLine.size(), schemaLine) == 0) problem.erase(0, schemaLine.size());
       error = "it is damaged: " + problem;
-      return nullptr;
+      return false;
     }
   }
+  std::int64_t pageSize = 0;
+  std::int64_t pageCount = 0;
+  if (!QueryInt(in, "PRAGMA page_size", pageSize) || !QueryInt(in, "PRAGMA page_count", pageCount)) {
+    error = "it is damaged: " + in.Error();
+    return false;
+  }
+  if (fileSize != pageSize * pageCount) {
+    error = "it is damaged: it is cut short or padded (" + std::to_string(fileSize) + " bytes where its pages need " +
+            std::to_string(pageSize * pageCount) + ")";
+    return false;
+  }
+  return true;
+}
 
-  {
-    // A file cut short reads as zeros past its end; its size gives it away.
-    std::int64_t pageSize = 0;
-    std::int64_t pageCount = 0;
-    if (!QueryInt(in, "PRAGMA page_size", pageSize) || !QueryInt(in, "PRAGMA page_count", pageCount)) {
-      error = "it is damaged: " + in.Error();
-      return nullptr;
-    }
-    if (fileSize != pageSize * pageCount) {
-      error = "it is damaged: it is cut short or padded (" + std::to_string(fileSize) + " bytes where its pages need " +
-              std::to_string(pageSize * pageCount) + ")";
-      return nullptr;
-    }
-  }
-  // First every record is read and checked, then the objects are filled.
-  struct Record {
-    const TypeDescription* type;
-    std::int64_t count;
-    std::string data;
-  };
-  std::vector<Record> records;
-  {
-    Statement rows(in, "SELECT id, type, count, data FROM object ORDER BY id");
-    if (!rows.Ok()) {
-      error = "it is not a VIRLO document: " + in.Error();
-      return nullptr;
-    }
-    int step;
-    while ((step = sqlite3_step(*rows)) == SQLITE_ROW) {
-      const std::int64_t id = sqlite3_column_int64(*rows, 0);
-      const std::string where = "object " + std::to_string(id);
-      if (id != static_cast<std::int64_t>(records.size()) + 1 || id > MaxRecords) {
-        error = "it is damaged: the objects are not numbered 1, 2, 3, ...";
-        return nullptr;
-      }
-      const auto* typeName = reinterpret_cast<const char*>(sqlite3_column_text(*rows, 1));
-      const TypeDescription* type = typeName != nullptr && std::strcmp(typeName, "char") == 0
-                                        ? &TypeDescription::Char()
-                                        : (typeName != nullptr ? TypeRegistry::Find(typeName) : nullptr);
-      if (type == nullptr || (type->IsAbstract())) {
-        error = "it is damaged: " + where + " has an unknown type '" + (typeName != nullptr ? typeName : "") + "'";
-        return nullptr;
-      }
-      const std::int64_t count = sqlite3_column_int64(*rows, 2);
-      const bool countOk = IsChars(type) ? (count >= 1 && count <= MaxCharacters) : count == 1;
-      if (!countOk) {
-        error = "it is damaged: " + where + " (" + type->Name() + ") has a count of " + std::to_string(count);
-        return nullptr;
-      }
-      const auto* blob = static_cast<const char*>(sqlite3_column_blob(*rows, 3));
-      const auto size = static_cast<std::size_t>(sqlite3_column_bytes(*rows, 3));
-      const std::size_t expected =
-          IsChars(type) ? static_cast<std::size_t>(count) : TypeLayout::Of(*type).EncodedSize(version);
-      if (size != expected || (size > 0 && blob == nullptr)) {
-        error = "it is damaged: " + where + " (" + type->Name() + ") holds " + std::to_string(size) +
-                " bytes instead of " + std::to_string(expected);
-        return nullptr;
-      }
-      records.push_back({type, count, std::string(blob != nullptr ? blob : "", size)});
-    }
-    if (step != SQLITE_DONE) {
-      error = "it is damaged: " + in.Error();
-      return nullptr;
-    }
-  }
+// A root as the file names it, resolved once the objects exist.
+struct RootRow {
+  std::string name;
+  std::uint32_t id = 0;
+  std::uint32_t part = 0;
+};
 
-  auto db = std::make_unique<Database>(path);
+// The roots, in the order of their names. Each name is held once: the
+// table's key says so, but only an index no quick check reads keeps it.
+bool ReadRoots(Connection& in, std::vector<RootRow>& roots, std::string& error) {
+  Statement rows(in, "SELECT name, object, part FROM root ORDER BY name");
+  if (!rows.Ok()) {
+    error = "it is not a VIRLO document: " + in.Error();
+    return false;
+  }
+  int step;
+  while ((step = sqlite3_step(*rows)) == SQLITE_ROW) {
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(*rows, 0));
+    const std::int64_t id = sqlite3_column_int64(*rows, 1);
+    const std::int64_t part = sqlite3_column_int64(*rows, 2);
+    if (name == nullptr || id < 0 || id > UINT32_MAX || part < 0 || part > UINT32_MAX) {
+      error = "it is damaged: a root refers to nothing it holds";
+      return false;
+    }
+    roots.push_back({name, static_cast<std::uint32_t>(id), static_cast<std::uint32_t>(part)});
+  }
+  if (step != SQLITE_DONE) {
+    error = "it is damaged: " + in.Error();
+    return false;
+  }
+  std::unordered_set<std::string_view> names;
+  names.reserve(roots.size());
+  for (const RootRow& root : roots) {
+    if (!names.insert(root.name).second) {
+      error = "it is damaged: two of its roots have the same name";
+      return false;
+    }
+  }
+  return true;
+}
+
+// One object row as read, before any object is made.
+struct Record {
+  const TypeDescription* type;
+  std::int64_t count;
+  std::string data;
+};
+
+// Checks one object row (numbered `expectedId`) and gives back its record:
+// its number in sequence, a known concrete type, a count and bytes as that
+// type has them in this version.
+bool ReadRecord(sqlite3_stmt* row, std::int64_t expectedId, std::int32_t version, Record& record, std::string& error) {
+  const std::int64_t id = sqlite3_column_int64(row, 0);
+  const std::string where = "object " + std::to_string(id);
+  if (id != expectedId || id > MaxRecords) {
+    error = "it is damaged: the objects are not numbered 1, 2, 3, ...";
+    return false;
+  }
+  const auto* typeName = reinterpret_cast<const char*>(sqlite3_column_text(row, 1));
+  const TypeDescription* type = typeName != nullptr && std::strcmp(typeName, "char") == 0
+                                    ? &TypeDescription::Char()
+                                    : (typeName != nullptr ? TypeRegistry::Find(typeName) : nullptr);
+  if (type == nullptr || (type->IsAbstract())) {
+    error = "it is damaged: " + where + " has an unknown type '" + (typeName != nullptr ? typeName : "") + "'";
+    return false;
+  }
+  const std::int64_t count = sqlite3_column_int64(row, 2);
+  const bool countOk = IsChars(type) ? (count >= 1 && count <= MaxCharacters) : count == 1;
+  if (!countOk) {
+    error = "it is damaged: " + where + " (" + type->Name() + ") has a count of " + std::to_string(count);
+    return false;
+  }
+  const auto* blob = static_cast<const char*>(sqlite3_column_blob(row, 3));
+  const auto size = static_cast<std::size_t>(sqlite3_column_bytes(row, 3));
+  const std::size_t expected =
+      IsChars(type) ? static_cast<std::size_t>(count) : TypeLayout::Of(*type).EncodedSize(version);
+  if (size != expected || (size > 0 && blob == nullptr)) {
+    error = "it is damaged: " + where + " (" + type->Name() + ") holds " + std::to_string(size) + " bytes instead of " +
+            std::to_string(expected);
+    return false;
+  }
+  record = {type, count, std::string(blob != nullptr ? blob : "", size)};
+  return true;
+}
+
+bool ReadRecords(Connection& in, std::int32_t version, std::vector<Record>& records, std::string& error) {
+  Statement rows(in, "SELECT id, type, count, data FROM object ORDER BY id");
+  if (!rows.Ok()) {
+    error = "it is not a VIRLO document: " + in.Error();
+    return false;
+  }
+  int step;
+  while ((step = sqlite3_step(*rows)) == SQLITE_ROW) {
+    Record record;
+    if (!ReadRecord(*rows, static_cast<std::int64_t>(records.size()) + 1, version, record, error)) return false;
+    records.push_back(std::move(record));
+  }
+  if (step != SQLITE_DONE) {
+    error = "it is damaged: " + in.Error();
+    return false;
+  }
+  return true;
+}
+
+// The objects of the records, made blank in the database (texts hold their
+// characters already), by record number from 0.
+struct Objects {
   std::vector<void*> addresses;
   std::vector<const TypeDescription*> types;
   std::vector<std::int64_t> counts;
-  addresses.reserve(records.size());
+};
+
+bool MakeObjects(Database& db, const std::vector<Record>& records, Objects& objects, std::string& error) {
+  objects.addresses.reserve(records.size());
+  objects.types.reserve(records.size());
+  objects.counts.reserve(records.size());
   for (const Record& record : records) {
-    void* memory = Allocate(db.get(), *record.type, static_cast<std::size_t>(record.count));
+    void* memory = Allocate(&db, *record.type, static_cast<std::size_t>(record.count));
     if (memory == nullptr) {
       error = "there is not enough memory to open it";
-      return nullptr;
+      return false;
     }
     if (IsChars(record.type)) {
       std::memcpy(memory, record.data.data(), record.data.size());
     } else {
       record.type->ConstructBlank(memory);
     }
-    addresses.push_back(memory);
-    types.push_back(record.type);
-    counts.push_back(record.count);
+    objects.addresses.push_back(memory);
+    objects.types.push_back(record.type);
+    objects.counts.push_back(record.count);
   }
+  return true;
+}
 
-  Decoder decoder(addresses, types, counts, version);
+// Sets every object's fields from its record, checking each reference, then
+// points the roots at what they name.
+bool Build(Database& db, const std::vector<Record>& records, const Objects& objects, std::vector<RootRow>& roots,
+           std::int32_t version, std::string& error) {
+  Decoder decoder(objects.addresses, objects.types, objects.counts, version);
   for (std::size_t i = 0; i < records.size(); ++i) {
     if (IsChars(records[i].type)) continue;
     decoder.Start(reinterpret_cast<const unsigned char*>(records[i].data.data()));
-    records[i].type->DescribeFields(addresses[i], decoder);
+    records[i].type->DescribeFields(objects.addresses[i], decoder);
     if (!decoder.Error().empty()) {
       error =
           "it is damaged: object " + std::to_string(i + 1) + " (" + records[i].type->Name() + "): " + decoder.Error();
-      return nullptr;
+      return false;
     }
   }
+  for (RootRow& root : roots) {
+    void* target = nullptr;
+    if (!decoder.Resolve(root.id, root.part, nullptr, target)) {
+      error = "it is damaged: a root refers to nothing it holds";
+      return false;
+    }
+    db.AddRoot(std::move(root.name))->SetValue(target);
+  }
+  return true;
+}
 
-  Statement roots(in, "SELECT name, object, part FROM root ORDER BY name");
-  if (!roots.Ok()) {
-    error = "it is not a VIRLO document: " + in.Error();
+// Reading in stages: the file and its header, the schema and SQLite's
+// checks, the roots, the records, then the objects made and filled, every
+// reference checked.
+std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
+  Connection in;
+  std::int32_t version = 0;
+  std::int64_t fileSize = 0;
+  if (!OpenFile(path, in, version, fileSize, error) || !CheckSchema(in, error) ||
+      !CheckIntegrity(in, fileSize, error)) {
     return nullptr;
   }
-  int step;
-  while ((step = sqlite3_step(*roots)) == SQLITE_ROW) {
-    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(*roots, 0));
-    const std::int64_t id = sqlite3_column_int64(*roots, 1);
-    const std::int64_t part = sqlite3_column_int64(*roots, 2);
-    void* target = nullptr;
-    if (name == nullptr || id < 0 || id > UINT32_MAX || part < 0 || part > UINT32_MAX ||
-        !decoder.Resolve(static_cast<std::uint32_t>(id), static_cast<std::uint32_t>(part), nullptr, target)) {
-      error = "it is damaged: a root refers to nothing it holds";
-      return nullptr;
-    }
-    db->CreateRoot(name)->SetValue(target);
-  }
-  if (step != SQLITE_DONE) {
-    error = "it is damaged: " + in.Error();
+  std::vector<RootRow> roots;
+  std::vector<Record> records;
+  if (!ReadRoots(in, roots, error) || !ReadRecords(in, version, records, error)) return nullptr;
+  auto db = std::make_unique<Database>(path);
+  Objects objects;
+  if (!MakeObjects(*db, records, objects, error) || !Build(*db, records, objects, roots, version, error)) {
     return nullptr;
   }
   return db;

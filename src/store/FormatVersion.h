@@ -12,8 +12,10 @@ enum FormatVersion : std::int32_t {
   FirstFormat = 1,
   // Adds character markers, line strokes and rounded corners.
   StrokesFormat = 2,
+  // Adds a text box's rest on a line and the gap a docked end keeps.
+  HoldsTogetherFormat = 3,
 };
 
-inline constexpr FormatVersion CurrentFormat = StrokesFormat;
+inline constexpr FormatVersion CurrentFormat = HoldsTogetherFormat;
 
 }  // namespace virlo::store

@@ -19,11 +19,6 @@ void TypeRegistry::Register(const TypeDescription& type) {
   if (std::find(types.begin(), types.end(), &type) == types.end()) types.push_back(&type);
 }
 
-void TypeRegistry::Deregister(const TypeDescription& type) {
-  auto& types = Registered();
-  types.erase(std::remove(types.begin(), types.end(), &type), types.end());
-}
-
 const TypeDescription* TypeRegistry::Find(const std::string& name) {
   for (const TypeDescription* type : Registered()) {
     if (type->Name() == name) return type;

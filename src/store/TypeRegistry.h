@@ -11,7 +11,6 @@ class TypeDescription;
 class TypeRegistry {
  public:
   static void Register(const TypeDescription& type);
-  static void Deregister(const TypeDescription& type);
   static const TypeDescription* Find(const std::string& name);
   static std::vector<const TypeDescription*> All();
 };

@@ -41,9 +41,10 @@ DrawTool::~DrawTool() {
   if (view != nullptr) view->UpdateWindow();
 }
 
-bool DrawTool::LButtonDown(std::uint32_t, std::int32_t x, std::int32_t y) {
+bool DrawTool::LButtonDown(std::uint32_t flags, std::int32_t x, std::int32_t y) {
   buttonDown = 1;
   anchorPoint = lastPoint = curPoint = sheet->SnapToGrid(x, y);
+  BeginGesture((flags & MouseKeys::Control) != 0);
   return false;
 }
 
@@ -61,6 +62,7 @@ bool DrawTool::MouseMove(std::uint32_t flags, std::int32_t x, std::int32_t y) {
 bool DrawTool::LButtonUp(std::uint32_t, std::int32_t x, std::int32_t y) {
   buttonDown = 0;
   curPoint = sheet->SnapToGrid(x, y);
+  EndGesture();
   return false;
 }
 
@@ -78,7 +80,15 @@ bool DrawTool::RunDialog(DrawObj* obj, const Rect* inPlace) {
   if (inPlace != nullptr) dialog->OfferInPlace(*inPlace);
   const DialogResult result = dialog->DoModal();
   dialog.reset();
-  if (auto* box = dynamic_cast<StrBox*>(obj); box != nullptr && box->str.Length() == 0) DeleteEmptyText(box);
+  if (auto* box = dynamic_cast<StrBox*>(obj)) {
+    // A text made or changed beside a line rests on it; framed, or moved
+    // off its line by a longer text, it rests on none.
+    if (box->str.Length() == 0) {
+      DeleteEmptyText(box);
+    } else {
+      box->SettleRest();
+    }
+  }
   Redraw();
   return result == DialogResult::Ok;
 }
@@ -101,14 +111,52 @@ bool DrawTool::TrackPoint(std::uint32_t flags, std::int32_t x, std::int32_t y) {
 bool DrawTool::DragBy(std::int32_t dx, std::int32_t dy) {
   DrawObj* current = sheet->current;
   if (current == nullptr) return false;
-  // First every object the move reaches repaints where it is, then they move.
   DrawObj* const dragged[] = {current};
-  const Point delta = CollectMove(dragged, {dx, dy});
+  return MoveStep(dragged, {dx, dy}, false);
+}
+
+void DrawTool::BeginGesture(bool frameAlone) {
+  contents_.Clear();
+  elbows_.Clear();
+  inGesture_ = true;
+  frameAlone_ = frameAlone;
+}
+
+void DrawTool::EndGesture() {
+  contents_.Clear();
+  elbows_.Clear();
+  inGesture_ = false;
+  frameAlone_ = false;
+}
+
+bool DrawTool::MoveStep(std::span<DrawObj* const> moved, Point delta, bool repaintMembers) {
+  // A move outside any gesture is a gesture of its own.
+  const bool alone = !inGesture_;
+  if (alone) BeginGesture(false);
+  selection.contents = frameAlone_ ? nullptr : &contents_;
+  // First every object the move reaches repaints where it is, then they move.
+  delta = CollectMove(moved, delta);
+  elbows_.Before(selection.list, moved);
   selection.Clear();
   selection.moving = Selection::Moving::Shift;
-  const bool moved = current->Move(selection, delta.x, delta.y);
+  if (repaintMembers) {
+    for (DrawObj* obj : moved) obj->SelectAndRedraw(selection);
+    selection.Clear();
+  }
+  // One Selection for all members, so a part two members reach moves once.
+  bool any = false;
+  for (DrawObj* obj : moved) {
+    if (obj->Move(selection, delta.x, delta.y)) any = true;
+  }
   selection.Clear();
-  return moved;
+  selection.contents = nullptr;
+  elbows_.After(selection);
+  if (repaintMembers) {
+    for (DrawObj* obj : moved) obj->SelectAndRedraw(selection);
+    selection.Clear();
+  }
+  if (alone) EndGesture();
+  return any;
 }
 
 Point DrawTool::CollectMove(std::span<DrawObj* const> moved, Point delta) {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "model/Stroke.h"
+#include "objects/Contents.h"
+#include "objects/Elbows.h"
 #include "objects/Selection.h"
 #include "platform/Point.h"
 #include "platform/Rect.h"
@@ -22,6 +24,7 @@ namespace MouseKeys {
 inline constexpr std::uint32_t LeftButton = 1;
 inline constexpr std::uint32_t RightButton = 2;
 inline constexpr std::uint32_t Shift = 4;
+// Held at the press, a box moved whole leaves what lies inside it.
 inline constexpr std::uint32_t Control = 8;
 }  // namespace MouseKeys
 
@@ -101,6 +104,16 @@ class DrawTool {
   // one of them within the sheet's coordinate limits. The selection is left
   // holding the objects for that delta.
   Point CollectMove(std::span<DrawObj* const> moved, Point delta);
+  // A gesture: a press to its release, or one arrow key. Boxes moved whole
+  // during it carry what lay inside them when it began (not with
+  // frameAlone), and lines it would tear off what holds their ends bend.
+  void BeginGesture(bool frameAlone);
+  void EndGesture();
+  // One step of a move: the moved objects (the current object, or the
+  // members of the set) are moved by delta, in two passes, with what they
+  // carry, and the lines the step would tear are bent; true when any moved.
+  // repaintMembers: each member repaints where it was and where it is.
+  bool MoveStep(std::span<DrawObj* const> moved, Point delta, bool repaintMembers);
 
   Sheet* sheet;
   Window* view;
@@ -117,6 +130,11 @@ class DrawTool {
     bool complete = true;
   };
   CopyResult CopyToClipboard();
+
+  Contents contents_;
+  Elbows elbows_;
+  bool inGesture_ = false;
+  bool frameAlone_ = false;
   // Deletes a text box with no text: nothing shows it, yet it catches clicks.
   void DeleteEmptyText(StrBox* box);
   // Moves the current object's top-level object to the front or the back.

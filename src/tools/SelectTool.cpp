@@ -75,20 +75,7 @@ bool SelectTool::DragBy(std::int32_t dx, std::int32_t dy) {
   List<DrawObj*>::Cursor cursor(sheet->selected);
   std::vector<DrawObj*> members;
   for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) members.push_back(obj);
-  const Point delta = CollectMove(members, {dx, dy});
-  selection.Clear();
-  selection.moving = Selection::Moving::Shift;
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SelectAndRedraw(selection);
-  selection.Clear();
-  // One Selection for all members, so a part two members reach moves once.
-  bool moved = false;
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) {
-    if (obj->Move(selection, delta.x, delta.y)) moved = true;
-  }
-  selection.Clear();
-  for (DrawObj* obj = cursor.First(); obj != nullptr; obj = cursor.Next()) obj->SelectAndRedraw(selection);
-  selection.Clear();
-  return moved;
+  return MoveStep(members, {dx, dy}, true);
 }
 
 DrawObj* SelectTool::PickAt(std::int32_t x, std::int32_t y) {
@@ -129,7 +116,8 @@ void SelectTool::SelectInRect(const Rect& rect) {
   selection.Clear();
 }
 
-bool SelectTool::MoveSelectionBy(std::int32_t dx, std::int32_t dy) {
+bool SelectTool::MoveSelectionBy(std::int32_t dx, std::int32_t dy, bool frameAlone) {
+  BeginGesture(frameAlone);
   bool moved = false;
   if (!sheet->selected.Empty()) {
     moved = DragBy(dx, dy);
@@ -137,6 +125,7 @@ bool SelectTool::MoveSelectionBy(std::int32_t dx, std::int32_t dy) {
     moved = DrawTool::DragBy(dx, dy);
     SettleCurrent();
   }
+  EndGesture();
   if (view != nullptr) view->UpdateWindow();
   return moved;
 }

@@ -28,9 +28,10 @@ class SelectTool : public DrawTool {
   // Lets the current object and everything linked to it settle where they are.
   void SettleCurrent();
   // Moves by a whole delta what a drag from the selection moves: the selected
-  // set, or else the current object, which then settles as at a release.
-  // True when anything moved.
-  bool MoveSelectionBy(std::int32_t dx, std::int32_t dy);
+  // set, or else the current object, which then settles as at a release; one
+  // gesture, a box carrying what lies inside it unless frameAlone. True when
+  // anything moved.
+  bool MoveSelectionBy(std::int32_t dx, std::int32_t dy, bool frameAlone = false);
 };
 
 }  // namespace virlo

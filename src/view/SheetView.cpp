@@ -348,9 +348,11 @@ void SheetView::keyPressEvent(QKeyEvent* event) {
     default:
       break;
   }
-  // With nothing to move the arrows scroll, as they always have.
-  if (arrow.has_value() && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) &&
-      controller_.OnArrowKey(*arrow, modifiers == Qt::ShiftModifier)) {
+  // With nothing to move the arrows scroll, as they always have. Ctrl moves
+  // a box's frame alone, as it does held at a press.
+  const Qt::KeyboardModifiers moving = modifiers & ~Qt::ControlModifier;
+  if (arrow.has_value() && (moving == Qt::NoModifier || moving == Qt::ShiftModifier) &&
+      controller_.OnArrowKey(*arrow, moving == Qt::ShiftModifier, (modifiers & Qt::ControlModifier) != 0)) {
     RepaintDocument();
     event->accept();
     return;

@@ -27,7 +27,7 @@ printf 'tool box\ndrag 20 24 60 56\nsave "doc.vrl"\n' >make.script
 expect 0 "a script that saves" "$cli" run make.script
 expect 1 "render into a full disk" sh -c "'$cli' render doc.vrl >/dev/full"
 expect 1 "dump into a full disk" sh -c "'$cli' dump doc.vrl >/dev/full"
-printf 'show\n' >show.script
+printf 'tool box\ndrag 20 24 60 56\nshow\n' >show.script
 expect 1 "show into a full disk" sh -c "'$cli' run show.script >/dev/full"
 printf 'save "missing/doc.vrl"\nshow\n' >save.script
 expect 1 "a save that fails" "$cli" run save.script
@@ -50,6 +50,8 @@ done <<'END'
 1|move 1 2 alt\n
 2|\nanswer text "a\\tb"\n
 1|answer marker 16\n
+1|save "a\\nb.vrl"\n
+1|answer print 20 20 "a\\nb.txt"\n
 3|show\n# an emoji, which code page 932 lacks\nanswer text "\xf0\x9f\x98\x80"\n
 END
 expect 0 "render to standard output by name" sh -c "'$cli' render doc.vrl --output - | grep -q '+----+'"
@@ -126,4 +128,11 @@ printf '\xc2\xa5 \xe2\x80\xbe\n' >yen.txt
 expect 0 "import of a yen sign and an overline" "$cli" import yen.txt --output yen.vrl
 grep -q "2 characters a document cannot hold became others like them" "$work/err" ||
   { echo "FAIL: the yen sign and the overline are not counted"; failed=1; }
+# A file name from outside is printed with its control characters escaped:
+# nothing in a message may retitle, clear or ring the terminal.
+expect 1 "a file name with control characters" "$cli" render "$(printf 'a\033]0;x\007b.vrl')"
+if grep -q "$(printf '\033')" "$work/err" || ! grep -qF "'a\\e]0;x\\x07b.vrl'" "$work/err"; then
+  echo "FAIL: a control character reached the terminal: $(cat -v "$work/err")"
+  failed=1
+fi
 exit $failed

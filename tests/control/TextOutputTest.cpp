@@ -303,8 +303,11 @@ TEST_F(ArtInputTest, FilesAreReadWholeInEitherEncodingAndBecomeAModifiedDocument
   ASSERT_TRUE(ArtInput::ReadAnyEncoding("\xE3\x82\xA2|", grid, error)) << error;
   EXPECT_EQ(grid.Row(0), "\x83\x41|");
 
-  ASSERT_TRUE(ArtInput::ReadAnyEncoding("+--+\n|ab|\n+--+\n", grid, error));
-  ASSERT_TRUE(ArtInput::IntoNewDocument(grid, doc, error)) << error;
+  ArtInput::Art art;
+  ArtImporter::Report report;
+  ASSERT_TRUE(ArtInput::Read("+--+\n|ab|\n+--+\n", {}, art, error));
+  ASSERT_TRUE(ArtInput::Build(art, *doc.sheet, 0, 0, report, error)) << error;
+  doc.UpdateModifiedFlag();
   EXPECT_TRUE(doc.IsModified());
   const Strings rows = Rows(*doc.sheet);
   ASSERT_GE(rows.size(), 3u);
@@ -401,6 +404,42 @@ TEST_F(ArtInputTest, OnlyWhatASheetHoldsReachesTheGridAndItReadsAsTheWholeText) 
   EXPECT_EQ(error, "the art is at least 301 rows high; a sheet holds at most 256");
   ASSERT_TRUE(ArtInput::ReadAnyEncoding(std::string(ArtInput::MaxBytes, '\n'), grid, error)) << error;
   EXPECT_EQ(grid.Rows(), 0);
+}
+
+// Every way in reads art by one rule: a comment block's prefix always goes,
+// indentation alone only where the art is placed anew; the print options
+// give both back, in the style the art was drawn in.
+TEST_F(ArtInputTest, OneRuleForThePrefixWhereverArtComesIn) {
+  using Placement = ArtInput::Placement;
+  using Style = ArtOptions::Style;
+  struct Case {
+    const char* art;
+    Placement placement;
+    const char* prefix;
+    const char* firstRow;  // as the grid holds it
+    bool crop;
+    Style style;
+  };
+  const Case cases[] = {
+      {"// +--+\n// |  |\n// +--+\n", Placement::AsInFile, "// ", "+--+", false, Style::Ascii},
+      {"// +--+\n// |  |\n// +--+\n", Placement::AtCell, "// ", "+--+", true, Style::Ascii},
+      {"    +--+\n    +--+\n", Placement::AsInFile, "", "    +--+", false, Style::Ascii},
+      {"    +--+\n    +--+\n", Placement::AtCell, "    ", "+--+", true, Style::Ascii},
+      {"  # \u250c\u2510\n  # \u2514\u2518\n", Placement::AsInFile, "  # ", nullptr, false, Style::Unicode},
+  };
+  for (const Case& c : cases) {
+    ArtInput::Request request;
+    request.placement = c.placement;
+    ArtInput::Art art;
+    ASSERT_TRUE(ArtInput::Read(c.art, request, art, error)) << c.art << error;
+    EXPECT_EQ(art.prefix, c.prefix) << c.art;
+    EXPECT_EQ(art.print.prefix, c.prefix) << c.art;
+    EXPECT_EQ(art.print.crop, c.crop) << c.art;
+    EXPECT_EQ(art.print.style, c.style) << c.art;
+    if (c.firstRow != nullptr) {
+      EXPECT_EQ(art.grid.Row(0), c.firstRow) << c.art;
+    }
+  }
 }
 
 }  // namespace

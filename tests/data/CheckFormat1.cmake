@@ -1,9 +1,10 @@
 # A document of file format 1 opens unchanged and saves in the present
 # format. format1.vrl was made by format1.script with a VIRLO that wrote
 # format 1; format1.txt is the art that VIRLO rendered of it.
-#   Its art is format1.txt; its dump shows the fields added since as 0;
-#   the file read stays as it was; a save writes format 2 with the same art,
-#   and what format 2 adds is saved and dumped.
+#   Its art is format1.txt; its dump shows the fields added since as 0
+#   (a text box's rest on a line as null); the file read stays as it was; a
+#   save writes the present format with the same art, and what format 2
+#   adds is saved and dumped.
 # Called as: cmake -DCLI=... -DDIR=<tests/data> -DWORK=<dir> -P CheckFormat1.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -33,10 +34,16 @@ endfunction()
 expect_version("${document}" 1)
 expect_art("${document}")
 
-# Markers are the table's, strokes solid, corners square: 26 line ends and
-# dots, 12 lines and box sides, 2 boxes.
+# Markers are the table's, strokes solid, corners square, no docked end
+# short of its side: 26 line ends and dots, 24 line ends, 12 lines and box
+# sides, 2 boxes.
 execute_process(COMMAND "${CLI}" dump "${document}" RESULT_VARIABLE status OUTPUT_VARIABLE dump)
-foreach(field_count IN ITEMS "character:26" "stroke:12" "corners:2")
+string(REGEX MATCHALL "\"restLine\": null" rests "${dump}")
+list(LENGTH rests rest_count)
+if(NOT rest_count EQUAL 1)
+  message(FATAL_ERROR "the dump of format1.vrl shows ${rest_count} text boxes resting on nothing, not 1:\n${dump}")
+endif()
+foreach(field_count IN ITEMS "character:26" "gap:24" "stroke:12" "corners:2")
   string(REPLACE ":" ";" pair "${field_count}")
   list(GET pair 0 field)
   list(GET pair 1 count)
@@ -49,7 +56,7 @@ foreach(field_count IN ITEMS "character:26" "stroke:12" "corners:2")
   endif()
 endforeach()
 
-# Saved again: the new file is format 2, the one read is untouched.
+# Saved again: the new file is of the present format, the one read is untouched.
 file(WRITE "${WORK}/resave.script"
      "save \"saved.vrl\"\ntool select\npress 20 24\nrelease 20 24\nstroke double\ncorners rounded\n"
      "save \"formatted.vrl\"\n")
@@ -62,7 +69,7 @@ file(MD5 "${document}" after)
 if(NOT before STREQUAL after)
   message(FATAL_ERROR "opening and saving elsewhere changed format1.vrl")
 endif()
-expect_version("${WORK}/saved.vrl" 2)
+expect_version("${WORK}/saved.vrl" 3)
 expect_art("${WORK}/saved.vrl")
 execute_process(COMMAND "${CLI}" dump "${WORK}/formatted.vrl" OUTPUT_VARIABLE dump)
 foreach(field IN ITEMS "\"top.stroke\": 2" "\"left.stroke\": 2" "\"corners\": 1")

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "objects/Box.h"
 #include "objects/Selection.h"
 #include "objects/StrBox.h"
 #include "platform/AppServices.h"
@@ -88,6 +89,57 @@ TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {
   EXPECT_FALSE(box->Has(DrawObj::Filled));
   EXPECT_TRUE(box->HitTest(36, 48) && box->HitTest(16, 16) && !box->HitTest(56, 48));
   EXPECT_EQ(sheet->PickObject(36, 48, nullptr), box);
+}
+
+// A text without a frame rests on a line running through its cells or in
+// the row or column beside them, within their span; one running through wins
+// over one beside, and the line it rests on is kept while it touches it.
+TEST_F(StrBoxTest, ATextRestsOnALineItTouches) {
+  StrBox* text = Text(36, 56, "SYN");  // its cells: (5,4) to (7,4)
+  struct Case {
+    Point from, to;
+    std::int32_t touching;
+  } cases[] = {
+      {{12, 72}, {100, 72}, 0},                // through it
+      {{60, 88}, {100, 88}, 1},                // in the row below, reaching its last cell
+      {{68, 88}, {100, 88}, Line::NotBeside},  // in the row below, past it
+      {{12, 40}, {36, 40}, Line::NotBeside},   // in the row above, before it
+      {{68, 24}, {68, 120}, 1},                // in the column right of it
+      {{36, 56}, {36, 104}, 1},                // in the column left of it
+      {{36, 72}, {36, 72}, Line::NotBeside},   // a point there, a horizontal line
+      {{76, 24}, {76, 120}, Line::NotBeside},  // two columns right
+      {{44, 88}, {44, 120}, Line::NotBeside},  // below it, not beside
+  };
+  for (const Case& c : cases) {
+    Line* line = Make<Line>(sheet, c.from.x, c.from.y, c.to.x, c.to.y, nullptr, nullptr);
+    EXPECT_EQ(text->Touching(*line), c.touching) << c.from.x << "," << c.from.y;
+    store::Delete(line);
+  }
+  Line* below = HLine(12, 100, 88);
+  text->SettleRest();
+  EXPECT_EQ(text->restLine, below);
+  Line* through = HLine(12, 100, 72);
+  text->SettleRest();
+  EXPECT_EQ(text->restLine, below);  // kept while it touches
+  text->SetRest(nullptr);
+  text->SettleRest();
+  EXPECT_EQ(text->restLine, through);
+  EXPECT_EQ(Items(through->attached), (std::vector<DrawObj*>{text}));
+  // A framed text, or a side of a box, is no label's.
+  text->frame = 1;
+  text->SettleRest();
+  EXPECT_EQ(text->restLine, nullptr);
+  EXPECT_TRUE(through->attached.Empty());
+  text->frame = 0;
+  Make<Box>(sheet, 12, 24, 100, 56, nullptr);  // its bottom side in the row above
+  // Deleting the line leaves the text where it is, resting on nothing.
+  text->SettleRest();
+  store::Delete(through);
+  text->SettleRest();
+  EXPECT_EQ(text->restLine, below);
+  store::Delete(below);
+  EXPECT_EQ(text->restLine, nullptr);
+  EXPECT_EQ(text->FirstCorner(), (Point{36, 56}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Which pages of a document's memory were written since the mark, in both
-// ways of watching: undo keeps only what these answers name.
+// Which pages of a document's memory were written since the mark, in every
+// way of watching: undo keeps only what these answers name.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -30,13 +30,23 @@ class LookingVisitor : public FieldVisitor {
   int references = 0;
 };
 
-class ArenaTest : public ::testing::TestWithParam<Arena::Watch> {
+// The ways of watching: traps, comparing, and traps asked for where
+// protecting a page reports success and protects nothing, which the arena
+// must find out and compare instead.
+enum class Way { Traps, Compares, HollowProtection };
+
+class ArenaTest : public ::testing::TestWithParam<Way> {
  protected:
   void SetUp() override {
     previous_ = Arena::DefaultMode();
-    Arena::SetDefaultMode(GetParam());
+    Arena::SetDefaultMode(GetParam() == Way::Compares ? Arena::Watch::Compare : Arena::Watch::Protect);
+    Arena::SimulateHollowProtection(GetParam() == Way::HollowProtection);
   }
-  void TearDown() override { Arena::SetDefaultMode(previous_); }
+  void TearDown() override {
+    Arena::SetDefaultMode(previous_);
+    Arena::SimulateHollowProtection(false);
+  }
+  static Arena::Watch Expected() { return GetParam() == Way::Traps ? Arena::Watch::Protect : Arena::Watch::Compare; }
 
  private:
   Arena::Watch previous_ = Arena::Watch::Protect;
@@ -52,7 +62,7 @@ TEST_P(ArenaTest, OnlyWrittenPagesAreNamedWithWhatTheyHeldAtTheMark) {
   small[0] = 1;
   large[words - 1] = 2;
   arena.StartWatching();
-  ASSERT_EQ(arena.Mode(), GetParam());
+  ASSERT_EQ(arena.Mode(), Expected());
   EXPECT_EQ(small[0] + large[words - 1], 3U);
   EXPECT_TRUE(arena.WrittenPages().empty()) << "reading wrote a page";
 
@@ -87,11 +97,20 @@ TEST_P(ArenaTest, AVisitorThatOnlyLooksWritesNoPage) {
   EXPECT_TRUE(arena.WrittenPages().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, ArenaTest, ::testing::Values(Arena::Watch::Protect, Arena::Watch::Compare),
-                         [](const ::testing::TestParamInfo<Arena::Watch>& watched) {
-                           return watched.param == Arena::Watch::Protect ? std::string("Traps")
-                                                                         : std::string("Compares");
-                         });
+std::string WayName(const ::testing::TestParamInfo<Way>& way) {
+  switch (way.param) {
+    case Way::Traps:
+      return "Traps";
+    case Way::Compares:
+      return "Compares";
+    case Way::HollowProtection:
+      return "HollowProtection";
+  }
+  return "";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, ArenaTest, ::testing::Values(Way::Traps, Way::Compares, Way::HollowProtection),
+                         WayName);
 
 }  // namespace
 }  // namespace virlo::store

@@ -1,5 +1,6 @@
 // Document files on disk: what a save leaves beside the file, and what
-// reading reads and leaves there: the file alone, nothing.
+// reading reads and leaves there: the file alone, nothing; and the longest
+// text a file holds.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -8,9 +9,13 @@
 #include <map>
 #include <memory>
 
+#include "document/Document.h"
+#include "import/ArtGrid.h"
+#include "import/ArtImporter.h"
 #include "objects/Dot.h"
 #include "objects/PersistentTypes.h"
 #include "objects/Sheet.h"
+#include "objects/StrBox.h"
 #include "store/Database.h"
 #include "store/DocumentFile.h"
 #include "store/Store.h"
@@ -100,6 +105,29 @@ TEST_F(DocumentFileTest, ReadingReadsTheFileAloneAndLeavesNothingBesideIt) {
       << "in a folder the reader may not write";
   ::chmod(folder.Folder().c_str(), 0755);
   EXPECT_EQ(Entries(), 2u);
+}
+
+// A file may hold the longest text a box holds (what an import makes of the
+// largest art it reads), and no more: the damaged-file corpus holds one a
+// byte longer.
+TEST(TextLimitTest, TheLargestArtAnImportReadsMakesTheLongestTextAFileHolds) {
+  StartStore();
+  Document doc;
+  ASSERT_TRUE(doc.OnNewDocument());
+  std::string art;
+  for (int row = 0; row < ArtGrid::MaxRows; ++row) art += std::string(ArtGrid::MaxColumns, 'x') + "\n";
+  ArtGrid grid;
+  ArtImporter::Report report;
+  std::string error;
+  ASSERT_TRUE(grid.Read(art, {}, error) && ArtImporter::Import(grid, *doc.sheet, report, error)) << error;
+  const auto* text = dynamic_cast<const StrBox*>(doc.sheet->objects.Front());
+  ASSERT_TRUE(text != nullptr && doc.sheet->objects.Count() == 1);
+  EXPECT_EQ(text->str.Length(), StrBox::MaxText);
+
+  const test::TempFolder folder;
+  ASSERT_TRUE(doc.OnSaveDocument(folder.Path("art.vrl"))) << doc.LastError();
+  Document opened;
+  EXPECT_TRUE(opened.OnOpenDocument(folder.Path("art.vrl"))) << opened.LastError();
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+#include <stdio.h>
+
+/**
+ * Passes one to two.
+ *
+ * +------+    +------+
+ * | one  |--->| two  |
+ * +------+    +------+
+ *   note
+ *
+ * Returns 0.
+ */
+int pass(void) { return 0; }

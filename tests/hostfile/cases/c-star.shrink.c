@@ -1,0 +1,12 @@
+#include <stdio.h>
+
+/**
+ * Passes one to two.
+ *
+ * +------+    +------+
+ * | one  |--->| two  |
+ * +------+    +------+
+ *
+ * Returns 0.
+ */
+int pass(void) { return 0; }

@@ -1,0 +1,12 @@
+#include <string>
+
+namespace parts {
+
+// One passes to two:
+//
+// +------+    +------+
+// | one  |--->| two  |
+// +------+    +------+
+void Pass();
+
+}  // namespace parts

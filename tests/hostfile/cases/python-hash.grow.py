@@ -1,0 +1,15 @@
+import sys
+
+
+def run():
+    # How one passes to two:
+    #
+    # +------+    +------+	
+    # | one  |--->| two  |
+    # +------+    +------+
+    #   note
+    #
+    # +------+
+    # |      |
+    # +------+
+    return 0

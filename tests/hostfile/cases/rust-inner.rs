@@ -1,0 +1,9 @@
+//! The parts of the crate:
+//!
+//! +------+    +------+
+//! | one  |--->| two  |
+//! +------+    +------+
+//!   note
+
+pub mod one;
+pub mod two;

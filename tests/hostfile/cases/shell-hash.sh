@@ -1,0 +1,9 @@
+#!/bin/sh
+# Starts both parts.
+#
+# +------+    +------+
+# | one  |--->| two  |
+# +------+    +------+
+#   note
+
+exec ./one | ./two

@@ -1,0 +1,8 @@
+#!/bin/sh
+# Starts both parts.
+#
+# +------+    +------+
+# | one  |--->| two  |
+# +------+    +------+
+
+exec ./one | ./two

@@ -1,0 +1,8 @@
+int main(void) {
+	int n = 0;
+	// n goes from one to two:
+	// +------+    +------+
+	// | one  |--->| two  |
+	// +------+    +------+
+	return n;
+}
