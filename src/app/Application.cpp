@@ -303,7 +303,7 @@ bool Application::ExportPicture(SheetView* view, Picture picture) {
   return false;
 }
 
-void Application::Report(const QString& text) { questions_->Report(text); }
+void Application::Report(const QString& text, const QString& details) { questions_->Report(text, details); }
 
 void Application::SetFileQuestions(FileQuestions* questions) {
   questions_ = questions != nullptr ? questions : ownQuestions_.get();
@@ -431,7 +431,8 @@ Document* Application::OpenDocument(const QString& path, Locking locking) {
   auto doc = std::make_unique<Document>();
   if (!doc->OnOpenDocument(absolute.toStdString())) {
     Report(QCoreApplication::translate("Application", "%1 を開けません: %2")
-               .arg(path, QString::fromStdString(doc->LastError())));
+               .arg(path, QString::fromStdString(doc->LastError())),
+           QString::fromStdString(doc->LastErrorDetails()));
     return nullptr;
   }
   FileSafety::OpenFile file;
@@ -505,7 +506,8 @@ Document* Application::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
   auto doc = std::make_unique<Document>();
   if (!doc->OnOpenRecoveryCopy(QFile::encodeName(orphan.copy).toStdString(), note)) {
     Report(QCoreApplication::translate("Application", "%1 を復元できません: %2")
-               .arg(orphan.copy, QString::fromStdString(doc->LastError())));
+               .arg(orphan.copy, QString::fromStdString(doc->LastError())),
+           QString::fromStdString(doc->LastErrorDetails()));
     return nullptr;
   }
   FileSafety::OpenFile file;

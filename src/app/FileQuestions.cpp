@@ -56,7 +56,11 @@ FileQuestions::Recovery FileQuestions::AskRecovery(const QString& question) {
              static_cast<int>(Recovery::Keep)));
 }
 
-void FileQuestions::Report(const QString& message) { QMessageBox::warning(owner_(), QStringLiteral("VIRLO"), message); }
+void FileQuestions::Report(const QString& message, const QString& details) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), message, QMessageBox::Ok, owner_());
+  box.setDetailedText(details);
+  box.exec();
+}
 
 int FileQuestions::Choose(const QString& question, const QStringList& buttons, int safe) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), question, QMessageBox::NoButton, owner_());

@@ -36,8 +36,10 @@ class FileQuestions {
   virtual ChangedFile AskChangedFile(const QString& question);
   virtual LockedFile AskLockedFile(const QString& question);
   virtual Recovery AskRecovery(const QString& question);
-  // A warning with an OK button.
-  virtual void Report(const QString& message);
+  // A warning with an OK button, and a Details button showing details when
+  // there are any.
+  virtual void Report(const QString& message, const QString& details);
+  void Report(const QString& message) { Report(message, QString()); }
 
  private:
   // A question with buttons of its own; the index of the one chosen, safe's on Escape.

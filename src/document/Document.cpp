@@ -95,7 +95,7 @@ bool Document::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote& n
 }
 
 std::unique_ptr<store::Database> Document::Read(const std::string& path) {
-  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_);
+  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_, &lastErrorDetails_);
   if (opened != nullptr) {
     Sheet* found = nullptr;
     if (DocumentCheck::Check(*opened, found, lastError_) == DocumentCheck::Verdict::Refused) opened.reset();
@@ -123,6 +123,7 @@ FileIdentity::Change Document::DiskChange() const {
 
 bool Document::OnSaveDocument(const std::string& path) {
   lastError_.clear();
+  lastErrorDetails_.clear();
   lastRefusal_ = SafeWrite::Refusal::None;
   if (database_ == nullptr || sheet == nullptr) {
     lastError_ = "there is no document to save";

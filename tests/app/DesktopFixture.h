@@ -46,6 +46,8 @@ class AnsweredQuestions : public FileQuestions {
   std::function<LockedFile(const QString& question)> lockedFileQuestion;
   std::function<Recovery(const QString& question)> recoveryQuestion;
   std::function<void(const QString& message)> report;
+  // The details of the last warning with a report function to answer it.
+  QString reportDetails;
 
   int AskSaveChanges(const QString& question) override {
     return saveQuestion ? saveQuestion(question) : FileQuestions::AskSaveChanges(question);
@@ -65,12 +67,14 @@ class AnsweredQuestions : public FileQuestions {
   Recovery AskRecovery(const QString& question) override {
     return recoveryQuestion ? recoveryQuestion(question) : FileQuestions::AskRecovery(question);
   }
-  void Report(const QString& message) override {
+  using FileQuestions::Report;
+  void Report(const QString& message, const QString& details) override {
     if (report) {
+      reportDetails = details;
       report(message);
       return;
     }
-    FileQuestions::Report(message);
+    FileQuestions::Report(message, details);
   }
 };
 
