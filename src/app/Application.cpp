@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStatusBar>
 #include <algorithm>
 #include <csignal>
 
@@ -372,7 +371,7 @@ Document* Application::ImportArtFile(const QString& path) {
 }
 
 void Application::ShowImportSummary(const ArtImporter::Report& report) {
-  // Characters that changed come first: a narrow window cuts the end off.
+  // Characters that changed come first, where they are read first.
   QStringList parts;
   if (report.unknownSubstitutes > 0) {
     parts.append(QCoreApplication::translate("Application", "文書に入らない文字 %1 個を \"?\" にしました")
@@ -398,14 +397,7 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
                    .arg(static_cast<int>(report.leftAsText.size())));
   const QString summary = parts.join(QStringLiteral("; "));
   constexpr int ShownMilliseconds = 10'000;
-  QStatusBar* bar = mainFrame_->statusBar();
-  // A message given before the window shows would not hide the bar's own
-  // text, and both would be drawn over each other: it waits until then.
-  if (bar->isVisible()) {
-    bar->showMessage(summary, ShownMilliseconds);
-  } else {
-    QTimer::singleShot(0, bar, [bar, summary] { bar->showMessage(summary, ShownMilliseconds); });
-  }
+  mainFrame_->ShowLongMessage(summary, ShownMilliseconds);
 }
 
 Document* Application::OpenRecentFile(const QString& path) {

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cmath>
 #include <numbers>
@@ -501,13 +503,21 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     Document* imported = Frame()->ActiveDocument();
     QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
     QVERIFY(TopRows(imported, 3) == art);
-    // The status bar says what the art became, once the window shows.
+    // The status bar says what the art became, whole, in a window 900
+    // pixels wide, though one line of it would be wider.
+    Frame()->resize(900, 420);
     Settle();
-    const QString summary = Frame()->statusBar()->currentMessage();
-    // What changed comes first, where a narrow window does not cut it off.
-    QVERIFY(
-        summary.startsWith(QStringLiteral("文書に入らない文字 1 個を似た文字にしました; 箱 0、枠付き文字列 1、線 1 "
-                                          "(つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1")));
+    const auto* message = Frame()->statusBar()->findChild<QLabel*>(QStringLiteral("LongMessage"));
+    QVERIFY(message != nullptr && message->isVisible());
+    QCOMPARE(message->text(),
+             QStringLiteral("文書に入らない文字 1 個を似た文字にしました; 箱 0、枠付き文字列 1、線 1 "
+                            "(つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1、点 0、文字列 1、文字のままの線 0"));
+    const int wide = message->fontMetrics().horizontalAdvance(message->text());
+    QVERIFY(wide > message->width());
+    // As many lines high as the text needs at its width, at least.
+    QVERIFY(message->height() >= (wide / message->width() + 1) * message->fontMetrics().height());
+    QVERIFY(message->height() >= message->heightForWidth(message->width()));
+    QVERIFY(message->geometry().right() < Frame()->statusBar()->findChild<QLabel*>("PositionPane")->geometry().left());
 
     // Dropped: a text file is imported, a document still opens as one.
     const QString document = Path(QStringLiteral("dropped.vrl"));
@@ -750,6 +760,34 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QCOMPARE(Frame()->ActiveDocument() == third, how == "background");
     QCOMPARE(MainTitle(), "VIRLO - " + Title(Frame()->ActiveDocument()));
   }
+  // A damaged document is refused in one sentence naming its first problem;
+  // the message box holds every problem behind its Details button.
+  void damagedDocumentSaysOneSentence() {
+    const QString path = Path(QStringLiteral("damaged.vrl"));
+    QVERIFY(QFile::copy(QStringLiteral(VIRLO_APP_GOLDEN "/../../data/bad/flipped_4104.vrl"), path));
+    QVERIFY(app_.OpenDocumentFile(path) == nullptr);
+    QCOMPARE(reports_.size(), 1);
+    QCOMPARE(reports_[0], path + QStringLiteral(" を開けません: it is damaged: On tree page 2 cell 0: Offset 61591 out "
+                                                "of range 649..4092 (and 3 more problems)"));
+    const QStringList problems = questions_.reportDetails.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(problems.size(), 4);
+    QCOMPARE(problems[0], QStringLiteral("On tree page 2 cell 0: Offset 61591 out of range 649..4092"));
+    // The real message box, answered as soon as it shows.
+    questions_.report = nullptr;
+    QString shown;
+    QString details;
+    QTimer::singleShot(0, [&shown, &details]() {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      shown = box->text();
+      details = box->detailedText();
+      box->accept();
+    });
+    QVERIFY(app_.OpenDocumentFile(path) == nullptr);
+    QCOMPARE(shown, reports_[0]);
+    QCOMPARE(details, questions_.reportDetails);
+    QVERIFY(app_.Documents().empty());
+  }
   // Ctrl+W closes the document shown, asking once about its changes: the
   // menu's command, never the window's own close as well.
   void ctrlWClosesOnce() {
@@ -783,7 +821,7 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(app_.Documents().size() == 1 && Frame()->ActiveDocument() == kept);
   }
   // Rounded corners are quarter circles running on from the sides, on the
-  // screen at 100% and 300% and in the SVG picture drawn at 300%: every point
+  // screen at 100% to 400% and in the SVG picture drawn at 300%: every point
   // of the arc (of both arcs of a double stroke) is inked, and the ink runs
   // unbroken from the left side round to the top; a dashed corner shows a
   // dash along the arc, not a dot.
@@ -792,8 +830,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QTest::addColumn<QString>("picture");
     QTest::addColumn<int>("scale");
     for (const char* stroke : {"solid", "heavy", "double", "dashed"}) {
-      QTest::addRow("%s, screen 100%%", stroke) << stroke << "screen" << 1;
-      QTest::addRow("%s, screen 300%%", stroke) << stroke << "screen" << 3;
+      for (const int scale : {1, 2, 3, 4})
+        QTest::addRow("%s, screen %d00%%", stroke, scale) << stroke << "screen" << scale;
       QTest::addRow("%s, svg 300%%", stroke) << stroke << "svg" << 3;
     }
   }
@@ -863,9 +901,9 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     };
     QVERIFY(Connected(image, toPixel(outer - 4, 40), toPixel(36, outer)));
   }
-  // The view scrolls over the whole sheet with its border, following its size  // The view scrolls over the whole sheet
-  // with its border, following its size through the print dialog, undo, redo and open; a press at the far cells reaches
-  // the tool at their sheet point, and Shift turns the wheel sideways.
+  // The view scrolls over the whole sheet with its border, following its size
+  // through the print dialog, undo, redo and open; a press at the far cells
+  // reaches the tool at their sheet point, and Shift turns the wheel sideways.
   void viewScrollsOverTheWholeSheet() {
     Document* doc = NewDocument();
     QVERIFY(Reaches(624, 1024));
