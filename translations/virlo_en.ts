@@ -714,6 +714,13 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     </message>
 </context>
 <context>
+    <name>InPlaceEditor</name>
+    <message>
+        <source>図の文字にタブは使えません。空白を使ってください。</source>
+        <translation>A diagram&apos;s text cannot hold a tab: use spaces.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>ﾚﾃﾞｨ</source>
@@ -907,6 +914,14 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>丸</source>
         <translation>Rounded</translation>
+    </message>
+    <message>
+        <source>%1 行 %2 文字目は制御文字のため、図の文字に使えません。</source>
+        <translation>Line %1, character %2 is a control character, which a diagram&apos;s text cannot hold.</translation>
+    </message>
+    <message>
+        <source>文字:</source>
+        <translation>Character:</translation>
     </message>
 </context>
 <context>
