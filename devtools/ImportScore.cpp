@@ -775,6 +775,9 @@ std::int32_t Judge::LettersAsMarkers() const {
   std::int32_t wrong = 0;
   auto judge = [&](Cell at, char shown, const Line* line, bool bothSides, Cell d) {
     if (std::isalpha(static_cast<unsigned char>(shown)) == 0 || Art(at) != shown) return;
+    // A character of its own shown by a letter of code page 932 ("▲" by
+    // "A") is no letter.
+    if (grid_.Code(at.column, at.row) >= 0x80) return;
     const bool word = IsWordChar(Art({at.column - 1, at.row})) || IsWordChar(Art({at.column + 1, at.row}));
     bool run = line != nullptr;
     if (line != nullptr) {

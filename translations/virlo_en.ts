@@ -148,6 +148,40 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>文書に入らない文字 %1 個を似た文字にしました</source>
         <translation>Replaced %1 characters that a document cannot hold with others like them</translation>
     </message>
+    <message>
+        <source>%1 は行を指していません: ファイル:行 の形で指定してください</source>
+        <translation>%1 names no line: give it as FILE:LINE</translation>
+    </message>
+    <message>
+        <source>%1 は %2 行です。%3 行目はありません。</source>
+        <translation>%1 has %2 lines; there is no line %3.</translation>
+    </message>
+    <message>
+        <source>%1 は %2 行です。%3 行目の前には入れられません。</source>
+        <translation>%1 has %2 lines; nothing can be put in before line %3.</translation>
+    </message>
+    <message>
+        <source>%1 には図がありません。</source>
+        <translation>%1 holds no diagram.</translation>
+    </message>
+    <message>
+        <source>%1 の %2 行目からの図は、開いた後か最後に保存した後に、ほかのプログラムで変更されています。
+上書きすると、その変更は失われます。</source>
+        <translation>The diagram from line %2 of %1 was changed by another program since it was opened or last saved.
+Overwriting loses that change.</translation>
+    </message>
+    <message>
+        <source>%1 に保存できません: %2</source>
+        <translation>Cannot save into %1: %2</translation>
+    </message>
+    <message>
+        <source>図の行を上書き</source>
+        <translation>Overwrite the Diagram's Lines</translation>
+    </message>
+    <message>
+        <source>図をほかに保存...</source>
+        <translation>Save the Diagram Elsewhere...</translation>
+    </message>
 </context>
 <context>
     <name>CommandTable</name>
@@ -683,6 +717,18 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <source>ﾍﾙﾌﾟ(&amp;H)</source>
         <translation>&amp;Help</translation>
     </message>
+    <message>
+        <source>ﾌｧｲﾙの中の図を開く(&amp;D)...</source>
+        <translation>Open &amp;Diagram in File...</translation>
+    </message>
+    <message>
+        <source>README やソースのコメントの中の図を選んで開き、保存でその行に書き戻す</source>
+        <translation>Open a diagram in a README or a source comment; Save writes it back into its lines</translation>
+    </message>
+    <message>
+        <source>ﾌｧｲﾙの中の図</source>
+        <translation>Diagram in File</translation>
+    </message>
 </context>
 <context>
     <name>DataExchange</name>
@@ -975,6 +1021,21 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
     <message>
         <source>文書に入らない文字 %1 個を &quot;?&quot; にしました</source>
         <translation>Replaced %1 characters that a document cannot hold with &quot;?&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>virlo::BlockListDialog</name>
+    <message>
+        <source>ﾌｧｲﾙの中の図を開く</source>
+        <translation>Open Diagram in File</translation>
+    </message>
+    <message>
+        <source>%1 の図:</source>
+        <translation>Diagrams in %1:</translation>
+    </message>
+    <message>
+        <source>%1 行  %2 %3  %4</source>
+        <translation>lines %1  %2 %3  %4</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -19,8 +20,15 @@
 #include "app/MainWindow.h"
 #include "control/ArtInput.h"
 #include "document/Document.h"
+#include "hostfile/BlockAddress.h"
+#include "hostfile/BlockFinder.h"
+#include "hostfile/BlockImport.h"
+#include "hostfile/BlockListing.h"
+#include "hostfile/BlockWriter.h"
+#include "hostfile/HostFile.h"
 #include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
+#include "platform/TextCodec.h"
 #include "view/QtDeviceContext.h"
 #include "view/QtDialogRunner.h"
 #include "view/SheetView.h"
@@ -93,7 +101,7 @@ Application::~Application() {
   documents_.clear();
 }
 
-bool Application::InitInstance(const QStringList& arguments, Start start) {
+bool Application::InitInstance(const QStringList& arguments, Start start, Opening opening) {
   ReadSettings();
   mainFrame_ = std::make_unique<MainWindow>(*this);
   recovery_ = std::make_unique<RecoveryCopies>(RecoveryCopies::DefaultFolder());
@@ -106,7 +114,21 @@ bool Application::InitInstance(const QStringList& arguments, Start start) {
                .arg(recovery_->Folder(), QString::fromStdString(recovery_->StartError())));
   }
   recoveryTimer_.start();
-  if (!arguments.isEmpty() && OpenOrImport(arguments.first()) == nullptr) return false;
+  if (!arguments.isEmpty()) {
+    Document* first = nullptr;
+    if (opening == Opening::NewDiagram) {
+      const BlockAddress address = BlockAddress::Parse(QFile::encodeName(arguments.first()).toStdString());
+      if (address.line) {
+        first = NewBlock(QFile::decodeName(QByteArray::fromStdString(address.path)), *address.line);
+      } else {
+        Report(QCoreApplication::translate("Application", "%1 は行を指していません: ファイル:行 の形で指定してください")
+                   .arg(arguments.first()));
+      }
+    } else {
+      first = OpenOrImport(arguments.first());
+    }
+    if (first == nullptr) return false;
+  }
   if (start == Start::OfferRecovery) OfferRecoveredDocuments();
   if (documents_.empty() && FileNew() == nullptr) return false;
   mainFrame_->resize(900, 700);
@@ -331,6 +353,9 @@ void Application::FileOpen() {
 }
 
 Document* Application::OpenOrImport(const QString& path) {
+  // A file of that very name wins over the FILE:LINE form.
+  const BlockAddress address = BlockAddress::Parse(QFile::encodeName(path).toStdString());
+  if (address.line) return OpenBlock(QFile::decodeName(QByteArray::fromStdString(address.path)), *address.line);
   const bool text = QFileInfo(path).suffix().compare(QStringLiteral("txt"), Qt::CaseInsensitive) == 0;
   return text ? ImportArtFile(path) : OpenDocumentFile(path);
 }
@@ -435,6 +460,7 @@ Document* Application::OpenDocument(const QString& path, Locking locking) {
 }
 
 bool Application::SaveDocument(Document* document, bool saveAs) {
+  if (blocks_.Find(document) != nullptr) return SaveBlock(document, saveAs);
   const QString path = fileSafety_.Save(*document, saveAs);
   if (path.isEmpty()) return false;
   if (recovery_ != nullptr) recovery_->Remove(document);
@@ -579,6 +605,7 @@ void Application::CloseDocumentNow(Document* document) {
   for (DocumentWindow* frame : FramesOf(document)) mainFrame_->RemoveFrame(frame);
   // Closed without saving, or saved: its lock and its recovery copy go.
   fileSafety_.Forget(document);
+  blocks_.Forget(document);
   if (recovery_ != nullptr) recovery_->Remove(document);
   document->OnCloseDocument();
   for (auto it = documents_.begin(); it != documents_.end(); ++it) {
@@ -619,6 +646,214 @@ bool Application::CanCloseFrame(DocumentWindow* frame) {
       },
       Qt::QueuedConnection);
   return false;
+}
+
+// ---- Diagrams in the lines of text files -----------------------------------
+
+namespace {
+
+// Reads a text file that may hold diagrams; false with the reason.
+bool ReadHostFile(const QString& path, HostFile& file, QString& error) {
+  std::string reason;
+  if (HostFile::Read(QFile::encodeName(path).toStdString(), file, reason)) return true;
+  error = QString::fromStdString(reason);
+  return false;
+}
+
+QString CannotRead(const QString& path, const QString& reason) {
+  return QCoreApplication::translate("Application", "%1 を読み込めません: %2").arg(path, reason);
+}
+
+}  // namespace
+
+Document* Application::AddBlockDocument(std::unique_ptr<Document> document, BlockDocuments::Origin origin) {
+  document->SetTitle(BlockDocuments::Title(origin).toStdString());
+  // The sheet holds what the file's lines hold: nothing to save yet.
+  document->MarkContentSaved();
+  Document* raw = AddDocument(std::move(document), FileSafety::OpenFile());
+  blocks_.Add(raw, std::move(origin));
+  mainFrame_->UpdateCommandUi();
+  return raw;
+}
+
+Document* Application::OpenBlock(const QString& path, std::size_t line) {
+  HostFile file;
+  QString error;
+  if (!ReadHostFile(path, file, error)) {
+    Report(CannotRead(path, error));
+    return nullptr;
+  }
+  if (line == 0 || line > file.LineCount()) {
+    Report(QCoreApplication::translate("Application", "%1 は %2 行です。%3 行目はありません。")
+               .arg(path)
+               .arg(file.LineCount())
+               .arg(line));
+    return nullptr;
+  }
+  const std::vector<DiagramBlock> blocks = BlockFinder::Find(file);
+  const DiagramBlock* block = BlockFinder::At(blocks, line - 1);
+  if (block == nullptr) {
+    Report(QCoreApplication::translate("Application", "%1 を開けません: %2")
+               .arg(path, QString::fromStdString(BlockFinder::NoBlockMessage(blocks, line - 1))));
+    return nullptr;
+  }
+  // One document per block: two would write over each other's edits.
+  if (const Document* open = blocks_.Holding(path, line - 1)) {
+    for (const auto& doc : documents_) {
+      if (doc.get() != open) continue;
+      const std::vector<DocumentWindow*> frames = FramesOf(doc.get());
+      if (!frames.empty()) mainFrame_->MdiArea()->setActiveSubWindow(frames.front());
+      return doc.get();
+    }
+  }
+  auto doc = std::make_unique<Document>();
+  if (!doc->OnNewDocument()) return nullptr;
+  BlockDocuments::Origin origin;
+  ArtImporter::Report report;
+  std::string reason;
+  if (!BlockImport::Import(file, *block, *doc->sheet, origin.source, report, reason)) {
+    Report(CannotRead(path, QString::fromStdString(reason)));
+    doc->OnCloseDocument();
+    return nullptr;
+  }
+  Document* raw = AddBlockDocument(std::move(doc), std::move(origin));
+  ShowImportSummary(report);
+  return raw;
+}
+
+Document* Application::NewBlock(const QString& path, std::size_t line) {
+  HostFile file;
+  QString error;
+  if (!ReadHostFile(path, file, error)) {
+    Report(CannotRead(path, error));
+    return nullptr;
+  }
+  if (line == 0 || line > file.LineCount() + 1) {
+    Report(QCoreApplication::translate("Application", "%1 は %2 行です。%3 行目の前には入れられません。")
+               .arg(path)
+               .arg(file.LineCount())
+               .arg(line));
+    return nullptr;
+  }
+  auto doc = std::make_unique<Document>();
+  if (!doc->OnNewDocument()) return nullptr;
+  BlockDocuments::Origin origin;
+  origin.source.path = file.Path();
+  origin.insertAt = line - 1;
+  return AddBlockDocument(std::move(doc), std::move(origin));
+}
+
+void Application::FileOpenBlock() {
+  const QString path = questions_->AskFileName(false, QString(), TextFilter());
+  if (!path.isEmpty()) ChooseBlockOf(path);
+}
+
+Document* Application::ChooseBlockOf(const QString& path) {
+  HostFile file;
+  QString error;
+  if (!ReadHostFile(path, file, error)) {
+    Report(CannotRead(path, error));
+    return nullptr;
+  }
+  const std::vector<BlockListing::Entry> entries = BlockListing::Of(file, false, BlockListing::Depth::Census);
+  if (entries.empty()) {
+    Report(QCoreApplication::translate("Application", "%1 には図がありません。").arg(path));
+    return nullptr;
+  }
+  QList<FileQuestions::BlockChoice> choices;
+  for (const BlockListing::Entry& entry : entries) {
+    const DiagramBlock& block = entry.block;
+    FileQuestions::BlockChoice choice;
+    choice.lines = QStringLiteral("%1-%2").arg(block.outerFirst + 1).arg(block.outerLast + 1);
+    choice.kind = QString::fromLatin1(DiagramBlock::KindName(block.kind));
+    choice.prefix = QString::fromStdString(BlockListing::Quoted(block.prefix));
+    // The listing's line after its lines, kind and prefix: style and what it draws.
+    const std::string line = BlockListing::Line(entry);
+    const std::size_t colon = line.find(": ");
+    choice.summary = QString::fromStdString(colon == std::string::npos ? line : line.substr(colon + 2));
+    QStringList art;
+    for (std::size_t at = block.outerFirst; at <= block.outerLast && at < file.LineCount(); ++at) {
+      const std::string_view text = file.Text(at);
+      art.append(QString::fromStdString(file.GetEncoding() == HostFile::Encoding::Utf8 ? std::string(text)
+                                                                                       : TextCodec::Cp932ToUtf8(text)));
+    }
+    choice.art = art.join(QLatin1Char('\n'));
+    choices.append(choice);
+  }
+  const int chosen = questions_->ChooseBlock(path, choices);
+  if (chosen < 0 || chosen >= static_cast<int>(entries.size())) return nullptr;
+  return OpenBlock(path, entries[static_cast<std::size_t>(chosen)].block.outerFirst + 1);
+}
+
+Document* Application::OpenDropped(const QString& path) {
+  const bool document = QFileInfo(path).suffix().compare(QStringLiteral("vrl"), Qt::CaseInsensitive) == 0;
+  HostFile file;
+  QString error;
+  if (document || !ReadHostFile(path, file, error)) return OpenOrImport(path);
+  const std::vector<BlockListing::Entry> entries = BlockListing::Of(file, false, BlockListing::Depth::Census);
+  // A file that is one diagram, or holds none, comes in whole as before.
+  const bool whole = entries.size() == 1 && entries.front().block.outerFirst == 0 &&
+                     entries.front().block.outerLast + 1 >= file.LineCount();
+  if (entries.empty() || whole) return OpenOrImport(path);
+  return ChooseBlockOf(path);
+}
+
+bool Application::SaveBlock(Document* document, bool saveAs) {
+  if (saveAs) return SaveBlockElsewhere(document);
+  BlockDocuments::Origin* origin = blocks_.Find(document);
+  const QString path = QFile::decodeName(QByteArray::fromStdString(origin->source.path));
+  BlockWriter::Result result;
+  if (origin->insertAt) {
+    result = BlockWriter::Insert(origin->source.path, *origin->insertAt, *document->sheet, origin->source);
+    if (result.outcome == BlockWriter::Outcome::Written) origin->insertAt.reset();
+  } else {
+    result = BlockWriter::Save(origin->source, *document->sheet, BlockWriter::Policy::Refuse);
+  }
+  if (result.outcome == BlockWriter::Outcome::BlockChanged) {
+    const QString question =
+        QCoreApplication::translate("Application",
+                                    "%1 の %2 行目からの図は、開いた後か最後に保存した後に、ほかのプログラムで変更され"
+                                    "ています。\n上書きすると、その変更は失われます。")
+            .arg(path)
+            .arg(origin->source.block.outerFirst + 1);
+    switch (questions_->AskChangedBlock(question)) {
+      case FileQuestions::ChangedBlock::Cancel:
+        return false;
+      case FileQuestions::ChangedBlock::SaveElsewhere:
+        return SaveBlockElsewhere(document);
+      case FileQuestions::ChangedBlock::Overwrite:
+        result = BlockWriter::Save(origin->source, *document->sheet, BlockWriter::Policy::Overwrite);
+        break;
+    }
+  }
+  if (result.outcome != BlockWriter::Outcome::Written && result.outcome != BlockWriter::Outcome::Unchanged) {
+    Report(QCoreApplication::translate("Application", "%1 に保存できません: %2")
+               .arg(path, QString::fromStdString(result.error)));
+    return false;
+  }
+  document->MarkContentSaved();
+  document->SetTitle(BlockDocuments::Title(*origin).toStdString());
+  if (recovery_ != nullptr) recovery_->Remove(document);
+  mainFrame_->UpdateCommandUi();
+  return true;
+}
+
+bool Application::SaveBlockElsewhere(Document* document) {
+  const BlockDocuments::Origin* origin = blocks_.Find(document);
+  const std::string title = document->GetTitle();
+  // The file dialog proposes the text file's name, not its lines.
+  document->SetTitle(BlockDocuments::Stem(*origin).toStdString());
+  const QString path = fileSafety_.Save(*document, true);
+  if (path.isEmpty()) {
+    document->SetTitle(title);
+    return false;
+  }
+  // From now on an ordinary document of its own file.
+  blocks_.Forget(document);
+  if (recovery_ != nullptr) recovery_->Remove(document);
+  AddRecentFile(path);
+  mainFrame_->UpdateCommandUi();
+  return true;
 }
 
 }  // namespace virlo

@@ -4,12 +4,14 @@
 #include <QStringList>
 #include <QTimer>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "app/BlockDocuments.h"
 #include "app/FileQuestions.h"
 #include "app/FileSafety.h"
 #include "app/RecoveryCopies.h"
@@ -43,6 +45,9 @@ class Application : public QApplication, public AppServices {
 
   // What the start does with the recovery copies of a VIRLO that was killed.
   enum class Start { Plain, OfferRecovery };
+  // What the start does with FILE:LINE: opens the diagram there, or a new
+  // one whose save puts it in before that line.
+  enum class Opening { Open, NewDiagram };
   // The pictures a document exports: its shapes as SVG, or as PNG at one or
   // two pixels per drawing unit.
   enum class Picture { Svg, Png, Png2x };
@@ -53,7 +58,7 @@ class Application : public QApplication, public AppServices {
   // Creates the main window and the first documents: the file named on the
   // command line, then the recovered documents the user chooses to open
   // (with OfferRecovery), or else a new one. False when that file cannot be opened.
-  bool InitInstance(const QStringList& arguments, Start start = Start::Plain);
+  bool InitInstance(const QStringList& arguments, Start start = Start::Plain, Opening opening = Opening::Open);
   // The print request: opens the file and shows it in the print preview,
   // from where it prints through its view. False when it could not be opened
   // or the preview was closed without printing.
@@ -75,8 +80,28 @@ class Application : public QApplication, public AppServices {
   // Shows in the status bar what an import or a paste of art made, and how
   // many characters became "?" or others like them.
   void ShowImportSummary(const ArtImporter::Report& report);
-  // A text file (".txt") is art to bring in; anything else should be a document.
+  // FILE:LINE is a diagram in a text file to open (a file of that very name
+  // wins); a text file (".txt") is art to bring in; anything else should be a document.
   Document* OpenOrImport(const QString& path);
+  // A file dropped on the window: a text file with several diagram blocks,
+  // or one that is not the whole file, offers them to choose from; any other
+  // is opened as OpenOrImport opens it.
+  Document* OpenDropped(const QString& path);
+  // Opens the diagram block of a text file that holds the line (counted
+  // from 1) as a document whose Save writes it back into those lines; null,
+  // with the reason shown, when the line is in no block.
+  Document* OpenBlock(const QString& path, std::size_t line);
+  // An empty diagram whose first Save puts it into the text file as a new
+  // block before the line (counted from 1).
+  Document* NewBlock(const QString& path, std::size_t line);
+  // Asks for a text file, then which of its diagram blocks to open.
+  void FileOpenBlock();
+  // Offers the diagram blocks of a text file; the one chosen opened, null
+  // when there is none or the user cancels.
+  Document* ChooseBlockOf(const QString& path);
+  // Where a document standing for a diagram of a text file came from; null
+  // for any other document.
+  const BlockDocuments::Origin* BlockOrigin(const Document* document) const { return blocks_.Find(document); }
   // Opens an entry of the recent-file list; one that no longer opens leaves the list.
   Document* OpenRecentFile(const QString& path);
   // Saves under its own name, or asks for one (always with saveAs, and for a
@@ -143,6 +168,13 @@ class Application : public QApplication, public AppServices {
   enum class Locking { Lock, None };
 
   Document* OpenDocument(const QString& path, Locking locking);
+  // Saves a diagram of a text file back into its lines, or with saveAs as a
+  // document of its own; asks when its lines changed on disk.
+  bool SaveBlock(Document* document, bool saveAs);
+  // The diagram becomes a document file of its own, asked for.
+  bool SaveBlockElsewhere(Document* document);
+  // A new document for a diagram of a text file, with its title.
+  Document* AddBlockDocument(std::unique_ptr<Document> document, BlockDocuments::Origin origin);
   // Adds an opened document with its window.
   Document* AddDocument(std::unique_ptr<Document> document, FileSafety::OpenFile file);
   // Opens a recovery copy as its document; null when it cannot be read or
@@ -170,6 +202,7 @@ class Application : public QApplication, public AppServices {
   std::vector<std::unique_ptr<Document>> documents_;
   FileSafety fileSafety_{nullptr};
   std::unique_ptr<RecoveryCopies> recovery_;
+  BlockDocuments blocks_;
   QTimer recoveryTimer_;
   // Made at once, so that text boxes never paint in another font.
   const Font textFont_{"ＭＳ　明朝", 16, true};

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <utility>
 
+#include "app/BlockListDialog.h"
+
 namespace virlo {
 namespace {
 
@@ -54,6 +56,19 @@ FileQuestions::Recovery FileQuestions::AskRecovery(const QString& question) {
              {Tr(QT_TRANSLATE_NOOP("Application", "開く")), Tr(QT_TRANSLATE_NOOP("Application", "残す")),
               Tr(QT_TRANSLATE_NOOP("Application", "破棄"))},
              static_cast<int>(Recovery::Keep)));
+}
+
+FileQuestions::ChangedBlock FileQuestions::AskChangedBlock(const QString& question) {
+  return static_cast<ChangedBlock>(Choose(
+      question,
+      {Tr(QT_TRANSLATE_NOOP("Application", "図の行を上書き")),
+       Tr(QT_TRANSLATE_NOOP("Application", "図をほかに保存...")), Tr(QT_TRANSLATE_NOOP("Application", "キャンセル"))},
+      static_cast<int>(ChangedBlock::Cancel)));
+}
+
+int FileQuestions::ChooseBlock(const QString& file, const QList<BlockChoice>& blocks) {
+  BlockListDialog dialog(file, blocks, owner_());
+  return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : -1;
 }
 
 void FileQuestions::Report(const QString& message, const QString& details) {

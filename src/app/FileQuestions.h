@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -19,6 +20,16 @@ class FileQuestions {
   enum class LockedFile { ReadOnly, Anyway, Cancel };
   // A recovery copy a VIRLO no longer running left.
   enum class Recovery { Open, Keep, Discard };
+  // The lines of a diagram in a text file changed on disk since they were read.
+  enum class ChangedBlock { Overwrite, SaveElsewhere, Cancel };
+  // A diagram block of a text file, as the list to choose from shows it.
+  struct BlockChoice {
+    QString lines;    // "5-9"
+    QString kind;     // "fence", "comment", ...
+    QString prefix;   // quoted, as listings show it
+    QString summary;  // what its art draws
+    QString art;      // its lines as the file holds them
+  };
 
   // owner: the window the questions stand over.
   explicit FileQuestions(std::function<QWidget*()> owner);
@@ -36,6 +47,10 @@ class FileQuestions {
   virtual ChangedFile AskChangedFile(const QString& question);
   virtual LockedFile AskLockedFile(const QString& question);
   virtual Recovery AskRecovery(const QString& question);
+  virtual ChangedBlock AskChangedBlock(const QString& question);
+  // Which of a text file's diagram blocks to open: its index, or -1 when
+  // the user cancels.
+  virtual int ChooseBlock(const QString& file, const QList<BlockChoice>& blocks);
   // A warning with an OK button, and a Details button showing details when
   // there are any.
   virtual void Report(const QString& message, const QString& details);

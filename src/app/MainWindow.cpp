@@ -365,6 +365,7 @@ void MainWindow::AddCommands() {
       {CommandId::FileNew, {always, [this] { app_.FileNew(); }}},
       {CommandId::FileOpen, {always, [this] { app_.FileOpen(); }}},
       {CommandId::FileImportArt, {always, [this] { app_.FileImportArt(); }}},
+      {CommandId::FileOpenBlock, {always, [this] { app_.FileOpenBlock(); }}},
       {CommandId::FileClose, {settledDocument, [this] { app_.CloseDocument(ActiveDocument()); }}},
       {CommandId::FileSave, {settledDocument, [this] { app_.SaveDocument(ActiveDocument(), false); }}},
       {CommandId::FileSaveAs, {settledDocument, [this] { app_.SaveDocument(ActiveDocument(), true); }}},
@@ -533,7 +534,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 
 void MainWindow::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) app_.OpenOrImport(url.toLocalFile());
+    if (url.isLocalFile()) app_.OpenDropped(url.toLocalFile());
   }
   event->acceptProposedAction();
 }

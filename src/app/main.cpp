@@ -14,11 +14,15 @@ constexpr int ExitUsage = 2;
 
 void PrintUsage(std::FILE* out) {
   std::fputs(
-      "Usage: virlo [QT-OPTION]... [FILE.vrl]\n"
+      "Usage: virlo [QT-OPTION]... [FILE.vrl | FILE:LINE]\n"
+      "       virlo --new FILE:LINE\n"
       "       virlo --print FILE.vrl\n"
       "VIRLO, an editor for diagrams drawn as character art.\n"
       "Without a file it starts on a new document; with one it opens it.\n"
+      "FILE:LINE opens the diagram block of a text file (a README, a source\n"
+      "file's comment) that holds the line; Save writes it back into those lines.\n"
       "\n"
+      "  --new FILE:LINE  a new diagram that Save puts into the file before LINE\n"
       "  --print FILE   show the document in the print preview to print it, then end\n"
       "  -h, --help     show this help and end\n"
       "  -v, --version  show the version and end\n"
@@ -53,6 +57,7 @@ struct Arguments {
   enum class Action { Edit, Print, Help, Version, Wrong };
   Action action = Action::Edit;
   std::string file;                // the document to open or print; empty for a new one
+  bool newDiagram = false;         // file names a line to put a new diagram before
   std::vector<char*> qtArguments;  // the program name and Qt's options, for QApplication
 };
 
@@ -92,6 +97,10 @@ Arguments Parse(int argc, char** argv) {
     if (arg == "-v" || arg == "--version") {
       result.action = Arguments::Action::Version;
       return result;
+    }
+    if (arg == "--new") {
+      result.newDiagram = true;
+      continue;
     }
     if (arg == "--print" || arg.starts_with("--print=")) {
       std::string_view file;
@@ -135,6 +144,9 @@ Arguments Parse(int argc, char** argv) {
       return result;
     }
   }
+  if (result.newDiagram && (printAsked || result.file.empty())) {
+    result.action = Refuse("virlo: option '%.*s' needs FILE:LINE, and no --print\n", "--new");
+  }
   return result;
 }
 
@@ -166,6 +178,8 @@ int main(int argc, char** argv) {
   if (arguments.action == Arguments::Action::Print) return app.PrintDocumentFile(file) ? 0 : 1;
   QStringList files;
   if (!file.isEmpty()) files.append(file);
-  if (!app.InitInstance(files, virlo::Application::Start::OfferRecovery)) return 1;
+  const auto opening =
+      arguments.newDiagram ? virlo::Application::Opening::NewDiagram : virlo::Application::Opening::Open;
+  if (!app.InitInstance(files, virlo::Application::Start::OfferRecovery, opening)) return 1;
   return virlo::Application::exec();
 }

@@ -498,6 +498,14 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: cannot import %s: %s\n", Quoted(art).c_str(), Shown(error).c_str());
     return ExitFailure;
   }
+  if (!read.opening.empty()) {
+    // Art copied with its comment's own first and last lines: they are no
+    // part of the art, and said.
+    std::fprintf(stderr,
+                 "virlo-cli: the comment's opening line \"%s\" and closing line \"%s\" are no part of the art, left "
+                 "out; put them back round what render prints\n",
+                 Shown(read.opening).c_str(), Shown(read.closing).c_str());
+  }
   if (read.commentFound) {
     // Art copied out of a comment block: its prefix is left out, and said.
     std::fprintf(stderr,

@@ -20,9 +20,8 @@ namespace {
 // columns, blanks at its end aside, is wider than the sheet.
 constexpr std::size_t MaxBytesPerColumn = 4;
 constexpr std::size_t MaxLineBytes = MaxBytesPerColumn * static_cast<std::size_t>(ArtGrid::MaxColumns);
-// The longest comment prefix found in a text beyond its indentation: a
-// marker of three characters and a blank.
-constexpr std::size_t MaxMarkerBytes = 4;
+// The longest comment marker a prefix holds.
+constexpr std::size_t MaxMarkerBytes = 3;
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 // The characters comment markers are made of.
 constexpr const char* Markers = "/!#*-;>";
@@ -35,7 +34,7 @@ bool MayBePrefixAlone(std::string_view line) {
   std::size_t lead = 0;
   while (lead < line.size() && IsBlank(line[lead])) ++lead;
   const std::string_view rest = line.substr(lead);
-  return rest.size() <= MaxMarkerBytes - 1 && rest.find_first_not_of(Markers) == std::string_view::npos;
+  return rest.size() <= MaxMarkerBytes && rest.find_first_not_of(Markers) == std::string_view::npos;
 }
 
 // Watches lines as a file is read, to tell where reading it further cannot
@@ -73,13 +72,20 @@ class ReadingStop {
     std::size_t end = line.size();
     while (end > 0 && IsBlank(line[end - 1])) --end;
     if (prefix_ == nullptr) {
-      // A prefix the text shows is its indentation and a marker: only a
-      // line with a marker after its blanks may lose bytes to one.
+      // A prefix the text shows is its indentation, a marker and the blanks
+      // after it: only a line with a marker after its blanks may lose bytes
+      // to one, at most up to what follows the blanks after the marker.
       std::size_t lead = 0;
       while (lead < end && IsBlank(line[lead])) ++lead;
       if (MayBePrefixAlone(line.substr(0, end))) return {0, end};
       if (std::string_view(Markers).find(line[lead]) == std::string_view::npos) return {end, end};
-      return {end > lead + MaxMarkerBytes ? end - lead - MaxMarkerBytes : 0, end};
+      std::size_t art = lead;
+      while (art < end && art < lead + MaxMarkerBytes &&
+             std::string_view(Markers).find(line[art]) != std::string_view::npos) {
+        ++art;
+      }
+      while (art < end && IsBlank(line[art])) ++art;
+      return {end - art, end};
     }
     std::string_view rest = line;
     const CommentPrefix::Line kind = CommentPrefix::Classify(line, *prefix_);
@@ -93,13 +99,17 @@ class ReadingStop {
   bool SurelyRefused(std::string_view line) const {
     if (undecided_) return false;
     const Width width = Content(line, number_);
-    return number_ > ArtGrid::MaxRows ? width.least > 0 : width.least > MaxLineBytes;
+    return number_ > LastRow ? width.least > 0 : width.least > MaxLineBytes;
   }
 
   bool MayBeRefused(std::string_view line) const {
     const Width width = Content(line, number_);
-    return number_ > ArtGrid::MaxRows ? width.most > 0 : width.most > MaxLineBytes;
+    return number_ > LastRow ? width.most > 0 : width.most > MaxLineBytes;
   }
+
+  // The last line of the file that may be a row of the art: a comment's
+  // opening and closing lines are no rows of it.
+  static constexpr std::int64_t LastRow = ArtGrid::MaxRows + 2;
 
   const std::string* prefix_;
   std::int64_t number_ = 0;
@@ -234,13 +244,16 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
 bool ArtInput::Read(std::string_view bytes, const Request& request, Art& art, std::string& error) {
   ArtGrid::Options options;
   options.tabSize = request.tabSize;
+  const CommentPrefix::Found found = CommentPrefix::Find(bytes);
+  art.opening = found.opening;
+  art.closing = found.closing;
+  bytes = found.Art(bytes);
   if (request.commentPrefix) {
     options.commentPrefix = *request.commentPrefix;
     art.prefixUnused = !options.commentPrefix.empty() && !CommentPrefix::AnyLineHas(bytes, options.commentPrefix);
   } else {
     // A comment block's prefix always goes; indentation alone only where
     // the art is placed anew, since a document holds it as its file does.
-    const CommentPrefix::Found found = CommentPrefix::Find(bytes);
     art.commentFound = found.marker;
     if (found.marker || request.placement == Placement::AtCell) options.commentPrefix = found.prefix;
   }

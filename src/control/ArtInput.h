@@ -63,6 +63,10 @@ class ArtInput {
     bool commentFound = false;
     // A prefix was given that no line starts with.
     bool prefixUnused = false;
+    // A comment's own opening and closing lines ("/**" and " */") the art
+    // was copied with, left out; both or neither.
+    std::string opening;
+    std::string closing;
     // The print options that give the art back: its style (box drawing where
     // it had it), its prefix, and without margins where it was placed anew.
     ArtOptions print;

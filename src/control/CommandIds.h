@@ -30,6 +30,7 @@ inline constexpr std::int32_t Format = 32812;
 inline constexpr std::int32_t PrintUnicodeLines = 32815;
 inline constexpr std::int32_t PrintCropped = 32816;
 inline constexpr std::int32_t PrintAsComment = 32817;
+inline constexpr std::int32_t FileOpenBlock = 32830;
 inline constexpr std::int32_t FileNew = 57600;
 inline constexpr std::int32_t FileOpen = 57601;
 inline constexpr std::int32_t FilePrint = 57607;

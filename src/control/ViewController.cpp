@@ -350,7 +350,8 @@ bool ViewController::PasteArtNow(const std::string& utf8) {
   if (currentTool_ == nullptr || document_->sheet == nullptr) return false;
   const UiText caption(VIRLO_UI_TEXT("ViewController", "図として貼り付け"));
   // Art copied out of source code: its comment prefix and indentation go,
-  // and come back when the art is printed.
+  // and come back when the art is printed; the comment's opening and
+  // closing lines are no part of it.
   ArtInput::Request request;
   request.encoding = ArtGrid::Encoding::Utf8;
   request.placement = ArtInput::Placement::AtCell;

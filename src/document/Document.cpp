@@ -148,6 +148,13 @@ bool Document::OnSaveDocument(const std::string& path) {
   return true;
 }
 
+void Document::MarkContentSaved() {
+  if (database_ == nullptr || sheet == nullptr) return;
+  savedContent_ = DocumentContent::Of(*sheet);
+  database_->MarkSaved();
+  modified_ = false;
+}
+
 void Document::Opened() {
   modified_ = false;
   savedContent_.clear();

@@ -75,6 +75,9 @@ class Document {
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
   // Compares the content with the file's again; after every edit and step.
   void UpdateModifiedFlag();
+  // The content now is what its file holds, though no document file does
+  // (a diagram read from or written into the lines of a text file): not modified.
+  void MarkContentSaved();
 
   store::Database* GetDatabase() const { return database_.get(); }
   // Marks the start of an edit, when the store keeps an undo history.

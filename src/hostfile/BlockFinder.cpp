@@ -260,6 +260,36 @@ DiagramBlock ParagraphBlock(const Container& container, const std::vector<Item>&
   return block;
 }
 
+// A line of words at the edge of a block's art that belongs to the art: a
+// title set in from the art's left edge, or the name a stem leaves down or
+// up from (a tree's root). A sentence, ending as one, never does.
+bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& facts, std::size_t begin, std::size_t k,
+                std::size_t next) {
+  if (next >= facts.size() || facts[next].blank) return false;
+  const std::string_view line = items[begin + k].content;
+  const std::string_view art = items[begin + next].content;
+  const std::size_t end = line.find_last_not_of(" \t");
+  if (std::string_view(".:;,?!").find(line[end]) != std::string_view::npos) return false;
+  // Art quoted from a comment keeps that comment's marker: set in is
+  // measured after what both lines start with.
+  std::size_t shared = 0;
+  while (shared < line.size() && shared < art.size() && line[shared] == art[shared] &&
+         std::string_view(" \t/*#;%-!").find(line[shared]) != std::string_view::npos) {
+    ++shared;
+  }
+  while (shared > 0 && !IsBlank(line[shared - 1])) --shared;
+  if (Indentation(line.substr(shared)) > Indentation(art.substr(shared))) return true;
+  const std::size_t indent = Indentation(line);
+  for (std::size_t column = indent; column <= end && column < art.size(); ++column) {
+    if (IsBlank(line[column])) continue;
+    if (art[column] == '|' || art[column] == '`' || art.substr(column).starts_with("\u2502") ||
+        art.substr(column).starts_with("\u251c") || art.substr(column).starts_with("\u2514")) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The blocks among items [begin, end): paragraphs that hold line art, with
 // those of mere labels between them; prose ends a block, and prose lines at
 // its edges stay out.
@@ -303,8 +333,8 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     }
     std::size_t first = paragraphs[i].first;
     std::size_t last = paragraphs[j].last;
-    while (facts[first].prose) ++first;
-    while (facts[last].prose) --last;
+    while (facts[first].prose && !LabelOfArt(items, facts, begin, first, first + 1)) ++first;
+    while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1)) --last;
     blocks.push_back(ParagraphBlock(container, items, begin + first, begin + last));
     i = j + 1;
   }
@@ -649,6 +679,31 @@ std::string BlockFinder::NoBlockMessage(const std::vector<DiagramBlock>& blocks,
   message += "; the nearest: " + nearest.front();
   if (nearest.size() == 2) message += " and " + nearest.back();
   return message;
+}
+
+DiagramBlock BlockFinder::NewBlock(const HostFile& file, std::size_t line) {
+  DiagramBlock block;
+  block.first = line;
+  block.outerFirst = line;
+  block.outerLast = line;
+  const FileLanguage language = LanguageOfPath(file.Path());
+  if (language.language == Language::Markdown) {
+    block.kind = DiagramBlock::Kind::Fence;
+    block.first = line + 1;
+    block.outerLast = line + 1;
+    return block;
+  }
+  block.kind = DiagramBlock::Kind::Paragraph;
+  if (language.language != Language::Source) return block;
+  // The comment the line stands in: the one it starts, else the one above it ends.
+  for (const std::size_t at : {line, line - 1}) {
+    CommentStart start;
+    if (at >= file.LineCount() || !FindMarker(file.Text(at), language.markers, start)) continue;
+    block.kind = DiagramBlock::Kind::Comment;
+    block.prefix = std::string(file.Text(at).substr(0, start.indent + start.marker.size())) + " ";
+    return block;
+  }
+  return block;
 }
 
 }  // namespace virlo

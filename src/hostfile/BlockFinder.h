@@ -36,6 +36,10 @@ class BlockFinder {
   // Why a line is in no block, naming the blocks nearest to it above and
   // below (lines counted from 1).
   static std::string NoBlockMessage(const std::vector<DiagramBlock>& blocks, std::size_t line);
+  // The block a new diagram makes when put before the line (counted from 0;
+  // LineCount() for the end), still empty: among comment lines a run with
+  // their prefix, in Markdown a fence, elsewhere plain lines.
+  static DiagramBlock NewBlock(const HostFile& file, std::size_t line);
 };
 
 }  // namespace virlo

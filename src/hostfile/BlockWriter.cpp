@@ -1,5 +1,6 @@
 #include "hostfile/BlockWriter.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "hostfile/BlockFinder.h"
@@ -111,6 +112,51 @@ BlockWriter::Result BlockWriter::Save(BlockSource& source, const Sheet& sheet, P
   followed.shown = prepared.rows;
   followed.identity = result.outcome == Outcome::Written ? FileIdentity::Of(source.path) : prepared.now.Identity();
   source = std::move(followed);
+  return result;
+}
+
+BlockWriter::Result BlockWriter::Insert(const std::string& path, std::size_t line, const Sheet& sheet,
+                                        BlockSource& source) {
+  HostFile now;
+  std::string error;
+  if (!HostFile::Read(path, now, error)) return Failure("cannot read '" + path + "': " + error);
+  const std::size_t at = std::min(line, now.LineCount());
+  DiagramBlock block = BlockFinder::NewBlock(now, at);
+  BlockSource empty;
+  empty.path = path;
+  empty.block = block;
+  empty.encoding = now.GetEncoding();
+  empty.lineEnd = std::string(now.UsualEnd());
+  Result result;
+  const std::vector<std::string> rows = BlockImport::Rows(sheet, empty, &result.substitutes);
+  if (rows.empty()) {
+    result.outcome = Outcome::Unchanged;
+    return result;
+  }
+  std::vector<std::string> lines = BlockSplicer::Lines(empty, rows);
+  const bool fence = block.kind == DiagramBlock::Kind::Fence;
+  if (fence) {
+    lines.insert(lines.begin(), "```" + empty.lineEnd);
+    lines.push_back("```" + empty.lineEnd);
+  }
+  // A last line without its end gets one before the new lines follow it.
+  if (at == now.LineCount() && at > 0 && now.End(at - 1).empty()) lines.front().insert(0, empty.lineEnd);
+  result.bytes = BlockSplicer::Splice(now, at, 0, lines);
+  if (AtomicFile::Write(path, result.bytes, error) != AtomicFile::Result::Written) {
+    return Failure("cannot write '" + path + "': " + error);
+  }
+  HostFile written;
+  if (!HostFile::FromBytes(path, result.bytes, written, error)) {
+    return Failure("cannot read back '" + path + "': " + error);
+  }
+  block.count = rows.size();
+  block.outerLast = block.End() + (fence ? 1 : 0) - 1;
+  block.lineArt = true;
+  BlockSource followed = BlockSource::Of(written, block);
+  followed.shown = rows;
+  followed.identity = FileIdentity::Of(path);
+  source = std::move(followed);
+  result.outcome = Outcome::Written;
   return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -45,6 +46,11 @@ class BlockWriter {
   // The same without writing: result.bytes holds the new file; the source
   // stays as it was.
   static Result DryRun(const BlockSource& source, const Sheet& sheet, Policy policy = Policy::Refuse);
+  // Puts the sheet's art into the host file as a new block before the line
+  // (counted from 0; past the file's end: at its end), made as
+  // BlockFinder::NewBlock makes it, in ASCII. A sheet without art writes
+  // nothing (Outcome::Unchanged). Once written, source is the new block's.
+  static Result Insert(const std::string& path, std::size_t line, const Sheet& sheet, BlockSource& source);
 
  private:
   struct Prepared;

@@ -180,7 +180,9 @@ void Count(const ArtPlan& plan, const std::vector<std::uint8_t>& forced, ArtImpo
       const std::int32_t type = end->marker.type;
       const bool head = (type >= MarkerTable::LeftArrow && type <= MarkerTable::DownArrow) ||
                         (type == MarkerTable::Character && ArtCharacter::HeadOf(end->marker.character));
-      report.arrowheads += head ? 1 : 0;
+      // A head alone is a line of one cell: both its ends show the one head.
+      const bool shown = end == &line.start || line.end.cell != line.start.cell;
+      report.arrowheads += head && shown ? 1 : 0;
     }
   }
   report.joins /= 2;

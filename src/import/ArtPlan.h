@@ -92,6 +92,9 @@ struct ArtPlan {
     bool rounded = false;
     // The strokes of the sides, in Side order.
     Stroke strokes[4] = {Stroke::Solid, Stroke::Solid, Stroke::Solid, Stroke::Solid};
+    // Dashed sides whose dashes stand where the box leaves its gaps
+    // ("+- - -+"): the art is kept in front of them.
+    bool shownInFront[4] = {false, false, false, false};
     // A framed text box: its text and alignment.
     bool framedText = false;
     std::vector<std::string> lines;

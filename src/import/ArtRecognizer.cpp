@@ -24,6 +24,7 @@ ArtPlan ArtRecognizer::Recognize() {
   LineFinder(cells_, plan_).Run();
   StepFinder(cells_, plan_).Run();
   EndLinker(cells_, plan_).Run();
+  AsciiCover(cells_, plan_).CoverSides();
   DotFinder(cells_, plan_).Run();
   if (cells_.Unicode()) AsciiCover(cells_, plan_).Run();
   Stacker(cells_, plan_).Run();

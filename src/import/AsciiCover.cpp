@@ -5,6 +5,7 @@
 namespace virlo {
 namespace {
 
+using Side = ArtPlan::Side;
 using Use = RecognizerGrid::Use;
 
 bool IsAsciiLineArt(char32_t code) { return std::u32string_view(U"-|+=:.'").find(code) != std::u32string_view::npos; }
@@ -21,6 +22,31 @@ void AsciiCover::Run() {
     for (const ArtPlan::End* end : {&line.start, &line.end}) {
       RecognizerGrid::Cell& cell = cells_.At(end->cell.column, end->cell.row);
       if (!cell.text && IsAsciiLineArt(cell.code)) cell.use = Use::Cover;
+    }
+  }
+}
+
+void AsciiCover::CoverSides() {
+  for (std::int32_t b = 0; b < static_cast<std::int32_t>(plan_.boxes.size()); ++b) {
+    const ArtPlan::Box& box = plan_.boxes[static_cast<std::size_t>(b)];
+    const auto [c0, r0] = box.topLeft;
+    const auto [c1, r1] = box.bottomRight;
+    for (const Side side : {Side::Top, Side::Left, Side::Bottom, Side::Right}) {
+      if (!box.shownInFront[static_cast<std::size_t>(side)]) continue;
+      const bool across = side == Side::Top || side == Side::Bottom;
+      for (std::int32_t k = (across ? c0 : r0) + 1; k < (across ? c1 : r1); ++k) {
+        const std::int32_t c = across ? k : (side == Side::Left ? c0 : c1);
+        const std::int32_t r = across ? (side == Side::Top ? r0 : r1) : k;
+        RecognizerGrid::Cell& cell = cells_.At(c, r);
+        // Only the side's own dashes and gaps: what a line or a dot draws
+        // there stays theirs.
+        if (cell.use != Use::BoxSide || cell.box != b) continue;
+        const char32_t code = cells_.Shape(c, r);
+        const bool blank = code == U' ';
+        if (across && (blank || cells_.RunAt(c, r, true))) cell.use = Use::Cover;
+        if (!across && blank) cell.use = Use::Gap;
+        if (!across && code == U'#') cell.use = Use::Cover;
+      }
     }
   }
 }

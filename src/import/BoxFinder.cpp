@@ -22,7 +22,10 @@ void BoxFinder::Run() {
   std::int32_t budget = 0;
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
-      if (cells_.At(c, r).use == Use::BoxCorner) continue;
+      // A box's corner may be another's too (a port under its bottom left
+      // corner), but only one box starts at a corner.
+      if (cells_.At(c, r).use == Use::BoxCorner && StartsBox(c, r)) continue;
+      if (TryQuoted(c, r)) continue;
       const bool dashCorner =
           cells_.RunAt(c, r, true) && cells_.RunAt(c, r + 1, false) && !cells_.RunAt(c - 1, r, true);
       if (!cells_.IsCorner(c, r) && !dashCorner) continue;
@@ -48,6 +51,9 @@ bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {
       if (!Corner(*c1, *r1, Way::Left, Way::Up)) continue;
       if (!Closes(c0, r0, *c1, *r1)) continue;
       if (InsideAnother(c0, r0, *c1, *r1)) return false;
+      if (CrossedEdge(c0, r0, *c1, *r1)) continue;
+      // Two boxes one over the other close no third between them.
+      if (cells_.At(c0, r0).use == Use::BoxCorner && *r1 < r0 + 2) continue;
       ArtPlan::Box box = MakeBox(c0, r0, *c1, *r1);
       Claim(box);
       plan_.boxes.push_back(std::move(box));
@@ -55,6 +61,36 @@ bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {
     }
   }
   return false;
+}
+
+bool BoxFinder::TryQuoted(std::int32_t c0, std::int32_t r0) {
+  auto is = [&](std::int32_t c, std::int32_t r, char32_t code) { return cells_.Shape(c, r) == code; };
+  // Across, "=" or a label written into the side; down, "#".
+  auto across = [&](std::int32_t c, std::int32_t r) { return is(c, r, U'=') || cells_.At(c, r).labelled; };
+  if (!is(c0, r0, U'"') || !is(c0 + 1, r0, U'=') || !is(c0, r0 + 1, U'#')) return false;
+  std::int32_t c1 = c0 + 1;
+  while (across(c1, r0)) ++c1;
+  std::int32_t r1 = r0 + 1;
+  while (is(c0, r1, U'#')) ++r1;
+  if (!is(c1, r0, U'"') || !is(c0, r1, U'"') || !is(c1, r1, U'"')) return false;
+  for (std::int32_t c = c0 + 1; c < c1; ++c) {
+    if (!across(c, r1)) return false;
+  }
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    if (!is(c1, r, U'#')) return false;
+  }
+  if (InsideAnother(c0, r0, c1, r1)) return false;
+  ArtPlan::Box box;
+  box.topLeft = {c0, r0};
+  box.bottomRight = {c1, r1};
+  for (ArtPlan::Marker& corner : box.corners) corner = *ArtCharacter::MarkerOf(U'"');
+  for (Stroke& stroke : box.strokes) stroke = Stroke::Double;
+  // A double side down shows "|": the art's "#" stands in front of it.
+  box.shownInFront[static_cast<std::size_t>(Side::Left)] = true;
+  box.shownInFront[static_cast<std::size_t>(Side::Right)] = true;
+  Claim(box);
+  plan_.boxes.push_back(std::move(box));
+  return true;
 }
 
 bool BoxFinder::Corner(std::int32_t c, std::int32_t r, Way along, Way down) const {
@@ -83,7 +119,9 @@ std::vector<std::int32_t> BoxFinder::Rights(std::int32_t c0, std::int32_t r0) co
     const bool right = c >= c0 + 2 && Corner(c, r0, Way::Left, Way::Down);
     if (right) rights.push_back(c);
     const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c, r0));
-    if ((right && Pair(c, r0, 1, 0)) || (arms.Any() && arms[Way::Right] == 0)) break;
+    // A box-drawing character that does not go on stops the side, but a line
+    // crossing it ("│" in a dashed side's gap).
+    if ((right && Pair(c, r0, 1, 0)) || (arms.Any() && arms[Way::Right] == 0 && !cells_.RunAt(c, r0, false))) break;
   }
   return rights;
 }
@@ -94,7 +132,7 @@ std::vector<std::int32_t> BoxFinder::Bottoms(std::int32_t c0, std::int32_t r0) c
     const bool bottom = Corner(c0, r, Way::Right, Way::Up);
     if (bottom) bottoms.push_back(r);
     const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(c0, r));
-    if ((bottom && Pair(c0, r, 0, 1)) || (arms.Any() && arms[Way::Down] == 0)) break;
+    if ((bottom && Pair(c0, r, 0, 1)) || (arms.Any() && arms[Way::Down] == 0 && !cells_.RunAt(c0, r, true))) break;
   }
   return bottoms;
 }
@@ -106,6 +144,16 @@ bool BoxFinder::Closes(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::i
   }
   for (std::int32_t c = c0 + 1; c < c1; ++c) {
     if (!cells_.SideCell(c, r1, true) || (c + 1 < c1 && Pair(c, r1, 1, 0))) return false;
+  }
+  // Two dotted runs one over the other (stacked dotted messages) are no
+  // frame: a box with no row inside needs more than "." to show it.
+  if (r1 == r0 + 1) {
+    bool dots = true;
+    auto dotted = [&](std::int32_t c, std::int32_t r) {
+      return cells_.Shape(c, r) == U'.' || cells_.At(c, r).labelled;
+    };
+    for (std::int32_t c = c0; c <= c1 && dots; ++c) dots = dotted(c, r0) && dotted(c, r1);
+    if (dots) return false;
   }
   return Shows(true, r0, c0, c1) && Shows(true, r1, c0, c1) && Shows(false, c0, r0, r1) && Shows(false, c1, r0, r1);
 }
@@ -124,17 +172,49 @@ bool BoxFinder::Shows(bool across, std::int32_t fixed, std::int32_t from, std::i
   return false;
 }
 
+bool BoxFinder::StartsBox(std::int32_t c, std::int32_t r) const {
+  return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& box) {
+    return box.topLeft == ArtPlan::Cell{c, r};
+  });
+}
+
 bool BoxFinder::InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
   // A frame inside another that shares one of its sides is one of its
   // compartments (a table's row, a header's field): its other sides are
-  // lines dividing the box. A frame clear of the sides is a box inside.
+  // lines dividing the box, going on beyond its corners inside the box. A
+  // frame clear of the sides is a box inside, and so is one whose corners
+  // inside the box end its sides (a port on the box's edge).
   return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& other) {
     const bool within = c0 >= other.topLeft.column && r0 >= other.topLeft.row && c1 <= other.bottomRight.column &&
                         r1 <= other.bottomRight.row;
     const bool sharing = c0 == other.topLeft.column || r0 == other.topLeft.row || c1 == other.bottomRight.column ||
                          r1 == other.bottomRight.row;
-    return within && sharing;
+    if (!within || !sharing) return false;
+    auto onFrame = [&](std::int32_t c, std::int32_t r) {
+      return c == other.topLeft.column || c == other.bottomRight.column || r == other.topLeft.row ||
+             r == other.bottomRight.row;
+    };
+    // A corner inside the box whose runs go on out of the frame divides the box.
+    auto divides = [&](std::int32_t c, std::int32_t r, std::int32_t outward, std::int32_t upward) {
+      return !onFrame(c, r) && (cells_.RunAt(c + outward, r, true) || cells_.RunAt(c, r + upward, false));
+    };
+    // A standing frame has a corner inside the box, and room inside itself.
+    const bool standing =
+        (!onFrame(c0, r0) || !onFrame(c1, r0) || !onFrame(c1, r1) || !onFrame(c0, r1)) && r1 >= r0 + 2;
+    return !standing || divides(c0, r0, -1, -1) || divides(c1, r0, 1, -1) || divides(c1, r1, 1, 1) ||
+           divides(c0, r1, -1, 1);
   });
+}
+
+bool BoxFinder::CrossedEdge(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+  auto crossing = [&](std::int32_t c, std::int32_t r, std::int32_t outward, std::int32_t upward) {
+    return cells_.IsCorner(c, r) && cells_.RunAt(c + outward, r, true) && cells_.RunAt(c, r + upward, false);
+  };
+  const bool topLeft = crossing(c0, r0, -1, -1);
+  const bool topRight = crossing(c1, r0, 1, -1);
+  const bool bottomRight = crossing(c1, r1, 1, 1);
+  const bool bottomLeft = crossing(c0, r1, -1, 1);
+  return (topLeft && bottomLeft) || (topRight && bottomRight) || (topLeft && topRight) || (bottomLeft && bottomRight);
 }
 
 ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
@@ -164,9 +244,30 @@ ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c
     }
   }
   for (const Side side : {Side::Top, Side::Left, Side::Bottom, Side::Right}) {
-    box.strokes[static_cast<std::size_t>(side)] = SideStroke(box, side);
+    const auto k = static_cast<std::size_t>(side);
+    box.strokes[k] = SideStroke(box, side);
+    if (box.strokes[k] != Stroke::Dashed || !OffPhase(box, side)) continue;
+    // Dashes the box cannot draw where the art has them are kept in front:
+    // across, the side's cells as text; down, a blank over each gap of a
+    // solid side, which is one text box a side, not a character each.
+    box.shownInFront[k] = true;
+    if (side == Side::Left || side == Side::Right) box.strokes[k] = Stroke::Solid;
   }
   return box;
+}
+
+bool BoxFinder::OffPhase(const ArtPlan::Box& box, Side side) const {
+  const bool across = side == Side::Top || side == Side::Bottom;
+  const std::int32_t from = across ? box.topLeft.column : box.topLeft.row;
+  const std::int32_t to = across ? box.bottomRight.column : box.bottomRight.row;
+  for (std::int32_t k = from + 1; k < to; ++k) {
+    const std::int32_t c = across ? k : (side == Side::Left ? box.topLeft.column : box.bottomRight.column);
+    const std::int32_t r = across ? (side == Side::Top ? box.topLeft.row : box.bottomRight.row) : k;
+    const bool dashHere = (k - from) % 2 == 0;
+    const bool blank = cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled;
+    if ((blank && dashHere) || (cells_.RunAt(c, r, across) && !dashHere)) return true;
+  }
+  return false;
 }
 
 Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {
@@ -176,9 +277,10 @@ Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {
   std::int32_t counts[StrokeCount] = {};
   const std::int32_t from = across ? c0 + 1 : r0 + 1;
   const std::int32_t to = across ? c1 : r1;
-  auto cellAt = [&](std::int32_t k) {
-    return across ? ArtPlan::Cell{k, side == Side::Top ? r0 : r1} : ArtPlan::Cell{side == Side::Left ? c0 : c1, k};
-  };
+  // The side's column or row, named apart: clang before 16 lets no lambda
+  // capture a structured binding.
+  const std::int32_t fixed = across ? (side == Side::Top ? r0 : r1) : (side == Side::Left ? c0 : c1);
+  auto cellAt = [&](std::int32_t k) { return across ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k}; };
   for (std::int32_t k = from; k < to; ++k) {
     const auto [c, r] = cellAt(k);
     if (const std::optional<Stroke> stroke = cells_.RunAt(c, r, across)) ++counts[static_cast<std::size_t>(*stroke)];

@@ -24,6 +24,8 @@ class BoxFinder {
   using Way = ArtCharacter::Way;
   using Side = ArtPlan::Side;
 
+  // A double frame drawn with "=" across, "#" down and '"' corners.
+  bool TryQuoted(std::int32_t c0, std::int32_t r0);
   // The largest box with its top left corner at (c0, r0); budget counts
   // down the frames tried.
   bool TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget);
@@ -43,11 +45,21 @@ class BoxFinder {
   // A side shows a run or a junction somewhere between from and to: a
   // column of "/" or "*" (a comment's margin) frames nothing.
   bool Shows(bool across, std::int32_t fixed, std::int32_t from, std::int32_t to) const;
-  // The frame lies inside a box found before and shares one of its sides.
+  // A box found before has its top left corner there.
+  bool StartsBox(std::int32_t c, std::int32_t r) const;
+  // The frame lies inside a box found before and shares one of its sides,
+  // and is one of its compartments.
   bool InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const;
+  // Both corners of one side are crossings whose runs go on out of the
+  // frame: two runs crossing a frame's edge, no box of their own.
+  bool CrossedEdge(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const;
   ArtPlan::Box MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const;
   // The stroke most of a side's run shows; dashed where blanks part it.
   Stroke SideStroke(const ArtPlan::Box& box, Side side) const;
+  // A dashed side shows a dash where the box leaves a gap, or a gap where
+  // it draws a dash: the box draws a dashed side with a gap beside each
+  // corner ("+ - - +").
+  bool OffPhase(const ArtPlan::Box& box, Side side) const;
   // Marks the frame's cells as the box's corners and sides.
   void Claim(const ArtPlan::Box& box);
 

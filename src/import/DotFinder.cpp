@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "import/ArtCharacter.h"
+#include "import/DottedRun.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -16,8 +17,35 @@ using Use = RecognizerGrid::Use;
 
 void DotFinder::Run() {
   std::vector<std::uint8_t> taken = EndCells();
-  for (std::int32_t i = 0; i < static_cast<std::int32_t>(plan_.lines.size()); ++i) OnLine(i, taken);
+  for (std::int32_t i = 0; i < static_cast<std::int32_t>(plan_.lines.size()); ++i) {
+    OnLine(i, taken);
+    SlantedSides(i);
+  }
   OnSides(taken);
+}
+
+void DotFinder::SlantedSides(std::int32_t i) {
+  const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(i)];
+  if (line.horizontal) return;
+  const bool downward = line.end.cell.row > line.start.cell.row;
+  for (const bool atEnd : {false, true}) {
+    const ArtPlan::Cell at = atEnd ? line.end.cell : line.start.cell;
+    if (cells_.Shape(at.column, at.row) != U'|' || at == (atEnd ? line.start.cell : line.end.cell)) continue;
+    // The head's sides: "\|/" at a run's lower end, "/|\" at its upper one.
+    const bool down = atEnd == downward;
+    const char32_t left = down ? U'\\' : U'/';
+    const char32_t right = down ? U'/' : U'\\';
+    if (!cells_.IsFree(at.column - 1, at.row) || !cells_.IsFree(at.column + 1, at.row) ||
+        cells_.Shape(at.column - 1, at.row) != left || cells_.Shape(at.column + 1, at.row) != right) {
+      continue;
+    }
+    for (const std::int32_t dc : {-1, 1}) {
+      const ArtPlan::Cell side{at.column + dc, at.row};
+      const std::optional<Marker> marker = ArtCharacter::MarkerOf(cells_.Shape(side.column, side.row));
+      plan_.dots.push_back({side, *marker, {ArtPlan::Element::Line(i), Side::Top}});
+      cells_.At(side.column, side.row).use = Use::Line;
+    }
+  }
 }
 
 std::vector<std::uint8_t> DotFinder::EndCells() const {
@@ -45,17 +73,22 @@ void DotFinder::OnLine(std::int32_t i, std::vector<std::uint8_t>& taken) {
     const ArtPlan::Cell at = line.horizontal ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k};
     const RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
     if (taken[cells_.Index(at)] != 0 || cell.text || cell.use == Use::Label) continue;
-    const std::optional<Stroke> run = cells_.RunAt(at.column, at.row, line.horizontal);
+    const std::optional<Stroke> run =
+        line.horizontal ? DottedRun::Across(cells_, at.column, at.row) : cells_.RunAt(at.column, at.row, false);
     if (run == line.stroke || (run && line.stroke == Stroke::Dashed)) continue;
     if (cell.use == Use::BoxSide || cell.use == Use::BoxCorner) continue;
     // A run across this one that shows here is that line's, where there is one.
-    if (cells_.RunAt(at.column, at.row, !line.horizontal) && (line.horizontal ? cell.down : cell.across)) continue;
+    const std::optional<Stroke> crossing =
+        line.horizontal ? cells_.RunAt(at.column, at.row, false) : DottedRun::Across(cells_, at.column, at.row);
+    if (crossing && (line.horizontal ? cell.down : cell.across)) continue;
     const std::optional<Marker> marker = cells_.MarkerAt(at.column, at.row);
     const char32_t code = cells_.Shape(at.column, at.row);
     if (!marker) continue;
     const Marker shown = code == U'+' || ArtCharacter::ArmsOf(code).Any() ? TableMarker(MarkerTable::Join) : *marker;
     plan_.dots.push_back({at, shown, {ArtPlan::Element::Line(i), Side::Top}});
     taken[cells_.Index(at)] = 1;
+    // A "|" a run across crosses with no line down through it is the dot's.
+    if (cells_.IsFree(at.column, at.row)) cells_.At(at.column, at.row).use = Use::Line;
     k += marker->Width() - 1;
   }
 }

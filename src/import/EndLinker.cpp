@@ -1,5 +1,7 @@
 #include "import/EndLinker.h"
 
+#include "import/ArmMap.h"
+#include "import/ArtCharacter.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -34,6 +36,17 @@ void EndLinker::Run() {
   // each still resting on the side so that both follow the box.
   for (std::int32_t i = 0; i < count; ++i) {
     for (const bool atEnd : {false, true}) JoinAcrossSides({i, atEnd});
+  }
+  ShowCharacters();
+}
+
+void EndLinker::ShowCharacters() {
+  const ArmMap arms(cells_, plan_);
+  for (ArtPlan::Line& line : plan_.lines) {
+    for (ArtPlan::End* end : {&line.start, &line.end}) {
+      if (end->marker.type != MarkerTable::Join || arms.Shows(end->cell)) continue;
+      end->marker = ArtPlan::Marker{MarkerTable::Character, cells_.Shape(end->cell.column, end->cell.row)};
+    }
   }
 }
 
@@ -73,7 +86,19 @@ void EndLinker::Link(EndId id) {
   for (const EndId& other : endsAt_[cells_.Index(end.cell)]) {
     if (other.first == id.first) continue;
     const ArtPlan::End& there = EndOf(other);
-    if (there.joinLine < 0 && !IsRunMarker(there.marker) && !IsRunMarker(end.marker)) others.push_back(other);
+    // A run's own character joins only a run across it there ("|--" at
+    // the top of a tree).
+    const bool plain = IsRunMarker(there.marker) || IsRunMarker(end.marker);
+    if (there.joinLine < 0 && (!plain || Horizontal(other.first) != Horizontal(id.first))) others.push_back(other);
+  }
+  if (others.size() == 1 && Horizontal(others[0].first) != Horizontal(id.first)) {
+    // A tee a run starts at ("├" atop a tree's stem, the "|" a branch or a
+    // message leaves): each rests on the other, so either carries the
+    // other's end, and neither run goes on into the other as a join would.
+    if (ThroughAcross(end.cell)) {
+      end.host = ArtPlan::Host{Element::Line(others[0].first), Side::Top};
+      return;
+    }
   }
   if (others.size() == 1) {
     ArtPlan::End& other = EndOf(others[0]);
@@ -81,6 +106,8 @@ void EndLinker::Link(EndId id) {
     end.joinAtEnd = others[0].second;
     other.joinLine = id.first;
     other.joinAtEnd = id.second;
+    DockFork(id);
+    DockFork(others[0]);
     return;
   }
   if (others.size() == 2) {
@@ -89,6 +116,16 @@ void EndLinker::Link(EndId id) {
     if (end.joinLine >= 0 || end.host.element) return;
   }
   Dock(id);
+}
+
+std::optional<bool> EndLinker::ThroughAcross(const ArtPlan::Cell& at) const {
+  const char32_t code = cells_.Shape(at.column, at.row);
+  if (code == U'|') return false;
+  const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+  const bool across = arms[ArtCharacter::Way::Left] != 0 && arms[ArtCharacter::Way::Right] != 0;
+  const bool down = arms[ArtCharacter::Way::Up] != 0 && arms[ArtCharacter::Way::Down] != 0;
+  if (across == down) return std::nullopt;
+  return across;
 }
 
 void EndLinker::LinkTee(const EndId (&ends)[3]) {
@@ -118,9 +155,11 @@ void EndLinker::Dock(EndId id) {
   const bool horizontal = Horizontal(id.first);
   const ArtPlan::Line& line = plan_.lines[static_cast<std::size_t>(id.first)];
   const ArtPlan::Cell other = id.second ? line.start.cell : line.end.cell;
-  const std::int32_t dc = horizontal ? (end.cell.column >= other.column ? 1 : -1) : 0;
-  const std::int32_t dr = horizontal ? 0 : (end.cell.row >= other.row ? 1 : -1);
-  if (end.cell == other) return;
+  // A line of one cell (a head alone) docks its start before it and its
+  // end after it, left to right or top to bottom.
+  const std::int32_t sign = end.cell == other ? (id.second ? 1 : -1) : 0;
+  const std::int32_t dc = horizontal ? (sign != 0 ? sign : end.cell.column >= other.column ? 1 : -1) : 0;
+  const std::int32_t dr = horizontal ? 0 : (sign != 0 ? sign : end.cell.row >= other.row ? 1 : -1);
   const std::int32_t reach = dc > 0 ? end.marker.Width() : 1;
   const ArtPlan::Cell target{end.cell.column + dc * reach, end.cell.row + dr};
   if (const std::optional<ArtPlan::Host> host = HostAt(target, horizontal)) {
@@ -135,6 +174,16 @@ void EndLinker::Dock(EndId id) {
     end.host = ArtPlan::Host{Element::Line(across.first), Side::Top};
     end.docked = true;
     return;
+  }
+}
+
+void EndLinker::DockFork(EndId id) {
+  ArtPlan::End& end = EndOf(id);
+  if (end.host.element) return;
+  Dock(id);
+  if (end.host.element && end.host.element.kind != Element::Kind::Box) {
+    end.host = {};
+    end.docked = false;
   }
 }
 

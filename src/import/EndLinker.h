@@ -16,7 +16,8 @@ namespace virlo {
 // pointing at it, is docked on it. Where a run changes its stroke at a tee
 // the stem and one piece are joined and the other piece rests on the stem,
 // and the two pieces of a run crossing a box side are joined where they
-// meet, each resting on the side.
+// meet, each resting on the side. Ends at a box-drawing character whose
+// arms the lines do not draw show the character.
 class EndLinker {
  public:
   EndLinker(RecognizerGrid& cells, ArtPlan& plan);
@@ -34,12 +35,24 @@ class EndLinker {
   // The host a cell of a box's corner or side gives an end of the given way.
   ArtPlan::Host BoxHost(std::int32_t box, const ArtPlan::Cell& at, bool horizontal) const;
   void Link(EndId id);
+  // At a tee one run goes through, whether it is the run across (true) or
+  // the run down (false): "├" and "|" the run down, "┬" the run across;
+  // nothing at a corner or a crossing.
+  std::optional<bool> ThroughAcross(const ArtPlan::Cell& at) const;
   // Three ends at a tee where a run changes its stroke.
   void LinkTee(const EndId (&ends)[3]);
   // Pointing at a side or a line in the next cell: docked.
   void Dock(EndId id);
+  // A joined end at a corner right beside a box side, its line leaving the
+  // side (a fork "+" beside it): docked on the side as well, so the fork
+  // follows the box.
+  void DockFork(EndId id);
   // Joins the two pieces of a run that crosses a box side where they meet.
   void JoinAcrossSides(EndId id);
+  // Where the ends at a box-drawing character leave it by other arms than
+  // it shows (a tree's "├" whose arm up reaches the name above), the ends
+  // show the character itself.
+  void ShowCharacters();
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;

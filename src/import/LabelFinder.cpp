@@ -2,19 +2,34 @@
 
 #include <algorithm>
 
+#include "import/DottedRun.h"
+
 namespace virlo {
 namespace {
 
 // A label inside a run is at most this long.
 constexpr std::int32_t MaxLabel = 64;
+// Blanks between the words of one label: more part two things.
+constexpr std::int32_t MaxLabelGap = 2;
+// A run of this many "." or ":" beside a word is line art, not the word's.
+constexpr std::int32_t ShortestPunctuationRun = 3;
+
+// Characters that are line art alone but punctuation inside or after a
+// word: "Socket.read()", "id: String", "wss://", "don't".
+bool IsWordPunctuation(char32_t code) {
+  return code == U'.' || code == U':' || code == U',' || code == U'\'' || code == U'`';
+}
+
+bool IsLetterOrDigit(char32_t code) { return ArtCharacter::IsLetter(code) || (code >= U'0' && code <= U'9'); }
 
 }  // namespace
 
 void LabelFinder::Run() {
+  MarkWordPunctuation();
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     std::int32_t c = 0;
     while (c < cells_.Columns()) {
-      if (!cells_.RunAt(c, r, true)) {
+      if (!DottedRun::Across(cells_, c, r)) {
         ++c;
         continue;
       }
@@ -25,15 +40,21 @@ void LabelFinder::Run() {
 
 std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   std::int32_t first = c + 1;
-  while (cells_.RunAt(first, r, true)) ++first;
+  while (DottedRun::Across(cells_, first, r)) ++first;
   std::int32_t last = first;
   bool words = false;
   bool fits = true;
-  // The label ends where a run of the same stroke goes on.
-  const std::optional<Stroke> stroke = cells_.RunAt(first - 1, r, true);
+  // Blanks since the last word, and the most between two words.
+  std::int32_t blanks = 0;
+  std::int32_t widestGap = 0;
+  // The label ends where a run of the same stroke goes on; any blanks may
+  // stand round it, and a few between its words.
+  const std::optional<Stroke> stroke = DottedRun::Across(cells_, first - 1, r);
   while (cells_.Inside(last, r) && !Resumes(last, r, stroke) && fits) {
     const bool blank = cells_.Shape(last, r) == U' ';
-    fits = !IsStructure(last, r) && !(blank && cells_.Shape(last + 1, r) == U' ') && last - first < MaxLabel;
+    if (!blank && words) widestGap = std::max(widestGap, blanks);
+    blanks = blank ? blanks + 1 : 0;
+    fits = !IsStructure(last, r) && last - first < MaxLabel && widestGap <= MaxLabelGap;
     words = words || !blank;
     ++last;
   }
@@ -46,10 +67,31 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   return std::max(first, last + 1);
 }
 
+void LabelFinder::MarkWordPunctuation() {
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    std::int32_t c = 0;
+    while (c < cells_.Columns()) {
+      if (!IsWordPunctuation(cells_.Shape(c, r))) {
+        ++c;
+        continue;
+      }
+      std::int32_t last = c;
+      while (IsWordPunctuation(cells_.Shape(last + 1, r))) ++last;
+      // One or two of them against a letter or digit are the word's; a
+      // longer run ("done....>") is a dotted line the word labels.
+      const bool touches = IsLetterOrDigit(cells_.Shape(c - 1, r)) || IsLetterOrDigit(cells_.Shape(last + 1, r));
+      if (touches && last - c + 1 < ShortestPunctuationRun) {
+        for (std::int32_t k = c; k <= last; ++k) cells_.At(k, r).text = true;
+      }
+      c = last + 1;
+    }
+  }
+}
+
 bool LabelFinder::Resumes(std::int32_t k, std::int32_t r, std::optional<Stroke> stroke) const {
   const bool inWord =
       ArtCharacter::IsWordCharacter(cells_.Shape(k - 1, r)) && ArtCharacter::IsWordCharacter(cells_.Shape(k + 1, r));
-  return cells_.RunAt(k, r, true) == stroke && !inWord;
+  return DottedRun::Across(cells_, k, r) == stroke && !inWord;
 }
 
 bool LabelFinder::IsStructure(std::int32_t c, std::int32_t r) const {

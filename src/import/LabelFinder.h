@@ -12,13 +12,16 @@ namespace virlo {
 // ("--(1)-->", "──Else──┐", "+- backend ---+") as labelled, for a run or a
 // side to take as its label. Text a run leaves up or down, or an arrow
 // points at from above or below, is a node the runs meet and stays
-// unmarked; so is a lone marker between runs ("--O--"), a dot.
+// unmarked; so is a lone marker between runs ("--O--"), a dot. Before
+// that, punctuation against a word ("Socket.read()", "id: String") is made
+// text, so no later step reads it as a corner, a marker or a dotted run.
 class LabelFinder {
  public:
   explicit LabelFinder(RecognizerGrid& cells) : cells_(cells) {}
   void Run();
 
  private:
+  void MarkWordPunctuation();
   // Reads from the run cell at (c, r) to past the label after its run;
   // returns the column to go on from.
   std::int32_t FromRun(std::int32_t c, std::int32_t r);

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "import/ArtCharacter.h"
+#include "import/DottedRun.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -19,6 +20,12 @@ using Way = ArtCharacter::Way;
 void LineFinder::Run() {
   FindLines(true);
   FindLines(false);
+  // An end on a "|" no run down was read through is the end's own.
+  for (const ArtPlan::Line& line : plan_.lines) {
+    for (const ArtPlan::End* e : {&line.start, &line.end}) {
+      if (cells_.IsFree(e->cell.column, e->cell.row)) cells_.At(e->cell.column, e->cell.row).use = Use::End;
+    }
+  }
 }
 
 void LineFinder::FindLines(bool across) {
@@ -28,13 +35,25 @@ void LineFinder::FindLines(bool across) {
     std::int32_t i = 0;
     while (i < inner) {
       const ArtPlan::Cell at = across ? ArtPlan::Cell{i, o} : ArtPlan::Cell{o, i};
-      const std::optional<Stroke> stroke =
-          cells_.IsFree(at.column, at.row) ? cells_.RunAt(at.column, at.row, across) : std::nullopt;
+      std::optional<Stroke> stroke =
+          cells_.IsFree(at.column, at.row) ? RunHere(at.column, at.row, across) : std::nullopt;
+      // Down, a stem may start at a branch's tee ("├──" over "└──").
+      if (!stroke && !across) stroke = StemStart(at);
       if (!stroke) {
         ++i;
         continue;
       }
-      const Track track = Follow(across, o, i, *stroke);
+      Track track = Follow(across, o, i, *stroke);
+      // A box side crossed right after the arrowhead the run starts with:
+      // the run goes over the side to its head.
+      const ArtPlan::Cell side = CellOf(track, track.first - 1);
+      const ArtPlan::Cell head = CellOf(track, track.first - 2);
+      const char32_t code = cells_.Shape(head.column, head.row);
+      if (cells_.At(side.column, side.row).use == Use::BoxSide && Passable(track, track.first - 1) == 1 &&
+          cells_.IsFree(head.column, head.row) && code != 0 &&
+          ArtCharacter::HeadOf(code) == (across ? Way::Left : Way::Up)) {
+        --track.first;
+      }
       Keep(track);
       i = track.last + 1;
     }
@@ -58,11 +77,14 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
   }
   while (k < inner) {
     const ArtPlan::Cell next = CellOf(track, k);
-    if (cells_.IsFree(next.column, next.row) && cells_.RunAt(next.column, next.row, across) == stroke) {
+    const bool through = !across && StemAt(next, Way::Up) == stroke && StemAt(next, Way::Down) == stroke;
+    if ((cells_.IsFree(next.column, next.row) && RunHere(next.column, next.row, across) == stroke) || through) {
       track.last = k;
       ++track.runCells;
       ++track.lastPiece;
       ++k;
+      // A head of three characters ("\|/") ends the run down at its "|".
+      if (!across && HeadOfThree(next, true)) break;
       continue;
     }
     const std::int32_t skip = Passable(track, k);
@@ -70,11 +92,20 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     // A label just before a box side the run crosses ("(B)" over "+--|--+"):
     // the run goes through the label and ends on the side.
     if (skip > 0 && k + skip < inner && cells_.At(after.column, after.row).use == Use::BoxSide &&
-        cells_.RunAt(after.column, after.row, across) == stroke && Passable(track, k + skip) > 0) {
+        RunHere(after.column, after.row, across) == stroke && Passable(track, k + skip) > 0) {
       track.last = k + skip - 1;
       break;
     }
-    if (skip > 0 && cells_.IsFree(after.column, after.row) && cells_.RunAt(after.column, after.row, across) == stroke) {
+    // A box side crossed right before the arrowhead the run ends in (a run
+    // out of a frame): the run goes over the side to its head.
+    const ArtPlan::Cell here = CellOf(track, k);
+    const char32_t head = cells_.Shape(after.column, after.row);
+    if (skip == 1 && cells_.At(here.column, here.row).use == Use::BoxSide && cells_.IsFree(after.column, after.row) &&
+        head != 0 && ArtCharacter::HeadOf(head) == (across ? Way::Right : Way::Down)) {
+      track.last = k;
+      break;
+    }
+    if (skip > 0 && cells_.IsFree(after.column, after.row) && RunHere(after.column, after.row, across) == stroke) {
       if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
       track.lastPiece = 1;
       track.last = k + skip;
@@ -133,6 +164,9 @@ void LineFinder::Keep(const Track& track) {
     return there.use == Use::BoxCorner || (there.use == Use::BoxSide && sideAcross != across);
   };
   const bool touches = beside(start, -1) || beside(end, 1);
+  // A run of "." is a line only where it reaches something: "Loading..." is text.
+  const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
+  if (dots && !structural && !touches) return;
   // A run that touches nothing is a line from three cells on, either
   // way; one that reaches or stops at something, from two.
   const std::int32_t shortestAlone = 3;
@@ -155,8 +189,9 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
       // The end of a line across this one: it comes to rest on this one.
       return 1;
     case Use::Line:
-      // A line across this one that shows here: they cross.
-      return cells_.RunAt(c, r, !track.across) ? 1 : 0;
+      // A line across this one that shows here (a dotted message over a
+      // lifeline too): they cross.
+      return RunHere(c, r, !track.across) ? 1 : 0;
     case Use::Free:
       break;
     default:
@@ -188,6 +223,13 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
   const RecognizerGrid::Cell& cell = cells_.At(next.column, next.row);
   const char32_t code = cells_.Shape(next.column, next.row);
   if (code == 0 || code == U' ') return end;
+  // A head of three characters ends the run at its "|", pointing on.
+  if (!track.across && HeadOfThree(end.cell, !atStart)) return end;
+  // A stem that ends at a branch's tee ends there: beyond it lies the name
+  // the tree hangs from, or an arrowhead.
+  if (cells_.At(end.cell.column, end.cell.row).use == Use::End && cell.use != Use::End && !ArtCharacter::HeadOf(code)) {
+    return end;
+  }
   // A two-cell marker left of a run ("<>"): the end is its first cell.
   if (const std::optional<Marker> wide = cells_.MarkerAt(next.column - 1, next.row);
       track.across && atStart && wide && wide->Width() == 2 && cell.use == Use::Free) {
@@ -207,12 +249,30 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
       if (marker && !(run && cells_.RunAt(next.column, next.row, !track.across))) {
         end.cell = next;
         end.marker = *marker;
-      } else if (cells_.RunAt(next.column, next.row, track.across) == track.stroke) {
+      } else if (RunHere(next.column, next.row, track.across) == track.stroke) {
         end.cell = next;
       }
       return end;
     }
     case Use::Free:
+      // A head of two characters, "|>" or "<|" (a message in a sequence
+      // diagram): the run crosses the "|", a lifeline or the head's own
+      // stroke, and ends at the arrowhead beyond it.
+      if (const std::optional<ArtPlan::Cell> head = BarredHead(track, next, atStart)) {
+        end.cell = *head;
+        end.marker = *cells_.MarkerAt(head->column, head->row);
+        return end;
+      }
+      // A run across that starts or stops on an upright run ("|----->"
+      // from a lifeline), or leaves the top of one to the right ("|-- a"
+      // at the top of a tree): ASCII has no tee, so the end takes the "|"
+      // and rests on the line drawn there, or joins its top.
+      if (track.across && code == U'|' && Upright(next, atStart)) {
+        end.cell = next;
+        end.marker = TableMarker(MarkerTable::VerticalLine);
+        return end;
+      }
+      [[fallthrough]];
     case Use::End:
     case Use::Line:
       if (cell.text || !marker) return end;
@@ -224,8 +284,77 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
   }
 }
 
+std::optional<Stroke> LineFinder::StemAt(const ArtPlan::Cell& at, Way way) const {
+  if (!cells_.Inside(at.column, at.row) || cells_.At(at.column, at.row).use != Use::End) return std::nullopt;
+  const char32_t code = cells_.Shape(at.column, at.row);
+  const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+  if (arms.Any()) {
+    constexpr std::uint8_t Heavy = 2;
+    constexpr std::uint8_t Double = 3;
+    const std::uint8_t weight = arms[way];
+    if (weight == 0) return std::nullopt;
+    return weight == Heavy ? Stroke::Heavy : weight == Double ? Stroke::Double : Stroke::Solid;
+  }
+  // ASCII: "+" goes both ways, a tree's last branch ("`--", "\--") up.
+  const bool up = code == U'`' || code == U'\\' || code == U'\'';
+  return code == U'+' || (way == Way::Up && up) ? std::optional(Stroke::Solid) : std::nullopt;
+}
+
+std::optional<Stroke> LineFinder::StemStart(const ArtPlan::Cell& at) const {
+  const std::optional<Stroke> stroke = StemAt(at, Way::Down);
+  if (!stroke) return std::nullopt;
+  const ArtPlan::Cell below{at.column, at.row + 1};
+  const bool run = cells_.IsFree(below.column, below.row) && cells_.RunAt(below.column, below.row, false) == stroke;
+  // A run down from it is found from the run: only stacked branches start here.
+  return !run && StemAt(below, Way::Up) == stroke ? stroke : std::nullopt;
+}
+
+std::optional<ArtPlan::Cell> LineFinder::BarredHead(const Track& track, const ArtPlan::Cell& next, bool atStart) const {
+  if (!track.across || cells_.Shape(next.column, next.row) != U'|') return std::nullopt;
+  const std::int32_t step = atStart ? -1 : 1;
+  const ArtPlan::Cell head{next.column + step, next.row};
+  const ArtPlan::Cell past{next.column + 2 * step, next.row};
+  const Way outward = atStart ? Way::Left : Way::Right;
+  const char32_t code = cells_.Shape(head.column, head.row);
+  if (!cells_.IsFree(head.column, head.row) || code == 0 || ArtCharacter::HeadOf(code) != outward) return std::nullopt;
+  // A mark inside a run ("--|>--") ends nothing; a letter beside it is a word's.
+  if (RunHere(past.column, past.row, true) == track.stroke || !cells_.MarkerAt(head.column, head.row)) {
+    return std::nullopt;
+  }
+  return head;
+}
+
+bool LineFinder::TailOnSide(const ArtPlan::Cell& head) const {
+  const RecognizerGrid::Cell& above = cells_.At(head.column, head.row - 1);
+  return above.use == Use::BoxSide || above.use == Use::BoxCorner;
+}
+
+bool LineFinder::HeadOfThree(const ArtPlan::Cell& at, bool down) const {
+  auto free = [&](std::int32_t dc) { return cells_.IsFree(at.column + dc, at.row); };
+  return cells_.Shape(at.column, at.row) == U'|' && free(-1) && free(1) &&
+         cells_.Shape(at.column - 1, at.row) == (down ? U'\\' : U'/') &&
+         cells_.Shape(at.column + 1, at.row) == (down ? U'/' : U'\\');
+}
+
+std::optional<Stroke> LineFinder::RunHere(std::int32_t c, std::int32_t r, bool across) const {
+  return across ? DottedRun::Across(cells_, c, r) : cells_.RunAt(c, r, false);
+}
+
+bool LineFinder::Upright(const ArtPlan::Cell& at, bool leaving) const {
+  auto goesOn = [&](std::int32_t dr) {
+    return cells_.RunAt(at.column, at.row + dr, false) || cells_.IsCorner(at.column, at.row + dr);
+  };
+  // Where the run down stops here, a message arriving at a lifeline's last
+  // cell would be joined to it: it docks beside it instead.
+  return goesOn(1) && (goesOn(-1) || leaving);
+}
+
 Marker LineFinder::OwnMarker(const Track& track, const ArtPlan::Cell& at) const {
   const char32_t own = cells_.Shape(at.column, at.row);
+  // A stem's end at a branch's tee or corner joins the branch there.
+  if (ArtCharacter::IsBoxDrawing(own) && ArtCharacter::IsCorner(own)) {
+    return ArtCharacter::ArmsOf(own).rounded ? *ArtCharacter::MarkerOf(own) : TableMarker(MarkerTable::Join);
+  }
   if (own == U'-' || own == U'|' || ArtCharacter::IsBoxDrawing(own)) {
     return TableMarker(track.across ? MarkerTable::HorizontalLine : MarkerTable::VerticalLine);
   }
@@ -261,7 +390,7 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
   if (code == U'+' ||
       (ArtCharacter::IsBoxDrawing(code) && ArtCharacter::IsCorner(code) && !ArtCharacter::ArmsOf(code).rounded)) {
     marker = TableMarker(MarkerTable::Join);
-  } else if (code != U'v' || outward == Way::Down) {
+  } else if (code != U'v' || outward == Way::Down || TailOnSide(next)) {
     marker = cells_.MarkerAt(next.column, next.row);
   }
   const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);
@@ -276,6 +405,12 @@ void LineFinder::AddLine(const Track& track, const ArtPlan::End& start, const Ar
   const std::int32_t from = track.across ? start.cell.column : start.cell.row;
   const std::int32_t to = track.across ? end.cell.column : end.cell.row;
   ClaimRun(track, from, to, index);
+  // An end on a "|" leaves it to the run down through it.
+  for (const ArtPlan::End* e : {&start, &end}) {
+    if (track.across && cells_.Shape(e->cell.column, e->cell.row) == U'|') {
+      cells_.At(e->cell.column, e->cell.row).use = Use::Free;
+    }
+  }
   // The further cells of a two-cell marker ("<>").
   for (const ArtPlan::End* e : {&start, &end}) {
     for (std::int32_t k = 1; k < e->marker.Width(); ++k) {

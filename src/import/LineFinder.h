@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "import/ArtCharacter.h"
 #include "import/ArtPlan.h"
 #include "import/RecognizerGrid.h"
 #include "model/Stroke.h"
@@ -52,6 +54,27 @@ class LineFinder {
   // label; 0 for none.
   std::int32_t Passable(const Track& track, std::int32_t along) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;
+  // The stroke of a stem down through a line's end that leaves it the given
+  // way, up or down: a tee or corner a branch of a tree starts at ("├──",
+  // "+--", "`--"); nothing where it goes no such way.
+  std::optional<Stroke> StemAt(const ArtPlan::Cell& at, ArtCharacter::Way way) const;
+  // The stroke of a stem starting at a branch's tee with another branch
+  // right under it ("├──" over "└──").
+  std::optional<Stroke> StemStart(const ArtPlan::Cell& at) const;
+  // The arrowhead a run across ends at past a "|" in the next cell ("--|>",
+  // "<|--"), pointing out of the run.
+  std::optional<ArtPlan::Cell> BarredHead(const Track& track, const ArtPlan::Cell& next, bool atStart) const;
+  // A "v" over a run down stands under a box: the head at the run's tail,
+  // drawn the way it goes, and no letter.
+  bool TailOnSide(const ArtPlan::Cell& head) const;
+  // The "|" between the slanted sides of a head of three characters,
+  // pointing down ("\|/") or up ("/|\").
+  bool HeadOfThree(const ArtPlan::Cell& at, bool down) const;
+  // The stroke of a run at a cell the given way: a run of "." across too.
+  std::optional<Stroke> RunHere(std::int32_t c, std::int32_t r, bool across) const;
+  // A "|" a run across may take as its end: a run down goes on through it,
+  // or starts at it where the run across leaves it.
+  bool Upright(const ArtPlan::Cell& at, bool leaving) const;
   // The marker a plain end shows: its run's character.
   ArtPlan::Marker OwnMarker(const Track& track, const ArtPlan::Cell& at) const;
   // The cell after a run's end that it ends at: a dashed run leaves a gap

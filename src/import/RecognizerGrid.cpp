@@ -96,12 +96,19 @@ bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const
   if (across && At(c, r).labelled) return true;
   const char32_t code = Shape(c, r);
   if (code == U' ') {
-    // A dashed side: a blank between a run's cell and a cell of the side.
+    // A dashed side: a blank between a run and a run or a corner. Between
+    // two solid runs ("------ ------") it parts two frames: one of them
+    // must be a dash standing alone, or a corner.
     const std::int32_t dc = across ? 1 : 0;
     const std::int32_t dr = across ? 0 : 1;
-    const bool before = RunAt(c - dc, r - dr, across) || IsCorner(c - dc, r - dr);
-    const bool after = RunAt(c + dc, r + dr, across) || IsCorner(c + dc, r + dr);
-    return before && after && (RunAt(c - dc, r - dr, across) || RunAt(c + dc, r + dr, across));
+    auto dash = [&](std::int32_t k) {
+      const char32_t beyond = Shape(c + 2 * k * dc, r + 2 * k * dr);
+      return RunAt(c + k * dc, r + k * dr, across) && (beyond == U' ' || IsCorner(c + 2 * k * dc, r + 2 * k * dr));
+    };
+    auto run = [&](std::int32_t k) { return RunAt(c + k * dc, r + k * dr, across).has_value(); };
+    auto corner = [&](std::int32_t k) { return IsCorner(c + k * dc, r + k * dr); };
+    return (run(-1) || corner(-1)) && (run(1) || corner(1)) && (run(-1) || run(1)) &&
+           (dash(-1) || dash(1) || corner(-1) || corner(1));
   }
   if (code == 0) return false;
   // The side's own run, a line crossing it or ending on it, a corner or tee,

@@ -28,10 +28,13 @@ class RecognizerGrid {
     Free,
     BoxCorner,
     BoxSide,
-    // Text over a line or a side: a label, or what a line shows in the
-    // art's ASCII where the art is given back in box drawing.
+    // Text over a line or a side: a label, or what the art shows where a
+    // line or a side cannot (its ASCII where the art is given back in box
+    // drawing, a dashed side's dashes off the box's own).
     Label,
     Cover,
+    // A blank in front of a side down where the art leaves a dashed side's gap.
+    Gap,
     FramedText,
     // A line's run, or a dot on it.
     Line,

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "import/DottedRun.h"
+
 namespace virlo {
 
 std::size_t Stacker::Slot(const Element& e) const {
@@ -17,7 +19,7 @@ std::vector<std::vector<Stacker::Element>> Stacker::Behind() const {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
       const RecognizerGrid::Cell& cell = cells_.At(c, r);
       if (!cell.across || !cell.down || cell.across == cell.down) continue;
-      if (cells_.RunAt(c, r, true)) behind[Slot(cell.across)].push_back(cell.down);
+      if (DottedRun::Across(cells_, c, r)) behind[Slot(cell.across)].push_back(cell.down);
       if (cells_.RunAt(c, r, false)) behind[Slot(cell.down)].push_back(cell.across);
     }
   }

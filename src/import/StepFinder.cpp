@@ -1,6 +1,8 @@
 #include "import/StepFinder.h"
 
+#include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "import/ArtCharacter.h"
 
@@ -25,8 +27,14 @@ bool TurnsUp(char32_t code) {
 void StepFinder::Run() {
   // The ends of the lines across, by their cells.
   std::unordered_map<std::size_t, ArtPlan::Marker> endMarkers;
+  // The cells a line down already starts or stops at (a tree's stem).
+  std::unordered_set<std::size_t> stems;
   for (const ArtPlan::Line& line : plan_.lines) {
-    if (!line.horizontal) continue;
+    if (!line.horizontal) {
+      stems.insert(cells_.Index(line.start.cell));
+      stems.insert(cells_.Index(line.end.cell));
+      continue;
+    }
     endMarkers[cells_.Index(line.start.cell)] = line.start.marker;
     endMarkers[cells_.Index(line.end.cell)] = line.end.marker;
   }
@@ -38,6 +46,7 @@ void StepFinder::Run() {
       const RecognizerGrid::Cell& above = cells_.At(c, r);
       const RecognizerGrid::Cell& below = cells_.At(c, r + 1);
       if (above.use != Use::End || below.use != Use::End || above.down || below.down) continue;
+      if (stems.count(cells_.Index(c, r)) != 0) continue;
       if (!TurnsDown(cells_.Shape(c, r)) || !TurnsUp(cells_.Shape(c, r + 1))) continue;
       ArtPlan::Line line;
       line.horizontal = false;
@@ -48,6 +57,73 @@ void StepFinder::Run() {
       line.end = {{c, r + 1}, lower->second, {}};
       plan_.lines.push_back(line);
     }
+  }
+  for (const auto& [index, marker] : endMarkers) {
+    const auto c = static_cast<std::int32_t>(index % static_cast<std::size_t>(cells_.Columns()));
+    const auto r = static_cast<std::int32_t>(index / static_cast<std::size_t>(cells_.Columns()));
+    if (stems.count(index) == 0 && !cells_.At(c, r).down) HeadAtCorner({c, r}, marker);
+  }
+  LoneHeads();
+}
+
+void StepFinder::LoneHeads() {
+  auto structure = [&](std::int32_t c, std::int32_t r) {
+    const Use use = cells_.At(c, r).use;
+    return cells_.Inside(c, r) && (use == Use::BoxSide || use == Use::BoxCorner || use == Use::Line || use == Use::End);
+  };
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (!way || !marker || marker->Width() != 1) continue;
+      const bool horizontal = *way == Way::Left || *way == Way::Right;
+      const std::int32_t dc = *way == Way::Right ? 1 : *way == Way::Left ? -1 : 0;
+      const std::int32_t dr = *way == Way::Down ? 1 : *way == Way::Up ? -1 : 0;
+      // It points at a side or a line next to it; a head of its own
+      // (not ASCII "<" or ">", which stand in text) may also leave one.
+      const bool ahead = structure(c + dc, r + dr);
+      const bool behind = code >= 0x80 && structure(c - dc, r - dr);
+      // Beside it, across its way, no other head and no word: a row of
+      // them ("^^^^ EXCESS ^^^^") marks a span, no arrow.
+      auto clear = [&](std::int32_t k) {
+        const char32_t beside = cells_.Shape(c + dr * k, r + dc * k);
+        return beside != 0 && !ArtCharacter::HeadOf(beside) && !ArtCharacter::IsWordCharacter(beside);
+      };
+      if ((!ahead && !behind) || !clear(-1) || !clear(1)) continue;
+      ArtPlan::Line line;
+      line.horizontal = horizontal;
+      line.start = {{c, r}, *marker, {}};
+      line.end = line.start;
+      plan_.lines.push_back(line);
+      cells_.At(c, r).use = Use::End;
+    }
+  }
+}
+
+void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker) {
+  const char32_t code = cells_.Shape(corner.column, corner.row);
+  if (cells_.At(corner.column, corner.row).use != Use::End) return;
+  for (const std::int32_t dr : {1, -1}) {
+    const bool turns = code == U'+' || (dr > 0 ? TurnsDown(code) : TurnsUp(code));
+    const ArtPlan::Cell at{corner.column, corner.row + dr};
+    const char32_t head = cells_.Shape(at.column, at.row);
+    const std::optional<ArtCharacter::Way> way = head != 0 ? ArtCharacter::HeadOf(head) : std::nullopt;
+    const bool upright = way.has_value() && (*way == Way::Up || *way == Way::Down);
+    if (!turns || !upright || !cells_.IsFree(at.column, at.row)) continue;
+    const std::optional<ArtPlan::Marker> shown = cells_.MarkerAt(at.column, at.row);
+    // A head that starts a run of its own ("v" over "|") is that run's.
+    if (!shown || cells_.RunAt(at.column, at.row + dr, false)) continue;
+    ArtPlan::Line line;
+    line.horizontal = false;
+    const ArtPlan::End atCorner{corner, marker, {}};
+    const ArtPlan::End atHead{at, *shown, {}};
+    line.start = dr > 0 ? atCorner : atHead;
+    line.end = dr > 0 ? atHead : atCorner;
+    plan_.lines.push_back(line);
+    cells_.At(at.column, at.row).use = Use::End;
+    return;
   }
 }
 

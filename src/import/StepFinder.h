@@ -7,13 +7,23 @@ namespace virlo {
 
 // Finds steps: a corner right over a corner, each the end of a run across
 // ("──╮" over "╰──", "--." over "`--"), where the run steps down a row. A
-// line down of two cells joins the two runs there.
+// line down of two cells joins the two runs there; so does one from a
+// corner to an arrowhead right under or over it.
 class StepFinder {
  public:
   StepFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan) {}
   void Run();
 
  private:
+  // An arrowhead right under or over the corner a run across ends at, with
+  // no run between (".----." with "v" under a "."): a line down of two
+  // cells from the corner to the head.
+  void HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker);
+  // An arrowhead with no run (a "⇓" over a box, "^" under a mark on a side,
+  // "│⇒ DONE"), next to a side or a line it points at or leaves: a line of
+  // one cell, its ends docked on what lies before and after it.
+  void LoneHeads();
+
   RecognizerGrid& cells_;
   ArtPlan& plan_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "import/ArtCharacter.h"
 #include "objects/MarkerTable.h"
 
 namespace virlo {
@@ -16,7 +17,32 @@ void TextFinder::Run() {
   MakeFramedText();
   AddTexts(Groups(false), false);
   AddTexts(Groups(true), true);
+  AddGaps();
   KeepCharacters();
+}
+
+void TextFinder::AddGaps() {
+  // The gaps of one side down, a dash between each two, are one text box
+  // of blank lines with empty lines between them.
+  for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+    std::int32_t r = 0;
+    while (r < cells_.Rows()) {
+      if (cells_.At(c, r).use != Use::Gap) {
+        ++r;
+        continue;
+      }
+      ArtPlan::Text text;
+      text.first = {c, r};
+      text.inFront = true;
+      std::int32_t last = r;
+      for (std::int32_t k = r; k < cells_.Rows() && k <= last + 2; ++k) {
+        if (cells_.At(c, k).use == Use::Gap) last = k;
+      }
+      for (std::int32_t k = r; k <= last; ++k) text.lines.emplace_back(cells_.At(c, k).use == Use::Gap ? " " : "");
+      plan_.texts.push_back(std::move(text));
+      r = last + 1;
+    }
+  }
 }
 
 void TextFinder::MakeFramedText() {
@@ -85,6 +111,24 @@ bool TextFinder::IsText(std::int32_t c, std::int32_t r, bool inFront) const {
   return use == Use::Free && cells_.Source().Byte(c, r) != ' ';
 }
 
+bool TextFinder::ArtToken(std::int32_t first, std::int32_t last, std::int32_t r) const {
+  std::int32_t art = 0;
+  bool glyph = false;
+  for (std::int32_t c = first; c <= last; ++c) {
+    const char32_t code = cells_.At(c, r).code;
+    if (code == 0) continue;
+    if (ArtCharacter::IsWordCharacter(code) || ArtCharacter::IsLetter(code)) return false;
+    glyph = glyph || ArtCharacter::IsBoxDrawing(code);
+    const bool shape = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false) || code == U'+' ||
+                       ArtCharacter::HeadOf(code).has_value() || ArtCharacter::IsBoxDrawing(code);
+    if (!shape) return false;
+    ++art;
+  }
+  const char32_t alone = cells_.At(first, r).code;
+  return glyph || art >= RecognizerGrid::ShortestWordedRun ||
+         (first == last && ArtCharacter::Run(alone, false) && alone != U':');
+}
+
 bool TextFinder::Fits(const std::vector<Segment>& segments, const Segment& added, bool& left, bool& centre,
                       bool& right) {
   auto length = [](const Segment& s) { return static_cast<std::int32_t>(s.bytes.size()); };
@@ -126,11 +170,24 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
   std::size_t candidate = 0;
   for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
     if (!IsText(c, r, inFront)) continue;
-    Segment segment{c, {}};
+    Segment segment{c, {}, false};
     std::int32_t k = c;
-    while (k < cells_.Columns() && (IsText(k, r, inFront) || (!inFront && isGap(k) && IsText(k + 1, r, inFront)))) {
+    // Word by word ("token"): line art and words are not one segment.
+    auto token = [&](std::int32_t from) {
+      std::int32_t end = from;
+      while (end < cells_.Columns() && IsText(end, r, inFront)) ++end;
+      return end;
+    };
+    std::int32_t tokenEnd = token(k);
+    segment.art = !inFront && ArtToken(k, tokenEnd - 1, r);
+    for (;;) {
+      for (; k < tokenEnd; ++k) segment.bytes += cells_.Source().Byte(k, r);
+      if (inFront || !isGap(k) || !IsText(k + 1, r, inFront)) break;
+      const std::int32_t next = token(k + 1);
+      if (ArtToken(k + 1, next - 1, r) != segment.art) break;
       segment.bytes += cells_.Source().Byte(k, r);
       ++k;
+      tokenEnd = next;
     }
     c = k;
     const std::int32_t end = segment.start + static_cast<std::int32_t>(segment.bytes.size());
@@ -145,6 +202,14 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
       Group& g = groups[open[o]];
       if (g.segments.back().start >= end) break;
       if (std::find(extended.begin(), extended.end(), open[o]) != extended.end()) continue;
+      // Labels of two lines are two text boxes, however they stack.
+      if (inFront && LabelOwner(g.segments.back().start, r - 1) != LabelOwner(segment.start, r)) continue;
+      // Line art left as text is held with the same column's only, one cell a row (a run down).
+      const Segment& above = g.segments.back();
+      if (above.art != segment.art) continue;
+      if (segment.art && (segment.bytes.size() != 1 || above.bytes.size() != 1 || above.start != segment.start)) {
+        continue;
+      }
       bool left = g.left;
       bool centre = g.centre;
       bool right = g.right;
@@ -168,6 +233,12 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
     return groups[a].segments.back().start < groups[b].segments.back().start;
   });
   return extended;
+}
+
+ArtPlan::Element TextFinder::LabelOwner(std::int32_t c, std::int32_t r) const {
+  const RecognizerGrid::Cell& cell = cells_.At(c, r);
+  if (cell.use != Use::Label) return {};
+  return cell.across ? cell.across : cell.down;
 }
 
 void TextFinder::AddTexts(const std::vector<Group>& groups, bool inFront) {

@@ -20,10 +20,12 @@ class TextFinder {
   void Run();
 
  private:
-  // Text on one row: its first column and its bytes.
+  // Text on one row: its first column and its bytes, and whether it is line
+  // art left as text (never held in one text box with words).
   struct Segment {
     std::int32_t start = 0;
     std::string bytes;
+    bool art = false;
   };
   // Segments of rows one under another that a text box can hold as its
   // lines, and the alignments that place them all.
@@ -41,6 +43,11 @@ class TextFinder {
   bool FramedLines(const ArtPlan::Box& box, std::vector<std::string>& lines, std::vector<std::int32_t>& starts) const;
   // Free text, or text in front of lines and sides.
   bool IsText(std::int32_t c, std::int32_t r, bool inFront) const;
+  // The cells from first to last (no blank between) are line art: no letter,
+  // digit or bracket, and box drawing, a run down alone ("|"), or three
+  // characters of runs, corners and heads ("+------>", "<--"); "->" or "+"
+  // between words is the text's.
+  bool ArtToken(std::int32_t first, std::int32_t last, std::int32_t r) const;
   // Groups text of one kind into text boxes, in the order they start.
   std::vector<Group> Groups(bool inFront) const;
   // Reads one row's segments into the groups; open holds the groups the
@@ -50,7 +57,11 @@ class TextFinder {
   // Whether the added segment sits with a group's segments as a text box
   // aligns its lines, narrowing the alignments that still do.
   static bool Fits(const std::vector<Segment>& segments, const Segment& added, bool& left, bool& centre, bool& right);
+  // The line or box a label cell belongs to; none for any other cell.
+  ArtPlan::Element LabelOwner(std::int32_t c, std::int32_t r) const;
   void AddTexts(const std::vector<Group>& groups, bool inFront);
+  // Blanks in front of the gaps of dashed sides down that the box draws solid.
+  void AddGaps();
   void KeepCharacters();
 
   RecognizerGrid& cells_;

@@ -33,6 +33,8 @@ class QueuedDialogRunner : public DialogRunner {
   void Cancel() { answers_.push_back({false, nullptr, 0}); }
   void SetNoteHandler(std::function<void(const std::string&)> note) { note_ = std::move(note); }
   std::size_t Pending() const { return answers_.size(); }
+  // Forgets the answers not taken, so what one test left does not answer the next.
+  void Clear() { answers_.clear(); }
 
   DialogResult Run(Dialog& dialog) override;
   // Messages are kept, and told to the note handler.

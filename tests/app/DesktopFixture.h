@@ -45,6 +45,8 @@ class AnsweredQuestions : public FileQuestions {
   std::function<ChangedFile(const QString& question)> changedFileQuestion;
   std::function<LockedFile(const QString& question)> lockedFileQuestion;
   std::function<Recovery(const QString& question)> recoveryQuestion;
+  std::function<ChangedBlock(const QString& question)> changedBlockQuestion;
+  std::function<int(const QString& file, const QList<BlockChoice>& blocks)> blockChoice;
   std::function<void(const QString& message)> report;
   // The details of the last warning with a report function to answer it.
   QString reportDetails;
@@ -66,6 +68,12 @@ class AnsweredQuestions : public FileQuestions {
   }
   Recovery AskRecovery(const QString& question) override {
     return recoveryQuestion ? recoveryQuestion(question) : FileQuestions::AskRecovery(question);
+  }
+  ChangedBlock AskChangedBlock(const QString& question) override {
+    return changedBlockQuestion ? changedBlockQuestion(question) : FileQuestions::AskChangedBlock(question);
+  }
+  int ChooseBlock(const QString& file, const QList<BlockChoice>& blocks) override {
+    return blockChoice ? blockChoice(file, blocks) : FileQuestions::ChooseBlock(file, blocks);
   }
   using FileQuestions::Report;
   void Report(const QString& message, const QString& details) override {

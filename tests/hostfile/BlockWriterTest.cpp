@@ -1,12 +1,11 @@
 // Saving a diagram back into its block: the file as it is on disk when the
 // save comes, whatever changed in it since the block was read.
-#include "hostfile/BlockWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "hostfile/BlockEditing.h"
+#include "hostfile/BlockWriter.h"
 #include "support/TempFolder.h"
 
 namespace virlo {
@@ -139,8 +138,56 @@ TEST_F(BlockWriterTest, TheFileKeepsItsLastLineEndAndByteOrderMark) {
   EXPECT_EQ(second.source.block.prefix, "    ");
   second.AddBox(0, 4, 3, 6);
   ASSERT_EQ(BlockWriter::Save(second.source, *second.doc.sheet).outcome, Outcome::Written);
-  EXPECT_EQ(folder.Read(path),
-            "\xEF\xBB\xBF    +--+\n    |  |\n    +--+\n\n    +--+\n    |  |\n    +--+\n\nText.\n");
+  EXPECT_EQ(folder.Read(path), "\xEF\xBB\xBF    +--+\n    |  |\n    +--+\n\n    +--+\n    |  |\n    +--+\n\nText.\n");
+}
+
+// A new diagram goes in before the line, as a block its file's kind gives:
+// found there afterwards, and saved again like any other.
+TEST_F(BlockWriterTest, ANewDiagramIsInsertedAsABlockOfItsFile) {
+  struct Case {
+    const char* name;
+    std::string before;
+    std::size_t line;  // from 0
+    std::string after;
+  };
+  const std::string box = "+--+\n|  |\n+--+\n";
+  const Case cases[] = {
+      {"notes.md", "# Notes\ntext\n", 1, "# Notes\n```\n" + box + "```\ntext\n"},
+      {"code.c", "int x;\n\t// one\n\t// two\nint y;\n", 2,
+       "int x;\n\t// one\n\t// +--+\n\t// |  |\n\t// +--+\n\t// two\nint y;\n"},
+      {"code.py", "x = 1\n# last\n", 2, "x = 1\n# last\n# +--+\n# |  |\n# +--+\n"},
+      {"plain.txt", "no end", 9, "no end\n" + box},
+      {"dos.md", "a\r\n", 0, "```\r\n+--+\r\n|  |\r\n+--+\r\n```\r\na\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string host = folder.Path(c.name);
+    test::WriteFile(host, c.before);
+    test::BlockEditing added;
+    StartStore();
+    ASSERT_TRUE(added.doc.OnNewDocument());
+    // Nothing drawn: nothing written.
+    BlockWriter::Result result = BlockWriter::Insert(host, c.line, *added.doc.sheet, added.source);
+    EXPECT_EQ(result.outcome, Outcome::Unchanged) << result.error;
+    EXPECT_EQ(folder.Read(host), c.before);
+
+    added.AddBox(0, 0, 3, 2);
+    result = BlockWriter::Insert(host, c.line, *added.doc.sheet, added.source);
+    ASSERT_EQ(result.outcome, Outcome::Written) << result.error;
+    EXPECT_EQ(folder.Read(host), c.after);
+    // The file now holds a block with the new lines (with labels of the
+    // comment around them, perhaps), of the same prefix.
+    test::BlockEditing again;
+    ASSERT_TRUE(again.Open(host, added.source.block.outerFirst + 2));
+    EXPECT_LE(again.source.block.outerFirst, added.source.block.outerFirst);
+    EXPECT_GE(again.source.block.outerLast, added.source.block.outerLast);
+    EXPECT_EQ(again.source.block.prefix, added.source.block.prefix);
+    // Saved again, the new block is the one written, never a second one.
+    EXPECT_EQ(BlockWriter::Save(added.source, *added.doc.sheet).outcome, Outcome::Unchanged);
+    added.AddBox(0, 4, 3, 6);
+    ASSERT_EQ(BlockWriter::Save(added.source, *added.doc.sheet).outcome, Outcome::Written);
+    EXPECT_EQ(added.source.block.count, 7u);
+  }
 }
 
 }  // namespace

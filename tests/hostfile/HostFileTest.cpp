@@ -1,7 +1,5 @@
 // Reading a host file: what is refused, and its lines, ends and encoding
 // exactly as the file has them; and the FILE:LINE form.
-#include "hostfile/HostFile.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 
 #include "hostfile/BlockAddress.h"
 #include "hostfile/BlockEditing.h"
+#include "hostfile/HostFile.h"
 #include "support/TempFolder.h"
 
 namespace virlo {
@@ -95,7 +94,8 @@ TEST_F(HostFileTest, ARealFileNamedLikeALineWinsOverTheForm) {
   EXPECT_EQ(BlockAddress::Parse(named).path, named);
   EXPECT_EQ(BlockAddress::Parse(named + ":3").line, 3u);
   EXPECT_EQ(BlockAddress::Parse(named + ":3").path, named);
-  for (const char* text : {"a.md", "a.md:", "a.md:0", "a.md:-1", "a.md:+1", "a.md:1x", ":7", "a.md:99999999999999999999"}) {
+  for (const char* text :
+       {"a.md", "a.md:", "a.md:0", "a.md:-1", "a.md:+1", "a.md:1x", ":7", "a.md:99999999999999999999"}) {
     EXPECT_FALSE(BlockAddress::Parse(text).line.has_value()) << text;
   }
 }

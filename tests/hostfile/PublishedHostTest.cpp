@@ -74,7 +74,9 @@ Host InSource(const Published& published) {
   return {published.name + ".cpp", "int a = 1;\n\n", commented, "int b = 2;\n"};
 }
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 class PublishedHostTest : public ::testing::TestWithParam<bool> {};
 

@@ -6,6 +6,9 @@
 #   comment: "PREFIX"   the art sits in a comment block with this prefix
 #                       (read with --comment, and found without it);
 #   stderr: "TEXT"      the import says TEXT on standard error (any number).
+#   opening: "LINE"     the art's first line is a comment's opening line and
+#   closing: "LINE"     its last one the closing line: no part of the art, both
+#                       left out of it and named on standard error.
 # Run as: cmake -DCLI=... -DART=NAME.txt -DEXPECT=NAME.expect -DWORK=DIR -P CheckCorpus.cmake
 get_filename_component(name "${ART}" NAME_WE)
 file(READ "${ART}" art)
@@ -50,6 +53,22 @@ if(said)
     message(FATAL_ERROR "${name}: the import lists ${reported_count} pieces of line art left as text, "
                         "not ${listed_count}:\n${err}")
   endif()
+endif()
+
+# A comment's opening and closing lines are said, and not given back.
+if(expected MATCHES "opening: \"([^\n]*)\"\n")
+  set(opening "${CMAKE_MATCH_1}")
+  string(REGEX MATCH "closing: \"([^\n]*)\"\n" closing "${expected}")
+  set(closing "${CMAKE_MATCH_1}")
+  string(FIND "${err}" "opening line \"${opening}\" and closing line \"${closing}\" are no part of the art" named)
+  string(FIND "${art}" "${opening}\n" opening_at)
+  string(FIND "${art}" "\n${closing}\n" closing_at REVERSE)
+  if(named EQUAL -1 OR NOT opening_at EQUAL 0 OR closing_at EQUAL -1)
+    message(FATAL_ERROR "${name}: the comment's lines \"${opening}\" and \"${closing}\" are not left out:\n${err}")
+  endif()
+  string(LENGTH "${opening}\n" skip)
+  math(EXPR inside "${closing_at} + 1 - ${skip}")
+  string(SUBSTRING "${art}" ${skip} ${inside} art)
 endif()
 
 set(style_args "")
