@@ -760,6 +760,13 @@ Overwriting loses that change.</translation>
     </message>
 </context>
 <context>
+    <name>InPlaceEditor</name>
+    <message>
+        <source>図の文字にタブは使えません。空白を使ってください。</source>
+        <translation>A diagram&apos;s text cannot hold a tab: use spaces.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>ﾚﾃﾞｨ</source>
@@ -957,6 +964,10 @@ Overwriting loses that change.</translation>
     <message>
         <source>文字は %1 文字までです。それより後は入りません。</source>
         <translation>The text holds at most %1 characters; no more fits.</translation>
+    </message>
+    <message>
+        <source>文字:</source>
+        <translation>Character:</translation>
     </message>
 </context>
 <context>

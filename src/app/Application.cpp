@@ -13,7 +13,6 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QStatusBar>
 #include <algorithm>
 #include <csignal>
 
@@ -326,7 +325,7 @@ bool Application::ExportPicture(SheetView* view, Picture picture) {
   return false;
 }
 
-void Application::Report(const QString& text) { questions_->Report(text); }
+void Application::Report(const QString& text, const QString& details) { questions_->Report(text, details); }
 
 void Application::SetFileQuestions(FileQuestions* questions) {
   questions_ = questions != nullptr ? questions : ownQuestions_.get();
@@ -350,7 +349,8 @@ Document* Application::AddDocument(std::unique_ptr<Document> document, FileSafet
 
 void Application::FileOpen() {
   const QString path = questions_->AskFileName(false, QString(), FileSafety::DocumentFilter());
-  if (!path.isEmpty()) OpenDocumentFile(path);
+  // A text file named here is art to bring in, as on the command line or dropped.
+  if (!path.isEmpty()) OpenOrImport(path);
 }
 
 Document* Application::OpenOrImport(const QString& path) {
@@ -397,7 +397,7 @@ Document* Application::ImportArtFile(const QString& path) {
 }
 
 void Application::ShowImportSummary(const ArtImporter::Report& report) {
-  // Characters that changed come first: a narrow window cuts the end off.
+  // Characters that changed come first, where they are read first.
   QStringList parts;
   if (report.unknownSubstitutes > 0) {
     parts.append(QCoreApplication::translate("Application", "文書に入らない文字 %1 個を \"?\" にしました")
@@ -430,14 +430,7 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
   }
   const QString summary = parts.join(QStringLiteral("; "));
   constexpr int ShownMilliseconds = 10'000;
-  QStatusBar* bar = mainFrame_->statusBar();
-  // A message given before the window shows would not hide the bar's own
-  // text, and both would be drawn over each other: it waits until then.
-  if (bar->isVisible()) {
-    bar->showMessage(summary, ShownMilliseconds);
-  } else {
-    QTimer::singleShot(0, bar, [bar, summary] { bar->showMessage(summary, ShownMilliseconds); });
-  }
+  mainFrame_->ShowLongMessage(summary, ShownMilliseconds);
 }
 
 Document* Application::OpenRecentFile(const QString& path) {
@@ -463,7 +456,8 @@ Document* Application::OpenDocument(const QString& path, Locking locking) {
   auto doc = std::make_unique<Document>();
   if (!doc->OnOpenDocument(absolute.toStdString())) {
     Report(QCoreApplication::translate("Application", "%1 を開けません: %2")
-               .arg(path, QString::fromStdString(doc->LastError())));
+               .arg(path, QString::fromStdString(doc->LastError())),
+           QString::fromStdString(doc->LastErrorDetails()));
     return nullptr;
   }
   FileSafety::OpenFile file;
@@ -538,7 +532,8 @@ Document* Application::OpenRecovered(const RecoveryCopies::Orphan& orphan) {
   auto doc = std::make_unique<Document>();
   if (!doc->OnOpenRecoveryCopy(QFile::encodeName(orphan.copy).toStdString(), note)) {
     Report(QCoreApplication::translate("Application", "%1 を復元できません: %2")
-               .arg(orphan.copy, QString::fromStdString(doc->LastError())));
+               .arg(orphan.copy, QString::fromStdString(doc->LastError())),
+           QString::fromStdString(doc->LastErrorDetails()));
     return nullptr;
   }
   FileSafety::OpenFile file;
@@ -615,11 +610,7 @@ bool Application::CloseDocument(Document* document) {
 void Application::CloseDocumentNow(Document* document) {
   // The views drop their tools before the database goes.
   document->ReleaseViewTools();
-  for (DocumentWindow* frame : FramesOf(document)) {
-    frame->blockSignals(true);
-    mainFrame_->MdiArea()->removeSubWindow(frame);
-    delete frame;
-  }
+  for (DocumentWindow* frame : FramesOf(document)) mainFrame_->RemoveFrame(frame);
   // Closed without saving, or saved: its lock and its recovery copy go.
   fileSafety_.Forget(document);
   blocks_.Forget(document);

@@ -191,7 +191,8 @@ class Application : public QApplication, public AppServices {
   // Closes without asking; the views drop their tools before the database goes.
   void CloseDocumentNow(Document* document);
   bool IsOpen(const Document* document) const;
-  void Report(const QString& text);
+  // A warning; details, when there are any, behind its Details button.
+  void Report(const QString& text, const QString& details = QString());
   std::vector<DocumentWindow*> FramesOf(Document* document) const;
 
   std::unique_ptr<QtDialogRunner> dialogs_;

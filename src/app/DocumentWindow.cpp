@@ -1,6 +1,9 @@
 #include "app/DocumentWindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
+#include <QMenu>
 
 #include "app/Icons.h"
 #include "document/Document.h"
@@ -13,6 +16,13 @@ DocumentWindow::DocumentWindow(Document* document, QWidget* parent) : QMdiSubWin
   setWidget(view_);
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowIcon(Icons::Application());
+  // Qt gives the window menu's Close the key of File > Close (Ctrl+W): two
+  // owners of one key, and neither runs. The key is the command table's.
+  if (QMenu* menu = systemMenu()) {
+    for (QAction* action : menu->actions()) {
+      if (action->shortcuts() == QKeySequence::keyBindings(QKeySequence::Close)) action->setShortcuts({});
+    }
+  }
   UpdateTitle();
 }
 

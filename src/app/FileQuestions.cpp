@@ -71,7 +71,11 @@ int FileQuestions::ChooseBlock(const QString& file, const QList<BlockChoice>& bl
   return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : -1;
 }
 
-void FileQuestions::Report(const QString& message) { QMessageBox::warning(owner_(), QStringLiteral("VIRLO"), message); }
+void FileQuestions::Report(const QString& message, const QString& details) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), message, QMessageBox::Ok, owner_());
+  box.setDetailedText(details);
+  box.exec();
+}
 
 int FileQuestions::Choose(const QString& question, const QStringList& buttons, int safe) {
   QMessageBox box(QMessageBox::Warning, QStringLiteral("VIRLO"), question, QMessageBox::NoButton, owner_());

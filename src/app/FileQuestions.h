@@ -51,8 +51,10 @@ class FileQuestions {
   // Which of a text file's diagram blocks to open: its index, or -1 when
   // the user cancels.
   virtual int ChooseBlock(const QString& file, const QList<BlockChoice>& blocks);
-  // A warning with an OK button.
-  virtual void Report(const QString& message);
+  // A warning with an OK button, and a Details button showing details when
+  // there are any.
+  virtual void Report(const QString& message, const QString& details);
+  void Report(const QString& message) { Report(message, QString()); }
 
  private:
   // A question with buttons of its own; the index of the one chosen, safe's on Escape.

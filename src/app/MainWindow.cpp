@@ -226,10 +226,27 @@ void MainWindow::CreateToolBars() {
   }
 }
 
+void MainWindow::ShowLongMessage(const QString& text, int milliseconds) {
+  longMessage_->setText(text);
+  readyPane_->hide();
+  longMessage_->show();
+  longMessageShown_.start(milliseconds);
+}
+
 void MainWindow::CreateStatusBar() {
   QStatusBar* bar = statusBar();
-  auto* ready = new QLabel(Tr(QT_TRANSLATE_NOOP("MainWindow", "ﾚﾃﾞｨ")), bar);
-  bar->addWidget(ready, 1);
+  readyPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("MainWindow", "ﾚﾃﾞｨ")), bar);
+  bar->addWidget(readyPane_, 1);
+  longMessage_ = new QLabel(bar);
+  longMessage_->setObjectName(QStringLiteral("LongMessage"));
+  longMessage_->setWordWrap(true);
+  longMessage_->hide();
+  bar->addWidget(longMessage_, 1);
+  longMessageShown_.setSingleShot(true);
+  connect(&longMessageShown_, &QTimer::timeout, this, [this] {
+    longMessage_->hide();
+    readyPane_->show();
+  });
   positionPane_ = new QLabel(Tr(QT_TRANSLATE_NOOP("MainWindow", "座標")), bar);
   positionPane_->setFixedWidth(PositionPaneWidth);
   // Digits of one width, small enough that "1000,1000" fits the pane.
@@ -308,6 +325,17 @@ DocumentWindow* MainWindow::AddFrame(Document* document) {
   RebuildMenus();
   UpdateCommandUi();
   return frame;
+}
+
+void MainWindow::RemoveFrame(DocumentWindow* frame) {
+  const bool maximised = frame->isMaximized();
+  frame->blockSignals(true);
+  mdiArea_->removeSubWindow(frame);
+  delete frame;
+  // The area forgets how the window it lost was shown: the next one keeps
+  // the room it had.
+  DocumentWindow* next = ActiveFrame();
+  if (maximised && next != nullptr && !next->isMaximized()) next->showMaximized();
 }
 
 void MainWindow::AddCommands() {

@@ -42,6 +42,9 @@ class MainWindow : public QMainWindow {
   SheetView* ActiveView() const;
   Document* ActiveDocument() const;
   DocumentWindow* AddFrame(Document* document);
+  // Takes a window out and deletes it; the window shown next is maximised
+  // when the one taken out was.
+  void RemoveFrame(DocumentWindow* frame);
 
   // Runs a command when its rule enables it; false when it was not delivered.
   bool Dispatch(int id);
@@ -58,6 +61,9 @@ class MainWindow : public QMainWindow {
   void SetPositionText(const QString& text) { positionPane_->setText(text); }
   QString PositionText() const { return positionPane_->text(); }
   QString CellText() const { return cellPane_->text(); }
+  // A message in the status bar for a while, wrapped to the bar's width so
+  // that a long one shows whole; the bar's own text comes back after it.
+  void ShowLongMessage(const QString& text, int milliseconds);
   QAction* Action(int id) const { return actions_.value(id); }
   QToolBar* FileToolBar() const { return fileBar_; }
   QToolBar* DrawingToolBar() const { return drawingBar_; }
@@ -104,6 +110,9 @@ class MainWindow : public QMainWindow {
   QToolBar* drawingBar_ = nullptr;
   QLabel* positionPane_ = nullptr;
   QLabel* cellPane_ = nullptr;  // the grid cell of the position
+  QLabel* readyPane_ = nullptr;
+  QLabel* longMessage_ = nullptr;
+  QTimer longMessageShown_;
   QList<QAction*> recentActions_;
   QMenu* windowMenu_ = nullptr;
   QAction* windowSeparator_ = nullptr;

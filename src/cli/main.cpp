@@ -64,7 +64,7 @@ std::string Usage() {
       "Usage: virlo-cli COMMAND [ARGUMENTS]\n"
       "\n"
       "Commands:\n"
-      "  run SCRIPT [--open FILE.vrl]\n"
+      "  run SCRIPT [--open FILE.vrl [--details]]\n"
       "        replay a script of gestures and commands on a new document,\n"
       "        or on the document given\n"
       "  run SCRIPT --edit FILE:LINE [--dry-run]\n"
@@ -72,7 +72,7 @@ std::string Usage() {
       "        and write the diagram back into that block\n"
       "  render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
       "                 [--style ascii|unicode] [--comment PREFIX] [--format text|svg]\n"
-      "                 [--frame]\n"
+      "                 [--frame] [--details]\n"
       "        print the document's character art (to OUT with CR LF line ends);\n"
       "        --trim drops blanks at line ends and empty lines at the end,\n"
       "        --crop also empty lines at the start and the blank columns all\n"
@@ -86,7 +86,7 @@ std::string Usage() {
       "        in the block's prefix, encoding and line ends (--style: the\n"
       "        block's own unless given); lines whose art is unchanged stay\n"
       "        as they were, and a file that would not change is not written\n"
-      "  dump FILE.vrl\n"
+      "  dump FILE.vrl [--details]\n"
       "        print the document as JSON\n"
       "  import ART --output FILE.vrl [--encoding utf-8|cp932] [--comment PREFIX]\n"
       "                              [--tab N] [--quiet]\n"
@@ -107,6 +107,8 @@ std::string Usage() {
       "  help commands [--markdown|--man]\n"
       "        the menus, keys and script words of the editor, as tables\n"
       "  --dry-run prints the file as it would be written and writes nothing.\n"
+      "  --details lists, under the message saying a document cannot be opened,\n"
+      "  every problem found in it (a damaged file's pages, for one).\n"
       "  A file named FILE:LINE itself is read as that file.\n"
       "  --help, --version\n"
       "\n"
@@ -143,16 +145,28 @@ bool SameFile(const std::string& a, int aDescriptor, const std::string& b) {
   return statted && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-// Opens and checks a document file; null with a message on standard error.
-std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, virlo::Sheet*& sheet) {
+// What more there is to say about a failure, under its message, a line each.
+void ShowDetails(std::string_view details) {
+  while (!details.empty()) {
+    const std::size_t end = std::min(details.find('\n'), details.size());
+    std::fprintf(stderr, "  %s\n", Shown(details.substr(0, end)).c_str());
+    details.remove_prefix(std::min(end + 1, details.size()));
+  }
+}
+
+// Opens and checks a document file; null with a message on standard error,
+// and under it the details when asked for.
+std::unique_ptr<virlo::store::Database> OpenDocument(const std::string& path, virlo::Sheet*& sheet, bool details) {
   std::string error;
-  std::unique_ptr<virlo::store::Database> db = virlo::store::DocumentFile::Open(path, error);
+  std::string more;
+  std::unique_ptr<virlo::store::Database> db = virlo::store::DocumentFile::Open(path, error, &more);
   virlo::DocumentCheck::Verdict verdict = virlo::DocumentCheck::Verdict::Refused;
   if (db != nullptr) verdict = virlo::DocumentCheck::Check(*db, sheet, error);
   // A document with nothing in it shows the sheet the editor would give it.
   if (verdict == virlo::DocumentCheck::Verdict::Sheetless) sheet = virlo::Document::AttachNewSheet(*db);
   if (db == nullptr || sheet == nullptr) {
     std::fprintf(stderr, "virlo-cli: cannot open %s: %s\n", Quoted(path).c_str(), Shown(error).c_str());
+    if (details) ShowDetails(more);
     return nullptr;
   }
   return db;
@@ -163,9 +177,12 @@ int Run(const std::vector<std::string_view>& args) {
   std::string openPath;
   std::string editPath;
   bool dryRun = false;
+  bool details = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (IsHelp(args[i])) return Help();
-    if (args[i] == "--open" && i + 1 < args.size()) {
+    if (args[i] == "--details") {
+      details = true;
+    } else if (args[i] == "--open" && i + 1 < args.size()) {
       openPath = args[++i];
     } else if (args[i] == "--edit" && i + 1 < args.size()) {
       editPath = args[++i];
@@ -174,12 +191,12 @@ int Run(const std::vector<std::string_view>& args) {
     } else if (scriptPath.empty() && !args[i].starts_with("--")) {
       scriptPath = args[i];
     } else {
-      std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
+      std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl [--details]]\n", stderr);
       return ExitUsage;
     }
   }
   if (scriptPath.empty() || (!editPath.empty() && !openPath.empty()) || (dryRun && editPath.empty())) {
-    std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl]\n", stderr);
+    std::fputs("virlo-cli: usage: virlo-cli run SCRIPT [--open FILE.vrl [--details]]\n", stderr);
     std::fputs("                  virlo-cli run SCRIPT --edit FILE:LINE [--dry-run]\n", stderr);
     return ExitUsage;
   }
@@ -210,13 +227,16 @@ int Run(const std::vector<std::string_view>& args) {
   if (!editPath.empty()) return virlo::cli::BlockCommands::RunEdit(commands, editPath, dryRun);
   virlo::StartStore();
   virlo::script::ScriptRunner runner(stdout, stderr);
-  if (!runner.Start(openPath)) return ExitFailure;
+  if (!runner.Start(openPath)) {
+    if (details) ShowDetails(runner.GetDocument().LastErrorDetails());
+    return ExitFailure;
+  }
   return runner.Run(commands) ? 0 : ExitFailure;
 }
 
 constexpr const char* RenderUsage =
     "virlo-cli: usage: virlo-cli render FILE.vrl [--output OUT] [--encoding utf-8|cp932] [--trim] [--crop]\n"
-    "                  [--style ascii|unicode] [--comment PREFIX] [--format text|svg] [--frame]\n";
+    "                  [--style ascii|unicode] [--comment PREFIX] [--format text|svg] [--frame] [--details]\n";
 
 // Wrong usage of a command: the reason when there is one, then the command's usage.
 int UsageError(const char* usage, const char* why) {
@@ -250,11 +270,11 @@ bool IsOwnInput(const std::string& path, const std::string& output) {
 }
 
 int RenderSvg(const std::string& path, const std::string& output, virlo::SvgExport::Area area,
-              virlo::SvgExport::Frame frame) {
+              virlo::SvgExport::Frame frame, bool details) {
   if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
-  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
+  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet, details);
   if (db == nullptr) return ExitFailure;
   // As the editor shows the document when it opens it: nothing picked.
   sheet->ClearSelection();
@@ -288,6 +308,7 @@ int Render(const std::vector<std::string_view>& args) {
   std::string prefix;
   std::string format = "text";
   bool framed = false;
+  bool details = false;
   // The options that shape text, as given, for refusing them with SVG.
   std::vector<std::string_view> textOptions;
   virlo::ArtOptions options;
@@ -314,6 +335,8 @@ int Render(const std::vector<std::string_view>& args) {
       format = args[++i];
     } else if (args[i] == "--frame") {
       framed = true;
+    } else if (args[i] == "--details") {
+      details = true;
     } else if (path.empty() && !args[i].starts_with("--")) {
       path = args[i];
     } else {
@@ -336,7 +359,7 @@ int Render(const std::vector<std::string_view>& args) {
     if (framed && options.crop)
       return UsageError(RenderUsage, "--frame shows the whole sheet: it does not go with --crop");
     return RenderSvg(path, output, options.crop ? virlo::SvgExport::Area::Drawing : virlo::SvgExport::Area::Sheet,
-                     framed ? virlo::SvgExport::Frame::Shown : virlo::SvgExport::Frame::Hidden);
+                     framed ? virlo::SvgExport::Frame::Shown : virlo::SvgExport::Frame::Hidden, details);
   }
   options.utf8 = encoding == "utf-8";
   options.style = style == "unicode" ? virlo::ArtOptions::Style::Unicode : virlo::ArtOptions::Style::Ascii;
@@ -356,7 +379,7 @@ int Render(const std::vector<std::string_view>& args) {
   if (IsOwnInput(path, output)) return ExitFailure;
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
-  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
+  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet, details);
   if (db == nullptr) return ExitFailure;
   std::int32_t substitutes = 0;
   const std::string art = virlo::ArtExport::Render(*sheet, options, &substitutes);
@@ -376,15 +399,23 @@ int Render(const std::vector<std::string_view>& args) {
 }
 
 int Dump(const std::vector<std::string_view>& args) {
-  if (args.size() == 1 && IsHelp(args[0])) return Help();
-  if (args.size() != 1 || args[0].starts_with("--")) {
-    std::fputs("virlo-cli: usage: virlo-cli dump FILE.vrl\n", stderr);
-    return ExitUsage;
+  constexpr const char* DumpUsage = "virlo-cli: usage: virlo-cli dump FILE.vrl [--details]\n";
+  std::string path;
+  bool details = false;
+  for (const std::string_view arg : args) {
+    if (IsHelp(arg)) return Help();
+    if (arg == "--details") {
+      details = true;
+    } else if (path.empty() && !arg.starts_with("--")) {
+      path = arg;
+    } else {
+      return UsageError(DumpUsage, nullptr);
+    }
   }
-  const std::string path(args[0]);
+  if (path.empty()) return UsageError(DumpUsage, nullptr);
   virlo::StartStore();
   virlo::Sheet* sheet = nullptr;
-  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet);
+  std::unique_ptr<virlo::store::Database> db = OpenDocument(path, sheet, details);
   if (db == nullptr) return ExitFailure;
   std::string json;
   std::string error;

@@ -28,9 +28,11 @@ FormatDialog::FormatDialog(std::vector<DrawObj*> objects)
     for (const Line* line : LinesOf(obj)) shared(stroke_, static_cast<std::int32_t>(line->GetStroke()), firstLine);
     if (const auto* box = dynamic_cast<const Box*>(obj)) shared(corners_, box->corners, firstBox);
   }
+  boxes_ = !firstBox;
 }
 
 void FormatDialog::DoDataExchange(DataExchange& dx) {
+  dx.Control(CornersButton).enabled = boxes_;
   dx.Radio(StrokeButton, stroke_);
   dx.Radio(CornersButton, corners_);
   std::optional<Stroke> stroke;

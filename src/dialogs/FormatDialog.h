@@ -13,7 +13,8 @@ class DrawObj;
 // The format dialog ("書式"): the stroke of lines and box sides (five radio
 // buttons) and the corners of boxes (two). It opens on the values the
 // objects share; a group they differ in has no choice, and changes nothing
-// unless one is made. Both exchanges write the choices into the objects.
+// unless one is made; the corners are greyed out when no box is among them.
+// Both exchanges write the choices into the objects.
 class FormatDialog : public Dialog {
  public:
   static constexpr std::int32_t TemplateId = 144;
@@ -37,6 +38,7 @@ class FormatDialog : public Dialog {
   std::vector<DrawObj*> objects_;
   std::int32_t stroke_ = -1;
   std::int32_t corners_ = -1;
+  bool boxes_ = false;
 };
 
 }  // namespace virlo

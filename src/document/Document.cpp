@@ -50,6 +50,10 @@ bool Document::OnNewDocument() {
 bool Document::OnOpenDocument(const std::string& path) {
   lastError_.clear();
   const std::string absolute = AbsolutePath(path);
+  // A save into the file cut short is finished first, so the file as it
+  // then is, with that save in it, is the one later saves compare with.
+  std::string unfinished;
+  SafeWrite::Recover(absolute, unfinished);
   // Taken before reading: a change while it is read shows at the next save.
   const FileIdentity identity = FileIdentity::Of(absolute);
   std::unique_ptr<store::Database> opened = Read(absolute);
@@ -91,7 +95,7 @@ bool Document::OnOpenRecoveryCopy(const std::string& copy, const RecoveryNote& n
 }
 
 std::unique_ptr<store::Database> Document::Read(const std::string& path) {
-  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_);
+  std::unique_ptr<store::Database> opened = store::DocumentFile::Open(path, lastError_, &lastErrorDetails_);
   if (opened != nullptr) {
     Sheet* found = nullptr;
     if (DocumentCheck::Check(*opened, found, lastError_) == DocumentCheck::Verdict::Refused) opened.reset();
@@ -119,6 +123,7 @@ FileIdentity::Change Document::DiskChange() const {
 
 bool Document::OnSaveDocument(const std::string& path) {
   lastError_.clear();
+  lastErrorDetails_.clear();
   lastRefusal_ = SafeWrite::Refusal::None;
   if (database_ == nullptr || sheet == nullptr) {
     lastError_ = "there is no document to save";

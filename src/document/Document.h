@@ -50,6 +50,9 @@ class Document {
   virtual bool OnSaveDocument(const std::string& path);
   virtual void OnCloseDocument();
   const std::string& LastError() const { return lastError_; }
+  // What more there is to say about the last failure, shown on request (the
+  // problems a damaged file holds, a line each); often nothing.
+  const std::string& LastErrorDetails() const { return lastErrorDetails_; }
   // Why the last save could not write its file at all (ReadOnly: the user
   // may not replace it; saving under another name may help).
   SafeWrite::Refusal LastRefusal() const { return lastRefusal_; }
@@ -124,6 +127,7 @@ class Document {
   std::string title_ = "Plenko1";
   std::string pathName_;
   std::string lastError_;
+  std::string lastErrorDetails_;
   SafeWrite::Refusal lastRefusal_ = SafeWrite::Refusal::None;
   bool modified_ = false;
   std::string savedContent_;

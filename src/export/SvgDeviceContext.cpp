@@ -113,6 +113,42 @@ void SvgDeviceContext::LineTo(Point p) {
   Include(std::min(x1, x2) - half, std::min(y1, y2) - half, std::max(x1, x2) + half, std::max(y1, y2) + half);
 }
 
+void SvgDeviceContext::Arc(Point from, Point centre, Point to) {
+  position_ = to;
+  if (from == to) return;
+  const double radius = std::hypot(static_cast<double>(from.x) - centre.x, static_cast<double>(from.y) - centre.y);
+  // Which way it turns on the screen, whose y runs down: clockwise is SVG's sweep 1.
+  const std::int64_t cross = (std::int64_t{from.x} - centre.x) * (std::int64_t{to.y} - centre.y) -
+                             (std::int64_t{from.y} - centre.y) * (std::int64_t{to.x} - centre.x);
+  // The direction it runs at an end: across the radius there, towards the other end.
+  auto along = [&](Point end) {
+    const double x = end.x == centre.x ? (to.x > from.x ? 1 : -1) : 0;
+    const double y = end.y == centre.y ? (to.y > from.y ? 1 : -1) : 0;
+    return std::pair{x, y};
+  };
+  const auto [startX, startY] = along(from);
+  const auto [endX, endY] = along(to);
+  // A one-pixel pen runs through pixel centres, as LineTo's does, and takes
+  // the half pixel at either end: the lines it meets end at those edges.
+  const bool thin = pen_.width <= 1;
+  const double shift = thin ? 0.5 : 0;
+  const double reach = thin ? 0.5 : 0;
+  const double x1 = from.x + shift;
+  const double y1 = from.y + shift;
+  const double x2 = to.x + shift;
+  const double y2 = to.y + shift;
+  std::string path = "M" + Number(x1 - startX * reach) + " " + Number(y1 - startY * reach);
+  if (thin) path += " L" + Number(x1) + " " + Number(y1);
+  path += " A" + Number(radius) + " " + Number(radius) + " 0 0 " + (cross > 0 ? "1 " : "0 ") + Number(x2) + " " +
+          Number(y2);
+  if (thin) path += " L" + Number(x2 + endX * reach) + " " + Number(y2 + endY * reach);
+  Spill();
+  elements_ += "<path d=\"" + path + "\" fill=\"none\" " + StrokeAttributes() + " stroke-linecap=\"butt\"/>\n";
+  const double half = std::max(pen_.width, std::int32_t{1}) / 2.0;
+  Include(std::min(x1, x2) - half - reach, std::min(y1, y2) - half - reach, std::max(x1, x2) + half + reach,
+          std::max(y1, y2) + half + reach);
+}
+
 void SvgDeviceContext::Ellipse(const Rect& bounds) {
   const Rect r = bounds.Normalized();
   // The outline's pixels lie inside the rectangle, right and bottom edges

@@ -28,6 +28,7 @@ class SvgDeviceContext : public DeviceContext {
   const Font* SelectFont(const Font* font) override;
   void MoveTo(Point p) override;
   void LineTo(Point p) override;
+  void Arc(Point from, Point centre, Point to) override;
   void Ellipse(const Rect& bounds) override;
   void Polygon(std::span<const Point> points) override;
   PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) override;

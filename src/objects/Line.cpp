@@ -348,15 +348,10 @@ void Line::DrawRun(DeviceContext& dc) const {
     if (radiusEnd == 0) continue;
     // The quarter circle to the next side, whose line leaves the corner
     // towards the inside of this one.
-    const double r = radiusEnd - o;
-    const double cx = b.x - along.x * radiusEnd + inside.x * radiusEnd;
-    const double cy = b.y - along.y * radiusEnd + inside.y * radiusEnd;
-    constexpr int Steps = 4;
-    for (int k = 1; k <= Steps; ++k) {
-      const double t = 1.5707963267948966 * k / Steps;
-      dc.LineTo({static_cast<std::int32_t>(std::lround(cx - inside.x * r * std::cos(t) + along.x * r * std::sin(t))),
-                 static_cast<std::int32_t>(std::lround(cy - inside.y * r * std::cos(t) + along.y * r * std::sin(t)))});
-    }
+    const std::int32_t r = radiusEnd - o;
+    const Point centre{b.x - along.x * radiusEnd + inside.x * radiusEnd,
+                       b.y - along.y * radiusEnd + inside.y * radiusEnd};
+    dc.Arc(q, centre, {centre.x + along.x * r, centre.y + along.y * r});
   }
 }
 

@@ -42,6 +42,12 @@ class DeviceContext {
 
   virtual void MoveTo(Point p) = 0;
   virtual void LineTo(Point p) = 0;
+  // A quarter circle about centre from one point to another (as far from
+  // it, one beside it, one above or below it), the short way round; both
+  // ends are drawn, so a LineTo to from (which leaves from out), the arc and
+  // a line on from to make one stroke. The current position is then to. By
+  // default: short lines through points of the circle.
+  virtual void Arc(Point from, Point centre, Point to);
   virtual void Ellipse(const Rect& bounds) = 0;
   virtual void Polygon(std::span<const Point> points) = 0;
   virtual PolygonFillMode SetPolygonFillMode(PolygonFillMode mode) = 0;

@@ -26,6 +26,8 @@ struct DialogControl {
   std::vector<std::string> items;
   // The bitmap resource shown on a button; 0 for none.
   std::int32_t image = 0;
+  // Whether the user may change it; a choice that would change nothing is greyed out.
+  bool enabled = true;
 };
 
 }  // namespace virlo

@@ -511,8 +511,9 @@ bool OpenFile(const std::string& path, Connection& in, std::int32_t& version, st
 }
 
 // SQLite's own check of its pages, and the size they need: a file cut short
-// reads as zeros past its end, and only its size gives it away.
-bool CheckIntegrity(Connection& in, std::int64_t fileSize, std::string& error) {
+// reads as zeros past its end, and only its size gives it away. The message
+// names the first problem; details, when given, gets every one, a line each.
+bool CheckIntegrity(Connection& in, std::int64_t fileSize, std::string& error, std::string* details) {
   {
     Statement check(in, "PRAGMA quick_check");
     if (!check.Ok() || sqlite3_step(*check) != SQLITE_ROW) {
@@ -521,11 +522,21 @@ bool CheckIntegrity(Connection& in, std::int64_t fileSize, std::string& error) {
     }
     const auto* result = reinterpret_cast<const char*>(sqlite3_column_text(*check, 0));
     if (result == nullptr || std::strcmp(result, "ok") != 0) {
-      std::string problem = result != nullptr ? result : "integrity check failed";
-      // SQLite names the schema on a line of its own; the problem follows.
+      // SQLite names the schema on a line of its own, then a problem a row.
       const std::string schemaLine = "*** in database main ***\n";
-      if (problem.compare(0, schemaLine.size(), schemaLine) == 0) problem.erase(0, schemaLine.size());
-      error = "it is damaged: " + problem;
+      std::vector<std::string> problems;
+      do {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(*check, 0));
+        std::string problem = text != nullptr ? text : "integrity check failed";
+        if (problem.compare(0, schemaLine.size(), schemaLine) == 0) problem.erase(0, schemaLine.size());
+        problems.push_back(std::move(problem));
+      } while (sqlite3_step(*check) == SQLITE_ROW);
+      error = "it is damaged: " + problems.front();
+      if (problems.size() > 1) error += " (and " + std::to_string(problems.size() - 1) + " more problems)";
+      if (details != nullptr) {
+        details->clear();
+        for (const std::string& problem : problems) *details += problem + "\n";
+      }
       return false;
     }
   }
@@ -706,12 +717,12 @@ bool Build(Database& db, const std::vector<Record>& records, const Objects& obje
 // Reading in stages: the file and its header, the schema and SQLite's
 // checks, the roots, the records, then the objects made and filled, every
 // reference checked.
-std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
+std::unique_ptr<Database> Read(const std::string& path, std::string& error, std::string* details) {
   Connection in;
   std::int32_t version = 0;
   std::int64_t fileSize = 0;
   if (!OpenFile(path, in, version, fileSize, error) || !CheckSchema(in, error) ||
-      !CheckIntegrity(in, fileSize, error)) {
+      !CheckIntegrity(in, fileSize, error, details)) {
     return nullptr;
   }
   std::vector<RootRow> roots;
@@ -728,11 +739,12 @@ std::unique_ptr<Database> Read(const std::string& path, std::string& error) {
 
 }  // namespace
 
-std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::string& error) {
+std::unique_ptr<Database> DocumentFile::Open(const std::string& path, std::string& error, std::string* details) {
+  if (details != nullptr) details->clear();
   // A save into the file itself that was cut short is finished first.
   std::string unfinished;
   const bool recovered = SafeWrite::Recover(path, unfinished);
-  std::unique_ptr<Database> db = Read(path, error);
+  std::unique_ptr<Database> db = Read(path, error, details);
   if (db == nullptr && !recovered) error += " (" + unfinished + ")";
   return db;
 }

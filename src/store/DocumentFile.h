@@ -35,8 +35,9 @@ class DocumentFile {
   // before using them. Null with the reason in error. The file is read whole
   // into memory and only that is handed to SQLite: no file beside it is read or
   // made. Only a save of it that a kill cut short is finished first
-  // (SafeWrite::Recover).
-  static std::unique_ptr<Database> Open(const std::string& path, std::string& error);
+  // (SafeWrite::Recover). The reason is one line; details, when given, gets
+  // what more there is to say (every problem SQLite's check found), or nothing.
+  static std::unique_ptr<Database> Open(const std::string& path, std::string& error, std::string* details = nullptr);
 };
 
 }  // namespace virlo::store

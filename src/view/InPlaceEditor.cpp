@@ -1,6 +1,8 @@
 #include "view/InPlaceEditor.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
@@ -10,7 +12,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -22,6 +23,10 @@ namespace {
 
 // The frame round the editor, in pixels; the text stands just inside it.
 constexpr int FrameWidth = 1;
+// Room round the words of a problem, in pixels.
+constexpr int ProblemMargin = 3;
+// A problem's lines hold at most about this many characters: read at a glance.
+constexpr int ReadableCharacters = 50;
 
 // Where a text layout with lines of a fixed height puts the first baseline,
 // measured on a document of its own: the editor's is laid out only once shown.
@@ -64,12 +69,13 @@ InPlaceEditor::InPlaceEditor(QWidget* over, const QRect& area, const QFont& font
   edit_->installEventFilter(this);
   problem_->setObjectName(QStringLiteral("problem"));
   problem_->setWordWrap(true);
+  problem_->setAutoFillBackground(true);
+  problem_->setBackgroundRole(QPalette::ToolTipBase);
+  problem_->setForegroundRole(QPalette::ToolTipText);
+  problem_->setContentsMargins(ProblemMargin, ProblemMargin, ProblemMargin, ProblemMargin);
   problem_->hide();
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(FrameWidth, FrameWidth, FrameWidth, FrameWidth);
-  layout->setSpacing(0);
-  layout->addWidget(edit_);
-  layout->addWidget(problem_);
+  // Placed by hand: the text keeps the size it fits, the problem goes under it.
+  edit_->move(FrameWidth, FrameWidth);
   FormatLines();
   // The sheet puts a line's glyphs in the middle of its row; the editor's
   // layout puts them elsewhere in a row of the same height: move the text by
@@ -117,18 +123,20 @@ InPlaceEditor::Outcome InPlaceEditor::Run() {
 }
 
 void InPlaceEditor::ShowProblem(const QString& text) {
-  if (problem_->text() == text && problem_->isVisible()) return;
+  if (problem_->text() == text && !problem_->isHidden()) return;
   problem_->setText(text);
   problem_->show();
   FitText();
 }
 
 void InPlaceEditor::ClearProblem() {
-  if (!problem_->isVisible()) return;
+  if (problem_->isHidden()) return;
   problem_->hide();
   problem_->clear();
   FitText();
 }
+
+QString InPlaceEditor::Problem() const { return problem_->isHidden() ? QString() : problem_->text(); }
 
 void InPlaceEditor::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
@@ -145,6 +153,11 @@ bool InPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     if (enter && (key->modifiers() & Qt::ControlModifier) != 0) {
       accept();
+      return true;
+    }
+    // A tab would only be refused when the text is taken; it is refused now.
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+      ShowProblem(QCoreApplication::translate("InPlaceEditor", "図の文字にタブは使えません。空白を使ってください。"));
       return true;
     }
   }
@@ -182,10 +195,21 @@ void InPlaceEditor::FitText() {
   edit_->setLineWrapMode(QTextEdit::FixedPixelWidth);
   edit_->setLineWrapColumnOrWidth(static_cast<int>(std::ceil(longest)) + 1);
   edit_->setFixedSize(width, height);
-  const int textWidth = width + 2 * FrameWidth;
-  const int problemHeight = problem_->isVisible() ? problem_->heightForWidth(textWidth) : 0;
+  QSize problem(0, 0);
+  if (!problem_->isHidden()) {
+    // On one line when it is short; else broken into lines of a readable
+    // width, or the text's when that is wider.
+    const QFontMetrics words(problem_->font());
+    const QMargins margins = problem_->contentsMargins();
+    const int room = margins.left() + margins.right();
+    const int readable = std::max(width, words.averageCharWidth() * ReadableCharacters + room);
+    const int oneLine = words.horizontalAdvance(problem_->text()) + room + 1;
+    problem.setWidth(std::max(width, std::min(oneLine, readable)));
+    problem.setHeight(problem_->heightForWidth(problem.width()));
+    problem_->setGeometry(QRect(QPoint(FrameWidth, FrameWidth + height), problem));
+  }
   // The client area itself goes there: a window not yet shown may guess a frame round it.
-  setFixedSize(textWidth, height + problemHeight + 2 * FrameWidth);
+  setFixedSize(std::max(width, problem.width()) + 2 * FrameWidth, height + problem.height() + 2 * FrameWidth);
   setGeometry(QRect(origin_, size()));
 }
 

@@ -12,7 +12,10 @@ namespace virlo {
 // text box, in the text font, its lines one row of the grid apart and
 // aligned as the box aligns them, so the text stands where it will land. It
 // grows with its text. Enter breaks the line; Ctrl+Enter or a click
-// elsewhere commits; Escape cancels. Input methods work as in any text field.
+// elsewhere commits; Escape cancels; Tab is refused as it is typed, with a
+// word why. Input methods work as in any text field. A problem with the text
+// shows under it, as wide as a sentence reads well, the editor growing to
+// hold it whole.
 class InPlaceEditor : public QDialog {
   Q_OBJECT
 
@@ -31,6 +34,8 @@ class InPlaceEditor : public QDialog {
   // Says, under the text, why it cannot be taken as it is; the editing goes on.
   void ShowProblem(const QString& text);
   void ClearProblem();
+  // The message shown under the text, empty when there is none.
+  QString Problem() const;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -40,6 +45,7 @@ class InPlaceEditor : public QDialog {
  private:
   // Lines one row apart, aligned; a new line takes its format from the one it breaks.
   void FormatLines();
+  // Sizes the text to its lines and places the problem under it.
   void FitText();
 
   QTextEdit* edit_;

@@ -1,10 +1,14 @@
 #include "view/QtDeviceContext.h"
 
 #include <QFontMetrics>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <QTextOption>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <numbers>
 #include <optional>
 #include <vector>
 
@@ -95,6 +99,29 @@ void QtDeviceContext::LineTo(Point p) {
     end.setX(from.x + (dx * (std::abs(dy) - 1.0)) / std::abs(dy));
   }
   painter_.drawLine(QPointF(from.x, from.y), end);
+}
+
+void QtDeviceContext::Arc(Point from, Point centre, Point to) {
+  position_ = to;
+  const double radius = std::hypot(static_cast<double>(from.x) - centre.x, static_cast<double>(from.y) - centre.y);
+  if (from == to || radius == 0) return;
+  // Qt's angles are in degrees, counter-clockwise from three o'clock.
+  constexpr double Degrees = 180 / std::numbers::pi;
+  const double first =
+      std::atan2(static_cast<double>(centre.y) - from.y, static_cast<double>(from.x) - centre.x) * Degrees;
+  double turn =
+      std::atan2(static_cast<double>(centre.y) - to.y, static_cast<double>(to.x) - centre.x) * Degrees - first;
+  if (turn > 180) turn -= 360;
+  if (turn < -180) turn += 360;
+  // The line that led here stopped one unit short of from: the arc starts
+  // there, along its tangent, so the two meet at every zoom.
+  QPointF start(from.x, from.y);
+  if (from.y == centre.y) start.ry() -= to.y > from.y ? 1 : -1;
+  if (from.x == centre.x) start.rx() -= to.x > from.x ? 1 : -1;
+  QPainterPath path(start);
+  path.lineTo(from.x, from.y);
+  path.arcTo(QRectF(centre.x - radius, centre.y - radius, 2 * radius, 2 * radius), first, turn);
+  painter_.strokePath(path, painter_.pen());
 }
 
 void QtDeviceContext::Ellipse(const Rect& bounds) {

@@ -255,10 +255,18 @@ BuiltDialog BuildMarkerDialog(Dialog& dialog, QWidget* owner) {
   const int characterRow = list->count() - 1;
   QObject::connect(character, &QLineEdit::textEdited, list,
                    [list, characterRow](const QString&) { list->setCurrentRow(characterRow); });
+  // Labelled, so a user finds where a marker of his own character is typed.
+  auto* label = new QLabel(QCoreApplication::translate("QtDialogRunner", "文字:"), built.window.get());
+  label->setObjectName(QStringLiteral("markerCharacterLabel"));
+  label->setBuddy(character);
+  auto* characterLine = new QHBoxLayout();
+  characterLine->addWidget(label);
+  characterLine->addWidget(character);
+  characterLine->addStretch();
   auto* layout = new QHBoxLayout(built.window.get());
   auto* left = new QVBoxLayout();
   left->addWidget(list);
-  left->addWidget(character);
+  left->addLayout(characterLine);
   layout->addLayout(left);
   auto* buttons = new QVBoxLayout();
   buttons->addWidget(built.window->ok);
@@ -365,6 +373,7 @@ BuiltDialog BuildFormatDialog(Dialog& dialog, QWidget* owner) {
     }
     row->addStretch();
     if (QAbstractButton* chosen = group->button(dialog.Control(first).value)) chosen->setChecked(true);
+    box->setEnabled(dialog.Control(first).enabled);
     return std::pair{box, group};
   };
   const auto [strokes, strokeGroup] =

@@ -48,6 +48,8 @@ class AnsweredQuestions : public FileQuestions {
   std::function<ChangedBlock(const QString& question)> changedBlockQuestion;
   std::function<int(const QString& file, const QList<BlockChoice>& blocks)> blockChoice;
   std::function<void(const QString& message)> report;
+  // The details of the last warning with a report function to answer it.
+  QString reportDetails;
 
   int AskSaveChanges(const QString& question) override {
     return saveQuestion ? saveQuestion(question) : FileQuestions::AskSaveChanges(question);
@@ -73,12 +75,14 @@ class AnsweredQuestions : public FileQuestions {
   int ChooseBlock(const QString& file, const QList<BlockChoice>& blocks) override {
     return blockChoice ? blockChoice(file, blocks) : FileQuestions::ChooseBlock(file, blocks);
   }
-  void Report(const QString& message) override {
+  using FileQuestions::Report;
+  void Report(const QString& message, const QString& details) override {
     if (report) {
+      reportDetails = details;
       report(message);
       return;
     }
-    FileQuestions::Report(message);
+    FileQuestions::Report(message, details);
   }
 };
 

@@ -4,14 +4,21 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QSvgRenderer>
+#include <QTimer>
 #include <QWheelEvent>
+#include <cmath>
+#include <numbers>
 
 #include "app/DesktopFixture.h"
 #include "app/DocumentWindow.h"
@@ -189,6 +196,26 @@ class DesktopTest : public QObject, private test::DesktopFixture {
         if (qGray(image.pixel(at)) < 64) ++dark;
       }
       if (dark * 2 >= length) return true;
+    }
+    return false;
+  }
+  // Whether ink joins two inked pixels without a break (pixels touching at a corner count).
+  static bool Connected(const QImage& image, QPoint from, QPoint to) {
+    const auto inked = [&image](QPoint at) { return image.rect().contains(at) && qGray(image.pixel(at)) < 128; };
+    if (!inked(from) || !inked(to)) return false;
+    QSet<std::pair<int, int>> seen{{from.x(), from.y()}};
+    QList<QPoint> next{from};
+    while (!next.isEmpty()) {
+      const QPoint at = next.takeLast();
+      if (at == to) return true;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const QPoint near = at + QPoint(dx, dy);
+          if (!inked(near) || seen.contains({near.x(), near.y()})) continue;
+          seen.insert({near.x(), near.y()});
+          next.append(near);
+        }
+      }
     }
     return false;
   }
@@ -478,13 +505,21 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     Document* imported = Frame()->ActiveDocument();
     QVERIFY(imported != nullptr && imported->IsUntitled() && imported->IsModified());
     QVERIFY(TopRows(imported, 3) == art);
-    // The status bar says what the art became, once the window shows.
+    // The status bar says what the art became, whole, in a window 900
+    // pixels wide, though one line of it would be wider.
+    Frame()->resize(900, 420);
     Settle();
-    const QString summary = Frame()->statusBar()->currentMessage();
-    // What changed comes first, where a narrow window does not cut it off.
-    QVERIFY(
-        summary.startsWith(QStringLiteral("文書に入らない文字 1 個を似た文字にしました; 箱 0、枠付き文字列 1、線 1 "
-                                          "(つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1")));
+    const auto* message = Frame()->statusBar()->findChild<QLabel*>(QStringLiteral("LongMessage"));
+    QVERIFY(message != nullptr && message->isVisible());
+    QCOMPARE(message->text(),
+             QStringLiteral("文書に入らない文字 1 個を似た文字にしました; 箱 0、枠付き文字列 1、線 1 "
+                            "(つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1、点 0、文字列 1、文字のままの線 0"));
+    const int wide = message->fontMetrics().horizontalAdvance(message->text());
+    QVERIFY(wide > message->width());
+    // As many lines high as the text needs at its width, at least.
+    QVERIFY(message->height() >= (wide / message->width() + 1) * message->fontMetrics().height());
+    QVERIFY(message->height() >= message->heightForWidth(message->width()));
+    QVERIFY(message->geometry().right() < Frame()->statusBar()->findChild<QLabel*>("PositionPane")->geometry().left());
 
     // Dropped: a text file is imported, a document still opens as one.
     const QString document = Path(QStringLiteral("dropped.vrl"));
@@ -503,6 +538,13 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(app_.Documents()[0]->IsUntitled() && app_.Documents()[0]->IsModified());
     QVERIFY(app_.Documents()[1]->GetPathName() == document.toStdString() && !app_.Documents()[1]->IsModified());
     QVERIFY(TopRows(app_.Documents()[0].get(), 3) == art);
+    QVERIFY(reports_.isEmpty());
+    // Named to File > Open: imported too, where a document opens as one.
+    questions_.fileQuestion = [text](bool) { return text; };
+    QVERIFY(Frame()->Dispatch(CommandId::FileOpen));
+    QCOMPARE(app_.Documents().size(), std::size_t{3});
+    QVERIFY(Frame()->ActiveDocument() == app_.Documents()[2].get() && Frame()->ActiveDocument()->IsUntitled());
+    QVERIFY(TopRows(Frame()->ActiveDocument(), 3) == art);
     QVERIFY(reports_.isEmpty());
 
     // Pasted on the shown document, at the top left of the view, selected.
@@ -696,6 +738,170 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(app_.CloseDocument(second));
     QCOMPARE(Menu(WindowMenu).mid(WindowCommands), (QStringList{"", one, "&2 " + Title(first) + ":2"}));
     QCOMPARE(WindowChecks(), QStringLiteral("10"));
+  }
+  // Closing the document shown, by menu, key or the window's own button,
+  // leaves the one shown next maximised as it was; so does closing one in
+  // the background.
+  void closingADocumentKeepsTheNextMaximised_data() {
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"menu", "key", "button", "background"}) QTest::newRow(how) << how;
+  }
+  void closingADocumentKeepsTheNextMaximised() {
+    QFETCH(QString, how);
+    Document* first = NewDocument();
+    NewDocument();
+    Document* third = NewDocument();
+    QVERIFY(Window(2)->isMaximized());
+    if (how == "menu") QVERIFY(Frame()->Dispatch(CommandId::FileClose));
+    if (how == "key") QTest::keyClick(Frame(), Qt::Key_W, Qt::ControlModifier);
+    if (how == "button") Frame()->ActiveFrame()->close();
+    if (how == "background") QVERIFY(app_.CloseDocument(first));
+    QTRY_COMPARE(app_.Documents().size(), std::size_t{2});
+    QVERIFY(Frame()->ActiveFrame() != nullptr);
+    QVERIFY(Frame()->ActiveFrame()->isMaximized());
+    QCOMPARE(Frame()->ActiveDocument() == third, how == "background");
+    QCOMPARE(MainTitle(), "VIRLO - " + Title(Frame()->ActiveDocument()));
+  }
+  // A damaged document is refused in one sentence naming its first problem;
+  // the message box holds every problem behind its Details button.
+  void damagedDocumentSaysOneSentence() {
+    const QString path = Path(QStringLiteral("damaged.vrl"));
+    QVERIFY(QFile::copy(QStringLiteral(VIRLO_APP_GOLDEN "/../../data/bad/flipped_4104.vrl"), path));
+    QVERIFY(app_.OpenDocumentFile(path) == nullptr);
+    QCOMPARE(reports_.size(), 1);
+    QCOMPARE(reports_[0], path + QStringLiteral(" を開けません: it is damaged: On tree page 2 cell 0: Offset 61591 out "
+                                                "of range 649..4092 (and 3 more problems)"));
+    const QStringList problems = questions_.reportDetails.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(problems.size(), 4);
+    QCOMPARE(problems[0], QStringLiteral("On tree page 2 cell 0: Offset 61591 out of range 649..4092"));
+    // The real message box, answered as soon as it shows.
+    questions_.report = nullptr;
+    QString shown;
+    QString details;
+    QTimer::singleShot(0, [&shown, &details]() {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      shown = box->text();
+      details = box->detailedText();
+      box->accept();
+    });
+    QVERIFY(app_.OpenDocumentFile(path) == nullptr);
+    QCOMPARE(shown, reports_[0]);
+    QCOMPARE(details, questions_.reportDetails);
+    QVERIFY(app_.Documents().empty());
+  }
+  // Ctrl+W closes the document shown, asking once about its changes: the
+  // menu's command, never the window's own close as well.
+  void ctrlWClosesOnce() {
+    Document* kept = NewDocument();
+    NewDocument();
+    QVERIFY(Play("tool box\ndrag 20 24 52 56"));
+    QCOMPARE(Frame()->Action(CommandId::FileClose)->text(), QStringLiteral("閉じる(&C)\tCtrl+W"));
+    int asked = 0;
+    QMessageBox::StandardButton answer = QMessageBox::Cancel;
+    questions_.saveQuestion = [&asked, &answer](const QString&) {
+      ++asked;
+      return int(answer);
+    };
+    QList<int> fired;
+    const QMetaObject::Connection spy =
+        connect(Frame(), &MainWindow::commandRequested, this, [&fired](int id) { fired.append(id); });
+    // Nothing that outlives the test calls back into it, however it ends.
+    const auto done = qScopeGuard([this, spy] {
+      disconnect(spy);
+      questions_.saveQuestion = [](const QString&) { return int(QMessageBox::No); };
+    });
+    QTest::keyClick(View(), Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(asked, 1);
+    QCOMPARE(app_.Documents().size(), std::size_t{2});
+    answer = QMessageBox::No;
+    QTest::keyClick(View(), Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    QCOMPARE(asked, 2);
+    QCOMPARE(fired, (QList<int>{CommandId::FileClose, CommandId::FileClose}));
+    QVERIFY(app_.Documents().size() == 1 && Frame()->ActiveDocument() == kept);
+  }
+  // Rounded corners are quarter circles running on from the sides, on the
+  // screen at 100% to 400% and in the SVG picture drawn at 300%: every point
+  // of the arc (of both arcs of a double stroke) is inked, and the ink runs
+  // unbroken from the left side round to the top; a dashed corner shows a
+  // dash along the arc, not a dot.
+  void roundedCornersAreQuarterCircles_data() {
+    QTest::addColumn<QString>("stroke");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("scale");
+    for (const char* stroke : {"solid", "heavy", "double", "dashed"}) {
+      for (const int scale : {1, 2, 3, 4})
+        QTest::addRow("%s, screen %d00%%", stroke, scale) << stroke << "screen" << scale;
+      QTest::addRow("%s, svg 300%%", stroke) << stroke << "svg" << 3;
+    }
+  }
+  void roundedCornersAreQuarterCircles() {
+    QFETCH(QString, stroke);
+    QFETCH(QString, picture);
+    QFETCH(int, scale);
+    NewDocument();
+    QVERIFY(Play("tool box\ndrag 20 24 100 88\ntool select\npress 20 56\nrelease 20 56\nstroke " +
+                 stroke.toStdString() + "\ncorners rounded\ndrag 300 300 300 300"));
+    // The corner's cells, and the sheet's top left at the scale.
+    const QSize part(48 * scale, 48 * scale);
+    QImage image;
+    if (picture == "screen") {
+      View()->SetZoom(100 * scale);
+      View()->horizontalScrollBar()->setValue(0);
+      View()->verticalScrollBar()->setValue(0);
+      QApplication::processEvents();
+      image = Grab(View()).copy(QRect(QPoint(0, 0), part));
+      View()->SetZoom(SheetView::ActualSize);
+    } else {
+      QSvgRenderer svg(View()->SheetSvg());
+      svg.setViewBox(QRectF(0, 0, 48, 48));
+      image = QImage(part, QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter painter(&image);
+      svg.render(&painter);
+    }
+    // A one-pixel pen in the picture runs through the middle of its pixels.
+    const double middle = picture == "svg" && stroke != "heavy" ? 0.5 : 0;
+    const auto inkedNear = [&image, scale, middle](double x, double y) {
+      const QPoint at(static_cast<int>(std::floor((x + middle) * scale)),
+                      static_cast<int>(std::floor((y + middle) * scale)));
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const QPoint near = at + QPoint(dx, dy);
+          if (image.rect().contains(near) && qGray(image.pixel(near)) < 128) return true;
+        }
+      }
+      return false;
+    };
+    // The top-left corner turns about (24, 28), radius 4, from the left side
+    // at (20, 28) to the top side at (24, 24); a double's two lines lie one
+    // unit either side.
+    const std::vector<double> radii = stroke == "double" ? std::vector<double>{3, 5} : std::vector<double>{4};
+    constexpr int Samples = 90;
+    for (const double radius : radii) {
+      int run = 0;
+      int longest = 0;
+      for (int i = 0; i <= Samples; ++i) {
+        const double angle = std::numbers::pi / 2 * i / Samples;
+        const bool inked = inkedNear(24 - radius * std::cos(angle), 28 - radius * std::sin(angle));
+        run = inked ? run + 1 : 0;
+        longest = std::max(longest, run);
+      }
+      // A dash is 4 units long: at least half the arc's 6.
+      const int wanted = stroke == "dashed" ? Samples / 3 : Samples + 1;
+      QVERIFY2(longest >= wanted,
+               qPrintable(QStringLiteral("radius %1: %2 of %3").arg(radius).arg(longest).arg(wanted)));
+    }
+    if (stroke == "dashed") return;
+    // One stroke of ink from the left side, well below the corner, to the top side well right of it.
+    const double outer = 28 - radii.back();
+    const auto toPixel = [scale, middle](double x, double y) {
+      return QPoint(static_cast<int>(std::floor((x + middle) * scale)),
+                    static_cast<int>(std::floor((y + middle) * scale)));
+    };
+    QVERIFY(Connected(image, toPixel(outer - 4, 40), toPixel(36, outer)));
   }
   // The view scrolls over the whole sheet with its border, following its size
   // through the print dialog, undo, redo and open; a press at the far cells

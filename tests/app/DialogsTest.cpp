@@ -193,6 +193,11 @@ class DialogsTest : public QObject, private test::AppFixture {
       auto* list = Child<QListWidget>(dialog, "markerList");
       auto* character = Child<QLineEdit>(dialog, "markerCharacter");
       QVERIFY(character->text().isEmpty());
+      // The field says what it is for, beside it.
+      const auto* label = Child<QLabel>(dialog, "markerCharacterLabel");
+      QVERIFY(label != nullptr && label->isVisible() && label->buddy() == character);
+      QCOMPARE(label->text(), QStringLiteral("文字:"));
+      QVERIFY(label->geometry().right() < character->geometry().left());
       Type(character, QStringLiteral("▼▼"));
       QCOMPARE(list->currentRow(), MarkerTable::Character);
       QVERIFY(ClickOk(dialog).contains(QStringLiteral("1 文字")));
@@ -231,6 +236,17 @@ class DialogsTest : public QObject, private test::AppFixture {
     QCOMPARE(box->top.GetStroke(), Stroke::Heavy);
     QCOMPARE(line->GetStroke(), Stroke::Solid);
     QCOMPARE(box->corners, static_cast<std::int32_t>(Box::Square));
+    // A line alone has no corners: they are greyed out, its stroke is not.
+    OnShown([](QDialog& dialog) {
+      QVERIFY(Child<QRadioButton>(dialog, "stroke0")->isEnabled());
+      for (const char* name : {"corners0", "corners1"}) QVERIFY(!Child<QRadioButton>(dialog, name)->isEnabled());
+      Click(dialog, "stroke3");
+      Click(dialog, "ok");
+    });
+    QCOMPARE(ObjectDialogs::For(*line)->DoModal(), DialogResult::Ok);
+    QCOMPARE(line->GetStroke(), Stroke::Dashed);
+    OnShown([](QDialog& dialog) { QVERIFY(Child<QRadioButton>(dialog, "corners0")->isEnabled()); });
+    QCOMPARE(FormatDialog({line, box}).DoModal(), DialogResult::Cancel);
   }
   // A centred framed box opens with centre and frame pressed and the focus in
   // its text, first in the tab order: typing goes there at once, Enter starts
@@ -468,6 +484,65 @@ class DialogsTest : public QObject, private test::AppFixture {
     Click({44, 40});
     QCOMPARE(showings, 1);
     QCOMPARE(TypedRow().left(12), QStringLiteral("     a\u20ACbbbbb"));
+  }
+  // A problem stands under the text, whole, on lines of a readable width
+  // however narrow the text, and the text keeps its size; so after a refused
+  // Ctrl+Enter, when the editor comes back with the problem. Tab is refused
+  // as it is typed; a tab pasted is named at once, and refused at Ctrl+Enter.
+  void problemsShowWholeUnderTheText() {
+    int showings = 0;
+    int textHeight = 0;
+    const auto shownWhole = [&textHeight](QDialog& dialog, const QString& expected) {
+      const auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
+      const auto* problem = dialog.findChild<QLabel*>(QStringLiteral("problem"));
+      QVERIFY(dialog.isVisible() && problem->isVisible());
+      QVERIFY2(problem->text().contains(expected), qPrintable(problem->text()));
+      QCOMPARE(edit->height(), textHeight);
+      QVERIFY(edit->width() > QFontMetrics(edit->font()).horizontalAdvance(edit->toPlainText()));
+      QVERIFY(problem->geometry().top() > edit->geometry().bottom());
+      QVERIFY(dialog.rect().contains(problem->geometry()));
+      QVERIFY(problem->heightForWidth(problem->width()) <= problem->height());
+      // Lines of many words: no more lines than a readable measure gives.
+      const QFontMetrics words(problem->font());
+      const int oneLine = words.horizontalAdvance(problem->text());
+      QVERIFY2(problem->width() >= std::min(oneLine, words.averageCharWidth() * 40),
+               qPrintable(QStringLiteral("%1 of %2").arg(problem->width()).arg(oneLine)));
+    };
+    const auto type = [&](QDialog& dialog) {
+      auto* edit = dialog.findChild<QTextEdit*>(QStringLiteral("text"));
+      ++showings;
+      if (showings == 1) {
+        QTest::keyClicks(edit, QStringLiteral("a"));
+        textHeight = edit->height();
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(edit->toPlainText(), QStringLiteral("a"));
+        shownWhole(dialog, QStringLiteral("タブ"));
+        QTest::keyClicks(edit, QStringLiteral("b"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("problem"))->isVisible(), false);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        edit->insertPlainText(QStringLiteral("\u20AC"));
+        shownWhole(dialog, QStringLiteral("1 行 2 文字目の「\u20AC」"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        edit->insertPlainText(QStringLiteral("\t"));
+        shownWhole(dialog, QStringLiteral("1 行 2 文字目は制御文字"));
+        QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+        return;
+      }
+      // Back after the refusal: the text as it was, the problem under it.
+      QCOMPARE(edit->toPlainText(), QStringLiteral("a\t"));
+      shownWhole(dialog, QString());
+      QTest::keyClick(edit, Qt::Key_Backspace);
+      QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+    };
+    // A check that fails leaves the editor: it must not wait for keys.
+    act_ = [&type](QDialog& dialog) {
+      type(dialog);
+      if (QTest::currentTestFailed() && dialog.isVisible()) dialog.reject();
+    };
+    app_.SetTypeInPlace(true);
+    Click({44, 40});
+    QCOMPARE(showings, 2);
+    QCOMPARE(TypedRow(), QStringLiteral("     a"));
   }
   // The editor stands where the text will land: each line at the baseline
   // and left edge the sheet gives it, one row apart. A band dragged with the

@@ -30,6 +30,7 @@
 #include "control/CommandIds.h"
 #include "document/DocumentCheck.h"
 #include "document/RecoveryNote.h"
+#include "platform/RedoCopy.h"
 #include "script/Script.h"
 #include "script/ScriptRunner.h"
 #include "store/Database.h"
@@ -185,6 +186,28 @@ class FileSafetyTest : public QObject, private test::AppFixture {
       ++fileAsks_;
       return names.isEmpty() ? QString() : names.takeFirst();
     };
+  }
+  // What a save written into the file in place leaves when killed midway:
+  // its whole new content kept beside the file as the redo copy, and the
+  // file's first page already the new one.
+  static bool LeaveSaveCutShort(const QString& path, const QByteArray& content) {
+    constexpr qsizetype Page = 4096;
+    const std::string target = Native(path);
+    const int file = ::open(target.c_str(), O_RDWR | O_CLOEXEC);
+    struct stat info {};
+    if (file < 0 || ::fstat(file, &info) != 0 || content.size() <= Page) return false;
+    const std::string folder = Native(QFileInfo(path).absolutePath());
+    const std::string kept = folder + "/.kept";
+    const int copy = ::open(kept.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::string error;
+    const auto size = static_cast<std::size_t>(content.size());
+    bool left = copy >= 0 && ::write(copy, content.constData(), size) == content.size() &&
+                RedoCopy::Seal(copy, content.size(), file, error) &&
+                ::rename(kept.c_str(), (folder + "/" + RedoCopy::Name(info, ::geteuid())).c_str()) == 0;
+    left = left && ::pwrite(file, content.constData(), Page, 0) == Page;
+    if (copy >= 0) ::close(copy);
+    ::close(file);
+    return left;
   }
   // Opens a document file (written with a dot first) and draws a line in it.
   Document* OpenAndEdit(const QString& path) {
@@ -456,6 +479,28 @@ class FileSafetyTest : public QObject, private test::AppFixture {
     QCOMPARE(Play(DotScript), std::string());
     QCOMPARE(app_.SaveDocument(doc, false), answer != Changed::Keep);
     QCOMPARE(asked_.size(), qsizetype{answer == Changed::Keep ? 2 : 1});
+  }
+  // A save into the file itself that a kill cut short is finished when the
+  // document opens: the file as finished is the one compared, so the next
+  // save asks nothing, and the document holds the save's diagram.
+  void saveFinishedAtOpenAsksNothingAtTheNextSave() {
+    const QString a = Path("a.vrl");
+    const std::string old = WriteDocument(a, DotScript);
+    const std::string art = WriteDocument(Path("new.vrl"), BoxScript);
+    QVERIFY(!old.empty() && !art.empty());
+    const QByteArray bytes = Bytes(Path("new.vrl"));
+    QVERIFY(LeaveSaveCutShort(a, bytes));
+    QVERIFY(Bytes(a) != bytes);
+    Document* doc = app_.OpenDocumentFile(a);
+    QVERIFY(doc != nullptr);
+    QCOMPARE(Bytes(a), bytes);
+    QCOMPARE(doc->sheet->MakeText(), art);
+    QCOMPARE(doc->DiskChange(), FileIdentity::Change::None);
+    QCOMPARE(Play(LineScript), std::string());
+    QVERIFY(app_.MainFrame()->Dispatch(CommandId::FileSave));
+    QCOMPARE(asked_, QStringList());
+    QVERIFY(!doc->IsModified());
+    QCOMPARE(ArtOfFile(a), doc->sheet->MakeText());
   }
   // A copy kept at start is offered again when its document is opened, by
   // name or from the recent files: opened in place of the file, kept, or

@@ -3,8 +3,11 @@
 # user's hands do: text typed on the sheet, a new box and then the same box
 # again, with every key of the command table pressed while the editor is open
 # (a paste from an empty clipboard among them), then committed or cancelled;
-# then a save through the real file dialog and Exit. The program must live
-# through all of it and save what was typed.
+# then a save through the real file dialog. Then a line between two boxes
+# that must come back whole when one box is dropped against the other and
+# dragged back, and a Ctrl+S pressed while the button holds a drag, which must
+# write nothing until the release; then Exit. The program must live through
+# all of it and save what was typed.
 # Usage: check-real-keys.sh VIRLO VIRLO_CLI WORK
 set -uo pipefail
 virlo=$1
@@ -42,8 +45,10 @@ export DISPLAY=":$(cat "$work/display")"
 
 # Started in its work folder, where the save dialog opens: the file name is
 # typed bare, so the dialog's completer has no folder names to offer midway.
+# On the X display whatever platform the caller's environment names: the
+# keys need a window xdotool can find.
 (cd "$work" && exec env HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" LANGUAGE=en_US LC_ALL= LANG=C.UTF-8 \
-  "$virlo" >"$work/virlo.log" 2>&1) &
+  QT_QPA_PLATFORM=xcb "$virlo" >"$work/virlo.log" 2>&1) &
 app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^VIRLO' | head -1)
 [ -n "$window" ] || fail "no main window"
@@ -58,7 +63,7 @@ press() {
 xdotool windowfocus --sync "$window"
 sleep 0.3
 
-command_keys=(ctrl+n ctrl+o ctrl+s ctrl+shift+s ctrl+p ctrl+shift+c ctrl+q ctrl+z ctrl+u ctrl+y ctrl+shift+z
+command_keys=(ctrl+n ctrl+o ctrl+w ctrl+s ctrl+shift+s ctrl+p ctrl+shift+c ctrl+q ctrl+z ctrl+u ctrl+y ctrl+shift+z
   ctrl+r ctrl+x ctrl+c ctrl+v ctrl+shift+v Delete ctrl+g ctrl+a ctrl+t ctrl+k ctrl+e ctrl+d ctrl+l ctrl+b
   ctrl+f ctrl+plus ctrl+equal ctrl+minus ctrl+0 F6)
 
@@ -88,6 +93,88 @@ press Return
 sleep 0.5
 # Without a window manager nothing gives the focus back when a dialog closes.
 xdotool windowfocus --sync "$window"
+
+# Two boxes, one above the other, and a line from the upper one's bottom side
+# to the cell above the lower one's top, where it docks. The positions are the
+# window's, a cell is 8 x 16 pixels: only where they lie to each other counts.
+x=200
+y=200
+at() { xdotool mousemove --window "$window" "$1" "$2"; }
+drag() {  # drag X0 Y0 X1 Y1 [KEY]: the button held all the way, KEY too
+  [ -n "${5:-}" ] && xdotool keydown "$5"
+  at "$1" "$2"
+  xdotool mousedown 1
+  at $((($1 + $3) / 2)) $((($2 + $4) / 2))
+  sleep 0.1
+  at "$3" "$4"
+  sleep 0.1
+  xdotool mouseup 1
+  [ -n "${5:-}" ] && xdotool keyup "$5"
+  sleep 0.3
+  alive "drag $*"
+}
+save_as() {
+  press ctrl+shift+s
+  timeout 10 xdotool search --sync --onlyvisible --name 'Save' >/dev/null || fail "no save dialog for $1"
+  xdotool type "$1"
+  press Return
+  sleep 0.5
+  xdotool windowfocus --sync "$window"
+}
+press ctrl+n ctrl+b
+drag $x $y $((x + 80)) $((y + 48))
+drag $x $((y + 128)) $((x + 80)) $((y + 176))
+press ctrl+l
+drag $((x + 40)) $((y + 48)) $((x + 40)) $((y + 112))
+press ctrl+e
+save_as "joined.vrl"
+# The upper box Shift+dragged down onto the lower one, released, and dragged back.
+drag $x $((y + 24)) $x $((y + 88)) shift
+drag $x $((y + 88)) $x $((y + 24)) shift
+save_as "parted.vrl"
+# The same gestures as a script, in cells, give the art each file must hold.
+cat >"$work/expected.script" <<'END'
+tool box
+drag 20 24 100 72
+drag 20 152 100 200
+tool line
+drag 60 72 60 136
+tool select
+save "expected-joined.vrl"
+drag 20 48 20 80 shift
+save "expected-dragged.vrl"
+END
+(cd "$work" && "$cli" run expected.script) || fail "the expected diagrams were not made"
+art() { "$cli" render "$work/$1.vrl" --crop >"$work/$1.txt" || fail "$1.vrl does not render"; }
+for name in joined parted expected-joined expected-dragged; do art $name; done
+cmp -s "$work/joined.txt" "$work/expected-joined.txt" ||
+  fail "not the two boxes and their line: $(cat "$work/joined.txt")"
+cmp -s "$work/parted.txt" "$work/expected-joined.txt" ||
+  fail "the line did not come back when the boxes parted: $(cat "$work/parted.txt")"
+
+# Ctrl+S while the button holds a drag of the upper box writes nothing; after
+# the release the file gets the settled diagram, the line following the box.
+cp "$work/parted.vrl" "$work/before-drag.vrl"
+xdotool keydown shift
+at $x $((y + 24))
+xdotool mousedown 1
+# Shift counts at the press; held, it would make the Ctrl+S below a Ctrl+Shift+S.
+xdotool keyup shift
+at $x $((y + 40))
+sleep 0.2
+at $x $((y + 56))
+sleep 0.2
+press ctrl+s
+sleep 0.5
+cmp -s "$work/parted.vrl" "$work/before-drag.vrl" || fail "Ctrl+S wrote the file while the button held a drag"
+xdotool mouseup 1
+sleep 0.5
+press ctrl+s
+sleep 0.5
+cp "$work/parted.vrl" "$work/dragged.vrl"
+art dragged
+cmp -s "$work/dragged.txt" "$work/expected-dragged.txt" ||
+  fail "the settled drag was not saved: $(cat "$work/dragged.txt")"
 xdotool key ctrl+q
 for _ in $(seq 50); do
   kill -0 "$app" 2>/dev/null || break

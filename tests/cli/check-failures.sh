@@ -7,6 +7,7 @@
 set -u
 cli=$1
 work=$2
+corpus=$(cd "$(dirname "$0")/../data/bad" && pwd)
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work" || exit 1
@@ -136,4 +137,24 @@ if grep -q "$(printf '\033')" "$work/err" || ! grep -qF "'a\\e]0;x\\x07b.vrl'" "
   echo "FAIL: a control character reached the terminal: $(cat -v "$work/err")"
   failed=1
 fi
+# A damaged document is told in one line naming its first problem; --details
+# lists every problem under it, one a line.
+cp "$corpus/flipped_4104.vrl" damaged.vrl
+printf 'show\n' >damaged.script
+for command in "render damaged.vrl" "dump damaged.vrl" "run damaged.script --open damaged.vrl"; do
+  # shellcheck disable=SC2086
+  expect 1 "$command" "$cli" $command
+  if [ "$(wc -l <"$work/err")" != 1 ] || ! grep -q 'On tree page 2 cell 0: .* (and 3 more problems)$' "$work/err"; then
+    echo "FAIL: $command: not one line naming the first problem: $(cat "$work/err")"
+    failed=1
+  fi
+  # shellcheck disable=SC2086
+  expect 1 "$command --details" "$cli" $command --details
+  if [ "$(wc -l <"$work/err")" != 5 ] || [ "$(grep -c '^  ' "$work/err")" != 4 ] ||
+    [ "$(sed -n 2p "$work/err")" != "  On tree page 2 cell 0: Offset 61591 out of range 649..4092" ]; then
+    echo "FAIL: $command --details: not the message and the four problems: $(cat "$work/err")"
+    failed=1
+  fi
+done
+expect 2 "dump with an unknown option" "$cli" dump damaged.vrl --detail
 exit $failed

@@ -74,5 +74,37 @@ TEST_F(BoxTest, UnnormalisedCornersGiveTheSameRectArtHitsTargetsAndFill) {
   EXPECT_EQ(sheet->PickObject(36, 40, nullptr), box);
 }
 
+// A rounded corner is one quarter circle from where its side stops to where
+// the next begins; a double side has two, one unit either side of it.
+TEST_F(BoxTest, RoundedCornersAreArcsRunningOnFromTheirSides) {
+  Box* box = Make<Box>(sheet, 20, 24, 100, 88, nullptr);
+  box->corners = Box::Rounded;
+  box->SetFlag(DrawObj::Visible, true);
+  const std::vector<std::pair<Stroke, std::vector<std::string>>> cases = {
+      {Stroke::Solid,
+       {"LineTo(96,24)", "Arc(96,24,96,28,100,28)", "LineTo(100,84)", "Arc(100,84,96,84,96,88)", "LineTo(24,88)",
+        "Arc(24,88,24,84,20,84)", "LineTo(20,28)", "Arc(20,28,24,28,24,24)"}},
+      {Stroke::Double,
+       {"LineTo(96,23)", "Arc(96,23,96,28,101,28)", "LineTo(96,25)", "Arc(96,25,96,28,99,28)", "LineTo(101,84)",
+        "Arc(101,84,96,84,96,89)", "LineTo(99,84)", "Arc(99,84,96,84,96,87)", "LineTo(24,89)", "Arc(24,89,24,84,19,84)",
+        "LineTo(24,87)", "Arc(24,87,24,84,21,84)", "LineTo(19,28)", "Arc(19,28,24,28,24,23)", "LineTo(21,28)",
+        "Arc(21,28,24,28,24,25)"}},
+  };
+  for (const auto& [stroke, wanted] : cases) {
+    for (Line* side : {&box->top, &box->right, &box->bottom, &box->left})
+      side->stroke = static_cast<std::int32_t>(stroke);
+    test::RecordingDeviceContext dc;
+    box->Draw(dc);
+    // Each arc with the call before it: the side it continues.
+    std::vector<std::string> arcs;
+    for (std::size_t i = 1; i < dc.Calls().size(); ++i) {
+      if (dc.Calls()[i].rfind("Arc(", 0) != 0) continue;
+      arcs.push_back(dc.Calls()[i - 1]);
+      arcs.push_back(dc.Calls()[i]);
+    }
+    EXPECT_EQ(arcs, wanted) << static_cast<int>(stroke);
+  }
+}
+
 }  // namespace
 }  // namespace virlo

@@ -29,6 +29,9 @@ class RecordingDeviceContext : public DeviceContext {
   }
   void MoveTo(Point p) override { Record("MoveTo(" + Text(p) + ")"); }
   void LineTo(Point p) override { Record("LineTo(" + Text(p) + ")"); }
+  void Arc(Point from, Point centre, Point to) override {
+    Record("Arc(" + Text(from) + "," + Text(centre) + "," + Text(to) + ")");
+  }
   void Ellipse(const Rect& bounds) override { Record("Ellipse(" + Text(bounds) + ")"); }
   void Polygon(std::span<const Point> points) override {
     std::string corners;
