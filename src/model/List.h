@@ -21,7 +21,7 @@ class List : public ListG {
   static const store::TypeDescription& Type();
 
   void PushFront(T item) { ListG::PushFront(ToVoid(item)); }
-  void PushBack(T item) { ListG::PushBack(ToVoid(item)); }
+  bool PushBack(T item) { return ListG::PushBack(ToVoid(item)); }
   T PopFront() { return static_cast<T>(ListG::PopFront()); }
   bool Remove(T item) { return ListG::Remove(ToVoid(item)); }
   bool Contains(T item) const { return ListG::Contains(ToVoid(item)); }

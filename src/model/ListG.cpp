@@ -84,15 +84,16 @@ void ListG::PushFront(void* item) {
   if (watcher_ != nullptr) watcher_->Added(node, true);
 }
 
-void ListG::PushBack(void* item) {
+bool ListG::PushBack(void* item) {
   Node* node = NewNode(item);
-  if (node == nullptr) return;
+  if (node == nullptr) return false;
   node->prev_ = tail_;
   if (tail_ != nullptr) tail_->next_ = node;
   tail_ = node;
   if (head_ == nullptr) head_ = node;
   ++count_;
   if (watcher_ != nullptr) watcher_->Added(node, false);
+  return true;
 }
 
 void ListG::Unlink(Node* node) {

@@ -61,7 +61,8 @@ class ListG {
 
   // Insertions are skipped when the store refuses memory for the node.
   void PushFront(void* item);
-  void PushBack(void* item);
+  // False when no node could be had for the item: it is not listed.
+  bool PushBack(void* item);
   // Takes off the front node and returns its item; null on an empty list.
   void* PopFront();
   // Takes off the first node holding item; true if there was one.

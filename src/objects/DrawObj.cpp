@@ -41,8 +41,10 @@ DrawObj::~DrawObj() {
 
 bool DrawObj::Join(Selection& s) {
   if (selection != nullptr) return false;
+  // Short of memory it is not listed, and must not point at the selection:
+  // nothing would take it out, and it would outlive the selection.
+  if (!s.list.PushBack(this)) return false;
   selection = &s;
-  s.list.PushBack(this);
   return true;
 }
 
