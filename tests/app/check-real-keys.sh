@@ -53,6 +53,23 @@ app=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^VIRLO' | head -1)
 [ -n "$window" ] || fail "no main window"
 alive() { kill -0 "$app" 2>/dev/null || fail "the program died after: $1 ($(tail -3 "$work/virlo.log"))"; }
+# Waits for a save to land: a build with the sanitizers on a busy machine
+# takes longer than any fixed pause.
+saved() {
+  for _ in $(seq 100); do
+    [ -s "$work/$1" ] && return 0
+    sleep 0.1
+  done
+  fail "$1 was not saved"
+}
+# Waits for a file to differ from another.
+changed() {
+  for _ in $(seq 100); do
+    cmp -s "$work/$1" "$work/$2" || return 0
+    sleep 0.1
+  done
+  fail "$1 was not written again"
+}
 press() {
   for key in "$@"; do
     xdotool key "$key"
@@ -88,9 +105,10 @@ sleep 0.3
 press ctrl+s
 dialog=$(timeout 10 xdotool search --sync --onlyvisible --name 'Save' | head -1)
 [ -n "$dialog" ] || fail "no save dialog"
+sleep 0.3
 xdotool type "typed.vrl"
 press Return
-sleep 0.5
+saved typed.vrl
 # Without a window manager nothing gives the focus back when a dialog closes.
 xdotool windowfocus --sync "$window"
 
@@ -116,9 +134,10 @@ drag() {  # drag X0 Y0 X1 Y1 [KEY]: the button held all the way, KEY too
 save_as() {
   press ctrl+shift+s
   timeout 10 xdotool search --sync --onlyvisible --name 'Save' >/dev/null || fail "no save dialog for $1"
+  sleep 0.3
   xdotool type "$1"
   press Return
-  sleep 0.5
+  saved "$1"
   xdotool windowfocus --sync "$window"
 }
 press ctrl+n ctrl+b
@@ -170,7 +189,8 @@ cmp -s "$work/parted.vrl" "$work/before-drag.vrl" || fail "Ctrl+S wrote the file
 xdotool mouseup 1
 sleep 0.5
 press ctrl+s
-sleep 0.5
+changed parted.vrl before-drag.vrl
+sleep 0.2
 cp "$work/parted.vrl" "$work/dragged.vrl"
 art dragged
 cmp -s "$work/dragged.txt" "$work/expected-dragged.txt" ||
