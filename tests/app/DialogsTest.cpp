@@ -520,11 +520,8 @@ class DialogsTest : public QObject, private test::AppFixture {
         QTest::keyClicks(edit, QStringLiteral("b"));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("problem"))->isVisible(), false);
         QTest::keyClick(edit, Qt::Key_Backspace);
-        edit->insertPlainText(QStringLiteral("\u20AC"));
-        shownWhole(dialog, QStringLiteral("1 行 2 文字目の「\u20AC」"));
-        QTest::keyClick(edit, Qt::Key_Backspace);
         edit->insertPlainText(QStringLiteral("\t"));
-        shownWhole(dialog, QStringLiteral("1 行 2 文字目は制御文字"));
+        shownWhole(dialog, QStringLiteral("タブ"));
         QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
         return;
       }
