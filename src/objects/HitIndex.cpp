@@ -511,7 +511,10 @@ bool HitIndex::Agrees() {
   if (listed != nodes_.size()) return false;
   std::size_t expected = 0;
   bool placedOnce = true;
-  for (auto& [key, placed] : objects_) {
+  for (auto& entry : objects_) {
+    // Named apart from a structured binding: clang 14, which builds the
+    // fuzzers, lets no lambda capture one.
+    Placed& placed = entry.second;
     DrawObj::HitAreaList areas{};
     const std::size_t count = placed.obj->HitAreas(areas);
     if (count != placed.areaCount || !std::equal(areas.begin(), areas.begin() + count, placed.areas.begin()) ||
