@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "import/CommentPrefix.h"
+#include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
 #include "platform/Utf8.h"
 
@@ -203,6 +204,18 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
         if (IsBoxDrawing(*code)) ++glyphs_;
       }
       const char32_t shown = entry.unknown ? U'?' : *code;
+      if (entry.held == Held::Wide && CharacterCell::CellWidth(*code) == 1) {
+        // Two bytes of code page 932 that a text box shows in one cell (an
+        // arrow, a circle, a Greek letter): the character in the first, a
+        // blank in the second, so the art's columns stay where they were
+        // and the text box of the character gives the art back.
+        bool exact = false;
+        const std::string substitute =
+            CharacterCell::Cp932(CharacterCell::Cluster{Utf8::Encode(*code), *code, 1, false}, exact);
+        put(Cell{shown, substitute.empty() ? '?' : substitute.front(), Held::Character});
+        put(Cell{});
+        continue;
+      }
       for (std::size_t k = 0; k < entry.bytes.size(); ++k) put(Cell{k == 0 ? shown : 0, entry.bytes[k], entry.held});
     }
   }

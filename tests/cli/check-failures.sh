@@ -70,6 +70,12 @@ printf '+----+\n|\x93\xfa\x96\x7b|\n+----+\n' >sjis.txt
 expect 0 "import of code page 932 art" "$cli" import sjis.txt --output sjis.vrl
 expect 0 "the code page 932 art comes back" sh -c "'$cli' render sjis.vrl --trim --encoding cp932 | cmp -s - sjis.txt"
 expect 1 "import of code page 932 art as UTF-8" "$cli" import sjis.txt --output utf8.vrl --encoding utf-8
+# Two bytes of code page 932 that a text box shows in one cell (an arrow, a
+# circle, a Greek letter, a user-defined character) keep the art's columns.
+printf '+----+  \x81\xa8 \x81\x9b\n|\x83\xbf  |--\xf3\x95t\n+----+\n' >narrow.txt
+expect 0 "import of code page 932 art with one-cell characters" "$cli" import narrow.txt --output narrow.vrl
+printf '|\316\261   |--\356\212\210 t\n' >narrow-row.txt
+expect 0 "its columns stay" sh -c "'$cli' render narrow.vrl --trim | sed -n 2p | cmp -s - narrow-row.txt"
 expect 1 "import of a missing file" "$cli" import missing.txt --output a.vrl
 expect 1 "import of a folder" "$cli" import "$work" --output a.vrl
 head -c 257 /dev/zero | tr '\0' '-' >wide.txt
