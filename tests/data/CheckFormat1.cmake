@@ -6,33 +6,12 @@
 #   save writes the present format with the same art, and what format 2
 #   adds is saved and dumped.
 # Called as: cmake -DCLI=... -DDIR=<tests/data> -DWORK=<dir> -P CheckFormat1.cmake
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-file(COPY "${DIR}/format1.vrl" DESTINATION "${WORK}")
-set(document "${WORK}/format1.vrl")
-file(MD5 "${document}" before)
-file(READ "${DIR}/format1.txt" art)
-
-function(expect_art file)
-  execute_process(COMMAND "${CLI}" render "${file}" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT status EQUAL 0 OR NOT out STREQUAL art)
-    file(WRITE "${WORK}/rendered.txt" "${out}")
-    message(FATAL_ERROR "${file} does not render as format1.txt (status ${status}); "
-                        "diff ${DIR}/format1.txt ${WORK}/rendered.txt\n${err}")
-  endif()
-endfunction()
+include("${DIR}/OldFormat.cmake")
+old_format_copy(format1.vrl)
 
 # The format version a document file holds: SQLite's user_version, at byte 60.
-function(expect_version file version)
-  file(READ "${file}" found OFFSET 60 LIMIT 4 HEX)
-  math(EXPR found "0x${found}")
-  if(NOT found EQUAL version)
-    message(FATAL_ERROR "${file} holds file format ${found}, not ${version}")
-  endif()
-endfunction()
-
 expect_version("${document}" 1)
-expect_art("${document}")
+expect_output("${document}" format1.txt)
 
 # Markers are the table's, strokes solid, corners square, no docked end
 # short of its side: 26 line ends and dots, 24 line ends, 12 lines and box
@@ -57,20 +36,10 @@ foreach(field_count IN ITEMS "character:26" "gap:24" "stroke:12" "corners:2")
 endforeach()
 
 # Saved again: the new file is of the present format, the one read is untouched.
-file(WRITE "${WORK}/resave.script"
-     "save \"saved.vrl\"\ntool select\npress 20 24\nrelease 20 24\nstroke double\ncorners rounded\n"
-     "save \"formatted.vrl\"\n")
-execute_process(COMMAND "${CLI}" run resave.script --open "${document}" WORKING_DIRECTORY "${WORK}"
-                RESULT_VARIABLE status ERROR_VARIABLE err)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "format1.vrl could not be saved again (status ${status}):\n${err}")
-endif()
-file(MD5 "${document}" after)
-if(NOT before STREQUAL after)
-  message(FATAL_ERROR "opening and saving elsewhere changed format1.vrl")
-endif()
+play_on_document("save \"saved.vrl\"\ntool select\npress 20 24\nrelease 20 24\nstroke double\ncorners rounded\n"
+                 "save \"formatted.vrl\"\n")
 expect_version("${WORK}/saved.vrl" 3)
-expect_art("${WORK}/saved.vrl")
+expect_output("${WORK}/saved.vrl" format1.txt)
 execute_process(COMMAND "${CLI}" dump "${WORK}/formatted.vrl" OUTPUT_VARIABLE dump)
 foreach(field IN ITEMS "\"top.stroke\": 2" "\"left.stroke\": 2" "\"corners\": 1")
   string(FIND "${dump}" "${field}" at)

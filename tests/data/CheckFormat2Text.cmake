@@ -9,31 +9,8 @@
 #   read stays as it was; a save writes the present format with the same art
 #   and texts, and reads back the same.
 # Called as: cmake -DCLI=... -DDIR=<tests/data> -DWORK=<dir> -P CheckFormat2Text.cmake
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-file(COPY "${DIR}/format2_text.vrl" DESTINATION "${WORK}")
-set(document "${WORK}/format2_text.vrl")
-file(MD5 "${document}" before)
-
-function(expect_output file expected)
-  execute_process(COMMAND "${CLI}" render "${file}" ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-  file(READ "${DIR}/${expected}" art)
-  if(NOT status EQUAL 0 OR NOT out STREQUAL art)
-    file(WRITE "${WORK}/rendered.txt" "${out}")
-    message(FATAL_ERROR "${file} does not render as ${expected} (status ${status}); "
-                        "diff ${DIR}/${expected} ${WORK}/rendered.txt\n${err}")
-  endif()
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_version file version)
-  file(READ "${file}" found OFFSET 60 LIMIT 4 HEX)
-  math(EXPR found "0x${found}")
-  if(NOT found EQUAL version)
-    message(FATAL_ERROR "${file} holds file format ${found}, not ${version}")
-  endif()
-endfunction()
+include("${DIR}/OldFormat.cmake")
+old_format_copy(format2_text.vrl)
 
 function(expect_texts file)
   execute_process(COMMAND "${CLI}" dump "${file}" RESULT_VARIABLE status OUTPUT_VARIABLE dump)
@@ -53,16 +30,7 @@ endif()
 expect_texts("${document}")
 
 # Saved again: the new file is of the present format, the one read is untouched.
-file(WRITE "${WORK}/resave.script" "save \"saved.vrl\"\n")
-execute_process(COMMAND "${CLI}" run resave.script --open "${document}" WORKING_DIRECTORY "${WORK}"
-                RESULT_VARIABLE status ERROR_VARIABLE err)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "format2_text.vrl could not be saved again (status ${status}):\n${err}")
-endif()
-file(MD5 "${document}" after)
-if(NOT before STREQUAL after)
-  message(FATAL_ERROR "opening and saving elsewhere changed format2_text.vrl")
-endif()
+play_on_document("save \"saved.vrl\"\n")
 expect_version("${WORK}/saved.vrl" 3)
 expect_output("${WORK}/saved.vrl" format2_text.txt)
 expect_texts("${WORK}/saved.vrl")
