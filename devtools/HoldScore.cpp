@@ -94,6 +94,8 @@ struct Result {
   std::string name;
   std::string error;
   Tally ways[Ways];
+  // What was lost, for --details.
+  std::vector<std::string> lost[Ways];
 };
 
 // The comment prefix the art was published in, from the file of counts or
@@ -205,25 +207,40 @@ bool StillHeld(const Before::Held& held) {
   return false;
 }
 
-void Judge(Sheet& sheet, const Before& before, Tally& tally) {
+std::string Cell(const Sheet& sheet, Point at) {
+  const Point cell = sheet.CellOf(at.x, at.y);
+  return "(" + std::to_string(cell.x) + "," + std::to_string(cell.y) + ")";
+}
+
+void Judge(Sheet& sheet, const Before& before, Tally& tally, std::vector<std::string>& lost) {
   const Point shift{sheet.cellWidth, sheet.cellHeight};
   for (const auto& held : before.touching) {
     ++tally.touching;
-    if (StillHeld(held)) ++tally.cameAlong;
+    if (StillHeld(held)) {
+      ++tally.cameAlong;
+    } else {
+      lost.push_back("line end left behind at " + Cell(sheet, {held.end->x, held.end->y}));
+    }
   }
   for (const auto& held : before.far) {
     ++tally.farEnds;
-    if (!StillHeld(held)) ++tally.torn;
+    if (StillHeld(held)) continue;
+    ++tally.torn;
+    lost.push_back("far end torn at " + Cell(sheet, {held.end->x, held.end->y}));
   }
   for (const auto& [text, corner] : before.inside) {
     ++tally.inside;
-    if (text->FirstCorner() != Point{corner.x + shift.x, corner.y + shift.y}) ++tally.leftBehind;
+    if (text->FirstCorner() == Point{corner.x + shift.x, corner.y + shift.y}) continue;
+    ++tally.leftBehind;
+    lost.push_back("text left inside at " + Cell(sheet, text->FirstCorner()) + ": " + std::string(text->str.View()));
   }
   for (const auto& [text, line] : before.labels) {
     ++tally.labels;
     bool touching = false;
     for (const Line* part : Chain(line)) touching = touching || text->Touching(*part) != Line::NotBeside;
-    if (!touching) ++tally.offLine;
+    if (touching) continue;
+    ++tally.offLine;
+    lost.push_back("label off its line at " + Cell(sheet, text->FirstCorner()) + ": " + std::string(text->str.View()));
   }
 }
 
@@ -293,7 +310,7 @@ Result Score(const std::filesystem::path& art) {
       if (picked) {
         view.OnArrowKey(Arrow::Right, false);
         view.OnArrowKey(Arrow::Down, false);
-        Judge(sheet, before, tally);
+        Judge(sheet, before, tally, result.lost[way]);
       } else {
         ++tally.unpicked;
       }
@@ -391,6 +408,7 @@ int main(int argc, char** argv) {
         if (details && lost) {
           const std::string label = result.name + (way == 0 ? ", picked" : ", band");
           PrintTally(label.c_str(), t);
+          for (const std::string& what : result.lost[way]) std::printf("    %s\n", what.c_str());
         }
       }
     }

@@ -23,6 +23,7 @@
 #include "import/ArtImporter.h"
 #include "model/Canvas.h"
 #include "objects/Box.h"
+#include "objects/Contents.h"
 #include "objects/Dot.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
@@ -837,11 +838,19 @@ virlo::Point PositionOf(const DrawObj& obj) {
   return obj.GetPos();
 }
 
+// Moves the box whole, as a user does with the arrow keys: one axis at a
+// time, and what lies inside goes with it.
 void Shift(Box& box, std::int32_t dx, std::int32_t dy) {
-  virlo::Selection selection;
-  selection.moving = virlo::Selection::Moving::Shift;
-  box.Move(selection, dx, dy);
-  selection.Clear();
+  virlo::Contents contents;
+  // What lies inside is found before anything moves, as a press finds it.
+  contents.Of(box);
+  for (const virlo::Point step : {virlo::Point{dx, 0}, virlo::Point{0, dy}}) {
+    virlo::Selection selection;
+    selection.moving = virlo::Selection::Moving::Shift;
+    selection.contents = &contents;
+    box.Move(selection, step.x, step.y);
+    selection.Clear();
+  }
 }
 
 void Judge::MoveBoxes(Score& score) {

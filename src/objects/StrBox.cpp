@@ -91,8 +91,10 @@ std::int32_t StrBox::Touching(const Line& line) const {
   return Line::NotBeside;
 }
 
-void StrBox::SettleRest() {
-  auto restsHere = [this](const Line* line) { return line->parent == nullptr && Touching(*line) != Line::NotBeside; };
+void StrBox::SettleRest(const std::function<bool(const Line&)>& allowed) {
+  auto restsHere = [this, &allowed](const Line* line) {
+    return line->parent == nullptr && Touching(*line) != Line::NotBeside && (!allowed || allowed(*line));
+  };
   if (frame != 0) {
     SetRest(nullptr);
     return;

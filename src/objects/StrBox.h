@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "model/String.h"
@@ -65,7 +66,8 @@ class StrBox : public Box {
   // Rests the text on a line it touches, keeping the line it rests on while
   // it touches it, or lets go of one it no longer touches. Only a free line
   // is rested on, never a box's side, and a framed text box rests on none.
-  void SettleRest();
+  // A line `allowed` refuses is passed over.
+  void SettleRest(const std::function<bool(const Line&)>& allowed = {});
   // Rests on the line (null: on none), standing in its list of what rests on it.
   void SetRest(Line* line);
   // The cells the text is written in: the frame's inside, in cell columns

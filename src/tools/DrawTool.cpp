@@ -133,6 +133,19 @@ bool DrawTool::MoveStep(std::span<DrawObj* const> moved, Point delta, bool repai
   // A move outside any gesture is a gesture of its own.
   const bool alone = !inGesture_;
   if (alone) BeginGesture(false);
+  // A box carrying what lies inside it moves along one axis at a time, as
+  // the arrow keys move it: along both at once, a divider resting on its
+  // sides would be reached through its ends as well as whole, and stretch.
+  auto carries = [](const DrawObj* obj) {
+    const auto* box = dynamic_cast<const Box*>(obj);
+    return box != nullptr && box->CarriesContents();
+  };
+  if (!frameAlone_ && delta.x != 0 && delta.y != 0 && std::any_of(moved.begin(), moved.end(), carries)) {
+    const bool across = MoveStep(moved, {delta.x, 0}, repaintMembers);
+    const bool down = MoveStep(moved, {0, delta.y}, repaintMembers);
+    if (alone) EndGesture();
+    return across || down;
+  }
   selection.contents = frameAlone_ ? nullptr : &contents_;
   // First every object the move reaches repaints where it is, then they move.
   delta = CollectMove(moved, delta);

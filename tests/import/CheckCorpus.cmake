@@ -93,8 +93,8 @@ endif()
 # Counted as the art shows structure: line ends are those of free lines, and
 # an end with a host line rests on it or is docked beside it;
 # a box's own sides are inside the box's record; a dot rests on the line
-# that is its parent.
-foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts)
+# that is its parent; a label rests on the line it names.
+foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts resting_texts)
   set(${kind} 0)
 endforeach()
 string(JSON count LENGTH "${dump}" objects)
@@ -108,6 +108,10 @@ foreach(i RANGE ${last})
     string(JSON frame GET "${object}" fields frame)
     if(frame EQUAL 0)
       math(EXPR texts "${texts} + 1")
+      string(JSON rest TYPE "${object}" fields restLine)
+      if(NOT rest STREQUAL "NULL")
+        math(EXPR resting_texts "${resting_texts} + 1")
+      endif()
     else()
       math(EXPR framed_texts "${framed_texts} + 1")
     endif()
@@ -133,7 +137,7 @@ foreach(i RANGE ${last})
 endforeach()
 
 set(found "")
-foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts)
+foreach(kind boxes framed_texts lines joined_ends resting_ends dots resting_dots texts resting_texts)
   string(REPLACE "_" " " label "${kind}")
   string(APPEND found "${label}: ${${kind}}\n")
 endforeach()
