@@ -216,7 +216,8 @@ class Checker {
       if (Utf8::FirstControl(bytes)) return Fail("a text holds control characters");
       return true;
     }
-    std::optional<std::string> utf8 = TextCodec::Cp932TextToUtf8(bytes);
+    // The converted text keeps the columns the code page gave it.
+    std::optional<std::string> utf8 = TextCodec::Cp932TextToUtf8InCells(bytes);
     if (!utf8) return Fail("a text is not code page 932, which its file format holds");
     if (Utf8::FirstControl(*utf8)) return Fail("a text holds control characters");
     converted_.emplace_back(text, std::move(*utf8));

@@ -35,7 +35,7 @@ std::vector<std::string> RowGlyphs(const Canvas& canvas, std::int32_t row, std::
 
 // One row as the output's text.
 std::string RowText(const Canvas& canvas, std::int32_t row, std::string_view cells, const ArtOptions& options) {
-  if (!options.utf8) return std::string(cells);
+  if (!options.utf8) return canvas.RowCp932(row);
   const bool unicode = options.style == ArtOptions::Style::Unicode && canvas.HasLineLayer();
   if (!unicode) return canvas.RowUtf8(row);
   const std::vector<std::string> glyphs = RowGlyphs(canvas, row, cells);

@@ -1,9 +1,8 @@
 #include "import/ArtBuilder.h"
 
-#include <algorithm>
-#include <optional>
 #include <string>
 
+#include "import/LabelSettler.h"
 #include "model/String.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
@@ -65,7 +64,7 @@ class Builder {
       if (text.inFront) MakeText(text);
     }
     for (const ArtPlan::Dot& character : plan_.characters) MakeDot(character);
-    SettleLabels();
+    LabelSettler(sheet_, boxes_, lines_).Settle(texts_);
     std::vector<DrawObj*> front;
     front.reserve(made_.size());
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) front.push_back(*it);
@@ -120,41 +119,6 @@ class Builder {
     box->SyncFilled();
     Made(box);
     texts_.push_back(box);
-  }
-
-  Rect CellsOf(const Box& box) const {
-    const Rect frame = box.Frame();
-    const Point first = sheet_.CellOf(frame.left, frame.top);
-    const Point last = sheet_.CellOf(frame.right, frame.bottom);
-    return {first.x, first.y, last.x + 1, last.y + 1};
-  }
-
-  // A label rests on the line it is written in or beside, as text typed
-  // there does, and goes with it when the line moves. Text within a box's
-  // frame (a title in its top, a cell of a table) belongs to that box: it
-  // rests only on a line that lies within the same box.
-  void SettleLabels() {
-    std::vector<Rect> frames;
-    for (const Box* box : boxes_) {
-      if (box != nullptr) frames.push_back(CellsOf(*box));
-    }
-    auto holds = [](const Rect& outer, const Rect& inner) {
-      return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top &&
-             inner.bottom <= outer.bottom;
-    };
-    for (StrBox* text : texts_) {
-      const Rect cells = text->TextCells();
-      std::optional<Rect> within;
-      for (const Rect& frame : frames) {
-        if (holds(frame, cells) && (!within || holds(*within, frame))) within = frame;
-      }
-      text->SettleRest([this, &within, &holds](const Line& line) {
-        if (!within) return true;
-        const Point a = sheet_.CellOf(line.start.x, line.start.y);
-        const Point b = sheet_.CellOf(line.end.x, line.end.y);
-        return holds(*within, {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
-      });
-    }
   }
 
   void MakeBox(std::size_t index) {

@@ -80,18 +80,26 @@ std::string ArtGrid::Row(std::int32_t row) const {
   return bytes;
 }
 
+std::string ArtGrid::Utf8Of(std::int32_t column, std::int32_t row) const {
+  const Cell& cell = At(column, row);
+  if (cell.code == 0) return {};
+  std::string text = Utf8::Encode(cell.code);
+  if (marks_.empty() || &cell == &Blank) return text;
+  const auto found = marks_.find(Index(column, row));
+  if (found != marks_.end()) text += found->second;
+  return text;
+}
+
 std::string ArtGrid::RowUtf8(std::int32_t row) const {
   std::string text;
-  for (std::int32_t c = 0; c < columns_; ++c) {
-    const Cell& cell = At(c, row);
-    if (cell.code != 0) text += Utf8::Encode(cell.code);
-  }
+  for (std::int32_t c = 0; c < columns_; ++c) text += Utf8Of(c, row);
   text.erase(text.find_last_not_of(' ') + 1);
   return text;
 }
 
 bool ArtGrid::Read(std::string_view text, const Options& options, std::string& error) {
   cells_.clear();
+  marks_.clear();
   columns_ = 0;
   rows_ = 0;
   glyphs_ = 0;
@@ -161,10 +169,14 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
   // The column in the line, tabs expanded, and in the art (the prefix left out).
   std::int32_t column = 0;
   std::int32_t width = 0;
+  // The art's column of the last character put in this row, for the marks
+  // that follow it; -1 before the first.
+  std::int32_t last = -1;
   auto put = [&](const Cell& cell) {
     const std::int32_t at = column - skip;
     ++column;
     if (at < 0) return true;
+    if (cell.code != 0 && cell.code != U' ') last = at;
     // Blanks past the sheet are no part of the art; anything else is, and
     // is only counted, to say how wide the line is.
     if (cell.code != U' ') width = std::max(width, at + 1);
@@ -185,6 +197,15 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
     if (!code) {
       error = "line " + std::to_string(number) + " is not UTF-8 (give --encoding cp932 for Shift JIS)";
       return false;
+    }
+    constexpr char32_t LastControl = 0x9F;
+    // A combining mark or a joiner stays with the character before it, in
+    // its cells, which hold the character as itself from then on.
+    if (*code > LastControl && CharacterCell::CellWidth(*code) == 0 && last >= 0 && last < MaxColumns) {
+      if (Mutable(last, row).held == Held::Wide && last + 1 < MaxColumns) Mutable(last + 1, row).held = Held::Character;
+      Mutable(last, row).held = Held::Character;
+      marks_[Index(last, row)] += Utf8::Encode(*code);
+      continue;
     }
     if (*code < 0x80) {
       // A control character has no cell of its own on a sheet.
@@ -214,6 +235,20 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
             CharacterCell::Cp932(CharacterCell::Cluster{Utf8::Encode(*code), *code, 1, false}, exact);
         put(Cell{shown, substitute.empty() ? '?' : substitute.front(), Held::Character});
         put(Cell{});
+        continue;
+      }
+      if (entry.held == Held::Character) {
+        // Text holds it as itself: it takes the cells a UTF-8 terminal gives
+        // it, whatever the length of its substitute in the code page (a
+        // no-break space is one cell). The bytes of its substitute are what
+        // the recogniser reads ("-" for "─"); one that looks blank is no
+        // blank to it.
+        const std::int32_t cells = CharacterCell::CellWidth(*code);
+        for (std::int32_t k = 0; k < cells; ++k) {
+          const auto at = static_cast<std::size_t>(k);
+          const char byte = at < entry.bytes.size() && entry.bytes[at] != ' ' ? entry.bytes[at] : '?';
+          put(Cell{k == 0 ? shown : 0, byte, Held::Character});
+        }
         continue;
       }
       for (std::size_t k = 0; k < entry.bytes.size(); ++k) put(Cell{k == 0 ? shown : 0, entry.bytes[k], entry.held});

@@ -68,6 +68,10 @@ class ArtGrid {
   std::string Row(std::int32_t row) const;
   // A row as the art shows it, in UTF-8, without trailing blanks.
   std::string RowUtf8(std::int32_t row) const;
+  // A cell's character in UTF-8 with the combining marks and joiners that
+  // follow it in the art ("e" and U+0301); empty in the second cell of a
+  // two-cell character.
+  std::string Utf8Of(std::int32_t column, std::int32_t row) const;
 
   // Characters a document holds only as characters of their own: code
   // page 932 output shows their substitutes.
@@ -86,12 +90,16 @@ class ArtGrid {
                 std::string& error);
   // Code page 932 read as UTF-8, counting the bytes that became "?".
   std::string Decode(std::string_view line);
-  Cell& Mutable(std::int32_t column, std::int32_t row) {
-    return cells_[static_cast<std::size_t>(row) * MaxColumns + static_cast<std::size_t>(column)];
+  Cell& Mutable(std::int32_t column, std::int32_t row) { return cells_[Index(column, row)]; }
+
+  std::size_t Index(std::int32_t column, std::int32_t row) const {
+    return static_cast<std::size_t>(row) * MaxColumns + static_cast<std::size_t>(column);
   }
 
   // MaxColumns cells a row, blank beyond the row's end.
   std::vector<Cell> cells_;
+  // The marks that follow a cell's character, by the cell's index; few art has any.
+  std::unordered_map<std::size_t, std::string> marks_;
   std::int32_t columns_ = 0;
   std::int32_t rows_ = 0;
   std::int32_t glyphs_ = 0;

@@ -121,7 +121,7 @@ CellSet Differences(const std::vector<DrawObj*>& made, const Sheet& sheet, const
       std::string expected;
       if (art.code == 0) {
       } else if (art.held == ArtGrid::Held::Character) {
-        expected = Utf8::Encode(art.code);
+        expected = grid.Utf8Of(ac, ar);
       } else if (art.held == ArtGrid::Held::Wide) {
         expected = decode(art.byte, grid.Byte(ac + 1, ar));
       } else {

@@ -292,7 +292,7 @@ std::string TextFinder::TakeText(std::int32_t column, std::int32_t row, const st
     if (source.code == 0) continue;
     text += TextCodec::Cp932ToUtf8(held);
     held.clear();
-    text += Utf8::Encode(source.code);
+    text += grid.Utf8Of(c, row);
   }
   return text + TextCodec::Cp932ToUtf8(held);
 }

@@ -1,6 +1,9 @@
 #include "model/Canvas.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "platform/CharacterCell.h"
 #include "platform/TextCodec.h"
@@ -90,7 +93,8 @@ void Canvas::Write(std::int32_t column, std::int32_t row, std::string_view bytes
   }
 }
 
-void Canvas::Place(std::int64_t column, std::int32_t row, std::string_view bytes, const std::string* kept) {
+void Canvas::Place(std::int64_t column, std::int32_t row, std::string_view bytes, const std::string* kept,
+                   Source source) {
   const auto width = static_cast<std::int64_t>(bytes.size());
   // A character stands whole or not at all, as a double-byte one does.
   const bool fits = column >= 0 && column + width <= columns_;
@@ -104,7 +108,7 @@ void Canvas::Place(std::int64_t column, std::int32_t row, std::string_view bytes
   if (!fits || kept == nullptr) return;
   const std::size_t i = Index(static_cast<std::int32_t>(column), row);
   halves_[i] |= CharacterHead;
-  characters_[i] = Kept{*kept, static_cast<std::int32_t>(width)};
+  characters_[i] = Kept{*kept, static_cast<std::int32_t>(width), source};
 }
 
 void Canvas::WriteCharacter(std::int32_t column, std::int32_t row, char32_t code) {
@@ -134,9 +138,48 @@ void Canvas::WriteText(std::int32_t column, std::int32_t row, std::string_view u
       kept.assign(cluster.lone ? 1 : 0, ' ');
       kept.append(cluster.utf8.data(), cluster.utf8.size());
     }
-    Place(c, row, bytes, keep ? &kept : nullptr);
+    Place(c, row, bytes, keep ? &kept : nullptr, Source::Text);
     c += cluster.cells;
   }
+}
+
+std::string Canvas::WholeForm(std::int32_t column, std::int32_t row) const {
+  if (column + 1 >= columns_ || CharacterWidth(column, row) != 1) return {};
+  const std::string_view kept = Character(column, row);
+  if (kept.empty() || characters_.at(Index(column, row)).source != Source::Text) return {};
+  const std::size_t next = Index(column + 1, row);
+  if (cells_[next] != ' ' || (halves_[next] & (HalfBits | CharacterHead)) != 0 || IsLine(column + 1, row)) return {};
+  std::size_t at = 0;
+  const std::optional<char32_t> code = Utf8::Decode(kept, at);
+  // One character alone: marks after it have no place in the code page.
+  if (!code || at != kept.size()) return {};
+  std::optional<std::string> bytes = TextCodec::CharacterToCp932(*code);
+  if (!bytes || bytes->size() != 2 || TextCodec::Cp932ToUtf8(*bytes) != kept) return {};
+  return *std::move(bytes);
+}
+
+std::int32_t Canvas::Substitutes() const {
+  std::int32_t count = 0;
+  for (const auto& [index, kept] : characters_) {
+    const auto column = static_cast<std::int32_t>(index % static_cast<std::size_t>(columns_));
+    const auto row = static_cast<std::int32_t>(index / static_cast<std::size_t>(columns_));
+    if (WholeForm(column, row).empty()) ++count;
+  }
+  return count;
+}
+
+std::string Canvas::RowCp932(std::int32_t row) const {
+  std::string_view cells = Row(row);
+  cells = cells.substr(0, cells.find('\0'));
+  std::string text(cells);
+  if (characters_.empty()) return text;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    const std::string form = WholeForm(static_cast<std::int32_t>(i), row);
+    if (form.empty()) continue;
+    text.replace(i, 2, form);
+    ++i;
+  }
+  return text;
 }
 
 std::string_view Canvas::Character(std::int32_t column, std::int32_t row) const {
@@ -284,9 +327,7 @@ std::string Canvas::Text() const {
   std::string text;
   text.reserve(cells_.size() + static_cast<std::size_t>(rows_));
   for (std::int32_t row = 0; row < rows_; ++row) {
-    // A row ends at its first NUL, as a C string would.
-    std::string_view cells = Row(row);
-    text.append(cells.substr(0, cells.find('\0')));
+    text += RowCp932(row);
     text.push_back('\n');
   }
   return text;

@@ -78,7 +78,12 @@ class Canvas {
   std::int32_t CharacterWidth(std::int32_t column, std::int32_t row) const;
   // How many characters (of text or markers) stand as substitutes in the
   // code page 932 text.
-  std::int32_t Substitutes() const { return static_cast<std::int32_t>(characters_.size()); }
+  std::int32_t Substitutes() const;
+  // A row as code page 932 text: a character that takes one cell here but
+  // two bytes there ("→", "○", "α") is written as itself over its cell and
+  // a blank after it, as art in that code page holds it; elsewhere a
+  // character stands as its substitute.
+  std::string RowCp932(std::int32_t row) const;
 
   // A line's own byte ("-", "|", "=", "." or ":" of its run): other lines
   // may write over it, as over a blank, where they leave text alone.
@@ -119,17 +124,24 @@ class Canvas {
   static constexpr std::uint8_t HalfBits = 3;
   static constexpr std::uint8_t CharacterHead = 4;
   static constexpr std::uint8_t LineByte = 8;
+  // Whose character a kept one is: a marker's stands alone in its cell.
+  enum class Source : std::uint8_t { Marker, Text };
   struct Kept {
     std::string utf8;
     std::int32_t width = 1;
+    Source source = Source::Marker;
   };
+  // The two bytes code page 932 holds a text's kept character at the cell
+  // in, where it takes one cell and a plain blank follows it; empty elsewhere.
+  std::string WholeForm(std::int32_t column, std::int32_t row) const;
   // Blanks the other half of the character at a cell about to be written.
   void Split(std::int32_t column, std::int32_t row);
   // Writes a byte into a cell inside the canvas as the given part of a character.
   void Set(std::int32_t column, std::int32_t row, char ch, Half half, bool line);
   // Writes one character's bytes, one a cell, whole or as blanks where it
   // does not fit the row; keeps kept (UTF-8) for its first cell when given.
-  void Place(std::int64_t column, std::int32_t row, std::string_view bytes, const std::string* kept);
+  void Place(std::int64_t column, std::int32_t row, std::string_view bytes, const std::string* kept,
+             Source source = Source::Marker);
 
   // A line layer cell: two bits of Weight an arm (left, right, up, down),
   // whether the byte is the line's, whether it is a rounded corner, and the

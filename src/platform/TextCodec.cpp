@@ -73,6 +73,23 @@ std::optional<std::string> TextCodec::Cp932TextToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::optional<std::string> TextCodec::Cp932TextToUtf8InCells(std::string_view bytes) {
+  std::optional<std::string> utf8 = Cp932TextToUtf8(bytes);
+  if (!utf8) return std::nullopt;
+  std::string out;
+  out.reserve(utf8->size());
+  for (std::size_t at = 0; at < utf8->size();) {
+    const std::size_t start = at;
+    const std::optional<char32_t> code = Utf8::Decode(*utf8, at);
+    if (!code) return std::nullopt;
+    out.append(*utf8, start, at - start);
+    if (*code < 0x80 || CharacterCell::CellWidth(*code) != 1) continue;
+    const std::optional<std::string> form = CharacterToCp932(*code);
+    if (form && form->size() == 2) out.push_back(' ');
+  }
+  return out;
+}
+
 std::optional<std::string> TextCodec::Utf8ToCp932(std::string_view text) {
   Converter converter("CP932", "UTF-8");
   if (!converter.Ok()) return std::nullopt;
@@ -97,9 +114,9 @@ TextCodec::Cells TextCodec::CellsOf(char32_t code, bool fromCp932) {
   const std::int32_t width =
       bytes && fromCp932 ? static_cast<std::int32_t>(bytes->size()) : CharacterCell::CellWidth(code);
   const bool fits = bytes && static_cast<std::int32_t>(bytes->size()) == width;
-  // Over its substitute a character stands as a marker does: a blank or an
-  // invisible one cannot.
-  if (width == 0 || (!fits && CharacterCell::MarkerWidth(code) == 0)) {
+  // A character the code page lacks stands over its substitute, as text
+  // holds it; one with no cell of its own has nothing to stand over.
+  if (width == 0) {
     cells.bytes.push_back('?');
     cells.unknown = true;
   } else if (fits) {

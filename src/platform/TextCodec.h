@@ -38,6 +38,10 @@ class TextCodec {
   static std::string Cp932ToUtf8(std::string_view bytes);
   // Nothing when the bytes hold anything that is no code page 932 character.
   static std::optional<std::string> Cp932TextToUtf8(std::string_view bytes);
+  // The same, taking the cells the bytes took: a character of two bytes that
+  // a UTF-8 terminal shows in one cell ("→", "○", "α") is followed by a
+  // blank, so text written in the code page keeps its columns.
+  static std::optional<std::string> Cp932TextToUtf8InCells(std::string_view bytes);
   // Nothing when the text holds a character code page 932 cannot hold or is
   // not valid UTF-8.
   static std::optional<std::string> Utf8ToCp932(std::string_view text);

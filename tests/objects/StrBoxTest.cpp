@@ -39,11 +39,14 @@ TEST_F(StrBoxTest, EmptyTextLineBreaksLongLinesAndWideText) {
   StrBox* box = Text(20, 120, "abcdef\r\nab");
   box->Resize({20, 120, 52, 168});
   box->alignment = StrBox::AlignCentre;
-  // Two cells for each of "日本", one for "○" (written "o" in code page 932).
+  // Two cells for each of "日本", one for "○"; before the blank after it, the
+  // code page writes "○" as itself over both, else as "o".
   StrBox* wide = Text(100, 120, "日本○\r\nab");
   EXPECT_EQ(wide->OppositeCorner(), (Point{148, 168}));
   wide->alignment = StrBox::AlignRight;
-  EXPECT_EQ(Art(8, 9), "   abcdef    \x93\xFA\x96\x7Bo/   ab" + std::string(11, ' ') + "ab");
+  EXPECT_EQ(Art(8, 9), "   abcdef    \x93\xFA\x96\x7B\x81\x9B/   ab" + std::string(11, ' ') + "ab");
+  wide->SetText("日本○x\r\nab");
+  EXPECT_EQ(Art(8, 9), "   abcdef    \x93\xFA\x96\x7Box/   ab" + std::string(11, ' ') + " ab");
 }
 
 TEST_F(StrBoxTest, DrawFillAndHitFollowAlignmentFrameHighlightAndAppFont) {

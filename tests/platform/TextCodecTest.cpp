@@ -35,8 +35,10 @@ TEST(TextCodecTest, ACharacterOfArtStandsInCellsAsItselfOrOverASubstitute) {
   const TextCodec::Cells cp932Dash = TextCodec::CellsOf(U'—', true);
   EXPECT_EQ(cp932Dash.bytes, "\x81\x5C");
   EXPECT_TRUE(cp932Dash.lookalike);
-  // A no-break space can stand over no substitute: nothing a document holds.
-  EXPECT_TRUE(TextCodec::CellsOf(U'\u00A0', false).unknown);
+  // A no-break space is a character of its own over a blank, as text holds it.
+  const TextCodec::Cells noBreak = TextCodec::CellsOf(U'\u00A0', false);
+  EXPECT_EQ(noBreak.held, TextCodec::Held::Character);
+  EXPECT_FALSE(noBreak.unknown);
   // The code page lacks a snowman: one cell, "?", kept as a character.
   const TextCodec::Cells snowman = TextCodec::CellsOf(U'☃', false);
   EXPECT_EQ(snowman.bytes, "?");
