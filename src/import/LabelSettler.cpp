@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <tuple>
 
 #include "objects/Box.h"
 #include "objects/Line.h"
@@ -20,7 +19,7 @@ constexpr std::int32_t NodeReachDown = 2;
 }  // namespace
 
 LabelSettler::LabelSettler(const Sheet& sheet, const std::vector<Box*>& boxes, const std::vector<Line*>& lines)
-    : sheet_(sheet), lines_(lines) {
+    : sheet_(sheet) {
   for (const Box* box : boxes) {
     if (box == nullptr) continue;
     const Rect frame = box->Frame();
@@ -28,6 +27,23 @@ LabelSettler::LabelSettler(const Sheet& sheet, const std::vector<Box*>& boxes, c
     const Point last = sheet.CellOf(frame.right, frame.bottom);
     frames_.push_back({first.x, first.y, last.x + 1, last.y + 1});
   }
+  for (const Line* line : lines) {
+    if (line == nullptr) continue;
+    const Point a = sheet.CellOf(line->start.x, line->start.y);
+    const Point b = sheet.CellOf(line->end.x, line->end.y);
+    const bool horizontal = line->orientation == Line::Horizontal;
+    // An end that turns a corner or rests on something leads nowhere.
+    if (line->start.partner == nullptr && line->start.hostLine == nullptr) {
+      freeEnds_[Key(a.x, a.y)].push_back({b, horizontal});
+    }
+    if (line->end.partner == nullptr && line->end.hostLine == nullptr) {
+      freeEnds_[Key(b.x, b.y)].push_back({a, horizontal});
+    }
+  }
+}
+
+std::uint64_t LabelSettler::Key(std::int32_t column, std::int32_t row) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) | static_cast<std::uint32_t>(column);
 }
 
 LabelSettler::Cells LabelSettler::CellsOfLine(const Line& line) const {
@@ -36,28 +52,33 @@ LabelSettler::Cells LabelSettler::CellsOfLine(const Line& line) const {
   return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
 }
 
+bool LabelSettler::LeadsTo(std::int32_t column, std::int32_t row, bool horizontal, Point towards) const {
+  const auto found = freeEnds_.find(Key(column, row));
+  if (found == freeEnds_.end()) return false;
+  for (const FreeEnd& end : found->second) {
+    if (end.horizontal != horizontal) continue;
+    // The line runs from its other end through this one towards the text.
+    const std::int64_t ahead = horizontal ? std::int64_t{towards.x} - column : std::int64_t{towards.y} - row;
+    const std::int64_t behind = horizontal ? std::int64_t{end.other.x} - column : std::int64_t{end.other.y} - row;
+    if (ahead * behind <= 0) return true;
+  }
+  return false;
+}
+
 bool LabelSettler::IsNode(const Cells& text) const {
-  for (const Line* line : lines_) {
-    if (line == nullptr) continue;
-    const Point a = sheet_.CellOf(line->start.x, line->start.y);
-    const Point b = sheet_.CellOf(line->end.x, line->end.y);
-    // An end that turns a corner or rests on something leads nowhere.
-    const bool aFree = line->start.partner == nullptr && line->start.hostLine == nullptr;
-    const bool bFree = line->end.partner == nullptr && line->end.hostLine == nullptr;
-    for (const auto& [end, other, free] : {std::tuple{a, b, aFree}, std::tuple{b, a, bFree}}) {
-      if (!free) continue;
-      if (line->orientation == Line::Horizontal) {
-        if (end.y < text.top || end.y >= text.bottom) continue;
-        // Towards the text: the end lies before it and the line runs that way.
-        const bool before = end.x < text.left && text.left - end.x <= NodeReachAcross && other.x <= end.x;
-        const bool after = end.x >= text.right && end.x - text.right < NodeReachAcross && other.x >= end.x;
-        if (before || after) return true;
-      } else {
-        if (end.x < text.left || end.x >= text.right) continue;
-        const bool above = end.y < text.top && text.top - end.y <= NodeReachDown && other.y <= end.y;
-        const bool below = end.y >= text.bottom && end.y - text.bottom < NodeReachDown && other.y >= end.y;
-        if (above || below) return true;
-      }
+  if (freeEnds_.empty()) return false;
+  // Along its rows: an end up to NodeReachAcross cells before or after it.
+  for (std::int32_t r = text.top; r < text.bottom; ++r) {
+    for (std::int32_t k = 1; k <= NodeReachAcross; ++k) {
+      if (LeadsTo(text.left - k, r, true, {text.left, r})) return true;
+      if (LeadsTo(text.right - 1 + k, r, true, {text.right - 1, r})) return true;
+    }
+  }
+  // Down its columns: an end up to NodeReachDown rows above or below it.
+  for (std::int32_t c = text.left; c < text.right; ++c) {
+    for (std::int32_t k = 1; k <= NodeReachDown; ++k) {
+      if (LeadsTo(c, text.top - k, false, {c, text.top})) return true;
+      if (LeadsTo(c, text.bottom - 1 + k, false, {c, text.bottom - 1})) return true;
     }
   }
   return false;

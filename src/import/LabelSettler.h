@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
+
+#include "platform/Point.h"
 
 namespace virlo {
 
@@ -31,12 +34,21 @@ class LabelSettler {
     std::int32_t right;  // past the last column
     std::int32_t bottom;  // past the last row
   };
+  // A line's free end (neither joined nor resting: it may lead to text),
+  // with the other end of its line, found by the end's cell.
+  struct FreeEnd {
+    Point other;
+    bool horizontal;
+  };
+  static std::uint64_t Key(std::int32_t column, std::int32_t row);
   Cells CellsOfLine(const Line& line) const;
   bool IsNode(const Cells& text) const;
+  // Whether a free end at the cell leads along its line towards `towards`.
+  bool LeadsTo(std::int32_t column, std::int32_t row, bool horizontal, Point towards) const;
 
   const Sheet& sheet_;
   std::vector<Cells> frames_;
-  const std::vector<Line*>& lines_;
+  std::unordered_map<std::uint64_t, std::vector<FreeEnd>> freeEnds_;
 };
 
 }  // namespace virlo
