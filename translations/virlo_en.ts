@@ -176,11 +176,39 @@ Overwriting loses that change.</translation>
     </message>
     <message>
         <source>図の行を上書き</source>
-        <translation>Overwrite the Diagram's Lines</translation>
+        <translation>Overwrite the Diagram&apos;s Lines</translation>
     </message>
     <message>
         <source>図をほかに保存...</source>
         <translation>Save the Diagram Elsewhere...</translation>
+    </message>
+    <message>
+        <source>線として読むと描いたとおりに戻らない</source>
+        <translation>read as lines, it did not come back as drawn</translation>
+    </message>
+    <message>
+        <source>線には短すぎる</source>
+        <translation>too short for a line</translation>
+    </message>
+    <message>
+        <source>どの線にも読めない</source>
+        <translation>no line reads it</translation>
+    </message>
+    <message>
+        <source>どの線の端にもない矢じり</source>
+        <translation>an arrowhead at no line&apos;s end</translation>
+    </message>
+    <message>
+        <source>点線は線にしない</source>
+        <translation>a dotted run is no line</translation>
+    </message>
+    <message>
+        <source>斜めの線は文字のまま</source>
+        <translation>slanted lines stay text</translation>
+    </message>
+    <message>
+        <source>下線の並びは線にしない</source>
+        <translation>a run of underscores is no line</translation>
     </message>
 </context>
 <context>

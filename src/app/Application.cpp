@@ -26,7 +26,6 @@
 #include "hostfile/BlockListing.h"
 #include "hostfile/BlockWriter.h"
 #include "hostfile/HostFile.h"
-#include "import/LeftoverFinder.h"
 #include "objects/Sheet.h"
 #include "platform/SafeWrite.h"
 #include "platform/TextCodec.h"
@@ -45,6 +44,28 @@ const QString PrintCropKey = QStringLiteral("Settings/PrintCrop");
 const QString PrintPrefixKey = QStringLiteral("Settings/PrintPrefix");
 
 QString TextFilter() { return QCoreApplication::translate("Application", "ﾃｷｽﾄ ﾌｧｲﾙ (*.txt);;すべてのﾌｧｲﾙ (*)"); }
+
+// Why a piece of line art stayed text, in the desktop's language (virlo-cli
+// says it in English).
+QString ReasonText(ArtPlan::Why why) {
+  switch (why) {
+    case ArtPlan::Why::GivenUp:
+      return QCoreApplication::translate("Application", "線として読むと描いたとおりに戻らない");
+    case ArtPlan::Why::TooShort:
+      return QCoreApplication::translate("Application", "線には短すぎる");
+    case ArtPlan::Why::NoLine:
+      return QCoreApplication::translate("Application", "どの線にも読めない");
+    case ArtPlan::Why::LoneHead:
+      return QCoreApplication::translate("Application", "どの線の端にもない矢じり");
+    case ArtPlan::Why::DottedRun:
+      return QCoreApplication::translate("Application", "点線は線にしない");
+    case ArtPlan::Why::SlantedRun:
+      return QCoreApplication::translate("Application", "斜めの線は文字のまま");
+    case ArtPlan::Why::UnderscoreRun:
+      return QCoreApplication::translate("Application", "下線の並びは線にしない");
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -426,7 +447,7 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
     parts.append(QStringLiteral("%1:%2 %3 (%4)")
                      .arg(piece.cell.row + 1)
                      .arg(piece.cell.column + 1)
-                     .arg(QString::fromStdString(piece.text), QString::fromUtf8(LeftoverFinder::Reason(piece.why))));
+                     .arg(QString::fromStdString(piece.text), ReasonText(piece.why)));
   }
   const QString summary = parts.join(QStringLiteral("; "));
   constexpr int ShownMilliseconds = 10'000;

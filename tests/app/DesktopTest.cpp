@@ -497,8 +497,10 @@ class DesktopTest : public QObject, private test::DesktopFixture {
   void importArt() {
     const std::vector<std::string> art = {"+--+", "|ab+--->", "+--+"};
     // Out of a comment block: the prefix is left out, as virlo-cli import leaves it out.
-    // Its last line holds a wave dash the document holds only as one like it.
-    const QString text = WriteFile(QStringLiteral("art.txt"), "# +--+\n# |ab+--->\n# +--+\n# \xE3\x80\x9C\n");
+    // Its fourth line holds a wave dash the document holds only as one like it;
+    // a slanted line below stays text, and the summary says why in its language.
+    const QString text =
+        WriteFile(QStringLiteral("art.txt"), "# +--+\n# |ab+--->\n# +--+\n# \xE3\x80\x9C\n#    \\\n#     \\\n");
     QVERIFY(!text.isEmpty());
     questions_.fileQuestion = [text](bool) { return text; };
     QVERIFY(Frame()->Dispatch(CommandId::FileImportArt));
@@ -513,7 +515,8 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(message != nullptr && message->isVisible());
     QCOMPARE(message->text(),
              QStringLiteral("文書に入らない文字 1 個を似た文字にしました; 箱 0、枠付き文字列 1、線 1 "
-                            "(つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1、点 0、文字列 1、文字のままの線 0"));
+                            "(つないだ端 0、載せた端 1、寄せた端 0)、矢じり 1、点 0、文字列 3、文字のままの線 1; "
+                            "5:4 \\\\ (斜めの線は文字のまま)"));
     const int wide = message->fontMetrics().horizontalAdvance(message->text());
     QVERIFY(wide > message->width());
     // As many lines high as the text needs at its width, at least.
