@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -130,6 +131,10 @@ struct Score {
   std::int32_t letters = 0;
   // Ends, labels and texts a move of a box they touch or lie in left behind.
   std::int32_t torn = 0;
+  // Pieces of line art the import left as text without listing them, and
+  // pieces it listed as line art that belong to words.
+  std::int32_t unlisted = 0;
+  std::int32_t wordsListed = 0;
   std::string error;
   std::vector<Verdict> verdicts;
   // What was counted as invented, a stand-in, a divider or left behind, one line each.
@@ -285,6 +290,8 @@ class Judge {
  public:
   Judge(const virlo::ArtGrid& grid, Sheet& sheet, const HandCounts& hand);
   void Measure(Score& score) const;
+  // Line art left as text and not listed, and words listed as line art.
+  void CountLeftovers(Score& score, const std::vector<virlo::ArtPlan::Piece>& listed) const;
   // Moves each box a cell right and a cell down, as a drag of it does, and
   // back, counting what it should have taken along and did not.
   void MoveBoxes(Score& score);
@@ -311,6 +318,10 @@ class Judge {
     return {{a.x, a.y}, {b.x, b.y}};
   }
   bool BoxInArt(const Box& box) const;
+  // Line art written by a text over no line or box: a box-drawing
+  // character, a "|" with another above or below it, a "-" or "=" in a run
+  // of three or more.
+  bool LeftAsLineArt(Cell c, const Canvas& structure) const;
   std::vector<Chain> Chains() const;
   std::string ChainText(const Chain& chain) const;
   // The way an end points: from the rest of its line towards it.
@@ -562,6 +573,83 @@ bool Judge::EndsAt(const Chain& chain, const Pair& counted) const {
     return std::any_of(std::begin(hands), std::end(hands),
                        [&](Cell hand) { return std::abs(at.column - hand.column) + std::abs(at.row - hand.row) <= 1; });
   });
+}
+
+bool Judge::LeftAsLineArt(Cell c, const Canvas& structure) const {
+  if (structure.At(c.column, c.row) != ' ') return false;
+  constexpr char32_t FirstBoxDrawing = 0x2500;
+  constexpr char32_t LastBoxDrawing = 0x257F;
+  const char32_t code = grid_.Code(c.column, c.row);
+  if (code >= FirstBoxDrawing && code <= LastBoxDrawing) return true;
+  const char ch = Art(c);
+  if (ch == '|') return Art({c.column, c.row - 1}) == '|' || Art({c.column, c.row + 1}) == '|';
+  if (ch != '-' && ch != '=') return false;
+  std::int32_t run = 1;
+  for (std::int32_t k = c.column - 1; Art({k, c.row}) == ch; --k) ++run;
+  for (std::int32_t k = c.column + 1; Art({k, c.row}) == ch; ++k) ++run;
+  constexpr std::int32_t ShortestRun = 3;
+  return run >= ShortestRun;
+}
+
+void Judge::CountLeftovers(Score& score, const std::vector<virlo::ArtPlan::Piece>& listed) const {
+  // What the structure draws: a text over it shows the line it lies on.
+  Canvas structure = sheet_.NewCanvas();
+  for (const Box* box : boxes_) box->Box::RenderText(structure);
+  for (const Line* line : lines_) line->RenderText(structure);
+  for (const Dot* dot : dots_) dot->RenderText(structure);
+  std::set<Cell> listedCells;
+  for (const virlo::ArtPlan::Piece& piece : listed) {
+    for (const virlo::ArtPlan::Cell& at : piece.cells) listedCells.insert({at.column, at.row});
+  }
+  std::set<Cell> left;
+  for (const auto& [text, cells] : texts_) {
+    for (const Cell c : cells) {
+      if (LeftAsLineArt(c, structure)) left.insert(c);
+    }
+  }
+  // Each piece once: the cells that touch, across or down.
+  std::set<Cell> seen;
+  for (const Cell start : left) {
+    if (!seen.insert(start).second) continue;
+    std::vector<Cell> todo{start};
+    bool isListed = false;
+    std::string text;
+    while (!todo.empty()) {
+      const Cell at = todo.back();
+      todo.pop_back();
+      isListed = isListed || listedCells.contains(at);
+      text += Art(at);
+      for (const Cell d : {Cell{1, 0}, Cell{-1, 0}, Cell{0, 1}, Cell{0, -1}}) {
+        const Cell next = at.Step(d);
+        if (left.contains(next) && seen.insert(next).second) todo.push_back(next);
+      }
+    }
+    if (isListed) continue;
+    ++score.unlisted;
+    score.notes.push_back("unlisted: line art " + text + " at " + Where(start) + " left as text and not listed");
+  }
+  // A listed piece of ASCII with a letter or digit against it ("send:"),
+  // or bullets down a column, each before a word ("+ login()"), is a
+  // word's; box drawing never is.
+  auto alnum = [this](Cell c) { return std::isalnum(static_cast<unsigned char>(Art(c))) != 0; };
+  for (const virlo::ArtPlan::Piece& piece : listed) {
+    const bool ascii = std::all_of(piece.text.begin(), piece.text.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (!ascii || piece.cells.empty()) continue;
+    const bool against = std::any_of(piece.cells.begin(), piece.cells.end(), [&](const virlo::ArtPlan::Cell& at) {
+      const Cell c{at.column, at.row};
+      return alnum(c.Step({-1, 0})) || alnum(c.Step({1, 0}));
+    });
+    const bool bullets = std::all_of(piece.cells.begin(), piece.cells.end(), [&](const virlo::ArtPlan::Cell& at) {
+      const Cell c{at.column, at.row};
+      return at.column == piece.cells.front().column && std::string_view("+*-").find(Art(c)) != std::string_view::npos &&
+             Art(c.Step({1, 0})) == ' ' && alnum(c.Step({2, 0}));
+    });
+    if (!against && !bullets) continue;
+    ++score.wordsListed;
+    score.notes.push_back("words listed: " + piece.text + " at " + Where({piece.cell.column, piece.cell.row}) +
+                          " is a word's, listed as line art");
+  }
 }
 
 void Judge::Measure(Score& score) const {
@@ -899,6 +987,7 @@ Score ScoreFile(const std::filesystem::path& art) {
   score.exact = virlo::ArtExport::Render(*document.sheet, render) == bytes;
   Judge judge(grid, *document.sheet, score.hand);
   judge.Measure(score);
+  judge.CountLeftovers(score, report.leftAsText);
   judge.MoveBoxes(score);
   return score;
 }
@@ -908,7 +997,9 @@ const std::pair<const char*, std::int32_t Score::*> Faults[] = {{"invented", &Sc
                                                                 {"stand-ins", &Score::standIns},
                                                                 {"dividers", &Score::dividers},
                                                                 {"letters", &Score::letters},
-                                                                {"left-behind", &Score::torn}};
+                                                                {"left-behind", &Score::torn},
+                                                                {"unlisted", &Score::unlisted},
+                                                                {"words-listed", &Score::wordsListed}};
 
 // The floors: what the importer reads right now, thing by thing, and the
 // most of each fault a diagram may have. One line each: "NAME exact",
@@ -1011,7 +1102,7 @@ double Percent(std::int64_t part, std::int64_t whole) {
 std::string Ratio(std::int64_t part, std::int64_t whole) { return std::to_string(part) + "/" + std::to_string(whole); }
 
 void PrintRow(const std::vector<std::string>& cells) {
-  static const int widths[] = {38, 6, 10, 10, 10, 8, 9, 8, 7, 11};
+  static const int widths[] = {38, 6, 10, 10, 10, 8, 9, 8, 7, 11, 8, 12};
   std::string line = "|";
   for (std::size_t k = 0; k < cells.size(); ++k) {
     std::string cell = cells[k];
@@ -1023,16 +1114,16 @@ void PrintRow(const std::vector<std::string>& cells) {
 
 void PrintTable(const std::vector<Score>& scores, Score& total, std::int64_t& exact) {
   PrintRow({"diagram", "exact", "rectangles", "connectors", "arrowheads", "invented", "stand-ins", "dividers",
-            "letters", "left behind"});
+            "letters", "left behind", "unlisted", "words listed"});
   std::puts(
       "|----------------------------------------|--------|------------|------------|------------|----------|"
-      "-----------|----------|---------|-------------|");
+      "-----------|----------|---------|-------------|----------|--------------|");
   for (const Score& s : scores) {
     PrintRow({s.name, s.exact ? "yes" : "no", Ratio(s.rectangles, static_cast<std::int64_t>(s.hand.rectangles.size())),
               Ratio(s.connectors, static_cast<std::int64_t>(s.hand.connectors.size())),
               Ratio(s.arrowheads, static_cast<std::int64_t>(s.hand.arrowheads.size())), std::to_string(s.invented),
               std::to_string(s.standIns), std::to_string(s.dividers), std::to_string(s.letters),
-              std::to_string(s.torn)});
+              std::to_string(s.torn), std::to_string(s.unlisted), std::to_string(s.wordsListed)});
     exact += s.exact ? 1 : 0;
     total.rectangles += s.rectangles;
     total.hand.rectangles.insert(total.hand.rectangles.end(), s.hand.rectangles.begin(), s.hand.rectangles.end());
@@ -1192,7 +1283,8 @@ int main(int argc, char** argv) {
                 Percent(total.arrowheads, static_cast<std::int64_t>(total.hand.arrowheads.size())));
   PrintRow({"total (" + std::to_string(scores.size()) + " diagrams)", percent[0], percent[1], percent[2], percent[3],
             std::to_string(total.invented), std::to_string(total.standIns), std::to_string(total.dividers),
-            std::to_string(total.letters), std::to_string(total.torn)});
+            std::to_string(total.letters), std::to_string(total.torn), std::to_string(total.unlisted),
+            std::to_string(total.wordsListed)});
   std::printf("\ndocked ends count as attached: %s\n", CountDockedEnds ? "yes" : "no (the model has no docks)");
   if (options.details) {
     for (const Score& s : scores) PrintDetails(s);

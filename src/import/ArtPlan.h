@@ -136,6 +136,8 @@ struct ArtPlan {
     Cell cell;
     std::string text;
     Why why = Why::NoLine;
+    // Every cell of it, the first one first.
+    std::vector<Cell> cells;
   };
   std::vector<Piece> leftAsText;
 };

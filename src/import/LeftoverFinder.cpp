@@ -268,7 +268,7 @@ void LeftoverFinder::Add(const std::vector<ArtPlan::Cell>& cells, Why why) {
     reported_[cells_.Index(at)] = 1;
     text += Utf8::Encode(cells_.At(at.column, at.row).code);
   }
-  plan_.leftAsText.push_back({cells.front(), std::move(text), why});
+  plan_.leftAsText.push_back({cells.front(), std::move(text), why, cells});
 }
 
 }  // namespace virlo
