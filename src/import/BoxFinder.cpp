@@ -172,11 +172,7 @@ bool BoxFinder::Shows(bool across, std::int32_t fixed, std::int32_t from, std::i
   return false;
 }
 
-bool BoxFinder::StartsBox(std::int32_t c, std::int32_t r) const {
-  return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& box) {
-    return box.topLeft == ArtPlan::Cell{c, r};
-  });
-}
+bool BoxFinder::StartsBox(std::int32_t c, std::int32_t r) const { return found_.Starts({c, r}); }
 
 bool BoxFinder::InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
   // A frame inside another that shares one of its sides is one of its
@@ -184,7 +180,10 @@ bool BoxFinder::InsideAnother(std::int32_t c0, std::int32_t r0, std::int32_t c1,
   // lines dividing the box, going on beyond its corners inside the box. A
   // frame clear of the sides is a box inside, and so is one whose corners
   // inside the box end its sides (a port on the box's edge).
-  return std::any_of(plan_.boxes.begin(), plan_.boxes.end(), [&](const ArtPlan::Box& other) {
+  // Only a box with a side on the frame's can share one.
+  const std::vector<std::size_t> candidates = found_.Sharing(c0, r0, c1, r1);
+  return std::any_of(candidates.begin(), candidates.end(), [&](std::size_t index) {
+    const ArtPlan::Box& other = plan_.boxes[index];
     const bool within = c0 >= other.topLeft.column && r0 >= other.topLeft.row && c1 <= other.bottomRight.column &&
                         r1 <= other.bottomRight.row;
     const bool sharing = c0 == other.topLeft.column || r0 == other.topLeft.row || c1 == other.bottomRight.column ||

@@ -5,6 +5,7 @@
 
 #include "import/ArtCharacter.h"
 #include "import/ArtPlan.h"
+#include "import/BoxIndex.h"
 #include "import/RecognizerGrid.h"
 
 namespace virlo {
@@ -17,7 +18,7 @@ namespace virlo {
 // stroke, and claims the frame's cells for the box.
 class BoxFinder {
  public:
-  BoxFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan) {}
+  BoxFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan), found_(plan.boxes) {}
   void Run();
 
  private:
@@ -65,6 +66,7 @@ class BoxFinder {
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;
+  BoxIndex found_;
 };
 
 }  // namespace virlo
