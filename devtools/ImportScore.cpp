@@ -528,7 +528,8 @@ bool Judge::AttachedTo(const LinkPoint& end, Cell d, const Touch& touch) const {
   if (host == nullptr) return false;
   const Cell at = CellOf(end);
   const bool resting = OnLine(*host, at);
-  const bool docked = CountDockedEnds && !resting && OnLine(*host, at.Step(d));
+  // Docked: its host in the next cell, or past the blanks the end keeps as its gap.
+  const bool docked = CountDockedEnds && !resting && OnLine(*host, at.Step(d, end.gap + 1));
   if (!resting && !docked) return false;
   switch (touch.kind) {
     case Touch::Kind::Box: {

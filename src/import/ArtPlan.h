@@ -56,6 +56,8 @@ struct ArtPlan {
     Host host;
     // The host lies in the next cell, which the line runs towards.
     bool docked = false;
+    // Docked past blank cells: how many lie between the end and its host.
+    std::int32_t gap = 0;
     // The end of another line this end is joined to: line index, and true for its end.
     std::int32_t joinLine = -1;
     bool joinAtEnd = false;
