@@ -102,6 +102,20 @@ void StepFinder::LoneHeads() {
   }
 }
 
+bool StepFinder::InSide(const ArtPlan::Cell& at, std::int32_t dr, std::optional<ArtCharacter::Way> head) const {
+  if (!cells_.Inside(at.column, at.row)) return false;
+  const RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
+  const ArtPlan::Side facing = dr > 0 ? ArtPlan::Side::Top : ArtPlan::Side::Bottom;
+  const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(at.column, at.row));
+  const bool toward = arms[dr > 0 ? Way::Up : Way::Down] != 0;
+  // A box's corner drawn as a tee ("├" under "┌").
+  if (cell.use == Use::BoxCorner) return !head.has_value() && toward;
+  if (cell.use != Use::BoxSide || cell.side != facing) return false;
+  if (head.has_value()) return *head == (dr > 0 ? Way::Down : Way::Up) && cells_.MarkerAt(at.column, at.row);
+  // A tee in the side with its arm towards the corner.
+  return toward && arms[Way::Left] != 0 && arms[Way::Right] != 0;
+}
+
 void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker) {
   const char32_t code = cells_.Shape(corner.column, corner.row);
   if (cells_.At(corner.column, corner.row).use != Use::End) return;
@@ -111,6 +125,20 @@ void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker
     const char32_t head = cells_.Shape(at.column, at.row);
     const std::optional<ArtCharacter::Way> way = head != 0 ? ArtCharacter::HeadOf(head) : std::nullopt;
     const bool upright = way.has_value() && (*way == Way::Up || *way == Way::Down);
+    if (turns && InSide(at, dr, way)) {
+      // A loop back into a box: the corner turns onto the box's side, where
+      // the art shows its head ("▼" in the top) or a tee ("┴").
+      ArtPlan::Line line;
+      line.horizontal = false;
+      const ArtPlan::Marker shown =
+          way.has_value() ? *cells_.MarkerAt(at.column, at.row) : TableMarker(MarkerTable::Join);
+      const ArtPlan::End atCorner{corner, marker, {}};
+      const ArtPlan::End atSide{at, shown, {}};
+      line.start = dr > 0 ? atCorner : atSide;
+      line.end = dr > 0 ? atSide : atCorner;
+      plan_.lines.push_back(line);
+      return;
+    }
     if (!turns || !upright || !cells_.IsFree(at.column, at.row)) continue;
     const std::optional<ArtPlan::Marker> shown = cells_.MarkerAt(at.column, at.row);
     // A head that starts a run of its own ("v" over "|") is that run's.
