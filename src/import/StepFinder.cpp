@@ -96,6 +96,21 @@ void StepFinder::LoneHeads() {
       line.horizontal = horizontal;
       line.start = {{c, r}, *marker, {}};
       line.end = line.start;
+      // Two heads back to back ("▲" over "▼" between two boxes), each
+      // pointing at what lies beyond it: one line of two cells.
+      const ArtPlan::Cell back{c - dc, r - dr};
+      const char32_t other = cells_.Shape(back.column, back.row);
+      const std::optional<Way> otherWay = other != 0 ? ArtCharacter::HeadOf(other) : std::nullopt;
+      const std::optional<ArtPlan::Marker> otherMarker = cells_.MarkerAt(back.column, back.row);
+      if (otherWay && otherMarker && otherMarker->Width() == 1 && cells_.IsFree(back.column, back.row) &&
+          !ArtCharacter::IsLetter(other) && structure(back.column - dc, back.row - dr) &&
+          (otherWay == Way::Left || otherWay == Way::Right) == horizontal && *otherWay != *way) {
+        const ArtPlan::End there{back, *otherMarker, {}};
+        const bool forward = dc + dr > 0;
+        line.start = forward ? there : line.start;
+        line.end = forward ? line.end : there;
+        cells_.At(back.column, back.row).use = Use::End;
+      }
       plan_.lines.push_back(line);
       cells_.At(c, r).use = Use::End;
     }

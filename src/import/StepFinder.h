@@ -30,7 +30,8 @@ class StepFinder {
   bool InSide(const ArtPlan::Cell& at, std::int32_t dr, std::optional<ArtCharacter::Way> head) const;
   // An arrowhead with no run (a "⇓" over a box, "^" under a mark on a side,
   // "│⇒ DONE"), next to a side or a line it points at or leaves: a line of
-  // one cell, its ends docked on what lies before and after it.
+  // one cell, its ends docked on what lies before and after it; two heads
+  // back to back ("▲" over "▼"), one line of two cells.
   void LoneHeads();
 
   RecognizerGrid& cells_;
