@@ -25,6 +25,7 @@ bool TurnsUp(char32_t code) {
 }  // namespace
 
 void StepFinder::Run() {
+  HeadsAgainstCorners();
   // The ends of the lines across, by their cells.
   std::unordered_map<std::size_t, ArtPlan::Marker> endMarkers;
   // The cells a line down already starts or stops at (a tree's stem).
@@ -113,6 +114,50 @@ void StepFinder::LoneHeads() {
       }
       plan_.lines.push_back(line);
       cells_.At(c, r).use = Use::End;
+    }
+  }
+}
+
+void StepFinder::HeadsAgainstCorners() {
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (!way || !marker || marker->Width() != 1) continue;
+      const bool horizontal = *way == Way::Left || *way == Way::Right;
+      const std::int32_t dc = *way == Way::Right ? 1 : *way == Way::Left ? -1 : 0;
+      const std::int32_t dr = *way == Way::Down ? 1 : *way == Way::Up ? -1 : 0;
+      const ArtPlan::Cell corner{c - dc, r - dr};
+      if (!cells_.Inside(corner.column, corner.row)) continue;
+      const RecognizerGrid::Cell& there = cells_.At(corner.column, corner.row);
+      // The corner's arm reaches the head, and another turns off the head's way.
+      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(corner.column, corner.row));
+      const bool turns = horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0)
+                                    : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
+      const bool free = there.use == Use::Free || (there.use == Use::End && !(horizontal ? there.across : there.down));
+      if (!arms.Any() || arms[*way] == 0 || !turns || !free || there.text) continue;
+      // It points at a side or a line ("◀┐" against a box's side).
+      const Use aheadUse = cells_.Inside(c + dc, r + dr) ? cells_.At(c + dc, r + dr).use : Use::Free;
+      if (aheadUse != Use::BoxSide && aheadUse != Use::BoxCorner && aheadUse != Use::Line) continue;
+      ArtPlan::Line line;
+      line.horizontal = horizontal;
+      const ArtPlan::End atHead{{c, r}, *marker, {}};
+      // The corner shows what the line already ending there shows ("╭").
+      ArtPlan::Marker shown = TableMarker(MarkerTable::Join);
+      for (const ArtPlan::Line& other : plan_.lines) {
+        for (const ArtPlan::End* e : {&other.start, &other.end}) {
+          if (e->cell == corner) shown = e->marker;
+        }
+      }
+      const ArtPlan::End atCorner{corner, shown, {}};
+      const bool forward = dc + dr > 0;
+      line.start = forward ? atCorner : atHead;
+      line.end = forward ? atHead : atCorner;
+      plan_.lines.push_back(line);
+      cells_.At(c, r).use = Use::End;
+      cells_.At(corner.column, corner.row).use = Use::End;
     }
   }
 }

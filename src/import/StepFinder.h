@@ -19,6 +19,9 @@ class StepFinder {
   void Run();
 
  private:
+  // A head against the corner its line turns at ("◀┐" beside a box's
+  // side, a callout): a line of two cells from the corner to the head.
+  void HeadsAgainstCorners();
   // An arrowhead right under or over the corner a run across ends at, with
   // no run between (".----." with "v" under a "."): a line down of two
   // cells from the corner to the head; and one onto a box's side right
