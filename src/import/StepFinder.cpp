@@ -64,6 +64,7 @@ void StepFinder::Run() {
     const auto r = static_cast<std::int32_t>(index / static_cast<std::size_t>(cells_.Columns()));
     if (stems.count(index) == 0 && !cells_.At(c, r).down) HeadAtCorner({c, r}, marker);
   }
+  HeadsAtJunctions();
   LoneHeads();
 }
 
@@ -114,6 +115,36 @@ void StepFinder::LoneHeads() {
       }
       plan_.lines.push_back(line);
       cells_.At(c, r).use = Use::End;
+    }
+  }
+}
+
+void StepFinder::HeadsAtJunctions() {
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (!way || !marker || (*way != Way::Up && *way != Way::Down)) continue;
+      const std::int32_t dr = *way == Way::Down ? 1 : -1;
+      // Behind the head, a junction inside a run across ("═╪═", "─┬─")
+      // whose arm reaches the head.
+      const ArtPlan::Cell junction{c, r - dr};
+      if (!cells_.Inside(junction.column, junction.row)) continue;
+      const RecognizerGrid::Cell& there = cells_.At(junction.column, junction.row);
+      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(junction.column, junction.row));
+      const bool line = there.use == Use::Line && there.across.kind == ArtPlan::Element::Kind::Line;
+      if (!line || arms[*way] == 0 || arms[Way::Left] == 0 || arms[Way::Right] == 0 || there.down) continue;
+      ArtPlan::Line drop;
+      drop.horizontal = false;
+      const ArtPlan::End atJunction{junction, TableMarker(MarkerTable::Join), {}};
+      const ArtPlan::End atHead{{c, r}, *marker, {}};
+      drop.start = dr > 0 ? atJunction : atHead;
+      drop.end = dr > 0 ? atHead : atJunction;
+      plan_.lines.push_back(drop);
+      cells_.At(c, r).use = Use::End;
+      cells_.At(junction.column, junction.row).use = Use::End;
     }
   }
 }

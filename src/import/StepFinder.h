@@ -19,6 +19,9 @@ class StepFinder {
   void Run();
 
  private:
+  // A head right under or over a junction inside a run across ("═╪═" over
+  // "▼"): a line of two cells from the junction, resting on the run, to the head.
+  void HeadsAtJunctions();
   // A head against the corner its line turns at ("◀┐" beside a box's
   // side, a callout): a line of two cells from the corner to the head.
   void HeadsAgainstCorners();
