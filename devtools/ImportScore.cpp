@@ -310,6 +310,9 @@ class Judge {
     return {{a.x, a.y}, {b.x, b.y}};
   }
   bool BoxInArt(const Box& box) const;
+  // The cell lies on or inside a box made in front of this one (a box drawn
+  // behind another, its hidden corner and sides).
+  bool HiddenBy(const Box& box, Cell c) const;
   std::vector<Chain> Chains() const;
   std::string ChainText(const Chain& chain) const;
   // The way an end points: from the rest of its line towards it.
@@ -391,6 +394,18 @@ Judge::Judge(const virlo::ArtGrid& grid, Sheet& sheet, const HandCounts& hand)
 
 // The frame shows in the art: its corners as the box draws them, its sides
 // as the box draws them or as what lies over them (a label, a joined end).
+bool Judge::HiddenBy(const Box& box, Cell c) const {
+  // The boxes made are listed front first.
+  for (const Box* front : boxes_) {
+    if (front == &box) return false;
+    const Frame f = FrameOf(*front);
+    if (c.column >= f.first.column && c.column <= f.last.column && c.row >= f.first.row && c.row <= f.last.row) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool Judge::BoxInArt(const Box& box) const {
   Canvas alone = sheet_.NewCanvas();
   box.Box::RenderText(alone);
@@ -410,6 +425,7 @@ bool Judge::BoxInArt(const Box& box) const {
       const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
       const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
                            Art(after) != Own(alone, after);
+      if (art != own && art == seen && HiddenBy(box, cell)) continue;
       if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
     }
   }

@@ -97,6 +97,9 @@ struct ArtPlan {
     // Dashed sides whose dashes stand where the box leaves its gaps
     // ("+- - -+"): the art is kept in front of them.
     bool shownInFront[4] = {false, false, false, false};
+    // Another box is drawn behind this one, a cell down and aside: this
+    // one hides it, so it is a framed text box whatever its text's place.
+    bool hides = false;
     // A framed text box: its text and alignment.
     bool framedText = false;
     std::vector<std::string> lines;
