@@ -9,9 +9,7 @@ using Side = ArtPlan::Side;
 using Use = RecognizerGrid::Use;
 
 // Line art no line draws as the art has it: ASCII, and the en dash.
-bool IsAsciiLineArt(char32_t code) {
-  return std::u32string_view(U"-|+=:.'–").find(code) != std::u32string_view::npos;
-}
+bool IsAsciiLineArt(char32_t code) { return std::u32string_view(U"-|+=:.'–").find(code) != std::u32string_view::npos; }
 
 }  // namespace
 

@@ -177,7 +177,8 @@ void EndLinker::Dock(EndId id) {
   }
   // Past one blank: a box side ("| New | -----> | Active |", both ends),
   // or a line an arrowhead points at. A joined end turns there instead.
-  if (end.joinLine >= 0 || cells_.Shape(target.column, target.row) != U' ' || !cells_.IsFree(target.column, target.row)) {
+  if (end.joinLine >= 0 || cells_.Shape(target.column, target.row) != U' ' ||
+      !cells_.IsFree(target.column, target.row)) {
     return;
   }
   const ArtPlan::Cell beyond{target.column + dc, target.row + dr};

@@ -14,11 +14,12 @@ namespace virlo {
 // Links the lines' ends: an end on a side or a line rests on it; two ends
 // at one corner are joined; an end one cell before a side or a line,
 // pointing at it, is docked on it (and one a blank before a box side, or
-// an arrowhead a blank before a line, with that gap). Where a run changes its stroke at a tee
-// the stem and one piece are joined and the other piece rests on the stem,
-// and the two pieces of a run crossing a box side are joined where they
-// meet, each resting on the side. Ends at a box-drawing character whose
-// arms the lines do not draw show the character.
+// an arrowhead a blank before a line, with that gap). Where a run changes
+// its stroke at a tee the stem and one piece are joined and the other
+// piece rests on the stem, and the two pieces of a run crossing a box side
+// are joined where they meet, each resting on the side. Ends at a
+// box-drawing character whose arms the lines do not draw show the
+// character.
 class EndLinker {
  public:
   EndLinker(RecognizerGrid& cells, ArtPlan& plan);

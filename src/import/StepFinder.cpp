@@ -123,7 +123,7 @@ void StepFinder::HeadsAtJunctions() {
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
       const char32_t code = cells_.Shape(c, r);
-      if (code == 0 || !cells_.IsFree(c, r)) continue;
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
       const std::optional<Way> way = ArtCharacter::HeadOf(code);
       const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
       if (!way || !marker || (*way != Way::Up && *way != Way::Down)) continue;
@@ -150,6 +150,12 @@ void StepFinder::HeadsAtJunctions() {
 }
 
 void StepFinder::HeadsAgainstCorners() {
+  // The markers of the lines' ends, by their cells.
+  std::unordered_map<std::size_t, ArtPlan::Marker> endMarkers;
+  for (const ArtPlan::Line& line : plan_.lines) {
+    endMarkers[cells_.Index(line.start.cell)] = line.start.marker;
+    endMarkers[cells_.Index(line.end.cell)] = line.end.marker;
+  }
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
       const char32_t code = cells_.Shape(c, r);
@@ -176,12 +182,8 @@ void StepFinder::HeadsAgainstCorners() {
       line.horizontal = horizontal;
       const ArtPlan::End atHead{{c, r}, *marker, {}};
       // The corner shows what the line already ending there shows ("╭").
-      ArtPlan::Marker shown = TableMarker(MarkerTable::Join);
-      for (const ArtPlan::Line& other : plan_.lines) {
-        for (const ArtPlan::End* e : {&other.start, &other.end}) {
-          if (e->cell == corner) shown = e->marker;
-        }
-      }
+      const auto ending = endMarkers.find(cells_.Index(corner));
+      const ArtPlan::Marker shown = ending != endMarkers.end() ? ending->second : TableMarker(MarkerTable::Join);
       const ArtPlan::End atCorner{corner, shown, {}};
       const bool forward = dc + dr > 0;
       line.start = forward ? atCorner : atHead;
