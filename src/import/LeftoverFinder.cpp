@@ -118,8 +118,17 @@ bool LeftoverFinder::Head(std::int32_t c, std::int32_t r) const {
   const char32_t tail = cells_.At(tc, tr).code;
   const bool art = ArtCharacter::Run(tail, true) || ArtCharacter::Run(tail, false) || ArtCharacter::IsCorner(tail) ||
                    ArtCharacter::IsBoxDrawing(tail);
-  // A letter is a head only where it ends line art ("v" under a run or a corner).
-  if (ArtCharacter::IsLetter(code)) return art;
+  // A letter is a head only where it ends line art ("v" under a run or a
+  // corner) with blanks beside it: "'V'", "V=2" and ".v" are words'.
+  if (ArtCharacter::IsLetter(code)) {
+    const bool across = *way == Way::Left || *way == Way::Right;
+    auto blank = [&](std::int32_t k) {
+      const std::int32_t bc = across ? c : c + k;
+      const std::int32_t br = across ? r + k : r;
+      return !cells_.Inside(bc, br) || cells_.At(bc, br).code == U' ';
+    };
+    return art && blank(-1) && blank(1);
+  }
   return art || tail == U' ';
 }
 
