@@ -56,7 +56,11 @@ bool BoxFinder::TryBehind(std::size_t front, std::int32_t dx) {
     return cells_.Inside(cc, rr) && cells_.At(cc, rr).use == Use::Free && !cells_.At(cc, rr).text;
   };
   if (r1 >= cells_.Rows() || !free(outer, r0) || !free(outer, r1) || !free(inner, r1)) return false;
-  if (!Corner(outer, r0, outward, Way::Down) || !Corner(outer, r1, outward, Way::Up) ||
+  // An arrow may end where the top corner that shows would be, pointing
+  // at the front box ("-->|" over a box behind it): the arrow shows there.
+  const std::optional<Way> head = ArtCharacter::HeadOf(cells_.Shape(outer, r0));
+  const bool arrowAtCorner = head.has_value() && *head == outward && cells_.RunAt(outer - (dx > 0 ? -1 : 1), r0, true);
+  if ((!arrowAtCorner && !Corner(outer, r0, outward, Way::Down)) || !Corner(outer, r1, outward, Way::Up) ||
       !Corner(inner, r1, inward, Way::Up)) {
     return false;
   }
@@ -127,6 +131,7 @@ bool BoxFinder::TryBehind(std::size_t front, std::int32_t dx) {
     claim(c1, r, Side::Right);
   }
   for (const ArtPlan::Cell& at : showing) {
+    if (arrowAtCorner && at.row == r0) continue;
     RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
     cell.use = Use::BoxCorner;
     cell.box = index;
