@@ -322,6 +322,9 @@ class Judge {
   // character, a "|" with another above or below it, a "-" or "=" in a run
   // of three or more.
   bool LeftAsLineArt(Cell c, const Canvas& structure) const;
+  // The cell lies on or inside a box made in front of this one (a box drawn
+  // behind another, its hidden corner and sides).
+  bool HiddenBy(const Box& box, Cell c) const;
   std::vector<Chain> Chains() const;
   std::string ChainText(const Chain& chain) const;
   // The way an end points: from the rest of its line towards it.
@@ -403,6 +406,18 @@ Judge::Judge(const virlo::ArtGrid& grid, Sheet& sheet, const HandCounts& hand)
 
 // The frame shows in the art: its corners as the box draws them, its sides
 // as the box draws them or as what lies over them (a label, a joined end).
+bool Judge::HiddenBy(const Box& box, Cell c) const {
+  // The boxes made are listed front first.
+  for (const Box* front : boxes_) {
+    if (front == &box) return false;
+    const Frame f = FrameOf(*front);
+    if (c.column >= f.first.column && c.column <= f.last.column && c.row >= f.first.row && c.row <= f.last.row) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool Judge::BoxInArt(const Box& box) const {
   Canvas alone = sheet_.NewCanvas();
   box.Box::RenderText(alone);
@@ -422,6 +437,7 @@ bool Judge::BoxInArt(const Box& box) const {
       const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
       const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
                            Art(after) != Own(alone, after);
+      if (art != own && art == seen && HiddenBy(box, cell)) continue;
       if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
     }
   }
@@ -540,7 +556,8 @@ bool Judge::AttachedTo(const LinkPoint& end, Cell d, const Touch& touch) const {
   if (host == nullptr) return false;
   const Cell at = CellOf(end);
   const bool resting = OnLine(*host, at);
-  const bool docked = CountDockedEnds && !resting && OnLine(*host, at.Step(d));
+  // Docked: its host in the next cell, or past the blanks the end keeps as its gap.
+  const bool docked = CountDockedEnds && !resting && OnLine(*host, at.Step(d, end.gap + 1));
   if (!resting && !docked) return false;
   switch (touch.kind) {
     case Touch::Kind::Box: {

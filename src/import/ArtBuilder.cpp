@@ -200,6 +200,7 @@ class Builder {
       // Resting on the host, or docked on it from the next cell: the host
       // carries the end either way, and the geometry tells which.
       if (Line* host = HostLine(end.host)) point.SetLine(host);
+      point.gap = end.gap;
       if (end.joinLine >= 0) {
         Line* other = lines_[static_cast<std::size_t>(end.joinLine)];
         if (other != nullptr) point.Join(end.joinAtEnd ? &other->end : &other->start);

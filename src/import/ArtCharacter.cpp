@@ -30,6 +30,8 @@ std::optional<Stroke> ArtCharacter::Run(char32_t code, bool across) {
   switch (code) {
     case U'-':
     case U'─':
+    // An en dash, as links drawn "◄––––►".
+    case U'–':
       return across ? std::optional(Stroke::Solid) : std::nullopt;
     case U'=':
     case U'═':

@@ -56,6 +56,8 @@ struct ArtPlan {
     Host host;
     // The host lies in the next cell, which the line runs towards.
     bool docked = false;
+    // Docked past blank cells: how many lie between the end and its host.
+    std::int32_t gap = 0;
     // The end of another line this end is joined to: line index, and true for its end.
     std::int32_t joinLine = -1;
     bool joinAtEnd = false;
@@ -95,6 +97,9 @@ struct ArtPlan {
     // Dashed sides whose dashes stand where the box leaves its gaps
     // ("+- - -+"): the art is kept in front of them.
     bool shownInFront[4] = {false, false, false, false};
+    // Another box is drawn behind this one, a cell down and aside: this
+    // one hides it, so it is a framed text box whatever its text's place.
+    bool hides = false;
     // A framed text box: its text and alignment.
     bool framedText = false;
     std::vector<std::string> lines;

@@ -8,7 +8,8 @@ namespace {
 using Side = ArtPlan::Side;
 using Use = RecognizerGrid::Use;
 
-bool IsAsciiLineArt(char32_t code) { return std::u32string_view(U"-|+=:.'").find(code) != std::u32string_view::npos; }
+// Line art no line draws as the art has it: ASCII, and the en dash.
+bool IsAsciiLineArt(char32_t code) { return std::u32string_view(U"-|+=:.'–").find(code) != std::u32string_view::npos; }
 
 }  // namespace
 

@@ -33,6 +33,113 @@ void BoxFinder::Run() {
       TryBox(c, r, budget);
     }
   }
+  const std::size_t found = plan_.boxes.size();
+  for (std::size_t f = 0; f < found; ++f) {
+    if (!TryBehind(f, 1)) TryBehind(f, -1);
+  }
+}
+
+bool BoxFinder::TryBehind(std::size_t front, std::int32_t dx) {
+  const ArtPlan::Box& shown = plan_.boxes[front];
+  const auto [a, b] = shown.topLeft;
+  const auto [c, d] = shown.bottomRight;
+  const std::int32_t c0 = a + dx;
+  const std::int32_t r0 = b + 1;
+  const std::int32_t c1 = c + dx;
+  const std::int32_t r1 = d + 1;
+  // The side that shows beside the front box, and the one behind it.
+  const std::int32_t outer = dx > 0 ? c1 : c0;
+  const std::int32_t inner = dx > 0 ? c0 : c1;
+  const Way outward = dx > 0 ? Way::Left : Way::Right;
+  const Way inward = dx > 0 ? Way::Right : Way::Left;
+  auto free = [&](std::int32_t cc, std::int32_t rr) {
+    return cells_.Inside(cc, rr) && cells_.At(cc, rr).use == Use::Free && !cells_.At(cc, rr).text;
+  };
+  if (r1 >= cells_.Rows() || !free(outer, r0) || !free(outer, r1) || !free(inner, r1)) return false;
+  // An arrow may end where the top corner that shows would be, pointing
+  // at the front box ("-->|" over a box behind it): the arrow shows there.
+  const std::optional<Way> head = ArtCharacter::HeadOf(cells_.Shape(outer, r0));
+  const bool arrowAtCorner = head.has_value() && *head == outward && cells_.RunAt(outer - (dx > 0 ? -1 : 1), r0, true);
+  if ((!arrowAtCorner && !Corner(outer, r0, outward, Way::Down)) || !Corner(outer, r1, outward, Way::Up) ||
+      !Corner(inner, r1, inward, Way::Up)) {
+    return false;
+  }
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    if (!free(outer, r) || !cells_.SideCell(outer, r, false)) return false;
+  }
+  for (std::int32_t k = c0 + 1; k < c1; ++k) {
+    if (!free(k, r1) || !cells_.SideCell(k, r1, true)) return false;
+  }
+  // The front box hides the rest of the frame: inside it, text alone.
+  bool text = false;
+  for (std::int32_t r = b + 1; r < d; ++r) {
+    for (std::int32_t k = a + 1; k < c; ++k) {
+      const char32_t code = cells_.Shape(k, r);
+      if (!free(k, r)) return false;
+      if (code == U' ') continue;
+      text = true;
+      if (cells_.RunAt(k, r, true) || cells_.RunAt(k, r, false) || ArtCharacter::IsBoxDrawing(code)) return false;
+    }
+  }
+  if (!text) return false;
+  ArtPlan::Box box = MakeBox(c0, r0, c1, r1);
+  // Its hidden corner and sides are as those that show.
+  const std::size_t hiddenCorner = dx > 0 ? 0 : 1;
+  const ArtPlan::Cell showing[3] = {{outer, r0}, {outer, r1}, {inner, r1}};
+  bool rounded = true;
+  for (const ArtPlan::Cell& at : showing) {
+    const char32_t code = cells_.Shape(at.column, at.row);
+    const bool top = at.row == r0;
+    rounded = rounded && ArtCharacter::IsRoundedCorner(code) &&
+              (ArtCharacter::ArmsOf(code).rounded || code == (top ? U'.' : U'\''));
+  }
+  box.rounded = rounded;
+  if (rounded) {
+    for (ArtPlan::Marker& corner : box.corners) corner = TableMarker(MarkerTable::Join);
+  }
+  box.corners[hiddenCorner] = TableMarker(MarkerTable::Join);
+  const auto top = static_cast<std::size_t>(Side::Top);
+  const auto bottom = static_cast<std::size_t>(Side::Bottom);
+  const auto hiddenSide = static_cast<std::size_t>(dx > 0 ? Side::Left : Side::Right);
+  const auto outerSide = static_cast<std::size_t>(dx > 0 ? Side::Right : Side::Left);
+  box.strokes[top] = box.strokes[bottom];
+  box.strokes[hiddenSide] = box.strokes[outerSide];
+  box.shownInFront[top] = false;
+  box.shownInFront[hiddenSide] = false;
+  // Claim what shows; where its frame passes behind the front box's sides
+  // it lies behind them, and inside the front box it claims nothing.
+  const auto index = static_cast<std::int32_t>(plan_.boxes.size());
+  auto claim = [&](std::int32_t k, std::int32_t r, Side side) {
+    RecognizerGrid::Cell& cell = cells_.At(k, r);
+    const bool across = side == Side::Top || side == Side::Bottom;
+    const bool within = k >= a && k <= c && r >= b && r <= d;
+    const bool onFront = within && (k == a || k == c || r == b || r == d);
+    if (within && !onFront) return;
+    ArtPlan::Element& runner = across ? cell.across : cell.down;
+    if (!runner) runner = ArtPlan::Element::Box(index);
+    if (onFront || cell.use != Use::Free) return;
+    cell.use = Use::BoxSide;
+    cell.box = index;
+    cell.side = side;
+  };
+  for (std::int32_t k = c0 + 1; k < c1; ++k) {
+    claim(k, r0, Side::Top);
+    claim(k, r1, Side::Bottom);
+  }
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    claim(c0, r, Side::Left);
+    claim(c1, r, Side::Right);
+  }
+  for (const ArtPlan::Cell& at : showing) {
+    if (arrowAtCorner && at.row == r0) continue;
+    RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
+    cell.use = Use::BoxCorner;
+    cell.box = index;
+    cell.side = at.column == c0 ? Side::Left : Side::Right;
+  }
+  plan_.boxes[front].hides = true;
+  plan_.boxes.push_back(std::move(box));
+  return true;
 }
 
 bool BoxFinder::TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget) {

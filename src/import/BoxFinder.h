@@ -30,6 +30,10 @@ class BoxFinder {
   // The largest box with its top left corner at (c0, r0); budget counts
   // down the frames tried.
   bool TryBox(std::int32_t c0, std::int32_t r0, std::int32_t& budget);
+  // A box drawn behind the given one, a cell down and dx aside ("║╗" over
+  // "╚═══╝║"): three corners and two sides show, the rest lies behind the
+  // front box, which holds only text.
+  bool TryBehind(std::size_t front, std::int32_t dx);
   // A corner of the frame: a corner character whose arms (where it has
   // any) reach along both of its sides, or a side's run going on to the
   // corner ("-" corners).

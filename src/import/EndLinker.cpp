@@ -175,6 +175,28 @@ void EndLinker::Dock(EndId id) {
     end.docked = true;
     return;
   }
+  // Past one blank: a box side ("| New | -----> | Active |", both ends),
+  // or a line an arrowhead points at. A joined end turns there instead.
+  if (end.joinLine >= 0 || cells_.Shape(target.column, target.row) != U' ' ||
+      !cells_.IsFree(target.column, target.row)) {
+    return;
+  }
+  const ArtPlan::Cell beyond{target.column + dc, target.row + dr};
+  std::optional<ArtPlan::Host> far = HostAt(beyond, horizontal);
+  if (!far && cells_.Inside(beyond.column, beyond.row)) {
+    for (const EndId& across : endsAt_[cells_.Index(beyond)]) {
+      if (Horizontal(across.first) != horizontal) far = ArtPlan::Host{Element::Line(across.first), Side::Top};
+    }
+  }
+  if (!far) return;
+  const std::optional<ArtCharacter::Way> way = ArtCharacter::HeadOf(cells_.Shape(end.cell.column, end.cell.row));
+  const ArtCharacter::Way out = horizontal ? (dc > 0 ? ArtCharacter::Way::Right : ArtCharacter::Way::Left)
+                                           : (dr > 0 ? ArtCharacter::Way::Down : ArtCharacter::Way::Up);
+  const bool points = way.has_value() && *way == out;
+  if (far->element.kind != Element::Kind::Box && !points) return;
+  end.host = *far;
+  end.docked = true;
+  end.gap = 1;
 }
 
 void EndLinker::DockFork(EndId id) {

@@ -13,11 +13,13 @@ namespace virlo {
 
 // Links the lines' ends: an end on a side or a line rests on it; two ends
 // at one corner are joined; an end one cell before a side or a line,
-// pointing at it, is docked on it. Where a run changes its stroke at a tee
-// the stem and one piece are joined and the other piece rests on the stem,
-// and the two pieces of a run crossing a box side are joined where they
-// meet, each resting on the side. Ends at a box-drawing character whose
-// arms the lines do not draw show the character.
+// pointing at it, is docked on it (and one a blank before a box side, or
+// an arrowhead a blank before a line, with that gap). Where a run changes
+// its stroke at a tee the stem and one piece are joined and the other
+// piece rests on the stem, and the two pieces of a run crossing a box side
+// are joined where they meet, each resting on the side. Ends at a
+// box-drawing character whose arms the lines do not draw show the
+// character.
 class EndLinker {
  public:
   EndLinker(RecognizerGrid& cells, ArtPlan& plan);
@@ -41,7 +43,8 @@ class EndLinker {
   std::optional<bool> ThroughAcross(const ArtPlan::Cell& at) const;
   // Three ends at a tee where a run changes its stroke.
   void LinkTee(const EndId (&ends)[3]);
-  // Pointing at a side or a line in the next cell: docked.
+  // Pointing at a side or a line in the next cell: docked; past one blank,
+  // docked with a gap on a box side, or on a line its arrowhead points at.
   void Dock(EndId id);
   // A joined end at a corner right beside a box side, its line leaving the
   // side (a fork "+" beside it): docked on the side as well, so the fork

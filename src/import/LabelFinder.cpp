@@ -114,7 +114,12 @@ bool LabelFinder::IsNode(std::int32_t first, std::int32_t last, std::int32_t r) 
   for (std::int32_t k = first; k <= last; ++k) {
     for (const std::int32_t dr : {-1, 1}) {
       const char32_t near = cells_.Shape(k, r + dr);
-      if (cells_.RunAt(k, r + dr, false) || (near != 0 && ArtCharacter::HeadOf(near).has_value())) return true;
+      // A "|" drawn inside a run across ("--|--", a frame's top) crosses
+      // that run; it does not leave the text.
+      const bool crossing = cells_.RunAt(k - 1, r + dr, true) && cells_.RunAt(k + 1, r + dr, true);
+      if ((cells_.RunAt(k, r + dr, false) && !crossing) || (near != 0 && ArtCharacter::HeadOf(near).has_value())) {
+        return true;
+      }
     }
   }
   return false;

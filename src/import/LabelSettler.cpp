@@ -5,6 +5,8 @@
 
 #include "objects/Box.h"
 #include "objects/Line.h"
+#include "objects/LinkPoint.h"
+#include "objects/MarkerTable.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 
@@ -15,6 +17,16 @@ namespace {
 // along a row, the row just above or below, or one between, down a column.
 constexpr std::int32_t NodeReachAcross = 3;
 constexpr std::int32_t NodeReachDown = 2;
+
+// A rule: a line that touches nothing, its ends showing its own run. It
+// names nothing, so text above or below it is no label of it.
+bool IsRule(const Line& line) {
+  for (const LinkPoint* end : {&line.start, &line.end}) {
+    if (end->partner != nullptr || end->hostLine != nullptr) return false;
+    if (end->marker != MarkerTable::HorizontalLine && end->marker != MarkerTable::VerticalLine) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -98,8 +110,9 @@ void LabelSettler::Settle(const std::vector<StrBox*>& texts) const {
     }
     const bool node = IsNode(cells);
     text->SettleRest([&](const Line& line) {
-      // A node rests only on a line running through it, never beside it.
-      if (node && text->Touching(line) != 0) return false;
+      // A node rests only on a line running through it, never beside it;
+      // so does any text by a rule.
+      if ((node || IsRule(line)) && text->Touching(line) != 0) return false;
       return !within || holds(*within, CellsOfLine(line));
     });
   }

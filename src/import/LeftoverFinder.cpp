@@ -118,8 +118,33 @@ bool LeftoverFinder::Head(std::int32_t c, std::int32_t r) const {
   const char32_t tail = cells_.At(tc, tr).code;
   const bool art = ArtCharacter::Run(tail, true) || ArtCharacter::Run(tail, false) || ArtCharacter::IsCorner(tail) ||
                    ArtCharacter::IsBoxDrawing(tail);
-  // A letter is a head only where it ends line art ("v" under a run or a corner).
-  if (ArtCharacter::IsLetter(code)) return art;
+  // A head and a run of one cell between words, blanks either side
+  // ("0      <=      readerIndex"): an operator.
+  if (tr == r && ArtCharacter::Run(tail, true)) {
+    const std::int32_t first = std::min(c, tc);
+    const std::int32_t last = std::max(c, tc);
+    auto wordPast = [&](std::int32_t from, std::int32_t step) {
+      std::int32_t k = from + step;
+      std::int32_t blanks = 0;
+      while (blanks < RecognizerGrid::MaxOperatorGap && cells_.Inside(k, r) && cells_.At(k, r).code == U' ') {
+        ++blanks;
+        k += step;
+      }
+      return blanks > 0 && cells_.Inside(k, r) && ArtCharacter::IsWordCharacter(cells_.At(k, r).code);
+    };
+    if (wordPast(first, -1) && wordPast(last, 1)) return false;
+  }
+  // A letter is a head only where it ends line art ("v" under a run or a
+  // corner) with blanks beside it: "'V'", "V=2" and ".v" are words'.
+  if (ArtCharacter::IsLetter(code)) {
+    const bool across = *way == Way::Left || *way == Way::Right;
+    auto blank = [&](std::int32_t k) {
+      const std::int32_t bc = across ? c : c + k;
+      const std::int32_t br = across ? r + k : r;
+      return !cells_.Inside(bc, br) || cells_.At(bc, br).code == U' ';
+    };
+    return art && blank(-1) && blank(1);
+  }
   return art || tail == U' ';
 }
 

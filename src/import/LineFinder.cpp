@@ -164,6 +164,22 @@ void LineFinder::Keep(const Track& track) {
     return there.use == Use::BoxCorner || (there.use == Use::BoxSide && sideAcross != across);
   };
   const bool touches = beside(start, -1) || beside(end, 1);
+  // A head and a run of one cell between words, blanks either side
+  // ("0      <=      readerIndex", "a -> b"), is an operator, no line.
+  auto spaced = [&](const ArtPlan::End& e, std::int32_t outward) {
+    std::int32_t k = 1;
+    ArtPlan::Cell at = beyond(e, outward);
+    while (k <= RecognizerGrid::MaxOperatorGap && cells_.Shape(at.column, at.row) == U' ' &&
+           cells_.IsFree(at.column, at.row)) {
+      ++k;
+      at = beyond(e, outward * k);
+    }
+    return k > 1 && ArtCharacter::IsWordCharacter(cells_.Shape(at.column, at.row));
+  };
+  if (across && length == 2 && !touches && !onBox(start) && !onBox(end) && spaced(start, -1) &&
+      spaced(end, end.marker.Width())) {
+    return;
+  }
   // A run of "." is a line only where it reaches something: "Loading..." is text.
   const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
   if (dots && !structural && !touches) return;

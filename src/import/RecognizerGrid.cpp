@@ -9,9 +9,10 @@ namespace {
 
 using Marker = ArtPlan::Marker;
 
-// Letters that are markers of the table, and "v", the arrowhead down.
+// Letters that are markers of the table, "v", the arrowhead down, and "X",
+// the end of a lost message ("+----X").
 bool IsMarkerLetter(char32_t code) {
-  return code == U'O' || code == U'V' || code == U'A' || code == U'U' || code == U'v';
+  return code == U'O' || code == U'V' || code == U'A' || code == U'U' || code == U'v' || code == U'X';
 }
 
 // Symbols a marker may be where the table has none of its own: bullets,

@@ -22,6 +22,8 @@ class RecognizerGrid {
 
   // Shorter runs standing against a word are part of the text ("a-b", "--all", "p->next").
   static constexpr std::int32_t ShortestWordedRun = 3;
+  // The most blanks between an operator ("<=") and the words either side.
+  static constexpr std::int32_t MaxOperatorGap = 8;
 
   // What the reading made of a cell.
   enum class Use : std::uint8_t {

@@ -25,6 +25,7 @@ bool TurnsUp(char32_t code) {
 }  // namespace
 
 void StepFinder::Run() {
+  HeadsAgainstCorners();
   // The ends of the lines across, by their cells.
   std::unordered_map<std::size_t, ArtPlan::Marker> endMarkers;
   // The cells a line down already starts or stops at (a tree's stem).
@@ -63,6 +64,7 @@ void StepFinder::Run() {
     const auto r = static_cast<std::int32_t>(index / static_cast<std::size_t>(cells_.Columns()));
     if (stems.count(index) == 0 && !cells_.At(c, r).down) HeadAtCorner({c, r}, marker);
   }
+  HeadsAtJunctions();
   LoneHeads();
 }
 
@@ -96,10 +98,115 @@ void StepFinder::LoneHeads() {
       line.horizontal = horizontal;
       line.start = {{c, r}, *marker, {}};
       line.end = line.start;
+      // Two heads back to back ("▲" over "▼" between two boxes), each
+      // pointing at what lies beyond it: one line of two cells.
+      const ArtPlan::Cell back{c - dc, r - dr};
+      const char32_t other = cells_.Shape(back.column, back.row);
+      const std::optional<Way> otherWay = other != 0 ? ArtCharacter::HeadOf(other) : std::nullopt;
+      const std::optional<ArtPlan::Marker> otherMarker = cells_.MarkerAt(back.column, back.row);
+      if (otherWay && otherMarker && otherMarker->Width() == 1 && cells_.IsFree(back.column, back.row) &&
+          !ArtCharacter::IsLetter(other) && structure(back.column - dc, back.row - dr) &&
+          (otherWay == Way::Left || otherWay == Way::Right) == horizontal && *otherWay != *way) {
+        const ArtPlan::End there{back, *otherMarker, {}};
+        const bool forward = dc + dr > 0;
+        line.start = forward ? there : line.start;
+        line.end = forward ? line.end : there;
+        cells_.At(back.column, back.row).use = Use::End;
+      }
       plan_.lines.push_back(line);
       cells_.At(c, r).use = Use::End;
     }
   }
+}
+
+void StepFinder::HeadsAtJunctions() {
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (!way || !marker || (*way != Way::Up && *way != Way::Down)) continue;
+      const std::int32_t dr = *way == Way::Down ? 1 : -1;
+      // Behind the head, a junction inside a run across ("═╪═", "─┬─")
+      // whose arm reaches the head.
+      const ArtPlan::Cell junction{c, r - dr};
+      if (!cells_.Inside(junction.column, junction.row)) continue;
+      const RecognizerGrid::Cell& there = cells_.At(junction.column, junction.row);
+      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(junction.column, junction.row));
+      const bool line = there.use == Use::Line && there.across.kind == ArtPlan::Element::Kind::Line;
+      if (!line || arms[*way] == 0 || arms[Way::Left] == 0 || arms[Way::Right] == 0 || there.down) continue;
+      ArtPlan::Line drop;
+      drop.horizontal = false;
+      const ArtPlan::End atJunction{junction, TableMarker(MarkerTable::Join), {}};
+      const ArtPlan::End atHead{{c, r}, *marker, {}};
+      drop.start = dr > 0 ? atJunction : atHead;
+      drop.end = dr > 0 ? atHead : atJunction;
+      plan_.lines.push_back(drop);
+      cells_.At(c, r).use = Use::End;
+      cells_.At(junction.column, junction.row).use = Use::End;
+    }
+  }
+}
+
+void StepFinder::HeadsAgainstCorners() {
+  // The markers of the lines' ends, by their cells.
+  std::unordered_map<std::size_t, ArtPlan::Marker> endMarkers;
+  for (const ArtPlan::Line& line : plan_.lines) {
+    endMarkers[cells_.Index(line.start.cell)] = line.start.marker;
+    endMarkers[cells_.Index(line.end.cell)] = line.end.marker;
+  }
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (!way || !marker || marker->Width() != 1) continue;
+      const bool horizontal = *way == Way::Left || *way == Way::Right;
+      const std::int32_t dc = *way == Way::Right ? 1 : *way == Way::Left ? -1 : 0;
+      const std::int32_t dr = *way == Way::Down ? 1 : *way == Way::Up ? -1 : 0;
+      const ArtPlan::Cell corner{c - dc, r - dr};
+      if (!cells_.Inside(corner.column, corner.row)) continue;
+      const RecognizerGrid::Cell& there = cells_.At(corner.column, corner.row);
+      // The corner's arm reaches the head, and another turns off the head's way.
+      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(corner.column, corner.row));
+      const bool turns = horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0)
+                                    : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
+      const bool free = there.use == Use::Free || (there.use == Use::End && !(horizontal ? there.across : there.down));
+      if (!arms.Any() || arms[*way] == 0 || !turns || !free || there.text) continue;
+      // It points at a side or a line ("◀┐" against a box's side).
+      const Use aheadUse = cells_.Inside(c + dc, r + dr) ? cells_.At(c + dc, r + dr).use : Use::Free;
+      if (aheadUse != Use::BoxSide && aheadUse != Use::BoxCorner && aheadUse != Use::Line) continue;
+      ArtPlan::Line line;
+      line.horizontal = horizontal;
+      const ArtPlan::End atHead{{c, r}, *marker, {}};
+      // The corner shows what the line already ending there shows ("╭").
+      const auto ending = endMarkers.find(cells_.Index(corner));
+      const ArtPlan::Marker shown = ending != endMarkers.end() ? ending->second : TableMarker(MarkerTable::Join);
+      const ArtPlan::End atCorner{corner, shown, {}};
+      const bool forward = dc + dr > 0;
+      line.start = forward ? atCorner : atHead;
+      line.end = forward ? atHead : atCorner;
+      plan_.lines.push_back(line);
+      cells_.At(c, r).use = Use::End;
+      cells_.At(corner.column, corner.row).use = Use::End;
+    }
+  }
+}
+
+bool StepFinder::InSide(const ArtPlan::Cell& at, std::int32_t dr, std::optional<ArtCharacter::Way> head) const {
+  if (!cells_.Inside(at.column, at.row)) return false;
+  const RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
+  const ArtPlan::Side facing = dr > 0 ? ArtPlan::Side::Top : ArtPlan::Side::Bottom;
+  const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(at.column, at.row));
+  const bool toward = arms[dr > 0 ? Way::Up : Way::Down] != 0;
+  // A box's corner drawn as a tee ("├" under "┌").
+  if (cell.use == Use::BoxCorner) return !head.has_value() && toward;
+  if (cell.use != Use::BoxSide || cell.side != facing) return false;
+  if (head.has_value()) return *head == (dr > 0 ? Way::Down : Way::Up) && cells_.MarkerAt(at.column, at.row);
+  // A tee in the side with its arm towards the corner.
+  return toward && arms[Way::Left] != 0 && arms[Way::Right] != 0;
 }
 
 void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker& marker) {
@@ -111,6 +218,20 @@ void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker
     const char32_t head = cells_.Shape(at.column, at.row);
     const std::optional<ArtCharacter::Way> way = head != 0 ? ArtCharacter::HeadOf(head) : std::nullopt;
     const bool upright = way.has_value() && (*way == Way::Up || *way == Way::Down);
+    if (turns && InSide(at, dr, way)) {
+      // A loop back into a box: the corner turns onto the box's side, where
+      // the art shows its head ("▼" in the top) or a tee ("┴").
+      ArtPlan::Line line;
+      line.horizontal = false;
+      const ArtPlan::Marker shown =
+          way.has_value() ? *cells_.MarkerAt(at.column, at.row) : TableMarker(MarkerTable::Join);
+      const ArtPlan::End atCorner{corner, marker, {}};
+      const ArtPlan::End atSide{at, shown, {}};
+      line.start = dr > 0 ? atCorner : atSide;
+      line.end = dr > 0 ? atSide : atCorner;
+      plan_.lines.push_back(line);
+      return;
+    }
     if (!turns || !upright || !cells_.IsFree(at.column, at.row)) continue;
     const std::optional<ArtPlan::Marker> shown = cells_.MarkerAt(at.column, at.row);
     // A head that starts a run of its own ("v" over "|") is that run's.

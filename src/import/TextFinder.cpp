@@ -54,7 +54,19 @@ void TextFinder::MakeFramedText() {
     std::vector<std::int32_t> starts;
     if (!FramedLines(box, lines, starts)) continue;
     if (std::all_of(starts.begin(), starts.end(), [](std::int32_t s) { return s < 0; })) continue;
-    while (!lines.empty() && lines.back().empty()) {
+    // A box with another behind it holds its text from its first column,
+    // blanks and all, every row as wide as its inside: its blanks hide
+    // the frame behind it, as the art does.
+    if (box.hides) {
+      for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::int32_t start = std::max(starts[k], 0);
+        const auto before = static_cast<std::size_t>(start);
+        const std::int32_t after = width - start - static_cast<std::int32_t>(lines[k].size());
+        lines[k] = std::string(before, ' ') + lines[k] + std::string(static_cast<std::size_t>(std::max(after, 0)), ' ');
+        starts[k] = 0;
+      }
+    }
+    while (!box.hides && !lines.empty() && lines.back().empty()) {
       lines.pop_back();
       starts.pop_back();
     }
