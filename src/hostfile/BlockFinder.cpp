@@ -333,6 +333,24 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     }
     std::size_t first = paragraphs[i].first;
     std::size_t last = paragraphs[j].last;
+    // Labels set under the art after one blank line, no further left than
+    // it reaches, are its caption (the names under a figure's two halves).
+    if (j + 1 < paragraphs.size()) {
+      const Paragraph& next = paragraphs[j + 1];
+      constexpr std::size_t LongestCaption = 2;
+      std::size_t artIndent = std::string_view::npos;
+      for (std::size_t k = first; k <= last; ++k) {
+        if (!facts[k].blank) artIndent = std::min(artIndent, Indentation(items[begin + k].content));
+      }
+      bool underArt = true;
+      for (std::size_t k = next.first; k <= next.last; ++k) {
+        underArt = underArt && Indentation(items[begin + k].content) >= artIndent;
+      }
+      if (!next.art && !next.prose && next.first == last + 2 && next.last - next.first < LongestCaption && underArt) {
+        last = next.last;
+        j = j + 1;
+      }
+    }
     while (facts[first].prose && !LabelOfArt(items, facts, begin, first, first + 1)) ++first;
     while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1)) --last;
     blocks.push_back(ParagraphBlock(container, items, begin + first, begin + last));

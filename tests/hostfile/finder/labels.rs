@@ -1,4 +1,5 @@
-//! Labels at a diagram's edge belong to it; a sentence does not.
+//! Labels at a diagram's edge belong to it, and so do labels set under it
+//! after a blank line; a sentence does not.
 //!
 //! The crate graph, as cargo prints it:
 //! foo v0.1.0 (/work/foo)
@@ -12,4 +13,14 @@
 //!   | Frame | -----> | Failed |
 //!   +-------+        +--------+
 //! Each frame is read in turn.
+//!
+//! Then the pipe, with the names of its ends under it.
+//!
+//!   +----+    +-----+
+//!   | in |--->| out |
+//!   +----+    +-----+
+//!
+//!    reader    writer
+//!
+//! Both ends close together.
 fn main() {}
