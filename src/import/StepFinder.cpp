@@ -12,6 +12,11 @@ namespace {
 using Use = RecognizerGrid::Use;
 using Way = ArtCharacter::Way;
 
+// The cell one step the way points: columns and rows.
+ArtPlan::Cell StepOf(Way way) {
+  return {way == Way::Right ? 1 : way == Way::Left ? -1 : 0, way == Way::Down ? 1 : way == Way::Up ? -1 : 0};
+}
+
 bool TurnsDown(char32_t code) {
   const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
   return arms.Any() ? arms[Way::Down] > 0 : code == U'.' || code == U',';
@@ -23,6 +28,19 @@ bool TurnsUp(char32_t code) {
 }
 
 }  // namespace
+
+template <typename Visit>
+void StepFinder::ForEachFreeHead(Visit visit) {
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const char32_t code = cells_.Shape(c, r);
+      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
+      const std::optional<Way> way = ArtCharacter::HeadOf(code);
+      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
+      if (way && marker) visit(ArtPlan::Cell{c, r}, *way, *marker);
+    }
+  }
+}
 
 void StepFinder::Run() {
   HeadsAgainstCorners();
@@ -73,80 +91,70 @@ void StepFinder::LoneHeads() {
     const Use use = cells_.At(c, r).use;
     return cells_.Inside(c, r) && (use == Use::BoxSide || use == Use::BoxCorner || use == Use::Line || use == Use::End);
   };
-  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
-    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
-      const char32_t code = cells_.Shape(c, r);
-      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
-      const std::optional<Way> way = ArtCharacter::HeadOf(code);
-      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
-      if (!way || !marker || marker->Width() != 1) continue;
-      const bool horizontal = *way == Way::Left || *way == Way::Right;
-      const std::int32_t dc = *way == Way::Right ? 1 : *way == Way::Left ? -1 : 0;
-      const std::int32_t dr = *way == Way::Down ? 1 : *way == Way::Up ? -1 : 0;
-      // It points at a side or a line next to it; a head of its own
-      // (not ASCII "<" or ">", which stand in text) may also leave one.
-      const bool ahead = structure(c + dc, r + dr);
-      const bool behind = code >= 0x80 && structure(c - dc, r - dr);
-      // Beside it, across its way, no other head and no word: a row of
-      // them ("^^^^ EXCESS ^^^^") marks a span, no arrow.
-      auto clear = [&](std::int32_t k) {
-        const char32_t beside = cells_.Shape(c + dr * k, r + dc * k);
-        return beside != 0 && !ArtCharacter::HeadOf(beside) && !ArtCharacter::IsWordCharacter(beside);
-      };
-      if ((!ahead && !behind) || !clear(-1) || !clear(1)) continue;
-      ArtPlan::Line line;
-      line.horizontal = horizontal;
-      line.start = {{c, r}, *marker, {}};
-      line.end = line.start;
-      // Two heads back to back ("▲" over "▼" between two boxes), each
-      // pointing at what lies beyond it: one line of two cells.
-      const ArtPlan::Cell back{c - dc, r - dr};
-      const char32_t other = cells_.Shape(back.column, back.row);
-      const std::optional<Way> otherWay = other != 0 ? ArtCharacter::HeadOf(other) : std::nullopt;
-      const std::optional<ArtPlan::Marker> otherMarker = cells_.MarkerAt(back.column, back.row);
-      if (otherWay && otherMarker && otherMarker->Width() == 1 && cells_.IsFree(back.column, back.row) &&
-          !ArtCharacter::IsLetter(other) && structure(back.column - dc, back.row - dr) &&
-          (otherWay == Way::Left || otherWay == Way::Right) == horizontal && *otherWay != *way) {
-        const ArtPlan::End there{back, *otherMarker, {}};
-        const bool forward = dc + dr > 0;
-        line.start = forward ? there : line.start;
-        line.end = forward ? line.end : there;
-        cells_.At(back.column, back.row).use = Use::End;
-      }
-      plan_.lines.push_back(line);
-      cells_.At(c, r).use = Use::End;
+  ForEachFreeHead([&](const ArtPlan::Cell& at, Way way, const ArtPlan::Marker& marker) {
+    if (marker.Width() != 1) return;
+    const std::int32_t c = at.column;
+    const std::int32_t r = at.row;
+    const bool horizontal = way == Way::Left || way == Way::Right;
+    const std::int32_t dc = StepOf(way).column;
+    const std::int32_t dr = StepOf(way).row;
+    // It points at a side or a line next to it; a head of its own
+    // (not ASCII "<" or ">", which stand in text) may also leave one.
+    const bool ahead = structure(c + dc, r + dr);
+    const bool behind = cells_.Shape(c, r) >= 0x80 && structure(c - dc, r - dr);
+    // Beside it, across its way, no other head and no word: a row of
+    // them ("^^^^ EXCESS ^^^^") marks a span, no arrow.
+    auto clear = [&](std::int32_t k) {
+      const char32_t beside = cells_.Shape(c + dr * k, r + dc * k);
+      return beside != 0 && !ArtCharacter::HeadOf(beside) && !ArtCharacter::IsWordCharacter(beside);
+    };
+    if ((!ahead && !behind) || !clear(-1) || !clear(1)) return;
+    ArtPlan::Line line;
+    line.horizontal = horizontal;
+    line.start = {at, marker, {}};
+    line.end = line.start;
+    // Two heads back to back ("▲" over "▼" between two boxes), each
+    // pointing at what lies beyond it: one line of two cells.
+    const ArtPlan::Cell back{c - dc, r - dr};
+    const char32_t other = cells_.Shape(back.column, back.row);
+    const std::optional<Way> otherWay = other != 0 ? ArtCharacter::HeadOf(other) : std::nullopt;
+    const std::optional<ArtPlan::Marker> otherMarker = cells_.MarkerAt(back.column, back.row);
+    if (otherWay && otherMarker && otherMarker->Width() == 1 && cells_.IsFree(back.column, back.row) &&
+        !ArtCharacter::IsLetter(other) && structure(back.column - dc, back.row - dr) &&
+        (otherWay == Way::Left || otherWay == Way::Right) == horizontal && *otherWay != way) {
+      const ArtPlan::End there{back, *otherMarker, {}};
+      const bool forward = dc + dr > 0;
+      line.start = forward ? there : line.start;
+      line.end = forward ? line.end : there;
+      cells_.At(back.column, back.row).use = Use::End;
     }
-  }
+    plan_.lines.push_back(line);
+    cells_.At(c, r).use = Use::End;
+  });
 }
 
 void StepFinder::HeadsAtJunctions() {
-  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
-    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
-      const char32_t code = cells_.Shape(c, r);
-      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
-      const std::optional<Way> way = ArtCharacter::HeadOf(code);
-      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
-      if (!way || !marker || (*way != Way::Up && *way != Way::Down)) continue;
-      const std::int32_t dr = *way == Way::Down ? 1 : -1;
-      // Behind the head, a junction inside a run across ("═╪═", "─┬─")
-      // whose arm reaches the head.
-      const ArtPlan::Cell junction{c, r - dr};
-      if (!cells_.Inside(junction.column, junction.row)) continue;
-      const RecognizerGrid::Cell& there = cells_.At(junction.column, junction.row);
-      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(junction.column, junction.row));
-      const bool line = there.use == Use::Line && there.across.kind == ArtPlan::Element::Kind::Line;
-      if (!line || arms[*way] == 0 || arms[Way::Left] == 0 || arms[Way::Right] == 0 || there.down) continue;
-      ArtPlan::Line drop;
-      drop.horizontal = false;
-      const ArtPlan::End atJunction{junction, TableMarker(MarkerTable::Join), {}};
-      const ArtPlan::End atHead{{c, r}, *marker, {}};
-      drop.start = dr > 0 ? atJunction : atHead;
-      drop.end = dr > 0 ? atHead : atJunction;
-      plan_.lines.push_back(drop);
-      cells_.At(c, r).use = Use::End;
-      cells_.At(junction.column, junction.row).use = Use::End;
-    }
-  }
+  ForEachFreeHead([this](const ArtPlan::Cell& at, Way way, const ArtPlan::Marker& marker) {
+    if (way != Way::Up && way != Way::Down) return;
+    const std::int32_t dr = way == Way::Down ? 1 : -1;
+    // Behind the head, a junction inside a run across ("═╪═", "─┬─")
+    // whose arm reaches the head.
+    const ArtPlan::Cell junction{at.column, at.row - dr};
+    if (!cells_.Inside(junction.column, junction.row)) return;
+    const RecognizerGrid::Cell& there = cells_.At(junction.column, junction.row);
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(junction.column, junction.row));
+    const bool line = there.use == Use::Line && there.across.kind == ArtPlan::Element::Kind::Line;
+    if (!line || arms[way] == 0 || arms[Way::Left] == 0 || arms[Way::Right] == 0 || there.down) return;
+    ArtPlan::Line drop;
+    drop.horizontal = false;
+    const ArtPlan::End atJunction{junction, TableMarker(MarkerTable::Join), {}};
+    const ArtPlan::End atHead{at, marker, {}};
+    drop.start = dr > 0 ? atJunction : atHead;
+    drop.end = dr > 0 ? atHead : atJunction;
+    plan_.lines.push_back(drop);
+    cells_.At(at.column, at.row).use = Use::End;
+    cells_.At(junction.column, junction.row).use = Use::End;
+  });
 }
 
 void StepFinder::HeadsAgainstCorners() {
@@ -156,43 +164,37 @@ void StepFinder::HeadsAgainstCorners() {
     endMarkers[cells_.Index(line.start.cell)] = line.start.marker;
     endMarkers[cells_.Index(line.end.cell)] = line.end.marker;
   }
-  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
-    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
-      const char32_t code = cells_.Shape(c, r);
-      if (code == 0 || ArtCharacter::IsLetter(code) || !cells_.IsFree(c, r)) continue;
-      const std::optional<Way> way = ArtCharacter::HeadOf(code);
-      const std::optional<ArtPlan::Marker> marker = cells_.MarkerAt(c, r);
-      if (!way || !marker || marker->Width() != 1) continue;
-      const bool horizontal = *way == Way::Left || *way == Way::Right;
-      const std::int32_t dc = *way == Way::Right ? 1 : *way == Way::Left ? -1 : 0;
-      const std::int32_t dr = *way == Way::Down ? 1 : *way == Way::Up ? -1 : 0;
-      const ArtPlan::Cell corner{c - dc, r - dr};
-      if (!cells_.Inside(corner.column, corner.row)) continue;
-      const RecognizerGrid::Cell& there = cells_.At(corner.column, corner.row);
-      // The corner's arm reaches the head, and another turns off the head's way.
-      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(corner.column, corner.row));
-      const bool turns = horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0)
-                                    : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
-      const bool free = there.use == Use::Free || (there.use == Use::End && !(horizontal ? there.across : there.down));
-      if (!arms.Any() || arms[*way] == 0 || !turns || !free || there.text) continue;
-      // It points at a side or a line ("◀┐" against a box's side).
-      const Use aheadUse = cells_.Inside(c + dc, r + dr) ? cells_.At(c + dc, r + dr).use : Use::Free;
-      if (aheadUse != Use::BoxSide && aheadUse != Use::BoxCorner && aheadUse != Use::Line) continue;
-      ArtPlan::Line line;
-      line.horizontal = horizontal;
-      const ArtPlan::End atHead{{c, r}, *marker, {}};
-      // The corner shows what the line already ending there shows ("╭").
-      const auto ending = endMarkers.find(cells_.Index(corner));
-      const ArtPlan::Marker shown = ending != endMarkers.end() ? ending->second : TableMarker(MarkerTable::Join);
-      const ArtPlan::End atCorner{corner, shown, {}};
-      const bool forward = dc + dr > 0;
-      line.start = forward ? atCorner : atHead;
-      line.end = forward ? atHead : atCorner;
-      plan_.lines.push_back(line);
-      cells_.At(c, r).use = Use::End;
-      cells_.At(corner.column, corner.row).use = Use::End;
-    }
-  }
+  ForEachFreeHead([&](const ArtPlan::Cell& at, Way way, const ArtPlan::Marker& marker) {
+    if (marker.Width() != 1) return;
+    const bool horizontal = way == Way::Left || way == Way::Right;
+    const ArtPlan::Cell d = StepOf(way);
+    const ArtPlan::Cell corner{at.column - d.column, at.row - d.row};
+    if (!cells_.Inside(corner.column, corner.row)) return;
+    const RecognizerGrid::Cell& there = cells_.At(corner.column, corner.row);
+    // The corner's arm reaches the head, and another turns off the head's way.
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(corner.column, corner.row));
+    const bool turns = horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0)
+                                  : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
+    const bool free = there.use == Use::Free || (there.use == Use::End && !(horizontal ? there.across : there.down));
+    if (!arms.Any() || arms[way] == 0 || !turns || !free || there.text) return;
+    // It points at a side or a line ("◀┐" against a box's side).
+    const ArtPlan::Cell ahead{at.column + d.column, at.row + d.row};
+    const Use aheadUse = cells_.Inside(ahead.column, ahead.row) ? cells_.At(ahead.column, ahead.row).use : Use::Free;
+    if (aheadUse != Use::BoxSide && aheadUse != Use::BoxCorner && aheadUse != Use::Line) return;
+    ArtPlan::Line line;
+    line.horizontal = horizontal;
+    const ArtPlan::End atHead{at, marker, {}};
+    // The corner shows what the line already ending there shows ("╭").
+    const auto ending = endMarkers.find(cells_.Index(corner));
+    const ArtPlan::Marker shown = ending != endMarkers.end() ? ending->second : TableMarker(MarkerTable::Join);
+    const ArtPlan::End atCorner{corner, shown, {}};
+    const bool forward = d.column + d.row > 0;
+    line.start = forward ? atCorner : atHead;
+    line.end = forward ? atHead : atCorner;
+    plan_.lines.push_back(line);
+    cells_.At(at.column, at.row).use = Use::End;
+    cells_.At(corner.column, corner.row).use = Use::End;
+  });
 }
 
 bool StepFinder::InSide(const ArtPlan::Cell& at, std::int32_t dr, std::optional<ArtCharacter::Way> head) const {

@@ -39,6 +39,10 @@ class StepFinder {
   // one cell, its ends docked on what lies before and after it; two heads
   // back to back ("▲" over "▼"), one line of two cells.
   void LoneHeads();
+  // Calls visit(cell, way, marker) for every arrowhead still free, in
+  // reading order, each asked for when the cells before it are done.
+  template <typename Visit>
+  void ForEachFreeHead(Visit visit);
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;
