@@ -659,8 +659,9 @@ void Judge::CountLeftovers(Score& score, const std::vector<virlo::ArtPlan::Piece
     });
     const bool bullets = std::all_of(piece.cells.begin(), piece.cells.end(), [&](const virlo::ArtPlan::Cell& at) {
       const Cell c{at.column, at.row};
-      return at.column == piece.cells.front().column && std::string_view("+*-").find(Art(c)) != std::string_view::npos &&
-             Art(c.Step({1, 0})) == ' ' && alnum(c.Step({2, 0}));
+      return at.column == piece.cells.front().column &&
+             std::string_view("+*-").find(Art(c)) != std::string_view::npos && Art(c.Step({1, 0})) == ' ' &&
+             alnum(c.Step({2, 0}));
     });
     if (!against && !bullets) continue;
     ++score.wordsListed;
@@ -1010,13 +1011,10 @@ Score ScoreFile(const std::filesystem::path& art) {
 }
 
 // The faults counted per diagram, by their names in the floors.
-const std::pair<const char*, std::int32_t Score::*> Faults[] = {{"invented", &Score::invented},
-                                                                {"stand-ins", &Score::standIns},
-                                                                {"dividers", &Score::dividers},
-                                                                {"letters", &Score::letters},
-                                                                {"left-behind", &Score::torn},
-                                                                {"unlisted", &Score::unlisted},
-                                                                {"words-listed", &Score::wordsListed}};
+const std::pair<const char*, std::int32_t Score::*> Faults[] = {
+    {"invented", &Score::invented},       {"stand-ins", &Score::standIns}, {"dividers", &Score::dividers},
+    {"letters", &Score::letters},         {"left-behind", &Score::torn},   {"unlisted", &Score::unlisted},
+    {"words-listed", &Score::wordsListed}};
 
 // The floors: what the importer reads right now, thing by thing, and the
 // most of each fault a diagram may have. One line each: "NAME exact",
@@ -1139,8 +1137,8 @@ void PrintTable(const std::vector<Score>& scores, Score& total, std::int64_t& ex
     PrintRow({s.name, s.exact ? "yes" : "no", Ratio(s.rectangles, static_cast<std::int64_t>(s.hand.rectangles.size())),
               Ratio(s.connectors, static_cast<std::int64_t>(s.hand.connectors.size())),
               Ratio(s.arrowheads, static_cast<std::int64_t>(s.hand.arrowheads.size())), std::to_string(s.invented),
-              std::to_string(s.standIns), std::to_string(s.dividers), std::to_string(s.letters),
-              std::to_string(s.torn), std::to_string(s.unlisted), std::to_string(s.wordsListed)});
+              std::to_string(s.standIns), std::to_string(s.dividers), std::to_string(s.letters), std::to_string(s.torn),
+              std::to_string(s.unlisted), std::to_string(s.wordsListed)});
     exact += s.exact ? 1 : 0;
     total.rectangles += s.rectangles;
     total.hand.rectangles.insert(total.hand.rectangles.end(), s.hand.rectangles.begin(), s.hand.rectangles.end());

@@ -31,7 +31,7 @@ class LabelSettler {
   struct Cells {
     std::int32_t left;
     std::int32_t top;
-    std::int32_t right;  // past the last column
+    std::int32_t right;   // past the last column
     std::int32_t bottom;  // past the last row
   };
   // A line's free end (neither joined nor resting: it may lead to text),

@@ -173,8 +173,8 @@ void StepFinder::HeadsAgainstCorners() {
     const RecognizerGrid::Cell& there = cells_.At(corner.column, corner.row);
     // The corner's arm reaches the head, and another turns off the head's way.
     const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(corner.column, corner.row));
-    const bool turns = horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0)
-                                  : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
+    const bool turns =
+        horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0) : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
     const bool free = there.use == Use::Free || (there.use == Use::End && !(horizontal ? there.across : there.down));
     if (!arms.Any() || arms[way] == 0 || !turns || !free || there.text) return;
     // It points at a side or a line ("◀┐" against a box's side).
