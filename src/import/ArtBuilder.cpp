@@ -3,6 +3,7 @@
 #include <string>
 
 #include "import/LabelSettler.h"
+#include "import/NodeDocker.h"
 #include "model/String.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
@@ -65,6 +66,8 @@ class Builder {
     }
     for (const ArtPlan::Dot& character : plan_.characters) MakeDot(character);
     LabelSettler(sheet_, boxes_, lines_).Settle(texts_);
+    // After the labels: a text an end leads to is a node, no label.
+    NodeDocker(sheet_, texts_).Dock(lines_);
     std::vector<DrawObj*> front;
     front.reserve(made_.size());
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) front.push_back(*it);

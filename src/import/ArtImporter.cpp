@@ -12,6 +12,8 @@
 #include "import/ArtRecognizer.h"
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
+#include "objects/Line.h"
+#include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
@@ -199,6 +201,20 @@ void Count(const ArtPlan& plan, const std::vector<std::uint8_t>& forced, ArtImpo
   report.leftAsText = plan.leftAsText;
 }
 
+// The ends the build attached to text they lead to (nodes), which the plan
+// does not hold: resting on the text's frame, or docked before it.
+void CountNodeEnds(const std::vector<DrawObj*>& made, const Sheet& sheet, ArtImporter::Report& report) {
+  for (const DrawObj* obj : made) {
+    const auto* line = dynamic_cast<const Line*>(obj);
+    if (line == nullptr) continue;
+    for (const LinkPoint* end : {&line->start, &line->end}) {
+      if (end->hostLine == nullptr || !end->hostLine->IsHiddenSide()) continue;
+      const bool resting = end->hostLine->CellsAcross(sheet.CellOf(end->x, end->y)) == 0;
+      ++(resting ? report.rests : report.docks);
+    }
+  }
+}
+
 }  // namespace
 
 bool ArtImporter::Import(const ArtGrid& grid, Sheet& sheet, Report& report, std::string& error) {
@@ -243,6 +259,7 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
     CellSet wrong = Differences(made, sheet, grid, origin);
     if (wrong.Empty()) {
       Count(plan, forced, report);
+      CountNodeEnds(made, sheet, report);
       report.unknownSubstitutes = grid.UnknownSubstitutes();
       report.lookalikeSubstitutes = grid.LookalikeSubstitutes();
       return true;

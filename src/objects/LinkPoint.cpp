@@ -124,7 +124,10 @@ Line* LinkPoint::Facing() {
 bool LinkPoint::Holds() const { return HoldsAt({x, y}); }
 
 bool LinkPoint::HoldsAt(Point position) const {
-  if (hostLine == nullptr || hostLine->IsHiddenSide()) return false;
+  // The frame of a text box without one holds an end put there (a line
+  // drawn from it, an arrow an import found at a state's name); no end
+  // settles onto it by itself.
+  if (hostLine == nullptr) return false;
   const Point cell = sheet->CellOf(position.x, position.y);
   const std::int32_t across = hostLine->CellsAcross(cell);
   if (across == 0) {

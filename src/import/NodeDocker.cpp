@@ -1,0 +1,63 @@
+#include "import/NodeDocker.h"
+
+#include "objects/Line.h"
+#include "objects/LinkPoint.h"
+#include "objects/Sheet.h"
+#include "objects/StrBox.h"
+
+namespace virlo {
+namespace {
+
+// How far an end may stop before the text it leads to: the next cell, or
+// past one blank.
+constexpr std::int32_t MostBlanks = 1;
+
+}  // namespace
+
+NodeDocker::NodeDocker(const Sheet& sheet, const std::vector<StrBox*>& texts) : sheet_(sheet) {
+  for (StrBox* text : texts) {
+    if (text->frame != 0) continue;
+    const Rect cells = text->TextCells();
+    for (std::int32_t r = cells.top; r < cells.bottom; ++r) {
+      for (std::int32_t c = cells.left; c < cells.right; ++c) textAt_.emplace(Key(c, r), text);
+    }
+  }
+}
+
+std::uint64_t NodeDocker::Key(std::int32_t column, std::int32_t row) {
+  return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) | static_cast<std::uint32_t>(column);
+}
+
+void NodeDocker::Dock(const std::vector<Line*>& lines) const {
+  if (textAt_.empty()) return;
+  for (Line* line : lines) {
+    if (line == nullptr || line->parent != nullptr) continue;
+    DockEnd(*line, line->start, line->end);
+    DockEnd(*line, line->end, line->start);
+  }
+}
+
+void NodeDocker::DockEnd(const Line& line, LinkPoint& end, const LinkPoint& other) const {
+  if (end.partner != nullptr || end.hostLine != nullptr) return;
+  const Point at = sheet_.CellOf(end.x, end.y);
+  const Point from = sheet_.CellOf(other.x, other.y);
+  const bool horizontal = line.orientation == Line::Horizontal;
+  // The way the line leads out of this end; a line of one cell leads nowhere.
+  const std::int32_t dc = horizontal ? (at.x > from.x) - (at.x < from.x) : 0;
+  const std::int32_t dr = horizontal ? 0 : (at.y > from.y) - (at.y < from.y);
+  if (dc == 0 && dr == 0) return;
+  // The text in the next cell, or past one blank.
+  for (std::int32_t k = 1; k <= MostBlanks + 1; ++k) {
+    const auto found = textAt_.find(Key(at.x + dc * k, at.y + dr * k));
+    if (found == textAt_.end()) continue;
+    StrBox* text = found->second;
+    // The side of its frame that faces the end: in the end's own cell, or
+    // in the blank before the text, where the end is docked.
+    Line* side = dc > 0 ? &text->left : dc < 0 ? &text->right : dr > 0 ? &text->top : &text->bottom;
+    end.SetLine(side);
+    end.gap = 0;
+    return;
+  }
+}
+
+}  // namespace virlo
