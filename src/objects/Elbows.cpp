@@ -153,9 +153,11 @@ std::vector<Point> Elbows::Route(Point p, std::int32_t pWay, Point q, std::int32
   };
   // Straight, when both ends lie on one row (or column) facing each other.
   if (pb == qb && (qa - pa) * pWay >= 0 && (pa - qa) * qWay >= 0) return {p, q};
-  // One jog across, half way between the ends, when there is room for it.
-  if (pWay == -qWay && (qa - pa) * pWay >= 2 * step) {
-    const std::int64_t middle = centre((pa + qa) / 2, step);
+  // One jog across, half way between the ends, when there is room for it;
+  // with the ends a cell apart, in the fixed end's own cell, where its
+  // marker (an arrowhead) turns the corner.
+  if (pWay == -qWay && (qa - pa) * pWay >= step) {
+    const std::int64_t middle = (qa - pa) * pWay >= 2 * step ? centre((pa + qa) / 2, step) : pa;
     return {p, Make(middle, pb, orientation), Make(middle, qb, orientation), q};
   }
   // Both leaving the same way: round past the farther one.
@@ -331,6 +333,14 @@ void Elbows::Lay(Bent& bent, const std::vector<Point>& corners, Selection& repai
       previous->Join(&segment.start);
     }
     previous = &segment.end;
+  }
+  // A fixed end laid in the first corner's cell turns the corner there, and
+  // the corner shows its marker, not a join.
+  if (!bent.segments.empty()) {
+    LinkPoint& corner = bent.segments.front()->start;
+    const bool turnsAtFixed = corners[0] == corners[1];
+    corner.marker = turnsAtFixed ? bent.fixed->marker : std::int32_t{MarkerTable::Join};
+    corner.character = turnsAtFixed ? bent.fixed->character : 0;
   }
   repaintChain();
   // Dots, labels and line ends that rested on a segment gone rest where
