@@ -41,8 +41,12 @@ void BoxFinder::Run() {
 
 bool BoxFinder::TryBehind(std::size_t front, std::int32_t dx) {
   const ArtPlan::Box& shown = plan_.boxes[front];
-  const auto [a, b] = shown.topLeft;
-  const auto [c, d] = shown.bottomRight;
+  // Named, not bound: clang 14, which builds the fuzzers, lets no lambda
+  // capture a structured binding.
+  const std::int32_t a = shown.topLeft.column;
+  const std::int32_t b = shown.topLeft.row;
+  const std::int32_t c = shown.bottomRight.column;
+  const std::int32_t d = shown.bottomRight.row;
   const std::int32_t c0 = a + dx;
   const std::int32_t r0 = b + 1;
   const std::int32_t c1 = c + dx;
