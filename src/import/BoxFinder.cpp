@@ -16,6 +16,21 @@ using Use = RecognizerGrid::Use;
 // hostile art gets there, and it stays text.
 constexpr std::int32_t MaxBoxTries = 1 << 12;
 
+// Calls visit(column, row, side) for every cell of a frame's sides between
+// its corners.
+template <typename Visit>
+void ForEachSideCell(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1, Visit visit) {
+  using Side = ArtPlan::Side;
+  for (std::int32_t c = c0 + 1; c < c1; ++c) {
+    visit(c, r0, Side::Top);
+    visit(c, r1, Side::Bottom);
+  }
+  for (std::int32_t r = r0 + 1; r < r1; ++r) {
+    visit(c0, r, Side::Left);
+    visit(c1, r, Side::Right);
+  }
+}
+
 }  // namespace
 
 void BoxFinder::Run() {
@@ -126,14 +141,7 @@ bool BoxFinder::TryBehind(std::size_t front, std::int32_t dx) {
     cell.box = index;
     cell.side = side;
   };
-  for (std::int32_t k = c0 + 1; k < c1; ++k) {
-    claim(k, r0, Side::Top);
-    claim(k, r1, Side::Bottom);
-  }
-  for (std::int32_t r = r0 + 1; r < r1; ++r) {
-    claim(c0, r, Side::Left);
-    claim(c1, r, Side::Right);
-  }
+  ForEachSideCell(c0, r0, c1, r1, claim);
   for (const ArtPlan::Cell& at : showing) {
     if (arrowAtCorner && at.row == r0) continue;
     RecognizerGrid::Cell& cell = cells_.At(at.column, at.row);
@@ -422,14 +430,7 @@ void BoxFinder::Claim(const ArtPlan::Box& box) {
     cell.box = index;
     cell.side = side;
   };
-  for (std::int32_t c = c0 + 1; c < c1; ++c) {
-    claim(c, r0, Side::Top);
-    claim(c, r1, Side::Bottom);
-  }
-  for (std::int32_t r = r0 + 1; r < r1; ++r) {
-    claim(c0, r, Side::Left);
-    claim(c1, r, Side::Right);
-  }
+  ForEachSideCell(c0, r0, c1, r1, claim);
   const std::pair<ArtPlan::Cell, Side> corners[4] = {
       {{c0, r0}, Side::Left}, {{c1, r0}, Side::Right}, {{c1, r1}, Side::Right}, {{c0, r1}, Side::Left}};
   for (const auto& [at, side] : corners) {
