@@ -665,7 +665,7 @@ void Judge::CountLeftovers(Score& score, const std::vector<virlo::ArtPlan::Piece
     });
     if (!against && !bullets) continue;
     ++score.wordsListed;
-    score.notes.push_back("words listed: " + piece.text + " at " + Where({piece.cell.column, piece.cell.row}) +
+    score.notes.push_back("words listed: " + piece.text + " at " + Where({piece.First().column, piece.First().row}) +
                           " is a word's, listed as line art");
   }
 }

@@ -445,8 +445,8 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
   // Each piece as virlo-cli import lists it: row:column, characters, why.
   for (const ArtPlan::Piece& piece : report.leftAsText) {
     parts.append(QStringLiteral("%1:%2 %3 (%4)")
-                     .arg(piece.cell.row + 1)
-                     .arg(piece.cell.column + 1)
+                     .arg(piece.First().row + 1)
+                     .arg(piece.First().column + 1)
                      .arg(QString::fromStdString(piece.text), ReasonText(piece.why)));
   }
   const QString summary = parts.join(QStringLiteral("; "));

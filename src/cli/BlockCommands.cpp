@@ -99,8 +99,8 @@ void PrintReport(const ArtImporter::Report& report) {
                report.boxes, report.framedTexts, report.lines, report.joins * 2, report.rests, report.docks,
                report.arrowheads, report.dots, report.labels, report.texts);
   for (const ArtPlan::Piece& piece : report.leftAsText) {
-    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s (%s)\n", piece.cell.row + 1,
-                 piece.cell.column + 1, piece.text.c_str(), LeftoverFinder::Reason(piece.why));
+    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s (%s)\n", piece.First().row + 1,
+                 piece.First().column + 1, piece.text.c_str(), LeftoverFinder::Reason(piece.why));
   }
   if (report.unknownSubstitutes > 0) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became '?'\n", report.unknownSubstitutes);

@@ -438,8 +438,8 @@ void PrintImportReport(const virlo::ArtImporter::Report& report) {
                report.boxes, report.framedTexts, report.lines, report.joins * 2, report.rests, report.docks,
                report.arrowheads, report.dots, report.labels, report.texts);
   for (const virlo::ArtPlan::Piece& piece : report.leftAsText) {
-    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s (%s)\n", piece.cell.row + 1,
-                 piece.cell.column + 1, piece.text.c_str(), virlo::LeftoverFinder::Reason(piece.why));
+    std::fprintf(stderr, "virlo-cli: line art left as text at row %d, column %d: %s (%s)\n", piece.First().row + 1,
+                 piece.First().column + 1, piece.text.c_str(), virlo::LeftoverFinder::Reason(piece.why));
   }
 }
 

@@ -138,11 +138,11 @@ struct ArtPlan {
   // A piece of line art read as text: its first cell, its characters (UTF-8)
   // and why it is text.
   struct Piece {
-    Cell cell;
     std::string text;
     Why why = Why::NoLine;
-    // Every cell of it, the first one first.
+    // Every cell of it, the first one first; never none.
     std::vector<Cell> cells;
+    const Cell& First() const { return cells.front(); }
   };
   std::vector<Piece> leftAsText;
 };

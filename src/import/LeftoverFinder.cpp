@@ -75,7 +75,7 @@ void LeftoverFinder::Run() {
     }
   }
   std::sort(plan_.leftAsText.begin(), plan_.leftAsText.end(), [](const ArtPlan::Piece& a, const ArtPlan::Piece& b) {
-    return a.cell.row != b.cell.row ? a.cell.row < b.cell.row : a.cell.column < b.cell.column;
+    return a.First().row != b.First().row ? a.First().row < b.First().row : a.First().column < b.First().column;
   });
 }
 
@@ -293,7 +293,7 @@ void LeftoverFinder::Add(const std::vector<ArtPlan::Cell>& cells, Why why) {
     reported_[cells_.Index(at)] = 1;
     text += Utf8::Encode(cells_.At(at.column, at.row).code);
   }
-  plan_.leftAsText.push_back({cells.front(), std::move(text), why, cells});
+  plan_.leftAsText.push_back({std::move(text), why, cells});
 }
 
 }  // namespace virlo
