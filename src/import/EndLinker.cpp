@@ -75,7 +75,8 @@ ArtPlan::Host EndLinker::BoxHost(std::int32_t box, const ArtPlan::Cell& at, bool
 
 void EndLinker::Link(EndId id) {
   ArtPlan::End& end = EndOf(id);
-  if (end.joinLine >= 0) return;
+  // Linked already, at a tee linked as a whole.
+  if (end.joinLine >= 0 || end.host.element) return;
   // On a side or a line across this one: resting.
   if (const std::optional<ArtPlan::Host> host = HostAt(end.cell, Horizontal(id.first))) {
     end.host = *host;
@@ -130,22 +131,20 @@ std::optional<bool> EndLinker::ThroughAcross(const ArtPlan::Cell& at) const {
 
 void EndLinker::LinkTee(const EndId (&ends)[3]) {
   // Three ends at a tee, where a run changes its stroke (a divider drawn
-  // solid, then dashed): the stem and one piece turn the corner joined,
-  // and the other piece rests on the stem. Joining the two pieces
-  // instead would carry one piece's move across into the other, and tear
-  // an end off the side it rests on.
+  // solid, then dashed): the run goes on through the tee, so its two
+  // pieces are joined and the stem rests on them.
   auto across = [&](std::int32_t k) { return Horizontal(ends[k].first); };
   for (std::int32_t stem = 0; stem < 3; ++stem) {
     const std::int32_t a = (stem + 1) % 3;
     const std::int32_t b = (stem + 2) % 3;
     if (across(a) != across(b) || across(stem) == across(a) || ends[a].second == ends[b].second) continue;
-    ArtPlan::End& corner = EndOf(ends[stem]);
-    ArtPlan::End& piece = EndOf(ends[a]);
-    corner.joinLine = ends[a].first;
-    corner.joinAtEnd = ends[a].second;
-    piece.joinLine = ends[stem].first;
-    piece.joinAtEnd = ends[stem].second;
-    EndOf(ends[b]).host = ArtPlan::Host{Element::Line(ends[stem].first), Side::Top};
+    ArtPlan::End& first = EndOf(ends[a]);
+    ArtPlan::End& second = EndOf(ends[b]);
+    first.joinLine = ends[b].first;
+    first.joinAtEnd = ends[b].second;
+    second.joinLine = ends[a].first;
+    second.joinAtEnd = ends[a].second;
+    EndOf(ends[stem]).host = ArtPlan::Host{Element::Line(ends[a].first), Side::Top};
     return;
   }
 }

@@ -131,9 +131,16 @@ bool LinkPoint::HoldsAt(Point position) const {
   const Point cell = sheet->CellOf(position.x, position.y);
   const std::int32_t across = hostLine->CellsAcross(cell);
   if (across == 0) {
-    // At a free line's end cell the end meets that end rather than the run.
-    return hostLine->parent != nullptr || (cell != sheet->CellOf(hostLine->start.x, hostLine->start.y) &&
-                                           cell != sheet->CellOf(hostLine->end.x, hostLine->end.y));
+    if (hostLine->parent != nullptr) return true;
+    // At a free line's end cell the end meets that end rather than the run,
+    // unless a run the same way is joined on there: the run goes on through
+    // the cell (a divider that changes its stroke at a tee).
+    const bool atStart = cell == sheet->CellOf(hostLine->start.x, hostLine->start.y);
+    const bool atEnd = cell == sheet->CellOf(hostLine->end.x, hostLine->end.y);
+    if (!atStart && !atEnd) return true;
+    const LinkPoint* joined = (atStart ? hostLine->start : hostLine->end).partner;
+    const auto* through = joined != nullptr ? dynamic_cast<const Line*>(joined->parent) : nullptr;
+    return through != nullptr && through != hostLine && through->orientation == hostLine->orientation;
   }
   // Docked: beside the host, the end's own line running across it.
   const auto* own = dynamic_cast<const Line*>(parent);
