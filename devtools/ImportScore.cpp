@@ -105,6 +105,12 @@ struct HandCounts {
   std::vector<Pair> rectangles;
   std::vector<Pair> connectors;
   std::vector<Cell> arrowheads;
+  // Counted things only a slanted run reaches ("slanted" after the cells):
+  // the model draws lines across and down, so the import keeps such runs as
+  // text. Each is scored all the same, and the totals also say how many of
+  // the rest are right.
+  std::vector<bool> slantedConnectors;
+  std::vector<bool> slantedArrowheads;
 };
 
 // A thing counted by hand and whether the import made it right, for
@@ -122,6 +128,9 @@ struct Score {
   std::int32_t rectangles = 0;
   std::int32_t connectors = 0;
   std::int32_t arrowheads = 0;
+  // Of the right ones, those only a slanted run reaches.
+  std::int32_t slantedConnectorsRight = 0;
+  std::int32_t slantedArrowheadsRight = 0;
   // Boxes and lines where the art has none.
   std::int32_t invented = 0;
   // Dots on no line, each standing for one character of text.
@@ -180,19 +189,29 @@ bool ParseCells(const std::string& value, std::vector<Cell>& cells, std::size_t 
 bool ReadCountLine(const std::string& key, const std::string& value, HandCounts& counts,
                    std::map<std::string, std::int32_t>& totals) {
   std::vector<Cell> cells;
+  std::string cellsText = value;
+  const bool slanted = cellsText.ends_with(" slanted");
+  if (slanted) cellsText.resize(cellsText.size() - std::string_view(" slanted").size());
+  if (slanted && key != "connector" && key != "arrowhead") return false;
   if (key == "prefix") {
     if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
     counts.prefix = value.substr(1, value.size() - 2);
     return true;
   }
   if (key == "rectangle" || key == "connector") {
-    if (!ParseCells(value, cells, 2)) return false;
-    (key == "rectangle" ? counts.rectangles : counts.connectors).push_back({cells[0], cells[1]});
+    if (!ParseCells(cellsText, cells, 2)) return false;
+    if (key == "rectangle") {
+      counts.rectangles.push_back({cells[0], cells[1]});
+    } else {
+      counts.connectors.push_back({cells[0], cells[1]});
+      counts.slantedConnectors.push_back(slanted);
+    }
     return true;
   }
   if (key == "arrowhead") {
-    if (!ParseCells(value, cells, 1)) return false;
+    if (!ParseCells(cellsText, cells, 1)) return false;
     counts.arrowheads.push_back(cells[0]);
+    counts.slantedArrowheads.push_back(slanted);
     return true;
   }
   if (key == "rectangles" || key == "connectors" || key == "arrowheads") {
@@ -707,10 +726,13 @@ void Judge::MeasureRectangles(Score& score, std::vector<const Box*>& matched) co
 std::vector<bool> Judge::MeasureConnectors(Score& score, const std::vector<Chain>& chains,
                                            std::vector<bool>& used) const {
   std::vector<bool> intact;
-  for (const Pair& counted : hand_.connectors) {
+  for (std::size_t k = 0; k < hand_.connectors.size(); ++k) {
+    const Pair& counted = hand_.connectors[k];
     const std::string why = ConnectorVerdict(counted, chains, used);
+    const bool slanted = hand_.slantedConnectors[k];
     score.connectors += why.empty() ? 1 : 0;
-    score.verdicts.push_back({"connector " + counted.Key(), why.empty(), why});
+    score.slantedConnectorsRight += why.empty() && slanted ? 1 : 0;
+    score.verdicts.push_back({"connector " + counted.Key(), why.empty(), (slanted ? "slanted: " : "") + why});
     intact.push_back(why.empty());
   }
   return intact;
@@ -778,7 +800,9 @@ std::string Judge::EndVerdict(const Chain& chain, const Line& line, const LinkPo
 // pointing along the line (out of it, or into it as a tail drawn the way
 // the connector goes: "|>---", "---<|"). A dot on a run is no head.
 void Judge::MeasureArrowheads(Score& score) const {
-  for (const Cell counted : hand_.arrowheads) {
+  for (std::size_t k = 0; k < hand_.arrowheads.size(); ++k) {
+    const Cell counted = hand_.arrowheads[k];
+    const bool slanted = hand_.slantedArrowheads[k];
     bool right = false;
     for (const Line* line : lines_) {
       for (const LinkPoint* end : {&line->start, &line->end}) {
@@ -790,8 +814,10 @@ void Judge::MeasureArrowheads(Score& score) const {
       }
     }
     score.arrowheads += right ? 1 : 0;
+    score.slantedArrowheadsRight += right && slanted ? 1 : 0;
     const std::string key = std::to_string(counted.column) + "," + std::to_string(counted.row);
-    score.verdicts.push_back({"arrowhead " + key, right, right ? "" : "no line end shows it"});
+    score.verdicts.push_back(
+        {"arrowhead " + key, right, right ? "" : std::string(slanted ? "slanted: " : "") + "no line end shows it"});
   }
 }
 
@@ -1144,10 +1170,36 @@ void PrintTable(const std::vector<Score>& scores, Score& total, std::int64_t& ex
     total.hand.rectangles.insert(total.hand.rectangles.end(), s.hand.rectangles.begin(), s.hand.rectangles.end());
     total.connectors += s.connectors;
     total.hand.connectors.insert(total.hand.connectors.end(), s.hand.connectors.begin(), s.hand.connectors.end());
+    total.hand.slantedConnectors.insert(total.hand.slantedConnectors.end(), s.hand.slantedConnectors.begin(),
+                                        s.hand.slantedConnectors.end());
+    total.slantedConnectorsRight += s.slantedConnectorsRight;
     total.arrowheads += s.arrowheads;
     total.hand.arrowheads.insert(total.hand.arrowheads.end(), s.hand.arrowheads.begin(), s.hand.arrowheads.end());
+    total.hand.slantedArrowheads.insert(total.hand.slantedArrowheads.end(), s.hand.slantedArrowheads.begin(),
+                                        s.hand.slantedArrowheads.end());
+    total.slantedArrowheadsRight += s.slantedArrowheadsRight;
     for (const auto& [kind, member] : Faults) total.*member += s.*member;
   }
+}
+
+// The totals again without the things only a slanted run reaches, and
+// how many of those are right.
+void PrintStraight(const Score& total) {
+  const auto slanted = [](const std::vector<bool>& flags) {
+    return static_cast<std::int64_t>(std::count(flags.begin(), flags.end(), true));
+  };
+  const std::int64_t slantedLinks = slanted(total.hand.slantedConnectors);
+  const std::int64_t slantedHeads = slanted(total.hand.slantedArrowheads);
+  const std::int64_t links = static_cast<std::int64_t>(total.hand.connectors.size()) - slantedLinks;
+  const std::int64_t heads = static_cast<std::int64_t>(total.hand.arrowheads.size()) - slantedHeads;
+  const std::int64_t linksRight = total.connectors - total.slantedConnectorsRight;
+  const std::int64_t headsRight = total.arrowheads - total.slantedArrowheadsRight;
+  std::printf("\nwithout slanted runs: connectors %.1f%% (%lld of %lld), arrowheads %.1f%% (%lld of %lld)\n",
+              Percent(linksRight, links), static_cast<long long>(linksRight), static_cast<long long>(links),
+              Percent(headsRight, heads), static_cast<long long>(headsRight), static_cast<long long>(heads));
+  std::printf("slanted runs: connectors %d of %lld right, arrowheads %d of %lld right\n",
+              total.slantedConnectorsRight, static_cast<long long>(slantedLinks), total.slantedArrowheadsRight,
+              static_cast<long long>(slantedHeads));
 }
 
 void PrintDetails(const Score& s) {
@@ -1300,6 +1352,7 @@ int main(int argc, char** argv) {
             std::to_string(total.invented), std::to_string(total.standIns), std::to_string(total.dividers),
             std::to_string(total.letters), std::to_string(total.torn), std::to_string(total.unlisted),
             std::to_string(total.wordsListed)});
+  PrintStraight(total);
   std::printf("\ndocked ends count as attached: %s\n", CountDockedEnds ? "yes" : "no (the model has no docks)");
   if (options.details) {
     for (const Score& s : scores) PrintDetails(s);

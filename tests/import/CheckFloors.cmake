@@ -23,3 +23,23 @@ execute_process(COMMAND "${SCORE}" "${WORK}/bad" RESULT_VARIABLE status OUTPUT_Q
 if(NOT status EQUAL 2 OR NOT err MATCHES "connectors does not say how many are listed \\(3\\)")
   message(FATAL_ERROR "counts that disagree with their list are read (status ${status}):\n${err}")
 endif()
+
+# A connector and an arrowhead marked slanted are scored with the rest, and
+# the totals are given again without them; a rectangle cannot be so marked.
+file(REMOVE_RECURSE "${WORK}/slanted")
+file(COPY "${PUBLISHED}/fsm-cpp-sample.txt" DESTINATION "${WORK}/slanted")
+string(REPLACE "connector: 48,1 75,1" "connector: 48,1 75,1 slanted" marked "${counts}")
+string(REPLACE "arrowhead: 75,1" "arrowhead: 75,1 slanted" marked "${marked}")
+file(WRITE "${WORK}/slanted/fsm-cpp-sample.counts" "${marked}")
+execute_process(COMMAND "${SCORE}" "${WORK}/slanted" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_QUIET)
+if(NOT status EQUAL 0 OR NOT out MATCHES "\\| 2/2        \\| 2/2        \\|"
+   OR NOT out MATCHES "without slanted runs: connectors 100.0% \\(1 of 1\\), arrowheads 100.0% \\(1 of 1\\)"
+   OR NOT out MATCHES "slanted runs: connectors 1 of 1 right, arrowheads 1 of 1 right")
+  message(FATAL_ERROR "things marked slanted are not scored apart (status ${status}):\n${out}")
+endif()
+string(REPLACE "rectangle: 2,0 16,2" "rectangle: 2,0 16,2 slanted" marked "${counts}")
+file(WRITE "${WORK}/slanted/fsm-cpp-sample.counts" "${marked}")
+execute_process(COMMAND "${SCORE}" "${WORK}/slanted" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT err MATCHES "not a count: rectangle: 2,0 16,2 slanted")
+  message(FATAL_ERROR "a rectangle marked slanted is read (status ${status}):\n${err}")
+endif()
