@@ -1197,9 +1197,8 @@ void PrintStraight(const Score& total) {
   std::printf("\nwithout slanted runs: connectors %.1f%% (%lld of %lld), arrowheads %.1f%% (%lld of %lld)\n",
               Percent(linksRight, links), static_cast<long long>(linksRight), static_cast<long long>(links),
               Percent(headsRight, heads), static_cast<long long>(headsRight), static_cast<long long>(heads));
-  std::printf("slanted runs: connectors %d of %lld right, arrowheads %d of %lld right\n",
-              total.slantedConnectorsRight, static_cast<long long>(slantedLinks), total.slantedArrowheadsRight,
-              static_cast<long long>(slantedHeads));
+  std::printf("slanted runs: connectors %d of %lld right, arrowheads %d of %lld right\n", total.slantedConnectorsRight,
+              static_cast<long long>(slantedLinks), total.slantedArrowheadsRight, static_cast<long long>(slantedHeads));
 }
 
 void PrintDetails(const Score& s) {
