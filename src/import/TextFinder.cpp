@@ -17,6 +17,7 @@ using Use = RecognizerGrid::Use;
 
 void TextFinder::Run() {
   MakeFramedText();
+  CountDrawn();
   AddTexts(Groups(false), false);
   AddTexts(Groups(true), true);
   AddGaps();
@@ -169,6 +170,29 @@ bool TextFinder::Fits(const std::vector<Segment>& segments, const Segment& added
   return left || centre || right;
 }
 
+void TextFinder::CountDrawn() {
+  const auto width = static_cast<std::size_t>(cells_.Columns()) + 1;
+  drawn_.assign(width * (static_cast<std::size_t>(cells_.Rows()) + 1), 0);
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const std::size_t at = (static_cast<std::size_t>(r) + 1) * width + static_cast<std::size_t>(c) + 1;
+      const std::int32_t here = cells_.At(c, r).use == Use::Free ? 0 : 1;
+      drawn_[at] = here + drawn_[at - 1] + drawn_[at - width] - drawn_[at - width - 1];
+    }
+  }
+}
+
+bool TextFinder::HoldsArt(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
+  const auto width = static_cast<std::size_t>(cells_.Columns()) + 1;
+  c1 = std::min(c1, cells_.Columns() - 1);
+  r1 = std::min(r1, cells_.Rows() - 1);
+  if (c0 > c1 || r0 > r1) return false;
+  auto sum = [&](std::int32_t c, std::int32_t r) {
+    return drawn_[static_cast<std::size_t>(r) * width + static_cast<std::size_t>(c)];
+  };
+  return sum(c1 + 1, r1 + 1) - sum(c0, r1 + 1) - sum(c1 + 1, r0) + sum(c0, r0) > 0;
+}
+
 std::vector<TextFinder::Group> TextFinder::Groups(bool inFront) const {
   // Segments of a row that overlap one above and sit with it as a text box
   // aligns its lines join its group.
@@ -232,6 +256,17 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
       bool centre = g.centre;
       bool right = g.right;
       if (!Fits(g.segments, segment, left, centre, right)) continue;
+      // A text box laid over line art would hold it (a lifeline between
+      // the lines of a note that crosses it higher up).
+      if (!inFront) {
+        std::int32_t first = segment.start;
+        std::int32_t last = end - 1;
+        for (const Segment& s : g.segments) {
+          first = std::min(first, s.start);
+          last = std::max(last, s.start + static_cast<std::int32_t>(s.bytes.size()) - 1);
+        }
+        if (HoldsArt(first, g.row, last, r)) continue;
+      }
       g.segments.push_back(segment);
       g.left = left;
       g.centre = centre;
