@@ -61,7 +61,20 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   --last;
   // One marker character alone between runs is a dot on the line ("--O--").
   const bool lone = last == first && cells_.MarkerAt(first, r).has_value();
-  if (fits && words && !lone && Resumes(last + 1, r, stroke) && !IsNode(first, last, r)) {
+  // Runs that point away from the text on both sides ("<--- TIMEOUT! --->")
+  // are one arrow it labels, though a run stops against it up or down (a
+  // lifeline the note cuts); with a head pointing at it from above or
+  // below, it is a node two arrows leave.
+  std::int32_t beyond = last + 1;
+  while (cells_.Inside(beyond, r) && DottedRun::Across(cells_, beyond, r) == stroke) ++beyond;
+  bool pointedAt = false;
+  for (std::int32_t k = first; k <= last; ++k) {
+    pointedAt = pointedAt || ArtCharacter::HeadOf(cells_.Shape(k, r - 1)) == ArtCharacter::Way::Down ||
+                ArtCharacter::HeadOf(cells_.Shape(k, r + 1)) == ArtCharacter::Way::Up;
+  }
+  const bool outward = !pointedAt && ArtCharacter::HeadOf(cells_.Shape(c - 1, r)) == ArtCharacter::Way::Left &&
+                       ArtCharacter::HeadOf(cells_.Shape(beyond, r)) == ArtCharacter::Way::Right;
+  if (fits && words && !lone && Resumes(last + 1, r, stroke) && (outward || !IsNode(first, last, r))) {
     for (std::int32_t k = first; k <= last; ++k) cells_.At(k, r).labelled = true;
   }
   return std::max(first, last + 1);
