@@ -259,6 +259,7 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
     case Use::BoxCorner: {
       const bool sideAcross = cell.use == Use::BoxSide && (cell.side == Side::Top || cell.side == Side::Bottom);
       if (cell.use == Use::BoxSide && sideAcross == track.across) return end;
+      if (const std::optional<ArtPlan::End> through = ThroughSide(track, end.cell, next, atStart)) return *through;
       // A tee or a marker on the side, or the run's own character over it:
       // the end rests on the side there.
       const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);
@@ -375,6 +376,30 @@ Marker LineFinder::OwnMarker(const Track& track, const ArtPlan::Cell& at) const 
     return TableMarker(track.across ? MarkerTable::HorizontalLine : MarkerTable::VerticalLine);
   }
   return ArtCharacter::MarkerOf(own).value_or(TableMarker(MarkerTable::HorizontalLine));
+}
+
+std::optional<ArtPlan::End> LineFinder::ThroughSide(const Track& track, const ArtPlan::Cell& from,
+                                                    const ArtPlan::Cell& side, bool atStart) const {
+  const Way outward = track.across ? (atStart ? Way::Left : Way::Right) : (atStart ? Way::Up : Way::Down);
+  const Way back = track.across ? (atStart ? Way::Right : Way::Left) : (atStart ? Way::Down : Way::Up);
+  const char32_t code = cells_.Shape(side.column, side.row);
+  // Box drawing alone says the run crosses ("┼"); an ASCII "+" may be a corner.
+  if (!ArtCharacter::IsBoxDrawing(code) || ArtCharacter::ArmsOf(code)[outward] == 0) return std::nullopt;
+  const ArtPlan::Cell beyond{2 * side.column - from.column, 2 * side.row - from.row};
+  if (!cells_.Inside(beyond.column, beyond.row)) return std::nullopt;
+  const RecognizerGrid::Cell& far = cells_.At(beyond.column, beyond.row);
+  const bool farAcross = far.use == Use::BoxSide && (far.side == Side::Top || far.side == Side::Bottom);
+  if (far.use != Use::BoxCorner && (far.use != Use::BoxSide || farAcross == track.across)) return std::nullopt;
+  // The side beyond shows the run arriving: a tee towards it, or a head
+  // the run ends in ("┬" or "▲" over "┼").
+  const char32_t farCode = cells_.Shape(beyond.column, beyond.row);
+  const bool arrives = ArtCharacter::ArmsOf(farCode)[back] != 0 || ArtCharacter::HeadOf(farCode) == outward;
+  const std::optional<Marker> marker = cells_.MarkerAt(beyond.column, beyond.row);
+  if (!arrives || !marker) return std::nullopt;
+  ArtPlan::End end;
+  end.cell = beyond;
+  end.marker = *marker;
+  return end;
 }
 
 ArtPlan::Cell LineFinder::NextCell(const Track& track, bool atStart) const {

@@ -53,6 +53,11 @@ class LineFinder {
   // at the cell after them: a junction, a crossing, a side, a dot or a
   // label; 0 for none.
   std::int32_t Passable(const Track& track, std::int32_t along) const;
+  // A run that crosses a box side next to its end (from) and arrives at the
+  // side of another box right beyond it, a box inside a frame ("┬" over
+  // "┼"): its end is on that side.
+  std::optional<ArtPlan::End> ThroughSide(const Track& track, const ArtPlan::Cell& from, const ArtPlan::Cell& side,
+                                          bool atStart) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;
   // The stroke of a stem down through a line's end that leaves it the given
   // way, up or down: a tee or corner a branch of a tree starts at ("├──",

@@ -223,12 +223,25 @@ void StepFinder::HeadAtCorner(const ArtPlan::Cell& corner, const ArtPlan::Marker
     if (turns && InSide(at, dr, way)) {
       // A loop back into a box: the corner turns onto the box's side, where
       // the art shows its head ("▼" in the top) or a tee ("┴").
+      // Where the side is crossed ("┼") and a box inside it lies right
+      // beyond, showing the line arriving there too, the line goes on to
+      // that box's side.
+      ArtPlan::Cell end = at;
+      std::optional<ArtCharacter::Way> endWay = way;
+      const ArtPlan::Cell beyond{at.column, at.row + dr};
+      const char32_t far = cells_.Shape(beyond.column, beyond.row);
+      const std::optional<ArtCharacter::Way> farWay = far != 0 ? ArtCharacter::HeadOf(far) : std::nullopt;
+      const bool crossed = ArtCharacter::ArmsOf(head)[dr > 0 ? Way::Down : Way::Up] != 0;
+      if (!way.has_value() && crossed && InSide(beyond, dr, farWay)) {
+        end = beyond;
+        endWay = farWay;
+      }
       ArtPlan::Line line;
       line.horizontal = false;
       const ArtPlan::Marker shown =
-          way.has_value() ? *cells_.MarkerAt(at.column, at.row) : TableMarker(MarkerTable::Join);
+          endWay.has_value() ? *cells_.MarkerAt(end.column, end.row) : TableMarker(MarkerTable::Join);
       const ArtPlan::End atCorner{corner, marker, {}};
-      const ArtPlan::End atSide{at, shown, {}};
+      const ArtPlan::End atSide{end, shown, {}};
       line.start = dr > 0 ? atCorner : atSide;
       line.end = dr > 0 ? atSide : atCorner;
       plan_.lines.push_back(line);
