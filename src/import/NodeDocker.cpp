@@ -42,10 +42,15 @@ void NodeDocker::DockEnd(const Line& line, LinkPoint& end, const LinkPoint& othe
   const Point at = sheet_.CellOf(end.x, end.y);
   const Point from = sheet_.CellOf(other.x, other.y);
   const bool horizontal = line.orientation == Line::Horizontal;
-  // The way the line leads out of this end; a line of one cell leads nowhere.
-  const std::int32_t dc = horizontal ? (at.x > from.x) - (at.x < from.x) : 0;
-  const std::int32_t dr = horizontal ? 0 : (at.y > from.y) - (at.y < from.y);
-  if (dc == 0 && dr == 0) return;
+  // The way the line leads out of this end; a line of one cell (a head
+  // alone, "⇓" under START) leads back from its start and on from its end.
+  const std::int32_t alone = &end == &line.start ? -1 : 1;
+  std::int32_t dc = horizontal ? (at.x > from.x) - (at.x < from.x) : 0;
+  std::int32_t dr = horizontal ? 0 : (at.y > from.y) - (at.y < from.y);
+  if (dc == 0 && dr == 0) {
+    dc = horizontal ? alone : 0;
+    dr = horizontal ? 0 : alone;
+  }
   // The text in the next cell, or past one blank.
   for (std::int32_t k = 1; k <= MostBlanks + 1; ++k) {
     const auto found = textAt_.find(Key(at.x + dc * k, at.y + dr * k));
