@@ -184,9 +184,14 @@ void LineFinder::Keep(const Track& track) {
   const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
   if (dots && !structural && !touches) return;
   // A run that touches nothing is a line from three cells on, either
-  // way; one that reaches or stops at something, from two.
+  // way; one that reaches or stops at something, from two; a run down
+  // from a word to a word, from one (a call tree's "│" between names, a
+  // lifeline between two notes that cut it).
   const std::int32_t shortestAlone = 3;
-  if ((length >= shortestAlone || ((structural || touches) && length >= 2)) && !tooShort) AddLine(track, start, end);
+  const bool betweenWords = !across && worded(start, -1) && worded(end, 1);
+  if ((length >= shortestAlone || ((structural || touches) && length >= 2) || betweenWords) && !tooShort) {
+    AddLine(track, start, end);
+  }
 }
 
 std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const {
