@@ -16,7 +16,7 @@ using Kind = DiagramBlock::Kind;
 
 // The comment markers of a language, as flags.
 enum Markers : unsigned {
-  Slashes = 1,  // "///", "//!", "//"
+  Slashes = 1,  // "///!", "///", "//!", "//"
   Stars = 2,    // " * " and "**" inside a block comment
   Hash = 4,     // "#"
   Dashes = 8,   // "---", "--"
@@ -30,11 +30,12 @@ struct MarkerText {
   std::string_view text;
   Markers family;
 };
-// Longer markers first, so "///" is never read as "//" and a "/".
+// Longer markers first, so "///" is never read as "//" and a "/" ("///!"
+// opens a module's doc comment in some Zig code).
 constexpr MarkerText MarkerTable[] = {
-    {"///", Slashes}, {"//!", Slashes}, {"//", Slashes}, {"**", Stars},      {"*", Stars},
-    {"#", Hash},      {"---", Dashes},  {"--", Dashes},  {";;", Semicolons}, {";", Semicolons},
-    {"%", Percent},   {"REM", Rem},     {"rem", Rem},    {"::", Rem},
+    {"///!", Slashes}, {"///", Slashes}, {"//!", Slashes}, {"//", Slashes}, {"**", Stars},
+    {"*", Stars},      {"#", Hash},      {"---", Dashes},  {"--", Dashes},  {";;", Semicolons},
+    {";", Semicolons}, {"%", Percent},   {"REM", Rem},     {"rem", Rem},    {"::", Rem},
 };
 
 struct LanguageOfName {
