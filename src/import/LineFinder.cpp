@@ -183,6 +183,12 @@ void LineFinder::Keep(const Track& track) {
   // A run of "." is a line only where it reaches something: "Loading..." is text.
   const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
   if (dots && !structural && !touches) return;
+  // Dots written over a box side, one of them in the side's own cell, are
+  // an ellipsis (a header's rows left out), no line.
+  auto dotOnSide = [&](const ArtPlan::End& e) {
+    return cells_.At(e.cell.column, e.cell.row).use == Use::BoxSide && cells_.Shape(e.cell.column, e.cell.row) == U'.';
+  };
+  if (dots && (dotOnSide(start) || dotOnSide(end))) return;
   // A run that touches nothing is a line from three cells on, either
   // way; one that reaches or stops at something, from two; a run down
   // from a word to a word, from one (a call tree's "│" between names, a
