@@ -74,7 +74,12 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   }
   const bool outward = !pointedAt && ArtCharacter::HeadOf(cells_.Shape(c - 1, r)) == ArtCharacter::Way::Left &&
                        ArtCharacter::HeadOf(cells_.Shape(beyond, r)) == ArtCharacter::Way::Right;
-  if (fits && words && !lone && Resumes(last + 1, r, stroke) && (outward || !IsNode(first, last, r))) {
+  // A short run after the text that runs into a word is that word's
+  // ("<- frame->argp": "->" is the name's), so the text labels nothing.
+  const std::int32_t after = ArtCharacter::HeadOf(cells_.Shape(beyond, r)) ? beyond + 1 : beyond;
+  const bool worded =
+      beyond - (last + 1) < RecognizerGrid::ShortestWordedRun && ArtCharacter::IsWordCharacter(cells_.Shape(after, r));
+  if (fits && words && !lone && !worded && Resumes(last + 1, r, stroke) && (outward || !IsNode(first, last, r))) {
     for (std::int32_t k = first; k <= last; ++k) cells_.At(k, r).labelled = true;
   }
   return std::max(first, last + 1);

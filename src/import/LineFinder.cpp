@@ -163,7 +163,15 @@ void LineFinder::Keep(const Track& track) {
     const bool sideAcross = there.side == Side::Top || there.side == Side::Bottom;
     return there.use == Use::BoxCorner || (there.use == Use::BoxSide && sideAcross != across);
   };
-  const bool touches = beside(start, -1) || beside(end, 1);
+  // Or, from an arrowhead pointing at it, past one blank ("+-----+ <- sp").
+  auto aimed = [&](const ArtPlan::End& e, std::int32_t outward) {
+    const std::optional<ArtCharacter::Way> way = ArtCharacter::HeadOf(cells_.Shape(e.cell.column, e.cell.row));
+    const Way out = across ? (outward < 0 ? Way::Left : Way::Right) : (outward < 0 ? Way::Up : Way::Down);
+    const ArtPlan::Cell gap = beyond(e, outward);
+    return way == out && cells_.Shape(gap.column, gap.row) == U' ' && cells_.IsFree(gap.column, gap.row) &&
+           beside(e, 2 * outward);
+  };
+  const bool touches = beside(start, -1) || beside(end, 1) || aimed(start, -1) || aimed(end, 1);
   // A head and a run of one cell between words, blanks either side
   // ("0      <=      readerIndex", "a -> b"), is an operator, no line.
   auto spaced = [&](const ArtPlan::End& e, std::int32_t outward) {
