@@ -356,6 +356,8 @@ class Judge {
   const Box* BoxAt(Cell c) const;
   // A frame the art shows there: a box made, or a rectangle counted.
   bool OnAnyFrame(Cell c) const;
+  // Whether a frame with the side cell on it holds the cell inside it.
+  bool OwnSide(Cell inside, Cell side) const;
   // A line through the cell that is not of the chain.
   const Line* LineAt(Cell c, const Chain* chain) const;
   bool TextHolds(const StrBox& text, Cell c) const;
@@ -532,6 +534,17 @@ bool Judge::OnAnyFrame(Cell c) const {
   });
 }
 
+bool Judge::OwnSide(Cell inside, Cell side) const {
+  auto holds = [&](const Frame& f) {
+    return f.OnFrame(side) && inside.column > f.first.column && inside.column < f.last.column &&
+           inside.row > f.first.row && inside.row < f.last.row;
+  };
+  if (const Box* box = BoxAt(side); box != nullptr && holds(FrameOf(*box))) return true;
+  return std::any_of(hand_.rectangles.begin(), hand_.rectangles.end(), [&](const Pair& r) {
+    return holds(Frame{r.first, r.last});
+  });
+}
+
 const Line* Judge::LineAt(Cell c, const Chain* chain) const {
   for (const Line* line : lines_) {
     if (!InChain(chain, line) && OnLine(*line, c)) return line;
@@ -556,9 +569,12 @@ Touch Judge::Touched(Cell from, Cell d, const Chain* chain) const {
   if (const Touch touch = TouchAt(from, chain)) return touch;
   Cell next = from.Step(d);
   if (Art(next) == ' ') {
-    // Past one blank, a box side; and anything an arrowhead points at.
+    // Past one blank, a box side; and anything an arrowhead points at. A
+    // plain end inside a frame does not reach for its own side (a
+    // column's "---" under its name in a table).
     next = from.Step(d, 2);
-    if (!OnAnyFrame(next) && !IsHead(Art(from), d)) return {};
+    const bool head = IsHead(Art(from), d);
+    if (!head && (!OnAnyFrame(next) || OwnSide(from, next))) return {};
   }
   const char ch = Art(next);
   if (ch == ' ') return {};
@@ -861,8 +877,8 @@ void Judge::CountChainsBeyond(Score& score, const std::vector<Chain>& chains, co
   }
 }
 
-// "rule": one straight line touching nothing, without a head (counted
-// neither way); "piece of ...": it ends at an end of a counted connector not
+// "rule": one straight line touching nothing, attached to nothing, without
+// a head (counted neither way); "piece of ...": it ends at an end of a counted connector not
 // whole, so it is part of that one, or it runs along the frame of a counted
 // rectangle; "divider": it lies across a counted rectangle, its ends on the
 // frame; "" for an invention.
@@ -872,6 +888,8 @@ std::string Judge::Uncounted(const Chain& chain, const std::vector<bool>& intact
   for (const auto& [line, end] : chain.ends) {
     const Cell at = CellOf(*end);
     touches = touches || static_cast<bool>(Touched(at, Outward(*line, *end), &chain));
+    // An end attached to something touches it, whatever the art shows.
+    touches = touches || end->hostLine != nullptr;
     heads = heads || IsAnyHead(Own(Alone(*line), at));
   }
   if (chain.lines.size() == 1 && !touches && !heads) return "rule";

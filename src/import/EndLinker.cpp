@@ -193,6 +193,14 @@ void EndLinker::Dock(EndId id) {
                                            : (dr > 0 ? ArtCharacter::Way::Down : ArtCharacter::Way::Up);
   const bool points = way.has_value() && *way == out;
   if (far->element.kind != Element::Kind::Box && !points) return;
+  // A plain end inside a box does not reach for that box's own side past a
+  // blank (a column's "---" under its name in a table).
+  if (far->element.kind == Element::Kind::Box && !points) {
+    const ArtPlan::Box& box = plan_.boxes[static_cast<std::size_t>(far->element.index)];
+    const bool inside = end.cell.column > box.topLeft.column && end.cell.column < box.bottomRight.column &&
+                        end.cell.row > box.topLeft.row && end.cell.row < box.bottomRight.row;
+    if (inside) return;
+  }
   end.host = *far;
   end.docked = true;
   end.gap = 1;

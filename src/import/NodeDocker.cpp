@@ -1,7 +1,11 @@
 #include "import/NodeDocker.h"
 
+#include <utility>
+
+#include "import/ArtCharacter.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
+#include "objects/MarkerTable.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
 
@@ -32,13 +36,33 @@ void NodeDocker::Dock(const std::vector<Line*>& lines) const {
   if (textAt_.empty()) return;
   for (Line* line : lines) {
     if (line == nullptr || line->parent != nullptr) continue;
-    DockEnd(*line, line->start, line->end);
-    DockEnd(*line, line->end, line->start);
+    Line* atStart = FacingSide(*line, line->start, line->end);
+    Line* atEnd = FacingSide(*line, line->end, line->start);
+    // A plain run across beside text that leads nowhere at its other end
+    // is a rule or an underline ("Timeout=2MSL ----------"), no edge.
+    if (line->orientation == Line::Horizontal && !HasHead(line->start) && !HasHead(line->end)) {
+      // An end shows a corner or a marker, or is attached, or leads to text.
+      auto held = [](const LinkPoint& end, const Line* side) {
+        const bool plain = end.marker == MarkerTable::HorizontalLine || end.marker == MarkerTable::VerticalLine;
+        return !plain || side != nullptr || end.partner != nullptr || end.hostLine != nullptr;
+      };
+      if (!held(line->start, atStart) || !held(line->end, atEnd)) continue;
+    }
+    for (const auto& [end, side] : {std::pair{&line->start, atStart}, std::pair{&line->end, atEnd}}) {
+      if (side == nullptr) continue;
+      end->SetLine(side);
+      end->gap = 0;
+    }
   }
 }
 
-void NodeDocker::DockEnd(const Line& line, LinkPoint& end, const LinkPoint& other) const {
-  if (end.partner != nullptr || end.hostLine != nullptr) return;
+bool NodeDocker::HasHead(const LinkPoint& end) {
+  if (end.marker >= MarkerTable::LeftArrow && end.marker <= MarkerTable::DownArrow) return true;
+  return end.marker == MarkerTable::Character && ArtCharacter::HeadOf(static_cast<char32_t>(end.character));
+}
+
+Line* NodeDocker::FacingSide(const Line& line, const LinkPoint& end, const LinkPoint& other) const {
+  if (end.partner != nullptr || end.hostLine != nullptr) return nullptr;
   const Point at = sheet_.CellOf(end.x, end.y);
   const Point from = sheet_.CellOf(other.x, other.y);
   const bool horizontal = line.orientation == Line::Horizontal;
@@ -58,11 +82,9 @@ void NodeDocker::DockEnd(const Line& line, LinkPoint& end, const LinkPoint& othe
     StrBox* text = found->second;
     // The side of its frame that faces the end: in the end's own cell, or
     // in the blank before the text, where the end is docked.
-    Line* side = dc > 0 ? &text->left : dc < 0 ? &text->right : dr > 0 ? &text->top : &text->bottom;
-    end.SetLine(side);
-    end.gap = 0;
-    return;
+    return dc > 0 ? &text->left : dc < 0 ? &text->right : dr > 0 ? &text->top : &text->bottom;
   }
+  return nullptr;
 }
 
 }  // namespace virlo

@@ -24,7 +24,10 @@ class NodeDocker {
 
  private:
   static std::uint64_t Key(std::int32_t column, std::int32_t row);
-  void DockEnd(const Line& line, LinkPoint& end, const LinkPoint& other) const;
+  // The side of the frame of the text a free end leads to, in the next
+  // cell or past one blank; null for none, or an end attached already.
+  Line* FacingSide(const Line& line, const LinkPoint& end, const LinkPoint& other) const;
+  static bool HasHead(const LinkPoint& end);
 
   const Sheet& sheet_;
   // The text without a frame written in each cell.
