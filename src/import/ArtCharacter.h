@@ -23,6 +23,8 @@ class ArtCharacter {
     bool rounded = false;
     std::uint8_t operator[](Way way) const { return weight[static_cast<std::size_t>(way)]; }
     bool Any() const { return weight[0] + weight[1] + weight[2] + weight[3] > 0; }
+    // Arms all four ways: a crossing ("┼", "╋", "╬").
+    bool Crossing() const { return weight[0] != 0 && weight[1] != 0 && weight[2] != 0 && weight[3] != 0; }
   };
 
   // The stroke of a run across ("-", "=", "─", "━", "═", "┄") or down ("|",

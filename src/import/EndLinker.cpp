@@ -24,6 +24,32 @@ EndLinker::EndLinker(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan
     endsAt_[cells_.Index(line.start.cell)].emplace_back(i, false);
     endsAt_[cells_.Index(line.end.cell)].emplace_back(i, true);
   }
+  // The insides of the boxes, marked by a sum over a table of differences.
+  const auto width = static_cast<std::size_t>(cells_.Columns()) + 1;
+  std::vector<std::int32_t> marks(width * (static_cast<std::size_t>(cells_.Rows()) + 1), 0);
+  auto at = [&](std::int32_t c, std::int32_t r) -> std::int32_t& {
+    return marks[static_cast<std::size_t>(r) * width + static_cast<std::size_t>(c)];
+  };
+  for (const ArtPlan::Box& box : plan_.boxes) {
+    const std::int32_t c0 = box.topLeft.column + 1;
+    const std::int32_t r0 = box.topLeft.row + 1;
+    const std::int32_t c1 = box.bottomRight.column;
+    const std::int32_t r1 = box.bottomRight.row;
+    if (c0 >= c1 || r0 >= r1) continue;
+    ++at(c0, r0);
+    --at(c1, r0);
+    --at(c0, r1);
+    ++at(c1, r1);
+  }
+  insideBox_.assign(static_cast<std::size_t>(cells_.Columns()) * static_cast<std::size_t>(cells_.Rows()), false);
+  for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      if (c > 0) at(c, r) += at(c - 1, r);
+      if (r > 0) at(c, r) += at(c, r - 1);
+      if (c > 0 && r > 0) at(c, r) -= at(c - 1, r - 1);
+      insideBox_[cells_.Index(c, r)] = at(c, r) > 0;
+    }
+  }
 }
 
 void EndLinker::Run() {
@@ -219,11 +245,15 @@ void EndLinker::DockFork(EndId id) {
 void EndLinker::JoinAcrossSides(EndId id) {
   ArtPlan::End& end = EndOf(id);
   if (!end.host.element || end.docked || end.joinLine >= 0) return;
-  const bool onBox = end.host.element.kind == Element::Kind::Box;
+  // A run through a box side, or through a line where the art shows a
+  // crossing ("┼"): at a cross both runs go on.
+  const char32_t code = cells_.Shape(end.cell.column, end.cell.row);
+  const bool crossing = (code == U'+' || ArtCharacter::ArmsOf(code).Crossing()) && !insideBox_[cells_.Index(end.cell)];
+  const bool through = end.host.element.kind == Element::Kind::Box || crossing;
   for (const EndId& o : endsAt_[cells_.Index(end.cell)]) {
     ArtPlan::End& other = EndOf(o);
     const bool sameHost = other.host.element == end.host.element && other.host.side == end.host.side;
-    if (o.first == id.first || !onBox || Horizontal(o.first) != Horizontal(id.first) || !sameHost || other.docked ||
+    if (o.first == id.first || !through || Horizontal(o.first) != Horizontal(id.first) || !sameHost || other.docked ||
         other.joinLine >= 0) {
       continue;
     }

@@ -61,6 +61,9 @@ class EndLinker {
   ArtPlan& plan_;
   // The ends of the lines, by their cells.
   std::unordered_map<std::size_t, std::vector<EndId>> endsAt_;
+  // Whether a cell lies inside a box's frame, by cell: a crossing there is
+  // a table's or a header's, where the runs above and below are two.
+  std::vector<bool> insideBox_;
 };
 
 }  // namespace virlo
