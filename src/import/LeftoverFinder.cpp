@@ -165,7 +165,17 @@ std::int32_t LeftoverFinder::Piece(bool across, std::int32_t o, std::int32_t i) 
     return across && code(k + step) == U' ' && ArtCharacter::IsWordCharacter(code(k + 2 * step));
   };
   const bool between = wordPast(i, -1) && wordPast(last, 1);
-  if (!glyph && (length < 2 || ((word || between) && length < RecognizerGrid::ShortestWordedRun))) return i;
+  // A "|" alone that goes on from a line's run right above or below it (a
+  // lifeline's cell the reading gave up on) is line art all the same.
+  auto lineRunAt = [&](std::int32_t k) {
+    const ArtPlan::Cell at = cellAt(k);
+    return cells_.Inside(at.column, at.row) && !Free(at.column, at.row) && code(k) == code(i);
+  };
+  const bool continues =
+      !across && length == 1 && ArtCharacter::Run(code(i), false) && (lineRunAt(i - 1) || lineRunAt(last + 1));
+  if (!glyph && !continues && (length < 2 || ((word || between) && length < RecognizerGrid::ShortestWordedRun))) {
+    return i;
+  }
   // A column of marks each against a word in its row: "send:" over
   // "recv:", bullets "+" before their lines.
   bool marks = !across;
