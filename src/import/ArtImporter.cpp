@@ -151,6 +151,21 @@ void Footprint(const DrawObj& obj, Canvas& scratch, std::int32_t c0, std::int32_
   }
 }
 
+// The cells an object may write, its rectangle and what it reaches beyond.
+struct CellRange {
+  std::int32_t c0 = 0;
+  std::int32_t r0 = 0;
+  std::int32_t c1 = 0;
+  std::int32_t r1 = 0;
+};
+
+CellRange RangeOf(const DrawObj& obj, const Sheet& sheet) {
+  const Rect rect = obj.GetRect(DrawObj::Area::Redraw);
+  const Point first = sheet.CellOf(rect.left, rect.top);
+  const Point last = sheet.CellOf(rect.right, rect.bottom);
+  return CellRange{first.x - Reach, first.y - Reach, last.x + Reach, last.y + Reach};
+}
+
 // Takes the objects of a reading out of the sheet in one walk (they stand
 // at the front of its list) and frees them.
 void Discard(std::vector<DrawObj*>& made, Sheet& sheet) {
@@ -269,25 +284,41 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
       break;
     }
     // What wrote a wrong cell is read as text next time: every cell it
-    // writes, as it renders them.
+    // writes, as it renders them, but those an object that drew right
+    // writes too (a lifeline a wrong message ends on stays a line).
     wrong.Sum();
     bool progress = false;
     Canvas scratch = sheet.NewCanvas();
     std::vector<std::pair<std::int32_t, std::int32_t>> cells;
+    std::vector<std::pair<std::int32_t, std::int32_t>> blamedCells;
+    std::vector<const DrawObj*> innocent;
+    CellSet blamedSet(scratch.Columns(), scratch.Rows());
     for (const DrawObj* obj : made) {
-      const Rect rect = obj->GetRect(DrawObj::Area::Redraw);
-      const Point first = sheet.CellOf(rect.left, rect.top);
-      const Point last = sheet.CellOf(rect.right, rect.bottom);
-      const std::int32_t c0 = first.x - Reach;
-      const std::int32_t r0 = first.y - Reach;
-      const std::int32_t c1 = last.x + Reach;
-      const std::int32_t r1 = last.y + Reach;
-      if (!wrong.Any(c0, r0, c1, r1)) continue;
-      Footprint(*obj, scratch, c0, r0, c1, r1, cells);
+      const CellRange range = RangeOf(*obj, sheet);
+      if (!wrong.Any(range.c0, range.r0, range.c1, range.r1)) {
+        innocent.push_back(obj);
+        continue;
+      }
+      Footprint(*obj, scratch, range.c0, range.r0, range.c1, range.r1, cells);
       const bool blamed =
           std::any_of(cells.begin(), cells.end(), [&](const auto& cell) { return wrong.Has(cell.first, cell.second); });
-      if (!blamed) continue;
-      for (const auto& [c, r] : cells) progress = force(c, r) || progress;
+      if (!blamed) {
+        innocent.push_back(obj);
+        continue;
+      }
+      for (const auto& [c, r] : cells) blamedSet.Set(c, r);
+      blamedCells.insert(blamedCells.end(), cells.begin(), cells.end());
+    }
+    blamedSet.Sum();
+    CellSet drawnRight(scratch.Columns(), scratch.Rows());
+    for (const DrawObj* obj : innocent) {
+      const CellRange range = RangeOf(*obj, sheet);
+      if (!blamedSet.Any(range.c0, range.r0, range.c1, range.r1)) continue;
+      Footprint(*obj, scratch, range.c0, range.r0, range.c1, range.r1, cells);
+      for (const auto& [c, r] : cells) drawnRight.Set(c, r);
+    }
+    for (const auto& [c, r] : blamedCells) {
+      if (!drawnRight.Has(c, r)) progress = force(c, r) || progress;
     }
     Discard(made, sheet);
     if (!progress) {
