@@ -105,6 +105,10 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
       track.last = k;
       break;
     }
+    // A note written across a lifeline cuts it ("(admit)" with messages
+    // ending on the run above and below it); a flow's run down carries the
+    // word through as its label.
+    if (!across && skip > 0 && NoteAcross(track, k)) break;
     if (skip > 0 && cells_.IsFree(after.column, after.row) && RunHere(after.column, after.row, across) == stroke) {
       if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
       track.lastPiece = 1;
@@ -117,6 +121,34 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
   }
   if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
   return track;
+}
+
+bool LineFinder::NoteAcross(const Track& track, std::int32_t along) const {
+  const auto [c, r] = CellOf(track, along);
+  const char32_t code = cells_.Shape(c, r);
+  const bool word = cells_.At(c, r).text || (code != 0 && ArtCharacter::IsWordCharacter(code));
+  if (!word || cells_.MarkerAt(c, r)) return false;
+  bool above = false;
+  for (std::int32_t k = track.first; k < along && !above; ++k) above = MessageEndsAt(c, k);
+  bool below = false;
+  for (std::int32_t k = along + 1; cells_.Inside(c, k) && cells_.Shape(c, k) != U' ' && !below; ++k) {
+    below = MessageEndsAt(c, k);
+  }
+  return above && below;
+}
+
+bool LineFinder::MessageEndsAt(std::int32_t c, std::int32_t r) const {
+  if (cells_.At(c, r).use == Use::End) return true;
+  // Beside the run, a message's end, or its art where a former reading
+  // gave the message up as text (a dashed reply it could not draw).
+  for (const std::int32_t dc : {-1, 1}) {
+    if (!cells_.Inside(c + dc, r)) continue;
+    const char32_t code = cells_.At(c + dc, r).code;
+    const bool run = ArtCharacter::Run(code, true).has_value() && !ArtCharacter::Run(code, false).has_value();
+    const bool head = ArtCharacter::HeadOf(code) == (dc < 0 ? Way::Right : Way::Left);
+    if (cells_.At(c + dc, r).use == Use::End || run || head) return true;
+  }
+  return false;
 }
 
 bool LineFinder::Dash(const Track& track, std::int32_t along, Stroke stroke) const {

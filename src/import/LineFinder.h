@@ -45,6 +45,11 @@ class LineFinder {
   // The track of the run starting at the given cell: its cells of the
   // stroke and what it passes over between them.
   Track Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke) const;
+  // A word across a run down at along that is a note cutting a lifeline:
+  // a message ends on the run both above and below it.
+  bool NoteAcross(const Track& track, std::int32_t along) const;
+  // A line across ends at the run down's cell (c, r), or right beside it.
+  bool MessageEndsAt(std::int32_t c, std::int32_t r) const;
   // A dashed run's gap at along, and its next dash after it.
   bool Dash(const Track& track, std::int32_t along, Stroke stroke) const;
   // Makes the track a line unless it is too short for one.
