@@ -10,6 +10,7 @@
 #include "import/ArtBuilder.h"
 #include "import/ArtCharacter.h"
 #include "import/ArtRecognizer.h"
+#include "import/CellSet.h"
 #include "model/Canvas.h"
 #include "objects/DrawObj.h"
 #include "objects/Line.h"
@@ -29,53 +30,6 @@ constexpr int MaxReadings = 8;
 // How far an object may write beyond its own rectangle, in cells: a docked
 // end its line carries, a marker two cells wide.
 constexpr std::int32_t Reach = 2;
-
-// Cells of the sheet's canvas, one flag each.
-class CellSet {
- public:
-  CellSet(std::int32_t columns, std::int32_t rows)
-      : columns_(columns), rows_(rows), flags_(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows), 0) {}
-  bool Holds(std::int32_t c, std::int32_t r) const { return c >= 0 && r >= 0 && c < columns_ && r < rows_; }
-  void Set(std::int32_t c, std::int32_t r) {
-    if (Holds(c, r)) flags_[Index(c, r)] = 1;
-  }
-  bool Has(std::int32_t c, std::int32_t r) const { return Holds(c, r) && flags_[Index(c, r)] != 0; }
-  bool Empty() const { return std::find(flags_.begin(), flags_.end(), 1) == flags_.end(); }
-  // Whether any cell of the rectangle (clipped) is set, in constant time
-  // once Sum has been called.
-  void Sum() {
-    sums_.assign(static_cast<std::size_t>(columns_ + 1) * static_cast<std::size_t>(rows_ + 1), 0);
-    for (std::int32_t r = 0; r < rows_; ++r) {
-      for (std::int32_t c = 0; c < columns_; ++c) {
-        SumAt(c + 1, r + 1) = SumAt(c, r + 1) + SumAt(c + 1, r) - SumAt(c, r) + flags_[Index(c, r)];
-      }
-    }
-  }
-  bool Any(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
-    c0 = std::max(c0, 0);
-    r0 = std::max(r0, 0);
-    c1 = std::min(c1, columns_ - 1);
-    r1 = std::min(r1, rows_ - 1);
-    if (c0 > c1 || r0 > r1) return false;
-    const std::int32_t total = sums_[SumIndex(c1 + 1, r1 + 1)] - sums_[SumIndex(c0, r1 + 1)] -
-                               sums_[SumIndex(c1 + 1, r0)] + sums_[SumIndex(c0, r0)];
-    return total > 0;
-  }
-
- private:
-  std::size_t Index(std::int32_t c, std::int32_t r) const {
-    return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(c);
-  }
-  std::size_t SumIndex(std::int32_t c, std::int32_t r) const {
-    return static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_ + 1) + static_cast<std::size_t>(c);
-  }
-  std::int32_t& SumAt(std::int32_t c, std::int32_t r) { return sums_[SumIndex(c, r)]; }
-
-  std::int32_t columns_;
-  std::int32_t rows_;
-  std::vector<std::uint8_t> flags_;
-  std::vector<std::int32_t> sums_;
-};
 
 // The cells where what the objects made render differs from the art read
 // with its first cell at origin, in the sheet's cells: each cell compared as

@@ -171,26 +171,13 @@ bool TextFinder::Fits(const std::vector<Segment>& segments, const Segment& added
 }
 
 void TextFinder::CountDrawn() {
-  const auto width = static_cast<std::size_t>(cells_.Columns()) + 1;
-  drawn_.assign(width * (static_cast<std::size_t>(cells_.Rows()) + 1), 0);
+  drawn_ = CellSet(cells_.Columns(), cells_.Rows());
   for (std::int32_t r = 0; r < cells_.Rows(); ++r) {
     for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
-      const std::size_t at = (static_cast<std::size_t>(r) + 1) * width + static_cast<std::size_t>(c) + 1;
-      const std::int32_t here = cells_.At(c, r).use == Use::Free ? 0 : 1;
-      drawn_[at] = here + drawn_[at - 1] + drawn_[at - width] - drawn_[at - width - 1];
+      if (cells_.At(c, r).use != Use::Free) drawn_.Set(c, r);
     }
   }
-}
-
-bool TextFinder::HoldsArt(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const {
-  const auto width = static_cast<std::size_t>(cells_.Columns()) + 1;
-  c1 = std::min(c1, cells_.Columns() - 1);
-  r1 = std::min(r1, cells_.Rows() - 1);
-  if (c0 > c1 || r0 > r1) return false;
-  auto sum = [&](std::int32_t c, std::int32_t r) {
-    return drawn_[static_cast<std::size_t>(r) * width + static_cast<std::size_t>(c)];
-  };
-  return sum(c1 + 1, r1 + 1) - sum(c0, r1 + 1) - sum(c1 + 1, r0) + sum(c0, r0) > 0;
+  drawn_.Sum();
 }
 
 std::vector<TextFinder::Group> TextFinder::Groups(bool inFront) const {
@@ -265,7 +252,7 @@ std::vector<std::size_t> TextFinder::GroupRow(std::int32_t r, bool inFront, std:
           first = std::min(first, s.start);
           last = std::max(last, s.start + static_cast<std::int32_t>(s.bytes.size()) - 1);
         }
-        if (HoldsArt(first, g.row, last, r)) continue;
+        if (drawn_.Any(first, g.row, last, r)) continue;
       }
       g.segments.push_back(segment);
       g.left = left;

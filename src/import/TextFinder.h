@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "import/ArtPlan.h"
+#include "import/CellSet.h"
 #include "import/RecognizerGrid.h"
 
 namespace virlo {
@@ -54,11 +55,9 @@ class TextFinder {
   // row above reached, in column order, and the row's own are returned.
   std::vector<std::size_t> GroupRow(std::int32_t r, bool inFront, std::vector<Group>& groups,
                                     const std::vector<std::size_t>& open) const;
-  // Counts the cells that are not free (lines, sides, labels), for HoldsArt.
+  // Sets the cells that are not free (lines, sides, labels) in drawn_: a
+  // text box is not laid over line art.
   void CountDrawn();
-  // Whether the rectangle of cells from the first to the last holds one
-  // that is not free: a text box is not laid over line art.
-  bool HoldsArt(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) const;
   // Whether the added segment sits with a group's segments as a text box
   // aligns its lines, narrowing the alignments that still do.
   static bool Fits(const std::vector<Segment>& segments, const Segment& added, bool& left, bool& centre, bool& right);
@@ -76,9 +75,8 @@ class TextFinder {
   ArtPlan& plan_;
   // The cells a text holds, by row.
   std::vector<bool> taken_;
-  // The cells not free above and left of each, one row and column more
-  // than the grid (a summed-area table).
-  std::vector<std::int32_t> drawn_;
+  // The cells that are not free.
+  CellSet drawn_;
 };
 
 }  // namespace virlo
