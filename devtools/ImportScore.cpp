@@ -384,7 +384,8 @@ class Judge {
                          const std::vector<bool>& intact) const;
   // Why a chain no connector was matched to is not an invention, or "".
   std::string Uncounted(const Chain& chain, const std::vector<bool>& intact) const;
-  std::int32_t LettersAsMarkers() const;
+  // Counts the letters shown as markers that are no arrowheads, each with a note.
+  std::int32_t LettersAsMarkers(std::vector<std::string>& notes) const;
   // The ends and texts a move of the box should take along.
   std::vector<std::pair<const DrawObj*, std::string>> Followers(const Box& box) const;
 
@@ -719,7 +720,7 @@ void Judge::Measure(Score& score) const {
     ++score.standIns;
     score.notes.push_back("stand-in: dot " + Where(CellOf(*dot)) + " on no line");
   }
-  score.letters = LettersAsMarkers();
+  score.letters = LettersAsMarkers(score.notes);
 }
 
 // Each counted rectangle is a box made with its corners, whose frame shows in the art.
@@ -922,7 +923,7 @@ std::string Judge::Uncounted(const Chain& chain, const std::vector<bool>& intact
 // A letter shown as a marker is read wrongly unless it stands at the end of
 // a run of its line (or on a line, with the run on both sides) and no
 // letter, digit or bracket stands beside it.
-std::int32_t Judge::LettersAsMarkers() const {
+std::int32_t Judge::LettersAsMarkers(std::vector<std::string>& notes) const {
   std::int32_t wrong = 0;
   auto judge = [&](Cell at, char shown, const Line* line, bool bothSides, Cell d) {
     if (std::isalpha(static_cast<unsigned char>(shown)) == 0 || Art(at) != shown) return;
@@ -933,9 +934,16 @@ std::int32_t Judge::LettersAsMarkers() const {
     bool run = line != nullptr;
     if (line != nullptr) {
       const bool across = line->orientation == Line::Horizontal;
-      run = IsRun(Art(at.Step(d, -1)), across) && (!bothSides || IsRun(Art(at.Step(d)), across));
+      // A head right under or beside a corner (".--+" over "v") ends its run there.
+      const char before = Art(at.Step(d, -1));
+      const bool afterCorner =
+          !bothSides && IsHead(shown, d) && std::string_view("+.,'`").find(before) != std::string_view::npos;
+      run = afterCorner || (IsRun(before, across) && (!bothSides || IsRun(Art(at.Step(d)), across)));
     }
-    wrong += word || !run ? 1 : 0;
+    if (word || !run) {
+      ++wrong;
+      notes.push_back(std::string("letter: \"") + shown + "\" " + Where(at) + (word ? " beside a word" : " off a run"));
+    }
   };
   for (const Line* line : lines_) {
     const Canvas alone = Alone(*line);
