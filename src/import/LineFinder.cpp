@@ -15,6 +15,9 @@ using Side = ArtPlan::Side;
 using Use = RecognizerGrid::Use;
 using Way = ArtCharacter::Way;
 
+// The most lines of words written across a run down that it goes on through.
+constexpr std::int32_t MaxLabelRows = 3;
+
 }  // namespace
 
 void LineFinder::Run() {
@@ -87,7 +90,18 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
       if (!across && HeadOfThree(next, true)) break;
       continue;
     }
-    const std::int32_t skip = Passable(track, k);
+    std::int32_t skip = Passable(track, k);
+    // Words across a run down right over a tee a line across leaves from
+    // ("split" over "├──"): the run goes on through both.
+    const ArtPlan::Cell before = CellOf(track, k - 1);
+    const ArtPlan::Cell word = CellOf(track, k);
+    const ArtPlan::Cell beyond = CellOf(track, k + skip);
+    const bool fromRun =
+        cells_.IsFree(before.column, before.row) && RunHere(before.column, before.row, false) == stroke;
+    if (!across && skip > 0 && fromRun && WordAcross(word.column, word.row) &&
+        cells_.Inside(beyond.column, beyond.row) && cells_.At(beyond.column, beyond.row).use == Use::End) {
+      skip += Passable(track, k + skip);
+    }
     const ArtPlan::Cell after = CellOf(track, k + skip);
     // A label just before a box side the run crosses ("(B)" over "+--|--+"):
     // the run goes through the label and ends on the side.
@@ -125,28 +139,37 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
 
 bool LineFinder::NoteAcross(const Track& track, std::int32_t along) const {
   const auto [c, r] = CellOf(track, along);
-  const char32_t code = cells_.Shape(c, r);
-  const bool word = cells_.At(c, r).text || (code != 0 && ArtCharacter::IsWordCharacter(code));
-  if (!word || cells_.MarkerAt(c, r)) return false;
-  bool above = false;
-  for (std::int32_t k = track.first; k < along && !above; ++k) above = MessageEndsAt(c, k);
-  bool below = false;
-  for (std::int32_t k = along + 1; cells_.Inside(c, k) && cells_.Shape(c, k) != U' ' && !below; ++k) {
-    below = MessageEndsAt(c, k);
+  return WordAcross(c, r) && MessageAlong(c, r, -1) && MessageAlong(c, r, 1);
+}
+
+bool LineFinder::MessageAlong(std::int32_t c, std::int32_t r, std::int32_t way) const {
+  // The lifeline goes on through other notes, up to the box it hangs from.
+  auto onLifeline = [&](std::int32_t k) {
+    const Use use = cells_.At(c, k).use;
+    return cells_.Inside(c, k) && cells_.Shape(c, k) != U' ' && use != Use::BoxSide && use != Use::BoxCorner;
+  };
+  for (std::int32_t k = r + way; onLifeline(k); k += way) {
+    if (MessageEndsAt(c, k)) return true;
   }
-  return above && below;
+  return false;
 }
 
 bool LineFinder::MessageEndsAt(std::int32_t c, std::int32_t r) const {
+  // A corner the run turns at is no lifeline's: a tee on one is.
+  const char32_t here = cells_.Shape(c, r);
+  const bool through = cells_.RunAt(c, r - 1, false) && cells_.RunAt(c, r + 1, false);
+  if (here == 0 || (ArtCharacter::IsCorner(here) && !through)) return false;
   if (cells_.At(c, r).use == Use::End) return true;
   // Beside the run, a message's end, or its art where a former reading
-  // gave the message up as text (a dashed reply it could not draw).
+  // gave the message up as text (a dashed reply it could not draw); a run
+  // across that goes on past the lifeline crosses it.
   for (const std::int32_t dc : {-1, 1}) {
-    if (!cells_.Inside(c + dc, r)) continue;
-    const char32_t code = cells_.At(c + dc, r).code;
-    const bool run = ArtCharacter::Run(code, true).has_value() && !ArtCharacter::Run(code, false).has_value();
-    const bool head = ArtCharacter::HeadOf(code) == (dc < 0 ? Way::Right : Way::Left);
-    if (cells_.At(c + dc, r).use == Use::End || run || head) return true;
+    const RecognizerGrid::Cell& near = cells_.At(c + dc, r);
+    if (near.use == Use::BoxSide || near.use == Use::BoxCorner) continue;
+    const bool run = ArtCharacter::Run(near.code, true).has_value() && !ArtCharacter::Run(near.code, false) &&
+                     !ArtCharacter::Run(cells_.At(c - dc, r).code, true);
+    const bool head = ArtCharacter::HeadOf(near.code) == (dc < 0 ? Way::Right : Way::Left);
+    if (near.use == Use::End || run || head) return true;
   }
   return false;
 }
@@ -229,6 +252,8 @@ void LineFinder::Keep(const Track& track) {
     return cells_.At(e.cell.column, e.cell.row).use == Use::BoxSide && cells_.Shape(e.cell.column, e.cell.row) == U'.';
   };
   if (dots && (dotOnSide(start) || dotOnSide(end))) return;
+  // One ":" under a box is an ellipsis too ("more boxes like it"), no line.
+  if (!across && track.stroke == Stroke::Dotted && track.runCells == 1) return;
   // A run that touches nothing is a line from three cells on, either
   // way; one that reaches or stops at something, from two; a run down
   // from a word to a word, from one (a call tree's "│" between names, a
@@ -271,14 +296,31 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
     }
     return last - c + 1;
   }
-  // Down a run, a word written across it ("(B)" with the run above and below it).
-  if (cell.text) return track.across ? 0 : 1;
-  if (code == U' ') return 0;
-  if (!track.across && ArtCharacter::IsWordCharacter(code)) return 1;
+  // Down a run, words written across it ("(B)" with the run above and
+  // below it), a few lines of them.
+  if (!track.across && WordAcross(c, r)) {
+    // On a lifeline, lines of notes cut it.
+    std::int32_t rows = 1;
+    while (rows < MaxLabelRows && WordAcross(c, r + rows)) ++rows;
+    return rows > 1 && MessageAlong(c, r, -1) ? 1 : rows;
+  }
+  if (cell.text || code == U' ') return 0;
   // A run across this one, a junction, a marker on the run.
   if (cells_.RunAt(c, r, !track.across) || cells_.IsCorner(c, r)) return 1;
   if (cells_.MarkerAt(c, r)) return track.across ? cells_.MarkerCells(c, r) : 1;
   return 0;
+}
+
+bool LineFinder::WordAcross(std::int32_t c, std::int32_t r) const {
+  if (!cells_.IsFree(c, r)) return false;
+  const char32_t code = cells_.Shape(c, r);
+  // A lone "V" on the run is no word: it is the run's arrowhead.
+  const bool head = code != 0 && ArtCharacter::HeadOf(code) && cells_.MarkerAt(c, r);
+  // Between two letters or digits any character is the word's ("into_next").
+  const bool inWord = ArtCharacter::IsWordCharacter(cells_.Shape(c - 1, r)) &&
+                      ArtCharacter::IsWordCharacter(cells_.Shape(c + 1, r)) && !ArtCharacter::IsBoxDrawing(code) &&
+                      !cells_.RunAt(c, r, false) && !ArtCharacter::IsCorner(code);
+  return cells_.At(c, r).text || (code != 0 && ArtCharacter::IsWordCharacter(code) && !head) || (code != 0 && inWord);
 }
 
 ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
@@ -529,14 +571,17 @@ void LineFinder::ClaimRun(const Track& track, std::int32_t from, std::int32_t to
       cell.use = Use::End;
     } else if (cell.text || (track.across && cell.labelled)) {
       cell.use = Use::Label;
-    } else if (!track.across && ArtCharacter::IsWordCharacter(cell.code) &&
-               !(ArtCharacter::HeadOf(cell.code) && cells_.MarkerAt(c, r))) {
+    } else if (!track.across && WordAcross(c, r)) {
       // A word written across the run: all of it is the line's label. A lone
       // "V" on the run is no word: it is the run's arrowhead, a dot on it.
       std::int32_t left = c;
       std::int32_t right = c;
-      while (cells_.IsFree(left - 1, r) && cells_.Shape(left - 1, r) != U' ') --left;
-      while (cells_.IsFree(right + 1, r) && cells_.Shape(right + 1, r) != U' ') ++right;
+      // Punctuation of the word (".into_next()") is the label's too.
+      auto inLabel = [&](std::int32_t w) {
+        return cells_.Inside(w, r) && cells_.At(w, r).use == Use::Free && cells_.At(w, r).code != U' ';
+      };
+      while (inLabel(left - 1)) --left;
+      while (inLabel(right + 1)) ++right;
       for (std::int32_t w = left; w <= right; ++w) cells_.At(w, r).use = Use::Label;
     } else if (!cells_.RunAt(c, r, !track.across)) {
       // A crossing stays free for the run across this one.

@@ -48,6 +48,9 @@ class LineFinder {
   // A word across a run down at along that is a note cutting a lifeline:
   // a message ends on the run both above and below it.
   bool NoteAcross(const Track& track, std::int32_t along) const;
+  // A message ends on the lifeline through (c, r) up (way -1) or down (1)
+  // from it.
+  bool MessageAlong(std::int32_t c, std::int32_t r, std::int32_t way) const;
   // A line across ends at the run down's cell (c, r), or right beside it.
   bool MessageEndsAt(std::int32_t c, std::int32_t r) const;
   // A dashed run's gap at along, and its next dash after it.
@@ -63,6 +66,8 @@ class LineFinder {
   // "┼"): its end is on that side.
   std::optional<ArtPlan::End> ThroughSide(const Track& track, const ArtPlan::Cell& from, const ArtPlan::Cell& side,
                                           bool atStart) const;
+  // A free cell of a word written across a run down.
+  bool WordAcross(std::int32_t c, std::int32_t r) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;
   // The stroke of a stem down through a line's end that leaves it the given
   // way, up or down: a tee or corner a branch of a tree starts at ("├──",
