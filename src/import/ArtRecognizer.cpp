@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "import/AsciiCover.h"
+#include "import/BareTreeFinder.h"
 #include "import/BoxFinder.h"
 #include "import/DotFinder.h"
 #include "import/EndLinker.h"
@@ -21,6 +22,7 @@ ArtRecognizer::ArtRecognizer(const ArtGrid& grid, const std::vector<std::uint8_t
 ArtPlan ArtRecognizer::Recognize() {
   LabelFinder(cells_).Run();
   BoxFinder(cells_, plan_).Run();
+  BareTreeFinder(cells_, plan_).Run();
   LineFinder(cells_, plan_).Run();
   StepFinder(cells_, plan_).Run();
   EndLinker(cells_, plan_).Run();

@@ -396,6 +396,8 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
 
 std::optional<Stroke> LineFinder::StemAt(const ArtPlan::Cell& at, Way way) const {
   if (!cells_.Inside(at.column, at.row) || cells_.At(at.column, at.row).use != Use::End) return std::nullopt;
+  // A line down holds it already (a trunk of bare marks).
+  if (cells_.At(at.column, at.row).down) return std::nullopt;
   const char32_t code = cells_.Shape(at.column, at.row);
   const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
   if (arms.Any()) {
@@ -577,8 +579,9 @@ void LineFinder::ClaimRun(const Track& track, std::int32_t from, std::int32_t to
       std::int32_t left = c;
       std::int32_t right = c;
       // Punctuation of the word (".into_next()") is the label's too.
+      const std::int32_t row = r;
       auto inLabel = [&](std::int32_t w) {
-        return cells_.Inside(w, r) && cells_.At(w, r).use == Use::Free && cells_.At(w, r).code != U' ';
+        return cells_.Inside(w, row) && cells_.At(w, row).use == Use::Free && cells_.At(w, row).code != U' ';
       };
       while (inLabel(left - 1)) --left;
       while (inLabel(right + 1)) ++right;
