@@ -699,7 +699,13 @@ void Judge::CountLeftovers(Score& score, const std::vector<virlo::ArtPlan::Piece
              std::string_view("+*-").find(Art(c)) != std::string_view::npos && Art(c.Step({1, 0})) == ' ' &&
              alnum(c.Step({2, 0}));
     });
-    if (!against && !bullets) continue;
+    // A "|" with another above or below it is line art, as the unlisted
+    // check holds it, whatever stands against it (a ruler's ticks).
+    const bool bars =
+        piece.cells.size() > 1 && std::all_of(piece.cells.begin(), piece.cells.end(), [&](const auto& at) {
+          return at.column == piece.cells.front().column && Art({at.column, at.row}) == '|';
+        });
+    if ((!against && !bullets) || bars) continue;
     ++score.wordsListed;
     score.notes.push_back("words listed: " + piece.text + " at " + Where({piece.First().column, piece.First().row}) +
                           " is a word's, listed as line art");

@@ -210,6 +210,10 @@ Overwriting loses that change.</translation>
         <source>下線の並びは線にしない</source>
         <translation>a run of underscores is no line</translation>
     </message>
+    <message>
+        <source>目盛りは文字のまま</source>
+        <translation>the ticks of a ruler stay text</translation>
+    </message>
 </context>
 <context>
     <name>CommandTable</name>

@@ -63,6 +63,8 @@ QString ReasonText(ArtPlan::Why why) {
       return QCoreApplication::translate("Application", "斜めの線は文字のまま");
     case ArtPlan::Why::UnderscoreRun:
       return QCoreApplication::translate("Application", "下線の並びは線にしない");
+    case ArtPlan::Why::RulerTick:
+      return QCoreApplication::translate("Application", "目盛りは文字のまま");
   }
   return {};
 }

@@ -232,6 +232,26 @@ struct Container {
   bool cp932 = false;
 };
 
+// Headings over a figure's columns ("CLIENT      SERVER"): words in two or
+// more groups set far apart, which no sentence is.
+bool Headings(std::string_view text) {
+  constexpr std::size_t WideGap = 3;
+  const std::size_t first = text.find_first_not_of(" \t");
+  const std::size_t end = text.find_last_not_of(" \t");
+  if (first == std::string_view::npos) return false;
+  std::size_t groups = 1;
+  std::size_t blanks = 0;
+  for (std::size_t k = first; k <= end; ++k) {
+    if (IsBlank(text[k])) {
+      ++blanks;
+      continue;
+    }
+    if (blanks >= WideGap) ++groups;
+    blanks = 0;
+  }
+  return groups >= 2;
+}
+
 struct LineFacts {
   bool blank = false;
   bool art = false;
@@ -305,7 +325,7 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     const bool words = evidence != LineArt::Evidence::Drawn && evidence != LineArt::Evidence::Rule &&
                        LineArt::IsProse(items[k].content, container.cp932);
     f.art = evidence == LineArt::Evidence::Drawn || (evidence == LineArt::Evidence::Weak && !words);
-    f.prose = words;
+    f.prose = words && !(evidence == LineArt::Evidence::None && Headings(items[k].content));
   }
   struct Paragraph {
     std::size_t first;
@@ -323,6 +343,8 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     p.prose = p.prose || facts[k].prose;
   }
   std::size_t i = 0;
+  // The paragraphs before i that no block took.
+  std::size_t untaken = 0;
   while (i < paragraphs.size()) {
     if (!paragraphs[i].art) {
       ++i;
@@ -334,6 +356,13 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     }
     std::size_t first = paragraphs[i].first;
     std::size_t last = paragraphs[j].last;
+    // Headings over the art's columns after one blank line are its own.
+    if (i > untaken) {
+      const Paragraph& above = paragraphs[i - 1];
+      bool headings = !above.art && !above.prose && above.last + 2 == first && above.last == above.first;
+      headings = headings && Headings(items[begin + above.first].content);
+      if (headings) first = above.first;
+    }
     // Labels set under the art after one blank line, no further left than
     // it reaches, are its caption (the names under a figure's two halves).
     if (j + 1 < paragraphs.size()) {
@@ -356,6 +385,7 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1)) --last;
     blocks.push_back(ParagraphBlock(container, items, begin + first, begin + last));
     i = j + 1;
+    untaken = i;
   }
 }
 

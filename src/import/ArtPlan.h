@@ -134,6 +134,8 @@ struct ArtPlan {
     DottedRun,
     SlantedRun,
     UnderscoreRun,
+    // The ticks of a ruler over a header.
+    RulerTick,
   };
   // A piece of line art read as text: its first cell, its characters (UTF-8)
   // and why it is text.

@@ -35,6 +35,8 @@ const char* LeftoverFinder::Reason(Why why) {
       return "slanted lines stay text";
     case Why::UnderscoreRun:
       return "a run of underscores is no line";
+    case Why::RulerTick:
+      return "the ticks of a ruler stay text";
   }
   return "";
 }
@@ -175,6 +177,13 @@ std::int32_t LeftoverFinder::Piece(bool across, std::int32_t o, std::int32_t i) 
       !across && length == 1 && ArtCharacter::Run(code(i), false) && (lineRunAt(i - 1) || lineRunAt(last + 1));
   if (!glyph && !continues && (length < 2 || ((word || between) && length < RecognizerGrid::ShortestWordedRun))) {
     return i;
+  }
+  // The ticks of a ruler are line art, though a number stands against each.
+  if (!across && cells_.RulerTick(o, i)) {
+    std::vector<ArtPlan::Cell> ticks;
+    for (std::int32_t k = i; k <= last; ++k) ticks.push_back(cellAt(k));
+    Add(ticks, WhyOf(ticks, Why::RulerTick));
+    return last;
   }
   // A column of marks each against a word in its row: "send:" over
   // "recv:", bullets "+" before their lines.

@@ -254,6 +254,9 @@ void LineFinder::Keep(const Track& track) {
   if (dots && (dotOnSide(start) || dotOnSide(end))) return;
   // One ":" under a box is an ellipsis too ("more boxes like it"), no line.
   if (!across && track.stroke == Stroke::Dotted && track.runCells == 1) return;
+  // The ticks of a ruler over a header ("|0       |1" over "+---+---+")
+  // are text: numbers between bars, no edges.
+  if (!across && cells_.RulerTick(track.fixed, track.first)) return;
   // A run that touches nothing is a line from three cells on, either
   // way; one that reaches or stops at something, from two; a run down
   // from a word to a word, from one (a call tree's "│" between names, a

@@ -53,6 +53,19 @@ char32_t RecognizerGrid::Shape(std::int32_t c, std::int32_t r) const {
   return cell.text ? 0 : cell.code;
 }
 
+bool RecognizerGrid::RulerTick(std::int32_t c, std::int32_t r) const {
+  auto bar = [&](std::int32_t k) {
+    return Shape(k, r) == U'|' && Shape(k, r - 1) == U' ' && RunAt(k, r + 1, false).has_value();
+  };
+  if (!bar(c)) return false;
+  std::int32_t numbered = 0;
+  for (std::int32_t k = 0; k < columns_ && numbered < ShortestRuler; ++k) {
+    const char32_t after = Shape(k + 1, r);
+    numbered += bar(k) && after >= U'0' && after <= U'9' ? 1 : 0;
+  }
+  return numbered >= ShortestRuler;
+}
+
 bool RecognizerGrid::IsFree(std::int32_t c, std::int32_t r) const {
   return Inside(c, r) && At(c, r).use == Use::Free && !At(c, r).text;
 }

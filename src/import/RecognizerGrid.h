@@ -24,6 +24,8 @@ class RecognizerGrid {
   static constexpr std::int32_t ShortestWordedRun = 3;
   // The most blanks between an operator ("<=") and the words either side.
   static constexpr std::int32_t MaxOperatorGap = 8;
+  // A ruler over a header has at least this many numbered ticks.
+  static constexpr std::int32_t ShortestRuler = 3;
 
   // What the reading made of a cell.
   enum class Use : std::uint8_t {
@@ -104,6 +106,10 @@ class RecognizerGrid {
   // corner, two ends joined): the corner characters, and a marker the user
   // gave a corner.
   bool IsCorner(std::int32_t c, std::int32_t r) const;
+  // The top of a tick of a ruler over a header ("|0       |1" over
+  // "+---+---+"): a "|" with nothing over it and a run under it, in a row
+  // where at least ShortestRuler such ticks have a number after them.
+  bool RulerTick(std::int32_t c, std::int32_t r) const;
   // A character that may stand in a box's top or bottom side, or its left
   // or right side.
   bool SideCell(std::int32_t c, std::int32_t r, bool across) const;
