@@ -1,5 +1,5 @@
 //! Labels at a diagram's edge belong to it, and so do labels set under it
-//! after a blank line; a sentence does not.
+//! after a blank line, and headings over its columns; a sentence does not.
 //!
 //! The crate graph, as cargo prints it:
 //! foo v0.1.0 (/work/foo)
@@ -23,4 +23,14 @@
 //!    reader    writer
 //!
 //! Both ends close together.
+//!
+//! The exchange, headed by its two parties:
+//!
+//! CLIENT:                 SERVER:
+//!
+//!   |                       |
+//!   |------- hello -------->|
+//!   |<------ welcome -------|
+//!
+//! That is all it says.
 fn main() {}
