@@ -287,6 +287,10 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
       // A line across this one that shows here (a dotted message over a
       // lifeline too): they cross.
       return RunHere(c, r, !track.across) ? 1 : 0;
+    case Use::Label:
+      // A word another run down carries as its label, written across this
+      // one too ("msgAppResp(rej=true)" over two runs).
+      return !track.across && ArtCharacter::IsWordCharacter(cell.code) ? 1 : 0;
     case Use::Free:
       break;
     default:
