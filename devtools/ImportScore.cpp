@@ -271,6 +271,23 @@ bool IsHead(char ch, Cell d) {
   if (d.row > 0) return ch == 'v' || ch == 'V';
   return ch == '^';
 }
+// A corner or tee of box drawing leads only along its arms: a tree's trunk
+// ending in "└" goes on right, not down. Any other character leads on.
+bool LeadsOn(char32_t code, Cell d) {
+  struct Corner {
+    char32_t code;
+    const char* arms;  // of "lrud"
+  };
+  static constexpr Corner Corners[] = {
+      {U'└', "ru"}, {U'┘', "lu"}, {U'┌', "rd"},  {U'┐', "ld"},  {U'╰', "ru"},  {U'╯', "lu"},
+      {U'╭', "rd"}, {U'╮', "ld"}, {U'├', "rud"}, {U'┤', "lud"}, {U'┬', "lrd"}, {U'┴', "lru"},
+  };
+  const char way = d.column > 0 ? 'r' : d.column < 0 ? 'l' : d.row > 0 ? 'd' : 'u';
+  for (const Corner& corner : Corners) {
+    if (corner.code == code) return std::string_view(corner.arms).find(way) != std::string_view::npos;
+  }
+  return true;
+}
 bool IsAnyHead(char ch) { return std::string_view("<>^vV").find(ch) != std::string_view::npos; }
 bool IsWordChar(char ch) {
   const auto u = static_cast<unsigned char>(ch);
@@ -568,6 +585,7 @@ Touch Judge::TouchAt(Cell c, const Chain* chain) const {
 
 Touch Judge::Touched(Cell from, Cell d, const Chain* chain) const {
   if (const Touch touch = TouchAt(from, chain)) return touch;
+  if (!LeadsOn(grid_.Code(from.column, from.row), d)) return {};
   Cell next = from.Step(d);
   if (Art(next) == ' ') {
     // Past one blank, a box side; and anything an arrowhead points at. A

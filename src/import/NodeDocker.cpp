@@ -75,6 +75,14 @@ Line* NodeDocker::FacingSide(const Line& line, const LinkPoint& end, const LinkP
     dc = horizontal ? alone : 0;
     dr = horizontal ? 0 : alone;
   }
+  // An end shown by a corner or a tee of its own ("└" ending a tree's
+  // trunk) leads only where that has an arm, not on past it.
+  if (end.marker == MarkerTable::Character) {
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(static_cast<char32_t>(end.character));
+    using Way = ArtCharacter::Way;
+    const Way way = dc > 0 ? Way::Right : dc < 0 ? Way::Left : dr > 0 ? Way::Down : Way::Up;
+    if (arms.Any() && arms[way] == 0) return nullptr;
+  }
   // The text in the next cell, or past one blank.
   for (std::int32_t k = 1; k <= MostBlanks + 1; ++k) {
     const auto found = textAt_.find(Key(at.x + dc * k, at.y + dr * k));
