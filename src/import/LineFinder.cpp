@@ -243,6 +243,17 @@ void LineFinder::Keep(const Track& track) {
       spaced(end, end.marker.Width())) {
     return;
   }
+  // Single run characters with words between them, reaching nothing, are
+  // operators ("K_send = K_recv = application"), no line with a label.
+  const bool plainEnds = !HasHeadMarker(start) && !HasHeadMarker(end);
+  bool words = false;
+  for (std::int32_t k = track.first; k <= track.last && across && !words; ++k) {
+    words = ArtCharacter::IsWordCharacter(cells_.At(k, track.fixed).code);
+  }
+  if (words && !structural && !touches && track.firstPiece < 2 && track.lastPiece < 2 && plainEnds && !onBox(start) &&
+      !onBox(end)) {
+    return;
+  }
   // A run of "." is a line only where it reaches something: "Loading..." is text.
   const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
   if (dots && !structural && !touches) return;
@@ -306,9 +317,12 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
   // Down a run, words written across it ("(B)" with the run above and
   // below it), a few lines of them.
   if (!track.across && WordAcross(c, r)) {
+    // A name an arrow across points at or leaves is a node the run ends at
+    // ("------> WAIT_EOED -+"), no label.
+    if (NodeAcross(c, r)) return 0;
     // On a lifeline, lines of notes cut it.
     std::int32_t rows = 1;
-    while (rows < MaxLabelRows && WordAcross(c, r + rows)) ++rows;
+    while (rows < MaxLabelRows && WordAcross(c, r + rows) && !NodeAcross(c, r + rows)) ++rows;
     return rows > 1 && MessageAlong(c, r, -1) ? 1 : rows;
   }
   if (cell.text || code == U' ') return 0;
@@ -328,6 +342,29 @@ bool LineFinder::WordAcross(std::int32_t c, std::int32_t r) const {
                       ArtCharacter::IsWordCharacter(cells_.Shape(c + 1, r)) && !ArtCharacter::IsBoxDrawing(code) &&
                       !cells_.RunAt(c, r, false) && !ArtCharacter::IsCorner(code);
   return cells_.At(c, r).text || (code != 0 && ArtCharacter::IsWordCharacter(code) && !head) || (code != 0 && inWord);
+}
+
+bool LineFinder::HasHeadMarker(const ArtPlan::End& end) {
+  const std::int32_t type = end.marker.type;
+  return (type >= MarkerTable::LeftArrow && type <= MarkerTable::DownArrow) ||
+         (type == MarkerTable::Character && ArtCharacter::HeadOf(end.marker.character).has_value());
+}
+
+bool LineFinder::NodeAcross(std::int32_t c, std::int32_t r) const {
+  std::int32_t left = c;
+  std::int32_t right = c;
+  while (cells_.Inside(left - 1, r) && cells_.At(left - 1, r).code != U' ') --left;
+  while (cells_.Inside(right + 1, r) && cells_.At(right + 1, r).code != U' ') ++right;
+  // What stands before the word, or past one blank: a head pointing at it,
+  // or a run across leaving it.
+  auto arrives = [&](std::int32_t edge, std::int32_t step) {
+    std::int32_t k = edge + step;
+    if (cells_.Shape(k, r) == U' ') k += step;
+    const char32_t code = cells_.Shape(k, r);
+    const Way toward = step < 0 ? Way::Right : Way::Left;
+    return code != 0 && (ArtCharacter::HeadOf(code) == toward || RunHere(k, r, true).has_value());
+  };
+  return arrives(left, -1) || arrives(right, 1);
 }
 
 ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {

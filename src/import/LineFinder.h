@@ -66,6 +66,12 @@ class LineFinder {
   // "┼"): its end is on that side.
   std::optional<ArtPlan::End> ThroughSide(const Track& track, const ArtPlan::Cell& from, const ArtPlan::Cell& side,
                                           bool atStart) const;
+  // The end shows an arrowhead.
+  static bool HasHeadMarker(const ArtPlan::End& end);
+  // The word written across a run down at (c, r) is a node: an arrow
+  // across points at it, or a run across leaves it, next to it or past
+  // one blank.
+  bool NodeAcross(std::int32_t c, std::int32_t r) const;
   // A free cell of a word written across a run down.
   bool WordAcross(std::int32_t c, std::int32_t r) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;

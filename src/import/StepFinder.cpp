@@ -171,16 +171,40 @@ void StepFinder::HeadsAgainstCorners() {
     const ArtPlan::Cell corner{at.column - d.column, at.row - d.row};
     if (!cells_.Inside(corner.column, corner.row)) return;
     const RecognizerGrid::Cell& there = cells_.At(corner.column, corner.row);
-    // The corner's arm reaches the head, and another turns off the head's way.
-    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(cells_.Shape(corner.column, corner.row));
+    // The corner's arm reaches the head, and another turns off the head's
+    // way; an ASCII "+" where a run ends against it that way ("|" over "+>").
+    const char32_t code = cells_.Shape(corner.column, corner.row);
+    ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
+    if (code == U'+') {
+      for (const Way arm : {Way::Left, Way::Right, Way::Up, Way::Down}) {
+        const ArtPlan::Cell step = StepOf(arm);
+        const bool across = arm == Way::Left || arm == Way::Right;
+        const bool run = cells_.RunAt(corner.column + step.column, corner.row + step.row, across).has_value();
+        arms.weight[static_cast<std::size_t>(arm)] = run || arm == way ? 1 : 0;
+      }
+    }
     const bool turns =
         horizontal ? (arms[Way::Up] != 0) != (arms[Way::Down] != 0) : (arms[Way::Left] != 0) != (arms[Way::Right] != 0);
+    const Way back = way == Way::Left    ? Way::Right
+                     : way == Way::Right ? Way::Left
+                     : way == Way::Up    ? Way::Down
+                                         : Way::Up;
+    // A "+" with a run behind it too is a junction in a straight run.
+    const bool straight = arms[back] != 0;
     const bool free = there.use == Use::Free || (there.use == Use::End && !(horizontal ? there.across : there.down));
-    if (!arms.Any() || arms[way] == 0 || !turns || !free || there.text) return;
-    // It points at a side or a line ("◀┐" against a box's side).
+    if (!arms.Any() || arms[way] == 0 || !turns || !free || there.text || (code == U'+' && straight)) return;
+    // It points at a side or a line ("◀┐" against a box's side), or at a
+    // name next to it or past one blank ("+> WAIT_FINISHED <+").
     const ArtPlan::Cell ahead{at.column + d.column, at.row + d.row};
     const Use aheadUse = cells_.Inside(ahead.column, ahead.row) ? cells_.At(ahead.column, ahead.row).use : Use::Free;
-    if (aheadUse != Use::BoxSide && aheadUse != Use::BoxCorner && aheadUse != Use::Line) return;
+    auto name = [&](const ArtPlan::Cell& c) {
+      if (!cells_.IsFree(c.column, c.row) && !cells_.At(c.column, c.row).text) return false;
+      const char32_t letter = cells_.At(c.column, c.row).code;
+      return ArtCharacter::IsWordCharacter(letter) || letter == U'_';
+    };
+    const ArtPlan::Cell beyond{ahead.column + d.column, ahead.row + d.row};
+    const bool toName = name(ahead) || (cells_.Shape(ahead.column, ahead.row) == U' ' && name(beyond));
+    if (aheadUse != Use::BoxSide && aheadUse != Use::BoxCorner && aheadUse != Use::Line && !toName) return;
     ArtPlan::Line line;
     line.horizontal = horizontal;
     const ArtPlan::End atHead{at, marker, {}};
