@@ -187,10 +187,13 @@ void LineFinder::Keep(const Track& track) {
   const bool across = track.across;
   const ArtPlan::End start = EndOf(track, true);
   const ArtPlan::End end = EndOf(track, false);
+
   const std::int32_t from = across ? start.cell.column : start.cell.row;
   const std::int32_t to = across ? end.cell.column : end.cell.row;
   const std::int32_t length = to - from + 1;
-  const bool structural = from != track.first || to != track.last;
+  // An end on another line's end (a corner "+" a run across turns at) reaches it.
+  auto meets = [&](const ArtPlan::End& e) { return cells_.At(e.cell.column, e.cell.row).use == Use::End; };
+  const bool structural = from != track.first || to != track.last || meets(start) || meets(end);
   auto beyond = [&](const ArtPlan::End& e, std::int32_t outward) {
     return across ? ArtPlan::Cell{e.cell.column + outward, e.cell.row}
                   : ArtPlan::Cell{e.cell.column, e.cell.row + outward};
