@@ -1,5 +1,6 @@
 #include "import/LineFinder.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -16,7 +17,7 @@ using Use = RecognizerGrid::Use;
 using Way = ArtCharacter::Way;
 
 // The most lines of words written across a run down that it goes on through.
-constexpr std::int32_t MaxLabelRows = 3;
+constexpr std::int32_t MaxLabelRows = 4;
 
 }  // namespace
 
@@ -63,8 +64,9 @@ void LineFinder::FindLines(bool across) {
   }
 }
 
-LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke) const {
-  const std::int32_t inner = across ? cells_.Columns() : cells_.Rows();
+LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke,
+                                     std::int32_t limit) const {
+  const std::int32_t inner = std::min(across ? cells_.Columns() : cells_.Rows(), limit);
   Track track{across, fixed, first, first, stroke, 1, 0, 1};
   // Runs of the same stroke, and what lies between them, one line.
   std::int32_t k = first + 1;
@@ -210,9 +212,28 @@ void LineFinder::Keep(const Track& track) {
   };
   // Down, a word above or below is a node the run connects.
   const std::int32_t shortestWorded = RecognizerGrid::ShortestWordedRun;
+  const bool wordAtStart = across && !onBox(start) && worded(start, -1) && track.firstPiece < shortestWorded;
   const bool tooShort =
-      across && ((!onBox(start) && worded(start, -1) && track.firstPiece < shortestWorded) ||
-                 (!onBox(end) && worded(end, end.marker.Width()) && track.lastPiece < shortestWorded));
+      wordAtStart || (across && !onBox(end) && worded(end, end.marker.Width()) && track.lastPiece < shortestWorded);
+  // A word's hyphen first or last ("unwind-frame base -------->"): the
+  // run goes on from the next piece, or stops at the one before, past what
+  // it passed over there.
+  auto runCell = [&](std::int32_t k) {
+    return cells_.IsFree(k, track.fixed) && RunHere(k, track.fixed, true) == track.stroke;
+  };
+  if (wordAtStart && track.firstPiece < track.runCells) {
+    std::int32_t next = track.first + track.firstPiece;
+    while (next <= track.last && !runCell(next)) ++next;
+    if (next <= track.last) Keep(Follow(true, track.fixed, next, track.stroke));
+    return;
+  }
+  const bool wordAtEnd = across && !onBox(end) && worded(end, end.marker.Width()) && track.lastPiece < shortestWorded;
+  if (wordAtEnd && track.lastPiece < track.runCells) {
+    std::int32_t before = track.last - track.lastPiece;
+    while (before >= track.first && !runCell(before)) --before;
+    if (before >= track.first) Keep(Follow(true, track.fixed, track.first, track.stroke, before + 1));
+    return;
+  }
   // A box side across the run just beyond an end: the run stops at the box.
   auto beside = [&](const ArtPlan::End& e, std::int32_t outward) {
     const ArtPlan::Cell at = beyond(e, outward);

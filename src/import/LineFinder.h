@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "import/ArtCharacter.h"
@@ -44,7 +45,9 @@ class LineFinder {
   void FindLines(bool across);
   // The track of the run starting at the given cell: its cells of the
   // stroke and what it passes over between them.
-  Track Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke) const;
+  // It stops before limit, where a run is cut short.
+  Track Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke,
+               std::int32_t limit = std::numeric_limits<std::int32_t>::max()) const;
   // A word across a run down at along that is a note cutting a lifeline:
   // a message ends on the run both above and below it.
   bool NoteAcross(const Track& track, std::int32_t along) const;
