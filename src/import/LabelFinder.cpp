@@ -59,6 +59,17 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
     ++last;
   }
   --last;
+  // A label the arrow's head follows straight after, against a side or a
+  // line ("--(7)- tx_remove_output >|"): the run ends in that head.
+  const bool headNext = !fits && last > first &&
+                        ArtCharacter::HeadOf(cells_.Shape(last, r)) == ArtCharacter::Way::Right &&
+                        cells_.Shape(last - 1, r) == U' ' && cells_.RunAt(last + 1, r, false).has_value();
+  bool named = false;
+  for (std::int32_t k = first; k < last && headNext; ++k) named = named || cells_.Shape(k, r) != U' ';
+  if (headNext && named && stroke) {
+    for (std::int32_t k = first; k < last; ++k) cells_.At(k, r).labelled = true;
+    return last;
+  }
   // One marker character alone between runs is a dot on the line ("--O--").
   const bool lone = last == first && cells_.MarkerAt(first, r).has_value();
   // Runs that point away from the text on both sides ("<--- TIMEOUT! --->")
@@ -135,7 +146,10 @@ bool LabelFinder::IsNode(std::int32_t first, std::int32_t last, std::int32_t r) 
       // A "|" drawn inside a run across ("--|--", a frame's top) crosses
       // that run; it does not leave the text.
       const bool crossing = cells_.RunAt(k - 1, r + dr, true) && cells_.RunAt(k + 1, r + dr, true);
-      if ((cells_.RunAt(k, r + dr, false) && !crossing) || (near != 0 && ArtCharacter::HeadOf(near).has_value())) {
+      // A head pointing at the text; a "v" inside a word ("remove") is none.
+      const ArtCharacter::Way at = dr < 0 ? ArtCharacter::Way::Down : ArtCharacter::Way::Up;
+      const bool head = near != 0 && ArtCharacter::HeadOf(near) == at && cells_.MarkerAt(k, r + dr).has_value();
+      if ((cells_.RunAt(k, r + dr, false) && !crossing) || head) {
         return true;
       }
     }

@@ -125,6 +125,15 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     // ending on the run above and below it); a flow's run down carries the
     // word through as its label.
     if (!across && skip > 0 && NoteAcross(track, k)) break;
+    // A label the run's head follows straight after ("tx_remove_output >|").
+    const ArtPlan::Cell label = CellOf(track, k);
+    if (across && skip > 0 && cells_.At(label.column, label.row).labelled && cells_.IsFree(after.column, after.row) &&
+        ArtCharacter::HeadOf(cells_.Shape(after.column, after.row)) == Way::Right) {
+      if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
+      track.lastPiece = 0;
+      track.last = k + skip - 1;
+      break;
+    }
     if (skip > 0 && cells_.IsFree(after.column, after.row) && RunHere(after.column, after.row, across) == stroke) {
       if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
       track.lastPiece = 1;
