@@ -130,6 +130,11 @@ bool LabelFinder::IsStructure(std::int32_t c, std::int32_t r) const {
   const bool after = ArtCharacter::IsWordCharacter(cells_.Shape(c + 1, r));
   // Between two letters or digits a character is the word's ("x+1").
   if (before && after) return false;
+  // So is "++" after a word ("backoff++", "i++") where no run leaves it.
+  const bool vertical = cells_.RunAt(c, r - 1, false) || cells_.RunAt(c, r + 1, false);
+  const bool plusAfterWord =
+      before || (cells_.Shape(c - 1, r) == U'+' && ArtCharacter::IsWordCharacter(cells_.Shape(c - 2, r)));
+  if (code == U'+' && plusAfterWord && !vertical) return false;
   // A corner character turns only where a run leaves it up or down
   // ("rcv SYN / SYN" is words).
   const bool turns = code == U'+' || cells_.RunAt(c, r - 1, false) || cells_.RunAt(c, r + 1, false);
