@@ -186,6 +186,13 @@ Before Look(Sheet& sheet, Box& box) {
       before.inside.push_back({text, text->FirstCorner()});
       continue;
     }
+    // A label of a moving line: the one it rests on, where it rests on one
+    // (a stack of messages touches the labels of those above and below it).
+    if (text->restLine != nullptr) {
+      const bool moves = std::find(moving.begin(), moving.end(), text->restLine) != moving.end();
+      if (moves) before.labels.push_back({text, text->restLine});
+      continue;
+    }
     for (Line* line : moving) {
       if (text->Touching(*line) != Line::NotBeside) {
         before.labels.push_back({text, line});
