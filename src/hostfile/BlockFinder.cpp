@@ -285,11 +285,20 @@ DiagramBlock ParagraphBlock(const Container& container, const std::vector<Item>&
 // title set in from the art's left edge, or the name a stem leaves down or
 // up from (a tree's root). A sentence, ending as one, never does.
 bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& facts, std::size_t begin, std::size_t k,
-                std::size_t next) {
+                std::size_t next, std::size_t artIndent) {
   if (next >= facts.size() || facts[next].blank) return false;
   const std::string_view line = items[begin + k].content;
   const std::string_view art = items[begin + next].content;
   const std::size_t end = line.find_last_not_of(" \t");
+  // Deep under the art's words, continuing a node's name ("nuke" over "from
+  // db; incr AS pos."), even a sentence is the art's: prose starts at the margin.
+  constexpr std::size_t DeepIndent = 8;
+  const std::size_t indent = Indentation(line);
+  bool under = false;
+  for (std::size_t column = indent; column <= end && column < art.size(); ++column) {
+    under = under || (!IsBlank(art[column]) && !IsBlank(line[column]));
+  }
+  if (indent >= artIndent + DeepIndent && under) return true;
   if (std::string_view(".:;,?!").find(line[end]) != std::string_view::npos) return false;
   // Art quoted from a comment keeps that comment's marker: set in is
   // measured after what both lines start with.
@@ -300,7 +309,6 @@ bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& fa
   }
   while (shared > 0 && !IsBlank(line[shared - 1])) --shared;
   if (Indentation(line.substr(shared)) > Indentation(art.substr(shared))) return true;
-  const std::size_t indent = Indentation(line);
   for (std::size_t column = indent; column <= end && column < art.size(); ++column) {
     if (IsBlank(line[column])) continue;
     if (art[column] == '|' || art[column] == '`' || art.substr(column).starts_with("\u2502") ||
@@ -381,8 +389,13 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
         j = j + 1;
       }
     }
-    while (facts[first].prose && !LabelOfArt(items, facts, begin, first, first + 1)) ++first;
-    while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1)) --last;
+    // The art's left edge: the least indentation of its lines of line art.
+    std::size_t artIndent = std::string_view::npos;
+    for (std::size_t k = first; k <= last; ++k) {
+      if (facts[k].art) artIndent = std::min(artIndent, Indentation(items[begin + k].content));
+    }
+    while (facts[first].prose && !LabelOfArt(items, facts, begin, first, first + 1, artIndent)) ++first;
+    while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1, artIndent)) --last;
     blocks.push_back(ParagraphBlock(container, items, begin + first, begin + last));
     i = j + 1;
     untaken = i;

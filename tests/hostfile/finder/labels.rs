@@ -33,4 +33,11 @@
 //!   |<------ welcome -------|
 //!
 //! That is all it says.
+//!
+//! A name that goes on under itself, even as a sentence:
+//!
+//!   START ---> Mark txn success & nuke <-+
+//!                from db; incr AS pos.   |
+//!                   Reset backoff.    ---+
+//! The loop ends there.
 fn main() {}
