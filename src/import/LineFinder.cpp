@@ -18,6 +18,8 @@ using Way = ArtCharacter::Way;
 
 // The most lines of words written across a run down that it goes on through.
 constexpr std::int32_t MaxLabelRows = 4;
+// The longest word down a run that is a branch's label, not a name.
+constexpr std::int32_t LongestBranchLabel = 4;
 
 }  // namespace
 
@@ -125,6 +127,16 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     // ending on the run above and below it); a flow's run down carries the
     // word through as its label.
     if (!across && skip > 0 && NoteAcross(track, k)) break;
+    // A bar of one cell from a name to a name is a call tree's edge, and the
+    // name it reaches a node ("A.Seek" over "│" over "B.Seek" over "│"); a
+    // short word is a branch's label ("retry?" over "|" over "no").
+    const ArtPlan::Cell above = CellOf(track, track.first - 1);
+    const ArtPlan::Cell reached = CellOf(track, k);
+    if (!across && skip > 0 && track.runCells == 1 && WordAcross(reached.column, reached.row) &&
+        cells_.Inside(above.column, above.row) && WordAcross(above.column, above.row) &&
+        WordLength(reached.column, reached.row) > LongestBranchLabel) {
+      break;
+    }
     // A label the run's head follows straight after ("tx_remove_output >|").
     const ArtPlan::Cell label = CellOf(track, k);
     if (across && skip > 0 && cells_.At(label.column, label.row).labelled && cells_.IsFree(after.column, after.row) &&
@@ -381,6 +393,14 @@ bool LineFinder::HasHeadMarker(const ArtPlan::End& end) {
   const std::int32_t type = end.marker.type;
   return (type >= MarkerTable::LeftArrow && type <= MarkerTable::DownArrow) ||
          (type == MarkerTable::Character && ArtCharacter::HeadOf(end.marker.character).has_value());
+}
+
+std::int32_t LineFinder::WordLength(std::int32_t c, std::int32_t r) const {
+  std::int32_t left = c;
+  std::int32_t right = c;
+  while (cells_.Inside(left - 1, r) && cells_.At(left - 1, r).code != U' ') --left;
+  while (cells_.Inside(right + 1, r) && cells_.At(right + 1, r).code != U' ') ++right;
+  return right - left + 1;
 }
 
 bool LineFinder::NodeAcross(std::int32_t c, std::int32_t r) const {

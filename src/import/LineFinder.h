@@ -69,6 +69,8 @@ class LineFinder {
   // "┼"): its end is on that side.
   std::optional<ArtPlan::End> ThroughSide(const Track& track, const ArtPlan::Cell& from, const ArtPlan::Cell& side,
                                           bool atStart) const;
+  // The cells of the word at (c, r), blanks ending it.
+  std::int32_t WordLength(std::int32_t c, std::int32_t r) const;
   // The end shows an arrowhead.
   static bool HasHeadMarker(const ArtPlan::End& end);
   // The word written across a run down at (c, r) is a node: an arrow
