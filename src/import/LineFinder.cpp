@@ -102,7 +102,8 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     const ArtPlan::Cell beyond = CellOf(track, k + skip);
     const bool fromRun =
         cells_.IsFree(before.column, before.row) && RunHere(before.column, before.row, false) == stroke;
-    if (!across && skip > 0 && fromRun && WordAcross(word.column, word.row) &&
+    const bool goesOn = cells_.RunAt(beyond.column, beyond.row + 1, false).has_value();
+    if (!across && skip > 0 && fromRun && WordAcross(word.column, word.row) && goesOn &&
         cells_.Inside(beyond.column, beyond.row) && cells_.At(beyond.column, beyond.row).use == Use::End) {
       skip += Passable(track, k + skip);
     }
@@ -136,6 +137,19 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
         cells_.Inside(above.column, above.row) && WordAcross(above.column, above.row) &&
         WordLength(reached.column, reached.row) > LongestBranchLabel) {
       break;
+    }
+    // Words across a run down right over the corner it turns at ("table"
+    // over "└────"): the run goes through them to the corner.
+    if (!across && skip > 0 && fromRun && WordAcross(reached.column, reached.row) &&
+        cells_.Inside(after.column, after.row)) {
+      const char32_t corner = cells_.Shape(after.column, after.row);
+      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(corner);
+      const bool up = arms.Any() ? arms[Way::Up] != 0 : corner == U'+';
+      const Use use = cells_.At(after.column, after.row).use;
+      if (cells_.IsCorner(after.column, after.row) && up && (use == Use::Free || use == Use::End)) {
+        track.last = k + skip - 1;
+        break;
+      }
     }
     // A label the run's head follows straight after ("tx_remove_output >|").
     const ArtPlan::Cell label = CellOf(track, k);
