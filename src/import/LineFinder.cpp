@@ -20,6 +20,10 @@ using Way = ArtCharacter::Way;
 constexpr std::int32_t MaxLabelRows = 4;
 // The longest word down a run that is a branch's label, not a name.
 constexpr std::int32_t LongestBranchLabel = 4;
+// The most runs down side by side a run across crosses at once.
+constexpr std::int32_t MostBarsCrossed = 3;
+// A row of this many of one mark a blank apart is text.
+constexpr std::int32_t SpacedMarks = 3;
 
 }  // namespace
 
@@ -248,8 +252,14 @@ void LineFinder::Keep(const Track& track) {
   // Down, a word above or below is a node the run connects.
   const std::int32_t shortestWorded = RecognizerGrid::ShortestWordedRun;
   const bool wordAtStart = across && !onBox(start) && worded(start, -1) && track.firstPiece < shortestWorded;
-  const bool tooShort =
-      wordAtStart || (across && !onBox(end) && worded(end, end.marker.Width()) && track.lastPiece < shortestWorded);
+  // A branch from a tree's trunk ("+--2" under "|") reaches its entry
+  // however short it is.
+  const char32_t root = cells_.Shape(start.cell.column, start.cell.row);
+  const bool branch = across && (root == U'+' || root == U'`') &&
+                      (cells_.RunAt(start.cell.column, start.cell.row - 1, false) ||
+                       cells_.RunAt(start.cell.column, start.cell.row + 1, false));
+  const bool tooShort = wordAtStart || (across && !branch && !onBox(end) && worded(end, end.marker.Width()) &&
+                                        track.lastPiece < shortestWorded);
   // A word's hyphen first or last ("unwind-frame base -------->"): the
   // run goes on from the next piece, or stops at the one before, past what
   // it passed over there.
@@ -262,7 +272,8 @@ void LineFinder::Keep(const Track& track) {
     if (next <= track.last) Keep(Follow(true, track.fixed, next, track.stroke));
     return;
   }
-  const bool wordAtEnd = across && !onBox(end) && worded(end, end.marker.Width()) && track.lastPiece < shortestWorded;
+  const bool wordAtEnd =
+      across && !branch && !onBox(end) && worded(end, end.marker.Width()) && track.lastPiece < shortestWorded;
   if (wordAtEnd && track.lastPiece < track.runCells) {
     std::int32_t before = track.last - track.lastPiece;
     while (before >= track.first && !runCell(before)) --before;
@@ -385,7 +396,16 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
     return rows > 1 && MessageAlong(c, r, -1) ? 1 : rows;
   }
   if (cell.text || code == U' ') return 0;
-  // A run across this one, a junction, a marker on the run.
+  // Runs down that this one crosses side by side ("--||--"), a junction, a
+  // marker on the run.
+  if (track.across && cells_.RunAt(c, r, false) && !cells_.RunAt(c, r, true)) {
+    std::int32_t bars = 1;
+    while (bars < MostBarsCrossed && cells_.IsFree(c + bars, r) && cells_.RunAt(c + bars, r, false) &&
+           !cells_.RunAt(c + bars, r, true)) {
+      ++bars;
+    }
+    return bars;
+  }
   if (cells_.RunAt(c, r, !track.across) || cells_.IsCorner(c, r)) return 1;
   if (cells_.MarkerAt(c, r)) return track.across ? cells_.MarkerCells(c, r) : 1;
   return 0;
@@ -489,8 +509,16 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
       // at the top of a tree): ASCII has no tee, so the end takes the "|"
       // and rests on the line drawn there, or joins its top.
       if (track.across && code == U'|' && Upright(next, atStart)) {
-        end.cell = next;
-        end.marker = TableMarker(MarkerTable::VerticalLine);
+        // Past a run down it crosses, the corner it turns at ("+|--" where a
+        // run comes down to the "+"): the end is that corner.
+        const ArtPlan::Cell corner{next.column + (atStart ? -1 : 1), next.row};
+        const bool turns =
+            cells_.IsFree(corner.column, corner.row) && cells_.Shape(corner.column, corner.row) == U'+' &&
+            cells_.RunAt(next.column, next.row - 1, false) &&
+            (cells_.RunAt(next.column, next.row + 1, false) || cells_.Shape(next.column, next.row + 1) == U'+') &&
+            cells_.RunAt(corner.column, corner.row - 1, false) && !cells_.RunAt(corner.column, corner.row + 1, false);
+        end.cell = turns ? corner : next;
+        end.marker = TableMarker(turns ? MarkerTable::Join : MarkerTable::VerticalLine);
         return end;
       }
       [[fallthrough]];
@@ -642,6 +670,18 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
   }
   const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);
   if (run && cells_.At(next.column, next.row).use == Use::Free) marker.reset();
+  // One of a row of the same mark a blank apart ("* * * * *", a crontab's
+  // fields) is text the line points at, no marker.
+  if (marker && code != 0 && !ArtCharacter::HeadOf(code) && !ArtCharacter::IsCorner(code)) {
+    std::int32_t same = 1;
+    for (const std::int32_t step : {-2, 2}) {
+      for (std::int32_t k = next.column + step;
+           cells_.Shape(k, next.row) == code && cells_.Shape(k - step / 2, next.row) == U' '; k += step) {
+        ++same;
+      }
+    }
+    if (same >= SpacedMarks) marker.reset();
+  }
   // A marker wider than a cell ends runs across only.
   if (marker && marker->Width() > 1 && !track.across) marker.reset();
   return marker;
