@@ -99,16 +99,17 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
       continue;
     }
     std::int32_t skip = Passable(track, k);
-    // Words across a run down right over a tee a line across leaves from
-    // ("split" over "├──"): the run goes on through both.
+    const ArtPlan::Cell here = CellOf(track, k);
     const ArtPlan::Cell before = CellOf(track, k - 1);
-    const ArtPlan::Cell word = CellOf(track, k);
-    const ArtPlan::Cell beyond = CellOf(track, k + skip);
     const bool fromRun =
         cells_.IsFree(before.column, before.row) && RunHere(before.column, before.row, false) == stroke;
+    const bool words = !across && skip > 0 && words_.Word(here.column, here.row);
+    // Words across a run down right over a tee a line across leaves from
+    // ("split" over "├──"): the run goes on through both.
+    const ArtPlan::Cell beyond = CellOf(track, k + skip);
     const bool goesOn = cells_.RunAt(beyond.column, beyond.row + 1, false).has_value();
-    if (!across && skip > 0 && fromRun && WordAcross(word.column, word.row) && goesOn &&
-        cells_.Inside(beyond.column, beyond.row) && cells_.At(beyond.column, beyond.row).use == Use::End) {
+    if (words && fromRun && goesOn && cells_.Inside(beyond.column, beyond.row) &&
+        cells_.At(beyond.column, beyond.row).use == Use::End) {
       skip += Passable(track, k + skip);
     }
     const ArtPlan::Cell after = CellOf(track, k + skip);
@@ -121,43 +122,19 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
     }
     // A box side crossed right before the arrowhead the run ends in (a run
     // out of a frame): the run goes over the side to its head.
-    const ArtPlan::Cell here = CellOf(track, k);
     const char32_t head = cells_.Shape(after.column, after.row);
     if (skip == 1 && cells_.At(here.column, here.row).use == Use::BoxSide && cells_.IsFree(after.column, after.row) &&
         head != 0 && ArtCharacter::HeadOf(head) == (across ? Way::Right : Way::Down)) {
       track.last = k;
       break;
     }
-    // A note written across a lifeline cuts it ("(admit)" with messages
-    // ending on the run above and below it); a flow's run down carries the
-    // word through as its label.
-    if (!across && skip > 0 && NoteAcross(track, k)) break;
-    // A bar of one cell from a name to a name is a call tree's edge, and the
-    // name it reaches a node ("A.Seek" over "│" over "B.Seek" over "│"); a
-    // short word is a branch's label ("retry?" over "|" over "no").
-    const ArtPlan::Cell above = CellOf(track, track.first - 1);
-    const ArtPlan::Cell reached = CellOf(track, k);
-    if (!across && skip > 0 && track.runCells == 1 && WordAcross(reached.column, reached.row) &&
-        cells_.Inside(above.column, above.row) && WordAcross(above.column, above.row) &&
-        WordLength(reached.column, reached.row) > LongestBranchLabel) {
-      break;
-    }
-    // Words across a run down right over the corner it turns at ("table"
-    // over "└────"): the run goes through them to the corner.
-    if (!across && skip > 0 && fromRun && WordAcross(reached.column, reached.row) &&
-        cells_.Inside(after.column, after.row)) {
-      const char32_t corner = cells_.Shape(after.column, after.row);
-      const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(corner);
-      const bool up = arms.Any() ? arms[Way::Up] != 0 : corner == U'+';
-      const Use use = cells_.At(after.column, after.row).use;
-      if (cells_.IsCorner(after.column, after.row) && up && (use == Use::Free || use == Use::End)) {
-        track.last = k + skip - 1;
-        break;
-      }
+    if (words) {
+      const WordsDown meets = AtWords(track, k, after, fromRun);
+      if (meets == WordsDown::ToCorner) track.last = k + skip - 1;
+      if (meets != WordsDown::Through) break;
     }
     // A label the run's head follows straight after ("tx_remove_output >|").
-    const ArtPlan::Cell label = CellOf(track, k);
-    if (across && skip > 0 && cells_.At(label.column, label.row).labelled && cells_.IsFree(after.column, after.row) &&
+    if (across && skip > 0 && cells_.At(here.column, here.row).labelled && cells_.IsFree(after.column, after.row) &&
         ArtCharacter::HeadOf(cells_.Shape(after.column, after.row)) == Way::Right) {
       if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
       track.lastPiece = 0;
@@ -178,41 +155,31 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
   return track;
 }
 
-bool LineFinder::NoteAcross(const Track& track, std::int32_t along) const {
-  const auto [c, r] = CellOf(track, along);
-  return WordAcross(c, r) && MessageAlong(c, r, -1) && MessageAlong(c, r, 1);
-}
-
-bool LineFinder::MessageAlong(std::int32_t c, std::int32_t r, std::int32_t way) const {
-  // The lifeline goes on through other notes, up to the box it hangs from.
-  auto onLifeline = [&](std::int32_t k) {
-    const Use use = cells_.At(c, k).use;
-    return cells_.Inside(c, k) && cells_.Shape(c, k) != U' ' && use != Use::BoxSide && use != Use::BoxCorner;
-  };
-  for (std::int32_t k = r + way; onLifeline(k); k += way) {
-    if (MessageEndsAt(c, k)) return true;
+LineFinder::WordsDown LineFinder::AtWords(const Track& track, std::int32_t along, const ArtPlan::Cell& after,
+                                          bool fromRun) const {
+  const ArtPlan::Cell here = CellOf(track, along);
+  // A note written across a lifeline cuts it ("(admit)" with messages
+  // ending on the run above and below it); a flow's run down carries the
+  // word through as its label.
+  if (words_.Note(here.column, here.row)) return WordsDown::Stop;
+  // A bar of one cell from a name to a name is a call tree's edge, and the
+  // name it reaches a node ("A.Seek" over "│" over "B.Seek" over "│"); a
+  // short word is a branch's label ("retry?" over "|" over "no").
+  const ArtPlan::Cell above = CellOf(track, track.first - 1);
+  if (track.runCells == 1 && cells_.Inside(above.column, above.row) && words_.Word(above.column, above.row) &&
+      words_.Length(here.column, here.row) > LongestBranchLabel) {
+    return WordsDown::Stop;
   }
-  return false;
-}
-
-bool LineFinder::MessageEndsAt(std::int32_t c, std::int32_t r) const {
-  // A corner the run turns at is no lifeline's: a tee on one is.
-  const char32_t here = cells_.Shape(c, r);
-  const bool through = cells_.RunAt(c, r - 1, false) && cells_.RunAt(c, r + 1, false);
-  if (here == 0 || (ArtCharacter::IsCorner(here) && !through)) return false;
-  if (cells_.At(c, r).use == Use::End) return true;
-  // Beside the run, a message's end, or its art where a former reading
-  // gave the message up as text (a dashed reply it could not draw); a run
-  // across that goes on past the lifeline crosses it.
-  for (const std::int32_t dc : {-1, 1}) {
-    const RecognizerGrid::Cell& near = cells_.At(c + dc, r);
-    if (near.use == Use::BoxSide || near.use == Use::BoxCorner) continue;
-    const bool run = ArtCharacter::Run(near.code, true).has_value() && !ArtCharacter::Run(near.code, false) &&
-                     !ArtCharacter::Run(cells_.At(c - dc, r).code, true);
-    const bool head = ArtCharacter::HeadOf(near.code) == (dc < 0 ? Way::Right : Way::Left);
-    if (near.use == Use::End || run || head) return true;
+  // Words right over the corner the run turns at ("table" over "└────"):
+  // the run goes through them to the corner.
+  if (fromRun && cells_.Inside(after.column, after.row) && cells_.IsCorner(after.column, after.row)) {
+    const char32_t corner = cells_.Shape(after.column, after.row);
+    const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(corner);
+    const bool up = arms.Any() ? arms[Way::Up] != 0 : corner == U'+';
+    const Use use = cells_.At(after.column, after.row).use;
+    if (up && (use == Use::Free || use == Use::End)) return WordsDown::ToCorner;
   }
-  return false;
+  return WordsDown::Through;
 }
 
 bool LineFinder::Dash(const Track& track, std::int32_t along, Stroke stroke) const {
@@ -386,14 +353,14 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
   }
   // Down a run, words written across it ("(B)" with the run above and
   // below it), a few lines of them.
-  if (!track.across && WordAcross(c, r)) {
+  if (!track.across && words_.Word(c, r)) {
     // A name an arrow across points at or leaves is a node the run ends at
     // ("------> WAIT_EOED -+"), no label.
-    if (NodeAcross(c, r)) return 0;
+    if (words_.Node(c, r)) return 0;
     // On a lifeline, lines of notes cut it.
     std::int32_t rows = 1;
-    while (rows < MaxLabelRows && WordAcross(c, r + rows) && !NodeAcross(c, r + rows)) ++rows;
-    return rows > 1 && MessageAlong(c, r, -1) ? 1 : rows;
+    while (rows < MaxLabelRows && words_.Word(c, r + rows) && !words_.Node(c, r + rows)) ++rows;
+    return rows > 1 && words_.MessageAlong(c, r, -1) ? 1 : rows;
   }
   if (cell.text || code == U' ') return 0;
   // Runs down that this one crosses side by side ("--||--"), a junction, a
@@ -411,47 +378,10 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
   return 0;
 }
 
-bool LineFinder::WordAcross(std::int32_t c, std::int32_t r) const {
-  if (!cells_.IsFree(c, r)) return false;
-  const char32_t code = cells_.Shape(c, r);
-  // A lone "V" on the run is no word: it is the run's arrowhead.
-  const bool head = code != 0 && ArtCharacter::HeadOf(code) && cells_.MarkerAt(c, r);
-  // Between two letters or digits any character is the word's ("into_next").
-  const bool inWord = ArtCharacter::IsWordCharacter(cells_.Shape(c - 1, r)) &&
-                      ArtCharacter::IsWordCharacter(cells_.Shape(c + 1, r)) && !ArtCharacter::IsBoxDrawing(code) &&
-                      !cells_.RunAt(c, r, false) && !ArtCharacter::IsCorner(code);
-  return cells_.At(c, r).text || (code != 0 && ArtCharacter::IsWordCharacter(code) && !head) || (code != 0 && inWord);
-}
-
 bool LineFinder::HasHeadMarker(const ArtPlan::End& end) {
   const std::int32_t type = end.marker.type;
   return (type >= MarkerTable::LeftArrow && type <= MarkerTable::DownArrow) ||
          (type == MarkerTable::Character && ArtCharacter::HeadOf(end.marker.character).has_value());
-}
-
-std::int32_t LineFinder::WordLength(std::int32_t c, std::int32_t r) const {
-  std::int32_t left = c;
-  std::int32_t right = c;
-  while (cells_.Inside(left - 1, r) && cells_.At(left - 1, r).code != U' ') --left;
-  while (cells_.Inside(right + 1, r) && cells_.At(right + 1, r).code != U' ') ++right;
-  return right - left + 1;
-}
-
-bool LineFinder::NodeAcross(std::int32_t c, std::int32_t r) const {
-  std::int32_t left = c;
-  std::int32_t right = c;
-  while (cells_.Inside(left - 1, r) && cells_.At(left - 1, r).code != U' ') --left;
-  while (cells_.Inside(right + 1, r) && cells_.At(right + 1, r).code != U' ') ++right;
-  // What stands before the word, or past one blank: a head pointing at it,
-  // or a run across leaving it.
-  auto arrives = [&](std::int32_t edge, std::int32_t step) {
-    std::int32_t k = edge + step;
-    if (cells_.Shape(k, r) == U' ') k += step;
-    const char32_t code = cells_.Shape(k, r);
-    const Way toward = step < 0 ? Way::Right : Way::Left;
-    return code != 0 && (ArtCharacter::HeadOf(code) == toward || RunHere(k, r, true).has_value());
-  };
-  return arrives(left, -1) || arrives(right, 1);
 }
 
 ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
@@ -724,7 +654,7 @@ void LineFinder::ClaimRun(const Track& track, std::int32_t from, std::int32_t to
       cell.use = Use::End;
     } else if (cell.text || (track.across && cell.labelled)) {
       cell.use = Use::Label;
-    } else if (!track.across && WordAcross(c, r)) {
+    } else if (!track.across && words_.Word(c, r)) {
       // A word written across the run: all of it is the line's label. A lone
       // "V" on the run is no word: it is the run's arrowhead, a dot on it.
       std::int32_t left = c;

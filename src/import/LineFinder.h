@@ -7,6 +7,7 @@
 #include "import/ArtCharacter.h"
 #include "import/ArtPlan.h"
 #include "import/RecognizerGrid.h"
+#include "import/RunWords.h"
 #include "model/Stroke.h"
 
 namespace virlo {
@@ -20,7 +21,7 @@ namespace virlo {
 // "p->next").
 class LineFinder {
  public:
-  LineFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan) {}
+  LineFinder(RecognizerGrid& cells, ArtPlan& plan) : cells_(cells), plan_(plan), words_(cells) {}
   void Run();
 
  private:
@@ -48,14 +49,11 @@ class LineFinder {
   // It stops before limit, where a run is cut short.
   Track Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke,
                std::int32_t limit = std::numeric_limits<std::int32_t>::max()) const;
-  // A word across a run down at along that is a note cutting a lifeline:
-  // a message ends on the run both above and below it.
-  bool NoteAcross(const Track& track, std::int32_t along) const;
-  // A message ends on the lifeline through (c, r) up (way -1) or down (1)
-  // from it.
-  bool MessageAlong(std::int32_t c, std::int32_t r, std::int32_t way) const;
-  // A line across ends at the run down's cell (c, r), or right beside it.
-  bool MessageEndsAt(std::int32_t c, std::int32_t r) const;
+  // What a run down does at words written across it: goes on through them,
+  // stops before them (a note cutting a lifeline, a node of a call chain),
+  // or goes through them to the corner it turns at right past them.
+  enum class WordsDown : std::uint8_t { Through, Stop, ToCorner };
+  WordsDown AtWords(const Track& track, std::int32_t along, const ArtPlan::Cell& after, bool fromRun) const;
   // A dashed run's gap at along, and its next dash after it.
   bool Dash(const Track& track, std::int32_t along, Stroke stroke) const;
   // Makes the track a line unless it is too short for one.
@@ -69,16 +67,8 @@ class LineFinder {
   // "┼"): its end is on that side.
   std::optional<ArtPlan::End> ThroughSide(const Track& track, const ArtPlan::Cell& from, const ArtPlan::Cell& side,
                                           bool atStart) const;
-  // The cells of the word at (c, r), blanks ending it.
-  std::int32_t WordLength(std::int32_t c, std::int32_t r) const;
   // The end shows an arrowhead.
   static bool HasHeadMarker(const ArtPlan::End& end);
-  // The word written across a run down at (c, r) is a node: an arrow
-  // across points at it, or a run across leaves it, next to it or past
-  // one blank.
-  bool NodeAcross(std::int32_t c, std::int32_t r) const;
-  // A free cell of a word written across a run down.
-  bool WordAcross(std::int32_t c, std::int32_t r) const;
   ArtPlan::End EndOf(const Track& track, bool atStart) const;
   // The stroke of a stem down through a line's end that leaves it the given
   // way, up or down: a tee or corner a branch of a tree starts at ("├──",
@@ -114,6 +104,7 @@ class LineFinder {
 
   RecognizerGrid& cells_;
   ArtPlan& plan_;
+  RunWords words_;
 };
 
 }  // namespace virlo
