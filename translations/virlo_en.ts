@@ -149,6 +149,10 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <translation>Replaced %1 characters that a document cannot hold with others like them</translation>
     </message>
     <message>
+        <source>図の中のタブ %1 個を空白にしました</source>
+        <translation>Replaced %1 tabs inside the art with blanks (a document holds no tab)</translation>
+    </message>
+    <message>
         <source>%1 は行を指していません: ファイル:行 の形で指定してください</source>
         <translation>%1 names no line: give it as FILE:LINE</translation>
     </message>

@@ -430,6 +430,10 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
     parts.append(QCoreApplication::translate("Application", "文書に入らない文字 %1 個を似た文字にしました")
                      .arg(report.lookalikeSubstitutes));
   }
+  if (report.expandedTabs > 0) {
+    parts.append(
+        QCoreApplication::translate("Application", "図の中のタブ %1 個を空白にしました").arg(report.expandedTabs));
+  }
   // The counts virlo-cli import reports.
   parts.append(QCoreApplication::translate("Application",
                                            "箱 %1、枠付き文字列 %2、線 %3 (つないだ端 %4、載せた端 %5、"

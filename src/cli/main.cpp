@@ -532,6 +532,10 @@ int Import(const std::vector<std::string_view>& args) {
     std::fprintf(stderr, "virlo-cli: %d characters a document cannot hold became others like them\n",
                  report.lookalikeSubstitutes);
   }
+  if (report.expandedTabs > 0) {
+    std::fprintf(stderr, "virlo-cli: %d tabs inside the art became blanks: a document holds no tab\n",
+                 report.expandedTabs);
+  }
   if (!document.OnSaveDocument(output)) {
     std::fprintf(stderr, "virlo-cli: cannot save %s: %s\n", Quoted(output).c_str(),
                  Shown(document.LastError()).c_str());

@@ -106,6 +106,7 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
   characters_ = 0;
   unknownSubstitutes_ = 0;
   lookalikeSubstitutes_ = 0;
+  expandedTabs_ = 0;
   Characters characters;
   std::int32_t number = 0;
   std::size_t start = 0;
@@ -187,6 +188,9 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
   while (i < line.size()) {
     if (line[i] == '\t') {
       const std::int32_t next = column + tab - column % tab;
+      // A tab inside the art, before more of it, becomes blanks: a
+      // document holds no tab.
+      if (next > skip && line.find_first_not_of(" \t", i + 1) != std::string_view::npos) ++expandedTabs_;
       while (column < next) {
         put(Cell{});
       }

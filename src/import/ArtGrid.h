@@ -82,6 +82,8 @@ class ArtGrid {
   // Characters code page 932 holds only as others like them ("¥" as "\\",
   // "‾" as "~"), so the art does not come back as it was.
   std::int32_t LookalikeSubstitutes() const { return lookalikeSubstitutes_; }
+  // Tabs inside the art, with more of the line after them, given as blanks.
+  std::int32_t ExpandedTabs() const { return expandedTabs_; }
 
  private:
   // How each character beyond ASCII stands in cells, asked of the codec once a character.
@@ -106,6 +108,7 @@ class ArtGrid {
   std::int32_t characters_ = 0;
   std::int32_t unknownSubstitutes_ = 0;
   std::int32_t lookalikeSubstitutes_ = 0;
+  std::int32_t expandedTabs_ = 0;
 };
 
 }  // namespace virlo

@@ -231,6 +231,7 @@ bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t colum
       CountNodeEnds(made, sheet, report);
       report.unknownSubstitutes = grid.UnknownSubstitutes();
       report.lookalikeSubstitutes = grid.LookalikeSubstitutes();
+      report.expandedTabs = grid.ExpandedTabs();
       return true;
     }
     if (reading > MaxReadings) {

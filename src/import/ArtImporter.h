@@ -44,6 +44,8 @@ class ArtImporter {
     // Characters a document cannot hold: become "?", or others like them.
     std::int32_t unknownSubstitutes = 0;
     std::int32_t lookalikeSubstitutes = 0;
+    // Tabs inside the art that came in as blanks.
+    std::int32_t expandedTabs = 0;
   };
 
   // Sizes the sheet to hold the art (at least its size now) and builds the

@@ -54,6 +54,8 @@ TEST_F(ImportTest, ArtIsReadAsTheCanvasHoldsItOrRefusedWithAReason) {
       << error;
   EXPECT_EQ(grid.Rows(), 2);
   EXPECT_EQ(grid.Row(0), "a       b");
+  // The tab became blanks, which the report says: a document holds no tab.
+  EXPECT_EQ(grid.ExpandedTabs(), 1);
   // A double-byte character takes two cells, whatever its second byte looks like.
   EXPECT_TRUE(grid.IsWide(0, 1) && grid.IsWide(1, 1) && !grid.IsWide(2, 1));
 
@@ -67,10 +69,13 @@ TEST_F(ImportTest, ArtIsReadAsTheCanvasHoldsItOrRefusedWithAReason) {
   options.tabSize = 4;
   options.commentPrefix = "// ";
   // A tab after the prefix keeps the columns the line shows.
-  ASSERT_TRUE(grid.Read("// \tx\n//\n// y", options, error));
+  ASSERT_TRUE(grid.Read("// \tx\n//\n// y\t", options, error));
   EXPECT_EQ(grid.Row(0), " x");
   EXPECT_EQ(grid.Row(1), "");
   EXPECT_EQ(grid.Row(2), "y");
+  // The tab right after the prefix gave the art its blank; the one after
+  // the art's last character is no part of it.
+  EXPECT_EQ(grid.ExpandedTabs(), 1);
 
   options = {};
   options.encoding = ArtGrid::Encoding::Cp932;
