@@ -337,8 +337,8 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
       return RunHere(c, r, !track.across) ? 1 : 0;
     case Use::Label:
       // A word another run down carries as its label, written across this
-      // one too ("msgAppResp(rej=true)" over two runs).
-      return !track.across && ArtCharacter::IsWordCharacter(cell.code) ? 1 : 0;
+      // one too ("msgAppResp(rej=true)", "next_fragment(..packet..)" over two runs).
+      return !track.across && cell.code != U' ' && !cells_.RunAt(c, r, false) ? 1 : 0;
     case Use::Free:
       break;
     default:
@@ -600,6 +600,19 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
   }
   const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);
   if (run && cells_.At(next.column, next.row).use == Use::Free) marker.reset();
+  // A letter at a run's end is a head only where it points at something
+  // ("A" under a box): with nothing in the two cells past it, it is a name
+  // (a lifeline's "A" over its run). A "v" is a head pointing anywhere.
+  if (marker && code != 0 && ArtCharacter::IsLetter(code) && code != U'v' && code != U'V') {
+    const ArtCharacter::Way way = outward;
+    const std::int32_t dc = way == Way::Left ? -1 : way == Way::Right ? 1 : 0;
+    const std::int32_t dr = way == Way::Up ? -1 : way == Way::Down ? 1 : 0;
+    auto empty = [&](std::int32_t k) {
+      return !cells_.Inside(next.column + dc * k, next.row + dr * k) ||
+             cells_.At(next.column + dc * k, next.row + dr * k).code == U' ';
+    };
+    if (empty(1) && empty(2)) marker.reset();
+  }
   // One of a row of the same mark a blank apart ("* * * * *", a crontab's
   // fields) is text the line points at, no marker.
   if (marker && code != 0 && !ArtCharacter::HeadOf(code) && !ArtCharacter::IsCorner(code)) {
