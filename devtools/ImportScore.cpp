@@ -600,7 +600,11 @@ Touch Judge::Touched(Cell from, Cell d, const Chain* chain) const {
   if (const Touch touch = TouchAt(next, chain)) return touch;
   // Line art no line of the import holds is still a line of the art; a
   // character inside a word ("WRITER_LOCKED") is text.
-  const bool inWord = IsWordChar(Art({next.column - 1, next.row})) && IsWordChar(Art({next.column + 1, next.row}));
+  // A letter with another beside it ("Validation") is a word's too.
+  const bool letter = std::isalpha(static_cast<unsigned char>(ch)) != 0;
+  const bool wordLeft = IsWordChar(Art({next.column - 1, next.row}));
+  const bool wordRight = IsWordChar(Art({next.column + 1, next.row}));
+  const bool inWord = (wordLeft && wordRight) || (letter && (wordLeft || wordRight));
   const bool lineArt = (IsLineArt(ch) || IsAnyHead(ch)) && !inWord;
   return {lineArt ? Touch::Kind::Line : Touch::Kind::Node, next};
 }
@@ -723,7 +727,12 @@ void Judge::CountLeftovers(Score& score, const std::vector<virlo::ArtPlan::Piece
         piece.cells.size() > 1 && std::all_of(piece.cells.begin(), piece.cells.end(), [&](const auto& at) {
           return at.column == piece.cells.front().column && Art({at.column, at.row}) == '|';
         });
-    if ((!against && !bullets) || bars) continue;
+    // A piece down a slope ("Byte/" over "/") is a slanted line's, never a word's.
+    const bool slope = std::any_of(piece.cells.begin(), piece.cells.end(),
+                                   [&](const auto& at) { return at.row != piece.cells.front().row; }) &&
+                       std::any_of(piece.cells.begin(), piece.cells.end(),
+                                   [&](const auto& at) { return at.column != piece.cells.front().column; });
+    if ((!against && !bullets) || bars || slope) continue;
     ++score.wordsListed;
     score.notes.push_back("words listed: " + piece.text + " at " + Where({piece.First().column, piece.First().row}) +
                           " is a word's, listed as line art");
