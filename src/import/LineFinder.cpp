@@ -24,6 +24,8 @@ constexpr std::int32_t LongestBranchLabel = 4;
 constexpr std::int32_t MostBarsCrossed = 3;
 // A row of this many of one mark a blank apart is text.
 constexpr std::int32_t SpacedMarks = 3;
+// Short arrows between words in a row, this many or more, chain states.
+constexpr std::int32_t ShortestArrowChain = 2;
 
 }  // namespace
 
@@ -155,6 +157,19 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
   return track;
 }
 
+std::int32_t LineFinder::ArrowsInRow(std::int32_t r) const {
+  // A blank, "-" or "->" between a blank and a word either side: "a -> b".
+  std::int32_t arrows = 0;
+  for (std::int32_t c = 1; c + 2 < cells_.Columns(); ++c) {
+    const char32_t first = cells_.Shape(c, r);
+    const char32_t second = cells_.Shape(c + 1, r);
+    const bool right = first == U'-' && second == U'>';
+    const bool left = first == U'<' && second == U'-';
+    if ((right || left) && cells_.Shape(c - 1, r) == U' ' && cells_.Shape(c + 2, r) == U' ') ++arrows;
+  }
+  return arrows;
+}
+
 LineFinder::WordsDown LineFinder::AtWords(const Track& track, std::int32_t along, const ArtPlan::Cell& after,
                                           bool fromRun) const {
   const ArtPlan::Cell here = CellOf(track, along);
@@ -278,6 +293,9 @@ void LineFinder::Keep(const Track& track) {
   };
   if (across && length == 2 && !touches && !onBox(start) && !onBox(end) && spaced(start, -1) &&
       spaced(end, end.marker.Width())) {
+    // Two or more such arrows in the row are a chain of states
+    // ("CREATED  -> SCHEDULED -> DEPLOYING"): each is an edge.
+    if (ArrowsInRow(track.fixed) >= ShortestArrowChain) AddLine(track, start, end);
     return;
   }
   // Single run characters with words between them, reaching nothing, are

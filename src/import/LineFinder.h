@@ -49,6 +49,8 @@ class LineFinder {
   // It stops before limit, where a run is cut short.
   Track Follow(bool across, std::int32_t fixed, std::int32_t first, Stroke stroke,
                std::int32_t limit = std::numeric_limits<std::int32_t>::max()) const;
+  // The short arrows between blanks in row r ("a -> b", "c <- d").
+  std::int32_t ArrowsInRow(std::int32_t r) const;
   // What a run down does at words written across it: goes on through them,
   // stops before them (a note cutting a lifeline, a node of a call chain),
   // or goes through them to the corner it turns at right past them.
