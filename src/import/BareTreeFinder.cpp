@@ -63,11 +63,12 @@ bool BareTreeFinder::Trunk(std::int32_t c, std::int32_t r) {
     cell.down = ArtPlan::Element::Line(index);
   }
   // The first entry's mark starts the trunk too: each rests on the other.
-  plan_.lines[static_cast<std::size_t>(index)].start.host =
-      ArtPlan::Host{ArtPlan::Element::Line(static_cast<std::int32_t>(plan_.lines.size())), ArtPlan::Side::Top};
+  const auto first = static_cast<std::int32_t>(plan_.lines.size());
   for (std::int32_t k = r; k < last; ++k) {
     if (cells_.At(c, k).code == Tee) Branch(c, k, Tee, index);
   }
+  plan_.lines[static_cast<std::size_t>(index)].start.host =
+      ArtPlan::Host{ArtPlan::Element::Line(first), ArtPlan::Side::Top};
   return true;
 }
 
