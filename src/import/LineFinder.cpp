@@ -158,7 +158,7 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
 }
 
 std::int32_t LineFinder::ArrowsInRow(std::int32_t r) const {
-  // A blank, "-" or "->" between a blank and a word either side: "a -> b".
+  // "->" or "<-" with a blank either side ("a -> b").
   std::int32_t arrows = 0;
   for (std::int32_t c = 1; c + 2 < cells_.Columns(); ++c) {
     const char32_t first = cells_.Shape(c, r);
@@ -210,7 +210,6 @@ void LineFinder::Keep(const Track& track) {
   const bool across = track.across;
   const ArtPlan::End start = EndOf(track, true);
   const ArtPlan::End end = EndOf(track, false);
-
   const std::int32_t from = across ? start.cell.column : start.cell.row;
   const std::int32_t to = across ? end.cell.column : end.cell.row;
   const std::int32_t length = to - from + 1;
