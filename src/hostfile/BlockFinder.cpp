@@ -298,7 +298,7 @@ bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& fa
   for (std::size_t column = indent; column <= end && column < art.size(); ++column) {
     under = under || (!IsBlank(art[column]) && !IsBlank(line[column]));
   }
-  if (indent >= artIndent + DeepIndent && under) return true;
+  if (artIndent != std::string_view::npos && indent >= artIndent + DeepIndent && under) return true;
   if (std::string_view(".:;,?!").find(line[end]) != std::string_view::npos) return false;
   // Art quoted from a comment keeps that comment's marker: set in is
   // measured after what both lines start with.

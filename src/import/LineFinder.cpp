@@ -621,9 +621,8 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
   // ("A" under a box): with nothing in the two cells past it, it is a name
   // (a lifeline's "A" over its run). A "v" is a head pointing anywhere.
   if (marker && code != 0 && ArtCharacter::IsLetter(code) && code != U'v' && code != U'V') {
-    const ArtCharacter::Way way = outward;
-    const std::int32_t dc = way == Way::Left ? -1 : way == Way::Right ? 1 : 0;
-    const std::int32_t dr = way == Way::Up ? -1 : way == Way::Down ? 1 : 0;
+    const std::int32_t dc = outward == Way::Left ? -1 : outward == Way::Right ? 1 : 0;
+    const std::int32_t dr = outward == Way::Up ? -1 : outward == Way::Down ? 1 : 0;
     auto empty = [&](std::int32_t k) {
       return !cells_.Inside(next.column + dc * k, next.row + dr * k) ||
              cells_.At(next.column + dc * k, next.row + dr * k).code == U' ';
@@ -690,6 +689,7 @@ void LineFinder::ClaimRun(const Track& track, std::int32_t from, std::int32_t to
       std::int32_t left = c;
       std::int32_t right = c;
       // Punctuation of the word (".into_next()") is the label's too.
+      // A copy a lambda may capture: clang 14 captures no structured binding.
       const std::int32_t row = r;
       auto inLabel = [&](std::int32_t w) {
         return cells_.Inside(w, row) && cells_.At(w, row).use == Use::Free && cells_.At(w, row).code != U' ';
