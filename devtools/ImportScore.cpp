@@ -1072,8 +1072,15 @@ Score ScoreFile(const std::filesystem::path& art) {
   if (!ReadCounts(countsPath, score.hand, score.error)) return score;
   std::string bytes;
   if (!virlo::ArtInput::ReadFile(art.string(), bytes, score.error)) return score;
+  // A prefix no line starts with is a slip in the counts ("\t" written for
+  // a tab), not art the importer read badly.
+  const std::string& prefix = score.hand.prefix;
+  if (!prefix.empty() && !bytes.starts_with(prefix) && bytes.find("\n" + prefix) == std::string::npos) {
+    score.error = "no line starts with the prefix its counts give";
+    return score;
+  }
   virlo::ArtGrid::Options options;
-  options.commentPrefix = score.hand.prefix;
+  options.commentPrefix = prefix;
   virlo::ArtGrid grid;
   virlo::Document document;
   virlo::ArtImporter::Report report;

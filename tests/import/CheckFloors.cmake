@@ -1,7 +1,8 @@
 # The scorer's floors hold each counted thing on its own: floors that claim
 # one connector more than the importer draws whole, or allow a diagram fewer
 # ends left behind than a move leaves, fail and name it, whatever else holds;
-# and counts whose list of positions and number disagree are refused.
+# and counts whose list of positions and number disagree, or whose prefix
+# starts no line, are refused.
 # Run as: cmake -DSCORE=... -DPUBLISHED=DIR -DWORK=DIR -P CheckFloors.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/bad")
@@ -42,4 +43,15 @@ file(WRITE "${WORK}/slanted/fsm-cpp-sample.counts" "${marked}")
 execute_process(COMMAND "${SCORE}" "${WORK}/slanted" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
 if(NOT status EQUAL 2 OR NOT err MATCHES "not a count: rectangle: 2,0 16,2 slanted")
   message(FATAL_ERROR "a rectangle marked slanted is read (status ${status}):\n${err}")
+endif()
+
+# A prefix no line starts with is refused: a tab written as "\t" in the counts.
+file(REMOVE_RECURSE "${WORK}/prefix")
+file(COPY "${PUBLISHED}/pebble-colblk-header.txt" DESTINATION "${WORK}/prefix")
+file(READ "${PUBLISHED}/pebble-colblk-header.counts" counts)
+string(REPLACE "prefix: \"//\t\"" "prefix: \"//\\t\"" slipped "${counts}")
+file(WRITE "${WORK}/prefix/pebble-colblk-header.counts" "${slipped}")
+execute_process(COMMAND "${SCORE}" "${WORK}/prefix" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT err MATCHES "no line starts with the prefix its counts give")
+  message(FATAL_ERROR "a prefix no line starts with is read (status ${status}):\n${err}")
 endif()
