@@ -44,7 +44,11 @@ void AsciiCover::CoverSides() {
         if (cell.use != Use::BoxSide || cell.box != b) continue;
         const char32_t code = cells_.Shape(c, r);
         const bool blank = code == U' ';
-        if (across && (blank || cells_.RunAt(c, r, true))) cell.use = Use::Cover;
+        // A solid side's gap is a blank in front of it; a dashed side the
+        // box cannot draw in phase is its art in front.
+        const bool dashed = box.strokes[static_cast<std::size_t>(side)] == Stroke::Dashed;
+        if (across && !dashed && blank) cell.use = Use::Gap;
+        if (across && dashed && (blank || cells_.RunAt(c, r, true))) cell.use = Use::Cover;
         if (!across && blank) cell.use = Use::Gap;
         if (!across && code == U'#') cell.use = Use::Cover;
       }

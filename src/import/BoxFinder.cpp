@@ -15,6 +15,8 @@ using Use = RecognizerGrid::Use;
 // Beyond this many candidate corners one top-left corner gives up: only
 // hostile art gets there, and it stays text.
 constexpr std::int32_t MaxBoxTries = 1 << 12;
+// A side this long or longer may have one gap and still be solid.
+constexpr std::int32_t ShortestGappedSide = 6;
 
 // Calls visit(column, row, side) for every cell of a frame's sides between
 // its corners.
@@ -364,6 +366,11 @@ ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c
   for (const Side side : {Side::Top, Side::Left, Side::Bottom, Side::Right}) {
     const auto k = static_cast<std::size_t>(side);
     box.strokes[k] = SideStroke(box, side);
+    // A solid side with a gap: a blank kept in front of it there.
+    if (box.strokes[k] != Stroke::Dashed && HasGap(box, side)) {
+      box.shownInFront[k] = true;
+      continue;
+    }
     if (box.strokes[k] != Stroke::Dashed || !OffPhase(box, side)) continue;
     // Dashes the box cannot draw where the art has them are kept in front:
     // across, the side's cells as text; down, a blank over each gap of a
@@ -372,6 +379,18 @@ ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c
     if (side == Side::Left || side == Side::Right) box.strokes[k] = Stroke::Solid;
   }
   return box;
+}
+
+bool BoxFinder::HasGap(const ArtPlan::Box& box, Side side) const {
+  const bool across = side == Side::Top || side == Side::Bottom;
+  const std::int32_t from = across ? box.topLeft.column : box.topLeft.row;
+  const std::int32_t to = across ? box.bottomRight.column : box.bottomRight.row;
+  for (std::int32_t k = from + 1; k < to; ++k) {
+    const std::int32_t c = across ? k : (side == Side::Left ? box.topLeft.column : box.bottomRight.column);
+    const std::int32_t r = across ? (side == Side::Top ? box.topLeft.row : box.bottomRight.row) : k;
+    if (cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled) return true;
+  }
+  return false;
 }
 
 bool BoxFinder::OffPhase(const ArtPlan::Box& box, Side side) const {
@@ -406,12 +425,15 @@ Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {
     if (across && cells_.Shape(c, r) == U'.') ++counts[static_cast<std::size_t>(Stroke::Dotted)];
   }
   const auto most = std::max_element(std::begin(counts), std::end(counts));
-  // Blanks between its cells make a side dashed.
+  // Blanks between its cells make a side dashed; one blank in a long run
+  // is a gap the author left in a solid side ("------ +").
+  std::int32_t blanks = 0;
   for (std::int32_t k = from; k < to; ++k) {
     const auto [c, r] = cellAt(k);
-    if (cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled) return Stroke::Dashed;
+    if (cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled) ++blanks;
   }
-  return static_cast<Stroke>(most - std::begin(counts));
+  if (blanks == 1 && to - from >= ShortestGappedSide) return static_cast<Stroke>(most - std::begin(counts));
+  return blanks > 0 ? Stroke::Dashed : static_cast<Stroke>(most - std::begin(counts));
 }
 
 void BoxFinder::Claim(const ArtPlan::Box& box) {

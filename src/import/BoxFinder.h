@@ -64,6 +64,8 @@ class BoxFinder {
   // A dashed side shows a dash where the box leaves a gap, or a gap where
   // it draws a dash: the box draws a dashed side with a gap beside each
   // corner ("+ - - +").
+  // A side not dashed has a blank cell the author left in it.
+  bool HasGap(const ArtPlan::Box& box, Side side) const;
   bool OffPhase(const ArtPlan::Box& box, Side side) const;
   // Marks the frame's cells as the box's corners and sides.
   void Claim(const ArtPlan::Box& box);
