@@ -33,6 +33,21 @@ void ForEachSideCell(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int
   }
 }
 
+// Calls visit(along, cell) for every cell of one side of a box between its
+// corners, along counted from the side's first corner.
+template <typename Visit>
+void ForEachCellOfSide(const ArtPlan::Box& box, ArtPlan::Side side, Visit visit) {
+  using Side = ArtPlan::Side;
+  const bool across = side == Side::Top || side == Side::Bottom;
+  const std::int32_t from = across ? box.topLeft.column : box.topLeft.row;
+  const std::int32_t to = across ? box.bottomRight.column : box.bottomRight.row;
+  const std::int32_t fixed = across ? (side == Side::Top ? box.topLeft.row : box.bottomRight.row)
+                                    : (side == Side::Left ? box.topLeft.column : box.bottomRight.column);
+  for (std::int32_t k = from + 1; k < to; ++k) {
+    visit(k - from, across ? ArtPlan::Cell{k, fixed} : ArtPlan::Cell{fixed, k});
+  }
+}
+
 }  // namespace
 
 void BoxFinder::Run() {
@@ -382,29 +397,22 @@ ArtPlan::Box BoxFinder::MakeBox(std::int32_t c0, std::int32_t r0, std::int32_t c
 }
 
 bool BoxFinder::HasGap(const ArtPlan::Box& box, Side side) const {
-  const bool across = side == Side::Top || side == Side::Bottom;
-  const std::int32_t from = across ? box.topLeft.column : box.topLeft.row;
-  const std::int32_t to = across ? box.bottomRight.column : box.bottomRight.row;
-  for (std::int32_t k = from + 1; k < to; ++k) {
-    const std::int32_t c = across ? k : (side == Side::Left ? box.topLeft.column : box.bottomRight.column);
-    const std::int32_t r = across ? (side == Side::Top ? box.topLeft.row : box.bottomRight.row) : k;
-    if (cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled) return true;
-  }
-  return false;
+  bool gap = false;
+  ForEachCellOfSide(box, side, [&](std::int32_t, const ArtPlan::Cell& at) {
+    gap = gap || (cells_.Shape(at.column, at.row) == U' ' && !cells_.At(at.column, at.row).labelled);
+  });
+  return gap;
 }
 
 bool BoxFinder::OffPhase(const ArtPlan::Box& box, Side side) const {
   const bool across = side == Side::Top || side == Side::Bottom;
-  const std::int32_t from = across ? box.topLeft.column : box.topLeft.row;
-  const std::int32_t to = across ? box.bottomRight.column : box.bottomRight.row;
-  for (std::int32_t k = from + 1; k < to; ++k) {
-    const std::int32_t c = across ? k : (side == Side::Left ? box.topLeft.column : box.bottomRight.column);
-    const std::int32_t r = across ? (side == Side::Top ? box.topLeft.row : box.bottomRight.row) : k;
-    const bool dashHere = (k - from) % 2 == 0;
-    const bool blank = cells_.Shape(c, r) == U' ' && !cells_.At(c, r).labelled;
-    if ((blank && dashHere) || (cells_.RunAt(c, r, across) && !dashHere)) return true;
-  }
-  return false;
+  bool off = false;
+  ForEachCellOfSide(box, side, [&](std::int32_t along, const ArtPlan::Cell& at) {
+    const bool dashHere = along % 2 == 0;
+    const bool blank = cells_.Shape(at.column, at.row) == U' ' && !cells_.At(at.column, at.row).labelled;
+    off = off || (blank && dashHere) || (cells_.RunAt(at.column, at.row, across) && !dashHere);
+  });
+  return off;
 }
 
 Stroke BoxFinder::SideStroke(const ArtPlan::Box& box, Side side) const {

@@ -4,6 +4,14 @@
 # and counts whose list of positions and number disagree, or whose prefix
 # starts no line, are refused.
 # Run as: cmake -DSCORE=... -DPUBLISHED=DIR -DWORK=DIR -P CheckFloors.cmake
+# Scores DIR, which must be refused (status 2) with an error matching PATTERN.
+function(expect_refused dir pattern what)
+  execute_process(COMMAND "${SCORE}" "${dir}" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+  if(NOT status EQUAL 2 OR NOT err MATCHES "${pattern}")
+    message(FATAL_ERROR "${what} (status ${status}):\n${err}")
+  endif()
+endfunction()
+
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/bad")
 file(READ "${PUBLISHED}/FLOORS" floors)
@@ -20,10 +28,8 @@ endif()
 file(COPY "${PUBLISHED}/fsm-cpp-sample.txt" DESTINATION "${WORK}/bad")
 file(READ "${PUBLISHED}/fsm-cpp-sample.counts" counts)
 file(WRITE "${WORK}/bad/fsm-cpp-sample.counts" "${counts}connector: 2,0 2,2\n")
-execute_process(COMMAND "${SCORE}" "${WORK}/bad" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
-if(NOT status EQUAL 2 OR NOT err MATCHES "connectors does not say how many are listed \\(3\\)")
-  message(FATAL_ERROR "counts that disagree with their list are read (status ${status}):\n${err}")
-endif()
+expect_refused("${WORK}/bad" "connectors does not say how many are listed \\(3\\)"
+               "counts that disagree with their list are read")
 
 # A connector and an arrowhead marked slanted are scored with the rest, and
 # the totals are given again without them; a rectangle cannot be so marked.
@@ -40,10 +46,7 @@ if(NOT status EQUAL 0 OR NOT out MATCHES "\\| 2/2        \\| 2/2        \\|"
 endif()
 string(REPLACE "rectangle: 2,0 16,2" "rectangle: 2,0 16,2 slanted" marked "${counts}")
 file(WRITE "${WORK}/slanted/fsm-cpp-sample.counts" "${marked}")
-execute_process(COMMAND "${SCORE}" "${WORK}/slanted" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
-if(NOT status EQUAL 2 OR NOT err MATCHES "not a count: rectangle: 2,0 16,2 slanted")
-  message(FATAL_ERROR "a rectangle marked slanted is read (status ${status}):\n${err}")
-endif()
+expect_refused("${WORK}/slanted" "not a count: rectangle: 2,0 16,2 slanted" "a rectangle marked slanted is read")
 
 # A prefix no line starts with is refused: a tab written as "\t" in the counts.
 file(REMOVE_RECURSE "${WORK}/prefix")
@@ -51,7 +54,4 @@ file(COPY "${PUBLISHED}/pebble-colblk-header.txt" DESTINATION "${WORK}/prefix")
 file(READ "${PUBLISHED}/pebble-colblk-header.counts" counts)
 string(REPLACE "prefix: \"//\t\"" "prefix: \"//\\t\"" slipped "${counts}")
 file(WRITE "${WORK}/prefix/pebble-colblk-header.counts" "${slipped}")
-execute_process(COMMAND "${SCORE}" "${WORK}/prefix" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
-if(NOT status EQUAL 2 OR NOT err MATCHES "no line starts with the prefix its counts give")
-  message(FATAL_ERROR "a prefix no line starts with is read (status ${status}):\n${err}")
-endif()
+expect_refused("${WORK}/prefix" "no line starts with the prefix its counts give" "a prefix no line starts with is read")
