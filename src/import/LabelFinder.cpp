@@ -90,7 +90,11 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   const std::int32_t after = ArtCharacter::HeadOf(cells_.Shape(beyond, r)) ? beyond + 1 : beyond;
   const bool worded =
       beyond - (last + 1) < RecognizerGrid::ShortestWordedRun && ArtCharacter::IsWordCharacter(cells_.Shape(after, r));
-  if (fits && words && !lone && !worded && Resumes(last + 1, r, stroke) && (outward || !IsNode(first, last, r))) {
+  // A name set off by "+" on both sides is written into the run, though an
+  // arrow points at it ("+-+SubChan1+--+" under TopChan's head).
+  const bool capped = last - first >= 2 && cells_.Shape(first, r) == U'+' && cells_.Shape(last, r) == U'+';
+  if (fits && words && !lone && !worded && Resumes(last + 1, r, stroke) &&
+      (outward || capped || !IsNode(first, last, r))) {
     for (std::int32_t k = first; k <= last; ++k) cells_.At(k, r).labelled = true;
   }
   return std::max(first, last + 1);
@@ -135,6 +139,10 @@ bool LabelFinder::IsStructure(std::int32_t c, std::int32_t r) const {
   const bool plusAfterWord =
       before || (cells_.Shape(c - 1, r) == U'+' && ArtCharacter::IsWordCharacter(cells_.Shape(c - 2, r)));
   if (code == U'+' && plusAfterWord && !vertical) return false;
+  // A "+" between a run and a word, where no run leaves it, sets the label
+  // off the run ("+--+TopChan+---+"): it is the label's.
+  const bool capsLabel = after && DottedRun::Across(cells_, c - 1, r).has_value();
+  if (code == U'+' && capsLabel && !vertical) return false;
   // A corner character turns only where a run leaves it up or down
   // ("rcv SYN / SYN" is words).
   const bool turns = code == U'+' || cells_.RunAt(c, r - 1, false) || cells_.RunAt(c, r + 1, false);
