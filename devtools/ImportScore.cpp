@@ -361,6 +361,9 @@ class Judge {
   // The cell lies on or inside a box made in front of this one (a box drawn
   // behind another, its hidden corner and sides).
   bool HiddenBy(const Box& box, Cell c) const;
+  // A blank written by a text that has words in the same row ("+--- name
+  // ---+": the blanks round the name are the label's, over the side).
+  bool InWordedText(Cell c) const;
   std::vector<Chain> Chains() const;
   std::string ChainText(const Chain& chain) const;
   // The way an end points: from the rest of its line towards it.
@@ -457,6 +460,16 @@ bool Judge::HiddenBy(const Box& box, Cell c) const {
   return false;
 }
 
+bool Judge::InWordedText(Cell c) const {
+  for (const auto& [text, cells] : texts_) {
+    const Frame f = FrameOf(*text);
+    const bool inside =
+        c.column > f.first.column && c.column < f.last.column && c.row > f.first.row && c.row < f.last.row;
+    if (inside && std::any_of(cells.begin(), cells.end(), [&](Cell at) { return at.row == c.row; })) return true;
+  }
+  return false;
+}
+
 bool Judge::BoxInArt(const Box& box) const {
   Canvas alone = sheet_.NewCanvas();
   box.Box::RenderText(alone);
@@ -474,8 +487,9 @@ bool Judge::BoxInArt(const Box& box) const {
       const bool across = r == f.first.row || r == f.last.row;
       const Cell before = across ? Cell{c - 1, r} : Cell{c, r - 1};
       const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
-      const bool inLabel = Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
-                           Art(after) != Own(alone, after);
+      const bool inLabel = (Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
+                            Art(after) != Own(alone, after)) ||
+                           (across && InWordedText(cell));
       if (art != own && art == seen && HiddenBy(box, cell)) continue;
       if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
     }

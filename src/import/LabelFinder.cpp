@@ -93,8 +93,12 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   // A name set off by "+" on both sides is written into the run, though an
   // arrow points at it ("+-+SubChan1+--+" under TopChan's head).
   const bool capped = last - first >= 2 && cells_.Shape(first, r) == U'+' && cells_.Shape(last, r) == U'+';
-  if (fits && words && !lone && !worded && Resumes(last + 1, r, stroke) &&
-      (outward || capped || !IsNode(first, last, r))) {
+  // A name in a frame's side ("+--- layer_three ---+" with "|" under both
+  // corners): an arrow meeting it from outside meets the frame, and the name
+  // stays the side's.
+  const std::optional<std::int32_t> inside = FrameInside(c - 1, beyond, r);
+  const bool node = inside ? Meets(first, last, r, *inside) : IsNode(first, last, r);
+  if (fits && words && !lone && !worded && Resumes(last + 1, r, stroke) && (outward || capped || !node)) {
     for (std::int32_t k = first; k <= last; ++k) cells_.At(k, r).labelled = true;
   }
   return std::max(first, last + 1);
@@ -153,19 +157,28 @@ bool LabelFinder::IsStructure(std::int32_t c, std::int32_t r) const {
 }
 
 bool LabelFinder::IsNode(std::int32_t first, std::int32_t last, std::int32_t r) const {
+  return Meets(first, last, r, -1) || Meets(first, last, r, 1);
+}
+
+std::optional<std::int32_t> LabelFinder::FrameInside(std::int32_t left, std::int32_t right, std::int32_t r) const {
+  if (!cells_.IsCorner(left, r) || !cells_.IsCorner(right, r)) return std::nullopt;
+  auto turns = [&](std::int32_t dr) {
+    return cells_.RunAt(left, r + dr, false).has_value() && cells_.RunAt(right, r + dr, false).has_value();
+  };
+  if (turns(1) == turns(-1)) return std::nullopt;
+  return turns(1) ? 1 : -1;
+}
+
+bool LabelFinder::Meets(std::int32_t first, std::int32_t last, std::int32_t r, std::int32_t dr) const {
+  // A head pointing at the text; a "v" inside a word ("remove") is none.
+  const ArtCharacter::Way at = dr < 0 ? ArtCharacter::Way::Down : ArtCharacter::Way::Up;
   for (std::int32_t k = first; k <= last; ++k) {
-    for (const std::int32_t dr : {-1, 1}) {
-      const char32_t near = cells_.Shape(k, r + dr);
-      // A "|" drawn inside a run across ("--|--", a frame's top) crosses
-      // that run; it does not leave the text.
-      const bool crossing = cells_.RunAt(k - 1, r + dr, true) && cells_.RunAt(k + 1, r + dr, true);
-      // A head pointing at the text; a "v" inside a word ("remove") is none.
-      const ArtCharacter::Way at = dr < 0 ? ArtCharacter::Way::Down : ArtCharacter::Way::Up;
-      const bool head = near != 0 && ArtCharacter::HeadOf(near) == at && cells_.MarkerAt(k, r + dr).has_value();
-      if ((cells_.RunAt(k, r + dr, false) && !crossing) || head) {
-        return true;
-      }
-    }
+    const char32_t near = cells_.Shape(k, r + dr);
+    // A "|" drawn inside a run across ("--|--", a frame's top) crosses
+    // that run; it does not leave the text.
+    const bool crossing = cells_.RunAt(k - 1, r + dr, true) && cells_.RunAt(k + 1, r + dr, true);
+    const bool head = near != 0 && ArtCharacter::HeadOf(near) == at && cells_.MarkerAt(k, r + dr).has_value();
+    if ((cells_.RunAt(k, r + dr, false) && !crossing) || head) return true;
   }
   return false;
 }

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "model/Canvas.h"
+#include "objects/Box.h"
 #include "objects/DrawObj.h"
 #include "objects/HitIndex.h"
+#include "objects/StrBox.h"
 #include "platform/DeviceContext.h"
 #include "store/Database.h"
 #include "store/Store.h"
@@ -161,6 +163,35 @@ List<DrawObj*>& Sheet::CollectInRect(const Rect& rect) {
 void Sheet::PlaceInFront(DrawObj* obj) { objects.PushFront(obj->Root()); }
 
 void Sheet::PlaceAtBack(DrawObj* obj) { objects.PushBack(obj->Root()); }
+
+void Sheet::Raise(DrawObj* obj) {
+  DrawObj* root = obj->Root();
+  // Front first, as the index finds them, so they keep their order.
+  std::vector<DrawObj*> titles;
+  const auto* box = dynamic_cast<const Box*>(root);
+  const auto* ownText = dynamic_cast<const StrBox*>(root);
+  if (box != nullptr && (ownText == nullptr || ownText->frame != 0)) {
+    const Rect frame = box->Frame();
+    const Point first = CellOf(frame.left, frame.top);
+    const Point last = CellOf(frame.right, frame.bottom);
+    for (DrawObj* near : Index().Near({frame.left, frame.top, frame.right + 1, frame.bottom + 1})) {
+      const auto* text = dynamic_cast<const StrBox*>(near);
+      if (text == nullptr || text == root || text->frame != 0) continue;
+      const Rect cells = text->TextCells();
+      const bool within =
+          cells.left >= first.x && cells.right - 1 <= last.x && cells.top >= first.y && cells.bottom - 1 <= last.y;
+      const bool onSide =
+          cells.top == first.y || cells.bottom - 1 == last.y || cells.left == first.x || cells.right - 1 == last.x;
+      if (within && onSide) titles.push_back(near);
+    }
+  }
+  RemoveObject(root);
+  PlaceInFront(root);
+  for (auto title = titles.rbegin(); title != titles.rend(); ++title) {
+    RemoveObject(*title);
+    PlaceInFront(*title);
+  }
+}
 
 namespace {
 const std::unordered_set<const void*>* unlistedObjects = nullptr;

@@ -72,6 +72,10 @@ class Sheet {
   List<DrawObj*>& CollectInRect(const Rect& rect);
   void PlaceInFront(DrawObj* obj);
   void PlaceAtBack(DrawObj* obj);
+  // Takes the object's root out and puts it in front, as picking and the
+  // front command do; the texts written over a box's sides (its titles)
+  // stay in front of it, so its sides never cover their blanks.
+  void Raise(DrawObj* obj);
   // Removes every occurrence; returns how many there were.
   std::int32_t RemoveObject(DrawObj* obj);
   // Whether obj stands in the list.

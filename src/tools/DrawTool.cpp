@@ -269,10 +269,10 @@ bool DrawTool::SendToBack() { return Restack(false); }
 bool DrawTool::Restack(bool toFront) {
   if (sheet->current == nullptr) return false;
   DrawObj* root = sheet->current->Root();
-  sheet->RemoveObject(root);
   if (toFront) {
-    sheet->PlaceInFront(root);
+    sheet->Raise(root);
   } else {
+    sheet->RemoveObject(root);
     sheet->PlaceAtBack(root);
   }
   Redraw();

@@ -83,10 +83,7 @@ DrawObj* SelectTool::PickAt(std::int32_t x, std::int32_t y) {
   DrawObj* top = hit != nullptr ? hit->Root() : nullptr;
   if (top != nullptr && sheet->selected.Contains(top)) return nullptr;
   EndSelection();
-  if (top != nullptr) {
-    sheet->RemoveObject(top);
-    sheet->PlaceInFront(top);
-  }
+  if (top != nullptr) sheet->Raise(top);
   return hit;
 }
 
