@@ -361,9 +361,9 @@ class Judge {
   // The cell lies on or inside a box made in front of this one (a box drawn
   // behind another, its hidden corner and sides).
   bool HiddenBy(const Box& box, Cell c) const;
-  // A blank written by a text that has words in the same row ("+--- name
-  // ---+": the blanks round the name are the label's, over the side).
-  bool InWordedText(Cell c) const;
+  // A cell inside a text; with `worded`, one with words in the same row
+  // ("+--- name ---+": the blanks round the name are the label's).
+  bool InText(Cell c, bool worded) const;
   std::vector<Chain> Chains() const;
   std::string ChainText(const Chain& chain) const;
   // The way an end points: from the rest of its line towards it.
@@ -460,12 +460,14 @@ bool Judge::HiddenBy(const Box& box, Cell c) const {
   return false;
 }
 
-bool Judge::InWordedText(Cell c) const {
+bool Judge::InText(Cell c, bool worded) const {
   for (const auto& [text, cells] : texts_) {
     const Frame f = FrameOf(*text);
     const bool inside =
         c.column > f.first.column && c.column < f.last.column && c.row > f.first.row && c.row < f.last.row;
-    if (inside && std::any_of(cells.begin(), cells.end(), [&](Cell at) { return at.row == c.row; })) return true;
+    if (inside && (!worded || std::any_of(cells.begin(), cells.end(), [&](Cell at) { return at.row == c.row; }))) {
+      return true;
+    }
   }
   return false;
 }
@@ -483,15 +485,17 @@ bool Judge::BoxInArt(const Box& box) const {
       const char art = Art(cell);
       const bool corner = (c == f.first.column || c == f.last.column) && (r == f.first.row || r == f.last.row);
       const char seen = whole_.Holds(c, r) ? whole_.At(c, r) : ' ';
-      // A blank counts only inside a label written over the side ("16 px").
+      // A blank counts only inside a label written over the side ("16 px"),
+      // or as one cell the author left out of a side, kept by a text in front.
       const bool across = r == f.first.row || r == f.last.row;
       const Cell before = across ? Cell{c - 1, r} : Cell{c, r - 1};
       const Cell after = across ? Cell{c + 1, r} : Cell{c, r + 1};
       const bool inLabel = (Art(before) != ' ' && Art(after) != ' ' && Art(before) != Own(alone, before) &&
                             Art(after) != Own(alone, after)) ||
-                           (across && InWordedText(cell));
+                           (across && InText(cell, true));
+      const bool gap = Art(before) == Own(alone, before) && Art(after) == Own(alone, after) && InText(cell, false);
       if (art != own && art == seen && HiddenBy(box, cell)) continue;
-      if (art != own && (corner || art != seen || (seen == ' ' && !inLabel))) return false;
+      if (art != own && (corner || art != seen || (seen == ' ' && !inLabel && !gap))) return false;
     }
   }
   return true;

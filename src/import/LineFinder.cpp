@@ -564,8 +564,11 @@ std::optional<ArtPlan::End> LineFinder::ThroughSide(const Track& track, const Ar
   const Way outward = track.across ? (atStart ? Way::Left : Way::Right) : (atStart ? Way::Up : Way::Down);
   const Way back = track.across ? (atStart ? Way::Right : Way::Left) : (atStart ? Way::Down : Way::Up);
   const char32_t code = cells_.Shape(side.column, side.row);
-  // Box drawing alone says the run crosses ("┼"); an ASCII "+" may be a corner.
-  if (!ArtCharacter::IsBoxDrawing(code) || ArtCharacter::ArmsOf(code)[outward] == 0) return std::nullopt;
+  // Box drawing says the run crosses ("┼"), and so does the run's own
+  // character in the side ("|" in "+---|---+"); an ASCII "+" may be a corner.
+  const bool drawing = ArtCharacter::IsBoxDrawing(code);
+  const bool ownCharacter = !drawing && cells_.RunAt(side.column, side.row, track.across) == track.stroke;
+  if ((!drawing || ArtCharacter::ArmsOf(code)[outward] == 0) && !ownCharacter) return std::nullopt;
   const ArtPlan::Cell beyond{2 * side.column - from.column, 2 * side.row - from.row};
   if (!cells_.Inside(beyond.column, beyond.row)) return std::nullopt;
   const RecognizerGrid::Cell& far = cells_.At(beyond.column, beyond.row);
@@ -574,7 +577,10 @@ std::optional<ArtPlan::End> LineFinder::ThroughSide(const Track& track, const Ar
   // The side beyond shows the run arriving: a tee towards it, or a head
   // the run ends in ("┬" or "▲" over "┼").
   const char32_t farCode = cells_.Shape(beyond.column, beyond.row);
-  const bool arrives = ArtCharacter::ArmsOf(farCode)[back] != 0 || ArtCharacter::HeadOf(farCode) == outward;
+  // In ASCII, a "+" in the side beyond, a tee the run leaves it by.
+  const bool asciiTee = ownCharacter && farCode == U'+' && far.use == Use::BoxSide;
+  const bool arrives =
+      (drawing && ArtCharacter::ArmsOf(farCode)[back] != 0) || asciiTee || ArtCharacter::HeadOf(farCode) == outward;
   const std::optional<Marker> marker = cells_.MarkerAt(beyond.column, beyond.row);
   if (!arrives || !marker) return std::nullopt;
   ArtPlan::End end;
