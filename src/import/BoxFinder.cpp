@@ -455,6 +455,10 @@ void BoxFinder::Claim(const ArtPlan::Box& box) {
     if (!runner) runner = ArtPlan::Element::Box(index);
     // A side two boxes share belongs to the first.
     if (cell.use != Use::Free) return;
+    // Where a solid side down jogs aside for a row, the "|" it jogs to is text.
+    const bool solidDown = !across && box.strokes[static_cast<std::size_t>(side)] != Stroke::Dashed;
+    const std::optional<std::int32_t> jog = solidDown && cell.code == U' ' ? cells_.JogAside(c, r) : std::nullopt;
+    if (jog && cells_.IsFree(c + *jog, r)) cells_.At(c + *jog, r).text = true;
     // Text written into the top or bottom side is its label.
     cell.use = across && (cell.labelled || cell.text) ? Use::Label : Use::BoxSide;
     cell.box = index;

@@ -105,6 +105,15 @@ bool RecognizerGrid::IsCorner(std::int32_t c, std::int32_t r) const {
   return marker && marker->Width() == 1 && marker->type != MarkerTable::Character;
 }
 
+std::optional<std::int32_t> RecognizerGrid::JogAside(std::int32_t c, std::int32_t r) const {
+  for (const std::int32_t k : {-1, 1}) {
+    if (RunAt(c + k, r, false) == Stroke::Solid && !RunAt(c + k, r - 1, false) && !RunAt(c + k, r + 1, false)) {
+      return k;
+    }
+  }
+  return std::nullopt;
+}
+
 bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const {
   if (!Inside(c, r)) return false;
   if (across && At(c, r).labelled) return true;
@@ -121,8 +130,11 @@ bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const
     };
     auto run = [&](std::int32_t k) { return RunAt(c + k * dc, r + k * dr, across).has_value(); };
     auto corner = [&](std::int32_t k) { return IsCorner(c + k * dc, r + k * dr); };
-    return (run(-1) || corner(-1)) && (run(1) || corner(1)) && (run(-1) || run(1)) &&
-           (dash(-1) || dash(1) || corner(-1) || corner(1));
+    const bool between = (run(-1) || corner(-1)) && (run(1) || corner(1));
+    // A side down that jogs one cell aside for one row ("| cd     |" under
+    // "+-------+"): the side goes on, the "|" beside the blank is text.
+    const bool jog = !across && between && !RunAt(c, r - 1, true) && !RunAt(c, r + 1, true) && JogAside(c, r);
+    return jog || (between && (run(-1) || run(1)) && (dash(-1) || dash(1) || corner(-1) || corner(1)));
   }
   if (code == 0) return false;
   // The side's own run, a line crossing it or ending on it, a corner or tee,

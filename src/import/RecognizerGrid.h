@@ -113,6 +113,9 @@ class RecognizerGrid {
   // A character that may stand in a box's top or bottom side, or its left
   // or right side.
   bool SideCell(std::int32_t c, std::int32_t r, bool across) const;
+  // Beside a blank in a side down, a "|" alone in its column, the side
+  // jogged to for one row: -1 on the left, 1 on the right.
+  std::optional<std::int32_t> JogAside(std::int32_t c, std::int32_t r) const;
 
  private:
   const ArtGrid& grid_;
