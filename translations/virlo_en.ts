@@ -218,6 +218,10 @@ Overwriting loses that change.</translation>
         <source>目盛りは文字のまま</source>
         <translation>the ticks of a ruler stay text</translation>
     </message>
+    <message>
+        <source>一文字ずれた枠の辺は文字のまま</source>
+        <translation>a box&apos;s side set a cell aside stays text</translation>
+    </message>
 </context>
 <context>
     <name>CommandTable</name>

@@ -65,6 +65,8 @@ QString ReasonText(ArtPlan::Why why) {
       return QCoreApplication::translate("Application", "下線の並びは線にしない");
     case ArtPlan::Why::RulerTick:
       return QCoreApplication::translate("Application", "目盛りは文字のまま");
+    case ArtPlan::Why::SideJog:
+      return QCoreApplication::translate("Application", "一文字ずれた枠の辺は文字のまま");
   }
   return {};
 }

@@ -136,6 +136,8 @@ struct ArtPlan {
     UnderscoreRun,
     // The ticks of a ruler over a header.
     RulerTick,
+    // A box's side down set one cell aside on one row.
+    SideJog,
   };
   // A piece of line art read as text: its first cell, its characters (UTF-8)
   // and why it is text.

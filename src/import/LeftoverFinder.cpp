@@ -37,6 +37,8 @@ const char* LeftoverFinder::Reason(Why why) {
       return "a run of underscores is no line";
     case Why::RulerTick:
       return "the ticks of a ruler stay text";
+    case Why::SideJog:
+      return "a box's side set a cell aside stays text";
   }
   return "";
 }
@@ -83,6 +85,16 @@ void LeftoverFinder::Run() {
 
 bool LeftoverFinder::Free(std::int32_t c, std::int32_t r) const {
   return cells_.Inside(c, r) && cells_.At(c, r).use == RecognizerGrid::Use::Free;
+}
+
+bool LeftoverFinder::Jogged(std::int32_t c, std::int32_t r) const {
+  for (const std::int32_t k : {-1, 1}) {
+    const RecognizerGrid::Cell& side = cells_.At(c + k, r);
+    const bool down = side.side == ArtPlan::Side::Left || side.side == ArtPlan::Side::Right;
+    const bool onSide = side.use == RecognizerGrid::Use::BoxSide || side.use == RecognizerGrid::Use::Gap;
+    if (onSide && down && side.code == U' ') return true;
+  }
+  return false;
 }
 
 bool LeftoverFinder::LineArt(std::int32_t c, std::int32_t r, bool across) const {
@@ -159,6 +171,11 @@ std::int32_t LeftoverFinder::Piece(bool across, std::int32_t o, std::int32_t i) 
   std::int32_t last = i;
   while (LineArt(cellAt(last + 1).column, cellAt(last + 1).row, across)) ++last;
   const std::int32_t length = last - i + 1;
+  // The "|" a box's side jogs to for a row, beside the side's blank.
+  if (!across && length == 1 && Jogged(o, i)) {
+    Add({cellAt(i)}, Why::SideJog);
+    return i;
+  }
   bool glyph = false;
   for (std::int32_t k = i; k <= last; ++k) glyph = glyph || ArtCharacter::IsBoxDrawing(code(k));
   const bool word = ArtCharacter::IsWordCharacter(code(i - 1)) || ArtCharacter::IsWordCharacter(code(last + 1));

@@ -27,6 +27,8 @@ class LeftoverFinder {
   // two lines of text is no line down.
   bool LineArt(std::int32_t c, std::int32_t r, bool across) const;
   bool Free(std::int32_t c, std::int32_t r) const;
+  // A "|" a box's side down jogs to for one row, beside the side's blank.
+  bool Jogged(std::int32_t c, std::int32_t r) const;
   // A letter, digit or bracket beside the cell in its row, or past one blank.
   bool NearWord(std::int32_t c, std::int32_t r) const;
   // A lone arrowhead that is no letter of a word or an operator between words.
