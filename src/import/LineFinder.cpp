@@ -624,8 +624,9 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
   const bool run = ArtCharacter::Run(code, true) || ArtCharacter::Run(code, false);
   if (run && cells_.At(next.column, next.row).use == Use::Free) marker.reset();
   // A letter at a run's end is a head only where it points at something
-  // ("A" under a box): with nothing in the two cells past it, it is a name
-  // (a lifeline's "A" over its run). A "v" is a head pointing anywhere.
+  // ("A" under a box): with nothing in the two cells past it, or a letter
+  // right past it ("Peer" over "A"), it is a name (a lifeline's "A" over its
+  // run). A "v" is a head pointing anywhere.
   if (marker && code != 0 && ArtCharacter::IsLetter(code) && code != U'v' && code != U'V') {
     const std::int32_t dc = outward == Way::Left ? -1 : outward == Way::Right ? 1 : 0;
     const std::int32_t dr = outward == Way::Up ? -1 : outward == Way::Down ? 1 : 0;
@@ -633,7 +634,9 @@ std::optional<Marker> LineFinder::NextMarker(const Track& track, const ArtPlan::
       return !cells_.Inside(next.column + dc * k, next.row + dr * k) ||
              cells_.At(next.column + dc * k, next.row + dr * k).code == U' ';
     };
-    if (empty(1) && empty(2)) marker.reset();
+    const bool named = cells_.Inside(next.column + dc, next.row + dr) &&
+                       ArtCharacter::IsLetter(cells_.At(next.column + dc, next.row + dr).code);
+    if ((empty(1) && empty(2)) || named) marker.reset();
   }
   // One of a row of the same mark a blank apart ("* * * * *", a crontab's
   // fields) is text the line points at, no marker.
