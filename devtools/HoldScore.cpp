@@ -182,7 +182,14 @@ Before Look(Sheet& sheet, Box& box) {
     auto* text = dynamic_cast<StrBox*>(obj);
     if (text == nullptr || text == &box || text->frame != 0) continue;
     const Rect cells = text->TextCells();
-    if (cells.left >= first.x && cells.right - 1 <= last.x && cells.top >= first.y && cells.bottom - 1 <= last.y) {
+    const bool within =
+        cells.left >= first.x && cells.right - 1 <= last.x && cells.top >= first.y && cells.bottom - 1 <= last.y;
+    // A name written across a side down, inside its rows (a port's "FL"
+    // over "|"), is the box's as well.
+    const bool rows = cells.top > first.y && cells.bottom - 1 < last.y;
+    const bool acrossLeft = cells.left < first.x && cells.right - 1 == first.x;
+    const bool acrossRight = cells.left == last.x && cells.right - 1 > last.x;
+    if (within || (rows && (acrossLeft || acrossRight))) {
       before.inside.push_back({text, text->FirstCorner()});
       continue;
     }

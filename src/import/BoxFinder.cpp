@@ -459,8 +459,17 @@ void BoxFinder::Claim(const ArtPlan::Box& box) {
     const bool solidDown = !across && box.strokes[static_cast<std::size_t>(side)] != Stroke::Dashed;
     const std::optional<std::int32_t> jog = solidDown && cell.code == U' ' ? cells_.JogAside(c, r) : std::nullopt;
     if (jog && cells_.IsFree(c + *jog, r)) cells_.At(c + *jog, r).text = true;
-    // Text written into the top or bottom side is its label.
-    cell.use = across && (cell.labelled || cell.text) ? Use::Label : Use::BoxSide;
+    // Text written into the top or bottom side is its label, and so is a
+    // port's name across a side down.
+    const bool port = !across && cells_.PortName(c, r);
+    cell.use = (across && (cell.labelled || cell.text)) || port ? Use::Label : Use::BoxSide;
+    // The whole name is one text in front of the side.
+    for (const std::int32_t step : {-1, 1}) {
+      for (std::int32_t k = c + step; port && cells_.IsFree(k, r) && ArtCharacter::IsLetter(cells_.Shape(k, r));
+           k += step) {
+        cells_.At(k, r).use = Use::Label;
+      }
+    }
     cell.box = index;
     cell.side = side;
   };

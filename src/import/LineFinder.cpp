@@ -388,7 +388,10 @@ std::int32_t LineFinder::Passable(const Track& track, std::int32_t along) const 
            !cells_.RunAt(c + bars, r, true)) {
       ++bars;
     }
-    return bars;
+    // A tee right past the bars, the run going on beyond it ("---|+--").
+    const bool tee = cells_.IsFree(c + bars, r) && cells_.Shape(c + bars, r) == U'+' &&
+                     cells_.IsFree(c + bars + 1, r) && RunHere(c + bars + 1, r, true) == track.stroke;
+    return tee ? bars + 1 : bars;
   }
   if (cells_.RunAt(c, r, !track.across) || cells_.IsCorner(c, r)) return 1;
   if (cells_.MarkerAt(c, r)) return track.across ? cells_.MarkerCells(c, r) : 1;

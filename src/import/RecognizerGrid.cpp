@@ -114,6 +114,31 @@ std::optional<std::int32_t> RecognizerGrid::JogAside(std::int32_t c, std::int32_
   return std::nullopt;
 }
 
+bool RecognizerGrid::PortName(std::int32_t c, std::int32_t r) const {
+  auto letter = [&](std::int32_t k) { return ArtCharacter::IsLetter(Shape(k, r)); };
+  auto inName = [&](std::int32_t row) {
+    if (!ArtCharacter::IsLetter(Shape(c, row))) return false;
+    const bool first = !ArtCharacter::IsLetter(Shape(c - 1, row)) && ArtCharacter::IsLetter(Shape(c + 1, row));
+    const bool last = ArtCharacter::IsLetter(Shape(c - 1, row)) && !ArtCharacter::IsLetter(Shape(c + 1, row));
+    std::int32_t from = c;
+    while (ArtCharacter::IsLetter(Shape(from - 1, row))) --from;
+    std::int32_t to = c;
+    while (ArtCharacter::IsLetter(Shape(to + 1, row))) ++to;
+    return (first || last) && to - from + 1 <= LongestPortName;
+  };
+  if (!letter(c) || !inName(r)) return false;
+  // The side shows again above and below, past a few more names.
+  auto reaches = [&](std::int32_t step) {
+    for (std::int32_t k = 1; k <= MostPortRows; ++k) {
+      const std::int32_t row = r + step * k;
+      if (RunAt(c, row, false) || (IsCorner(c, row) && !ArtCharacter::IsLetter(Shape(c, row)))) return true;
+      if (!inName(row)) return false;
+    }
+    return false;
+  };
+  return reaches(-1) && reaches(1);
+}
+
 bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const {
   if (!Inside(c, r)) return false;
   if (across && At(c, r).labelled) return true;
@@ -137,6 +162,7 @@ bool RecognizerGrid::SideCell(std::int32_t c, std::int32_t r, bool across) const
     return jog || (between && (run(-1) || run(1)) && (dash(-1) || dash(1) || corner(-1) || corner(1)));
   }
   if (code == 0) return false;
+  if (!across && PortName(c, r)) return true;
   // The side's own run, a line crossing it or ending on it, a corner or tee,
   // a marker on it.
   return RunAt(c, r, across) || RunAt(c, r, !across) || IsCorner(c, r) || MarkerAt(c, r).has_value();

@@ -26,6 +26,10 @@ class RecognizerGrid {
   static constexpr std::int32_t MaxOperatorGap = 8;
   // A ruler over a header has at least this many numbered ticks.
   static constexpr std::int32_t ShortestRuler = 3;
+  // A port's name written across a side down has at most this many letters,
+  // and at most this many rows of them stand one over another.
+  static constexpr std::int32_t LongestPortName = 4;
+  static constexpr std::int32_t MostPortRows = 3;
 
   // What the reading made of a cell.
   enum class Use : std::uint8_t {
@@ -113,6 +117,10 @@ class RecognizerGrid {
   // A character that may stand in a box's top or bottom side, or its left
   // or right side.
   bool SideCell(std::int32_t c, std::int32_t r, bool across) const;
+  // A short name written across a side down at (c, r), its first or last
+  // letter in the side's column ("FL" over "|", a port), with the side
+  // showing again above and below it.
+  bool PortName(std::int32_t c, std::int32_t r) const;
   // Beside a blank in a side down, a "|" alone in its column, the side
   // jogged to for one row: -1 on the left, 1 on the right.
   std::optional<std::int32_t> JogAside(std::int32_t c, std::int32_t r) const;

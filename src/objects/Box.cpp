@@ -3,6 +3,7 @@
 #include "objects/Contents.h"
 #include "objects/Selection.h"
 #include "objects/Sheet.h"
+#include "objects/StrBox.h"
 #include "platform/DeviceContext.h"
 #include "store/FormatVersion.h"
 #include "store/Store.h"
@@ -61,6 +62,23 @@ Rect Box::Frame() const {
   const Point a = FirstCorner();
   const Point b = OppositeCorner();
   return Rect{a.x, a.y, b.x, b.y}.Normalized();
+}
+
+bool Box::WrittenOverSide(const StrBox& text) const {
+  if (text.frame != 0 || &text == this) return false;
+  const Rect frame = Frame();
+  const Point first = sheet->CellOf(frame.left, frame.top);
+  const Point last = sheet->CellOf(frame.right, frame.bottom);
+  const Rect cells = text.TextCells();
+  auto spans = [](std::int32_t from, std::int32_t to, std::int32_t at) { return from <= at && at <= to; };
+  const bool rowsWithin = cells.top >= first.y && cells.bottom - 1 <= last.y;
+  const bool columnsWithin = cells.left >= first.x && cells.right - 1 <= last.x;
+  // Across a side down, the side passes through the text's first or last
+  // column: a text the side runs through the middle of is only in the way.
+  const auto edge = [&](std::int32_t column) { return column == cells.left || column == cells.right - 1; };
+  const bool acrossSideDown = edge(first.x) || edge(last.x);
+  const bool onSideAcross = spans(cells.top, cells.bottom - 1, first.y) || spans(cells.top, cells.bottom - 1, last.y);
+  return (rowsWithin && acrossSideDown) || (columnsWithin && onSideAcross);
 }
 
 Rect Box::GetRect(Area area) const {

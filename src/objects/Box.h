@@ -9,6 +9,8 @@ namespace virlo {
 // A rectangle made of four lines whose ends are joined at the corners. Moving
 // a corner or a side resizes it; moving the box moves all four sides freely,
 // and what lies inside them when the move carries contents.
+class StrBox;
+
 class Box : public DrawObj {
  public:
   // Its corners: "+" in the art, or rounded: "." above and "'" below.
@@ -48,6 +50,12 @@ class Box : public DrawObj {
   Point OppositeCorner() const { return bottom.start.GetPos(); }
   // The rectangle between the two corners, normalised.
   Rect Frame() const;
+  // Whether a text without a frame is written over one of the sides: a name
+  // in the top or bottom within the frame's columns (" outer "), or across
+  // a side down within its rows, the side through its first or last column
+  // (a port's "FL" over "|"). The box carries
+  // such a text when it moves and keeps it in front of its sides.
+  bool WrittenOverSide(const StrBox& text) const;
 
   // The persistent layout, in declaration order.
   Line top;

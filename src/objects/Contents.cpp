@@ -25,8 +25,9 @@ const std::vector<DrawObj*>& Contents::Of(const Box& box) {
     // reach over the box's sides.
     if (const auto* text = dynamic_cast<const StrBox*>(obj); text != nullptr && text->frame == 0) {
       const Rect cells = text->TextCells();
-      return cells.left >= firstCell.x && cells.right - 1 <= lastCell.x && cells.top >= firstCell.y &&
-             cells.bottom - 1 <= lastCell.y;
+      const bool within = cells.left >= firstCell.x && cells.right - 1 <= lastCell.x && cells.top >= firstCell.y &&
+                          cells.bottom - 1 <= lastCell.y;
+      return within || box.WrittenOverSide(*text);
     }
     if (const auto* other = dynamic_cast<const Box*>(obj)) {
       return inside(other->FirstCorner()) && inside(other->OppositeCorner());

@@ -172,17 +172,9 @@ void Sheet::Raise(DrawObj* obj) {
   const auto* ownText = dynamic_cast<const StrBox*>(root);
   if (box != nullptr && (ownText == nullptr || ownText->frame != 0)) {
     const Rect frame = box->Frame();
-    const Point first = CellOf(frame.left, frame.top);
-    const Point last = CellOf(frame.right, frame.bottom);
     for (DrawObj* near : Index().Near({frame.left, frame.top, frame.right + 1, frame.bottom + 1})) {
       const auto* text = dynamic_cast<const StrBox*>(near);
-      if (text == nullptr || text == root || text->frame != 0) continue;
-      const Rect cells = text->TextCells();
-      const bool within =
-          cells.left >= first.x && cells.right - 1 <= last.x && cells.top >= first.y && cells.bottom - 1 <= last.y;
-      const bool onSide =
-          cells.top == first.y || cells.bottom - 1 == last.y || cells.left == first.x || cells.right - 1 == last.x;
-      if (within && onSide) titles.push_back(near);
+      if (text != nullptr && box->WrittenOverSide(*text)) titles.push_back(near);
     }
   }
   RemoveObject(root);
