@@ -83,8 +83,12 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
     pointedAt = pointedAt || ArtCharacter::HeadOf(cells_.Shape(k, r - 1)) == ArtCharacter::Way::Down ||
                 ArtCharacter::HeadOf(cells_.Shape(k, r + 1)) == ArtCharacter::Way::Up;
   }
-  const bool outward = !pointedAt && ArtCharacter::HeadOf(cells_.Shape(c - 1, r)) == ArtCharacter::Way::Left &&
-                       ArtCharacter::HeadOf(cells_.Shape(beyond, r)) == ArtCharacter::Way::Right;
+  const bool away = ArtCharacter::HeadOf(cells_.Shape(c - 1, r)) == ArtCharacter::Way::Left &&
+                    ArtCharacter::HeadOf(cells_.Shape(beyond, r)) == ArtCharacter::Way::Right;
+  const bool outward = !pointedAt && away;
+  // Words set wide apart between them ("<-- top  top -->") label an arrow
+  // each: no one arrow runs under both.
+  const bool apart = away && widestGap >= MaxLabelGap;
   // A short run after the text that runs into a word is that word's
   // ("<- frame->argp": "->" is the name's), so the text labels nothing.
   const std::int32_t after = ArtCharacter::HeadOf(cells_.Shape(beyond, r)) ? beyond + 1 : beyond;
@@ -98,7 +102,7 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   // stays the side's.
   const std::optional<std::int32_t> inside = FrameInside(c - 1, beyond, r);
   const bool node = inside ? Meets(first, last, r, *inside) : IsNode(first, last, r);
-  if (fits && words && !lone && !worded && Resumes(last + 1, r, stroke) && (outward || capped || !node)) {
+  if (fits && words && !lone && !worded && !apart && Resumes(last + 1, r, stroke) && (outward || capped || !node)) {
     for (std::int32_t k = first; k <= last; ++k) cells_.At(k, r).labelled = true;
   }
   return std::max(first, last + 1);
