@@ -273,11 +273,18 @@ DiagramBlock ParagraphBlock(const Container& container, const std::vector<Item>&
     block.prefix = SharedIndentation(contents);
     return block;
   }
-  // The blank after the marker belongs to the prefix when every line has it.
-  const bool blankAfter = std::all_of(contents.begin(), contents.end(), [](std::string_view content) {
-    return IsBlankLine(content) || content.front() == ' ';
-  });
-  block.prefix = container.lead + (blankAfter ? " " : "");
+  // The blank after the marker belongs to the prefix when every line has it:
+  // a space, or a tab (Go's "//\t" before preformatted lines).
+  for (const char blank : {' ', '\t'}) {
+    const bool every = std::all_of(contents.begin(), contents.end(), [blank](std::string_view content) {
+      return IsBlankLine(content) || content.front() == blank;
+    });
+    if (every) {
+      block.prefix = container.lead + blank;
+      return block;
+    }
+  }
+  block.prefix = container.lead;
   return block;
 }
 

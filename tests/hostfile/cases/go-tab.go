@@ -1,0 +1,9 @@
+package flow
+
+// Pass hands one to two:
+//
+//	+------+    +------+
+//	| one  |--->| two  |
+//	+------+    +------+
+//	  note
+func Pass() {}

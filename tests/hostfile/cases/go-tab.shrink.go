@@ -1,0 +1,8 @@
+package flow
+
+// Pass hands one to two:
+//
+//	+------+    +------+
+//	| one  |--->| two  |
+//	+------+    +------+
+func Pass() {}
