@@ -32,6 +32,7 @@ constexpr std::int32_t ShortestArrowChain = 2;
 void LineFinder::Run() {
   FindLines(true);
   FindLines(false);
+  FacingTees();
   // An end on a "|" no run down was read through is the end's own.
   for (const ArtPlan::Line& line : plan_.lines) {
     for (const ArtPlan::End* e : {&line.start, &line.end}) {
@@ -68,6 +69,29 @@ void LineFinder::FindLines(bool across) {
       }
       Keep(track);
       i = track.last + 1;
+    }
+  }
+}
+
+void LineFinder::FacingTees() {
+  for (std::int32_t r = 0; r + 1 < cells_.Rows(); ++r) {
+    for (std::int32_t c = 0; c < cells_.Columns(); ++c) {
+      const RecognizerGrid::Cell& upper = cells_.At(c, r);
+      const RecognizerGrid::Cell& lower = cells_.At(c, r + 1);
+      const bool sides = upper.use == Use::BoxSide && upper.side == Side::Bottom && lower.use == Use::BoxSide &&
+                         lower.side == Side::Top && upper.box != lower.box;
+      if (!sides || ArtCharacter::ArmsOf(cells_.Shape(c, r))[Way::Down] == 0 ||
+          ArtCharacter::ArmsOf(cells_.Shape(c, r + 1))[Way::Up] == 0) {
+        continue;
+      }
+      const Track track{false, c, r, r + 1, Stroke::Solid, 0, 0, 0};
+      ArtPlan::End start;
+      start.cell = {c, r};
+      start.marker = TableMarker(MarkerTable::Join);
+      ArtPlan::End end;
+      end.cell = {c, r + 1};
+      end.marker = TableMarker(MarkerTable::Join);
+      AddLine(track, start, end);
     }
   }
 }

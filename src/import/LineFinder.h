@@ -44,6 +44,9 @@ class LineFinder {
     return track.across ? ArtPlan::Cell{along, track.fixed} : ArtPlan::Cell{track.fixed, along};
   }
   void FindLines(bool across);
+  // Boxes one over the other joined tee to tee with no run between ("┬" in
+  // a bottom over "┴" in a top): a line of two cells, an end on each side.
+  void FacingTees();
   // The track of the run starting at the given cell: its cells of the
   // stroke and what it passes over between them.
   // It stops before limit, where a run is cut short.
