@@ -335,6 +335,10 @@ void LineFinder::Keep(const Track& track) {
   // A run of "." is a line only where it reaches something: "Loading..." is text.
   const bool dots = across && cells_.Shape(track.first, track.fixed) == U'.';
   if (dots && !structural && !touches) return;
+  // Dots that go on from a word with no head at either end are the word's
+  // ("xxxxxxxx........|", room left after the data; leader dots), though
+  // they reach a side.
+  if (dots && plainEnds && (worded(start, -1) || worded(end, end.marker.Width()))) return;
   // Dots written over a box side, one of them in the side's own cell, are
   // an ellipsis (a header's rows left out), no line.
   auto dotOnSide = [&](const ArtPlan::End& e) {
