@@ -257,12 +257,15 @@ void LineFinder::Keep(const Track& track) {
   // Down, a word above or below is a node the run connects.
   const std::int32_t shortestWorded = RecognizerGrid::ShortestWordedRun;
   const bool wordAtStart = across && !onBox(start) && worded(start, -1) && track.firstPiece < shortestWorded;
-  // A branch from a tree's trunk ("+--2" under "|") reaches its entry
-  // however short it is.
+  // A branch from a tree's trunk ("+--2" under "|", "├─name") reaches its
+  // entry however short it is.
   const char32_t root = cells_.Shape(start.cell.column, start.cell.row);
-  const bool branch = across && (root == U'+' || root == U'`') &&
-                      (cells_.RunAt(start.cell.column, start.cell.row - 1, false) ||
-                       cells_.RunAt(start.cell.column, start.cell.row + 1, false));
+  const ArtCharacter::Arms rootArms = ArtCharacter::ArmsOf(root);
+  const bool drawnMark = rootArms[Way::Right] != 0 && (rootArms[Way::Up] != 0 || rootArms[Way::Down] != 0);
+  const bool branch =
+      across && (((root == U'+' || root == U'`') && (cells_.RunAt(start.cell.column, start.cell.row - 1, false) ||
+                                                     cells_.RunAt(start.cell.column, start.cell.row + 1, false))) ||
+                 drawnMark);
   const bool tooShort = wordAtStart || (across && !branch && !onBox(end) && worded(end, end.marker.Width()) &&
                                         track.lastPiece < shortestWorded);
   // A word's hyphen first or last ("unwind-frame base -------->"): the
