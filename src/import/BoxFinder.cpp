@@ -465,8 +465,8 @@ void BoxFinder::Claim(const ArtPlan::Box& box) {
     cell.use = (across && (cell.labelled || cell.text)) || port ? Use::Label : Use::BoxSide;
     // The whole name is one text in front of the side.
     for (const std::int32_t step : {-1, 1}) {
-      for (std::int32_t k = c + step; port && cells_.IsFree(k, r) && ArtCharacter::IsLetter(cells_.Shape(k, r));
-           k += step) {
+      if (!port) break;
+      for (std::int32_t k = c + step; cells_.IsFree(k, r) && ArtCharacter::IsLetter(cells_.Shape(k, r)); k += step) {
         cells_.At(k, r).use = Use::Label;
       }
     }

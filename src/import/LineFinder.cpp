@@ -80,11 +80,9 @@ void LineFinder::FacingTees() {
       const RecognizerGrid::Cell& lower = cells_.At(c, r + 1);
       const bool sides = upper.use == Use::BoxSide && upper.side == Side::Bottom && lower.use == Use::BoxSide &&
                          lower.side == Side::Top && upper.box != lower.box;
-      if (!sides || ArtCharacter::ArmsOf(cells_.Shape(c, r))[Way::Down] == 0 ||
-          ArtCharacter::ArmsOf(cells_.Shape(c, r + 1))[Way::Up] == 0) {
-        continue;
-      }
-      const Track track{false, c, r, r + 1, Stroke::Solid, 0, 0, 0};
+      const std::optional<Stroke> down = StrokeOfArm(ArtCharacter::ArmsOf(cells_.Shape(c, r))[Way::Down]);
+      if (!sides || !down || StrokeOfArm(ArtCharacter::ArmsOf(cells_.Shape(c, r + 1))[Way::Up]) != down) continue;
+      const Track track{false, c, r, r + 1, *down, 0, 0, 0};
       ArtPlan::End start;
       start.cell = {c, r};
       start.marker = TableMarker(MarkerTable::Join);
@@ -514,19 +512,20 @@ ArtPlan::End LineFinder::EndOf(const Track& track, bool atStart) const {
   }
 }
 
+std::optional<Stroke> LineFinder::StrokeOfArm(std::uint8_t weight) {
+  constexpr std::uint8_t Heavy = 2;
+  constexpr std::uint8_t Double = 3;
+  if (weight == 0) return std::nullopt;
+  return weight == Heavy ? Stroke::Heavy : weight == Double ? Stroke::Double : Stroke::Solid;
+}
+
 std::optional<Stroke> LineFinder::StemAt(const ArtPlan::Cell& at, Way way) const {
   if (!cells_.Inside(at.column, at.row) || cells_.At(at.column, at.row).use != Use::End) return std::nullopt;
   // A line down holds it already (a trunk of bare marks).
   if (cells_.At(at.column, at.row).down) return std::nullopt;
   const char32_t code = cells_.Shape(at.column, at.row);
   const ArtCharacter::Arms arms = ArtCharacter::ArmsOf(code);
-  if (arms.Any()) {
-    constexpr std::uint8_t Heavy = 2;
-    constexpr std::uint8_t Double = 3;
-    const std::uint8_t weight = arms[way];
-    if (weight == 0) return std::nullopt;
-    return weight == Heavy ? Stroke::Heavy : weight == Double ? Stroke::Double : Stroke::Solid;
-  }
+  if (arms.Any()) return StrokeOfArm(arms[way]);
   // ASCII: "+" goes both ways, a tree's last branch ("`--", "\--") up.
   const bool up = code == U'`' || code == U'\\' || code == U'\'';
   return code == U'+' || (way == Way::Up && up) ? std::optional(Stroke::Solid) : std::nullopt;

@@ -79,6 +79,8 @@ class LineFinder {
   // way, up or down: a tee or corner a branch of a tree starts at ("├──",
   // "+--", "`--"); nothing where it goes no such way.
   std::optional<Stroke> StemAt(const ArtPlan::Cell& at, ArtCharacter::Way way) const;
+  // The stroke a box-drawing character's arm of this weight draws; none for no arm.
+  static std::optional<Stroke> StrokeOfArm(std::uint8_t weight);
   // The stroke of a stem starting at a branch's tee with another branch
   // right under it ("├──" over "└──").
   std::optional<Stroke> StemStart(const ArtPlan::Cell& at) const;

@@ -115,7 +115,6 @@ std::optional<std::int32_t> RecognizerGrid::JogAside(std::int32_t c, std::int32_
 }
 
 bool RecognizerGrid::PortName(std::int32_t c, std::int32_t r) const {
-  auto letter = [&](std::int32_t k) { return ArtCharacter::IsLetter(Shape(k, r)); };
   auto inName = [&](std::int32_t row) {
     if (!ArtCharacter::IsLetter(Shape(c, row))) return false;
     const bool first = !ArtCharacter::IsLetter(Shape(c - 1, row)) && ArtCharacter::IsLetter(Shape(c + 1, row));
@@ -126,7 +125,7 @@ bool RecognizerGrid::PortName(std::int32_t c, std::int32_t r) const {
     while (ArtCharacter::IsLetter(Shape(to + 1, row))) ++to;
     return (first || last) && to - from + 1 <= LongestPortName;
   };
-  if (!letter(c) || !inName(r)) return false;
+  if (!inName(r)) return false;
   // The side shows again above and below, past a few more names.
   auto reaches = [&](std::int32_t step) {
     for (std::int32_t k = 1; k <= MostPortRows; ++k) {
