@@ -165,7 +165,9 @@ LineFinder::Track LineFinder::Follow(bool across, std::int32_t fixed, std::int32
       track.last = k + skip - 1;
       break;
     }
-    if (skip > 0 && cells_.IsFree(after.column, after.row) && RunHere(after.column, after.row, across) == stroke) {
+    // Within the limit: a run cut short before a word ends there.
+    if (skip > 0 && k + skip < inner && cells_.IsFree(after.column, after.row) &&
+        RunHere(after.column, after.row, across) == stroke) {
       if (track.firstPiece == 0) track.firstPiece = track.lastPiece;
       track.lastPiece = 1;
       track.last = k + skip;
@@ -283,7 +285,9 @@ void LineFinder::Keep(const Track& track) {
   if (wordAtEnd && track.lastPiece < track.runCells) {
     std::int32_t before = track.last - track.lastPiece;
     while (before >= track.first && !runCell(before)) --before;
-    if (before >= track.first) Keep(Follow(true, track.fixed, track.first, track.stroke, before + 1));
+    // Only a shorter run is read again, so the reading always ends.
+    const Track shorter = Follow(true, track.fixed, track.first, track.stroke, before + 1);
+    if (before >= track.first && shorter.last < track.last) Keep(shorter);
     return;
   }
   // A box side across the run just beyond an end: the run stops at the box.
