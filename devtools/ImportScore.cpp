@@ -1107,6 +1107,8 @@ Score ScoreFile(const std::filesystem::path& art) {
     if (score.error.empty()) score.error = "no document";
     return score;
   }
+  // As the import of a file keeps them, to print back.
+  virlo::ArtImporter::KeepRowsAsRead(grid, *document.sheet);
   virlo::ArtOptions render;
   render.utf8 = virlo::ArtGrid::IsUtf8(bytes);
   render.style = render.utf8 && grid.HasGlyphs() ? virlo::ArtOptions::Style::Unicode : virlo::ArtOptions::Style::Ascii;

@@ -266,7 +266,7 @@ int main(int argc, char** argv) {
          "PRAGMA application_id = 1179402827; PRAGMA user_version = 1;"
          "CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT); INSERT INTO note VALUES (1, 'hello');");
     made("no_tables.vrl", "PRAGMA application_id = 1447645772; PRAGMA user_version = 1;");
-    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 4"); });
+    edited("newer_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 5"); });
     edited("no_version.vrl", [](Doc& d, const Roles&) { d.Exec("PRAGMA user_version = 0"); });
 
     // Hostile schemas: the records are a good document's, the tables are not.

@@ -149,8 +149,8 @@ Open: opens it as a changed document. Keep: asks again at the next start or when
         <translation>Replaced %1 characters that a document cannot hold with others like them</translation>
     </message>
     <message>
-        <source>図の中のタブ %1 個を空白にしました</source>
-        <translation>Replaced %1 tabs inside the art with blanks (a document holds no tab)</translation>
+        <source>図の中のタブ %1 個を空白にしました (読んだままの行はタブごと書き出します)</source>
+        <translation>Replaced %1 tabs inside the art with blanks (a row printed as it was read gets its tabs back)</translation>
     </message>
     <message>
         <source>%1 は行を指していません: ファイル:行 の形で指定してください</source>

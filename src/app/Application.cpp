@@ -433,8 +433,9 @@ void Application::ShowImportSummary(const ArtImporter::Report& report) {
                      .arg(report.lookalikeSubstitutes));
   }
   if (report.expandedTabs > 0) {
-    parts.append(
-        QCoreApplication::translate("Application", "図の中のタブ %1 個を空白にしました").arg(report.expandedTabs));
+    parts.append(QCoreApplication::translate(
+                     "Application", "図の中のタブ %1 個を空白にしました (読んだままの行はタブごと書き出します)")
+                     .arg(report.expandedTabs));
   }
   // The counts virlo-cli import reports.
   parts.append(QCoreApplication::translate("Application",

@@ -533,7 +533,8 @@ int Import(const std::vector<std::string_view>& args) {
                  report.lookalikeSubstitutes);
   }
   if (report.expandedTabs > 0) {
-    std::fprintf(stderr, "virlo-cli: %d tabs inside the art became blanks: a document holds no tab\n",
+    std::fprintf(stderr,
+                 "virlo-cli: %d tabs inside the art became blanks: a row printed as it was read gets its tabs back\n",
                  report.expandedTabs);
   }
   if (!document.OnSaveDocument(output)) {

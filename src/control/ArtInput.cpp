@@ -189,8 +189,8 @@ bool ArtInput::ReadAnyEncoding(std::string_view bytes, ArtGrid& grid, std::strin
 bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error, const ArtGrid::Options& options) {
   // The lines are looked at as the grid reads them (one CR dropped at the
   // end, the comment prefix, a byte order mark in UTF-8), and each is kept
-  // only as far as the grid would read it: up to the first blank after its
-  // last character. A blank line is kept empty; past the last row only
+  // only as far as the grid would read it: its characters and the blanks
+  // and tabs at its end the grid keeps as read. Past the last row only
   // blank lines may follow, and they are left out.
   const std::string_view prefix = options.commentPrefix;
   std::string kept;
@@ -208,8 +208,14 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
     if (kind == CommentPrefix::Line::Bare) rest = {};
     std::size_t content = rest.size();
     while (content > 0 && IsBlank(rest[content - 1])) --content;
+    // The blanks and tabs at the end as far as the grid keeps them as read,
+    // and one more, so that a line with more is one with more still.
+    const std::size_t ending = std::min(rest.size() - content, static_cast<std::size_t>(ArtGrid::MaxKeptEnding) + 1);
     if (content == 0) {
-      if (number <= ArtGrid::MaxRows) kept += '\n';
+      if (number <= ArtGrid::MaxRows) {
+        kept.append(line.substr(0, line.size() - rest.size() + ending));
+        kept += '\n';
+      }
       continue;
     }
     if (number > ArtGrid::MaxRows) {
@@ -222,10 +228,10 @@ bool ArtInput::ReadArt(std::string_view bytes, ArtGrid& grid, std::string& error
               " columns wide; a sheet holds at most " + std::to_string(ArtGrid::MaxColumns);
       return false;
     }
-    // One blank more than the characters, so that what is kept still starts
-    // with the prefix, or not, as the whole line does, and is never the
-    // prefix alone where the line was not.
-    std::size_t length = std::min(line.size(), line.size() - rest.size() + content + 1);
+    // At least one blank more than the characters, so that what is kept
+    // still starts with the prefix, or not, as the whole line does, and is
+    // never the prefix alone where the line was not.
+    std::size_t length = std::min(line.size(), line.size() - rest.size() + content + std::max<std::size_t>(ending, 1));
     while (length < line.size() &&
            CommentPrefix::Classify(line.substr(0, length), prefix) == CommentPrefix::Line::Bare) {
       ++length;
@@ -272,6 +278,7 @@ bool ArtInput::Read(std::string_view bytes, const Request& request, Art& art, st
   // starts there again; a file's art keeps the columns it stood in.
   art.print.crop = request.placement == Placement::AtCell;
   art.print.trim = art.print.crop;
+  art.placement = request.placement;
   return true;
 }
 
@@ -279,6 +286,7 @@ bool ArtInput::Build(const Art& art, Sheet& sheet, std::int32_t column, std::int
                      std::string& error, std::vector<DrawObj*>* made) {
   std::vector<DrawObj*> objects;
   if (!ArtImporter::ImportAt(art.grid, sheet, column, row, objects, report, error)) return false;
+  if (art.placement == Placement::AsInFile && column == 0 && row == 0) ArtImporter::KeepRowsAsRead(art.grid, sheet);
   if (made != nullptr) *made = std::move(objects);
   return true;
 }

@@ -70,6 +70,7 @@ class ArtInput {
     // The print options that give the art back: its style (box drawing where
     // it had it), its prefix, and without margins where it was placed anew.
     ArtOptions print;
+    Placement placement = Placement::AsInFile;
   };
 
   // The one way art comes in, for a file, a drop, a paste, the command line
@@ -78,7 +79,8 @@ class ArtInput {
   static bool Read(std::string_view bytes, const Request& request, Art& art, std::string& error);
   // Builds read art on a sheet with its first cell at (column, row), as the
   // tools would have drawn it; what was made, top-level objects in stacking
-  // order, goes to made when given.
+  // order, goes to made when given. Art as in its file, built at the first
+  // cell, keeps its rows as read (tabs, blanks at the end) to print back.
   static bool Build(const Art& art, Sheet& sheet, std::int32_t column, std::int32_t row, ArtImporter::Report& report,
                     std::string& error, std::vector<DrawObj*>* made = nullptr);
 };

@@ -14,6 +14,7 @@
 #include "model/String.h"
 #include "objects/Box.h"
 #include "objects/Dot.h"
+#include "objects/KeptRows.h"
 #include "objects/Line.h"
 #include "objects/LinkPoint.h"
 #include "objects/MarkerTable.h"
@@ -64,8 +65,8 @@ class Checker {
       return DocumentCheck::Verdict::Sheetless;
     }
     Sheet* sheet = FindSheet();
-    if (sheet != nullptr && CheckSheet(sheet) && CheckLists() && CheckStrings() && CheckObjects(sheet) &&
-        CheckSheetLists(sheet)) {
+    if (sheet != nullptr && CheckSheet(sheet) && CheckLists() && CheckStrings() && CheckKeptRows(sheet) &&
+        CheckObjects(sheet) && CheckSheetLists(sheet)) {
       found = sheet;
       return DocumentCheck::Verdict::Sound;
     }
@@ -134,6 +135,14 @@ class Checker {
       return Fail("its sheet has a size of " + std::to_string(sheet->width) + " x " + std::to_string(sheet->height));
     }
     if (sheet->originX != 0 || sheet->originY != 0) return Fail("its sheet has a drawing offset");
+    return true;
+  }
+
+  // Rows kept as read print in place of the sheet's own: they may differ
+  // from what it shows only in tabs and blanks.
+  bool CheckKeptRows(const Sheet* sheet) {
+    std::string why;
+    if (!KeptRows::Read(sheet->keptRows.View(), why)) return Fail(why);
     return true;
   }
 

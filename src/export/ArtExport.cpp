@@ -249,35 +249,53 @@ std::string ArtExport::Render(const Sheet& sheet, const ArtOptions& options, std
   Canvas canvas = sheet.NewCanvas(unicode);
   sheet.RenderText(canvas);
   if (substitutes != nullptr) *substitutes = options.utf8 ? 0 : canvas.Substitutes();
-  return Format(canvas, options);
+  return Format(canvas, options, KeptRows::ReadChecked(sheet.keptRows.View()));
 }
 
-std::string ArtExport::Format(const Canvas& canvas, const ArtOptions& options) {
+std::string ArtExport::Format(const Canvas& canvas, const ArtOptions& options, const KeptRows& kept) {
+  // Each line with the canvas row it shows.
   std::vector<std::string> lines;
+  std::vector<std::int32_t> rows;
   lines.reserve(static_cast<std::size_t>(canvas.Rows()));
   for (std::int32_t row = 0; row < canvas.Rows(); ++row) {
     // A row ends at its first NUL, as in the sheet's own text.
     std::string_view cells = canvas.Row(row);
     cells = cells.substr(0, cells.find('\0'));
     lines.push_back(RowText(canvas, row, cells, options));
+    rows.push_back(row);
   }
   const bool trim = options.trim || options.crop;
   auto blank = [](const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; };
   if (trim) {
-    while (!lines.empty() && blank(lines.back())) lines.pop_back();
+    while (!lines.empty() && blank(lines.back())) {
+      lines.pop_back();
+      rows.pop_back();
+    }
   }
+  std::size_t indent = 0;
   if (options.crop) {
     const auto firstDrawn = std::find_if_not(lines.begin(), lines.end(), blank);
+    rows.erase(rows.begin(), rows.begin() + (firstDrawn - lines.begin()));
     lines.erase(lines.begin(), firstDrawn);
     // Only blanks go: a double-byte character is never cut.
-    std::size_t indent = std::string::npos;
+    indent = std::string::npos;
     for (const std::string& line : lines) {
       if (!blank(line)) indent = std::min(indent, line.find_first_not_of(' '));
     }
+    if (indent == std::string::npos) indent = 0;
     for (std::string& line : lines) line.erase(0, std::min(indent, line.size()));
   }
+  const KeptRows::Encoding encoding = options.utf8 ? KeptRows::Encoding::Utf8 : KeptRows::Encoding::Cp932;
   std::string out;
-  for (std::string& line : lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string& line = lines[i];
+    const std::string asRead = indent == 0 ? kept.Line(rows[i], line, options.prefix, encoding) : line;
+    if (asRead != line) {
+      out += options.prefix;
+      out += asRead;
+      out += '\n';
+      continue;
+    }
     line.insert(0, options.prefix);
     if (trim) line.erase(line.find_last_not_of(' ') + 1);
     out += line;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/Canvas.h"
+#include "objects/KeptRows.h"
 
 namespace virlo {
 class Sheet;
@@ -35,8 +36,10 @@ class ArtExport {
   // character the code page cannot hold as its substitute, counted in
   // substitutes when given.
   static std::string Render(const Sheet& sheet, const ArtOptions& options, std::int32_t* substitutes = nullptr);
-  // The same for a canvas already rendered (with a line layer for the Unicode style).
-  static std::string Format(const Canvas& canvas, const ArtOptions& options);
+  // The same for a canvas already rendered (with a line layer for the
+  // Unicode style); a row kept gives back its bytes where it shows what it
+  // showed and the crop took no columns (a tab's width hangs on its column).
+  static std::string Format(const Canvas& canvas, const ArtOptions& options, const KeptRows& kept = KeptRows());
   // The box-drawing character for a line's cell, in UTF-8: a run's byte
   // becomes the run of its stroke, a joined end's "+" (or a rounded corner)
   // the corner, tee or cross its arms call for, in their weights; empty when

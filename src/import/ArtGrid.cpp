@@ -107,6 +107,8 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
   unknownSubstitutes_ = 0;
   lookalikeSubstitutes_ = 0;
   expandedTabs_ = 0;
+  candidates_.clear();
+  asRead_ = KeptRows();
   Characters characters;
   std::int32_t number = 0;
   std::size_t start = 0;
@@ -143,7 +145,21 @@ bool ArtGrid::Read(std::string_view text, const Options& options, std::string& e
   // Trailing empty rows are no part of the art.
   while (rows_ > 0 && Row(rows_ - 1).empty()) --rows_;
   cells_.resize(static_cast<std::size_t>(rows_) * MaxColumns);
+  KeepRowsAsRead(options.commentPrefix, std::move(candidates_));
+  candidates_.clear();
   return true;
+}
+
+void ArtGrid::KeepRowsAsRead(const std::string& prefix, std::vector<KeptRows::Row> candidates) {
+  std::vector<KeptRows::Row> kept;
+  for (KeptRows::Row& row : candidates) {
+    if (row.row >= rows_) break;
+    row.shown = RowUtf8(row.row);
+    // A row whose characters took other cells than their bytes (code page
+    // 932 art) does not fit, and prints as the sheet shows it.
+    if (KeptRows::Fits(row) && row.bytes != row.shown) kept.push_back(std::move(row));
+  }
+  asRead_ = KeptRows(prefix, std::move(kept));
 }
 
 std::string ArtGrid::Decode(std::string_view line) {
@@ -158,13 +174,21 @@ std::string ArtGrid::Decode(std::string_view line) {
 bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options& options, Characters& characters,
                        std::string& error) {
   const std::int32_t tab = std::max(1, options.tabSize);
+  // Where the art's own bytes start: a line that is not behind the prefix
+  // would print behind it, so it is never given back as read.
+  const CommentPrefix::Line kind = options.commentPrefix.empty() ? CommentPrefix::Line::Prefixed
+                                                                 : CommentPrefix::Classify(line, options.commentPrefix);
   const std::int32_t skip = SkipPrefix(line, options.commentPrefix, tab);
   std::string decoded;
+  std::size_t artStart = kind == CommentPrefix::Line::Prefixed ? options.commentPrefix.size() : std::string_view::npos;
   if (options.encoding == Encoding::Cp932) {
+    if (artStart != std::string_view::npos) artStart = TextCodec::Cp932ToUtf8(line.substr(0, artStart)).size();
     decoded = Decode(line);
     line = decoded;
   }
   const std::int32_t row = rows_;
+  KeptRows::Row asRead;
+  asRead.row = row;
   ++rows_;
   cells_.resize(static_cast<std::size_t>(rows_) * MaxColumns);
   // The column in the line, tabs expanded, and in the art (the prefix left out).
@@ -191,6 +215,7 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
       // A tab inside the art, before more of it, becomes blanks: a
       // document holds no tab.
       if (next > skip && line.find_first_not_of(" \t", i + 1) != std::string_view::npos) ++expandedTabs_;
+      if (i >= artStart) asRead.tabs.push_back(next - column);
       while (column < next) {
         put(Cell{});
       }
@@ -264,6 +289,15 @@ bool ArtGrid::ReadLine(std::string_view line, std::int32_t number, const Options
     return false;
   }
   columns_ = std::max(columns_, width);
+  if (artStart < line.size() && (!asRead.tabs.empty() || line.back() == ' ')) {
+    // Tabs and blanks at the end are the only bytes a sheet cannot hold.
+    const std::string_view bytes = line.substr(artStart);
+    const std::size_t content = bytes.find_last_not_of(" \t") + 1;
+    if (bytes.size() - content <= static_cast<std::size_t>(MaxKeptEnding)) {
+      asRead.bytes = bytes;
+      candidates_.push_back(std::move(asRead));
+    }
+  }
   return true;
 }
 

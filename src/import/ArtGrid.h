@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "objects/KeptRows.h"
 #include "platform/TextCodec.h"
 
 namespace virlo {
@@ -22,6 +23,9 @@ class ArtGrid {
   // The largest art a sheet holds, in cells.
   static constexpr std::int32_t MaxColumns = 256;
   static constexpr std::int32_t MaxRows = 256;
+  // A line's blanks and tabs at its end are kept as read up to this many;
+  // a line with more gives none back.
+  static constexpr std::int32_t MaxKeptEnding = 256;
 
   enum class Encoding { Utf8, Cp932 };
   struct Options {
@@ -84,12 +88,17 @@ class ArtGrid {
   std::int32_t LookalikeSubstitutes() const { return lookalikeSubstitutes_; }
   // Tabs inside the art, with more of the line after them, given as blanks.
   std::int32_t ExpandedTabs() const { return expandedTabs_; }
+  // The rows whose lines held tabs after the prefix or blanks at their
+  // end, as read, for a document to give them back (KeptRows).
+  const KeptRows& AsRead() const { return asRead_; }
 
  private:
   // How each character beyond ASCII stands in cells, asked of the codec once a character.
   using Characters = std::unordered_map<char32_t, TextCodec::Cells>;
   bool ReadLine(std::string_view line, std::int32_t number, const Options& options, Characters& characters,
                 std::string& error);
+  // Keeps the candidates that still are rows and fit what they show.
+  void KeepRowsAsRead(const std::string& prefix, std::vector<KeptRows::Row> candidates);
   // Code page 932 read as UTF-8, counting the bytes that became "?".
   std::string Decode(std::string_view line);
   Cell& Mutable(std::int32_t column, std::int32_t row) { return cells_[Index(column, row)]; }
@@ -109,6 +118,9 @@ class ArtGrid {
   std::int32_t unknownSubstitutes_ = 0;
   std::int32_t lookalikeSubstitutes_ = 0;
   std::int32_t expandedTabs_ = 0;
+  // Rows read with tabs or blanks at their end, before they are known to fit.
+  std::vector<KeptRows::Row> candidates_;
+  KeptRows asRead_;
 };
 
 }  // namespace virlo

@@ -191,6 +191,11 @@ bool ArtImporter::Import(const ArtGrid& grid, Sheet& sheet, Report& report, std:
   return ImportAt(grid, sheet, 0, 0, made, report, error);
 }
 
+void ArtImporter::KeepRowsAsRead(const ArtGrid& grid, Sheet& sheet) {
+  const std::string stored = grid.AsRead().Stored();
+  sheet.keptRows.Assign(stored.c_str(), static_cast<std::int32_t>(stored.size()));
+}
+
 bool ArtImporter::ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t column, std::int32_t row,
                            std::vector<DrawObj*>& made, Report& report, std::string& error) {
   made.clear();

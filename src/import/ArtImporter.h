@@ -56,6 +56,10 @@ class ArtImporter {
   // made receives the top-level objects built, front first.
   static bool ImportAt(const ArtGrid& grid, Sheet& sheet, std::int32_t column, std::int32_t row,
                        std::vector<DrawObj*>& made, Report& report, std::string& error);
+  // Gives a sheet that holds the art where its file has it (its first cell
+  // at the sheet's) the rows read with tabs or blanks at their end, so an
+  // unchanged row prints back as it was read.
+  static void KeepRowsAsRead(const ArtGrid& grid, Sheet& sheet);
 };
 
 }  // namespace virlo

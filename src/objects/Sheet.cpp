@@ -9,9 +9,11 @@
 #include "objects/Box.h"
 #include "objects/DrawObj.h"
 #include "objects/HitIndex.h"
+#include "objects/KeptRows.h"
 #include "objects/StrBox.h"
 #include "platform/DeviceContext.h"
 #include "store/Database.h"
+#include "store/FormatVersion.h"
 #include "store/Store.h"
 
 namespace virlo {
@@ -32,6 +34,8 @@ void Sheet::DescribeFields(store::FieldVisitor& visitor) {
   visitor.Int32("cellHeight", cellHeight);
   visitor.Int32("originX", originX);
   visitor.Int32("originY", originY);
+  visitor.Since(store::KeptRowsFormat);
+  visitor.Member("keptRows", keptRows);
 }
 
 Sheet::Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, std::int32_t cellHeight)
@@ -40,11 +44,13 @@ Sheet::Sheet(std::int32_t width, std::int32_t height, std::int32_t cellWidth, st
   textFileName.Assign(TextFileNameFor(path));
 }
 
-Sheet::Sheet(store::Blank) : selected(store::blank), objects(store::blank), textFileName(store::blank) {}
+Sheet::Sheet(store::Blank)
+    : selected(store::blank), objects(store::blank), textFileName(store::blank), keptRows(store::blank) {}
 
 Sheet::~Sheet() {
   DeleteObjects();
   textFileName.Clear();
+  keptRows.Clear();
   if (hitIndex_ != nullptr) {
     objects.Watch(nullptr);
     hitIndex_ = nullptr;
@@ -99,13 +105,27 @@ void Sheet::DrawObjects(DeviceContext& dc) const {
 std::string Sheet::MakeText() const {
   Canvas canvas = NewCanvas();
   RenderText(canvas);
-  return canvas.Text();
+  const KeptRows kept = KeptRows::ReadChecked(keptRows.View());
+  if (kept.Empty()) return canvas.Text();
+  std::string text;
+  for (std::int32_t row = 0; row < canvas.Rows(); ++row) {
+    text += kept.Line(row, canvas.RowCp932(row), {}, KeptRows::Encoding::Cp932);
+    text += '\n';
+  }
+  return text;
 }
 
 std::string Sheet::MakeUtf8Text() const {
   Canvas canvas = NewCanvas();
   RenderText(canvas);
-  return canvas.Utf8Text();
+  const KeptRows kept = KeptRows::ReadChecked(keptRows.View());
+  if (kept.Empty()) return canvas.Utf8Text();
+  std::string text;
+  for (std::int32_t row = 0; row < canvas.Rows(); ++row) {
+    text += kept.Line(row, canvas.RowUtf8(row), {}, KeptRows::Encoding::Utf8);
+    text += '\n';
+  }
+  return text;
 }
 
 Canvas Sheet::NewCanvas(bool lineLayer) const {

@@ -42,6 +42,8 @@ class Sheet {
   // Paints every object from the back to the front, without the border.
   void DrawObjects(DeviceContext& dc) const;
   // The character art: one line per grid row, each ended by a line feed.
+  // A row of imported art that shows what it showed when read gives back
+  // the bytes it was read from (KeptRows).
   virtual std::string MakeText() const;
   // The same in UTF-8, where a marker's character stands as itself rather
   // than as its code page 932 substitute.
@@ -137,6 +139,9 @@ class Sheet {
   std::int32_t cellHeight = 0;
   std::int32_t originX = 0;
   std::int32_t originY = 0;
+  // The rows of imported art that print back with their tabs and blanks
+  // at their ends while they show what they showed (KeptRows::Stored).
+  String keptRows;
 
  private:
   // Not described: never stored, and left as it is by undo. The index

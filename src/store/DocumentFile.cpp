@@ -233,14 +233,13 @@ class Decoder : public FieldVisitor {
   }
   const std::string& Error() const { return error_; }
 
-  // A field newer than the file is not in its record.
+  // A field newer than the file is not in its record; a member newer than
+  // it lacks all its fields.
   void Since(std::int32_t version) override { absent_ = version > version_; }
-  void Int32(const char*, std::int32_t& value) override {
-    value = std::exchange(absent_, false) ? 0 : static_cast<std::int32_t>(Next());
-  }
-  void UInt32(const char*, std::uint32_t& value) override { value = std::exchange(absent_, false) ? 0 : Next(); }
+  void Int32(const char*, std::int32_t& value) override { value = Absent() ? 0 : static_cast<std::int32_t>(Next()); }
+  void UInt32(const char*, std::uint32_t& value) override { value = Absent() ? 0 : Next(); }
   void Reference(const char* name, void*& target, const TypeDescription* expected) override {
-    if (std::exchange(absent_, false)) {
+    if (Absent()) {
       target = nullptr;
       return;
     }
@@ -254,9 +253,12 @@ class Decoder : public FieldVisitor {
   void TransientReference(const char*, void*& target) override { target = nullptr; }
   void Embedded(const char* name, void* member, const TypeDescription& type) override {
     const std::string saved = prefix_;
+    const bool outerAbsent = absentMember_;
+    absentMember_ = Absent();
     prefix_ += std::string(name) + ".";
     type.DescribeFields(member, *this);
     prefix_ = saved;
+    absentMember_ = outerAbsent;
   }
 
   // Resolves (id, part) to an address of a part that is (or derives from)
@@ -280,6 +282,7 @@ class Decoder : public FieldVisitor {
   }
 
  private:
+  bool Absent() { return std::exchange(absent_, false) || absentMember_; }
   std::uint32_t Next() {
     const std::uint32_t v = GetU32(data_);
     data_ += 4;
@@ -296,6 +299,7 @@ class Decoder : public FieldVisitor {
   const std::vector<std::int64_t>& counts_;
   std::int32_t version_;
   bool absent_ = false;
+  bool absentMember_ = false;
   const unsigned char* data_ = nullptr;
   std::string prefix_;
   std::string error_;

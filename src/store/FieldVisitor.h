@@ -32,8 +32,9 @@ class FieldVisitor {
   }
   // A member held by value, itself of a registered type.
   virtual void Embedded(const char* name, void* member, const TypeDescription& type) = 0;
-  // The next integer or reference is stored from this file format version
-  // on (store/FormatVersion.h): files of an older version do not hold it.
+  // The next integer, reference or member (all its fields) is stored from
+  // this file format version on (store/FormatVersion.h): files of an older
+  // version do not hold it.
   // Only visitors that read or measure files need to know.
   virtual void Since(std::int32_t /*version*/) {}
 

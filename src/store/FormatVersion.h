@@ -15,8 +15,11 @@ enum FormatVersion : std::int32_t {
   // Adds a text box's rest on a line and the gap a docked end keeps; text
   // boxes hold UTF-8 (before, code page 932 bytes).
   HoldsTogetherFormat = 3,
+  // Adds the rows of imported art kept as they were read (tabs, blanks at
+  // a line's end).
+  KeptRowsFormat = 4,
 };
 
-inline constexpr FormatVersion CurrentFormat = HoldsTogetherFormat;
+inline constexpr FormatVersion CurrentFormat = KeptRowsFormat;
 
 }  // namespace virlo::store

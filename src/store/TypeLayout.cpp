@@ -1,8 +1,10 @@
 #include "store/TypeLayout.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "store/FieldVisitor.h"
 #include "store/TypeDescription.h"
@@ -34,19 +36,23 @@ class LayoutVisitor : public FieldVisitor {
     Add(TypeLayout::FieldKind::Transient, name, nullptr, field);
   }
   void Since(std::int32_t version) override { since_ = version; }
+  // A member added in a version brings all its fields in that version.
   void Embedded(const char* name, void* member, const TypeDescription& type) override {
     const std::string saved = prefix_;
+    const std::int32_t outerSince = memberSince_;
+    memberSince_ = std::max(memberSince_, std::exchange(since_, 1));
     prefix_ += std::string(name) + ".";
     const auto offset = static_cast<std::size_t>(static_cast<const char*>(member) - base_);
     parts_.push_back({offset, &type, prefix_.substr(0, prefix_.size() - 1)});
     type.DescribeFields(member, *this);
     prefix_ = saved;
+    memberSince_ = outerSince;
   }
 
  private:
   void Add(TypeLayout::FieldKind kind, const char* name, const TypeDescription* expected, const void* field) {
     const auto offset = static_cast<std::size_t>(static_cast<const char*>(field) - base_);
-    fields_.push_back({kind, prefix_ + name, expected, offset, since_});
+    fields_.push_back({kind, prefix_ + name, expected, offset, std::max(since_, memberSince_)});
     since_ = 1;
   }
 
@@ -55,6 +61,7 @@ class LayoutVisitor : public FieldVisitor {
   std::vector<TypeLayout::Field>& fields_;
   std::string prefix_;
   std::int32_t since_ = 1;
+  std::int32_t memberSince_ = 1;
 };
 
 }  // namespace

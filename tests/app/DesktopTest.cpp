@@ -772,11 +772,11 @@ class DesktopTest : public QObject, private test::DesktopFixture {
     QVERIFY(QFile::copy(QStringLiteral(VIRLO_APP_GOLDEN "/../../data/bad/flipped_4104.vrl"), path));
     QVERIFY(app_.OpenDocumentFile(path) == nullptr);
     QCOMPARE(reports_.size(), 1);
-    QCOMPARE(reports_[0], path + QStringLiteral(" を開けません: it is damaged: On tree page 2 cell 0: Offset 61591 out "
-                                                "of range 649..4092 (and 3 more problems)"));
+    QCOMPARE(reports_[0], path + QStringLiteral(" を開けません: it is damaged: On tree page 2 cell 0: Offset 61579 out "
+                                                "of range 637..4092 (and 3 more problems)"));
     const QStringList problems = questions_.reportDetails.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(problems.size(), 4);
-    QCOMPARE(problems[0], QStringLiteral("On tree page 2 cell 0: Offset 61591 out of range 649..4092"));
+    QCOMPARE(problems[0], QStringLiteral("On tree page 2 cell 0: Offset 61579 out of range 637..4092"));
     // The real message box, answered as soon as it shows.
     questions_.report = nullptr;
     QString shown;

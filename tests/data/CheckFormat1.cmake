@@ -38,7 +38,7 @@ endforeach()
 # Saved again: the new file is of the present format, the one read is untouched.
 play_on_document("save \"saved.vrl\"\ntool select\npress 20 24\nrelease 20 24\nstroke double\ncorners rounded\n"
                  "save \"formatted.vrl\"\n")
-expect_version("${WORK}/saved.vrl" 3)
+expect_version("${WORK}/saved.vrl" ${present_format})
 expect_output("${WORK}/saved.vrl" format1.txt)
 execute_process(COMMAND "${CLI}" dump "${WORK}/formatted.vrl" OUTPUT_VARIABLE dump)
 foreach(field IN ITEMS "\"top.stroke\": 2" "\"left.stroke\": 2" "\"corners\": 1")

@@ -35,6 +35,6 @@ expect_dump("${document}")
 
 # Saved again: the new file is of the present format, the one read is untouched.
 play_on_document("save \"saved.vrl\"\n")
-expect_version("${WORK}/saved.vrl" 3)
+expect_version("${WORK}/saved.vrl" ${present_format})
 expect_output("${WORK}/saved.vrl" format2.txt)
 expect_dump("${WORK}/saved.vrl")

@@ -32,6 +32,6 @@ expect_texts("${document}")
 
 # Saved again: the new file is of the present format, the one read is untouched.
 play_on_document("save \"saved.vrl\"\n")
-expect_version("${WORK}/saved.vrl" 3)
+expect_version("${WORK}/saved.vrl" ${present_format})
 expect_output("${WORK}/saved.vrl" format2_text.txt)
 expect_texts("${WORK}/saved.vrl")

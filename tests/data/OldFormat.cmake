@@ -1,6 +1,9 @@
 # What the checks of documents of older file formats share, included by
 # CheckFormat*.cmake, which are called with CLI, DIR (tests/data) and WORK.
 
+# The format every save writes.
+set(present_format 4)
+
 # Copies DIR/NAME into a fresh WORK; sets document to the copy and
 # document_md5 to its digest, so a check can tell it was never written.
 function(old_format_copy name)

@@ -96,6 +96,19 @@ TEST_F(DocumentFilesTest, TextsOfAnOlderFormatAreCheckedAsCodePage932AndConverte
   EXPECT_EQ(error, "a text holds control characters");
 }
 
+// Rows kept as read print in place of the sheet's own: a file whose rows say
+// more than the sheet shows is refused, and one whose rows fit opens.
+TEST_F(DocumentFilesTest, RowsKeptAsReadThatSayMoreThanTheSheetShowsAreRefused) {
+  store::Database& db = *doc.GetDatabase();
+  Sheet* sheet = nullptr;
+  std::string error;
+  doc.sheet->keptRows.Assign("\n0 3\na   b\na\tb\n");
+  EXPECT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Sound) << error;
+  doc.sheet->keptRows.Assign("\n0 3\na   b\nrm\tb\n");
+  EXPECT_EQ(DocumentCheck::Check(db, sheet, error), DocumentCheck::Verdict::Refused);
+  EXPECT_EQ(error, "a row its art was read from is not the row it shows");
+}
+
 TEST_F(DocumentOnDiskTest, TheFileIsComparedWithItsStateWhenOpenedOrLastSaved) {
   EXPECT_EQ(doc.DiskChange(), Change::None);  // untitled: no file to compare
   const std::string path = folder.Path("plan.vrl");
