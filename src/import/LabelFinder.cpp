@@ -102,7 +102,24 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   // stays the side's.
   const std::optional<std::int32_t> inside = FrameInside(c - 1, beyond, r);
   const bool node = inside ? Meets(first, last, r, *inside) : IsNode(first, last, r);
-  if (fits && words && !lone && !worded && !apart && Resumes(last + 1, r, stroke) && (outward || capped || !node)) {
+  // A word set off by short runs that lead nowhere ("--snip--" in a box's
+  // text) is written, not drawn: no head at either end, and one end free.
+  const bool shortRuns =
+      first - c < RecognizerGrid::ShortestWordedRun && beyond - (last + 1) < RecognizerGrid::ShortestWordedRun;
+  const bool headed = ArtCharacter::HeadOf(cells_.Shape(c - 1, r)) || ArtCharacter::HeadOf(cells_.Shape(beyond, r)) ||
+                      ArtCharacter::HeadOf(cells_.Shape(c, r)) || ArtCharacter::HeadOf(cells_.Shape(beyond - 1, r));
+  // Free: the end touches nothing, and past its blanks no word takes a
+  // label on ("--(1)- tx_add_input -->" goes on; "-- more --  |" does not).
+  auto free = [&](std::int32_t from, std::int32_t step) {
+    if (cells_.Shape(from, r) != U' ') return false;
+    std::int32_t k = from;
+    while (cells_.Inside(k, r) && cells_.Shape(k, r) == U' ') k += step;
+    return !cells_.Inside(k, r) || !ArtCharacter::IsWordCharacter(cells_.Shape(k, r));
+  };
+  const bool endsFree = free(c - 1, -1) || free(beyond, 1);
+  const bool decorated = shortRuns && !headed && endsFree;
+  if (fits && words && !lone && !worded && !apart && !decorated && Resumes(last + 1, r, stroke) &&
+      (outward || capped || !node)) {
     for (std::int32_t k = first; k <= last; ++k) cells_.At(k, r).labelled = true;
   }
   return std::max(first, last + 1);

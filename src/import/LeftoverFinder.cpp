@@ -183,7 +183,19 @@ std::int32_t LeftoverFinder::Piece(bool across, std::int32_t o, std::int32_t i) 
   auto wordPast = [&](std::int32_t k, std::int32_t step) {
     return across && code(k + step) == U' ' && ArtCharacter::IsWordCharacter(code(k + 2 * step));
   };
-  const bool between = wordPast(i, -1) && wordPast(last, 1);
+  // The same characters again past the words one blank on ("-- more --" in
+  // a box's text): dashes the words are set off with.
+  auto framesWords = [&](std::int32_t k, std::int32_t step) {
+    if (!wordPast(k, step)) return false;
+    std::int32_t at = k + 2 * step;
+    while (ArtCharacter::IsWordCharacter(code(at)) ||
+           (code(at) == U' ' && ArtCharacter::IsWordCharacter(code(at + step)))) {
+      at += step;
+    }
+    return code(at) == U' ' && code(at + step) == code(i);
+  };
+  const bool setOff = code(i - 1) == U' ' && code(last + 1) == U' ' && (framesWords(i, -1) || framesWords(last, 1));
+  const bool between = (wordPast(i, -1) && wordPast(last, 1)) || setOff;
   // A "|" alone that goes on from a line's run right above or below it (a
   // lifeline's cell the reading gave up on) is line art all the same.
   auto lineRunAt = [&](std::int32_t k) {
