@@ -111,6 +111,7 @@ std::int32_t LabelFinder::FromRun(std::int32_t c, std::int32_t r) {
   // Free: the end touches nothing, and past its blanks no word takes a
   // label on ("--(1)- tx_add_input -->" goes on; "-- more --  |" does not).
   auto free = [&](std::int32_t from, std::int32_t step) {
+    if (!cells_.Inside(from, r)) return true;
     if (cells_.Shape(from, r) != U' ') return false;
     std::int32_t k = from;
     while (cells_.Inside(k, r) && cells_.Shape(k, r) == U' ') k += step;
