@@ -82,6 +82,11 @@ std::string KeptRows::Stored() const {
 
 std::optional<KeptRows> KeptRows::Read(std::string_view stored, std::string& error) {
   if (stored.empty()) return KeptRows();
+  if (stored.size() > MaxStored) {
+    error = "the rows its art was read from take " + std::to_string(stored.size()) + " bytes, more than the " +
+            std::to_string(MaxStored) + " any art's can";
+    return std::nullopt;
+  }
   std::string_view prefix;
   if (!NextLine(stored, prefix) || !Printable(prefix)) {
     error = Damaged;

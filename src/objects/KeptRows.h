@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ class KeptRows {
   enum class Encoding { Utf8, Cp932 };
   // No tab stands for more blanks than this.
   static constexpr std::int32_t MaxTab = 32;
+  // Far more than the largest art's rows take: every print reads them again.
+  static constexpr std::size_t MaxStored = std::size_t{1} << 20;
 
   KeptRows() = default;
   KeptRows(std::string prefix, std::vector<Row> rows) : prefix_(std::move(prefix)), rows_(std::move(rows)) {}

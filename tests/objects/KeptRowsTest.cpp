@@ -52,8 +52,12 @@ TEST(KeptRowsTest, RowsThatSayMoreThanTheSheetShowsAreRefused) {
       {"//\n0\na\na ", "are damaged"},                          // the last line unended
       {"//\n", "are damaged"},                                  // a prefix and no row
   };
+  const std::string huge = "//\n0\na\na" + std::string(KeptRows::MaxStored, ' ') + "\n";
+  std::string error;
+  EXPECT_FALSE(KeptRows::Read(huge, error));
+  EXPECT_NE(error.find("more than the 1048576 any art's can"), std::string::npos) << error;
   for (const auto& c : cases) {
-    std::string error;
+    error.clear();
     EXPECT_FALSE(KeptRows::Read(c.stored, error)) << c.stored;
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.stored << ": " << error;
     EXPECT_TRUE(KeptRows::ReadChecked(c.stored).Empty()) << c.stored;
