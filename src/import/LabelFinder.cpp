@@ -200,7 +200,20 @@ bool LabelFinder::Meets(std::int32_t first, std::int32_t last, std::int32_t r, s
     // that run; it does not leave the text.
     const bool crossing = cells_.RunAt(k - 1, r + dr, true) && cells_.RunAt(k + 1, r + dr, true);
     const bool head = near != 0 && ArtCharacter::HeadOf(near) == at && cells_.MarkerAt(k, r + dr).has_value();
-    if ((cells_.RunAt(k, r + dr, false) && !crossing) || head) return true;
+    // A lifeline that stops at a message's label ("|<----OnRegistered----|"
+    // over the "|" that "-->|" ends on) leaves the label the message's.
+    const bool lifeline = cells_.RunAt(k, r + dr, false) && IsLifeline(k, r + dr, dr);
+    if ((cells_.RunAt(k, r + dr, false) && !crossing && !lifeline) || head) return true;
+  }
+  return false;
+}
+
+bool LabelFinder::IsLifeline(std::int32_t c, std::int32_t r, std::int32_t dr) const {
+  for (std::int32_t y = r; cells_.RunAt(c, y, false); y += dr) {
+    if (ArtCharacter::HeadOf(cells_.Shape(c - 1, y)) == ArtCharacter::Way::Right ||
+        ArtCharacter::HeadOf(cells_.Shape(c + 1, y)) == ArtCharacter::Way::Left) {
+      return true;
+    }
   }
   return false;
 }

@@ -33,6 +33,9 @@ class LabelFinder {
   bool IsNode(std::int32_t first, std::int32_t last, std::int32_t r) const;
   // A run or an arrowhead in row r + dr meets the text from first to last.
   bool Meets(std::int32_t first, std::int32_t last, std::int32_t r, std::int32_t dr) const;
+  // The run down from (c, r) on, away from the row before it, is a
+  // lifeline: an arrow beside it points at it.
+  bool IsLifeline(std::int32_t c, std::int32_t r, std::int32_t dr) const;
   // Where the frame lies whose side runs from corner `left` to corner
   // `right` in row r: 1 when both corners turn down, -1 when both turn up.
   std::optional<std::int32_t> FrameInside(std::int32_t left, std::int32_t right, std::int32_t r) const;
