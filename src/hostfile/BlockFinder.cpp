@@ -326,6 +326,39 @@ bool LabelOfArt(const std::vector<Item>& items, const std::vector<LineFacts>& fa
   return false;
 }
 
+// A line of a key under the art: a term and its meaning, as a list item or
+// not ("- WHIP: WebRTC-HTTP Ingestion Protocol").
+bool IsKey(std::string_view line) {
+  std::size_t k = Indentation(line);
+  if (line.substr(k, 2) == "- " || line.substr(k, 2) == "* ") k += 2;
+  const std::size_t term = k;
+  while (k < line.size() && !IsBlank(line[k]) && line[k] != ':') ++k;
+  return k > term && k + 1 < line.size() && line[k] == ':' && IsBlank(line[k + 1]);
+}
+
+// A title over the art: one short line set in deep from the art's left
+// edge, not ending as a sentence ends.
+bool IsTitle(std::string_view line, const std::vector<Item>& items, const std::vector<LineFacts>& facts,
+             std::size_t begin, std::size_t first, std::size_t last) {
+  constexpr std::size_t TitleIndent = 8;
+  constexpr std::size_t MostTitleWords = 6;
+  std::size_t artIndent = std::string_view::npos;
+  for (std::size_t k = first; k <= last; ++k) {
+    if (!facts[k].blank) artIndent = std::min(artIndent, Indentation(items[begin + k].content));
+  }
+  const std::size_t end = line.find_last_not_of(" \t");
+  if (artIndent == std::string_view::npos || end == std::string_view::npos ||
+      Indentation(line) < artIndent + TitleIndent ||
+      std::string_view(".:;,?!").find(line[end]) != std::string_view::npos) {
+    return false;
+  }
+  std::size_t words = 0;
+  for (std::size_t k = Indentation(line); k <= end; ++k) {
+    if (!IsBlank(line[k]) && (k == 0 || IsBlank(line[k - 1]))) ++words;
+  }
+  return words <= MostTitleWords;
+}
+
 // The blocks among items [begin, end): paragraphs that hold line art, with
 // those of mere labels between them; prose ends a block, and prose lines at
 // its edges stay out.
@@ -371,12 +404,16 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     }
     std::size_t first = paragraphs[i].first;
     std::size_t last = paragraphs[j].last;
-    // Headings over the art's columns after one blank line are its own.
+    // Headings over the art's columns after one blank line are its own, and
+    // so is a short title set deep in over it ("        WebRTC SFU (WHIP)")
+    // that does not end as a sentence.
+    bool titled = false;
     if (i > untaken) {
       const Paragraph& above = paragraphs[i - 1];
-      bool headings = !above.art && !above.prose && above.last + 2 == first && above.last == above.first;
-      headings = headings && Headings(items[begin + above.first].content);
-      if (headings) first = above.first;
+      const bool oneLine = !above.art && above.last + 2 == first && above.last == above.first;
+      const std::string_view heading = items[begin + above.first].content;
+      titled = oneLine && IsTitle(heading, items, facts, begin, first, last);
+      if (oneLine && ((!above.prose && Headings(heading)) || titled)) first = above.first;
     }
     // Labels set under the art after one blank line, no further left than
     // it reaches, are its caption (the names under a figure's two halves).
@@ -401,8 +438,12 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     for (std::size_t k = first; k <= last; ++k) {
       if (facts[k].art) artIndent = std::min(artIndent, Indentation(items[begin + k].content));
     }
-    while (facts[first].prose && !LabelOfArt(items, facts, begin, first, first + 1, artIndent)) ++first;
-    while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1, artIndent)) --last;
+    while (!titled && facts[first].prose && !LabelOfArt(items, facts, begin, first, first + 1, artIndent)) ++first;
+    // A key right under the art, no blank line between, is the art's.
+    while (facts[last].prose && !LabelOfArt(items, facts, begin, last, last - 1, artIndent) &&
+           !IsKey(items[begin + last].content)) {
+      --last;
+    }
     blocks.push_back(ParagraphBlock(container, items, begin + first, begin + last));
     i = j + 1;
     untaken = i;

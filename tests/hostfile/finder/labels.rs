@@ -40,4 +40,30 @@
 //!                from db; incr AS pos.   |
 //!                   Reset backoff.    ---+
 //! The loop ends there.
+//!
+//! A short title set deep in over the art after a blank line is its own:
+//!
+//!                  Push and play (WHIP/WHEP)
+//!
+//!   +--------+      +--------+
+//!   | pusher |----->| player |
+//!   +--------+      +--------+
+//!
+//! One that ends as a sentence is not:
+//!
+//!                  The pusher sends to the player.
+//!
+//!   +--------+      +--------+
+//!   | pusher |----->| player |
+//!   +--------+      +--------+
+//!
+//! A key right under the art is its own; a sentence after it is not:
+//!
+//!   +--------+      +--------+
+//!   |  WHIP  |----->|  WHEP  |
+//!   +--------+      +--------+
+//!   - WHIP: WebRTC-HTTP Ingestion Protocol
+//!   - WHEP: WebRTC-HTTP Egress Protocol
+//!
+//! The end.
 fn main() {}
