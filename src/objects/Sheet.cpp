@@ -102,30 +102,34 @@ void Sheet::DrawObjects(DeviceContext& dc) const {
   }
 }
 
-std::string Sheet::MakeText() const {
-  Canvas canvas = NewCanvas();
-  RenderText(canvas);
+namespace {
+
+// The canvas's rows, each ended by a line feed, in the encoding given; a
+// kept row that shows what it showed gives back the bytes it was read from.
+std::string TextOf(const Canvas& canvas, const String& keptRows, KeptRows::Encoding encoding) {
   const KeptRows kept = KeptRows::ReadChecked(keptRows.View());
-  if (kept.Empty()) return canvas.Text();
+  const bool utf8 = encoding == KeptRows::Encoding::Utf8;
+  if (kept.Empty()) return utf8 ? canvas.Utf8Text() : canvas.Text();
   std::string text;
   for (std::int32_t row = 0; row < canvas.Rows(); ++row) {
-    text += kept.Line(row, canvas.RowCp932(row), {}, KeptRows::Encoding::Cp932);
+    text += kept.Line(row, utf8 ? canvas.RowUtf8(row) : canvas.RowCp932(row), {}, encoding);
     text += '\n';
   }
   return text;
 }
 
+}  // namespace
+
+std::string Sheet::MakeText() const {
+  Canvas canvas = NewCanvas();
+  RenderText(canvas);
+  return TextOf(canvas, keptRows, KeptRows::Encoding::Cp932);
+}
+
 std::string Sheet::MakeUtf8Text() const {
   Canvas canvas = NewCanvas();
   RenderText(canvas);
-  const KeptRows kept = KeptRows::ReadChecked(keptRows.View());
-  if (kept.Empty()) return canvas.Utf8Text();
-  std::string text;
-  for (std::int32_t row = 0; row < canvas.Rows(); ++row) {
-    text += kept.Line(row, canvas.RowUtf8(row), {}, KeptRows::Encoding::Utf8);
-    text += '\n';
-  }
-  return text;
+  return TextOf(canvas, keptRows, KeptRows::Encoding::Utf8);
 }
 
 Canvas Sheet::NewCanvas(bool lineLayer) const {
