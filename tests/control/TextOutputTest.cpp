@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "control/ArtInput.h"
 #include "control/TextOutput.h"
 #include "dialogs/PrintDialog.h"
 #include "import/ArtGrid.h"
-#include "import/CommentPrefix.h"
 #include "objects/Box.h"
 #include "objects/Sheet.h"
 #include "objects/StrBox.h"
@@ -21,8 +19,8 @@
 #include "support/ViewFixture.h"
 
 // Text print through the print dialog, and clipboard print, on a new document;
-// character art from files and the clipboard: read in either encoding, made a
-// new document, or pasted on the shown one as selected objects.
+// character art from the clipboard pasted on the shown one as selected
+// objects (ArtInputTest reads the art itself).
 namespace virlo {
 namespace {
 
