@@ -336,16 +336,24 @@ bool IsKey(std::string_view line) {
   return k > term && k + 1 < line.size() && line[k] == ':' && IsBlank(line[k + 1]);
 }
 
+// The least indentation of the lines from first to last that are not blank;
+// npos when all are.
+std::size_t LeftEdge(const std::vector<Item>& items, const std::vector<LineFacts>& facts, std::size_t begin,
+                     std::size_t first, std::size_t last) {
+  std::size_t edge = std::string_view::npos;
+  for (std::size_t k = first; k <= last; ++k) {
+    if (!facts[k].blank) edge = std::min(edge, Indentation(items[begin + k].content));
+  }
+  return edge;
+}
+
 // A title over the art: one short line set in deep from the art's left
 // edge, not ending as a sentence ends.
 bool IsTitle(std::string_view line, const std::vector<Item>& items, const std::vector<LineFacts>& facts,
              std::size_t begin, std::size_t first, std::size_t last) {
   constexpr std::size_t TitleIndent = 8;
   constexpr std::size_t MostTitleWords = 6;
-  std::size_t artIndent = std::string_view::npos;
-  for (std::size_t k = first; k <= last; ++k) {
-    if (!facts[k].blank) artIndent = std::min(artIndent, Indentation(items[begin + k].content));
-  }
+  const std::size_t artIndent = LeftEdge(items, facts, begin, first, last);
   const std::size_t end = line.find_last_not_of(" \t");
   if (artIndent == std::string_view::npos || end == std::string_view::npos ||
       Indentation(line) < artIndent + TitleIndent ||
@@ -420,10 +428,7 @@ void ParagraphBlocks(const Container& container, const std::vector<Item>& items,
     if (j + 1 < paragraphs.size()) {
       const Paragraph& next = paragraphs[j + 1];
       constexpr std::size_t LongestCaption = 2;
-      std::size_t artIndent = std::string_view::npos;
-      for (std::size_t k = first; k <= last; ++k) {
-        if (!facts[k].blank) artIndent = std::min(artIndent, Indentation(items[begin + k].content));
-      }
+      const std::size_t artIndent = LeftEdge(items, facts, begin, first, last);
       bool underArt = true;
       for (std::size_t k = next.first; k <= next.last; ++k) {
         underArt = underArt && Indentation(items[begin + k].content) >= artIndent;
